@@ -1,0 +1,41 @@
+// Every test process starts in a private world: its own data, config and runtime folders and
+// its own settings file, so no test can touch the real user's Trash, rules or grants.
+#include "platform/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#ifdef SWEEPORA_GUI_TESTS
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#endif
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir world(QDir::tempPath() + QStringLiteral("/sweepora-test-XXXXXX"));
+    if (!world.isValid())
+        return 3;
+    const QByteArray root = QFile::encodeName(world.path());
+    for (const char* sub : {"data", "config", "cache", "runtime"})
+        QDir().mkpath(world.filePath(QString::fromLatin1(sub)));
+    qputenv("XDG_DATA_HOME", root + "/data");
+    qputenv("XDG_CONFIG_HOME", root + "/config");
+    qputenv("XDG_CACHE_HOME", root + "/cache");
+    qputenv("XDG_RUNTIME_DIR", root + "/runtime");
+    QFile::setPermissions(world.filePath(QStringLiteral("runtime")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("HOME", root);
+    qunsetenv("SWEEPORA_HOME");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    ::testing::InitGoogleTest(&argc, argv);
+    TestApplication app(argc, argv);
+    Sweepora::Core::Settings::useFile(world.filePath(QStringLiteral("config/settings.ini")));
+    return RUN_ALL_TESTS();
+}
