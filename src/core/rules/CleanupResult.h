@@ -1,0 +1,26 @@
+#pragma once
+
+#include "rules/CleanupRule.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace Sweepora::Core {
+
+enum class ScanState { Ready, Authorizing, Scanning, Scanned, Cleaning };
+
+// One rule's result of a rule scan.
+struct CleanupResult
+{
+    QString id; // the rule's ruleKey()
+    CleanupRule rule;
+    QString accessPath; // the first path of the rule that resolves; reopened when cleaning
+    QStringList files;  // every regular file found under the rule's paths, in discovery order
+    qint64 size = 0;    // sum of the files' logical sizes
+    bool selected = false;
+
+    friend bool operator==(const CleanupResult&, const CleanupResult&) = default;
+};
+
+} // namespace Sweepora::Core
