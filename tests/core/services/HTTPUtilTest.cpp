@@ -1,0 +1,266 @@
+#include "ServiceTestSupport.h"
+
+#include "services/Hitokoto.h"
+#include "services/Verification.h"
+
+using namespace Sweepora::Core;
+using namespace Sweepora::Test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray kVerificationReply = R"({"code": 200, "message": "ok"})";
+
+using HTTPUtilStatusTest = ServiceTest;
+using HTTPUtilRequestTest = ServiceTest;
+using HTTPUtilTimeoutTest = ServiceTest;
+
+} // namespace
+
+// --- Status and decoding rules ---------------------------------------------------------------
+
+TEST_F(HTTPUtilStatusTest, GetAnswered204WithEmptyBodyFailsToDecodeRatherThanOnStatus)
+{
+    server.setReply("GET", u"/tasks/rules"_s, TestHttpServer::json(204, {}));
+    const auto result = awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/tasks/rules"_s));
+    ASSERT_FALSE(result.ok());
+    ASSERT_NE(result.error().decodingError(), nullptr);
+    EXPECT_EQ(result.error().decodingError()->problem, DecodingError::Problem::notJSON);
+    EXPECT_FALSE(result.error().localizedDescription().isEmpty());
+}
+
+TEST_F(HTTPUtilStatusTest, GetStatusErrorIgnoresTheServersMessage)
+{
+    server.setReply("GET", u"/market/tasks"_s, TestHttpServer::json(404, R"({"message": "没有这个接口"})"));
+    const auto result = awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/market/tasks"_s));
+    ASSERT_FALSE(result.ok());
+    ASSERT_NE(result.error().httpError(), nullptr);
+    EXPECT_EQ(*result.error().httpError(), HTTPUtilError::badStatus(404));
+    EXPECT_EQ(result.error().localizedDescription(), u"服务端返回 HTTP 404"_s);
+}
+
+TEST_F(HTTPUtilStatusTest, OnlyStatusesFrom200To299CountAsSuccess)
+{
+    // Qt flags 4xx and 5xx itself but lets a 3xx without a Location through as if it were fine.
+    server.setReply("GET", u"/a"_s, TestHttpServer::json(299, kVerificationReply));
+    server.setReply("GET", u"/b"_s, TestHttpServer::json(300, kVerificationReply));
+    server.setReply("GET", u"/c"_s, TestHttpServer::json(199, kVerificationReply));
+    EXPECT_TRUE(awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"a"_s)).ok());
+
+    const auto multipleChoices = awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"b"_s));
+    ASSERT_FALSE(multipleChoices.ok());
+    EXPECT_EQ(multipleChoices.error().localizedDescription(), u"服务端返回 HTTP 300"_s);
+
+    const auto informational = awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"c"_s));
+    EXPECT_FALSE(informational.ok());
+}
+
+TEST_F(HTTPUtilStatusTest, EveryFailureStatusOfAPostKeepsTheServersMessage)
+{
+    // Qt maps each of these to a different error of its own; none may hide the reply.
+    for (const int status : {400, 401, 403, 404, 405, 409, 410, 418, 422, 429, 500, 501, 503, 599}) {
+        const QString path = u"/s"_s + QString::number(status);
+        server.setReply("POST", path, TestHttpServer::json(status, R"({"message": "短信通道繁忙", "code": 9})"));
+        const auto result = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(path), {});
+        ASSERT_FALSE(result.ok());
+        ASSERT_NE(result.error().httpError(), nullptr) << status;
+        EXPECT_EQ(*result.error().httpError(), HTTPUtilError::badResponse(status, u"短信通道繁忙"_s));
+        EXPECT_EQ(result.error().localizedDescription(), u"短信通道繁忙"_s);
+    }
+}
+
+TEST_F(HTTPUtilStatusTest, PostFailureWithoutAUsableMessageFallsBackToTheStatus)
+{
+    server.setReply("POST", u"/a"_s, TestHttpServer::Reply{500, {{"Content-Type", "text/html"}}, "<h1>oops</h1>"});
+    server.setReply("POST", u"/b"_s, TestHttpServer::json(502, R"({"message": 17})"));
+    server.setReply("POST", u"/c"_s, TestHttpServer::json(503, R"({"error": "down"})"));
+
+    const auto html = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"a"_s), {});
+    ASSERT_FALSE(html.ok());
+    ASSERT_NE(html.error().httpError(), nullptr);
+    EXPECT_EQ(*html.error().httpError(), HTTPUtilError::badResponse(500, std::nullopt));
+    EXPECT_EQ(html.error().localizedDescription(), u"服务端返回 HTTP 500"_s);
+
+    const auto numeric = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"b"_s), {});
+    EXPECT_EQ(numeric.error().localizedDescription(), u"服务端返回 HTTP 502"_s);
+    const auto other = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"c"_s), {});
+    EXPECT_EQ(other.error().localizedDescription(), u"服务端返回 HTTP 503"_s);
+}
+
+TEST_F(HTTPUtilStatusTest, PostFailureWithAnEmptyMessageHasAnEmptyDescription)
+{
+    server.setReply("POST", u"/email/send"_s, TestHttpServer::json(400, R"({"message": ""})"));
+    const auto result = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"email/send"_s), {});
+    ASSERT_FALSE(result.ok());
+    ASSERT_NE(result.error().httpError(), nullptr);
+    EXPECT_EQ(*result.error().httpError(), HTTPUtilError::badResponse(400, QString()));
+    EXPECT_TRUE(result.error().localizedDescription().isEmpty());
+}
+
+TEST_F(HTTPUtilStatusTest, SuccessfulPostWithAMalformedBodyFailsToDecode)
+{
+    server.setReply("POST", u"/a"_s, TestHttpServer::json(200, R"({"code": "200", "message": "ok"})"));
+    const auto result = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"a"_s), {});
+    ASSERT_FALSE(result.ok());
+    ASSERT_NE(result.error().decodingError(), nullptr);
+    EXPECT_EQ(result.error().decodingError()->path, u"code"_s);
+}
+
+TEST_F(HTTPUtilStatusTest, AddressesThatAreNotHttpAreNeverFetched)
+{
+    // Qt would read a file: URL from disk; such a reply is "not an HTTP reply" (status -1).
+    const QUrl file = QUrl::fromLocalFile(QCoreApplication::applicationFilePath());
+    const auto get = awaitGet<HitokotoResponse>(file);
+    ASSERT_FALSE(get.ok());
+    ASSERT_NE(get.error().httpError(), nullptr);
+    EXPECT_EQ(*get.error().httpError(), HTTPUtilError::badStatus(-1));
+    EXPECT_EQ(get.error().localizedDescription(), u"服务端返回 HTTP -1"_s);
+
+    const auto post = awaitPost<HitokotoResponse>(QUrl(u"data:application/json,{}"_s), {});
+    ASSERT_FALSE(post.ok());
+    ASSERT_NE(post.error().httpError(), nullptr);
+    EXPECT_EQ(*post.error().httpError(), HTTPUtilError::badResponse(-1, std::nullopt));
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+TEST_F(HTTPUtilStatusTest, RefusedConnectionIsATransportError)
+{
+    QUrl closed;
+    {
+        TestHttpServer gone;
+        closed = gone.baseURL().resolved(QUrl(u"/tasks/rules"_s));
+    }
+
+    const auto result = awaitGet<HitokotoResponse>(closed);
+    ASSERT_FALSE(result.ok());
+    ASSERT_NE(result.error().transportError(), nullptr);
+    EXPECT_FALSE(result.error().transportError()->timedOut);
+    EXPECT_EQ(result.error().transportError()->code, QNetworkReply::ConnectionRefusedError);
+    EXPECT_FALSE(result.error().localizedDescription().isEmpty());
+}
+
+// --- What goes out ---------------------------------------------------------------------------
+
+TEST_F(HTTPUtilRequestTest, GetSendsAcceptAndNothingElseOfItsOwn)
+{
+    server.setReply("GET", u"/app/version/latest"_s, TestHttpServer::json(200, kVerificationReply));
+    ASSERT_TRUE(awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/app/version/latest"_s)).ok());
+    ASSERT_EQ(server.requests().size(), 1);
+    const TestHttpServer::Request& request = server.requests().first();
+    EXPECT_EQ(request.method, "GET");
+    EXPECT_EQ(request.header("Accept"), "application/json");
+    EXPECT_TRUE(request.body.isEmpty());
+    // Beside Accept, only what Qt's HTTP stack always sends.
+    QList<QByteArray> names = request.headerNames();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names,
+              (QList<QByteArray>{"Accept", "Accept-Encoding", "Accept-Language", "Connection", "Host", "User-Agent"}));
+}
+
+TEST_F(HTTPUtilRequestTest, PostSendsAcceptThenContentTypeAndACompactBody)
+{
+    server.setReply("POST", u"/sms/send"_s, TestHttpServer::json(200, kVerificationReply));
+    const QJsonObject body = VerificationRequest::phone(u"13800138000"_s).toJSON();
+    ASSERT_TRUE(awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"sms/send"_s), body).ok());
+    ASSERT_EQ(server.requests().size(), 1);
+    const TestHttpServer::Request& request = server.requests().first();
+    EXPECT_EQ(request.method, "POST");
+    EXPECT_EQ(request.body, R"({"phone_number":"13800138000"})");
+    const QList<QByteArray> names = request.headerNames();
+    const qsizetype accept = names.indexOf("Accept");
+    const qsizetype contentType = names.indexOf("Content-Type");
+    ASSERT_GE(accept, 0);
+    EXPECT_GT(contentType, accept);
+    EXPECT_EQ(request.header("Content-Type"), "application/json");
+    QList<QByteArray> sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, (QList<QByteArray>{"Accept", "Accept-Encoding", "Accept-Language", "Connection", "Content-Length",
+                                         "Content-Type", "Host", "User-Agent"}));
+}
+
+TEST_F(HTTPUtilRequestTest, PathsLandDirectlyUnderTheBaseURLWithOrWithoutALeadingSlash)
+{
+    const QUrl base = server.baseURL();
+    EXPECT_EQ(HTTPUtil::serviceBaseURL(), base);
+    EXPECT_EQ(HTTPUtil::endpointURL(u"/tasks/rules"_s), QUrl(base.toString() + u"/tasks/rules"_s));
+    EXPECT_EQ(HTTPUtil::endpointURL(u"sms/send"_s), QUrl(base.toString() + u"/sms/send"_s));
+    // Only one slash is taken off; the rest of the path is kept as given.
+    EXPECT_EQ(HTTPUtil::endpointURL(u"//x"_s).path(), u"//x"_s);
+
+    // A base with a path of its own keeps it.
+    qputenv("SWEEPORA_SERVICE_URL", base.toEncoded() + "/api");
+    EXPECT_EQ(HTTPUtil::endpointURL(u"/market/tasks"_s).path(), u"/api/market/tasks"_s);
+    qputenv("SWEEPORA_SERVICE_URL", base.toEncoded() + "/api/");
+    EXPECT_EQ(HTTPUtil::endpointURL(u"market/tasks"_s).path(), u"/api/market/tasks"_s);
+
+    server.setReply("GET", u"/tasks/rules"_s, TestHttpServer::json(200, kVerificationReply));
+    qputenv("SWEEPORA_SERVICE_URL", base.toEncoded());
+    ASSERT_TRUE(awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"tasks/rules"_s)).ok());
+    EXPECT_EQ(server.requests().first().target, "/tasks/rules");
+}
+
+TEST_F(HTTPUtilRequestTest, OnlyAWebAddressFromTheEnvironmentReplacesTheBuiltInOnes)
+{
+    for (const char* bad : {"ftp://127.0.0.1:21", "not a url", "http://", "http://127.0.0.1:9/?x=1", "file:///tmp"}) {
+        qputenv("SWEEPORA_SERVICE_URL", bad);
+        qputenv("SWEEPORA_POEM_URL", bad);
+        EXPECT_EQ(HTTPUtil::serviceBaseURL(), QUrl(u"http://127.0.0.1:8787"_s)) << bad;
+        EXPECT_EQ(HTTPUtil::poemURL().host(), u"v1.hitokoto.cn"_s) << bad;
+    }
+    qunsetenv("SWEEPORA_POEM_URL");
+    EXPECT_EQ(HTTPUtil::poemURL().query(), u"c=i"_s);
+
+    qputenv("SWEEPORA_POEM_URL", server.baseURL().toEncoded());
+    EXPECT_EQ(HTTPUtil::poemURL(), QUrl(server.baseURL().toString() + u"/?c=i"_s));
+}
+
+TEST_F(HTTPUtilRequestTest, ACallWhoseContextIsGoneNeverCompletes)
+{
+    server.setReply("GET", u"/slow"_s, TestHttpServer::silent());
+    useTimeouts(60'000, 100);
+    int orphanCalls = 0;
+    {
+        QObject context;
+        HTTPUtil::getJSON<HitokotoResponse>(HTTPUtil::endpointURL(u"slow"_s), &context,
+                                            [&](const ServiceResult<HitokotoResponse>&) { ++orphanCalls; });
+    }
+    // Same limit, started later: by the time it ends, the first request has ended too.
+    const auto later = awaitGet<HitokotoResponse>(HTTPUtil::endpointURL(u"slow"_s));
+    EXPECT_FALSE(later.ok());
+    EXPECT_EQ(orphanCalls, 0);
+}
+
+TEST_F(HTTPUtilRequestTest, TheGuardRefusesEveryHostButLoopback)
+{
+    // 192.0.2.1 is reserved for documentation: even without the guard nobody would answer.
+    useTimeouts(2'000, 2'000);
+    const auto result = awaitGet<HitokotoResponse>(QUrl(u"http://192.0.2.1/"_s));
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(guard.hostsRefused(), QStringList{u"192.0.2.1"_s});
+    expectedRefusals = guard.hostsRefused();
+}
+
+// --- Time limits ---------------------------------------------------------------------------
+
+TEST_F(HTTPUtilTimeoutTest, SilentServerEndsAGetAtTheIdleLimit)
+{
+    server.setReply("GET", u"/market/tasks"_s, TestHttpServer::silent());
+    useTimeouts(100, 60'000);
+    const auto result = awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/market/tasks"_s));
+    ASSERT_FALSE(result.ok());
+    ASSERT_NE(result.error().transportError(), nullptr);
+    EXPECT_TRUE(result.error().transportError()->timedOut);
+    EXPECT_EQ(result.error().localizedDescription(), u"请求超时。"_s);
+    EXPECT_EQ(server.requests().size(), 1);
+}
+
+TEST_F(HTTPUtilTimeoutTest, SilentServerEndsAPostAtTheWholeExchangeLimit)
+{
+    server.setReply("POST", u"/market/tasks"_s, TestHttpServer::silent());
+    useTimeouts(60'000, 100);
+    const auto result = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"/market/tasks"_s), {});
+    ASSERT_FALSE(result.ok());
+    ASSERT_NE(result.error().transportError(), nullptr);
+    EXPECT_TRUE(result.error().transportError()->timedOut);
+    EXPECT_EQ(result.error().localizedDescription(), u"请求超时。"_s);
+}

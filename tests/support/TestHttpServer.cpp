@@ -1,0 +1,199 @@
+#include "support/TestHttpServer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace Sweepora::Test {
+
+namespace {
+
+constexpr qsizetype kMaxRequestBytes = 1 << 20;
+constexpr int kMaxConnections = 32;
+
+QString routeKey(const QByteArray& method, const QString& path)
+{
+    return QString::fromLatin1(method) + QLatin1Char(' ') + path;
+}
+
+} // namespace
+
+QByteArray TestHttpServer::Request::header(const QByteArray& name) const
+{
+    for (const auto& [key, value] : headers)
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    return {};
+}
+
+QList<QByteArray> TestHttpServer::Request::headerNames() const
+{
+    QList<QByteArray> names;
+    for (const auto& header : headers)
+        names.append(header.first);
+    return names;
+}
+
+TestHttpServer::TestHttpServer() : m_server(new QTcpServer(this))
+{
+    m_server->setMaxPendingConnections(kMaxConnections);
+    connect(m_server, &QTcpServer::newConnection, this, &TestHttpServer::onConnection);
+    m_server->listen(QHostAddress::LocalHost, 0);
+}
+
+TestHttpServer::~TestHttpServer()
+{
+    m_server->close();
+    for (QTcpSocket* socket : m_buffers.keys())
+        socket->abort();
+    for (const auto& [name, value] : m_savedEnvironment) {
+        if (value)
+            qputenv(name.constData(), *value);
+        else
+            qunsetenv(name.constData());
+    }
+}
+
+bool TestHttpServer::isListening() const
+{
+    return m_server->isListening();
+}
+
+QUrl TestHttpServer::baseURL() const
+{
+    QUrl url;
+    url.setScheme(QStringLiteral("http"));
+    url.setHost(QStringLiteral("127.0.0.1"));
+    url.setPort(m_server->serverPort());
+    return url;
+}
+
+void TestHttpServer::useForServices()
+{
+    const QByteArray address = baseURL().toEncoded();
+    for (const char* name : {"SWEEPORA_SERVICE_URL", "SWEEPORA_POEM_URL"}) {
+        if (qEnvironmentVariableIsSet(name))
+            m_savedEnvironment.append({name, qgetenv(name)});
+        else
+            m_savedEnvironment.append({name, std::nullopt});
+        qputenv(name, address);
+    }
+}
+
+void TestHttpServer::setReply(const QByteArray& method, const QString& path, const Reply& reply)
+{
+    m_replies.insert(routeKey(method, path), reply);
+}
+
+TestHttpServer::Reply TestHttpServer::json(int status, const QByteArray& body)
+{
+    return Reply{status, {{"Content-Type", "application/json"}}, body, false};
+}
+
+TestHttpServer::Reply TestHttpServer::silent()
+{
+    Reply reply;
+    reply.neverAnswer = true;
+    return reply;
+}
+
+bool TestHttpServer::waitUntil(const std::function<bool()>& done, int limitMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > limitMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+    }
+    return true;
+}
+
+void TestHttpServer::onConnection()
+{
+    while (QTcpSocket* socket = m_server->nextPendingConnection()) {
+        if (m_buffers.size() >= kMaxConnections) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        m_buffers.insert(socket, {});
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadable(socket); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            m_buffers.remove(socket);
+            socket->deleteLater();
+        });
+    }
+}
+
+void TestHttpServer::onReadable(QTcpSocket* socket)
+{
+    auto it = m_buffers.find(socket);
+    if (it == m_buffers.end())
+        return;
+    it->append(socket->readAll());
+    // Several requests may arrive back to back on one kept-alive connection.
+    Parse parse = Parse::took;
+    while (parse == Parse::took)
+        parse = it->size() > kMaxRequestBytes ? Parse::bad : takeRequest(socket, *it);
+    if (parse == Parse::bad) {
+        // Forget the buffer first: aborting emits disconnected at once.
+        m_buffers.erase(it);
+        socket->abort();
+        socket->deleteLater();
+    }
+}
+
+TestHttpServer::Parse TestHttpServer::takeRequest(QTcpSocket* socket, QByteArray& buffer)
+{
+    const qsizetype headEnd = buffer.indexOf("\r\n\r\n");
+    if (headEnd < 0)
+        return Parse::needMore;
+    const QList<QByteArray> lines = buffer.left(headEnd).split('\n');
+    const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
+    if (requestLine.size() != 3)
+        return Parse::bad;
+
+    Request request;
+    request.method = requestLine[0];
+    request.target = requestLine[1];
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray line = lines[i].trimmed();
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0)
+            request.headers.append({line.left(colon).trimmed(), line.mid(colon + 1).trimmed()});
+    }
+    bool lengthOk = true;
+    const QByteArray lengthText = request.header("Content-Length");
+    const qsizetype length = lengthText.isEmpty() ? 0 : lengthText.toLongLong(&lengthOk);
+    if (!lengthOk || length < 0 || length > kMaxRequestBytes || !request.header("Transfer-Encoding").isEmpty())
+        return Parse::bad;
+    if (buffer.size() < headEnd + 4 + length)
+        return Parse::needMore;
+    request.body = buffer.mid(headEnd + 4, length);
+    buffer.remove(0, headEnd + 4 + length);
+
+    const QUrl url = QUrl::fromEncoded(request.target);
+    request.path = url.path();
+    request.query = QUrlQuery(url);
+    m_requests.append(request);
+    answer(socket, request);
+    return Parse::took;
+}
+
+void TestHttpServer::answer(QTcpSocket* socket, const Request& request)
+{
+    const Reply reply = m_replies.value(routeKey(request.method, request.path), Reply{404, {}, {}, false});
+    if (reply.neverAnswer)
+        return;
+    QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + " Scripted\r\n";
+    for (const auto& [name, value] : reply.headers)
+        out += name + ": " + value + "\r\n";
+    out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n\r\n";
+    out += reply.body;
+    socket->write(out);
+}
+
+} // namespace Sweepora::Test
