@@ -6,6 +6,8 @@
 
 namespace Sweepora::Core {
 
+class JsonReader;
+
 // One published rule of the cloud rule list.
 struct CloudTaskRule
 {

@@ -12,6 +12,10 @@
 
 namespace Sweepora::Core {
 
+class JsonReader;
+
+struct RemoteRuleJSON;
+
 // Strict reading of the service's JSON: a required key must be there and not null, every value
 // must have its JSON type (integers integral and within 64 bits), optional keys may be missing or
 // null, unknown keys are ignored. The first problem is kept with its place in the document, and
@@ -70,6 +74,8 @@ public:
     bool readValue(const QJsonValue& value, QString& out);
     bool readValue(const QJsonValue& value, qint64& out);
     bool readValue(const QJsonValue& value, bool& out);
+    // The service's form of a cleanup rule (the record lives with the rule format).
+    bool readValue(const QJsonValue& value, RemoteRuleJSON& out);
 
     template <typename T> bool readValue(const QJsonValue& value, QList<T>& out)
     {

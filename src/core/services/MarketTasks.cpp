@@ -23,7 +23,7 @@ bool MarketTaskEnvelope::read(JsonReader& reader, const QJsonValue& value, Marke
 
 QJsonObject UploadMarketTaskRequest::toJSON() const
 {
-    return QJsonObject{{u"rule_json"_s, encodeRuleJSON(rule)}};
+    return QJsonObject{{u"rule_json"_s, rule.toJsonObject()}};
 }
 
 bool UploadMarketTaskResult::read(JsonReader& reader, const QJsonValue& value, UploadMarketTaskResult& out)

@@ -6,6 +6,8 @@
 
 namespace Sweepora::Core {
 
+class JsonReader;
+
 // One entry of the community rule workshop. `allow` 1 means the rule passed review.
 struct MarketRule
 {

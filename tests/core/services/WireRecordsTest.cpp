@@ -119,7 +119,7 @@ TEST(WireRuleTest, UploadBodyCarriesTheRuleInTheLocalFormatWithAllSixKeysSorted)
 
     // What goes up comes back as the same rule through the service's form.
     const QByteArray cloud =
-        R"({"code":0,"message":"","data":[{"id":1,"rule_json":)" + compact(encodeRuleJSON(rule)) + "}]}";
+        R"({"code":0,"message":"","data":[{"id":1,"rule_json":)" + compact(rule.toJsonObject()) + "}]}";
     const auto result = JsonReader::decode<CloudTaskEnvelope>(cloud);
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.value().data.value(0).ruleJSON.toCleanupRule(), rule);
