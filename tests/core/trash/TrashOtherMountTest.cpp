@@ -1,11 +1,10 @@
-// An item on another mount than the home trash. Each case mounts a tmpfs in a private mount
-// namespace of its own child process, so nothing is mounted where the user can see it.
+// Items on another mount than the home trash. Each case mounts a tmpfs in the private mount
+// namespace of a child process, so nothing is mounted where anyone else can see it.
 #include "TrashTestTree.h"
 
 #include "support/TrashChildProcess.h"
 
 #include <QProcess>
-#include <QStandardPaths>
 
 #include <memory>
 
@@ -15,27 +14,21 @@ using namespace Sweepora::Test;
 class TrashOtherMount : public TrashTestTree
 {
 protected:
-    // Mounts the volume (in the child); false when the test has been skipped.
-    bool mountVolume(const QByteArray& options = "size=4m,mode=0755")
+    // In the child: mounts the volume; false (and the parent told) when that is impossible here.
+    bool mountVolume(const QByteArray& options)
     {
-        m_volume = m_root.path() + QStringLiteral("/volume");
-        if (!QDir().mkpath(m_volume))
-            return false;
         m_mount = std::make_unique<TrashTmpfsMount>(m_volume, options);
-        if (!m_mount->isMounted()) {
+        if (!m_mount->isMounted())
             TrashChildProcess::reportSkip(m_mount->error());
-            return false;
-        }
         Sandbox::openScope(m_volume);
-        return QDir().mkpath(m_volume + QStringLiteral("/sub"));
+        return m_mount->isMounted() && QDir().mkpath(m_volume + QStringLiteral("/sub"));
     }
-
-    QByteArray volumeBytes() const { return QFile::encodeName(m_volume); }
-    static QByteArray uid() { return QByteArray::number(::getuid()); }
-
     void TearDown() override { m_mount.reset(); }
 
-    QString m_volume;
+    QByteArray volume() const { return QFile::encodeName(m_volume); }
+    QByteArray uid() const { return QByteArray::number(::getuid()); }
+
+    QString m_volume = m_root.path() + QStringLiteral("/volume");
     std::unique_ptr<TrashTmpfsMount> m_mount;
 };
 
@@ -43,135 +36,94 @@ TEST_F(TrashOtherMount, ItemStaysWhenTheVolumeHasNoUsableTrash)
 {
     if (!TrashChildProcess::enter(TrashChildProcess::OwnMountNamespace))
         return;
-    if (!mountVolume())
+    ASSERT_TRUE(QDir().mkpath(m_volume));
+    if (!mountVolume("size=4m,mode=0755"))
         GTEST_SKIP() << "cannot mount a tmpfs here";
-    const QByteArray volume = volumeBytes();
-    const QByteArray original = volume + "/sub/x";
+    const QByteArray original = volume() + "/sub/x";
     ASSERT_TRUE(writeFile(original, "x"));
     // A sticky .Trash reached through a link, and a .Trash-$uid that is a link: neither counts.
-    ASSERT_TRUE(QDir().mkpath(m_volume + QStringLiteral("/elsewhere-shared")));
-    ASSERT_TRUE(QDir().mkpath(m_volume + QStringLiteral("/elsewhere-own")));
-    ASSERT_EQ(::chmod((volume + "/elsewhere-shared").constData(), 01777), 0);
-    ASSERT_EQ(::symlink("elsewhere-shared", (volume + "/.Trash").constData()), 0);
-    ASSERT_EQ(::symlink("elsewhere-own", (volume + "/.Trash-" + uid()).constData()), 0);
+    ASSERT_TRUE(QDir().mkpath(m_volume + QStringLiteral("/shared")) &&
+                QDir().mkpath(m_volume + QStringLiteral("/own")));
+    ASSERT_EQ(::chmod((volume() + "/shared").constData(), 01777), 0);
+    ASSERT_EQ(::symlink("shared", (volume() + "/.Trash").constData()), 0);
+    ASSERT_EQ(::symlink("own", (volume() + "/.Trash-" + uid()).constData()), 0);
 
     Trash::Result result = trash().trashItem(QString::fromUtf8(original));
-    EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.error.startsWith(QStringLiteral("项目所在的卷没有可用的废纸篓"))) << result.error.toStdString();
-    EXPECT_EQ(readFile(original), "x");
-    EXPECT_TRUE(entries(volume + "/elsewhere-shared").isEmpty());
-    EXPECT_TRUE(entries(volume + "/elsewhere-own").isEmpty());
+    EXPECT_TRUE(entries(volume() + "/shared").isEmpty() && entries(volume() + "/own").isEmpty());
     EXPECT_FALSE(exists(trashBytes())); // never the home trash across devices
 
-    // A real .Trash-$uid that someone else owns does not count either.
-    ASSERT_EQ(::unlink((volume + "/.Trash-" + uid()).constData()), 0);
-    ASSERT_TRUE(QDir().mkpath(QString::fromUtf8(volume + "/.Trash-" + uid())));
-    if (::chown((volume + "/.Trash-" + uid()).constData(), 4242, 4242) == 0) {
-        result = trash().trashItem(QString::fromUtf8(original));
-        EXPECT_FALSE(result.ok);
-        EXPECT_EQ(readFile(original), "x");
-        EXPECT_TRUE(entries(volume + "/.Trash-" + uid()).isEmpty());
+    // A real .Trash-$uid that another user owns does not count either (only root can make one).
+    ASSERT_EQ(::unlink((volume() + "/.Trash-" + uid()).constData()), 0);
+    ASSERT_EQ(::mkdir((volume() + "/.Trash-" + uid()).constData(), 0700), 0);
+    if (::chown((volume() + "/.Trash-" + uid()).constData(), 4242, 4242) == 0) {
+        EXPECT_FALSE(trash().trashItem(QString::fromUtf8(original)).ok);
     }
-}
 
-TEST_F(TrashOtherMount, StickySharedTrashGetsAPrivateFolderAndARelativePath)
-{
-    if (!TrashChildProcess::enter(TrashChildProcess::OwnMountNamespace))
-        return;
-    if (!mountVolume())
-        GTEST_SKIP() << "cannot mount a tmpfs here";
-    const QByteArray volume = volumeBytes();
-    ASSERT_TRUE(QDir().mkpath(m_volume + QStringLiteral("/.Trash")));
-    ASSERT_EQ(::chmod((volume + "/.Trash").constData(), 01777), 0);
-    const QByteArray original = volume + "/sub/a b.txt";
-    ASSERT_TRUE(writeFile(original, "shared"));
-
-    const Trash::Result result = trash().trashItem(QString::fromUtf8(original));
-    ASSERT_TRUE(result.ok) << result.error.toStdString();
-    const QByteArray own = volume + "/.Trash/" + uid();
-    EXPECT_EQ(result.trashedPath, QString::fromUtf8(own + "/files/a b.txt"));
-    EXPECT_EQ(readFile(own + "/files/a b.txt"), "shared");
-    EXPECT_EQ(originalLocation(own + "/info/a b.txt.trashinfo"), "sub/a b.txt");
-    struct stat st;
-    ASSERT_EQ(::stat(own.constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0700u);
-    EXPECT_FALSE(exists(volume + "/.Trash-" + uid()));
-
-    // Another reader of the standard finds it under its full original path.
-    if (!QStandardPaths::findExecutable(QStringLiteral("trash-list")).isEmpty()) {
-        QProcess list;
-        list.start(QStringLiteral("trash-list"), {});
-        list.waitForFinished(-1);
-        EXPECT_TRUE(list.readAllStandardOutput().contains(" " + original + "\n"));
-    }
-}
-
-TEST_F(TrashOtherMount, OwnVolumeTrashIsCreatedWhenSharedOneIsNotSticky)
-{
-    if (!TrashChildProcess::enter(TrashChildProcess::OwnMountNamespace))
-        return;
-    if (!mountVolume())
-        GTEST_SKIP() << "cannot mount a tmpfs here";
-    const QByteArray volume = volumeBytes();
-    ASSERT_TRUE(QDir().mkpath(m_volume + QStringLiteral("/.Trash")));
-    ASSERT_EQ(::chmod((volume + "/.Trash").constData(), 0777), 0);
-    ASSERT_TRUE(QDir().mkpath(m_volume + QStringLiteral("/sub/folder/inner")));
-    ASSERT_TRUE(writeFile(volume + "/sub/folder/inner/f", "f"));
-
-    const Trash::Result result = trash().trashItem(m_volume + QStringLiteral("/sub/folder"));
-    ASSERT_TRUE(result.ok) << result.error.toStdString();
-    const QByteArray own = volume + "/.Trash-" + uid();
-    EXPECT_EQ(readFile(own + "/files/folder/inner/f"), "f");
-    EXPECT_EQ(originalLocation(own + "/info/folder.trashinfo"), "sub/folder");
-    struct stat st;
-    ASSERT_EQ(::stat(own.constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0700u);
-    EXPECT_TRUE(entries(volume + "/.Trash").isEmpty());
-}
-
-TEST_F(TrashOtherMount, ReadOnlyVolumeFailsWithTheItemInPlace)
-{
-    if (!TrashChildProcess::enter(TrashChildProcess::OwnMountNamespace))
-        return;
-    if (!mountVolume())
-        GTEST_SKIP() << "cannot mount a tmpfs here";
-    const QByteArray original = volumeBytes() + "/sub/x";
-    ASSERT_TRUE(writeFile(original, "x"));
-    if (!m_mount->remountReadOnly()) {
-        TrashChildProcess::reportSkip(QStringLiteral("cannot remount read-only"));
-        GTEST_SKIP();
-    }
-    const Trash::Result result = trash().trashItem(QString::fromUtf8(original));
-    EXPECT_FALSE(result.ok);
+    // Nor can one be made on a read-only volume.
+    ASSERT_EQ(::rmdir((volume() + "/.Trash-" + uid()).constData()), 0);
+    ASSERT_TRUE(m_mount->remountReadOnly());
+    result = trash().trashItem(QString::fromUtf8(original));
     EXPECT_EQ(result.errorCode, EROFS);
     EXPECT_EQ(readFile(original), "x");
+}
+
+TEST_F(TrashOtherMount, VolumeTrashIsTheOwnFolderUnlessTheSharedOneIsSticky)
+{
+    if (!TrashChildProcess::enter(TrashChildProcess::OwnMountNamespace))
+        return;
+    ASSERT_TRUE(QDir().mkpath(m_volume));
+    if (!mountVolume("size=4m,mode=0755"))
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    ASSERT_TRUE(QDir().mkpath(m_volume + QStringLiteral("/.Trash")));
+    ASSERT_EQ(::chmod((volume() + "/.Trash").constData(), 0777), 0);
+    ASSERT_TRUE(QDir().mkpath(m_volume + QStringLiteral("/sub/folder/inner")));
+    ASSERT_TRUE(writeFile(volume() + "/sub/folder/inner/f", "f"));
+    ASSERT_TRUE(writeFile(volume() + "/sub/a b", "shared"));
+
+    ASSERT_TRUE(trash().trashItem(m_volume + QStringLiteral("/sub/folder")).ok);
+    const QByteArray own = volume() + "/.Trash-" + uid();
+    EXPECT_EQ(readFile(own + "/files/folder/inner/f"), "f");
+    EXPECT_EQ(originalLocation(own + "/info/folder.trashinfo"), "sub/folder"); // relative to the volume
+    EXPECT_EQ(mode(own), 0700u);
+    EXPECT_TRUE(entries(volume() + "/.Trash").isEmpty());
+
+    ASSERT_EQ(::chmod((volume() + "/.Trash").constData(), 01777), 0);
+    const Trash::Result result = trash().trashItem(m_volume + QStringLiteral("/sub/a b"));
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    const QByteArray shared = volume() + "/.Trash/" + uid();
+    EXPECT_EQ(result.trashedPath, QString::fromUtf8(shared + "/files/a b"));
+    EXPECT_EQ(originalLocation(shared + "/info/a b.trashinfo"), "sub/a b");
+    EXPECT_EQ(mode(shared), 0700u);
+
+    QProcess list; // another reader of the standard finds it under its full path
+    list.start(QStringLiteral("trash-list"), {});
+    if (list.waitForFinished(-1)) {
+        EXPECT_TRUE(list.readAllStandardOutput().contains(" " + volume() + "/sub/a b\n"));
+    }
 }
 
 TEST_F(TrashOtherMount, FullDiskFailsBeforeAnythingMoves)
 {
     if (!TrashChildProcess::enter(TrashChildProcess::OwnMountNamespace))
         return;
+    ASSERT_TRUE(QDir().mkpath(m_volume));
     if (!mountVolume("size=256k,mode=0755"))
         GTEST_SKIP() << "cannot mount a tmpfs here";
-    // The home trash on the full volume itself.
-    const QString dataHome = m_volume + QStringLiteral("/data");
-    ASSERT_TRUE(QDir().mkpath(dataHome + QStringLiteral("/Trash/files")));
-    ASSERT_TRUE(QDir().mkpath(dataHome + QStringLiteral("/Trash/info")));
-    const QByteArray original = volumeBytes() + "/sub/x";
+    const QString dataHome = m_volume + QStringLiteral("/data"); // the home trash on the full volume
+    ASSERT_TRUE(QDir().mkpath(dataHome + QStringLiteral("/Trash/files")) &&
+                QDir().mkpath(dataHome + QStringLiteral("/Trash/info")));
+    const QByteArray original = volume() + "/sub/x";
     ASSERT_TRUE(writeFile(original, "x"));
-    const int filler = ::open((volumeBytes() + "/filler").constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    ASSERT_GE(filler, 0);
+    const int filler = ::open((volume() + "/filler").constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     const QByteArray block(4096, 'f');
     while (::write(filler, block.constData(), size_t(block.size())) > 0) {
     }
     ::close(filler);
 
     const Trash::Result result = FreedesktopTrash(dataHome).trashItem(QString::fromUtf8(original));
-    EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.errorCode, ENOSPC);
     EXPECT_TRUE(result.error.startsWith(QStringLiteral("磁盘空间不足"))) << result.error.toStdString();
     EXPECT_EQ(readFile(original), "x");
-    const QByteArray trashFolder = QFile::encodeName(dataHome) + "/Trash";
-    EXPECT_TRUE(entries(trashFolder + "/info").isEmpty());
-    EXPECT_TRUE(entries(trashFolder + "/files").isEmpty());
+    EXPECT_TRUE(entries(QFile::encodeName(dataHome) + "/Trash/info").isEmpty());
 }

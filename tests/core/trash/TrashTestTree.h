@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QByteArray>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -18,18 +17,15 @@
 
 namespace Sweepora::Test {
 
-// A home folder (open as a scope) and a data home for the home trash, in a temporary folder.
-// Paths are handled as bytes where names may not be UTF-8.
+// A home folder open as a scope and a data home for the home trash, in a temporary folder.
+// Helpers take raw bytes, since names need not be UTF-8.
 class TrashTestTree : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_root.isValid());
-        m_home = m_root.path() + QStringLiteral("/home");
-        m_dataHome = m_root.path() + QStringLiteral("/data");
-        ASSERT_TRUE(QDir().mkpath(m_home));
-        ASSERT_TRUE(QDir().mkpath(m_dataHome));
+        ASSERT_TRUE(QDir().mkpath(m_home) && QDir().mkpath(m_dataHome));
         Core::Sandbox::reset();
         Core::Sandbox::openScope(m_home);
     }
@@ -41,10 +37,8 @@ protected:
     static bool writeFile(const QByteArray& path, const QByteArray& content)
     {
         const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd < 0)
-            return false;
-        const bool ok = ::write(fd, content.constData(), size_t(content.size())) == content.size();
-        return ::close(fd) == 0 && ok;
+        const bool ok = fd >= 0 && ::write(fd, content.constData(), size_t(content.size())) == content.size();
+        return fd >= 0 && ::close(fd) == 0 && ok;
     }
 
     static QByteArray readFile(const QByteArray& path)
@@ -66,16 +60,20 @@ protected:
         return ::lstat(path.constData(), &st) == 0;
     }
 
-    // Every entry of a folder, hidden ones included, as raw names; empty when it is missing.
+    static unsigned mode(const QByteArray& path)
+    {
+        struct stat st;
+        return ::lstat(path.constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+    }
+
+    // Every entry of a folder, hidden ones included, sorted; empty when it is missing.
     static QList<QByteArray> entries(const QByteArray& folder)
     {
         QList<QByteArray> names;
         if (DIR* dir = ::opendir(folder.constData())) {
-            while (const dirent* entry = ::readdir(dir)) {
-                const QByteArray name(entry->d_name);
-                if (name != "." && name != "..")
-                    names.append(name);
-            }
+            while (const dirent* entry = ::readdir(dir))
+                if (qstrcmp(entry->d_name, ".") != 0 && qstrcmp(entry->d_name, "..") != 0)
+                    names.append(QByteArray(entry->d_name));
             ::closedir(dir);
         }
         std::sort(names.begin(), names.end());
@@ -85,16 +83,15 @@ protected:
     // The decoded Path= of an info file.
     static QByteArray originalLocation(const QByteArray& infoFile)
     {
-        const QByteArray text = readFile(infoFile);
-        for (const QByteArray& line : text.split('\n'))
+        for (const QByteArray& line : readFile(infoFile).split('\n'))
             if (line.startsWith("Path="))
                 return QByteArray::fromPercentEncoding(line.mid(5));
         return {};
     }
 
     QTemporaryDir m_root{QDir::tempPath() + QStringLiteral("/sweepora-trash-XXXXXX")};
-    QString m_home;
-    QString m_dataHome;
+    QString m_home = m_root.path() + QStringLiteral("/home");
+    QString m_dataHome = m_root.path() + QStringLiteral("/data");
 };
 
 } // namespace Sweepora::Test
