@@ -1,27 +1,56 @@
 #include "platform/Trash.h"
 
+#include "platform/Sandbox.h"
+
 #include <QMutex>
 #include <QMutexLocker>
+
+#ifdef Q_OS_MACOS
+#include <QFile>
+#include <cerrno>
+#else
+#include "platform/FreedesktopTrash.h"
+#endif
 
 namespace Sweepora::Core {
 namespace {
 
-class UnavailableTrash final : public Trash
+#ifdef Q_OS_MACOS
+// The system's own Trash, through Qt; it knows the volume trashes and the Finder's bookkeeping.
+class NativeTrash final : public Trash
 {
 public:
-    Result trashItem(const QString&) override { return {false, QStringLiteral("废纸篓不可用"), {}}; }
+    Result trashItem(const QString& path) override
+    {
+        if (!Sandbox::canModify(path))
+            return {false, QStringLiteral("没有权限移动此项目"), {}, EPERM};
+        QFile file(path);
+        if (!file.moveToTrash())
+            return {false, QStringLiteral("无法移到废纸篓（%1）").arg(file.errorString()), {}, 0};
+        return {true, {}, file.fileName(), 0};
+    }
 };
+#endif
 
 QMutex g_mutex;
 std::shared_ptr<Trash> g_current;
 
 } // namespace
 
+std::shared_ptr<Trash> Trash::platform()
+{
+#ifdef Q_OS_MACOS
+    return std::make_shared<NativeTrash>();
+#else
+    return std::make_shared<FreedesktopTrash>();
+#endif
+}
+
 Trash& Trash::current()
 {
     QMutexLocker lock(&g_mutex);
     if (!g_current)
-        g_current = std::make_shared<UnavailableTrash>();
+        g_current = platform();
     return *g_current;
 }
 

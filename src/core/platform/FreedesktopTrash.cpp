@@ -1,0 +1,434 @@
+#include "platform/FreedesktopTrash.h"
+
+#include "platform/PathBytes.h"
+#include "platform/PlatformLayout.h"
+#include "platform/Sandbox.h"
+
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace Sweepora::Core {
+namespace {
+
+#ifdef O_PATH
+constexpr int kPathOnly = O_PATH;
+#else
+constexpr int kPathOnly = O_RDONLY;
+#endif
+
+constexpr char kInfoSuffix[] = ".trashinfo";
+constexpr int kInfoSuffixLength = sizeof(kInfoSuffix) - 1;
+constexpr int kSequentialAttempts = 64;
+
+class Fd
+{
+public:
+    Fd() = default;
+    explicit Fd(int fd) : m_fd(fd) {}
+    Fd(Fd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    Fd& operator=(Fd&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            m_fd = std::exchange(other.m_fd, -1);
+        }
+        return *this;
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() { reset(); }
+
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    void reset()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+// Which side of the move failed decides what the user is told.
+enum class Side { Item, Trash };
+
+QString describe(int code, Side side)
+{
+    if (side == Side::Item) {
+        switch (code) {
+        case ENOENT:
+        case ENOTDIR:
+            return QStringLiteral("项目不存在");
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("没有权限移动此项目");
+        case EROFS:
+            return QStringLiteral("项目所在的文件系统是只读的");
+        case EBUSY:
+            return QStringLiteral("项目正在使用中");
+        case ENAMETOOLONG:
+            return QStringLiteral("路径过长");
+        case EXDEV:
+            return QStringLiteral("项目所在的卷没有可用的废纸篓");
+        case ENOSPC:
+        case EDQUOT:
+            return QStringLiteral("磁盘空间不足");
+        default:
+            return QStringLiteral("无法移到废纸篓");
+        }
+    }
+    switch (code) {
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("找不到废纸篓所在的文件夹");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("没有权限写入废纸篓");
+    case EROFS:
+        return QStringLiteral("废纸篓所在的文件系统是只读的");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("磁盘空间不足");
+    default:
+        return QStringLiteral("无法写入废纸篓");
+    }
+}
+
+Trash::Result failure(int code, Side side)
+{
+    return {false, describe(code, side) + QStringLiteral("（%1）").arg(qt_error_string(code)), {}, code};
+}
+
+Trash::Result failure(int code, const QString& text)
+{
+    return {false, text, {}, code};
+}
+
+Trash::Result noUsableTrash(int code)
+{
+    const QString text = QStringLiteral("项目所在的卷没有可用的废纸篓");
+    if (code == 0)
+        return failure(EXDEV, text);
+    return failure(code, text + QStringLiteral("（%1）").arg(qt_error_string(code)));
+}
+
+bool sameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Opens the folder `name` below `parent` without following a symbolic link, creating it
+// (private to the user) when it is missing. Sets `error` on failure.
+Fd openOrCreateDirectory(int parent, const char* name, int* error)
+{
+    constexpr int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    Fd fd(::openat(parent, name, flags));
+    if (!fd.valid() && errno == ENOENT) {
+        if (::mkdirat(parent, name, 0700) != 0 && errno != EEXIST) {
+            *error = errno;
+            return {};
+        }
+        fd = Fd(::openat(parent, name, flags));
+    }
+    if (!fd.valid())
+        *error = errno;
+    return fd;
+}
+
+// A per-user folder in a shared place counts only when it is a real folder that the user owns
+// on the item's device: otherwise another user could read what is trashed there.
+Fd openOwnDirectory(int parent, const char* name, dev_t device, int* error)
+{
+    Fd fd = openOrCreateDirectory(parent, name, error);
+    if (!fd.valid())
+        return {};
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0) {
+        *error = errno;
+        return {};
+    }
+    if (st.st_uid != ::geteuid() || st.st_dev != device) {
+        *error = 0;
+        return {};
+    }
+    return fd;
+}
+
+bool writeAll(int fd, const QByteArray& data)
+{
+    const char* p = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+// rename() that never replaces an existing entry.
+int renameNoReplace(int fromDir, const char* from, int toDir, const char* to)
+{
+#ifdef __linux__
+    if (::renameat2(fromDir, from, toDir, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return -1;
+#endif
+    // The file system cannot refuse to replace; the name was reserved by its info file, so an
+    // entry appears there only if something outside the standard put it there: look first.
+    struct stat st;
+    if (::fstatat(toDir, to, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    if (errno != ENOENT)
+        return -1;
+    return ::renameat(fromDir, from, toDir, to);
+}
+
+QByteArray canonicalPath(const QByteArray& path)
+{
+    char* resolved = ::realpath(path.constData(), nullptr);
+    if (resolved == nullptr)
+        return {};
+    QByteArray result(resolved);
+    std::free(resolved);
+    return result;
+}
+
+QByteArray parentOf(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : path.left(slash);
+}
+
+// The mount point of the file system that holds `canonicalFolder`.
+QByteArray topDirectory(const QByteArray& canonicalFolder, dev_t device)
+{
+    QByteArray current = canonicalFolder;
+    while (current != "/") {
+        const QByteArray up = parentOf(current);
+        struct stat st;
+        if (::stat(up.constData(), &st) != 0 || st.st_dev != device)
+            break;
+        current = up;
+    }
+    return current;
+}
+
+// A trash folder ready to receive one item.
+struct Destination
+{
+    Fd root;
+    Fd files;
+    Fd info;
+    QByteArray rootPath;
+    QByteArray location; // the Path= value before encoding
+};
+
+// The volume's trash: $topdir/.Trash/$uid when $topdir/.Trash is a real sticky folder,
+// else $topdir/.Trash-$uid.
+std::optional<Trash::Result> findVolumeTrash(const QByteArray& parent, const QByteArray& name,
+                                             const struct stat& parentSt, dev_t device, Destination* destination)
+{
+    if (parentSt.st_dev != device) // the item is itself a mount point
+        return failure(EBUSY, Side::Item);
+    const QByteArray canonicalParent = canonicalPath(parent);
+    if (canonicalParent.isEmpty())
+        return failure(errno, Side::Item);
+    const QByteArray topdir = topDirectory(canonicalParent, device);
+    Fd top(::open(topdir.constData(), kPathOnly | O_DIRECTORY | O_CLOEXEC));
+    if (!top.valid())
+        return noUsableTrash(errno);
+    const QByteArray uid = QByteArray::number(static_cast<qulonglong>(::getuid()));
+    const QByteArray base = topdir == "/" ? QByteArray() : topdir;
+
+    int error = 0;
+    Fd shared(::openat(top.get(), ".Trash", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    if (shared.valid() && ::fstat(shared.get(), &st) == 0 && (st.st_mode & S_ISVTX) != 0 && st.st_dev == device) {
+        destination->root = openOwnDirectory(shared.get(), uid.constData(), device, &error);
+        destination->rootPath = base + "/.Trash/" + uid;
+    }
+    if (!destination->root.valid()) {
+        const QByteArray own = ".Trash-" + uid;
+        destination->root = openOwnDirectory(top.get(), own.constData(), device, &error);
+        destination->rootPath = base + '/' + own;
+    }
+    if (!destination->root.valid())
+        return noUsableTrash(error);
+
+    const QByteArray full = (canonicalParent == "/" ? QByteArray() : canonicalParent) + '/' + name;
+    destination->location = full.mid(base.size() + 1);
+    return std::nullopt;
+}
+
+std::optional<Trash::Result> findHomeTrash(const QByteArray& dataHome, const QByteArray& itemPath,
+                                           const struct stat& item, Destination* destination, bool* elsewhere)
+{
+    if (dataHome.isEmpty() || !dataHome.startsWith('/'))
+        return failure(ENOENT, Side::Trash);
+    Fd data(::open(dataHome.constData(), kPathOnly | O_DIRECTORY | O_CLOEXEC));
+    if (!data.valid())
+        return failure(errno, Side::Trash);
+    // The home trash serves the device that it lives on; the folder may not exist yet.
+    struct stat st;
+    if (::fstatat(data.get(), "Trash", &st, 0) != 0 && ::fstat(data.get(), &st) != 0)
+        return failure(errno, Side::Trash);
+    if (st.st_dev != item.st_dev) {
+        *elsewhere = true;
+        return std::nullopt;
+    }
+    destination->root = Fd(::openat(data.get(), "Trash", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!destination->root.valid() && errno == ENOENT) {
+        if (::mkdirat(data.get(), "Trash", 0700) != 0 && errno != EEXIST)
+            return failure(errno, Side::Trash);
+        destination->root = Fd(::openat(data.get(), "Trash", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    }
+    if (!destination->root.valid())
+        return failure(errno, Side::Trash);
+    destination->rootPath = dataHome + "/Trash";
+    destination->location = itemPath;
+    return std::nullopt;
+}
+
+} // namespace
+
+FreedesktopTrash::FreedesktopTrash(QString dataHome) : m_dataHome(std::move(dataHome))
+{}
+
+QByteArray FreedesktopTrash::trashInfo(const QByteArray& location, const QDateTime& deletionDate)
+{
+    // RFC 2396 escaping of the raw bytes: only unreserved characters and '/' stay as they are,
+    // so '%', spaces, newlines and bytes that are not UTF-8 all survive a reader's decoding.
+    return "[Trash Info]\nPath=" + location.toPercentEncoding("/") +
+           "\nDeletionDate=" + deletionDate.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")).toLatin1() + '\n';
+}
+
+QByteArray FreedesktopTrash::candidateName(const QByteArray& name, int attempt, int maxLength)
+{
+    QByteArray suffix;
+    if (attempt > 0 && attempt < kSequentialAttempts)
+        suffix = '.' + QByteArray::number(attempt + 1);
+    else if (attempt >= kSequentialAttempts)
+        suffix = '.' + QByteArray::number(QRandomGenerator::global()->generate(), 16);
+    QByteArray stem = name;
+    if (stem.size() + suffix.size() > maxLength) {
+        qsizetype cut = qMax<qsizetype>(1, maxLength - suffix.size());
+        // Do not split a UTF-8 character: a sequence is at most four bytes.
+        for (int back = 0; back < 3 && cut > 1 && (static_cast<unsigned char>(stem.at(cut)) & 0xC0) == 0x80; ++back)
+            --cut;
+        stem.truncate(cut);
+    }
+    return stem + suffix;
+}
+
+Trash::Result FreedesktopTrash::trashItem(const QString& path)
+{
+    if (path.isEmpty())
+        return failure(ENOENT, Side::Item);
+    const QString standardized = standardizedPath(path);
+    if (!Sandbox::canModify(standardized))
+        return failure(EPERM, Side::Item);
+    const QByteArray itemPath = bytesFromPath(standardized);
+    if (itemPath == "/")
+        return failure(EBUSY, Side::Item);
+    const QByteArray parent = parentOf(itemPath);
+    const QByteArray name = itemPath.mid(itemPath.lastIndexOf('/') + 1);
+
+    // The folders above the item may be links; the item itself never is followed.
+    Fd parentFd(::open(parent.constData(), kPathOnly | O_DIRECTORY | O_CLOEXEC));
+    if (!parentFd.valid())
+        return failure(errno, Side::Item);
+    struct stat item;
+    struct stat parentSt;
+    if (::fstatat(parentFd.get(), name.constData(), &item, AT_SYMLINK_NOFOLLOW) != 0 ||
+        ::fstat(parentFd.get(), &parentSt) != 0)
+        return failure(errno, Side::Item);
+
+    const QString dataHomePath = m_dataHome.isEmpty() ? PlatformLayout::current().dataHome : m_dataHome;
+    Destination destination;
+    bool elsewhere = false;
+    if (auto failed = findHomeTrash(bytesFromPath(dataHomePath), itemPath, item, &destination, &elsewhere))
+        return *failed;
+    if (elsewhere) {
+        if (auto failed = findVolumeTrash(parent, name, parentSt, item.st_dev, &destination))
+            return *failed;
+    }
+
+    int error = 0;
+    destination.info = openOrCreateDirectory(destination.root.get(), "info", &error);
+    if (!destination.info.valid())
+        return failure(error, Side::Trash);
+    destination.files = openOrCreateDirectory(destination.root.get(), "files", &error);
+    if (!destination.files.valid())
+        return failure(error, Side::Trash);
+
+    struct stat rootSt;
+    struct stat filesSt;
+    struct stat infoSt;
+    if (::fstat(destination.root.get(), &rootSt) != 0 || ::fstat(destination.files.get(), &filesSt) != 0 ||
+        ::fstat(destination.info.get(), &infoSt) != 0)
+        return failure(errno, Side::Trash);
+    if (filesSt.st_dev != item.st_dev)
+        return noUsableTrash(0);
+    // Moving the trash's own folders, or what lies directly in them, would break its index.
+    for (const struct stat* own : {&rootSt, &filesSt, &infoSt}) {
+        if (sameFile(item, *own) || sameFile(parentSt, *own))
+            return failure(EINVAL, QStringLiteral("此项目已在废纸篓中"));
+    }
+
+    const long nameMax = ::fpathconf(destination.info.get(), _PC_NAME_MAX);
+    const int maxStem = static_cast<int>(nameMax > 0 ? nameMax : 255) - kInfoSuffixLength;
+    const QByteArray info = trashInfo(destination.location, QDateTime::currentDateTime());
+
+    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+        const QByteArray candidate = candidateName(name, attempt, maxStem);
+        const QByteArray infoName = candidate + kInfoSuffix;
+        const int fd = ::openat(destination.info.get(), infoName.constData(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return failure(errno, Side::Trash);
+        }
+        // A full disk shows up here or at close(); then nothing has moved yet.
+        bool written = writeAll(fd, info);
+        int writeError = errno;
+        if (::close(fd) != 0 && written) {
+            written = false;
+            writeError = errno;
+        }
+        if (!written) {
+            ::unlinkat(destination.info.get(), infoName.constData(), 0);
+            return failure(writeError, Side::Trash);
+        }
+
+        if (renameNoReplace(parentFd.get(), name.constData(), destination.files.get(), candidate.constData()) == 0)
+            return {true, {}, pathFromBytes(destination.rootPath + "/files/" + candidate), 0};
+        const int moveError = errno;
+        ::unlinkat(destination.info.get(), infoName.constData(), 0);
+        if (moveError == EEXIST) // a stray entry in files/ without an info file
+            continue;
+        return failure(moveError, Side::Item);
+    }
+    return failure(EEXIST, QStringLiteral("废纸篓中同名项目过多"));
+}
+
+} // namespace Sweepora::Core

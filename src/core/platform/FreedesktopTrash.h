@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/Trash.h"
+
+#include <QByteArray>
+#include <QDateTime>
+
+namespace Sweepora::Core {
+
+// The freedesktop.org Trash, built so that no failure loses, overwrites or copies a file: the
+// info file is claimed first (O_EXCL), then the item is renamed without replacing anything, and
+// an item on another mount goes to that mount's own trash or nowhere.
+class FreedesktopTrash final : public Trash
+{
+public:
+    // The home trash is "<dataHome>/Trash"; an empty `dataHome` means the platform layout's,
+    // read at every call.
+    explicit FreedesktopTrash(QString dataHome = {});
+
+    Result trashItem(const QString& path) override;
+
+    // The text of a .trashinfo file. `location` is the original path in file-system bytes:
+    // absolute for the home trash, relative to the top directory for a volume's trash.
+    static QByteArray trashInfo(const QByteArray& location, const QDateTime& deletionDate);
+
+    // The name tried at the `attempt`-th try (0 first) for an item called `name`, at most
+    // `maxLength` bytes: "name", "name.2", "name.3", …, later a random suffix.
+    static QByteArray candidateName(const QByteArray& name, int attempt, int maxLength);
+    static constexpr int kMaxAttempts = 256;
+
+private:
+    QString m_dataHome;
+};
+
+} // namespace Sweepora::Core

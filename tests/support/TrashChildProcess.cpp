@@ -1,0 +1,115 @@
+#include "support/TrashChildProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace Sweepora::Test {
+namespace {
+
+constexpr char kChildVariable[] = "SWEEPORA_TRASH_CHILD";
+constexpr char kStarted[] = "[trash-child] started";
+constexpr char kSkipped[] = "[trash-child] skipped: ";
+
+void skipTest(const std::string& reason)
+{
+    GTEST_SKIP() << reason;
+}
+
+QStringList wrapperFor(TrashChildProcess::Need need)
+{
+    if (need == TrashChildProcess::Unprivileged)
+        return {QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                QStringLiteral("--clear-groups"), QStringLiteral("--")};
+    QStringList wrapper{QStringLiteral("unshare")};
+    if (::geteuid() != 0)
+        wrapper << QStringLiteral("--user") << QStringLiteral("--map-root-user");
+    wrapper << QStringLiteral("--mount") << QStringLiteral("--propagation") << QStringLiteral("private")
+            << QStringLiteral("--");
+    return wrapper;
+}
+
+} // namespace
+
+bool TrashChildProcess::enter(Need need)
+{
+    if (qEnvironmentVariable(kChildVariable) == QLatin1String("1")) {
+        std::printf("%s\n", kStarted);
+        std::fflush(stdout);
+        return true;
+    }
+    if (need == Unprivileged && ::geteuid() != 0)
+        return true;
+
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const QString filter = QStringLiteral("--gtest_filter=%1.%2")
+                               .arg(QString::fromUtf8(info->test_suite_name()), QString::fromUtf8(info->name()));
+    QStringList arguments = wrapperFor(need);
+    const QString program = arguments.takeFirst();
+    arguments << QCoreApplication::applicationFilePath() << filter;
+
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(kChildVariable), QStringLiteral("1"));
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(program, arguments);
+    if (!child.waitForStarted()) {
+        skipTest("cannot start " + program.toStdString() + ": " + child.errorString().toStdString());
+        return false;
+    }
+    child.closeWriteChannel();
+    child.waitForFinished(-1);
+    const QString output = QString::fromUtf8(child.readAll());
+
+    if (!output.contains(QLatin1String(kStarted))) {
+        skipTest("this machine cannot run the case through " + program.toStdString() + ": " + output.toStdString());
+        return false;
+    }
+    if (const qsizetype at = output.indexOf(QLatin1String(kSkipped)); at >= 0) {
+        const qsizetype start = at + qsizetype(std::strlen(kSkipped));
+        skipTest(output.mid(start, output.indexOf(QLatin1Char('\n'), start) - start).toStdString());
+        return false;
+    }
+    EXPECT_TRUE(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0) << "the child run failed:\n"
+                                                                                     << output.toStdString();
+    return false;
+}
+
+void TrashChildProcess::reportSkip(const QString& reason)
+{
+    std::printf("%s%s\n", kSkipped, reason.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+TrashTmpfsMount::TrashTmpfsMount(const QString& directory, const QByteArray& options)
+    : m_directory(QFile::encodeName(directory)), m_options(options)
+{
+    if (::mount("tmpfs", m_directory.constData(), "tmpfs", 0, m_options.constData()) == 0)
+        m_mounted = true;
+    else
+        m_error = QStringLiteral("mount tmpfs: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+TrashTmpfsMount::~TrashTmpfsMount()
+{
+    // Unmounted before the test's temporary folders are removed; the namespace ends with the process.
+    if (m_mounted)
+        ::umount2(m_directory.constData(), MNT_DETACH);
+}
+
+bool TrashTmpfsMount::remountReadOnly()
+{
+    return ::mount("tmpfs", m_directory.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, m_options.constData()) == 0;
+}
+
+} // namespace Sweepora::Test

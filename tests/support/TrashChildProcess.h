@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace Sweepora::Test {
+
+// Runs the current test case once more in a child process, for what a test cannot do in its
+// own: drop root (which ignores permissions), or mount a file system in a private mount
+// namespace. Use it as the first line of the test:
+//
+//     if (!TrashChildProcess::enter(TrashChildProcess::Unprivileged))
+//         return; // this process only ran the child and reported its outcome
+//
+// The rest of the body then runs in the child (or right here when no child is needed). When
+// the child cannot be started on this machine, the test is skipped with the reason.
+class TrashChildProcess
+{
+public:
+    enum Need {
+        Unprivileged,     // as a user that permissions apply to (uid 65534 when we are root)
+        OwnMountNamespace // root in a private mount namespace (a user namespace when not root)
+    };
+
+    static bool enter(Need need);
+    // In the child: tells the parent that the test is skipped here, and why. Follow with GTEST_SKIP().
+    static void reportSkip(const QString& reason);
+};
+
+// A tmpfs mounted for the life of the object (inside a private mount namespace).
+class TrashTmpfsMount
+{
+public:
+    TrashTmpfsMount(const QString& directory, const QByteArray& options);
+    ~TrashTmpfsMount();
+    TrashTmpfsMount(const TrashTmpfsMount&) = delete;
+    TrashTmpfsMount& operator=(const TrashTmpfsMount&) = delete;
+
+    bool isMounted() const { return m_mounted; }
+    QString error() const { return m_error; }
+    // Makes the mount read-only.
+    bool remountReadOnly();
+
+private:
+    QByteArray m_directory;
+    QByteArray m_options;
+    bool m_mounted = false;
+    QString m_error;
+};
+
+} // namespace Sweepora::Test

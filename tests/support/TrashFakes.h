@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/Trash.h"
+
+#include <QHash>
+#include <QList>
+#include <QMutex>
+#include <QStringList>
+
+#include <cerrno>
+#include <memory>
+#include <optional>
+
+namespace Sweepora::Test {
+
+// Wraps a Trash (the platform's own by default) and fails chosen paths with a chosen error,
+// leaving those items where they are; every other path goes through. Install it with
+// Core::Trash::setCurrent(). Thread-safe: cleans call it from pool threads.
+class FailingTrash : public Core::Trash
+{
+public:
+    static inline const QString kDefaultError = QStringLiteral("没有权限移动此项目");
+
+    explicit FailingTrash(std::shared_ptr<Core::Trash> inner = Core::Trash::platform());
+
+    void failPath(const QString& path, const QString& error = kDefaultError, int errorCode = EACCES);
+    void failEverything(const QString& error = kDefaultError, int errorCode = EACCES);
+
+    Result trashItem(const QString& path) override;
+
+    QStringList attempted() const; // every path asked for, in order
+    QStringList failed() const;    // the ones that failed, by design or in the wrapped Trash
+
+private:
+    mutable QMutex m_mutex;
+    std::shared_ptr<Core::Trash> m_inner;
+    QHash<QString, Result> m_failures;
+    std::optional<Result> m_failEverything;
+    QStringList m_attempted;
+    QStringList m_failed;
+};
+
+// Records every request. Without a wrapped Trash it touches nothing and reports success (the
+// trashed path is the item's name in the layout's Trash folder); with one it passes through.
+class RecordingTrash : public Core::Trash
+{
+public:
+    explicit RecordingTrash(std::shared_ptr<Core::Trash> inner = nullptr);
+
+    Result trashItem(const QString& path) override;
+
+    QStringList requests() const;
+    QList<Result> results() const;
+
+private:
+    mutable QMutex m_mutex;
+    std::shared_ptr<Core::Trash> m_inner;
+    QStringList m_requests;
+    QList<Result> m_results;
+};
+
+} // namespace Sweepora::Test
