@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/PlatformLayout.h"
+#include "support/ScriptedFolderPicker.h"
+
+#include <gtest/gtest.h>
+
+#include <QMutex>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace Sweepora::Test {
+
+// A private home below a temporary root, a scripted picker, captured log lines, empty
+// settings and access tables, as in a freshly started process.
+class AccessFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // The layout to run under; set once, since replaced layouts are kept alive on purpose.
+    virtual Core::PlatformLayout layoutFor(const QString& home) const { return Core::PlatformLayout::forHome(home); }
+
+    QString home() const { return m_home; }
+    QString makeFolder(const QString& relative) const; // below the temporary root
+    static void replaceFolder(const QString& path);    // a new folder (new identity) at the path
+    static void storeHomeGrant(const QString& path);
+    QStringList loggedLines() const;
+
+    // When running as root (permissions do not hold), runs this test again as an unprivileged
+    // user and returns true: its outcome is the child's. False: run the test here.
+    static bool delegatedToUnprivilegedChild();
+
+    std::shared_ptr<ScriptedFolderPicker> m_picker;
+
+private:
+    QTemporaryDir m_root;
+    QString m_home;
+    mutable QMutex m_logMutex;
+    QStringList m_lines;
+};
+
+} // namespace Sweepora::Test
