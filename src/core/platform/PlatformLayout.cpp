@@ -4,6 +4,8 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+#include <list>
+
 #include <pwd.h>
 #include <unistd.h>
 
@@ -32,6 +34,8 @@ QString environmentDataHome()
 }
 
 QMutex g_mutex;
+// Every layout ever set stays alive, so references handed out earlier stay valid.
+std::list<PlatformLayout> g_layouts;
 PlatformLayout* g_current = nullptr;
 
 } // namespace
@@ -79,15 +83,14 @@ const PlatformLayout& PlatformLayout::current()
 {
     QMutexLocker lock(&g_mutex);
     if (g_current == nullptr)
-        g_current = new PlatformLayout(system());
+        g_current = &g_layouts.emplace_back(system());
     return *g_current;
 }
 
 void PlatformLayout::setCurrent(const PlatformLayout& layout)
 {
     QMutexLocker lock(&g_mutex);
-    // The old value is leaked on purpose: references handed out earlier stay valid.
-    g_current = new PlatformLayout(layout);
+    g_current = &g_layouts.emplace_back(layout);
 }
 
 } // namespace Sweepora::Core
