@@ -1,3 +1,6 @@
+#include "platform/FolderPicker.h"
+#include "ui/components/FileDialogFolderPicker.h"
+#include "ui/style/Theme.h"
 #include "ui/window/MainWindow.h"
 
 #include <QApplication>
@@ -7,8 +10,14 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Sweepora"));
     QApplication::setApplicationName(QStringLiteral("Sweepora"));
+    Sweepora::Ui::Theme::apply(app);
+
     Sweepora::Ui::MainWindow window;
+    Sweepora::Core::FolderPicker::setCurrent(std::make_shared<Sweepora::Ui::FileDialogFolderPicker>(&window));
     window.resize(1100, 720);
     window.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The picker refers to the window: let it go before the window does.
+    Sweepora::Core::FolderPicker::setCurrent(nullptr);
+    return status;
 }

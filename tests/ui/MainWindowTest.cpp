@@ -1,41 +1,333 @@
 #include "ui/window/MainWindow.h"
+#include "UiTest.h"
+#include "support/Screenshots.h"
+#include "ui/style/Symbols.h"
+#include "ui/window/DetailScrollObserver.h"
+#include "ui/window/PageHeader.h"
 #include "ui/window/Sections.h"
-
-#include <gtest/gtest.h>
+#include "ui/window/Sidebar.h"
+#include "ui/window/TitlebarFileSearch.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+#include <QWheelEvent>
 
 using namespace Sweepora::Ui;
+using Sweepora::Test::Screenshots;
+using Sweepora::Test::UiTest;
 
-TEST(MainWindow, SidebarListsTheThirteenSectionsWithDividers)
+namespace {
+
+// A page that counts the wheel events that reach it (the observer must not eat them).
+class WheelCountingPage : public QWidget
 {
-    MainWindow w;
-    auto* sidebar = w.findChild<QListWidget*>(QStringLiteral("sidebar"));
-    ASSERT_NE(sidebar, nullptr);
-    QStringList titles;
-    QList<int> dividers;
-    for (int i = 0; i < sidebar->count(); ++i) {
-        if (sidebar->item(i)->data(Qt::UserRole).isValid())
-            titles << sidebar->item(i)->text();
-        else
-            dividers << titles.size();
+public:
+    int wheels = 0;
+
+protected:
+    void wheelEvent(QWheelEvent* event) override
+    {
+        ++wheels;
+        event->accept();
     }
-    ASSERT_EQ(titles.size(), 13);
-    EXPECT_EQ(titles.first(), QStringLiteral("快速清理"));
-    EXPECT_EQ(titles.last(), QStringLiteral("关于"));
-    EXPECT_EQ(dividers, (QList<int>{8, 10, 12}));
-    EXPECT_EQ(w.selectedSection(), QStringLiteral("快速清理"));
+};
+
+// Sends one wheel event to `target` at its centre.
+void wheel(QWidget* target, QPoint angleDelta, QPoint pixelDelta = {})
+{
+    const QPointF local = QRectF(target->rect()).center();
+    QWheelEvent event(local, target->mapToGlobal(local), pixelDelta, angleDelta, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &event);
 }
 
-TEST(MainWindow, ClickingARowShowsItsHeader)
+QLabel* headerTitle(MainWindow& w)
 {
-    MainWindow w;
-    auto* sidebar = w.findChild<QListWidget*>(QStringLiteral("sidebar"));
-    sidebar->setCurrentRow(1);
-    EXPECT_EQ(w.selectedSection(), QStringLiteral("常规清理"));
-    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("headerTitle"))->text(), QStringLiteral("常规清理"));
-    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("headerSubtitle"))->text(),
-              QStringLiteral("根据清理规则扫描系统与应用产生的缓存文件"));
-    EXPECT_EQ(sectionSubtitle(QStringLiteral("未知")), QStringLiteral("扫描并管理 Mac 中可安全处理的文件"));
+    return w.findChild<QLabel*>(QStringLiteral("headerTitle"));
+}
+
+QLabel* headerSubtitle(MainWindow& w)
+{
+    return w.findChild<QLabel*>(QStringLiteral("headerSubtitle"));
+}
+
+class MainWindowTest : public UiTest
+{
+protected:
+    void SetUp() override
+    {
+        UiTest::SetUp();
+        window = std::make_unique<MainWindow>();
+        window->resize(1100, 720);
+    }
+    void showWindow()
+    {
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    std::unique_ptr<MainWindow> window;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, SidebarListsTheThirteenSectionsInOrderWithDividers)
+{
+    Sidebar* sidebar = window->sidebar();
+    EXPECT_EQ(sidebar->sectionIds(),
+              (QStringList{QStringLiteral("快速清理"), QStringLiteral("常规清理"), QStringLiteral("应用清理"),
+                           QStringLiteral("闲杂文件"), QStringLiteral("压缩包清理"), QStringLiteral("安装包清理"),
+                           QStringLiteral("大文件清理"), QStringLiteral("空文件夹清理"), QStringLiteral("卸载应用"),
+                           QStringLiteral("存储大小分析"), QStringLiteral("规则管理"), QStringLiteral("规则工坊"),
+                           QStringLiteral("关于")}));
+    EXPECT_EQ(sidebar->dividerRows(), (QList<int>{8, 10, 12}));
+    // Every section has an icon to draw.
+    for (const Section& s : sidebarSections())
+        EXPECT_TRUE(Symbols::contains(s.symbol)) << s.symbol.toStdString();
+    EXPECT_EQ(window->selectedSection(), QStringLiteral("快速清理"));
+    EXPECT_EQ(sidebar->selectedSection(), QStringLiteral("快速清理"));
+    EXPECT_FALSE(sidebar->findChild<QWidget*>(QStringLiteral("accountItem"))->isVisibleTo(sidebar));
+    showWindow();
+    Screenshots::save(window.get(), QStringLiteral("main-window"));
+}
+
+TEST_F(MainWindowTest, AccountItemSignsInOrOutWhenShown)
+{
+    Sidebar sidebar;
+    sidebar.setShowsAccountItem(true);
+    auto* account = sidebar.findChild<QToolButton*>(QStringLiteral("accountButton"));
+    auto* logout = sidebar.findChild<QToolButton*>(QStringLiteral("logoutButton"));
+    EXPECT_TRUE(sidebar.findChild<QWidget*>(QStringLiteral("accountItem"))->isVisibleTo(&sidebar));
+    EXPECT_EQ(account->text(), QStringLiteral("登录Sweepora"));
+    EXPECT_FALSE(logout->isVisibleTo(&sidebar));
+
+    QSignalSpy tapped(&sidebar, &Sidebar::userTapped);
+    QSignalSpy loggedOut(&sidebar, &Sidebar::logoutRequested);
+    account->click();
+    EXPECT_EQ(tapped.count(), 1);
+
+    sidebar.setUserID(QStringLiteral("13800000000"));
+    EXPECT_EQ(account->text(), QStringLiteral("13800000000"));
+    ASSERT_TRUE(logout->isVisibleTo(&sidebar));
+    EXPECT_EQ(logout->text(), QStringLiteral("退出登录"));
+    logout->click();
+    EXPECT_EQ(loggedOut.count(), 1);
+    sidebar.resize(240, 640);
+    Screenshots::save(&sidebar, QStringLiteral("sidebar-with-account"));
+}
+
+TEST_F(MainWindowTest, ClickingARowShowsThatSectionsHeaderAndPage)
+{
+    showWindow();
+    auto* list = window->findChild<QListWidget*>(QStringLiteral("sidebarList"));
+    QSignalSpy changed(window.get(), &MainWindow::selectedSectionChanged);
+    // Row 9 of the widget list is 卸载应用: the divider after row 8 is an item too.
+    QListWidgetItem* item = list->findItems(QStringLiteral("卸载应用"), Qt::MatchExactly).value(0);
+    ASSERT_NE(item, nullptr);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+
+    EXPECT_EQ(window->selectedSection(), QStringLiteral("卸载应用"));
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.at(0).at(0).toString(), QStringLiteral("卸载应用"));
+    EXPECT_EQ(headerTitle(*window)->text(), QStringLiteral("卸载应用"));
+    EXPECT_EQ(headerSubtitle(*window)->text(), QStringLiteral("查看应用本体与关联文件的大小，并移到废纸篓"));
+
+    // A divider is not a section.
+    QListWidgetItem* divider = list->item(list->row(item) - 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(divider).center());
+    EXPECT_EQ(window->selectedSection(), QStringLiteral("卸载应用"));
+    Screenshots::save(window.get(), QStringLiteral("main-window-uninstaller-selected"));
+}
+
+TEST_F(MainWindowTest, HeaderTextsFollowTheSectionTable)
+{
+    for (const Section& s : sidebarSections()) {
+        window->setSelectedSection(s.id);
+        EXPECT_EQ(headerTitle(*window)->text(), s.id);
+        EXPECT_EQ(headerSubtitle(*window)->text(), s.subtitle);
+    }
+    EXPECT_EQ(sectionSubtitle(QStringLiteral("常规清理")), QStringLiteral("根据清理规则扫描系统与应用产生的缓存文件"));
+    EXPECT_EQ(sectionSubtitle(QStringLiteral("关于")), QStringLiteral("了解Sweepora、访问官方网站或向我们反馈问题"));
+
+    window->setSelectedSection(QStringLiteral("文件搜索"));
+    EXPECT_EQ(headerSubtitle(*window)->text(), QStringLiteral("按文件名称搜索个人目录并管理搜索结果"));
+    EXPECT_TRUE(window->sidebar()->selectedSection() == QStringLiteral("文件搜索"));
+
+    window->setSelectedSection(QStringLiteral("不存在的分区"));
+    EXPECT_EQ(headerTitle(*window)->text(), QStringLiteral("不存在的分区"));
+    EXPECT_EQ(headerSubtitle(*window)->text(), QStringLiteral("扫描并管理 Mac 中可安全处理的文件"));
+}
+
+TEST_F(MainWindowTest, ScrollingDownOverTheDetailAreaCollapsesTheHeaderAndUpExpandsIt)
+{
+    auto* page = new WheelCountingPage;
+    window->setPage(QStringLiteral("快速清理"), page);
+    showWindow();
+    EXPECT_EQ(headerTitle(*window)->font().pixelSize(), 28);
+    EXPECT_TRUE(headerTitle(*window)->font().bold());
+
+    wheel(page, QPoint(0, -120));
+    EXPECT_TRUE(window->isHeaderCollapsed());
+    QTRY_COMPARE(headerTitle(*window)->font().pixelSize(), 18);
+    QTRY_VERIFY(!headerSubtitle(*window)->isVisible());
+    EXPECT_EQ(page->wheels, 1); // passed on unchanged
+    Screenshots::save(window.get(), QStringLiteral("main-window-header-collapsed"));
+
+    // A touchpad reports pixels.
+    wheel(page, QPoint(0, 30), QPoint(0, 12));
+    EXPECT_FALSE(window->isHeaderCollapsed());
+    QTRY_COMPARE(headerTitle(*window)->font().pixelSize(), 28);
+    QTRY_VERIFY(headerSubtitle(*window)->isVisible());
+    EXPECT_EQ(page->wheels, 2);
+}
+
+TEST_F(MainWindowTest, SidewaysTinyOrSidebarScrollsLeaveTheHeaderAlone)
+{
+    auto* page = new WheelCountingPage;
+    window->setPage(QStringLiteral("快速清理"), page);
+    showWindow();
+    QSignalSpy collapsed(window->header(), &PageHeader::collapsedChanged);
+
+    wheel(page, QPoint(-120, -60));                // mostly sideways
+    wheel(page, QPoint(0, -8));                    // one degree of a high-resolution wheel
+    wheel(page, QPoint(0, -30), QPoint(0, -1));    // a touchpad's single pixel
+    wheel(page, QPoint(-15, -15), QPoint(-1, -1)); // diagonal: vertical does not exceed horizontal
+    wheel(window->findChild<QListWidget*>(QStringLiteral("sidebarList"))->viewport(), QPoint(0, -120));
+
+    EXPECT_EQ(collapsed.count(), 0);
+    EXPECT_FALSE(window->isHeaderCollapsed());
+    EXPECT_EQ(page->wheels, 4);
+}
+
+TEST(DetailScrollObserver, DirectionNeedsAClearVerticalDeltaAboveOne)
+{
+    auto direction = [](QPoint angle, QPoint pixel = {}) {
+        QWheelEvent e(QPointF(), QPointF(), pixel, angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        return DetailScrollObserver::directionOf(e);
+    };
+    EXPECT_EQ(direction(QPoint(0, -120)), std::optional<bool>(true));
+    EXPECT_EQ(direction(QPoint(0, 120)), std::optional<bool>(false));
+    EXPECT_EQ(direction(QPoint(0, -9)), std::optional<bool>(true)); // 1.125 degrees
+    EXPECT_EQ(direction(QPoint(0, -8)), std::nullopt);              // exactly 1.0
+    EXPECT_EQ(direction(QPoint(0, 0), QPoint(0, 2)), std::optional<bool>(false));
+    EXPECT_EQ(direction(QPoint(0, -120), QPoint(0, 1)), std::nullopt); // pixels win over angles
+    EXPECT_EQ(direction(QPoint(120, -120)), std::nullopt);
+}
+
+TEST_F(MainWindowTest, PagesRegisteredPerSectionAndEmptyPagesOtherwise)
+{
+    EXPECT_EQ(window->currentPage()->objectName(), QStringLiteral("emptyPage"));
+
+    auto* rules = new QLabel(QStringLiteral("rules"));
+    window->setPage(QStringLiteral("常规清理"), rules);
+    EXPECT_EQ(window->currentPage()->objectName(), QStringLiteral("emptyPage"));
+    window->setSelectedSection(QStringLiteral("常规清理"));
+    EXPECT_EQ(window->currentPage(), rules);
+
+    // Registering the page of the shown section shows it at once and lets the old one go.
+    QPointer<QWidget> old = rules;
+    auto* replacement = new QLabel(QStringLiteral("rules 2"));
+    window->setPage(QStringLiteral("常规清理"), replacement);
+    EXPECT_EQ(window->currentPage(), replacement);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(old.isNull());
+
+    // Switching away and back keeps the same page object.
+    window->setSelectedSection(QStringLiteral("关于"));
+    window->setSelectedSection(QStringLiteral("常规清理"));
+    EXPECT_EQ(window->currentPage(), replacement);
+}
+
+TEST_F(MainWindowTest, EditorPanelSitsBesideThePageUntilRemoved)
+{
+    showWindow();
+    auto* page = new QLabel(QStringLiteral("page"));
+    window->setPage(QStringLiteral("快速清理"), page);
+    auto* panel = new QLabel(QStringLiteral("editor"));
+    panel->setFixedWidth(320);
+    window->setEditorPanel(panel);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QTRY_VERIFY(panel->isVisible());
+    EXPECT_EQ(window->editorPanel(), panel);
+    const QRect pageRect(page->mapTo(window.get(), QPoint()), page->size());
+    const QRect panelRect(panel->mapTo(window.get(), QPoint()), panel->size());
+    EXPECT_GE(panelRect.left(), pageRect.right());
+    EXPECT_EQ(panelRect.top(), pageRect.top());
+    Screenshots::save(window.get(), QStringLiteral("main-window-editor-panel"));
+
+    QPointer<QWidget> guard = panel;
+    window->setEditorPanel(nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(guard.isNull());
+    EXPECT_EQ(window->editorPanel(), nullptr);
+}
+
+TEST_F(MainWindowTest, SearchFieldSubmitsTrimmedQueriesAndSwitchesToFileSearch)
+{
+    showWindow();
+    TitlebarFileSearch* search = window->searchField();
+    auto* field = search->findChild<QLineEdit*>(QStringLiteral("titlebarSearchField"));
+    auto* button = search->findChild<QToolButton*>(QStringLiteral("titlebarSearchButton"));
+    EXPECT_EQ(button->toolTip(), QStringLiteral("搜索文件"));
+    EXPECT_EQ(field->placeholderText(), QStringLiteral("搜索文件"));
+    QSignalSpy submitted(window.get(), &MainWindow::fileSearchSubmitted);
+
+    window->setSelectedSection(QStringLiteral("大文件清理"));
+    EXPECT_FALSE(search->isExpanded());
+    button->click();
+    EXPECT_TRUE(search->isExpanded());
+    QTRY_VERIFY(field->hasFocus());
+
+    // A blank query keeps the field open and does nothing.
+    QTest::keyClicks(field, QStringLiteral("   "));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_TRUE(search->isExpanded());
+    EXPECT_EQ(submitted.count(), 0);
+    EXPECT_EQ(window->selectedSection(), QStringLiteral("大文件清理"));
+
+    field->setText(QStringLiteral("  季度报告.pdf \n"));
+    QTRY_COMPARE(field->width(), TitlebarFileSearch::kFieldWidth);
+    Screenshots::save(window.get(), QStringLiteral("main-window-search-open"));
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_EQ(submitted.count(), 1);
+    EXPECT_EQ(submitted.at(0).at(0).toString(), QStringLiteral("季度报告.pdf"));
+    EXPECT_EQ(window->selectedSection(), QStringLiteral("文件搜索"));
+    EXPECT_EQ(headerTitle(*window)->text(), QStringLiteral("文件搜索"));
+    EXPECT_FALSE(search->isExpanded());
+    EXPECT_EQ(window->fileSearchQuery(), QStringLiteral("  季度报告.pdf \n")); // kept for next time
+
+    // The button submits a non-blank query, and closes a blank field.
+    button->click();
+    button->click();
+    EXPECT_EQ(submitted.count(), 2);
+    field->clear();
+    button->click();
+    EXPECT_TRUE(search->isExpanded());
+    button->click();
+    EXPECT_FALSE(search->isExpanded());
+    EXPECT_EQ(submitted.count(), 2);
+}
+
+TEST_F(MainWindowTest, PoemShowsOneElidedLineWithTheFullTextAsTooltip)
+{
+    showWindow();
+    auto* poem = window->findChild<QLabel*>(QStringLiteral("poemLabel"));
+    EXPECT_FALSE(poem->isVisible());
+
+    const QString line = QStringLiteral(
+        "人生若只如初见，何事秋风悲画扇。等闲变却故人心，却道故人心易变。骊山语罢清宵半，泪雨霖铃终不怨。");
+    window->setPoemText(line);
+    EXPECT_EQ(window->poemText(), line);
+    QTRY_VERIFY(poem->isVisible());
+    EXPECT_EQ(poem->toolTip(), line);
+    EXPECT_LE(poem->fontMetrics().horizontalAdvance(poem->text()), 280);
+    EXPECT_TRUE(poem->text().endsWith(QChar(0x2026)));
+    Screenshots::save(window.get(), QStringLiteral("main-window-poem"));
+
+    window->setPoemText(QString());
+    QTRY_VERIFY(!poem->isVisible());
 }

@@ -1,64 +1,95 @@
 #include "ui/window/MainWindow.h"
 
+#include "ui/style/Theme.h"
+#include "ui/window/DetailScrollObserver.h"
+#include "ui/window/PageHeader.h"
 #include "ui/window/Sections.h"
+#include "ui/window/Sidebar.h"
+#include "ui/window/TitlebarFileSearch.h"
 
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 namespace Sweepora::Ui {
+namespace {
+constexpr int kPoemMaxWidth = 280;
+} // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
     setWindowTitle(QStringLiteral("Sweepora"));
     setMinimumSize(900, 600);
+    setUnifiedTitleAndToolBarOnMac(true);
 
-    auto* splitter = new QSplitter(this);
-    m_sidebar = new QListWidget(splitter);
-    m_sidebar->setObjectName(QStringLiteral("sidebar"));
-    m_sidebar->setMinimumWidth(180);
-    m_sidebar->setMaximumWidth(260);
-    for (const Section& s : sidebarSections()) {
-        auto* item = new QListWidgetItem(s.id, m_sidebar);
-        item->setData(Qt::UserRole, s.id);
-        if (s.dividerAfter) {
-            auto* divider = new QListWidgetItem(m_sidebar);
-            divider->setFlags(Qt::NoItemFlags);
-            divider->setSizeHint(QSize(0, 9));
-            auto* line = new QFrame;
-            line->setFrameShape(QFrame::HLine);
-            line->setFrameShadow(QFrame::Sunken);
-            m_sidebar->setItemWidget(divider, line);
-        }
-    }
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("mainSplitter"));
+    splitter->setChildrenCollapsible(false);
+    splitter->setHandleWidth(1);
 
-    auto* detail = new QWidget(splitter);
-    auto* detailLayout = new QVBoxLayout(detail);
-    m_title = new QLabel(detail);
-    m_title->setObjectName(QStringLiteral("headerTitle"));
-    QFont titleFont = m_title->font();
-    titleFont.setPointSize(28);
-    titleFont.setBold(true);
-    m_title->setFont(titleFont);
-    m_subtitle = new QLabel(detail);
-    m_subtitle->setObjectName(QStringLiteral("headerSubtitle"));
-    m_subtitle->setForegroundRole(QPalette::PlaceholderText);
-    m_pages = new QStackedWidget(detail);
-    detailLayout->addWidget(m_title);
-    detailLayout->addWidget(m_subtitle);
-    detailLayout->addWidget(m_pages, 1);
+    m_sidebar = new Sidebar(splitter);
+    m_sidebar->setMinimumWidth(200);
+    m_sidebar->setMaximumWidth(300);
+    m_sidebar->setShowsAccountItem(false);
+
+    m_detail = new QWidget(splitter);
+    m_detail->setObjectName(QStringLiteral("detailArea"));
+    auto* detailLayout = new QVBoxLayout(m_detail);
+    detailLayout->setContentsMargins(0, 0, 0, 0);
+    detailLayout->setSpacing(0);
+    m_header = new PageHeader(m_detail);
+    detailLayout->addWidget(m_header);
+    auto* body = new QWidget(m_detail);
+    body->setObjectName(QStringLiteral("detailBody"));
+    m_bodyLayout = new QHBoxLayout(body);
+    m_bodyLayout->setContentsMargins(0, 0, 0, 0);
+    m_bodyLayout->setSpacing(0);
+    m_stack = new QStackedWidget(body);
+    m_stack->setObjectName(QStringLiteral("pages"));
+    m_bodyLayout->addWidget(m_stack, 1);
+    detailLayout->addWidget(body, 1);
+
+    splitter->addWidget(m_sidebar);
+    splitter->addWidget(m_detail);
+    splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
+    splitter->setSizes({220, 880});
     setCentralWidget(splitter);
 
-    connect(m_sidebar, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
-        if (item != nullptr && item->data(Qt::UserRole).isValid())
-            setSelectedSection(item->data(Qt::UserRole).toString());
+    auto* toolbar = new QToolBar(this);
+    toolbar->setObjectName(QStringLiteral("mainToolBar"));
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    toolbar->toggleViewAction()->setVisible(false);
+    auto* spacer = new QWidget(toolbar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolbar->addWidget(spacer);
+    m_poem = new QLabel(toolbar);
+    m_poem->setObjectName(QStringLiteral("poemLabel"));
+    m_poem->setTextFormat(Qt::PlainText);
+    m_poem->setFont(Theme::font(TextStyle::Callout));
+    m_poem->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_poem->setMaximumWidth(kPoemMaxWidth);
+    Theme::makeSecondary(m_poem);
+    // A widget in a toolbar is shown and hidden through its action.
+    m_poemAction = toolbar->addWidget(m_poem);
+    m_poemAction->setVisible(false);
+    m_search = new TitlebarFileSearch(toolbar);
+    toolbar->addWidget(m_search);
+    addToolBar(Qt::TopToolBarArea, toolbar);
+
+    m_scrollObserver = new DetailScrollObserver(m_detail);
+    connect(m_scrollObserver, &DetailScrollObserver::scrolled, this, &MainWindow::setHeaderCollapsed);
+    connect(m_sidebar, &Sidebar::sectionSelected, this, &MainWindow::setSelectedSection);
+    connect(m_search, &TitlebarFileSearch::submitted, this, [this](const QString& query) {
+        setSelectedSection(kFileSearchSection);
+        emit fileSearchSubmitted(query);
     });
-    setSelectedSection(QStringLiteral("快速清理"));
+
+    setSelectedSection(kFirstSection);
 }
 
 void MainWindow::setSelectedSection(const QString& id)
@@ -66,28 +97,88 @@ void MainWindow::setSelectedSection(const QString& id)
     if (id == m_selectedSection)
         return;
     m_selectedSection = id;
-    m_title->setText(id);
-    m_subtitle->setText(sectionSubtitle(id));
-    m_pages->setCurrentWidget(pageFor(id));
-    for (int i = 0; i < m_sidebar->count(); ++i) {
-        QListWidgetItem* item = m_sidebar->item(i);
-        if (item->data(Qt::UserRole).toString() == id && m_sidebar->currentItem() != item)
-            m_sidebar->setCurrentItem(item);
-    }
+    m_header->setSection(id);
+    m_sidebar->setSelectedSection(id);
+    m_stack->setCurrentWidget(pageOrPlaceholder(id));
     emit selectedSectionChanged(id);
 }
 
-QWidget* MainWindow::pageFor(const QString& id)
+QWidget* MainWindow::pageOrPlaceholder(const QString& id)
 {
-    for (int i = 0; i < m_pages->count(); ++i)
-        if (m_pages->widget(i)->objectName() == id)
-            return m_pages->widget(i);
-    // Pages not built yet show their title only.
-    auto* page = new QLabel(id, m_pages);
-    page->setObjectName(id);
-    page->setAlignment(Qt::AlignCenter);
-    m_pages->addWidget(page);
-    return page;
+    if (QWidget* page = m_pages.value(id))
+        return page;
+    // Sections whose page is not there show an empty page under their header.
+    auto* empty = new QWidget(m_stack);
+    empty->setObjectName(QStringLiteral("emptyPage"));
+    empty->setProperty("placeholder", true);
+    m_stack->addWidget(empty);
+    m_pages.insert(id, empty);
+    return empty;
+}
+
+void MainWindow::setPage(const QString& id, QWidget* page)
+{
+    QWidget* old = m_pages.value(id);
+    if (old == page)
+        return;
+    if (page != nullptr) {
+        m_stack->addWidget(page);
+        m_pages.insert(id, page);
+    } else {
+        m_pages.remove(id);
+    }
+    if (id == m_selectedSection)
+        m_stack->setCurrentWidget(pageOrPlaceholder(id));
+    if (old != nullptr) {
+        m_stack->removeWidget(old);
+        old->deleteLater();
+    }
+}
+
+QWidget* MainWindow::currentPage() const
+{
+    return m_stack->currentWidget();
+}
+
+void MainWindow::setEditorPanel(QWidget* panel)
+{
+    if (panel == m_editorPanel)
+        return;
+    if (m_editorPanel != nullptr) {
+        m_bodyLayout->removeWidget(m_editorPanel);
+        m_editorPanel->hide();
+        m_editorPanel->deleteLater();
+    }
+    m_editorPanel = panel;
+    if (panel != nullptr) {
+        panel->setParent(m_stack->parentWidget());
+        m_bodyLayout->addWidget(panel, 0);
+        panel->show();
+    }
+}
+
+void MainWindow::setPoemText(const QString& text)
+{
+    m_poemText = text;
+    const QString shown = m_poem->fontMetrics().elidedText(text, Qt::ElideRight, kPoemMaxWidth);
+    m_poem->setText(shown);
+    m_poem->setToolTip(text);
+    m_poemAction->setVisible(!text.isEmpty());
+}
+
+QString MainWindow::fileSearchQuery() const
+{
+    return m_search->query();
+}
+
+bool MainWindow::isHeaderCollapsed() const
+{
+    return m_header->isCollapsed();
+}
+
+void MainWindow::setHeaderCollapsed(bool collapsed)
+{
+    m_header->setCollapsed(collapsed);
 }
 
 } // namespace Sweepora::Ui

@@ -1,34 +1,85 @@
 #pragma once
 
+#include <QHash>
 #include <QMainWindow>
 
+class QAction;
+class QHBoxLayout;
 class QLabel;
-class QListWidget;
 class QStackedWidget;
+class QSplitter;
 
 namespace Sweepora::Ui {
 
-// The one window: a sidebar of sections and, beside it, the header and the selected page.
+class DetailScrollObserver;
+class PageHeader;
+class Sidebar;
+class TitlebarFileSearch;
+
+// The one window: the sidebar of sections and, beside it, the detail column with the header,
+// the selected section's page and, when open, the editor panel. The toolbar holds the poem
+// line and the title-bar search field.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
+    static inline const QString kFirstSection = QStringLiteral("快速清理");
+    static inline const QString kFileSearchSection = QStringLiteral("文件搜索");
+
     explicit MainWindow(QWidget* parent = nullptr);
 
     QString selectedSection() const { return m_selectedSection; }
+    // Shows the section's header and page; selecting the current section again does nothing.
     void setSelectedSection(const QString& id);
+
+    // Registers the page of a section (the window takes it over; a page registered before for
+    // that id is deleted). Sections without a page show an empty page under their header.
+    void setPage(const QString& id, QWidget* page);
+    QWidget* page(const QString& id) const { return m_pages.value(id); }
+    QWidget* currentPage() const;
+
+    // Places a panel beside the page (the window takes it over); null removes and deletes the
+    // current one.
+    void setEditorPanel(QWidget* panel);
+    QWidget* editorPanel() const { return m_editorPanel; }
+
+    QString poemText() const { return m_poemText; }
+    // The toolbar shows the text on one line (at most 280 wide, elided, full text as tooltip);
+    // an empty text shows nothing.
+    void setPoemText(const QString& text);
+
+    QString fileSearchQuery() const;
+
+    bool isHeaderCollapsed() const;
+    void setHeaderCollapsed(bool collapsed);
+
+    Sidebar* sidebar() const { return m_sidebar; }
+    PageHeader* header() const { return m_header; }
+    QWidget* detailArea() const { return m_detail; }
+    TitlebarFileSearch* searchField() const { return m_search; }
 
 signals:
     void selectedSectionChanged(const QString& id);
+    // A query submitted in the title-bar field (trimmed, not blank); the window has already
+    // switched to the file search section.
+    void fileSearchSubmitted(const QString& query);
 
 private:
-    QWidget* pageFor(const QString& id);
+    QWidget* pageOrPlaceholder(const QString& id);
 
     QString m_selectedSection;
-    QListWidget* m_sidebar = nullptr;
-    QLabel* m_title = nullptr;
-    QLabel* m_subtitle = nullptr;
-    QStackedWidget* m_pages = nullptr;
+    QString m_poemText;
+    QHash<QString, QWidget*> m_pages;
+    Sidebar* m_sidebar = nullptr;
+    QWidget* m_detail = nullptr;
+    PageHeader* m_header = nullptr;
+    QStackedWidget* m_stack = nullptr;
+    QHBoxLayout* m_bodyLayout = nullptr;
+    QWidget* m_editorPanel = nullptr;
+    QLabel* m_poem = nullptr;
+    QAction* m_poemAction = nullptr;
+    TitlebarFileSearch* m_search = nullptr;
+    DetailScrollObserver* m_scrollObserver = nullptr;
 };
 
 } // namespace Sweepora::Ui

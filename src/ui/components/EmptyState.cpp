@@ -1,0 +1,23 @@
+#include "ui/components/EmptyState.h"
+
+namespace Sweepora::Ui {
+
+EmptyState::EmptyState(QWidget* parent) : PlaceholderView(parent)
+{
+    setObjectName(QStringLiteral("emptyState"));
+    setState(Core::ScanState::Ready);
+}
+
+void EmptyState::setState(Core::ScanState state)
+{
+    m_state = state;
+    if (state == Core::ScanState::Ready) {
+        setSymbol(QStringLiteral("sparkles"));
+        setSubtitle(QStringLiteral("点击右下角按钮，扫描规则中指定的缓存目录"));
+    } else {
+        setSymbol(QStringLiteral("checkmark.circle"));
+        setSubtitle(QStringLiteral("你的 Mac 暂时很干净"));
+    }
+}
+
+} // namespace Sweepora::Ui

@@ -1,0 +1,44 @@
+#include "ui/components/FileItemList.h"
+
+#include "ui/components/RevealInFileManager.h"
+
+namespace Sweepora::Ui {
+
+FileItemList::FileItemList(QWidget* parent) : FileItemList(FileItemDelegate::Options{}, parent)
+{}
+
+FileItemList::FileItemList(const FileItemDelegate::Options& options, QWidget* parent)
+    : QListView(parent), m_reveal(&revealInFileManager)
+{
+    setObjectName(QStringLiteral("fileItemList"));
+    m_delegate = new FileItemDelegate(options, this);
+    setItemDelegate(m_delegate);
+    setUniformItemSizes(true);
+    setMouseTracking(true);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFrameShape(QFrame::NoFrame);
+    // Cards 10 apart; plain lines touch.
+    setSpacing(options.cards ? 5 : 0);
+    // The rows draw their own cards over whatever the page shows behind the list.
+    QPalette clear = palette();
+    clear.setColor(QPalette::Base, Qt::transparent);
+    setPalette(clear);
+    viewport()->setAutoFillBackground(false);
+
+    connect(m_delegate, &FileItemDelegate::toggleRequested, this,
+            [this](const QModelIndex& index) { emit toggleRequested(index.data(FileItemRole::Path).toString()); });
+    connect(m_delegate, &FileItemDelegate::revealRequested, this, [this](const QModelIndex& index) {
+        if (m_reveal)
+            m_reveal(index.data(FileItemRole::Path).toString());
+    });
+}
+
+void FileItemList::setRevealHandler(std::function<void(const QString&)> handler)
+{
+    m_reveal = std::move(handler);
+}
+
+} // namespace Sweepora::Ui
