@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -30,6 +29,7 @@ struct CliRun
         EXPECT_EQ(error.error, QJsonParseError::NoError) << out.toStdString();
         return doc.object();
     }
+    QJsonArray items() const { return json()[QLatin1String("items")].toArray(); }
 };
 
 // Standard input is a pipe, closed at once: the CLI has no terminal to ask on.
@@ -42,6 +42,12 @@ CliRun runCli(const QStringList& arguments, const QProcessEnvironment& env = QPr
     EXPECT_TRUE(p.waitForFinished(60000)) << "sweepora-cli did not finish";
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
             QString::fromUtf8(p.readAllStandardError())};
+}
+
+// "a b c" -> {"a", "b", "c"}
+QStringList words(const char* text)
+{
+    return QString::fromUtf8(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
 qint64 allocated(const QString& path)
@@ -65,10 +71,11 @@ protected:
         home.symlink(QStringLiteral("link.bin"), c);
     }
 
-    QStringList large(const QStringList& tail = {QStringLiteral("--min"), QStringLiteral("0.00005")}) const
+    // --home ROOT --json large TAIL; 0.00005 GB is 53,687 bytes.
+    QStringList large(const char* tail = "--min 0.00005", const QString& root = {}) const
     {
-        return QStringList{QStringLiteral("--home"), home.root(), QStringLiteral("--json"), QStringLiteral("large")} +
-               tail;
+        return QStringList{QStringLiteral("--home"), root.isEmpty() ? home.root() : root} + words("--json large") +
+               words(tail);
     }
 
     QTemporaryDir m_dir;
@@ -84,15 +91,15 @@ TEST_F(Cli, LargePrintsOneJsonObjectWithItemsInPageOrder)
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out.count('\n'), 1) << "one object, one line";
     const QJsonObject o = run.json();
-    EXPECT_EQ(o.keys(), (QStringList{QStringLiteral("command"), QStringLiteral("items"), QStringLiteral("message")}));
+    EXPECT_EQ(o.keys(), words("command items message"));
     EXPECT_EQ(o[QLatin1String("command")].toString(), QStringLiteral("large"));
     EXPECT_EQ(o[QLatin1String("message")].toString(), QStringLiteral("发现 3 个大文件"));
-    const QJsonArray items = o[QLatin1String("items")].toArray();
+    const QJsonArray items = run.items();
     ASSERT_EQ(items.size(), 3);
     const QString expected[] = {c, a, b}; // larger first; equal sizes a before B
     for (int i = 0; i < 3; ++i) {
         const QJsonObject item = items[i].toObject();
-        EXPECT_EQ(item.keys(), (QStringList{QStringLiteral("path"), QStringLiteral("size")}));
+        EXPECT_EQ(item.keys(), words("path size"));
         EXPECT_EQ(item[QLatin1String("path")].toString(), expected[i]);
         EXPECT_EQ(item[QLatin1String("size")].toInteger(), allocated(expected[i]));
     }
@@ -100,9 +107,7 @@ TEST_F(Cli, LargePrintsOneJsonObjectWithItemsInPageOrder)
 
 TEST_F(Cli, LargeWithoutJsonPrintsATableAndTheSummary)
 {
-    QStringList arguments = large();
-    arguments.removeAll(QStringLiteral("--json"));
-    const CliRun run = runCli(arguments);
+    const CliRun run = runCli(QStringList{QStringLiteral("--home"), home.root()} + words("large --min 0.00005"));
     ASSERT_EQ(run.exitCode, 0);
     const QStringList lines = QString::fromUtf8(run.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 5) << run.out.toStdString();
@@ -115,52 +120,45 @@ TEST_F(Cli, LargeWithoutJsonPrintsATableAndTheSummary)
 
 TEST_F(Cli, LargeDefaultsToOneGigabyte)
 {
-    const CliRun run = runCli(large({}));
+    const CliRun run = runCli(large(""));
     ASSERT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.json()[QLatin1String("message")].toString(), QStringLiteral("没有发现符合条件的大文件"));
-    EXPECT_TRUE(run.json()[QLatin1String("items")].toArray().isEmpty());
+    EXPECT_TRUE(run.items().isEmpty());
 }
 
 TEST_F(Cli, UsageErrorsExitOneAndSayHow)
 {
-    const QString root = home.root();
-    const QList<QStringList> bad = {
-        {},
-        {QStringLiteral("frobnicate")},
-        {QStringLiteral("--bogus"), QStringLiteral("large")},
-        {QStringLiteral("--home")},
-        {QStringLiteral("--home="), QStringLiteral("large")},
-        {QStringLiteral("--now"), QStringLiteral("yesterday"), QStringLiteral("large")},
-        {QStringLiteral("large"), QStringLiteral("--what")},
-        {QStringLiteral("large"), QStringLiteral("--yes")},
-        {QStringLiteral("large"), QStringLiteral("--min")},
-        {QStringLiteral("large"), QStringLiteral("--min"), QStringLiteral("0")},
-        {QStringLiteral("large"), QStringLiteral("--min"), QStringLiteral("-1")},
-        {QStringLiteral("large"), QStringLiteral("--min"), QStringLiteral("abc")},
-        {QStringLiteral("large"), QStringLiteral("--min"), QStringLiteral("nan")},
-        {QStringLiteral("large"), QStringLiteral("--min"), QStringLiteral("inf")},
-        {QStringLiteral("large"), QStringLiteral("--min=1e300")},
-        {QStringLiteral("large"), QStringLiteral("--min"), QStringLiteral("1e-12")}, // below one byte
-    };
-    for (const QStringList& tail : bad) {
+    const char* bad[] = {"",
+                         "frobnicate",
+                         "--bogus large",
+                         "--home",
+                         "--home= large",
+                         "--now yesterday large",
+                         "large --what",
+                         "large --yes",
+                         "large --min",
+                         "large --min 0",
+                         "large --min -1",
+                         "large --min abc",
+                         "large --min nan",
+                         "large --min inf",
+                         "large --min=1e300",
+                         "large --min 1e-12"}; // the last is below one byte
+    for (const char* tail : bad) {
         // A usage error wins over a home folder that does not exist: nothing is touched first.
         const CliRun run =
-            runCli(QStringList{QStringLiteral("--home"), root + QStringLiteral("/missing")} + QStringList(tail));
-        EXPECT_EQ(run.exitCode, 1) << tail.join(QLatin1Char(' ')).toStdString();
+            runCli(QStringList{QStringLiteral("--home"), home.path(QStringLiteral("missing"))} + words(tail));
+        EXPECT_EQ(run.exitCode, 1) << tail;
         EXPECT_TRUE(run.err.contains(QLatin1String("usage: sweepora-cli"))) << run.err.toStdString();
         EXPECT_TRUE(run.out.isEmpty());
     }
-    const CliRun unknown = runCli({QStringLiteral("frobnicate")});
+    const CliRun unknown = runCli(words("frobnicate"));
     EXPECT_TRUE(unknown.err.contains(QLatin1String("frobnicate")));
     EXPECT_TRUE(unknown.err.contains(QLatin1String("large [--min GB]")));
 
-    for (const QStringList& good :
-         {QStringList{QStringLiteral("--min=0.00005")}, QStringList{QStringLiteral("--min"), QStringLiteral("5e-5")},
-          QStringList{QStringLiteral("--min"), QStringLiteral("10")}}) {
-        const CliRun run = runCli(large(good));
-        EXPECT_EQ(run.exitCode, 0) << good.join(QLatin1Char(' ')).toStdString() << run.err.toStdString();
-    }
-    EXPECT_EQ(runCli(large({QStringLiteral("--min=0.00005")})).json()[QLatin1String("items")].toArray().size(), 3);
+    for (const char* good : {"--min=0.00005", "--min 5e-5", "--min 10"})
+        EXPECT_EQ(runCli(large(good)).exitCode, 0) << good;
+    EXPECT_EQ(runCli(large("--min=0.00005")).items().size(), 3);
 }
 
 TEST_F(Cli, AHomeThatCannotBeScannedExitsTwo)
@@ -168,7 +166,7 @@ TEST_F(Cli, AHomeThatCannotBeScannedExitsTwo)
     const QString file = home.file(QStringLiteral("plain.txt"));
     const QString link = home.symlink(QStringLiteral("alias"), home.path(QStringLiteral("sub")));
     for (const QString& where : {home.path(QStringLiteral("missing")), file, link}) {
-        const CliRun run = runCli({QStringLiteral("--home"), where, QStringLiteral("--json"), QStringLiteral("large")});
+        const CliRun run = runCli(large("", where));
         EXPECT_EQ(run.exitCode, 2) << where.toStdString();
         EXPECT_TRUE(run.err.contains(where)) << run.err.toStdString();
         EXPECT_TRUE(run.out.isEmpty());
@@ -179,17 +177,15 @@ TEST_F(Cli, SweeporaHomeStandsInForTheHomeOption)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("SWEEPORA_HOME"), home.path(QStringLiteral("sub")));
-    const CliRun run = runCli(
-        {QStringLiteral("--json"), QStringLiteral("large"), QStringLiteral("--min"), QStringLiteral("0.00005")}, env);
+    const CliRun run = runCli(words("--json large --min 0.00005"), env);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QJsonArray items = run.json()[QLatin1String("items")].toArray();
-    ASSERT_EQ(items.size(), 1);
-    EXPECT_EQ(items[0].toObject()[QLatin1String("path")].toString(), b);
+    ASSERT_EQ(run.items().size(), 1);
+    EXPECT_EQ(run.items()[0].toObject()[QLatin1String("path")].toString(), b);
 }
 
 TEST_F(Cli, MovingWithoutATerminalNeedsYes)
 {
-    const CliRun run = runCli(large() + QStringList{QStringLiteral("--move-to-trash")});
+    const CliRun run = runCli(large("--min 0.00005 --move-to-trash"));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(QLatin1String("--yes"))) << run.err.toStdString();
     EXPECT_TRUE(run.out.isEmpty());
@@ -204,14 +200,10 @@ TEST_F(Cli, MoveToTrashMovesTheListedFilesAndReportsThem)
     QTemporaryDir data;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
-    const QStringList arguments =
-        QStringList{QStringLiteral("--home"),          home.path(QStringLiteral("sub")), QStringLiteral("--json"),
-                    QStringLiteral("large"),           QStringLiteral("--min"),          QStringLiteral("0.00005"),
-                    QStringLiteral("--move-to-trash"), QStringLiteral("--yes")};
-    const CliRun run = runCli(arguments, env);
+    const CliRun run = runCli(large("--min 0.00005 --move-to-trash --yes", home.path(QStringLiteral("sub"))), env);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QJsonObject o = run.json();
-    EXPECT_EQ(o[QLatin1String("items")].toArray().size(), 1);
+    EXPECT_EQ(run.items().size(), 1);
 
     const QJsonArray failed = o[QLatin1String("failed")].toArray();
     if (!failed.isEmpty() &&
