@@ -65,15 +65,17 @@ int main(int argc, char** argv)
         timer.start();
         const double cpu0 = cpuSeconds();
         Counter total(mode);
+        QString share; // entries per thread: how evenly the shared stack spread the work
         for (const Counter& c : Walker::walkEach(root, options, Counter(mode))) {
+            share += QStringLiteral(" %1").arg(c.entries);
             total.entries += c.entries;
             total.stats += c.stats;
             total.folders += c.folders;
             total.bytes += c.bytes;
         }
-        std::printf("%.3f s wall  %.3f s cpu  %ld entries  %ld folders  %ld stats  %lld bytes\n",
-                    double(timer.nsecsElapsed()) / 1e9, cpuSeconds() - cpu0, total.entries, total.folders, total.stats,
-                    total.bytes);
+        std::printf("%.3f s wall  %.3f s cpu  %ld entries (%s)  %ld folders  %ld stats  %lld bytes\n",
+                    double(timer.nsecsElapsed()) / 1e9, cpuSeconds() - cpu0, total.entries, qPrintable(share.trimmed()),
+                    total.folders, total.stats, total.bytes);
     }
     return 0;
 }

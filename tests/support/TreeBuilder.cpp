@@ -43,10 +43,10 @@ bool removeAt(int parentFd, const char* name)
         return true;
     if (errno != EISDIR && errno != EPERM)
         return errno == ENOENT;
+    ::fchmodat(parentFd, name, 0700, 0); // fixtures make unreadable folders
     const int fd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return false;
-    ::fchmod(fd, 0700); // fixtures make unreadable folders
     DIR* dir = ::fdopendir(fd);
     if (dir == nullptr) {
         ::close(fd);
