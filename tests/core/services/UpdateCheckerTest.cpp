@@ -64,6 +64,7 @@ TEST_F(UpdateCheckerTest, WithoutALastCheckItChecksAtOnce)
 {
     checker.startAutomaticChecks();
     EXPECT_EQ(started.count(), 1);
+    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return finished.count() == 1; }));
 }
 
 TEST_F(UpdateCheckerTest, CheckedTwentyThreeHoursAgoWaitsUntilADayAfterStart)
@@ -82,6 +83,7 @@ TEST_F(UpdateCheckerTest, CheckedTwentyThreeHoursAgoWaitsUntilADayAfterStart)
     Settings::store().setValue(Settings::kLastUpdateCheck, Clock::now().addSecs(60));
     checker.checkIfNeeded();
     EXPECT_EQ(started.count(), 2);
+    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return finished.count() == 2; }));
 }
 
 TEST_F(UpdateCheckerTest, OnlyAHigherBuildIsOfferedAndNoVersionStillCountsAsACheck)
