@@ -1,5 +1,6 @@
 // Every test process starts in a private world: its own data, config and runtime folders and
 // its own settings file, so no test can touch the real user's Trash, rules or grants.
+#include "platform/Jobs.h"
 #include "platform/Settings.h"
 
 #include <gtest/gtest.h>
@@ -37,5 +38,11 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     TestApplication app(argc, argv);
     Sweepora::Core::Settings::useFile(world.filePath(QStringLiteral("config/settings.ini")));
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    // Let jobs and network replies that a test left behind finish and be deleted, so the leak
+    // checker of the sanitizer build reports only real leaks.
+    Sweepora::Core::jobPool().waitForDone();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return status;
 }

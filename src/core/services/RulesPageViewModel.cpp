@@ -1,0 +1,125 @@
+#include "services/RulesPageViewModel.h"
+
+#include "platform/Jobs.h"
+#include "platform/Log.h"
+#include "services/ServiceEndpoints.h"
+
+using namespace Qt::StringLiterals;
+
+namespace Sweepora::Core {
+
+RulesPageViewModel::RulesPageViewModel(QObject* parent) : RulesPageViewModel(RuleStore(), parent)
+{}
+
+RulesPageViewModel::RulesPageViewModel(RuleStore store, QObject* parent) : QObject(parent), m_store(std::move(store))
+{
+    connect(&m_syncWatcher, &QFutureWatcher<SyncOutcome>::finished, this, &RulesPageViewModel::onSyncFinished);
+}
+
+QString RulesPageViewModel::cloudSubtitle() const
+{
+    if (m_isCheckingCloud)
+        return u"正在检查规则数量…"_s;
+    if (!m_cloudCount)
+        return m_syncError.value_or(u"尚未获取云端数量"_s);
+    return u"本地 %1 条 · 云端 %2 条"_s.arg(m_rules.size()).arg(*m_cloudCount);
+}
+
+RulesPageViewModel::CloudControl RulesPageViewModel::cloudControl() const
+{
+    if (m_isCheckingCloud || m_isSyncing)
+        return CloudControl::spinner;
+    if (m_cloudCount && m_rules.size() < *m_cloudCount)
+        return CloudControl::syncButton;
+    if (m_cloudCount)
+        return CloudControl::upToDate;
+    return CloudControl::recheckButton;
+}
+
+void RulesPageViewModel::setRules(QList<CleanupRule> rules)
+{
+    if (rules == m_rules)
+        return;
+    m_rules = std::move(rules);
+    emit rulesChanged();
+    emit cloudStateChanged();
+}
+
+void RulesPageViewModel::reloadRules()
+{
+    setRules(m_store.loadRules());
+}
+
+void RulesPageViewModel::setRefreshID(int refreshID)
+{
+    const bool changed = m_refreshID && *m_refreshID != refreshID;
+    m_refreshID = refreshID;
+    if (changed)
+        reloadRules();
+}
+
+void RulesPageViewModel::checkCloud()
+{
+    if (m_isCheckingCloud || m_isSyncing)
+        return;
+    reloadRules();
+    m_isCheckingCloud = true;
+    m_syncError.reset();
+    emit cloudStateChanged();
+
+    ServiceEndpoints::fetchCloudRules(this, [this](ServiceResult<CloudTaskEnvelope> result) {
+        if (result) {
+            // The envelope's code and message say nothing that matters here.
+            m_cloudRules = std::move(result.value().data);
+            m_cloudCount = m_cloudRules.size();
+        } else {
+            // Forget the old list too, so that an import can never write a stale one.
+            m_cloudRules.clear();
+            m_cloudCount.reset();
+            m_syncError = kCheckFailed;
+            Log::line(u"[RuleSync] 获取云端规则失败："_s + result.error().localizedDescription());
+        }
+        m_isCheckingCloud = false;
+        emit cloudStateChanged();
+    });
+}
+
+void RulesPageViewModel::syncFromCloud()
+{
+    if (m_isSyncing)
+        return;
+    m_isSyncing = true;
+    m_syncError.reset();
+    emit cloudStateChanged();
+
+    QList<CleanupRule> incoming;
+    incoming.reserve(m_cloudRules.size());
+    for (const CloudTaskRule& published : std::as_const(m_cloudRules))
+        incoming.append(published.ruleJSON.toCleanupRule());
+
+    // Every write is flushed to disk; a few hundred of them would stall the window.
+    m_syncWatcher.setFuture(runJob([store = m_store, incoming = std::move(incoming)] {
+        SyncOutcome outcome;
+        for (const CleanupRule& rule : incoming) {
+            QString error;
+            if (!store.saveRule(rule, &error))
+                outcome.failures.append(rule.ruleKey() + u"，"_s + error);
+        }
+        outcome.rules = store.loadRules();
+        return outcome;
+    }));
+}
+
+void RulesPageViewModel::onSyncFinished()
+{
+    const SyncOutcome outcome = m_syncWatcher.result();
+    for (const QString& failure : outcome.failures)
+        Log::line(u"[RuleSync] 规则未能保存："_s + failure);
+    setRules(outcome.rules);
+    Log::line(u"[RuleSync] 同步完成，本地 %1 条，云端 %2 条"_s.arg(m_rules.size()).arg(m_cloudRules.size()));
+    m_isSyncing = false;
+    emit cloudStateChanged();
+    emit syncFinished();
+}
+
+} // namespace Sweepora::Core
