@@ -1,9 +1,11 @@
+#include "cli/CommandLine.h"
+
 #include <QCoreApplication>
-#include <cstdio>
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    std::fputs("usage: sweepora-cli [--home DIR] [--now ISO8601] [--json] COMMAND [ARGS]\n", stderr);
-    return 1;
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    return Sweepora::Cli::runCommandLine(arguments);
 }

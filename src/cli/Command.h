@@ -1,0 +1,75 @@
+#pragma once
+
+#include "scanners/TrashBatch.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace Sweepora::Cli {
+
+enum ExitStatus : int { ExitDone = 0, ExitUsage = 1, ExitCannotScan = 2 };
+
+// What every command may read: set up by the command line before the command runs.
+struct CommandContext
+{
+    QString home;                 // standardized, a readable folder, inside the open scope
+    std::optional<QDateTime> now; // --now: age rules count from here instead of the clock
+};
+
+struct Column
+{
+    QString title;
+    bool alignRight = false;
+};
+
+// What a command found, items in the order its page shows them.
+struct Listing
+{
+    QString message;
+    QJsonArray items;      // one object per item, for --json
+    QList<Column> columns; // the same items as a table
+    QList<QStringList> rows;
+    QJsonObject extra;      // further top-level fields (commands without items)
+    QStringList trashPaths; // what --move-to-trash moves, in order
+    QString failure;        // set when the scan could not run (exit status 2)
+};
+
+// One run of one command. The command line calls parse() before anything touches the disk,
+// then scan(), then, for --move-to-trash, moveToTrash() with the listing's trashPaths.
+class CommandRunner
+{
+public:
+    virtual ~CommandRunner() = default;
+    // The command's own arguments (global options and --move-to-trash/--yes removed).
+    // Returns an error text for a usage error, else an empty string.
+    virtual QString parse(const QStringList& arguments) = 0;
+    virtual Listing scan(const CommandContext& context) = 0;
+    virtual bool canMoveToTrash() const { return false; }
+    virtual Core::TrashBatchResult moveToTrash(const QStringList& paths)
+    {
+        Q_UNUSED(paths);
+        return {};
+    }
+};
+
+struct Command
+{
+    QString name;
+    QString synopsis;    // "large [--min GB]"
+    QString description; // one line for the usage text
+    std::function<std::unique_ptr<CommandRunner>()> make;
+};
+
+// Every command, in the order the usage text lists them. A new command is one file that
+// defines its Command and one line in CommandTable.cpp.
+const QList<Command>& commandTable();
+
+} // namespace Sweepora::Cli

@@ -1,0 +1,16 @@
+#include "cli/Command.h"
+#include "cli/LargeCommand.h"
+#include "cli/RulesCommand.h"
+
+namespace Sweepora::Cli {
+
+const QList<Command>& commandTable()
+{
+    static const QList<Command> table = {
+        rulesCommand(),
+        largeCommand(),
+    };
+    return table;
+}
+
+} // namespace Sweepora::Cli

@@ -1,0 +1,69 @@
+#include "cli/RulesCommand.h"
+
+#include "rules/RuleScanEngine.h"
+#include "rules/RuleStore.h"
+#include "util/ByteCount.h"
+
+namespace Sweepora::Cli {
+namespace {
+
+using namespace Sweepora::Core;
+
+class RulesCommand final : public CommandRunner
+{
+public:
+    QString parse(const QStringList& arguments) override
+    {
+        if (!arguments.isEmpty())
+            return QStringLiteral("rules does not take \"%1\"").arg(arguments.first());
+        return {};
+    }
+
+    Listing scan(const CommandContext& context) override
+    {
+        // The command line's scope is the home folder it was given: no grants to open.
+        m_results = RuleScanEngine::scanRules(RuleStore().loadRules(), context.home);
+        Listing listing;
+        listing.message = RuleScanEngine::resultMessage(m_results.size());
+        listing.columns = {
+            {QStringLiteral("大小"), true}, {QStringLiteral("文件"), true}, {QStringLiteral("规则"), false}};
+        for (const CleanupResult& r : m_results) {
+            listing.items.append(QJsonObject{{QStringLiteral("id"), r.id},
+                                             {QStringLiteral("name"), r.rule.name},
+                                             {QStringLiteral("packName"), r.rule.packName},
+                                             {QStringLiteral("size"), r.size},
+                                             {QStringLiteral("files"), QJsonArray::fromStringList(r.files)}});
+            listing.rows.append({formattedByteCount(r.size), QString::number(r.files.size()), r.rule.name});
+            listing.trashPaths += r.files;
+        }
+        return listing;
+    }
+
+    bool canMoveToTrash() const override { return true; }
+
+    // Every file of every listed result, with the rule cleaner's own summary.
+    TrashBatchResult moveToTrash(const QStringList& paths) override
+    {
+        Q_UNUSED(paths);
+        const RuleScanEngine::CleanOutcome outcome = RuleScanEngine::clean(m_results);
+        TrashBatchResult result;
+        result.moved = outcome.moved;
+        for (const auto& [path, error] : outcome.failed)
+            result.failed.append({path, error});
+        result.message = outcome.message;
+        return result;
+    }
+
+private:
+    QList<CleanupResult> m_results;
+};
+
+} // namespace
+
+Command rulesCommand()
+{
+    return {QStringLiteral("rules"), QStringLiteral("rules"), QStringLiteral("rule-based scan"),
+            [] { return std::make_unique<RulesCommand>(); }};
+}
+
+} // namespace Sweepora::Cli

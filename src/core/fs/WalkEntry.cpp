@@ -1,0 +1,118 @@
+#include "fs/WalkEntry.h"
+
+#include <QFile>
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace Sweepora::Core {
+namespace {
+
+#ifdef STATX_BTIME
+// Kernels or sandboxes without statx answer ENOSYS once; fstatat serves from then on.
+std::atomic<bool> g_statxMissing{false};
+#endif
+
+} // namespace
+
+void WalkEntry::readMetadata(int folderFd, const char* name, Metadata& m)
+{
+    m = Metadata();
+#ifdef STATX_BTIME
+    if (!g_statxMissing.load(std::memory_order_relaxed)) {
+        struct statx sx;
+        const unsigned mask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_BLOCKS | STATX_BTIME;
+        if (::statx(folderFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_SYNC_AS_STAT, mask, &sx) == 0) {
+            m.ok = true;
+            m.mode = sx.stx_mode;
+            m.size = static_cast<qint64>(sx.stx_size);
+            m.hasAllocated = (sx.stx_mask & STATX_BLOCKS) != 0;
+            m.allocated = static_cast<qint64>(sx.stx_blocks) * 512;
+            if (sx.stx_mask & STATX_BTIME) {
+                m.hasBirthTime = true;
+                m.birthMSecs = static_cast<qint64>(sx.stx_btime.tv_sec) * 1000 + sx.stx_btime.tv_nsec / 1'000'000;
+            }
+            return;
+        }
+        if (errno != ENOSYS)
+            return;
+        g_statxMissing.store(true, std::memory_order_relaxed);
+    }
+#endif
+    struct stat st;
+    if (::fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return;
+    m.ok = true;
+    m.mode = st.st_mode;
+    m.size = static_cast<qint64>(st.st_size);
+    m.hasAllocated = true;
+    m.allocated = static_cast<qint64>(st.st_blocks) * 512;
+#ifdef __APPLE__
+    m.hasBirthTime = true;
+    m.birthMSecs = static_cast<qint64>(st.st_birthtimespec.tv_sec) * 1000 + st.st_birthtimespec.tv_nsec / 1'000'000;
+#endif
+}
+
+const WalkEntry::Metadata& WalkEntry::metadata() const
+{
+    if (!m_statted) {
+        m_statted = true;
+        // m_name points into the listing buffer, where the kernel NUL-terminates every name.
+        readMetadata(m_folderFd, m_name.data(), m_metadata);
+    }
+    return m_metadata;
+}
+
+std::string WalkEntry::path() const
+{
+    std::string p;
+    p.reserve(m_folderPath.size() + 1 + m_name.size());
+    p.append(m_folderPath);
+    p.push_back('/');
+    p.append(m_name);
+    return p;
+}
+
+QString WalkEntry::filePath() const
+{
+    const std::string p = path();
+    return QFile::decodeName(QByteArray::fromRawData(p.data(), static_cast<qsizetype>(p.size())));
+}
+
+std::string_view WalkEntry::topLevelName() const
+{
+    if (m_depth <= 1)
+        return m_name;
+    const std::string_view below = std::string_view(m_folderPath).substr(m_rootLength + 1);
+    return below.substr(0, below.find('/'));
+}
+
+std::optional<qint64> WalkEntry::logicalSize() const
+{
+    const Metadata& m = metadata();
+    return m.ok ? std::optional<qint64>(m.size) : std::nullopt;
+}
+
+std::optional<qint64> WalkEntry::allocatedSize() const
+{
+    const Metadata& m = metadata();
+    return m.ok && m.hasAllocated ? std::optional<qint64>(m.allocated) : std::nullopt;
+}
+
+qint64 WalkEntry::allocatedOrLogicalSize() const
+{
+    const Metadata& m = metadata();
+    if (!m.ok)
+        return 0;
+    return m.hasAllocated ? m.allocated : m.size;
+}
+
+std::optional<qint64> WalkEntry::birthTimeMSecs() const
+{
+    const Metadata& m = metadata();
+    return m.ok && m.hasBirthTime ? std::optional<qint64>(m.birthMSecs) : std::nullopt;
+}
+
+} // namespace Sweepora::Core

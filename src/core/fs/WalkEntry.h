@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace Sweepora::Core {
+
+enum class EntryKind : quint8 { Regular, Directory, Symlink, Other };
+
+// One entry yielded by the Walker. It lives only for the duration of the visitor's call:
+// copy what you keep. Kind, package flag and name come free from the folder listing; the
+// size and birth time cost one stat, made on first request through the descriptor of the
+// folder that holds the entry (so it works at any depth) and then remembered.
+class WalkEntry
+{
+public:
+    std::string_view name() const { return m_name; }
+    // The full path as file-system bytes (built on request).
+    std::string path() const;
+    // The full path as text, for the items a scanner keeps.
+    QString filePath() const;
+    // The child of the walk's root that this entry lies in (or is), e.g. for per-child sums.
+    std::string_view topLevelName() const;
+
+    EntryKind kind() const { return m_kind; }
+    bool isRegularFile() const { return m_kind == EntryKind::Regular; }
+    bool isDirectory() const { return m_kind == EntryKind::Directory; }
+    // A symbolic link is yielded as itself and never followed.
+    bool isSymlink() const { return m_kind == EntryKind::Symlink; }
+    // A directory with a package extension (see PackageNames.h).
+    bool isPackage() const { return m_package; }
+    // 1 for the children of the root.
+    int depth() const { return m_depth; }
+
+    // st_size; none when the entry cannot be stat'ed (gone, or no permission).
+    std::optional<qint64> logicalSize() const;
+    // st_blocks × 512; none as above.
+    std::optional<qint64> allocatedSize() const;
+    // The allocated size, else the logical size, else 0: the size every "how big is it" list shows.
+    qint64 allocatedOrLogicalSize() const;
+    // Milliseconds since the epoch; none when the file system records no birth time.
+    std::optional<qint64> birthTimeMSecs() const;
+
+private:
+    friend class WalkThread;
+
+    struct Metadata
+    {
+        bool ok = false;
+        bool hasAllocated = false;
+        bool hasBirthTime = false;
+        quint32 mode = 0;
+        qint64 size = 0;
+        qint64 allocated = 0;
+        qint64 birthMSecs = 0;
+    };
+
+    WalkEntry(int folderFd, std::string_view name, const std::string& folderPath, size_t rootLength, int depth)
+        : m_folderFd(folderFd), m_name(name), m_folderPath(folderPath), m_rootLength(rootLength), m_depth(depth)
+    {}
+    const Metadata& metadata() const;
+    static void readMetadata(int folderFd, const char* name, Metadata& m);
+
+    int m_folderFd;
+    std::string_view m_name; // NUL-terminated in the listing buffer
+    const std::string& m_folderPath;
+    size_t m_rootLength;
+    int m_depth;
+    EntryKind m_kind = EntryKind::Other;
+    bool m_package = false;
+    mutable bool m_statted = false;
+    mutable Metadata m_metadata;
+};
+
+// A folder whose listing has been read to the end.
+struct WalkFolder
+{
+    std::string_view path; // file-system bytes; valid during the call only
+    int depth = 0;         // 0 for the root
+    // Every entry the listing returned, hidden ones and packages included ("." and ".." are
+    // not entries). Zero means the folder is empty: no second listing needed.
+    qint64 entryCount = 0;
+    bool isPackage = false;
+};
+
+} // namespace Sweepora::Core

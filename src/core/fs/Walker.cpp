@@ -1,0 +1,406 @@
+#include "fs/Walker.h"
+
+#include "fs/PackageNames.h"
+#include "platform/PlatformLayout.h"
+#include "platform/Sandbox.h"
+#include "util/NameOrder.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <sys/syscall.h>
+#endif
+
+namespace Sweepora::Core {
+namespace {
+
+constexpr int kMaxThreads = 16;
+// getdents64 fills this; larger buffers were measured to bring nothing.
+constexpr size_t kListingBufferSize = 32 * 1024;
+// At most this many folders wait on the shared stack; beyond that a thread keeps what it
+// finds for itself. Each waiting folder pins its parent's descriptor.
+constexpr int kSharedStackLimit = 32;
+// Descriptors one thread keeps open down its branch. Deeper trees close the highest
+// ancestors and reopen them through ".." on the way back, so a tree of any depth fits in
+// the descriptor limit even with six walks at once.
+constexpr size_t kOpenLevelLimit = 24;
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+bool isDotOrDotDot(const char* name)
+{
+    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+}
+
+// Calls f(name, length, d_type) for every entry of the folder but "." and "..".
+// False when the listing failed part-way; the entries seen until then were passed on.
+template <class F> bool forEachListedEntry(int fd, char* buffer, F&& f)
+{
+#ifdef __linux__
+    // linux_dirent64: u64 d_ino, s64 d_off, u16 d_reclen, u8 d_type, then the NUL-terminated name.
+    constexpr size_t kReclenOffset = 16;
+    constexpr size_t kTypeOffset = 18;
+    constexpr size_t kNameOffset = 19;
+    for (;;) {
+        const long n = ::syscall(SYS_getdents64, fd, buffer, kListingBufferSize);
+        if (n == 0)
+            return true;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        for (long offset = 0; offset < n;) {
+            const char* record = buffer + offset;
+            unsigned short length = 0;
+            std::memcpy(&length, record + kReclenOffset, sizeof length);
+            offset += length;
+            const char* name = record + kNameOffset;
+            if (!isDotOrDotDot(name))
+                f(name, std::strlen(name), static_cast<unsigned char>(record[kTypeOffset]));
+        }
+    }
+#else
+    Q_UNUSED(buffer);
+    // fdopendir takes the descriptor it is given; the walk keeps its own.
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    DIR* dir = copy < 0 ? nullptr : ::fdopendir(copy);
+    if (dir == nullptr) {
+        if (copy >= 0)
+            ::close(copy);
+        return false;
+    }
+    errno = 0;
+    while (const struct dirent* e = ::readdir(dir)) {
+        if (!isDotOrDotDot(e->d_name))
+            f(e->d_name, std::strlen(e->d_name), static_cast<unsigned char>(e->d_type));
+        errno = 0;
+    }
+    const bool ok = errno == 0;
+    ::closedir(dir);
+    return ok;
+#endif
+}
+
+// A folder descriptor that more than one thread needs: the folder's own walker and the
+// threads that were handed some of its subfolders to open.
+struct SharedFd
+{
+    explicit SharedFd(int descriptor) : fd(descriptor) {}
+    ~SharedFd() { ::close(fd); }
+    SharedFd(const SharedFd&) = delete;
+    SharedFd& operator=(const SharedFd&) = delete;
+    int fd;
+};
+
+struct Task
+{
+    std::shared_ptr<SharedFd> parent; // null for the root, opened by path
+    std::string path;
+    int depth = 0;
+    bool package = false;
+};
+
+struct WalkState
+{
+    WalkOptions options;
+    size_t rootLength = 0;
+    bool handOff = false;
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::vector<Task> tasks;
+    std::atomic<int> taskCount{0};
+    int busy = 0;
+};
+
+// One open folder on a thread's current branch, with the subfolders still to enter.
+struct Level
+{
+    int fd = -1;                      // -1 once closed
+    std::shared_ptr<SharedFd> shared; // owns fd once a subfolder was handed to another thread
+    bool lost = false;                // closed and could not be reopened: rest of it dropped
+    dev_t device = 0;                 // identity, recorded when the descriptor is closed early
+    ino_t inode = 0;
+    size_t pathLength = 0;
+    int depth = 0;
+    std::string names; // per pending subfolder: package flag byte, name, NUL
+    std::vector<quint32> starts;
+    size_t next = 0;
+};
+
+} // namespace
+
+class WalkThread
+{
+public:
+    WalkThread(WalkState& state, WalkVisitor& visitor)
+        : m_state(state), m_visitor(visitor), m_buffer(new char[kListingBufferSize])
+    {}
+
+    void run()
+    {
+        Task task;
+        while (take(task)) {
+            walkTask(task);
+            std::lock_guard lock(m_state.mutex);
+            if (--m_state.busy == 0 && m_state.tasks.empty())
+                m_state.wake.notify_all();
+        }
+    }
+
+private:
+    bool take(Task& task)
+    {
+        std::unique_lock lock(m_state.mutex);
+        for (;;) {
+            if (!m_state.tasks.empty()) {
+                task = std::move(m_state.tasks.back());
+                m_state.tasks.pop_back();
+                m_state.taskCount.fetch_sub(1, std::memory_order_relaxed);
+                ++m_state.busy;
+                return true;
+            }
+            if (m_state.busy == 0)
+                return false;
+            m_state.wake.wait(lock);
+        }
+    }
+
+    void walkTask(Task& task)
+    {
+        int fd = -1;
+        if (task.parent) {
+            const char* name = task.path.c_str() + task.path.rfind('/') + 1;
+            fd = ::openat(task.parent->fd, name, kFolderFlags);
+        } else {
+            fd = ::open(task.path.empty() ? "/" : task.path.c_str(), kFolderFlags);
+        }
+        task.parent.reset();
+        if (fd < 0)
+            return; // unreadable or gone: passed over
+        m_path.assign(task.path);
+        m_active = 0;
+        m_firstOpen = 0;
+        enter(fd, task.depth, task.package);
+
+        while (m_active > 0) {
+            Level& top = m_levels[m_active - 1];
+            if (top.fd < 0 || top.next >= top.starts.size()) {
+                leave();
+                continue;
+            }
+            const char* pending = top.names.data() + top.starts[top.next++];
+            const bool package = pending[0] == '\1';
+            const char* name = pending + 1;
+            const int child = ::openat(top.fd, name, kFolderFlags);
+            if (child < 0)
+                continue;
+            m_path.resize(top.pathLength);
+            m_path.push_back('/');
+            m_path.append(name);
+            enter(child, top.depth + 1, package);
+        }
+    }
+
+    void enter(int fd, int depth, bool package)
+    {
+        if (m_levels.size() == m_active)
+            m_levels.emplace_back();
+        Level& level = m_levels[m_active++];
+        level.fd = fd;
+        level.shared.reset();
+        level.lost = false;
+        level.pathLength = m_path.size();
+        level.depth = depth;
+        level.names.clear();
+        level.starts.clear();
+        level.next = 0;
+        boundDescriptors();
+        list(level, package);
+    }
+
+    void list(Level& level, bool package)
+    {
+        const WalkOptions& options = m_state.options;
+        qint64 count = 0;
+        const bool ok =
+            forEachListedEntry(level.fd, m_buffer.get(), [&](const char* name, size_t length, unsigned char type) {
+                ++count;
+                if (options.skipHidden && name[0] == '.')
+                    return;
+                WalkEntry entry(level.fd, std::string_view(name, length), m_path, m_state.rootLength, level.depth + 1);
+                switch (type) {
+                case DT_REG:
+                    entry.m_kind = EntryKind::Regular;
+                    break;
+                case DT_DIR:
+                    entry.m_kind = EntryKind::Directory;
+                    break;
+                case DT_LNK:
+                    entry.m_kind = EntryKind::Symlink;
+                    break;
+                case DT_UNKNOWN: {
+                    // Some file systems do not fill d_type: one stat, which the visitor reuses.
+                    const WalkEntry::Metadata& m = entry.metadata();
+                    if (!m.ok)
+                        return; // gone since the listing
+                    entry.m_kind = S_ISREG(m.mode)   ? EntryKind::Regular
+                                   : S_ISDIR(m.mode) ? EntryKind::Directory
+                                   : S_ISLNK(m.mode) ? EntryKind::Symlink
+                                                     : EntryKind::Other;
+                    break;
+                }
+                default:
+                    entry.m_kind = EntryKind::Other;
+                }
+                const bool isFolder = entry.m_kind == EntryKind::Directory;
+                entry.m_package = isFolder && hasPackageExtension(entry.m_name);
+                const WalkAction action = m_visitor.visit(entry);
+                if (isFolder && action == WalkAction::Continue && !(entry.m_package && options.skipPackageDescendants))
+                    addSubfolder(level, entry.m_name, entry.m_package);
+            });
+        if (ok)
+            m_visitor.folderListed(WalkFolder{m_path, level.depth, count, package});
+    }
+
+    void addSubfolder(Level& level, std::string_view name, bool package)
+    {
+        if (m_state.handOff && m_state.taskCount.load(std::memory_order_relaxed) < kSharedStackLimit) {
+            if (!level.shared)
+                level.shared = std::make_shared<SharedFd>(level.fd);
+            Task task;
+            task.parent = level.shared;
+            task.path.reserve(m_path.size() + 1 + name.size());
+            task.path.append(m_path).append(1, '/').append(name);
+            task.depth = level.depth + 1;
+            task.package = package;
+            {
+                std::lock_guard lock(m_state.mutex);
+                m_state.tasks.push_back(std::move(task));
+                m_state.taskCount.fetch_add(1, std::memory_order_relaxed);
+            }
+            m_state.wake.notify_one();
+            return;
+        }
+        level.starts.push_back(static_cast<quint32>(level.names.size()));
+        level.names.push_back(package ? '\1' : '\0');
+        level.names.append(name);
+        level.names.push_back('\0');
+    }
+
+    static void close(Level& level)
+    {
+        if (level.shared)
+            level.shared.reset();
+        else if (level.fd >= 0)
+            ::close(level.fd);
+        level.fd = -1;
+    }
+
+    void boundDescriptors()
+    {
+        while (m_active - m_firstOpen > kOpenLevelLimit) {
+            Level& ancestor = m_levels[m_firstOpen++];
+            if (ancestor.fd < 0)
+                continue;
+            struct stat st;
+            if (::fstat(ancestor.fd, &st) == 0) {
+                ancestor.device = st.st_dev;
+                ancestor.inode = st.st_ino;
+            } else {
+                ancestor.lost = true;
+            }
+            close(ancestor);
+        }
+    }
+
+    void leave()
+    {
+        const size_t top = m_active - 1;
+        if (top > 0) {
+            Level& parent = m_levels[top - 1];
+            if (parent.fd < 0 && !parent.lost)
+                reopen(parent, m_levels[top]);
+            m_firstOpen = std::min(m_firstOpen, top - 1);
+        }
+        close(m_levels[top]);
+        --m_active;
+    }
+
+    // The parent of a folder whose descriptor was closed to stay within the limit: "..",
+    // accepted only when it is still the same folder (the tree may have moved meanwhile).
+    static void reopen(Level& parent, const Level& child)
+    {
+        const int fd = child.fd < 0 ? -1 : ::openat(child.fd, "..", kFolderFlags);
+        struct stat st;
+        if (fd >= 0 && ::fstat(fd, &st) == 0 && st.st_dev == parent.device && st.st_ino == parent.inode) {
+            parent.fd = fd;
+            return;
+        }
+        if (fd >= 0)
+            ::close(fd);
+        parent.lost = true;
+    }
+
+    WalkState& m_state;
+    WalkVisitor& m_visitor;
+    std::unique_ptr<char[]> m_buffer;
+    std::string m_path;
+    std::vector<Level> m_levels; // reused between folders and tasks; only the first m_active are live
+    size_t m_active = 0;
+    size_t m_firstOpen = 0; // levels below this index have had their descriptor closed
+};
+
+int Walker::threadCount(const WalkOptions& options)
+{
+    return std::clamp(options.threads, 1, kMaxThreads);
+}
+
+void Walker::walk(const QString& root, const WalkOptions& options, std::span<WalkVisitor* const> visitors)
+{
+    const size_t threads = std::min(static_cast<size_t>(threadCount(options)), visitors.size());
+    if (threads == 0 || root.isEmpty() || !Sandbox::canRead(root))
+        return;
+
+    const QString standardized = standardizedPath(root);
+    Task rootTask;
+    if (standardized != QLatin1String("/"))
+        rootTask.path = QFile::encodeName(standardized).toStdString();
+    rootTask.package = hasPackageExtension(lastPathComponent(standardized));
+
+    WalkState state;
+    state.options = options;
+    state.rootLength = rootTask.path.size();
+    state.handOff = threads > 1;
+    state.tasks.push_back(std::move(rootTask));
+    state.taskCount = 1;
+
+    std::vector<std::thread> helpers;
+    for (size_t i = 1; i < threads; ++i) {
+        try {
+            helpers.emplace_back([&state, visitor = visitors[i]] { WalkThread(state, *visitor).run(); });
+        } catch (const std::system_error&) {
+            break; // no thread to spare: the others do the work
+        }
+    }
+    WalkThread(state, *visitors[0]).run();
+    for (std::thread& t : helpers)
+        t.join();
+}
+
+} // namespace Sweepora::Core

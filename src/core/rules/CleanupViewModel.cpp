@@ -1,0 +1,194 @@
+#include "rules/CleanupViewModel.h"
+
+#include "access/AccessManager.h"
+#include "platform/Jobs.h"
+#include "platform/Notifications.h"
+
+#include <QPointer>
+#include <QPromise>
+
+namespace Sweepora::Core {
+
+CleanupViewModel::CleanupViewModel(QObject* parent) : CleanupViewModel(RuleStore(), parent)
+{}
+
+CleanupViewModel::CleanupViewModel(RuleStore store, QObject* parent) : QObject(parent), m_store(std::move(store))
+{
+    connect(&m_scanWatcher, &QFutureWatcherBase::progressValueChanged, this,
+            [this](int index) { setScanProgress(m_ruleCount > 0 ? static_cast<double>(index) / m_ruleCount : 0.0); });
+    connect(&m_scanWatcher, &QFutureWatcherBase::progressTextChanged, this,
+            [this](const QString& name) { setScanningRuleName(name); });
+    connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
+        QList<CleanupResult> results = m_scanWatcher.future().result();
+        const QString message = RuleScanEngine::resultMessage(results.size());
+        setResults(std::move(results));
+        setScanProgress(1.0);
+        setScanningRuleName(QStringLiteral("扫描完成"));
+        setState(ScanState::Scanned);
+        setMessage(message);
+        emit scanFinished();
+    });
+    connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
+        const RuleScanEngine::CleanOutcome outcome = m_cleanWatcher.future().result();
+        QList<CleanupResult> remaining;
+        for (const CleanupResult& r : std::as_const(m_results))
+            if (!outcome.completedIDs.contains(r.id))
+                remaining.append(r);
+        setResults(std::move(remaining));
+        setState(ScanState::Scanned);
+        setMessage(outcome.message);
+        if (!outcome.moved.isEmpty())
+            Notifications::instance().postTrashContentsDidChange();
+        emit cleanFinished();
+    });
+}
+
+CleanupViewModel::~CleanupViewModel() = default;
+
+RuleScanEngine::Access CleanupViewModel::accessThroughManager()
+{
+    RuleScanEngine::Access access;
+    access.begin = [](const QString& folder) { return AccessManager::beginAccess(FolderUrl(folder)); };
+    access.end = [](const QString& folder) { AccessManager::endAccess(FolderUrl(folder)); };
+    access.legacyGrant = [](const QString& rulePath) -> std::optional<QString> {
+        if (const std::optional<FolderUrl> url = AccessManager::legacyBookmarkURL(rulePath))
+            return url->path();
+        return std::nullopt;
+    };
+    return access;
+}
+
+qint64 CleanupViewModel::selectedSize() const
+{
+    qint64 sum = 0;
+    for (const CleanupResult& r : m_results)
+        if (r.selected)
+            sum += r.size;
+    return sum;
+}
+
+qint64 CleanupViewModel::totalSize() const
+{
+    qint64 sum = 0;
+    for (const CleanupResult& r : m_results)
+        sum += r.size;
+    return sum;
+}
+
+void CleanupViewModel::startScan()
+{
+    if (m_state == ScanState::Authorizing || m_state == ScanState::Scanning || m_state == ScanState::Cleaning)
+        return;
+    if (!AccessManager::hasHomeAccess()) {
+        setMessage(QStringLiteral("请先授权个人文件夹"));
+        return;
+    }
+    const QList<CleanupRule> rules = m_store.loadRules();
+    setState(ScanState::Authorizing);
+    setMessage(QStringLiteral("等待个人文件夹授权…"));
+    // The check passes again, so this normally completes at once; if the grant went away in
+    // between, the user is asked for it.
+    AccessManager::requestHomeAuthorization([self = QPointer<CleanupViewModel>(this), rules](bool granted) {
+        if (self.isNull())
+            return;
+        if (!granted) {
+            self->setState(ScanState::Ready);
+            self->setMessage(QStringLiteral("未完成个人文件夹授权，扫描已取消"));
+            return;
+        }
+        self->runScan(rules);
+    });
+}
+
+void CleanupViewModel::runScan(const QList<CleanupRule>& rules)
+{
+    setState(ScanState::Scanning);
+    setMessage(QStringLiteral("正在分析本机缓存…"));
+    m_ruleCount = static_cast<int>(rules.size());
+    const QString home = AccessManager::homeDirectoryURL().path();
+    const RuleScanEngine::Access access = accessThroughManager();
+    m_scanWatcher.setFuture(runJob([rules, home, access](QPromise<QList<CleanupResult>>& promise) {
+        promise.setProgressRange(0, static_cast<int>(rules.size()));
+        promise.addResult(RuleScanEngine::scanRules(rules, home, access, [&promise](int index, const QString& name) {
+            promise.setProgressValueAndText(index, name);
+        }));
+    }));
+}
+
+void CleanupViewModel::clean()
+{
+    if (m_state != ScanState::Scanned)
+        return;
+    QList<CleanupResult> selection;
+    for (const CleanupResult& r : std::as_const(m_results))
+        if (r.selected)
+            selection.append(r);
+    if (selection.isEmpty())
+        return;
+    setState(ScanState::Cleaning);
+    setMessage(QStringLiteral("正在移到废纸篓…"));
+    const RuleScanEngine::Access access = accessThroughManager();
+    m_cleanWatcher.setFuture(runJob([selection, access] { return RuleScanEngine::clean(selection, access); }));
+}
+
+void CleanupViewModel::toggleSelection(const QString& resultID)
+{
+    for (CleanupResult& r : m_results) {
+        if (r.id == resultID) {
+            r.selected = !r.selected;
+            emit resultsChanged();
+            return;
+        }
+    }
+}
+
+void CleanupViewModel::toggleAllSelection()
+{
+    if (m_results.isEmpty())
+        return;
+    const bool allSelected =
+        std::all_of(m_results.cbegin(), m_results.cend(), [](const auto& r) { return r.selected; });
+    for (CleanupResult& r : m_results)
+        r.selected = !allSelected;
+    emit resultsChanged();
+}
+
+void CleanupViewModel::setState(ScanState state)
+{
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit stateChanged();
+}
+
+void CleanupViewModel::setMessage(const QString& message)
+{
+    if (message == m_message)
+        return;
+    m_message = message;
+    emit messageChanged();
+}
+
+void CleanupViewModel::setScanningRuleName(const QString& name)
+{
+    if (name == m_scanningRuleName)
+        return;
+    m_scanningRuleName = name;
+    emit scanningRuleNameChanged();
+}
+
+void CleanupViewModel::setScanProgress(double progress)
+{
+    if (progress == m_scanProgress)
+        return;
+    m_scanProgress = progress;
+    emit scanProgressChanged();
+}
+
+void CleanupViewModel::setResults(QList<CleanupResult> results)
+{
+    m_results = std::move(results);
+    emit resultsChanged();
+}
+
+} // namespace Sweepora::Core

@@ -1,0 +1,152 @@
+#include "rules/RuleScanEngine.h"
+
+#include "fs/Walker.h"
+#include "platform/Log.h"
+#include "platform/Trash.h"
+#include "rules/RulePath.h"
+#include "util/NameOrder.h"
+
+#include <algorithm>
+
+namespace Sweepora::Core::RuleScanEngine {
+namespace {
+
+struct FoundFile
+{
+    QString path;
+    qint64 size = 0; // logical; 0 when it cannot be read
+};
+
+class RegularFileCollector final : public WalkVisitor
+{
+public:
+    WalkAction visit(const WalkEntry& entry) override
+    {
+        if (entry.isRegularFile())
+            m_files.append({entry.filePath(), entry.logicalSize().value_or(0)});
+        return WalkAction::Continue;
+    }
+    QList<FoundFile> m_files;
+};
+
+QList<FoundFile> findRegularFiles(const QString& folder)
+{
+    WalkOptions options;
+    options.skipHidden = true;
+    options.skipPackageDescendants = false;
+    QList<FoundFile> files;
+    for (const RegularFileCollector& part : Walker::walkEach(folder, options, RegularFileCollector()))
+        files += part.m_files;
+    // Two threads find files in no fixed order; the list reads the same on every scan.
+    std::sort(files.begin(), files.end(), [](const FoundFile& a, const FoundFile& b) { return a.path < b.path; });
+    return files;
+}
+
+} // namespace
+
+QStringList listRegularFiles(const QString& folder, qint64* totalSize)
+{
+    QStringList paths;
+    qint64 size = 0;
+    for (const FoundFile& f : findRegularFiles(folder)) {
+        paths.append(f.path);
+        size += f.size;
+    }
+    if (totalSize != nullptr)
+        *totalSize = size;
+    return paths;
+}
+
+std::optional<CleanupResult> scanRule(const CleanupRule& rule, const QString& home, const Access& access)
+{
+    QStringList files;
+    QSet<QString> seen;
+    qint64 size = 0;
+    std::optional<QString> accessPath;
+    for (const QString& rulePath : rule.paths) {
+        const std::optional<QString> folder = resolveRulePath(rulePath, home, access.legacyGrant);
+        if (!folder)
+            continue;
+        if (!accessPath)
+            accessPath = folder;
+        const bool opened = access.begin ? access.begin(*folder) : false;
+        const QList<FoundFile> found = findRegularFiles(*folder);
+        if (opened && access.end)
+            access.end(*folder);
+        // Overlapping paths ("…/Caches" and "…/Caches/x") must not count a file twice, nor
+        // try to move it twice.
+        for (const FoundFile& file : found) {
+            if (seen.contains(file.path))
+                continue;
+            seen.insert(file.path);
+            files.append(file.path);
+            size += file.size;
+        }
+    }
+    if (files.isEmpty() || size < 1 || !accessPath)
+        return std::nullopt;
+    CleanupResult result;
+    result.id = rule.ruleKey();
+    result.rule = rule;
+    result.accessPath = *accessPath;
+    result.files = files;
+    result.size = size;
+    return result;
+}
+
+QList<CleanupResult> scanRules(const QList<CleanupRule>& rules, const QString& home, const Access& access,
+                               const std::function<void(int, const QString&)>& progress)
+{
+    QList<CleanupResult> results;
+    for (int i = 0; i < rules.size(); ++i) {
+        if (progress)
+            progress(i, rules[i].name);
+        if (std::optional<CleanupResult> r = scanRule(rules[i], home, access))
+            results.append(std::move(*r));
+    }
+    sortResults(results);
+    return results;
+}
+
+void sortResults(QList<CleanupResult>& results)
+{
+    std::stable_sort(results.begin(), results.end(), [](const CleanupResult& a, const CleanupResult& b) {
+        return sizeThenNameBefore(a.size, a.rule.name, b.size, b.rule.name);
+    });
+}
+
+QString resultMessage(qsizetype count)
+{
+    if (count == 0)
+        return QStringLiteral("没有发现可清理的内容");
+    return QStringLiteral("发现 %1 项可清理内容").arg(count);
+}
+
+CleanOutcome clean(const QList<CleanupResult>& selection, const Access& access)
+{
+    CleanOutcome outcome;
+    for (const CleanupResult& result : selection) {
+        const bool opened = access.begin ? access.begin(result.accessPath) : false;
+        bool failed = false;
+        for (const QString& file : result.files) {
+            const Trash::Result moved = Trash::current().trashItem(file);
+            if (moved.ok) {
+                outcome.moved.append(file);
+            } else {
+                failed = true;
+                outcome.failed.append({file, moved.error});
+                Log::line(QStringLiteral("[TaskClean] 移到废纸篓失败：") + file + QStringLiteral("，") + moved.error);
+            }
+        }
+        if (opened && access.end)
+            access.end(result.accessPath);
+        if (!failed)
+            outcome.completedIDs.insert(result.id);
+    }
+    outcome.message = outcome.completedIDs.size() == selection.size()
+                          ? QStringLiteral("清理完成，文件已移到废纸篓")
+                          : QStringLiteral("部分文件未能移到废纸篓，请重试");
+    return outcome;
+}
+
+} // namespace Sweepora::Core::RuleScanEngine

@@ -1,0 +1,86 @@
+#include "scanners/LargeFileEngine.h"
+
+#include "fs/Walker.h"
+#include "scanners/ResultOrder.h"
+
+#include <cmath>
+
+namespace Sweepora::Core::LargeFileEngine {
+namespace {
+
+class Collector final : public WalkVisitor
+{
+public:
+    explicit Collector(qint64 threshold) : m_threshold(threshold) {}
+
+    WalkAction visit(const WalkEntry& entry) override
+    {
+        // The kind comes from the listing: only regular files cost a stat.
+        if (entry.isRegularFile()) {
+            const qint64 size = entry.allocatedOrLogicalSize();
+            if (size >= m_threshold)
+                items.append({entry.filePath(), size, false});
+        }
+        return WalkAction::Continue;
+    }
+
+    QList<LargeFileItem> items;
+
+private:
+    qint64 m_threshold;
+};
+
+} // namespace
+
+qint64 thresholdBytes(double gigabytes)
+{
+    return static_cast<qint64>(gigabytes * 1073741824.0);
+}
+
+QString sizeThresholdLabel(double gigabytes)
+{
+    if (gigabytes < 1.0)
+        return QString::number(static_cast<qint64>(gigabytes * 1000.0)) + QStringLiteral(" MB");
+    if (gigabytes == std::floor(gigabytes))
+        return QString::number(static_cast<qint64>(gigabytes)) + QStringLiteral(" GB");
+    return QString::asprintf("%.1f GB", gigabytes);
+}
+
+QString scanMessage(double gigabytes)
+{
+    return QStringLiteral("正在查找大于 ") + sizeThresholdLabel(gigabytes) + QStringLiteral(" 的文件…");
+}
+
+QString resultMessage(qsizetype count)
+{
+    if (count == 0)
+        return QStringLiteral("没有发现符合条件的大文件");
+    return QStringLiteral("发现 %1 个大文件").arg(count);
+}
+
+Report findLargeFilesOfAtLeast(const QString& home, qint64 thresholdBytes)
+{
+    WalkOptions options;
+    options.skipHidden = true;
+    options.skipPackageDescendants = true;
+    Report report;
+    for (Collector& part : Walker::walkEach(home, options, Collector(thresholdBytes)))
+        report.items.append(std::move(part.items));
+    sortBySizeThenName(report.items);
+    report.message = resultMessage(report.items.size());
+    return report;
+}
+
+Report findLargeFiles(const QString& home, double minimumGigabytes)
+{
+    return findLargeFilesOfAtLeast(home, thresholdBytes(minimumGigabytes));
+}
+
+TrashBatchResult moveToTrash(const QStringList& paths)
+{
+    return Sweepora::Core::moveToTrash(paths,
+                                       {QStringLiteral("[LargeFile]"), QStringLiteral("已将 {n} 个文件移到废纸篓"),
+                                        QStringLiteral("已移动 {n} 个文件，部分文件处理失败")});
+}
+
+} // namespace Sweepora::Core::LargeFileEngine

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "scanners/TrashBatch.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace Sweepora::Core {
+
+struct LargeFileItem
+{
+    QString path;
+    qint64 size = 0; // allocated size, else logical size, else 0
+    bool selected = false;
+};
+
+// Finds the regular files of the home folder whose size reaches a threshold. Plain functions:
+// no event loop, no access checks (the caller has made sure the home folder may be read).
+namespace LargeFileEngine {
+
+// The slider's range and step, in gigabytes.
+constexpr double kMinimumGigabytes = 0.5;
+constexpr double kMaximumGigabytes = 10.0;
+constexpr double kDefaultGigabytes = 1.0;
+
+// gigabytes × 2^30, truncated.
+qint64 thresholdBytes(double gigabytes);
+// "500 MB", "1 GB", "1.5 GB": 1000 MB to the GB, as the slider reads.
+QString sizeThresholdLabel(double gigabytes);
+// "正在查找大于 1 GB 的文件…"
+QString scanMessage(double gigabytes);
+// "发现 {n} 个大文件", or "没有发现符合条件的大文件" for none.
+QString resultMessage(qsizetype count);
+
+struct Report
+{
+    QList<LargeFileItem> items; // sorted: larger first, equal sizes by name
+    QString message;
+};
+
+// Walks `home` skipping hidden entries and package contents; keeps regular files (never
+// symbolic links) whose size is at least the threshold.
+Report findLargeFiles(const QString& home, double minimumGigabytes);
+Report findLargeFilesOfAtLeast(const QString& home, qint64 thresholdBytes);
+
+// Moves the given files to the Trash one by one ("[LargeFile]" in the log) and reports
+// "已将 {n} 个文件移到废纸篓" or "已移动 {n} 个文件，部分文件处理失败".
+TrashBatchResult moveToTrash(const QStringList& paths);
+
+} // namespace LargeFileEngine
+} // namespace Sweepora::Core

@@ -1,0 +1,49 @@
+#pragma once
+
+// Runs the real sweepora-cli binary and reads what it printed.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStringList>
+
+namespace Sweepora::Test {
+
+struct CliRun
+{
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+
+    QJsonObject json() const
+    {
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(out, &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << out.toStdString();
+        return doc.object();
+    }
+    QJsonArray items() const { return json()[QLatin1String("items")].toArray(); }
+};
+
+// Standard input is a pipe, closed at once: the CLI has no terminal to ask on.
+inline CliRun runCli(const QStringList& arguments,
+                     const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(SWEEPORA_CLI_PATH), arguments);
+    p.closeWriteChannel();
+    EXPECT_TRUE(p.waitForFinished(60000)) << "sweepora-cli did not finish";
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+// "a b c" -> {"a", "b", "c"}
+inline QStringList words(const char* text)
+{
+    return QString::fromUtf8(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+} // namespace Sweepora::Test

@@ -1,0 +1,223 @@
+// Runs the real sweepora-cli binary on fixture trees.
+#include "support/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+
+using Sweepora::Test::TreeBuilder;
+
+namespace {
+
+struct CliRun
+{
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+
+    QJsonObject json() const
+    {
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(out, &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << out.toStdString();
+        return doc.object();
+    }
+    QJsonArray items() const { return json()[QLatin1String("items")].toArray(); }
+};
+
+// Standard input is a pipe, closed at once: the CLI has no terminal to ask on.
+CliRun runCli(const QStringList& arguments, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(SWEEPORA_CLI_PATH), arguments);
+    p.closeWriteChannel();
+    EXPECT_TRUE(p.waitForFinished(60000)) << "sweepora-cli did not finish";
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+// "a b c" -> {"a", "b", "c"}
+QStringList words(const char* text)
+{
+    return QString::fromUtf8(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+qint64 allocated(const QString& path)
+{
+    struct stat st;
+    return ::lstat(TreeBuilder::bytes(path).c_str(), &st) == 0 ? qint64(st.st_blocks) * 512 : -1;
+}
+
+class Cli : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        c = home.file(QStringLiteral("c.bin"), 200000);
+        a = home.file(QStringLiteral("a.bin"), 100000);
+        b = home.file(QStringLiteral("sub/B.bin"), 100000);
+        home.file(QStringLiteral("small.txt"), 1000);
+        home.file(QStringLiteral(".hidden/huge.bin"), 300000);
+        home.file(QStringLiteral("Tool.app/Contents/huge.bin"), 300000);
+        home.symlink(QStringLiteral("link.bin"), c);
+    }
+
+    // --home ROOT --json large TAIL; 0.00005 GB is 53,687 bytes.
+    QStringList large(const char* tail = "--min 0.00005", const QString& root = {}) const
+    {
+        return QStringList{QStringLiteral("--home"), root.isEmpty() ? home.root() : root} + words("--json large") +
+               words(tail);
+    }
+
+    QTemporaryDir m_dir;
+    TreeBuilder home{m_dir.path()};
+    QString a, b, c;
+};
+
+} // namespace
+
+TEST_F(Cli, LargePrintsOneJsonObjectWithItemsInPageOrder)
+{
+    const CliRun run = runCli(large());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.count('\n'), 1) << "one object, one line";
+    const QJsonObject o = run.json();
+    EXPECT_EQ(o.keys(), words("command items message"));
+    EXPECT_EQ(o[QLatin1String("command")].toString(), QStringLiteral("large"));
+    EXPECT_EQ(o[QLatin1String("message")].toString(), QStringLiteral("发现 3 个大文件"));
+    const QJsonArray items = run.items();
+    ASSERT_EQ(items.size(), 3);
+    const QString expected[] = {c, a, b}; // larger first; equal sizes a before B
+    for (int i = 0; i < 3; ++i) {
+        const QJsonObject item = items[i].toObject();
+        EXPECT_EQ(item.keys(), words("path size"));
+        EXPECT_EQ(item[QLatin1String("path")].toString(), expected[i]);
+        EXPECT_EQ(item[QLatin1String("size")].toInteger(), allocated(expected[i]));
+    }
+}
+
+TEST_F(Cli, LargeWithoutJsonPrintsATableAndTheSummary)
+{
+    const CliRun run = runCli(QStringList{QStringLiteral("--home"), home.root()} + words("large --min 0.00005"));
+    ASSERT_EQ(run.exitCode, 0);
+    const QStringList lines = QString::fromUtf8(run.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5) << run.out.toStdString();
+    EXPECT_TRUE(lines[1].endsWith(c));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("201 KB")));
+    // Sizes are right-aligned: the paths start in one column.
+    EXPECT_EQ(lines[1].indexOf(QLatin1Char('/')), lines[3].indexOf(QLatin1Char('/')));
+    EXPECT_EQ(lines[4], QStringLiteral("发现 3 个大文件"));
+}
+
+TEST_F(Cli, LargeDefaultsToOneGigabyte)
+{
+    const CliRun run = runCli(large(""));
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.json()[QLatin1String("message")].toString(), QStringLiteral("没有发现符合条件的大文件"));
+    EXPECT_TRUE(run.items().isEmpty());
+}
+
+TEST_F(Cli, UsageErrorsExitOneAndSayHow)
+{
+    const char* bad[] = {"",
+                         "frobnicate",
+                         "--bogus large",
+                         "--home",
+                         "--home= large",
+                         "--now yesterday large",
+                         "large --what",
+                         "large --yes",
+                         "large --min",
+                         "large --min 0",
+                         "large --min -1",
+                         "large --min abc",
+                         "large --min nan",
+                         "large --min inf",
+                         "large --min=1e300",
+                         "large --min 1e-12"}; // the last is below one byte
+    for (const char* tail : bad) {
+        // A usage error wins over a home folder that does not exist: nothing is touched first.
+        const CliRun run =
+            runCli(QStringList{QStringLiteral("--home"), home.path(QStringLiteral("missing"))} + words(tail));
+        EXPECT_EQ(run.exitCode, 1) << tail;
+        EXPECT_TRUE(run.err.contains(QLatin1String("usage: sweepora-cli"))) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    const CliRun unknown = runCli(words("frobnicate"));
+    EXPECT_TRUE(unknown.err.contains(QLatin1String("frobnicate")));
+    EXPECT_TRUE(unknown.err.contains(QLatin1String("large [--min GB]")));
+
+    for (const char* good : {"--min=0.00005", "--min 5e-5", "--min 10"})
+        EXPECT_EQ(runCli(large(good)).exitCode, 0) << good;
+    EXPECT_EQ(runCli(large("--min=0.00005")).items().size(), 3);
+}
+
+TEST_F(Cli, AHomeThatCannotBeScannedExitsTwo)
+{
+    const QString file = home.file(QStringLiteral("plain.txt"));
+    const QString link = home.symlink(QStringLiteral("alias"), home.path(QStringLiteral("sub")));
+    for (const QString& where : {home.path(QStringLiteral("missing")), file, link}) {
+        const CliRun run = runCli(large("", where));
+        EXPECT_EQ(run.exitCode, 2) << where.toStdString();
+        EXPECT_TRUE(run.err.contains(where)) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+}
+
+TEST_F(Cli, SweeporaHomeStandsInForTheHomeOption)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SWEEPORA_HOME"), home.path(QStringLiteral("sub")));
+    const CliRun run = runCli(words("--json large --min 0.00005"), env);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(run.items().size(), 1);
+    EXPECT_EQ(run.items()[0].toObject()[QLatin1String("path")].toString(), b);
+}
+
+TEST_F(Cli, MovingWithoutATerminalNeedsYes)
+{
+    const CliRun run = runCli(large("--min 0.00005 --move-to-trash"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QLatin1String("--yes"))) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(c));
+}
+
+// End to end through the platform Trash. Until the freedesktop.org Trash is merged, the
+// stand-in refuses every move ("废纸篓不可用"): the test then checks how a refusal is
+// reported and skips the rest, so this branch stays green.
+TEST_F(Cli, MoveToTrashMovesTheListedFilesAndReportsThem)
+{
+    QTemporaryDir data;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+    const CliRun run = runCli(large("--min 0.00005 --move-to-trash --yes", home.path(QStringLiteral("sub"))), env);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonObject o = run.json();
+    EXPECT_EQ(run.items().size(), 1);
+
+    const QJsonArray failed = o[QLatin1String("failed")].toArray();
+    if (!failed.isEmpty() &&
+        failed[0].toObject()[QLatin1String("error")].toString() == QStringLiteral("废纸篓不可用")) {
+        EXPECT_EQ(failed[0].toObject()[QLatin1String("path")].toString(), b);
+        EXPECT_TRUE(o[QLatin1String("moved")].toArray().isEmpty());
+        EXPECT_EQ(o[QLatin1String("message")].toString(), QStringLiteral("已移动 0 个文件，部分文件处理失败"));
+        EXPECT_TRUE(run.err.contains(QStringLiteral("[LargeFile] 移到废纸篓失败：") + b));
+        EXPECT_TRUE(QFileInfo::exists(b));
+        GTEST_SKIP() << "the platform Trash is not available on this branch yet";
+    }
+    EXPECT_TRUE(failed.isEmpty()) << run.out.toStdString();
+    EXPECT_EQ(o[QLatin1String("moved")].toArray(), QJsonArray{b});
+    EXPECT_EQ(o[QLatin1String("message")].toString(), QStringLiteral("已将 1 个文件移到废纸篓"));
+    EXPECT_FALSE(QFileInfo::exists(b));
+    EXPECT_TRUE(QFileInfo::exists(data.path() + QStringLiteral("/Trash/files/B.bin")));
+}

@@ -1,0 +1,145 @@
+#include "rules/CleanupViewModel.h"
+#include "access/AccessManager.h"
+#include "platform/Jobs.h"
+#include "platform/Notifications.h"
+#include "platform/Trash.h"
+#include "support/AccessFixture.h"
+#include "support/TestHttpServer.h"
+#include "support/TrashFakes.h"
+#include "support/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+using namespace Sweepora::Core;
+using namespace Sweepora::Test;
+
+namespace {
+
+class CleanupViewModelTest : public AccessFixture
+{
+protected:
+    void SetUp() override
+    {
+        AccessFixture::SetUp();
+        m_tree = std::make_unique<TreeBuilder>(home());
+        const QString rules = m_rules.path() + QStringLiteral("/Rules");
+        m_store = RuleStore({m_rules.path() + QStringLiteral("/none")}, rules);
+        m_store.saveRule(
+            {true, QStringLiteral("Small"), {QStringLiteral("USERFOLDER/small")}, 0, QStringLiteral("a"), {}});
+        m_store.saveRule({true, QStringLiteral("Big"), {QStringLiteral("USERFOLDER/big")}, 0, QStringLiteral("b"), {}});
+        m_tree->file(QStringLiteral("small/f"), 10);
+        m_bigFile = m_tree->file(QStringLiteral("big/f"), 500);
+        m_tree->file(QStringLiteral("big/g"), 500);
+    }
+
+    void grantHome()
+    {
+        m_picker->answerWith(home());
+        bool done = false;
+        AccessManager::requestHomeAuthorization([&](bool ok) { done = ok; });
+        ASSERT_TRUE(done);
+    }
+
+    static bool waitFor(CleanupViewModel& model, ScanState state)
+    {
+        return TestHttpServer::waitUntil([&] { return model.state() == state; }, 10000);
+    }
+
+    QTemporaryDir m_rules;
+    RuleStore m_store{QStringList{}, QString()};
+    std::unique_ptr<TreeBuilder> m_tree;
+    QString m_bigFile;
+};
+
+TEST_F(CleanupViewModelTest, WithoutAHomeGrantOnlyTheMessageChanges)
+{
+    CleanupViewModel model(m_store);
+    model.startScan();
+    EXPECT_EQ(model.state(), ScanState::Ready);
+    EXPECT_EQ(model.message(), QStringLiteral("请先授权个人文件夹"));
+    EXPECT_TRUE(model.results().isEmpty());
+}
+
+TEST_F(CleanupViewModelTest, ScanPublishesSortedUnselectedResultsAndCleanMovesTheTicked)
+{
+    grantHome();
+    CleanupViewModel model(m_store);
+    EXPECT_EQ(model.message(), QStringLiteral("准备扫描"));
+    model.startScan();
+    EXPECT_EQ(model.state(), ScanState::Scanning);
+    EXPECT_EQ(model.message(), QStringLiteral("正在分析本机缓存…"));
+    model.startScan(); // ignored while scanning
+    ASSERT_TRUE(waitFor(model, ScanState::Scanned));
+    ASSERT_EQ(model.results().size(), 2);
+    EXPECT_EQ(model.results()[0].rule.name, QStringLiteral("Big"));
+    EXPECT_EQ(model.message(), QStringLiteral("发现 2 项可清理内容"));
+    EXPECT_EQ(model.scanProgress(), 1.0);
+    EXPECT_EQ(model.scanningRuleName(), QStringLiteral("扫描完成"));
+    EXPECT_EQ(model.totalSize(), 1010);
+    EXPECT_EQ(model.selectedSize(), 0);
+
+    // Nothing ticked: clean does nothing at all.
+    model.clean();
+    EXPECT_EQ(model.state(), ScanState::Scanned);
+
+    model.toggleAllSelection();
+    EXPECT_EQ(model.selectedSize(), 1010);
+    model.toggleAllSelection();
+    EXPECT_EQ(model.selectedSize(), 0);
+    model.toggleSelection(QStringLiteral("bBig"));
+    EXPECT_EQ(model.selectedSize(), 1000);
+
+    auto trash = std::make_shared<RecordingTrash>();
+    Trash::setCurrent(trash);
+    int notified = 0;
+    QObject::connect(&Notifications::instance(), &Notifications::trashContentsDidChange, [&] { ++notified; });
+    model.clean();
+    EXPECT_EQ(model.state(), ScanState::Cleaning);
+    ASSERT_TRUE(waitFor(model, ScanState::Scanned));
+    Trash::setCurrent(nullptr);
+    EXPECT_EQ(trash->requests().size(), 2);
+    ASSERT_EQ(model.results().size(), 1);
+    EXPECT_EQ(model.results()[0].rule.name, QStringLiteral("Small"));
+    EXPECT_EQ(model.message(), QStringLiteral("清理完成，文件已移到废纸篓"));
+    EXPECT_TRUE(TestHttpServer::waitUntil([&] { return notified == 1; }));
+}
+
+TEST_F(CleanupViewModelTest, APartlyFailedCleanKeepsTheResultAndStillNotifies)
+{
+    grantHome();
+    CleanupViewModel model(m_store);
+    model.startScan();
+    ASSERT_TRUE(waitFor(model, ScanState::Scanned));
+    model.toggleAllSelection();
+    auto trash = std::make_shared<FailingTrash>(std::make_shared<RecordingTrash>());
+    trash->failPath(m_bigFile);
+    Trash::setCurrent(trash);
+    int notified = 0;
+    QObject::connect(&Notifications::instance(), &Notifications::trashContentsDidChange, [&] { ++notified; });
+    model.clean();
+    ASSERT_TRUE(waitFor(model, ScanState::Scanned));
+    Trash::setCurrent(nullptr);
+    ASSERT_EQ(model.results().size(), 1);
+    EXPECT_EQ(model.results()[0].rule.name, QStringLiteral("Big"));
+    EXPECT_EQ(model.results()[0].files.size(), 2); // unchanged, failed file included
+    EXPECT_EQ(model.message(), QStringLiteral("部分文件未能移到废纸篓，请重试"));
+    EXPECT_TRUE(TestHttpServer::waitUntil([&] { return notified == 1; }));
+    EXPECT_TRUE(
+        loggedLines().join(QLatin1Char('\n')).contains(QStringLiteral("[TaskClean] 移到废纸篓失败：") + m_bigFile));
+}
+
+TEST_F(CleanupViewModelTest, AModelDestroyedMidScanPublishesNothing)
+{
+    grantHome();
+    auto* model = new CleanupViewModel(m_store);
+    model->startScan();
+    delete model; // the job finishes on its own; nothing may touch the dead model
+    jobPool().waitForDone();
+    QCoreApplication::processEvents();
+    SUCCEED();
+}
+
+} // namespace

@@ -1,0 +1,155 @@
+#include "rules/RuleScanEngine.h"
+#include "platform/Log.h"
+#include "platform/PlatformLayout.h"
+#include "platform/Sandbox.h"
+#include "platform/Trash.h"
+#include "support/TrashFakes.h"
+#include "support/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace Sweepora::Core;
+using namespace Sweepora::Test;
+
+namespace {
+
+class RuleScanEngineTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_home = m_dir.path() + QStringLiteral("/home");
+        m_tree = std::make_unique<TreeBuilder>(m_home);
+        m_tree->folder(QStringLiteral("."));
+        Sandbox::openScope(m_home);
+    }
+    void TearDown() override { Sandbox::reset(); }
+
+    static CleanupRule rule(const QString& name, const QStringList& paths, const QString& pack = QStringLiteral("p"))
+    {
+        return CleanupRule{true, name, paths, 0, pack, QStringLiteral("d")};
+    }
+
+    QTemporaryDir m_dir;
+    QString m_home;
+    std::unique_ptr<TreeBuilder> m_tree;
+};
+
+TEST_F(RuleScanEngineTest, ListsRegularFilesSkippingHiddenButEnteringPackages)
+{
+    m_tree->file(QStringLiteral("c/a.bin"), 10);
+    m_tree->file(QStringLiteral("c/sub/b.bin"), 20);
+    m_tree->file(QStringLiteral("c/.hidden"), 1000);
+    m_tree->file(QStringLiteral("c/.git/objects/x"), 1000);
+    m_tree->file(QStringLiteral("c/Tool.app/Contents/blob"), 5);
+    m_tree->symlink(QStringLiteral("c/link"), m_tree->path(QStringLiteral("c/a.bin")));
+    m_tree->file(QStringLiteral("outside.bin"), 7);
+
+    const std::optional<CleanupResult> r =
+        RuleScanEngine::scanRule(rule(QStringLiteral("R"), {QStringLiteral("USERFOLDER/c")}), m_home);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->files,
+              (QStringList{m_tree->path(QStringLiteral("c/Tool.app/Contents/blob")),
+                           m_tree->path(QStringLiteral("c/a.bin")), m_tree->path(QStringLiteral("c/sub/b.bin"))}));
+    EXPECT_EQ(r->size, 35);
+    EXPECT_EQ(r->id, QStringLiteral("pR"));
+    EXPECT_EQ(r->accessPath, m_tree->path(QStringLiteral("c")));
+    EXPECT_FALSE(r->selected);
+}
+
+TEST_F(RuleScanEngineTest, NothingFoundOrOnlyEmptyFilesGivesNoResult)
+{
+    m_tree->file(QStringLiteral("empty/zero"), 0);
+    m_tree->file(QStringLiteral("single"), 100);
+    EXPECT_FALSE(RuleScanEngine::scanRule(rule(QStringLiteral("A"), {QStringLiteral("USERFOLDER/empty")}), m_home));
+    EXPECT_FALSE(RuleScanEngine::scanRule(rule(QStringLiteral("B"), {QStringLiteral("USERFOLDER/missing")}), m_home));
+    // A path naming a single file contributes nothing: only what lies below a folder counts.
+    EXPECT_FALSE(RuleScanEngine::scanRule(rule(QStringLiteral("C"), {QStringLiteral("USERFOLDER/single")}), m_home));
+    EXPECT_FALSE(RuleScanEngine::scanRule(rule(QStringLiteral("D"), {QStringLiteral("nonsense")}), m_home));
+}
+
+TEST_F(RuleScanEngineTest, OverlappingPathsCountAFileOnce)
+{
+    m_tree->file(QStringLiteral("Caches/app/f"), 100);
+    const auto r = RuleScanEngine::scanRule(
+        rule(QStringLiteral("R"), {QStringLiteral("USERFOLDER/Caches"), QStringLiteral("USERFOLDER/Caches/app")}),
+        m_home);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->files.size(), 1);
+    EXPECT_EQ(r->size, 100);
+}
+
+TEST_F(RuleScanEngineTest, PathsOutsideTheOpenScopeFindNothing)
+{
+    QTemporaryDir elsewhere;
+    TreeBuilder other(elsewhere.path());
+    other.file(QStringLiteral("secret/f"), 50);
+    m_tree->file(QStringLiteral("mine/f"), 50);
+    for (const QString& p :
+         {QStringLiteral("/"), QStringLiteral("USERFOLDER/../.."), elsewhere.path() + QStringLiteral("/secret")})
+        EXPECT_FALSE(RuleScanEngine::scanRule(rule(QStringLiteral("R"), {p}), m_home)) << p.toStdString();
+}
+
+TEST_F(RuleScanEngineTest, PublicDataFallsBackToTheFirstCandidateAndFindsNothing)
+{
+    // No candidate exists: the first one is listed, finds nothing, and the rule gives no result.
+    EXPECT_FALSE(
+        RuleScanEngine::scanRule(rule(QStringLiteral("R"), {QStringLiteral("PUBLIC_DATA/com.x/Caches/y")}), m_home));
+    m_tree->file(QStringLiteral("Library/Containers/com.x/Data/Library/Caches/y/f"), 9);
+    const auto r =
+        RuleScanEngine::scanRule(rule(QStringLiteral("R"), {QStringLiteral("PUBLIC_DATA/com.x/Caches/y")}), m_home);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->size, 9);
+}
+
+TEST_F(RuleScanEngineTest, ResultsSortLargestFirstThenByNameIgnoringCaseAndReportProgress)
+{
+    m_tree->file(QStringLiteral("a/f"), 10);
+    m_tree->file(QStringLiteral("b/f"), 10);
+    m_tree->file(QStringLiteral("c/f"), 30);
+    const QList<CleanupRule> rules = {rule(QStringLiteral("beta"), {QStringLiteral("USERFOLDER/a")}),
+                                      rule(QStringLiteral("Alpha"), {QStringLiteral("USERFOLDER/b")}),
+                                      rule(QStringLiteral("none"), {QStringLiteral("USERFOLDER/zz")}),
+                                      rule(QStringLiteral("gamma"), {QStringLiteral("USERFOLDER/c")})};
+    QStringList progress;
+    const QList<CleanupResult> results = RuleScanEngine::scanRules(
+        rules, m_home, {}, [&](int i, const QString& name) { progress << QString::number(i) + name; });
+    ASSERT_EQ(results.size(), 3);
+    EXPECT_EQ(results[0].rule.name, QStringLiteral("gamma"));
+    EXPECT_EQ(results[1].rule.name, QStringLiteral("Alpha"));
+    EXPECT_EQ(results[2].rule.name, QStringLiteral("beta"));
+    EXPECT_EQ(progress, (QStringList{QStringLiteral("0beta"), QStringLiteral("1Alpha"), QStringLiteral("2none"),
+                                     QStringLiteral("3gamma")}));
+    EXPECT_EQ(RuleScanEngine::resultMessage(3), QStringLiteral("发现 3 项可清理内容"));
+    EXPECT_EQ(RuleScanEngine::resultMessage(0), QStringLiteral("没有发现可清理的内容"));
+}
+
+TEST_F(RuleScanEngineTest, CleanKeepsAResultWithAFailedFileAndLogsIt)
+{
+    const QString a1 = m_tree->file(QStringLiteral("a/1"), 10);
+    const QString a2 = m_tree->file(QStringLiteral("a/2"), 10);
+    const QString b1 = m_tree->file(QStringLiteral("b/1"), 10);
+    auto trash = std::make_shared<FailingTrash>(std::make_shared<RecordingTrash>());
+    trash->failPath(a2, QStringLiteral("没有权限"));
+    Trash::setCurrent(trash);
+    QStringList log;
+    Log::setSink([&](const QString& line) { log << line; });
+    QList<CleanupResult> selection;
+    selection << *RuleScanEngine::scanRule(rule(QStringLiteral("A"), {QStringLiteral("USERFOLDER/a")}), m_home);
+    selection << *RuleScanEngine::scanRule(rule(QStringLiteral("B"), {QStringLiteral("USERFOLDER/b")}), m_home);
+
+    const RuleScanEngine::CleanOutcome outcome = RuleScanEngine::clean(selection);
+    Log::setSink(nullptr);
+    Trash::setCurrent(nullptr);
+
+    EXPECT_EQ(outcome.completedIDs, (QSet<QString>{QStringLiteral("pB")}));
+    EXPECT_EQ(outcome.moved, (QStringList{a1, b1}));
+    EXPECT_EQ(outcome.message, QStringLiteral("部分文件未能移到废纸篓，请重试"));
+    EXPECT_EQ(log, QStringList{QStringLiteral("[TaskClean] 移到废纸篓失败：") + a2 + QStringLiteral("，没有权限")});
+}
+
+} // namespace

@@ -1,0 +1,180 @@
+#include "scanners/LargeFileEngine.h"
+#include "platform/Log.h"
+#include "platform/Sandbox.h"
+#include "platform/Trash.h"
+#include "support/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+
+using namespace Sweepora::Core;
+using Sweepora::Test::TreeBuilder;
+
+namespace {
+
+// Accepts every move except those of `refused`, and remembers the order it was asked in.
+class ScriptedTrash final : public Trash
+{
+public:
+    QSet<QString> refused;
+    QStringList asked;
+
+    Result trashItem(const QString& path) override
+    {
+        asked.append(path);
+        if (refused.contains(path))
+            return {false, QStringLiteral("磁盘已满"), {}};
+        return {true, {}, QStringLiteral("/trash/") + path.section(QLatin1Char('/'), -1)};
+    }
+};
+
+qint64 allocatedSize(const QString& path)
+{
+    struct stat st;
+    return ::lstat(TreeBuilder::bytes(path).c_str(), &st) == 0 ? qint64(st.st_blocks) * 512 : -1;
+}
+
+QStringList names(const QList<LargeFileItem>& items)
+{
+    QStringList n;
+    for (const LargeFileItem& i : items)
+        n.append(i.path.section(QLatin1Char('/'), -1));
+    return n;
+}
+
+class LargeFiles : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        Sandbox::reset();
+        Sandbox::openScope(m_dir.path());
+    }
+    void TearDown() override { Trash::setCurrent(nullptr); }
+
+    QTemporaryDir m_dir;
+    TreeBuilder tree{m_dir.path()};
+};
+
+} // namespace
+
+TEST(LargeFileThreshold, SliderPositionsGiveTheirLabelsAndByteCounts)
+{
+    EXPECT_EQ(LargeFileEngine::sizeThresholdLabel(0.5), QStringLiteral("500 MB"));
+    EXPECT_EQ(LargeFileEngine::sizeThresholdLabel(1.0), QStringLiteral("1 GB"));
+    EXPECT_EQ(LargeFileEngine::sizeThresholdLabel(1.5), QStringLiteral("1.5 GB"));
+    EXPECT_EQ(LargeFileEngine::sizeThresholdLabel(9.5), QStringLiteral("9.5 GB"));
+    EXPECT_EQ(LargeFileEngine::sizeThresholdLabel(10.0), QStringLiteral("10 GB"));
+    EXPECT_EQ(LargeFileEngine::thresholdBytes(0.5), 536'870'912);
+    EXPECT_EQ(LargeFileEngine::thresholdBytes(1.0), 1'073'741'824);
+    EXPECT_EQ(LargeFileEngine::thresholdBytes(1.5), 1'610'612'736);
+    EXPECT_EQ(LargeFileEngine::thresholdBytes(10.0), 10'737'418'240);
+    // Every slider stop is a whole number of half gigabytes.
+    for (int stop = 1; stop <= 20; ++stop)
+        EXPECT_EQ(LargeFileEngine::thresholdBytes(stop * 0.5), stop * 536'870'912LL) << stop;
+    // Truncated, not rounded.
+    EXPECT_EQ(LargeFileEngine::thresholdBytes(0.3), 322'122'547);
+    EXPECT_EQ(LargeFileEngine::scanMessage(1.0), QStringLiteral("正在查找大于 1 GB 的文件…"));
+    EXPECT_EQ(LargeFileEngine::scanMessage(0.5), QStringLiteral("正在查找大于 500 MB 的文件…"));
+}
+
+TEST_F(LargeFiles, AFileIsJudgedByItsAllocatedSizeInclusively)
+{
+    // Two gigabytes long, a few kilobytes on disk.
+    const QString sparse = tree.sparseFile(QStringLiteral("disk.img"), qint64(2) << 30, 8192);
+    const qint64 allocated = allocatedSize(sparse);
+    ASSERT_GT(allocated, 0);
+    ASSERT_LT(allocated, qint64(1) << 20);
+
+    const auto atThreshold = LargeFileEngine::findLargeFilesOfAtLeast(tree.root(), allocated);
+    ASSERT_EQ(atThreshold.items.size(), 1);
+    EXPECT_EQ(atThreshold.items[0].path, sparse);
+    EXPECT_EQ(atThreshold.items[0].size, allocated);
+    EXPECT_FALSE(atThreshold.items[0].selected);
+    EXPECT_EQ(atThreshold.message, QStringLiteral("发现 1 个大文件"));
+
+    const auto oneByteShort = LargeFileEngine::findLargeFilesOfAtLeast(tree.root(), allocated + 1);
+    EXPECT_TRUE(oneByteShort.items.isEmpty());
+    EXPECT_EQ(oneByteShort.message, QStringLiteral("没有发现符合条件的大文件"));
+
+    // Its logical length passes the 1 GB threshold; what it occupies does not.
+    EXPECT_TRUE(LargeFileEngine::findLargeFiles(tree.root(), 1.0).items.isEmpty());
+}
+
+TEST_F(LargeFiles, OnlyVisibleRegularFilesOutsidePackagesAreListed)
+{
+    const qint64 big = 64 * 1024;
+    tree.file(QStringLiteral("Movies/keep.mov"), big);
+    tree.file(QStringLiteral(".hidden.mov"), big);
+    tree.file(QStringLiteral(".cache/inside-hidden.bin"), big);
+    tree.file(QStringLiteral("Apps/Tool.app/Contents/payload.bin"), big);
+    tree.file(QStringLiteral("Apps/notes.app"), big); // a file that only looks like a package
+    tree.symlink(QStringLiteral("link.mov"), tree.path(QStringLiteral("Movies/keep.mov")));
+    tree.file(QStringLiteral("small.txt"), 10);
+
+    const auto report = LargeFileEngine::findLargeFilesOfAtLeast(tree.root(), big);
+    EXPECT_EQ(names(report.items), (QStringList{QStringLiteral("keep.mov"), QStringLiteral("notes.app")}));
+}
+
+TEST_F(LargeFiles, LargerFirstThenNameIgnoringCase)
+{
+    tree.file(QStringLiteral("x/B.mov"), 40000);
+    tree.file(QStringLiteral("a.mov"), 40000);
+    tree.file(QStringLiteral("c.mov"), 90000);
+    tree.file(QStringLiteral("y/z/A2.mov"), 40000);
+
+    const auto report = LargeFileEngine::findLargeFilesOfAtLeast(tree.root(), 1);
+    EXPECT_EQ(names(report.items), (QStringList{QStringLiteral("c.mov"), QStringLiteral("a.mov"),
+                                                QStringLiteral("A2.mov"), QStringLiteral("B.mov")}));
+    EXPECT_EQ(report.message, QStringLiteral("发现 4 个大文件"));
+}
+
+TEST_F(LargeFiles, ACleanKeepsWhatTheTrashRefusedAndSaysSo)
+{
+    auto trash = std::make_shared<ScriptedTrash>();
+    trash->refused = {QStringLiteral("/h/b.mov")};
+    Trash::setCurrent(trash);
+    QStringList log;
+    Log::setSink([&](const QString& line) { log.append(line); });
+
+    const QStringList paths = {QStringLiteral("/h/a.mov"), QStringLiteral("/h/b.mov"), QStringLiteral("/h/c.mov")};
+    const TrashBatchResult partial = LargeFileEngine::moveToTrash(paths);
+    Log::setSink(nullptr);
+
+    EXPECT_EQ(trash->asked, paths); // one by one, in list order, going on after the failure
+    EXPECT_EQ(partial.moved, (QStringList{QStringLiteral("/h/a.mov"), QStringLiteral("/h/c.mov")}));
+    ASSERT_EQ(partial.failed.size(), 1);
+    EXPECT_EQ(partial.failed[0].path, QStringLiteral("/h/b.mov"));
+    EXPECT_EQ(partial.failed[0].error, QStringLiteral("磁盘已满"));
+    EXPECT_EQ(partial.message, QStringLiteral("已移动 2 个文件，部分文件处理失败"));
+    EXPECT_EQ(log, QStringList{QStringLiteral("[LargeFile] 移到废纸篓失败：/h/b.mov，磁盘已满")});
+
+    const TrashBatchResult full = LargeFileEngine::moveToTrash({QStringLiteral("/h/a.mov")});
+    EXPECT_EQ(full.message, QStringLiteral("已将 1 个文件移到废纸篓"));
+    EXPECT_TRUE(full.failed.isEmpty());
+}
+
+TEST_F(LargeFiles, TheSharedBatchCountsPassedOverItemsAsNotMoved)
+{
+    auto trash = std::make_shared<ScriptedTrash>();
+    trash->refused = {QStringLiteral("/h/3")};
+    Trash::setCurrent(trash);
+    QStringList log;
+    Log::setSink([&](const QString& line) { log.append(line); });
+
+    const TrashBatchTexts texts{QStringLiteral("[StorageAnalysis]"), QStringLiteral("已将 {n} 项移到废纸篓"),
+                                QStringLiteral("已移到废纸篓 {n} 项，{failed} 项失败")};
+    const TrashBatchResult r = moveToTrash({QStringLiteral("/h/1"), QStringLiteral("/h/2"), QStringLiteral("/h/3")},
+                                           texts, [](const QString& p) { return p != QLatin1String("/h/2"); });
+    Log::setSink(nullptr);
+
+    EXPECT_EQ(trash->asked, (QStringList{QStringLiteral("/h/1"), QStringLiteral("/h/3")}));
+    EXPECT_EQ(r.passedOver, 1);
+    EXPECT_EQ(r.message, QStringLiteral("已移到废纸篓 1 项，1 项失败"));
+    EXPECT_EQ(log.size(), 1) << "a passed-over item is not logged";
+}
