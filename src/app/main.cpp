@@ -1,6 +1,7 @@
 #include "platform/FolderPicker.h"
 #include "ui/components/FileDialogFolderPicker.h"
 #include "ui/style/Theme.h"
+#include "ui/window/ContentView.h"
 #include "ui/window/MainWindow.h"
 
 #include <QApplication>
@@ -12,7 +13,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Sweepora"));
     Sweepora::Ui::Theme::apply(app);
 
-    Sweepora::Ui::MainWindow window;
+    Sweepora::Ui::ContentView content;
+    Sweepora::Ui::MainWindow& window = content.window();
     Sweepora::Core::FolderPicker::setCurrent(std::make_shared<Sweepora::Ui::FileDialogFolderPicker>(&window));
     window.resize(1100, 720);
     window.show();
