@@ -89,24 +89,27 @@ constexpr Route kRoutes[] = {
 
 QByteArray ApiReply::bytes() const
 {
-    return QJsonDocument(body).toJson(QJsonDocument::Compact);
+    return encoded.isEmpty() ? QJsonDocument(body).toJson(QJsonDocument::Compact) : encoded;
 }
 
 ServiceApi::ServiceApi(ServiceStore& store, VerificationCodes& codes, ServiceClock clock)
-    : m_store(store), m_codes(codes), m_clock(std::move(clock))
+    : m_store(store), m_codes(codes), m_clock(std::move(clock)), m_workshopList(store, kWorkshopListLimit)
 {}
 
 ApiReply ServiceApi::error(int status, const QString& message)
 {
-    return {status, QJsonObject{{QStringLiteral("message"), message}}, {}};
+    ApiReply reply;
+    reply.status = status;
+    reply.body = QJsonObject{{QStringLiteral("message"), message}};
+    return reply;
 }
 
 ApiReply ServiceApi::envelope(qint64 code, const QString& message, const QJsonValue& data)
 {
-    return {200,
-            QJsonObject{
-                {QStringLiteral("code"), code}, {QStringLiteral("message"), message}, {QStringLiteral("data"), data}},
-            {}};
+    ApiReply reply;
+    reply.body = QJsonObject{
+        {QStringLiteral("code"), code}, {QStringLiteral("message"), message}, {QStringLiteral("data"), data}};
+    return reply;
 }
 
 ApiReply ServiceApi::handle(const ApiRequest& request)
@@ -158,19 +161,12 @@ ApiReply ServiceApi::cloudRules()
 
 ApiReply ServiceApi::workshop()
 {
-    // Only reviewed entries go out: a held upload may name folders that must not be cleaned.
-    const std::optional<QList<WorkshopEntry>> entries =
-        m_store.workshopEntries(ReviewState::approved, kWorkshopListLimit);
-    if (!entries)
+    const std::optional<QByteArray> encoded = m_workshopList.reply();
+    if (!encoded)
         return unavailable();
-    QJsonArray data;
-    for (const WorkshopEntry& entry : *entries)
-        data.append(QJsonObject{{QStringLiteral("id"), entry.id},
-                                {QStringLiteral("allow"), entry.allow()},
-                                {QStringLiteral("rule_json"), entry.rule.toJsonObject()},
-                                {QStringLiteral("created_at"), isoTimestamp(entry.createdAt)},
-                                {QStringLiteral("updated_at"), isoTimestamp(entry.updatedAt)}});
-    return envelope(200, kOk, data);
+    ApiReply reply;
+    reply.encoded = *encoded;
+    return reply;
 }
 
 ApiReply ServiceApi::upload(const ApiRequest& request)

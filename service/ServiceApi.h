@@ -2,6 +2,7 @@
 
 #include "Account.h"
 #include "ServiceClock.h"
+#include "WorkshopListCache.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -29,6 +30,7 @@ struct ApiReply
     int status = 200;
     QJsonObject body;
     QList<QPair<QByteArray, QByteArray>> headers; // beyond Content-Type
+    QByteArray encoded;                           // when set, sent instead of `body`
 
     QByteArray bytes() const; // compact UTF-8 JSON
 };
@@ -63,6 +65,8 @@ private:
     ServiceStore& m_store;
     VerificationCodes& m_codes;
     ServiceClock m_clock;
+
+    WorkshopListCache m_workshopList;
 };
 
 } // namespace Sweepora::Service

@@ -142,24 +142,40 @@ ServiceStore::Change ServiceStore::unpublishRule(qint64 id)
     return m_db.changes() > 0 ? Change::done : Change::notFound;
 }
 
-std::optional<QList<WorkshopEntry>> ServiceStore::workshopEntries(std::optional<ReviewState> only, int limit)
+std::optional<WorkshopEntry> ServiceStore::WorkshopRow::decoded() const
+{
+    const std::optional<Core::RemoteRuleJSON> rule = storedRule(ruleJson);
+    const std::optional<ReviewState> reviewState = reviewStateFromName(state);
+    if (!rule || !reviewState)
+        return std::nullopt;
+    return WorkshopEntry{id, *rule, *reviewState, reason, createdAt, updatedAt};
+}
+
+std::optional<QList<ServiceStore::WorkshopRow>> ServiceStore::workshopRows(std::optional<ReviewState> only, int limit)
 {
     auto guard = m_db.lock();
-    Statement query(m_db, "SELECT id, rule_json, state, reason, created_at, updated_at FROM market_tasks "
+    Statement query(m_db, "SELECT id, updated_at, rule_json, state, reason, created_at FROM market_tasks "
                           "WHERE ?1 IS NULL OR state = ?1 ORDER BY id DESC LIMIT ?2");
     query.bind(1, only ? std::optional<QString>(reviewStateName(*only)) : std::nullopt).bind(2, qint64(limit));
-    QList<WorkshopEntry> entries;
-    while (query.next()) {
-        const std::optional<Core::RemoteRuleJSON> rule = storedRule(query.text(1));
-        const std::optional<ReviewState> state = reviewStateFromName(query.text(2));
-        if (!rule || !state)
-            continue;
-        entries.append({query.int64(0), *rule, *state, query.text(3), query.int64(4), query.int64(5)});
-    }
+    QList<WorkshopRow> rows;
+    while (query.next())
+        rows.append({query.int64(0), query.int64(1), query.text(2), query.text(3), query.text(4), query.int64(5)});
     if (query.failed()) {
         logFailure("读取规则工坊");
         return std::nullopt;
     }
+    return rows;
+}
+
+std::optional<QList<WorkshopEntry>> ServiceStore::workshopEntries(std::optional<ReviewState> only, int limit)
+{
+    const std::optional<QList<WorkshopRow>> rows = workshopRows(only, limit);
+    if (!rows)
+        return std::nullopt;
+    QList<WorkshopEntry> entries;
+    for (const WorkshopRow& row : *rows)
+        if (std::optional<WorkshopEntry> entry = row.decoded())
+            entries.append(std::move(*entry));
     return entries;
 }
 
@@ -194,6 +210,7 @@ std::optional<qint64> ServiceStore::addWorkshopEntry(const Core::CleanupRule& ru
         logFailure("保存上传的规则");
         return std::nullopt;
     }
+    ++m_workshopWrites;
     return m_db.lastInsertId();
 }
 
@@ -206,7 +223,17 @@ ServiceStore::Change ServiceStore::setReview(qint64 id, ReviewState state, const
         logFailure("审核规则");
         return Change::failed;
     }
+    ++m_workshopWrites;
     return m_db.changes() > 0 ? Change::done : Change::notFound;
+}
+
+std::optional<std::pair<qint64, qint64>> ServiceStore::workshopGeneration()
+{
+    auto guard = m_db.lock();
+    Statement version(m_db, "PRAGMA data_version");
+    if (!version.next())
+        return std::nullopt;
+    return std::pair(version.int64(0), m_workshopWrites.load());
 }
 
 std::optional<std::optional<VersionRecord>> ServiceStore::latestVersion()

@@ -6,7 +6,9 @@
 #include <QList>
 #include <QString>
 
+#include <atomic>
 #include <optional>
+#include <utility>
 
 namespace Sweepora::Service {
 
@@ -69,12 +71,30 @@ public:
     std::optional<qint64> publishRule(const Core::RemoteRuleJSON& rule, qint64 now, bool* replaced = nullptr);
     Change unpublishRule(qint64 id);
 
+    // A workshop row as stored, its rule still as JSON text (for callers that cache its encoding).
+    struct WorkshopRow
+    {
+        qint64 id = 0;
+        qint64 updatedAt = 0;
+        QString ruleJson;
+        QString state;
+        QString reason;
+        qint64 createdAt = 0;
+
+        // Nothing when the row no longer decodes (edited by hand).
+        std::optional<WorkshopEntry> decoded() const;
+    };
+    std::optional<QList<WorkshopRow>> workshopRows(std::optional<ReviewState> only, int limit);
+
     // Newest first; `only` filters by state; at most `limit` entries (all when negative).
     std::optional<QList<WorkshopEntry>> workshopEntries(std::optional<ReviewState> only = std::nullopt, int limit = -1);
     std::optional<WorkshopEntry> workshopEntry(qint64 id, bool* failed = nullptr);
     std::optional<qint64> addWorkshopEntry(const Core::CleanupRule& rule, ReviewState state, const QString& reason,
                                            qint64 now);
     Change setReview(qint64 id, ReviewState state, const QString& reason, qint64 now);
+    // Changes whenever the workshop may have changed: a write through this store, or a commit
+    // by another connection (the operator commands run in another process).
+    std::optional<std::pair<qint64, qint64>> workshopGeneration();
 
     // The published version with the highest build number; an empty inner optional when none is.
     std::optional<std::optional<VersionRecord>> latestVersion();
@@ -101,6 +121,7 @@ private:
     void logFailure(const char* what) const;
 
     Database& m_db;
+    std::atomic<qint64> m_workshopWrites{0};
 };
 
 } // namespace Sweepora::Service

@@ -246,3 +246,33 @@ TEST_F(ClientEndToEndTest, InvalidAccountsAreRefusedWithAMessageTheSheetCanShow)
     EXPECT_EQ(email.error().localizedDescription(), u"邮箱地址格式不正确"_s);
     EXPECT_EQ(counts().codes, 0);
 }
+
+TEST_F(ClientEndToEndTest, WorkshopListFollowsUploadsAndReviewsMadeByAnotherProcess)
+{
+    ASSERT_TRUE(upload(ruleWithPaths(u"一"_s, {u"USERFOLDER/.cache/one"_s})).ok());
+    ASSERT_EQ(workshop().value().data.size(), 1);
+    const auto second = upload(ruleWithPaths(u"二"_s, {u"USERFOLDER/.cache/two"_s}));
+    ASSERT_TRUE(second.ok());
+    auto list = workshop();
+    ASSERT_EQ(list.value().data.size(), 2);
+    EXPECT_EQ(list.value().data[0].ruleJSON.name, u"二"_s); // newest first
+
+    // The operator's commands write through a connection of their own.
+    Service::Database other;
+    ASSERT_TRUE(other.open(dir.filePath(u"service.sqlite3"_s), nullptr));
+    Service::ServiceStore operatorStore(other);
+    ASSERT_EQ(operatorStore.setReview(second.value().data.id, Service::ReviewState::rejected, u"重复"_s, 5),
+              Service::ServiceStore::Change::done);
+    list = workshop();
+    ASSERT_EQ(list.value().data.size(), 1);
+    EXPECT_EQ(list.value().data[0].ruleJSON.name, u"一"_s);
+
+    // A row broken by hand is left out instead of failing everyone's list.
+    {
+        auto guard = other.lock();
+        ASSERT_TRUE(other.execute("UPDATE market_tasks SET rule_json = '{', updated_at = 9 WHERE state = 'approved'"));
+    }
+    list = workshop();
+    ASSERT_TRUE(list.ok());
+    EXPECT_TRUE(list.value().data.isEmpty());
+}
