@@ -6,11 +6,11 @@ namespace Sweepora::Service {
 
 std::optional<Account> Account::parse(Channel channel, const QString& text)
 {
-    static const QRegularExpression phone(QStringLiteral("^1[3-9][0-9]{9}$"));
+    static thread_local const QRegularExpression phone(QStringLiteral("^1[3-9][0-9]{9}$"));
     // Unicode white space counts as white space, as in the application's own pattern.
-    static const QRegularExpression email(QStringLiteral("^[^\\s@]+@[^\\s@]+\\.[^\\s@]+$"),
-                                          QRegularExpression::UseUnicodePropertiesOption);
-    static const QRegularExpression unsafeInMail(QStringLiteral("[<>()\\[\\],;:\"\\\\\\p{Cc}\\p{Cf}]"));
+    static thread_local const QRegularExpression email(QStringLiteral("^[^\\s@]+@[^\\s@]+\\.[^\\s@]+$"),
+                                                       QRegularExpression::UseUnicodePropertiesOption);
+    static thread_local const QRegularExpression unsafeInMail(QStringLiteral("[<>()\\[\\],;:\"\\\\\\p{Cc}\\p{Cf}]"));
 
     if (channel == Channel::phone) {
         if (!phone.match(text).hasMatch())

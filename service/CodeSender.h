@@ -17,6 +17,8 @@ public:
     };
 
     virtual ~CodeSender() = default;
+    // Whether this sender can reach that kind of account at all.
+    virtual bool canReach(Channel channel) const = 0;
     // Called on a request thread; may block for the length of one delivery.
     virtual Outcome deliver(const Account& account, const QString& code) = 0;
     // False when codes and accounts must never appear in the log (a real delivery).
@@ -27,6 +29,7 @@ public:
 class LogCodeSender : public CodeSender
 {
 public:
+    bool canReach(Channel) const override { return true; }
     Outcome deliver(const Account& account, const QString& code) override;
     bool mayLogSecrets() const override { return true; }
 };

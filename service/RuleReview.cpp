@@ -251,7 +251,7 @@ QString RuleReview::pathProblem(const QString& rulePath)
 
 ReviewVerdict RuleReview::review(const Core::CleanupRule& rule)
 {
-    static const QRegularExpression packNamePattern(QStringLiteral("^[A-Za-z0-9][A-Za-z0-9._-]*$"));
+    static thread_local const QRegularExpression packNamePattern(QStringLiteral("^[A-Za-z0-9][A-Za-z0-9._-]*$"));
     ReviewVerdict verdict;
     QStringList& problems = verdict.problems;
 

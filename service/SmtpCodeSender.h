@@ -35,6 +35,7 @@ class SmtpCodeSender : public CodeSender
 public:
     explicit SmtpCodeSender(SmtpSettings settings);
 
+    bool canReach(Channel channel) const override { return channel == Channel::email; }
     Outcome deliver(const Account& account, const QString& code) override;
     bool mayLogSecrets() const override { return false; }
 

@@ -31,6 +31,8 @@ VerificationCodes::VerificationCodes(Database& db, CodeSender& sender, ServiceCl
 VerificationCodes::SendResult VerificationCodes::send(const Account& account)
 {
     using Kind = SendResult::Kind;
+    if (!m_sender.canReach(account.channel()))
+        return {Kind::unsupported};
     const QString channel = Account::channelName(account.channel());
     const qint64 now = m_clock();
     QString code;
@@ -76,18 +78,19 @@ VerificationCodes::SendResult VerificationCodes::send(const Account& account)
             Core::Log::line(QStringLiteral("[Verification] 已发送一封验证码邮件"));
         return {Kind::sent};
     }
-    // Nobody received this code: take it back, so that it neither works nor blocks a retry.
-    withdraw(account, code, now);
+    // Nobody received this code, so it must not work; the attempt still counts towards the
+    // resend limit, which also keeps a failing mail server from being hammered.
+    discard(account, code, now);
     return {outcome == CodeSender::Outcome::unsupported ? Kind::unsupported : Kind::failed};
 }
 
-void VerificationCodes::withdraw(const Account& account, const QString& code, qint64 sentAt)
+void VerificationCodes::discard(const Account& account, const QString& code, qint64 sentAt)
 {
     auto guard = m_db.lock();
-    Statement remove(m_db, "DELETE FROM verification_codes WHERE channel = ?1 AND account = ?2 AND code = ?3 "
-                           "AND sent_at = ?4");
-    remove.bind(1, Account::channelName(account.channel())).bind(2, account.address()).bind(3, code).bind(4, sentAt);
-    remove.run();
+    Statement dead(m_db, "UPDATE verification_codes SET used = 1 WHERE channel = ?1 AND account = ?2 AND code = ?3 "
+                         "AND sent_at = ?4");
+    dead.bind(1, Account::channelName(account.channel())).bind(2, account.address()).bind(3, code).bind(4, sentAt);
+    dead.run();
 }
 
 VerificationCodes::CheckResult VerificationCodes::check(const Account& account, const QString& code)

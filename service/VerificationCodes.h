@@ -11,8 +11,9 @@ class CodeSender;
 class Database;
 
 // Sign-in codes: four digits, valid for five minutes, good for one successful check, at most
-// one sent per account every 60 seconds, and dead after five wrong checks. A new code replaces
-// the account's previous one. Codes live in the database, so a restart forgets nothing.
+// one sent per account every 60 seconds (a failed delivery counts, and its code dies), and dead
+// after five wrong checks. A new code replaces the account's previous one. Codes live in the
+// database, so a restart forgets nothing.
 class VerificationCodes
 {
 public:
@@ -40,7 +41,7 @@ public:
     CheckResult check(const Account& account, const QString& code);
 
 private:
-    void withdraw(const Account& account, const QString& code, qint64 sentAt);
+    void discard(const Account& account, const QString& code, qint64 sentAt);
 
     Database& m_db;
     CodeSender& m_sender;
