@@ -113,9 +113,10 @@ bool Database::open(const QString& path, QString* error)
     m_db = db;
     sqlite3_busy_timeout(m_db, 5000);
     // WAL lets the operator commands read and write while the server runs.
+    QString problem;
     if (!execute("PRAGMA foreign_keys = ON") || (!inMemory && !execute("PRAGMA journal_mode = WAL")) ||
-        !execute("PRAGMA synchronous = NORMAL") || !migrate()) {
-        *error = QStringLiteral("无法准备数据库 %1：%2").arg(path, lastError());
+        !execute("PRAGMA synchronous = NORMAL") || !migrate(&problem)) {
+        *error = QStringLiteral("无法准备数据库 %1：%2").arg(path, problem.isEmpty() ? lastError() : problem);
         sqlite3_close_v2(m_db);
         m_db = nullptr;
         return false;
@@ -143,7 +144,7 @@ bool Database::execute(const char* sql)
     return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-bool Database::migrate()
+bool Database::migrate(QString* error)
 {
     auto guard = lock();
     Transaction transaction(*this);
@@ -156,8 +157,10 @@ bool Database::migrate()
             return false;
         version = query.int64(0);
     }
-    if (version > kSchemaVersion)
-        return false; // written by a newer service: leave it alone
+    if (version > kSchemaVersion) {
+        *error = QStringLiteral("数据库由更新版本的服务创建");
+        return false; // leave it alone
+    }
     if (!execute(kSchema))
         return false;
     if (version < kSchemaVersion && !execute("PRAGMA user_version = 1"))

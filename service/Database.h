@@ -38,7 +38,8 @@ public:
     bool execute(const char* sql);
 
 private:
-    bool migrate();
+    // False with `error` set when the schema could not be brought up to date.
+    bool migrate(QString* error);
 
     sqlite3* m_db = nullptr;
     std::recursive_mutex m_mutex;

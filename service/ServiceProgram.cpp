@@ -59,6 +59,10 @@ int serve(const CommandLine& line, Database& db, const QString& databasePath)
                         .arg(shownHost)
                         .arg(server.port())
                         .arg(databasePath));
+    if (line.host != QLatin1String("127.0.0.1") && line.host != QLatin1String("::1") &&
+        line.host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
+        Core::Log::line(
+            QStringLiteral("[Service] 注意：服务对本机以外开放，且不加密、不认证；请放在 HTTPS 反向代理之后"));
     Core::Log::line(smtp ? QStringLiteral("[Service] 验证码经 SMTP 以邮件发出，短信暂不支持")
                          : QStringLiteral("[Service] 开发模式：验证码只写入日志，不会真正发出"));
 
