@@ -1,0 +1,72 @@
+#pragma once
+
+#include "Account.h"
+#include "ServiceClock.h"
+#include "WorkshopListCache.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+namespace Sweepora::Service {
+
+class ServiceStore;
+class VerificationCodes;
+
+// One request as the HTTP layer hands it over: path and query items already percent-decoded.
+struct ApiRequest
+{
+    QByteArray method;
+    QString path;
+    QList<QPair<QString, QString>> query;
+    QByteArray contentType;
+    QByteArray body;
+};
+
+struct ApiReply
+{
+    int status = 200;
+    QJsonObject body;
+    QList<QPair<QByteArray, QByteArray>> headers; // beyond Content-Type
+    QByteArray encoded;                           // when set, sent instead of `body`
+
+    QByteArray bytes() const; // compact UTF-8 JSON
+};
+
+// Every endpoint of the application's protocol. Successful replies carry the envelope
+// {"code", "message", "data"}; a sent code has code 200 and a good check code 1, a wrong check
+// is still HTTP 200 with code 0 (the application reads that as "wrong or expired"). Refusals
+// are {"message": "…"} in Chinese with a 4xx or 5xx status, and change nothing.
+class ServiceApi
+{
+public:
+    static constexpr qsizetype kMaxBodyBytes = 64 * 1024;
+    // The newest approved workshop entries that one list reply carries.
+    static constexpr int kWorkshopListLimit = 500;
+
+    ServiceApi(ServiceStore& store, VerificationCodes& codes, ServiceClock clock);
+
+    // Thread-safe: called concurrently from the HTTP layer's threads.
+    ApiReply handle(const ApiRequest& request);
+
+    static ApiReply error(int status, const QString& message);
+    static ApiReply envelope(qint64 code, const QString& message, const QJsonValue& data);
+
+private:
+    ApiReply cloudRules();
+    ApiReply workshop();
+    ApiReply upload(const ApiRequest& request);
+    ApiReply latestVersion();
+    ApiReply sendCode(Channel channel, const ApiRequest& request);
+    ApiReply checkCode(Channel channel, const ApiRequest& request);
+
+    ServiceStore& m_store;
+    VerificationCodes& m_codes;
+    ServiceClock m_clock;
+
+    WorkshopListCache m_workshopList;
+};
+
+} // namespace Sweepora::Service

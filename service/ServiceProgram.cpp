@@ -1,0 +1,114 @@
+#include "ServiceProgram.h"
+
+#include "CodeSender.h"
+#include "CommandLine.h"
+#include "Database.h"
+#include "HttpServer.h"
+#include "OperatorCommands.h"
+#include "ServiceApi.h"
+#include "ServiceStore.h"
+#include "SmtpCodeSender.h"
+#include "VerificationCodes.h"
+#include "platform/Log.h"
+
+#include <QTextStream>
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <pthread.h>
+#include <thread>
+
+namespace Sweepora::Service {
+namespace {
+
+int serve(const CommandLine& line, Database& db, const QString& databasePath)
+{
+    QString problem;
+    const std::optional<SmtpSettings> smtp = SmtpSettings::fromEnvironment(&problem);
+    if (smtp && !problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(problem));
+        return 1;
+    }
+    std::unique_ptr<CodeSender> sender;
+    if (smtp)
+        sender = std::make_unique<SmtpCodeSender>(*smtp);
+    else
+        sender = std::make_unique<LogCodeSender>();
+
+    ServiceStore store(db);
+    VerificationCodes codes(db, *sender, systemClock());
+    ServiceApi api(store, codes, systemClock());
+    HttpServer server(api);
+
+    // SIGINT and SIGTERM are taken by one waiting thread, which stops the server; they are
+    // blocked before any other thread starts, so that every thread inherits the mask.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    QString error;
+    if (!server.bind(line.host, line.port, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 2;
+    }
+    const QString shownHost = line.host.contains(u':') ? u'[' + line.host + u']' : line.host;
+    Core::Log::line(QStringLiteral("[Service] 正在监听 http://%1:%2，数据库 %3")
+                        .arg(shownHost)
+                        .arg(server.port())
+                        .arg(databasePath));
+    if (line.host != QLatin1String("127.0.0.1") && line.host != QLatin1String("::1") &&
+        line.host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
+        Core::Log::line(
+            QStringLiteral("[Service] 注意：服务对本机以外开放，且不加密、不认证；请放在 HTTPS 反向代理之后"));
+    Core::Log::line(smtp ? QStringLiteral("[Service] 验证码经 SMTP 以邮件发出，短信暂不支持")
+                         : QStringLiteral("[Service] 开发模式：验证码只写入日志，不会真正发出"));
+
+    std::thread([&server, stopSignals] {
+        int received = 0;
+        sigwait(&stopSignals, &received);
+        server.stop();
+    }).detach();
+
+    const bool served = server.run();
+    Core::Log::line(QStringLiteral("[Service] 已停止"));
+    return served ? 0 : 2;
+}
+
+} // namespace
+
+int runServiceProgram(const QStringList& arguments)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QString error;
+    const std::optional<CommandLine> line = CommandLine::parse(arguments, &error);
+    if (!line) {
+        err << error << "\n" << CommandLine::usage();
+        return 1;
+    }
+    if (line->help) {
+        out << CommandLine::usage();
+        return 0;
+    }
+
+    const QString databasePath = line->databasePath.isEmpty() ? CommandLine::defaultDatabasePath() : line->databasePath;
+    Database db;
+    if (!db.open(databasePath, &error)) {
+        err << error << "\n";
+        return 2;
+    }
+    if (line->command == QLatin1String("serve")) {
+        if (!line->arguments.isEmpty() || !line->options.isEmpty() || !line->flags.isEmpty()) {
+            err << "serve 只接受 --db 与 --listen\n" << CommandLine::usage();
+            return 1;
+        }
+        return serve(*line, db, databasePath);
+    }
+    ServiceStore store(db);
+    return OperatorCommands(store, systemClock(), out, err).run(*line);
+}
+
+} // namespace Sweepora::Service

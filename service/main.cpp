@@ -1,0 +1,12 @@
+#include "ServiceProgram.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char** argv)
+{
+    // Only for argument decoding and the standard paths; the server runs no Qt event loop.
+    QCoreApplication app(argc, argv);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    return Sweepora::Service::runServiceProgram(arguments);
+}

@@ -1,0 +1,278 @@
+// The application's own client against the real service: every exchange it makes, end to end.
+#include "ServiceHarness.h"
+
+#include "services/ServiceEndpoints.h"
+
+using namespace Sweepora;
+using namespace Sweepora::Core;
+using namespace Sweepora::ServiceTest;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using ClientEndToEndTest = ServiceHarness;
+
+CleanupRule ruleWithPaths(const QString& name, const QStringList& paths)
+{
+    CleanupRule rule;
+    rule.name = name;
+    rule.packName = u"com.example.app"_s;
+    rule.description = u"示例"_s;
+    rule.paths = paths;
+    return rule;
+}
+
+ServiceResult<UploadMarketTaskEnvelope> upload(const CleanupRule& rule)
+{
+    return await<UploadMarketTaskEnvelope>(
+        [&](QObject* context, auto done) { ServiceEndpoints::uploadMarketTask(rule, context, done); });
+}
+
+ServiceResult<MarketTaskEnvelope> workshop()
+{
+    return await<MarketTaskEnvelope>(
+        [](QObject* context, auto done) { ServiceEndpoints::fetchMarketTasks(context, done); });
+}
+
+ServiceResult<AppVersionEnvelope> latestVersion()
+{
+    return await<AppVersionEnvelope>(
+        [](QObject* context, auto done) { ServiceEndpoints::fetchLatestVersion(context, done); });
+}
+
+ServiceResult<VerificationResponse> sendCode(const VerificationRequest& account)
+{
+    return await<VerificationResponse>(
+        [&](QObject* context, auto done) { ServiceEndpoints::sendCode(account, context, done); });
+}
+
+ServiceResult<VerificationResponse> checkCode(const VerificationRequest& account, const QString& code)
+{
+    return await<VerificationResponse>(
+        [&](QObject* context, auto done) { ServiceEndpoints::checkCode(account, code, context, done); });
+}
+
+// The application signs in only on HTTP 2xx with code 1.
+bool signsIn(const ServiceResult<VerificationResponse>& reply)
+{
+    return reply.ok() && reply.value().code == 1;
+}
+
+} // namespace
+
+TEST_F(ClientEndToEndTest, PublishedRulesReachTheClientAndConvertToLocalRules)
+{
+    RemoteRuleJSON bare; // no App, no Notice: the application fills them in
+    bare.name = u"微信 小程序缓存"_s;
+    bare.packName = u"com.tencent.mm"_s;
+    bare.paths = {u"PUBLIC_DATA/com.tencent.mm/MicroMsg/wxacache"_s};
+    bare.description = u"d"_s;
+    RemoteRuleJSON full = bare;
+    full.name = u"日志"_s;
+    full.app = false;
+    full.notice = 2;
+    full.paths = {u"USERFOLDER/Library/Logs/WeChat"_s};
+    ASSERT_TRUE(store->publishRule(bare, 1));
+    ASSERT_TRUE(store->publishRule(full, 2));
+    // Publishing the same identity again replaces it instead of growing the list.
+    full.description = u"新说明"_s;
+    bool replaced = false;
+    ASSERT_TRUE(store->publishRule(full, 3, &replaced));
+    EXPECT_TRUE(replaced);
+
+    const auto reply =
+        await<CloudTaskEnvelope>([](QObject* context, auto done) { ServiceEndpoints::fetchCloudRules(context, done); });
+    ASSERT_TRUE(reply.ok()) << reply.error().localizedDescription().toStdString();
+    ASSERT_EQ(reply.value().data.size(), 2);
+    const CleanupRule first = reply.value().data[0].ruleJSON.toCleanupRule();
+    EXPECT_EQ(first.name, bare.name);
+    EXPECT_TRUE(first.app);
+    EXPECT_EQ(first.notice, 0);
+    const CleanupRule second = reply.value().data[1].ruleJSON.toCleanupRule();
+    EXPECT_FALSE(second.app);
+    EXPECT_EQ(second.notice, 2);
+    EXPECT_EQ(second.description, u"新说明"_s);
+}
+
+TEST_F(ClientEndToEndTest, SafeUploadIsApprovedAndListedWithItsRuleIntact)
+{
+    const CleanupRule rule =
+        ruleWithPaths(u"缓存"_s, {u"USERFOLDER/.cache/example"_s, u"USERFOLDER/Library/Caches/x"_s});
+    const auto reply = upload(rule);
+    ASSERT_TRUE(reply.ok()) << reply.error().localizedDescription().toStdString();
+    EXPECT_TRUE(reply.value().data.isApproved());
+
+    const auto list = workshop();
+    ASSERT_TRUE(list.ok());
+    ASSERT_EQ(list.value().data.size(), 1);
+    const MarketRule& entry = list.value().data[0];
+    EXPECT_EQ(entry.id, reply.value().data.id);
+    EXPECT_TRUE(entry.isApproved());
+    EXPECT_EQ(entry.ruleJSON.toCleanupRule(), rule);
+    EXPECT_TRUE(QDateTime::fromString(entry.createdAt, Qt::ISODate).isValid()) << entry.createdAt.toStdString();
+}
+
+TEST_F(ClientEndToEndTest, UploadsThatReachUserDataOrLeaveHomeAreHeldWithAReasonAndNotListed)
+{
+    for (const QString& path : {u"USERFOLDER/Documents"_s, u"USERFOLDER/../x"_s}) {
+        const auto reply = upload(ruleWithPaths(u"危险"_s, {u"USERFOLDER/.cache/ok"_s, path}));
+        ASSERT_TRUE(reply.ok()) << reply.error().localizedDescription().toStdString();
+        EXPECT_FALSE(reply.value().data.isApproved()) << path.toStdString();
+        EXPECT_TRUE(reply.value().data.reason.contains(path)) << reply.value().data.reason.toStdString();
+    }
+    EXPECT_EQ(counts().held, 2);
+    const auto list = workshop();
+    ASSERT_TRUE(list.ok());
+    EXPECT_TRUE(list.value().data.isEmpty());
+}
+
+TEST_F(ClientEndToEndTest, LatestVersionIsAbsentThenOfferedThenForced)
+{
+    auto reply = latestVersion();
+    ASSERT_TRUE(reply.ok());
+    EXPECT_FALSE(reply.value().data.has_value());
+
+    Service::VersionRecord v13;
+    v13.version = u"1.3.0"_s;
+    v13.buildNumber = 13;
+    v13.downloadURL = u"https://example.com/sweepora-1.3.0"_s;
+    v13.releaseNotes = u"修复若干问题"_s;
+    ASSERT_TRUE(store->publishVersion(v13, 1000));
+    reply = latestVersion();
+    ASSERT_TRUE(reply.ok() && reply.value().data);
+    EXPECT_EQ(reply.value().data->buildNumber, 13);
+    EXPECT_FALSE(reply.value().data->isForced());
+    EXPECT_EQ(reply.value().data->releaseNotes, v13.releaseNotes);
+
+    // A later build that is forced wins; publishing an older build afterwards does not.
+    Service::VersionRecord v14 = v13;
+    v14.version = u"1.4.0"_s;
+    v14.buildNumber = 14;
+    v14.forceUpdate = true;
+    ASSERT_TRUE(store->publishVersion(v14, 2000));
+    Service::VersionRecord v12 = v13;
+    v12.buildNumber = 12;
+    ASSERT_TRUE(store->publishVersion(v12, 3000));
+    reply = latestVersion();
+    ASSERT_TRUE(reply.ok() && reply.value().data);
+    EXPECT_EQ(reply.value().data->buildNumber, 14);
+    EXPECT_TRUE(reply.value().data->isForced());
+}
+
+TEST_F(ClientEndToEndTest, SignInByPhoneAndByEmailWithTheCodeFromTheLog)
+{
+    const VerificationRequest phone = VerificationRequest::phone(u"13912345678"_s);
+    // "+" must survive the query string of the check.
+    const VerificationRequest email = VerificationRequest::email(u"a+b@example.com"_s);
+    for (const VerificationRequest& account : {phone, email}) {
+        const auto sent = sendCode(account);
+        ASSERT_TRUE(sent.ok()) << sent.error().localizedDescription().toStdString();
+        EXPECT_EQ(sent.value().code, 200);
+        const QString code = codeFromLog(account.account());
+        ASSERT_EQ(code.size(), 4) << logLines().join(u'\n').toStdString();
+        EXPECT_TRUE(signsIn(checkCode(account, code)));
+    }
+}
+
+TEST_F(ClientEndToEndTest, CodeIsSingleUseAndExpiresAfterFiveMinutes)
+{
+    const VerificationRequest account = VerificationRequest::phone(u"13800000001"_s);
+    ASSERT_TRUE(sendCode(account).ok());
+    const QString first = codeFromLog(account.account());
+    ASSERT_TRUE(signsIn(checkCode(account, first)));
+    EXPECT_FALSE(signsIn(checkCode(account, first)));
+
+    clock.advance(Service::VerificationCodes::kResendIntervalMs);
+    ASSERT_TRUE(sendCode(account).ok());
+    const QString second = codeFromLog(account.account());
+    clock.advance(Service::VerificationCodes::kLifetimeMs); // exactly five minutes after sending
+    const auto expired = checkCode(account, second);
+    ASSERT_TRUE(expired.ok());
+    EXPECT_EQ(expired.value().code, 0);
+}
+
+TEST_F(ClientEndToEndTest, SecondSendWithinAMinuteIsRefusedAndANewCodeReplacesTheOld)
+{
+    const VerificationRequest account = VerificationRequest::email(u"user@example.com"_s);
+    ASSERT_TRUE(sendCode(account).ok());
+    const QString first = codeFromLog(account.account());
+
+    clock.advance(Service::VerificationCodes::kResendIntervalMs - 1000);
+    const auto refused = sendCode(account);
+    ASSERT_FALSE(refused.ok());
+    ASSERT_TRUE(refused.error().httpError());
+    EXPECT_EQ(refused.error().httpError()->status, 429);
+    // The sign-in sheet shows the service's own message.
+    EXPECT_EQ(refused.error().localizedDescription(), u"发送过于频繁，请 1 秒后再试"_s);
+
+    clock.advance(1000);
+    const auto again = sendCode(account);
+    ASSERT_TRUE(again.ok());
+    const QString second = codeFromLog(account.account());
+    if (second != first) { // the same four digits may come twice
+        EXPECT_FALSE(signsIn(checkCode(account, first)));
+    }
+    EXPECT_TRUE(signsIn(checkCode(account, second)));
+}
+
+TEST_F(ClientEndToEndTest, FiveWrongChecksKillTheCode)
+{
+    const VerificationRequest account = VerificationRequest::phone(u"15000000000"_s);
+    ASSERT_TRUE(sendCode(account).ok());
+    const QString code = codeFromLog(account.account());
+    const QString wrong = code == u"0000"_s ? u"1111"_s : u"0000"_s;
+    for (int i = 0; i < Service::VerificationCodes::kMaxWrongChecks - 1; ++i)
+        ASSERT_FALSE(signsIn(checkCode(account, wrong)));
+    // Four wrong guesses still leave the right code usable…
+    ASSERT_TRUE(signsIn(checkCode(account, code)));
+
+    clock.advance(Service::VerificationCodes::kResendIntervalMs);
+    ASSERT_TRUE(sendCode(account).ok());
+    const QString next = codeFromLog(account.account());
+    const QString miss = next == u"0000"_s ? u"1111"_s : u"0000"_s;
+    for (int i = 0; i < Service::VerificationCodes::kMaxWrongChecks; ++i)
+        ASSERT_FALSE(signsIn(checkCode(account, miss)));
+    // …five do not.
+    EXPECT_FALSE(signsIn(checkCode(account, next)));
+}
+
+TEST_F(ClientEndToEndTest, InvalidAccountsAreRefusedWithAMessageTheSheetCanShow)
+{
+    const auto phone = sendCode(VerificationRequest::phone(u"12912345678"_s));
+    ASSERT_FALSE(phone.ok());
+    EXPECT_EQ(phone.error().localizedDescription(), u"手机号格式不正确"_s);
+    const auto email = sendCode(VerificationRequest::email(u"user@localhost"_s));
+    ASSERT_FALSE(email.ok());
+    EXPECT_EQ(email.error().localizedDescription(), u"邮箱地址格式不正确"_s);
+    EXPECT_EQ(counts().codes, 0);
+}
+
+TEST_F(ClientEndToEndTest, WorkshopListFollowsUploadsAndReviewsMadeByAnotherProcess)
+{
+    ASSERT_TRUE(upload(ruleWithPaths(u"一"_s, {u"USERFOLDER/.cache/one"_s})).ok());
+    ASSERT_EQ(workshop().value().data.size(), 1);
+    const auto second = upload(ruleWithPaths(u"二"_s, {u"USERFOLDER/.cache/two"_s}));
+    ASSERT_TRUE(second.ok());
+    auto list = workshop();
+    ASSERT_EQ(list.value().data.size(), 2);
+    EXPECT_EQ(list.value().data[0].ruleJSON.name, u"二"_s); // newest first
+
+    // The operator's commands write through a connection of their own.
+    Service::Database other;
+    ASSERT_TRUE(other.open(dir.filePath(u"service.sqlite3"_s), nullptr));
+    Service::ServiceStore operatorStore(other);
+    ASSERT_EQ(operatorStore.setReview(second.value().data.id, Service::ReviewState::rejected, u"重复"_s, 5),
+              Service::ServiceStore::Change::done);
+    list = workshop();
+    ASSERT_EQ(list.value().data.size(), 1);
+    EXPECT_EQ(list.value().data[0].ruleJSON.name, u"一"_s);
+
+    // A row broken by hand is left out instead of failing everyone's list.
+    {
+        auto guard = other.lock();
+        ASSERT_TRUE(other.execute("UPDATE market_tasks SET rule_json = '{', updated_at = 9 WHERE state = 'approved'"));
+    }
+    list = workshop();
+    ASSERT_TRUE(list.ok());
+    EXPECT_TRUE(list.value().data.isEmpty());
+}

@@ -1,0 +1,127 @@
+#include "ServiceHarness.h"
+
+#include "platform/Log.h"
+#include "services/HTTPUtil.h"
+
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
+
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QTcpSocket>
+
+namespace Sweepora::ServiceTest {
+
+QJsonObject RawReply::json() const
+{
+    return QJsonDocument::fromJson(body).object();
+}
+
+QString RawReply::message() const
+{
+    return json().value(QStringLiteral("message")).toString();
+}
+
+std::unique_ptr<Service::CodeSender> ServiceHarness::makeSender()
+{
+    return std::make_unique<Service::LogCodeSender>();
+}
+
+void ServiceHarness::SetUp()
+{
+    ASSERT_TRUE(dir.isValid());
+    Core::Log::setSink([this](const QString& line) {
+        const std::lock_guard lock(m_logMutex);
+        m_log.append(line);
+    });
+    QString error;
+    ASSERT_TRUE(db.open(dir.filePath(QStringLiteral("service.sqlite3")), &error)) << error.toStdString();
+    store = std::make_unique<Service::ServiceStore>(db);
+    sender = makeSender();
+    codes = std::make_unique<Service::VerificationCodes>(db, *sender, clock.function());
+    api = std::make_unique<Service::ServiceApi>(*store, *codes, clock.function());
+    server = std::make_unique<Service::HttpServer>(*api);
+    ASSERT_TRUE(server->bind(QStringLiteral("127.0.0.1"), 0, &error)) << error.toStdString();
+    server->start();
+    qputenv("SWEEPORA_SERVICE_URL", "http://127.0.0.1:" + QByteArray::number(server->port()));
+}
+
+void ServiceHarness::TearDown()
+{
+    // The client keeps connections open, and the server would wait for them to idle out.
+    Core::HTTPUtil::sharedSession().clearConnectionCache();
+    QCoreApplication::processEvents();
+    if (server)
+        server->stop();
+    server.reset();
+    Core::Log::setSink({});
+}
+
+QStringList ServiceHarness::logLines() const
+{
+    const std::lock_guard lock(m_logMutex);
+    return m_log;
+}
+
+QString ServiceHarness::codeFromLog(const QString& account) const
+{
+    const QRegularExpression pattern(QStringLiteral("=%1 code=([0-9]{4})$").arg(QRegularExpression::escape(account)));
+    QString code;
+    for (const QString& line : logLines())
+        if (const QRegularExpressionMatch match = pattern.match(line); match.hasMatch())
+            code = match.captured(1);
+    return code;
+}
+
+RawReply ServiceHarness::exchange(const QByteArray& request) const
+{
+    RawReply reply;
+    QTcpSocket socket;
+    socket.connectToHost(QStringLiteral("127.0.0.1"), quint16(server->port()));
+    if (!socket.waitForConnected(5000))
+        return reply;
+    socket.write(request);
+    socket.waitForBytesWritten(5000);
+    // Read until the reply is complete by its Content-Length: after a refusal the server may
+    // keep the connection open for a while.
+    QByteArray data;
+    const auto complete = [&data] {
+        const qsizetype end = data.indexOf("\r\n\r\n");
+        if (end < 0)
+            return false;
+        const QRegularExpressionMatch length = QRegularExpression(QStringLiteral("\r\ncontent-length: *([0-9]+)"),
+                                                                  QRegularExpression::CaseInsensitiveOption)
+                                                   .match(QString::fromLatin1(data.left(end)));
+        return length.hasMatch() && data.size() - end - 4 >= length.captured(1).toLongLong();
+    };
+    while (!complete() && socket.waitForReadyRead(10000))
+        data += socket.readAll();
+    const qsizetype split = data.indexOf("\r\n\r\n");
+    reply.head = data.left(split);
+    reply.body = split < 0 ? QByteArray() : data.mid(split + 4);
+    const QList<QByteArray> statusLine = reply.head.left(reply.head.indexOf("\r\n")).split(' ');
+    if (statusLine.size() >= 2)
+        reply.status = statusLine.at(1).toInt();
+    return reply;
+}
+
+RawReply ServiceHarness::send(const QByteArray& method, const QByteArray& target, const QByteArray& body,
+                              const QByteArray& contentType, const QByteArray& extraHeaders) const
+{
+    QByteArray request = method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
+    if (!contentType.isEmpty())
+        request += "Content-Type: " + contentType + "\r\n";
+    if (!extraHeaders.contains("Transfer-Encoding"))
+        request += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+    request += extraHeaders + "\r\n" + body;
+    return exchange(request);
+}
+
+Service::ServiceStore::Counts ServiceHarness::counts()
+{
+    const std::optional<Service::ServiceStore::Counts> c = store->counts();
+    EXPECT_TRUE(c.has_value());
+    return c.value_or(Service::ServiceStore::Counts{});
+}
+
+} // namespace Sweepora::ServiceTest

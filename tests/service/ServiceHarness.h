@@ -1,0 +1,102 @@
+#pragma once
+
+#include "CodeSender.h"
+#include "Database.h"
+#include "HttpServer.h"
+#include "ServiceApi.h"
+#include "ServiceStore.h"
+#include "VerificationCodes.h"
+#include "services/ServiceError.h"
+#include "support/TestHttpServer.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonObject>
+#include <QObject>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace Sweepora::ServiceTest {
+
+// A clock that stands still until a test moves it.
+class FakeClock
+{
+public:
+    Service::ServiceClock function()
+    {
+        return [this] { return m_now.load(); };
+    }
+    void advance(qint64 ms) { m_now += ms; }
+
+private:
+    std::atomic<qint64> m_now{1'700'000'000'000};
+};
+
+// What came back from a raw exchange on a socket.
+struct RawReply
+{
+    int status = -1;
+    QByteArray head; // status line and headers
+    QByteArray body;
+
+    QString message() const; // the body's "message"
+    QJsonObject json() const;
+};
+
+// A whole service in this process — database in a temporary folder, fake clock, development
+// delivery whose log the test reads — serving on a free loopback port, with the application's
+// client pointed at it through SWEEPORA_SERVICE_URL.
+class ServiceHarness : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The delivery the service uses; the development log by default.
+    virtual std::unique_ptr<Service::CodeSender> makeSender();
+
+    QStringList logLines() const;
+    // The last code that the development log shows for `account`, or "" when there is none.
+    QString codeFromLog(const QString& account) const;
+
+    // Sends `request` as it is and reads until the server closes the connection.
+    RawReply exchange(const QByteArray& request) const;
+    RawReply send(const QByteArray& method, const QByteArray& target, const QByteArray& body = {},
+                  const QByteArray& contentType = "application/json", const QByteArray& extraHeaders = {}) const;
+
+    Service::ServiceStore::Counts counts();
+
+    QTemporaryDir dir;
+    FakeClock clock;
+    Service::Database db;
+    std::unique_ptr<Service::ServiceStore> store;
+    std::unique_ptr<Service::CodeSender> sender;
+    std::unique_ptr<Service::VerificationCodes> codes;
+    std::unique_ptr<Service::ServiceApi> api;
+    std::unique_ptr<Service::HttpServer> server;
+
+private:
+    mutable std::mutex m_logMutex;
+    QStringList m_log;
+};
+
+// Starts one call of the application's client with a fresh context and runs the event loop
+// until it completes.
+template <typename T, typename Start> Core::ServiceResult<T> await(Start start)
+{
+    std::optional<Core::ServiceResult<T>> result;
+    QObject context;
+    start(&context, [&](Core::ServiceResult<T> outcome) { result = std::move(outcome); });
+    EXPECT_TRUE(Sweepora::Test::TestHttpServer::waitUntil([&] { return result.has_value(); }, 20000))
+        << "no completion";
+    if (!result)
+        return Core::TransportError{QNetworkReply::UnknownNetworkError, false, QStringLiteral("never completed")};
+    return *result;
+}
+
+} // namespace Sweepora::ServiceTest
