@@ -1,5 +1,7 @@
 #include "fs/WalkEntry.h"
 
+#include "platform/PathBytes.h"
+
 #include <QFile>
 
 #include <atomic>
@@ -78,7 +80,8 @@ std::string WalkEntry::path() const
 QString WalkEntry::filePath() const
 {
     const std::string p = path();
-    return QFile::decodeName(QByteArray::fromRawData(p.data(), static_cast<qsizetype>(p.size())));
+    // Lossless: a name that is not UTF-8 must still name its file when it reaches the Trash.
+    return pathFromBytes(QByteArray::fromRawData(p.data(), static_cast<qsizetype>(p.size())));
 }
 
 std::string_view WalkEntry::topLevelName() const

@@ -1,5 +1,7 @@
 #include "fs/Walker.h"
 
+#include "platform/PathBytes.h"
+
 #include "fs/PackageNames.h"
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
@@ -380,7 +382,7 @@ void Walker::walk(const QString& root, const WalkOptions& options, std::span<Wal
     const QString standardized = standardizedPath(root);
     Task rootTask;
     if (standardized != QLatin1String("/"))
-        rootTask.path = QFile::encodeName(standardized).toStdString();
+        rootTask.path = bytesFromPath(standardized).toStdString();
     rootTask.package = hasPackageExtension(lastPathComponent(standardized));
 
     WalkState state;
