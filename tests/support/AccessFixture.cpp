@@ -1,4 +1,5 @@
 #include "support/AccessFixture.h"
+#include "support/UnprivilegedChild.h"
 
 #include "access/AccessManager.h"
 #include "platform/Bookmark.h"
@@ -82,7 +83,7 @@ bool AccessFixture::delegatedToUnprivilegedChild()
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::MergedChannels);
         child.start(setpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                              QStringLiteral("--clear-groups"), QCoreApplication::applicationFilePath(),
+                              QStringLiteral("--clear-groups"), executableForOtherUsers(),
                               QStringLiteral("--gtest_filter=%1.%2")
                                   .arg(QString::fromUtf8(test->test_suite_name()), QString::fromUtf8(test->name()))});
         ASSERT_TRUE(child.waitForFinished(-1));

@@ -1,4 +1,5 @@
 #include "support/TrashChildProcess.h"
+#include "support/UnprivilegedChild.h"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +56,7 @@ bool TrashChildProcess::enter(Need need)
                                .arg(QString::fromUtf8(info->test_suite_name()), QString::fromUtf8(info->name()));
     QStringList arguments = wrapperFor(need);
     const QString program = arguments.takeFirst();
-    arguments << QCoreApplication::applicationFilePath() << filter;
+    arguments << executableForOtherUsers() << filter;
 
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -4,6 +4,7 @@
 #include "platform/PathBytes.h"
 #include "platform/Sandbox.h"
 #include "support/TreeBuilder.h"
+#include "support/UnprivilegedChild.h"
 
 #include <gtest/gtest.h>
 
@@ -438,7 +439,7 @@ TEST(Walker, PassesOverFoldersItCannotRead)
         child.setProcessChannelMode(QProcess::MergedChannels);
         child.start(QStringLiteral("setpriv"),
                     {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
-                     QCoreApplication::applicationFilePath(),
+                     Sweepora::Test::executableForOtherUsers(),
                      QStringLiteral("--gtest_filter=Walker.PassesOverFoldersItCannotRead")});
         if (!child.waitForStarted())
             GTEST_SKIP() << "running as root and setpriv is not available";
