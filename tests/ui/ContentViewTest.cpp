@@ -40,6 +40,7 @@ TEST_F(ContentViewTest, FirstLaunchWithoutAGrantAsksOnceAndLaterLeavesTheWindowU
               QStringLiteral(
                   "Sweepora需要访问个人用户文件夹，才能扫描和清理应用缓存。若选择稍后，可重启 App 再次进行授权。"));
     Screenshots::save(&content->window(), QStringLiteral("window-authorization-prompt"));
+    Screenshots::save(box, QStringLiteral("authorization-prompt"));
 
     promptButton(box, "laterButton")->click();
     QTRY_VERIFY(content->authorizationPrompt() == nullptr);

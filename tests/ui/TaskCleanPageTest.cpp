@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
@@ -136,7 +137,8 @@ TEST_F(TaskCleanPageTest, ScanTickAllAndCleanTheTickedThroughTheTrash)
     QTRY_COMPARE(state(), ScanState::Scanned);
 
     EXPECT_EQ(page->emptyState()->message(), QStringLiteral("清理完成，文件已移到废纸篓"));
-    EXPECT_EQ(content->taskCleanModel().message(), QStringLiteral("清理完成，文件已移到废纸篓"));
+    EXPECT_EQ(page->statusLine()->text(), QStringLiteral("清理完成，文件已移到废纸篓"));
+    EXPECT_TRUE(page->statusLine()->isVisible());
     QStringList requested = trash->requests();
     requested.sort();
     EXPECT_EQ(requested, (QStringList{bigA, bigB}));
@@ -151,6 +153,10 @@ TEST_F(TaskCleanPageTest, ScanTickAllAndCleanTheTickedThroughTheTrash)
     // A later scan (the quick cleanup can start one) keeps the rows under the card.
     content->taskCleanModel().startScan();
     EXPECT_TRUE(page->progressCard()->isVisibleTo(page));
+    // It starts again from the first rule, not from the last scan's end.
+    EXPECT_EQ(page->progressCard()->percentText(), QStringLiteral("0%"));
+    EXPECT_EQ(page->progressCard()->findChild<QLabel*>(QStringLiteral("scanProgressRule"))->text(),
+              QStringLiteral("Big"));
     EXPECT_EQ(page->rows().size(), 2);
     EXPECT_TRUE(page->resultList()->isVisibleTo(page));
     stillShot(QStringLiteral("task-clean-rescanning"));

@@ -6,9 +6,11 @@
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/ScanFilePanel.h"
 #include "ui/components/ScanProgressCard.h"
+#include "ui/style/Theme.h"
 #include "util/ByteCount.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
@@ -46,7 +48,19 @@ TaskCleanPage::TaskCleanPage(Core::CleanupViewModel& model, QWidget* parent) : Q
     m_content = new QStackedWidget(column);
     m_emptyState = new EmptyState(m_content);
     m_content->addWidget(m_emptyState);
-    m_scroll = new QScrollArea(m_content);
+    // With results on screen the placeholder is gone, and with it the message; the outcome of
+    // a clean (in particular a partial failure) must still be seen.
+    m_listPane = new QWidget(m_content);
+    auto* listLayout = new QVBoxLayout(m_listPane);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->setSpacing(8);
+    m_status = new QLabel(m_listPane);
+    m_status->setObjectName(QStringLiteral("taskCleanStatus"));
+    m_status->setTextFormat(Qt::PlainText);
+    m_status->setContentsMargins(30, 0, 28, 0);
+    Theme::makeSecondary(m_status);
+    listLayout->addWidget(m_status);
+    m_scroll = new QScrollArea(m_listPane);
     m_scroll->setObjectName(QStringLiteral("taskCleanList"));
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -58,7 +72,8 @@ TaskCleanPage::TaskCleanPage(Core::CleanupViewModel& model, QWidget* parent) : Q
     m_rowLayout->setSpacing(10);
     m_rowLayout->addStretch(1);
     m_scroll->setWidget(rowsWidget);
-    m_content->addWidget(m_scroll);
+    listLayout->addWidget(m_scroll, 1);
+    m_content->addWidget(m_listPane);
     columnLayout->addWidget(m_content, 1);
     layout->addWidget(column, 1);
 
@@ -112,6 +127,7 @@ void TaskCleanPage::updateState()
 void TaskCleanPage::updateMessage()
 {
     m_emptyState->setMessage(m_model->message());
+    m_status->setText(m_model->message());
 }
 
 void TaskCleanPage::updateResults()
@@ -135,7 +151,7 @@ void TaskCleanPage::updateResults()
         row->hide();
         row->deleteLater();
     }
-    m_content->setCurrentWidget(results.isEmpty() ? static_cast<QWidget*>(m_emptyState) : m_scroll);
+    m_content->setCurrentWidget(results.isEmpty() ? static_cast<QWidget*>(m_emptyState) : m_listPane);
     updateButton();
     buildRowsAhead();
 }

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+class QLabel;
 class QScrollArea;
 class QStackedWidget;
 class QVBoxLayout;
@@ -45,6 +46,8 @@ public:
     FloatingActionButton* actionButton() const { return m_button; }
     ScanFilePanel* filePanel() const { return m_panel; }
     QScrollArea* resultList() const { return m_scroll; }
+    // The view model's message above the list (the placeholder shows it when there is no list).
+    QLabel* statusLine() const { return m_status; }
     // The rows built so far, in list order (a prefix of the results).
     const QList<CleanupRow*>& rows() const { return m_rows; }
     // The result whose files the side panel shows (a copy taken when it was opened).
@@ -73,6 +76,8 @@ private:
     ScanProgressCard* m_progressCard = nullptr;
     QStackedWidget* m_content = nullptr;
     EmptyState* m_emptyState = nullptr;
+    QWidget* m_listPane = nullptr;
+    QLabel* m_status = nullptr;
     QScrollArea* m_scroll = nullptr;
     QVBoxLayout* m_rowLayout = nullptr;
     QList<CleanupRow*> m_rows;

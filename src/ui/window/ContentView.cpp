@@ -6,10 +6,14 @@
 #include "ui/window/MainWindow.h"
 
 #include <QEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace Sweepora::Ui {
+namespace {
+constexpr int kPromptMessageWidth = 320;
+} // namespace
 
 ContentView::ContentView(QObject* parent) : ContentView(Setup{}, parent)
 {}
@@ -66,6 +70,14 @@ void ContentView::showAuthorizationPrompt()
     box->setText(QStringLiteral("需要授权个人文件夹"));
     box->setInformativeText(QStringLiteral(
         "Sweepora需要访问个人用户文件夹，才能扫描和清理应用缓存。若选择稍后，可重启 App 再次进行授权。"));
+    // Title in bold over the message, wide enough that the message keeps to a few lines.
+    if (auto* title = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        QFont bold = title->font();
+        bold.setBold(true);
+        title->setFont(bold);
+    }
+    if (auto* message = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        message->setMinimumWidth(kPromptMessageWidth);
     QPushButton* authorize = box->addButton(QStringLiteral("去授权"), QMessageBox::AcceptRole);
     authorize->setObjectName(QStringLiteral("authorizeButton"));
     QPushButton* later = box->addButton(QStringLiteral("稍后"), QMessageBox::RejectRole);
