@@ -27,7 +27,12 @@ ContentView::ContentView(Setup setup, QObject* parent)
     m_window->installEventFilter(this);
 }
 
-ContentView::~ContentView() = default;
+ContentView::~ContentView()
+{
+    // The window goes before this object's QObject part: no event of its teardown may reach
+    // the filter of an object already half gone.
+    m_window->removeEventFilter(this);
+}
 
 void ContentView::buildPages()
 {
