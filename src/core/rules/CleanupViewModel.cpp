@@ -105,6 +105,11 @@ void CleanupViewModel::runScan(const QList<CleanupRule>& rules)
     setState(ScanState::Scanning);
     setMessage(QStringLiteral("正在分析本机缓存…"));
     m_ruleCount = static_cast<int>(rules.size());
+    // The job's report for the first rule never arrives: a future's progress only rises, and
+    // it starts at 0. Publish it here, or a second scan shows the last one's 100% meanwhile.
+    setScanProgress(0);
+    if (!rules.isEmpty())
+        setScanningRuleName(rules.first().name);
     const QString home = AccessManager::homeDirectoryURL().path();
     const RuleScanEngine::Access access = accessThroughManager();
     m_scanWatcher.setFuture(runJob([rules, home, access](QPromise<QList<CleanupResult>>& promise) {

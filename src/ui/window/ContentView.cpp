@@ -1,19 +1,102 @@
 #include "ui/window/ContentView.h"
 
+#include "access/AccessManager.h"
 #include "rules/CleanupViewModel.h"
+#include "ui/pages/TaskCleanPage.h"
 #include "ui/window/MainWindow.h"
 
-namespace Sweepora::Ui {
+#include <QEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 
-ContentView::ContentView(QObject* parent)
-    : QObject(parent), m_window(std::make_unique<MainWindow>()), m_taskCleanModel(new Core::CleanupViewModel(this))
+namespace Sweepora::Ui {
+namespace {
+constexpr int kPromptMessageWidth = 320;
+} // namespace
+
+ContentView::ContentView(QObject* parent) : ContentView(Setup{}, parent)
+{}
+
+ContentView::ContentView(Setup setup, QObject* parent)
+    : QObject(parent), m_window(std::make_unique<MainWindow>()),
+      m_taskCleanModel(setup.ruleStore ? new Core::CleanupViewModel(std::move(*setup.ruleStore), this)
+                                       : new Core::CleanupViewModel(this))
 {
     buildPages();
+    m_window->installEventFilter(this);
 }
 
-ContentView::~ContentView() = default;
+ContentView::~ContentView()
+{
+    // The window goes before this object's QObject part: no event of its teardown may reach
+    // the filter of an object already half gone.
+    m_window->removeEventFilter(this);
+}
 
 void ContentView::buildPages()
-{}
+{
+    m_window->setPage(QStringLiteral("常规清理"), new TaskCleanPage(*m_taskCleanModel));
+}
+
+bool ContentView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_window.get() && event->type() == QEvent::Show && !m_hasCheckedAuthorization)
+        startUp();
+    return QObject::eventFilter(watched, event);
+}
+
+void ContentView::startUp()
+{
+    checkAuthorizationAtLaunch();
+    // The toolbar poem and the update checker's automatic checks start here, after the launch
+    // check, as two tasks on the GUI thread.
+}
+
+void ContentView::checkAuthorizationAtLaunch()
+{
+    if (m_hasCheckedAuthorization)
+        return;
+    m_hasCheckedAuthorization = true;
+    const Core::LaunchReport report = Core::AccessManager::launchCheck();
+    if (!report.valid) {
+        // Opened once the window's own show has finished, so the alert sits over a shown window.
+        QMetaObject::invokeMethod(this, &ContentView::showAuthorizationPrompt, Qt::QueuedConnection);
+    }
+}
+
+void ContentView::showAuthorizationPrompt()
+{
+    auto* box = new QMessageBox(m_window.get());
+    box->setObjectName(kAuthorizationPromptName);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setIcon(QMessageBox::Information);
+    box->setWindowTitle(QStringLiteral("需要授权个人文件夹"));
+    box->setText(QStringLiteral("需要授权个人文件夹"));
+    box->setInformativeText(QStringLiteral(
+        "Sweepora需要访问个人用户文件夹，才能扫描和清理应用缓存。若选择稍后，可重启 App 再次进行授权。"));
+    // Title in bold over the message, wide enough that the message keeps to a few lines.
+    if (auto* title = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        QFont bold = title->font();
+        bold.setBold(true);
+        title->setFont(bold);
+    }
+    if (auto* message = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        message->setMinimumWidth(kPromptMessageWidth);
+    QPushButton* authorize = box->addButton(QStringLiteral("去授权"), QMessageBox::AcceptRole);
+    authorize->setObjectName(QStringLiteral("authorizeButton"));
+    QPushButton* later = box->addButton(QStringLiteral("稍后"), QMessageBox::RejectRole);
+    later->setObjectName(QStringLiteral("laterButton"));
+    box->setDefaultButton(authorize);
+    box->setEscapeButton(later);
+    // The picker opens once the alert has closed, not over it. "稍后" does nothing: every
+    // scanner asks for the grant again when it starts.
+    connect(box, &QMessageBox::finished, this, [box, authorize] {
+        if (box->clickedButton() == authorize)
+            Core::AccessManager::requestHomeAuthorization([](bool) {});
+    });
+    m_authorizationPrompt = box;
+    box->open();
+}
 
 } // namespace Sweepora::Ui

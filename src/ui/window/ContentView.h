@@ -1,8 +1,13 @@
 #pragma once
 
+#include "rules/RuleStore.h"
+
+#include <QMessageBox>
 #include <QObject>
+#include <QPointer>
 
 #include <memory>
+#include <optional>
 
 namespace Sweepora::Core {
 class CleanupViewModel;
@@ -18,18 +23,41 @@ class ContentView : public QObject
 {
     Q_OBJECT
 public:
+    static inline const QString kAuthorizationPromptName = QStringLiteral("authorizationPrompt");
+
+    // What tests replace; the application runs with the defaults.
+    struct Setup
+    {
+        std::optional<Core::RuleStore> ruleStore; // the rule scanner's rules (default: resources + user folder)
+    };
+
     explicit ContentView(QObject* parent = nullptr);
+    explicit ContentView(Setup setup, QObject* parent = nullptr);
     ~ContentView() override;
 
     MainWindow& window() const { return *m_window; }
     Core::CleanupViewModel& taskCleanModel() const { return *m_taskCleanModel; }
 
+    // The launch check ran (it runs once, when the window is first shown).
+    bool hasCheckedAuthorization() const { return m_hasCheckedAuthorization; }
+    // The home-folder alert while it is open, else null.
+    QMessageBox* authorizationPrompt() const { return m_authorizationPrompt; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     // One line per section page.
     void buildPages();
+    // Runs once, when the window is first shown.
+    void startUp();
+    void checkAuthorizationAtLaunch();
+    void showAuthorizationPrompt();
 
     std::unique_ptr<MainWindow> m_window;
     Core::CleanupViewModel* m_taskCleanModel = nullptr; // owned as a child of this object
+    bool m_hasCheckedAuthorization = false;
+    QPointer<QMessageBox> m_authorizationPrompt;
 };
 
 } // namespace Sweepora::Ui

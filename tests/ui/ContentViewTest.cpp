@@ -1,0 +1,89 @@
+#include "WindowFixture.h"
+#include "access/AccessManager.h"
+#include "platform/Settings.h"
+#include "rules/CleanupViewModel.h"
+#include "support/Screenshots.h"
+#include "ui/components/EmptyState.h"
+#include "ui/components/FloatingActionButton.h"
+#include "ui/pages/TaskCleanPage.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+using namespace Sweepora;
+using namespace Sweepora::Test;
+
+namespace {
+
+const QString kInvalidLaunch = QStringLiteral("[AccessManager] App 启动，授权文件夹：无，授权状态：无效");
+
+QPushButton* promptButton(QMessageBox* box, const char* name)
+{
+    return box->findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+using ContentViewTest = WindowFixture;
+
+} // namespace
+
+TEST_F(ContentViewTest, FirstLaunchWithoutAGrantAsksOnceAndLaterLeavesTheWindowUsable)
+{
+    launch();
+    EXPECT_TRUE(logged(QStringLiteral("[AccessManager] 系统真实个人文件夹：") + home()));
+    EXPECT_TRUE(logged(kInvalidLaunch));
+    QTRY_VERIFY(content->authorizationPrompt() != nullptr);
+    QMessageBox* box = content->authorizationPrompt();
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->objectName(), Ui::ContentView::kAuthorizationPromptName);
+    EXPECT_EQ(box->text(), QStringLiteral("需要授权个人文件夹"));
+    EXPECT_EQ(box->informativeText(),
+              QStringLiteral(
+                  "Sweepora需要访问个人用户文件夹，才能扫描和清理应用缓存。若选择稍后，可重启 App 再次进行授权。"));
+    Screenshots::save(&content->window(), QStringLiteral("window-authorization-prompt"));
+    Screenshots::save(box, QStringLiteral("authorization-prompt"));
+
+    promptButton(box, "laterButton")->click();
+    QTRY_VERIFY(content->authorizationPrompt() == nullptr);
+    EXPECT_TRUE(m_picker->requests().isEmpty());
+
+    // Showing the window again does not check again.
+    content->window().hide();
+    content->window().show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(loggedLines().count(kInvalidLaunch), 1);
+    EXPECT_EQ(content->authorizationPrompt(), nullptr);
+
+    // The window stays usable; the rule scanner reports the missing grant itself.
+    content->window().setSelectedSection(QStringLiteral("常规清理"));
+    auto* page = qobject_cast<Ui::TaskCleanPage*>(content->window().currentPage());
+    ASSERT_NE(page, nullptr);
+    QTest::mouseClick(page->actionButton(), Qt::LeftButton);
+    EXPECT_EQ(page->emptyState()->message(), QStringLiteral("请先授权个人文件夹"));
+    EXPECT_EQ(content->taskCleanModel().state(), Core::ScanState::Ready);
+}
+
+TEST_F(ContentViewTest, AuthorizingFromTheAlertStoresTheGrantAndTheNextLaunchIsValid)
+{
+    m_picker->answerWith(home());
+    launch();
+    QTRY_VERIFY(content->authorizationPrompt() != nullptr);
+    promptButton(content->authorizationPrompt(), "authorizeButton")->click();
+
+    ASSERT_EQ(m_picker->requests().size(), 1);
+    EXPECT_EQ(m_picker->requests()[0].title, QStringLiteral("授权Sweepora访问个人文件夹"));
+    EXPECT_EQ(m_picker->requests()[0].directory, home());
+    EXPECT_TRUE(logged(QStringLiteral("[AccessManager] 用户选择的文件夹：") + home()));
+    EXPECT_TRUE(
+        logged(QStringLiteral("[AccessManager] 授权完成，文件夹：") + home() + QStringLiteral("，书签保存：成功")));
+    EXPECT_TRUE(Core::Settings::store().contains(Core::Settings::kHomeBookmark));
+
+    // A new process: no open scopes, only what the settings kept.
+    content.reset();
+    Core::AccessManager::resetForTesting();
+    launch();
+    EXPECT_TRUE(
+        logged(QStringLiteral("[AccessManager] App 启动，授权文件夹：") + home() + QStringLiteral("，授权状态：有效")));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(content->authorizationPrompt(), nullptr);
+    EXPECT_EQ(content->window().findChild<QMessageBox*>(Ui::ContentView::kAuthorizationPromptName), nullptr);
+}

@@ -1,0 +1,238 @@
+#include "ui/pages/TaskCleanPage.h"
+#include "WindowFixture.h"
+#include "platform/Trash.h"
+#include "rules/CleanupViewModel.h"
+#include "support/Screenshots.h"
+#include "support/TrashFakes.h"
+#include "ui/components/CleanupRow.h"
+#include "ui/components/EmptyState.h"
+#include "ui/components/FloatingActionButton.h"
+#include "ui/components/ScanFileModel.h"
+#include "ui/components/ScanFilePanel.h"
+#include "ui/components/ScanProgressCard.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolButton>
+
+using namespace Sweepora;
+using namespace Sweepora::Test;
+using Core::ScanState;
+
+namespace {
+
+class TaskCleanPageTest : public WindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        storeHomeGrant(home());
+    }
+    void TearDown() override
+    {
+        Core::Trash::setCurrent(nullptr);
+        WindowFixture::TearDown();
+    }
+
+    Ui::TaskCleanPage* openPage()
+    {
+        launch();
+        content->window().setSelectedSection(QStringLiteral("常规清理"));
+        return qobject_cast<Ui::TaskCleanPage*>(content->window().currentPage());
+    }
+    ScanState state() const { return content->taskCleanModel().state(); }
+    static QStringList rowNames(const Ui::TaskCleanPage* page)
+    {
+        QStringList names;
+        for (const Ui::CleanupRow* row : page->rows())
+            names << row->result().rule.name;
+        return names;
+    }
+    static int checkedRows(const Ui::TaskCleanPage* page)
+    {
+        int n = 0;
+        for (const Ui::CleanupRow* row : page->rows())
+            n += row->findChild<QCheckBox*>()->isChecked() ? 1 : 0;
+        return n;
+    }
+    // A picture of a passing state: only layouts are brought up to date, no other event is
+    // delivered (a finished scan would otherwise replace what is on screen).
+    void stillShot(const QString& name) const
+    {
+        if (Screenshots::folder().isEmpty())
+            return;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        content->window().grab().save(Screenshots::folder() + QLatin1Char('/') + name + QStringLiteral(".png"));
+    }
+};
+
+} // namespace
+
+TEST_F(TaskCleanPageTest, ScanTickAllAndCleanTheTickedThroughTheTrash)
+{
+    addRule(QStringLiteral("com.example.small"), QStringLiteral("Small"), QStringLiteral("USERFOLDER/small"),
+            QStringLiteral("小缓存"));
+    addRule(QStringLiteral("com.example.big"), QStringLiteral("Big"), QStringLiteral("USERFOLDER/big"),
+            QStringLiteral("大缓存"));
+    addRule(QStringLiteral("com.example.mid"), QStringLiteral("Mid"), QStringLiteral("USERFOLDER/mid"));
+    const QString small = tree->file(QStringLiteral("small/a.cache"), 300);
+    const QString bigA = tree->file(QStringLiteral("big/a.cache"), 1500);
+    const QString bigB = tree->file(QStringLiteral("big/sub/b.cache"), 500);
+    tree->file(QStringLiteral("mid/c.log"), 1000);
+
+    Ui::TaskCleanPage* page = openPage();
+    ASSERT_NE(page, nullptr);
+    Ui::FloatingActionButton* button = page->actionButton();
+    EXPECT_EQ(page->emptyState()->symbolName(), QStringLiteral("sparkles"));
+    EXPECT_EQ(page->emptyState()->message(), QStringLiteral("准备扫描"));
+    EXPECT_EQ(button->text(), QStringLiteral("开始扫描"));
+    EXPECT_EQ(button->toolTip(), QStringLiteral("扫描规则缓存"));
+    Screenshots::save(&content->window(), QStringLiteral("task-clean-ready"));
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    // The scan runs in the background; until its result is handed back the card shows.
+    ASSERT_EQ(state(), ScanState::Scanning);
+    EXPECT_TRUE(page->progressCard()->isVisibleTo(page));
+    EXPECT_FALSE(button->isVisibleTo(page));
+    EXPECT_EQ(page->emptyState()->symbolName(), QStringLiteral("checkmark.circle"));
+    EXPECT_EQ(page->emptyState()->message(), QStringLiteral("正在分析本机缓存…"));
+    stillShot(QStringLiteral("task-clean-scanning"));
+
+    QTRY_COMPARE(state(), ScanState::Scanned);
+    EXPECT_FALSE(page->progressCard()->isVisibleTo(page));
+    EXPECT_EQ(rowNames(page), (QStringList{QStringLiteral("Big"), QStringLiteral("Mid"), QStringLiteral("Small")}));
+    EXPECT_EQ(button->text(), QStringLiteral("删除 0 KB"));
+    EXPECT_EQ(button->toolTip(), QStringLiteral("长按可全选或取消全选"));
+    Screenshots::save(&content->window(), QStringLiteral("task-clean-results"));
+
+    // A held press ticks every row; its release must not start a clean.
+    QTest::mousePress(button, Qt::LeftButton);
+    QTRY_COMPARE(checkedRows(page), 3);
+    QTest::mouseRelease(button, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(state(), ScanState::Scanned);
+    EXPECT_EQ(button->text(), QStringLiteral("删除 3 KB"));
+    Screenshots::save(&content->window(), QStringLiteral("task-clean-all-ticked"));
+    QTest::mousePress(button, Qt::LeftButton);
+    QTRY_COMPARE(checkedRows(page), 0);
+    QTest::mouseRelease(button, Qt::LeftButton);
+    EXPECT_EQ(button->text(), QStringLiteral("删除 0 KB"));
+
+    // With nothing ticked a tap does nothing.
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(state(), ScanState::Scanned);
+
+    auto trash = std::make_shared<RecordingTrash>(Core::Trash::platform());
+    Core::Trash::setCurrent(trash);
+    QTest::mouseClick(page->rows()[0]->findChild<QCheckBox*>(), Qt::LeftButton);
+    EXPECT_EQ(checkedRows(page), 1);
+    EXPECT_EQ(button->text(), QStringLiteral("删除 2 KB"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(state(), ScanState::Cleaning);
+    EXPECT_FALSE(button->isVisibleTo(page));
+    QTRY_COMPARE(state(), ScanState::Scanned);
+
+    EXPECT_EQ(page->emptyState()->message(), QStringLiteral("清理完成，文件已移到废纸篓"));
+    EXPECT_EQ(page->statusLine()->text(), QStringLiteral("清理完成，文件已移到废纸篓"));
+    EXPECT_TRUE(page->statusLine()->isVisible());
+    QStringList requested = trash->requests();
+    requested.sort();
+    EXPECT_EQ(requested, (QStringList{bigA, bigB}));
+    EXPECT_FALSE(QFileInfo::exists(bigA));
+    EXPECT_FALSE(QFileInfo::exists(bigB));
+    EXPECT_TRUE(QFileInfo::exists(small));
+    EXPECT_EQ(rowNames(page), (QStringList{QStringLiteral("Mid"), QStringLiteral("Small")}));
+    EXPECT_EQ(checkedRows(page), 0);
+    EXPECT_EQ(button->text(), QStringLiteral("删除 0 KB"));
+    Screenshots::save(&content->window(), QStringLiteral("task-clean-after-clean"));
+
+    // A later scan (the quick cleanup can start one) keeps the rows under the card.
+    content->taskCleanModel().startScan();
+    EXPECT_TRUE(page->progressCard()->isVisibleTo(page));
+    // It starts again from the first rule, not from the last scan's end.
+    EXPECT_EQ(page->progressCard()->percentText(), QStringLiteral("0%"));
+    EXPECT_EQ(page->progressCard()->findChild<QLabel*>(QStringLiteral("scanProgressRule"))->text(),
+              QStringLiteral("Big"));
+    EXPECT_EQ(page->rows().size(), 2);
+    EXPECT_TRUE(page->resultList()->isVisibleTo(page));
+    stillShot(QStringLiteral("task-clean-rescanning"));
+    QTRY_COMPARE(state(), ScanState::Scanned);
+}
+
+TEST_F(TaskCleanPageTest, InspectingARowListsItsFilesBesideTheList)
+{
+    addRule(QStringLiteral("com.example.app"), QStringLiteral("App"), QStringLiteral("USERFOLDER/app"));
+    tree->file(QStringLiteral("app/one"), 10);
+    tree->file(QStringLiteral("app/two"), 20);
+    Ui::TaskCleanPage* page = openPage();
+    QTest::mouseClick(page->actionButton(), Qt::LeftButton);
+    QTRY_COMPARE(state(), ScanState::Scanned);
+    ASSERT_EQ(page->rows().size(), 1);
+
+    QTest::mouseClick(page->rows()[0], Qt::LeftButton, {}, QPoint(200, 20));
+    ASSERT_TRUE(page->detailResult().has_value());
+    EXPECT_EQ(page->detailResult()->rule.name, QStringLiteral("App"));
+    EXPECT_TRUE(page->filePanel()->isVisible());
+    EXPECT_EQ(page->filePanel()->model()->rowCount(), 2);
+    // The panel sits beside the list, not over it.
+    EXPECT_GE(page->filePanel()->mapTo(page, QPoint(0, 0)).x(),
+              page->resultList()->mapTo(page, QPoint(page->resultList()->width(), 0)).x());
+    Screenshots::save(&content->window(), QStringLiteral("task-clean-file-panel"));
+
+    page->filePanel()->findChild<QToolButton*>(QStringLiteral("scanFilePanelClose"))->click();
+    EXPECT_FALSE(page->filePanel()->isVisible());
+    EXPECT_FALSE(page->detailResult().has_value());
+}
+
+TEST_F(TaskCleanPageTest, AScanWithoutResultsShowsTheCheckmarkAndNothingFound)
+{
+    addRule(QStringLiteral("com.example.none"), QStringLiteral("None"), QStringLiteral("USERFOLDER/missing"));
+    tree->file(QStringLiteral("empty/zero"), 0);
+    addRule(QStringLiteral("com.example.zero"), QStringLiteral("Zero"), QStringLiteral("USERFOLDER/empty"));
+    Ui::TaskCleanPage* page = openPage();
+    QTest::mouseClick(page->actionButton(), Qt::LeftButton);
+    QTRY_COMPARE(state(), ScanState::Scanned);
+
+    EXPECT_TRUE(page->rows().isEmpty());
+    EXPECT_TRUE(page->emptyState()->isVisible());
+    EXPECT_FALSE(page->resultList()->isVisible());
+    EXPECT_EQ(page->emptyState()->symbolName(), QStringLiteral("checkmark.circle"));
+    EXPECT_EQ(page->emptyState()->message(), QStringLiteral("没有发现可清理的内容"));
+    EXPECT_EQ(page->emptyState()->hint(), QStringLiteral("你的 Mac 暂时很干净"));
+    Screenshots::save(&content->window(), QStringLiteral("task-clean-nothing-found"));
+}
+
+TEST_F(TaskCleanPageTest, RowsOfALongListAreBuiltAsTheListScrollsAndAllFollowTheModel)
+{
+    constexpr int kRules = 150;
+    for (int i = 0; i < kRules; ++i) {
+        const QString name = QStringLiteral("r%1").arg(i, 3, 10, QLatin1Char('0'));
+        addRule(QStringLiteral("com.example.") + name, name, QStringLiteral("USERFOLDER/") + name);
+        tree->file(name + QStringLiteral("/f"), 1000 + i); // larger sizes first: r149 … r000
+    }
+    Ui::TaskCleanPage* page = openPage();
+    QTest::mouseClick(page->actionButton(), Qt::LeftButton);
+    QTRY_COMPARE(state(), ScanState::Scanned);
+    QCoreApplication::processEvents();
+    EXPECT_LT(page->rows().size(), kRules);
+
+    QScrollBar* bar = page->resultList()->verticalScrollBar();
+    for (int guard = 0; guard < 100 && page->rows().size() < kRules; ++guard) {
+        bar->setValue(bar->maximum());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCoreApplication::processEvents();
+    }
+    ASSERT_EQ(page->rows().size(), kRules);
+    for (int i = 0; i < kRules; ++i)
+        ASSERT_EQ(page->rows()[i]->result().id, content->taskCleanModel().results()[i].id) << i;
+
+    content->taskCleanModel().toggleAllSelection();
+    EXPECT_EQ(checkedRows(page), kRules);
+    QTest::mouseClick(page->rows().last()->findChild<QCheckBox*>(), Qt::LeftButton);
+    EXPECT_FALSE(content->taskCleanModel().results().last().selected);
+    EXPECT_EQ(checkedRows(page), kRules - 1);
+}

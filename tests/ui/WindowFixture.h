@@ -1,0 +1,60 @@
+#pragma once
+
+#include "rules/RuleStore.h"
+#include "support/AccessFixture.h"
+#include "support/TreeBuilder.h"
+#include "ui/style/Theme.h"
+#include "ui/window/ContentView.h"
+#include "ui/window/MainWindow.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace Sweepora::Test {
+
+// A window over a private home and a rule store in temporary folders, with the scripted
+// picker and the captured log of AccessFixture.
+class WindowFixture : public AccessFixture
+{
+protected:
+    void SetUp() override
+    {
+        AccessFixture::SetUp();
+        Ui::Theme::apply(*qApp);
+        tree = std::make_unique<TreeBuilder>(home());
+        store = Core::RuleStore({m_rules.path() + QStringLiteral("/none")}, m_rules.path() + QStringLiteral("/Rules"));
+    }
+    void TearDown() override
+    {
+        content.reset();
+        AccessFixture::TearDown();
+    }
+
+    void addRule(const QString& pack, const QString& name, const QString& path, const QString& description = {})
+    {
+        ASSERT_TRUE(store.saveRule({true, name, {path}, 0, pack, description}));
+    }
+
+    // Opens a new window, as a new launch of the application would.
+    void launch()
+    {
+        content = std::make_unique<Ui::ContentView>(Ui::ContentView::Setup{store});
+        content->window().resize(1100, 720);
+        content->window().show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&content->window()));
+    }
+
+    bool logged(const QString& line) const { return loggedLines().contains(line); }
+
+    std::unique_ptr<TreeBuilder> tree;
+    Core::RuleStore store{QStringList{}, QString()};
+    std::unique_ptr<Ui::ContentView> content;
+
+private:
+    QTemporaryDir m_rules;
+};
+
+} // namespace Sweepora::Test
