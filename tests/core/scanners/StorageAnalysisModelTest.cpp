@@ -145,28 +145,6 @@ TEST_F(StorageAnalysisModelTest, OnlyFoldersOfTheCurrentListingCanBeEntered)
     EXPECT_EQ(model.directoryStack().size(), 2);
 }
 
-TEST_F(StorageAnalysisModelTest, SelectionIsClearedByNavigationAndSizesFollowIt)
-{
-    grantHome();
-    StorageAnalysisModel model;
-    model.refresh();
-    ASSERT_TRUE(waitForListing(model));
-    const StorageEntry big = entryNamed(model, QStringLiteral("big"));
-    const StorageEntry note = entryNamed(model, QStringLiteral("note.txt"));
-    model.setSelected(note.path, true);
-    model.setSelected(big.path, true);
-    model.setSelected(big.path, true);
-    EXPECT_EQ(model.selectedEntryIDs().size(), 2);
-    // Listing order, not the order of ticking.
-    EXPECT_EQ(model.selectedEntries(), (QList<StorageEntry>{big, note}));
-    EXPECT_EQ(model.selectedSize(), big.size + note.size);
-    model.setSelected(big.path, false);
-    EXPECT_EQ(model.selectedSize(), note.size);
-
-    model.enterDirectory(big);
-    EXPECT_TRUE(model.selectedEntryIDs().isEmpty());
-}
-
 TEST_F(StorageAnalysisModelTest, DeletionWithAFailureKeepsTheFailedItemSelectedAndDropsEveryCache)
 {
     grantHome();
@@ -181,8 +159,10 @@ TEST_F(StorageAnalysisModelTest, DeletionWithAFailureKeepsTheFailedItemSelectedA
     QObject::connect(&Notifications::instance(), &Notifications::trashContentsDidChange, &model,
                      [&] { ++trashChanged; });
 
-    model.setSelected(a.path, true);
     model.setSelected(inner.path, true);
+    model.setSelected(a.path, true);
+    EXPECT_EQ(model.selectedEntries(), (QList<StorageEntry>{a, inner})) << "in listing order";
+    EXPECT_EQ(model.selectedSize(), a.size + inner.size);
     model.deleteSelected();
     EXPECT_TRUE(model.isDeleting());
     model.deleteSelected(); // refused while one runs
@@ -204,25 +184,6 @@ TEST_F(StorageAnalysisModelTest, DeletionWithAFailureKeepsTheFailedItemSelectedA
     EXPECT_TRUE(model.isScanning());
     ASSERT_TRUE(waitForListing(model));
     EXPECT_EQ(entryNamed(model, QStringLiteral("big")).size, inner.size);
-}
-
-TEST_F(StorageAnalysisModelTest, DeletingEverythingReportsTheFullSuccess)
-{
-    grantHome();
-    Trash::setCurrent(std::make_shared<RecordingTrash>());
-    StorageAnalysisModel model;
-    model.refresh();
-    ASSERT_TRUE(waitForListing(model));
-    model.deleteSelected(); // nothing selected: nothing happens
-    EXPECT_FALSE(model.isDeleting());
-    for (const StorageEntry& e : model.entries())
-        model.setSelected(e.path, true);
-    model.deleteSelected();
-    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !model.isDeleting(); }, 10000));
-    EXPECT_EQ(model.message(), QStringLiteral("已将 3 项移到废纸篓"));
-    EXPECT_TRUE(model.entries().isEmpty());
-    EXPECT_TRUE(model.selectedEntryIDs().isEmpty());
-    Trash::setCurrent(nullptr);
 }
 
 TEST_F(StorageAnalysisModelTest, MovingOnDuringAComputationShowsTheFolderTheUserIsIn)
