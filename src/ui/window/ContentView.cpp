@@ -1,6 +1,8 @@
 #include "ui/window/ContentView.h"
 
 #include "rules/CleanupViewModel.h"
+#include "ui/pages/AboutPage.h"
+#include "ui/pages/StorageAnalysisPage.h"
 #include "ui/window/MainWindow.h"
 
 namespace Sweepora::Ui {
@@ -14,6 +16,10 @@ ContentView::ContentView(QObject* parent)
 ContentView::~ContentView() = default;
 
 void ContentView::buildPages()
-{}
+{
+    // These pages own their models.
+    m_window->setPage(QStringLiteral("存储大小分析"), new StorageAnalysisPage);
+    m_window->setPage(QStringLiteral("关于"), new AboutPage);
+}
 
 } // namespace Sweepora::Ui
