@@ -173,7 +173,6 @@ void StorageAnalysisPage::updateStatus()
     m_progress->setVisible(scanning);
     const bool empty = m_model->entries().isEmpty();
     m_body->setCurrentWidget(empty ? static_cast<QWidget*>(m_placeholder) : m_list);
-    m_placeholder->setBusy(empty && scanning);
     m_placeholder->setTitle(scanning ? Core::StorageAnalysisModel::kComputingMessage : m_model->message());
 }
 
