@@ -2,6 +2,8 @@
 
 #include "access/AccessManager.h"
 #include "rules/CleanupViewModel.h"
+#include "ui/pages/AboutPage.h"
+#include "ui/pages/StorageAnalysisPage.h"
 #include "ui/pages/TaskCleanPage.h"
 #include "ui/window/MainWindow.h"
 
@@ -37,6 +39,9 @@ ContentView::~ContentView()
 void ContentView::buildPages()
 {
     m_window->setPage(QStringLiteral("常规清理"), new TaskCleanPage(*m_taskCleanModel));
+    // These pages own their models.
+    m_window->setPage(QStringLiteral("存储大小分析"), new StorageAnalysisPage);
+    m_window->setPage(QStringLiteral("关于"), new AboutPage);
 }
 
 bool ContentView::eventFilter(QObject* watched, QEvent* event)

@@ -1,0 +1,96 @@
+#include "cli/StorageCommand.h"
+
+#include "platform/PathBytes.h"
+#include "platform/PlatformLayout.h"
+#include "platform/Sandbox.h"
+#include "scanners/StorageEngine.h"
+#include "util/ByteCount.h"
+
+#include <QDir>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Sweepora::Cli {
+namespace {
+
+using namespace Sweepora::Core;
+
+// Why `path` cannot be analysed, or an empty text. The folder itself, never a link to one.
+QString unusableFolder(const QString& path)
+{
+    const QByteArray bytes = bytesFromPath(path);
+    struct stat st;
+    if (::lstat(bytes.constData(), &st) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("not a folder");
+    if (::access(bytes.constData(), R_OK | X_OK) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return {};
+}
+
+class StorageCommand final : public CommandRunner
+{
+public:
+    QString parse(const QStringList& arguments) override
+    {
+        for (const QString& a : arguments) {
+            if (a.startsWith(QLatin1String("--")))
+                return QStringLiteral("storage does not take \"%1\"").arg(a);
+            if (!m_directory.isEmpty())
+                return QStringLiteral("storage takes one folder; got \"%1\" and \"%2\"").arg(m_directory, a);
+            if (a.isEmpty())
+                return QStringLiteral("storage needs a folder, not an empty name");
+            m_directory = a;
+        }
+        return {};
+    }
+
+    Listing scan(const CommandContext& context) override
+    {
+        Listing listing;
+        const QString directory =
+            m_directory.isEmpty() ? context.home : standardizedPath(QDir::current().absoluteFilePath(m_directory));
+        if (const QString why = unusableFolder(directory); !why.isEmpty()) {
+            listing.failure = QStringLiteral("cannot analyse %1: %2").arg(directory, why);
+            return listing;
+        }
+        // Naming the folder on the command line is the user's consent to read it.
+        Sandbox::openScope(directory);
+
+        const QList<StorageEntry> entries = StorageEngine::listDirectory(directory);
+        listing.message = StorageEngine::listingMessage(entries.size());
+        listing.columns = {
+            {QStringLiteral("大小"), true}, {QStringLiteral("类型"), false}, {QStringLiteral("路径"), false}};
+        for (const StorageEntry& e : entries) {
+            listing.items.append(QJsonObject{{QStringLiteral("path"), e.path},
+                                             {QStringLiteral("isDirectory"), e.isDirectory},
+                                             {QStringLiteral("size"), e.size}});
+            listing.rows.append({formattedByteCount(e.size),
+                                 e.isDirectory ? QStringLiteral("文件夹") : QStringLiteral("文件"), e.path});
+            listing.trashPaths.append(e.path);
+        }
+        return listing;
+    }
+
+    bool canMoveToTrash() const override { return true; }
+    TrashBatchResult moveToTrash(const QStringList& paths) override { return StorageEngine::moveToTrash(paths); }
+
+private:
+    QString m_directory;
+};
+
+} // namespace
+
+Command storageCommand()
+{
+    return {QStringLiteral("storage"), QStringLiteral("storage [DIR]"),
+            QStringLiteral("ranked children of DIR (default: home)"),
+            [] { return std::make_unique<StorageCommand>(); }};
+}
+
+} // namespace Sweepora::Cli

@@ -1,0 +1,269 @@
+#include "scanners/StorageAnalysisModel.h"
+
+#include "access/AccessManager.h"
+#include "platform/FolderPicker.h"
+#include "platform/Jobs.h"
+#include "platform/Notifications.h"
+#include "platform/PathBytes.h"
+#include "platform/PlatformLayout.h"
+#include "platform/Sandbox.h"
+#include "util/NameOrder.h"
+
+#include <QPointer>
+
+#include <unistd.h>
+
+namespace Sweepora::Core {
+namespace {
+
+// What the sandbox would let us list, and the file system too.
+bool isReadableFolder(const QString& path)
+{
+    return Sandbox::canRead(path) && ::access(bytesFromPath(path).constData(), R_OK | X_OK) == 0;
+}
+
+} // namespace
+
+StorageAnalysisModel::StorageAnalysisModel(QObject* parent)
+    : QObject(parent), m_currentDirectory(AccessManager::homeDirectoryURL().path()), m_stack{m_currentDirectory}
+{
+    connect(&m_listingWatcher, &QFutureWatcherBase::finished, this, &StorageAnalysisModel::onListingFinished);
+    connect(&m_deletionWatcher, &QFutureWatcherBase::finished, this, &StorageAnalysisModel::onDeletionFinished);
+}
+
+StorageAnalysisModel::~StorageAnalysisModel() = default;
+
+QList<StorageEntry> StorageAnalysisModel::selectedEntries() const
+{
+    QList<StorageEntry> selection;
+    for (const StorageEntry& e : m_entries)
+        if (m_selected.contains(e.path))
+            selection.append(e);
+    return selection;
+}
+
+qint64 StorageAnalysisModel::totalSize() const
+{
+    qint64 sum = 0;
+    for (const StorageEntry& e : m_entries)
+        sum += e.size;
+    return sum;
+}
+
+qint64 StorageAnalysisModel::selectedSize() const
+{
+    qint64 sum = 0;
+    for (const StorageEntry& e : m_entries)
+        if (m_selected.contains(e.path))
+            sum += e.size;
+    return sum;
+}
+
+void StorageAnalysisModel::chooseDirectory()
+{
+    if (m_isDeleting)
+        return;
+    FolderPicker* picker = FolderPicker::current();
+    if (picker == nullptr)
+        return;
+    FolderPickerRequest request;
+    request.title = QStringLiteral("选择要分析的目录");
+    request.prompt = QStringLiteral("分析此目录");
+    request.directory = m_currentDirectory;
+    picker->pickFolder(request, [self = QPointer<StorageAnalysisModel>(this)](std::optional<FolderUrl> url) {
+        if (self.isNull() || !url)
+            return;
+        // Opening the folder's own scope also stores its grant, so the choice outlives the run.
+        // The scope stays open for the rest of the process.
+        if (!AccessManager::beginAccess(*url) && !isReadableFolder(url->path())) {
+            self->setMessage(QStringLiteral("无法读取所选目录，请重新授权"));
+            return;
+        }
+        self->moveTo(standardizedPath(url->path()), true);
+    });
+}
+
+void StorageAnalysisModel::enterDirectory(const StorageEntry& entry)
+{
+    // A row of a listing that is no longer the current folder's would put a stranger on the
+    // path the user walks back along.
+    if (!entry.isDirectory || m_isDeleting || parentPath(entry.path) != m_currentDirectory)
+        return;
+    moveTo(entry.path, false);
+}
+
+void StorageAnalysisModel::goUp()
+{
+    if (m_stack.size() < 2 || m_isDeleting)
+        return;
+    m_stack.removeLast();
+    setCurrentDirectory(m_stack.last());
+    loadCurrentDirectory();
+}
+
+void StorageAnalysisModel::refresh()
+{
+    if (m_isDeleting)
+        return;
+    m_snapshots.remove(m_currentDirectory);
+    loadCurrentDirectory();
+}
+
+void StorageAnalysisModel::moveTo(const QString& directory, bool resetPath)
+{
+    if (resetPath)
+        m_stack = {directory};
+    else
+        m_stack.append(directory);
+    setCurrentDirectory(directory);
+    loadCurrentDirectory();
+}
+
+void StorageAnalysisModel::loadCurrentDirectory()
+{
+    clearSelection();
+    const QString directory = m_currentDirectory;
+    if (const auto it = m_snapshots.constFind(directory); it != m_snapshots.cend()) {
+        showListing(directory, *it);
+        return;
+    }
+    if (!AccessManager::hasHomeAccess() && !isReadableFolder(directory)) {
+        setMessage(QStringLiteral("请授权访问此目录"));
+        return;
+    }
+    // A listing of another folder is never shown under this one's name.
+    if (m_entriesDirectory != directory)
+        setEntries({}, directory);
+    // One computation at a time: the running one hands back first, then this folder follows.
+    if (m_isScanning)
+        return;
+    setScanning(true);
+    setMessage(kComputingMessage);
+    m_listingWatcher.setFuture(runJob([directory] {
+        return Listing{directory, StorageEngine::listDirectory(directory)};
+    }));
+}
+
+void StorageAnalysisModel::onListingFinished()
+{
+    Listing listing = m_listingWatcher.future().result();
+    m_snapshots.insert(listing.directory, listing.entries);
+    setScanning(false);
+    if (listing.directory == m_currentDirectory) {
+        showListing(listing.directory, listing.entries);
+    } else if (!m_snapshots.contains(m_currentDirectory)) {
+        // The user moved on meanwhile to a folder not listed yet (a cached one showed at once).
+        loadCurrentDirectory();
+    }
+    emit listingFinished();
+}
+
+void StorageAnalysisModel::showListing(const QString& directory, const QList<StorageEntry>& entries)
+{
+    setEntries(entries, directory);
+    setMessage(StorageEngine::listingMessage(entries.size()));
+}
+
+void StorageAnalysisModel::setSelected(const QString& path, bool selected)
+{
+    const bool changed = selected ? !m_selected.contains(path) : m_selected.contains(path);
+    if (!changed)
+        return;
+    if (selected)
+        m_selected.insert(path);
+    else
+        m_selected.remove(path);
+    emit selectionChanged();
+}
+
+void StorageAnalysisModel::deleteSelected()
+{
+    if (m_isScanning || m_isDeleting)
+        return;
+    QStringList paths;
+    for (const StorageEntry& e : selectedEntries())
+        paths.append(e.path);
+    if (paths.isEmpty())
+        return;
+    setDeleting(true);
+    const QString directory = m_currentDirectory;
+    m_deletionWatcher.setFuture(runJob([directory, paths] {
+        return Deletion{directory, StorageEngine::moveToTrash(paths)};
+    }));
+}
+
+void StorageAnalysisModel::onDeletionFinished()
+{
+    const Deletion deletion = m_deletionWatcher.future().result();
+    // Every ancestor's size changed, and folders below may have gone.
+    m_snapshots.clear();
+    if (deletion.directory == m_currentDirectory) {
+        const QSet<QString> moved(deletion.result.moved.cbegin(), deletion.result.moved.cend());
+        QList<StorageEntry> remaining;
+        for (const StorageEntry& e : std::as_const(m_entries))
+            if (!moved.contains(e.path))
+                remaining.append(e);
+        if (remaining.size() != m_entries.size())
+            setEntries(std::move(remaining), m_entriesDirectory);
+        bool selectionChanged = false;
+        for (const QString& path : moved)
+            selectionChanged = m_selected.remove(path) || selectionChanged;
+        if (selectionChanged)
+            emit this->selectionChanged();
+        setMessage(deletion.result.message);
+    }
+    setDeleting(false);
+    // The Trash card counts again, as after every other clean that moved something.
+    if (!deletion.result.moved.isEmpty())
+        Notifications::instance().postTrashContentsDidChange();
+    emit deletionFinished();
+}
+
+void StorageAnalysisModel::setCurrentDirectory(const QString& directory)
+{
+    if (directory == m_currentDirectory)
+        return;
+    m_currentDirectory = directory;
+    emit currentDirectoryChanged();
+}
+
+void StorageAnalysisModel::setEntries(QList<StorageEntry> entries, const QString& directory)
+{
+    m_entries = std::move(entries);
+    m_entriesDirectory = directory;
+    emit entriesChanged();
+}
+
+void StorageAnalysisModel::setScanning(bool scanning)
+{
+    if (scanning == m_isScanning)
+        return;
+    m_isScanning = scanning;
+    emit isScanningChanged();
+}
+
+void StorageAnalysisModel::setDeleting(bool deleting)
+{
+    if (deleting == m_isDeleting)
+        return;
+    m_isDeleting = deleting;
+    emit isDeletingChanged();
+}
+
+void StorageAnalysisModel::setMessage(const QString& message)
+{
+    if (message == m_message)
+        return;
+    m_message = message;
+    emit messageChanged();
+}
+
+void StorageAnalysisModel::clearSelection()
+{
+    if (m_selected.isEmpty())
+        return;
+    m_selected.clear();
+    emit selectionChanged();
+}
+
+} // namespace Sweepora::Core

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "scanners/StorageEngine.h"
+
+#include <QFutureWatcher>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+namespace Sweepora::Core {
+
+// The storage analysis: one folder at a time, its children ranked by size; the user walks into
+// folders and back along the path taken, and moves ticked children to the Trash. Each computed
+// listing is kept per folder for the life of the model, so walking back and forth is instant;
+// a deletion drops them all (every ancestor's size changed).
+//
+// The listing on screen always belongs to `currentDirectory`: when the user moves on while a
+// listing is being computed, that listing is still cached for its folder, and then the folder
+// the user is in is shown (from the cache, or computed next).
+class StorageAnalysisModel : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString currentDirectory READ currentDirectory NOTIFY currentDirectoryChanged)
+    Q_PROPERTY(QList<Sweepora::Core::StorageEntry> entries READ entries NOTIFY entriesChanged)
+    Q_PROPERTY(bool isScanning READ isScanning NOTIFY isScanningChanged)
+    Q_PROPERTY(bool isDeleting READ isDeleting NOTIFY isDeletingChanged)
+    Q_PROPERTY(QSet<QString> selectedEntryIDs READ selectedEntryIDs NOTIFY selectionChanged)
+    Q_PROPERTY(QString message READ message NOTIFY messageChanged)
+
+public:
+    static inline const QString kInitialMessage = QStringLiteral("选择一个目录查看空间占用排行");
+    static inline const QString kComputingMessage = QStringLiteral("正在计算当前目录大小…");
+
+    // Starts at the real home folder; nothing is listed until refresh() or a chosen folder.
+    explicit StorageAnalysisModel(QObject* parent = nullptr);
+    ~StorageAnalysisModel() override;
+
+    const QString& currentDirectory() const { return m_currentDirectory; }
+    const QList<StorageEntry>& entries() const { return m_entries; }
+    bool isScanning() const { return m_isScanning; }
+    bool isDeleting() const { return m_isDeleting; }
+    const QSet<QString>& selectedEntryIDs() const { return m_selected; }
+    const QString& message() const { return m_message; }
+    const QStringList& directoryStack() const { return m_stack; }
+    bool hasCachedListing(const QString& directory) const { return m_snapshots.contains(directory); }
+
+    QList<StorageEntry> selectedEntries() const;
+    qint64 totalSize() const;
+    qint64 selectedSize() const;
+    bool isSelected(const QString& path) const { return m_selected.contains(path); }
+
+    // Asks FolderPicker::current() for a folder and starts over there.
+    void chooseDirectory();
+    // Only folders that are children of the current folder (a row of its listing).
+    void enterDirectory(const StorageEntry& entry);
+    // Back along the path taken; never above the folder where the path started.
+    void goUp();
+    // Computes the current folder again.
+    void refresh();
+    void loadCurrentDirectory();
+    void setSelected(const QString& path, bool selected);
+    void deleteSelected();
+
+signals:
+    void currentDirectoryChanged();
+    void entriesChanged();
+    void isScanningChanged();
+    void isDeletingChanged();
+    void selectionChanged();
+    void messageChanged();
+    // A listing was computed and cached (for whichever folder it was).
+    void listingFinished();
+    void deletionFinished();
+
+private:
+    struct Listing
+    {
+        QString directory;
+        QList<StorageEntry> entries;
+    };
+    struct Deletion
+    {
+        QString directory;
+        TrashBatchResult result;
+    };
+
+    void onListingFinished();
+    void onDeletionFinished();
+    void showListing(const QString& directory, const QList<StorageEntry>& entries);
+    void moveTo(const QString& directory, bool resetPath);
+    void setCurrentDirectory(const QString& directory);
+    void setEntries(QList<StorageEntry> entries, const QString& directory);
+    void setScanning(bool scanning);
+    void setDeleting(bool deleting);
+    void setMessage(const QString& message);
+    void clearSelection();
+
+    QString m_currentDirectory;
+    QList<StorageEntry> m_entries;
+    QString m_entriesDirectory; // the folder `m_entries` lists; empty before the first listing
+    bool m_isScanning = false;
+    bool m_isDeleting = false;
+    QSet<QString> m_selected;
+    QString m_message = kInitialMessage;
+    QStringList m_stack;
+    QHash<QString, QList<StorageEntry>> m_snapshots;
+
+    QFutureWatcher<Listing> m_listingWatcher;
+    QFutureWatcher<Deletion> m_deletionWatcher;
+};
+
+} // namespace Sweepora::Core

@@ -1,0 +1,104 @@
+#include "scanners/StorageEngine.h"
+
+#include "fs/Walker.h"
+#include "scanners/ResultOrder.h"
+
+#include <string>
+#include <unordered_map>
+
+namespace Sweepora::Core::StorageEngine {
+namespace {
+
+struct Child
+{
+    std::string name;
+    StorageEntry entry;
+};
+
+// One per walking thread. Children of the root are collected as they come; every regular file
+// deeper down adds its size to the child it lies in.
+class SizeCollector final : public WalkVisitor
+{
+public:
+    WalkAction visit(const WalkEntry& entry) override
+    {
+        if (entry.depth() == 1)
+            return visitChild(entry);
+        if (entry.isRegularFile())
+            sumFor(entry.topLevelName()) += entry.allocatedOrLogicalSize();
+        return WalkAction::Continue;
+    }
+
+    std::vector<Child> children;
+    std::unordered_map<std::string, qint64> sums;
+
+private:
+    WalkAction visitChild(const WalkEntry& entry)
+    {
+        // Hidden children are not listed, so nothing below them is worth reading.
+        if (entry.name().starts_with('.') || entry.isSymlink())
+            return WalkAction::SkipChildren;
+        StorageEntry e{entry.filePath(), entry.isDirectory(), 0};
+        if (!e.isDirectory)
+            e.size = entry.allocatedOrLogicalSize();
+        children.push_back({std::string(entry.name()), std::move(e)});
+        return WalkAction::Continue;
+    }
+
+    // Entries of one folder come together, so the last child's slot is nearly always the
+    // right one; unordered_map keeps references valid as it grows.
+    qint64& sumFor(std::string_view name)
+    {
+        if (m_last == nullptr || name != m_lastName) {
+            m_lastName.assign(name);
+            m_last = &sums[m_lastName];
+        }
+        return *m_last;
+    }
+
+    std::string m_lastName;
+    qint64* m_last = nullptr;
+};
+
+} // namespace
+
+QList<StorageEntry> listDirectory(const QString& directory)
+{
+    WalkOptions options; // nothing skipped: hidden files and package contents count
+    options.threads = 2;
+    std::vector<SizeCollector> parts = Walker::walkEach(directory, options, SizeCollector());
+
+    std::unordered_map<std::string, qint64> sums;
+    for (SizeCollector& part : parts)
+        for (const auto& [name, size] : part.sums)
+            sums[name] += size;
+
+    QList<StorageEntry> entries;
+    for (SizeCollector& part : parts) {
+        for (Child& child : part.children) {
+            if (child.entry.isDirectory) {
+                const auto it = sums.find(child.name);
+                child.entry.size = it == sums.end() ? 0 : it->second;
+            }
+            entries.append(std::move(child.entry));
+        }
+    }
+    sortBySizeThenName(entries);
+    return entries;
+}
+
+QString listingMessage(qsizetype count)
+{
+    if (count == 0)
+        return QStringLiteral("此目录为空");
+    return QStringLiteral("共 %1 项").arg(count);
+}
+
+TrashBatchResult moveToTrash(const QStringList& paths)
+{
+    return Sweepora::Core::moveToTrash(paths,
+                                       {QStringLiteral("[StorageAnalysis]"), QStringLiteral("已将 {n} 项移到废纸篓"),
+                                        QStringLiteral("已移到废纸篓 {n} 项，{failed} 项失败")});
+}
+
+} // namespace Sweepora::Core::StorageEngine

@@ -1,0 +1,110 @@
+#include "scanners/TrashSummaryViewModel.h"
+
+#include "access/AccessManager.h"
+#include "platform/Jobs.h"
+#include "platform/Log.h"
+#include "platform/Notifications.h"
+#include "platform/PlatformLayout.h"
+#include "util/ByteCount.h"
+
+namespace Sweepora::Core {
+
+TrashSummaryViewModel::TrashSummaryViewModel(QObject* parent)
+    : TrashSummaryViewModel(&TrashSummaryEngine::countTrash, parent)
+{}
+
+TrashSummaryViewModel::TrashSummaryViewModel(Counter counter, QObject* parent)
+    : QObject(parent), m_counter(std::move(counter))
+{
+    connect(&m_watcher, &QFutureWatcherBase::finished, this, &TrashSummaryViewModel::onCountFinished);
+    Notifications& center = Notifications::instance();
+    connect(&center, &Notifications::trashContentsDidChange, this, &TrashSummaryViewModel::refreshTrashSummary);
+    connect(&center, &Notifications::authorizationDidChange, this, &TrashSummaryViewModel::refreshTrashSummary);
+}
+
+TrashSummaryViewModel::~TrashSummaryViewModel() = default;
+
+QString TrashSummaryViewModel::trashPath() const
+{
+    return PlatformLayout::current().trashFolder;
+}
+
+QString TrashSummaryViewModel::statusText() const
+{
+    if (m_isLoading)
+        return QStringLiteral("正在统计…");
+    if (!m_isAvailable)
+        return QStringLiteral("暂时无法读取");
+    return QStringLiteral("%1 项 · %2").arg(QString::number(m_itemCount), formattedByteCount(m_totalSize));
+}
+
+void TrashSummaryViewModel::refreshTrashSummary()
+{
+    if (m_isLoading)
+        return;
+    if (!AccessManager::hasHomeAccess()) {
+        setSummary(0, 0, false);
+        return;
+    }
+    setLoading(true);
+    const QString folder = trashPath();
+    m_countingFolder = folder;
+    m_watcher.setFuture(runJob([counter = m_counter, folder] { return counter(folder); }));
+}
+
+void TrashSummaryViewModel::applicationDidBecomeActive()
+{
+    if (!m_isAvailable)
+        refreshTrashSummary();
+}
+
+void TrashSummaryViewModel::dismissFullDiskAccessPrompt()
+{
+    setShowPrompt(false);
+}
+
+void TrashSummaryViewModel::onCountFinished()
+{
+    const TrashSummaryEngine::Count count = m_watcher.future().result();
+    if (count.isAvailable()) {
+        setSummary(count.itemCount, count.totalSize, true);
+        setLoading(false);
+        Log::line(TrashSummaryEngine::successLine(m_countingFolder, count));
+    } else {
+        setSummary(0, 0, false);
+        setLoading(false);
+        if (count.error && TrashSummaryEngine::isPermissionError(*count.error) && !m_hasPrompted) {
+            m_hasPrompted = true;
+            setShowPrompt(true);
+        }
+    }
+    emit countFinished();
+}
+
+void TrashSummaryViewModel::setSummary(int itemCount, qint64 totalSize, bool available)
+{
+    if (itemCount == m_itemCount && totalSize == m_totalSize && available == m_isAvailable)
+        return;
+    m_itemCount = itemCount;
+    m_totalSize = totalSize;
+    m_isAvailable = available;
+    emit summaryChanged();
+}
+
+void TrashSummaryViewModel::setLoading(bool loading)
+{
+    if (loading == m_isLoading)
+        return;
+    m_isLoading = loading;
+    emit isLoadingChanged();
+}
+
+void TrashSummaryViewModel::setShowPrompt(bool show)
+{
+    if (show == m_showPrompt)
+        return;
+    m_showPrompt = show;
+    emit showFullDiskAccessPromptChanged();
+}
+
+} // namespace Sweepora::Core

@@ -1,0 +1,109 @@
+#include "ui/pages/TrashSummaryView.h"
+
+#include "scanners/TrashSummaryViewModel.h"
+#include "ui/pages/UrlOpener.h"
+#include "ui/style/Symbols.h"
+#include "ui/style/Theme.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace Sweepora::Ui {
+
+TrashSummaryView::TrashSummaryView(QWidget* parent) : QWidget(parent), m_model(new Core::TrashSummaryViewModel(this))
+{
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    m_button = new QPushButton(this);
+    m_button->setObjectName(QStringLiteral("trashCard"));
+    m_button->setFlat(true);
+    m_button->setCursor(Qt::PointingHandCursor);
+    m_button->setToolTip(QStringLiteral("在访达中打开废纸篓"));
+    m_button->setMinimumHeight(58);
+    outer->addWidget(m_button);
+
+    auto* layout = new QHBoxLayout(m_button);
+    layout->setContentsMargins(14, 8, 14, 8);
+    layout->setSpacing(10);
+    auto* icon = new QLabel(m_button);
+    icon->setPixmap(Symbols::pixmap(QStringLiteral("trash"), 22, Theme::tint(Tint::Accent), devicePixelRatioF()));
+    icon->setAttribute(Qt::WA_TransparentForMouseEvents);
+    layout->addWidget(icon);
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(2);
+    auto* title = new QLabel(QStringLiteral("废纸篓"), m_button);
+    title->setFont(Theme::font(TextStyle::Headline));
+    title->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_status = new QLabel(m_button);
+    m_status->setObjectName(QStringLiteral("trashStatus"));
+    m_status->setFont(Theme::font(TextStyle::Caption));
+    m_status->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Theme::makeSecondary(m_status);
+    texts->addWidget(title);
+    texts->addWidget(m_status);
+    layout->addLayout(texts, 1);
+
+    // Even when the Trash cannot be counted, its folder may still open in the file browser.
+    connect(m_button, &QPushButton::clicked, this, [this] { openUrl(QUrl::fromLocalFile(m_model->trashPath())); });
+    connect(m_model, &Core::TrashSummaryViewModel::summaryChanged, this, &TrashSummaryView::updateStatus);
+    connect(m_model, &Core::TrashSummaryViewModel::isLoadingChanged, this, &TrashSummaryView::updateStatus);
+    connect(m_model, &Core::TrashSummaryViewModel::showFullDiskAccessPromptChanged, this,
+            &TrashSummaryView::updateAlert);
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(app, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+            if (state == Qt::ApplicationActive)
+                m_model->applicationDidBecomeActive();
+        });
+    }
+    updateStatus();
+}
+
+TrashSummaryView::~TrashSummaryView() = default;
+
+QString TrashSummaryView::statusText() const
+{
+    return m_status->text();
+}
+
+void TrashSummaryView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    m_model->refreshTrashSummary();
+}
+
+void TrashSummaryView::updateStatus()
+{
+    m_status->setText(m_model->statusText());
+}
+
+void TrashSummaryView::updateAlert()
+{
+    if (!m_model->showFullDiskAccessPrompt() || m_alert != nullptr)
+        return;
+    m_alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("需要完全磁盘访问"),
+                              QStringLiteral("Sweepora已获得个人文件夹授权，但 macOS 仍阻止读取 Finder 废纸篓。"
+                                             "请在“隐私与安全性 → 完全磁盘访问”中允许Sweepora，"
+                                             "然后按照系统提示重新打开应用。"),
+                              QMessageBox::NoButton, this);
+    m_alert->setObjectName(QStringLiteral("fullDiskAccessAlert"));
+    QPushButton* open = m_alert->addButton(QStringLiteral("打开系统设置"), QMessageBox::AcceptRole);
+    m_alert->addButton(QStringLiteral("稍后"), QMessageBox::RejectRole);
+    m_alert->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_alert, &QMessageBox::finished, this, [this, open] {
+        const bool openSettings = m_alert->clickedButton() == open;
+        m_alert = nullptr;
+        m_model->dismissFullDiskAccessPrompt();
+        if (openSettings)
+            openUrl(QUrl(kSystemSettingsAddress));
+    });
+    m_alert->open();
+}
+
+} // namespace Sweepora::Ui

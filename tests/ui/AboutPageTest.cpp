@@ -1,0 +1,147 @@
+#include "ui/pages/AboutPage.h"
+#include "access/AccessManager.h"
+#include "platform/Notifications.h"
+#include "platform/PlatformLayout.h"
+#include "scanners/AboutInfo.h"
+#include "scanners/TrashSummaryViewModel.h"
+#include "support/AccessFixture.h"
+#include "support/Screenshots.h"
+#include "support/TestHttpServer.h"
+#include "support/TreeBuilder.h"
+#include "ui/pages/AboutListRow.h"
+#include "ui/pages/TrashSummaryView.h"
+#include "ui/pages/UrlOpener.h"
+#include "ui/style/Theme.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using namespace Sweepora;
+using namespace Sweepora::Test;
+
+namespace {
+
+class AboutPageTest : public AccessFixture
+{
+protected:
+    void SetUp() override
+    {
+        AccessFixture::SetUp();
+        Ui::Theme::apply(*qApp);
+        Ui::setUrlOpener([this](const QUrl& url) { opened.append(url); });
+        trash = Core::PlatformLayout::current().trashFolder;
+    }
+    void TearDown() override
+    {
+        Ui::setUrlOpener(nullptr);
+        AccessFixture::TearDown();
+    }
+
+    void grantHome()
+    {
+        m_picker->answerWith(home());
+        bool granted = false;
+        Core::AccessManager::requestHomeAuthorization([&](bool ok) { granted = ok; });
+        ASSERT_TRUE(granted);
+    }
+
+    static QString trailing(const Ui::AboutListRow* row)
+    {
+        return row->findChild<QLabel*>(QStringLiteral("trailingText"))->text();
+    }
+
+    bool waitForCount(Ui::AboutPage& page) const
+    {
+        return TestHttpServer::waitUntil([&] { return !page.trashSummary()->model().isLoading(); }, 10000);
+    }
+
+    QList<QUrl> opened;
+    QString trash;
+};
+
+TEST_F(AboutPageTest, RowsShowTheProductAndOpenTheirAddresses)
+{
+    Ui::AboutPage page;
+    page.resize(640, 720);
+    page.show();
+    ASSERT_EQ(page.rows().size(), 4);
+    EXPECT_EQ(page.rows()[0]->content().title, QStringLiteral("关于"));
+    EXPECT_EQ(trailing(page.rows()[0]), Core::AboutInfo::kWebsiteDomain);
+    EXPECT_EQ(trailing(page.rows()[1]), Core::AboutInfo::kFeedbackAddress);
+    EXPECT_EQ(trailing(page.rows()[2]), Core::AboutInfo::installedVersionText());
+    EXPECT_TRUE(trailing(page.rows()[3]).contains(QString::number(QDate::currentDate().year())));
+    EXPECT_TRUE(page.rows()[2]->findChild<QLabel*>(QStringLiteral("chevron")) == nullptr);
+
+    // Without a home grant the card cannot count, but still opens the Trash folder.
+    EXPECT_EQ(page.trashSummary()->statusText(), QStringLiteral("暂时无法读取"));
+    EXPECT_EQ(page.trashSummary()->button()->toolTip(), QStringLiteral("在访达中打开废纸篓"));
+    Screenshots::save(&page, QStringLiteral("about-1-unavailable"));
+
+    QTest::mouseClick(page.trashSummary()->button(), Qt::LeftButton);
+    for (Ui::AboutListRow* row : page.rows())
+        QTest::mouseClick(row, Qt::LeftButton);
+    ASSERT_EQ(opened.size(), 3) << "the version and notice rows are inert";
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(trash));
+    EXPECT_EQ(opened[1], Core::AboutInfo::websiteUrl());
+    EXPECT_EQ(opened[2], Core::AboutInfo::feedbackMailUrl());
+}
+
+TEST_F(AboutPageTest, TheCardCountsWhenShownAndAfterEveryClean)
+{
+    grantHome();
+    TreeBuilder bin(trash);
+    bin.file(QStringLiteral(".DS_Store"), 4000);
+    bin.file(QStringLiteral("old project/src/main.c"), 30000);
+    Ui::AboutPage page;
+    page.resize(640, 720);
+    page.show();
+    ASSERT_TRUE(waitForCount(page));
+    EXPECT_TRUE(page.trashSummary()->statusText().startsWith(QStringLiteral("2 项 · ")));
+    Screenshots::save(&page, QStringLiteral("about-2-counted"));
+
+    bin.file(QStringLiteral("report.pdf"), 5000);
+    Core::Notifications::instance().postTrashContentsDidChange();
+    ASSERT_TRUE(TestHttpServer::waitUntil(
+        [&] { return page.trashSummary()->statusText().startsWith(QStringLiteral("3 项 · ")); }, 10000));
+}
+
+TEST_F(AboutPageTest, AnUnreadableTrashAsksForAccessOnce)
+{
+    if (delegatedToUnprivilegedChild())
+        return;
+    grantHome();
+    TreeBuilder(trash).file(QStringLiteral("x"), 100);
+    ASSERT_EQ(::chmod(TreeBuilder::bytes(trash).c_str(), 0), 0);
+    Ui::AboutPage page;
+    page.resize(640, 720);
+    page.show();
+    Ui::TrashSummaryView* card = page.trashSummary();
+    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return card->accessAlert() != nullptr; }, 10000));
+    EXPECT_EQ(card->accessAlert()->windowTitle(), QStringLiteral("需要完全磁盘访问"));
+    EXPECT_EQ(card->statusText(), QStringLiteral("暂时无法读取"));
+    Screenshots::save(card->accessAlert(), QStringLiteral("about-3-access-alert"));
+
+    QPushButton* open = nullptr;
+    for (QAbstractButton* b : card->accessAlert()->buttons())
+        if (b->text() == QStringLiteral("打开系统设置"))
+            open = qobject_cast<QPushButton*>(b);
+    ASSERT_NE(open, nullptr);
+    QTest::mouseClick(open, Qt::LeftButton);
+    EXPECT_EQ(card->accessAlert(), nullptr);
+    EXPECT_FALSE(card->model().showFullDiskAccessPrompt());
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0], QUrl(Ui::TrashSummaryView::kSystemSettingsAddress));
+
+    card->model().refreshTrashSummary();
+    ASSERT_TRUE(waitForCount(page));
+    EXPECT_EQ(card->accessAlert(), nullptr);
+    ::chmod(TreeBuilder::bytes(trash).c_str(), 0700);
+}
+
+} // namespace

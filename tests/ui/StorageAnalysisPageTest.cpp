@@ -1,0 +1,155 @@
+#include "ui/pages/StorageAnalysisPage.h"
+#include "access/AccessManager.h"
+#include "platform/Trash.h"
+#include "scanners/StorageAnalysisModel.h"
+#include "support/AccessFixture.h"
+#include "support/Screenshots.h"
+#include "support/TestHttpServer.h"
+#include "support/TrashFakes.h"
+#include "support/TreeBuilder.h"
+#include "ui/components/FloatingActionButton.h"
+#include "ui/pages/StorageEntryListModel.h"
+#include "ui/pages/StorageRowDelegate.h"
+#include "ui/style/Theme.h"
+#include "util/ByteCount.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Sweepora;
+using namespace Sweepora::Test;
+using Core::StorageAnalysisModel;
+
+namespace {
+
+class StorageAnalysisPageTest : public AccessFixture
+{
+protected:
+    void SetUp() override
+    {
+        AccessFixture::SetUp();
+        Ui::Theme::apply(*qApp);
+        TreeBuilder tree(home());
+        tree.file(QStringLiteral("Movies/trip.mov"), 400000);
+        tree.file(QStringLiteral("Movies/.thumbs/t1"), 20000);
+        tree.file(QStringLiteral("Documents/report.pdf"), 120000);
+        tree.file(QStringLiteral("notes.txt"), 9000);
+        m_picker->answerWith(home());
+        bool granted = false;
+        Core::AccessManager::requestHomeAuthorization([&](bool ok) { granted = ok; });
+        ASSERT_TRUE(granted);
+        // After the layout: the page starts at the home folder it names.
+        m_page = std::make_unique<Ui::StorageAnalysisPage>();
+    }
+
+    void TearDown() override
+    {
+        m_page.reset();
+        AccessFixture::TearDown();
+    }
+
+    Ui::StorageAnalysisPage& page() const { return *m_page; }
+
+    template <class T> T* child(const char* name) const
+    {
+        T* w = page().findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    QString status() const { return child<QLabel>("statusLabel")->text(); }
+
+    bool waitForListing() const
+    {
+        return TestHttpServer::waitUntil([&] { return !page().model().isScanning(); }, 10000);
+    }
+
+    int rowOf(const QString& name) const
+    {
+        const QAbstractItemModel* rows = page().list()->model();
+        for (int r = 0; r < rows->rowCount(); ++r)
+            if (rows->index(r, 0).data().toString() == name)
+                return r;
+        ADD_FAILURE() << "no row " << name.toStdString();
+        return 0;
+    }
+
+    void clickRow(const QString& name, bool onCheckbox) const
+    {
+        const QRect rect = page().list()->visualRect(page().list()->model()->index(rowOf(name), 0));
+        const QPoint at = onCheckbox ? page().rowDelegate()->checkboxRect(rect).center() : rect.center();
+        QTest::mouseClick(page().list()->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    std::unique_ptr<Ui::StorageAnalysisPage> m_page;
+};
+
+TEST_F(StorageAnalysisPageTest, ListsEntersGoesUpAndDeletes)
+{
+    auto trash = std::make_shared<RecordingTrash>();
+    Core::Trash::setCurrent(trash);
+    page().resize(760, 560);
+    page().show();
+    EXPECT_EQ(child<QLabel>("pathLabel")->text(), home());
+    EXPECT_EQ(status(), QStringLiteral("选择一个目录查看空间占用排行"));
+    EXPECT_EQ(page().list()->model()->rowCount(), 0);
+    Screenshots::save(&page(), QStringLiteral("storage-1-start"));
+
+    QTest::mouseClick(child<QPushButton>("refreshButton"), Qt::LeftButton);
+    EXPECT_EQ(status(), QStringLiteral("正在计算当前目录大小…"));
+    EXPECT_FALSE(child<QPushButton>("refreshButton")->isEnabled());
+    Screenshots::save(&page(), QStringLiteral("storage-2-computing"));
+    ASSERT_TRUE(waitForListing());
+    EXPECT_EQ(status(), QStringLiteral("共 3 项"));
+    const QAbstractItemModel* rows = page().list()->model();
+    ASSERT_EQ(rows->rowCount(), 3);
+    EXPECT_EQ(rows->index(0, 0).data().toString(), QStringLiteral("Movies"));
+    // The share bar of each row is its part of the listing's total.
+    double shares = 0;
+    for (int r = 0; r < 3; ++r)
+        shares += rows->index(r, 0).data(Ui::StorageEntryListModel::ShareRole).toDouble();
+    EXPECT_NEAR(shares, 1.0, 1e-9);
+    EXPECT_EQ(rows->index(0, 0).data(Qt::ToolTipRole).toString(),
+              QStringLiteral("点击内容打开文件夹，勾选可移到废纸篓"));
+    EXPECT_EQ(rows->index(rowOf(QStringLiteral("notes.txt")), 0).data(Qt::ToolTipRole).toString(),
+              home() + QStringLiteral("/notes.txt"));
+    Screenshots::save(&page(), QStringLiteral("storage-3-listed"));
+
+    // A file row does not open; its checkbox ticks it.
+    clickRow(QStringLiteral("notes.txt"), false);
+    EXPECT_EQ(page().model().currentDirectory(), home());
+    clickRow(QStringLiteral("notes.txt"), true);
+    const qint64 notesSize = page().model().selectedSize();
+    ASSERT_GT(notesSize, 0);
+    auto* deleteButton = child<Ui::FloatingActionButton>("deleteButton");
+    EXPECT_EQ(deleteButton->text(), QStringLiteral("删除 ") + Core::formattedByteCount(notesSize));
+    EXPECT_EQ(deleteButton->toolTip(), QStringLiteral("将选中项目移到废纸篓"));
+    Screenshots::save(&page(), QStringLiteral("storage-4-selected"));
+
+    clickRow(QStringLiteral("Movies"), false);
+    EXPECT_EQ(child<QLabel>("pathLabel")->text(), home() + QStringLiteral("/Movies"));
+    EXPECT_EQ(deleteButton->text(), QStringLiteral("删除 0 KB"));
+    ASSERT_TRUE(waitForListing());
+    EXPECT_EQ(status(), QStringLiteral("共 1 项"));
+    Screenshots::save(&page(), QStringLiteral("storage-5-entered"));
+
+    QTest::mouseClick(child<QToolButton>("upButton"), Qt::LeftButton);
+    EXPECT_EQ(child<QLabel>("pathLabel")->text(), home());
+    EXPECT_FALSE(page().model().isScanning()) << "the home listing is cached";
+    EXPECT_EQ(page().list()->model()->rowCount(), 3);
+
+    clickRow(QStringLiteral("Documents"), true);
+    QTest::mouseClick(deleteButton, Qt::LeftButton);
+    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !page().model().isDeleting(); }, 10000));
+    EXPECT_EQ(trash->requests(), QStringList{home() + QStringLiteral("/Documents")});
+    EXPECT_EQ(status(), QStringLiteral("已将 1 项移到废纸篓"));
+    EXPECT_EQ(page().list()->model()->rowCount(), 2);
+    Screenshots::save(&page(), QStringLiteral("storage-6-deleted"));
+    Core::Trash::setCurrent(nullptr);
+}
+
+} // namespace
