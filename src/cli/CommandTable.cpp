@@ -1,5 +1,6 @@
 #include "cli/Command.h"
 #include "cli/LargeCommand.h"
+#include "cli/MiscCommand.h"
 #include "cli/RulesCommand.h"
 
 namespace Sweepora::Cli {
@@ -7,8 +8,7 @@ namespace Sweepora::Cli {
 const QList<Command>& commandTable()
 {
     static const QList<Command> table = {
-        rulesCommand(),
-        largeCommand(),
+        rulesCommand(), largeCommand(), miscCommand(), archivesCommand(), installersCommand(),
     };
     return table;
 }
