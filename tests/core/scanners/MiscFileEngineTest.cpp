@@ -115,24 +115,6 @@ TEST(MiscFileNames, CategoryFollowsTheLowerCasedNameAndItsLastExtension)
     EXPECT_TRUE(MiscFileEngine::matchesName(kMisc, std::string_view("\xff\xfe-debug.log")));
 }
 
-TEST(MiscFileTexts, MessagesSymbolsAndCreationDate)
-{
-    EXPECT_EQ(MiscFileEngine::initialMessage(kMisc), QStringLiteral("扫描闲杂文件"));
-    EXPECT_EQ(MiscFileEngine::initialMessage(kArchives), QStringLiteral("扫描一个月以前的压缩包"));
-    EXPECT_EQ(MiscFileEngine::scanningMessage(kInstallers), QStringLiteral("正在扫描安装包…"));
-    EXPECT_EQ(MiscFileEngine::resultMessage(kArchives, 3), QStringLiteral("发现 3 个压缩包"));
-    EXPECT_EQ(MiscFileEngine::resultMessage(kMisc, 0), QStringLiteral("没有发现闲杂文件"));
-    EXPECT_EQ(MiscFileEngine::resultMessage(kInstallers, 0), QStringLiteral("没有发现一个月以前的安装包"));
-
-    EXPECT_EQ(MiscFileEngine::symbolFor(QStringLiteral("/h/a.LOG")), QStringLiteral("doc.text"));
-    EXPECT_EQ(MiscFileEngine::symbolFor(QStringLiteral("/h/b.Dmg")), QStringLiteral("shippingbox"));
-    EXPECT_EQ(MiscFileEngine::symbolFor(QStringLiteral("/h/Foo.pkg")), QStringLiteral("shippingbox"));
-    EXPECT_EQ(MiscFileEngine::symbolFor(QStringLiteral("/h/c.zip")), QStringLiteral("doc.zipper"));
-    EXPECT_EQ(MiscFileEngine::symbolFor(QStringLiteral("/h/d.cache")), QStringLiteral("doc.zipper"));
-
-    EXPECT_EQ(MiscFileEngine::creationText(local(2024, 3, 5)), QStringLiteral("创建于 2024年3月5日"));
-}
-
 TEST(MiscFileDates, CutoffIsOneCalendarMonthBackClampedToTheMonthEnd)
 {
     EXPECT_EQ(MiscFileEngine::cutoffFor(local(2027, 3, 31)), local(2027, 2, 28));
@@ -147,13 +129,11 @@ TEST(MiscFileDates, AgeTextUsesTheLargestWholeCalendarUnit)
     EXPECT_EQ(MiscFileEngine::ageText(now.addMonths(-13), now), QStringLiteral("1年前"));
     EXPECT_EQ(MiscFileEngine::ageText(now.addMonths(-2).addDays(-5), now), QStringLiteral("2个月前"));
     EXPECT_EQ(MiscFileEngine::ageText(now.addSecs(-3600), now), QStringLiteral("1天前"));
-    EXPECT_EQ(MiscFileEngine::ageText(now.addMonths(-25), now), QStringLiteral("2年前"));
     EXPECT_EQ(MiscFileEngine::ageText(now.addMonths(-12), now), QStringLiteral("1年前"));
     EXPECT_EQ(MiscFileEngine::ageText(now.addMonths(-12).addSecs(1), now), QStringLiteral("11个月前"));
-    EXPECT_EQ(MiscFileEngine::ageText(now.addDays(-29), now), QStringLiteral("29天前"));
-    EXPECT_EQ(MiscFileEngine::ageText(now.addMonths(-1), now), QStringLiteral("1个月前"));
     // A birth time ahead of the clock still reads as a day.
     EXPECT_EQ(MiscFileEngine::ageText(now.addDays(3), now), QStringLiteral("1天前"));
+    EXPECT_EQ(MiscFileEngine::creationText(local(2024, 3, 5)), QStringLiteral("创建于 2024年3月5日"));
     // The end of a short month: 31 January to 1 March is one month and a day.
     EXPECT_EQ(MiscFileEngine::ageText(local(2027, 1, 31), local(2027, 3, 1)), QStringLiteral("1个月前"));
 }
@@ -294,20 +274,4 @@ TEST_F(MiscFiles, APackageFolderThatChangedInsideIsNotMoved)
     EXPECT_EQ(trash->requests(), QStringList{Sweepora::Core::parentPath(same)});
     ASSERT_EQ(result.failed.size(), 1);
     EXPECT_EQ(result.failed[0].path, m_tree.path(QStringLiteral("Foo.pkg")));
-}
-
-TEST_F(MiscFiles, EveryUnchangedItemMovedGivesTheFullSummary)
-{
-    if (!birthTimesRecorded())
-        GTEST_SKIP() << "this file system records no birth times";
-    m_tree.file(QStringLiteral("a.log"), 10);
-    m_tree.file(QStringLiteral("b.cache"), 10);
-    const QList<MiscFileItem> items = MiscFileEngine::findFiles(home(), kMisc, std::nullopt).items;
-    auto trash = std::make_shared<RecordingTrash>();
-    Trash::setCurrent(trash);
-    const TrashBatchResult result = MiscFileEngine::moveToTrash(items);
-    EXPECT_EQ(result.moved.size(), 2);
-    EXPECT_TRUE(result.failed.isEmpty());
-    EXPECT_EQ(result.message, QStringLiteral("已将 2 个文件移到废纸篓"));
-    EXPECT_TRUE(m_log.isEmpty());
 }
