@@ -76,11 +76,34 @@ Report findLargeFiles(const QString& home, double minimumGigabytes)
     return findLargeFilesOfAtLeast(home, thresholdBytes(minimumGigabytes));
 }
 
+static TrashBatchTexts trashTexts()
+{
+    return {QStringLiteral("[LargeFile]"), QStringLiteral("已将 {n} 个文件移到废纸篓"),
+            QStringLiteral("已移动 {n} 个文件，部分文件处理失败")};
+}
+
 TrashBatchResult moveToTrash(const QStringList& paths)
 {
-    return Sweepora::Core::moveToTrash(paths,
-                                       {QStringLiteral("[LargeFile]"), QStringLiteral("已将 {n} 个文件移到废纸篓"),
-                                        QStringLiteral("已移动 {n} 个文件，部分文件处理失败")});
+    return Sweepora::Core::moveToTrash(paths, trashTexts());
+}
+
+TrashBatchResult moveUnchangedToTrash(const QList<ScannedFile>& files)
+{
+    return ScannedFileCheck::moveUnchangedToTrash(files, trashTexts());
+}
+
+QList<ScannedFile> identify(const QList<LargeFileItem>& items)
+{
+    QList<ScannedFile> files;
+    files.reserve(items.size());
+    for (const LargeFileItem& item : items) {
+        ScannedFile f;
+        f.path = item.path;
+        f.size = item.size;
+        ScannedFileCheck::identify(f);
+        files.append(f);
+    }
+    return files;
 }
 
 } // namespace Sweepora::Core::LargeFileEngine

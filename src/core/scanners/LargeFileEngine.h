@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scanners/ScannedFile.h"
 #include "scanners/TrashBatch.h"
 
 #include <QList>
@@ -47,6 +48,10 @@ Report findLargeFilesOfAtLeast(const QString& home, qint64 thresholdBytes);
 // Moves the given files to the Trash one by one ("[LargeFile]" in the log) and reports
 // "已将 {n} 个文件移到废纸篓" or "已移动 {n} 个文件，部分文件处理失败".
 TrashBatchResult moveToTrash(const QStringList& paths);
+// The same, moving each file only when it is still the one the scan found (see ScannedFile.h).
+TrashBatchResult moveUnchangedToTrash(const QList<ScannedFile>& files);
+// What the clean's check needs of the listed files, read right after the scan.
+QList<ScannedFile> identify(const QList<LargeFileItem>& items);
 
 } // namespace LargeFileEngine
 } // namespace Sweepora::Core

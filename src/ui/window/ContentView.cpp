@@ -2,7 +2,10 @@
 
 #include "access/AccessManager.h"
 #include "rules/CleanupViewModel.h"
+#include "scanners/MiscFileCleanupViewModel.h"
 #include "ui/pages/AboutPage.h"
+#include "ui/pages/LargeFilePage.h"
+#include "ui/pages/MiscFileCleanupPage.h"
 #include "ui/pages/StorageAnalysisPage.h"
 #include "ui/pages/TaskCleanPage.h"
 #include "ui/window/MainWindow.h"
@@ -23,7 +26,10 @@ ContentView::ContentView(QObject* parent) : ContentView(Setup{}, parent)
 ContentView::ContentView(Setup setup, QObject* parent)
     : QObject(parent), m_window(std::make_unique<MainWindow>()),
       m_taskCleanModel(setup.ruleStore ? new Core::CleanupViewModel(std::move(*setup.ruleStore), this)
-                                       : new Core::CleanupViewModel(this))
+                                       : new Core::CleanupViewModel(this)),
+      m_miscFileModel(new Core::MiscFileCleanupViewModel(Core::MiscFileCategory::Miscellaneous, this)),
+      m_archiveModel(new Core::MiscFileCleanupViewModel(Core::MiscFileCategory::Archives, this)),
+      m_installerModel(new Core::MiscFileCleanupViewModel(Core::MiscFileCategory::Installers, this))
 {
     buildPages();
     m_window->installEventFilter(this);
@@ -39,7 +45,11 @@ ContentView::~ContentView()
 void ContentView::buildPages()
 {
     m_window->setPage(QStringLiteral("常规清理"), new TaskCleanPage(*m_taskCleanModel));
+    m_window->setPage(QStringLiteral("闲杂文件"), new MiscFileCleanupPage(*m_miscFileModel));
+    m_window->setPage(QStringLiteral("压缩包清理"), new MiscFileCleanupPage(*m_archiveModel));
+    m_window->setPage(QStringLiteral("安装包清理"), new MiscFileCleanupPage(*m_installerModel));
     // These pages own their models.
+    m_window->setPage(QStringLiteral("大文件清理"), new LargeFilePage);
     m_window->setPage(QStringLiteral("存储大小分析"), new StorageAnalysisPage);
     m_window->setPage(QStringLiteral("关于"), new AboutPage);
 }

@@ -11,7 +11,8 @@
 
 namespace Sweepora::Core {
 class CleanupViewModel;
-}
+class MiscFileCleanupViewModel;
+} // namespace Sweepora::Core
 
 namespace Sweepora::Ui {
 
@@ -37,6 +38,9 @@ public:
 
     MainWindow& window() const { return *m_window; }
     Core::CleanupViewModel& taskCleanModel() const { return *m_taskCleanModel; }
+    Core::MiscFileCleanupViewModel& miscFileModel() const { return *m_miscFileModel; }
+    Core::MiscFileCleanupViewModel& archiveModel() const { return *m_archiveModel; }
+    Core::MiscFileCleanupViewModel& installerModel() const { return *m_installerModel; }
 
     // The launch check ran (it runs once, when the window is first shown).
     bool hasCheckedAuthorization() const { return m_hasCheckedAuthorization; }
@@ -58,6 +62,10 @@ private:
     Core::CleanupViewModel* m_taskCleanModel = nullptr; // owned as a child of this object
     bool m_hasCheckedAuthorization = false;
     QPointer<QMessageBox> m_authorizationPrompt;
+    // One per category for the whole process; owned as children of this object.
+    Core::MiscFileCleanupViewModel* m_miscFileModel = nullptr;
+    Core::MiscFileCleanupViewModel* m_archiveModel = nullptr;
+    Core::MiscFileCleanupViewModel* m_installerModel = nullptr;
 };
 
 } // namespace Sweepora::Ui

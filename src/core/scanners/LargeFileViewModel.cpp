@@ -1,0 +1,130 @@
+#include "scanners/LargeFileViewModel.h"
+
+#include "access/AccessManager.h"
+#include "platform/Jobs.h"
+#include "platform/Notifications.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace Sweepora::Core {
+
+LargeFileViewModel::LargeFileViewModel(QObject* parent) : QObject(parent)
+{
+    connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
+        ScanOutcome outcome = m_scanWatcher.future().result();
+        m_files = std::move(outcome.report.items);
+        m_scanned.clear();
+        for (const ScannedFile& f : std::as_const(outcome.scanned))
+            m_scanned.insert(f.path, f);
+        emit filesChanged();
+        setState(ScanState::Scanned);
+        setMessage(outcome.report.message);
+        emit scanFinished();
+    });
+    connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
+        const TrashBatchResult result = m_cleanWatcher.future().result();
+        const QSet<QString> moved(result.moved.cbegin(), result.moved.cend());
+        m_files.removeIf([&](const LargeFileItem& item) { return moved.contains(item.path); });
+        for (const QString& path : moved)
+            m_scanned.remove(path);
+        emit filesChanged();
+        setState(ScanState::Scanned);
+        setMessage(result.message);
+        if (!result.moved.isEmpty())
+            Notifications::instance().postTrashContentsDidChange();
+        emit cleanFinished();
+    });
+}
+
+LargeFileViewModel::~LargeFileViewModel() = default;
+
+qint64 LargeFileViewModel::selectedSize() const
+{
+    qint64 sum = 0;
+    for (const LargeFileItem& item : m_files)
+        if (item.selected)
+            sum += item.size;
+    return sum;
+}
+
+void LargeFileViewModel::startScan(double minimumGigabytes)
+{
+    if (m_state == ScanState::Scanning || m_state == ScanState::Cleaning)
+        return;
+    if (!AccessManager::hasHomeAccess()) {
+        setMessage(QStringLiteral("请先授权个人文件夹"));
+        return;
+    }
+    setState(ScanState::Scanning);
+    m_files.clear();
+    m_scanned.clear();
+    emit filesChanged();
+    setMessage(LargeFileEngine::scanMessage(minimumGigabytes));
+    const QString home = AccessManager::homeDirectoryURL().path();
+    m_scanWatcher.setFuture(runJob([home, minimumGigabytes] {
+        ScanOutcome outcome;
+        outcome.report = LargeFileEngine::findLargeFiles(home, minimumGigabytes);
+        outcome.scanned = LargeFileEngine::identify(outcome.report.items);
+        return outcome;
+    }));
+}
+
+void LargeFileViewModel::toggleSelection(const QString& path)
+{
+    for (LargeFileItem& item : m_files) {
+        if (item.path == path) {
+            item.selected = !item.selected;
+            emit filesChanged();
+            return;
+        }
+    }
+}
+
+void LargeFileViewModel::toggleAllSelection()
+{
+    if (m_files.isEmpty())
+        return;
+    const bool allSelected = std::all_of(m_files.cbegin(), m_files.cend(), [](const auto& i) { return i.selected; });
+    for (LargeFileItem& item : m_files)
+        item.selected = !allSelected;
+    emit filesChanged();
+}
+
+void LargeFileViewModel::clean()
+{
+    if (m_state != ScanState::Scanned)
+        return;
+    QList<ScannedFile> selection;
+    for (const LargeFileItem& item : std::as_const(m_files)) {
+        if (!item.selected)
+            continue;
+        ScannedFile scanned = m_scanned.value(item.path);
+        scanned.path = item.path; // without a record it is unidentified: reported, never moved
+        selection.append(scanned);
+    }
+    if (selection.isEmpty())
+        return;
+    setState(ScanState::Cleaning);
+    setMessage(QStringLiteral("正在移到废纸篓…"));
+    m_cleanWatcher.setFuture(runJob([selection] { return LargeFileEngine::moveUnchangedToTrash(selection); }));
+}
+
+void LargeFileViewModel::setState(ScanState state)
+{
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit stateChanged();
+}
+
+void LargeFileViewModel::setMessage(const QString& message)
+{
+    if (message == m_message)
+        return;
+    m_message = message;
+    emit messageChanged();
+}
+
+} // namespace Sweepora::Core

@@ -1,0 +1,129 @@
+#include "scanners/MiscFileCleanupViewModel.h"
+
+#include "access/AccessManager.h"
+#include "platform/Clock.h"
+#include "platform/Jobs.h"
+#include "platform/Notifications.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace Sweepora::Core {
+
+MiscFileCleanupViewModel::MiscFileCleanupViewModel(MiscFileCategory category, QObject* parent)
+    : QObject(parent), m_category(category), m_message(MiscFileEngine::initialMessage(category))
+{
+    connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
+        MiscFileEngine::Report report = m_scanWatcher.future().result();
+        m_files = std::move(report.items);
+        emit filesChanged();
+        setState(ScanState::Scanned);
+        setMessage(report.message);
+        emit scanFinished();
+    });
+    connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
+        const TrashBatchResult result = m_cleanWatcher.future().result();
+        const QSet<QString> moved(result.moved.cbegin(), result.moved.cend());
+        m_files.removeIf([&](const MiscFileItem& item) { return moved.contains(item.path); });
+        emit filesChanged();
+        setState(ScanState::Scanned);
+        setMessage(result.message);
+        if (!result.moved.isEmpty())
+            Notifications::instance().postTrashContentsDidChange();
+        emit cleanFinished();
+    });
+}
+
+MiscFileCleanupViewModel::~MiscFileCleanupViewModel() = default;
+
+qint64 MiscFileCleanupViewModel::selectedSize() const
+{
+    qint64 sum = 0;
+    for (const MiscFileItem& item : m_files)
+        if (item.selected)
+            sum += item.size;
+    return sum;
+}
+
+qint64 MiscFileCleanupViewModel::totalSize() const
+{
+    qint64 sum = 0;
+    for (const MiscFileItem& item : m_files)
+        sum += item.size;
+    return sum;
+}
+
+void MiscFileCleanupViewModel::startScan()
+{
+    if (m_state == ScanState::Scanning || m_state == ScanState::Cleaning)
+        return;
+    if (!AccessManager::hasHomeAccess()) {
+        setMessage(QStringLiteral("请先授权个人文件夹"));
+        return;
+    }
+    // Fixed here, on the GUI thread, so the whole scan counts from one moment.
+    const std::optional<QDateTime> cutoff = MiscFileEngine::cutoffFor(Clock::now());
+    setState(ScanState::Scanning);
+    m_files.clear();
+    emit filesChanged();
+    setMessage(MiscFileEngine::scanningMessage(m_category));
+    const QString home = AccessManager::homeDirectoryURL().path();
+    const MiscFileCategory category = m_category;
+    m_scanWatcher.setFuture(
+        runJob([home, category, cutoff] { return MiscFileEngine::findFiles(home, category, cutoff); }));
+}
+
+void MiscFileCleanupViewModel::toggleSelection(const QString& path)
+{
+    for (MiscFileItem& item : m_files) {
+        if (item.path == path) {
+            item.selected = !item.selected;
+            emit filesChanged();
+            return;
+        }
+    }
+}
+
+void MiscFileCleanupViewModel::toggleAllSelection()
+{
+    if (m_files.isEmpty())
+        return;
+    const bool allSelected = std::all_of(m_files.cbegin(), m_files.cend(), [](const auto& i) { return i.selected; });
+    for (MiscFileItem& item : m_files)
+        item.selected = !allSelected;
+    emit filesChanged();
+}
+
+void MiscFileCleanupViewModel::clean()
+{
+    if (m_state != ScanState::Scanned)
+        return;
+    QList<MiscFileItem> selection;
+    for (const MiscFileItem& item : std::as_const(m_files))
+        if (item.selected)
+            selection.append(item);
+    if (selection.isEmpty())
+        return;
+    setState(ScanState::Cleaning);
+    setMessage(QStringLiteral("正在移到废纸篓…"));
+    m_cleanWatcher.setFuture(runJob([selection] { return MiscFileEngine::moveToTrash(selection); }));
+}
+
+void MiscFileCleanupViewModel::setState(ScanState state)
+{
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit stateChanged();
+}
+
+void MiscFileCleanupViewModel::setMessage(const QString& message)
+{
+    if (message == m_message)
+        return;
+    m_message = message;
+    emit messageChanged();
+}
+
+} // namespace Sweepora::Core

@@ -1,0 +1,315 @@
+#include "scanners/MiscFileEngine.h"
+
+#include "fs/Walker.h"
+#include "scanners/ResultOrder.h"
+
+#include <algorithm>
+#include <array>
+
+namespace Sweepora::Core::MiscFileEngine {
+namespace {
+
+constexpr std::array<std::string_view, 11> kArchiveExtensions = {"zip", "rar", "7z",  "tar",  "gz", "bz2",
+                                                                 "xz",  "tgz", "tbz", "tbz2", "txz"};
+constexpr std::array<std::string_view, 3> kInstallerExtensions = {"pkg", "dmg", "iso"};
+
+template <size_t N> bool isIn(const std::array<std::string_view, N>& list, std::string_view extension)
+{
+    for (std::string_view e : list)
+        if (e == extension)
+            return true;
+    return false;
+}
+
+bool isAscii(std::string_view text)
+{
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+// Names are matched in lower case. ASCII names (nearly all) are folded here without building
+// a QString; any other name goes through Unicode case folding.
+bool matchesLowerCased(MiscFileCategory category, std::string_view lower)
+{
+    const size_t dot = lower.rfind('.');
+    const std::string_view extension = dot == std::string_view::npos ? std::string_view() : lower.substr(dot + 1);
+    switch (category) {
+    case MiscFileCategory::Miscellaneous:
+        return (lower.find("log") != std::string_view::npos || lower.find("cache") != std::string_view::npos) &&
+               !isIn(kArchiveExtensions, extension) && !isIn(kInstallerExtensions, extension);
+    case MiscFileCategory::Archives:
+        return isIn(kArchiveExtensions, extension);
+    case MiscFileCategory::Installers:
+        return isIn(kInstallerExtensions, extension);
+    }
+    return false;
+}
+
+class Collector final : public WalkVisitor
+{
+public:
+    Collector(MiscFileCategory category, std::optional<qint64> cutoffMSecs)
+        : m_category(category), m_cutoffMSecs(cutoffMSecs)
+    {}
+
+    WalkAction visit(const WalkEntry& entry) override
+    {
+        if (!matchesName(m_category, entry.name()))
+            return WalkAction::Continue;
+        // Only regular files, and installer packages in folder form (a pkg folder is a
+        // package, so the walk does not enter it). Links are never listed.
+        const bool packageFolder =
+            entry.isDirectory() && m_category == MiscFileCategory::Installers && lowerExtension(entry.name()) == "pkg";
+        if (!entry.isRegularFile() && !packageFolder)
+            return WalkAction::Continue;
+        const std::optional<qint64> born = entry.birthTimeMSecs();
+        if (!born)
+            return WalkAction::Continue;
+        if (m_category != MiscFileCategory::Miscellaneous && m_cutoffMSecs && !(*born < *m_cutoffMSecs))
+            return WalkAction::Continue;
+        MiscFileItem item;
+        item.path = entry.filePath();
+        item.creationDate = QDateTime::fromMSecsSinceEpoch(*born);
+        item.isDirectory = packageFolder;
+        if (!packageFolder)
+            item.size = entry.allocatedOrLogicalSize();
+        items.append(std::move(item));
+        return WalkAction::Continue;
+    }
+
+    static std::string lowerExtension(std::string_view name)
+    {
+        const size_t dot = name.rfind('.');
+        std::string e(dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1));
+        for (char& c : e)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return e;
+    }
+
+    QList<MiscFileItem> items;
+
+private:
+    MiscFileCategory m_category;
+    std::optional<qint64> m_cutoffMSecs;
+};
+
+class SizeSum final : public WalkVisitor
+{
+public:
+    WalkAction visit(const WalkEntry& entry) override
+    {
+        if (entry.isRegularFile())
+            total += entry.allocatedOrLogicalSize();
+        return WalkAction::Continue;
+    }
+    qint64 total = 0;
+};
+
+WalkOptions scanOptions()
+{
+    WalkOptions options;
+    options.skipHidden = true;
+    options.skipPackageDescendants = true;
+    return options;
+}
+
+const TrashBatchTexts& trashTexts()
+{
+    static const TrashBatchTexts texts{QStringLiteral("[MiscFileCleanup]"), QStringLiteral("已将 {n} 个文件移到废纸篓"),
+                                       QStringLiteral("已移动 {n} 个文件，部分文件处理失败")};
+    return texts;
+}
+
+} // namespace
+
+QString noun(MiscFileCategory category)
+{
+    switch (category) {
+    case MiscFileCategory::Miscellaneous:
+        return QStringLiteral("闲杂文件");
+    case MiscFileCategory::Archives:
+        return QStringLiteral("压缩包");
+    case MiscFileCategory::Installers:
+        return QStringLiteral("安装包");
+    }
+    return {};
+}
+
+QString initialMessage(MiscFileCategory category)
+{
+    if (category == MiscFileCategory::Miscellaneous)
+        return QStringLiteral("扫描闲杂文件");
+    return QStringLiteral("扫描一个月以前的") + noun(category);
+}
+
+QString scanningMessage(MiscFileCategory category)
+{
+    return QStringLiteral("正在扫描") + noun(category) + QStringLiteral("…");
+}
+
+QString resultMessage(MiscFileCategory category, qsizetype count)
+{
+    if (count > 0)
+        return QStringLiteral("发现 %1 个").arg(count) + noun(category);
+    if (category == MiscFileCategory::Miscellaneous)
+        return QStringLiteral("没有发现闲杂文件");
+    return QStringLiteral("没有发现一个月以前的") + noun(category);
+}
+
+QString readyTitle(MiscFileCategory category)
+{
+    return QStringLiteral("扫描") + noun(category);
+}
+
+QString readySubtitle(MiscFileCategory category)
+{
+    switch (category) {
+    case MiscFileCategory::Miscellaneous:
+        return QStringLiteral("查找文件名包含 log 或 cache 的文件，忽略大小写");
+    case MiscFileCategory::Archives:
+        return QStringLiteral("查找一个月以前创建的压缩包");
+    case MiscFileCategory::Installers:
+        return QStringLiteral("查找一个月以前创建的安装包与磁盘镜像");
+    }
+    return {};
+}
+
+QString commandName(MiscFileCategory category)
+{
+    switch (category) {
+    case MiscFileCategory::Miscellaneous:
+        return QStringLiteral("misc");
+    case MiscFileCategory::Archives:
+        return QStringLiteral("archives");
+    case MiscFileCategory::Installers:
+        return QStringLiteral("installers");
+    }
+    return {};
+}
+
+QString pathExtension(const QString& name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
+bool matchesName(MiscFileCategory category, std::string_view name)
+{
+    if (!isAscii(name))
+        return matchesName(category, QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    std::string lower(name);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return matchesLowerCased(category, lower);
+}
+
+bool matchesName(MiscFileCategory category, const QString& name)
+{
+    return matchesLowerCased(category, name.toLower().toStdString());
+}
+
+std::optional<QDateTime> cutoffFor(const QDateTime& now)
+{
+    const QDateTime cutoff = now.addMonths(-1);
+    if (!cutoff.isValid())
+        return std::nullopt;
+    return cutoff;
+}
+
+QString ageText(const QDateTime& created, const QDateTime& now)
+{
+    const QDateTime from = created.toLocalTime();
+    const QDateTime to = now.toLocalTime();
+    int years = 0;
+    int months = 0;
+    qint64 days = 0;
+    if (from.isValid() && to.isValid() && from < to) {
+        years = to.date().year() - from.date().year();
+        if (from.addYears(years) > to)
+            --years;
+        const QDateTime afterYears = from.addYears(years);
+        months = (to.date().year() - afterYears.date().year()) * 12 + to.date().month() - afterYears.date().month();
+        if (afterYears.addMonths(months) > to)
+            --months;
+        const QDateTime afterMonths = afterYears.addMonths(months);
+        days = afterMonths.date().daysTo(to.date());
+        if (afterMonths.addDays(days) > to)
+            --days;
+    }
+    if (years >= 1)
+        return QString::number(years) + QStringLiteral("年前");
+    if (months >= 1)
+        return QString::number(months) + QStringLiteral("个月前");
+    return QString::number(std::max<qint64>(days, 1)) + QStringLiteral("天前");
+}
+
+QString creationText(const QDateTime& created)
+{
+    const QDate date = created.toLocalTime().date();
+    return QStringLiteral("创建于 %1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
+}
+
+QString symbolFor(const QString& path)
+{
+    const QString extension = pathExtension(path.section(QLatin1Char('/'), -1)).toLower();
+    if (extension == QLatin1String("log"))
+        return QStringLiteral("doc.text");
+    if (extension == QLatin1String("pkg") || extension == QLatin1String("dmg") || extension == QLatin1String("iso"))
+        return QStringLiteral("shippingbox");
+    return QStringLiteral("doc.zipper");
+}
+
+qint64 packageFolderSize(const QString& folder)
+{
+    WalkOptions options = scanOptions();
+    options.threads = 1;
+    qint64 total = 0;
+    for (const SizeSum& part : Walker::walkEach(folder, options, SizeSum()))
+        total += part.total;
+    return total;
+}
+
+Report findFiles(const QString& home, MiscFileCategory category, const std::optional<QDateTime>& cutoff)
+{
+    std::optional<qint64> cutoffMSecs;
+    if (cutoff && cutoff->isValid())
+        cutoffMSecs = cutoff->toMSecsSinceEpoch();
+    Report report;
+    for (Collector& part : Walker::walkEach(home, scanOptions(), Collector(category, cutoffMSecs)))
+        report.items.append(std::move(part.items));
+    // Package folders are measured after the walk, not from inside a walking thread; every
+    // kept item is identified for the clean's check.
+    for (MiscFileItem& item : report.items) {
+        if (item.isDirectory)
+            item.size = packageFolderSize(item.path);
+        ScannedFile probe = item.scanned();
+        ScannedFileCheck::identify(probe);
+        item.device = probe.device;
+        item.inode = probe.inode;
+        item.logicalSize = probe.logicalSize;
+        item.identified = probe.identified;
+    }
+    sortBySizeThenName(report.items);
+    report.message = resultMessage(category, report.items.size());
+    return report;
+}
+
+Report findFilesAsOf(const QString& home, MiscFileCategory category, const QDateTime& now)
+{
+    return findFiles(home, category, cutoffFor(now));
+}
+
+TrashBatchResult moveToTrash(const QList<MiscFileItem>& items)
+{
+    QList<ScannedFile> files;
+    files.reserve(items.size());
+    for (const MiscFileItem& item : items)
+        files.append(item.scanned());
+    return ScannedFileCheck::moveUnchangedToTrash(files, trashTexts(), packageFolderSize);
+}
+
+} // namespace Sweepora::Core::MiscFileEngine

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "scanners/ScannedFile.h"
+#include "scanners/TrashBatch.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+#include <string_view>
+
+namespace Sweepora::Core {
+
+// The three cleaners that share one scanner, in the order the sidebar lists them.
+enum class MiscFileCategory { Miscellaneous, Archives, Installers };
+
+struct MiscFileItem
+{
+    QString path; // a file, or for an installer package in folder form, the folder
+    qint64 size = 0;
+    QDateTime creationDate; // the birth time; items without one are never listed
+    bool selected = false;
+    // What the clean checks again before it moves the item.
+    bool isDirectory = false;
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 logicalSize = 0;
+    bool identified = false;
+
+    ScannedFile scanned() const { return {path, size, isDirectory, device, inode, logicalSize, identified}; }
+};
+
+// Finds files by name (and, for archives and installers, by age) in the home folder. Plain
+// functions: no event loop, no access checks.
+namespace MiscFileEngine {
+
+QString noun(MiscFileCategory category);            // "闲杂文件", "压缩包", "安装包"
+QString initialMessage(MiscFileCategory category);  // "扫描闲杂文件", "扫描一个月以前的压缩包"
+QString scanningMessage(MiscFileCategory category); // "正在扫描压缩包…"
+QString resultMessage(MiscFileCategory category, qsizetype count);
+// The placeholder's texts before the first scan: "扫描压缩包" and what the scan looks for.
+QString readyTitle(MiscFileCategory category);
+QString readySubtitle(MiscFileCategory category);
+// The command-line name: "misc", "archives", "installers".
+QString commandName(MiscFileCategory category);
+
+// The text after the last dot of a name, or empty; not lower-cased.
+QString pathExtension(const QString& name);
+// Whether a name (a last path component, as file-system bytes) belongs to the category.
+// Decided from the name alone: the walk asks this before it spends a stat.
+bool matchesName(MiscFileCategory category, std::string_view name);
+bool matchesName(MiscFileCategory category, const QString& name);
+
+// One calendar month before `now` (the month's end when the day does not exist: 31 March
+// gives the last day of February). Empty when the calendar cannot produce it.
+std::optional<QDateTime> cutoffFor(const QDateTime& now);
+
+// "1年前", "2个月前", "1天前": the largest whole calendar unit from `created` to `now`, days
+// raised to at least 1.
+QString ageText(const QDateTime& created, const QDateTime& now);
+// "创建于 2024年3月5日"
+QString creationText(const QDateTime& created);
+// The row symbol by the lower-cased extension.
+QString symbolFor(const QString& path);
+
+// The sum of the allocated (else logical) sizes of the regular, non-hidden files in a folder,
+// not entering packages inside it.
+qint64 packageFolderSize(const QString& folder);
+
+struct Report
+{
+    QList<MiscFileItem> items; // sorted: larger first, equal sizes by name
+    QString message;
+};
+
+// Walks `home` skipping hidden entries and package contents. For archives and installers,
+// only items created before `cutoff` (strictly) are kept; without a cutoff, no age rule.
+Report findFiles(const QString& home, MiscFileCategory category, const std::optional<QDateTime>& cutoff);
+// The same, with the cutoff one calendar month before `now`.
+Report findFilesAsOf(const QString& home, MiscFileCategory category, const QDateTime& now);
+
+// Moves the items to the Trash one by one ("[MiscFileCleanup]" in the log), each only when it
+// is still what the scan found.
+TrashBatchResult moveToTrash(const QList<MiscFileItem>& items);
+
+} // namespace MiscFileEngine
+} // namespace Sweepora::Core

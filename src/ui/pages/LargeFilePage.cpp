@@ -1,0 +1,223 @@
+#include "ui/pages/LargeFilePage.h"
+
+#include "scanners/LargeFileViewModel.h"
+#include "ui/components/FileItemList.h"
+#include "ui/components/FloatingActionButton.h"
+#include "ui/components/PlaceholderView.h"
+#include "ui/pages/ScannedItemModel.h"
+#include "ui/style/Symbols.h"
+#include "ui/style/Theme.h"
+#include "util/ByteCount.h"
+
+#include <QCursor>
+#include <QEvent>
+#include <QFrame>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPropertyAnimation>
+#include <QSlider>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+namespace Sweepora::Ui {
+
+using Core::ScanState;
+using Core::LargeFileEngine::kMaximumGigabytes;
+using Core::LargeFileEngine::kMinimumGigabytes;
+
+namespace {
+constexpr double kStep = 0.5;
+constexpr int kSpacing = 12;
+} // namespace
+
+LargeFilePage::LargeFilePage(QWidget* parent) : QWidget(parent), m_model(new Core::LargeFileViewModel(this))
+{
+    setObjectName(QStringLiteral("largeFilePage"));
+    m_minimumSizeGB = Core::LargeFileEngine::kDefaultGigabytes;
+
+    m_stack = new QStackedLayout(this);
+    m_placeholder = new PlaceholderView(this);
+    m_stack->addWidget(m_placeholder);
+    // Room below the list, so the last row stays clear of the floating action area.
+    m_listArea = new QWidget(this);
+    auto* listLayout = new QVBoxLayout(m_listArea);
+    listLayout->setContentsMargins(0, 0, 0, 80);
+    m_list = new FileItemList(m_listArea);
+    listLayout->addWidget(m_list);
+    m_rows = new ScannedItemModel(m_list);
+    m_list->setModel(m_rows);
+    m_stack->addWidget(m_listArea);
+    connect(m_list, &FileItemList::toggleRequested, m_model, &Core::LargeFileViewModel::toggleSelection);
+
+    m_card = new QFrame(this);
+    m_card->setObjectName(QStringLiteral("sizeCard"));
+    Theme::makeCard(m_card);
+    m_card->setToolTip(QStringLiteral("拖动滑条，选择 500 MB 到 10 GB"));
+    auto* cardLayout = new QHBoxLayout(m_card);
+    cardLayout->setContentsMargins(14, 8, 14, 8);
+    cardLayout->setSpacing(8);
+    auto* cardIcon = new QLabel(m_card);
+    cardIcon->setPixmap(Symbols::icon(QStringLiteral("slider.horizontal.3")).pixmap(16, 16));
+    cardLayout->addWidget(cardIcon);
+    m_sizeLabel = new QLabel(m_card);
+    m_sizeLabel->setMinimumWidth(56);
+    cardLayout->addWidget(m_sizeLabel);
+    m_slider = new QSlider(Qt::Horizontal, m_card);
+    m_slider->setRange(static_cast<int>(kMinimumGigabytes / kStep), static_cast<int>(kMaximumGigabytes / kStep));
+    m_slider->setSingleStep(1);
+    m_slider->setPageStep(2);
+    m_slider->setFixedWidth(180);
+    m_slider->setValue(static_cast<int>(m_minimumSizeGB / kStep));
+    cardLayout->addWidget(m_slider);
+    m_sizeLabel->setText(Core::LargeFileEngine::sizeThresholdLabel(m_minimumSizeGB));
+    connect(m_slider, &QSlider::valueChanged, this, [this](int value) {
+        m_minimumSizeGB = value * kStep;
+        m_sizeLabel->setText(Core::LargeFileEngine::sizeThresholdLabel(m_minimumSizeGB));
+        placeCard();
+    });
+    auto* fade = new QGraphicsOpacityEffect(m_card);
+    fade->setOpacity(0.0);
+    m_card->setGraphicsEffect(fade);
+    m_cardFade = new QPropertyAnimation(fade, "opacity", this);
+    m_cardFade->setDuration(180);
+    m_cardFade->setEasingCurve(QEasingCurve::InOutQuad);
+    connect(m_cardFade, &QPropertyAnimation::finished, this, [this] {
+        if (!m_hovering)
+            m_card->hide();
+    });
+    m_card->hide();
+
+    m_button = new FloatingActionButton(this);
+    connect(m_button, &QPushButton::clicked, this, &LargeFilePage::onTap);
+    m_button->setLongPressAction([this] { onLongPress(); });
+
+    // The pointer's way in and out of the action area.
+    m_button->installEventFilter(this);
+    m_card->installEventFilter(this);
+    m_list->viewport()->installEventFilter(this);
+    m_placeholder->installEventFilter(this);
+    m_list->viewport()->setMouseTracking(true);
+    m_placeholder->setMouseTracking(true);
+
+    connect(m_model, &Core::LargeFileViewModel::stateChanged, this, &LargeFilePage::refresh);
+    connect(m_model, &Core::LargeFileViewModel::messageChanged, this, &LargeFilePage::refresh);
+    connect(m_model, &Core::LargeFileViewModel::filesChanged, this, [this] {
+        refreshRows();
+        refresh();
+    });
+    refresh();
+}
+
+LargeFilePage::~LargeFilePage() = default;
+
+void LargeFilePage::refreshRows()
+{
+    QList<ScannedItemRow> rows;
+    rows.reserve(m_model->files().size());
+    for (const Core::LargeFileItem& item : m_model->files())
+        rows.append({item.path, item.size, item.selected, QStringLiteral("doc.fill"), {}});
+    m_rows->setRows(std::move(rows));
+}
+
+void LargeFilePage::refresh()
+{
+    const ScanState state = m_model->state();
+    const bool busy = state == ScanState::Scanning || state == ScanState::Cleaning;
+    const bool hasFiles = !m_model->files().isEmpty();
+
+    m_stack->setCurrentWidget(hasFiles ? m_listArea : static_cast<QWidget*>(m_placeholder));
+    m_placeholder->setBusy(busy);
+    m_placeholder->setSymbol(state == ScanState::Scanned ? QStringLiteral("checkmark.circle")
+                                                         : QStringLiteral("doc.text.magnifyingglass"));
+    const bool ready = state == ScanState::Ready;
+    m_placeholder->setTitle(ready ? QStringLiteral("扫描大文件") : m_model->message());
+    m_placeholder->setSubtitle(ready ? QStringLiteral("按照所选大小查找个人文件夹中的大文件")
+                                     : QStringLiteral("你可以调整大小后重新扫描"));
+
+    if (state == ScanState::Scanned && hasFiles)
+        m_button->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model->selectedSize()),
+                             QStringLiteral("trash"), QStringLiteral("长按可全选或取消全选"));
+    else
+        m_button->setContent(QStringLiteral("开始扫描"), QStringLiteral("magnifyingglass"),
+                             QStringLiteral("扫描大文件"));
+    m_button->setVisible(!busy);
+    if (busy)
+        setHoveringActionArea(false);
+    placeCard();
+}
+
+void LargeFilePage::setHoveringActionArea(bool hovering)
+{
+    if (hovering && !m_button->isVisible())
+        hovering = false;
+    if (hovering == m_hovering)
+        return;
+    m_hovering = hovering;
+    auto* fade = static_cast<QGraphicsOpacityEffect*>(m_card->graphicsEffect());
+    m_cardFade->stop();
+    m_cardFade->setStartValue(fade->opacity());
+    m_cardFade->setEndValue(hovering ? 1.0 : 0.0);
+    if (hovering) {
+        placeCard();
+        m_card->show();
+        m_card->raise();
+    }
+    m_cardFade->start();
+}
+
+void LargeFilePage::placeCard()
+{
+    m_card->adjustSize();
+    const QRect button = m_button->geometry();
+    m_card->move(button.left() - kSpacing - m_card->width(), button.center().y() - m_card->height() / 2);
+}
+
+bool LargeFilePage::pointerInActionArea(const QPoint& pagePos) const
+{
+    QRect area = m_button->geometry();
+    if (m_card->isVisible())
+        area = area.united(m_card->geometry());
+    return area.contains(pagePos);
+}
+
+void LargeFilePage::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    placeCard();
+}
+
+bool LargeFilePage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_button || watched == m_card) {
+        if (event->type() == QEvent::Enter)
+            setHoveringActionArea(true);
+        else if (event->type() == QEvent::Leave && !pointerInActionArea(mapFromGlobal(QCursor::pos())))
+            setHoveringActionArea(false);
+    } else if (event->type() == QEvent::MouseMove && m_hovering) {
+        // Moving over the list or the placeholder, outside the area (the gap between card and
+        // button belongs to the area).
+        auto* widget = static_cast<QWidget*>(watched);
+        const QPoint pos = widget->mapTo(this, static_cast<QMouseEvent*>(event)->position().toPoint());
+        if (!pointerInActionArea(pos))
+            setHoveringActionArea(false);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void LargeFilePage::onTap()
+{
+    if (m_model->state() == ScanState::Scanned && !m_model->files().isEmpty())
+        m_model->clean();
+    else
+        m_model->startScan(m_minimumSizeGB);
+}
+
+void LargeFilePage::onLongPress()
+{
+    if (m_model->state() == ScanState::Scanned && !m_model->files().isEmpty())
+        m_model->toggleAllSelection();
+}
+
+} // namespace Sweepora::Ui

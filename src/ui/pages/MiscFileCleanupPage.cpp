@@ -1,0 +1,104 @@
+#include "ui/pages/MiscFileCleanupPage.h"
+
+#include "platform/Clock.h"
+#include "scanners/MiscFileCleanupViewModel.h"
+#include "ui/components/FileItemList.h"
+#include "ui/components/FloatingActionButton.h"
+#include "ui/components/PlaceholderView.h"
+#include "ui/pages/ScannedItemModel.h"
+#include "util/ByteCount.h"
+
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+namespace Sweepora::Ui {
+
+using Core::ScanState;
+namespace Engine = Core::MiscFileEngine;
+
+MiscFileCleanupPage::MiscFileCleanupPage(Core::MiscFileCleanupViewModel& model, QWidget* parent)
+    : QWidget(parent), m_model(model)
+{
+    setObjectName(QStringLiteral("miscFileCleanupPage"));
+    m_stack = new QStackedLayout(this);
+    m_placeholder = new PlaceholderView(this);
+    m_stack->addWidget(m_placeholder);
+    FileItemDelegate::Options options;
+    options.detailLine = true;
+    // Room below the list, so the last row stays clear of the floating button.
+    m_listArea = new QWidget(this);
+    auto* listLayout = new QVBoxLayout(m_listArea);
+    listLayout->setContentsMargins(0, 0, 0, 80);
+    m_list = new FileItemList(options, m_listArea);
+    listLayout->addWidget(m_list);
+    m_rows = new ScannedItemModel(m_list);
+    m_list->setModel(m_rows);
+    m_stack->addWidget(m_listArea);
+    connect(m_list, &FileItemList::toggleRequested, &m_model, &Core::MiscFileCleanupViewModel::toggleSelection);
+
+    m_button = new FloatingActionButton(this);
+    connect(m_button, &QPushButton::clicked, this, &MiscFileCleanupPage::onTap);
+    m_button->setLongPressAction([this] { onLongPress(); });
+
+    connect(&m_model, &Core::MiscFileCleanupViewModel::stateChanged, this, &MiscFileCleanupPage::refresh);
+    connect(&m_model, &Core::MiscFileCleanupViewModel::messageChanged, this, &MiscFileCleanupPage::refresh);
+    connect(&m_model, &Core::MiscFileCleanupViewModel::filesChanged, this, [this] {
+        refreshRows();
+        refresh();
+    });
+    // The model may already hold a list, scanned from the quick cleanup.
+    refreshRows();
+    refresh();
+}
+
+void MiscFileCleanupPage::refreshRows()
+{
+    const QDateTime now = Core::Clock::now();
+    QList<ScannedItemRow> rows;
+    rows.reserve(m_model.files().size());
+    for (const Core::MiscFileItem& item : m_model.files())
+        rows.append({item.path, item.size, item.selected, Engine::symbolFor(item.path),
+                     Engine::creationText(item.creationDate) + QStringLiteral(" · ") +
+                         Engine::ageText(item.creationDate, now)});
+    m_rows->setRows(std::move(rows));
+}
+
+void MiscFileCleanupPage::refresh()
+{
+    const ScanState state = m_model.state();
+    const Core::MiscFileCategory category = m_model.category();
+    const bool busy = state == ScanState::Scanning || state == ScanState::Cleaning;
+    const bool hasFiles = !m_model.files().isEmpty();
+    const bool ready = state == ScanState::Ready;
+
+    m_stack->setCurrentWidget(hasFiles ? m_listArea : static_cast<QWidget*>(m_placeholder));
+    m_placeholder->setBusy(busy);
+    m_placeholder->setSymbol(state == ScanState::Scanned ? QStringLiteral("checkmark.circle")
+                                                         : QStringLiteral("archivebox"));
+    m_placeholder->setTitle(ready ? Engine::readyTitle(category) : m_model.message());
+    m_placeholder->setSubtitle(ready ? Engine::readySubtitle(category) : QStringLiteral("支持重新扫描个人文件夹"));
+
+    if (state == ScanState::Scanned && hasFiles)
+        m_button->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model.selectedSize()),
+                             QStringLiteral("trash"), QStringLiteral("长按可全选或取消全选"));
+    else
+        m_button->setContent(QStringLiteral("开始扫描"), QStringLiteral("magnifyingglass"),
+                             QStringLiteral("扫描") + Engine::noun(category));
+    m_button->setVisible(!busy);
+}
+
+void MiscFileCleanupPage::onTap()
+{
+    if (m_model.state() == ScanState::Scanned && !m_model.files().isEmpty())
+        m_model.clean();
+    else
+        m_model.startScan();
+}
+
+void MiscFileCleanupPage::onLongPress()
+{
+    if (m_model.state() == ScanState::Scanned && !m_model.files().isEmpty())
+        m_model.toggleAllSelection();
+}
+
+} // namespace Sweepora::Ui

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QWidget>
+
+class QStackedLayout;
+
+namespace Sweepora::Core {
+class MiscFileCleanupViewModel;
+}
+
+namespace Sweepora::Ui {
+
+class FileItemList;
+class FloatingActionButton;
+class PlaceholderView;
+class ScannedItemModel;
+
+// The page of 闲杂文件, 压缩包清理 or 安装包清理: the files the category's model found, each with
+// its creation date and age, and the action button (scan, or move the ticked files to the
+// Trash; a long press ticks or clears all). The window owns the model, which outlives the page.
+class MiscFileCleanupPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit MiscFileCleanupPage(Core::MiscFileCleanupViewModel& model, QWidget* parent = nullptr);
+
+    Core::MiscFileCleanupViewModel& model() const { return m_model; }
+    PlaceholderView* placeholder() const { return m_placeholder; }
+    FileItemList* list() const { return m_list; }
+    ScannedItemModel* rows() const { return m_rows; }
+    FloatingActionButton* actionButton() const { return m_button; }
+
+private:
+    void refresh();
+    void refreshRows();
+    void onTap();
+    void onLongPress();
+
+    Core::MiscFileCleanupViewModel& m_model;
+    QStackedLayout* m_stack = nullptr;
+    PlaceholderView* m_placeholder = nullptr;
+    QWidget* m_listArea = nullptr;
+    FileItemList* m_list = nullptr;
+    ScannedItemModel* m_rows = nullptr;
+    FloatingActionButton* m_button = nullptr;
+};
+
+} // namespace Sweepora::Ui

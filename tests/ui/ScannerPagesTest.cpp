@@ -1,0 +1,247 @@
+#include "UiTest.h"
+#include "access/AccessManager.h"
+#include "platform/Trash.h"
+#include "scanners/LargeFileViewModel.h"
+#include "scanners/MiscFileCleanupViewModel.h"
+#include "support/AccessFixture.h"
+#include "support/Screenshots.h"
+#include "support/TrashFakes.h"
+#include "support/TreeBuilder.h"
+#include "ui/components/FileItemList.h"
+#include "ui/components/FloatingActionButton.h"
+#include "ui/components/PlaceholderView.h"
+#include "ui/pages/LargeFilePage.h"
+#include "ui/pages/MiscFileCleanupPage.h"
+#include "ui/pages/ScannedItemModel.h"
+#include "ui/style/Theme.h"
+#include "ui/window/ContentView.h"
+#include "ui/window/MainWindow.h"
+#include "util/ByteCount.h"
+
+#include <QApplication>
+#include <QGraphicsOpacityEffect>
+#include <QLabel>
+#include <QSlider>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Sweepora::Core;
+using namespace Sweepora::Ui;
+using namespace Sweepora::Test;
+
+namespace {
+
+class ScannerPages : public AccessFixture
+{
+protected:
+    void SetUp() override
+    {
+        AccessFixture::SetUp();
+        Theme::apply(*qApp);
+        m_tree = std::make_unique<TreeBuilder>(home());
+        m_trash = std::make_shared<RecordingTrash>();
+        Trash::setCurrent(m_trash);
+    }
+    void TearDown() override
+    {
+        Trash::setCurrent(nullptr);
+        AccessFixture::TearDown();
+    }
+    void grantHome()
+    {
+        m_picker->answerWith(home());
+        bool done = false;
+        AccessManager::requestHomeAuthorization([&](bool ok) { done = ok; });
+        ASSERT_TRUE(done);
+    }
+    // Allocated without writing, so a file past the smallest slider step costs nothing.
+    QString allocatedFile(const QString& relative, qint64 bytes)
+    {
+        const QString path = m_tree->file(relative);
+        const int fd = ::open(TreeBuilder::bytes(path).c_str(), O_WRONLY);
+        EXPECT_GE(fd, 0);
+        EXPECT_EQ(::posix_fallocate(fd, 0, bytes), 0);
+        ::close(fd);
+        return path;
+    }
+    static void clickCheckbox(FileItemList* list, int row)
+    {
+        const QRect rect = list->visualRect(list->model()->index(row, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->fileDelegate()->checkboxRect(rect).center());
+    }
+    // Holds the button past the long-press duration, then lets go.
+    static void longPress(QPushButton* button, const std::function<bool()>& done)
+    {
+        QTest::mousePress(button, Qt::LeftButton, {}, button->rect().center());
+        EXPECT_TRUE(QTest::qWaitFor(done, 5000));
+        QTest::mouseRelease(button, Qt::LeftButton, {}, button->rect().center());
+    }
+    static bool birthTimesRecorded(const QString& path)
+    {
+        struct statx sx;
+        return ::statx(AT_FDCWD, TreeBuilder::bytes(path).c_str(), 0, STATX_BTIME, &sx) == 0 &&
+               (sx.stx_mask & STATX_BTIME);
+    }
+
+    std::unique_ptr<TreeBuilder> m_tree;
+    std::shared_ptr<RecordingTrash> m_trash;
+};
+
+} // namespace
+
+TEST_F(ScannerPages, LargeFilePageScansSelectsAndCleans)
+{
+    grantHome();
+    const QString big = allocatedFile(QStringLiteral("Movies/big.mov"), 700LL << 20);
+    const QString mid = allocatedFile(QStringLiteral("mid.iso"), 600LL << 20);
+    allocatedFile(QStringLiteral("small.bin"), 100LL << 20);
+
+    LargeFilePage page;
+    page.resize(800, 560);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    FloatingActionButton* button = page.actionButton();
+    EXPECT_EQ(page.placeholder()->title(), QStringLiteral("扫描大文件"));
+    EXPECT_EQ(page.placeholder()->subtitle(), QStringLiteral("按照所选大小查找个人文件夹中的大文件"));
+    EXPECT_EQ(page.placeholder()->symbolName(), QStringLiteral("doc.text.magnifyingglass"));
+    EXPECT_EQ(button->text(), QStringLiteral("开始扫描"));
+    EXPECT_EQ(button->toolTip(), QStringLiteral("扫描大文件"));
+    EXPECT_FALSE(page.sizeCard()->isVisible());
+    Screenshots::save(&page, QStringLiteral("large-file-ready"));
+
+    // The size card comes with the pointer and goes with it.
+    QTest::mouseMove(button, button->rect().center());
+    QTRY_VERIFY(page.isHoveringActionArea());
+    QTRY_VERIFY(page.sizeCard()->isVisible());
+    auto* fade = qobject_cast<QGraphicsOpacityEffect*>(page.sizeCard()->graphicsEffect());
+    ASSERT_NE(fade, nullptr);
+    QTRY_COMPARE(fade->opacity(), 1.0);
+    EXPECT_EQ(page.sizeLabel()->text(), QStringLiteral("1 GB"));
+    page.slider()->setValue(page.slider()->minimum());
+    EXPECT_EQ(page.minimumSizeGB(), 0.5);
+    EXPECT_EQ(page.sizeLabel()->text(), QStringLiteral("500 MB"));
+    page.slider()->setValue(page.slider()->maximum());
+    EXPECT_EQ(page.sizeLabel()->text(), QStringLiteral("10 GB"));
+    page.slider()->setValue(page.slider()->minimum());
+    EXPECT_LT(page.sizeCard()->geometry().right(), button->geometry().left());
+    Screenshots::save(&page, QStringLiteral("large-file-hover"));
+    QTest::mouseMove(page.placeholder(), QPoint(20, 20));
+    QTRY_VERIFY(!page.isHoveringActionArea());
+    QTRY_VERIFY(!page.sizeCard()->isVisible());
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(page.model().state(), ScanState::Scanning);
+    EXPECT_FALSE(button->isVisible());
+    EXPECT_TRUE(page.placeholder()->isBusy());
+    EXPECT_EQ(page.placeholder()->title(), QStringLiteral("正在查找大于 500 MB 的文件…"));
+    QTRY_COMPARE_WITH_TIMEOUT(page.model().state(), ScanState::Scanned, 20000);
+    ASSERT_EQ(page.rows()->rowCount(), 2);
+    EXPECT_TRUE(page.list()->isVisible());
+    EXPECT_EQ(page.rows()->rows()[0].path, big);
+    EXPECT_EQ(button->text(), QStringLiteral("删除 0 KB"));
+    EXPECT_EQ(button->toolTip(), QStringLiteral("长按可全选或取消全选"));
+    Screenshots::save(&page, QStringLiteral("large-file-scanned"));
+
+    clickCheckbox(page.list(), 1);
+    EXPECT_TRUE(page.model().files()[1].selected);
+    EXPECT_EQ(button->text(), QStringLiteral("删除 ") + formattedByteCount(page.model().files()[1].size));
+
+    // Long presses tick all, then clear all; the release that ends each starts no clean.
+    longPress(button, [&] {
+        return page.model().selectedSize() == page.model().files()[0].size + page.model().files()[1].size;
+    });
+    EXPECT_EQ(page.model().state(), ScanState::Scanned);
+    longPress(button, [&] { return page.model().selectedSize() == 0; });
+    EXPECT_EQ(page.model().state(), ScanState::Scanned);
+    EXPECT_TRUE(m_trash->requests().isEmpty());
+    clickCheckbox(page.list(), 0);
+    clickCheckbox(page.list(), 1);
+    Screenshots::save(&page, QStringLiteral("large-file-selected"));
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(page.model().state(), ScanState::Scanned, 20000);
+    EXPECT_EQ(m_trash->requests(), (QStringList{big, mid}));
+    EXPECT_EQ(page.rows()->rowCount(), 0);
+    EXPECT_EQ(page.placeholder()->symbolName(), QStringLiteral("checkmark.circle"));
+    EXPECT_EQ(page.placeholder()->title(), QStringLiteral("已将 2 个文件移到废纸篓"));
+    EXPECT_EQ(page.placeholder()->subtitle(), QStringLiteral("你可以调整大小后重新扫描"));
+    EXPECT_EQ(button->text(), QStringLiteral("开始扫描"));
+    Screenshots::save(&page, QStringLiteral("large-file-cleaned"));
+}
+
+TEST_F(ScannerPages, MiscFilePageScansSelectsAndCleans)
+{
+    grantHome();
+    const QString log = m_tree->file(QStringLiteral("Logs/debug.log"), 9000);
+    const QString cache = m_tree->file(QStringLiteral("app.cache"), 3000);
+    if (!birthTimesRecorded(log))
+        GTEST_SKIP() << "this file system records no birth times";
+
+    MiscFileCleanupViewModel model(MiscFileCategory::Miscellaneous);
+    MiscFileCleanupPage page(model);
+    page.resize(800, 560);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    FloatingActionButton* button = page.actionButton();
+    EXPECT_EQ(page.placeholder()->title(), QStringLiteral("扫描闲杂文件"));
+    EXPECT_EQ(page.placeholder()->subtitle(), QStringLiteral("查找文件名包含 log 或 cache 的文件，忽略大小写"));
+    EXPECT_EQ(page.placeholder()->symbolName(), QStringLiteral("archivebox"));
+    EXPECT_EQ(button->toolTip(), QStringLiteral("扫描闲杂文件"));
+    Screenshots::save(&page, QStringLiteral("misc-files-ready"));
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_TRUE(page.placeholder()->isBusy());
+    EXPECT_EQ(page.placeholder()->title(), QStringLiteral("正在扫描闲杂文件…"));
+    QTRY_COMPARE_WITH_TIMEOUT(model.state(), ScanState::Scanned, 20000);
+    ASSERT_EQ(page.rows()->rowCount(), 2);
+    const ScannedItemRow first = page.rows()->rows()[0];
+    EXPECT_EQ(first.path, log);
+    EXPECT_EQ(first.symbol, QStringLiteral("doc.text"));
+    EXPECT_TRUE(first.detail.startsWith(QStringLiteral("创建于 "))) << first.detail.toStdString();
+    EXPECT_TRUE(first.detail.endsWith(QStringLiteral("1天前"))) << first.detail.toStdString();
+    EXPECT_EQ(page.rows()->rows()[1].symbol, QStringLiteral("doc.zipper"));
+    EXPECT_EQ(button->text(), QStringLiteral("删除 0 KB"));
+    Screenshots::save(&page, QStringLiteral("misc-files-scanned"));
+
+    clickCheckbox(page.list(), 1);
+    EXPECT_TRUE(model.files()[1].selected);
+    Screenshots::save(&page, QStringLiteral("misc-files-selected"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(model.state(), ScanState::Scanned, 20000);
+    EXPECT_EQ(m_trash->requests(), QStringList{cache});
+    ASSERT_EQ(page.rows()->rowCount(), 1);
+    EXPECT_EQ(model.message(), QStringLiteral("已将 1 个文件移到废纸篓"));
+    Screenshots::save(&page, QStringLiteral("misc-files-cleaned"));
+
+    // Long press ticks the rest; it does not clean.
+    longPress(button, [&] { return model.files()[0].selected; });
+    EXPECT_EQ(m_trash->requests().size(), 1);
+}
+
+TEST_F(ScannerPages, TheWindowKeepsOneMiscModelPerCategory)
+{
+    ContentView view;
+    const struct
+    {
+        const char* section;
+        MiscFileCleanupViewModel* model;
+        MiscFileCategory category;
+    } pages[] = {
+        {"闲杂文件", &view.miscFileModel(), MiscFileCategory::Miscellaneous},
+        {"压缩包清理", &view.archiveModel(), MiscFileCategory::Archives},
+        {"安装包清理", &view.installerModel(), MiscFileCategory::Installers},
+    };
+    for (const auto& p : pages) {
+        auto* page = qobject_cast<MiscFileCleanupPage*>(view.window().page(QString::fromUtf8(p.section)));
+        ASSERT_NE(page, nullptr) << p.section;
+        EXPECT_EQ(&page->model(), p.model);
+        EXPECT_EQ(p.model->category(), p.category);
+    }
+    EXPECT_NE(qobject_cast<LargeFilePage*>(view.window().page(QStringLiteral("大文件清理"))), nullptr);
+    auto* installers = qobject_cast<MiscFileCleanupPage*>(view.window().page(QStringLiteral("安装包清理")));
+    EXPECT_EQ(installers->placeholder()->title(), QStringLiteral("扫描安装包"));
+    EXPECT_EQ(installers->placeholder()->subtitle(), QStringLiteral("查找一个月以前创建的安装包与磁盘镜像"));
+}
