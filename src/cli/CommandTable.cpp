@@ -9,16 +9,18 @@ namespace Sweepora::Cli {
 
 const QList<Command>& commandTable()
 {
+    // In the order of the usage text; one line per command.
+    // clang-format off
     static const QList<Command> table = {
-<<<<<<< HEAD
         rulesCommand(),
         largeCommand(),
+        miscCommand(),
+        archivesCommand(),
+        installersCommand(),
         storageCommand(),
         trashCommand(),
-=======
-        rulesCommand(), largeCommand(), miscCommand(), archivesCommand(), installersCommand(),
->>>>>>> scanners1
     };
+    // clang-format on
     return table;
 }
 
