@@ -6,7 +6,9 @@
 
 namespace Sweepora::Core {
 class CleanupViewModel;
-}
+class EmptyFolderCleanupViewModel;
+class FileSearchViewModel;
+} // namespace Sweepora::Core
 
 namespace Sweepora::Ui {
 
@@ -23,13 +25,17 @@ public:
 
     MainWindow& window() const { return *m_window; }
     Core::CleanupViewModel& taskCleanModel() const { return *m_taskCleanModel; }
+    Core::EmptyFolderCleanupViewModel& emptyFolderCleanupModel() const { return *m_emptyFolderCleanupModel; }
+    Core::FileSearchViewModel& fileSearchModel() const { return *m_fileSearchModel; }
 
 private:
     // One line per section page.
     void buildPages();
 
     std::unique_ptr<MainWindow> m_window;
-    Core::CleanupViewModel* m_taskCleanModel = nullptr; // owned as a child of this object
+    Core::CleanupViewModel* m_taskCleanModel = nullptr;                     // owned as a child of this object
+    Core::EmptyFolderCleanupViewModel* m_emptyFolderCleanupModel = nullptr; // child of this object
+    Core::FileSearchViewModel* m_fileSearchModel = nullptr;                 // child of this object
 };
 
 } // namespace Sweepora::Ui
