@@ -98,19 +98,6 @@ TEST_F(CliScanners, SearchListsHitsWithAllocatedSizesLargestFirst)
     EXPECT_EQ(items[1].toObject()[QLatin1String("path")].toString(), small);
 }
 
-TEST_F(CliScanners, SearchMoveToTrashMovesEveryHit)
-{
-    const QString hit = home.file(QStringLiteral("old-invoice.pdf"), 100);
-    const QString kept = home.file(QStringLiteral("letter.txt"), 100);
-    const CliRun r = run("--json search invoice --move-to-trash --yes");
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QJsonObject o = r.json();
-    EXPECT_EQ(o[QLatin1String("moved")].toArray(), QJsonArray{hit});
-    EXPECT_EQ(o[QLatin1String("message")].toString(), QStringLiteral("已将 1 个文件移到废纸篓"));
-    EXPECT_FALSE(QFileInfo::exists(hit));
-    EXPECT_TRUE(QFileInfo::exists(kept));
-}
-
 TEST_F(CliScanners, UsageErrorsExitOne)
 {
     for (const QStringList& args :

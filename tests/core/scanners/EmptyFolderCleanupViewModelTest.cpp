@@ -99,24 +99,3 @@ TEST_F(EmptyFolderModel, ScanSelectAndCleanWithAFolderThatGainedAFile)
     EXPECT_TRUE(loggedLines().filter(QStringLiteral("[EmptyFolderCleanup]")).isEmpty());
     EXPECT_TRUE(TestHttpServer::waitUntil([&] { return trashChanged == 1; }));
 }
-
-TEST_F(EmptyFolderModel, ANewScanStartsFromAnEmptyListAndFindsTheParentLeftEmpty)
-{
-    grantHome();
-    tree->folder(QStringLiteral("a/b/c"));
-    EmptyFolderCleanupViewModel model;
-    model.startScan();
-    ASSERT_TRUE(waitFor(model, State::Scanned));
-    model.toggleAllSelection();
-    model.clean();
-    ASSERT_TRUE(waitFor(model, State::Scanned));
-    EXPECT_EQ(model.message(), QStringLiteral("已将 1 个空文件夹移到废纸篓"));
-    EXPECT_TRUE(model.folders().isEmpty());
-
-    model.startScan();
-    EXPECT_TRUE(model.folders().isEmpty());
-    ASSERT_TRUE(waitFor(model, State::Scanned));
-    ASSERT_EQ(model.folders().size(), 1);
-    EXPECT_EQ(model.folders()[0].path, tree->path(QStringLiteral("a/b")));
-    EXPECT_FALSE(model.folders()[0].selected);
-}

@@ -167,14 +167,3 @@ TEST_F(FileSearch, CleanMovesTheUnchangedAndFailsWhatChangedSinceTheSearch)
     EXPECT_TRUE(QFileInfo(linked).isSymLink()); // the link stays, and so does its target's namesake
     EXPECT_FALSE(QFileInfo::exists(same));
 }
-
-TEST_F(FileSearch, CleanOfUnchangedFilesMovesThemAll)
-{
-    tree.file(QStringLiteral("x-1"), 10);
-    tree.file(QStringLiteral("x-2"), 10);
-    const TrashBatchResult result =
-        FileSearchEngine::moveToTrash(FileSearchEngine::search(home, QStringLiteral("x-")).items);
-    EXPECT_EQ(result.moved.size(), 2);
-    EXPECT_EQ(result.message, QStringLiteral("已将 2 个文件移到废纸篓"));
-    EXPECT_TRUE(m_log.isEmpty());
-}

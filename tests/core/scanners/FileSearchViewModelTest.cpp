@@ -97,34 +97,6 @@ TEST_F(FileSearchModel, SearchPublishesTrimmedQueryHitsAndMessagesThenCleansTheT
     EXPECT_FALSE(QFileInfo::exists(big));
     EXPECT_TRUE(QFileInfo::exists(small));
     EXPECT_TRUE(TestHttpServer::waitUntil([&] { return trashChanged == 1; }));
-
-    model.search(QStringLiteral("no-such-name"));
-    ASSERT_TRUE(waitFor(model, FileSearchState::Searched));
-    EXPECT_TRUE(model.results().isEmpty());
-    EXPECT_EQ(model.message(), QStringLiteral("没有找到名称包含“no-such-name”的文件"));
-}
-
-TEST_F(FileSearchModel, AFileChangedBeforeTheCleanStaysTickedAndIsCountedAsFailed)
-{
-    grantHome();
-    const QString changed = tree->file(QStringLiteral("draft-1.txt"), 100);
-    tree->file(QStringLiteral("draft-2.txt"), 100);
-    FileSearchViewModel model;
-    model.search(QStringLiteral("draft"));
-    ASSERT_TRUE(waitFor(model, FileSearchState::Searched));
-    model.toggleAllSelection();
-    {
-        QFile f(changed);
-        ASSERT_TRUE(f.open(QIODevice::Append));
-        f.write("edited after the search");
-    }
-    model.clean();
-    ASSERT_TRUE(waitFor(model, FileSearchState::Searched));
-    EXPECT_EQ(model.message(), QStringLiteral("已移动 1 个文件，部分文件处理失败"));
-    ASSERT_EQ(model.results().size(), 1);
-    EXPECT_EQ(model.results()[0].path, changed);
-    EXPECT_TRUE(model.results()[0].selected);
-    EXPECT_EQ(loggedLines().filter(QStringLiteral("[FileSearch] 移到废纸篓失败：") + changed).size(), 1);
 }
 
 TEST_F(FileSearchModel, OverlappingSearchesPublishOnlyTheListOfTheLastStarted)
