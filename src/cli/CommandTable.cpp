@@ -1,7 +1,9 @@
 #include "cli/Command.h"
+#include "cli/EmptyCommand.h"
 #include "cli/LargeCommand.h"
 #include "cli/MiscCommand.h"
 #include "cli/RulesCommand.h"
+#include "cli/SearchCommand.h"
 #include "cli/StorageCommand.h"
 #include "cli/TrashCommand.h"
 
@@ -17,6 +19,8 @@ const QList<Command>& commandTable()
         miscCommand(),
         archivesCommand(),
         installersCommand(),
+        emptyCommand(),
+        searchCommand(),
         storageCommand(),
         trashCommand(),
     };

@@ -2,8 +2,12 @@
 
 #include "access/AccessManager.h"
 #include "rules/CleanupViewModel.h"
+#include "scanners/EmptyFolderCleanupViewModel.h"
+#include "scanners/FileSearchViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
 #include "ui/pages/AboutPage.h"
+#include "ui/pages/EmptyFolderCleanupPage.h"
+#include "ui/pages/FileSearchPage.h"
 #include "ui/pages/LargeFilePage.h"
 #include "ui/pages/MiscFileCleanupPage.h"
 #include "ui/pages/StorageAnalysisPage.h"
@@ -27,6 +31,8 @@ ContentView::ContentView(Setup setup, QObject* parent)
     : QObject(parent), m_window(std::make_unique<MainWindow>()),
       m_taskCleanModel(setup.ruleStore ? new Core::CleanupViewModel(std::move(*setup.ruleStore), this)
                                        : new Core::CleanupViewModel(this)),
+      m_emptyFolderCleanupModel(new Core::EmptyFolderCleanupViewModel(this)),
+      m_fileSearchModel(new Core::FileSearchViewModel(this)),
       m_miscFileModel(new Core::MiscFileCleanupViewModel(Core::MiscFileCategory::Miscellaneous, this)),
       m_archiveModel(new Core::MiscFileCleanupViewModel(Core::MiscFileCategory::Archives, this)),
       m_installerModel(new Core::MiscFileCleanupViewModel(Core::MiscFileCategory::Installers, this))
@@ -48,6 +54,9 @@ void ContentView::buildPages()
     m_window->setPage(QStringLiteral("闲杂文件"), new MiscFileCleanupPage(*m_miscFileModel));
     m_window->setPage(QStringLiteral("压缩包清理"), new MiscFileCleanupPage(*m_archiveModel));
     m_window->setPage(QStringLiteral("安装包清理"), new MiscFileCleanupPage(*m_installerModel));
+    m_window->setPage(QStringLiteral("空文件夹清理"), new EmptyFolderCleanupPage(*m_emptyFolderCleanupModel));
+    m_window->setPage(MainWindow::kFileSearchSection, new FileSearchPage(*m_fileSearchModel));
+    connect(m_window.get(), &MainWindow::fileSearchSubmitted, m_fileSearchModel, &Core::FileSearchViewModel::search);
     // These pages own their models.
     m_window->setPage(QStringLiteral("大文件清理"), new LargeFilePage);
     m_window->setPage(QStringLiteral("存储大小分析"), new StorageAnalysisPage);

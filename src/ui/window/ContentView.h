@@ -11,6 +11,8 @@
 
 namespace Sweepora::Core {
 class CleanupViewModel;
+class EmptyFolderCleanupViewModel;
+class FileSearchViewModel;
 class MiscFileCleanupViewModel;
 } // namespace Sweepora::Core
 
@@ -38,6 +40,8 @@ public:
 
     MainWindow& window() const { return *m_window; }
     Core::CleanupViewModel& taskCleanModel() const { return *m_taskCleanModel; }
+    Core::EmptyFolderCleanupViewModel& emptyFolderCleanupModel() const { return *m_emptyFolderCleanupModel; }
+    Core::FileSearchViewModel& fileSearchModel() const { return *m_fileSearchModel; }
     Core::MiscFileCleanupViewModel& miscFileModel() const { return *m_miscFileModel; }
     Core::MiscFileCleanupViewModel& archiveModel() const { return *m_archiveModel; }
     Core::MiscFileCleanupViewModel& installerModel() const { return *m_installerModel; }
@@ -59,7 +63,9 @@ private:
     void showAuthorizationPrompt();
 
     std::unique_ptr<MainWindow> m_window;
-    Core::CleanupViewModel* m_taskCleanModel = nullptr; // owned as a child of this object
+    Core::CleanupViewModel* m_taskCleanModel = nullptr;                     // owned as a child of this object
+    Core::EmptyFolderCleanupViewModel* m_emptyFolderCleanupModel = nullptr; // child of this object
+    Core::FileSearchViewModel* m_fileSearchModel = nullptr;                 // child of this object
     bool m_hasCheckedAuthorization = false;
     QPointer<QMessageBox> m_authorizationPrompt;
     // One per category for the whole process; owned as children of this object.

@@ -1,0 +1,114 @@
+#include "scanners/EmptyFolderCleanupViewModel.h"
+
+#include "access/AccessManager.h"
+#include "platform/Jobs.h"
+#include "platform/Notifications.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace Sweepora::Core {
+
+EmptyFolderCleanupViewModel::EmptyFolderCleanupViewModel(QObject* parent) : QObject(parent)
+{
+    connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
+        EmptyFolderEngine::Report report = m_scanWatcher.future().result();
+        m_folders = std::move(report.items);
+        emit foldersChanged();
+        setState(State::Scanned);
+        setMessage(report.message);
+        emit scanFinished();
+    });
+    connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
+        const TrashBatchResult result = m_cleanWatcher.future().result();
+        const QSet<QString> moved(result.moved.cbegin(), result.moved.cend());
+        m_folders.removeIf([&moved](const EmptyFolderItem& f) { return moved.contains(f.path); });
+        emit foldersChanged();
+        setState(State::Scanned);
+        setMessage(result.message);
+        if (!result.moved.isEmpty())
+            Notifications::instance().postTrashContentsDidChange();
+        emit cleanFinished();
+    });
+}
+
+EmptyFolderCleanupViewModel::~EmptyFolderCleanupViewModel() = default;
+
+qsizetype EmptyFolderCleanupViewModel::selectedCount() const
+{
+    return std::count_if(m_folders.cbegin(), m_folders.cend(), [](const EmptyFolderItem& f) { return f.selected; });
+}
+
+void EmptyFolderCleanupViewModel::startScan()
+{
+    if (m_state == State::Scanning || m_state == State::Cleaning)
+        return;
+    if (!AccessManager::hasHomeAccess()) {
+        setMessage(QStringLiteral("请先授权个人文件夹"));
+        return;
+    }
+    setState(State::Scanning);
+    if (!m_folders.isEmpty()) {
+        m_folders.clear();
+        emit foldersChanged();
+    }
+    setMessage(QStringLiteral("正在扫描空文件夹…"));
+    const QString home = AccessManager::homeDirectoryURL().path();
+    m_scanWatcher.setFuture(runJob([home] { return EmptyFolderEngine::findEmptyFolders(home); }));
+}
+
+void EmptyFolderCleanupViewModel::clean()
+{
+    if (m_state != State::Scanned)
+        return;
+    QList<EmptyFolderItem> selection;
+    for (const EmptyFolderItem& f : std::as_const(m_folders))
+        if (f.selected)
+            selection.append(f);
+    if (selection.isEmpty())
+        return;
+    setState(State::Cleaning);
+    setMessage(QStringLiteral("正在移到废纸篓…"));
+    m_cleanWatcher.setFuture(runJob([selection] { return EmptyFolderEngine::moveToTrash(selection); }));
+}
+
+void EmptyFolderCleanupViewModel::toggleSelection(const QString& path)
+{
+    for (EmptyFolderItem& f : m_folders) {
+        if (f.path == path) {
+            f.selected = !f.selected;
+            emit foldersChanged();
+            return;
+        }
+    }
+}
+
+void EmptyFolderCleanupViewModel::toggleAllSelection()
+{
+    if (m_folders.isEmpty())
+        return;
+    const bool allSelected =
+        std::all_of(m_folders.cbegin(), m_folders.cend(), [](const EmptyFolderItem& f) { return f.selected; });
+    for (EmptyFolderItem& f : m_folders)
+        f.selected = !allSelected;
+    emit foldersChanged();
+}
+
+void EmptyFolderCleanupViewModel::setState(State state)
+{
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit stateChanged();
+}
+
+void EmptyFolderCleanupViewModel::setMessage(const QString& message)
+{
+    if (message == m_message)
+        return;
+    m_message = message;
+    emit messageChanged();
+}
+
+} // namespace Sweepora::Core

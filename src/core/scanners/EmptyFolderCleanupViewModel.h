@@ -1,0 +1,60 @@
+#pragma once
+
+#include "scanners/EmptyFolderEngine.h"
+
+#include <QFutureWatcher>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+namespace Sweepora::Core {
+
+// The empty folder cleaner behind 空文件夹清理 and the quick cleanup: lists the folders of the
+// home folder that hold nothing, deepest first, and moves the ticked ones to the Trash after
+// checking each again. Published state changes on the GUI thread only.
+class EmptyFolderCleanupViewModel : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(State state READ state NOTIFY stateChanged)
+    Q_PROPERTY(QList<Sweepora::Core::EmptyFolderItem> folders READ folders NOTIFY foldersChanged)
+    Q_PROPERTY(QString message READ message NOTIFY messageChanged)
+
+public:
+    enum class State { Ready, Scanning, Scanned, Cleaning };
+    Q_ENUM(State)
+
+    explicit EmptyFolderCleanupViewModel(QObject* parent = nullptr);
+    ~EmptyFolderCleanupViewModel() override;
+
+    State state() const { return m_state; }
+    const QList<EmptyFolderItem>& folders() const { return m_folders; }
+    const QString& message() const { return m_message; }
+    qsizetype selectedCount() const;
+
+    void startScan();
+    void clean();
+    void toggleSelection(const QString& path);
+    void toggleAllSelection();
+
+signals:
+    void stateChanged();
+    void foldersChanged();
+    void messageChanged();
+    // A scan or a clean handed its result back (after the state changed).
+    void scanFinished();
+    void cleanFinished();
+
+private:
+    void setState(State state);
+    void setMessage(const QString& message);
+
+    State m_state = State::Ready;
+    QList<EmptyFolderItem> m_folders;
+    QString m_message = QStringLiteral("扫描个人文件夹中的空目录");
+
+    // Owned here: when the model goes, a job still running publishes nothing.
+    QFutureWatcher<EmptyFolderEngine::Report> m_scanWatcher;
+    QFutureWatcher<TrashBatchResult> m_cleanWatcher;
+};
+
+} // namespace Sweepora::Core

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "scanners/ItemIdentity.h"
+#include "scanners/TrashBatch.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace Sweepora::Core {
+
+// A folder with no entry at all. It has no size.
+struct EmptyFolderItem
+{
+    QString path;
+    bool selected = false;
+    // The folder the scan found (none when it could not be stat'ed): a clean moves only that one.
+    std::optional<ItemIdentity> identity;
+
+    friend bool operator==(const EmptyFolderItem&, const EmptyFolderItem&) = default;
+};
+
+// Finds the folders of the home folder that hold nothing, not even hidden files, and moves
+// them to the Trash after checking each again. Plain functions: no event loop, no access checks.
+namespace EmptyFolderEngine {
+
+// "发现 {n} 个空文件夹", or "没有发现空文件夹".
+QString resultMessage(qsizetype count);
+
+struct Report
+{
+    QList<EmptyFolderItem> items; // deepest first, equal depth by path ignoring case
+    QString message;
+};
+
+// Walks `home` skipping hidden entries and package contents. A folder is listed when its
+// listing returned no entry; hidden folders, packages, anything inside them and symbolic
+// links are never listed, and neither is `home` itself.
+Report findEmptyFolders(const QString& home);
+
+// More path components first; equal depth by full path in localized case-insensitive order.
+void sortDeepestFirst(QList<EmptyFolderItem>& items);
+
+// Just before a move: Move when the folder is still empty and still the folder the scan found;
+// PassOver when it gained an entry or cannot be listed; Fail when a symbolic link or another
+// kind of entry, or another folder, has taken its place.
+Recheck recheckFolder(const QString& path, const std::optional<ItemIdentity>& scanned);
+
+// Moves the folders in the order given ("[EmptyFolderCleanup]" in the log) and reports
+// "已将 {n} 个空文件夹移到废纸篓" or "已移动 {n} 个文件夹，部分目录已非空或处理失败".
+TrashBatchResult moveToTrash(const QList<EmptyFolderItem>& folders);
+
+} // namespace EmptyFolderEngine
+} // namespace Sweepora::Core

@@ -1,0 +1,139 @@
+#include "scanners/FileSearchEngine.h"
+
+#include "fs/Walker.h"
+#include "platform/PathBytes.h"
+#include "scanners/ResultOrder.h"
+
+#include <array>
+#include <sys/stat.h>
+
+namespace Sweepora::Core::FileSearchEngine {
+namespace {
+
+class Collector final : public WalkVisitor
+{
+public:
+    explicit Collector(const NameMatcher& matcher) : m_matcher(&matcher) {}
+
+    WalkAction visit(const WalkEntry& entry) override
+    {
+        // The kind comes from the listing; the name test costs no system call, so only hits
+        // are stat'ed, and by path: the scan keeps what the clean checks again.
+        if (!entry.isRegularFile() || !m_matcher->matches(entry.name()))
+            return WalkAction::Continue;
+        const std::string bytes = entry.path();
+        FileSearchResult result;
+        result.path = pathFromBytes(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        struct stat st;
+        if (::lstat(bytes.c_str(), &st) == 0) {
+            if (!S_ISREG(st.st_mode))
+                return WalkAction::Continue; // replaced since it was listed
+            result.size = qint64(st.st_blocks) * 512;
+            result.identity = ItemIdentity{static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino),
+                                           static_cast<qint64>(st.st_size), false};
+        } else {
+            // Too long a path to stat by name: the walker stats through the folder instead.
+            result.size = entry.allocatedOrLogicalSize();
+        }
+        items.append(std::move(result));
+        return WalkAction::Continue;
+    }
+
+    QList<FileSearchResult> items;
+
+private:
+    const NameMatcher* m_matcher;
+};
+
+} // namespace
+
+QString trimmedQuery(const QString& query)
+{
+    return query.trimmed();
+}
+
+QString searchingMessage(const QString& query)
+{
+    return QStringLiteral("正在搜索“") + query + QStringLiteral("”…");
+}
+
+QString resultMessage(qsizetype count, const QString& query)
+{
+    if (count == 0)
+        return QStringLiteral("没有找到名称包含“") + query + QStringLiteral("”的文件");
+    return QStringLiteral("找到 %1 个名称包含“").arg(count) + query + QStringLiteral("”的文件");
+}
+
+NameMatcher::NameMatcher(const QString& query) : m_query(query)
+{
+    m_queryIsAscii = true;
+    for (QChar c : query) {
+        if (c.unicode() >= 0x80) {
+            m_queryIsAscii = false;
+            break;
+        }
+    }
+    if (m_queryIsAscii)
+        m_asciiLower = query.toLower().toStdString();
+}
+
+bool NameMatcher::matches(std::string_view name) const
+{
+    if (m_query.isEmpty())
+        return false;
+    if (m_queryIsAscii && name.size() <= 255) {
+        // File names are at most 255 bytes: lower-case into a buffer while checking for bytes
+        // beyond ASCII, which can fold to ASCII letters (the Kelvin sign to k) and go the slow way.
+        std::array<char, 256> lower;
+        bool ascii = true;
+        for (size_t i = 0; i < name.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(name[i]);
+            if (c >= 0x80) {
+                ascii = false;
+                break;
+            }
+            lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : static_cast<char>(c);
+        }
+        if (ascii)
+            return std::string_view(lower.data(), name.size()).find(m_asciiLower) != std::string_view::npos;
+    }
+    return matches(pathFromBytes(QByteArray(name.data(), static_cast<qsizetype>(name.size()))));
+}
+
+bool NameMatcher::matches(const QString& name) const
+{
+    return !m_query.isEmpty() && name.contains(m_query, Qt::CaseInsensitive);
+}
+
+Report search(const QString& home, const QString& query)
+{
+    Report report;
+    report.query = trimmedQuery(query);
+    if (report.query.isEmpty()) {
+        report.message = resultMessage(0, report.query);
+        return report;
+    }
+    const NameMatcher matcher(report.query);
+    WalkOptions options;
+    options.skipHidden = true;
+    options.skipPackageDescendants = true;
+    for (Collector& part : Walker::walkEach(home, options, Collector(matcher)))
+        report.items.append(std::move(part.items));
+    sortBySizeThenName(report.items);
+    report.message = resultMessage(report.items.size(), report.query);
+    return report;
+}
+
+TrashBatchResult moveToTrash(const QList<FileSearchResult>& files)
+{
+    QStringList paths;
+    paths.reserve(files.size());
+    for (const FileSearchResult& f : files)
+        paths.append(f.path);
+    return moveCheckedToTrash(paths,
+                              {QStringLiteral("[FileSearch]"), QStringLiteral("已将 {n} 个文件移到废纸篓"),
+                               QStringLiteral("已移动 {n} 个文件，部分文件处理失败")},
+                              [&files](qsizetype i) { return recheckFile(files[i].path, files[i].identity); });
+}
+
+} // namespace Sweepora::Core::FileSearchEngine

@@ -1,0 +1,55 @@
+#include "ui/pages/PathItemModel.h"
+
+#include "ui/components/FileItemDelegate.h"
+
+#include <algorithm>
+
+namespace Sweepora::Ui {
+
+PathItemModel::PathItemModel(const QString& symbol, QObject* parent) : QAbstractListModel(parent), m_symbol(symbol)
+{}
+
+void PathItemModel::setRows(QList<Row> rows)
+{
+    const bool samePaths =
+        rows.size() == m_rows.size() && std::equal(rows.cbegin(), rows.cend(), m_rows.cbegin(),
+                                                   [](const Row& a, const Row& b) { return a.path == b.path; });
+    if (!samePaths) {
+        beginResetModel();
+        m_rows = std::move(rows);
+        endResetModel();
+        return;
+    }
+    if (rows == m_rows)
+        return;
+    m_rows = std::move(rows);
+    emit dataChanged(index(0), index(static_cast<int>(m_rows.size()) - 1));
+}
+
+int PathItemModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+QVariant PathItemModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const Row& row = m_rows[index.row()];
+    switch (role) {
+    case FileItemRole::Path:
+        return row.path;
+    case FileItemRole::Size:
+        return row.size ? QVariant(*row.size) : QVariant();
+    case FileItemRole::Symbol:
+        return m_symbol;
+    case Qt::CheckStateRole:
+        return row.checked ? Qt::Checked : Qt::Unchecked;
+    case Qt::ToolTipRole:
+        return row.path;
+    default:
+        return {};
+    }
+}
+
+} // namespace Sweepora::Ui

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace Sweepora::Ui {
+
+// The rows of a scanner page for FileItemDelegate: a path, an optional size and a checkbox.
+// Setting rows with the same paths in the same order only repaints them (a tick keeps the
+// scroll position); anything else resets the model.
+class PathItemModel : public QAbstractListModel
+{
+    Q_OBJECT
+public:
+    struct Row
+    {
+        QString path;
+        std::optional<qint64> size; // none shows no size
+        bool checked = false;
+
+        friend bool operator==(const Row&, const Row&) = default;
+    };
+
+    explicit PathItemModel(const QString& symbol, QObject* parent = nullptr);
+
+    void setRows(QList<Row> rows);
+    const QList<Row>& rows() const { return m_rows; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+private:
+    QString m_symbol;
+    QList<Row> m_rows;
+};
+
+} // namespace Sweepora::Ui

@@ -1,0 +1,101 @@
+#include "scanners/EmptyFolderCleanupViewModel.h"
+#include "access/AccessManager.h"
+#include "platform/Notifications.h"
+#include "support/AccessFixture.h"
+#include "support/TestHttpServer.h"
+#include "support/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+
+using namespace Sweepora::Core;
+using namespace Sweepora::Test;
+using State = EmptyFolderCleanupViewModel::State;
+
+namespace {
+
+class EmptyFolderModel : public AccessFixture
+{
+protected:
+    void SetUp() override
+    {
+        AccessFixture::SetUp();
+        tree = std::make_unique<TreeBuilder>(home());
+    }
+
+    void grantHome()
+    {
+        m_picker->answerWith(home());
+        bool done = false;
+        AccessManager::requestHomeAuthorization([&](bool ok) { done = ok; });
+        ASSERT_TRUE(done);
+    }
+
+    static bool waitFor(const EmptyFolderCleanupViewModel& model, State state)
+    {
+        return TestHttpServer::waitUntil([&] { return model.state() == state; }, 10000);
+    }
+
+    std::unique_ptr<TreeBuilder> tree;
+};
+
+} // namespace
+
+TEST_F(EmptyFolderModel, WithoutAHomeGrantOnlyTheMessageChanges)
+{
+    tree->folder(QStringLiteral("empty"));
+    EmptyFolderCleanupViewModel model;
+    EXPECT_EQ(model.message(), QStringLiteral("扫描个人文件夹中的空目录"));
+    model.startScan();
+    EXPECT_EQ(model.state(), State::Ready);
+    EXPECT_EQ(model.message(), QStringLiteral("请先授权个人文件夹"));
+    EXPECT_TRUE(model.folders().isEmpty());
+}
+
+TEST_F(EmptyFolderModel, ScanSelectAndCleanWithAFolderThatGainedAFile)
+{
+    grantHome();
+    const QString deep = tree->folder(QStringLiteral("a/b/c"));
+    const QString gains = tree->folder(QStringLiteral("gains"));
+    const QString plain = tree->folder(QStringLiteral("plain"));
+    EmptyFolderCleanupViewModel model;
+    model.startScan();
+    EXPECT_EQ(model.state(), State::Scanning);
+    EXPECT_EQ(model.message(), QStringLiteral("正在扫描空文件夹…"));
+    model.startScan(); // ignored while scanning
+    ASSERT_TRUE(waitFor(model, State::Scanned));
+    EXPECT_EQ(model.message(), QStringLiteral("发现 3 个空文件夹"));
+    ASSERT_EQ(model.folders().size(), 3);
+    EXPECT_EQ(model.folders()[0].path, deep);
+    EXPECT_EQ(model.selectedCount(), 0);
+
+    model.clean(); // nothing ticked: no change
+    EXPECT_EQ(model.state(), State::Scanned);
+
+    model.toggleAllSelection();
+    EXPECT_EQ(model.selectedCount(), 3);
+    model.toggleAllSelection(); // all were ticked: none now
+    EXPECT_EQ(model.selectedCount(), 0);
+    model.toggleAllSelection();
+    model.toggleSelection(deep);
+    EXPECT_EQ(model.selectedCount(), 2);
+
+    tree->file(QStringLiteral("gains/new.txt"), 5);
+    int trashChanged = 0;
+    QObject::connect(&Notifications::instance(), &Notifications::trashContentsDidChange, &model,
+                     [&] { ++trashChanged; });
+    model.clean();
+    EXPECT_EQ(model.state(), State::Cleaning);
+    EXPECT_EQ(model.message(), QStringLiteral("正在移到废纸篓…"));
+    ASSERT_TRUE(waitFor(model, State::Scanned));
+    EXPECT_EQ(model.message(), QStringLiteral("已移动 1 个文件夹，部分目录已非空或处理失败"));
+    EXPECT_FALSE(QFileInfo::exists(plain));
+    EXPECT_TRUE(QFileInfo::exists(deep)); // not ticked
+    // The folder that gained a file stays, still ticked; nothing was logged for it.
+    ASSERT_EQ(model.folders().size(), 2);
+    EXPECT_EQ(model.folders()[1].path, gains);
+    EXPECT_TRUE(model.folders()[1].selected);
+    EXPECT_TRUE(loggedLines().filter(QStringLiteral("[EmptyFolderCleanup]")).isEmpty());
+    EXPECT_TRUE(TestHttpServer::waitUntil([&] { return trashChanged == 1; }));
+}

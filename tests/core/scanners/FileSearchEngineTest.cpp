@@ -1,0 +1,169 @@
+#include "scanners/FileSearchEngine.h"
+#include "platform/Log.h"
+#include "platform/Sandbox.h"
+#include "platform/Trash.h"
+#include "support/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+
+using namespace Sweepora::Core;
+using Sweepora::Test::TreeBuilder;
+
+namespace {
+
+qint64 allocated(const QString& path)
+{
+    struct stat st;
+    return ::lstat(TreeBuilder::bytes(path).c_str(), &st) == 0 ? qint64(st.st_blocks) * 512 : -1;
+}
+
+class FileSearch : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        Sandbox::reset();
+        Sandbox::openScope(m_dir.path());
+        Log::setSink([this](const QString& line) { m_log.append(line); });
+    }
+    void TearDown() override { Log::setSink(nullptr); }
+
+    QStringList names(const QString& query) const
+    {
+        QStringList n;
+        for (const FileSearchResult& r : FileSearchEngine::search(home, query).items)
+            n.append(QDir(home).relativeFilePath(r.path));
+        return n;
+    }
+
+    QTemporaryDir m_dir;
+    QString home = m_dir.path();
+    TreeBuilder tree{home};
+    QStringList m_log;
+};
+
+} // namespace
+
+TEST_F(FileSearch, NamesContainingTheQueryIgnoringCaseAreHits)
+{
+    tree.file(QStringLiteral("docs/annual-report.pdf"), 3000);
+    tree.file(QStringLiteral("REPORTS.txt"), 2000);
+    tree.file(QStringLiteral("r-e-p-o-r-t.txt"), 1000); // scattered letters are no match
+    tree.file(QStringLiteral("rep*.txt"), 10);          // no wildcards either
+    EXPECT_EQ(names(QStringLiteral("Report")),
+              (QStringList{QStringLiteral("docs/annual-report.pdf"), QStringLiteral("REPORTS.txt")}));
+    EXPECT_TRUE(names(QStringLiteral("rep*")).contains(QStringLiteral("rep*.txt")));
+    EXPECT_EQ(names(QStringLiteral("rep*")).size(), 1);
+}
+
+TEST_F(FileSearch, TheQueryIsTrimmedAndTheExtensionIsPartOfTheName)
+{
+    tree.file(QStringLiteral("a.pdf"), 10);
+    tree.file(QStringLiteral("pdfless.txt"), 10);
+    tree.file(QStringLiteral("年度报告.docx"), 10);
+    const FileSearchEngine::Report report = FileSearchEngine::search(home, QStringLiteral(" \t.pdf\n "));
+    EXPECT_EQ(report.query, QStringLiteral(".pdf"));
+    ASSERT_EQ(report.items.size(), 1);
+    EXPECT_EQ(report.message, QStringLiteral("找到 1 个名称包含“.pdf”的文件"));
+    EXPECT_EQ(names(QStringLiteral("报告")), QStringList{QStringLiteral("年度报告.docx")});
+    EXPECT_EQ(FileSearchEngine::search(home, QStringLiteral("nothing-like-it")).message,
+              QStringLiteral("没有找到名称包含“nothing-like-it”的文件"));
+    EXPECT_TRUE(FileSearchEngine::search(home, QStringLiteral("  \n")).items.isEmpty());
+}
+
+TEST_F(FileSearch, FoldersLinksHiddenEntriesAndPackageContentsAreNeverHits)
+{
+    const QString hit = tree.file(QStringLiteral("plain/report.txt"), 10);
+    tree.folder(QStringLiteral("report-folder"));
+    tree.symlink(QStringLiteral("report-link.txt"), hit);
+    tree.file(QStringLiteral(".report-hidden.txt"), 10);
+    tree.file(QStringLiteral(".hidden/report.txt"), 10);
+    tree.file(QStringLiteral("Report.app/Contents/report.txt"), 10);
+    tree.file(QStringLiteral("Notes.rtfd/report.txt"), 10);
+    EXPECT_EQ(names(QStringLiteral("report")), QStringList{QStringLiteral("plain/report.txt")});
+}
+
+TEST_F(FileSearch, SizesAreAllocatedSizesLargestFirstThenNameIgnoringCase)
+{
+    const QString sparse = tree.sparseFile(QStringLiteral("log-sparse"), 50'000'000, 16384);
+    const QString big = tree.file(QStringLiteral("log-big"), 200'000);
+    tree.file(QStringLiteral("B.log"), 5000);
+    tree.file(QStringLiteral("a.log"), 5000);
+    const QList<FileSearchResult> items = FileSearchEngine::search(home, QStringLiteral("log")).items;
+    ASSERT_EQ(items.size(), 4);
+    EXPECT_EQ(items[0].path, big);
+    EXPECT_EQ(items[0].size, allocated(big));
+    EXPECT_EQ(items[1].path, sparse); // judged by what it takes on disk, not its 50 MB length
+    EXPECT_EQ(items[1].size, allocated(sparse));
+    EXPECT_EQ(QFileInfo(items[2].path).fileName(), QStringLiteral("a.log"));
+    EXPECT_EQ(QFileInfo(items[3].path).fileName(), QStringLiteral("B.log"));
+    for (const FileSearchResult& r : items)
+        EXPECT_FALSE(r.selected);
+}
+
+TEST(FileSearchNames, ByteComparisonAgreesWithTextContainment)
+{
+    // The fast path must give the same answers as the text comparison, including letters
+    // beyond ASCII that fold to ASCII (Kelvin sign, long s) and names that are not UTF-8.
+    const QStringList queries{QStringLiteral("k"), QStringLiteral("S"),  QStringLiteral("Report"),
+                              QStringLiteral("é"), QStringLiteral("ss"), QStringLiteral("a.b")};
+    const QStringList texts{QStringLiteral("KELVIN"), QStringLiteral("\u212Aelvin"), QStringLiteral("\u017Fun"),
+                            QStringLiteral("Café"),   QStringLiteral("CAFÉ"),        QStringLiteral("reportS"),
+                            QStringLiteral("straße"), QStringLiteral("a.b.c"),       QStringLiteral("axb")};
+    for (const QString& q : queries) {
+        const FileSearchEngine::NameMatcher matcher(q);
+        for (const QString& t : texts) {
+            const QByteArray bytes = t.toUtf8();
+            EXPECT_EQ(matcher.matches(std::string_view(bytes.constData(), size_t(bytes.size()))),
+                      t.contains(q, Qt::CaseInsensitive))
+                << q.toStdString() << " in " << t.toStdString();
+        }
+    }
+    const FileSearchEngine::NameMatcher matcher(QStringLiteral("caf"));
+    EXPECT_TRUE(matcher.matches(std::string_view("CAF\xe9.txt")));
+    EXPECT_FALSE(FileSearchEngine::NameMatcher(QString()).matches(std::string_view("anything")));
+}
+
+TEST_F(FileSearch, CleanMovesTheUnchangedAndFailsWhatChangedSinceTheSearch)
+{
+    const QString same = tree.file(QStringLiteral("keep-same.txt"), 100);
+    const QString resized = tree.file(QStringLiteral("keep-resized.txt"), 100);
+    const QString replaced = tree.file(QStringLiteral("keep-replaced.txt"), 100);
+    const QString linked = tree.file(QStringLiteral("keep-linked.txt"), 100);
+    const QString gone = tree.file(QStringLiteral("keep-gone.txt"), 100);
+    const QString other = tree.file(QStringLiteral("other.bin"), 100);
+    const QList<FileSearchResult> items = FileSearchEngine::search(home, QStringLiteral("keep")).items;
+    ASSERT_EQ(items.size(), 5);
+
+    {
+        QFile f(resized);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("more");
+    }
+    ASSERT_TRUE(QFile::rename(other, replaced + QStringLiteral(".new")));
+    ASSERT_TRUE(QFile::remove(replaced));
+    ASSERT_TRUE(QFile::rename(replaced + QStringLiteral(".new"), replaced)); // same size, another inode
+    ASSERT_TRUE(QFile::remove(linked));
+    tree.symlink(QStringLiteral("keep-linked.txt"), same);
+    ASSERT_TRUE(QFile::remove(gone));
+
+    const TrashBatchResult result = FileSearchEngine::moveToTrash(items);
+    EXPECT_EQ(result.moved, QStringList{same});
+    EXPECT_EQ(result.failed.size(), 4);
+    EXPECT_EQ(result.message, QStringLiteral("已移动 1 个文件，部分文件处理失败"));
+    EXPECT_EQ(m_log.size(), 4);
+    for (const QString& line : m_log)
+        EXPECT_TRUE(line.startsWith(QStringLiteral("[FileSearch] 移到废纸篓失败：") + home)) << line.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(resized));
+    EXPECT_TRUE(QFileInfo::exists(replaced));
+    EXPECT_TRUE(QFileInfo(linked).isSymLink()); // the link stays, and so does its target's namesake
+    EXPECT_FALSE(QFileInfo::exists(same));
+}

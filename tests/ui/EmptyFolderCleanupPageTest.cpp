@@ -1,0 +1,131 @@
+#include "ui/pages/EmptyFolderCleanupPage.h"
+#include "access/AccessManager.h"
+#include "scanners/EmptyFolderCleanupViewModel.h"
+#include "support/AccessFixture.h"
+#include "support/Screenshots.h"
+#include "support/TreeBuilder.h"
+#include "ui/components/FileItemList.h"
+#include "ui/components/FloatingActionButton.h"
+#include "ui/components/ImmediateLongPress.h"
+#include "ui/components/PlaceholderView.h"
+#include "ui/style/Theme.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTest>
+
+using namespace Sweepora::Core;
+using namespace Sweepora::Test;
+using namespace Sweepora::Ui;
+using State = EmptyFolderCleanupViewModel::State;
+
+namespace {
+
+class EmptyFolderPage : public AccessFixture
+{
+protected:
+    void SetUp() override
+    {
+        AccessFixture::SetUp();
+        Theme::apply(*qApp);
+        tree = std::make_unique<TreeBuilder>(home());
+    }
+
+    void grantHome()
+    {
+        m_picker->answerWith(home());
+        bool done = false;
+        AccessManager::requestHomeAuthorization([&](bool ok) { done = ok; });
+        ASSERT_TRUE(done);
+    }
+
+    static void longPress(FloatingActionButton* button)
+    {
+        QTest::mousePress(button, Qt::LeftButton, {}, button->rect().center());
+        QTRY_VERIFY(button->longPress()->didTrigger());
+        QTest::mouseRelease(button, Qt::LeftButton, {}, button->rect().center());
+    }
+
+    static void clickCheckbox(FileItemList* list, int row)
+    {
+        const QRect rect = list->visualRect(list->model()->index(row, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->fileDelegate()->checkboxRect(rect).center());
+    }
+
+    std::unique_ptr<TreeBuilder> tree;
+};
+
+} // namespace
+
+TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
+{
+    grantHome();
+    const QString deep = tree->folder(QStringLiteral("Projects/old/build"));
+    const QString gains = tree->folder(QStringLiteral("Downloads/unpacked"));
+    const QString plain = tree->folder(QStringLiteral("Music/empty"));
+    tree->file(QStringLiteral("Documents/.DS_Store"));
+    EmptyFolderCleanupViewModel model;
+    EmptyFolderCleanupPage page(model);
+    page.resize(720, 480);
+    page.show();
+
+    FloatingActionButton* button = page.actionButton();
+    EXPECT_EQ(page.placeholder()->title(), QStringLiteral("扫描空文件夹"));
+    EXPECT_EQ(page.placeholder()->subtitle(), QStringLiteral("查找个人目录中不包含任何文件的文件夹"));
+    EXPECT_EQ(page.placeholder()->symbolName(), QStringLiteral("folder.badge.minus"));
+    EXPECT_EQ(button->text(), QStringLiteral("开始扫描"));
+    EXPECT_EQ(button->toolTip(), QStringLiteral("扫描空文件夹"));
+    Screenshots::save(&page, QStringLiteral("empty-folders-ready"));
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(model.state(), State::Scanning);
+    EXPECT_FALSE(button->isVisible());
+    EXPECT_TRUE(page.placeholder()->isBusy());
+    Screenshots::save(&page, QStringLiteral("empty-folders-scanning"));
+    QTRY_COMPARE_WITH_TIMEOUT(model.state(), State::Scanned, 10000);
+
+    ASSERT_TRUE(page.list()->isVisible());
+    ASSERT_EQ(page.list()->model()->rowCount(), 3);
+    EXPECT_EQ(button->text(), QStringLiteral("删除 0 项"));
+    EXPECT_EQ(button->toolTip(), QStringLiteral("长按可全选或取消全选"));
+    QTest::mouseClick(button, Qt::LeftButton); // nothing ticked: nothing happens
+    EXPECT_EQ(model.state(), State::Scanned);
+
+    longPress(button); // all, and the release starts no clean
+    EXPECT_EQ(model.selectedCount(), 3);
+    EXPECT_EQ(model.state(), State::Scanned);
+    longPress(button); // all were ticked: none
+    EXPECT_EQ(model.selectedCount(), 0);
+
+    // Tick "Downloads/unpacked" and "Music/empty" (rows 1 and 2, deepest first then by path).
+    clickCheckbox(page.list(), 1);
+    clickCheckbox(page.list(), 2);
+    EXPECT_EQ(button->text(), QStringLiteral("删除 2 项"));
+    Screenshots::save(&page, QStringLiteral("empty-folders-scanned"));
+
+    tree->file(QStringLiteral("Downloads/unpacked/arrived.zip"), 10);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(model.state(), State::Scanned, 10000);
+    EXPECT_EQ(model.message(), QStringLiteral("已移动 1 个文件夹，部分目录已非空或处理失败"));
+    EXPECT_FALSE(QFileInfo::exists(plain));
+    EXPECT_TRUE(QFileInfo::exists(gains));
+    EXPECT_TRUE(QFileInfo::exists(deep));
+    EXPECT_EQ(page.list()->model()->rowCount(), 2);
+    EXPECT_EQ(button->text(), QStringLiteral("删除 1 项"));
+    Screenshots::save(&page, QStringLiteral("empty-folders-cleaned"));
+
+    // With everything gone the placeholder shows the last message and invites a new scan.
+    ASSERT_TRUE(QFile::remove(tree->path(QStringLiteral("Downloads/unpacked/arrived.zip"))));
+    longPress(button); // not all ticked: all
+    EXPECT_EQ(button->text(), QStringLiteral("删除 2 项"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(model.state(), State::Scanned, 10000);
+    EXPECT_EQ(model.message(), QStringLiteral("已将 2 个空文件夹移到废纸篓"));
+    ASSERT_TRUE(model.folders().isEmpty());
+    EXPECT_TRUE(page.placeholder()->isVisible());
+    EXPECT_EQ(page.placeholder()->symbolName(), QStringLiteral("checkmark.circle"));
+    EXPECT_EQ(page.placeholder()->title(), model.message());
+    EXPECT_EQ(page.placeholder()->subtitle(), QStringLiteral("可重新扫描以检查刚刚变空的上级目录"));
+    EXPECT_EQ(button->text(), QStringLiteral("开始扫描"));
+    Screenshots::save(&page, QStringLiteral("empty-folders-all-moved"));
+}

@@ -1,0 +1,127 @@
+#include "ui/pages/FileSearchPage.h"
+#include "access/AccessManager.h"
+#include "scanners/FileSearchViewModel.h"
+#include "support/AccessFixture.h"
+#include "support/Screenshots.h"
+#include "support/TreeBuilder.h"
+#include "ui/components/FileItemList.h"
+#include "ui/components/FloatingActionButton.h"
+#include "ui/components/ImmediateLongPress.h"
+#include "ui/components/PlaceholderView.h"
+#include "ui/style/Theme.h"
+#include "ui/window/ContentView.h"
+#include "ui/window/MainWindow.h"
+#include "ui/window/TitlebarFileSearch.h"
+#include "util/ByteCount.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Sweepora::Core;
+using namespace Sweepora::Test;
+using namespace Sweepora::Ui;
+
+namespace {
+
+class FileSearchPageTest : public AccessFixture
+{
+protected:
+    void SetUp() override
+    {
+        AccessFixture::SetUp();
+        Theme::apply(*qApp);
+        tree = std::make_unique<TreeBuilder>(home());
+    }
+
+    void grantHome()
+    {
+        m_picker->answerWith(home());
+        bool done = false;
+        AccessManager::requestHomeAuthorization([&](bool ok) { done = ok; });
+        ASSERT_TRUE(done);
+    }
+
+    std::unique_ptr<TreeBuilder> tree;
+};
+
+} // namespace
+
+TEST_F(FileSearchPageTest, TheTitleBarFieldDrivesASearchThenSelectAndCleanThroughThePage)
+{
+    grantHome();
+    const QString big = tree->file(QStringLiteral("Documents/annual-report.pdf"), 60'000);
+    const QString small = tree->file(QStringLiteral("REPORTS.txt"), 2'000);
+    tree->file(QStringLiteral("r-e-p-o-r-t.txt"), 2'000);
+    ContentView content;
+    MainWindow& window = content.window();
+    window.resize(1000, 680);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    auto* page = qobject_cast<FileSearchPage*>(window.page(MainWindow::kFileSearchSection));
+    ASSERT_NE(page, nullptr);
+    FileSearchViewModel& model = content.fileSearchModel();
+    EXPECT_EQ(page->placeholder()->title(), QStringLiteral("在右上角输入文件名开始搜索"));
+    EXPECT_EQ(page->placeholder()->subtitle(), QStringLiteral("支持按文件名模糊匹配，不区分大小写"));
+    EXPECT_EQ(page->placeholder()->symbolName(), QStringLiteral("magnifyingglass"));
+    EXPECT_FALSE(page->actionButton()->isVisibleTo(page)); // no scan button: searches start up there
+
+    TitlebarFileSearch* search = window.searchField();
+    auto* field = search->findChild<QLineEdit*>(QStringLiteral("titlebarSearchField"));
+    auto* toggle = search->findChild<QToolButton*>(QStringLiteral("titlebarSearchButton"));
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QTRY_VERIFY(field->hasFocus());
+    QTest::keyClicks(field, QStringLiteral(" Report "));
+    Screenshots::save(&window, QStringLiteral("file-search-typing"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(window.selectedSection(), MainWindow::kFileSearchSection);
+    EXPECT_EQ(window.currentPage(), page);
+    EXPECT_FALSE(search->isExpanded());
+    EXPECT_FALSE(field->hasFocus());
+    EXPECT_EQ(model.currentQuery(), QStringLiteral("Report"));
+    EXPECT_TRUE(page->placeholder()->isBusy());
+    EXPECT_EQ(page->placeholder()->title(), QStringLiteral("正在搜索“Report”…"));
+    Screenshots::save(&window, QStringLiteral("file-search-searching"));
+    QTRY_COMPARE_WITH_TIMEOUT(model.state(), FileSearchState::Searched, 10000);
+
+    FloatingActionButton* button = page->actionButton();
+    ASSERT_TRUE(page->list()->isVisible());
+    ASSERT_EQ(page->list()->model()->rowCount(), 2);
+    EXPECT_TRUE(button->isVisible());
+    EXPECT_EQ(button->text(), QStringLiteral("删除 0 KB"));
+    QTest::mouseClick(button, Qt::LeftButton); // nothing ticked: nothing happens
+    EXPECT_EQ(model.state(), FileSearchState::Searched);
+
+    const QRect first = page->list()->visualRect(page->list()->model()->index(0, 0));
+    QTest::mouseClick(page->list()->viewport(), Qt::LeftButton, {},
+                      page->list()->fileDelegate()->checkboxRect(first).center());
+    ASSERT_TRUE(model.results()[0].selected);
+    EXPECT_EQ(button->text(), QStringLiteral("删除 ") + formattedByteCount(model.results()[0].size));
+
+    QTest::mousePress(button, Qt::LeftButton, {}, button->rect().center());
+    QTRY_VERIFY(button->longPress()->didTrigger());
+    QTest::mouseRelease(button, Qt::LeftButton, {}, button->rect().center());
+    EXPECT_EQ(model.state(), FileSearchState::Searched); // the release cleaned nothing
+    EXPECT_EQ(model.selectedSize(), model.results()[0].size + model.results()[1].size);
+    Screenshots::save(&window, QStringLiteral("file-search-searched"));
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(model.state(), FileSearchState::Searched, 10000);
+    EXPECT_EQ(model.message(), QStringLiteral("已将 2 个文件移到废纸篓"));
+    EXPECT_FALSE(QFileInfo::exists(big));
+    EXPECT_FALSE(QFileInfo::exists(small));
+    EXPECT_EQ(window.selectedSection(), MainWindow::kFileSearchSection); // hiding the button moved no focus
+    EXPECT_TRUE(page->placeholder()->isVisible());
+    EXPECT_EQ(page->placeholder()->symbolName(), QStringLiteral("doc.text.magnifyingglass"));
+    EXPECT_EQ(page->placeholder()->title(), QStringLiteral("已将 2 个文件移到废纸篓"));
+    EXPECT_TRUE(page->placeholder()->subtitle().isEmpty());
+    EXPECT_FALSE(button->isVisible());
+    Screenshots::save(&window, QStringLiteral("file-search-cleaned"));
+
+    // The query stays in the field for the next time it opens.
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_EQ(field->text(), QStringLiteral(" Report "));
+}
