@@ -1,3 +1,5 @@
+#include "cli/AppCachesCommand.h"
+#include "cli/AppsCommand.h"
 #include "cli/Command.h"
 #include "cli/LargeCommand.h"
 #include "cli/RulesCommand.h"
@@ -8,6 +10,8 @@ const QList<Command>& commandTable()
 {
     static const QList<Command> table = {
         rulesCommand(),
+        appCachesCommand(),
+        appsCommand(),
         largeCommand(),
     };
     return table;

@@ -5,8 +5,9 @@
 #include <memory>
 
 namespace Sweepora::Core {
+class ApplicationCleanupViewModel;
 class CleanupViewModel;
-}
+} // namespace Sweepora::Core
 
 namespace Sweepora::Ui {
 
@@ -23,13 +24,15 @@ public:
 
     MainWindow& window() const { return *m_window; }
     Core::CleanupViewModel& taskCleanModel() const { return *m_taskCleanModel; }
+    Core::ApplicationCleanupViewModel& applicationCleanupModel() const { return *m_applicationCleanupModel; }
 
 private:
     // One line per section page.
     void buildPages();
 
     std::unique_ptr<MainWindow> m_window;
-    Core::CleanupViewModel* m_taskCleanModel = nullptr; // owned as a child of this object
+    Core::CleanupViewModel* m_taskCleanModel = nullptr;                     // owned as a child of this object
+    Core::ApplicationCleanupViewModel* m_applicationCleanupModel = nullptr; // owned as a child of this object
 };
 
 } // namespace Sweepora::Ui
