@@ -139,7 +139,9 @@ ApplicationUninstallPage::ApplicationUninstallPage(QWidget* parent)
     auto* panelLayout = new QVBoxLayout(m_panel);
     auto* panelHeader = new QHBoxLayout;
     m_panelTitle = new QLabel(m_panel);
-    m_panelTitle->setFont(Theme::font(TextStyle::Title3));
+    QFont titleFont = Theme::font(TextStyle::Title3);
+    titleFont.setBold(true);
+    m_panelTitle->setFont(titleFont);
     panelHeader->addWidget(m_panelTitle, 1);
     QToolButton* close = symbolButton(QStringLiteral("xmark"), QStringLiteral("关闭"), m_panel);
     panelHeader->addWidget(close);
