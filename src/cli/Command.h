@@ -58,6 +58,16 @@ public:
         Q_UNUSED(paths);
         return {};
     }
+    // A command whose items are groups (an application with its files) asks about each group
+    // itself instead of once for everything: `confirm` puts a yes-or-no question on the
+    // terminal, and is empty when --yes was given.
+    virtual bool confirmsEachGroup() const { return false; }
+    virtual Core::TrashBatchResult moveToTrashAsking(const QStringList& paths,
+                                                     const std::function<bool(const QString&)>& confirm)
+    {
+        Q_UNUSED(confirm);
+        return moveToTrash(paths);
+    }
 };
 
 struct Command

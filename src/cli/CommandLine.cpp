@@ -133,9 +133,9 @@ QString unusableHome(const QString& path)
     return {};
 }
 
-bool confirmOnTerminal(qsizetype count)
+bool confirmOnTerminal(const QString& question)
 {
-    write(stderr, QStringLiteral("将 %1 个项目移到废纸篓？[y/N] ").arg(count));
+    write(stderr, question + QStringLiteral(" [y/N] "));
     char answer[64] = {};
     if (std::fgets(answer, sizeof answer, stdin) == nullptr)
         return false;
@@ -233,7 +233,8 @@ int runCommandLine(const QStringList& arguments)
     }
 
     if (options.moveToTrash) {
-        if (!listing.trashPaths.isEmpty() && !options.yes && !confirmOnTerminal(listing.trashPaths.size())) {
+        if (!listing.trashPaths.isEmpty() && !options.yes && !runner->confirmsEachGroup() &&
+            !confirmOnTerminal(QStringLiteral("将 %1 个项目移到废纸篓？").arg(listing.trashPaths.size()))) {
             write(stderr, QStringLiteral("未移动任何文件\n"));
             print(options.command->name, listing, options.json);
             return ExitDone;
@@ -241,7 +242,11 @@ int runCommandLine(const QStringList& arguments)
         QJsonArray moved;
         QJsonArray failed;
         if (!listing.trashPaths.isEmpty()) {
-            const TrashBatchResult result = runner->moveToTrash(listing.trashPaths);
+            const TrashBatchResult result =
+                runner->confirmsEachGroup()
+                    ? runner->moveToTrashAsking(listing.trashPaths,
+                                                options.yes ? std::function<bool(const QString&)>() : confirmOnTerminal)
+                    : runner->moveToTrash(listing.trashPaths);
             for (const QString& p : result.moved)
                 moved.append(p);
             for (const TrashFailure& f : result.failed)

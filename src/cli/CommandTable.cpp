@@ -1,3 +1,5 @@
+#include "cli/AppCachesCommand.h"
+#include "cli/AppsCommand.h"
 #include "cli/Command.h"
 #include "cli/EmptyCommand.h"
 #include "cli/LargeCommand.h"
@@ -15,6 +17,8 @@ const QList<Command>& commandTable()
     // clang-format off
     static const QList<Command> table = {
         rulesCommand(),
+        appCachesCommand(),
+        appsCommand(),
         largeCommand(),
         miscCommand(),
         archivesCommand(),

@@ -1,11 +1,16 @@
 #include "ui/window/ContentView.h"
 
 #include "access/AccessManager.h"
+#include "apps/ApplicationCleanupViewModel.h"
+#include "platform/PlatformLayout.h"
+#include "platform/Sandbox.h"
 #include "rules/CleanupViewModel.h"
 #include "scanners/EmptyFolderCleanupViewModel.h"
 #include "scanners/FileSearchViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
 #include "ui/pages/AboutPage.h"
+#include "ui/pages/ApplicationCleanupPage.h"
+#include "ui/pages/ApplicationUninstallPage.h"
 #include "ui/pages/EmptyFolderCleanupPage.h"
 #include "ui/pages/FileSearchPage.h"
 #include "ui/pages/LargeFilePage.h"
@@ -31,12 +36,15 @@ ContentView::ContentView(Setup setup, QObject* parent)
     : QObject(parent), m_window(std::make_unique<MainWindow>()),
       m_taskCleanModel(setup.ruleStore ? new Core::CleanupViewModel(std::move(*setup.ruleStore), this)
                                        : new Core::CleanupViewModel(this)),
+      m_applicationCleanupModel(new Core::ApplicationCleanupViewModel(this)),
       m_emptyFolderCleanupModel(new Core::EmptyFolderCleanupViewModel(this)),
       m_fileSearchModel(new Core::FileSearchViewModel(this)),
       m_miscFileModel(new Core::MiscFileCleanupViewModel(Core::MiscFileCategory::Miscellaneous, this)),
       m_archiveModel(new Core::MiscFileCleanupViewModel(Core::MiscFileCategory::Archives, this)),
       m_installerModel(new Core::MiscFileCleanupViewModel(Core::MiscFileCategory::Installers, this))
 {
+    // Installed applications may be read wherever they are, as the sandbox allows.
+    Core::Sandbox::setReadOnlyRoots(Core::PlatformLayout::current().applicationRoots);
     buildPages();
     m_window->installEventFilter(this);
 }
@@ -57,7 +65,9 @@ void ContentView::buildPages()
     m_window->setPage(QStringLiteral("空文件夹清理"), new EmptyFolderCleanupPage(*m_emptyFolderCleanupModel));
     m_window->setPage(MainWindow::kFileSearchSection, new FileSearchPage(*m_fileSearchModel));
     connect(m_window.get(), &MainWindow::fileSearchSubmitted, m_fileSearchModel, &Core::FileSearchViewModel::search);
+    m_window->setPage(QStringLiteral("应用清理"), new ApplicationCleanupPage(*m_applicationCleanupModel));
     // These pages own their models.
+    m_window->setPage(QStringLiteral("卸载应用"), new ApplicationUninstallPage);
     m_window->setPage(QStringLiteral("大文件清理"), new LargeFilePage);
     m_window->setPage(QStringLiteral("存储大小分析"), new StorageAnalysisPage);
     m_window->setPage(QStringLiteral("关于"), new AboutPage);

@@ -10,7 +10,9 @@
 #include <optional>
 
 namespace Sweepora::Core {
+class ApplicationCleanupViewModel;
 class CleanupViewModel;
+
 class EmptyFolderCleanupViewModel;
 class FileSearchViewModel;
 class MiscFileCleanupViewModel;
@@ -40,6 +42,7 @@ public:
 
     MainWindow& window() const { return *m_window; }
     Core::CleanupViewModel& taskCleanModel() const { return *m_taskCleanModel; }
+    Core::ApplicationCleanupViewModel& applicationCleanupModel() const { return *m_applicationCleanupModel; }
     Core::EmptyFolderCleanupViewModel& emptyFolderCleanupModel() const { return *m_emptyFolderCleanupModel; }
     Core::FileSearchViewModel& fileSearchModel() const { return *m_fileSearchModel; }
     Core::MiscFileCleanupViewModel& miscFileModel() const { return *m_miscFileModel; }
@@ -64,6 +67,7 @@ private:
 
     std::unique_ptr<MainWindow> m_window;
     Core::CleanupViewModel* m_taskCleanModel = nullptr;                     // owned as a child of this object
+    Core::ApplicationCleanupViewModel* m_applicationCleanupModel = nullptr; // owned as a child of this object
     Core::EmptyFolderCleanupViewModel* m_emptyFolderCleanupModel = nullptr; // child of this object
     Core::FileSearchViewModel* m_fileSearchModel = nullptr;                 // child of this object
     bool m_hasCheckedAuthorization = false;

@@ -1,0 +1,106 @@
+#include "cli/AppCachesCommand.h"
+
+#include "apps/ApplicationCacheEngine.h"
+#include "platform/PlatformLayout.h"
+#include "platform/Sandbox.h"
+#include "util/ByteCount.h"
+
+namespace Sweepora::Cli {
+namespace {
+
+using namespace Sweepora::Core;
+
+class AppCachesCommand final : public CommandRunner
+{
+public:
+    QString parse(const QStringList& arguments) override
+    {
+        return parseApplicationRoots(QStringLiteral("app-caches"), arguments, m_roots);
+    }
+
+    Listing scan(const CommandContext& context) override
+    {
+        useApplicationRoots(m_roots);
+        const QList<ApplicationCacheTarget> targets =
+            ApplicationCacheEngine::discoverTargets(PlatformLayout::current().applicationRoots, context.home);
+        // The command line's scope is the whole home: nothing further to open per folder.
+        m_results = ApplicationCacheEngine::scanTargets(targets, {});
+        Listing listing;
+        listing.message = ApplicationCacheEngine::resultMessage(m_results.size());
+        listing.columns = {{QStringLiteral("大小"), true},
+                           {QStringLiteral("文件"), true},
+                           {QStringLiteral("应用"), false},
+                           {QStringLiteral("标识符"), false}};
+        for (const ApplicationCleanupResult& r : std::as_const(m_results)) {
+            QJsonArray files;
+            for (const QString& f : r.files)
+                files.append(f);
+            listing.items.append(QJsonObject{{QStringLiteral("bundleID"), r.target.bundleID},
+                                             {QStringLiteral("name"), r.target.name},
+                                             {QStringLiteral("size"), r.size},
+                                             {QStringLiteral("files"), files}});
+            listing.rows.append(
+                {formattedByteCount(r.size), QString::number(r.files.size()), r.target.name, r.target.bundleID});
+            listing.trashPaths += r.files;
+        }
+        return listing;
+    }
+
+    bool canMoveToTrash() const override { return true; }
+
+    TrashBatchResult moveToTrash(const QStringList& paths) override
+    {
+        Q_UNUSED(paths); // every file of every result, as listed
+        const ApplicationCacheEngine::CleanOutcome outcome = ApplicationCacheEngine::clean(m_results);
+        TrashBatchResult result;
+        result.moved = outcome.moved;
+        result.failed = outcome.failed;
+        result.message = outcome.message;
+        return result;
+    }
+
+private:
+    QStringList m_roots;
+    QList<ApplicationCleanupResult> m_results;
+};
+
+} // namespace
+
+QString parseApplicationRoots(const QString& command, const QStringList& arguments, QStringList& roots)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        QString value;
+        if (a == QLatin1String("--app-root")) {
+            if (i + 1 >= arguments.size())
+                return QStringLiteral("--app-root needs a folder");
+            value = arguments[++i];
+        } else if (a.startsWith(QLatin1String("--app-root="))) {
+            value = a.mid(11);
+        } else {
+            return QStringLiteral("%1 does not take \"%2\"").arg(command, a);
+        }
+        if (value.isEmpty())
+            return QStringLiteral("--app-root needs a folder");
+        roots.append(standardizedPath(value));
+    }
+    return {};
+}
+
+void useApplicationRoots(const QStringList& roots)
+{
+    if (roots.isEmpty())
+        return;
+    PlatformLayout layout = PlatformLayout::current();
+    layout.applicationRoots = roots;
+    PlatformLayout::setCurrent(layout);
+    Sandbox::setReadOnlyRoots(roots);
+}
+
+Command appCachesCommand()
+{
+    return {QStringLiteral("app-caches"), QStringLiteral("app-caches [--app-root DIR]…"),
+            QStringLiteral("application caches"), [] { return std::make_unique<AppCachesCommand>(); }};
+}
+
+} // namespace Sweepora::Cli

@@ -1,0 +1,104 @@
+#include "cli/AppsCommand.h"
+
+#include "apps/ApplicationUninstallEngine.h"
+#include "cli/AppCachesCommand.h"
+#include "platform/PlatformLayout.h"
+#include "platform/Sandbox.h"
+#include "util/ByteCount.h"
+#include "util/NameOrder.h"
+
+#include <algorithm>
+
+namespace Sweepora::Cli {
+namespace {
+
+using namespace Sweepora::Core;
+
+class AppsCommand final : public CommandRunner
+{
+public:
+    QString parse(const QStringList& arguments) override
+    {
+        return parseApplicationRoots(QStringLiteral("apps"), arguments, m_roots);
+    }
+
+    Listing scan(const CommandContext& context) override
+    {
+        useApplicationRoots(m_roots);
+        m_applications =
+            ApplicationUninstallEngine::listApplications(PlatformLayout::current().applicationRoots, context.home);
+        Listing listing;
+        listing.message = ApplicationUninstallEngine::scanMessage(m_applications.size());
+        listing.columns = {{QStringLiteral("总大小"), true},
+                           {QStringLiteral("关联项目"), true},
+                           {QStringLiteral("应用"), false},
+                           {QStringLiteral("路径"), false}};
+        for (const UninstallApplication& app : std::as_const(m_applications)) {
+            QJsonArray related;
+            for (const UninstallItem& item : app.related)
+                related.append(QJsonObject{{QStringLiteral("path"), item.path}, {QStringLiteral("size"), item.size}});
+            listing.items.append(QJsonObject{
+                {QStringLiteral("path"), app.path},
+                {QStringLiteral("name"), app.name},
+                {QStringLiteral("bundleID"), app.bundleID ? QJsonValue(*app.bundleID) : QJsonValue(QJsonValue::Null)},
+                {QStringLiteral("appSize"), app.appSize},
+                {QStringLiteral("totalSize"), app.totalSize()},
+                {QStringLiteral("related"), related}});
+            listing.rows.append(
+                {formattedByteCount(app.totalSize()), QString::number(app.related.size()), app.name, app.path});
+            listing.trashPaths.append(app.path);
+        }
+        return listing;
+    }
+
+    bool canMoveToTrash() const override { return true; }
+    bool confirmsEachGroup() const override { return true; }
+
+    TrashBatchResult moveToTrash(const QStringList& paths) override { return moveToTrashAsking(paths, {}); }
+
+    TrashBatchResult moveToTrashAsking(const QStringList& paths,
+                                       const std::function<bool(const QString&)>& confirm) override
+    {
+        Q_UNUSED(paths); // the listed bundles, in order
+        // Asking to move the listed applications is the user's consent for the folders that
+        // hold them, as choosing those folders in the window's picker would be.
+        for (const UninstallApplication& app : std::as_const(m_applications))
+            Sandbox::openScope(parentPath(app.path));
+
+        TrashBatchResult total;
+        QStringList messages;
+        for (const UninstallApplication& app : std::as_const(m_applications)) {
+            const QString question = QStringLiteral("卸载 %1（%2）并将 %3 个关联项目移到废纸篓？")
+                                         .arg(app.name, app.path)
+                                         .arg(app.related.size());
+            if (confirm && !confirm(question))
+                continue;
+            // Two copies of one application share their related items: the first copy takes them.
+            QStringList work = ApplicationUninstallEngine::workList(app);
+            work.erase(std::remove_if(work.begin() + 1, work.end(),
+                                      [&total](const QString& p) { return total.moved.contains(p); }),
+                       work.end());
+            const ApplicationUninstallEngine::Outcome outcome = ApplicationUninstallEngine::moveToTrash(work, {});
+            total.moved += outcome.movedPaths;
+            total.failed += outcome.failures;
+            messages.append(app.name + QStringLiteral("：") + outcome.message);
+        }
+        total.message = messages.isEmpty() ? QStringLiteral("未移动任何文件") : messages.join(QStringLiteral("；"));
+        return total;
+    }
+
+private:
+    QStringList m_roots;
+    QList<UninstallApplication> m_applications;
+};
+
+} // namespace
+
+Command appsCommand()
+{
+    return {QStringLiteral("apps"), QStringLiteral("apps [--app-root DIR]…"),
+            QStringLiteral("installed applications with related files"),
+            [] { return std::make_unique<AppsCommand>(); }};
+}
+
+} // namespace Sweepora::Cli

@@ -1,0 +1,167 @@
+#include "apps/ApplicationCacheEngine.h"
+
+#include "apps/ApplicationBundle.h"
+#include "fs/Walker.h"
+#include "platform/PlatformLayout.h"
+#include "platform/Sandbox.h"
+#include "util/NameOrder.h"
+
+#include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+#include <map>
+
+namespace Sweepora::Core::ApplicationCacheEngine {
+namespace {
+
+struct FoundFile
+{
+    QString path;
+    qint64 size = 0;
+};
+
+class RegularFileCollector final : public WalkVisitor
+{
+public:
+    WalkAction visit(const WalkEntry& entry) override
+    {
+        if (entry.isRegularFile())
+            m_files.append({entry.filePath(), entry.logicalSize().value_or(0)});
+        return WalkAction::Continue;
+    }
+    QList<FoundFile> m_files;
+};
+
+bool folderExists(const QString& path)
+{
+    if (!Sandbox::canRead(path))
+        return false;
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+} // namespace
+
+bool isSafeFolderName(const QString& name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+}
+
+QStringList cacheDirectories(const QString& bundleID, const QString& home)
+{
+    const QString library = home + QStringLiteral("/Library");
+    const QString support = library + QStringLiteral("/Application Support/") + bundleID;
+    const QString containerLibrary =
+        library + QStringLiteral("/Containers/") + bundleID + QStringLiteral("/Data/Library");
+    const QString containerSupport = containerLibrary + QStringLiteral("/Application Support");
+    QStringList folders = {
+        library + QStringLiteral("/Caches/") + bundleID,
+        library + QStringLiteral("/Logs/") + bundleID,
+        library + QStringLiteral("/WebKit/") + bundleID,
+        library + QStringLiteral("/HTTPStorages/") + bundleID,
+    };
+    const QStringList supportNames = {QStringLiteral("Cache"),      QStringLiteral("Caches"),
+                                      QStringLiteral("Code Cache"), QStringLiteral("GPUCache"),
+                                      QStringLiteral("Logs"),       QStringLiteral("Temp")};
+    for (const QString& n : supportNames)
+        folders.append(support + QLatin1Char('/') + n);
+    for (const QString& n :
+         {QStringLiteral("Caches"), QStringLiteral("Logs"), QStringLiteral("WebKit"), QStringLiteral("HTTPStorages")})
+        folders.append(containerLibrary + QLatin1Char('/') + n);
+    for (const QString& n : supportNames)
+        folders.append(containerSupport + QLatin1Char('/') + n);
+    return folders;
+}
+
+QList<ApplicationCacheTarget> discoverTargets(const QStringList& roots, const QString& home)
+{
+    // Ordered by plain code-point comparison of the identifiers; a later root replaces an earlier one.
+    std::map<QString, ApplicationBundle> byIdentifier;
+    for (const QString& root : roots) {
+        for (const QString& path : ApplicationBundle::bundlesIn(root)) {
+            ApplicationBundle bundle = ApplicationBundle::read(path);
+            // An identifier such as "" or ".." would name the whole Caches folder, or the
+            // Library itself, as this application's cache.
+            if (!bundle.bundleID || !isSafeFolderName(*bundle.bundleID))
+                continue;
+            const QString id = *bundle.bundleID;
+            byIdentifier.insert_or_assign(id, std::move(bundle));
+        }
+    }
+    QList<ApplicationCacheTarget> targets;
+    for (const auto& [id, bundle] : byIdentifier) {
+        QStringList existing;
+        for (const QString& folder : cacheDirectories(id, home))
+            if (folderExists(folder))
+                existing.append(folder);
+        if (existing.isEmpty())
+            continue;
+        targets.append({id, bundle.name, id, existing});
+    }
+    return targets;
+}
+
+QList<ApplicationCleanupResult> scanTargets(const QList<ApplicationCacheTarget>& targets, const Access& access,
+                                            const std::function<void(int, const QString&)>& progress)
+{
+    WalkOptions options;
+    options.skipHidden = true;
+    options.skipPackageDescendants = false;
+
+    QList<ApplicationCleanupResult> results;
+    for (int i = 0; i < targets.size(); ++i) {
+        const ApplicationCacheTarget& target = targets[i];
+        if (progress)
+            progress(i, target.name);
+        QHash<QString, qint64> files; // a file reached twice counts once
+        for (const QString& folder : target.directories) {
+            const bool opened = access.begin ? access.begin(folder) : false;
+            for (const RegularFileCollector& part : Walker::walkEach(folder, options, RegularFileCollector()))
+                for (const FoundFile& f : part.m_files)
+                    files.insert(f.path, f.size);
+            if (opened && access.end)
+                access.end(folder);
+        }
+        qint64 size = 0;
+        for (qint64 s : std::as_const(files))
+            size += s;
+        if (size < 1)
+            continue;
+        QStringList paths = files.keys();
+        std::sort(paths.begin(), paths.end());
+        results.append({target.id, target, paths, size, false});
+    }
+    std::stable_sort(results.begin(), results.end(),
+                     [](const ApplicationCleanupResult& a, const ApplicationCleanupResult& b) {
+                         return sizeThenNameBefore(a.size, a.target.name, b.size, b.target.name);
+                     });
+    return results;
+}
+
+QString resultMessage(qsizetype count)
+{
+    if (count < 1)
+        return QStringLiteral("没有发现可清理的应用垃圾");
+    return QStringLiteral("发现 %1 个应用的缓存垃圾").arg(count);
+}
+
+CleanOutcome clean(const QList<ApplicationCleanupResult>& selected)
+{
+    const TrashBatchTexts texts{QStringLiteral("[ApplicationClean]"), QString(), QString()};
+    CleanOutcome outcome;
+    for (const ApplicationCleanupResult& result : selected) {
+        const TrashBatchResult batch = moveToTrash(result.files, texts);
+        outcome.moved += batch.moved;
+        outcome.failed += batch.failed;
+        if (batch.failed.isEmpty() && batch.moved.size() == result.files.size())
+            outcome.completedIDs.insert(result.id);
+    }
+    outcome.message = outcome.completedIDs.size() == selected.size()
+                          ? QStringLiteral("应用缓存已移到废纸篓")
+                          : QStringLiteral("部分应用缓存未能移到废纸篓，请重试");
+    return outcome;
+}
+
+} // namespace Sweepora::Core::ApplicationCacheEngine

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "scanners/TrashBatch.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace Sweepora::Core {
+
+enum class ApplicationCleanupState { Ready, Authorizing, Scanning, Scanned, Cleaning };
+
+// One installed application and those of its cache folders that exist.
+struct ApplicationCacheTarget
+{
+    QString id; // the bundle identifier
+    QString name;
+    QString bundleID;
+    QStringList directories; // in the order of the candidate table
+
+    friend bool operator==(const ApplicationCacheTarget&, const ApplicationCacheTarget&) = default;
+};
+
+struct ApplicationCleanupResult
+{
+    QString id; // the bundle identifier
+    ApplicationCacheTarget target;
+    QStringList files; // every regular file of the target's folders, each path once, sorted by path
+    qint64 size = 0;   // sum of the files' logical sizes
+    bool selected = false;
+
+    friend bool operator==(const ApplicationCleanupResult&, const ApplicationCleanupResult&) = default;
+};
+
+// The application cache cleaner as plain functions: no event loop, no access checks of its own
+// (the caller passes how folders are reached).
+namespace ApplicationCacheEngine {
+
+struct Access
+{
+    // Makes a folder reachable; true when it opened something that `end` must close.
+    std::function<bool(const QString& folder)> begin;
+    std::function<void(const QString& folder)> end;
+};
+
+// A bundle identifier that can name a folder below the Library without leaving the folder it
+// is joined to: not empty, not "." or "..", no "/" and no NUL.
+bool isSafeFolderName(const QString& name);
+
+// The twenty candidate cache folders of `bundleID` below `home`/Library, in their fixed order.
+QStringList cacheDirectories(const QString& bundleID, const QString& home);
+
+// The applications directly inside the roots (later roots win for the same identifier), in
+// ascending identifier order, each with its existing candidate folders; applications with no
+// identifier, an unsafe one, or no existing folder are left out.
+QList<ApplicationCacheTarget> discoverTargets(const QStringList& roots, const QString& home);
+
+// Lists the regular files of every target's folders (hidden entries skipped, package contents
+// included), one result per target with at least one byte, sorted larger first, then by name.
+// `progress` is told the index and name of each target before it is scanned.
+QList<ApplicationCleanupResult> scanTargets(const QList<ApplicationCacheTarget>& targets, const Access& access,
+                                            const std::function<void(int, const QString&)>& progress = {});
+
+// "发现 {n} 个应用的缓存垃圾", or "没有发现可清理的应用垃圾" for none.
+QString resultMessage(qsizetype count);
+
+struct CleanOutcome
+{
+    QSet<QString> completedIDs; // results whose every file moved (and results without files)
+    QStringList moved;
+    QList<TrashFailure> failed;
+    QString message;
+};
+
+// Moves every file of the given results to the Trash ("[ApplicationClean]" in the log).
+CleanOutcome clean(const QList<ApplicationCleanupResult>& selected);
+
+} // namespace ApplicationCacheEngine
+} // namespace Sweepora::Core

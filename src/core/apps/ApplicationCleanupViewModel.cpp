@@ -1,0 +1,183 @@
+#include "apps/ApplicationCleanupViewModel.h"
+
+#include "access/AccessManager.h"
+#include "platform/Jobs.h"
+#include "platform/Notifications.h"
+#include "platform/PlatformLayout.h"
+
+#include <QPointer>
+#include <QPromise>
+
+#include <algorithm>
+
+namespace Sweepora::Core {
+
+ApplicationCleanupViewModel::ApplicationCleanupViewModel(QObject* parent) : QObject(parent)
+{
+    connect(&m_scanWatcher, &QFutureWatcherBase::progressValueChanged, this,
+            [this](int index) { setProgress(static_cast<double>(index) / std::max(m_targetCount, 1)); });
+    connect(&m_scanWatcher, &QFutureWatcherBase::progressTextChanged, this,
+            [this](const QString& name) { setScanningApp(name); });
+    connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
+        m_results = m_scanWatcher.future().result();
+        emit resultsChanged();
+        setProgress(1.0);
+        setScanningApp(QStringLiteral("扫描完成"));
+        setState(ApplicationCleanupState::Scanned);
+        setMessage(ApplicationCacheEngine::resultMessage(m_results.size()));
+        emit scanFinished();
+    });
+    connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
+        const ApplicationCacheEngine::CleanOutcome outcome = m_cleanWatcher.future().result();
+        QList<ApplicationCleanupResult> remaining;
+        for (const ApplicationCleanupResult& r : std::as_const(m_results))
+            if (!outcome.completedIDs.contains(r.id))
+                remaining.append(r);
+        m_results = std::move(remaining);
+        emit resultsChanged();
+        setState(ApplicationCleanupState::Scanned);
+        setMessage(outcome.message);
+        if (!outcome.moved.isEmpty())
+            Notifications::instance().postTrashContentsDidChange();
+        emit cleanFinished();
+    });
+}
+
+ApplicationCleanupViewModel::~ApplicationCleanupViewModel() = default;
+
+ApplicationCacheEngine::Access ApplicationCleanupViewModel::accessThroughManager()
+{
+    ApplicationCacheEngine::Access access;
+    access.begin = [](const QString& folder) { return AccessManager::beginAccess(FolderUrl(folder)); };
+    access.end = [](const QString& folder) { AccessManager::endAccess(FolderUrl(folder)); };
+    return access;
+}
+
+qint64 ApplicationCleanupViewModel::selectedSize() const
+{
+    qint64 sum = 0;
+    for (const ApplicationCleanupResult& r : m_results)
+        if (r.selected)
+            sum += r.size;
+    return sum;
+}
+
+qint64 ApplicationCleanupViewModel::totalSize() const
+{
+    qint64 sum = 0;
+    for (const ApplicationCleanupResult& r : m_results)
+        sum += r.size;
+    return sum;
+}
+
+void ApplicationCleanupViewModel::startScan()
+{
+    if (m_state == ApplicationCleanupState::Authorizing || m_state == ApplicationCleanupState::Scanning ||
+        m_state == ApplicationCleanupState::Cleaning)
+        return;
+    if (!AccessManager::hasHomeAccess()) {
+        setMessage(QStringLiteral("请先授权个人文件夹"));
+        return;
+    }
+    setState(ApplicationCleanupState::Authorizing);
+    setMessage(QStringLiteral("等待个人文件夹授权…"));
+    AccessManager::requestHomeAuthorization([self = QPointer<ApplicationCleanupViewModel>(this)](bool granted) {
+        if (self.isNull())
+            return;
+        if (!granted) {
+            self->setState(ApplicationCleanupState::Ready);
+            self->setMessage(QStringLiteral("未完成个人文件夹授权，扫描已取消"));
+            return;
+        }
+        self->runScan();
+    });
+}
+
+void ApplicationCleanupViewModel::runScan()
+{
+    setState(ApplicationCleanupState::Scanning);
+    setMessage(QStringLiteral("正在扫描所有应用缓存…"));
+    const QString home = AccessManager::homeDirectoryURL().path();
+    const QList<ApplicationCacheTarget> targets =
+        ApplicationCacheEngine::discoverTargets(PlatformLayout::current().applicationRoots, home);
+    m_targetCount = static_cast<int>(targets.size());
+    const ApplicationCacheEngine::Access access = accessThroughManager();
+    m_scanWatcher.setFuture(runJob([targets, access](QPromise<QList<ApplicationCleanupResult>>& promise) {
+        promise.setProgressRange(0, static_cast<int>(targets.size()));
+        promise.addResult(
+            ApplicationCacheEngine::scanTargets(targets, access, [&promise](int index, const QString& name) {
+                promise.setProgressValueAndText(index, name);
+            }));
+    }));
+}
+
+void ApplicationCleanupViewModel::clean()
+{
+    if (m_state != ApplicationCleanupState::Scanned)
+        return;
+    QList<ApplicationCleanupResult> selection;
+    for (const ApplicationCleanupResult& r : std::as_const(m_results))
+        if (r.selected)
+            selection.append(r);
+    if (selection.isEmpty())
+        return;
+    setState(ApplicationCleanupState::Cleaning);
+    setMessage(QStringLiteral("正在将应用缓存移到废纸篓…"));
+    m_cleanWatcher.setFuture(runJob([selection] { return ApplicationCacheEngine::clean(selection); }));
+}
+
+void ApplicationCleanupViewModel::toggleSelection(const QString& resultID)
+{
+    for (ApplicationCleanupResult& r : m_results) {
+        if (r.id == resultID) {
+            r.selected = !r.selected;
+            emit resultsChanged();
+            return;
+        }
+    }
+}
+
+void ApplicationCleanupViewModel::toggleAllSelection()
+{
+    if (m_results.isEmpty())
+        return;
+    const bool allSelected =
+        std::all_of(m_results.cbegin(), m_results.cend(), [](const auto& r) { return r.selected; });
+    for (ApplicationCleanupResult& r : m_results)
+        r.selected = !allSelected;
+    emit resultsChanged();
+}
+
+void ApplicationCleanupViewModel::setState(ApplicationCleanupState state)
+{
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit stateChanged();
+}
+
+void ApplicationCleanupViewModel::setMessage(const QString& message)
+{
+    if (message == m_message)
+        return;
+    m_message = message;
+    emit messageChanged();
+}
+
+void ApplicationCleanupViewModel::setScanningApp(const QString& name)
+{
+    if (name == m_scanningApp)
+        return;
+    m_scanningApp = name;
+    emit scanningAppChanged();
+}
+
+void ApplicationCleanupViewModel::setProgress(double progress)
+{
+    if (progress == m_progress)
+        return;
+    m_progress = progress;
+    emit progressChanged();
+}
+
+} // namespace Sweepora::Core

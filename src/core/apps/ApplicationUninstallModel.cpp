@@ -1,0 +1,149 @@
+#include "apps/ApplicationUninstallModel.h"
+
+#include "access/AccessManager.h"
+#include "platform/FolderPicker.h"
+#include "platform/Jobs.h"
+#include "platform/Notifications.h"
+#include "platform/PlatformLayout.h"
+#include "util/NameOrder.h"
+
+#include <QPointer>
+
+namespace Sweepora::Core {
+
+ApplicationUninstallModel::ApplicationUninstallModel(QObject* parent) : QObject(parent)
+{
+    connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
+        m_applications = m_scanWatcher.future().result();
+        emit applicationsChanged();
+        setScanning(false);
+        const std::optional<QString> completion = std::exchange(m_completionMessage, std::nullopt);
+        setMessage(completion ? *completion : ApplicationUninstallEngine::scanMessage(m_applications.size()));
+        emit scanFinished();
+    });
+    connect(&m_uninstallWatcher, &QFutureWatcherBase::finished, this, [this] {
+        const ApplicationUninstallEngine::Outcome outcome = m_uninstallWatcher.future().result();
+        setUninstalling(false);
+        if (outcome.moved > 0 || outcome.bundleMoved)
+            Notifications::instance().postTrashContentsDidChange();
+        const QString bundle = std::exchange(m_pendingBundle, QString());
+        scan(outcome.message);
+        if (!outcome.bundleMoved && bundle != m_manualRemovalPath) {
+            m_manualRemovalPath = bundle;
+            emit manualRemovalPathChanged();
+        }
+        emit uninstallFinished();
+    });
+}
+
+ApplicationUninstallModel::~ApplicationUninstallModel() = default;
+
+void ApplicationUninstallModel::clearManualRemoval()
+{
+    if (m_manualRemovalPath.isEmpty())
+        return;
+    m_manualRemovalPath.clear();
+    emit manualRemovalPathChanged();
+}
+
+void ApplicationUninstallModel::scan(const std::optional<QString>& completionMessage)
+{
+    if (m_isScanning)
+        return;
+    AccessManager::requestHomeAuthorization(
+        [self = QPointer<ApplicationUninstallModel>(this), completionMessage](bool granted) {
+            if (self.isNull())
+                return;
+            // The picker may have answered after another scan began.
+            if (self->m_isScanning)
+                return;
+            if (!granted) {
+                self->setMessage(QStringLiteral("需要授权个人文件夹才能查找关联文件"));
+                return;
+            }
+            self->m_completionMessage = completionMessage;
+            self->setScanning(true);
+            self->setMessage(QStringLiteral("正在扫描应用…"));
+            const QString home = AccessManager::homeDirectoryURL().path();
+            const QStringList roots = PlatformLayout::current().applicationRoots;
+            self->m_scanWatcher.setFuture(
+                runJob([roots, home] { return ApplicationUninstallEngine::listApplications(roots, home); }));
+        });
+}
+
+void ApplicationUninstallModel::uninstall(const UninstallApplication& application)
+{
+    if (m_isUninstalling)
+        return;
+    setUninstalling(true);
+    m_pendingBundle = application.path;
+    requestFolderAccess(ApplicationUninstallEngine::workList(application), 0, {});
+}
+
+void ApplicationUninstallModel::requestFolderAccess(const QStringList& work, qsizetype index, QSet<QString> declined)
+{
+    for (; index < work.size(); ++index) {
+        const QString parent = standardizedPath(parentPath(work[index]));
+        if (declined.contains(parent) || AccessManager::canAccess(FolderUrl(parent)))
+            continue;
+
+        setMessage(QStringLiteral("请授权访问 ") + parent + QStringLiteral(" 后继续卸载"));
+        FolderPicker* picker = FolderPicker::current();
+        auto answered = [self = QPointer<ApplicationUninstallModel>(this), work, index, declined,
+                         parent](std::optional<FolderUrl> chosen) mutable {
+            if (self.isNull())
+                return;
+            // Only the folder asked for counts: another folder would not cover these items.
+            const bool granted =
+                chosen && standardizedPath(chosen->path()) == parent && AccessManager::grantFolder(*chosen);
+            if (!granted)
+                declined.insert(parent);
+            self->requestFolderAccess(work, index + 1, std::move(declined));
+        };
+        if (picker == nullptr) {
+            answered(std::nullopt);
+            return;
+        }
+        FolderPickerRequest request;
+        request.title = QStringLiteral("授权卸载应用");
+        request.message = QStringLiteral("请选择 ") + parent + QStringLiteral("，以便将应用及关联文件移到废纸篓。");
+        request.prompt = QStringLiteral("授权此文件夹");
+        request.directory = parent;
+        picker->pickFolder(request, std::move(answered));
+        return;
+    }
+    moveToTrash(work, declined);
+}
+
+void ApplicationUninstallModel::moveToTrash(const QStringList& work, const QSet<QString>& declined)
+{
+    setMessage(QStringLiteral("正在卸载应用…"));
+    m_uninstallWatcher.setFuture(
+        runJob([work, declined] { return ApplicationUninstallEngine::moveToTrash(work, declined); }));
+}
+
+void ApplicationUninstallModel::setScanning(bool scanning)
+{
+    if (scanning == m_isScanning)
+        return;
+    m_isScanning = scanning;
+    emit isScanningChanged();
+}
+
+void ApplicationUninstallModel::setUninstalling(bool uninstalling)
+{
+    if (uninstalling == m_isUninstalling)
+        return;
+    m_isUninstalling = uninstalling;
+    emit isUninstallingChanged();
+}
+
+void ApplicationUninstallModel::setMessage(const QString& message)
+{
+    if (message == m_message)
+        return;
+    m_message = message;
+    emit messageChanged();
+}
+
+} // namespace Sweepora::Core

@@ -1,0 +1,88 @@
+#include "apps/InfoDictionary.h"
+
+#include "platform/Sandbox.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <plist/plist.h>
+
+#include <memory>
+
+namespace Sweepora::Core {
+namespace {
+
+// Real Info.plist files are a few kilobytes; a huge one is not read into memory.
+constexpr qint64 kMaximumPlistSize = 4 * 1024 * 1024;
+
+struct PlistDeleter
+{
+    void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
+};
+
+std::optional<QByteArray> readPlistFile(const QString& path)
+{
+    const QFileInfo info(path);
+    // A link could lead out of the bundle (and out of what the sandbox lets us read).
+    if (info.isSymLink() || !info.isFile() || info.size() > kMaximumPlistSize || !Sandbox::canRead(path))
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.read(kMaximumPlistSize + 1);
+}
+
+} // namespace
+
+std::optional<InfoDictionary> InfoDictionary::ofBundle(const QString& bundlePath)
+{
+    for (const QString& relative : {QStringLiteral("/Contents/Info.plist"), QStringLiteral("/Info.plist")}) {
+        if (const std::optional<QByteArray> data = readPlistFile(bundlePath + relative))
+            return fromData(*data);
+    }
+    return std::nullopt;
+}
+
+std::optional<InfoDictionary> InfoDictionary::fromData(const QByteArray& data)
+{
+    if (data.isEmpty() || data.size() > kMaximumPlistSize)
+        return std::nullopt;
+    plist_t raw = nullptr;
+    plist_from_memory(data.constData(), static_cast<uint32_t>(data.size()), &raw);
+    const std::unique_ptr<void, PlistDeleter> root(raw);
+    if (raw == nullptr || plist_get_node_type(raw) != PLIST_DICT)
+        return std::nullopt;
+
+    InfoDictionary dictionary;
+    plist_dict_iter it = nullptr;
+    plist_dict_new_iter(raw, &it);
+    if (it == nullptr)
+        return dictionary;
+    for (;;) {
+        char* key = nullptr;
+        plist_t value = nullptr;
+        plist_dict_next_item(raw, it, &key, &value);
+        if (key == nullptr)
+            break;
+        if (value != nullptr && plist_get_node_type(value) == PLIST_STRING) {
+            uint64_t length = 0;
+            const char* text = plist_get_string_ptr(value, &length);
+            if (text != nullptr)
+                dictionary.m_texts.insert(QString::fromUtf8(key),
+                                          QString::fromUtf8(text, static_cast<qsizetype>(length)));
+        }
+        free(key);
+    }
+    free(it);
+    return dictionary;
+}
+
+std::optional<QString> InfoDictionary::text(const QString& key) const
+{
+    const auto it = m_texts.constFind(key);
+    if (it == m_texts.constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+} // namespace Sweepora::Core

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+#include <optional>
+
+namespace Sweepora::Core {
+
+// The text values of a bundle's Info dictionary, read with libplist from an XML or a binary
+// property list. Values of other types are left out: a name that is a number is no name.
+class InfoDictionary
+{
+public:
+    // The dictionary of the bundle at `bundlePath` (Contents/Info.plist, else Info.plist at the
+    // top); none when there is no readable property list whose root is a dictionary.
+    static std::optional<InfoDictionary> ofBundle(const QString& bundlePath);
+    // Parses property-list data in either format.
+    static std::optional<InfoDictionary> fromData(const QByteArray& data);
+
+    std::optional<QString> text(const QString& key) const;
+
+private:
+    QHash<QString, QString> m_texts;
+};
+
+} // namespace Sweepora::Core

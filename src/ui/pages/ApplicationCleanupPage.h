@@ -1,0 +1,62 @@
+#pragma once
+
+#include "apps/ApplicationCacheEngine.h"
+#include "rules/CleanupResult.h"
+
+#include <QWidget>
+
+class QProgressBar;
+class QScrollArea;
+class QStackedWidget;
+class QVBoxLayout;
+
+namespace Sweepora::Core {
+class ApplicationCleanupViewModel;
+}
+
+namespace Sweepora::Ui {
+
+class CleanupRow;
+class FloatingActionButton;
+class PlaceholderView;
+class ScanFilePanel;
+
+// The 应用清理 page: one card per application with cache files, the files of one application in
+// a side panel, and the floating button that scans, cleans, and (held) ticks or clears all.
+class ApplicationCleanupPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ApplicationCleanupPage(Core::ApplicationCleanupViewModel& model, QWidget* parent = nullptr);
+
+    FloatingActionButton* actionButton() const { return m_button; }
+    QProgressBar* progressBar() const { return m_progress; }
+    PlaceholderView* placeholder() const { return m_placeholder; }
+    ScanFilePanel* filePanel() const { return m_panel; }
+    QList<CleanupRow*> rows() const { return m_rows; }
+
+    // Shows the files of the result with this id in the side panel.
+    void inspect(const QString& resultID);
+
+    // A result as the shared row and panel show it.
+    static Core::CleanupResult rowResult(const Core::ApplicationCleanupResult& result);
+
+private:
+    void rebuildRows();
+    void updateState();
+    void onTap();
+    void onLongPress();
+
+    Core::ApplicationCleanupViewModel& m_model;
+    QProgressBar* m_progress = nullptr;
+    QStackedWidget* m_stack = nullptr;
+    PlaceholderView* m_placeholder = nullptr;
+    QScrollArea* m_scroll = nullptr;
+    QVBoxLayout* m_rowLayout = nullptr;
+    QList<CleanupRow*> m_rows;
+    ScanFilePanel* m_panel = nullptr;
+    QString m_detailID;
+    FloatingActionButton* m_button = nullptr;
+};
+
+} // namespace Sweepora::Ui

@@ -1,0 +1,153 @@
+#include "UiTest.h"
+#include "apps/ApplicationCleanupViewModel.h"
+#include "apps/ApplicationUninstallModel.h"
+#include "support/ApplicationFixture.h"
+#include "support/Screenshots.h"
+#include "support/TestHttpServer.h"
+#include "ui/components/CleanupRow.h"
+#include "ui/components/FileItemList.h"
+#include "ui/components/FloatingActionButton.h"
+#include "ui/components/PlaceholderView.h"
+#include "ui/components/ScanFilePanel.h"
+#include "ui/pages/ApplicationCleanupPage.h"
+#include "ui/pages/ApplicationUninstallPage.h"
+#include "ui/style/Theme.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolButton>
+
+using namespace Sweepora::Core;
+using namespace Sweepora::Test;
+using namespace Sweepora::Ui;
+
+namespace {
+
+class ApplicationPagesTest : public ApplicationFixture
+{
+protected:
+    void SetUp() override
+    {
+        ApplicationFixture::SetUp();
+        Theme::apply(*qApp);
+        grantHome();
+    }
+    static bool waitUntil(const std::function<bool()>& done) { return TestHttpServer::waitUntil(done, 10000); }
+    static QAbstractButton* button(QMessageBox* box, const QString& text)
+    {
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == text)
+                return b;
+        return nullptr;
+    }
+};
+
+TEST_F(ApplicationPagesTest, UninstallThroughTheConfirmationWithADeclinedFolder)
+{
+    BundleSpec spec = BundleBuilder::binary(QStringLiteral("com.example.viewer"), 2000);
+    spec.displayName = QStringLiteral("看图");
+    const QString bundle = BundleBuilder::make(sharedApps() + QStringLiteral("/Viewer.app"), spec);
+    const QString cache = m_tree->file(QStringLiteral("Library/Caches/com.example.viewer/thumbs"), 4000);
+    const QString prefs = m_tree->file(QStringLiteral("Library/Preferences/com.example.viewer.plist"), 100);
+
+    ApplicationUninstallPage page;
+    QStringList revealed;
+    page.setRevealHandler([&](const QString& path) { revealed.append(path); });
+    page.resize(1000, 600);
+    page.show(); // the first show lists the applications
+    ASSERT_TRUE(waitUntil([&] { return !page.model().isScanning() && page.rowCount() == 1; }));
+    EXPECT_EQ(page.messageLabel()->text(), QStringLiteral("找到 1 个应用"));
+    EXPECT_TRUE(page.rescanButton()->isEnabled());
+    Screenshots::save(&page, QStringLiteral("uninstall-1-listed"));
+
+    QToolButton* inspect = page.findChild<QToolButton*>(QStringLiteral("uninstallRowInspect"));
+    ASSERT_NE(inspect, nullptr);
+    EXPECT_EQ(inspect->toolTip(), QStringLiteral("查看文件"));
+    inspect->click();
+    ASSERT_TRUE(page.sidePanel()->isVisible());
+    EXPECT_EQ(page.detailList()->model()->rowCount(), 3); // the bundle, then two related items
+    EXPECT_EQ(page.detailList()->model()->index(0, 0).data(Qt::UserRole + 100).toString(), bundle);
+    Screenshots::save(&page, QStringLiteral("uninstall-2-detail"));
+
+    // Cancelling leaves everything as it was.
+    page.uninstallButton()->click();
+    ASSERT_NE(page.confirmation(), nullptr);
+    EXPECT_EQ(page.confirmation()->windowTitle(), QStringLiteral("卸载应用？"));
+    EXPECT_EQ(page.confirmation()->text(), QStringLiteral("应用本体和列出的关联文件将移到废纸篓。"));
+    Screenshots::save(page.confirmation(), QStringLiteral("uninstall-3-confirmation"));
+    button(page.confirmation(), QStringLiteral("取消"))->click();
+    ASSERT_TRUE(waitUntil([&] { return page.confirmation() == nullptr; }));
+    EXPECT_FALSE(page.model().isUninstalling());
+    EXPECT_TRUE(page.detail().has_value());
+
+    // The picker answers with another folder than the one that holds the bundle.
+    m_picker->answerWith(home());
+    page.uninstallButton()->click();
+    ASSERT_NE(page.confirmation(), nullptr);
+    button(page.confirmation(), QStringLiteral("移到废纸篓"))->click();
+    EXPECT_FALSE(page.detail().has_value());
+    EXPECT_FALSE(page.sidePanel()->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return !page.model().isUninstalling() && !page.model().isScanning(); }));
+    ASSERT_TRUE(waitUntil([&] { return page.manualRemovalAlert() != nullptr; }));
+
+    EXPECT_EQ(page.messageLabel()->text(), QStringLiteral("应用本体未移走；已处理 2 个关联项目，0 个失败"));
+    EXPECT_FALSE(QFile::exists(cache));
+    EXPECT_FALSE(QFile::exists(prefs));
+    EXPECT_TRUE(QDir(bundle).exists());
+    QMessageBox* alert = page.manualRemovalAlert();
+    EXPECT_EQ(alert->windowTitle(), QStringLiteral("应用本体未能移到废纸篓"));
+    Screenshots::save(alert, QStringLiteral("uninstall-4-alert"));
+    button(alert, QStringLiteral("在访达中显示"))->click();
+    EXPECT_EQ(revealed, QStringList{bundle});
+    EXPECT_TRUE(page.model().manualRemovalPath().isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return page.manualRemovalAlert() == nullptr; }));
+    Screenshots::save(&page, QStringLiteral("uninstall-5-after"));
+}
+
+TEST_F(ApplicationPagesTest, CachePageScansTicksAndCleans)
+{
+    BundleSpec spec = BundleBuilder::xml(QStringLiteral("com.example.browser"));
+    spec.displayName = QStringLiteral("Browser");
+    BundleBuilder::make(homeApps() + QStringLiteral("/Browser.app"), spec);
+    const QString file = m_tree->file(QStringLiteral("Library/Caches/com.example.browser/blob"), 3000);
+
+    ApplicationCleanupViewModel model;
+    ApplicationCleanupPage page(model);
+    page.resize(1000, 600);
+    page.show();
+    EXPECT_EQ(page.actionButton()->text(), QStringLiteral("开始扫描"));
+    EXPECT_EQ(page.placeholder()->title(), QStringLiteral("扫描所有应用的缓存垃圾"));
+    Screenshots::save(&page, QStringLiteral("app-cache-1-ready"));
+
+    page.actionButton()->click();
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ApplicationCleanupState::Scanned; }));
+    ASSERT_EQ(page.rows().size(), 1);
+    EXPECT_EQ(page.actionButton()->text(), QStringLiteral("删除 0 KB"));
+    EXPECT_EQ(page.actionButton()->toolTip(), QStringLiteral("长按可全选或取消全选"));
+    page.actionButton()->click(); // nothing ticked: nothing happens
+    EXPECT_EQ(model.state(), ApplicationCleanupState::Scanned);
+
+    page.rows()[0]->findChild<QCheckBox*>()->click();
+    EXPECT_TRUE(model.results()[0].selected);
+    EXPECT_EQ(page.actionButton()->text(), QStringLiteral("删除 3 KB"));
+    page.inspect(QStringLiteral("com.example.browser"));
+    EXPECT_TRUE(page.filePanel()->isVisible());
+    Screenshots::save(&page, QStringLiteral("app-cache-2-scanned"));
+
+    page.actionButton()->click();
+    ASSERT_TRUE(
+        waitUntil([&] { return model.state() == ApplicationCleanupState::Scanned && model.results().isEmpty(); }));
+    EXPECT_TRUE(page.rows().isEmpty());
+    EXPECT_FALSE(page.filePanel()->isVisible());
+    EXPECT_EQ(page.placeholder()->title(), QStringLiteral("应用缓存已移到废纸篓"));
+    EXPECT_FALSE(QFile::exists(file));
+    Screenshots::save(&page, QStringLiteral("app-cache-3-cleaned"));
+}
+
+} // namespace
