@@ -60,8 +60,12 @@ RuleEditorPanel::RuleEditorPanel(Core::RuleEditorViewModel* model, QWidget* pare
     setFixedWidth(kWidth);
     setFrameShape(QFrame::NoFrame);
     setAutoFillBackground(true);
-    setStyleSheet(QStringLiteral("QFrame#ruleEditorPanel { border-left: 1px solid %1; }")
-                      .arg(Theme::separator().name(QColor::HexArgb)));
+    // A panel of its own beside the page; fields that only show the rule carry no fill, so
+    // they do not look as if they took typing.
+    setStyleSheet(QStringLiteral("QFrame#ruleEditorPanel { background: %1; border: none; border-left: 1px solid %2; }"
+                                 "QLineEdit:read-only, QPlainTextEdit[readOnly=\"true\"] { background: transparent;"
+                                 " border: 1px solid %2; border-radius: 5px; padding: 3px 4px; }")
+                      .arg(Theme::cardBackground().name(QColor::HexArgb), Theme::separator().name(QColor::HexArgb)));
 
     const bool editable = m_model->fieldsEditable();
     auto* layout = new QVBoxLayout(this);
