@@ -32,6 +32,10 @@ int main(int argc, char** argv)
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("HOME", root);
     qunsetenv("SWEEPORA_HOME");
+    // No test reaches a real service: unless a test points them at its own server, both
+    // services answer from a closed loopback port, so a request fails at once.
+    qputenv("SWEEPORA_SERVICE_URL", "http://127.0.0.1:9");
+    qputenv("SWEEPORA_POEM_URL", "http://127.0.0.1:9");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 

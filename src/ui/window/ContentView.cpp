@@ -18,6 +18,7 @@
 #include "ui/pages/StorageAnalysisPage.h"
 #include "ui/pages/TaskCleanPage.h"
 #include "ui/window/MainWindow.h"
+#include "ui/window/OnlineFeatures.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -71,6 +72,13 @@ void ContentView::buildPages()
     m_window->setPage(QStringLiteral("大文件清理"), new LargeFilePage);
     m_window->setPage(QStringLiteral("存储大小分析"), new StorageAnalysisPage);
     m_window->setPage(QStringLiteral("关于"), new AboutPage);
+    // The rules page, the workshop, the editor panel, the sheets and the poem.
+    m_online = new OnlineFeatures(*m_window, this);
+}
+
+void ContentView::startOnlineTasks()
+{
+    m_online->start();
 }
 
 bool ContentView::eventFilter(QObject* watched, QEvent* event)
@@ -83,8 +91,8 @@ bool ContentView::eventFilter(QObject* watched, QEvent* event)
 void ContentView::startUp()
 {
     checkAuthorizationAtLaunch();
-    // The toolbar poem and the update checker's automatic checks start here, after the launch
-    // check, as two tasks on the GUI thread.
+    // Then the toolbar poem and the update checker's automatic checks, on the GUI thread.
+    startOnlineTasks();
 }
 
 void ContentView::checkAuthorizationAtLaunch()

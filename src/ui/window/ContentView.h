@@ -21,6 +21,7 @@ class MiscFileCleanupViewModel;
 namespace Sweepora::Ui {
 
 class MainWindow;
+class OnlineFeatures;
 
 // The application's one window and everything that lives as long as it: the long-lived view
 // models, the pages of the sections, and the start-up sequence.
@@ -42,6 +43,7 @@ public:
 
     MainWindow& window() const { return *m_window; }
     Core::CleanupViewModel& taskCleanModel() const { return *m_taskCleanModel; }
+    OnlineFeatures& online() const { return *m_online; }
     Core::ApplicationCleanupViewModel& applicationCleanupModel() const { return *m_applicationCleanupModel; }
     Core::EmptyFolderCleanupViewModel& emptyFolderCleanupModel() const { return *m_emptyFolderCleanupModel; }
     Core::FileSearchViewModel& fileSearchModel() const { return *m_fileSearchModel; }
@@ -60,13 +62,17 @@ protected:
 private:
     // One line per section page.
     void buildPages();
+    // The poem fetch and the automatic update checks, after the launch authorization check.
+    void startOnlineTasks();
+
+    std::unique_ptr<MainWindow> m_window;
+    Core::CleanupViewModel* m_taskCleanModel = nullptr; // owned as a child of this object
+    OnlineFeatures* m_online = nullptr;                 // owned as a child of this object
     // Runs once, when the window is first shown.
     void startUp();
     void checkAuthorizationAtLaunch();
     void showAuthorizationPrompt();
 
-    std::unique_ptr<MainWindow> m_window;
-    Core::CleanupViewModel* m_taskCleanModel = nullptr;                     // owned as a child of this object
     Core::ApplicationCleanupViewModel* m_applicationCleanupModel = nullptr; // owned as a child of this object
     Core::EmptyFolderCleanupViewModel* m_emptyFolderCleanupModel = nullptr; // child of this object
     Core::FileSearchViewModel* m_fileSearchModel = nullptr;                 // child of this object

@@ -1,0 +1,126 @@
+#include "ui/window/OnlineFeatures.h"
+
+#include "services/AccountSession.h"
+#include "services/RuleEditorCoordinator.h"
+#include "services/RuleEditorViewModel.h"
+#include "services/ToolbarPoem.h"
+#include "services/UpdateChecker.h"
+#include "ui/pages/AppUpdateSheet.h"
+#include "ui/pages/LoginSheet.h"
+#include "ui/pages/RuleEditorPanel.h"
+#include "ui/pages/RuleWorkshopPage.h"
+#include "ui/pages/RulesPage.h"
+#include "ui/window/MainWindow.h"
+#include "ui/window/Sidebar.h"
+
+#include <QDesktopServices>
+
+namespace Sweepora::Ui {
+
+OnlineFeatures::OnlineFeatures(MainWindow& window, QObject* parent)
+    : QObject(parent), m_window(window), m_updateChecker(new Core::UpdateChecker(this)),
+      m_ruleEditor(new Core::RuleEditorCoordinator(this)), m_accountSession(new Core::AccountSession(this)),
+      m_poem(new Core::ToolbarPoem(this))
+{
+    using Core::RuleEditorCoordinator;
+
+    m_rulesPage = new RulesPage;
+    m_rulesPage->setRefreshID(m_ruleEditor->rulesVersion());
+    m_window.setPage(kRulesSection, m_rulesPage);
+    connect(m_rulesPage, &RulesPage::editRequested, m_ruleEditor, &RuleEditorCoordinator::edit);
+    connect(m_rulesPage, &RulesPage::addRequested, m_ruleEditor, &RuleEditorCoordinator::add);
+    connect(m_ruleEditor, &RuleEditorCoordinator::rulesVersionChanged, m_rulesPage, &RulesPage::setRefreshID);
+
+    m_workshopPage = new RuleWorkshopPage;
+    m_workshopPage->setRefreshID(m_ruleEditor->workshopVersion());
+    m_window.setPage(kWorkshopSection, m_workshopPage);
+    connect(m_workshopPage, &RuleWorkshopPage::openRequested, m_ruleEditor, &RuleEditorCoordinator::open);
+    connect(m_workshopPage, &RuleWorkshopPage::uploadRequested, m_ruleEditor, &RuleEditorCoordinator::startUpload);
+    connect(m_ruleEditor, &RuleEditorCoordinator::workshopVersionChanged, m_workshopPage,
+            &RuleWorkshopPage::setRefreshID);
+    connect(m_ruleEditor, &RuleEditorCoordinator::editorChanged, this, &OnlineFeatures::showEditorPanel);
+
+    connect(m_poem, &Core::ToolbarPoem::textChanged, &m_window, &MainWindow::setPoemText);
+
+    connect(m_updateChecker, &Core::UpdateChecker::availableVersionChanged, this, &OnlineFeatures::showUpdateSheet);
+    connect(m_updateChecker, &Core::UpdateChecker::openURLRequested, this,
+            [](const QUrl& url) { QDesktopServices::openUrl(url); });
+
+    // The account item is shown so that sign-in can be reached at all.
+    Sidebar* sidebar = m_window.sidebar();
+    sidebar->setShowsAccountItem(true);
+    sidebar->setUserID(m_accountSession->effectiveUserID());
+    connect(m_accountSession, &Core::AccountSession::accountChanged, sidebar,
+            [this, sidebar] { sidebar->setUserID(m_accountSession->effectiveUserID()); });
+    connect(sidebar, &Sidebar::userTapped, m_accountSession, &Core::AccountSession::userTapped);
+    connect(sidebar, &Sidebar::logoutRequested, m_accountSession, &Core::AccountSession::logout);
+    connect(m_accountSession, &Core::AccountSession::showingLoginChanged, this, &OnlineFeatures::showLoginSheet);
+}
+
+OnlineFeatures::~OnlineFeatures() = default;
+
+AppUpdateSheet* OnlineFeatures::updateSheet() const
+{
+    return m_updateSheet;
+}
+
+LoginSheet* OnlineFeatures::loginSheet() const
+{
+    return m_loginSheet;
+}
+
+void OnlineFeatures::start()
+{
+    m_poem->fetch();
+    m_updateChecker->startAutomaticChecks();
+}
+
+void OnlineFeatures::showEditorPanel()
+{
+    // Every opening gets a fresh panel: no JSON, no parse, the window's rule as it was given.
+    Core::RuleEditorViewModel* editor = m_ruleEditor->createEditor(nullptr);
+    m_window.setEditorPanel(editor != nullptr ? new RuleEditorPanel(editor) : nullptr);
+}
+
+void OnlineFeatures::showUpdateSheet()
+{
+    const std::optional<Core::AppVersionInfo>& version = m_updateChecker->availableVersion();
+    if (m_updateSheet && version && m_updateSheet->version() == *version)
+        return;
+    if (m_updateSheet) {
+        m_updateSheet->finish();
+        m_updateSheet->deleteLater();
+        m_updateSheet = nullptr;
+    }
+    if (!version)
+        return;
+    auto* sheet = new AppUpdateSheet(*version, &m_window);
+    connect(sheet, &AppUpdateSheet::updateRequested, m_updateChecker, &Core::UpdateChecker::update);
+    connect(sheet, &AppUpdateSheet::laterRequested, m_updateChecker, &Core::UpdateChecker::later);
+    connect(sheet, &AppUpdateSheet::skipRequested, m_updateChecker, &Core::UpdateChecker::skip);
+    m_updateSheet = sheet;
+    sheet->open();
+}
+
+void OnlineFeatures::showLoginSheet(bool showing)
+{
+    if (!showing) {
+        // Verified: the sheet goes, and its dismissal hands the account over.
+        if (m_loginSheet)
+            m_loginSheet->accept();
+        return;
+    }
+    if (m_loginSheet)
+        return;
+    auto* sheet = new LoginSheet(&m_window);
+    connect(sheet, &LoginSheet::verified, m_accountSession, &Core::AccountSession::verified);
+    connect(sheet, &QDialog::finished, this, [this, sheet] {
+        sheet->deleteLater();
+        m_loginSheet = nullptr;
+        m_accountSession->loginDismissed();
+    });
+    m_loginSheet = sheet;
+    sheet->open();
+}
+
+} // namespace Sweepora::Ui

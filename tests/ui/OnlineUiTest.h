@@ -1,0 +1,87 @@
+#pragma once
+
+#include "UiTest.h"
+#include "platform/Log.h"
+#include "rules/RuleStore.h"
+#include "services/HTTPUtil.h"
+#include "support/TestHttpLoopbackGuard.h"
+#include "support/TestHttpServer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <memory>
+
+namespace Sweepora::Test {
+
+// GUI cases of the online pages: each talks to its own scripted server on 127.0.0.1 only, and
+// collects what the pages log.
+class OnlineUiTest : public UiTest
+{
+protected:
+    void SetUp() override
+    {
+        UiTest::SetUp();
+        ASSERT_TRUE(server.isListening());
+        server.useForServices();
+        Core::HTTPUtil::setTimeouts({});
+        Core::Log::setSink([lines = m_log](const QString& line) { lines->append(line); });
+    }
+    void TearDown() override
+    {
+        Core::Log::setSink(nullptr);
+        EXPECT_TRUE(guard.hostsRefused().isEmpty()) << guard.hostsRefused().join(u' ').toStdString();
+    }
+
+    void serveJSON(const QByteArray& method, const QString& path, const QByteArray& body, int status = 200)
+    {
+        server.setReply(method, path, TestHttpServer::json(status, body));
+    }
+    qsizetype requestCount(const QString& path) const
+    {
+        qsizetype count = 0;
+        for (const TestHttpServer::Request& request : server.requests())
+            count += request.path == path ? 1 : 0;
+        return count;
+    }
+    QStringList log() const { return *m_log; }
+
+    // A rule store over a temporary user folder and no bundled rules.
+    Core::RuleStore store() const
+    {
+        return Core::RuleStore({m_rules.filePath(QStringLiteral("none"))}, m_rules.filePath(QStringLiteral("Rules")));
+    }
+    Core::CleanupRule addRule(const QString& packName, const QString& name, const QStringList& paths = {}) const
+    {
+        const Core::CleanupRule rule{true, name, paths, 0, packName, name + QStringLiteral(" 的缓存")};
+        EXPECT_TRUE(store().saveRule(rule));
+        return rule;
+    }
+
+    // The open message box that is a child of `parent`, when there is one.
+    static QMessageBox* openAlert(QWidget* parent)
+    {
+        for (QMessageBox* box : parent->findChildren<QMessageBox*>())
+            if (box->isVisible())
+                return box;
+        return nullptr;
+    }
+
+    TestHttpLoopbackGuard guard;
+    TestHttpServer server;
+
+private:
+    std::shared_ptr<QStringList> m_log = std::make_shared<QStringList>();
+    QTemporaryDir m_rules;
+};
+
+// One published or workshop rule in the service's form.
+inline QByteArray ruleJSON(const QByteArray& name, const QByteArray& packName, const QByteArray& extra = {})
+{
+    return R"({"Name":")" + name + R"(","Paths":["USERFOLDER/Library/Caches/)" + packName + R"("],"PackName":")" +
+           packName + R"(","Description":")" + name + R"( 的缓存")" + extra + "}";
+}
+
+} // namespace Sweepora::Test

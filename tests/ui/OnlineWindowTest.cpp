@@ -1,0 +1,339 @@
+#include "OnlineUiTest.h"
+#include "platform/Settings.h"
+#include "services/AccountSession.h"
+#include "services/LoginViewModel.h"
+#include "services/RuleEditorCoordinator.h"
+#include "services/RuleEditorViewModel.h"
+#include "services/RuleWorkshopViewModel.h"
+#include "services/RulesPageViewModel.h"
+#include "services/UpdateChecker.h"
+#include "support/Screenshots.h"
+#include "ui/pages/AppUpdateSheet.h"
+#include "ui/pages/CenteredCodeField.h"
+#include "ui/pages/LoginSheet.h"
+#include "ui/pages/MarketRuleRow.h"
+#include "ui/pages/RuleCard.h"
+#include "ui/pages/RuleEditorPanel.h"
+#include "ui/pages/RuleWorkshopPage.h"
+#include "ui/pages/RulesPage.h"
+#include "ui/window/ContentView.h"
+#include "ui/window/MainWindow.h"
+#include "ui/window/OnlineFeatures.h"
+#include "ui/window/Sidebar.h"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Sweepora::Ui;
+using namespace Sweepora::Test;
+using Sweepora::Core::RuleEditorMode;
+using Sweepora::Core::Settings;
+
+namespace {
+
+// Receives the addresses the window hands to the browser.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+QByteArray versionReply(qint64 build, int forced)
+{
+    return R"({"code":0,"message":"","data":{"id":5,"version":"2.0.0","build_number":)" + QByteArray::number(build) +
+           R"(,"download_url":"https://example.com/sweepora.dmg","release_notes":"修复了若干问题。\n新增规则工坊。",)"
+           R"("force_update":)" +
+           QByteArray::number(forced) +
+           R"(,"status":1,"created_at":"2026-03-01T08:30:00Z","updated_at":"2026-03-01T08:30:00Z"}})";
+}
+
+class OnlineWindowTest : public OnlineUiTest
+{
+protected:
+    void SetUp() override
+    {
+        OnlineUiTest::SetUp();
+        serveJSON("GET", QStringLiteral("/tasks/rules"), R"({"code":0,"message":"","data":[]})");
+        serveJSON("GET", QStringLiteral("/market/tasks"),
+                  R"({"code":0,"message":"","data":[{"id":9,"allow":0,"created_at":"c","updated_at":"u","rule_json":)" +
+                      ruleJSON("工坊缓存", "com.example.workshop") + "}]}");
+    }
+    // The window, built after the test scripted its replies; its start-up runs at once.
+    void makeWindow()
+    {
+        content = std::make_unique<ContentView>();
+        window().resize(1100, 720);
+        window().show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
+        // Both start-up requests have come back (or failed) before a test looks.
+        ASSERT_TRUE(
+            TestHttpServer::waitUntil([&] { return requestCount(QStringLiteral("/app/version/latest")) == 1; }));
+        QTest::qWait(50);
+    }
+    MainWindow& window() const { return content->window(); }
+    OnlineFeatures& online() const { return content->online(); }
+    RuleEditorPanel* panel() const { return qobject_cast<RuleEditorPanel*>(window().editorPanel()); }
+    QToolButton* accountButton() const
+    {
+        return window().sidebar()->findChild<QToolButton*>(QStringLiteral("accountButton"));
+    }
+
+    std::unique_ptr<ContentView> content;
+};
+
+} // namespace
+
+TEST_F(OnlineWindowTest, WorkshopEntryOpensReadOnlyAndTakingItInReloadsTheRulesPage)
+{
+    makeWindow();
+    window().setSelectedSection(OnlineFeatures::kWorkshopSection);
+    RuleWorkshopPage* workshop = online().workshopPage();
+    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return workshop->rows().size() == 1; }));
+    QTest::mouseClick(workshop->rows().first()->findChild<QPushButton*>(QStringLiteral("marketRuleOpen")),
+                      Qt::LeftButton);
+
+    ASSERT_NE(panel(), nullptr);
+    EXPECT_EQ(panel()->model().mode(), RuleEditorMode::viewing);
+    EXPECT_TRUE(panel()->nameField()->isReadOnly());
+    EXPECT_EQ(panel()->nameField()->text(), QStringLiteral("工坊缓存"));
+    // A published rule without App and Notice is shown with the defaults.
+    EXPECT_TRUE(panel()->model().rule().app);
+    EXPECT_EQ(panel()->model().rule().notice, 0);
+    EXPECT_EQ(panel()->width(), RuleEditorPanel::kWidth);
+    Screenshots::save(&window(), QStringLiteral("window-workshop-viewing"));
+
+    QTest::mouseClick(panel()->primaryButton(), Qt::LeftButton);
+    EXPECT_EQ(window().editorPanel(), nullptr);
+    EXPECT_EQ(online().ruleEditor().rulesVersion(), 1);
+
+    window().setSelectedSection(OnlineFeatures::kRulesSection);
+    bool listed = false;
+    for (RuleCard* card : online().rulesPage()->ruleCards())
+        listed = listed || card->rule().packName == QStringLiteral("com.example.workshop");
+    EXPECT_TRUE(listed);
+    Screenshots::save(&window(), QStringLiteral("window-rules-after-take-in"));
+}
+
+TEST_F(OnlineWindowTest, NewRuleIsSavedAndUploadKeepsThePanelAndReloadsTheWorkshop)
+{
+    makeWindow();
+    window().setSelectedSection(OnlineFeatures::kRulesSection);
+    QTest::mouseClick(online().rulesPage()->findChild<QPushButton*>(QStringLiteral("addRuleButton")), Qt::LeftButton);
+    ASSERT_NE(panel(), nullptr);
+    EXPECT_EQ(panel()->nameField()->text(), QStringLiteral("新规则"));
+    EXPECT_FALSE(panel()->nameField()->isReadOnly());
+    panel()->packNameField()->setFocus();
+    QTest::keyClicks(panel()->packNameField(), QStringLiteral("com.example.new"));
+    Screenshots::save(&window(), QStringLiteral("window-rules-editing"));
+    QTest::mouseClick(panel()->primaryButton(), Qt::LeftButton);
+    EXPECT_EQ(window().editorPanel(), nullptr);
+    bool listed = false;
+    for (RuleCard* card : online().rulesPage()->ruleCards())
+        listed = listed || card->rule().ruleKey() == QStringLiteral("com.example.new新规则");
+    EXPECT_TRUE(listed);
+
+    window().setSelectedSection(OnlineFeatures::kWorkshopSection);
+    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !online().workshopPage()->model().isLoading(); }));
+    const qsizetype loads = requestCount(QStringLiteral("/market/tasks"));
+    QTest::mouseClick(online().workshopPage()->findChild<QPushButton*>(QStringLiteral("uploadRuleButton")),
+                      Qt::LeftButton);
+    ASSERT_NE(panel(), nullptr);
+    EXPECT_EQ(panel()->model().mode(), RuleEditorMode::uploading);
+    EXPECT_TRUE(panel()->nameField()->text().isEmpty());
+    panel()->jsonEditor()->setPlainText(QString::fromUtf8(ruleJSON("上传", "com.up", R"(,"App":true,"Notice":0)")));
+    QTest::mouseClick(panel()->parseButton(), Qt::LeftButton);
+    serveJSON("POST", QStringLiteral("/market/tasks"),
+              R"({"code":0,"message":"","data":{"id":1,"allow":1,"reason":""}})");
+    QTest::mouseClick(panel()->primaryButton(), Qt::LeftButton);
+    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return online().ruleEditor().workshopVersion() == 1; }));
+    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return requestCount(QStringLiteral("/market/tasks")) == loads + 2; }));
+    EXPECT_NE(panel(), nullptr);
+    Screenshots::save(&window(), QStringLiteral("window-workshop-uploaded"));
+}
+
+TEST_F(OnlineWindowTest, PoemArrivesTrimmedInTheToolbarWithItsTooltip)
+{
+    const QString line = QStringLiteral(
+        "人生若只如初见，何事秋风悲画扇。等闲变却故人心，却道故人心易变。骊山语罢清宵半，泪雨霖铃终不怨。");
+    serveJSON("GET", QStringLiteral("/"), "{\"hitokoto\":\"  " + line.toUtf8() + " \\n\"}");
+    makeWindow();
+    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !window().poemText().isEmpty(); }));
+    EXPECT_EQ(window().poemText(), line);
+    auto* label = window().findChild<QLabel*>(QStringLiteral("poemLabel"));
+    EXPECT_EQ(label->toolTip(), line);
+    EXPECT_TRUE(label->text().endsWith(QChar(0x2026)));
+    EXPECT_EQ(requestCount(QStringLiteral("/")), 1);
+    Screenshots::save(&window(), QStringLiteral("window-poem"));
+}
+
+TEST_F(OnlineWindowTest, OfferedVersionCanBePostponedOrSkipped)
+{
+    serveJSON("GET", QStringLiteral("/app/version/latest"), versionReply(999999, 0));
+    makeWindow();
+    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return online().updateSheet() != nullptr; }));
+    AppUpdateSheet* sheet = online().updateSheet();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(sheet->findChild<QLabel*>(QStringLiteral("updateTitle"))->text(), QStringLiteral("发现新版本"));
+    EXPECT_EQ(sheet->findChild<QLabel*>(QStringLiteral("updateSubtitle"))->text(),
+              QStringLiteral("版本 2.0.0 · Build 999999"));
+    EXPECT_NE(sheet->skipButton(), nullptr);
+    EXPECT_NE(sheet->laterButton(), nullptr);
+    Screenshots::save(sheet, QStringLiteral("update-sheet"));
+
+    QTest::mouseClick(sheet->laterButton(), Qt::LeftButton);
+    EXPECT_FALSE(online().updateChecker().hasAvailableVersion());
+    EXPECT_EQ(online().updateSheet(), nullptr);
+
+    online().updateChecker().fetchLatest();
+    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return online().updateSheet() != nullptr; }));
+    // Escape is "稍后" for an ordinary version.
+    QTest::keyClick(online().updateSheet(), Qt::Key_Escape);
+    EXPECT_EQ(online().updateSheet(), nullptr);
+
+    online().updateChecker().fetchLatest();
+    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return online().updateSheet() != nullptr; }));
+    QTest::mouseClick(online().updateSheet()->skipButton(), Qt::LeftButton);
+    EXPECT_EQ(online().updateSheet(), nullptr);
+    EXPECT_EQ(Settings::store().value(Settings::kSkippedBuild).toLongLong(), 999999);
+    const qsizetype checks = requestCount(QStringLiteral("/app/version/latest"));
+    online().updateChecker().fetchLatest();
+    ASSERT_TRUE(
+        TestHttpServer::waitUntil([&] { return requestCount(QStringLiteral("/app/version/latest")) == checks + 1; }));
+    QTest::qWait(50);
+    EXPECT_EQ(online().updateSheet(), nullptr);
+}
+
+TEST_F(OnlineWindowTest, ForcedVersionOffersOnlyUpdateAndCannotBeDismissed)
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    serveJSON("GET", QStringLiteral("/app/version/latest"), versionReply(999999, 1));
+    makeWindow();
+    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return online().updateSheet() != nullptr; }));
+    AppUpdateSheet* sheet = online().updateSheet();
+    EXPECT_EQ(sheet->findChild<QLabel*>(QStringLiteral("updateTitle"))->text(), QStringLiteral("发现重要更新"));
+    EXPECT_EQ(sheet->skipButton(), nullptr);
+    EXPECT_EQ(sheet->laterButton(), nullptr);
+    EXPECT_EQ(sheet->findChild<QLabel*>(QStringLiteral("updateForcedNote"))->text(),
+              QStringLiteral("该版本需要更新后继续使用"));
+    Screenshots::save(sheet, QStringLiteral("update-sheet-forced"));
+
+    QTest::keyClick(sheet, Qt::Key_Escape);
+    sheet->close();
+    QApplication::processEvents();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_TRUE(online().updateChecker().hasAvailableVersion());
+
+    QTest::mouseClick(sheet->updateButton(), Qt::LeftButton);
+    EXPECT_EQ(catcher.urls, QList<QUrl>{QUrl(QStringLiteral("https://example.com/sweepora.dmg"))});
+    EXPECT_EQ(online().updateSheet(), sheet);
+    EXPECT_TRUE(sheet->isVisible());
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+}
+
+TEST_F(OnlineWindowTest, SignInByTextMessageShowsTheAccountInTheSidebar)
+{
+    makeWindow();
+    ASSERT_TRUE(accountButton()->isVisible());
+    EXPECT_EQ(accountButton()->text(), QStringLiteral("登录Sweepora"));
+    QTest::mouseClick(accountButton(), Qt::LeftButton);
+    LoginSheet* sheet = online().loginSheet();
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    EXPECT_EQ(sheet->currentStep(), sheet->methodStep());
+    Screenshots::save(sheet, QStringLiteral("login-methods"));
+
+    QTest::mouseClick(sheet->phoneButton(), Qt::LeftButton);
+    EXPECT_EQ(sheet->currentStep(), sheet->accountStep());
+    EXPECT_EQ(sheet->accountField()->placeholderText(), QStringLiteral("请输入手机号"));
+    QTest::keyClicks(sheet->accountField(), QStringLiteral(" 1380013800"));
+    EXPECT_FALSE(sheet->sendButton()->isEnabled()); // ten digits
+    QTest::keyClicks(sheet->accountField(), QStringLiteral("0 "));
+    EXPECT_TRUE(sheet->sendButton()->isEnabled());
+    Screenshots::save(sheet, QStringLiteral("login-account"));
+
+    // A refusal shows the service's own words and stays on the step.
+    serveJSON("POST", QStringLiteral("/sms/send"), R"({"code":0,"message":"发送过于频繁"})");
+    QTest::keyClick(sheet->accountField(), Qt::Key_Return);
+    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return sheet->errorLabel()->isVisible(); }));
+    EXPECT_EQ(sheet->errorLabel()->text(), QStringLiteral("发送过于频繁"));
+    EXPECT_EQ(sheet->currentStep(), sheet->accountStep());
+    Screenshots::save(sheet, QStringLiteral("login-send-refused"));
+
+    serveJSON("POST", QStringLiteral("/sms/send"), R"({"code":200,"message":"ok"})");
+    QTest::mouseClick(sheet->sendButton(), Qt::LeftButton);
+    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return sheet->currentStep() == sheet->codeStep(); }));
+    EXPECT_EQ(server.requests().last().body, QByteArray(R"({"phone_number":"13800138000"})"));
+    EXPECT_EQ(sheet->findChild<QLabel*>(QStringLiteral("codeSentTo"))->text(),
+              QStringLiteral("验证码已发送至 13800138000"));
+    EXPECT_FALSE(sheet->errorLabel()->isVisible());
+    EXPECT_FALSE(sheet->confirmButton()->isEnabled());
+
+    // Six digits pasted into the first box fill all four and leave focus on the last.
+    const QList<CenteredCodeField*> boxes = sheet->codeFields();
+    QGuiApplication::clipboard()->setText(QStringLiteral("123456"));
+    boxes[0]->setFocus();
+    QTest::keySequence(boxes[0], QKeySequence::Paste);
+    QStringList shown;
+    for (CenteredCodeField* box : boxes)
+        shown.append(box->text());
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}));
+    EXPECT_TRUE(boxes[3]->hasFocus());
+    EXPECT_TRUE(sheet->confirmButton()->isEnabled());
+    Screenshots::save(sheet, QStringLiteral("login-code"));
+
+    // Only code 1 signs in; the digits stay for a correction.
+    serveJSON("GET", QStringLiteral("/sms/check"), R"({"code":200,"message":"ok"})");
+    QTest::mouseClick(sheet->confirmButton(), Qt::LeftButton);
+    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return sheet->errorLabel()->isVisible(); }));
+    EXPECT_EQ(sheet->errorLabel()->text(), QStringLiteral("验证码错误或已过期"));
+    EXPECT_EQ(boxes[2]->text(), QStringLiteral("3"));
+
+    serveJSON("GET", QStringLiteral("/sms/check"), R"({"code":1,"message":"ok"})");
+    QTest::mouseClick(sheet->confirmButton(), Qt::LeftButton);
+    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return online().loginSheet() == nullptr; }));
+    const TestHttpServer::Request& check = server.requests().last();
+    EXPECT_EQ(check.query.queryItemValue(QStringLiteral("phone_number")), QStringLiteral("13800138000"));
+    EXPECT_EQ(check.query.queryItemValue(QStringLiteral("code")), QStringLiteral("1234"));
+    EXPECT_EQ(online().accountSession().effectiveUserID(), QStringLiteral("13800138000"));
+    EXPECT_EQ(accountButton()->text(), QStringLiteral("13800138000"));
+    QToolButton* logout = window().sidebar()->findChild<QToolButton*>(QStringLiteral("logoutButton"));
+    EXPECT_TRUE(logout->isVisible());
+    Screenshots::save(&window(), QStringLiteral("window-signed-in"));
+
+    // Signed in, the account item opens nothing; signing out brings the sign-in item back.
+    QTest::mouseClick(accountButton(), Qt::LeftButton);
+    EXPECT_EQ(online().loginSheet(), nullptr);
+    QTest::mouseClick(logout, Qt::LeftButton);
+    EXPECT_EQ(accountButton()->text(), QStringLiteral("登录Sweepora"));
+}
+
+TEST_F(OnlineWindowTest, ClosingTheSignInSheetSignsNobodyIn)
+{
+    makeWindow();
+    QTest::mouseClick(accountButton(), Qt::LeftButton);
+    LoginSheet* sheet = online().loginSheet();
+    ASSERT_NE(sheet, nullptr);
+    QTest::mouseClick(sheet->emailButton(), Qt::LeftButton);
+    EXPECT_EQ(sheet->accountField()->placeholderText(), QStringLiteral("请输入邮箱地址"));
+    QTest::mouseClick(sheet->backButton(), Qt::LeftButton);
+    EXPECT_EQ(sheet->currentStep(), sheet->methodStep());
+    QTest::mouseClick(sheet->findChild<QToolButton*>(QStringLiteral("loginClose")), Qt::LeftButton);
+    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return online().loginSheet() == nullptr; }));
+    EXPECT_FALSE(online().accountSession().showingLogin());
+    EXPECT_EQ(accountButton()->text(), QStringLiteral("登录Sweepora"));
+    // It can be opened again.
+    QTest::mouseClick(accountButton(), Qt::LeftButton);
+    EXPECT_NE(online().loginSheet(), nullptr);
+}
+
+#include "OnlineWindowTest.moc"
