@@ -331,3 +331,17 @@ TEST_F(MainWindowTest, PoemShowsOneElidedLineWithTheFullTextAsTooltip)
     window->setPoemText(QString());
     QTRY_VERIFY(!poem->isVisible());
 }
+
+// A section outside the sidebar stays shown when the sidebar gains focus (a page that hides its
+// focused button hands focus on).
+TEST(MainWindow, FocusReachingTheSidebarDoesNotChangeTheSection)
+{
+    MainWindow w;
+    w.show();
+    w.setSelectedSection(QStringLiteral("文件搜索"));
+    auto* list = w.sidebar()->findChild<QListWidget*>();
+    ASSERT_NE(list, nullptr);
+    list->setFocus(Qt::OtherFocusReason);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.selectedSection(), QStringLiteral("文件搜索"));
+}

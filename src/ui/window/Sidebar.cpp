@@ -128,11 +128,16 @@ Sidebar::Sidebar(QWidget* parent) : QWidget(parent)
         if (id.isValid())
             emit sectionSelected(id.toString());
     });
-    connect(m_list, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
-        // Keyboard moves change the current row without a click.
-        if (item != nullptr && item->data(kIdRole).toString() != m_selectedSection && m_list->hasFocus())
+    connect(m_list, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item, QListWidgetItem* previous) {
+        // Keyboard moves change the current row without a click. A list with no current row
+        // (a section outside the sidebar is shown) makes its first row current when it gains
+        // focus: that is no choice of the user's.
+        if (item != nullptr && previous != nullptr && item->data(kIdRole).toString() != m_selectedSection &&
+            m_list->hasFocus())
             emit sectionSelected(item->data(kIdRole).toString());
     });
+    // Focus reaches the list by a click, not by the focus chain when a page hides its focused widget.
+    m_list->setFocusPolicy(Qt::ClickFocus);
     updateAccountItem();
 }
 
