@@ -25,13 +25,13 @@ protected:
         m_tree->folder(QStringLiteral("Applications"));
         QDir().mkpath(m_shared);
 
-        BundleSpec editor = BundleBuilder::binary(QStringLiteral("com.editor"), 1000);
+        BundlePlist editor = BundleBuilder::binary(QStringLiteral("com.editor"), 1000);
         editor.displayName = QStringLiteral("Editor");
         BundleBuilder::make(m_shared + QStringLiteral("/Editor.app"), editor);
-        BundleSpec homeEditor = BundleBuilder::xml(QStringLiteral("com.editor"), 50);
+        BundlePlist homeEditor = BundleBuilder::xml(QStringLiteral("com.editor"), 50);
         homeEditor.bundleName = QStringLiteral("My Editor");
         BundleBuilder::make(m_home + QStringLiteral("/Applications/Editor.app"), homeEditor);
-        BundleBuilder::make(m_shared + QStringLiteral("/Tools/NoID.app"), BundleSpec{});
+        BundleBuilder::make(m_shared + QStringLiteral("/Tools/NoID.app"), BundlePlist{});
         m_cache = m_tree->file(QStringLiteral("Library/Caches/com.editor/c"), 70);
         m_tree->file(QStringLiteral("Library/Caches/com.editor/.hidden"), 7);
     }

@@ -9,7 +9,7 @@
 
 namespace Sweepora::Test {
 
-QString BundleBuilder::make(const QString& bundlePath, const BundleSpec& spec)
+QString BundleBuilder::make(const QString& bundlePath, const BundlePlist& plist)
 {
     const QString contents = bundlePath + QStringLiteral("/Contents");
     EXPECT_TRUE(QDir().mkpath(contents + QStringLiteral("/MacOS")));
@@ -19,13 +19,13 @@ QString BundleBuilder::make(const QString& bundlePath, const BundleSpec& spec)
         if (value)
             plist_dict_set_item(dict, key, plist_new_string(value->toUtf8().constData()));
     };
-    put("CFBundleIdentifier", spec.bundleID);
-    put("CFBundleDisplayName", spec.displayName);
-    put("CFBundleName", spec.bundleName);
+    put("CFBundleIdentifier", plist.bundleID);
+    put("CFBundleDisplayName", plist.displayName);
+    put("CFBundleName", plist.bundleName);
     plist_dict_set_item(dict, "CFBundlePackageType", plist_new_string("APPL"));
     char* data = nullptr;
     uint32_t length = 0;
-    if (spec.binary)
+    if (plist.binary)
         plist_to_bin(dict, &data, &length);
     else
         plist_to_xml(dict, &data, &length);
@@ -33,7 +33,7 @@ QString BundleBuilder::make(const QString& bundlePath, const BundleSpec& spec)
     EXPECT_TRUE(info.open(QIODevice::WriteOnly));
     info.write(data, length);
     info.close();
-    if (spec.binary)
+    if (plist.binary)
         plist_to_bin_free(data);
     else
         plist_to_xml_free(data);
@@ -41,23 +41,23 @@ QString BundleBuilder::make(const QString& bundlePath, const BundleSpec& spec)
 
     QFile executable(contents + QStringLiteral("/MacOS/main"));
     EXPECT_TRUE(executable.open(QIODevice::WriteOnly));
-    executable.write(QByteArray(spec.executableBytes, 'x'));
+    executable.write(QByteArray(plist.executableBytes, 'x'));
     return bundlePath;
 }
 
-BundleSpec BundleBuilder::xml(const QString& bundleID, qint64 executableBytes)
+BundlePlist BundleBuilder::xml(const QString& bundleID, qint64 executableBytes)
 {
-    BundleSpec spec;
-    spec.bundleID = bundleID;
-    spec.executableBytes = executableBytes;
-    return spec;
+    BundlePlist plist;
+    plist.bundleID = bundleID;
+    plist.executableBytes = executableBytes;
+    return plist;
 }
 
-BundleSpec BundleBuilder::binary(const QString& bundleID, qint64 executableBytes)
+BundlePlist BundleBuilder::binary(const QString& bundleID, qint64 executableBytes)
 {
-    BundleSpec spec = xml(bundleID, executableBytes);
-    spec.binary = true;
-    return spec;
+    BundlePlist plist = xml(bundleID, executableBytes);
+    plist.binary = true;
+    return plist;
 }
 
 } // namespace Sweepora::Test

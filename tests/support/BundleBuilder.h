@@ -8,7 +8,7 @@ namespace Sweepora::Test {
 
 // Writes application bundles for fixture trees: Foo.app/Contents/Info.plist in the XML or the
 // binary format (through libplist, as real bundles come), plus an executable of a given size.
-struct BundleSpec
+struct BundlePlist
 {
     std::optional<QString> bundleID;
     std::optional<QString> displayName; // CFBundleDisplayName
@@ -21,9 +21,9 @@ class BundleBuilder
 {
 public:
     // Makes `folder` (absolute) and the bundle in it; returns the bundle's path.
-    static QString make(const QString& bundlePath, const BundleSpec& spec);
-    static BundleSpec xml(const QString& bundleID, qint64 executableBytes = 0);
-    static BundleSpec binary(const QString& bundleID, qint64 executableBytes = 0);
+    static QString make(const QString& bundlePath, const BundlePlist& plist);
+    static BundlePlist xml(const QString& bundleID, qint64 executableBytes = 0);
+    static BundlePlist binary(const QString& bundleID, qint64 executableBytes = 0);
 };
 
 } // namespace Sweepora::Test

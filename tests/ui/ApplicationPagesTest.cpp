@@ -50,9 +50,9 @@ protected:
 
 TEST_F(ApplicationPagesTest, UninstallThroughTheConfirmationWithADeclinedFolder)
 {
-    BundleSpec spec = BundleBuilder::binary(QStringLiteral("com.example.viewer"), 2000);
-    spec.displayName = QStringLiteral("看图");
-    const QString bundle = BundleBuilder::make(sharedApps() + QStringLiteral("/Viewer.app"), spec);
+    BundlePlist plist = BundleBuilder::binary(QStringLiteral("com.example.viewer"), 2000);
+    plist.displayName = QStringLiteral("看图");
+    const QString bundle = BundleBuilder::make(sharedApps() + QStringLiteral("/Viewer.app"), plist);
     const QString cache = m_tree->file(QStringLiteral("Library/Caches/com.example.viewer/thumbs"), 4000);
     const QString prefs = m_tree->file(QStringLiteral("Library/Preferences/com.example.viewer.plist"), 100);
 
@@ -112,9 +112,9 @@ TEST_F(ApplicationPagesTest, UninstallThroughTheConfirmationWithADeclinedFolder)
 
 TEST_F(ApplicationPagesTest, CachePageScansTicksAndCleans)
 {
-    BundleSpec spec = BundleBuilder::xml(QStringLiteral("com.example.browser"));
-    spec.displayName = QStringLiteral("Browser");
-    BundleBuilder::make(homeApps() + QStringLiteral("/Browser.app"), spec);
+    BundlePlist plist = BundleBuilder::xml(QStringLiteral("com.example.browser"));
+    plist.displayName = QStringLiteral("Browser");
+    BundleBuilder::make(homeApps() + QStringLiteral("/Browser.app"), plist);
     const QString file = m_tree->file(QStringLiteral("Library/Caches/com.example.browser/blob"), 3000);
 
     ApplicationCleanupViewModel model;

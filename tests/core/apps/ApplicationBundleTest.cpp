@@ -25,14 +25,14 @@ TEST_F(ApplicationBundleTest, NamePrecedenceHoldsForXmlAndBinaryInfoDictionaries
 {
     for (const bool binary : {false, true}) {
         const QString suffix = binary ? QStringLiteral("B") : QStringLiteral("X");
-        BundleSpec both;
+        BundlePlist both;
         both.binary = binary;
         both.bundleID = QStringLiteral("com.example.both");
         both.displayName = QStringLiteral("显示名");
         both.bundleName = QStringLiteral("BundleName");
-        BundleSpec onlyName = both;
+        BundlePlist onlyName = both;
         onlyName.displayName.reset();
-        BundleSpec none;
+        BundlePlist none;
         none.binary = binary;
 
         const ApplicationBundle a = ApplicationBundle::read(

@@ -48,15 +48,15 @@ TEST_F(ApplicationCacheEngineTest, CandidateFoldersComeInTheirFixedOrder)
 
 TEST_F(ApplicationCacheEngineTest, DiscoveryKeepsTheHomeCopyOncePerIdentifierAndOnlyTopLevelBundles)
 {
-    BundleSpec shared = BundleBuilder::binary(QStringLiteral("com.same"));
+    BundlePlist shared = BundleBuilder::binary(QStringLiteral("com.same"));
     shared.displayName = QStringLiteral("Shared Copy");
-    BundleSpec own = BundleBuilder::xml(QStringLiteral("com.same"));
+    BundlePlist own = BundleBuilder::xml(QStringLiteral("com.same"));
     own.bundleName = QStringLiteral("Home Copy");
     BundleBuilder::make(sharedApps() + QStringLiteral("/Same.app"), shared);
     BundleBuilder::make(homeApps() + QStringLiteral("/Same.app"), own);
     BundleBuilder::make(sharedApps() + QStringLiteral("/Utilities/Deep.app"),
                         BundleBuilder::xml(QStringLiteral("com.deep")));
-    BundleBuilder::make(sharedApps() + QStringLiteral("/NoID.app"), BundleSpec{});
+    BundleBuilder::make(sharedApps() + QStringLiteral("/NoID.app"), BundlePlist{});
     BundleBuilder::make(sharedApps() + QStringLiteral("/Zed.app"), BundleBuilder::xml(QStringLiteral("Z.upper")));
     BundleBuilder::make(sharedApps() + QStringLiteral("/Nothing.app"),
                         BundleBuilder::xml(QStringLiteral("com.nothing")));
@@ -110,11 +110,11 @@ TEST_F(ApplicationCacheEngineTest, ScanCountsVisibleFilesAndPackageContentsOnce)
 
 TEST_F(ApplicationCacheEngineTest, EmptyFilesGiveNoResultAndTiesSortByNameIgnoringCase)
 {
-    BundleSpec beta = BundleBuilder::xml(QStringLiteral("com.1beta"));
+    BundlePlist beta = BundleBuilder::xml(QStringLiteral("com.1beta"));
     beta.displayName = QStringLiteral("Beta");
-    BundleSpec alpha = BundleBuilder::xml(QStringLiteral("com.2alpha"));
+    BundlePlist alpha = BundleBuilder::xml(QStringLiteral("com.2alpha"));
     alpha.displayName = QStringLiteral("alpha");
-    BundleSpec big = BundleBuilder::xml(QStringLiteral("com.3big"));
+    BundlePlist big = BundleBuilder::xml(QStringLiteral("com.3big"));
     big.displayName = QStringLiteral("Zoo");
     BundleBuilder::make(homeApps() + QStringLiteral("/B.app"), beta);
     BundleBuilder::make(homeApps() + QStringLiteral("/A.app"), alpha);

@@ -34,9 +34,9 @@ protected:
     }
     void makeApp(const QString& id, const QString& name)
     {
-        BundleSpec spec = BundleBuilder::xml(id);
-        spec.displayName = name;
-        BundleBuilder::make(homeApps() + QLatin1Char('/') + name + QStringLiteral(".app"), spec);
+        BundlePlist plist = BundleBuilder::xml(id);
+        plist.displayName = name;
+        BundleBuilder::make(homeApps() + QLatin1Char('/') + name + QStringLiteral(".app"), plist);
     }
 
     QObject m_receiver;

@@ -65,7 +65,7 @@ TEST_F(ApplicationUninstallEngineTest, CandidatesSearchIdentifierThenNameAndDrop
 
 TEST_F(ApplicationUninstallEngineTest, ListingFindsNestedBundlesOnceWithExactlyNamedRelatedItems)
 {
-    BundleSpec tool = BundleBuilder::binary(QStringLiteral("com.tool"), 100);
+    BundlePlist tool = BundleBuilder::binary(QStringLiteral("com.tool"), 100);
     tool.displayName = QStringLiteral("Tool");
     BundleBuilder::make(sharedApps() + QStringLiteral("/Utilities/Tool.app"), tool);
     BundleBuilder::make(sharedApps() + QStringLiteral("/Utilities/Tool.app/Contents/Inner.app"),

@@ -60,9 +60,9 @@ TEST_F(ApplicationUninstallModelTest, RefusedHomeAuthorizationLeavesTheListAlone
 TEST_F(ApplicationUninstallModelTest, ADeclinedParentFolderFailsTheBundleButStillMovesRelatedItems)
 {
     grantHome();
-    BundleSpec spec = BundleBuilder::binary(QStringLiteral("com.shared"), 10);
-    spec.displayName = QStringLiteral("Shared");
-    const QString bundle = BundleBuilder::make(sharedApps() + QStringLiteral("/Shared.app"), spec);
+    BundlePlist plist = BundleBuilder::binary(QStringLiteral("com.shared"), 10);
+    plist.displayName = QStringLiteral("Shared");
+    const QString bundle = BundleBuilder::make(sharedApps() + QStringLiteral("/Shared.app"), plist);
     const QString cache = m_tree->file(QStringLiteral("Library/Caches/com.shared/c"), 30);
     const QString prefs = m_tree->file(QStringLiteral("Library/Preferences/com.shared.plist"), 3);
     ASSERT_TRUE(scanAndWait());
