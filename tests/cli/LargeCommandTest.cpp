@@ -1,4 +1,5 @@
 // Runs the real sweepora-cli binary on fixture trees.
+#include "cli/CliRunner.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
@@ -12,43 +13,9 @@
 
 #include <sys/stat.h>
 
-using Sweepora::Test::TreeBuilder;
+using namespace Sweepora::Test;
 
 namespace {
-
-struct CliRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-
-    QJsonObject json() const
-    {
-        QJsonParseError error;
-        const QJsonDocument doc = QJsonDocument::fromJson(out, &error);
-        EXPECT_EQ(error.error, QJsonParseError::NoError) << out.toStdString();
-        return doc.object();
-    }
-    QJsonArray items() const { return json()[QLatin1String("items")].toArray(); }
-};
-
-// Standard input is a pipe, closed at once: the CLI has no terminal to ask on.
-CliRun runCli(const QStringList& arguments, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
-{
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(SWEEPORA_CLI_PATH), arguments);
-    p.closeWriteChannel();
-    EXPECT_TRUE(p.waitForFinished(60000)) << "sweepora-cli did not finish";
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
-// "a b c" -> {"a", "b", "c"}
-QStringList words(const char* text)
-{
-    return QString::fromUtf8(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-}
 
 qint64 allocated(const QString& path)
 {
