@@ -1,3 +1,4 @@
+#include "platform/Clock.h"
 #include "platform/FolderPicker.h"
 #include "ui/components/FileDialogFolderPicker.h"
 #include "ui/style/Theme.h"
@@ -8,6 +9,7 @@
 
 int main(int argc, char** argv)
 {
+    Sweepora::Core::Clock::pinLocalTimeZone();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Sweepora"));
     QApplication::setApplicationName(QStringLiteral("Sweepora"));

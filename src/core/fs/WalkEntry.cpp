@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace Sweepora::Core {
 namespace {
@@ -25,11 +26,13 @@ void WalkEntry::readMetadata(int folderFd, const char* name, Metadata& m)
 #ifdef STATX_BTIME
     if (!g_statxMissing.load(std::memory_order_relaxed)) {
         struct statx sx;
-        const unsigned mask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_BLOCKS | STATX_BTIME;
+        const unsigned mask = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_BLOCKS | STATX_BTIME;
         if (::statx(folderFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_SYNC_AS_STAT, mask, &sx) == 0) {
             m.ok = true;
             m.mode = sx.stx_mode;
             m.size = static_cast<qint64>(sx.stx_size);
+            m.identity = {static_cast<quint64>(makedev(sx.stx_dev_major, sx.stx_dev_minor)),
+                          static_cast<quint64>(sx.stx_ino)};
             m.hasAllocated = (sx.stx_mask & STATX_BLOCKS) != 0;
             m.allocated = static_cast<qint64>(sx.stx_blocks) * 512;
             if (sx.stx_mask & STATX_BTIME) {
@@ -49,6 +52,7 @@ void WalkEntry::readMetadata(int folderFd, const char* name, Metadata& m)
     m.ok = true;
     m.mode = st.st_mode;
     m.size = static_cast<qint64>(st.st_size);
+    m.identity = {static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
     m.hasAllocated = true;
     m.allocated = static_cast<qint64>(st.st_blocks) * 512;
 #ifdef __APPLE__
@@ -116,6 +120,12 @@ std::optional<qint64> WalkEntry::birthTimeMSecs() const
 {
     const Metadata& m = metadata();
     return m.ok && m.hasBirthTime ? std::optional<qint64>(m.birthMSecs) : std::nullopt;
+}
+
+std::optional<WalkEntry::Identity> WalkEntry::identity() const
+{
+    const Metadata& m = metadata();
+    return m.ok ? std::optional<Identity>(m.identity) : std::nullopt;
 }
 
 } // namespace Sweepora::Core

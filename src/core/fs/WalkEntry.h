@@ -44,6 +44,14 @@ public:
     qint64 allocatedOrLogicalSize() const;
     // Milliseconds since the epoch; none when the file system records no birth time.
     std::optional<qint64> birthTimeMSecs() const;
+    // st_dev and st_ino, from the same stat; none as above. A scanner keeps them to know the
+    // file again without a second stat.
+    struct Identity
+    {
+        quint64 device = 0;
+        quint64 inode = 0;
+    };
+    std::optional<Identity> identity() const;
 
 private:
     friend class WalkThread;
@@ -57,6 +65,7 @@ private:
         qint64 size = 0;
         qint64 allocated = 0;
         qint64 birthMSecs = 0;
+        Identity identity;
     };
 
     WalkEntry(int folderFd, std::string_view name, const std::string& folderPath, size_t rootLength, int depth)

@@ -3,6 +3,9 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+#include <cstdlib>
+#include <unistd.h>
+
 namespace Sweepora::Core {
 namespace {
 QMutex g_mutex;
@@ -19,6 +22,13 @@ void Clock::setFixed(std::optional<QDateTime> moment)
 {
     QMutexLocker lock(&g_mutex);
     g_fixed = std::move(moment);
+}
+
+void Clock::pinLocalTimeZone()
+{
+    constexpr const char* kZoneFile = "/etc/localtime";
+    if (std::getenv("TZ") == nullptr && ::access(kZoneFile, R_OK) == 0)
+        ::setenv("TZ", ":/etc/localtime", 0);
 }
 
 } // namespace Sweepora::Core

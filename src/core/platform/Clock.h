@@ -12,6 +12,11 @@ class Clock
 public:
     static QDateTime now();
     static void setFixed(std::optional<QDateTime> moment);
+
+    // With TZ unset, every local-time conversion reads the system zone file again (two stats
+    // a date: thousands for a list of found files). Naming that same file in TZ makes it read
+    // once. Call at start-up, before any thread runs; a TZ already set is left alone.
+    static void pinLocalTimeZone();
 };
 
 } // namespace Sweepora::Core
