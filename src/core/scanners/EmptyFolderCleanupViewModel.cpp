@@ -3,6 +3,7 @@
 #include "access/AccessManager.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
+#include "scanners/SharedHomeWalk.h"
 
 #include <QSet>
 
@@ -40,7 +41,7 @@ qsizetype EmptyFolderCleanupViewModel::selectedCount() const
     return std::count_if(m_folders.cbegin(), m_folders.cend(), [](const EmptyFolderItem& f) { return f.selected; });
 }
 
-void EmptyFolderCleanupViewModel::startScan()
+void EmptyFolderCleanupViewModel::startScan(SharedHomeWalk* sharedWalk)
 {
     if (m_state == State::Scanning || m_state == State::Cleaning)
         return;
@@ -54,6 +55,10 @@ void EmptyFolderCleanupViewModel::startScan()
         emit foldersChanged();
     }
     setMessage(QStringLiteral("正在扫描空文件夹…"));
+    if (sharedWalk != nullptr) {
+        m_scanWatcher.setFuture(sharedWalk->addEmptyFolderScan());
+        return;
+    }
     const QString home = AccessManager::homeDirectoryURL().path();
     m_scanWatcher.setFuture(runJob([home] { return EmptyFolderEngine::findEmptyFolders(home); }));
 }

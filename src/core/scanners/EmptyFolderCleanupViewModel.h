@@ -9,6 +9,8 @@
 
 namespace Sweepora::Core {
 
+class SharedHomeWalk;
+
 // The empty folder cleaner behind 空文件夹清理 and the quick cleanup: lists the folders of the
 // home folder that hold nothing, deepest first, and moves the ticked ones to the Trash after
 // checking each again. Published state changes on the GUI thread only.
@@ -31,7 +33,9 @@ public:
     const QString& message() const { return m_message; }
     qsizetype selectedCount() const;
 
-    void startScan();
+    // Ignored while scanning or cleaning; needs the home grant. With `sharedWalk`, the scan
+    // joins that walk of the home folder (the caller starts it) instead of walking on its own.
+    void startScan(SharedHomeWalk* sharedWalk = nullptr);
     void clean();
     void toggleSelection(const QString& path);
     void toggleAllSelection();

@@ -17,24 +17,6 @@
 namespace Sweepora::Core::EmptyFolderEngine {
 namespace {
 
-class Collector final : public WalkVisitor
-{
-public:
-    // The walker already skips hidden folders and does not enter packages or links, so the
-    // folders it lists are exactly the candidates; the listing's own count decides emptiness.
-    WalkAction visit(const WalkEntry&) override { return WalkAction::Continue; }
-
-    void folderListed(const WalkFolder& folder) override
-    {
-        if (folder.depth == 0 || folder.entryCount != 0 || folder.isPackage)
-            return;
-        const QString path = pathFromBytes(QByteArray(folder.path.data(), static_cast<qsizetype>(folder.path.size())));
-        items.append({path, false, ItemIdentity::of(path)});
-    }
-
-    QList<EmptyFolderItem> items;
-};
-
 int componentCount(const QString& path)
 {
     return static_cast<int>(path.split(QLatin1Char('/'), Qt::SkipEmptyParts).size());
@@ -75,6 +57,24 @@ Listing listFolder(const QString& path, struct stat& st)
 
 } // namespace
 
+class FolderCollector final : public WalkVisitor
+{
+public:
+    // The walker already skips hidden folders and does not enter packages or links, so the
+    // folders it lists are exactly the candidates; the listing's own count decides emptiness.
+    WalkAction visit(const WalkEntry&) override { return WalkAction::Continue; }
+
+    void folderListed(const WalkFolder& folder) override
+    {
+        if (folder.depth == 0 || folder.entryCount != 0 || folder.isPackage)
+            return;
+        const QString path = pathFromBytes(QByteArray(folder.path.data(), static_cast<qsizetype>(folder.path.size())));
+        items.append({path, false, ItemIdentity::of(path)});
+    }
+
+    QList<EmptyFolderItem> items;
+};
+
 QString resultMessage(qsizetype count)
 {
     if (count == 0)
@@ -109,17 +109,42 @@ void sortDeepestFirst(QList<EmptyFolderItem>& items)
     items = std::move(sorted);
 }
 
+FolderScan::FolderScan(int threads)
+{
+    for (int i = 0; i < std::max(threads, 1); ++i)
+        m_collectors.push_back(std::make_unique<FolderCollector>());
+}
+
+FolderScan::FolderScan(FolderScan&&) noexcept = default;
+FolderScan::~FolderScan() = default;
+
+WalkVisitor* FolderScan::visitor(int thread)
+{
+    return m_collectors.at(static_cast<size_t>(thread)).get();
+}
+
+Report FolderScan::report()
+{
+    Report report;
+    for (const std::unique_ptr<FolderCollector>& part : m_collectors)
+        report.items.append(std::move(part->items));
+    sortDeepestFirst(report.items);
+    report.message = resultMessage(report.items.size());
+    return report;
+}
+
 Report findEmptyFolders(const QString& home)
 {
     WalkOptions options;
     options.skipHidden = true;
     options.skipPackageDescendants = true;
-    Report report;
-    for (Collector& part : Walker::walkEach(home, options, Collector()))
-        report.items.append(std::move(part.items));
-    sortDeepestFirst(report.items);
-    report.message = resultMessage(report.items.size());
-    return report;
+    const int threads = Walker::threadCount(options);
+    FolderScan scan(threads);
+    std::vector<WalkVisitor*> visitors;
+    for (int i = 0; i < threads; ++i)
+        visitors.push_back(scan.visitor(i));
+    Walker::walk(home, options, visitors);
+    return scan.report();
 }
 
 Recheck recheckFolder(const QString& path, const std::optional<ItemIdentity>& scanned)

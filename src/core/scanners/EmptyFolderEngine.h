@@ -6,9 +6,13 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace Sweepora::Core {
+
+class WalkVisitor;
 
 // A folder with no entry at all. It has no size.
 struct EmptyFolderItem
@@ -32,6 +36,25 @@ struct Report
 {
     QList<EmptyFolderItem> items; // deepest first, equal depth by path ignoring case
     QString message;
+};
+
+class FolderCollector;
+
+// findEmptyFolders in two steps, so that several scans can share one walk (which must skip
+// hidden entries and not enter packages): the walk calls visitor(i) from its thread i only,
+// and report() merges once the walk is over.
+class FolderScan
+{
+public:
+    explicit FolderScan(int threads);
+    FolderScan(FolderScan&&) noexcept;
+    ~FolderScan();
+
+    WalkVisitor* visitor(int thread);
+    Report report();
+
+private:
+    std::vector<std::unique_ptr<FolderCollector>> m_collectors;
 };
 
 // Walks `home` skipping hidden entries and package contents. A folder is listed when its

@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
+#include "scanners/SharedHomeWalk.h"
 
 #include <QSet>
 
@@ -54,7 +55,7 @@ qint64 MiscFileCleanupViewModel::totalSize() const
     return sum;
 }
 
-void MiscFileCleanupViewModel::startScan()
+void MiscFileCleanupViewModel::startScan(SharedHomeWalk* sharedWalk)
 {
     if (m_state == ScanState::Scanning || m_state == ScanState::Cleaning)
         return;
@@ -68,6 +69,10 @@ void MiscFileCleanupViewModel::startScan()
     m_files.clear();
     emit filesChanged();
     setMessage(MiscFileEngine::scanningMessage(m_category));
+    if (sharedWalk != nullptr) {
+        m_scanWatcher.setFuture(sharedWalk->addFileScan(m_category, cutoff));
+        return;
+    }
     const QString home = AccessManager::homeDirectoryURL().path();
     const MiscFileCategory category = m_category;
     m_scanWatcher.setFuture(

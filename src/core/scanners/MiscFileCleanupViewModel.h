@@ -10,6 +10,8 @@
 
 namespace Sweepora::Core {
 
+class SharedHomeWalk;
+
 // One of the three cleaners of files found by name: 闲杂文件, old 压缩包 or old 安装包, told
 // apart by the category fixed at construction. The window keeps one model per category for
 // the whole process, so the quick cleanup and the category's page share its list. Published
@@ -32,8 +34,9 @@ public:
     qint64 totalSize() const;
 
     // Ignored while scanning or cleaning; needs the home grant. The age rule counts from
-    // Clock::now() at the moment the scan starts.
-    void startScan();
+    // Clock::now() at the moment the scan starts. With `sharedWalk`, the scan joins that walk of
+    // the home folder (the caller starts it) instead of walking on its own.
+    void startScan(SharedHomeWalk* sharedWalk = nullptr);
     void toggleSelection(const QString& path);
     // Selects all, or deselects all when everything is selected.
     void toggleAllSelection();

@@ -47,10 +47,31 @@ bool matchesLowerCased(MiscFileCategory category, std::string_view lower)
     return false;
 }
 
-class Collector final : public WalkVisitor
+class SizeSum final : public WalkVisitor
 {
 public:
-    Collector(MiscFileCategory category, std::optional<qint64> cutoffMSecs)
+    WalkAction visit(const WalkEntry& entry) override
+    {
+        if (entry.isRegularFile())
+            total += entry.allocatedOrLogicalSize();
+        return WalkAction::Continue;
+    }
+    qint64 total = 0;
+};
+
+const TrashBatchTexts& trashTexts()
+{
+    static const TrashBatchTexts texts{QStringLiteral("[MiscFileCleanup]"), QStringLiteral("已将 {n} 个文件移到废纸篓"),
+                                       QStringLiteral("已移动 {n} 个文件，部分文件处理失败")};
+    return texts;
+}
+
+} // namespace
+
+class FileCollector final : public WalkVisitor
+{
+public:
+    FileCollector(MiscFileCategory category, std::optional<qint64> cutoffMSecs)
         : m_category(category), m_cutoffMSecs(cutoffMSecs)
     {}
 
@@ -73,8 +94,16 @@ public:
         item.path = entry.filePath();
         item.creationDate = QDateTime::fromMSecsSinceEpoch(*born);
         item.isDirectory = packageFolder;
-        if (!packageFolder)
+        if (!packageFolder) {
+            // The stat that gave the birth time identifies the file for the clean's check.
             item.size = entry.allocatedOrLogicalSize();
+            if (const std::optional<WalkEntry::Identity> id = entry.identity()) {
+                item.device = id->device;
+                item.inode = id->inode;
+                item.logicalSize = entry.logicalSize().value_or(0);
+                item.identified = true;
+            }
+        }
         items.append(std::move(item));
         return WalkAction::Continue;
     }
@@ -96,34 +125,13 @@ private:
     std::optional<qint64> m_cutoffMSecs;
 };
 
-class SizeSum final : public WalkVisitor
-{
-public:
-    WalkAction visit(const WalkEntry& entry) override
-    {
-        if (entry.isRegularFile())
-            total += entry.allocatedOrLogicalSize();
-        return WalkAction::Continue;
-    }
-    qint64 total = 0;
-};
-
-WalkOptions scanOptions()
+WalkOptions walkOptions()
 {
     WalkOptions options;
     options.skipHidden = true;
     options.skipPackageDescendants = true;
     return options;
 }
-
-const TrashBatchTexts& trashTexts()
-{
-    static const TrashBatchTexts texts{QStringLiteral("[MiscFileCleanup]"), QStringLiteral("已将 {n} 个文件移到废纸篓"),
-                                       QStringLiteral("已移动 {n} 个文件，部分文件处理失败")};
-    return texts;
-}
-
-} // namespace
 
 QString noun(MiscFileCategory category)
 {
@@ -198,13 +206,15 @@ QString pathExtension(const QString& name)
 
 bool matchesName(MiscFileCategory category, std::string_view name)
 {
-    if (!isAscii(name))
+    // Every entry of the walk comes through here, once per scan: fold on the stack.
+    std::array<char, 256> buffer;
+    if (name.size() > buffer.size() || !isAscii(name))
         return matchesName(category, QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
-    std::string lower(name);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return matchesLowerCased(category, lower);
+    for (size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        buffer[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return matchesLowerCased(category, std::string_view(buffer.data(), name.size()));
 }
 
 bool matchesName(MiscFileCategory category, const QString& name)
@@ -265,7 +275,7 @@ QString symbolFor(const QString& path)
 
 qint64 packageFolderSize(const QString& folder)
 {
-    WalkOptions options = scanOptions();
+    WalkOptions options = walkOptions();
     options.threads = 1;
     qint64 total = 0;
     for (const SizeSum& part : Walker::walkEach(folder, options, SizeSum()))
@@ -273,17 +283,34 @@ qint64 packageFolderSize(const QString& folder)
     return total;
 }
 
-Report findFiles(const QString& home, MiscFileCategory category, const std::optional<QDateTime>& cutoff)
+FileScan::FileScan(MiscFileCategory category, const std::optional<QDateTime>& cutoff, int threads)
+    : m_category(category)
 {
     std::optional<qint64> cutoffMSecs;
     if (cutoff && cutoff->isValid())
         cutoffMSecs = cutoff->toMSecsSinceEpoch();
+    for (int i = 0; i < std::max(threads, 1); ++i)
+        m_collectors.push_back(std::make_unique<FileCollector>(category, cutoffMSecs));
+}
+
+FileScan::FileScan(FileScan&&) noexcept = default;
+FileScan::~FileScan() = default;
+
+WalkVisitor* FileScan::visitor(int thread)
+{
+    return m_collectors.at(static_cast<size_t>(thread)).get();
+}
+
+Report FileScan::report()
+{
     Report report;
-    for (Collector& part : Walker::walkEach(home, scanOptions(), Collector(category, cutoffMSecs)))
-        report.items.append(std::move(part.items));
-    // Package folders are measured after the walk, not from inside a walking thread; every
-    // kept item is identified for the clean's check.
+    for (const std::unique_ptr<FileCollector>& part : m_collectors)
+        report.items.append(std::move(part->items));
+    // Package folders are measured and identified after the walk, not from inside a walking
+    // thread; files were identified by the walk's own stat.
     for (MiscFileItem& item : report.items) {
+        if (item.identified)
+            continue;
         if (item.isDirectory)
             item.size = packageFolderSize(item.path);
         ScannedFile probe = item.scanned();
@@ -294,8 +321,20 @@ Report findFiles(const QString& home, MiscFileCategory category, const std::opti
         item.identified = probe.identified;
     }
     sortBySizeThenName(report.items);
-    report.message = resultMessage(category, report.items.size());
+    report.message = resultMessage(m_category, report.items.size());
     return report;
+}
+
+Report findFiles(const QString& home, MiscFileCategory category, const std::optional<QDateTime>& cutoff)
+{
+    const WalkOptions options = walkOptions();
+    const int threads = Walker::threadCount(options);
+    FileScan scan(category, cutoff, threads);
+    std::vector<WalkVisitor*> visitors;
+    for (int i = 0; i < threads; ++i)
+        visitors.push_back(scan.visitor(i));
+    Walker::walk(home, options, visitors);
+    return scan.report();
 }
 
 Report findFilesAsOf(const QString& home, MiscFileCategory category, const QDateTime& now)

@@ -7,10 +7,15 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace Sweepora::Core {
+
+class WalkVisitor;
+struct WalkOptions;
 
 // The three cleaners that share one scanner, in the order the sidebar lists them.
 enum class MiscFileCategory { Miscellaneous, Archives, Installers };
@@ -72,6 +77,28 @@ struct Report
 {
     QList<MiscFileItem> items; // sorted: larger first, equal sizes by name
     QString message;
+};
+
+// How the scan walks: hidden entries skipped, packages not entered.
+WalkOptions walkOptions();
+
+class FileCollector;
+
+// findFiles in two steps, so that several scans can share one walk: the walk calls visitor(i)
+// from its thread i only, and report() merges what the visitors kept once the walk is over.
+class FileScan
+{
+public:
+    FileScan(MiscFileCategory category, const std::optional<QDateTime>& cutoff, int threads);
+    FileScan(FileScan&&) noexcept;
+    ~FileScan();
+
+    WalkVisitor* visitor(int thread);
+    Report report();
+
+private:
+    MiscFileCategory m_category;
+    std::vector<std::unique_ptr<FileCollector>> m_collectors;
 };
 
 // Walks `home` skipping hidden entries and package contents. For archives and installers,

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "scanners/EmptyFolderEngine.h"
+#include "scanners/MiscFileEngine.h"
+
+#include <QDateTime>
+#include <QFuture>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace Sweepora::Core {
+
+// Scans of the home folder started together that share one walk: every entry is listed and
+// stat'ed once and handed to each scan, and each scan still gets its own report through its
+// own future, exactly what it would have found walking alone. The scans added here all skip
+// hidden entries and do not enter packages, so one walk serves them all.
+//
+// Add the scans, then start(): one job on the job pool walks for all of them. A scan started
+// on its own walks on its own; this is only for scans that start at the same moment.
+class SharedHomeWalk
+{
+public:
+    explicit SharedHomeWalk(QString home);
+    // Starts the walk when start() was not called, so no future is left without a result.
+    ~SharedHomeWalk();
+    SharedHomeWalk(const SharedHomeWalk&) = delete;
+    SharedHomeWalk& operator=(const SharedHomeWalk&) = delete;
+
+    QFuture<MiscFileEngine::Report> addFileScan(MiscFileCategory category, const std::optional<QDateTime>& cutoff);
+    QFuture<EmptyFolderEngine::Report> addEmptyFolderScan();
+
+    // Nothing can be added afterwards; a second call does nothing.
+    void start();
+    // Walks on the calling thread and fulfils every future before returning (the command line
+    // waits anyway).
+    void run();
+
+    qsizetype scanCount() const { return static_cast<qsizetype>(m_scans.size()); }
+
+    class Scan;
+
+private:
+    QString m_home;
+    int m_threads;
+    std::vector<std::unique_ptr<Scan>> m_scans;
+    bool m_started = false;
+};
+
+} // namespace Sweepora::Core
