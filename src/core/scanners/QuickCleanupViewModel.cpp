@@ -1,0 +1,163 @@
+#include "scanners/QuickCleanupViewModel.h"
+
+#include "access/AccessManager.h"
+#include "apps/ApplicationCleanupViewModel.h"
+#include "rules/CleanupViewModel.h"
+#include "scanners/EmptyFolderCleanupViewModel.h"
+#include "scanners/MiscFileCleanupViewModel.h"
+#include "scanners/SharedHomeWalk.h"
+#include "util/ByteCount.h"
+
+#include <QPointer>
+
+namespace Sweepora::Core {
+namespace {
+
+using Status = QuickCleanupCard::Status;
+
+template <class State> Status statusOf(State state)
+{
+    switch (state) {
+    case State::Ready:
+        return Status::NotScanned;
+    case State::Scanning:
+        return Status::Scanning;
+    case State::Scanned:
+        return Status::Done;
+    case State::Cleaning:
+        return Status::Cleaning;
+    default: // Authorizing, in the two models that have it
+        return Status::Preparing;
+    }
+}
+
+QuickCleanupCard miscCard(const MiscFileCleanupViewModel* model, const char* title, const char* symbol,
+                          const char* tint)
+{
+    return {QString::fromUtf8(title), QString::fromLatin1(symbol), QString::fromLatin1(tint),
+            statusOf(model->state()), model->files().size(),       model->totalSize()};
+}
+
+} // namespace
+
+QString QuickCleanupCard::statusText() const
+{
+    switch (status) {
+    case Status::NotScanned:
+        return QStringLiteral("未扫描");
+    case Status::Preparing:
+        return QStringLiteral("准备中");
+    case Status::Scanning:
+        return QStringLiteral("扫描中");
+    case Status::Done:
+        return QStringLiteral("已完成");
+    case Status::Cleaning:
+        return QStringLiteral("清理中");
+    }
+    return {};
+}
+
+QString QuickCleanupCard::countText() const
+{
+    return QString::number(count) + QStringLiteral(" 项结果");
+}
+
+QString QuickCleanupCard::figureText() const
+{
+    return showsSize ? formattedByteCount(size) : QString::number(count) + QStringLiteral(" 个文件夹");
+}
+
+QuickCleanupViewModel::QuickCleanupViewModel(Models models, QObject* parent) : QObject(parent), m_models(models)
+{
+    const auto notify = [this] { emit changed(); };
+    connect(m_models.task, &CleanupViewModel::stateChanged, this, notify);
+    connect(m_models.task, &CleanupViewModel::resultsChanged, this, notify);
+    connect(m_models.application, &ApplicationCleanupViewModel::stateChanged, this, notify);
+    connect(m_models.application, &ApplicationCleanupViewModel::resultsChanged, this, notify);
+    for (MiscFileCleanupViewModel* m : {m_models.misc, m_models.archive, m_models.installer}) {
+        connect(m, &MiscFileCleanupViewModel::stateChanged, this, notify);
+        connect(m, &MiscFileCleanupViewModel::filesChanged, this, notify);
+    }
+    connect(m_models.emptyFolder, &EmptyFolderCleanupViewModel::stateChanged, this, notify);
+    connect(m_models.emptyFolder, &EmptyFolderCleanupViewModel::foldersChanged, this, notify);
+}
+
+QList<QuickCleanupCard> QuickCleanupViewModel::cards() const
+{
+    QuickCleanupCard empty{
+        QStringLiteral("空文件夹清理"),          QStringLiteral("folder.badge.minus"),   QStringLiteral("teal"),
+        statusOf(m_models.emptyFolder->state()), m_models.emptyFolder->folders().size(), 0};
+    empty.showsSize = false;
+    return {
+        {QStringLiteral("常规清理"), QStringLiteral("sparkles"), QStringLiteral("blue"),
+         statusOf(m_models.task->state()), m_models.task->results().size(), m_models.task->totalSize()},
+        {QStringLiteral("应用清理"), QStringLiteral("app.badge.checkmark"), QStringLiteral("purple"),
+         statusOf(m_models.application->state()), m_models.application->results().size(),
+         m_models.application->totalSize()},
+        miscCard(m_models.misc, "闲杂文件", "archivebox", "orange"),
+        miscCard(m_models.archive, "压缩包清理", "doc.zipper", "indigo"),
+        miscCard(m_models.installer, "安装包清理", "shippingbox", "mint"),
+        empty,
+    };
+}
+
+bool QuickCleanupViewModel::isAnyScanRunning() const
+{
+    for (const QuickCleanupCard& card : cards())
+        if (card.isBusy())
+            return true;
+    return false;
+}
+
+int QuickCleanupViewModel::completedScanCount() const
+{
+    int done = 0;
+    for (const QuickCleanupCard& card : cards())
+        done += card.status == Status::Done ? 1 : 0;
+    return done;
+}
+
+bool QuickCleanupViewModel::hasActivity() const
+{
+    if (m_hasStarted)
+        return true;
+    for (const QuickCleanupCard& card : cards())
+        if (card.status != Status::NotScanned)
+            return true;
+    return false;
+}
+
+QString QuickCleanupViewModel::startButtonText() const
+{
+    if (!isAnyScanRunning())
+        return QStringLiteral("开始扫描");
+    return QStringLiteral("正在扫描 %1/%2").arg(completedScanCount()).arg(kScanCount);
+}
+
+void QuickCleanupViewModel::startQuickScan()
+{
+    if (isAnyScanRunning())
+        return;
+    AccessManager::requestHomeAuthorization([self = QPointer<QuickCleanupViewModel>(this)](bool granted) {
+        if (self && granted)
+            self->startScans();
+    });
+}
+
+void QuickCleanupViewModel::startScans()
+{
+    m_hasStarted = true;
+    emit changed();
+    m_models.task->startScan();
+    m_models.application->startScan();
+    // The four scans of the whole home folder join one walk; each model that refuses (busy)
+    // simply adds nothing to it.
+    SharedHomeWalk walk(AccessManager::homeDirectoryURL().path());
+    m_models.misc->startScan(&walk);
+    m_models.archive->startScan(&walk);
+    m_models.installer->startScan(&walk);
+    m_models.emptyFolder->startScan(&walk);
+    walk.start();
+}
+
+} // namespace Sweepora::Core

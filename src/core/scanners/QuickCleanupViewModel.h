@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+namespace Sweepora::Core {
+
+class ApplicationCleanupViewModel;
+class CleanupViewModel;
+class EmptyFolderCleanupViewModel;
+class MiscFileCleanupViewModel;
+
+// One card of the quick cleanup: a summary of one scanner's published state.
+struct QuickCleanupCard
+{
+    enum class Status { NotScanned, Preparing, Scanning, Done, Cleaning };
+
+    QString title;  // also the section it opens
+    QString symbol; // a symbol name of the icon table
+    QString tint;   // "blue", "purple", "orange", "indigo", "mint", "teal"
+    Status status = Status::NotScanned;
+    qsizetype count = 0;
+    qint64 size = 0;
+    bool showsSize = true; // the empty folder card has no size: it shows its folder count instead
+
+    QString statusText() const; // "未扫描", "准备中", "扫描中", "已完成", "清理中"
+    QString countText() const;  // "12 项结果"
+    QString figureText() const; // the size, or for the empty folder card "3 个文件夹"
+    bool isBusy() const { return status == Status::Preparing || status == Status::Scanning; }
+};
+
+// The quick cleanup: starts six scanners with one call and summarises each on a card. It holds
+// no results: the six view models are the window's long-lived ones, shown on their own
+// sections too, so a clean there changes the card here. The four scans of the whole home
+// folder (miscellaneous files, archives, installers, empty folders) share one walk.
+class QuickCleanupViewModel : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Models
+    {
+        CleanupViewModel* task = nullptr;
+        ApplicationCleanupViewModel* application = nullptr;
+        MiscFileCleanupViewModel* misc = nullptr;
+        MiscFileCleanupViewModel* archive = nullptr;
+        MiscFileCleanupViewModel* installer = nullptr;
+        EmptyFolderCleanupViewModel* emptyFolder = nullptr;
+    };
+    static constexpr int kScanCount = 6;
+
+    explicit QuickCleanupViewModel(Models models, QObject* parent = nullptr);
+
+    // The six cards in the order the scans start, recomputed from the models.
+    QList<QuickCleanupCard> cards() const;
+    bool isAnyScanRunning() const;
+    int completedScanCount() const;
+    // Figures are shown once this page started a scan or any model left its ready state.
+    bool hasActivity() const;
+    // "正在扫描 2/6" while a scan runs, else "开始扫描".
+    QString startButtonText() const;
+
+    // Nothing while a scan runs. Asks for the home folder when it is not granted; once granted,
+    // starts the six scans in card order and returns without waiting for them.
+    void startQuickScan();
+
+signals:
+    // Any of the six models published a change; the cards are to be read again.
+    void changed();
+
+private:
+    void startScans();
+
+    Models m_models;
+    bool m_hasStarted = false;
+};
+
+} // namespace Sweepora::Core
