@@ -38,6 +38,7 @@ struct Listing
     QList<Column> columns; // the same items as a table
     QList<QStringList> rows;
     QJsonObject extra;      // further top-level fields (commands without items)
+    bool listsItems = true; // false: the rows are only the table of a command without items
     QStringList trashPaths; // what --move-to-trash moves, in order
     QString failure;        // set when the scan could not run (exit status 2)
 };

@@ -149,7 +149,7 @@ void print(const QString& commandName, const Listing& listing, bool json)
         QJsonObject object = listing.extra;
         object.insert(QStringLiteral("command"), commandName);
         object.insert(QStringLiteral("message"), listing.message);
-        if (!listing.columns.isEmpty())
+        if (listing.listsItems && !listing.columns.isEmpty())
             object.insert(QStringLiteral("items"), listing.items);
         write(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
         return;

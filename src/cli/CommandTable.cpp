@@ -4,6 +4,7 @@
 #include "cli/EmptyCommand.h"
 #include "cli/LargeCommand.h"
 #include "cli/MiscCommand.h"
+#include "cli/QuickCommand.h"
 #include "cli/RulesCommand.h"
 #include "cli/SearchCommand.h"
 #include "cli/StorageCommand.h"
@@ -27,6 +28,7 @@ const QList<Command>& commandTable()
         searchCommand(),
         storageCommand(),
         trashCommand(),
+        quickCommand(),
     };
     // clang-format on
     return table;

@@ -1,0 +1,96 @@
+#include "cli/QuickCommand.h"
+
+#include "apps/ApplicationCacheEngine.h"
+#include "cli/AppCachesCommand.h"
+#include "platform/Clock.h"
+#include "platform/Jobs.h"
+#include "platform/PlatformLayout.h"
+#include "rules/RuleScanEngine.h"
+#include "rules/RuleStore.h"
+#include "scanners/SharedHomeWalk.h"
+#include "util/ByteCount.h"
+
+#include <QJsonObject>
+
+namespace Sweepora::Cli {
+namespace {
+
+using namespace Sweepora::Core;
+
+template <class Results> qint64 sizeOf(const Results& results)
+{
+    qint64 sum = 0;
+    for (const auto& r : results)
+        sum += r.size;
+    return sum;
+}
+
+class QuickCommand final : public CommandRunner
+{
+public:
+    QString parse(const QStringList& arguments) override
+    {
+        return parseApplicationRoots(QStringLiteral("quick"), arguments, m_roots);
+    }
+
+    Listing scan(const CommandContext& context) override
+    {
+        useApplicationRoots(m_roots);
+        const QString home = context.home;
+        // The six scans run at once, as in the window: the rules and the application caches on
+        // their own jobs, the four whole-home scans on one shared walk on this thread.
+        QFuture<QList<CleanupResult>> rules =
+            runJob([home] { return RuleScanEngine::scanRules(RuleStore().loadRules(), home); });
+        const QStringList roots = PlatformLayout::current().applicationRoots;
+        QFuture<QList<ApplicationCleanupResult>> caches = runJob([roots, home] {
+            return ApplicationCacheEngine::scanTargets(ApplicationCacheEngine::discoverTargets(roots, home), {});
+        });
+        const std::optional<QDateTime> cutoff = MiscFileEngine::cutoffFor(context.now.value_or(Clock::now()));
+        SharedHomeWalk walk(home);
+        QFuture<MiscFileEngine::Report> misc = walk.addFileScan(MiscFileCategory::Miscellaneous, cutoff);
+        QFuture<MiscFileEngine::Report> archives = walk.addFileScan(MiscFileCategory::Archives, cutoff);
+        QFuture<MiscFileEngine::Report> installers = walk.addFileScan(MiscFileCategory::Installers, cutoff);
+        QFuture<EmptyFolderEngine::Report> empty = walk.addEmptyFolderScan();
+        walk.run();
+
+        Listing listing;
+        listing.listsItems = false;
+        listing.columns = {{QStringLiteral("扫描"), false},
+                           {QStringLiteral("状态"), false},
+                           {QStringLiteral("结果"), true},
+                           {QStringLiteral("大小"), true}};
+        QJsonArray scans;
+        const auto add = [&](const QString& section, qsizetype count, std::optional<qint64> size) {
+            QJsonObject scan{{QStringLiteral("section"), section},
+                             {QStringLiteral("state"), QStringLiteral("scanned")},
+                             {QStringLiteral("count"), count},
+                             {QStringLiteral("size"), size.value_or(0)}};
+            scans.append(scan);
+            listing.rows.append({section, QStringLiteral("已完成"), QString::number(count) + QStringLiteral(" 项结果"),
+                                 size ? formattedByteCount(*size) : QString()});
+        };
+        add(QStringLiteral("常规清理"), rules.result().size(), sizeOf(rules.result()));
+        add(QStringLiteral("应用清理"), caches.result().size(), sizeOf(caches.result()));
+        add(QStringLiteral("闲杂文件"), misc.result().items.size(), sizeOf(misc.result().items));
+        add(QStringLiteral("压缩包清理"), archives.result().items.size(), sizeOf(archives.result().items));
+        add(QStringLiteral("安装包清理"), installers.result().items.size(), sizeOf(installers.result().items));
+        // Empty folders have no size.
+        add(QStringLiteral("空文件夹清理"), empty.result().items.size(), std::nullopt);
+        listing.extra.insert(QStringLiteral("scans"), scans);
+        listing.message = QStringLiteral("已完成 %1/%1 项扫描").arg(scans.size());
+        return listing;
+    }
+
+private:
+    QStringList m_roots;
+};
+
+} // namespace
+
+Command quickCommand()
+{
+    return {QStringLiteral("quick"), QStringLiteral("quick [--app-root DIR]…"),
+            QStringLiteral("the six quick-cleanup scans at once"), [] { return std::make_unique<QuickCommand>(); }};
+}
+
+} // namespace Sweepora::Cli
