@@ -15,6 +15,7 @@
 #include "ui/pages/FileSearchPage.h"
 #include "ui/pages/LargeFilePage.h"
 #include "ui/pages/MiscFileCleanupPage.h"
+#include "ui/pages/QuickCleanupPage.h"
 #include "ui/pages/StorageAnalysisPage.h"
 #include "ui/pages/TaskCleanPage.h"
 #include "ui/window/MainWindow.h"
@@ -59,6 +60,13 @@ ContentView::~ContentView()
 
 void ContentView::buildPages()
 {
+    // The quick cleanup summarises the six scanners that the window keeps, and each card opens
+    // its scanner's own section.
+    m_window->setPage(QStringLiteral("快速清理"),
+                      new QuickCleanupPage(
+                          {m_taskCleanModel, m_applicationCleanupModel, m_miscFileModel, m_archiveModel,
+                           m_installerModel, m_emptyFolderCleanupModel},
+                          [window = m_window.get()](const QString& section) { window->setSelectedSection(section); }));
     m_window->setPage(QStringLiteral("常规清理"), new TaskCleanPage(*m_taskCleanModel));
     m_window->setPage(QStringLiteral("闲杂文件"), new MiscFileCleanupPage(*m_miscFileModel));
     m_window->setPage(QStringLiteral("压缩包清理"), new MiscFileCleanupPage(*m_archiveModel));

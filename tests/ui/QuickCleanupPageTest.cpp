@@ -1,0 +1,101 @@
+#include "ui/pages/QuickCleanupPage.h"
+#include "WindowFixture.h"
+#include "access/AccessManager.h"
+#include "platform/Trash.h"
+#include "scanners/EmptyFolderCleanupViewModel.h"
+#include "scanners/MiscFileCleanupViewModel.h"
+#include "support/Screenshots.h"
+#include "support/TrashFakes.h"
+
+#include <QPushButton>
+
+using namespace Sweepora;
+using namespace Sweepora::Test;
+using Ui::QuickCleanupPage;
+
+namespace {
+
+class QuickCleanupPageTest : public WindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        tree->file(QStringLiteral("Library/Logs/app.log"), 3000);
+        tree->file(QStringLiteral("Downloads/old.zip"), 4000);
+        tree->folder(QStringLiteral("Documents/empty"));
+        tree->folder(QStringLiteral("Pictures/also-empty"));
+        // Granted at the first launch, so the window shows no alert.
+        m_picker->answerWith(home());
+        bool granted = false;
+        Core::AccessManager::requestHomeAuthorization([&](bool ok) { granted = ok; });
+        ASSERT_TRUE(granted);
+    }
+    void TearDown() override
+    {
+        Core::Trash::setCurrent(nullptr);
+        WindowFixture::TearDown();
+    }
+    QuickCleanupPage* page() const
+    {
+        return qobject_cast<QuickCleanupPage*>(content->window().page(QStringLiteral("快速清理")));
+    }
+};
+
+} // namespace
+
+TEST_F(QuickCleanupPageTest, StartScanFollowTheCardsAndOpenASection)
+{
+    launch();
+    EXPECT_EQ(content->window().selectedSection(), QStringLiteral("快速清理"));
+    QuickCleanupPage* quick = page();
+    ASSERT_NE(quick, nullptr);
+    EXPECT_EQ(content->window().currentPage(), quick);
+    QPushButton* start = quick->startButton();
+    EXPECT_EQ(start->text(), QStringLiteral("开始扫描"));
+    EXPECT_EQ(start->toolTip(), QStringLiteral("开始快速扫描"));
+    EXPECT_TRUE(start->isEnabled());
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(quick->card(i)->statusText(), QStringLiteral("未扫描"));
+        EXPECT_FALSE(quick->card(i)->figuresShown()); // no figures before any activity
+    }
+    Screenshots::save(&content->window(), QStringLiteral("quick-cleanup-ready"));
+
+    start->click();
+    // All six started at once; the button counts the finished ones and refuses a second press.
+    EXPECT_FALSE(start->isEnabled());
+    EXPECT_EQ(start->text(), QStringLiteral("正在扫描 0/6"));
+    EXPECT_EQ(quick->card(2)->statusText(), QStringLiteral("扫描中"));
+    EXPECT_TRUE(quick->card(2)->spinnerShown());
+    Screenshots::save(&content->window(), QStringLiteral("quick-cleanup-scanning"));
+
+    QTRY_VERIFY_WITH_TIMEOUT(start->isEnabled(), 20000);
+    QTRY_VERIFY(quick->card(5)->figuresShown());
+    EXPECT_EQ(start->text(), QStringLiteral("开始扫描"));
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(quick->card(i)->statusText(), QStringLiteral("已完成"));
+        EXPECT_TRUE(quick->card(i)->arrowShown());
+        EXPECT_FALSE(quick->card(i)->spinnerShown());
+    }
+    // Empty folders: a count of folders, never a size.
+    EXPECT_EQ(quick->card(5)->figureText(), QStringLiteral("2 个文件夹"));
+    EXPECT_EQ(quick->card(5)->countText(), QStringLiteral("2 项结果"));
+    EXPECT_EQ(quick->card(3)->countText(),
+              QString::number(content->archiveModel().files().size()) + QStringLiteral(" 项结果"));
+    Screenshots::save(&content->window(), QStringLiteral("quick-cleanup-done"));
+
+    // A card opens its section; a clean there shows on the card without touching this page.
+    auto trash = std::make_shared<RecordingTrash>();
+    Core::Trash::setCurrent(trash);
+    quick->card(5)->click();
+    EXPECT_EQ(content->window().selectedSection(), QStringLiteral("空文件夹清理"));
+    Core::EmptyFolderCleanupViewModel& empty = content->emptyFolderCleanupModel();
+    empty.toggleSelection(empty.folders().first().path);
+    empty.clean();
+    QTRY_COMPARE(quick->card(5)->figureText(), QStringLiteral("1 个文件夹"));
+    EXPECT_EQ(quick->card(5)->statusText(), QStringLiteral("已完成"));
+
+    // Leaving and coming back keeps the figures: the models have left their ready state.
+    content->window().setSelectedSection(QStringLiteral("快速清理"));
+    EXPECT_TRUE(quick->card(0)->figuresShown());
+}
