@@ -3,9 +3,8 @@
 #include "access/AccessManager.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
+#include "scanners/ItemSelection.h"
 #include "scanners/SharedHomeWalk.h"
-
-#include <QSet>
 
 #include <algorithm>
 
@@ -23,8 +22,7 @@ EmptyFolderCleanupViewModel::EmptyFolderCleanupViewModel(QObject* parent) : QObj
     });
     connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
         const TrashBatchResult result = m_cleanWatcher.future().result();
-        const QSet<QString> moved(result.moved.cbegin(), result.moved.cend());
-        m_folders.removeIf([&moved](const EmptyFolderItem& f) { return moved.contains(f.path); });
+        ItemSelection::removeMoved(m_folders, result.moved);
         emit foldersChanged();
         setState(State::Scanned);
         setMessage(result.message);
@@ -67,10 +65,7 @@ void EmptyFolderCleanupViewModel::clean()
 {
     if (m_state != State::Scanned)
         return;
-    QList<EmptyFolderItem> selection;
-    for (const EmptyFolderItem& f : std::as_const(m_folders))
-        if (f.selected)
-            selection.append(f);
+    const QList<EmptyFolderItem> selection = ItemSelection::selected(m_folders);
     if (selection.isEmpty())
         return;
     setState(State::Cleaning);
@@ -80,24 +75,14 @@ void EmptyFolderCleanupViewModel::clean()
 
 void EmptyFolderCleanupViewModel::toggleSelection(const QString& path)
 {
-    for (EmptyFolderItem& f : m_folders) {
-        if (f.path == path) {
-            f.selected = !f.selected;
-            emit foldersChanged();
-            return;
-        }
-    }
+    if (ItemSelection::toggle(m_folders, path))
+        emit foldersChanged();
 }
 
 void EmptyFolderCleanupViewModel::toggleAllSelection()
 {
-    if (m_folders.isEmpty())
-        return;
-    const bool allSelected =
-        std::all_of(m_folders.cbegin(), m_folders.cend(), [](const EmptyFolderItem& f) { return f.selected; });
-    for (EmptyFolderItem& f : m_folders)
-        f.selected = !allSelected;
-    emit foldersChanged();
+    if (ItemSelection::toggleAll(m_folders))
+        emit foldersChanged();
 }
 
 void EmptyFolderCleanupViewModel::setState(State state)

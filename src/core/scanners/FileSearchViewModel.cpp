@@ -3,10 +3,7 @@
 #include "access/AccessManager.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
-
-#include <QSet>
-
-#include <algorithm>
+#include "scanners/ItemSelection.h"
 
 namespace Sweepora::Core {
 
@@ -32,9 +29,8 @@ FileSearchViewModel::FileSearchViewModel(QObject* parent) : QObject(parent)
             Notifications::instance().postTrashContentsDidChange();
         // A search started during the clean owns the list, the state and the message now.
         if (outcome.generation == m_generation) {
-            const QSet<QString> moved(outcome.result.moved.cbegin(), outcome.result.moved.cend());
             QList<FileSearchResult> remaining = m_results;
-            remaining.removeIf([&moved](const FileSearchResult& r) { return moved.contains(r.path); });
+            ItemSelection::removeMoved(remaining, outcome.result.moved);
             setResults(std::move(remaining));
             setState(FileSearchState::Searched);
             setMessage(outcome.result.message);
@@ -47,11 +43,7 @@ FileSearchViewModel::~FileSearchViewModel() = default;
 
 qint64 FileSearchViewModel::selectedSize() const
 {
-    qint64 sum = 0;
-    for (const FileSearchResult& r : m_results)
-        if (r.selected)
-            sum += r.size;
-    return sum;
+    return ItemSelection::selectedSize(m_results);
 }
 
 void FileSearchViewModel::search(const QString& query)
@@ -97,24 +89,14 @@ void FileSearchViewModel::clean()
 
 void FileSearchViewModel::toggleSelection(const QString& path)
 {
-    for (FileSearchResult& r : m_results) {
-        if (r.path == path) {
-            r.selected = !r.selected;
-            emit resultsChanged();
-            return;
-        }
-    }
+    if (ItemSelection::toggle(m_results, path))
+        emit resultsChanged();
 }
 
 void FileSearchViewModel::toggleAllSelection()
 {
-    if (m_results.isEmpty())
-        return;
-    const bool allSelected =
-        std::all_of(m_results.cbegin(), m_results.cend(), [](const FileSearchResult& r) { return r.selected; });
-    for (FileSearchResult& r : m_results)
-        r.selected = !allSelected;
-    emit resultsChanged();
+    if (ItemSelection::toggleAll(m_results))
+        emit resultsChanged();
 }
 
 void FileSearchViewModel::setState(FileSearchState state)

@@ -3,10 +3,7 @@
 #include "access/AccessManager.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
-
-#include <QSet>
-
-#include <algorithm>
+#include "scanners/ItemSelection.h"
 
 namespace Sweepora::Core {
 
@@ -25,9 +22,8 @@ LargeFileViewModel::LargeFileViewModel(QObject* parent) : QObject(parent)
     });
     connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
         const TrashBatchResult result = m_cleanWatcher.future().result();
-        const QSet<QString> moved(result.moved.cbegin(), result.moved.cend());
-        m_files.removeIf([&](const LargeFileItem& item) { return moved.contains(item.path); });
-        for (const QString& path : moved)
+        ItemSelection::removeMoved(m_files, result.moved);
+        for (const QString& path : result.moved)
             m_scanned.remove(path);
         emit filesChanged();
         setState(ScanState::Scanned);
@@ -42,11 +38,7 @@ LargeFileViewModel::~LargeFileViewModel() = default;
 
 qint64 LargeFileViewModel::selectedSize() const
 {
-    qint64 sum = 0;
-    for (const LargeFileItem& item : m_files)
-        if (item.selected)
-            sum += item.size;
-    return sum;
+    return ItemSelection::selectedSize(m_files);
 }
 
 void LargeFileViewModel::startScan(double minimumGigabytes)
@@ -73,23 +65,14 @@ void LargeFileViewModel::startScan(double minimumGigabytes)
 
 void LargeFileViewModel::toggleSelection(const QString& path)
 {
-    for (LargeFileItem& item : m_files) {
-        if (item.path == path) {
-            item.selected = !item.selected;
-            emit filesChanged();
-            return;
-        }
-    }
+    if (ItemSelection::toggle(m_files, path))
+        emit filesChanged();
 }
 
 void LargeFileViewModel::toggleAllSelection()
 {
-    if (m_files.isEmpty())
-        return;
-    const bool allSelected = std::all_of(m_files.cbegin(), m_files.cend(), [](const auto& i) { return i.selected; });
-    for (LargeFileItem& item : m_files)
-        item.selected = !allSelected;
-    emit filesChanged();
+    if (ItemSelection::toggleAll(m_files))
+        emit filesChanged();
 }
 
 void LargeFileViewModel::clean()

@@ -4,11 +4,8 @@
 #include "platform/Clock.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
+#include "scanners/ItemSelection.h"
 #include "scanners/SharedHomeWalk.h"
-
-#include <QSet>
-
-#include <algorithm>
 
 namespace Sweepora::Core {
 
@@ -25,8 +22,7 @@ MiscFileCleanupViewModel::MiscFileCleanupViewModel(MiscFileCategory category, QO
     });
     connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
         const TrashBatchResult result = m_cleanWatcher.future().result();
-        const QSet<QString> moved(result.moved.cbegin(), result.moved.cend());
-        m_files.removeIf([&](const MiscFileItem& item) { return moved.contains(item.path); });
+        ItemSelection::removeMoved(m_files, result.moved);
         emit filesChanged();
         setState(ScanState::Scanned);
         setMessage(result.message);
@@ -40,19 +36,12 @@ MiscFileCleanupViewModel::~MiscFileCleanupViewModel() = default;
 
 qint64 MiscFileCleanupViewModel::selectedSize() const
 {
-    qint64 sum = 0;
-    for (const MiscFileItem& item : m_files)
-        if (item.selected)
-            sum += item.size;
-    return sum;
+    return ItemSelection::selectedSize(m_files);
 }
 
 qint64 MiscFileCleanupViewModel::totalSize() const
 {
-    qint64 sum = 0;
-    for (const MiscFileItem& item : m_files)
-        sum += item.size;
-    return sum;
+    return ItemSelection::totalSize(m_files);
 }
 
 void MiscFileCleanupViewModel::startScan(SharedHomeWalk* sharedWalk)
@@ -81,33 +70,21 @@ void MiscFileCleanupViewModel::startScan(SharedHomeWalk* sharedWalk)
 
 void MiscFileCleanupViewModel::toggleSelection(const QString& path)
 {
-    for (MiscFileItem& item : m_files) {
-        if (item.path == path) {
-            item.selected = !item.selected;
-            emit filesChanged();
-            return;
-        }
-    }
+    if (ItemSelection::toggle(m_files, path))
+        emit filesChanged();
 }
 
 void MiscFileCleanupViewModel::toggleAllSelection()
 {
-    if (m_files.isEmpty())
-        return;
-    const bool allSelected = std::all_of(m_files.cbegin(), m_files.cend(), [](const auto& i) { return i.selected; });
-    for (MiscFileItem& item : m_files)
-        item.selected = !allSelected;
-    emit filesChanged();
+    if (ItemSelection::toggleAll(m_files))
+        emit filesChanged();
 }
 
 void MiscFileCleanupViewModel::clean()
 {
     if (m_state != ScanState::Scanned)
         return;
-    QList<MiscFileItem> selection;
-    for (const MiscFileItem& item : std::as_const(m_files))
-        if (item.selected)
-            selection.append(item);
+    const QList<MiscFileItem> selection = ItemSelection::selected(m_files);
     if (selection.isEmpty())
         return;
     setState(ScanState::Cleaning);
