@@ -5,6 +5,7 @@
 #include "platform/Notifications.h"
 #include "scanners/ItemSelection.h"
 #include "scanners/SharedHomeWalk.h"
+#include "util/Published.h"
 
 #include <algorithm>
 
@@ -87,18 +88,12 @@ void EmptyFolderCleanupViewModel::toggleAllSelection()
 
 void EmptyFolderCleanupViewModel::setState(State state)
 {
-    if (state == m_state)
-        return;
-    m_state = state;
-    emit stateChanged();
+    publish(this, m_state, state, &EmptyFolderCleanupViewModel::stateChanged);
 }
 
 void EmptyFolderCleanupViewModel::setMessage(const QString& message)
 {
-    if (message == m_message)
-        return;
-    m_message = message;
-    emit messageChanged();
+    publish(this, m_message, message, &EmptyFolderCleanupViewModel::messageChanged);
 }
 
 } // namespace Sweepora::Core

@@ -4,6 +4,7 @@
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
 #include "scanners/ItemSelection.h"
+#include "util/Published.h"
 
 namespace Sweepora::Core {
 
@@ -101,18 +102,12 @@ void FileSearchViewModel::toggleAllSelection()
 
 void FileSearchViewModel::setState(FileSearchState state)
 {
-    if (state == m_state)
-        return;
-    m_state = state;
-    emit stateChanged();
+    publish(this, m_state, state, &FileSearchViewModel::stateChanged);
 }
 
 void FileSearchViewModel::setMessage(const QString& message)
 {
-    if (message == m_message)
-        return;
-    m_message = message;
-    emit messageChanged();
+    publish(this, m_message, message, &FileSearchViewModel::messageChanged);
 }
 
 void FileSearchViewModel::setResults(QList<FileSearchResult> results)

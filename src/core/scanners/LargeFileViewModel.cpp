@@ -4,6 +4,7 @@
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
 #include "scanners/ItemSelection.h"
+#include "util/Published.h"
 
 namespace Sweepora::Core {
 
@@ -96,18 +97,12 @@ void LargeFileViewModel::clean()
 
 void LargeFileViewModel::setState(ScanState state)
 {
-    if (state == m_state)
-        return;
-    m_state = state;
-    emit stateChanged();
+    publish(this, m_state, state, &LargeFileViewModel::stateChanged);
 }
 
 void LargeFileViewModel::setMessage(const QString& message)
 {
-    if (message == m_message)
-        return;
-    m_message = message;
-    emit messageChanged();
+    publish(this, m_message, message, &LargeFileViewModel::messageChanged);
 }
 
 } // namespace Sweepora::Core

@@ -6,6 +6,7 @@
 #include "platform/Notifications.h"
 #include "scanners/ItemSelection.h"
 #include "scanners/SharedHomeWalk.h"
+#include "util/Published.h"
 
 namespace Sweepora::Core {
 
@@ -94,18 +95,12 @@ void MiscFileCleanupViewModel::clean()
 
 void MiscFileCleanupViewModel::setState(ScanState state)
 {
-    if (state == m_state)
-        return;
-    m_state = state;
-    emit stateChanged();
+    publish(this, m_state, state, &MiscFileCleanupViewModel::stateChanged);
 }
 
 void MiscFileCleanupViewModel::setMessage(const QString& message)
 {
-    if (message == m_message)
-        return;
-    m_message = message;
-    emit messageChanged();
+    publish(this, m_message, message, &MiscFileCleanupViewModel::messageChanged);
 }
 
 } // namespace Sweepora::Core

@@ -8,6 +8,7 @@
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
 #include "util/NameOrder.h"
+#include "util/Published.h"
 
 #include <QPointer>
 
@@ -221,10 +222,7 @@ void StorageAnalysisModel::onDeletionFinished()
 
 void StorageAnalysisModel::setCurrentDirectory(const QString& directory)
 {
-    if (directory == m_currentDirectory)
-        return;
-    m_currentDirectory = directory;
-    emit currentDirectoryChanged();
+    publish(this, m_currentDirectory, directory, &StorageAnalysisModel::currentDirectoryChanged);
 }
 
 void StorageAnalysisModel::setEntries(QList<StorageEntry> entries, const QString& directory)
@@ -236,26 +234,17 @@ void StorageAnalysisModel::setEntries(QList<StorageEntry> entries, const QString
 
 void StorageAnalysisModel::setScanning(bool scanning)
 {
-    if (scanning == m_isScanning)
-        return;
-    m_isScanning = scanning;
-    emit isScanningChanged();
+    publish(this, m_isScanning, scanning, &StorageAnalysisModel::isScanningChanged);
 }
 
 void StorageAnalysisModel::setDeleting(bool deleting)
 {
-    if (deleting == m_isDeleting)
-        return;
-    m_isDeleting = deleting;
-    emit isDeletingChanged();
+    publish(this, m_isDeleting, deleting, &StorageAnalysisModel::isDeletingChanged);
 }
 
 void StorageAnalysisModel::setMessage(const QString& message)
 {
-    if (message == m_message)
-        return;
-    m_message = message;
-    emit messageChanged();
+    publish(this, m_message, message, &StorageAnalysisModel::messageChanged);
 }
 
 void StorageAnalysisModel::clearSelection()
