@@ -2,11 +2,16 @@
 
 #include "fs/Walker.h"
 #include "platform/Log.h"
+#include "platform/PathBytes.h"
+#include "platform/Sandbox.h"
 #include "platform/Trash.h"
 #include "rules/RulePath.h"
 #include "util/NameOrder.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string>
+#include <vector>
 
 namespace Sweepora::Core::RuleScanEngine {
 namespace {
@@ -17,16 +22,22 @@ struct FoundFile
     qint64 size = 0; // logical; 0 when it cannot be read
 };
 
+struct FoundBytes
+{
+    std::string path; // file-system bytes until the list is sorted
+    qint64 size = 0;
+};
+
 class RegularFileCollector final : public WalkVisitor
 {
 public:
     WalkAction visit(const WalkEntry& entry) override
     {
         if (entry.isRegularFile())
-            m_files.append({entry.filePath(), entry.logicalSize().value_or(0)});
+            m_files.push_back({entry.path(), entry.logicalSize().value_or(0)});
         return WalkAction::Continue;
     }
-    QList<FoundFile> m_files;
+    std::vector<FoundBytes> m_files;
 };
 
 QList<FoundFile> findRegularFiles(const QString& folder)
@@ -34,11 +45,17 @@ QList<FoundFile> findRegularFiles(const QString& folder)
     WalkOptions options;
     options.skipHidden = true;
     options.skipPackageDescendants = false;
+    std::vector<FoundBytes> found;
+    for (RegularFileCollector& part : Walker::walkEach(folder, options, RegularFileCollector()))
+        std::move(part.m_files.begin(), part.m_files.end(), std::back_inserter(found));
+    // Two threads find files in no fixed order; the list reads the same on every scan. Sorted
+    // as bytes, which is cheap for the tens of thousands of files a cache can hold.
+    std::sort(found.begin(), found.end(), [](const FoundBytes& a, const FoundBytes& b) { return a.path < b.path; });
     QList<FoundFile> files;
-    for (const RegularFileCollector& part : Walker::walkEach(folder, options, RegularFileCollector()))
-        files += part.m_files;
-    // Two threads find files in no fixed order; the list reads the same on every scan.
-    std::sort(files.begin(), files.end(), [](const FoundFile& a, const FoundFile& b) { return a.path < b.path; });
+    files.reserve(static_cast<qsizetype>(found.size()));
+    for (const FoundBytes& f : found)
+        files.append(
+            {pathFromBytes(QByteArray::fromRawData(f.path.data(), static_cast<qsizetype>(f.path.size()))), f.size});
     return files;
 }
 
@@ -60,7 +77,7 @@ QStringList listRegularFiles(const QString& folder, qint64* totalSize)
 std::optional<CleanupResult> scanRule(const CleanupRule& rule, const QString& home, const Access& access)
 {
     QStringList files;
-    QSet<QString> seen;
+    QStringList walked;
     qint64 size = 0;
     std::optional<QString> accessPath;
     for (const QString& rulePath : rule.paths) {
@@ -74,14 +91,18 @@ std::optional<CleanupResult> scanRule(const CleanupRule& rule, const QString& ho
         if (opened && access.end)
             access.end(*folder);
         // Overlapping paths ("…/Caches" and "…/Caches/x") must not count a file twice, nor
-        // try to move it twice.
+        // try to move it twice. A folder apart from every earlier one cannot repeat a file.
+        const bool overlaps = std::any_of(walked.cbegin(), walked.cend(), [&](const QString& earlier) {
+            return Sandbox::isWithin(*folder, earlier) || Sandbox::isWithin(earlier, *folder);
+        });
+        const QSet<QString> seen = overlaps ? QSet<QString>(files.cbegin(), files.cend()) : QSet<QString>();
         for (const FoundFile& file : found) {
-            if (seen.contains(file.path))
+            if (overlaps && seen.contains(file.path))
                 continue;
-            seen.insert(file.path);
             files.append(file.path);
             size += file.size;
         }
+        walked.append(*folder);
     }
     if (files.isEmpty() || size < 1 || !accessPath)
         return std::nullopt;
