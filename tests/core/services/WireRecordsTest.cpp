@@ -16,7 +16,7 @@ namespace {
 
 template <typename T> ServiceResult<T> decode(const char* json)
 {
-    return JsonReader::decode<T>(QByteArray(json));
+    return HTTPUtil::decode<T>(QByteArray(json));
 }
 
 // The problem and where it is, or "ok" when the text decoded.
@@ -120,7 +120,7 @@ TEST(WireRuleTest, UploadBodyCarriesTheRuleInTheLocalFormatWithAllSixKeysSorted)
     // What goes up comes back as the same rule through the service's form.
     const QByteArray cloud =
         R"({"code":0,"message":"","data":[{"id":1,"rule_json":)" + compact(rule.toJsonObject()) + "}]}";
-    const auto result = JsonReader::decode<CloudTaskEnvelope>(cloud);
+    const auto result = HTTPUtil::decode<CloudTaskEnvelope>(cloud);
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.value().data.value(0).ruleJSON.toCleanupRule(), rule);
 }
@@ -227,12 +227,12 @@ TEST(WireRecordTest, VersionRecordReadsEveryFieldAndOnlyMinimumVersionIsOptional
         QJsonObject without = data;
         without.remove(key);
         const QByteArray json = R"({"code":0,"message":"","data":)" + compact(without) + "}";
-        const auto missing = JsonReader::decode<AppVersionEnvelope>(json);
+        const auto missing = HTTPUtil::decode<AppVersionEnvelope>(json);
         ASSERT_FALSE(missing.ok()) << key.toStdString();
         EXPECT_EQ(missing.error().decodingError()->path, u"data."_s + key);
     }
     const QByteArray withoutMinimum = R"({"code":0,"message":"","data":)" + compact(data) + "}";
-    const auto optional = JsonReader::decode<AppVersionEnvelope>(withoutMinimum);
+    const auto optional = HTTPUtil::decode<AppVersionEnvelope>(withoutMinimum);
     ASSERT_TRUE(optional.ok());
     EXPECT_FALSE(optional.value().data->minimumVersion.has_value());
 }
