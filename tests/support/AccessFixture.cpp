@@ -7,6 +7,7 @@
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
 #include "platform/Settings.h"
+#include "platform/Trash.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -38,6 +39,7 @@ void AccessFixture::TearDown()
 {
     Log::setSink(nullptr);
     FolderPicker::setCurrent(nullptr);
+    Trash::setCurrent(nullptr);
 }
 
 QString AccessFixture::makeFolder(const QString& relative) const

@@ -12,7 +12,7 @@
 namespace Sweepora::Test {
 
 // A private home below a temporary root, a scripted picker, captured log lines, empty
-// settings and access tables, as in a freshly started process.
+// settings and access tables, as in a freshly started process. The real Trash is put back afterwards.
 class AccessFixture : public ::testing::Test
 {
 protected:

@@ -3,7 +3,7 @@
 #include "platform/PlatformLayout.h"
 #include "scanners/AboutInfo.h"
 #include "scanners/TrashSummaryViewModel.h"
-#include "support/AccessFixture.h"
+#include "support/HomeFixture.h"
 #include "support/TestHttpServer.h"
 #include "support/TreeBuilder.h"
 #include "util/ByteCount.h"
@@ -38,21 +38,13 @@ TrashReadError wrapping(const TrashReadError& inner, int code = TrashReadError::
     return {TrashReadError::kCocoaDomain, code, QString(), std::make_shared<const TrashReadError>(inner)};
 }
 
-class TrashSummaryTest : public AccessFixture
+class TrashSummaryTest : public HomeFixture
 {
 protected:
     void SetUp() override
     {
-        AccessFixture::SetUp();
+        HomeFixture::SetUp();
         m_trash = PlatformLayout::current().trashFolder;
-    }
-
-    void grantHome()
-    {
-        m_picker->answerWith(home());
-        bool done = false;
-        AccessManager::requestHomeAuthorization([&](bool ok) { done = ok; });
-        ASSERT_TRUE(done);
     }
 
     static bool waitForCount(TrashSummaryViewModel& model)
