@@ -27,10 +27,6 @@ protected:
     static void storeHomeGrant(const QString& path);
     QStringList loggedLines() const;
 
-    // When running as root (permissions do not hold), runs this test again as an unprivileged
-    // user and returns true: its outcome is the child's. False: run the test here.
-    static bool delegatedToUnprivilegedChild();
-
     std::shared_ptr<ScriptedFolderPicker> m_picker;
 
 private:

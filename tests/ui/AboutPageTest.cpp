@@ -4,6 +4,7 @@
 #include "platform/PlatformLayout.h"
 #include "scanners/AboutInfo.h"
 #include "scanners/TrashSummaryViewModel.h"
+#include "support/ChildProcess.h"
 #include "support/HomeFixture.h"
 #include "support/Screenshots.h"
 #include "support/TestHttpServer.h"
@@ -105,7 +106,7 @@ TEST_F(AboutPageTest, TheCardCountsWhenShownAndAfterEveryClean)
 
 TEST_F(AboutPageTest, AnUnreadableTrashAsksForAccessOnce)
 {
-    if (delegatedToUnprivilegedChild())
+    if (!ChildProcess::enter(ChildProcess::Unprivileged))
         return;
     grantHome();
     TreeBuilder(trash).file(QStringLiteral("x"), 100);

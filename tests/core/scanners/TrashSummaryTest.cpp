@@ -3,6 +3,7 @@
 #include "platform/PlatformLayout.h"
 #include "scanners/AboutInfo.h"
 #include "scanners/TrashSummaryViewModel.h"
+#include "support/ChildProcess.h"
 #include "support/HomeFixture.h"
 #include "support/TestHttpServer.h"
 #include "support/TreeBuilder.h"
@@ -170,7 +171,7 @@ TEST_F(TrashSummaryTest, TheAccessAlertIsRaisedOncePerModel)
 
 TEST_F(TrashSummaryTest, AnUnreadableTrashIsLoggedAndAlerts)
 {
-    if (delegatedToUnprivilegedChild())
+    if (!ChildProcess::enter(ChildProcess::Unprivileged))
         return;
     grantHome();
     TreeBuilder(m_trash).file(QStringLiteral("x"), 100);
