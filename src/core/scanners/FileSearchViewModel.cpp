@@ -3,6 +3,7 @@
 #include "access/AccessManager.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
+#include "util/ViewModelSupport.h"
 
 #include <QSet>
 
@@ -47,11 +48,7 @@ FileSearchViewModel::~FileSearchViewModel() = default;
 
 qint64 FileSearchViewModel::selectedSize() const
 {
-    qint64 sum = 0;
-    for (const FileSearchResult& r : m_results)
-        if (r.selected)
-            sum += r.size;
-    return sum;
+    return ViewModelSupport::selectedSize(m_results);
 }
 
 void FileSearchViewModel::search(const QString& query)
@@ -81,10 +78,7 @@ void FileSearchViewModel::clean()
 {
     if (m_state != FileSearchState::Searched)
         return;
-    QList<FileSearchResult> selection;
-    for (const FileSearchResult& r : std::as_const(m_results))
-        if (r.selected)
-            selection.append(r);
+    const QList<FileSearchResult> selection = ViewModelSupport::selected(m_results);
     if (selection.isEmpty())
         return;
     setState(FileSearchState::Cleaning);
@@ -97,40 +91,26 @@ void FileSearchViewModel::clean()
 
 void FileSearchViewModel::toggleSelection(const QString& path)
 {
-    for (FileSearchResult& r : m_results) {
-        if (r.path == path) {
-            r.selected = !r.selected;
-            emit resultsChanged();
-            return;
-        }
-    }
+    if (ViewModelSupport::toggle(m_results, &FileSearchResult::path, path))
+        emit resultsChanged();
 }
 
 void FileSearchViewModel::toggleAllSelection()
 {
-    if (m_results.isEmpty())
-        return;
-    const bool allSelected =
-        std::all_of(m_results.cbegin(), m_results.cend(), [](const FileSearchResult& r) { return r.selected; });
-    for (FileSearchResult& r : m_results)
-        r.selected = !allSelected;
-    emit resultsChanged();
+    if (ViewModelSupport::toggleAll(m_results))
+        emit resultsChanged();
 }
 
 void FileSearchViewModel::setState(FileSearchState state)
 {
-    if (state == m_state)
-        return;
-    m_state = state;
-    emit stateChanged();
+    if (ViewModelSupport::assign(m_state, state))
+        emit stateChanged();
 }
 
 void FileSearchViewModel::setMessage(const QString& message)
 {
-    if (message == m_message)
-        return;
-    m_message = message;
-    emit messageChanged();
+    if (ViewModelSupport::assign(m_message, message))
+        emit messageChanged();
 }
 
 void FileSearchViewModel::setResults(QList<FileSearchResult> results)
