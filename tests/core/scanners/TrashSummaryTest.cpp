@@ -237,17 +237,4 @@ TEST(AboutInfoTest, VersionTextFillsInWhatTheBuildDidNotRecord)
               AboutInfo::versionText(AboutInfo::shortVersionString(), AboutInfo::buildVersion()));
 }
 
-TEST(AboutInfoTest, AddressesAndNotice)
-{
-    const QUrl mail = AboutInfo::feedbackMailUrl();
-    ASSERT_TRUE(mail.isValid());
-    EXPECT_EQ(mail.scheme(), QStringLiteral("mailto"));
-    EXPECT_EQ(mail.path(), AboutInfo::kFeedbackAddress);
-    EXPECT_EQ(QUrlQuery(mail).queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
-              QStringLiteral("Sweepora使用反馈"));
-    EXPECT_TRUE(AboutInfo::websiteUrl().isValid());
-    EXPECT_EQ(AboutInfo::websiteUrl().host(), AboutInfo::kWebsiteDomain);
-    EXPECT_TRUE(AboutInfo::legalNotice(2031).contains(QStringLiteral("2031")));
-}
-
 } // namespace
