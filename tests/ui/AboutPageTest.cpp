@@ -1,5 +1,4 @@
 #include "ui/pages/AboutPage.h"
-#include "access/AccessManager.h"
 #include "platform/Notifications.h"
 #include "platform/PlatformLayout.h"
 #include "scanners/AboutInfo.h"

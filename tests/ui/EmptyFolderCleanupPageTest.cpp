@@ -1,5 +1,4 @@
 #include "ui/pages/EmptyFolderCleanupPage.h"
-#include "access/AccessManager.h"
 #include "scanners/EmptyFolderCleanupViewModel.h"
 #include "support/HomeFixture.h"
 #include "support/Screenshots.h"

@@ -1,5 +1,4 @@
 #include "ui/pages/FileSearchPage.h"
-#include "access/AccessManager.h"
 #include "scanners/FileSearchViewModel.h"
 #include "support/HomeFixture.h"
 #include "support/Screenshots.h"

@@ -1,5 +1,4 @@
 #include "UiTest.h"
-#include "access/AccessManager.h"
 #include "platform/Trash.h"
 #include "scanners/LargeFileViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"

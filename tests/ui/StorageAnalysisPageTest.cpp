@@ -1,5 +1,4 @@
 #include "ui/pages/StorageAnalysisPage.h"
-#include "access/AccessManager.h"
 #include "platform/Trash.h"
 #include "scanners/StorageAnalysisModel.h"
 #include "support/HomeFixture.h"

@@ -1,5 +1,4 @@
 #include "rules/CleanupViewModel.h"
-#include "access/AccessManager.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
 #include "platform/Trash.h"

@@ -1,5 +1,4 @@
 #include "scanners/EmptyFolderCleanupViewModel.h"
-#include "access/AccessManager.h"
 #include "platform/Notifications.h"
 #include "support/HomeFixture.h"
 #include "support/TestHttpServer.h"

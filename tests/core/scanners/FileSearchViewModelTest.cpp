@@ -1,5 +1,4 @@
 #include "scanners/FileSearchViewModel.h"
-#include "access/AccessManager.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
 #include "support/HomeFixture.h"

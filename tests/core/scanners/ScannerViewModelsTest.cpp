@@ -1,4 +1,3 @@
-#include "access/AccessManager.h"
 #include "platform/Clock.h"
 #include "platform/Notifications.h"
 #include "platform/Trash.h"

@@ -1,5 +1,4 @@
 #include "scanners/StorageAnalysisModel.h"
-#include "access/AccessManager.h"
 #include "platform/Notifications.h"
 #include "platform/Trash.h"
 #include "support/HomeFixture.h"

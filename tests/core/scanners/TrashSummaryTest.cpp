@@ -1,4 +1,3 @@
-#include "access/AccessManager.h"
 #include "platform/Notifications.h"
 #include "platform/PlatformLayout.h"
 #include "scanners/AboutInfo.h"
@@ -12,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QUrlQuery>
 
 #include <atomic>
 #include <cerrno>
