@@ -1,5 +1,4 @@
 #include "support/AccessFixture.h"
-#include "support/UnprivilegedChild.h"
 
 #include "access/AccessManager.h"
 #include "platform/Bookmark.h"
@@ -7,13 +6,9 @@
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
 #include "platform/Settings.h"
+#include "platform/Trash.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QProcess>
-#include <QStandardPaths>
-
-#include <unistd.h>
 
 namespace Sweepora::Test {
 
@@ -38,6 +33,7 @@ void AccessFixture::TearDown()
 {
     Log::setSink(nullptr);
     FolderPicker::setCurrent(nullptr);
+    Trash::setCurrent(nullptr);
 }
 
 QString AccessFixture::makeFolder(const QString& relative) const
@@ -65,32 +61,6 @@ QStringList AccessFixture::loggedLines() const
 {
     QMutexLocker lock(&m_logMutex);
     return m_lines;
-}
-
-bool AccessFixture::delegatedToUnprivilegedChild()
-{
-    if (::geteuid() != 0)
-        return false;
-    [] {
-        ASSERT_FALSE(qEnvironmentVariableIsSet("SWEEPORA_TEST_CHILD")) << "the child still runs as root";
-        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
-        if (setpriv.isEmpty())
-            GTEST_SKIP() << "needs an unprivileged user: run as non-root, or install setpriv";
-        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("SWEEPORA_TEST_CHILD"), QStringLiteral("1"));
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(setpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                              QStringLiteral("--clear-groups"), executableForOtherUsers(),
-                              QStringLiteral("--gtest_filter=%1.%2")
-                                  .arg(QString::fromUtf8(test->test_suite_name()), QString::fromUtf8(test->name()))});
-        ASSERT_TRUE(child.waitForFinished(-1));
-        const std::string output = child.readAll().toStdString();
-        ASSERT_TRUE(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0) << output;
-    }();
-    return true;
 }
 
 } // namespace Sweepora::Test

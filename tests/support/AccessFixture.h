@@ -12,7 +12,7 @@
 namespace Sweepora::Test {
 
 // A private home below a temporary root, a scripted picker, captured log lines, empty
-// settings and access tables, as in a freshly started process.
+// settings and access tables, as in a freshly started process. The real Trash is put back afterwards.
 class AccessFixture : public ::testing::Test
 {
 protected:
@@ -26,10 +26,6 @@ protected:
     static void replaceFolder(const QString& path);    // a new folder (new identity) at the path
     static void storeHomeGrant(const QString& path);
     QStringList loggedLines() const;
-
-    // When running as root (permissions do not hold), runs this test again as an unprivileged
-    // user and returns true: its outcome is the child's. False: run the test here.
-    static bool delegatedToUnprivilegedChild();
 
     std::shared_ptr<ScriptedFolderPicker> m_picker;
 

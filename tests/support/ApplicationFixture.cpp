@@ -1,6 +1,5 @@
 #include "support/ApplicationFixture.h"
 
-#include "access/AccessManager.h"
 #include "platform/Sandbox.h"
 
 #include <QDir>
@@ -11,16 +10,15 @@ using namespace Sweepora::Core;
 
 void ApplicationFixture::SetUp()
 {
-    AccessFixture::SetUp();
+    HomeFixture::SetUp();
     ASSERT_TRUE(QDir().mkpath(sharedApps()));
     ASSERT_TRUE(QDir().mkpath(homeApps()));
     Sandbox::setReadOnlyRoots(PlatformLayout::current().applicationRoots);
-    m_tree = std::make_unique<TreeBuilder>(home());
 }
 
 PlatformLayout ApplicationFixture::layoutFor(const QString& home) const
 {
-    PlatformLayout layout = AccessFixture::layoutFor(home);
+    PlatformLayout layout = HomeFixture::layoutFor(home);
     layout.applicationRoots = {standardizedPath(home + QStringLiteral("/../../Applications")),
                                home + QStringLiteral("/Applications")};
     return layout;
@@ -29,14 +27,6 @@ PlatformLayout ApplicationFixture::layoutFor(const QString& home) const
 QString ApplicationFixture::sharedApps() const
 {
     return standardizedPath(home() + QStringLiteral("/../../Applications"));
-}
-
-void ApplicationFixture::grantHome()
-{
-    m_picker->answerWith(home());
-    bool granted = false;
-    AccessManager::requestHomeAuthorization([&](bool ok) { granted = ok; });
-    ASSERT_TRUE(granted);
 }
 
 } // namespace Sweepora::Test

@@ -1,16 +1,13 @@
 #pragma once
 
-#include "support/AccessFixture.h"
 #include "support/BundleBuilder.h"
-#include "support/TreeBuilder.h"
-
-#include <memory>
+#include "support/HomeFixture.h"
 
 namespace Sweepora::Test {
 
 // A private home with two application roots: a shared one outside the home (as /Applications,
 // readable but not granted) and the home's own Applications folder.
-class ApplicationFixture : public AccessFixture
+class ApplicationFixture : public HomeFixture
 {
 protected:
     void SetUp() override;
@@ -20,10 +17,6 @@ protected:
     QString sharedApps() const;
     QString homeApps() const { return home() + QStringLiteral("/Applications"); }
     QString library() const { return home() + QStringLiteral("/Library"); }
-    // Grants the home folder through the scripted picker.
-    void grantHome();
-
-    std::unique_ptr<TreeBuilder> m_tree; // rooted at the home
 };
 
 } // namespace Sweepora::Test

@@ -168,4 +168,17 @@ bool TreeBuilder::removeTree(const std::string& path)
     return ok;
 }
 
+qint64 TreeBuilder::allocatedBytes(const QString& path)
+{
+    struct stat st;
+    return ::lstat(bytes(path).c_str(), &st) == 0 ? qint64(st.st_blocks) * 512 : -1;
+}
+
+bool TreeBuilder::birthTimeRecorded(const QString& path)
+{
+    struct statx sx;
+    return ::statx(AT_FDCWD, bytes(path).c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &sx) == 0 &&
+           (sx.stx_mask & STATX_BTIME);
+}
+
 } // namespace Sweepora::Test

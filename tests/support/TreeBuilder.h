@@ -38,6 +38,10 @@ public:
     static bool removeTree(const std::string& path);
 
     static std::string bytes(const QString& path);
+    // What the file system gave `path` (st_blocks × 512, not following a link), -1 when it is gone.
+    static qint64 allocatedBytes(const QString& path);
+    // Whether this file system records birth times (not every one does; tests of ages need them).
+    static bool birthTimeRecorded(const QString& path);
 
 private:
     QString m_root;

@@ -1,10 +1,10 @@
 #include "ui/pages/AboutPage.h"
-#include "access/AccessManager.h"
 #include "platform/Notifications.h"
 #include "platform/PlatformLayout.h"
 #include "scanners/AboutInfo.h"
 #include "scanners/TrashSummaryViewModel.h"
-#include "support/AccessFixture.h"
+#include "support/ChildProcess.h"
+#include "support/HomeFixture.h"
 #include "support/Screenshots.h"
 #include "support/TestHttpServer.h"
 #include "support/TreeBuilder.h"
@@ -27,12 +27,12 @@ using namespace Sweepora::Test;
 
 namespace {
 
-class AboutPageTest : public AccessFixture
+class AboutPageTest : public HomeFixture
 {
 protected:
     void SetUp() override
     {
-        AccessFixture::SetUp();
+        HomeFixture::SetUp();
         Ui::Theme::apply(*qApp);
         Ui::setUrlOpener([this](const QUrl& url) { opened.append(url); });
         trash = Core::PlatformLayout::current().trashFolder;
@@ -40,15 +40,7 @@ protected:
     void TearDown() override
     {
         Ui::setUrlOpener(nullptr);
-        AccessFixture::TearDown();
-    }
-
-    void grantHome()
-    {
-        m_picker->answerWith(home());
-        bool granted = false;
-        Core::AccessManager::requestHomeAuthorization([&](bool ok) { granted = ok; });
-        ASSERT_TRUE(granted);
+        HomeFixture::TearDown();
     }
 
     static QString trailing(const Ui::AboutListRow* row)
@@ -113,7 +105,7 @@ TEST_F(AboutPageTest, TheCardCountsWhenShownAndAfterEveryClean)
 
 TEST_F(AboutPageTest, AnUnreadableTrashAsksForAccessOnce)
 {
-    if (delegatedToUnprivilegedChild())
+    if (!ChildProcess::enter(ChildProcess::Unprivileged))
         return;
     grantHome();
     TreeBuilder(trash).file(QStringLiteral("x"), 100);

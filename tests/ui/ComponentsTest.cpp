@@ -77,49 +77,16 @@ class Components : public UiTest
 
 TEST_F(Components, EverySymbolTheInterfaceNamesDrawsSomething)
 {
-    const QStringList used = {QStringLiteral("bolt.fill"),
-                              QStringLiteral("sparkles"),
-                              QStringLiteral("app.badge.checkmark"),
-                              QStringLiteral("archivebox"),
-                              QStringLiteral("doc.zipper"),
-                              QStringLiteral("shippingbox"),
-                              QStringLiteral("doc.text.magnifyingglass"),
-                              QStringLiteral("folder.badge.minus"),
-                              QStringLiteral("trash"),
-                              QStringLiteral("externaldrive"),
-                              QStringLiteral("list.bullet.rectangle"),
-                              QStringLiteral("info.circle"),
-                              QStringLiteral("magnifyingglass"),
-                              QStringLiteral("person.crop.circle.fill"),
-                              QStringLiteral("rectangle.portrait.and.arrow.right"),
-                              QStringLiteral("checkmark.circle"),
-                              QStringLiteral("checkmark.circle.fill"),
-                              QStringLiteral("doc"),
-                              QStringLiteral("doc.fill"),
-                              QStringLiteral("doc.text"),
-                              QStringLiteral("folder"),
-                              QStringLiteral("folder.fill"),
-                              QStringLiteral("folder.badge.gearshape"),
-                              QStringLiteral("arrow.up"),
-                              QStringLiteral("arrow.right"),
-                              QStringLiteral("arrow.clockwise"),
-                              QStringLiteral("arrow.down.app.fill"),
-                              QStringLiteral("chevron.right"),
-                              QStringLiteral("chevron.left"),
-                              QStringLiteral("list.bullet"),
-                              QStringLiteral("xmark"),
-                              QStringLiteral("xmark.circle.fill"),
-                              QStringLiteral("slider.horizontal.3"),
-                              QStringLiteral("icloud.and.arrow.up"),
-                              QStringLiteral("icloud.and.arrow.down"),
-                              QStringLiteral("plus"),
-                              QStringLiteral("square.and.arrow.up"),
-                              QStringLiteral("wifi.exclamationmark"),
-                              QStringLiteral("sparkles.rectangle.stack"),
-                              QStringLiteral("iphone"),
-                              QStringLiteral("envelope"),
-                              QStringLiteral("safari"),
-                              QStringLiteral("number")};
+    const QStringList used =
+        QStringLiteral(
+            "bolt.fill sparkles app.badge.checkmark archivebox doc.zipper shippingbox doc.text.magnifyingglass "
+            "folder.badge.minus trash externaldrive list.bullet.rectangle info.circle magnifyingglass "
+            "person.crop.circle.fill rectangle.portrait.and.arrow.right checkmark.circle checkmark.circle.fill doc "
+            "doc.fill doc.text folder folder.fill folder.badge.gearshape arrow.up arrow.right arrow.clockwise "
+            "arrow.down.app.fill chevron.right chevron.left list.bullet xmark xmark.circle.fill slider.horizontal.3 "
+            "icloud.and.arrow.up icloud.and.arrow.down plus square.and.arrow.up wifi.exclamationmark "
+            "sparkles.rectangle.stack iphone envelope safari number")
+            .split(QLatin1Char(' '));
     for (const QString& name : used) {
         SCOPED_TRACE(name.toStdString());
         ASSERT_TRUE(Symbols::contains(name));

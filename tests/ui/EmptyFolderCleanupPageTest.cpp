@@ -1,7 +1,6 @@
 #include "ui/pages/EmptyFolderCleanupPage.h"
-#include "access/AccessManager.h"
 #include "scanners/EmptyFolderCleanupViewModel.h"
-#include "support/AccessFixture.h"
+#include "support/HomeFixture.h"
 #include "support/Screenshots.h"
 #include "support/TreeBuilder.h"
 #include "ui/components/FileItemList.h"
@@ -21,22 +20,13 @@ using State = EmptyFolderCleanupViewModel::State;
 
 namespace {
 
-class EmptyFolderPage : public AccessFixture
+class EmptyFolderPage : public HomeFixture
 {
 protected:
     void SetUp() override
     {
-        AccessFixture::SetUp();
+        HomeFixture::SetUp();
         Theme::apply(*qApp);
-        tree = std::make_unique<TreeBuilder>(home());
-    }
-
-    void grantHome()
-    {
-        m_picker->answerWith(home());
-        bool done = false;
-        AccessManager::requestHomeAuthorization([&](bool ok) { done = ok; });
-        ASSERT_TRUE(done);
     }
 
     static void longPress(FloatingActionButton* button)
@@ -51,8 +41,6 @@ protected:
         const QRect rect = list->visualRect(list->model()->index(row, 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->fileDelegate()->checkboxRect(rect).center());
     }
-
-    std::unique_ptr<TreeBuilder> tree;
 };
 
 } // namespace
@@ -60,10 +48,10 @@ protected:
 TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
 {
     grantHome();
-    const QString deep = tree->folder(QStringLiteral("Projects/old/build"));
-    const QString gains = tree->folder(QStringLiteral("Downloads/unpacked"));
-    const QString plain = tree->folder(QStringLiteral("Music/empty"));
-    tree->file(QStringLiteral("Documents/.DS_Store"));
+    const QString deep = m_tree->folder(QStringLiteral("Projects/old/build"));
+    const QString gains = m_tree->folder(QStringLiteral("Downloads/unpacked"));
+    const QString plain = m_tree->folder(QStringLiteral("Music/empty"));
+    m_tree->file(QStringLiteral("Documents/.DS_Store"));
     EmptyFolderCleanupViewModel model;
     EmptyFolderCleanupPage page(model);
     page.resize(720, 480);
@@ -103,7 +91,7 @@ TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
     EXPECT_EQ(button->text(), QStringLiteral("删除 2 项"));
     Screenshots::save(&page, QStringLiteral("empty-folders-scanned"));
 
-    tree->file(QStringLiteral("Downloads/unpacked/arrived.zip"), 10);
+    m_tree->file(QStringLiteral("Downloads/unpacked/arrived.zip"), 10);
     QTest::mouseClick(button, Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(model.state(), State::Scanned, 10000);
     EXPECT_EQ(model.message(), QStringLiteral("已移动 1 个文件夹，部分目录已非空或处理失败"));
@@ -115,7 +103,7 @@ TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
     Screenshots::save(&page, QStringLiteral("empty-folders-cleaned"));
 
     // With everything gone the placeholder shows the last message and invites a new scan.
-    ASSERT_TRUE(QFile::remove(tree->path(QStringLiteral("Downloads/unpacked/arrived.zip"))));
+    ASSERT_TRUE(QFile::remove(m_tree->path(QStringLiteral("Downloads/unpacked/arrived.zip"))));
     longPress(button); // not all ticked: all
     EXPECT_EQ(button->text(), QStringLiteral("删除 2 项"));
     QTest::mouseClick(button, Qt::LeftButton);

@@ -1,7 +1,6 @@
 #include "ui/pages/FileSearchPage.h"
-#include "access/AccessManager.h"
 #include "scanners/FileSearchViewModel.h"
-#include "support/AccessFixture.h"
+#include "support/HomeFixture.h"
 #include "support/Screenshots.h"
 #include "support/TreeBuilder.h"
 #include "ui/components/FileItemList.h"
@@ -26,25 +25,14 @@ using namespace Sweepora::Ui;
 
 namespace {
 
-class FileSearchPageTest : public AccessFixture
+class FileSearchPageTest : public HomeFixture
 {
 protected:
     void SetUp() override
     {
-        AccessFixture::SetUp();
+        HomeFixture::SetUp();
         Theme::apply(*qApp);
-        tree = std::make_unique<TreeBuilder>(home());
     }
-
-    void grantHome()
-    {
-        m_picker->answerWith(home());
-        bool done = false;
-        AccessManager::requestHomeAuthorization([&](bool ok) { done = ok; });
-        ASSERT_TRUE(done);
-    }
-
-    std::unique_ptr<TreeBuilder> tree;
 };
 
 } // namespace
@@ -52,9 +40,9 @@ protected:
 TEST_F(FileSearchPageTest, TheTitleBarFieldDrivesASearchThenSelectAndCleanThroughThePage)
 {
     grantHome();
-    const QString big = tree->file(QStringLiteral("Documents/annual-report.pdf"), 60'000);
-    const QString small = tree->file(QStringLiteral("REPORTS.txt"), 2'000);
-    tree->file(QStringLiteral("r-e-p-o-r-t.txt"), 2'000);
+    const QString big = m_tree->file(QStringLiteral("Documents/annual-report.pdf"), 60'000);
+    const QString small = m_tree->file(QStringLiteral("REPORTS.txt"), 2'000);
+    m_tree->file(QStringLiteral("r-e-p-o-r-t.txt"), 2'000);
     ContentView content;
     MainWindow& window = content.window();
     window.resize(1000, 680);

@@ -31,11 +31,6 @@ protected:
         Core::AccessManager::requestHomeAuthorization([&](bool ok) { granted = ok; });
         ASSERT_TRUE(granted);
     }
-    void TearDown() override
-    {
-        Core::Trash::setCurrent(nullptr);
-        WindowFixture::TearDown();
-    }
     QuickCleanupPage* page() const
     {
         return qobject_cast<QuickCleanupPage*>(content->window().page(QStringLiteral("快速清理")));

@@ -1,9 +1,8 @@
 #include "UiTest.h"
-#include "access/AccessManager.h"
 #include "platform/Trash.h"
 #include "scanners/LargeFileViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
-#include "support/AccessFixture.h"
+#include "support/HomeFixture.h"
 #include "support/Screenshots.h"
 #include "support/TrashFakes.h"
 #include "support/TreeBuilder.h"
@@ -34,28 +33,15 @@ using namespace Sweepora::Test;
 
 namespace {
 
-class ScannerPages : public AccessFixture
+class ScannerPages : public HomeFixture
 {
 protected:
     void SetUp() override
     {
-        AccessFixture::SetUp();
+        HomeFixture::SetUp();
         Theme::apply(*qApp);
-        m_tree = std::make_unique<TreeBuilder>(home());
         m_trash = std::make_shared<RecordingTrash>();
         Trash::setCurrent(m_trash);
-    }
-    void TearDown() override
-    {
-        Trash::setCurrent(nullptr);
-        AccessFixture::TearDown();
-    }
-    void grantHome()
-    {
-        m_picker->answerWith(home());
-        bool done = false;
-        AccessManager::requestHomeAuthorization([&](bool ok) { done = ok; });
-        ASSERT_TRUE(done);
     }
     // Allocated without writing, so a file past the smallest slider step costs nothing.
     QString allocatedFile(const QString& relative, qint64 bytes)
@@ -79,14 +65,6 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor(done, 5000));
         QTest::mouseRelease(button, Qt::LeftButton, {}, button->rect().center());
     }
-    static bool birthTimesRecorded(const QString& path)
-    {
-        struct statx sx;
-        return ::statx(AT_FDCWD, TreeBuilder::bytes(path).c_str(), 0, STATX_BTIME, &sx) == 0 &&
-               (sx.stx_mask & STATX_BTIME);
-    }
-
-    std::unique_ptr<TreeBuilder> m_tree;
     std::shared_ptr<RecordingTrash> m_trash;
 };
 
@@ -177,7 +155,7 @@ TEST_F(ScannerPages, MiscFilePageScansSelectsAndCleans)
     grantHome();
     const QString log = m_tree->file(QStringLiteral("Logs/debug.log"), 9000);
     const QString cache = m_tree->file(QStringLiteral("app.cache"), 3000);
-    if (!birthTimesRecorded(log))
+    if (!TreeBuilder::birthTimeRecorded(log))
         GTEST_SKIP() << "this file system records no birth times";
 
     MiscFileCleanupViewModel model(MiscFileCategory::Miscellaneous);

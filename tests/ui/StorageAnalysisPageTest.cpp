@@ -1,8 +1,7 @@
 #include "ui/pages/StorageAnalysisPage.h"
-#include "access/AccessManager.h"
 #include "platform/Trash.h"
 #include "scanners/StorageAnalysisModel.h"
-#include "support/AccessFixture.h"
+#include "support/HomeFixture.h"
 #include "support/Screenshots.h"
 #include "support/TestHttpServer.h"
 #include "support/TrashFakes.h"
@@ -26,22 +25,18 @@ using Core::StorageAnalysisModel;
 
 namespace {
 
-class StorageAnalysisPageTest : public AccessFixture
+class StorageAnalysisPageTest : public HomeFixture
 {
 protected:
     void SetUp() override
     {
-        AccessFixture::SetUp();
+        HomeFixture::SetUp();
         Ui::Theme::apply(*qApp);
-        TreeBuilder tree(home());
-        tree.file(QStringLiteral("Movies/trip.mov"), 400000);
-        tree.file(QStringLiteral("Movies/.thumbs/t1"), 20000);
-        tree.file(QStringLiteral("Documents/report.pdf"), 120000);
-        tree.file(QStringLiteral("notes.txt"), 9000);
-        m_picker->answerWith(home());
-        bool granted = false;
-        Core::AccessManager::requestHomeAuthorization([&](bool ok) { granted = ok; });
-        ASSERT_TRUE(granted);
+        m_tree->file(QStringLiteral("Movies/trip.mov"), 400000);
+        m_tree->file(QStringLiteral("Movies/.thumbs/t1"), 20000);
+        m_tree->file(QStringLiteral("Documents/report.pdf"), 120000);
+        m_tree->file(QStringLiteral("notes.txt"), 9000);
+        grantHome();
         // After the layout: the page starts at the home folder it names.
         m_page = std::make_unique<Ui::StorageAnalysisPage>();
     }
@@ -49,7 +44,7 @@ protected:
     void TearDown() override
     {
         m_page.reset();
-        AccessFixture::TearDown();
+        HomeFixture::TearDown();
     }
 
     Ui::StorageAnalysisPage& page() const { return *m_page; }

@@ -4,6 +4,7 @@
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
 #include "platform/PlatformLayout.h"
+#include "util/ViewModelSupport.h"
 
 #include <QPointer>
 #include <QPromise>
@@ -29,10 +30,8 @@ ApplicationCleanupViewModel::ApplicationCleanupViewModel(QObject* parent) : QObj
     });
     connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
         const ApplicationCacheEngine::CleanOutcome outcome = m_cleanWatcher.future().result();
-        QList<ApplicationCleanupResult> remaining;
-        for (const ApplicationCleanupResult& r : std::as_const(m_results))
-            if (!outcome.completedIDs.contains(r.id))
-                remaining.append(r);
+        QList<ApplicationCleanupResult> remaining =
+            ViewModelSupport::without(m_results, &ApplicationCleanupResult::id, outcome.completedIDs);
         m_results = std::move(remaining);
         emit resultsChanged();
         setState(ApplicationCleanupState::Scanned);
@@ -55,19 +54,12 @@ ApplicationCacheEngine::Access ApplicationCleanupViewModel::accessThroughManager
 
 qint64 ApplicationCleanupViewModel::selectedSize() const
 {
-    qint64 sum = 0;
-    for (const ApplicationCleanupResult& r : m_results)
-        if (r.selected)
-            sum += r.size;
-    return sum;
+    return ViewModelSupport::selectedSize(m_results);
 }
 
 qint64 ApplicationCleanupViewModel::totalSize() const
 {
-    qint64 sum = 0;
-    for (const ApplicationCleanupResult& r : m_results)
-        sum += r.size;
-    return sum;
+    return ViewModelSupport::totalSize(m_results);
 }
 
 void ApplicationCleanupViewModel::startScan()
@@ -115,10 +107,7 @@ void ApplicationCleanupViewModel::clean()
 {
     if (m_state != ApplicationCleanupState::Scanned)
         return;
-    QList<ApplicationCleanupResult> selection;
-    for (const ApplicationCleanupResult& r : std::as_const(m_results))
-        if (r.selected)
-            selection.append(r);
+    const QList<ApplicationCleanupResult> selection = ViewModelSupport::selected(m_results);
     if (selection.isEmpty())
         return;
     setState(ApplicationCleanupState::Cleaning);
@@ -128,56 +117,38 @@ void ApplicationCleanupViewModel::clean()
 
 void ApplicationCleanupViewModel::toggleSelection(const QString& resultID)
 {
-    for (ApplicationCleanupResult& r : m_results) {
-        if (r.id == resultID) {
-            r.selected = !r.selected;
-            emit resultsChanged();
-            return;
-        }
-    }
+    if (ViewModelSupport::toggle(m_results, &ApplicationCleanupResult::id, resultID))
+        emit resultsChanged();
 }
 
 void ApplicationCleanupViewModel::toggleAllSelection()
 {
-    if (m_results.isEmpty())
-        return;
-    const bool allSelected =
-        std::all_of(m_results.cbegin(), m_results.cend(), [](const auto& r) { return r.selected; });
-    for (ApplicationCleanupResult& r : m_results)
-        r.selected = !allSelected;
-    emit resultsChanged();
+    if (ViewModelSupport::toggleAll(m_results))
+        emit resultsChanged();
 }
 
 void ApplicationCleanupViewModel::setState(ApplicationCleanupState state)
 {
-    if (state == m_state)
-        return;
-    m_state = state;
-    emit stateChanged();
+    if (ViewModelSupport::assign(m_state, state))
+        emit stateChanged();
 }
 
 void ApplicationCleanupViewModel::setMessage(const QString& message)
 {
-    if (message == m_message)
-        return;
-    m_message = message;
-    emit messageChanged();
+    if (ViewModelSupport::assign(m_message, message))
+        emit messageChanged();
 }
 
 void ApplicationCleanupViewModel::setScanningApp(const QString& name)
 {
-    if (name == m_scanningApp)
-        return;
-    m_scanningApp = name;
-    emit scanningAppChanged();
+    if (ViewModelSupport::assign(m_scanningApp, name))
+        emit scanningAppChanged();
 }
 
 void ApplicationCleanupViewModel::setProgress(double progress)
 {
-    if (progress == m_progress)
-        return;
-    m_progress = progress;
-    emit progressChanged();
+    if (ViewModelSupport::assign(m_progress, progress))
+        emit progressChanged();
 }
 
 } // namespace Sweepora::Core

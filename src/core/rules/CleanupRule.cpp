@@ -1,31 +1,29 @@
 #include "rules/CleanupRule.h"
 
-#include "rules/JsonFieldReader.h"
-
 #include <QJsonArray>
 #include <QJsonDocument>
 
+using namespace Qt::StringLiterals;
+
 namespace Sweepora::Core {
+
+bool CleanupRule::read(JsonReader& reader, const QJsonValue& value, CleanupRule& out)
+{
+    QJsonObject o;
+    return reader.readObject(value, o) && reader.require(o, "App"_L1, out.app) &&
+           reader.require(o, "Name"_L1, out.name) && reader.require(o, "Paths"_L1, out.paths) &&
+           reader.require(o, "Notice"_L1, out.notice) && reader.require(o, "PackName"_L1, out.packName) &&
+           reader.require(o, "Description"_L1, out.description);
+}
 
 Decoded<CleanupRule> CleanupRule::fromJsonObject(const QJsonObject& object)
 {
-    JsonFieldReader reader(object);
-    CleanupRule rule;
-    if (reader.readBool(QLatin1String("App"), rule.app) && reader.readString(QLatin1String("Name"), rule.name) &&
-        reader.readStringList(QLatin1String("Paths"), rule.paths) &&
-        reader.readInt64(QLatin1String("Notice"), rule.notice) &&
-        reader.readString(QLatin1String("PackName"), rule.packName) &&
-        reader.readString(QLatin1String("Description"), rule.description))
-        return Decoded<CleanupRule>::success(rule);
-    return Decoded<CleanupRule>::failure(reader.error());
+    return Decoded<CleanupRule>::fromObject(object);
 }
 
 Decoded<CleanupRule> CleanupRule::fromJson(const QByteArray& text)
 {
-    const Decoded<QJsonObject> object = JsonFieldReader::parseObject(text);
-    if (!object)
-        return Decoded<CleanupRule>::failure(object.error);
-    return fromJsonObject(*object.value);
+    return Decoded<CleanupRule>::fromText(text);
 }
 
 QJsonObject CleanupRule::toJsonObject() const

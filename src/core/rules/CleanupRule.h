@@ -25,6 +25,7 @@ struct CleanupRule
 
     // All six keys are required ("App", "Name", "Paths", "Notice", "PackName", "Description",
     // read in that order; the first problem is reported); other keys are ignored.
+    static bool read(JsonReader& reader, const QJsonValue& value, CleanupRule& out);
     static Decoded<CleanupRule> fromJsonObject(const QJsonObject& object);
     static Decoded<CleanupRule> fromJson(const QByteArray& text);
 

@@ -3,6 +3,7 @@
 #include "access/AccessManager.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
+#include "util/ViewModelSupport.h"
 
 #include <QPointer>
 #include <QPromise>
@@ -30,10 +31,7 @@ CleanupViewModel::CleanupViewModel(RuleStore store, QObject* parent) : QObject(p
     });
     connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
         const RuleScanEngine::CleanOutcome outcome = m_cleanWatcher.future().result();
-        QList<CleanupResult> remaining;
-        for (const CleanupResult& r : std::as_const(m_results))
-            if (!outcome.completedIDs.contains(r.id))
-                remaining.append(r);
+        QList<CleanupResult> remaining = ViewModelSupport::without(m_results, &CleanupResult::id, outcome.completedIDs);
         setResults(std::move(remaining));
         setState(ScanState::Scanned);
         setMessage(outcome.message);
@@ -60,19 +58,12 @@ RuleScanEngine::Access CleanupViewModel::accessThroughManager()
 
 qint64 CleanupViewModel::selectedSize() const
 {
-    qint64 sum = 0;
-    for (const CleanupResult& r : m_results)
-        if (r.selected)
-            sum += r.size;
-    return sum;
+    return ViewModelSupport::selectedSize(m_results);
 }
 
 qint64 CleanupViewModel::totalSize() const
 {
-    qint64 sum = 0;
-    for (const CleanupResult& r : m_results)
-        sum += r.size;
-    return sum;
+    return ViewModelSupport::totalSize(m_results);
 }
 
 void CleanupViewModel::startScan()
@@ -124,10 +115,7 @@ void CleanupViewModel::clean()
 {
     if (m_state != ScanState::Scanned)
         return;
-    QList<CleanupResult> selection;
-    for (const CleanupResult& r : std::as_const(m_results))
-        if (r.selected)
-            selection.append(r);
+    const QList<CleanupResult> selection = ViewModelSupport::selected(m_results);
     if (selection.isEmpty())
         return;
     setState(ScanState::Cleaning);
@@ -138,56 +126,38 @@ void CleanupViewModel::clean()
 
 void CleanupViewModel::toggleSelection(const QString& resultID)
 {
-    for (CleanupResult& r : m_results) {
-        if (r.id == resultID) {
-            r.selected = !r.selected;
-            emit resultsChanged();
-            return;
-        }
-    }
+    if (ViewModelSupport::toggle(m_results, &CleanupResult::id, resultID))
+        emit resultsChanged();
 }
 
 void CleanupViewModel::toggleAllSelection()
 {
-    if (m_results.isEmpty())
-        return;
-    const bool allSelected =
-        std::all_of(m_results.cbegin(), m_results.cend(), [](const auto& r) { return r.selected; });
-    for (CleanupResult& r : m_results)
-        r.selected = !allSelected;
-    emit resultsChanged();
+    if (ViewModelSupport::toggleAll(m_results))
+        emit resultsChanged();
 }
 
 void CleanupViewModel::setState(ScanState state)
 {
-    if (state == m_state)
-        return;
-    m_state = state;
-    emit stateChanged();
+    if (ViewModelSupport::assign(m_state, state))
+        emit stateChanged();
 }
 
 void CleanupViewModel::setMessage(const QString& message)
 {
-    if (message == m_message)
-        return;
-    m_message = message;
-    emit messageChanged();
+    if (ViewModelSupport::assign(m_message, message))
+        emit messageChanged();
 }
 
 void CleanupViewModel::setScanningRuleName(const QString& name)
 {
-    if (name == m_scanningRuleName)
-        return;
-    m_scanningRuleName = name;
-    emit scanningRuleNameChanged();
+    if (ViewModelSupport::assign(m_scanningRuleName, name))
+        emit scanningRuleNameChanged();
 }
 
 void CleanupViewModel::setScanProgress(double progress)
 {
-    if (progress == m_scanProgress)
-        return;
-    m_scanProgress = progress;
-    emit scanProgressChanged();
+    if (ViewModelSupport::assign(m_scanProgress, progress))
+        emit scanProgressChanged();
 }
 
 void CleanupViewModel::setResults(QList<CleanupResult> results)

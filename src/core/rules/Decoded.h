@@ -1,5 +1,9 @@
 #pragma once
 
+#include "util/JsonReader.h"
+
+#include <QByteArray>
+#include <QJsonObject>
 #include <QString>
 
 #include <optional>
@@ -19,6 +23,25 @@ template <typename T> struct Decoded
 
     bool ok() const { return value.has_value(); }
     explicit operator bool() const { return ok(); }
+
+    // A record T that JsonReader can read (it has `static bool read(JsonReader&, …)`).
+    static Decoded fromObject(const QJsonObject& object)
+    {
+        JsonReader reader;
+        T record{};
+        if (reader.readValue(QJsonValue(object), record))
+            return success(std::move(record));
+        return failure(reader.error()->message());
+    }
+
+    static Decoded fromText(const QByteArray& text)
+    {
+        QString error;
+        const std::optional<QJsonObject> object = JsonReader::parseObject(text, error);
+        if (!object)
+            return failure(error);
+        return fromObject(*object);
+    }
 };
 
 } // namespace Sweepora::Core

@@ -1,31 +1,28 @@
 #include "rules/RemoteRuleJSON.h"
 
-#include "rules/JsonFieldReader.h"
-
 #include <QJsonArray>
+
+using namespace Qt::StringLiterals;
 
 namespace Sweepora::Core {
 
+bool RemoteRuleJSON::read(JsonReader& reader, const QJsonValue& value, RemoteRuleJSON& out)
+{
+    QJsonObject o;
+    return reader.readObject(value, o) && reader.optional(o, "App"_L1, out.app) &&
+           reader.require(o, "Name"_L1, out.name) && reader.require(o, "Paths"_L1, out.paths) &&
+           reader.optional(o, "Notice"_L1, out.notice) && reader.require(o, "PackName"_L1, out.packName) &&
+           reader.require(o, "Description"_L1, out.description);
+}
+
 Decoded<RemoteRuleJSON> RemoteRuleJSON::fromJsonObject(const QJsonObject& object)
 {
-    JsonFieldReader reader(object);
-    RemoteRuleJSON rule;
-    if (reader.readOptionalBool(QLatin1String("App"), rule.app) &&
-        reader.readString(QLatin1String("Name"), rule.name) &&
-        reader.readStringList(QLatin1String("Paths"), rule.paths) &&
-        reader.readOptionalInt64(QLatin1String("Notice"), rule.notice) &&
-        reader.readString(QLatin1String("PackName"), rule.packName) &&
-        reader.readString(QLatin1String("Description"), rule.description))
-        return Decoded<RemoteRuleJSON>::success(rule);
-    return Decoded<RemoteRuleJSON>::failure(reader.error());
+    return Decoded<RemoteRuleJSON>::fromObject(object);
 }
 
 Decoded<RemoteRuleJSON> RemoteRuleJSON::fromJson(const QByteArray& text)
 {
-    const Decoded<QJsonObject> object = JsonFieldReader::parseObject(text);
-    if (!object)
-        return Decoded<RemoteRuleJSON>::failure(object.error);
-    return fromJsonObject(*object.value);
+    return Decoded<RemoteRuleJSON>::fromText(text);
 }
 
 QJsonObject RemoteRuleJSON::toJsonObject() const

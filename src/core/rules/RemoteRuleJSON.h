@@ -24,6 +24,7 @@ struct RemoteRuleJSON
     QString packName;
     QString description;
 
+    static bool read(JsonReader& reader, const QJsonValue& value, RemoteRuleJSON& out);
     static Decoded<RemoteRuleJSON> fromJsonObject(const QJsonObject& object);
     static Decoded<RemoteRuleJSON> fromJson(const QByteArray& text);
 

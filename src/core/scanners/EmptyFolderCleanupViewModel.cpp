@@ -3,9 +3,10 @@
 #include "access/AccessManager.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
-#include "scanners/ItemSelection.h"
 #include "scanners/SharedHomeWalk.h"
-#include "util/Published.h"
+#include "util/ViewModelSupport.h"
+
+#include <QSet>
 
 #include <algorithm>
 
@@ -23,7 +24,8 @@ EmptyFolderCleanupViewModel::EmptyFolderCleanupViewModel(QObject* parent) : QObj
     });
     connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
         const TrashBatchResult result = m_cleanWatcher.future().result();
-        ItemSelection::removeMoved(m_folders, result.moved);
+        m_folders = ViewModelSupport::without(m_folders, &EmptyFolderItem::path,
+                                              QSet<QString>(result.moved.cbegin(), result.moved.cend()));
         emit foldersChanged();
         setState(State::Scanned);
         setMessage(result.message);
@@ -66,7 +68,7 @@ void EmptyFolderCleanupViewModel::clean()
 {
     if (m_state != State::Scanned)
         return;
-    const QList<EmptyFolderItem> selection = ItemSelection::selected(m_folders);
+    const QList<EmptyFolderItem> selection = ViewModelSupport::selected(m_folders);
     if (selection.isEmpty())
         return;
     setState(State::Cleaning);
@@ -76,24 +78,26 @@ void EmptyFolderCleanupViewModel::clean()
 
 void EmptyFolderCleanupViewModel::toggleSelection(const QString& path)
 {
-    if (ItemSelection::toggle(m_folders, path))
+    if (ViewModelSupport::toggle(m_folders, &EmptyFolderItem::path, path))
         emit foldersChanged();
 }
 
 void EmptyFolderCleanupViewModel::toggleAllSelection()
 {
-    if (ItemSelection::toggleAll(m_folders))
+    if (ViewModelSupport::toggleAll(m_folders))
         emit foldersChanged();
 }
 
 void EmptyFolderCleanupViewModel::setState(State state)
 {
-    publish(this, m_state, state, &EmptyFolderCleanupViewModel::stateChanged);
+    if (ViewModelSupport::assign(m_state, state))
+        emit stateChanged();
 }
 
 void EmptyFolderCleanupViewModel::setMessage(const QString& message)
 {
-    publish(this, m_message, message, &EmptyFolderCleanupViewModel::messageChanged);
+    if (ViewModelSupport::assign(m_message, message))
+        emit messageChanged();
 }
 
 } // namespace Sweepora::Core

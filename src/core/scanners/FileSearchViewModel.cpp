@@ -3,8 +3,11 @@
 #include "access/AccessManager.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
-#include "scanners/ItemSelection.h"
-#include "util/Published.h"
+#include "util/ViewModelSupport.h"
+
+#include <QSet>
+
+#include <algorithm>
 
 namespace Sweepora::Core {
 
@@ -30,9 +33,8 @@ FileSearchViewModel::FileSearchViewModel(QObject* parent) : QObject(parent)
             Notifications::instance().postTrashContentsDidChange();
         // A search started during the clean owns the list, the state and the message now.
         if (outcome.generation == m_generation) {
-            QList<FileSearchResult> remaining = m_results;
-            ItemSelection::removeMoved(remaining, outcome.result.moved);
-            setResults(std::move(remaining));
+            const QSet<QString> moved(outcome.result.moved.cbegin(), outcome.result.moved.cend());
+            setResults(ViewModelSupport::without(m_results, &FileSearchResult::path, moved));
             setState(FileSearchState::Searched);
             setMessage(outcome.result.message);
         }
@@ -44,7 +46,7 @@ FileSearchViewModel::~FileSearchViewModel() = default;
 
 qint64 FileSearchViewModel::selectedSize() const
 {
-    return ItemSelection::selectedSize(m_results);
+    return ViewModelSupport::selectedSize(m_results);
 }
 
 void FileSearchViewModel::search(const QString& query)
@@ -74,10 +76,7 @@ void FileSearchViewModel::clean()
 {
     if (m_state != FileSearchState::Searched)
         return;
-    QList<FileSearchResult> selection;
-    for (const FileSearchResult& r : std::as_const(m_results))
-        if (r.selected)
-            selection.append(r);
+    const QList<FileSearchResult> selection = ViewModelSupport::selected(m_results);
     if (selection.isEmpty())
         return;
     setState(FileSearchState::Cleaning);
@@ -90,24 +89,26 @@ void FileSearchViewModel::clean()
 
 void FileSearchViewModel::toggleSelection(const QString& path)
 {
-    if (ItemSelection::toggle(m_results, path))
+    if (ViewModelSupport::toggle(m_results, &FileSearchResult::path, path))
         emit resultsChanged();
 }
 
 void FileSearchViewModel::toggleAllSelection()
 {
-    if (ItemSelection::toggleAll(m_results))
+    if (ViewModelSupport::toggleAll(m_results))
         emit resultsChanged();
 }
 
 void FileSearchViewModel::setState(FileSearchState state)
 {
-    publish(this, m_state, state, &FileSearchViewModel::stateChanged);
+    if (ViewModelSupport::assign(m_state, state))
+        emit stateChanged();
 }
 
 void FileSearchViewModel::setMessage(const QString& message)
 {
-    publish(this, m_message, message, &FileSearchViewModel::messageChanged);
+    if (ViewModelSupport::assign(m_message, message))
+        emit messageChanged();
 }
 
 void FileSearchViewModel::setResults(QList<FileSearchResult> results)

@@ -3,8 +3,9 @@
 #include "access/AccessManager.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
-#include "scanners/ItemSelection.h"
-#include "util/Published.h"
+#include "util/ViewModelSupport.h"
+
+#include <QSet>
 
 namespace Sweepora::Core {
 
@@ -23,7 +24,8 @@ LargeFileViewModel::LargeFileViewModel(QObject* parent) : QObject(parent)
     });
     connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
         const TrashBatchResult result = m_cleanWatcher.future().result();
-        ItemSelection::removeMoved(m_files, result.moved);
+        m_files = ViewModelSupport::without(m_files, &LargeFileItem::path,
+                                            QSet<QString>(result.moved.cbegin(), result.moved.cend()));
         for (const QString& path : result.moved)
             m_scanned.remove(path);
         emit filesChanged();
@@ -39,7 +41,7 @@ LargeFileViewModel::~LargeFileViewModel() = default;
 
 qint64 LargeFileViewModel::selectedSize() const
 {
-    return ItemSelection::selectedSize(m_files);
+    return ViewModelSupport::selectedSize(m_files);
 }
 
 void LargeFileViewModel::startScan(double minimumGigabytes)
@@ -66,13 +68,13 @@ void LargeFileViewModel::startScan(double minimumGigabytes)
 
 void LargeFileViewModel::toggleSelection(const QString& path)
 {
-    if (ItemSelection::toggle(m_files, path))
+    if (ViewModelSupport::toggle(m_files, &LargeFileItem::path, path))
         emit filesChanged();
 }
 
 void LargeFileViewModel::toggleAllSelection()
 {
-    if (ItemSelection::toggleAll(m_files))
+    if (ViewModelSupport::toggleAll(m_files))
         emit filesChanged();
 }
 
@@ -97,12 +99,14 @@ void LargeFileViewModel::clean()
 
 void LargeFileViewModel::setState(ScanState state)
 {
-    publish(this, m_state, state, &LargeFileViewModel::stateChanged);
+    if (ViewModelSupport::assign(m_state, state))
+        emit stateChanged();
 }
 
 void LargeFileViewModel::setMessage(const QString& message)
 {
-    publish(this, m_message, message, &LargeFileViewModel::messageChanged);
+    if (ViewModelSupport::assign(m_message, message))
+        emit messageChanged();
 }
 
 } // namespace Sweepora::Core

@@ -4,9 +4,10 @@
 #include "platform/Clock.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
-#include "scanners/ItemSelection.h"
 #include "scanners/SharedHomeWalk.h"
-#include "util/Published.h"
+#include "util/ViewModelSupport.h"
+
+#include <QSet>
 
 namespace Sweepora::Core {
 
@@ -23,7 +24,8 @@ MiscFileCleanupViewModel::MiscFileCleanupViewModel(MiscFileCategory category, QO
     });
     connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
         const TrashBatchResult result = m_cleanWatcher.future().result();
-        ItemSelection::removeMoved(m_files, result.moved);
+        m_files = ViewModelSupport::without(m_files, &MiscFileItem::path,
+                                            QSet<QString>(result.moved.cbegin(), result.moved.cend()));
         emit filesChanged();
         setState(ScanState::Scanned);
         setMessage(result.message);
@@ -37,12 +39,12 @@ MiscFileCleanupViewModel::~MiscFileCleanupViewModel() = default;
 
 qint64 MiscFileCleanupViewModel::selectedSize() const
 {
-    return ItemSelection::selectedSize(m_files);
+    return ViewModelSupport::selectedSize(m_files);
 }
 
 qint64 MiscFileCleanupViewModel::totalSize() const
 {
-    return ItemSelection::totalSize(m_files);
+    return ViewModelSupport::totalSize(m_files);
 }
 
 void MiscFileCleanupViewModel::startScan(SharedHomeWalk* sharedWalk)
@@ -71,13 +73,13 @@ void MiscFileCleanupViewModel::startScan(SharedHomeWalk* sharedWalk)
 
 void MiscFileCleanupViewModel::toggleSelection(const QString& path)
 {
-    if (ItemSelection::toggle(m_files, path))
+    if (ViewModelSupport::toggle(m_files, &MiscFileItem::path, path))
         emit filesChanged();
 }
 
 void MiscFileCleanupViewModel::toggleAllSelection()
 {
-    if (ItemSelection::toggleAll(m_files))
+    if (ViewModelSupport::toggleAll(m_files))
         emit filesChanged();
 }
 
@@ -85,7 +87,7 @@ void MiscFileCleanupViewModel::clean()
 {
     if (m_state != ScanState::Scanned)
         return;
-    const QList<MiscFileItem> selection = ItemSelection::selected(m_files);
+    const QList<MiscFileItem> selection = ViewModelSupport::selected(m_files);
     if (selection.isEmpty())
         return;
     setState(ScanState::Cleaning);
@@ -95,12 +97,14 @@ void MiscFileCleanupViewModel::clean()
 
 void MiscFileCleanupViewModel::setState(ScanState state)
 {
-    publish(this, m_state, state, &MiscFileCleanupViewModel::stateChanged);
+    if (ViewModelSupport::assign(m_state, state))
+        emit stateChanged();
 }
 
 void MiscFileCleanupViewModel::setMessage(const QString& message)
 {
-    publish(this, m_message, message, &MiscFileCleanupViewModel::messageChanged);
+    if (ViewModelSupport::assign(m_message, message))
+        emit messageChanged();
 }
 
 } // namespace Sweepora::Core

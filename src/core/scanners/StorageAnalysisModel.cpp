@@ -8,9 +8,10 @@
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
 #include "util/NameOrder.h"
-#include "util/Published.h"
+#include "util/ViewModelSupport.h"
 
 #include <QPointer>
+#include <QSet>
 
 #include <unistd.h>
 
@@ -222,7 +223,8 @@ void StorageAnalysisModel::onDeletionFinished()
 
 void StorageAnalysisModel::setCurrentDirectory(const QString& directory)
 {
-    publish(this, m_currentDirectory, directory, &StorageAnalysisModel::currentDirectoryChanged);
+    if (ViewModelSupport::assign(m_currentDirectory, directory))
+        emit currentDirectoryChanged();
 }
 
 void StorageAnalysisModel::setEntries(QList<StorageEntry> entries, const QString& directory)
@@ -234,17 +236,20 @@ void StorageAnalysisModel::setEntries(QList<StorageEntry> entries, const QString
 
 void StorageAnalysisModel::setScanning(bool scanning)
 {
-    publish(this, m_isScanning, scanning, &StorageAnalysisModel::isScanningChanged);
+    if (ViewModelSupport::assign(m_isScanning, scanning))
+        emit isScanningChanged();
 }
 
 void StorageAnalysisModel::setDeleting(bool deleting)
 {
-    publish(this, m_isDeleting, deleting, &StorageAnalysisModel::isDeletingChanged);
+    if (ViewModelSupport::assign(m_isDeleting, deleting))
+        emit isDeletingChanged();
 }
 
 void StorageAnalysisModel::setMessage(const QString& message)
 {
-    publish(this, m_message, message, &StorageAnalysisModel::messageChanged);
+    if (ViewModelSupport::assign(m_message, message))
+        emit messageChanged();
 }
 
 void StorageAnalysisModel::clearSelection()

@@ -135,7 +135,7 @@ std::optional<ServiceError> HTTPUtil::statusFailure(Method method, const Exchang
     if (method == Method::get)
         return ServiceError(HTTPUtilError::badStatus(exchange.status));
     // Any body that is not {"message": "<text>"} leaves the message absent.
-    const ServiceResult<ServerErrorEnvelope> envelope = JsonReader::decode<ServerErrorEnvelope>(exchange.body);
+    const ServiceResult<ServerErrorEnvelope> envelope = decode<ServerErrorEnvelope>(exchange.body);
     return ServiceError(HTTPUtilError::badResponse(
         exchange.status, envelope.ok() ? std::optional<QString>(envelope.value().message) : std::nullopt));
 }

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "services/JsonReader.h"
 #include "services/ServiceError.h"
+#include "util/JsonReader.h"
 
 #include <QByteArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QObject>
 #include <QUrl>
@@ -56,6 +57,21 @@ public:
     // The poem service's root with the query "c=i"; SWEEPORA_POEM_URL replaces the root.
     static QUrl poemURL();
 
+    // A 2xx body read strictly as T (see JsonReader); an array or an object may be the top level.
+    template <typename T> static ServiceResult<T> decode(const QByteArray& body)
+    {
+        QJsonParseError parseError{};
+        const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
+        if (parseError.error != QJsonParseError::NoError)
+            return DecodingError{DecodingError::Problem::notJSON, {}, parseError.errorString()};
+        const QJsonValue root = document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object());
+        JsonReader reader;
+        T value{};
+        if (!reader.readValue(root, value))
+            return DecodingError::from(*reader.error());
+        return value;
+    }
+
     // The process-wide manager, created on first use as a child of the application object.
     static QNetworkAccessManager& sharedSession();
 
@@ -67,7 +83,7 @@ public:
             if (auto failure = statusFailure(Method::get, exchange))
                 done(std::move(*failure));
             else
-                done(JsonReader::decode<T>(exchange.body));
+                done(decode<T>(exchange.body));
         });
     }
 
@@ -80,7 +96,7 @@ public:
             if (auto failure = statusFailure(Method::post, exchange))
                 done(std::move(*failure));
             else
-                done(JsonReader::decode<T>(exchange.body));
+                done(decode<T>(exchange.body));
         });
     }
 

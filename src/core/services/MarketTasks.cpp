@@ -1,6 +1,6 @@
 #include "services/MarketTasks.h"
 
-#include "services/JsonReader.h"
+#include "util/JsonReader.h"
 
 using namespace Qt::StringLiterals;
 

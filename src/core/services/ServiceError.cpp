@@ -9,6 +9,13 @@ QString HTTPUtilError::localizedDescription() const
     return QStringLiteral("服务端返回 HTTP ") + QString::number(status);
 }
 
+DecodingError DecodingError::from(const JsonReadError& error)
+{
+    if (error.problem == JsonReadError::Problem::missingKey)
+        return {Problem::missingKey, error.path, {}};
+    return {Problem::wrongType, error.path, error.expected};
+}
+
 QString DecodingError::localizedDescription() const
 {
     switch (problem) {

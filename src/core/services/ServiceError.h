@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/JsonReader.h"
+
 #include <QNetworkReply>
 #include <QString>
 #include <optional>
@@ -38,6 +40,9 @@ struct DecodingError
     Problem problem = Problem::notJSON;
     QString path;   // where in the document, e.g. "data[2].rule_json.PackName"
     QString detail; // the expected JSON type, or the parser's own text
+
+    // A strict read's first problem: a missing key stays one, anything else is the wrong type.
+    static DecodingError from(const JsonReadError& error);
 
     QString localizedDescription() const;
 };

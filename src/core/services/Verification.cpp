@@ -1,6 +1,6 @@
 #include "services/Verification.h"
 
-#include "services/JsonReader.h"
+#include "util/JsonReader.h"
 
 using namespace Qt::StringLiterals;
 

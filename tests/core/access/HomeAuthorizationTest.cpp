@@ -5,10 +5,12 @@
 #include "platform/Sandbox.h"
 #include "platform/Settings.h"
 #include "support/AccessFixture.h"
+#include "support/ChildProcess.h"
 
 #include <QFile>
 
 using namespace Sweepora::Core;
+using Sweepora::Test::ChildProcess;
 
 namespace {
 
@@ -119,7 +121,7 @@ protected:
 
 TEST_F(LibraryProbe, AnUnreadableProbeFolderOrHomeMeansNoAccess)
 {
-    if (delegatedToUnprivilegedChild())
+    if (!ChildProcess::enter(ChildProcess::Unprivileged))
         return;
     const QString library = makeFolder(QStringLiteral("home/u/Library"));
     ASSERT_TRUE(QFile::setPermissions(library, QFileDevice::Permissions()));

@@ -20,11 +20,6 @@ protected:
         ApplicationFixture::SetUp();
         grantHome();
     }
-    void TearDown() override
-    {
-        Trash::setCurrent(nullptr);
-        ApplicationFixture::TearDown();
-    }
     QList<ApplicationCacheTarget> discover() const
     {
         return ApplicationCacheEngine::discoverTargets({sharedApps(), homeApps()}, home());

@@ -23,15 +23,6 @@ protected:
         QObject::connect(&Notifications::instance(), &Notifications::trashContentsDidChange, &m_receiver,
                          [this] { ++m_trashNotifications; });
     }
-    void TearDown() override
-    {
-        Trash::setCurrent(nullptr);
-        ApplicationFixture::TearDown();
-    }
-    static bool waitFor(ApplicationCleanupViewModel& model, ApplicationCleanupState state)
-    {
-        return TestHttpServer::waitUntil([&] { return model.state() == state; }, 10000);
-    }
     void makeApp(const QString& id, const QString& name)
     {
         BundlePlist plist = BundleBuilder::xml(id);
@@ -60,7 +51,7 @@ TEST_F(ApplicationCleanupViewModelTest, ScanWithNoApplicationsEndsCompleteAndEmp
     model.startScan();
     EXPECT_EQ(model.state(), ApplicationCleanupState::Scanning);
     EXPECT_EQ(model.message(), QStringLiteral("正在扫描所有应用缓存…"));
-    ASSERT_TRUE(waitFor(model, ApplicationCleanupState::Scanned));
+    ASSERT_TRUE(waitForState(model, ApplicationCleanupState::Scanned));
     EXPECT_EQ(model.progress(), 1.0);
     EXPECT_EQ(model.scanningApp(), QStringLiteral("扫描完成"));
     EXPECT_EQ(model.message(), QStringLiteral("没有发现可清理的应用垃圾"));
@@ -84,7 +75,7 @@ TEST_F(ApplicationCleanupViewModelTest, CleanRemovesFullyMovedResultsAndKeepsOne
     ApplicationCleanupViewModel model;
     model.startScan();
     model.startScan(); // ignored while a scan runs
-    ASSERT_TRUE(waitFor(model, ApplicationCleanupState::Scanned));
+    ASSERT_TRUE(waitForState(model, ApplicationCleanupState::Scanned));
     ASSERT_EQ(model.results().size(), 3);
     EXPECT_EQ(model.message(), QStringLiteral("发现 3 个应用的缓存垃圾"));
     EXPECT_EQ(model.totalSize(), 125);
@@ -99,7 +90,7 @@ TEST_F(ApplicationCleanupViewModelTest, CleanRemovesFullyMovedResultsAndKeepsOne
     model.clean();
     EXPECT_EQ(model.state(), ApplicationCleanupState::Cleaning);
     EXPECT_EQ(model.message(), QStringLiteral("正在将应用缓存移到废纸篓…"));
-    ASSERT_TRUE(waitFor(model, ApplicationCleanupState::Scanned));
+    ASSERT_TRUE(waitForState(model, ApplicationCleanupState::Scanned));
 
     ASSERT_EQ(model.results().size(), 2);
     EXPECT_EQ(model.results()[0].id, QStringLiteral("com.keep"));
@@ -126,10 +117,10 @@ TEST_F(ApplicationCleanupViewModelTest, ANewScanReplacesTheListAndForgetsSelecti
     m_tree->file(QStringLiteral("Library/Caches/com.a/f"), 5);
     ApplicationCleanupViewModel model;
     model.startScan();
-    ASSERT_TRUE(waitFor(model, ApplicationCleanupState::Scanned));
+    ASSERT_TRUE(waitForState(model, ApplicationCleanupState::Scanned));
     model.toggleAllSelection();
     model.startScan();
-    ASSERT_TRUE(waitFor(model, ApplicationCleanupState::Scanned));
+    ASSERT_TRUE(waitForState(model, ApplicationCleanupState::Scanned));
     ASSERT_EQ(model.results().size(), 1);
     EXPECT_FALSE(model.results()[0].selected);
 }

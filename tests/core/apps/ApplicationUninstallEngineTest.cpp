@@ -20,11 +20,6 @@ protected:
         ApplicationFixture::SetUp();
         grantHome();
     }
-    void TearDown() override
-    {
-        Trash::setCurrent(nullptr);
-        ApplicationFixture::TearDown();
-    }
     QList<UninstallApplication> list() const
     {
         return ApplicationUninstallEngine::listApplications({sharedApps(), homeApps()}, home());

@@ -3,15 +3,15 @@
 #include "fs/WalkFanOut.h"
 #include "platform/PathBytes.h"
 #include "platform/Sandbox.h"
+#include "support/ChildProcess.h"
 #include "support/TreeBuilder.h"
-#include "support/UnprivilegedChild.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <climits>
@@ -431,24 +431,9 @@ TEST(Walker, PassesOverFoldersItCannotRead)
         tree.chmod(QStringLiteral("locked"), 0);
         tree.chmod(QStringLiteral("listable"), 0444); // names can be read, nothing inside reached
     }
-    if (::geteuid() == 0) {
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("SWEEPORA_UNREADABLE_TREE"), root);
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(QStringLiteral("setpriv"),
-                    {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
-                     Sweepora::Test::executableForOtherUsers(),
-                     QStringLiteral("--gtest_filter=Walker.PassesOverFoldersItCannotRead")});
-        if (!child.waitForStarted())
-            GTEST_SKIP() << "running as root and setpriv is not available";
-        child.waitForFinished(60000);
-        const QString output = QString::fromLocal8Bit(child.readAll());
-        if (!output.contains(QLatin1String("[==========]")))
-            GTEST_SKIP() << "cannot run as an unprivileged user: " << output.toStdString();
-        EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-        EXPECT_TRUE(output.contains(QLatin1String("[  PASSED  ] 1 test"))) << output.toStdString();
+    QProcessEnvironment shared;
+    shared.insert(QStringLiteral("SWEEPORA_UNREADABLE_TREE"), root);
+    if (!Sweepora::Test::ChildProcess::enter(Sweepora::Test::ChildProcess::Unprivileged, shared)) {
         TreeBuilder(root).chmod(QStringLiteral("locked"), 0755);
         TreeBuilder(root).chmod(QStringLiteral("listable"), 0755);
         return;

@@ -1,9 +1,8 @@
 #include "rules/CleanupViewModel.h"
-#include "access/AccessManager.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
 #include "platform/Trash.h"
-#include "support/AccessFixture.h"
+#include "support/HomeFixture.h"
 #include "support/TestHttpServer.h"
 #include "support/TrashFakes.h"
 #include "support/TreeBuilder.h"
@@ -18,13 +17,12 @@ using namespace Sweepora::Test;
 
 namespace {
 
-class CleanupViewModelTest : public AccessFixture
+class CleanupViewModelTest : public HomeFixture
 {
 protected:
     void SetUp() override
     {
-        AccessFixture::SetUp();
-        m_tree = std::make_unique<TreeBuilder>(home());
+        HomeFixture::SetUp();
         const QString rules = m_rules.path() + QStringLiteral("/Rules");
         m_store = RuleStore({m_rules.path() + QStringLiteral("/none")}, rules);
         m_store.saveRule(
@@ -35,22 +33,8 @@ protected:
         m_tree->file(QStringLiteral("big/g"), 500);
     }
 
-    void grantHome()
-    {
-        m_picker->answerWith(home());
-        bool done = false;
-        AccessManager::requestHomeAuthorization([&](bool ok) { done = ok; });
-        ASSERT_TRUE(done);
-    }
-
-    static bool waitFor(CleanupViewModel& model, ScanState state)
-    {
-        return TestHttpServer::waitUntil([&] { return model.state() == state; }, 10000);
-    }
-
     QTemporaryDir m_rules;
     RuleStore m_store{QStringList{}, QString()};
-    std::unique_ptr<TreeBuilder> m_tree;
     QString m_bigFile;
 };
 
@@ -72,7 +56,7 @@ TEST_F(CleanupViewModelTest, ScanPublishesSortedUnselectedResultsAndCleanMovesTh
     EXPECT_EQ(model.state(), ScanState::Scanning);
     EXPECT_EQ(model.message(), QStringLiteral("正在分析本机缓存…"));
     model.startScan(); // ignored while scanning
-    ASSERT_TRUE(waitFor(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
     ASSERT_EQ(model.results().size(), 2);
     EXPECT_EQ(model.results()[0].rule.name, QStringLiteral("Big"));
     EXPECT_EQ(model.message(), QStringLiteral("发现 2 项可清理内容"));
@@ -98,7 +82,7 @@ TEST_F(CleanupViewModelTest, ScanPublishesSortedUnselectedResultsAndCleanMovesTh
     QObject::connect(&Notifications::instance(), &Notifications::trashContentsDidChange, [&] { ++notified; });
     model.clean();
     EXPECT_EQ(model.state(), ScanState::Cleaning);
-    ASSERT_TRUE(waitFor(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
     Trash::setCurrent(nullptr);
     EXPECT_EQ(trash->requests().size(), 2);
     ASSERT_EQ(model.results().size(), 1);
@@ -112,7 +96,7 @@ TEST_F(CleanupViewModelTest, APartlyFailedCleanKeepsTheResultAndStillNotifies)
     grantHome();
     CleanupViewModel model(m_store);
     model.startScan();
-    ASSERT_TRUE(waitFor(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
     model.toggleAllSelection();
     auto trash = std::make_shared<FailingTrash>(std::make_shared<RecordingTrash>());
     trash->failPath(m_bigFile);
@@ -120,7 +104,7 @@ TEST_F(CleanupViewModelTest, APartlyFailedCleanKeepsTheResultAndStillNotifies)
     int notified = 0;
     QObject::connect(&Notifications::instance(), &Notifications::trashContentsDidChange, [&] { ++notified; });
     model.clean();
-    ASSERT_TRUE(waitFor(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
     Trash::setCurrent(nullptr);
     ASSERT_EQ(model.results().size(), 1);
     EXPECT_EQ(model.results()[0].rule.name, QStringLiteral("Big"));

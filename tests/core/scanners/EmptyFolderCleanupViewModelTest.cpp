@@ -1,7 +1,6 @@
 #include "scanners/EmptyFolderCleanupViewModel.h"
-#include "access/AccessManager.h"
 #include "platform/Notifications.h"
-#include "support/AccessFixture.h"
+#include "support/HomeFixture.h"
 #include "support/TestHttpServer.h"
 #include "support/TreeBuilder.h"
 
@@ -15,36 +14,16 @@ using State = EmptyFolderCleanupViewModel::State;
 
 namespace {
 
-class EmptyFolderModel : public AccessFixture
+class EmptyFolderModel : public HomeFixture
 {
 protected:
-    void SetUp() override
-    {
-        AccessFixture::SetUp();
-        tree = std::make_unique<TreeBuilder>(home());
-    }
-
-    void grantHome()
-    {
-        m_picker->answerWith(home());
-        bool done = false;
-        AccessManager::requestHomeAuthorization([&](bool ok) { done = ok; });
-        ASSERT_TRUE(done);
-    }
-
-    static bool waitFor(const EmptyFolderCleanupViewModel& model, State state)
-    {
-        return TestHttpServer::waitUntil([&] { return model.state() == state; }, 10000);
-    }
-
-    std::unique_ptr<TreeBuilder> tree;
 };
 
 } // namespace
 
 TEST_F(EmptyFolderModel, WithoutAHomeGrantOnlyTheMessageChanges)
 {
-    tree->folder(QStringLiteral("empty"));
+    m_tree->folder(QStringLiteral("empty"));
     EmptyFolderCleanupViewModel model;
     EXPECT_EQ(model.message(), QStringLiteral("扫描个人文件夹中的空目录"));
     model.startScan();
@@ -56,15 +35,15 @@ TEST_F(EmptyFolderModel, WithoutAHomeGrantOnlyTheMessageChanges)
 TEST_F(EmptyFolderModel, ScanSelectAndCleanWithAFolderThatGainedAFile)
 {
     grantHome();
-    const QString deep = tree->folder(QStringLiteral("a/b/c"));
-    const QString gains = tree->folder(QStringLiteral("gains"));
-    const QString plain = tree->folder(QStringLiteral("plain"));
+    const QString deep = m_tree->folder(QStringLiteral("a/b/c"));
+    const QString gains = m_tree->folder(QStringLiteral("gains"));
+    const QString plain = m_tree->folder(QStringLiteral("plain"));
     EmptyFolderCleanupViewModel model;
     model.startScan();
     EXPECT_EQ(model.state(), State::Scanning);
     EXPECT_EQ(model.message(), QStringLiteral("正在扫描空文件夹…"));
     model.startScan(); // ignored while scanning
-    ASSERT_TRUE(waitFor(model, State::Scanned));
+    ASSERT_TRUE(waitForState(model, State::Scanned));
     EXPECT_EQ(model.message(), QStringLiteral("发现 3 个空文件夹"));
     ASSERT_EQ(model.folders().size(), 3);
     EXPECT_EQ(model.folders()[0].path, deep);
@@ -81,14 +60,14 @@ TEST_F(EmptyFolderModel, ScanSelectAndCleanWithAFolderThatGainedAFile)
     model.toggleSelection(deep);
     EXPECT_EQ(model.selectedCount(), 2);
 
-    tree->file(QStringLiteral("gains/new.txt"), 5);
+    m_tree->file(QStringLiteral("gains/new.txt"), 5);
     int trashChanged = 0;
     QObject::connect(&Notifications::instance(), &Notifications::trashContentsDidChange, &model,
                      [&] { ++trashChanged; });
     model.clean();
     EXPECT_EQ(model.state(), State::Cleaning);
     EXPECT_EQ(model.message(), QStringLiteral("正在移到废纸篓…"));
-    ASSERT_TRUE(waitFor(model, State::Scanned));
+    ASSERT_TRUE(waitForState(model, State::Scanned));
     EXPECT_EQ(model.message(), QStringLiteral("已移动 1 个文件夹，部分目录已非空或处理失败"));
     EXPECT_FALSE(QFileInfo::exists(plain));
     EXPECT_TRUE(QFileInfo::exists(deep)); // not ticked

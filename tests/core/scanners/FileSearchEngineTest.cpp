@@ -2,7 +2,7 @@
 #include "platform/Log.h"
 #include "platform/Sandbox.h"
 #include "platform/Trash.h"
-#include "support/TreeBuilder.h"
+#include "support/ScopedTreeFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -14,50 +14,31 @@
 #include <sys/stat.h>
 
 using namespace Sweepora::Core;
+using Sweepora::Test::ScopedTreeFixture;
 using Sweepora::Test::TreeBuilder;
 
 namespace {
 
-qint64 allocated(const QString& path)
-{
-    struct stat st;
-    return ::lstat(TreeBuilder::bytes(path).c_str(), &st) == 0 ? qint64(st.st_blocks) * 512 : -1;
-}
-
-class FileSearch : public ::testing::Test
+class FileSearch : public ScopedTreeFixture
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        Sandbox::reset();
-        Sandbox::openScope(m_dir.path());
-        Log::setSink([this](const QString& line) { m_log.append(line); });
-    }
-    void TearDown() override { Log::setSink(nullptr); }
-
     QStringList names(const QString& query) const
     {
         QStringList n;
-        for (const FileSearchResult& r : FileSearchEngine::search(home, query).items)
-            n.append(QDir(home).relativeFilePath(r.path));
+        for (const FileSearchResult& r : FileSearchEngine::search(home(), query).items)
+            n.append(QDir(home()).relativeFilePath(r.path));
         return n;
     }
-
-    QTemporaryDir m_dir;
-    QString home = m_dir.path();
-    TreeBuilder tree{home};
-    QStringList m_log;
 };
 
 } // namespace
 
 TEST_F(FileSearch, NamesContainingTheQueryIgnoringCaseAreHits)
 {
-    tree.file(QStringLiteral("docs/annual-report.pdf"), 3000);
-    tree.file(QStringLiteral("REPORTS.txt"), 2000);
-    tree.file(QStringLiteral("r-e-p-o-r-t.txt"), 1000); // scattered letters are no match
-    tree.file(QStringLiteral("rep*.txt"), 10);          // no wildcards either
+    m_tree.file(QStringLiteral("docs/annual-report.pdf"), 3000);
+    m_tree.file(QStringLiteral("REPORTS.txt"), 2000);
+    m_tree.file(QStringLiteral("r-e-p-o-r-t.txt"), 1000); // scattered letters are no match
+    m_tree.file(QStringLiteral("rep*.txt"), 10);          // no wildcards either
     EXPECT_EQ(names(QStringLiteral("Report")),
               (QStringList{QStringLiteral("docs/annual-report.pdf"), QStringLiteral("REPORTS.txt")}));
     EXPECT_TRUE(names(QStringLiteral("rep*")).contains(QStringLiteral("rep*.txt")));
@@ -66,43 +47,43 @@ TEST_F(FileSearch, NamesContainingTheQueryIgnoringCaseAreHits)
 
 TEST_F(FileSearch, TheQueryIsTrimmedAndTheExtensionIsPartOfTheName)
 {
-    tree.file(QStringLiteral("a.pdf"), 10);
-    tree.file(QStringLiteral("pdfless.txt"), 10);
-    tree.file(QStringLiteral("年度报告.docx"), 10);
-    const FileSearchEngine::Report report = FileSearchEngine::search(home, QStringLiteral(" \t.pdf\n "));
+    m_tree.file(QStringLiteral("a.pdf"), 10);
+    m_tree.file(QStringLiteral("pdfless.txt"), 10);
+    m_tree.file(QStringLiteral("年度报告.docx"), 10);
+    const FileSearchEngine::Report report = FileSearchEngine::search(home(), QStringLiteral(" \t.pdf\n "));
     EXPECT_EQ(report.query, QStringLiteral(".pdf"));
     ASSERT_EQ(report.items.size(), 1);
     EXPECT_EQ(report.message, QStringLiteral("找到 1 个名称包含“.pdf”的文件"));
     EXPECT_EQ(names(QStringLiteral("报告")), QStringList{QStringLiteral("年度报告.docx")});
-    EXPECT_EQ(FileSearchEngine::search(home, QStringLiteral("nothing-like-it")).message,
+    EXPECT_EQ(FileSearchEngine::search(home(), QStringLiteral("nothing-like-it")).message,
               QStringLiteral("没有找到名称包含“nothing-like-it”的文件"));
-    EXPECT_TRUE(FileSearchEngine::search(home, QStringLiteral("  \n")).items.isEmpty());
+    EXPECT_TRUE(FileSearchEngine::search(home(), QStringLiteral("  \n")).items.isEmpty());
 }
 
 TEST_F(FileSearch, FoldersLinksHiddenEntriesAndPackageContentsAreNeverHits)
 {
-    const QString hit = tree.file(QStringLiteral("plain/report.txt"), 10);
-    tree.folder(QStringLiteral("report-folder"));
-    tree.symlink(QStringLiteral("report-link.txt"), hit);
-    tree.file(QStringLiteral(".report-hidden.txt"), 10);
-    tree.file(QStringLiteral(".hidden/report.txt"), 10);
-    tree.file(QStringLiteral("Report.app/Contents/report.txt"), 10);
-    tree.file(QStringLiteral("Notes.rtfd/report.txt"), 10);
+    const QString hit = m_tree.file(QStringLiteral("plain/report.txt"), 10);
+    m_tree.folder(QStringLiteral("report-folder"));
+    m_tree.symlink(QStringLiteral("report-link.txt"), hit);
+    m_tree.file(QStringLiteral(".report-hidden.txt"), 10);
+    m_tree.file(QStringLiteral(".hidden/report.txt"), 10);
+    m_tree.file(QStringLiteral("Report.app/Contents/report.txt"), 10);
+    m_tree.file(QStringLiteral("Notes.rtfd/report.txt"), 10);
     EXPECT_EQ(names(QStringLiteral("report")), QStringList{QStringLiteral("plain/report.txt")});
 }
 
 TEST_F(FileSearch, SizesAreAllocatedSizesLargestFirstThenNameIgnoringCase)
 {
-    const QString sparse = tree.sparseFile(QStringLiteral("log-sparse"), 50'000'000, 16384);
-    const QString big = tree.file(QStringLiteral("log-big"), 200'000);
-    tree.file(QStringLiteral("B.log"), 5000);
-    tree.file(QStringLiteral("a.log"), 5000);
-    const QList<FileSearchResult> items = FileSearchEngine::search(home, QStringLiteral("log")).items;
+    const QString sparse = m_tree.sparseFile(QStringLiteral("log-sparse"), 50'000'000, 16384);
+    const QString big = m_tree.file(QStringLiteral("log-big"), 200'000);
+    m_tree.file(QStringLiteral("B.log"), 5000);
+    m_tree.file(QStringLiteral("a.log"), 5000);
+    const QList<FileSearchResult> items = FileSearchEngine::search(home(), QStringLiteral("log")).items;
     ASSERT_EQ(items.size(), 4);
     EXPECT_EQ(items[0].path, big);
-    EXPECT_EQ(items[0].size, allocated(big));
+    EXPECT_EQ(items[0].size, TreeBuilder::allocatedBytes(big));
     EXPECT_EQ(items[1].path, sparse); // judged by what it takes on disk, not its 50 MB length
-    EXPECT_EQ(items[1].size, allocated(sparse));
+    EXPECT_EQ(items[1].size, TreeBuilder::allocatedBytes(sparse));
     EXPECT_EQ(QFileInfo(items[2].path).fileName(), QStringLiteral("a.log"));
     EXPECT_EQ(QFileInfo(items[3].path).fileName(), QStringLiteral("B.log"));
     for (const FileSearchResult& r : items)
@@ -134,13 +115,13 @@ TEST(FileSearchNames, ByteComparisonAgreesWithTextContainment)
 
 TEST_F(FileSearch, CleanMovesTheUnchangedAndFailsWhatChangedSinceTheSearch)
 {
-    const QString same = tree.file(QStringLiteral("keep-same.txt"), 100);
-    const QString resized = tree.file(QStringLiteral("keep-resized.txt"), 100);
-    const QString replaced = tree.file(QStringLiteral("keep-replaced.txt"), 100);
-    const QString linked = tree.file(QStringLiteral("keep-linked.txt"), 100);
-    const QString gone = tree.file(QStringLiteral("keep-gone.txt"), 100);
-    const QString other = tree.file(QStringLiteral("other.bin"), 100);
-    const QList<FileSearchResult> items = FileSearchEngine::search(home, QStringLiteral("keep")).items;
+    const QString same = m_tree.file(QStringLiteral("keep-same.txt"), 100);
+    const QString resized = m_tree.file(QStringLiteral("keep-resized.txt"), 100);
+    const QString replaced = m_tree.file(QStringLiteral("keep-replaced.txt"), 100);
+    const QString linked = m_tree.file(QStringLiteral("keep-linked.txt"), 100);
+    const QString gone = m_tree.file(QStringLiteral("keep-gone.txt"), 100);
+    const QString other = m_tree.file(QStringLiteral("other.bin"), 100);
+    const QList<FileSearchResult> items = FileSearchEngine::search(home(), QStringLiteral("keep")).items;
     ASSERT_EQ(items.size(), 5);
 
     {
@@ -152,7 +133,7 @@ TEST_F(FileSearch, CleanMovesTheUnchangedAndFailsWhatChangedSinceTheSearch)
     ASSERT_TRUE(QFile::remove(replaced));
     ASSERT_TRUE(QFile::rename(replaced + QStringLiteral(".new"), replaced)); // same size, another inode
     ASSERT_TRUE(QFile::remove(linked));
-    tree.symlink(QStringLiteral("keep-linked.txt"), same);
+    m_tree.symlink(QStringLiteral("keep-linked.txt"), same);
     ASSERT_TRUE(QFile::remove(gone));
 
     const TrashBatchResult result = FileSearchEngine::moveToTrash(items);
@@ -161,7 +142,7 @@ TEST_F(FileSearch, CleanMovesTheUnchangedAndFailsWhatChangedSinceTheSearch)
     EXPECT_EQ(result.message, QStringLiteral("已移动 1 个文件，部分文件处理失败"));
     EXPECT_EQ(m_log.size(), 4);
     for (const QString& line : m_log)
-        EXPECT_TRUE(line.startsWith(QStringLiteral("[FileSearch] 移到废纸篓失败：") + home)) << line.toStdString();
+        EXPECT_TRUE(line.startsWith(QStringLiteral("[FileSearch] 移到废纸篓失败：") + home())) << line.toStdString();
     EXPECT_TRUE(QFileInfo::exists(resized));
     EXPECT_TRUE(QFileInfo::exists(replaced));
     EXPECT_TRUE(QFileInfo(linked).isSymLink()); // the link stays, and so does its target's namesake

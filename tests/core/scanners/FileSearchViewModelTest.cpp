@@ -1,8 +1,7 @@
 #include "scanners/FileSearchViewModel.h"
-#include "access/AccessManager.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
-#include "support/AccessFixture.h"
+#include "support/HomeFixture.h"
 #include "support/TestHttpServer.h"
 #include "support/TreeBuilder.h"
 
@@ -16,28 +15,9 @@ using namespace Sweepora::Test;
 
 namespace {
 
-class FileSearchModel : public AccessFixture
+class FileSearchModel : public HomeFixture
 {
 protected:
-    void SetUp() override
-    {
-        AccessFixture::SetUp();
-        tree = std::make_unique<TreeBuilder>(home());
-    }
-
-    void grantHome()
-    {
-        m_picker->answerWith(home());
-        bool done = false;
-        AccessManager::requestHomeAuthorization([&](bool ok) { done = ok; });
-        ASSERT_TRUE(done);
-    }
-
-    static bool waitFor(const FileSearchViewModel& model, FileSearchState state)
-    {
-        return TestHttpServer::waitUntil([&] { return model.state() == state; }, 10000);
-    }
-
     static QStringList names(const FileSearchViewModel& model)
     {
         QStringList n;
@@ -45,8 +25,6 @@ protected:
             n.append(QFileInfo(r.path).fileName());
         return n;
     }
-
-    std::unique_ptr<TreeBuilder> tree;
 };
 
 } // namespace
@@ -71,15 +49,15 @@ TEST_F(FileSearchModel, BlankQueriesAndAMissingGrantChangeNothingElse)
 TEST_F(FileSearchModel, SearchPublishesTrimmedQueryHitsAndMessagesThenCleansTheTicked)
 {
     grantHome();
-    const QString big = tree->file(QStringLiteral("annual-report.pdf"), 40'000);
-    const QString small = tree->file(QStringLiteral("REPORTS.txt"), 100);
-    tree->file(QStringLiteral("r-e-p-o-r-t.txt"), 100);
+    const QString big = m_tree->file(QStringLiteral("annual-report.pdf"), 40'000);
+    const QString small = m_tree->file(QStringLiteral("REPORTS.txt"), 100);
+    m_tree->file(QStringLiteral("r-e-p-o-r-t.txt"), 100);
     FileSearchViewModel model;
     model.search(QStringLiteral("  Report "));
     EXPECT_EQ(model.state(), FileSearchState::Searching);
     EXPECT_EQ(model.currentQuery(), QStringLiteral("Report"));
     EXPECT_EQ(model.message(), QStringLiteral("正在搜索“Report”…"));
-    ASSERT_TRUE(waitFor(model, FileSearchState::Searched));
+    ASSERT_TRUE(waitForState(model, FileSearchState::Searched));
     EXPECT_EQ(model.message(), QStringLiteral("找到 2 个名称包含“Report”的文件"));
     EXPECT_EQ(names(model), (QStringList{QStringLiteral("annual-report.pdf"), QStringLiteral("REPORTS.txt")}));
     EXPECT_EQ(model.selectedSize(), 0);
@@ -91,7 +69,7 @@ TEST_F(FileSearchModel, SearchPublishesTrimmedQueryHitsAndMessagesThenCleansTheT
                      [&] { ++trashChanged; });
     model.clean();
     EXPECT_EQ(model.state(), FileSearchState::Cleaning);
-    ASSERT_TRUE(waitFor(model, FileSearchState::Searched));
+    ASSERT_TRUE(waitForState(model, FileSearchState::Searched));
     EXPECT_EQ(model.message(), QStringLiteral("已将 1 个文件移到废纸篓"));
     EXPECT_EQ(names(model), QStringList{QStringLiteral("REPORTS.txt")});
     EXPECT_FALSE(QFileInfo::exists(big));
@@ -104,8 +82,8 @@ TEST_F(FileSearchModel, OverlappingSearchesPublishOnlyTheListOfTheLastStarted)
     grantHome();
     // The first search has more to stat, so it tends to end last: it must still lose.
     for (int i = 0; i < 400; ++i)
-        tree->file(QStringLiteral("many/alpha-%1").arg(i), 10);
-    tree->file(QStringLiteral("beta.txt"), 10);
+        m_tree->file(QStringLiteral("many/alpha-%1").arg(i), 10);
+    m_tree->file(QStringLiteral("beta.txt"), 10);
     FileSearchViewModel model;
     QList<QStringList> published;
     QObject::connect(&model, &FileSearchViewModel::resultsChanged, [&] {
@@ -119,7 +97,7 @@ TEST_F(FileSearchModel, OverlappingSearchesPublishOnlyTheListOfTheLastStarted)
     model.search(QStringLiteral("beta"));
     EXPECT_EQ(model.currentQuery(), QStringLiteral("beta"));
     jobPool().waitForDone();
-    ASSERT_TRUE(waitFor(model, FileSearchState::Searched));
+    ASSERT_TRUE(waitForState(model, FileSearchState::Searched));
     QCoreApplication::processEvents(); // let any late hand-back arrive
     EXPECT_EQ(finished, 1);
     EXPECT_EQ(published, QList<QStringList>{QStringList{QStringLiteral("beta.txt")}});
@@ -129,19 +107,19 @@ TEST_F(FileSearchModel, OverlappingSearchesPublishOnlyTheListOfTheLastStarted)
 TEST_F(FileSearchModel, ASearchStartedDuringACleanKeepsItsOwnListAndState)
 {
     grantHome();
-    tree->file(QStringLiteral("old-1"), 10);
-    tree->file(QStringLiteral("new-1"), 10);
+    m_tree->file(QStringLiteral("old-1"), 10);
+    m_tree->file(QStringLiteral("new-1"), 10);
     FileSearchViewModel model;
     model.search(QStringLiteral("old"));
-    ASSERT_TRUE(waitFor(model, FileSearchState::Searched));
+    ASSERT_TRUE(waitForState(model, FileSearchState::Searched));
     model.toggleAllSelection();
     model.clean();
     model.search(QStringLiteral("new"));
     jobPool().waitForDone();
     QCoreApplication::processEvents();
-    ASSERT_TRUE(waitFor(model, FileSearchState::Searched));
+    ASSERT_TRUE(waitForState(model, FileSearchState::Searched));
     QCoreApplication::processEvents();
     EXPECT_EQ(names(model), QStringList{QStringLiteral("new-1")});
     EXPECT_EQ(model.message(), QStringLiteral("找到 1 个名称包含“new”的文件"));
-    EXPECT_FALSE(QFileInfo::exists(tree->path(QStringLiteral("old-1"))));
+    EXPECT_FALSE(QFileInfo::exists(m_tree->path(QStringLiteral("old-1"))));
 }

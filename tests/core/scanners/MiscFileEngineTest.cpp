@@ -2,8 +2,8 @@
 #include "platform/Log.h"
 #include "platform/Sandbox.h"
 #include "platform/Trash.h"
+#include "support/ScopedTreeFixture.h"
 #include "support/TrashFakes.h"
-#include "support/TreeBuilder.h"
 #include "util/NameOrder.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +17,7 @@
 
 using namespace Sweepora::Core;
 using Sweepora::Test::RecordingTrash;
+using Sweepora::Test::ScopedTreeFixture;
 using Sweepora::Test::TreeBuilder;
 
 namespace {
@@ -34,12 +35,6 @@ std::optional<qint64> birthMSecs(const QString& path)
     return qint64(sx.stx_btime.tv_sec) * 1000 + sx.stx_btime.tv_nsec / 1'000'000;
 }
 
-qint64 allocated(const QString& path)
-{
-    struct stat st;
-    return ::lstat(TreeBuilder::bytes(path).c_str(), &st) == 0 ? qint64(st.st_blocks) * 512 : -1;
-}
-
 QStringList names(const QList<MiscFileItem>& items)
 {
     QStringList n;
@@ -53,29 +48,12 @@ QDateTime local(int y, int m, int d, int h = 12, int min = 0, int s = 0)
     return QDateTime(QDate(y, m, d), QTime(h, min, s));
 }
 
-class MiscFiles : public ::testing::Test
+class MiscFiles : public ScopedTreeFixture
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        Sandbox::reset();
-        Sandbox::openScope(m_dir.path());
-        Log::setSink([this](const QString& line) { m_log.append(line); });
-    }
-    void TearDown() override
-    {
-        Trash::setCurrent(nullptr);
-        Log::setSink(nullptr);
-    }
-    QString home() const { return m_dir.path(); }
     // Far enough ahead that everything made by the test is older than the cutoff.
     static std::optional<QDateTime> everythingIsOld() { return QDateTime::currentDateTime().addMonths(2); }
     bool birthTimesRecorded() { return birthMSecs(m_tree.file(QStringLiteral(".probe"))).has_value(); }
-
-    QTemporaryDir m_dir;
-    TreeBuilder m_tree{m_dir.path()};
-    QStringList m_log;
 };
 
 } // namespace
@@ -160,7 +138,7 @@ TEST_F(MiscFiles, MiscellaneousFilesAreRegularVisibleFilesOutsidePackagesOfAnyAg
     EXPECT_EQ(report.message, QStringLiteral("发现 3 个闲杂文件"));
     for (const MiscFileItem& item : report.items) {
         EXPECT_FALSE(item.selected);
-        EXPECT_EQ(item.size, allocated(item.path));
+        EXPECT_EQ(item.size, TreeBuilder::allocatedBytes(item.path));
         EXPECT_EQ(item.creationDate.toMSecsSinceEpoch(), birthMSecs(item.path));
     }
 }
@@ -190,7 +168,7 @@ TEST_F(MiscFiles, ArchivesAndInstallersIncludingPackageFolders)
     const MiscFileEngine::Report installers = MiscFileEngine::findFiles(home(), kInstallers, everythingIsOld());
     ASSERT_EQ(names(installers.items), (QStringList{QStringLiteral("Foo.pkg"), QStringLiteral("cache.dmg")}));
     EXPECT_TRUE(installers.items[0].isDirectory);
-    EXPECT_EQ(installers.items[0].size, allocated(a) + allocated(b));
+    EXPECT_EQ(installers.items[0].size, TreeBuilder::allocatedBytes(a) + TreeBuilder::allocatedBytes(b));
     EXPECT_EQ(installers.message, QStringLiteral("发现 2 个安装包"));
 }
 

@@ -1,14 +1,11 @@
 #include "scanners/QuickCleanupViewModel.h"
-#include "access/AccessManager.h"
 #include "apps/ApplicationCleanupViewModel.h"
 #include "platform/Trash.h"
 #include "rules/CleanupViewModel.h"
 #include "scanners/EmptyFolderCleanupViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
-#include "support/AccessFixture.h"
-#include "support/TestHttpServer.h"
+#include "support/HomeFixture.h"
 #include "support/TrashFakes.h"
-#include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -19,29 +16,16 @@ namespace {
 
 using Status = QuickCleanupCard::Status;
 
-class QuickCleanup : public AccessFixture
+class QuickCleanup : public HomeFixture
 {
 protected:
     void SetUp() override
     {
-        AccessFixture::SetUp();
-        TreeBuilder tree(home());
-        tree.file(QStringLiteral("Downloads/old.zip"), 4000);
-        tree.file(QStringLiteral("Downloads/older.tar"), 8000);
-        tree.folder(QStringLiteral("Documents/empty"));
-        tree.folder(QStringLiteral("Pictures/also-empty"));
-    }
-    void TearDown() override
-    {
-        Trash::setCurrent(nullptr);
-        AccessFixture::TearDown();
-    }
-    void grantHome()
-    {
-        m_picker->answerWith(home());
-        bool done = false;
-        AccessManager::requestHomeAuthorization([&](bool ok) { done = ok; });
-        ASSERT_TRUE(done);
+        HomeFixture::SetUp();
+        m_tree->file(QStringLiteral("Downloads/old.zip"), 4000);
+        m_tree->file(QStringLiteral("Downloads/older.tar"), 8000);
+        m_tree->folder(QStringLiteral("Documents/empty"));
+        m_tree->folder(QStringLiteral("Pictures/also-empty"));
     }
     bool waitUntilIdle()
     {
@@ -156,8 +140,7 @@ TEST_F(QuickCleanup, ACleanOnTheSectionChangesItsCard)
     emptyFolder.clean();
     EXPECT_EQ(quick.cards()[5].statusText(), QStringLiteral("清理中"));
     EXPECT_FALSE(quick.isAnyScanRunning()); // cleaning is not scanning
-    ASSERT_TRUE(
-        TestHttpServer::waitUntil([&] { return emptyFolder.state() == EmptyFolderCleanupViewModel::State::Scanned; }));
+    ASSERT_TRUE(waitForState(emptyFolder, EmptyFolderCleanupViewModel::State::Scanned));
     EXPECT_EQ(quick.cards()[5].count, 1);
     EXPECT_EQ(quick.cards()[5].statusText(), QStringLiteral("已完成"));
 }

@@ -1,10 +1,9 @@
-#include "access/AccessManager.h"
 #include "platform/Clock.h"
 #include "platform/Notifications.h"
 #include "platform/Trash.h"
 #include "scanners/LargeFileViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
-#include "support/AccessFixture.h"
+#include "support/HomeFixture.h"
 #include "support/TestHttpServer.h"
 #include "support/TrashFakes.h"
 #include "support/TreeBuilder.h"
@@ -25,46 +24,25 @@ namespace {
 // About 10.7 KB: a 20,000-byte file reaches it, a 4,000-byte one does not.
 constexpr double kTinyGigabytes = 0.00001;
 
-class ScannerViewModels : public AccessFixture
+class ScannerViewModels : public HomeFixture
 {
 protected:
     void SetUp() override
     {
-        AccessFixture::SetUp();
-        m_tree = std::make_unique<TreeBuilder>(home());
+        HomeFixture::SetUp();
         connect();
     }
     void TearDown() override
     {
-        Trash::setCurrent(nullptr);
         Clock::setFixed(std::nullopt);
         QObject::disconnect(m_connection);
-        AccessFixture::TearDown();
+        HomeFixture::TearDown();
     }
     void connect()
     {
         m_connection = QObject::connect(&Notifications::instance(), &Notifications::trashContentsDidChange,
                                         [this] { ++m_notified; });
     }
-    void grantHome()
-    {
-        m_picker->answerWith(home());
-        bool done = false;
-        AccessManager::requestHomeAuthorization([&](bool ok) { done = ok; });
-        ASSERT_TRUE(done);
-    }
-    template <class Model> static bool waitFor(Model& model, ScanState state)
-    {
-        return TestHttpServer::waitUntil([&] { return model.state() == state; }, 20000);
-    }
-    static bool birthTimesRecorded(const QString& path)
-    {
-        struct statx sx;
-        return ::statx(AT_FDCWD, TreeBuilder::bytes(path).c_str(), 0, STATX_BTIME, &sx) == 0 &&
-               (sx.stx_mask & STATX_BTIME);
-    }
-
-    std::unique_ptr<TreeBuilder> m_tree;
     QMetaObject::Connection m_connection;
     int m_notified = 0;
 };
@@ -107,7 +85,7 @@ TEST_F(ScannerViewModels, LargeFilesSelectionAndAFullClean)
     model.startScan(kTinyGigabytes);
     EXPECT_EQ(model.state(), ScanState::Scanning);
     model.startScan(kTinyGigabytes); // ignored while scanning
-    ASSERT_TRUE(waitFor(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
     EXPECT_EQ(paths(model.files()), (QStringList{big, mid}));
     EXPECT_EQ(model.message(), QStringLiteral("发现 2 个大文件"));
     EXPECT_EQ(model.selectedSize(), 0);
@@ -126,7 +104,7 @@ TEST_F(ScannerViewModels, LargeFilesSelectionAndAFullClean)
 
     model.clean();
     EXPECT_EQ(model.message(), QStringLiteral("正在移到废纸篓…"));
-    ASSERT_TRUE(waitFor(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
     EXPECT_EQ(trash->requests(), (QStringList{big, mid}));
     EXPECT_TRUE(model.files().isEmpty());
     EXPECT_EQ(model.message(), QStringLiteral("已将 2 个文件移到废纸篓"));
@@ -145,7 +123,7 @@ TEST_F(ScannerViewModels, LargeFilesThatFailedOrChangedStayTicked)
 
     LargeFileViewModel model;
     model.startScan(kTinyGigabytes);
-    ASSERT_TRUE(waitFor(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
     ASSERT_EQ(model.files().size(), 3);
     model.toggleAllSelection();
     QFile f(changed);
@@ -154,7 +132,7 @@ TEST_F(ScannerViewModels, LargeFilesThatFailedOrChangedStayTicked)
     f.close();
 
     model.clean();
-    ASSERT_TRUE(waitFor(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
     EXPECT_EQ(trash->attempted(), (QStringList{refused, moved})); // the changed file is never offered
     EXPECT_EQ(paths(model.files()), (QStringList{refused, changed}));
     EXPECT_TRUE(model.files()[0].selected && model.files()[1].selected);
@@ -171,7 +149,7 @@ TEST_F(ScannerViewModels, ACleanThatMovesNothingDoesNotNotify)
 {
     grantHome();
     const QString only = m_tree->file(QStringLiteral("only.log"), 100);
-    if (!birthTimesRecorded(only))
+    if (!TreeBuilder::birthTimeRecorded(only))
         GTEST_SKIP() << "this file system records no birth times";
     auto trash = std::make_shared<FailingTrash>(std::make_shared<RecordingTrash>());
     trash->failEverything();
@@ -179,10 +157,10 @@ TEST_F(ScannerViewModels, ACleanThatMovesNothingDoesNotNotify)
 
     MiscFileCleanupViewModel model(MiscFileCategory::Miscellaneous);
     model.startScan();
-    ASSERT_TRUE(waitFor(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
     model.toggleAllSelection();
     model.clean();
-    ASSERT_TRUE(waitFor(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
     EXPECT_EQ(model.files().size(), 1);
     EXPECT_EQ(model.message(), QStringLiteral("已移动 0 个文件，部分文件处理失败"));
     EXPECT_TRUE(loggedLines().contains(QStringLiteral("[MiscFileCleanup] 移到废纸篓失败：") + only +
@@ -195,20 +173,20 @@ TEST_F(ScannerViewModels, ArchiveAgeCountsFromTheClockWhenTheScanStarts)
 {
     grantHome();
     const QString zip = m_tree->file(QStringLiteral("old.zip"), 5000);
-    if (!birthTimesRecorded(zip))
+    if (!TreeBuilder::birthTimeRecorded(zip))
         GTEST_SKIP() << "this file system records no birth times";
     m_tree->file(QStringLiteral("debug.log"), 100);
 
     MiscFileCleanupViewModel model(MiscFileCategory::Archives);
     model.startScan(); // the archive is brand new
     EXPECT_EQ(model.message(), QStringLiteral("正在扫描压缩包…"));
-    ASSERT_TRUE(waitFor(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
     EXPECT_TRUE(model.files().isEmpty());
     EXPECT_EQ(model.message(), QStringLiteral("没有发现一个月以前的压缩包"));
 
     Clock::setFixed(QDateTime::currentDateTime().addMonths(1).addDays(1));
     model.startScan();
-    ASSERT_TRUE(waitFor(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
     ASSERT_EQ(model.files().size(), 1);
     EXPECT_EQ(model.files()[0].path, zip);
     EXPECT_FALSE(model.files()[0].selected);

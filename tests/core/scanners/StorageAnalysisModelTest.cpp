@@ -1,8 +1,7 @@
 #include "scanners/StorageAnalysisModel.h"
-#include "access/AccessManager.h"
 #include "platform/Notifications.h"
 #include "platform/Trash.h"
-#include "support/AccessFixture.h"
+#include "support/HomeFixture.h"
 #include "support/TestHttpServer.h"
 #include "support/TrashFakes.h"
 #include "support/TreeBuilder.h"
@@ -14,25 +13,16 @@ using namespace Sweepora::Test;
 
 namespace {
 
-class StorageAnalysisModelTest : public AccessFixture
+class StorageAnalysisModelTest : public HomeFixture
 {
 protected:
     void SetUp() override
     {
-        AccessFixture::SetUp();
-        m_tree = std::make_unique<TreeBuilder>(home());
+        HomeFixture::SetUp();
         m_tree->file(QStringLiteral("big/a"), 90000);
         m_tree->file(QStringLiteral("big/inner/b"), 30000);
         m_tree->file(QStringLiteral("small/c"), 20000);
         m_tree->file(QStringLiteral("note.txt"), 500);
-    }
-
-    void grantHome()
-    {
-        m_picker->answerWith(home());
-        bool done = false;
-        AccessManager::requestHomeAuthorization([&](bool ok) { done = ok; });
-        ASSERT_TRUE(done);
     }
 
     static bool waitForListing(StorageAnalysisModel& model)
@@ -66,8 +56,6 @@ protected:
         ASSERT_TRUE(waitForListing(model));
         ASSERT_EQ(model.currentDirectory(), m_tree->path(name));
     }
-
-    std::unique_ptr<TreeBuilder> m_tree;
 };
 
 TEST_F(StorageAnalysisModelTest, StartsAtHomeListingNothingAndGoingUpFromTheStartDoesNothing)

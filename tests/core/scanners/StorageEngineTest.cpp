@@ -14,12 +14,6 @@ using Sweepora::Test::TreeBuilder;
 
 namespace {
 
-qint64 allocated(const QString& path)
-{
-    struct stat st;
-    return ::lstat(TreeBuilder::bytes(path).c_str(), &st) == 0 ? qint64(st.st_blocks) * 512 : -1;
-}
-
 class StorageEngineTest : public ::testing::Test
 {
 protected:
@@ -49,13 +43,14 @@ protected:
 TEST_F(StorageEngineTest, FolderSizesCountHiddenFilesAndPackageContentsButNoLinks)
 {
     const QString outside = TreeBuilder(m_dir.path()).file(QStringLiteral("outside/huge"), 300000);
-    const qint64 inFolder = allocated(m_tree->file(QStringLiteral("docs/a"), 40000)) +
-                            allocated(m_tree->file(QStringLiteral("docs/.hidden"), 8000)) +
-                            allocated(m_tree->file(QStringLiteral("docs/.cache/deep/b"), 4000));
+    const qint64 inFolder = TreeBuilder::allocatedBytes(m_tree->file(QStringLiteral("docs/a"), 40000)) +
+                            TreeBuilder::allocatedBytes(m_tree->file(QStringLiteral("docs/.hidden"), 8000)) +
+                            TreeBuilder::allocatedBytes(m_tree->file(QStringLiteral("docs/.cache/deep/b"), 4000));
     m_tree->symlink(QStringLiteral("docs/link"), outside);
     m_tree->symlink(QStringLiteral("docs/linkdir"), QFileInfo(outside).path());
-    const qint64 inPackage = allocated(m_tree->file(QStringLiteral("Tool.app/Contents/MacOS/tool"), 12000));
-    const qint64 loose = allocated(m_tree->file(QStringLiteral("loose.bin"), 10000));
+    const qint64 inPackage =
+        TreeBuilder::allocatedBytes(m_tree->file(QStringLiteral("Tool.app/Contents/MacOS/tool"), 12000));
+    const qint64 loose = TreeBuilder::allocatedBytes(m_tree->file(QStringLiteral("loose.bin"), 10000));
     m_tree->folder(QStringLiteral("empty"));
 
     const QList<StorageEntry> entries = StorageEngine::listDirectory(m_root);
@@ -92,9 +87,11 @@ TEST_F(StorageEngineTest, RanksByAllocatedSizeThenByNameIgnoringCase)
     m_tree->file(QStringLiteral("plain.dat"), 64 << 10);
     m_tree->file(QStringLiteral("beta"), 20000);
     m_tree->file(QStringLiteral("Alpha"), 20000);
-    if (allocated(m_tree->path(QStringLiteral("sparse.img"))) >= allocated(m_tree->path(QStringLiteral("plain.dat"))))
+    if (TreeBuilder::allocatedBytes(m_tree->path(QStringLiteral("sparse.img"))) >=
+        TreeBuilder::allocatedBytes(m_tree->path(QStringLiteral("plain.dat"))))
         GTEST_SKIP() << "this file system stores no holes";
-    ASSERT_EQ(allocated(m_tree->path(QStringLiteral("beta"))), allocated(m_tree->path(QStringLiteral("Alpha"))));
+    ASSERT_EQ(TreeBuilder::allocatedBytes(m_tree->path(QStringLiteral("beta"))),
+              TreeBuilder::allocatedBytes(m_tree->path(QStringLiteral("Alpha"))));
 
     const QList<StorageEntry> entries = StorageEngine::listDirectory(m_root);
     QStringList names;
@@ -102,7 +99,7 @@ TEST_F(StorageEngineTest, RanksByAllocatedSizeThenByNameIgnoringCase)
         names.append(QFileInfo(e.path).fileName());
     EXPECT_EQ(names, (QStringList{QStringLiteral("plain.dat"), QStringLiteral("Alpha"), QStringLiteral("beta"),
                                   QStringLiteral("sparse.img")}));
-    EXPECT_EQ(entries.last().size, allocated(m_tree->path(QStringLiteral("sparse.img"))));
+    EXPECT_EQ(entries.last().size, TreeBuilder::allocatedBytes(m_tree->path(QStringLiteral("sparse.img"))));
 }
 
 TEST_F(StorageEngineTest, FoldersThatCannotBeListedGiveNothing)
@@ -120,7 +117,8 @@ TEST_F(StorageEngineTest, ManyChildrenAreEachSizedInOneWalk)
     qint64 expected[40] = {};
     for (int i = 0; i < 40; ++i)
         for (int j = 0; j <= i % 5; ++j)
-            expected[i] += allocated(m_tree->file(QStringLiteral("d%1/sub%2/f").arg(i).arg(j), 1000 * (i + 1)));
+            expected[i] +=
+                TreeBuilder::allocatedBytes(m_tree->file(QStringLiteral("d%1/sub%2/f").arg(i).arg(j), 1000 * (i + 1)));
     const QList<StorageEntry> entries = StorageEngine::listDirectory(m_root);
     ASSERT_EQ(entries.size(), 40);
     for (int i = 0; i < 40; ++i) {

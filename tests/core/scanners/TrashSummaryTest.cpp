@@ -1,9 +1,9 @@
-#include "access/AccessManager.h"
 #include "platform/Notifications.h"
 #include "platform/PlatformLayout.h"
 #include "scanners/AboutInfo.h"
 #include "scanners/TrashSummaryViewModel.h"
-#include "support/AccessFixture.h"
+#include "support/ChildProcess.h"
+#include "support/HomeFixture.h"
 #include "support/TestHttpServer.h"
 #include "support/TreeBuilder.h"
 #include "util/ByteCount.h"
@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QUrlQuery>
 
 #include <atomic>
 #include <cerrno>
@@ -38,21 +37,13 @@ TrashReadError wrapping(const TrashReadError& inner, int code = TrashReadError::
     return {TrashReadError::kCocoaDomain, code, QString(), std::make_shared<const TrashReadError>(inner)};
 }
 
-class TrashSummaryTest : public AccessFixture
+class TrashSummaryTest : public HomeFixture
 {
 protected:
     void SetUp() override
     {
-        AccessFixture::SetUp();
+        HomeFixture::SetUp();
         m_trash = PlatformLayout::current().trashFolder;
-    }
-
-    void grantHome()
-    {
-        m_picker->answerWith(home());
-        bool done = false;
-        AccessManager::requestHomeAuthorization([&](bool ok) { done = ok; });
-        ASSERT_TRUE(done);
     }
 
     static bool waitForCount(TrashSummaryViewModel& model)
@@ -178,7 +169,7 @@ TEST_F(TrashSummaryTest, TheAccessAlertIsRaisedOncePerModel)
 
 TEST_F(TrashSummaryTest, AnUnreadableTrashIsLoggedAndAlerts)
 {
-    if (delegatedToUnprivilegedChild())
+    if (!ChildProcess::enter(ChildProcess::Unprivileged))
         return;
     grantHome();
     TreeBuilder(m_trash).file(QStringLiteral("x"), 100);
@@ -242,19 +233,6 @@ TEST(AboutInfoTest, VersionTextFillsInWhatTheBuildDidNotRecord)
     ASSERT_TRUE(AboutInfo::shortVersionString().has_value()) << "the build records its version";
     EXPECT_EQ(AboutInfo::installedVersionText(),
               AboutInfo::versionText(AboutInfo::shortVersionString(), AboutInfo::buildVersion()));
-}
-
-TEST(AboutInfoTest, AddressesAndNotice)
-{
-    const QUrl mail = AboutInfo::feedbackMailUrl();
-    ASSERT_TRUE(mail.isValid());
-    EXPECT_EQ(mail.scheme(), QStringLiteral("mailto"));
-    EXPECT_EQ(mail.path(), AboutInfo::kFeedbackAddress);
-    EXPECT_EQ(QUrlQuery(mail).queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
-              QStringLiteral("Sweepora使用反馈"));
-    EXPECT_TRUE(AboutInfo::websiteUrl().isValid());
-    EXPECT_EQ(AboutInfo::websiteUrl().host(), AboutInfo::kWebsiteDomain);
-    EXPECT_TRUE(AboutInfo::legalNotice(2031).contains(QStringLiteral("2031")));
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 
 #include "platform/PlatformLayout.h"
 #include "platform/TrashContents.h"
-#include "support/TrashChildProcess.h"
+#include "support/ChildProcess.h"
 
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
@@ -62,7 +62,7 @@ TEST_F(TrashContentsTest, ListsWhatThePlatformTrashReceivedAndMissingTrashIsNoPe
 
 TEST_F(TrashContentsTest, RefusedListingIsAPermissionErrorAndUnreadableInsidesCountZero)
 {
-    if (!TrashChildProcess::enter(TrashChildProcess::Unprivileged))
+    if (!ChildProcess::enter(ChildProcess::Unprivileged))
         return;
     const QByteArray files = homeBytes() + "/files";
     ASSERT_TRUE(QDir().mkpath(QString::fromUtf8(files + "/closed")));

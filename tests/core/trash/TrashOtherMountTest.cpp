@@ -2,7 +2,7 @@
 // namespace of a child process, so nothing is mounted where anyone else can see it.
 #include "TrashTestTree.h"
 
-#include "support/TrashChildProcess.h"
+#include "support/ChildProcess.h"
 
 #include <QProcess>
 
@@ -17,9 +17,9 @@ protected:
     // In the child: mounts the volume; false (and the parent told) when that is impossible here.
     bool mountVolume(const QByteArray& options)
     {
-        m_mount = std::make_unique<TrashTmpfsMount>(m_volume, options);
+        m_mount = std::make_unique<TmpfsMount>(m_volume, options);
         if (!m_mount->isMounted())
-            TrashChildProcess::reportSkip(m_mount->error());
+            ChildProcess::reportSkip(m_mount->error());
         Sandbox::openScope(m_volume);
         return m_mount->isMounted() && QDir().mkpath(m_volume + QStringLiteral("/sub"));
     }
@@ -29,12 +29,12 @@ protected:
     QByteArray uid() const { return QByteArray::number(::getuid()); }
 
     QString m_volume = m_root.path() + QStringLiteral("/volume");
-    std::unique_ptr<TrashTmpfsMount> m_mount;
+    std::unique_ptr<TmpfsMount> m_mount;
 };
 
 TEST_F(TrashOtherMount, ItemStaysWhenTheVolumeHasNoUsableTrash)
 {
-    if (!TrashChildProcess::enter(TrashChildProcess::OwnMountNamespace))
+    if (!ChildProcess::enter(ChildProcess::OwnMountNamespace))
         return;
     ASSERT_TRUE(QDir().mkpath(m_volume));
     if (!mountVolume("size=4m,mode=0755"))
@@ -70,7 +70,7 @@ TEST_F(TrashOtherMount, ItemStaysWhenTheVolumeHasNoUsableTrash)
 
 TEST_F(TrashOtherMount, VolumeTrashIsTheOwnFolderUnlessTheSharedOneIsSticky)
 {
-    if (!TrashChildProcess::enter(TrashChildProcess::OwnMountNamespace))
+    if (!ChildProcess::enter(ChildProcess::OwnMountNamespace))
         return;
     ASSERT_TRUE(QDir().mkpath(m_volume));
     if (!mountVolume("size=4m,mode=0755"))
@@ -105,7 +105,7 @@ TEST_F(TrashOtherMount, VolumeTrashIsTheOwnFolderUnlessTheSharedOneIsSticky)
 
 TEST_F(TrashOtherMount, FullDiskFailsBeforeAnythingMoves)
 {
-    if (!TrashChildProcess::enter(TrashChildProcess::OwnMountNamespace))
+    if (!ChildProcess::enter(ChildProcess::OwnMountNamespace))
         return;
     ASSERT_TRUE(QDir().mkpath(m_volume));
     if (!mountVolume("size=256k,mode=0755"))

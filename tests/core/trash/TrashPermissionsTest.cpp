@@ -1,7 +1,7 @@
 // Root ignores permissions: these run as an unprivileged user (in a child when we are root).
 #include "TrashTestTree.h"
 
-#include "support/TrashChildProcess.h"
+#include "support/ChildProcess.h"
 
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
@@ -10,7 +10,7 @@ using TrashPermissions = TrashTestTree;
 
 TEST_F(TrashPermissions, RefusedWritesLeaveTheItemAndNoInfoFile)
 {
-    if (!TrashChildProcess::enter(TrashChildProcess::Unprivileged))
+    if (!ChildProcess::enter(ChildProcess::Unprivileged))
         return;
     ASSERT_TRUE(QDir().mkpath(m_dataHome + QStringLiteral("/Trash/files")));
     ASSERT_TRUE(QDir().mkpath(m_dataHome + QStringLiteral("/Trash/info")));

@@ -1,10 +1,13 @@
-#include "support/TrashChildProcess.h"
-#include "support/UnprivilegedChild.h"
+#include "support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -12,23 +15,67 @@
 #include <cstdio>
 #include <cstring>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Sweepora::Test {
 namespace {
 
-constexpr char kChildVariable[] = "SWEEPORA_TRASH_CHILD";
-constexpr char kStarted[] = "[trash-child] started";
-constexpr char kSkipped[] = "[trash-child] skipped: ";
+constexpr char kChildVariable[] = "SWEEPORA_TEST_CHILD";
+constexpr char kStarted[] = "[test-child] started";
+constexpr char kSkipped[] = "[test-child] skipped: ";
+
+// Every folder above the file lets others pass, and the file lets others read and run it.
+bool othersCanRun(const QString& path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 ||
+        (st.st_mode & (S_IROTH | S_IXOTH)) != (S_IROTH | S_IXOTH))
+        return false;
+    for (QString dir = QFileInfo(path).absolutePath(); dir != QLatin1String("/"); dir = QFileInfo(dir).absolutePath())
+        if (::stat(QFile::encodeName(dir).constData(), &st) != 0 || (st.st_mode & S_IXOTH) == 0)
+            return false;
+    return true;
+}
+
+// This test binary as another user can run it. When the build folder is not reachable by others
+// (a checkout below /root, say), the binary is copied once into a world-readable temporary
+// folder, so that the unprivileged runs still happen instead of skipping.
+QString executableForOtherUsers()
+{
+    static QMutex mutex;
+    static QString copy;
+    QMutexLocker lock(&mutex);
+    const QString self = QCoreApplication::applicationFilePath();
+    if (othersCanRun(self))
+        return self;
+    if (!copy.isEmpty())
+        return copy;
+    const QString folder =
+        QDir::tempPath() + QStringLiteral("/sweepora-child-") + QString::number(QCoreApplication::applicationPid());
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                      QFileDevice::ReadOther | QFileDevice::ExeOther | QFileDevice::ReadGroup |
+                                      QFileDevice::ExeGroup);
+    const QString target = folder + QLatin1Char('/') + QFileInfo(self).fileName();
+    QFile::remove(target);
+    if (!QFile::copy(self, target))
+        return self;
+    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                      QFileDevice::ReadOther | QFileDevice::ExeOther | QFileDevice::ReadGroup |
+                                      QFileDevice::ExeGroup);
+    copy = target;
+    return copy;
+}
 
 void skipTest(const std::string& reason)
 {
     GTEST_SKIP() << reason;
 }
 
-QStringList wrapperFor(TrashChildProcess::Need need)
+QStringList wrapperFor(ChildProcess::Need need)
 {
-    if (need == TrashChildProcess::Unprivileged)
+    if (need == ChildProcess::Unprivileged)
         return {QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                 QStringLiteral("--clear-groups"), QStringLiteral("--")};
     QStringList wrapper{QStringLiteral("unshare")};
@@ -41,7 +88,7 @@ QStringList wrapperFor(TrashChildProcess::Need need)
 
 } // namespace
 
-bool TrashChildProcess::enter(Need need)
+bool ChildProcess::enter(Need need, const QProcessEnvironment& extra)
 {
     if (qEnvironmentVariable(kChildVariable) == QLatin1String("1")) {
         std::printf("%s\n", kStarted);
@@ -60,6 +107,7 @@ bool TrashChildProcess::enter(Need need)
 
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(extra);
     environment.insert(QString::fromLatin1(kChildVariable), QStringLiteral("1"));
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
@@ -86,13 +134,13 @@ bool TrashChildProcess::enter(Need need)
     return false;
 }
 
-void TrashChildProcess::reportSkip(const QString& reason)
+void ChildProcess::reportSkip(const QString& reason)
 {
     std::printf("%s%s\n", kSkipped, reason.toUtf8().constData());
     std::fflush(stdout);
 }
 
-TrashTmpfsMount::TrashTmpfsMount(const QString& directory, const QByteArray& options)
+TmpfsMount::TmpfsMount(const QString& directory, const QByteArray& options)
     : m_directory(QFile::encodeName(directory)), m_options(options)
 {
     if (::mount("tmpfs", m_directory.constData(), "tmpfs", 0, m_options.constData()) == 0)
@@ -101,14 +149,14 @@ TrashTmpfsMount::TrashTmpfsMount(const QString& directory, const QByteArray& opt
         m_error = QStringLiteral("mount tmpfs: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
 }
 
-TrashTmpfsMount::~TrashTmpfsMount()
+TmpfsMount::~TmpfsMount()
 {
     // Unmounted before the test's temporary folders are removed; the namespace ends with the process.
     if (m_mounted)
         ::umount2(m_directory.constData(), MNT_DETACH);
 }
 
-bool TrashTmpfsMount::remountReadOnly()
+bool TmpfsMount::remountReadOnly()
 {
     return ::mount("tmpfs", m_directory.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, m_options.constData()) == 0;
 }

@@ -1,4 +1,4 @@
-#include "ui/pages/PathItemModel.h"
+#include "ui/components/PathItemModel.h"
 
 #include "ui/components/FileItemDelegate.h"
 

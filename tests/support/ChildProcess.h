@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 
 namespace Sweepora::Test {
@@ -9,12 +10,13 @@ namespace Sweepora::Test {
 // own: drop root (which ignores permissions), or mount a file system in a private mount
 // namespace. Use it as the first line of the test:
 //
-//     if (!TrashChildProcess::enter(TrashChildProcess::Unprivileged))
+//     if (!ChildProcess::enter(ChildProcess::Unprivileged))
 //         return; // this process only ran the child and reported its outcome
 //
 // The rest of the body then runs in the child (or right here when no child is needed). When
-// the child cannot be started on this machine, the test is skipped with the reason.
-class TrashChildProcess
+// the child cannot be started on this machine, the test is skipped with the reason. The child
+// gets a fresh fixture; what it must share with the parent travels in `environment`.
+class ChildProcess
 {
 public:
     enum Need {
@@ -22,19 +24,19 @@ public:
         OwnMountNamespace // root in a private mount namespace (a user namespace when not root)
     };
 
-    static bool enter(Need need);
+    static bool enter(Need need, const QProcessEnvironment& environment = {});
     // In the child: tells the parent that the test is skipped here, and why. Follow with GTEST_SKIP().
     static void reportSkip(const QString& reason);
 };
 
 // A tmpfs mounted for the life of the object (inside a private mount namespace).
-class TrashTmpfsMount
+class TmpfsMount
 {
 public:
-    TrashTmpfsMount(const QString& directory, const QByteArray& options);
-    ~TrashTmpfsMount();
-    TrashTmpfsMount(const TrashTmpfsMount&) = delete;
-    TrashTmpfsMount& operator=(const TrashTmpfsMount&) = delete;
+    TmpfsMount(const QString& directory, const QByteArray& options);
+    ~TmpfsMount();
+    TmpfsMount(const TmpfsMount&) = delete;
+    TmpfsMount& operator=(const TmpfsMount&) = delete;
 
     bool isMounted() const { return m_mounted; }
     QString error() const { return m_error; }

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "ui/components/PathItemModel.h"
+
+#include <QWidget>
+
+class QStackedLayout;
+
+namespace Sweepora::Ui {
+
+class FileItemList;
+class FloatingActionButton;
+class PlaceholderView;
+
+// The frame of a page that lists paths: the rows with their checkboxes, a placeholder in their
+// place while there are none, and a floating action button over both. The page wires the list's
+// ticks and the button to its model and fills the rows on every change.
+class PathListPage : public QWidget
+{
+    Q_OBJECT
+public:
+    FileItemList* list() const { return m_list; }
+    PlaceholderView* placeholder() const { return m_placeholder; }
+    FloatingActionButton* actionButton() const { return m_button; }
+
+protected:
+    // `rowSymbol` stands for a row whose item has no icon of its own.
+    PathListPage(const QString& rowSymbol, QWidget* parent);
+
+    // Shows `rows`, or the placeholder when there are none.
+    void showRows(QList<PathItemModel::Row> rows);
+
+private:
+    QStackedLayout* m_stack = nullptr;
+    PathItemModel* m_rows = nullptr;
+    FileItemList* m_list = nullptr;
+    PlaceholderView* m_placeholder = nullptr;
+    FloatingActionButton* m_button = nullptr;
+};
+
+} // namespace Sweepora::Ui

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "support/AccessFixture.h"
+#include "support/TestHttpServer.h"
+#include "support/TreeBuilder.h"
+
+#include <memory>
+
+namespace Sweepora::Test {
+
+// AccessFixture with a tree builder rooted at the private home, and the home grant on request.
+class HomeFixture : public AccessFixture
+{
+protected:
+    void SetUp() override;
+
+    // Grants the home folder through the scripted picker, as the user would.
+    void grantHome();
+
+    // True once the model reaches `state` (a view model's job has run and handed back).
+    template <class Model, class State> static bool waitForState(const Model& model, State state, int ms = 10000)
+    {
+        return TestHttpServer::waitUntil([&] { return model.state() == state; }, ms);
+    }
+
+    std::unique_ptr<TreeBuilder> m_tree;
+};
+
+} // namespace Sweepora::Test

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "support/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace Sweepora::Test {
+
+// For the engines, which do no access checks of their own: a temporary folder that is the one
+// open scope, a tree builder at it and the captured log. The Trash goes back to the real one.
+class ScopedTreeFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    QString home() const { return m_dir.path(); }
+
+    QTemporaryDir m_dir;
+    TreeBuilder m_tree{m_dir.path()};
+    QStringList m_log;
+};
+
+} // namespace Sweepora::Test
