@@ -70,33 +70,36 @@ QString QuickCleanupCard::figureText() const
 QuickCleanupViewModel::QuickCleanupViewModel(Models models, QObject* parent) : QObject(parent), m_models(models)
 {
     const auto notify = [this] { emit changed(); };
-    connect(m_models.task, &CleanupViewModel::stateChanged, this, notify);
-    connect(m_models.task, &CleanupViewModel::resultsChanged, this, notify);
-    connect(m_models.application, &ApplicationCleanupViewModel::stateChanged, this, notify);
-    connect(m_models.application, &ApplicationCleanupViewModel::resultsChanged, this, notify);
-    for (MiscFileCleanupViewModel* m : {m_models.misc, m_models.archive, m_models.installer}) {
+    connect(m_models.taskModel, &CleanupViewModel::stateChanged, this, notify);
+    connect(m_models.taskModel, &CleanupViewModel::resultsChanged, this, notify);
+    connect(m_models.applicationModel, &ApplicationCleanupViewModel::stateChanged, this, notify);
+    connect(m_models.applicationModel, &ApplicationCleanupViewModel::resultsChanged, this, notify);
+    for (MiscFileCleanupViewModel* m : {m_models.miscModel, m_models.archiveModel, m_models.installerModel}) {
         connect(m, &MiscFileCleanupViewModel::stateChanged, this, notify);
         connect(m, &MiscFileCleanupViewModel::filesChanged, this, notify);
     }
-    connect(m_models.emptyFolder, &EmptyFolderCleanupViewModel::stateChanged, this, notify);
-    connect(m_models.emptyFolder, &EmptyFolderCleanupViewModel::foldersChanged, this, notify);
+    connect(m_models.emptyFolderModel, &EmptyFolderCleanupViewModel::stateChanged, this, notify);
+    connect(m_models.emptyFolderModel, &EmptyFolderCleanupViewModel::foldersChanged, this, notify);
 }
 
 QList<QuickCleanupCard> QuickCleanupViewModel::cards() const
 {
-    QuickCleanupCard empty{
-        QStringLiteral("空文件夹清理"),          QStringLiteral("folder.badge.minus"),   QStringLiteral("teal"),
-        statusOf(m_models.emptyFolder->state()), m_models.emptyFolder->folders().size(), 0};
+    QuickCleanupCard empty{QStringLiteral("空文件夹清理"),
+                           QStringLiteral("folder.badge.minus"),
+                           QStringLiteral("teal"),
+                           statusOf(m_models.emptyFolderModel->state()),
+                           m_models.emptyFolderModel->folders().size(),
+                           0};
     empty.showsSize = false;
     return {
         {QStringLiteral("常规清理"), QStringLiteral("sparkles"), QStringLiteral("blue"),
-         statusOf(m_models.task->state()), m_models.task->results().size(), m_models.task->totalSize()},
+         statusOf(m_models.taskModel->state()), m_models.taskModel->results().size(), m_models.taskModel->totalSize()},
         {QStringLiteral("应用清理"), QStringLiteral("app.badge.checkmark"), QStringLiteral("purple"),
-         statusOf(m_models.application->state()), m_models.application->results().size(),
-         m_models.application->totalSize()},
-        miscCard(m_models.misc, "闲杂文件", "archivebox", "orange"),
-        miscCard(m_models.archive, "压缩包清理", "doc.zipper", "indigo"),
-        miscCard(m_models.installer, "安装包清理", "shippingbox", "mint"),
+         statusOf(m_models.applicationModel->state()), m_models.applicationModel->results().size(),
+         m_models.applicationModel->totalSize()},
+        miscCard(m_models.miscModel, "闲杂文件", "archivebox", "orange"),
+        miscCard(m_models.archiveModel, "压缩包清理", "doc.zipper", "indigo"),
+        miscCard(m_models.installerModel, "安装包清理", "shippingbox", "mint"),
         empty,
     };
 }
@@ -148,15 +151,15 @@ void QuickCleanupViewModel::startScans()
 {
     m_hasStarted = true;
     emit changed();
-    m_models.task->startScan();
-    m_models.application->startScan();
+    m_models.taskModel->startScan();
+    m_models.applicationModel->startScan();
     // The four scans of the whole home folder join one walk; each model that refuses (busy)
     // simply adds nothing to it.
     SharedHomeWalk walk(AccessManager::homeDirectoryURL().path());
-    m_models.misc->startScan(&walk);
-    m_models.archive->startScan(&walk);
-    m_models.installer->startScan(&walk);
-    m_models.emptyFolder->startScan(&walk);
+    m_models.miscModel->startScan(&walk);
+    m_models.archiveModel->startScan(&walk);
+    m_models.installerModel->startScan(&walk);
+    m_models.emptyFolderModel->startScan(&walk);
     walk.start();
 }
 

@@ -41,12 +41,12 @@ class QuickCleanupViewModel : public QObject
 public:
     struct Models
     {
-        CleanupViewModel* task = nullptr;
-        ApplicationCleanupViewModel* application = nullptr;
-        MiscFileCleanupViewModel* misc = nullptr;
-        MiscFileCleanupViewModel* archive = nullptr;
-        MiscFileCleanupViewModel* installer = nullptr;
-        EmptyFolderCleanupViewModel* emptyFolder = nullptr;
+        CleanupViewModel* taskModel = nullptr;
+        ApplicationCleanupViewModel* applicationModel = nullptr;
+        MiscFileCleanupViewModel* miscModel = nullptr;
+        MiscFileCleanupViewModel* archiveModel = nullptr;
+        MiscFileCleanupViewModel* installerModel = nullptr;
+        EmptyFolderCleanupViewModel* emptyFolderModel = nullptr;
     };
     static constexpr int kScanCount = 6;
 
@@ -56,6 +56,8 @@ public:
     QList<QuickCleanupCard> cards() const;
     bool isAnyScanRunning() const;
     int completedScanCount() const;
+    // A quick scan was started from here (the page keeps it while it lives).
+    bool hasStarted() const { return m_hasStarted; }
     // Figures are shown once this page started a scan or any model left its ready state.
     bool hasActivity() const;
     // "正在扫描 2/6" while a scan runs, else "开始扫描".

@@ -34,7 +34,7 @@ QLabel* passThroughLabel(QWidget* parent)
 
 } // namespace
 
-QuickCleanupCardButton::QuickCleanupCardButton(QWidget* parent) : QPushButton(parent)
+QuickCleanupGlassCard::QuickCleanupGlassCard(QWidget* parent) : QPushButton(parent)
 {
     setObjectName(QStringLiteral("quickCleanupCard"));
     setFlat(true);
@@ -89,7 +89,7 @@ QuickCleanupCardButton::QuickCleanupCardButton(QWidget* parent) : QPushButton(pa
     layout->addStretch(1);
 }
 
-void QuickCleanupCardButton::show(const Core::QuickCleanupCard& card, bool hasActivity)
+void QuickCleanupGlassCard::show(const Core::QuickCleanupCard& card, bool hasActivity)
 {
     const QColor tint = Theme::tint(tintNamed(card.tint));
     if (m_symbol != card.symbol) {
@@ -124,33 +124,33 @@ void QuickCleanupCardButton::show(const Core::QuickCleanupCard& card, bool hasAc
     m_arrow->setVisible(card.status == Core::QuickCleanupCard::Status::Done);
 }
 
-QString QuickCleanupCardButton::statusText() const
+QString QuickCleanupGlassCard::statusText() const
 {
     return m_status->text();
 }
 
-QString QuickCleanupCardButton::figureText() const
+QString QuickCleanupGlassCard::figureText() const
 {
     return m_figure->text();
 }
 
-QString QuickCleanupCardButton::countText() const
+QString QuickCleanupGlassCard::countText() const
 {
     return m_count->text();
 }
 
-bool QuickCleanupCardButton::figuresShown() const
+bool QuickCleanupGlassCard::figuresShown() const
 {
     // Shown and done opening.
     return m_figures->isVisibleTo(this) && m_figures->maximumHeight() == QWIDGETSIZE_MAX;
 }
 
-bool QuickCleanupCardButton::spinnerShown() const
+bool QuickCleanupGlassCard::spinnerShown() const
 {
     return m_spinner->isVisibleTo(this);
 }
 
-bool QuickCleanupCardButton::arrowShown() const
+bool QuickCleanupGlassCard::arrowShown() const
 {
     return m_arrow->isVisibleTo(this);
 }
@@ -168,7 +168,7 @@ QuickCleanupPage::QuickCleanupPage(Core::QuickCleanupViewModel::Models models,
     grid->setHorizontalSpacing(kSpacing);
     grid->setVerticalSpacing(kSpacing);
     for (int i = 0; i < Core::QuickCleanupViewModel::kScanCount; ++i) {
-        auto* card = new QuickCleanupCardButton(this);
+        auto* card = new QuickCleanupGlassCard(this);
         connect(card, &QPushButton::clicked, this, [this, i] {
             if (m_onOpenSection)
                 m_onOpenSection(m_model->cards().at(i).title);

@@ -15,11 +15,11 @@ class BusyIndicator;
 
 // One card of the quick cleanup: symbol tile, title and status; once there is activity, a
 // second row with the figures and a spinner while it scans or an arrow when it is done.
-class QuickCleanupCardButton : public QPushButton
+class QuickCleanupGlassCard : public QPushButton
 {
     Q_OBJECT
 public:
-    explicit QuickCleanupCardButton(QWidget* parent = nullptr);
+    explicit QuickCleanupGlassCard(QWidget* parent = nullptr);
     void show(const Core::QuickCleanupCard& card, bool hasActivity);
 
     QString statusText() const;
@@ -52,14 +52,14 @@ public:
 
     Core::QuickCleanupViewModel& model() const { return *m_model; }
     QPushButton* startButton() const { return m_start; }
-    QuickCleanupCardButton* card(int index) const { return m_cards.value(index); }
+    QuickCleanupGlassCard* card(int index) const { return m_cards.value(index); }
 
 private:
     void refresh();
 
     Core::QuickCleanupViewModel* m_model = nullptr; // a child of the page
     std::function<void(const QString&)> m_onOpenSection;
-    QList<QuickCleanupCardButton*> m_cards;
+    QList<QuickCleanupGlassCard*> m_cards;
     QPushButton* m_start = nullptr;
     BusyIndicator* m_startSpinner = nullptr;
 };

@@ -72,6 +72,7 @@ TEST_F(QuickCleanup, RefusedHomeAccessStartsNothing)
     quick.startQuickScan();
     EXPECT_EQ(m_picker->requests().size(), 1);
     EXPECT_EQ(statuses(), QList<Status>(6, Status::NotScanned));
+    EXPECT_FALSE(quick.hasStarted());
     EXPECT_FALSE(quick.hasActivity());
 }
 
@@ -83,6 +84,7 @@ TEST_F(QuickCleanup, SixScansStartTogetherAndEachCardFollowsItsModel)
     quick.startQuickScan();
     // All six started before any handed back: none waits for another.
     EXPECT_EQ(statuses(), QList<Status>(6, Status::Scanning));
+    EXPECT_TRUE(quick.hasStarted());
     EXPECT_TRUE(quick.hasActivity());
     EXPECT_EQ(quick.startButtonText(), QStringLiteral("正在扫描 0/6"));
     ASSERT_TRUE(waitUntilIdle());
