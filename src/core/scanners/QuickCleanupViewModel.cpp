@@ -139,10 +139,15 @@ QString QuickCleanupViewModel::startButtonText() const
 
 void QuickCleanupViewModel::startQuickScan()
 {
-    if (isAnyScanRunning())
+    // A second press while the folder panel is still open would open a second panel.
+    if (isAnyScanRunning() || m_awaitingAuthorization)
         return;
+    m_awaitingAuthorization = true;
     AccessManager::requestHomeAuthorization([self = QPointer<QuickCleanupViewModel>(this)](bool granted) {
-        if (self && granted)
+        if (!self)
+            return;
+        self->m_awaitingAuthorization = false;
+        if (granted)
             self->startScans();
     });
 }

@@ -63,8 +63,9 @@ public:
     // "正在扫描 2/6" while a scan runs, else "开始扫描".
     QString startButtonText() const;
 
-    // Nothing while a scan runs. Asks for the home folder when it is not granted; once granted,
-    // starts the six scans in card order and returns without waiting for them.
+    // Nothing while a scan runs or the home folder is being asked for. Asks for the home folder
+    // when it is not granted; once granted, starts the six scans in card order and returns
+    // without waiting for them.
     void startQuickScan();
 
 signals:
@@ -76,6 +77,7 @@ private:
 
     Models m_models;
     bool m_hasStarted = false;
+    bool m_awaitingAuthorization = false;
 };
 
 } // namespace Sweepora::Core

@@ -76,6 +76,24 @@ TEST_F(QuickCleanup, RefusedHomeAccessStartsNothing)
     EXPECT_FALSE(quick.hasActivity());
 }
 
+TEST_F(QuickCleanup, ASecondPressWhileTheFolderPanelIsOpenAsksNoMore)
+{
+    // A panel the user has not answered yet.
+    struct HeldPicker : FolderPicker
+    {
+        void pickFolder(const FolderPickerRequest&, Completion completion) override { pending.append(completion); }
+        QList<Completion> pending;
+    };
+    auto picker = std::make_shared<HeldPicker>();
+    FolderPicker::setCurrent(picker);
+    quick.startQuickScan();
+    quick.startQuickScan();
+    ASSERT_EQ(picker->pending.size(), 1);
+    picker->pending.first()(ScriptedFolderPicker::withRights(home()));
+    EXPECT_EQ(statuses(), QList<Status>(6, Status::Scanning));
+    EXPECT_TRUE(waitUntilIdle());
+}
+
 TEST_F(QuickCleanup, SixScansStartTogetherAndEachCardFollowsItsModel)
 {
     grantHome();
