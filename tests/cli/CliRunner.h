@@ -3,11 +3,14 @@
 // Runs the real sweepora-cli binary and reads what it printed.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
+
+#include <sys/stat.h>
 
 namespace Sweepora::Test {
 
@@ -24,8 +27,16 @@ struct CliRun
         EXPECT_EQ(error.error, QJsonParseError::NoError) << out.toStdString();
         return doc.object();
     }
-    QJsonArray items() const { return json()[QLatin1String("items")].toArray(); }
+    QJsonValue at(const char* key) const { return json()[QLatin1String(key)]; }
+    QJsonArray items() const { return at("items").toArray(); }
 };
+
+// What a path takes on disk: the size the scanners report.
+inline qint64 allocated(const QString& path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? qint64(st.st_blocks) * 512 : -1;
+}
 
 // Standard input is a pipe, closed at once: the CLI has no terminal to ask on.
 inline CliRun runCli(const QStringList& arguments,

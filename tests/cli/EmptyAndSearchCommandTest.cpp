@@ -2,22 +2,12 @@
 #include "CliRunner.h"
 #include "support/TreeBuilder.h"
 
-#include <gtest/gtest.h>
-
 #include <QFileInfo>
 #include <QTemporaryDir>
-
-#include <sys/stat.h>
 
 using namespace Sweepora::Test;
 
 namespace {
-
-qint64 allocated(const QString& path)
-{
-    struct stat st;
-    return ::lstat(TreeBuilder::bytes(path).c_str(), &st) == 0 ? qint64(st.st_blocks) * 512 : -1;
-}
 
 class CliScanners : public ::testing::Test
 {
@@ -42,7 +32,7 @@ protected:
 
 } // namespace
 
-TEST_F(CliScanners, EmptyListsPathsDeepestFirst)
+TEST_F(CliScanners, EmptyListsPathsDeepestFirstAndMovesThemSoANewRunFindsTheParent)
 {
     const QString deep = home.folder(QStringLiteral("x/y/z"));
     const QString top = home.folder(QStringLiteral("Top"));
@@ -50,9 +40,8 @@ TEST_F(CliScanners, EmptyListsPathsDeepestFirst)
     home.folder(QStringLiteral(".hidden/empty"));
     const CliRun r = run("--json empty");
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QJsonObject o = r.json();
-    EXPECT_EQ(o[QLatin1String("command")].toString(), QStringLiteral("empty"));
-    EXPECT_EQ(o[QLatin1String("message")].toString(), QStringLiteral("发现 2 个空文件夹"));
+    EXPECT_EQ(r.at("command").toString(), QStringLiteral("empty"));
+    EXPECT_EQ(r.at("message").toString(), QStringLiteral("发现 2 个空文件夹"));
     const QJsonArray items = r.items();
     ASSERT_EQ(items.size(), 2);
     EXPECT_EQ(items[0].toObject(), (QJsonObject{{QStringLiteral("path"), deep}}));
@@ -62,17 +51,12 @@ TEST_F(CliScanners, EmptyListsPathsDeepestFirst)
     ASSERT_EQ(table.exitCode, 0);
     EXPECT_TRUE(table.out.contains(deep.toUtf8()));
     EXPECT_TRUE(QString::fromUtf8(table.out).trimmed().endsWith(QStringLiteral("发现 2 个空文件夹")));
-}
 
-TEST_F(CliScanners, EmptyMoveToTrashMovesTheFoldersAndANewRunFindsTheParent)
-{
-    const QString deep = home.folder(QStringLiteral("x/y/z"));
-    const CliRun r = run("--json empty --move-to-trash --yes");
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QJsonObject o = r.json();
-    EXPECT_EQ(o[QLatin1String("moved")].toArray(), QJsonArray{deep});
-    EXPECT_TRUE(o[QLatin1String("failed")].toArray().isEmpty());
-    EXPECT_EQ(o[QLatin1String("message")].toString(), QStringLiteral("已将 1 个空文件夹移到废纸篓"));
+    const CliRun moved = run("--json empty --move-to-trash --yes");
+    ASSERT_EQ(moved.exitCode, 0) << moved.err.toStdString();
+    EXPECT_EQ(moved.at("moved").toArray(), (QJsonArray{deep, top}));
+    EXPECT_TRUE(moved.at("failed").toArray().isEmpty());
+    EXPECT_EQ(moved.at("message").toString(), QStringLiteral("已将 2 个空文件夹移到废纸篓"));
     EXPECT_FALSE(QFileInfo::exists(deep));
     const QJsonArray after = run("--json empty").items();
     ASSERT_EQ(after.size(), 1);
@@ -90,7 +74,7 @@ TEST_F(CliScanners, SearchListsHitsWithAllocatedSizesLargestFirst)
                                         QStringLiteral("search"), QStringLiteral(" Report ")},
                             m_env);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(r.json()[QLatin1String("message")].toString(), QStringLiteral("找到 2 个名称包含“Report”的文件"));
+    EXPECT_EQ(r.at("message").toString(), QStringLiteral("找到 2 个名称包含“Report”的文件"));
     const QJsonArray items = r.items();
     ASSERT_EQ(items.size(), 2);
     EXPECT_EQ(items[0].toObject(),
