@@ -1,6 +1,5 @@
 #include "ui/pages/RulesPage.h"
 #include "OnlineUiTest.h"
-#include "services/RuleEditorCoordinator.h"
 #include "services/RulesPageViewModel.h"
 #include "support/Screenshots.h"
 #include "ui/pages/CloudRuleCard.h"

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "support/HomeFixture.h"
+#include "ui/components/FileItemList.h"
+#include "ui/style/Theme.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTest>
+
+#include <functional>
+
+namespace Sweepora::Test {
+
+// A fixture whose pages are drawn with the application's own look.
+template <class Base = HomeFixture> class Themed : public Base
+{
+protected:
+    void SetUp() override
+    {
+        Base::SetUp();
+        Ui::Theme::apply(*qApp);
+    }
+};
+
+// Clicks the checkbox of one row of a file list.
+inline void clickCheckbox(Ui::FileItemList* list, int row)
+{
+    const QRect rect = list->visualRect(list->model()->index(row, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->fileDelegate()->checkboxRect(rect).center());
+}
+
+// Holds the button until `done` (past the long-press duration), then lets go.
+inline void longPress(QAbstractButton* button, const std::function<bool()>& done)
+{
+    QTest::mousePress(button, Qt::LeftButton, {}, button->rect().center());
+    EXPECT_TRUE(QTest::qWaitFor(done, 5000));
+    QTest::mouseRelease(button, Qt::LeftButton, {}, button->rect().center());
+}
+
+} // namespace Sweepora::Test
