@@ -75,27 +75,17 @@ TEST_F(Cli, LargePrintsOneJsonObjectOrATableWithItemsInPageOrder)
 
 TEST_F(Cli, UsageErrorsExitOneAndSayHow)
 {
-    const char* bad[] = {"",
-                         "frobnicate",
-                         "--bogus large",
-                         "--home",
-                         "--home= large",
-                         "--now yesterday large",
-                         "large --what",
-                         "large --yes",
-                         "large --min",
-                         "large --min 0",
-                         "large --min -1",
-                         "large --min abc",
-                         "large --min nan",
-                         "large --min inf",
-                         "large --min=1e300",
-                         "large --min 1e-12"}; // the last is below one byte
-    for (const char* tail : bad) {
+    // The first is no command at all; 1e-12 GB is below one byte.
+    const QStringList bad = QStringLiteral("|frobnicate|--bogus large|--home|--home= large|--now yesterday large|"
+                                           "large --what|large --yes|large --min|large --min 0|large --min -1|"
+                                           "large --min abc|large --min nan|large --min inf|large --min=1e300|"
+                                           "large --min 1e-12")
+                                .split(QLatin1Char('|'));
+    for (const QString& tail : bad) {
         // A usage error wins over a home folder that does not exist: nothing is touched first.
-        const CliRun run =
-            runCli(QStringList{QStringLiteral("--home"), home.path(QStringLiteral("missing"))} + words(tail));
-        EXPECT_EQ(run.exitCode, 1) << tail;
+        const CliRun run = runCli(QStringList{QStringLiteral("--home"), home.path(QStringLiteral("missing"))} +
+                                  tail.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+        EXPECT_EQ(run.exitCode, 1) << tail.toStdString();
         EXPECT_TRUE(run.err.contains(QLatin1String("usage: sweepora-cli"))) << run.err.toStdString();
         EXPECT_TRUE(run.out.isEmpty());
     }
