@@ -36,9 +36,6 @@ TEST_F(ContentViewTest, FirstLaunchWithoutAGrantAsksOnceAndLaterLeavesTheWindowU
     EXPECT_TRUE(box->isVisible());
     EXPECT_EQ(box->objectName(), Ui::ContentView::kAuthorizationPromptName);
     EXPECT_EQ(box->text(), QStringLiteral("需要授权个人文件夹"));
-    EXPECT_EQ(box->informativeText(),
-              QStringLiteral(
-                  "Sweepora需要访问个人用户文件夹，才能扫描和清理应用缓存。若选择稍后，可重启 App 再次进行授权。"));
     Screenshots::save(&content->window(), QStringLiteral("window-authorization-prompt"));
     Screenshots::save(box, QStringLiteral("authorization-prompt"));
 

@@ -104,7 +104,6 @@ TEST_F(MainWindowTest, AccountItemSignsInOrOutWhenShown)
     sidebar.setUserID(QStringLiteral("13800000000"));
     EXPECT_EQ(account->text(), QStringLiteral("13800000000"));
     ASSERT_TRUE(logout->isVisibleTo(&sidebar));
-    EXPECT_EQ(logout->text(), QStringLiteral("退出登录"));
     logout->click();
     EXPECT_EQ(loggedOut.count(), 1);
     sidebar.resize(240, 640);
