@@ -19,14 +19,21 @@ using HTTPUtilTimeoutTest = ServiceTest;
 
 // --- Status and decoding rules ---------------------------------------------------------------
 
-TEST_F(HTTPUtilStatusTest, GetAnswered204WithEmptyBodyFailsToDecodeRatherThanOnStatus)
+TEST_F(HTTPUtilStatusTest, SuccessfulRepliesThatDoNotDecodeFailAsDecodingErrors)
 {
+    // A 204 fails on its empty body, not on its status.
     server.setReply("GET", u"/tasks/rules"_s, TestHttpServer::json(204, {}));
-    const auto result = awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/tasks/rules"_s));
-    ASSERT_FALSE(result.ok());
-    ASSERT_NE(result.error().decodingError(), nullptr);
-    EXPECT_EQ(result.error().decodingError()->problem, DecodingError::Problem::notJSON);
-    EXPECT_FALSE(result.error().localizedDescription().isEmpty());
+    server.setReply("POST", u"/a"_s, TestHttpServer::json(200, R"({"code": "200", "message": "ok"})"));
+    const auto empty = awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/tasks/rules"_s));
+    ASSERT_FALSE(empty.ok());
+    ASSERT_NE(empty.error().decodingError(), nullptr);
+    EXPECT_EQ(empty.error().decodingError()->problem, DecodingError::Problem::notJSON);
+    EXPECT_FALSE(empty.error().localizedDescription().isEmpty());
+
+    const auto malformed = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"a"_s), {});
+    ASSERT_FALSE(malformed.ok());
+    ASSERT_NE(malformed.error().decodingError(), nullptr);
+    EXPECT_EQ(malformed.error().decodingError()->path, u"code"_s);
 }
 
 TEST_F(HTTPUtilStatusTest, GetStatusErrorIgnoresTheServersMessage)
@@ -85,25 +92,13 @@ TEST_F(HTTPUtilStatusTest, PostFailureWithoutAUsableMessageFallsBackToTheStatus)
     EXPECT_EQ(numeric.error().localizedDescription(), u"服务端返回 HTTP 502"_s);
     const auto other = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"c"_s), {});
     EXPECT_EQ(other.error().localizedDescription(), u"服务端返回 HTTP 503"_s);
-}
 
-TEST_F(HTTPUtilStatusTest, PostFailureWithAnEmptyMessageHasAnEmptyDescription)
-{
+    // An empty message is still the server's message: it is shown as it is.
     server.setReply("POST", u"/email/send"_s, TestHttpServer::json(400, R"({"message": ""})"));
-    const auto result = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"email/send"_s), {});
-    ASSERT_FALSE(result.ok());
-    ASSERT_NE(result.error().httpError(), nullptr);
-    EXPECT_EQ(*result.error().httpError(), HTTPUtilError::badResponse(400, QString()));
-    EXPECT_TRUE(result.error().localizedDescription().isEmpty());
-}
-
-TEST_F(HTTPUtilStatusTest, SuccessfulPostWithAMalformedBodyFailsToDecode)
-{
-    server.setReply("POST", u"/a"_s, TestHttpServer::json(200, R"({"code": "200", "message": "ok"})"));
-    const auto result = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"a"_s), {});
-    ASSERT_FALSE(result.ok());
-    ASSERT_NE(result.error().decodingError(), nullptr);
-    EXPECT_EQ(result.error().decodingError()->path, u"code"_s);
+    const auto blank = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"email/send"_s), {});
+    ASSERT_NE(blank.error().httpError(), nullptr);
+    EXPECT_EQ(*blank.error().httpError(), HTTPUtilError::badResponse(400, QString()));
+    EXPECT_TRUE(blank.error().localizedDescription().isEmpty());
 }
 
 TEST_F(HTTPUtilStatusTest, AddressesThatAreNotHttpAreNeverFetched)
@@ -178,7 +173,7 @@ TEST_F(HTTPUtilRequestTest, PostSendsAcceptThenContentTypeAndACompactBody)
                                          "Content-Type", "Host", "User-Agent"}));
 }
 
-TEST_F(HTTPUtilRequestTest, PathsLandDirectlyUnderTheBaseURLWithOrWithoutALeadingSlash)
+TEST_F(HTTPUtilRequestTest, PathsLandDirectlyUnderABaseURLThatOnlyAWebAddressMayReplace)
 {
     const QUrl base = server.baseURL();
     EXPECT_EQ(HTTPUtil::serviceBaseURL(), base);
@@ -197,10 +192,8 @@ TEST_F(HTTPUtilRequestTest, PathsLandDirectlyUnderTheBaseURLWithOrWithoutALeadin
     qputenv("SWEEPORA_SERVICE_URL", base.toEncoded());
     ASSERT_TRUE(awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"tasks/rules"_s)).ok());
     EXPECT_EQ(server.requests().first().target, "/tasks/rules");
-}
 
-TEST_F(HTTPUtilRequestTest, OnlyAWebAddressFromTheEnvironmentReplacesTheBuiltInOnes)
-{
+    // Only a web address from the environment replaces the built-in ones.
     for (const char* bad : {"ftp://127.0.0.1:21", "not a url", "http://", "http://127.0.0.1:9/?x=1", "file:///tmp"}) {
         qputenv("SWEEPORA_SERVICE_URL", bad);
         qputenv("SWEEPORA_POEM_URL", bad);
@@ -242,25 +235,18 @@ TEST_F(HTTPUtilRequestTest, TheGuardRefusesEveryHostButLoopback)
 
 // --- Time limits ---------------------------------------------------------------------------
 
-TEST_F(HTTPUtilTimeoutTest, SilentServerEndsAGetAtTheIdleLimit)
+TEST_F(HTTPUtilTimeoutTest, SilentServerEndsAGetAtTheIdleLimitAndAPostAtTheWholeExchangeLimit)
 {
     server.setReply("GET", u"/market/tasks"_s, TestHttpServer::silent());
-    useTimeouts(100, 60'000);
-    const auto result = awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/market/tasks"_s));
-    ASSERT_FALSE(result.ok());
-    ASSERT_NE(result.error().transportError(), nullptr);
-    EXPECT_TRUE(result.error().transportError()->timedOut);
-    EXPECT_EQ(result.error().localizedDescription(), u"请求超时。"_s);
-    EXPECT_EQ(server.requests().size(), 1);
-}
-
-TEST_F(HTTPUtilTimeoutTest, SilentServerEndsAPostAtTheWholeExchangeLimit)
-{
     server.setReply("POST", u"/market/tasks"_s, TestHttpServer::silent());
-    useTimeouts(60'000, 100);
-    const auto result = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"/market/tasks"_s), {});
-    ASSERT_FALSE(result.ok());
-    ASSERT_NE(result.error().transportError(), nullptr);
-    EXPECT_TRUE(result.error().transportError()->timedOut);
-    EXPECT_EQ(result.error().localizedDescription(), u"请求超时。"_s);
+    for (const bool post : {false, true}) {
+        useTimeouts(post ? 60'000 : 100, post ? 100 : 60'000);
+        const QUrl url = HTTPUtil::endpointURL(u"/market/tasks"_s);
+        const auto result = post ? awaitPost<VerificationResponse>(url, {}) : awaitGet<VerificationResponse>(url);
+        ASSERT_FALSE(result.ok());
+        ASSERT_NE(result.error().transportError(), nullptr);
+        EXPECT_TRUE(result.error().transportError()->timedOut);
+        EXPECT_EQ(result.error().localizedDescription(), u"请求超时。"_s);
+    }
+    EXPECT_EQ(server.requests().size(), 2);
 }
