@@ -83,7 +83,7 @@ TEST_F(LargeFiles, AFileIsJudgedByItsAllocatedSizeInclusively)
     EXPECT_TRUE(LargeFileEngine::findLargeFiles(m_tree.root(), 1.0).items.isEmpty());
 }
 
-TEST_F(LargeFiles, OnlyVisibleRegularFilesOutsidePackagesAreListed)
+TEST_F(LargeFiles, OnlyVisibleRegularFilesOutsidePackagesLargerFirstThenNameIgnoringCase)
 {
     const qint64 big = 64 * 1024;
     m_tree.file(QStringLiteral("Movies/keep.mov"), big);
@@ -93,22 +93,16 @@ TEST_F(LargeFiles, OnlyVisibleRegularFilesOutsidePackagesAreListed)
     m_tree.file(QStringLiteral("Apps/notes.app"), big); // a file that only looks like a package
     m_tree.symlink(QStringLiteral("link.mov"), m_tree.path(QStringLiteral("Movies/keep.mov")));
     m_tree.file(QStringLiteral("small.txt"), 10);
+    m_tree.file(QStringLiteral("x/B.mov"), 2 * big);
+    m_tree.file(QStringLiteral("y/z/A2.mov"), 2 * big);
+    m_tree.file(QStringLiteral("a.mov"), 2 * big);
+    m_tree.file(QStringLiteral("c.mov"), 3 * big);
 
     const auto report = LargeFileEngine::findLargeFilesOfAtLeast(m_tree.root(), big);
-    EXPECT_EQ(names(report.items), (QStringList{QStringLiteral("keep.mov"), QStringLiteral("notes.app")}));
-}
-
-TEST_F(LargeFiles, LargerFirstThenNameIgnoringCase)
-{
-    m_tree.file(QStringLiteral("x/B.mov"), 40000);
-    m_tree.file(QStringLiteral("a.mov"), 40000);
-    m_tree.file(QStringLiteral("c.mov"), 90000);
-    m_tree.file(QStringLiteral("y/z/A2.mov"), 40000);
-
-    const auto report = LargeFileEngine::findLargeFilesOfAtLeast(m_tree.root(), 1);
-    EXPECT_EQ(names(report.items), (QStringList{QStringLiteral("c.mov"), QStringLiteral("a.mov"),
-                                                QStringLiteral("A2.mov"), QStringLiteral("B.mov")}));
-    EXPECT_EQ(report.message, QStringLiteral("发现 4 个大文件"));
+    EXPECT_EQ(names(report.items),
+              (QStringList{QStringLiteral("c.mov"), QStringLiteral("a.mov"), QStringLiteral("A2.mov"),
+                           QStringLiteral("B.mov"), QStringLiteral("keep.mov"), QStringLiteral("notes.app")}));
+    EXPECT_EQ(report.message, QStringLiteral("发现 6 个大文件"));
 }
 
 TEST_F(LargeFiles, ACleanKeepsWhatTheTrashRefusedAndSaysSo)

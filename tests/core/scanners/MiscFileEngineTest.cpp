@@ -93,16 +93,14 @@ TEST(MiscFileNames, CategoryFollowsTheLowerCasedNameAndItsLastExtension)
     EXPECT_TRUE(MiscFileEngine::matchesName(kMisc, std::string_view("\xff\xfe-debug.log")));
 }
 
-TEST(MiscFileDates, CutoffIsOneCalendarMonthBackClampedToTheMonthEnd)
+TEST(MiscFileDates, CutoffIsOneCalendarMonthBackAndAgesUseWholeCalendarUnits)
 {
     EXPECT_EQ(MiscFileEngine::cutoffFor(local(2027, 3, 31)), local(2027, 2, 28));
     EXPECT_EQ(MiscFileEngine::cutoffFor(local(2028, 3, 31)), local(2028, 2, 29));
     EXPECT_EQ(MiscFileEngine::cutoffFor(local(2027, 1, 15, 8, 30, 5)), local(2026, 12, 15, 8, 30, 5));
     EXPECT_FALSE(MiscFileEngine::cutoffFor(QDateTime()).has_value());
-}
 
-TEST(MiscFileDates, AgeTextUsesTheLargestWholeCalendarUnit)
-{
+    // Ages use the largest whole calendar unit.
     const QDateTime now = local(2026, 12, 6, 22, 0);
     EXPECT_EQ(MiscFileEngine::ageText(now.addMonths(-13), now), QStringLiteral("1年前"));
     EXPECT_EQ(MiscFileEngine::ageText(now.addMonths(-2).addDays(-5), now), QStringLiteral("2个月前"));
