@@ -59,7 +59,7 @@ TEST_F(HomeAuthorization, FirstGrantStoresTheBookmarkOpensTheHomeAndNotifies)
     EXPECT_EQ(m_picker->requests().size(), 1);
 }
 
-TEST_F(HomeAuthorization, AnotherFolderOrACancelCompletesFalseAndStoresNothing)
+TEST_F(HomeAuthorization, AnotherFolderOrACancelCompletesFalseButTheHomeOnAnotherVolumePathIsAccepted)
 {
     storeHomeGrant(makeFolder(QStringLiteral("home/other"))); // not the home: removed before asking
     m_picker->answerWith(makeFolder(QStringLiteral("home/other")));
@@ -73,10 +73,8 @@ TEST_F(HomeAuthorization, AnotherFolderOrACancelCompletesFalseAndStoresNothing)
     EXPECT_EQ(authorize(), 0);
     EXPECT_EQ(loggedLines().last(), kTag + QStringLiteral("用户取消个人文件夹授权"));
     EXPECT_FALSE(homeGrantStored());
-}
 
-TEST_F(HomeAuthorization, TheHomeSeenThroughAnotherVolumePathIsAccepted)
-{
+    // The home seen through another volume path is accepted.
     const QString volumePath = makeFolder(QStringLiteral("vol") + home());
     m_picker->answerWith(volumePath);
     EXPECT_EQ(authorize(), 1);
