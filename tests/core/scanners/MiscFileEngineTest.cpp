@@ -114,15 +114,15 @@ TEST(MiscFileDates, CutoffIsOneCalendarMonthBackAndAgesUseWholeCalendarUnits)
     EXPECT_EQ(MiscFileEngine::ageText(local(2027, 1, 31), local(2027, 3, 1)), QStringLiteral("1个月前"));
 }
 
-TEST_F(MiscFiles, MiscellaneousFilesAreRegularVisibleFilesOutsidePackagesOfAnyAge)
+TEST_F(MiscFiles, EachCategoryListsItsVisibleFilesOutsidePackagesAndInstallersIncludePackageFolders)
 {
     if (!birthTimesRecorded())
         GTEST_SKIP() << "this file system records no birth times";
     m_tree.file(QStringLiteral("catalog.json"), 3000);
     m_tree.file(QStringLiteral("a/debug.LOG"), 9000);
     m_tree.file(QStringLiteral("a/b/MyCache.db"), 100);
-    m_tree.file(QStringLiteral("logs.zip"), 10);
-    m_tree.file(QStringLiteral("cache.dmg"), 10);
+    m_tree.file(QStringLiteral("logs.zip"), 100);
+    m_tree.file(QStringLiteral("cache.dmg"), 100);
     m_tree.file(QStringLiteral("logs/readme.txt"), 10); // the folder matches by name only
     m_tree.file(QStringLiteral(".hidden.log"), 10);
     m_tree.file(QStringLiteral(".config/app.log"), 10);
@@ -139,19 +139,13 @@ TEST_F(MiscFiles, MiscellaneousFilesAreRegularVisibleFilesOutsidePackagesOfAnyAg
         EXPECT_EQ(item.size, TreeBuilder::allocatedBytes(item.path));
         EXPECT_EQ(item.creationDate.toMSecsSinceEpoch(), birthMSecs(item.path));
     }
-}
 
-TEST_F(MiscFiles, ArchivesAndInstallersIncludingPackageFolders)
-{
-    if (!birthTimesRecorded())
-        GTEST_SKIP() << "this file system records no birth times";
+    // Archives and installers, package folders included, on the same tree.
     m_tree.file(QStringLiteral("x.tar.gz"), 5000);
     m_tree.file(QStringLiteral("d/x.TGZ"), 100);
-    m_tree.file(QStringLiteral("logs.zip"), 100);
     m_tree.file(QStringLiteral("Tool.app/bundled.zip"), 100);
     m_tree.file(QStringLiteral(".old/hidden.zip"), 100);
     m_tree.folder(QStringLiteral("folder.zip"));
-    m_tree.file(QStringLiteral("cache.dmg"), 100);
     m_tree.folder(QStringLiteral("Disk.dmg/inner"));
     const QString a = m_tree.file(QStringLiteral("Foo.pkg/Contents/a"), 20000);
     const QString b = m_tree.file(QStringLiteral("Foo.pkg/Contents/sub/b"), 7000);

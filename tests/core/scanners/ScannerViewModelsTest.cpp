@@ -30,18 +30,13 @@ protected:
     void SetUp() override
     {
         HomeFixture::SetUp();
-        connect();
+        m_connection = QObject::connect(&Notifications::instance(), &Notifications::trashContentsDidChange,
+                                        [this] { ++m_notified; });
     }
     void TearDown() override
     {
-        Clock::setFixed(std::nullopt);
         QObject::disconnect(m_connection);
         HomeFixture::TearDown();
-    }
-    void connect()
-    {
-        m_connection = QObject::connect(&Notifications::instance(), &Notifications::trashContentsDidChange,
-                                        [this] { ++m_notified; });
     }
     QMetaObject::Connection m_connection;
     int m_notified = 0;
