@@ -81,18 +81,7 @@ TEST_F(HomeAuthorization, AnotherFolderOrACancelCompletesFalseButTheHomeOnAnothe
     EXPECT_EQ(AccessManager::storedHomeURL().value().path(), volumePath);
 }
 
-TEST_F(HomeAuthorization, AStaleHomeBookmarkIsRefreshed)
-{
-    storeHomeGrant(home());
-    const QByteArray before = Settings::store().value(Settings::kHomeBookmark).toByteArray();
-    replaceFolder(home());
-    EXPECT_TRUE(AccessManager::hasHomeAccess());
-    const QByteArray after = Settings::store().value(Settings::kHomeBookmark).toByteArray();
-    EXPECT_NE(after, before);
-    EXPECT_FALSE(Bookmark::resolve(after).stale);
-}
-
-TEST_F(HomeAuthorization, LaunchCheckLogsTheHomeAndTheGrantState)
+TEST_F(HomeAuthorization, LaunchCheckLogsTheHomeAndTheGrantStateAndAStaleGrantIsRefreshed)
 {
     EXPECT_FALSE(AccessManager::launchCheck().valid);
     EXPECT_EQ(loggedLines(), QStringList({kTag + QStringLiteral("系统真实个人文件夹：") + home(),
@@ -103,6 +92,14 @@ TEST_F(HomeAuthorization, LaunchCheckLogsTheHomeAndTheGrantState)
     EXPECT_EQ(report.folderPath, home());
     EXPECT_EQ(loggedLines().last(),
               kTag + QStringLiteral("App 启动，授权文件夹：") + home() + QStringLiteral("，授权状态：有效"));
+
+    // A stale home bookmark is refreshed.
+    const QByteArray before = Settings::store().value(Settings::kHomeBookmark).toByteArray();
+    replaceFolder(home());
+    EXPECT_TRUE(AccessManager::hasHomeAccess());
+    const QByteArray after = Settings::store().value(Settings::kHomeBookmark).toByteArray();
+    EXPECT_NE(after, before);
+    EXPECT_FALSE(Bookmark::resolve(after).stale);
 }
 
 // The home grant probed through "Library" below it, as on macOS.
