@@ -49,7 +49,7 @@ TEST(RuleReviewTest, PathsThatStayInCacheFoldersOfTheHomePass)
         EXPECT_EQ(RuleReview::pathProblem(path), QString()) << path.toStdString();
 }
 
-TEST(RuleReviewTest, PathsThatLeaveTheHomeOrTakeItWholeAreRefused)
+TEST(RuleReviewTest, PathsThatLeaveTheHomeTakeItWholeOrNameUserDataAreRefused)
 {
     for (const QString& path :
          {u"USERFOLDER/../x"_s, u"USERFOLDER/.cache/../../x"_s, u"USERFOLDER/./.cache"_s, u"USERFOLDER/"_s,
@@ -57,37 +57,18 @@ TEST(RuleReviewTest, PathsThatLeaveTheHomeOrTakeItWholeAreRefused)
           u"~/Library/Caches"_s, u".cache/x"_s, u"PUBLIC_DATA/com.x"_s, u""_s, u"USERFOLDER/.cache/a\nb"_s,
           u"USERFOLDER/.cache/a"_s + QChar(0) + u"b"_s})
         EXPECT_NE(RuleReview::pathProblem(path), QString()) << path.toStdString();
-}
-
-TEST(RuleReviewTest, PathsThatNameUserDataAreRefusedInAnyCaseAndAtAnyDepth)
-{
-    for (const QString& path : {
-             u"USERFOLDER/Documents"_s,
-             u"USERFOLDER/documents/old"_s,
-             u"USERFOLDER/Desktop"_s,
-             u"USERFOLDER/Downloads/x.dmg"_s,
-             u"USERFOLDER/下载"_s,
-             u"USERFOLDER/Library/Mail"_s,
-             u"USERFOLDER/Library/Keychains"_s,
-             u"USERFOLDER/.ssh"_s,
-             u"USERFOLDER/.mozilla/firefox"_s,
-             u"USERFOLDER/.config/google-chrome/Default"_s,
-             u"USERFOLDER/Library/Application Support/Google/Chrome"_s,
-             u"USERFOLDER/.local/share/keyrings"_s,
-             u"USERFOLDER/.cache/x/Documents"_s,
-             u"USERFOLDER/Projects/build"_s,
-             u"/home/someone/Pictures"_s,
-             // Folders that contain user data are refused as a whole.
-             u"USERFOLDER/Library"_s,
-             u"USERFOLDER/Library/Application Support"_s,
-             u"USERFOLDER/.config"_s,
-             u"USERFOLDER/.local/share"_s,
-             u"USERFOLDER/.var/app/org.mozilla.firefox"_s,
-             u"USERFOLDER/Library/Containers/com.example"_s,
-             // PUBLIC_DATA may land in the shared support folder on someone's machine.
-             u"PUBLIC_DATA/com.example/Google/Chrome"_s,
-         })
-        EXPECT_NE(RuleReview::pathProblem(path), QString()) << path.toStdString();
+    // User data in any case and at any depth, folders that hold user data as a whole, and
+    // PUBLIC_DATA forms that may land in the shared support folder on someone's machine.
+    const QStringList userData =
+        QStringLiteral("Documents|documents/old|Desktop|Downloads/x.dmg|下载|Library/Mail|Library/Keychains|.ssh|"
+                       ".mozilla/firefox|.config/google-chrome/Default|Library/Application Support/Google/Chrome|"
+                       ".local/share/keyrings|.cache/x/Documents|Projects/build|Library|Library/Application Support|"
+                       ".config|.local/share|.var/app/org.mozilla.firefox|Library/Containers/com.example")
+            .split(u'|');
+    for (const QString& tail : userData)
+        EXPECT_NE(RuleReview::pathProblem(u"USERFOLDER/"_s + tail), QString()) << tail.toStdString();
+    EXPECT_NE(RuleReview::pathProblem(u"/home/someone/Pictures"_s), QString());
+    EXPECT_NE(RuleReview::pathProblem(u"PUBLIC_DATA/com.example/Google/Chrome"_s), QString());
 }
 
 TEST(RuleReviewTest, NamesPackNamesAndPathCountsMustBeSane)

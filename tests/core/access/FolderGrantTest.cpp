@@ -53,7 +53,7 @@ TEST_F(FolderGrants, TheInnermostCoveringGrantOpensAndSiblingsStayOutside)
     EXPECT_TRUE(AccessManager::canAccess(FolderUrl(sibling)));               // now it is
 }
 
-TEST_F(FolderGrants, TheHomeIsNeverStoredAsAFolderGrant)
+TEST_F(FolderGrants, TheHomeIsNeverAFolderGrantAndBeginAccessOpensOnlyWhatCarriesRights)
 {
     for (const QString& path : {home(), makeFolder(QStringLiteral("vol") + home())}) {
         EXPECT_FALSE(AccessManager::persistFolderGrant(chosen(path)));
@@ -61,10 +61,7 @@ TEST_F(FolderGrants, TheHomeIsNeverStoredAsAFolderGrant)
     }
     EXPECT_TRUE(storedGrants().isEmpty());
     EXPECT_FALSE(Sandbox::canRead(home()));
-}
 
-TEST_F(FolderGrants, BeginAccessOpensOnlyWhatCarriesRightsAndRemembersIt)
-{
     const QString plain = makeFolder(QStringLiteral("plain"));
     EXPECT_FALSE(AccessManager::beginAccess(FolderUrl(plain)));
     EXPECT_FALSE(Sandbox::canRead(plain));

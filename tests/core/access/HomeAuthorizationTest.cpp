@@ -59,7 +59,7 @@ TEST_F(HomeAuthorization, FirstGrantStoresTheBookmarkOpensTheHomeAndNotifies)
     EXPECT_EQ(m_picker->requests().size(), 1);
 }
 
-TEST_F(HomeAuthorization, AnotherFolderOrACancelCompletesFalseAndStoresNothing)
+TEST_F(HomeAuthorization, AnotherFolderOrACancelCompletesFalseButTheHomeOnAnotherVolumePathIsAccepted)
 {
     storeHomeGrant(makeFolder(QStringLiteral("home/other"))); // not the home: removed before asking
     m_picker->answerWith(makeFolder(QStringLiteral("home/other")));
@@ -73,28 +73,15 @@ TEST_F(HomeAuthorization, AnotherFolderOrACancelCompletesFalseAndStoresNothing)
     EXPECT_EQ(authorize(), 0);
     EXPECT_EQ(loggedLines().last(), kTag + QStringLiteral("用户取消个人文件夹授权"));
     EXPECT_FALSE(homeGrantStored());
-}
 
-TEST_F(HomeAuthorization, TheHomeSeenThroughAnotherVolumePathIsAccepted)
-{
+    // The home seen through another volume path is accepted.
     const QString volumePath = makeFolder(QStringLiteral("vol") + home());
     m_picker->answerWith(volumePath);
     EXPECT_EQ(authorize(), 1);
     EXPECT_EQ(AccessManager::storedHomeURL().value().path(), volumePath);
 }
 
-TEST_F(HomeAuthorization, AStaleHomeBookmarkIsRefreshed)
-{
-    storeHomeGrant(home());
-    const QByteArray before = Settings::store().value(Settings::kHomeBookmark).toByteArray();
-    replaceFolder(home());
-    EXPECT_TRUE(AccessManager::hasHomeAccess());
-    const QByteArray after = Settings::store().value(Settings::kHomeBookmark).toByteArray();
-    EXPECT_NE(after, before);
-    EXPECT_FALSE(Bookmark::resolve(after).stale);
-}
-
-TEST_F(HomeAuthorization, LaunchCheckLogsTheHomeAndTheGrantState)
+TEST_F(HomeAuthorization, LaunchCheckLogsTheHomeAndTheGrantStateAndAStaleGrantIsRefreshed)
 {
     EXPECT_FALSE(AccessManager::launchCheck().valid);
     EXPECT_EQ(loggedLines(), QStringList({kTag + QStringLiteral("系统真实个人文件夹：") + home(),
@@ -105,6 +92,14 @@ TEST_F(HomeAuthorization, LaunchCheckLogsTheHomeAndTheGrantState)
     EXPECT_EQ(report.folderPath, home());
     EXPECT_EQ(loggedLines().last(),
               kTag + QStringLiteral("App 启动，授权文件夹：") + home() + QStringLiteral("，授权状态：有效"));
+
+    // A stale home bookmark is refreshed.
+    const QByteArray before = Settings::store().value(Settings::kHomeBookmark).toByteArray();
+    replaceFolder(home());
+    EXPECT_TRUE(AccessManager::hasHomeAccess());
+    const QByteArray after = Settings::store().value(Settings::kHomeBookmark).toByteArray();
+    EXPECT_NE(after, before);
+    EXPECT_FALSE(Bookmark::resolve(after).stale);
 }
 
 // The home grant probed through "Library" below it, as on macOS.

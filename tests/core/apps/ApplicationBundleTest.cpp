@@ -21,7 +21,7 @@ protected:
     }
 };
 
-TEST_F(ApplicationBundleTest, NamePrecedenceHoldsForXmlAndBinaryInfoDictionaries)
+TEST_F(ApplicationBundleTest, NamePrecedenceHoldsForXmlAndBinaryInfoAndBrokenInfoFallsBackToTheFileName)
 {
     for (const bool binary : {false, true}) {
         const QString suffix = binary ? QStringLiteral("B") : QStringLiteral("X");
@@ -47,10 +47,8 @@ TEST_F(ApplicationBundleTest, NamePrecedenceHoldsForXmlAndBinaryInfoDictionaries
         EXPECT_EQ(c.name, QStringLiteral("My App ") + suffix);
         EXPECT_FALSE(c.bundleID.has_value());
     }
-}
 
-TEST_F(ApplicationBundleTest, UnreadableOrMalformedInfoFallsBackToTheFileName)
-{
+    // Unreadable or malformed information falls back to the file name.
     m_tree->folder(QStringLiteral("Applications/Bare.app"));
     const ApplicationBundle bare = ApplicationBundle::read(homeApps() + QStringLiteral("/Bare.app"));
     EXPECT_EQ(bare.name, QStringLiteral("Bare"));

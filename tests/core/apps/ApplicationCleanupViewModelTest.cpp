@@ -34,7 +34,7 @@ protected:
     int m_trashNotifications = 0;
 };
 
-TEST_F(ApplicationCleanupViewModelTest, WithoutAHomeGrantOnlyTheMessageChanges)
+TEST_F(ApplicationCleanupViewModelTest, WithoutAGrantOnlyTheMessageChangesAndNoApplicationsScanEmpty)
 {
     ApplicationCleanupViewModel model;
     EXPECT_EQ(model.message(), QStringLiteral("准备扫描应用缓存"));
@@ -42,12 +42,9 @@ TEST_F(ApplicationCleanupViewModelTest, WithoutAHomeGrantOnlyTheMessageChanges)
     EXPECT_EQ(model.state(), ApplicationCleanupState::Ready);
     EXPECT_EQ(model.message(), QStringLiteral("请先授权个人文件夹"));
     EXPECT_TRUE(m_picker->requests().isEmpty());
-}
 
-TEST_F(ApplicationCleanupViewModelTest, ScanWithNoApplicationsEndsCompleteAndEmpty)
-{
+    // With the grant but no applications, the scan ends complete and empty.
     grantHome();
-    ApplicationCleanupViewModel model;
     model.startScan();
     EXPECT_EQ(model.state(), ApplicationCleanupState::Scanning);
     EXPECT_EQ(model.message(), QStringLiteral("正在扫描所有应用缓存…"));
@@ -108,21 +105,13 @@ TEST_F(ApplicationCleanupViewModelTest, CleanRemovesFullyMovedResultsAndKeepsOne
     EXPECT_EQ(model.selectedSize(), model.totalSize());
     model.toggleAllSelection();
     EXPECT_EQ(model.selectedSize(), 0);
-}
 
-TEST_F(ApplicationCleanupViewModelTest, ANewScanReplacesTheListAndForgetsSelections)
-{
-    grantHome();
-    makeApp(QStringLiteral("com.a"), QStringLiteral("A"));
-    m_tree->file(QStringLiteral("Library/Caches/com.a/f"), 5);
-    ApplicationCleanupViewModel model;
-    model.startScan();
-    ASSERT_TRUE(waitForState(model, ApplicationCleanupState::Scanned));
+    // A new scan replaces the list and forgets the ticks.
     model.toggleAllSelection();
     model.startScan();
     ASSERT_TRUE(waitForState(model, ApplicationCleanupState::Scanned));
-    ASSERT_EQ(model.results().size(), 1);
-    EXPECT_FALSE(model.results()[0].selected);
+    ASSERT_EQ(model.results().size(), 2);
+    EXPECT_EQ(model.selectedSize(), 0);
 }
 
 } // namespace

@@ -48,15 +48,6 @@ protected:
     QStringList m_messages;
 };
 
-TEST_F(ApplicationUninstallModelTest, RefusedHomeAuthorizationLeavesTheListAlone)
-{
-    EXPECT_EQ(m_model.message(), QStringLiteral("扫描已安装应用及关联文件"));
-    m_picker->cancelNext();
-    m_model.scan(QStringLiteral("ignored"));
-    EXPECT_FALSE(m_model.isScanning());
-    EXPECT_EQ(m_model.message(), QStringLiteral("需要授权个人文件夹才能查找关联文件"));
-}
-
 TEST_F(ApplicationUninstallModelTest, ADeclinedParentFolderFailsTheBundleButStillMovesRelatedItems)
 {
     grantHome();
@@ -119,8 +110,14 @@ TEST_F(ApplicationUninstallModelTest, GrantingTheAskedFolderLetsTheBundleMove)
     EXPECT_TRUE(m_model.manualRemovalPath().isEmpty());
 }
 
-TEST_F(ApplicationUninstallModelTest, AHomeApplicationWithoutRelatedItemsMovesWithoutQuestions)
+TEST_F(ApplicationUninstallModelTest, AfterARefusedGrantAHomeApplicationWithoutRelatedItemsMovesWithoutQuestions)
 {
+    EXPECT_EQ(m_model.message(), QStringLiteral("扫描已安装应用及关联文件"));
+    m_picker->cancelNext();
+    m_model.scan(QStringLiteral("ignored"));
+    EXPECT_FALSE(m_model.isScanning());
+    EXPECT_EQ(m_model.message(), QStringLiteral("需要授权个人文件夹才能查找关联文件"));
+
     grantHome();
     const QString bundle =
         BundleBuilder::make(homeApps() + QStringLiteral("/Solo.app"), BundleBuilder::xml(QStringLiteral("com.solo")));
@@ -129,7 +126,7 @@ TEST_F(ApplicationUninstallModelTest, AHomeApplicationWithoutRelatedItemsMovesWi
     m_model.uninstall(m_model.applications()[0]);
     EXPECT_TRUE(m_model.isUninstalling());
     ASSERT_TRUE(waitForUninstall());
-    EXPECT_EQ(m_picker->requests().size(), 1); // only the home grant
+    EXPECT_EQ(m_picker->requests().size(), 2); // the refused home grant and the given one, nothing more
     EXPECT_EQ(m_model.message(), QStringLiteral("已移到废纸篓"));
     EXPECT_FALSE(QDir(bundle).exists());
     EXPECT_TRUE(m_model.applications().isEmpty());

@@ -232,30 +232,12 @@ TEST_P(WalkerThreads, WalksBelowPathMaxWithinABoundedNumberOfDescriptors)
 
 INSTANTIATE_TEST_SUITE_P(OneAndTwo, WalkerThreads, ::testing::Values(1, 2));
 
-TEST_F(TempTree, HiddenEntriesAreSkippedOnlyWhenAsked)
+TEST_F(TempTree, HiddenEntriesAndPackageContentsAreSkippedOnlyWhenAsked)
 {
     tree.file(QStringLiteral(".hidden.txt"));
     tree.file(QStringLiteral(".cache/deep/x.bin"));
     tree.file(QStringLiteral("docs/.DS_Store"));
     tree.file(QStringLiteral("docs/visible.txt"));
-
-    WalkOptions options;
-    options.skipHidden = true;
-    const WalkResult skipping = walkTree(tree.root(), options);
-    EXPECT_EQ(keys(skipping.entries), (std::set<std::string>{"docs", "docs/visible.txt"}));
-    EXPECT_FALSE(skipping.listed.count(".cache")) << "a hidden folder was opened";
-    // The raw count still includes the hidden names.
-    EXPECT_EQ(skipping.listed.at("docs").entryCount, 2);
-    EXPECT_EQ(skipping.listed.at("").entryCount, 3);
-
-    options.skipHidden = false;
-    const WalkResult all = walkTree(tree.root(), options);
-    EXPECT_EQ(keys(all.entries), (std::set<std::string>{".hidden.txt", ".cache", ".cache/deep", ".cache/deep/x.bin",
-                                                        "docs", "docs/.DS_Store", "docs/visible.txt"}));
-}
-
-TEST_F(TempTree, PackagesAreYieldedFlaggedAndEnteredOnlyWhenAsked)
-{
     tree.file(QStringLiteral("Apps/Foo.app/Contents/Info.plist"));
     tree.file(QStringLiteral("Apps/Foo.app/Contents/Frameworks/Bar.framework/bin"));
     tree.folder(QStringLiteral("Apps/Loud.APP"));
@@ -263,19 +245,25 @@ TEST_F(TempTree, PackagesAreYieldedFlaggedAndEnteredOnlyWhenAsked)
     tree.folder(QStringLiteral("Apps/plain.app.d")); // not a package extension
 
     WalkOptions options;
+    options.skipHidden = true;
     options.skipPackageDescendants = true;
     const WalkResult skipping = walkTree(tree.root(), options);
-    EXPECT_EQ(keys(skipping.entries),
-              (std::set<std::string>{"Apps", "Apps/Foo.app", "Apps/Loud.APP", "Apps/notes.app", "Apps/plain.app.d"}));
+    EXPECT_EQ(keys(skipping.entries), (std::set<std::string>{"docs", "docs/visible.txt", "Apps", "Apps/Foo.app",
+                                                             "Apps/Loud.APP", "Apps/notes.app", "Apps/plain.app.d"}));
+    EXPECT_FALSE(skipping.listed.count(".cache")) << "a hidden folder was opened";
+    // The raw count still includes the hidden names.
+    EXPECT_EQ(skipping.listed.at("docs").entryCount, 2);
+    EXPECT_EQ(skipping.listed.at("").entryCount, 4);
     EXPECT_TRUE(skipping.entries.at("Apps/Foo.app").package);
     EXPECT_TRUE(skipping.entries.at("Apps/Loud.APP").package);
     EXPECT_FALSE(skipping.entries.at("Apps/notes.app").package);
     EXPECT_FALSE(skipping.entries.at("Apps/plain.app.d").package);
     EXPECT_FALSE(skipping.listed.count("Apps/Loud.APP"));
 
-    options.skipPackageDescendants = false;
-    const WalkResult all = walkTree(tree.root(), options);
-    EXPECT_TRUE(all.entries.count("Apps/Foo.app/Contents/Frameworks/Bar.framework/bin"));
+    const WalkResult all = walkTree(tree.root(), WalkOptions());
+    for (const char* path : {".hidden.txt", ".cache", ".cache/deep", ".cache/deep/x.bin", "docs/.DS_Store",
+                             "Apps/Foo.app/Contents/Frameworks/Bar.framework/bin"})
+        EXPECT_TRUE(all.entries.count(path)) << path;
     EXPECT_TRUE(all.entries.at("Apps/Foo.app/Contents/Frameworks/Bar.framework").package);
     EXPECT_TRUE(all.listed.at("Apps/Foo.app").isPackage);
     EXPECT_EQ(all.listed.at("Apps/Loud.APP").entryCount, 0);

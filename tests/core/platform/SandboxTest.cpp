@@ -5,7 +5,7 @@
 
 using namespace Sweepora::Core;
 
-TEST(Sandbox, ReadsOnlyInsideOpenScopesAndReadOnlyRoots)
+TEST(Sandbox, ReadsOnlyInsideCountedOpenScopesAndReadOnlyRoots)
 {
     Sandbox::reset();
     EXPECT_FALSE(Sandbox::canRead(QStringLiteral("/home/u")));
@@ -19,10 +19,8 @@ TEST(Sandbox, ReadsOnlyInsideOpenScopesAndReadOnlyRoots)
     Sandbox::setReadOnlyRoots({QStringLiteral("/opt/apps")});
     EXPECT_TRUE(Sandbox::canRead(QStringLiteral("/opt/apps/x")));
     EXPECT_FALSE(Sandbox::canModify(QStringLiteral("/opt/apps/x")));
-}
 
-TEST(Sandbox, ScopesAreCounted)
-{
+    // Scopes are counted.
     Sandbox::reset();
     Sandbox::openScope(QStringLiteral("/d"));
     Sandbox::openScope(QStringLiteral("/d/"));

@@ -91,22 +91,14 @@ TEST(BundledRules, EveryPathIsARuleFormThatStaysInsideTheHomeFolder)
 TEST(BundledRules, NeverNameProfilesSettingsOrDocuments)
 {
     // Places whose loss costs the user more than a re-download the program does by itself.
-    const QStringList forbidden = {
-        QStringLiteral("Documents"), QStringLiteral("Desktop"),      QStringLiteral("Downloads"),
-        QStringLiteral("Mail"),      QStringLiteral("Keychains"),    QStringLiteral("Preferences"),
-        QStringLiteral(".ssh"),      QStringLiteral(".gnupg"),       QStringLiteral(".m2"),
-        QStringLiteral("Cookies"),   QStringLiteral("History"),      QStringLiteral("Login Data"),
-        QStringLiteral("User"),      QStringLiteral("LocalHistory"), QStringLiteral("Backups"),
-        QStringLiteral("JetBrains"), QStringLiteral("virtualenvs"),  QStringLiteral("src"),
-        QStringLiteral("index"),     QStringLiteral("berry"),        QStringLiteral("tdata"),
-    };
-    const QStringList sharedRoots = {QStringLiteral("USERFOLDER/Library"),
-                                     QStringLiteral("USERFOLDER/.cache"),
-                                     QStringLiteral("USERFOLDER/.config"),
-                                     QStringLiteral("USERFOLDER/Library/Caches"),
-                                     QStringLiteral("USERFOLDER/Library/Application Support"),
-                                     QStringLiteral("USERFOLDER/.local/share"),
-                                     QStringLiteral("USERFOLDER/.var/app")};
+    const QStringList forbidden = QStringLiteral("Documents|Desktop|Downloads|Mail|Keychains|Preferences|.ssh|.gnupg|"
+                                                 ".m2|Cookies|History|Login Data|User|LocalHistory|Backups|"
+                                                 "JetBrains|virtualenvs|src|index|berry|tdata")
+                                      .split(u'|');
+    const QStringList sharedRoots = QStringLiteral("USERFOLDER/Library|USERFOLDER/.cache|USERFOLDER/.config|"
+                                                   "USERFOLDER/Library/Caches|USERFOLDER/Library/Application Support|"
+                                                   "USERFOLDER/.local/share|USERFOLDER/.var/app")
+                                        .split(u'|');
     for (const BundledRule& bundled : bundledRules())
         for (const QString& path : bundled.rule.paths) {
             const QStringList pieces = path.split(QLatin1Char('/'));

@@ -38,7 +38,7 @@ Decoded<CleanupRule> withNotice(const char* literal)
 
 } // namespace
 
-TEST(CleanupRuleJson, RoundTripsEveryFieldAndIgnoresOtherKeys)
+TEST(CleanupRuleJson, RoundTripsEveryFieldIgnoresOtherKeysAndIsIdentifiedByPackNameAndName)
 {
     QJsonObject object = sampleRule().toJsonObject();
     object.insert(QStringLiteral("id"), 42);
@@ -47,6 +47,13 @@ TEST(CleanupRuleJson, RoundTripsEveryFieldAndIgnoresOtherKeys)
     ASSERT_TRUE(decoded.ok()) << decoded.error.toStdString();
     EXPECT_EQ(*decoded.value, sampleRule());
     EXPECT_EQ(CleanupRule::fromJson(CleanupRule().toJson()).value, CleanupRule());
+
+    // The identity is the PackName directly followed by the Name.
+    EXPECT_EQ(sampleRule().ruleKey(), QStringLiteral("com.tencent.mm微信 小程序缓存"));
+    CleanupRule other; // halves that concatenate to the same text are the same rule
+    other.packName = QStringLiteral("com.tencent.mm微信");
+    other.name = QStringLiteral(" 小程序缓存");
+    EXPECT_EQ(other.ruleKey(), sampleRule().ruleKey());
 }
 
 TEST(CleanupRuleJson, MissingNullAndWrongTypesNameTheKeyAndTheExpectedType)
@@ -126,15 +133,6 @@ TEST(CleanupRuleJson, EncodingIsIndentedSortedAndPlainUtf8)
     EXPECT_TRUE(text.contains(QStringLiteral("微信 小程序缓存").toUtf8()));
     EXPECT_FALSE(text.contains("\\u") || text.contains("\\/"));
     EXPECT_EQ(RuleStore::exportJSON(sampleRule()), QString::fromUtf8(text));
-}
-
-TEST(CleanupRuleJson, IdentityIsPackNameDirectlyFollowedByName)
-{
-    EXPECT_EQ(sampleRule().ruleKey(), QStringLiteral("com.tencent.mm微信 小程序缓存"));
-    CleanupRule other; // halves that concatenate to the same text are the same rule
-    other.packName = QStringLiteral("com.tencent.mm微信");
-    other.name = QStringLiteral(" 小程序缓存");
-    EXPECT_EQ(other.ruleKey(), sampleRule().ruleKey());
 }
 
 TEST(RemoteRuleJson, AppAndNoticeMayBeMissingOrNull)

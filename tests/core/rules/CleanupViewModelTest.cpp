@@ -38,20 +38,16 @@ protected:
     QString m_bigFile;
 };
 
-TEST_F(CleanupViewModelTest, WithoutAHomeGrantOnlyTheMessageChanges)
+TEST_F(CleanupViewModelTest, ScanNeedsTheGrantPublishesSortedUnselectedResultsAndCleanMovesTheTicked)
 {
     CleanupViewModel model(m_store);
-    model.startScan();
+    EXPECT_EQ(model.message(), QStringLiteral("准备扫描"));
+    model.startScan(); // without a home grant only the message changes
     EXPECT_EQ(model.state(), ScanState::Ready);
     EXPECT_EQ(model.message(), QStringLiteral("请先授权个人文件夹"));
     EXPECT_TRUE(model.results().isEmpty());
-}
 
-TEST_F(CleanupViewModelTest, ScanPublishesSortedUnselectedResultsAndCleanMovesTheTicked)
-{
     grantHome();
-    CleanupViewModel model(m_store);
-    EXPECT_EQ(model.message(), QStringLiteral("准备扫描"));
     model.startScan();
     EXPECT_EQ(model.state(), ScanState::Scanning);
     EXPECT_EQ(model.message(), QStringLiteral("正在分析本机缓存…"));

@@ -86,7 +86,7 @@ TEST(RulePath, PublicDataTakesTheFirstExistingCandidateElseTheFirst)
         EXPECT_FALSE(fs.resolve(p).has_value()) << p.toStdString();
 }
 
-TEST(RulePath, PublicDataCachesLooksInsideTheContainersCachesFirst)
+TEST(RulePath, PublicDataCachesLooksInsideTheContainersCachesFirstOnTheRealFileSystemToo)
 {
     const QString caches = QStringLiteral("/home/u/Library/Containers/com.x/Data/Library/Caches");
     FakeFileSystem fs;
@@ -104,15 +104,13 @@ TEST(RulePath, PublicDataCachesLooksInsideTheContainersCachesFirst)
     FakeFileSystem lower; // only the exact piece "Caches" counts
     lower.resolve(QStringLiteral("PUBLIC_DATA/com.x/caches/y"));
     EXPECT_EQ(lower.asked.size(), 5);
-}
 
-TEST(RulePath, DefaultExistenceTestIsTheRealFileSystem)
-{
+    // The default existence test is the real file system.
     QTemporaryDir root;
     const QString support = root.filePath(QStringLiteral("Library/Application Support/com.x/logs"));
-    const QString caches = root.filePath(QStringLiteral("Library/Containers/com.x/Data/Library/Caches"));
-    ASSERT_TRUE(QDir().mkpath(support) && QDir().mkpath(caches));
+    const QString realCaches = root.filePath(QStringLiteral("Library/Containers/com.x/Data/Library/Caches"));
+    ASSERT_TRUE(QDir().mkpath(support) && QDir().mkpath(realCaches));
     // A dangling link in the first place does not count as existing.
-    ASSERT_TRUE(QFile::link(root.filePath(QStringLiteral("missing")), caches + QStringLiteral("/logs")));
+    ASSERT_TRUE(QFile::link(root.filePath(QStringLiteral("missing")), realCaches + QStringLiteral("/logs")));
     EXPECT_EQ(resolveRulePath(QStringLiteral("PUBLIC_DATA/com.x/logs"), root.path()), support);
 }

@@ -39,7 +39,7 @@ protected:
     std::unique_ptr<TreeBuilder> m_tree;
 };
 
-TEST_F(RuleScanEngineTest, ListsRegularFilesSkippingHiddenButEnteringPackages)
+TEST_F(RuleScanEngineTest, ListsRegularFilesOnceSkippingHiddenButEnteringPackages)
 {
     m_tree->file(QStringLiteral("c/a.bin"), 10);
     m_tree->file(QStringLiteral("c/sub/b.bin"), 20);
@@ -49,8 +49,9 @@ TEST_F(RuleScanEngineTest, ListsRegularFilesSkippingHiddenButEnteringPackages)
     m_tree->symlink(QStringLiteral("c/link"), m_tree->path(QStringLiteral("c/a.bin")));
     m_tree->file(QStringLiteral("outside.bin"), 7);
 
-    const std::optional<CleanupResult> r =
-        RuleScanEngine::scanRule(rule(QStringLiteral("R"), {QStringLiteral("USERFOLDER/c")}), m_home);
+    // Overlapping paths count a file once.
+    const std::optional<CleanupResult> r = RuleScanEngine::scanRule(
+        rule(QStringLiteral("R"), {QStringLiteral("USERFOLDER/c"), QStringLiteral("USERFOLDER/c/sub")}), m_home);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->files,
               (QStringList{m_tree->path(QStringLiteral("c/Tool.app/Contents/blob")),
@@ -70,17 +71,12 @@ TEST_F(RuleScanEngineTest, NothingFoundOrOnlyEmptyFilesGivesNoResult)
     // A path naming a single file contributes nothing: only what lies below a folder counts.
     EXPECT_FALSE(RuleScanEngine::scanRule(rule(QStringLiteral("C"), {QStringLiteral("USERFOLDER/single")}), m_home));
     EXPECT_FALSE(RuleScanEngine::scanRule(rule(QStringLiteral("D"), {QStringLiteral("nonsense")}), m_home));
-}
 
-TEST_F(RuleScanEngineTest, OverlappingPathsCountAFileOnce)
-{
-    m_tree->file(QStringLiteral("Caches/app/f"), 100);
-    const auto r = RuleScanEngine::scanRule(
-        rule(QStringLiteral("R"), {QStringLiteral("USERFOLDER/Caches"), QStringLiteral("USERFOLDER/Caches/app")}),
-        m_home);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->files.size(), 1);
-    EXPECT_EQ(r->size, 100);
+    // With no PUBLIC_DATA candidate present the first is listed and finds nothing; once it exists it counts.
+    const CleanupRule publicData = rule(QStringLiteral("E"), {QStringLiteral("PUBLIC_DATA/com.x/Caches/y")});
+    EXPECT_FALSE(RuleScanEngine::scanRule(publicData, m_home));
+    m_tree->file(QStringLiteral("Library/Containers/com.x/Data/Library/Caches/y/f"), 9);
+    EXPECT_EQ(RuleScanEngine::scanRule(publicData, m_home).value().size, 9);
 }
 
 TEST_F(RuleScanEngineTest, PathsOutsideTheOpenScopeFindNothing)
@@ -92,18 +88,6 @@ TEST_F(RuleScanEngineTest, PathsOutsideTheOpenScopeFindNothing)
     for (const QString& p :
          {QStringLiteral("/"), QStringLiteral("USERFOLDER/../.."), elsewhere.path() + QStringLiteral("/secret")})
         EXPECT_FALSE(RuleScanEngine::scanRule(rule(QStringLiteral("R"), {p}), m_home)) << p.toStdString();
-}
-
-TEST_F(RuleScanEngineTest, PublicDataFallsBackToTheFirstCandidateAndFindsNothing)
-{
-    // No candidate exists: the first one is listed, finds nothing, and the rule gives no result.
-    EXPECT_FALSE(
-        RuleScanEngine::scanRule(rule(QStringLiteral("R"), {QStringLiteral("PUBLIC_DATA/com.x/Caches/y")}), m_home));
-    m_tree->file(QStringLiteral("Library/Containers/com.x/Data/Library/Caches/y/f"), 9);
-    const auto r =
-        RuleScanEngine::scanRule(rule(QStringLiteral("R"), {QStringLiteral("PUBLIC_DATA/com.x/Caches/y")}), m_home);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->size, 9);
 }
 
 TEST_F(RuleScanEngineTest, ResultsSortLargestFirstThenByNameIgnoringCaseAndReportProgress)

@@ -14,31 +14,23 @@ using State = EmptyFolderCleanupViewModel::State;
 
 namespace {
 
-class EmptyFolderModel : public HomeFixture
-{
-protected:
-};
+using EmptyFolderModel = HomeFixture;
 
 } // namespace
 
-TEST_F(EmptyFolderModel, WithoutAHomeGrantOnlyTheMessageChanges)
-{
-    m_tree->folder(QStringLiteral("empty"));
-    EmptyFolderCleanupViewModel model;
-    EXPECT_EQ(model.message(), QStringLiteral("扫描个人文件夹中的空目录"));
-    model.startScan();
-    EXPECT_EQ(model.state(), State::Ready);
-    EXPECT_EQ(model.message(), QStringLiteral("请先授权个人文件夹"));
-    EXPECT_TRUE(model.folders().isEmpty());
-}
-
 TEST_F(EmptyFolderModel, ScanSelectAndCleanWithAFolderThatGainedAFile)
 {
-    grantHome();
     const QString deep = m_tree->folder(QStringLiteral("a/b/c"));
     const QString gains = m_tree->folder(QStringLiteral("gains"));
     const QString plain = m_tree->folder(QStringLiteral("plain"));
     EmptyFolderCleanupViewModel model;
+    EXPECT_EQ(model.message(), QStringLiteral("扫描个人文件夹中的空目录"));
+    model.startScan(); // without a home grant only the message changes
+    EXPECT_EQ(model.state(), State::Ready);
+    EXPECT_EQ(model.message(), QStringLiteral("请先授权个人文件夹"));
+    EXPECT_TRUE(model.folders().isEmpty());
+
+    grantHome();
     model.startScan();
     EXPECT_EQ(model.state(), State::Scanning);
     EXPECT_EQ(model.message(), QStringLiteral("正在扫描空文件夹…"));

@@ -51,37 +51,38 @@ protected:
 
 } // namespace
 
-TEST_F(EmptyFolders, OnlyFoldersWithNoEntryAtAllAreListed)
+TEST_F(EmptyFolders, OnlyVisibleFoldersWithNoEntryAtAllOutsidePackagesAreListed)
 {
     tree.folder(QStringLiteral("a/b/c"));               // only c is empty; b holds c
     tree.file(QStringLiteral("dsstore/.DS_Store"));     // a hidden file still counts
-    tree.folder(QStringLiteral("holder/.hiddenEmpty")); // a hidden folder counts as well
+    tree.folder(QStringLiteral("holder/.hiddenEmpty")); // a hidden folder counts as well, but is never listed
     tree.file(QStringLiteral("full/file.txt"), 10);
     tree.file(QStringLiteral("zero/zero-length"));
-    EXPECT_EQ(found(), QStringList{QStringLiteral("a/b/c")});
-}
-
-TEST_F(EmptyFolders, HiddenFoldersPackagesAndLinksAreNeverListed)
-{
     tree.folder(QStringLiteral(".cache/empty"));
-    tree.folder(QStringLiteral(".emptyHidden"));
     tree.folder(QStringLiteral("Tool.app/Contents/Resources/empty"));
     tree.folder(QStringLiteral("Empty.bundle"));
     const QString target = tree.folder(QStringLiteral("real/empty"));
     tree.symlink(QStringLiteral("link-to-empty"), target);
     tree.symlink(QStringLiteral("dangling"), home + QStringLiteral("/nowhere"));
-    EXPECT_EQ(found(), QStringList{QStringLiteral("real/empty")});
+    EXPECT_EQ(found(), (QStringList{QStringLiteral("a/b/c"), QStringLiteral("real/empty")}));
 }
 
-TEST_F(EmptyFolders, TheHomeItselfIsNotAnItemAndNothingIsFoundOutsideTheScope)
+TEST_F(EmptyFolders, TheHomeIsNotAnItemNothingOutsideTheScopeIsFoundAndNamesKeepTheirBytes)
 {
     EXPECT_TRUE(found().isEmpty()); // home exists and is empty
     const EmptyFolderEngine::Report report = EmptyFolderEngine::findEmptyFolders(home);
     EXPECT_EQ(report.message, QStringLiteral("没有发现空文件夹"));
 
-    tree.folder(QStringLiteral("x"));
+    // Outside the open scopes nothing is found; inside, a name that is not UTF-8 keeps its bytes.
+    tree.fileBytes("odd/keep");
+    const std::string raw = TreeBuilder::bytes(home) + "/caf\xe9";
+    ASSERT_EQ(::mkdir(raw.c_str(), 0700), 0);
     Sandbox::reset();
     EXPECT_TRUE(found().isEmpty());
+    Sandbox::openScope(home);
+    const QList<EmptyFolderItem> items = EmptyFolderEngine::findEmptyFolders(home).items;
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(bytesFromPath(items[0].path).toStdString(), raw);
 }
 
 TEST_F(EmptyFolders, DeeperFirstThenPathIgnoringCase)
@@ -101,16 +102,6 @@ TEST_F(EmptyFolders, DeeperFirstThenPathIgnoringCase)
     EXPECT_EQ(report.message, QStringLiteral("发现 6 个空文件夹"));
     for (const EmptyFolderItem& item : report.items)
         EXPECT_FALSE(item.selected);
-}
-
-TEST_F(EmptyFolders, ANameThatIsNotUtf8KeepsItsBytes)
-{
-    tree.fileBytes("odd/keep");
-    const std::string raw = TreeBuilder::bytes(home) + "/caf\xe9";
-    ASSERT_EQ(::mkdir(raw.c_str(), 0700), 0);
-    const QList<EmptyFolderItem> items = EmptyFolderEngine::findEmptyFolders(home).items;
-    ASSERT_EQ(items.size(), 1);
-    EXPECT_EQ(bytesFromPath(items[0].path).toStdString(), raw);
 }
 
 TEST_F(EmptyFolders, AfterTheEmptyChildMovesANewScanFindsItsParent)

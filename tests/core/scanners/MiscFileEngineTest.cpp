@@ -93,16 +93,14 @@ TEST(MiscFileNames, CategoryFollowsTheLowerCasedNameAndItsLastExtension)
     EXPECT_TRUE(MiscFileEngine::matchesName(kMisc, std::string_view("\xff\xfe-debug.log")));
 }
 
-TEST(MiscFileDates, CutoffIsOneCalendarMonthBackClampedToTheMonthEnd)
+TEST(MiscFileDates, CutoffIsOneCalendarMonthBackAndAgesUseWholeCalendarUnits)
 {
     EXPECT_EQ(MiscFileEngine::cutoffFor(local(2027, 3, 31)), local(2027, 2, 28));
     EXPECT_EQ(MiscFileEngine::cutoffFor(local(2028, 3, 31)), local(2028, 2, 29));
     EXPECT_EQ(MiscFileEngine::cutoffFor(local(2027, 1, 15, 8, 30, 5)), local(2026, 12, 15, 8, 30, 5));
     EXPECT_FALSE(MiscFileEngine::cutoffFor(QDateTime()).has_value());
-}
 
-TEST(MiscFileDates, AgeTextUsesTheLargestWholeCalendarUnit)
-{
+    // Ages use the largest whole calendar unit.
     const QDateTime now = local(2026, 12, 6, 22, 0);
     EXPECT_EQ(MiscFileEngine::ageText(now.addMonths(-13), now), QStringLiteral("1年前"));
     EXPECT_EQ(MiscFileEngine::ageText(now.addMonths(-2).addDays(-5), now), QStringLiteral("2个月前"));
@@ -116,15 +114,15 @@ TEST(MiscFileDates, AgeTextUsesTheLargestWholeCalendarUnit)
     EXPECT_EQ(MiscFileEngine::ageText(local(2027, 1, 31), local(2027, 3, 1)), QStringLiteral("1个月前"));
 }
 
-TEST_F(MiscFiles, MiscellaneousFilesAreRegularVisibleFilesOutsidePackagesOfAnyAge)
+TEST_F(MiscFiles, EachCategoryListsItsVisibleFilesOutsidePackagesAndInstallersIncludePackageFolders)
 {
     if (!birthTimesRecorded())
         GTEST_SKIP() << "this file system records no birth times";
     m_tree.file(QStringLiteral("catalog.json"), 3000);
     m_tree.file(QStringLiteral("a/debug.LOG"), 9000);
     m_tree.file(QStringLiteral("a/b/MyCache.db"), 100);
-    m_tree.file(QStringLiteral("logs.zip"), 10);
-    m_tree.file(QStringLiteral("cache.dmg"), 10);
+    m_tree.file(QStringLiteral("logs.zip"), 100);
+    m_tree.file(QStringLiteral("cache.dmg"), 100);
     m_tree.file(QStringLiteral("logs/readme.txt"), 10); // the folder matches by name only
     m_tree.file(QStringLiteral(".hidden.log"), 10);
     m_tree.file(QStringLiteral(".config/app.log"), 10);
@@ -141,19 +139,13 @@ TEST_F(MiscFiles, MiscellaneousFilesAreRegularVisibleFilesOutsidePackagesOfAnyAg
         EXPECT_EQ(item.size, TreeBuilder::allocatedBytes(item.path));
         EXPECT_EQ(item.creationDate.toMSecsSinceEpoch(), birthMSecs(item.path));
     }
-}
 
-TEST_F(MiscFiles, ArchivesAndInstallersIncludingPackageFolders)
-{
-    if (!birthTimesRecorded())
-        GTEST_SKIP() << "this file system records no birth times";
+    // Archives and installers, package folders included, on the same tree.
     m_tree.file(QStringLiteral("x.tar.gz"), 5000);
     m_tree.file(QStringLiteral("d/x.TGZ"), 100);
-    m_tree.file(QStringLiteral("logs.zip"), 100);
     m_tree.file(QStringLiteral("Tool.app/bundled.zip"), 100);
     m_tree.file(QStringLiteral(".old/hidden.zip"), 100);
     m_tree.folder(QStringLiteral("folder.zip"));
-    m_tree.file(QStringLiteral("cache.dmg"), 100);
     m_tree.folder(QStringLiteral("Disk.dmg/inner"));
     const QString a = m_tree.file(QStringLiteral("Foo.pkg/Contents/a"), 20000);
     const QString b = m_tree.file(QStringLiteral("Foo.pkg/Contents/sub/b"), 7000);

@@ -50,7 +50,7 @@ protected:
 
 } // namespace
 
-TEST_F(QuickCleanup, TheCardsBeforeAnything)
+TEST_F(QuickCleanup, TheCardsBeforeAnythingAndAfterRefusedHomeAccess)
 {
     const QList<QuickCleanupCard> cards = quick.cards();
     ASSERT_EQ(cards.size(), QuickCleanupViewModel::kScanCount);
@@ -64,10 +64,7 @@ TEST_F(QuickCleanup, TheCardsBeforeAnything)
                                    QStringLiteral("空文件夹清理")}));
     EXPECT_FALSE(quick.hasActivity());
     EXPECT_EQ(quick.startButtonText(), QStringLiteral("开始扫描"));
-}
 
-TEST_F(QuickCleanup, RefusedHomeAccessStartsNothing)
-{
     m_picker->cancelNext();
     quick.startQuickScan();
     EXPECT_EQ(m_picker->requests().size(), 1);

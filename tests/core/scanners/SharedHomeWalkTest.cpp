@@ -101,7 +101,7 @@ TEST_F(SharedWalk, AgeRulesStayPerScan)
               MiscFileEngine::findFiles(home, MiscFileCategory::Miscellaneous, longAgo).items.size());
 }
 
-TEST_F(SharedWalk, AWalkThatGoesUnstartedStillAnswersEveryScan)
+TEST_F(SharedWalk, AWalkThatGoesUnstartedStillAnswersAndNothingOutsideTheOpenScopesIsFound)
 {
     QFuture<EmptyFolderEngine::Report> empty;
     {
@@ -111,15 +111,13 @@ TEST_F(SharedWalk, AWalkThatGoesUnstartedStillAnswersEveryScan)
     empty.waitForFinished();
     ASSERT_EQ(empty.resultCount(), 1);
     EXPECT_EQ(empty.result().items.size(), 2);
-}
 
-TEST_F(SharedWalk, NothingOutsideTheOpenScopes)
-{
+    // Outside the open scopes nothing is found.
     Sandbox::reset();
-    SharedHomeWalk walk(home);
-    QFuture<MiscFileEngine::Report> misc = walk.addFileScan(MiscFileCategory::Miscellaneous, std::nullopt);
-    QFuture<EmptyFolderEngine::Report> empty = walk.addEmptyFolderScan();
-    walk.run();
+    SharedHomeWalk outside(home);
+    QFuture<MiscFileEngine::Report> misc = outside.addFileScan(MiscFileCategory::Miscellaneous, std::nullopt);
+    QFuture<EmptyFolderEngine::Report> none = outside.addEmptyFolderScan();
+    outside.run();
     EXPECT_TRUE(misc.result().items.isEmpty());
-    EXPECT_TRUE(empty.result().items.isEmpty());
+    EXPECT_TRUE(none.result().items.isEmpty());
 }

@@ -58,7 +58,7 @@ protected:
     }
 };
 
-TEST_F(StorageAnalysisModelTest, StartsAtHomeListingNothingAndGoingUpFromTheStartDoesNothing)
+TEST_F(StorageAnalysisModelTest, StartsAtHomeGoesUpNoFurtherAndEntersOnlyListedFolders)
 {
     grantHome();
     StorageAnalysisModel model;
@@ -73,6 +73,18 @@ TEST_F(StorageAnalysisModelTest, StartsAtHomeListingNothingAndGoingUpFromTheStar
     EXPECT_EQ(model.directoryStack(), QStringList{home()});
     EXPECT_EQ(scanning, 0);
     EXPECT_EQ(model.message(), QStringLiteral("选择一个目录查看空间占用排行"));
+
+    // Only folders of the current listing can be entered.
+    model.refresh();
+    ASSERT_TRUE(waitForListing(model));
+    const StorageEntry small = entryNamed(model, QStringLiteral("small"));
+    model.enterDirectory(entryNamed(model, QStringLiteral("note.txt")));
+    EXPECT_EQ(model.currentDirectory(), home());
+    model.enterDirectory(entryNamed(model, QStringLiteral("big")));
+    ASSERT_TRUE(waitForListing(model));
+    model.enterDirectory(small); // a row of the home listing, tapped late, is not a child of "big"
+    EXPECT_EQ(model.currentDirectory(), m_tree->path(QStringLiteral("big")));
+    EXPECT_EQ(model.directoryStack().size(), 2);
 }
 
 TEST_F(StorageAnalysisModelTest, ListingIsComputedOnceThenCachedUntilRefreshed)
@@ -112,25 +124,6 @@ TEST_F(StorageAnalysisModelTest, ListingIsComputedOnceThenCachedUntilRefreshed)
     model.goUp();
     EXPECT_FALSE(model.isScanning());
     EXPECT_EQ(names(model).size(), 3);
-}
-
-TEST_F(StorageAnalysisModelTest, OnlyFoldersOfTheCurrentListingCanBeEntered)
-{
-    grantHome();
-    StorageAnalysisModel model;
-    model.refresh();
-    ASSERT_TRUE(waitForListing(model));
-    const StorageEntry file = entryNamed(model, QStringLiteral("note.txt"));
-    const StorageEntry small = entryNamed(model, QStringLiteral("small"));
-
-    model.enterDirectory(file);
-    EXPECT_EQ(model.currentDirectory(), home());
-    model.enterDirectory(entryNamed(model, QStringLiteral("big")));
-    ASSERT_TRUE(waitForListing(model));
-    // A row of the home listing, tapped late, is not a child of "big".
-    model.enterDirectory(small);
-    EXPECT_EQ(model.currentDirectory(), m_tree->path(QStringLiteral("big")));
-    EXPECT_EQ(model.directoryStack().size(), 2);
 }
 
 TEST_F(StorageAnalysisModelTest, DeletionWithAFailureKeepsTheFailedItemSelectedAndDropsEveryCache)
@@ -206,18 +199,28 @@ TEST_F(StorageAnalysisModelTest, MovingOnDuringAComputationShowsTheFolderTheUser
     EXPECT_EQ(model.directoryStack(), (QStringList{home(), m_tree->path(QStringLiteral("small"))}));
 }
 
-TEST_F(StorageAnalysisModelTest, ChoosingAFolderStartsAFreshPathThere)
+TEST_F(StorageAnalysisModelTest, ChoosingAFolderStartsAFreshPathThereAndUnreadableOnesChangeNothing)
 {
     const QString other = makeFolder(QStringLiteral("elsewhere/photos"));
     TreeBuilder(other).file(QStringLiteral("p.jpg"), 7000);
     StorageAnalysisModel model;
 
+    // Without a home grant the home folder cannot be read.
+    model.refresh();
+    EXPECT_FALSE(model.isScanning());
+    EXPECT_EQ(model.message(), QStringLiteral("请授权访问此目录"));
+    EXPECT_TRUE(model.entries().isEmpty());
+    m_picker->answerWith(makeFolder(QStringLiteral("gone")) + QStringLiteral("/missing"));
+    model.chooseDirectory();
+    EXPECT_EQ(model.message(), QStringLiteral("无法读取所选目录，请重新授权"));
+    EXPECT_EQ(model.currentDirectory(), home());
+
     m_picker->cancelNext();
     model.chooseDirectory();
-    ASSERT_EQ(m_picker->requests().size(), 1);
-    EXPECT_EQ(m_picker->requests()[0].title, QStringLiteral("选择要分析的目录"));
-    EXPECT_EQ(m_picker->requests()[0].prompt, QStringLiteral("分析此目录"));
-    EXPECT_EQ(m_picker->requests()[0].directory, home());
+    ASSERT_EQ(m_picker->requests().size(), 2);
+    EXPECT_EQ(m_picker->requests()[1].title, QStringLiteral("选择要分析的目录"));
+    EXPECT_EQ(m_picker->requests()[1].prompt, QStringLiteral("分析此目录"));
+    EXPECT_EQ(m_picker->requests()[1].directory, home());
     EXPECT_EQ(model.currentDirectory(), home());
 
     // No home grant is needed for a folder the user picked.
@@ -227,21 +230,6 @@ TEST_F(StorageAnalysisModelTest, ChoosingAFolderStartsAFreshPathThere)
     EXPECT_EQ(model.directoryStack(), QStringList{other});
     ASSERT_TRUE(waitForListing(model));
     EXPECT_EQ(names(model), QStringList{QStringLiteral("p.jpg")});
-}
-
-TEST_F(StorageAnalysisModelTest, UnreadableFoldersLeaveTheListingAlone)
-{
-    StorageAnalysisModel model;
-    m_picker->answerWith(makeFolder(QStringLiteral("gone")) + QStringLiteral("/missing"));
-    model.chooseDirectory();
-    EXPECT_EQ(model.message(), QStringLiteral("无法读取所选目录，请重新授权"));
-    EXPECT_EQ(model.currentDirectory(), home());
-
-    // Without a home grant the home folder cannot be read.
-    model.refresh();
-    EXPECT_FALSE(model.isScanning());
-    EXPECT_EQ(model.message(), QStringLiteral("请授权访问此目录"));
-    EXPECT_TRUE(model.entries().isEmpty());
 }
 
 } // namespace

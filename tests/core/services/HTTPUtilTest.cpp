@@ -19,27 +19,24 @@ using HTTPUtilTimeoutTest = ServiceTest;
 
 // --- Status and decoding rules ---------------------------------------------------------------
 
-TEST_F(HTTPUtilStatusTest, GetAnswered204WithEmptyBodyFailsToDecodeRatherThanOnStatus)
+TEST_F(HTTPUtilStatusTest, SuccessfulRepliesThatDoNotDecodeFailAsDecodingErrors)
 {
+    // A 204 fails on its empty body, not on its status.
     server.setReply("GET", u"/tasks/rules"_s, TestHttpServer::json(204, {}));
-    const auto result = awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/tasks/rules"_s));
-    ASSERT_FALSE(result.ok());
-    ASSERT_NE(result.error().decodingError(), nullptr);
-    EXPECT_EQ(result.error().decodingError()->problem, DecodingError::Problem::notJSON);
-    EXPECT_FALSE(result.error().localizedDescription().isEmpty());
+    server.setReply("POST", u"/a"_s, TestHttpServer::json(200, R"({"code": "200", "message": "ok"})"));
+    const auto empty = awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/tasks/rules"_s));
+    ASSERT_FALSE(empty.ok());
+    ASSERT_NE(empty.error().decodingError(), nullptr);
+    EXPECT_EQ(empty.error().decodingError()->problem, DecodingError::Problem::notJSON);
+    EXPECT_FALSE(empty.error().localizedDescription().isEmpty());
+
+    const auto malformed = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"a"_s), {});
+    ASSERT_FALSE(malformed.ok());
+    ASSERT_NE(malformed.error().decodingError(), nullptr);
+    EXPECT_EQ(malformed.error().decodingError()->path, u"code"_s);
 }
 
-TEST_F(HTTPUtilStatusTest, GetStatusErrorIgnoresTheServersMessage)
-{
-    server.setReply("GET", u"/market/tasks"_s, TestHttpServer::json(404, R"({"message": "没有这个接口"})"));
-    const auto result = awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/market/tasks"_s));
-    ASSERT_FALSE(result.ok());
-    ASSERT_NE(result.error().httpError(), nullptr);
-    EXPECT_EQ(*result.error().httpError(), HTTPUtilError::badStatus(404));
-    EXPECT_EQ(result.error().localizedDescription(), u"服务端返回 HTTP 404"_s);
-}
-
-TEST_F(HTTPUtilStatusTest, OnlyStatusesFrom200To299CountAsSuccess)
+TEST_F(HTTPUtilStatusTest, OnlyStatusesFrom200To299CountAsSuccessAndAGetIgnoresTheServersMessage)
 {
     // Qt flags 4xx and 5xx itself but lets a 3xx without a Location through as if it were fine.
     server.setReply("GET", u"/a"_s, TestHttpServer::json(299, kVerificationReply));
@@ -53,6 +50,14 @@ TEST_F(HTTPUtilStatusTest, OnlyStatusesFrom200To299CountAsSuccess)
 
     const auto informational = awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"c"_s));
     EXPECT_FALSE(informational.ok());
+
+    // A failed GET ignores the server's message.
+    server.setReply("GET", u"/market/tasks"_s, TestHttpServer::json(404, R"({"message": "没有这个接口"})"));
+    const auto result = awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/market/tasks"_s));
+    ASSERT_FALSE(result.ok());
+    ASSERT_NE(result.error().httpError(), nullptr);
+    EXPECT_EQ(*result.error().httpError(), HTTPUtilError::badStatus(404));
+    EXPECT_EQ(result.error().localizedDescription(), u"服务端返回 HTTP 404"_s);
 }
 
 TEST_F(HTTPUtilStatusTest, EveryFailureStatusOfAPostKeepsTheServersMessage)
@@ -85,25 +90,13 @@ TEST_F(HTTPUtilStatusTest, PostFailureWithoutAUsableMessageFallsBackToTheStatus)
     EXPECT_EQ(numeric.error().localizedDescription(), u"服务端返回 HTTP 502"_s);
     const auto other = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"c"_s), {});
     EXPECT_EQ(other.error().localizedDescription(), u"服务端返回 HTTP 503"_s);
-}
 
-TEST_F(HTTPUtilStatusTest, PostFailureWithAnEmptyMessageHasAnEmptyDescription)
-{
+    // An empty message is still the server's message: it is shown as it is.
     server.setReply("POST", u"/email/send"_s, TestHttpServer::json(400, R"({"message": ""})"));
-    const auto result = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"email/send"_s), {});
-    ASSERT_FALSE(result.ok());
-    ASSERT_NE(result.error().httpError(), nullptr);
-    EXPECT_EQ(*result.error().httpError(), HTTPUtilError::badResponse(400, QString()));
-    EXPECT_TRUE(result.error().localizedDescription().isEmpty());
-}
-
-TEST_F(HTTPUtilStatusTest, SuccessfulPostWithAMalformedBodyFailsToDecode)
-{
-    server.setReply("POST", u"/a"_s, TestHttpServer::json(200, R"({"code": "200", "message": "ok"})"));
-    const auto result = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"a"_s), {});
-    ASSERT_FALSE(result.ok());
-    ASSERT_NE(result.error().decodingError(), nullptr);
-    EXPECT_EQ(result.error().decodingError()->path, u"code"_s);
+    const auto blank = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"email/send"_s), {});
+    ASSERT_NE(blank.error().httpError(), nullptr);
+    EXPECT_EQ(*blank.error().httpError(), HTTPUtilError::badResponse(400, QString()));
+    EXPECT_TRUE(blank.error().localizedDescription().isEmpty());
 }
 
 TEST_F(HTTPUtilStatusTest, AddressesThatAreNotHttpAreNeverFetched)
@@ -141,29 +134,26 @@ TEST_F(HTTPUtilStatusTest, RefusedConnectionIsATransportError)
 
 // --- What goes out ---------------------------------------------------------------------------
 
-TEST_F(HTTPUtilRequestTest, GetSendsAcceptAndNothingElseOfItsOwn)
+TEST_F(HTTPUtilRequestTest, GetSendsOnlyAcceptAndPostAcceptThenContentTypeAndACompactBody)
 {
     server.setReply("GET", u"/app/version/latest"_s, TestHttpServer::json(200, kVerificationReply));
     ASSERT_TRUE(awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/app/version/latest"_s)).ok());
     ASSERT_EQ(server.requests().size(), 1);
-    const TestHttpServer::Request& request = server.requests().first();
-    EXPECT_EQ(request.method, "GET");
-    EXPECT_EQ(request.header("Accept"), "application/json");
-    EXPECT_TRUE(request.body.isEmpty());
+    const TestHttpServer::Request& get = server.requests().first();
+    EXPECT_EQ(get.method, "GET");
+    EXPECT_EQ(get.header("Accept"), "application/json");
+    EXPECT_TRUE(get.body.isEmpty());
     // Beside Accept, only what Qt's HTTP stack always sends.
-    QList<QByteArray> names = request.headerNames();
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names,
+    QList<QByteArray> getNames = get.headerNames();
+    std::sort(getNames.begin(), getNames.end());
+    EXPECT_EQ(getNames,
               (QList<QByteArray>{"Accept", "Accept-Encoding", "Accept-Language", "Connection", "Host", "User-Agent"}));
-}
 
-TEST_F(HTTPUtilRequestTest, PostSendsAcceptThenContentTypeAndACompactBody)
-{
     server.setReply("POST", u"/sms/send"_s, TestHttpServer::json(200, kVerificationReply));
     const QJsonObject body = VerificationRequest::phone(u"13800138000"_s).toJSON();
     ASSERT_TRUE(awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"sms/send"_s), body).ok());
-    ASSERT_EQ(server.requests().size(), 1);
-    const TestHttpServer::Request& request = server.requests().first();
+    ASSERT_EQ(server.requests().size(), 2);
+    const TestHttpServer::Request& request = server.requests().last();
     EXPECT_EQ(request.method, "POST");
     EXPECT_EQ(request.body, R"({"phone_number":"13800138000"})");
     const QList<QByteArray> names = request.headerNames();
@@ -178,7 +168,7 @@ TEST_F(HTTPUtilRequestTest, PostSendsAcceptThenContentTypeAndACompactBody)
                                          "Content-Type", "Host", "User-Agent"}));
 }
 
-TEST_F(HTTPUtilRequestTest, PathsLandDirectlyUnderTheBaseURLWithOrWithoutALeadingSlash)
+TEST_F(HTTPUtilRequestTest, PathsLandDirectlyUnderABaseURLThatOnlyAWebAddressMayReplace)
 {
     const QUrl base = server.baseURL();
     EXPECT_EQ(HTTPUtil::serviceBaseURL(), base);
@@ -197,10 +187,8 @@ TEST_F(HTTPUtilRequestTest, PathsLandDirectlyUnderTheBaseURLWithOrWithoutALeadin
     qputenv("SWEEPORA_SERVICE_URL", base.toEncoded());
     ASSERT_TRUE(awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"tasks/rules"_s)).ok());
     EXPECT_EQ(server.requests().first().target, "/tasks/rules");
-}
 
-TEST_F(HTTPUtilRequestTest, OnlyAWebAddressFromTheEnvironmentReplacesTheBuiltInOnes)
-{
+    // Only a web address from the environment replaces the built-in ones.
     for (const char* bad : {"ftp://127.0.0.1:21", "not a url", "http://", "http://127.0.0.1:9/?x=1", "file:///tmp"}) {
         qputenv("SWEEPORA_SERVICE_URL", bad);
         qputenv("SWEEPORA_POEM_URL", bad);
@@ -242,25 +230,18 @@ TEST_F(HTTPUtilRequestTest, TheGuardRefusesEveryHostButLoopback)
 
 // --- Time limits ---------------------------------------------------------------------------
 
-TEST_F(HTTPUtilTimeoutTest, SilentServerEndsAGetAtTheIdleLimit)
+TEST_F(HTTPUtilTimeoutTest, SilentServerEndsAGetAtTheIdleLimitAndAPostAtTheWholeExchangeLimit)
 {
     server.setReply("GET", u"/market/tasks"_s, TestHttpServer::silent());
-    useTimeouts(100, 60'000);
-    const auto result = awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/market/tasks"_s));
-    ASSERT_FALSE(result.ok());
-    ASSERT_NE(result.error().transportError(), nullptr);
-    EXPECT_TRUE(result.error().transportError()->timedOut);
-    EXPECT_EQ(result.error().localizedDescription(), u"请求超时。"_s);
-    EXPECT_EQ(server.requests().size(), 1);
-}
-
-TEST_F(HTTPUtilTimeoutTest, SilentServerEndsAPostAtTheWholeExchangeLimit)
-{
     server.setReply("POST", u"/market/tasks"_s, TestHttpServer::silent());
-    useTimeouts(60'000, 100);
-    const auto result = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"/market/tasks"_s), {});
-    ASSERT_FALSE(result.ok());
-    ASSERT_NE(result.error().transportError(), nullptr);
-    EXPECT_TRUE(result.error().transportError()->timedOut);
-    EXPECT_EQ(result.error().localizedDescription(), u"请求超时。"_s);
+    for (const bool post : {false, true}) {
+        useTimeouts(post ? 60'000 : 100, post ? 100 : 60'000);
+        const QUrl url = HTTPUtil::endpointURL(u"/market/tasks"_s);
+        const auto result = post ? awaitPost<VerificationResponse>(url, {}) : awaitGet<VerificationResponse>(url);
+        ASSERT_FALSE(result.ok());
+        ASSERT_NE(result.error().transportError(), nullptr);
+        EXPECT_TRUE(result.error().transportError()->timedOut);
+        EXPECT_EQ(result.error().localizedDescription(), u"请求超时。"_s);
+    }
+    EXPECT_EQ(server.requests().size(), 2);
 }

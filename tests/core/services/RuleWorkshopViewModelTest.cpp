@@ -36,7 +36,7 @@ protected:
 
 } // namespace
 
-TEST_F(RuleWorkshopTest, EmptyListIsTheEmptyStateNotAnError)
+TEST_F(RuleWorkshopTest, AnEmptyListIsNoErrorAndEntriesNotApprovedCarryTheBadgeAndOpenWithDefaults)
 {
     serve({});
     model.load();
@@ -45,10 +45,7 @@ TEST_F(RuleWorkshopTest, EmptyListIsTheEmptyStateNotAnError)
     ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !model.isLoading(); }));
     EXPECT_EQ(model.contentState(), State::empty);
     EXPECT_EQ(server.requests().size(), 1);
-}
 
-TEST_F(RuleWorkshopTest, EntriesNotApprovedCarryTheBadgeAndOpenWithDefaults)
-{
     serve({entry(3, 0), entry(1, 1),
            entry(2, 2, R"({"Name":"工坊","Paths":["x"],"PackName":"com.w","Description":"d"})")});
     load();

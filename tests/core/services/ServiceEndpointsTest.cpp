@@ -65,7 +65,7 @@ TEST_F(ServiceEndpointsTest, EveryCallReachesItsEndpointAndDecodesItsReply)
               R"({"rule_json":{"App":true,"Description":"","Name":"n","Notice":0,"PackName":"","Paths":[]}})");
 }
 
-TEST_F(ServiceEndpointsTest, SignInCallsUseTheChannelOfTheAccount)
+TEST_F(ServiceEndpointsTest, SignInCallsUseTheChannelOfTheAccountAndEncodeTheirQuery)
 {
     const QByteArray sent = R"({"code":200,"message":"已发送"})";
     const QByteArray checked = R"({"code":1,"message":"ok"})";
@@ -97,10 +97,8 @@ TEST_F(ServiceEndpointsTest, SignInCallsUseTheChannelOfTheAccount)
     EXPECT_EQ(requests[2].body, R"({"email_address":"a+b@example.com"})");
     // A raw "+" would reach a form decoder as a space and check the wrong address.
     EXPECT_EQ(requests[3].target, "/email/check?email_address=a%2Bb%40example.com&code=0427");
-}
 
-TEST_F(ServiceEndpointsTest, CheckQueryEncodesEveryReservedCharacter)
-{
+    // Every reserved character of the query is encoded.
     const QUrl url = ServiceEndpoints::checkCodeURL(VerificationRequest::email(u"x&code=1#@例.cn"_s), u"1 2"_s);
     const QUrlQuery query(url);
     EXPECT_EQ(query.queryItems(QUrl::FullyDecoded),

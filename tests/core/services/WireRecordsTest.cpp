@@ -64,19 +64,7 @@ TEST(WireRuleTest, CloudRuleWithoutAppAndNoticeTakesTheirDefaults)
     EXPECT_EQ(rules[2].ruleJSON.toCleanupRule().notice, 3);
 }
 
-TEST(WireRuleTest, OneIncompleteRuleFailsTheWholeList)
-{
-    EXPECT_EQ(failure<CloudTaskEnvelope>(R"({"code": 0, "message": "", "data": [
-        {"id": 1, "rule_json": {"Name": "a", "Paths": [], "PackName": "p", "Description": ""}},
-        {"id": 2, "rule_json": {"Name": "b", "Paths": [], "Description": ""}}]})"),
-              "missingKey data[1].rule_json.PackName");
-    EXPECT_EQ(failure<MarketTaskEnvelope>(R"({"code": 0, "message": "", "data": [
-        {"id": 1, "allow": 1, "created_at": "", "updated_at": "",
-         "rule_json": {"Paths": [], "PackName": "p", "Description": ""}}]})"),
-              "missingKey data[0].rule_json.Name");
-}
-
-TEST(WireRuleTest, RequiredRuleKeysMustHaveTheirJSONType)
+TEST(WireRuleTest, RequiredRuleKeysMustBePresentWithTheirJSONTypeInEveryRule)
 {
     const auto envelope = [](const char* rule) {
         return "{\"code\": 0, \"message\": \"\", \"data\": [{\"id\": 1, \"rule_json\": " + std::string(rule) + "}]}";
@@ -96,6 +84,16 @@ TEST(WireRuleTest, RequiredRuleKeysMustHaveTheirJSONType)
     EXPECT_EQ(check(R"({"Notice": 0.5, "Name": "n", "Paths": [], "PackName": "p", "Description": ""})"),
               "wrongType data[0].rule_json.Notice");
     EXPECT_EQ(check(R"(["Name"])"), "wrongType data[0].rule_json");
+
+    // One incomplete rule fails the whole list.
+    EXPECT_EQ(failure<CloudTaskEnvelope>(R"({"code": 0, "message": "", "data": [
+        {"id": 1, "rule_json": {"Name": "a", "Paths": [], "PackName": "p", "Description": ""}},
+        {"id": 2, "rule_json": {"Name": "b", "Paths": [], "Description": ""}}]})"),
+              "missingKey data[1].rule_json.PackName");
+    EXPECT_EQ(failure<MarketTaskEnvelope>(R"({"code": 0, "message": "", "data": [
+        {"id": 1, "allow": 1, "created_at": "", "updated_at": "",
+         "rule_json": {"Paths": [], "PackName": "p", "Description": ""}}]})"),
+              "missingKey data[0].rule_json.Name");
 }
 
 TEST(WireRuleTest, UploadBodyCarriesTheRuleInTheLocalFormatWithAllSixKeysSorted)
@@ -135,6 +133,10 @@ TEST(WireRecordTest, EnvelopesNeedCodeMessageAndTheirData)
     EXPECT_EQ(failure<VerificationResponse>(R"([{"code": 1, "message": ""}])"), "wrongType ");
     EXPECT_EQ(failure<VerificationResponse>(""), "notJSON ");
     EXPECT_EQ(failure<VerificationResponse>(R"({"code": 1, "message": "")"), "notJSON ");
+    EXPECT_EQ(failure<HitokotoResponse>(R"({"id": 1})"), "missingKey hitokoto");
+    // An upload's result needs its reason even when approved.
+    EXPECT_EQ(failure<UploadMarketTaskEnvelope>(R"({"code": 0, "message": "", "data": {"id": 1, "allow": 1}})"),
+              "missingKey data.reason");
 
     const auto empty = decode<MarketTaskEnvelope>(R"({"code": 5, "message": "m", "data": []})");
     ASSERT_TRUE(empty.ok());
@@ -155,29 +157,7 @@ TEST(WireRecordTest, UnknownKeysAreIgnoredEverywhere)
     EXPECT_EQ(rule.updatedAt, u"u"_s);
 }
 
-TEST(WireRecordTest, UploadResultNeedsAReasonEvenWhenApproved)
-{
-    EXPECT_EQ(failure<UploadMarketTaskEnvelope>(R"({"code": 0, "message": "", "data": {"id": 1, "allow": 1}})"),
-              "missingKey data.reason");
-    const auto result =
-        decode<UploadMarketTaskEnvelope>(R"({"code": 0, "message": "", "data": {"id": 1, "allow": 0, "reason": "r"}})");
-    ASSERT_TRUE(result.ok());
-    EXPECT_FALSE(result.value().data.isApproved());
-    EXPECT_EQ(result.value().data.reason, u"r"_s);
-}
-
-TEST(WireRecordTest, VersionEnvelopeWithoutDataMeansNoVersion)
-{
-    for (const char* json : {R"({"code": 0, "message": ""})", R"({"code": 0, "message": "", "data": null})"}) {
-        const auto result = decode<AppVersionEnvelope>(json);
-        ASSERT_TRUE(result.ok()) << json;
-        EXPECT_FALSE(result.value().data.has_value()) << json;
-    }
-    EXPECT_EQ(failure<AppVersionEnvelope>(R"({"code": 0, "message": "", "data": "1.2"})"), "wrongType data");
-    EXPECT_EQ(failure<AppVersionEnvelope>(R"({"code": 0, "message": "", "data": {}})"), "missingKey data.id");
-}
-
-TEST(WireRecordTest, VersionRecordReadsEveryFieldAndOnlyMinimumVersionIsOptional)
+TEST(WireRecordTest, VersionRecordReadsEveryFieldOnlyMinimumVersionIsOptionalAndNoDataIsNoVersion)
 {
     const char* full = R"({"code": 0, "message": "", "data": {"id": 4, "version": "1.4.0", "build_number": 140,
         "download_url": "https://example.com/d", "release_notes": "修复", "force_update": 1,
@@ -210,20 +190,15 @@ TEST(WireRecordTest, VersionRecordReadsEveryFieldAndOnlyMinimumVersionIsOptional
     const auto optional = HTTPUtil::decode<AppVersionEnvelope>(withoutMinimum);
     ASSERT_TRUE(optional.ok());
     EXPECT_FALSE(optional.value().data->minimumVersion.has_value());
-}
 
-TEST(WireRecordTest, SignInRequestBodiesCarryExactlyOneKey)
-{
-    EXPECT_EQ(compact(VerificationRequest::phone(u"13800138000"_s).toJSON()), R"({"phone_number":"13800138000"})");
-    EXPECT_EQ(compact(VerificationRequest::email(u"a@b.cn"_s).toJSON()), R"({"email_address":"a@b.cn"})");
-}
-
-TEST(WireRecordTest, PoemReplyNeedsItsLine)
-{
-    const auto result = decode<HitokotoResponse>(R"({"id": 1, "hitokoto": " 床前明月光 ", "from": "x"})");
-    ASSERT_TRUE(result.ok());
-    EXPECT_EQ(result.value().hitokoto, u" 床前明月光 "_s); // trimming is the caller's choice
-    EXPECT_EQ(failure<HitokotoResponse>(R"({"id": 1})"), "missingKey hitokoto");
+    // Without data there is no version.
+    for (const char* json : {R"({"code": 0, "message": ""})", R"({"code": 0, "message": "", "data": null})"}) {
+        const auto result = decode<AppVersionEnvelope>(json);
+        ASSERT_TRUE(result.ok()) << json;
+        EXPECT_FALSE(result.value().data.has_value()) << json;
+    }
+    EXPECT_EQ(failure<AppVersionEnvelope>(R"({"code": 0, "message": "", "data": "1.2"})"), "wrongType data");
+    EXPECT_EQ(failure<AppVersionEnvelope>(R"({"code": 0, "message": "", "data": {}})"), "missingKey data.id");
 }
 
 TEST(WireRecordTest, DecodingErrorsSayWhatAndWhere)

@@ -1,16 +1,10 @@
 #include "platform/PathBytes.h"
-#include "fs/Walker.h"
-#include "platform/Sandbox.h"
-#include "platform/Trash.h"
-#include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <QRandomGenerator>
-#include <unistd.h>
 
 using namespace Sweepora::Core;
 
@@ -42,30 +36,4 @@ TEST(PathBytes, EveryByteStringRoundTripsAndValidUtf8DecodesAsQtDoes)
     EXPECT_EQ(pathFromBytes("a\xff").at(1).unicode(), 0xDCFF);
     // A lone surrogate that no decoding produced names no byte; it becomes U+FFFD.
     EXPECT_EQ(bytesFromPath(QString(QChar(0xD800))), QByteArray("\xef\xbf\xbd"));
-}
-
-// A name that is not UTF-8, found by a scan, must still reach the Trash under its own bytes.
-TEST(PathBytesTest, AFileTheWalkerFindsWithANonUtf8NameGoesToTheTrash)
-{
-    QTemporaryDir dir;
-    Sweepora::Test::TreeBuilder tree(dir.path() + QStringLiteral("/home"));
-    tree.folder(QStringLiteral("."));
-    const std::string bytes = tree.fileBytes(std::string("bad-\xff\xfe.bin"), 10);
-    Sweepora::Core::Sandbox::openScope(tree.root());
-    struct Collector final : Sweepora::Core::WalkVisitor
-    {
-        Sweepora::Core::WalkAction visit(const Sweepora::Core::WalkEntry& e) override
-        {
-            paths << e.filePath();
-            return Sweepora::Core::WalkAction::Continue;
-        }
-        QStringList paths;
-    };
-    QStringList found;
-    for (const Collector& c : Sweepora::Core::Walker::walkEach(tree.root(), {}, Collector()))
-        found += c.paths;
-    ASSERT_EQ(found.size(), 1);
-    const Sweepora::Core::Trash::Result moved = Sweepora::Core::Trash::current().trashItem(found.first());
-    EXPECT_TRUE(moved.ok) << moved.error.toStdString();
-    EXPECT_NE(::access(bytes.c_str(), F_OK), 0);
 }

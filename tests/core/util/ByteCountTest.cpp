@@ -27,16 +27,12 @@ TEST(ByteCount, FileStyleUnitsAndRounding)
         EXPECT_EQ(formattedByteCount(bytes), QString::fromUtf8(text)) << bytes;
 }
 
-TEST(NameOrder, SizeFirstThenNameIgnoringCase)
+TEST(NameOrder, SizeFirstThenNameIgnoringCaseAndPathComponents)
 {
     EXPECT_TRUE(sizeThenNameBefore(10, QStringLiteral("z"), 9, QStringLiteral("a")));
     EXPECT_TRUE(sizeThenNameBefore(5, QStringLiteral("a.mov"), 5, QStringLiteral("B.mov")));
     EXPECT_FALSE(sizeThenNameBefore(5, QStringLiteral("B.mov"), 5, QStringLiteral("a.mov")));
     EXPECT_LT(localizedCaseInsensitiveCompare(QStringLiteral("alpha"), QStringLiteral("Beta")), 0);
-}
-
-TEST(NameOrder, PathComponents)
-{
     EXPECT_EQ(lastPathComponent(QStringLiteral("/a/b.txt")), QStringLiteral("b.txt"));
     EXPECT_EQ(parentPath(QStringLiteral("/a/b.txt")), QStringLiteral("/a"));
     EXPECT_EQ(parentPath(QStringLiteral("/a")), QStringLiteral("/"));
