@@ -2,14 +2,14 @@
 
 #include "access/AccessManager.h"
 #include "platform/Jobs.h"
-#include "platform/Notifications.h"
 #include "util/ViewModelSupport.h"
 
 #include <QSet>
 
 namespace Sweepora::Core {
 
-LargeFileViewModel::LargeFileViewModel(QObject* parent) : QObject(parent)
+LargeFileViewModel::LargeFileViewModel(QObject* parent)
+    : FileListViewModel(QStringLiteral("选择大小后扫描个人文件夹"), parent)
 {
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
         ScanOutcome outcome = m_scanWatcher.future().result();
@@ -17,23 +17,7 @@ LargeFileViewModel::LargeFileViewModel(QObject* parent) : QObject(parent)
         m_scanned.clear();
         for (const ScannedFile& f : std::as_const(outcome.scanned))
             m_scanned.insert(f.path, f);
-        emit filesChanged();
-        setState(ScanState::Scanned);
-        setMessage(outcome.report.message);
-        emit scanFinished();
-    });
-    connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
-        const TrashBatchResult result = m_cleanWatcher.future().result();
-        m_files = ViewModelSupport::without(m_files, &LargeFileItem::path,
-                                            QSet<QString>(result.moved.cbegin(), result.moved.cend()));
-        for (const QString& path : result.moved)
-            m_scanned.remove(path);
-        emit filesChanged();
-        setState(ScanState::Scanned);
-        setMessage(result.message);
-        if (!result.moved.isEmpty())
-            Notifications::instance().postTrashContentsDidChange();
-        emit cleanFinished();
+        finishScan(outcome.report.message);
     });
 }
 
@@ -46,12 +30,8 @@ qint64 LargeFileViewModel::selectedSize() const
 
 void LargeFileViewModel::startScan(double minimumGigabytes)
 {
-    if (m_state == ScanState::Scanning || m_state == ScanState::Cleaning)
+    if (!mayStartScan())
         return;
-    if (!AccessManager::hasHomeAccess()) {
-        setMessage(QStringLiteral("请先授权个人文件夹"));
-        return;
-    }
     setState(ScanState::Scanning);
     m_files.clear();
     m_scanned.clear();
@@ -80,8 +60,6 @@ void LargeFileViewModel::toggleAllSelection()
 
 void LargeFileViewModel::clean()
 {
-    if (m_state != ScanState::Scanned)
-        return;
     QList<ScannedFile> selection;
     for (const LargeFileItem& item : std::as_const(m_files)) {
         if (!item.selected)
@@ -90,23 +68,16 @@ void LargeFileViewModel::clean()
         scanned.path = item.path; // without a record it is unidentified: reported, never moved
         selection.append(scanned);
     }
-    if (selection.isEmpty())
+    if (!mayClean(!selection.isEmpty()))
         return;
-    setState(ScanState::Cleaning);
-    setMessage(QStringLiteral("正在移到废纸篓…"));
-    m_cleanWatcher.setFuture(runJob([selection] { return LargeFileEngine::moveUnchangedToTrash(selection); }));
+    startClean(runJob([selection] { return LargeFileEngine::moveUnchangedToTrash(selection); }));
 }
 
-void LargeFileViewModel::setState(ScanState state)
+void LargeFileViewModel::removeMoved(const QStringList& moved)
 {
-    if (ViewModelSupport::assign(m_state, state))
-        emit stateChanged();
-}
-
-void LargeFileViewModel::setMessage(const QString& message)
-{
-    if (ViewModelSupport::assign(m_message, message))
-        emit messageChanged();
+    m_files = ViewModelSupport::without(m_files, &LargeFileItem::path, QSet<QString>(moved.cbegin(), moved.cend()));
+    for (const QString& path : moved)
+        m_scanned.remove(path);
 }
 
 } // namespace Sweepora::Core

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "rules/CleanupResult.h"
+#include "scanners/FileListViewModel.h"
 #include "scanners/LargeFileEngine.h"
 
 #include <QFutureWatcher>
 #include <QHash>
 #include <QList>
-#include <QObject>
 #include <QString>
 
 namespace Sweepora::Core {
@@ -15,19 +14,15 @@ namespace Sweepora::Core {
 // a threshold, lets the user tick them, and moves the ticked ones to the Trash. Published
 // state changes on the GUI thread only; the scan and the clean run as one job each and hand
 // their result back once. States used: Ready, Scanning, Scanned, Cleaning.
-class LargeFileViewModel : public QObject
+class LargeFileViewModel : public FileListViewModel
 {
     Q_OBJECT
-    Q_PROPERTY(Sweepora::Core::ScanState state READ state NOTIFY stateChanged)
-    Q_PROPERTY(QString message READ message NOTIFY messageChanged)
 
 public:
     explicit LargeFileViewModel(QObject* parent = nullptr);
     ~LargeFileViewModel() override;
 
-    ScanState state() const { return m_state; }
     const QList<LargeFileItem>& files() const { return m_files; }
-    const QString& message() const { return m_message; }
     qint64 selectedSize() const;
 
     // Ignored while scanning or cleaning; needs the home grant.
@@ -37,13 +32,8 @@ public:
     void toggleAllSelection();
     void clean();
 
-signals:
-    void stateChanged();
-    void filesChanged();
-    void messageChanged();
-    // A scan or a clean handed its result back (after the state changed).
-    void scanFinished();
-    void cleanFinished();
+protected:
+    void removeMoved(const QStringList& moved) override;
 
 private:
     struct ScanOutcome
@@ -52,18 +42,12 @@ private:
         QList<ScannedFile> scanned;
     };
 
-    void setState(ScanState state);
-    void setMessage(const QString& message);
-
-    ScanState m_state = ScanState::Ready;
     QList<LargeFileItem> m_files;
-    QString m_message = QStringLiteral("选择大小后扫描个人文件夹");
     // What the scan saw of each listed file, for the clean's check.
     QHash<QString, ScannedFile> m_scanned;
 
     // Owned by the view model: when it goes, a job still running publishes nothing.
     QFutureWatcher<ScanOutcome> m_scanWatcher;
-    QFutureWatcher<TrashBatchResult> m_cleanWatcher;
 };
 
 } // namespace Sweepora::Core

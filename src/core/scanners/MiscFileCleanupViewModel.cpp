@@ -3,7 +3,6 @@
 #include "access/AccessManager.h"
 #include "platform/Clock.h"
 #include "platform/Jobs.h"
-#include "platform/Notifications.h"
 #include "scanners/SharedHomeWalk.h"
 #include "util/ViewModelSupport.h"
 
@@ -12,26 +11,12 @@
 namespace Sweepora::Core {
 
 MiscFileCleanupViewModel::MiscFileCleanupViewModel(MiscFileCategory category, QObject* parent)
-    : QObject(parent), m_category(category), m_message(MiscFileEngine::initialMessage(category))
+    : FileListViewModel(MiscFileEngine::initialMessage(category), parent), m_category(category)
 {
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
         MiscFileEngine::Report report = m_scanWatcher.future().result();
         m_files = std::move(report.items);
-        emit filesChanged();
-        setState(ScanState::Scanned);
-        setMessage(report.message);
-        emit scanFinished();
-    });
-    connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
-        const TrashBatchResult result = m_cleanWatcher.future().result();
-        m_files = ViewModelSupport::without(m_files, &MiscFileItem::path,
-                                            QSet<QString>(result.moved.cbegin(), result.moved.cend()));
-        emit filesChanged();
-        setState(ScanState::Scanned);
-        setMessage(result.message);
-        if (!result.moved.isEmpty())
-            Notifications::instance().postTrashContentsDidChange();
-        emit cleanFinished();
+        finishScan(report.message);
     });
 }
 
@@ -49,12 +34,8 @@ qint64 MiscFileCleanupViewModel::totalSize() const
 
 void MiscFileCleanupViewModel::startScan(SharedHomeWalk* sharedWalk)
 {
-    if (m_state == ScanState::Scanning || m_state == ScanState::Cleaning)
+    if (!mayStartScan())
         return;
-    if (!AccessManager::hasHomeAccess()) {
-        setMessage(QStringLiteral("请先授权个人文件夹"));
-        return;
-    }
     // Fixed here, on the GUI thread, so the whole scan counts from one moment.
     const std::optional<QDateTime> cutoff = MiscFileEngine::cutoffFor(Clock::now());
     setState(ScanState::Scanning);
@@ -85,26 +66,15 @@ void MiscFileCleanupViewModel::toggleAllSelection()
 
 void MiscFileCleanupViewModel::clean()
 {
-    if (m_state != ScanState::Scanned)
-        return;
     const QList<MiscFileItem> selection = ViewModelSupport::selected(m_files);
-    if (selection.isEmpty())
+    if (!mayClean(!selection.isEmpty()))
         return;
-    setState(ScanState::Cleaning);
-    setMessage(QStringLiteral("正在移到废纸篓…"));
-    m_cleanWatcher.setFuture(runJob([selection] { return MiscFileEngine::moveToTrash(selection); }));
+    startClean(runJob([selection] { return MiscFileEngine::moveToTrash(selection); }));
 }
 
-void MiscFileCleanupViewModel::setState(ScanState state)
+void MiscFileCleanupViewModel::removeMoved(const QStringList& moved)
 {
-    if (ViewModelSupport::assign(m_state, state))
-        emit stateChanged();
-}
-
-void MiscFileCleanupViewModel::setMessage(const QString& message)
-{
-    if (ViewModelSupport::assign(m_message, message))
-        emit messageChanged();
+    m_files = ViewModelSupport::without(m_files, &MiscFileItem::path, QSet<QString>(moved.cbegin(), moved.cend()));
 }
 
 } // namespace Sweepora::Core

@@ -1,0 +1,69 @@
+#include "scanners/FileListViewModel.h"
+
+#include "access/AccessManager.h"
+#include "platform/Notifications.h"
+#include "util/ViewModelSupport.h"
+
+namespace Sweepora::Core {
+
+FileListViewModel::FileListViewModel(QString initialMessage, QObject* parent)
+    : QObject(parent), m_message(std::move(initialMessage))
+{
+    connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
+        const TrashBatchResult result = m_cleanWatcher.future().result();
+        removeMoved(result.moved);
+        emit filesChanged();
+        setState(ScanState::Scanned);
+        setMessage(result.message);
+        if (!result.moved.isEmpty())
+            Notifications::instance().postTrashContentsDidChange();
+        emit cleanFinished();
+    });
+}
+
+FileListViewModel::~FileListViewModel() = default;
+
+bool FileListViewModel::mayStartScan()
+{
+    if (m_state == ScanState::Scanning || m_state == ScanState::Cleaning)
+        return false;
+    if (!AccessManager::hasHomeAccess()) {
+        setMessage(QStringLiteral("请先授权个人文件夹"));
+        return false;
+    }
+    return true;
+}
+
+void FileListViewModel::finishScan(const QString& message)
+{
+    emit filesChanged();
+    setState(ScanState::Scanned);
+    setMessage(message);
+    emit scanFinished();
+}
+
+bool FileListViewModel::mayClean(bool hasSelection) const
+{
+    return m_state == ScanState::Scanned && hasSelection;
+}
+
+void FileListViewModel::startClean(QFuture<TrashBatchResult> job)
+{
+    setState(ScanState::Cleaning);
+    setMessage(QStringLiteral("正在移到废纸篓…"));
+    m_cleanWatcher.setFuture(std::move(job));
+}
+
+void FileListViewModel::setState(ScanState state)
+{
+    if (ViewModelSupport::assign(m_state, state))
+        emit stateChanged();
+}
+
+void FileListViewModel::setMessage(const QString& message)
+{
+    if (ViewModelSupport::assign(m_message, message))
+        emit messageChanged();
+}
+
+} // namespace Sweepora::Core

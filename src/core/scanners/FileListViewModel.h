@@ -1,0 +1,60 @@
+#pragma once
+
+#include "rules/CleanupResult.h"
+#include "scanners/TrashBatch.h"
+
+#include <QFuture>
+#include <QFutureWatcher>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+namespace Sweepora::Core {
+
+// What the cleaners of a ticked file list share (large files, files found by name): the published
+// state and message, their signals, the guards of a scan and a clean, and the clean's hand-back.
+// Published state changes on the GUI thread only; states used: Ready, Scanning, Scanned, Cleaning.
+class FileListViewModel : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(Sweepora::Core::ScanState state READ state NOTIFY stateChanged)
+    Q_PROPERTY(QString message READ message NOTIFY messageChanged)
+
+public:
+    ~FileListViewModel() override;
+
+    ScanState state() const { return m_state; }
+    const QString& message() const { return m_message; }
+
+signals:
+    void stateChanged();
+    void filesChanged();
+    void messageChanged();
+    // A scan or a clean handed its result back (after the state changed).
+    void scanFinished();
+    void cleanFinished();
+
+protected:
+    FileListViewModel(QString initialMessage, QObject* parent);
+
+    // Not while scanning or cleaning, and only with the home grant (else the message says so).
+    bool mayStartScan();
+    // After the list was replaced by a scan's result.
+    void finishScan(const QString& message);
+    // Only from the scanned state and with something ticked (`hasSelection`); the job moves it.
+    bool mayClean(bool hasSelection) const;
+    void startClean(QFuture<TrashBatchResult> job);
+    // Drops what the clean moved from the list; what failed stays ticked.
+    virtual void removeMoved(const QStringList& moved) = 0;
+
+    void setState(ScanState state);
+    void setMessage(const QString& message);
+
+private:
+    ScanState m_state = ScanState::Ready;
+    QString m_message;
+    // Owned by the view model: when it goes, a clean still running publishes nothing.
+    QFutureWatcher<TrashBatchResult> m_cleanWatcher;
+};
+
+} // namespace Sweepora::Core
