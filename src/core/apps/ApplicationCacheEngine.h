@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rules/CleanupResult.h"
 #include "scanners/TrashBatch.h"
 
 #include <QList>
@@ -11,7 +12,8 @@
 
 namespace Sweepora::Core {
 
-enum class ApplicationCleanupState { Ready, Authorizing, Scanning, Scanned, Cleaning };
+// The same five states as the rule scanner's.
+using ApplicationCleanupState = ScanState;
 
 // One installed application and those of its cache folders that exist.
 struct ApplicationCacheTarget
