@@ -74,9 +74,9 @@ public:
             if (confirm && !confirm(question))
                 continue;
             // Two copies of one application share their related items: the first copy takes them.
-            QStringList work = ApplicationUninstallEngine::workList(app);
+            QList<TrashItem> work = ApplicationUninstallEngine::workList(app);
             work.erase(std::remove_if(work.begin() + 1, work.end(),
-                                      [&total](const QString& p) { return total.moved.contains(p); }),
+                                      [&total](const TrashItem& item) { return total.moved.contains(item.path); }),
                        work.end());
             const ApplicationUninstallEngine::Outcome outcome = ApplicationUninstallEngine::moveToTrash(work, {});
             total.moved += outcome.movedPaths;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scanners/TrashBatch.h"
+#include "trash/TrashBatch.h"
 
 #include <QDateTime>
 #include <QJsonArray>

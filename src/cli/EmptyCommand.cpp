@@ -42,7 +42,7 @@ public:
         QList<EmptyFolderItem> folders;
         folders.reserve(paths.size());
         for (const QString& path : paths)
-            folders.append(m_found.value(path, EmptyFolderItem{path, true, std::nullopt}));
+            folders.append(m_found.value(path, EmptyFolderItem{path, true, {}}));
         return EmptyFolderEngine::moveToTrash(folders);
     }
 

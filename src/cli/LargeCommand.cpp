@@ -41,6 +41,7 @@ public:
     Listing scan(const CommandContext& context) override
     {
         const LargeFileEngine::Report report = LargeFileEngine::findLargeFiles(context.home, m_gigabytes);
+        m_items = report.items;
         Listing listing;
         listing.message = report.message;
         listing.columns = {{QStringLiteral("大小"), true}, {QStringLiteral("路径"), false}};
@@ -53,10 +54,12 @@ public:
     }
 
     bool canMoveToTrash() const override { return true; }
-    TrashBatchResult moveToTrash(const QStringList& paths) override { return LargeFileEngine::moveToTrash(paths); }
+    // Every listed file, each checked against what the scan saw of it.
+    TrashBatchResult moveToTrash(const QStringList&) override { return LargeFileEngine::moveToTrash(m_items); }
 
 private:
     double m_gigabytes = LargeFileEngine::kDefaultGigabytes;
+    QList<LargeFileItem> m_items;
 };
 
 } // namespace

@@ -46,7 +46,7 @@ public:
         QList<FileSearchResult> files;
         files.reserve(paths.size());
         for (const QString& path : paths)
-            files.append(m_found.value(path, FileSearchResult{path, 0, true, std::nullopt}));
+            files.append(m_found.value(path, FileSearchResult{path, 0, true, {}}));
         return FileSearchEngine::moveToTrash(files);
     }
 

@@ -66,22 +66,28 @@ public:
         listing.message = StorageEngine::listingMessage(entries.size());
         listing.columns = {
             {QStringLiteral("大小"), true}, {QStringLiteral("类型"), false}, {QStringLiteral("路径"), false}};
+        m_entries.clear();
         for (const StorageEntry& e : entries) {
             listing.items.append(QJsonObject{{QStringLiteral("path"), e.path},
                                              {QStringLiteral("isDirectory"), e.isDirectory},
                                              {QStringLiteral("size"), e.size}});
             listing.rows.append({formattedByteCount(e.size),
                                  e.isDirectory ? QStringLiteral("文件夹") : QStringLiteral("文件"), e.path});
-            listing.trashPaths.append(e.path);
+            // A protected place is listed in the ranking but never moved.
+            if (!e.isProtected) {
+                listing.trashPaths.append(e.path);
+                m_entries.append(e);
+            }
         }
         return listing;
     }
 
     bool canMoveToTrash() const override { return true; }
-    TrashBatchResult moveToTrash(const QStringList& paths) override { return StorageEngine::moveToTrash(paths); }
+    TrashBatchResult moveToTrash(const QStringList&) override { return StorageEngine::moveToTrash(m_entries); }
 
 private:
     QString m_directory;
+    QList<StorageEntry> m_entries;
 };
 
 } // namespace

@@ -6,7 +6,7 @@
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
 #include "platform/Settings.h"
-#include "platform/Trash.h"
+#include "trash/Trash.h"
 
 #include <QDir>
 

@@ -2,7 +2,7 @@
 
 #include "platform/Log.h"
 #include "platform/Sandbox.h"
-#include "platform/Trash.h"
+#include "trash/Trash.h"
 
 namespace Sweepora::Test {
 

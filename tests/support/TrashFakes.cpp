@@ -1,6 +1,7 @@
 #include "support/TrashFakes.h"
 
 #include "platform/PlatformLayout.h"
+#include "platform/Sandbox.h"
 #include "util/NameOrder.h"
 
 #include <QMutexLocker>
@@ -8,6 +9,30 @@
 namespace Sweepora::Test {
 
 using Core::standardizedPath;
+
+QList<Core::TrashItem> foundItems(const QStringList& paths)
+{
+    QList<Core::TrashItem> items;
+    for (const QString& path : paths)
+        items.append({path, Core::ItemIdentity::lookUp(path)});
+    return items;
+}
+
+QList<Core::ItemIdentity> identitiesOf(const QStringList& paths)
+{
+    QList<Core::ItemIdentity> identities;
+    for (const QString& path : paths)
+        identities.append(Core::ItemIdentity::lookUp(path));
+    return identities;
+}
+
+Core::Trash::Result trashPath(Core::Trash& trash, const QString& path)
+{
+    const Core::Sandbox::Parent parent = Core::Sandbox::openParent(path, Core::Sandbox::Access::Modify);
+    if (!parent.parent.valid())
+        return {false, qt_error_string(parent.error), {}, parent.error};
+    return trash.trashItem({parent.parent.get(), parent.name, path, parent.realPath});
+}
 
 FailingTrash::FailingTrash(std::shared_ptr<Core::Trash> inner) : m_inner(std::move(inner))
 {}
@@ -24,8 +49,9 @@ void FailingTrash::failEverything(const QString& error, int errorCode)
     m_failEverything = Result{false, error, {}, errorCode};
 }
 
-Core::Trash::Result FailingTrash::trashItem(const QString& path)
+Core::Trash::Result FailingTrash::trashItem(const Item& item)
 {
+    const QString& path = item.path;
     std::optional<Result> planned;
     {
         QMutexLocker lock(&m_mutex);
@@ -36,7 +62,7 @@ Core::Trash::Result FailingTrash::trashItem(const QString& path)
         else if (m_failEverything)
             planned = m_failEverything;
     }
-    const Result result = planned ? *planned : m_inner->trashItem(path);
+    const Result result = planned ? *planned : m_inner->trashItem(item);
     if (!result.ok) {
         QMutexLocker lock(&m_mutex);
         m_failed.append(path);
@@ -59,10 +85,11 @@ QStringList FailingTrash::failed() const
 RecordingTrash::RecordingTrash(std::shared_ptr<Core::Trash> inner) : m_inner(std::move(inner))
 {}
 
-Core::Trash::Result RecordingTrash::trashItem(const QString& path)
+Core::Trash::Result RecordingTrash::trashItem(const Item& item)
 {
+    const QString& path = item.path;
     const Result result =
-        m_inner ? m_inner->trashItem(path)
+        m_inner ? m_inner->trashItem(item)
                 : Result{true,
                          {},
                          Core::PlatformLayout::current().trashFolder + QLatin1Char('/') + Core::lastPathComponent(path),

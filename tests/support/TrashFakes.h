@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/Trash.h"
+#include "trash/Trash.h"
+#include "trash/TrashGateway.h"
 
 #include <QHash>
 #include <QList>
@@ -12,6 +13,18 @@
 #include <optional>
 
 namespace Sweepora::Test {
+
+// Items as a scan would have found them just now (reached from the open scopes, no links).
+QList<Core::TrashItem> foundItems(const QStringList& paths);
+QList<Core::ItemIdentity> identitiesOf(const QStringList& paths);
+
+// Hands `path` to `trash` the way the gateway does, without its checks: for tests of the
+// platform Trash itself. An item outside the open scopes fails with EPERM.
+Core::Trash::Result trashPath(Core::Trash& trash, const QString& path);
+inline Core::Trash::Result trashPath(Core::Trash&& trash, const QString& path)
+{
+    return trashPath(trash, path);
+}
 
 // Wraps a Trash (the platform's own by default) and fails chosen paths with a chosen error,
 // leaving those items where they are; every other path goes through. Install it with
@@ -26,7 +39,7 @@ public:
     void failPath(const QString& path, const QString& error = kDefaultError, int errorCode = EACCES);
     void failEverything(const QString& error = kDefaultError, int errorCode = EACCES);
 
-    Result trashItem(const QString& path) override;
+    Result trashItem(const Item& item) override;
 
     QStringList attempted() const; // every path asked for, in order
     QStringList failed() const;    // the ones that failed, by design or in the wrapped Trash
@@ -47,7 +60,7 @@ class RecordingTrash : public Core::Trash
 public:
     explicit RecordingTrash(std::shared_ptr<Core::Trash> inner = nullptr);
 
-    Result trashItem(const QString& path) override;
+    Result trashItem(const Item& item) override;
 
     QStringList requests() const;
     QList<Result> results() const;

@@ -1,11 +1,11 @@
 #include "ui/pages/QuickCleanupPage.h"
 #include "WindowFixture.h"
 #include "access/AccessManager.h"
-#include "platform/Trash.h"
 #include "scanners/EmptyFolderCleanupViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
 #include "support/Screenshots.h"
 #include "support/TrashFakes.h"
+#include "trash/Trash.h"
 
 #include <QPushButton>
 

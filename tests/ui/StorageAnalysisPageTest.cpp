@@ -1,10 +1,10 @@
 #include "ui/pages/StorageAnalysisPage.h"
 #include "PageTest.h"
-#include "platform/Trash.h"
 #include "scanners/StorageAnalysisModel.h"
 #include "support/Screenshots.h"
 #include "support/TestHttpServer.h"
 #include "support/TrashFakes.h"
+#include "trash/Trash.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/pages/StorageEntryListModel.h"
 #include "ui/pages/StorageRowDelegate.h"
@@ -132,10 +132,15 @@ TEST_F(StorageAnalysisPageTest, ListsEntersGoesUpAndDeletes)
     EXPECT_FALSE(page().model().isScanning()) << "the home listing is cached";
     EXPECT_EQ(page().list()->model()->rowCount(), 3);
 
+    // A user folder is a protected place: shown in the ranking, but its box does not tick.
+    const QModelIndex documents = page().list()->model()->index(rowOf(QStringLiteral("Documents")), 0);
+    EXPECT_TRUE(documents.data(Ui::StorageEntryListModel::IsProtectedRole).toBool());
     clickRow(QStringLiteral("Documents"), true);
+    EXPECT_EQ(page().model().selectedSize(), 0);
+    clickRow(QStringLiteral("Movies"), true);
     QTest::mouseClick(deleteButton, Qt::LeftButton);
     ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !page().model().isDeleting(); }, 10000));
-    EXPECT_EQ(trash->requests(), QStringList{home() + QStringLiteral("/Documents")});
+    EXPECT_EQ(trash->requests(), QStringList{home() + QStringLiteral("/Movies")});
     EXPECT_EQ(status(), QStringLiteral("已将 1 项移到废纸篓"));
     EXPECT_EQ(page().list()->model()->rowCount(), 2);
     Screenshots::save(&page(), QStringLiteral("storage-6-deleted"));

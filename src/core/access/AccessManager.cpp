@@ -44,16 +44,9 @@ void log(const QString& text)
     Log::line(QStringLiteral("[AccessManager] ") + text);
 }
 
-// A settings object of our own for each call, on the shared store's file: one QSettings
-// object must not be used from two threads, while separate objects on the same file may be
-// (they share one cache). Changes are written when it goes out of scope.
 std::unique_ptr<QSettings> openDefaults()
 {
-    const QSettings& shared = Settings::store();
-    if (!shared.organizationName().isEmpty())
-        return std::make_unique<QSettings>(shared.format(), shared.scope(), shared.organizationName(),
-                                           shared.applicationName());
-    return std::make_unique<QSettings>(shared.fileName(), shared.format());
+    return Settings::threadCopy();
 }
 
 FolderGrants readFolders(const QSettings& defaults, bool* dropped = nullptr)

@@ -1,13 +1,10 @@
 #include "apps/ApplicationCacheEngine.h"
 
 #include "apps/ApplicationBundle.h"
-#include "fs/Walker.h"
-#include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
+#include "scanners/RegularFiles.h"
+#include "trash/ProtectedPlaces.h"
+#include "trash/TrashGateway.h"
 #include "util/NameOrder.h"
-
-#include <QFileInfo>
-#include <QHash>
 
 #include <algorithm>
 #include <map>
@@ -15,30 +12,10 @@
 namespace Sweepora::Core::ApplicationCacheEngine {
 namespace {
 
-struct FoundFile
-{
-    QString path;
-    qint64 size = 0;
-};
-
-class RegularFileCollector final : public WalkVisitor
-{
-public:
-    WalkAction visit(const WalkEntry& entry) override
-    {
-        if (entry.isRegularFile())
-            m_files.append({entry.filePath(), entry.logicalSize().value_or(0)});
-        return WalkAction::Continue;
-    }
-    QList<FoundFile> m_files;
-};
-
+// Reached from its scope without following a link, as the walk and the clean will reach it.
 bool folderExists(const QString& path)
 {
-    if (!Sandbox::canRead(path))
-        return false;
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
+    return ItemIdentity::lookUp(path).kind == EntryKind::Directory;
 }
 
 } // namespace
@@ -106,32 +83,29 @@ QList<ApplicationCacheTarget> discoverTargets(const QStringList& roots, const QS
 QList<ApplicationCleanupResult> scanTargets(const QList<ApplicationCacheTarget>& targets, const Access& access,
                                             const std::function<void(int, const QString&)>& progress)
 {
-    WalkOptions options;
-    options.skipHidden = true;
-    options.skipPackageDescendants = false;
-
+    const ProtectedPlaces protectedPlaces = ProtectedPlaces::current();
     QList<ApplicationCleanupResult> results;
     for (int i = 0; i < targets.size(); ++i) {
         const ApplicationCacheTarget& target = targets[i];
         if (progress)
             progress(i, target.name);
-        QHash<QString, qint64> files; // a file reached twice counts once
+        std::map<QString, FoundFile> files; // a file reached twice counts once; sorted by path
         for (const QString& folder : target.directories) {
             const bool opened = access.begin ? access.begin(folder) : false;
-            for (const RegularFileCollector& part : Walker::walkEach(folder, options, RegularFileCollector()))
-                for (const FoundFile& f : part.m_files)
-                    files.insert(f.path, f.size);
+            for (FoundFile& f : findRegularFiles(folder, protectedPlaces))
+                files.try_emplace(f.path, std::move(f));
             if (opened && access.end)
                 access.end(folder);
         }
-        qint64 size = 0;
-        for (qint64 s : std::as_const(files))
-            size += s;
-        if (size < 1)
+        ApplicationCleanupResult result{target.id, target, {}, {}, 0, false};
+        for (const auto& [path, f] : files) {
+            result.files.append(path);
+            result.identities.append(f.identity);
+            result.size += f.size;
+        }
+        if (result.size < 1)
             continue;
-        QStringList paths = files.keys();
-        std::sort(paths.begin(), paths.end());
-        results.append({target.id, target, paths, size, false});
+        results.append(std::move(result));
     }
     std::stable_sort(results.begin(), results.end(),
                      [](const ApplicationCleanupResult& a, const ApplicationCleanupResult& b) {
@@ -149,10 +123,14 @@ QString resultMessage(qsizetype count)
 
 CleanOutcome clean(const QList<ApplicationCleanupResult>& selected)
 {
-    const TrashBatchTexts texts{QStringLiteral("[ApplicationClean]"), QString(), QString()};
+    const TrashRequest request{{QStringLiteral("[ApplicationClean]"), QString(), QString()}, false, {}};
     CleanOutcome outcome;
     for (const ApplicationCleanupResult& result : selected) {
-        const TrashBatchResult batch = moveToTrash(result.files, texts);
+        QList<TrashItem> items;
+        items.reserve(result.files.size());
+        for (qsizetype i = 0; i < result.files.size(); ++i)
+            items.append({result.files[i], result.identities.value(i)});
+        const TrashBatchResult batch = TrashGateway::moveToTrash(items, request);
         outcome.moved += batch.moved;
         outcome.failed += batch.failed;
         if (batch.failed.isEmpty() && batch.moved.size() == result.files.size())

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "rules/CleanupResult.h"
-#include "scanners/TrashBatch.h"
+#include "trash/TrashBatch.h"
 
 #include <QList>
 #include <QSet>
@@ -30,8 +30,9 @@ struct ApplicationCleanupResult
 {
     QString id; // the bundle identifier
     ApplicationCacheTarget target;
-    QStringList files; // every regular file of the target's folders, each path once, sorted by path
-    qint64 size = 0;   // sum of the files' logical sizes
+    QStringList files;              // every regular file of the target's folders, each path once, sorted by path
+    QList<ItemIdentity> identities; // what the scan saw of each file, in the same order
+    qint64 size = 0;                // sum of the files' logical sizes
     bool selected = false;
 
     friend bool operator==(const ApplicationCleanupResult&, const ApplicationCleanupResult&) = default;

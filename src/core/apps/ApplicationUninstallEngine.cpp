@@ -5,11 +5,8 @@
 #include "fs/Walker.h"
 #include "platform/Log.h"
 #include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
-#include "platform/Trash.h"
+#include "trash/ProtectedPlaces.h"
 #include "util/NameOrder.h"
-
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -37,14 +34,6 @@ public:
     }
     qint64 m_size = 0;
 };
-
-bool itemExists(const QString& path)
-{
-    if (!Sandbox::canRead(path))
-        return false;
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
 
 } // namespace
 
@@ -80,9 +69,9 @@ QStringList relatedCandidates(const std::optional<QString>& bundleID, const QStr
 
 qint64 itemSize(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.isSymLink() && info.isFile())
-        return Sandbox::canRead(path) ? info.size() : 0;
+    const ItemIdentity found = ItemIdentity::lookUp(path);
+    if (found.kind == EntryKind::Regular)
+        return found.logicalSize;
     WalkOptions options;
     options.skipHidden = false;
     options.skipPackageDescendants = false;
@@ -94,6 +83,7 @@ qint64 itemSize(const QString& path)
 
 QList<UninstallApplication> listApplications(const QStringList& roots, const QString& home)
 {
+    const ProtectedPlaces protectedPlaces = ProtectedPlaces::current();
     QList<UninstallApplication> applications;
     QSet<QString> recorded;
     for (const QString& root : roots) {
@@ -110,14 +100,19 @@ QList<UninstallApplication> listApplications(const QStringList& roots, const QSt
             QSet<QString> taken;
             for (const QString& candidate : relatedCandidates(bundle.bundleID, bundle.name, home)) {
                 const QString c = standardizedPath(candidate);
-                if (taken.contains(c) || !itemExists(c))
+                if (taken.contains(c) || protectedPlaces.isProtected(c))
+                    continue;
+                // Found as the clean will reach it: never through a link.
+                const ItemIdentity found = ItemIdentity::lookUp(c);
+                if (!found.known)
                     continue;
                 taken.insert(c);
-                app.related.append({c, itemSize(c)});
+                app.related.append({c, itemSize(c), found});
             }
             std::stable_sort(app.related.begin(), app.related.end(),
                              [](const UninstallItem& a, const UninstallItem& b) { return a.size > b.size; });
             app.appSize = itemSize(standardized);
+            app.identity = ItemIdentity::lookUp(standardized);
             applications.append(std::move(app));
         }
     }
@@ -134,11 +129,11 @@ QString scanMessage(qsizetype count)
     return QStringLiteral("找到 %1 个应用").arg(count);
 }
 
-QStringList workList(const UninstallApplication& application)
+QList<TrashItem> workList(const UninstallApplication& application)
 {
-    QStringList list{application.path};
+    QList<TrashItem> list{{application.path, application.identity}};
     for (const UninstallItem& item : application.related)
-        list.append(item.path);
+        list.append({item.path, item.identity});
     return list;
 }
 
@@ -149,20 +144,20 @@ QString fullErrorDescription(const QString& error, int errorCode)
     return QStringLiteral("%1（错误码 %2）").arg(error).arg(errorCode);
 }
 
-Outcome moveToTrash(const QStringList& workList, const QSet<QString>& declinedFolders)
+Outcome moveToTrash(const QList<TrashItem>& workList, const QSet<QString>& declinedFolders)
 {
     Outcome outcome;
-    Trash& trash = Trash::current();
     for (qsizetype i = 0; i < workList.size(); ++i) {
-        const QString& path = workList[i];
+        const QString& path = workList[i].path;
         const bool isBundle = i == 0;
         bool ok = false;
         if (!declinedFolders.contains(standardizedPath(parentPath(path)))) {
-            const Trash::Result r = trash.trashItem(path);
-            ok = r.ok;
-            if (!ok) {
-                const QString description = fullErrorDescription(r.error, r.errorCode);
-                outcome.failures.append({path, description});
+            // One item at a time: the log line carries the error's full description.
+            const TrashBatchResult r = TrashGateway::moveToTrash({workList[i]}, {});
+            ok = !r.moved.isEmpty();
+            if (!ok && !r.failed.isEmpty()) {
+                const QString description = fullErrorDescription(r.failed[0].error, r.failed[0].errorCode);
+                outcome.failures.append({path, description, r.failed[0].errorCode});
                 Log::line(QStringLiteral("[ApplicationUninstall] 移到废纸篓失败：") + path + QStringLiteral("，") +
                           description);
             }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scanners/TrashBatch.h"
+#include "trash/TrashGateway.h"
 
 #include <QList>
 #include <QSet>
@@ -15,6 +15,7 @@ struct UninstallItem
 {
     QString path;
     qint64 size = 0;
+    ItemIdentity identity; // as found, reached without links: the move takes only this item
 
     friend bool operator==(const UninstallItem&, const UninstallItem&) = default;
 };
@@ -25,6 +26,7 @@ struct UninstallApplication
     QString name;
     std::optional<QString> bundleID;
     qint64 appSize = 0;
+    ItemIdentity identity;
     QList<UninstallItem> related; // largest first; equal sizes in candidate order
 
     qint64 totalSize() const;
@@ -62,12 +64,12 @@ struct Outcome
 };
 
 // The bundle and its related items in the order they are moved.
-QStringList workList(const UninstallApplication& application);
+QList<TrashItem> workList(const UninstallApplication& application);
 
 // Moves the work list (bundle first) to the Trash. An item whose parent folder is in
 // `declinedFolders` counts as failed without being tried. Refused moves are logged with the
 // tag "[ApplicationUninstall]" and the error's full description.
-Outcome moveToTrash(const QStringList& workList, const QSet<QString>& declinedFolders);
+Outcome moveToTrash(const QList<TrashItem>& workList, const QSet<QString>& declinedFolders);
 
 // The full description of a refused move: the error's text and the system's error number.
 QString fullErrorDescription(const QString& error, int errorCode);

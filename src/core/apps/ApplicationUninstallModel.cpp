@@ -80,10 +80,11 @@ void ApplicationUninstallModel::uninstall(const UninstallApplication& applicatio
     requestFolderAccess(ApplicationUninstallEngine::workList(application), 0, {});
 }
 
-void ApplicationUninstallModel::requestFolderAccess(const QStringList& work, qsizetype index, QSet<QString> declined)
+void ApplicationUninstallModel::requestFolderAccess(const QList<TrashItem>& work, qsizetype index,
+                                                    QSet<QString> declined)
 {
     for (; index < work.size(); ++index) {
-        const QString parent = standardizedPath(parentPath(work[index]));
+        const QString parent = standardizedPath(parentPath(work[index].path));
         if (declined.contains(parent) || AccessManager::canAccess(FolderUrl(parent)))
             continue;
 
@@ -115,7 +116,7 @@ void ApplicationUninstallModel::requestFolderAccess(const QStringList& work, qsi
     moveToTrash(work, declined);
 }
 
-void ApplicationUninstallModel::moveToTrash(const QStringList& work, const QSet<QString>& declined)
+void ApplicationUninstallModel::moveToTrash(const QList<TrashItem>& work, const QSet<QString>& declined)
 {
     setMessage(QStringLiteral("正在卸载应用…"));
     m_uninstallWatcher.setFuture(

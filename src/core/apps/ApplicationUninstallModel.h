@@ -51,8 +51,8 @@ signals:
     void uninstallFinished();
 
 private:
-    void requestFolderAccess(const QStringList& work, qsizetype index, QSet<QString> declined);
-    void moveToTrash(const QStringList& work, const QSet<QString>& declined);
+    void requestFolderAccess(const QList<TrashItem>& work, qsizetype index, QSet<QString> declined);
+    void moveToTrash(const QList<TrashItem>& work, const QSet<QString>& declined);
     void setScanning(bool scanning);
     void setUninstalling(bool uninstalling);
     void setMessage(const QString& message);

@@ -71,6 +71,14 @@ const WalkEntry::Metadata& WalkEntry::metadata() const
     return m_metadata;
 }
 
+std::optional<WalkEntry::Identity> WalkEntry::folderIdentity() const
+{
+    struct stat st;
+    if (::fstat(m_folderFd, &st) != 0)
+        return std::nullopt;
+    return Identity{static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
+}
+
 std::string WalkEntry::path() const
 {
     std::string p;

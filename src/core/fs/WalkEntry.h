@@ -52,6 +52,9 @@ public:
         quint64 inode = 0;
     };
     std::optional<Identity> identity() const;
+    // The identity of the folder that holds the entry (one fstat of its open descriptor), so
+    // that a clean can tell later that the item still lies in the folder the walk went through.
+    std::optional<Identity> folderIdentity() const;
 
 private:
     friend class WalkThread;

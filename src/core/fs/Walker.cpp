@@ -3,6 +3,7 @@
 #include "platform/PathBytes.h"
 
 #include "fs/PackageNames.h"
+#include "fs/UniqueFd.h"
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
 #include "util/NameOrder.h"
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -111,15 +113,31 @@ struct SharedFd
 
 struct Task
 {
-    std::shared_ptr<SharedFd> parent; // null for the root, opened by path
+    std::shared_ptr<SharedFd> parent; // null for the root
+    int rootFd = -1;                  // the root, opened from its scope before the walk
     std::string path;
     int depth = 0;
     bool package = false;
 };
 
+// A Trash folder that no walk enters, wherever it lies: what was trashed is never offered again.
+struct TrashFolder
+{
+    std::string name;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
+// Volume trashes (".Trash", ".Trash-1000") are known by their names alone.
+bool isVolumeTrashName(const char* name, size_t length)
+{
+    return length >= 6 && std::memcmp(name, ".Trash", 6) == 0 && (length == 6 || name[6] == '-');
+}
+
 struct WalkState
 {
     WalkOptions options;
+    std::vector<TrashFolder> trashFolders;
     size_t rootLength = 0;
     bool handOff = false;
 
@@ -185,12 +203,10 @@ private:
 
     void walkTask(Task& task)
     {
-        int fd = -1;
+        int fd = task.rootFd;
         if (task.parent) {
             const char* name = task.path.c_str() + task.path.rfind('/') + 1;
             fd = ::openat(task.parent->fd, name, kFolderFlags);
-        } else {
-            fd = ::open(task.path.empty() ? "/" : task.path.c_str(), kFolderFlags);
         }
         task.parent.reset();
         if (fd < 0)
@@ -271,6 +287,8 @@ private:
                     entry.m_kind = EntryKind::Other;
                 }
                 const bool isFolder = entry.m_kind == EntryKind::Directory;
+                if (isFolder && isTrash(level.fd, name, length))
+                    return;
                 entry.m_package = isFolder && hasPackageExtension(entry.m_name);
                 const WalkAction action = m_visitor.visit(entry);
                 if (isFolder && action == WalkAction::Continue && !(entry.m_package && options.skipPackageDescendants))
@@ -278,6 +296,21 @@ private:
             });
         if (ok)
             m_visitor.folderListed(WalkFolder{m_path, level.depth, count, package});
+    }
+
+    bool isTrash(int folderFd, const char* name, size_t length) const
+    {
+        if (isVolumeTrashName(name, length))
+            return true;
+        for (const TrashFolder& trash : m_state.trashFolders) {
+            if (trash.name.size() != length || std::memcmp(trash.name.data(), name, length) != 0)
+                continue;
+            struct stat st;
+            if (::fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == trash.device &&
+                st.st_ino == trash.inode)
+                return true;
+        }
+        return false;
     }
 
     void addSubfolder(Level& level, std::string_view name, bool package)
@@ -373,20 +406,61 @@ int Walker::threadCount(const WalkOptions& options)
     return std::clamp(options.threads, 1, kMaxThreads);
 }
 
+namespace {
+
+// The Trash folders of the platform layout, by name and identity.
+std::vector<TrashFolder> knownTrashFolders(QStringList* paths)
+{
+    const PlatformLayout& layout = PlatformLayout::current();
+    std::vector<TrashFolder> folders;
+    for (const QString& path : {layout.dataHome + QStringLiteral("/Trash"), layout.trashFolder}) {
+        const QByteArray bytes = bytesFromPath(path);
+        struct stat st;
+        if (path.isEmpty() || ::stat(bytes.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+            continue;
+        folders.push_back({bytes.mid(bytes.lastIndexOf('/') + 1).toStdString(), st.st_dev, st.st_ino});
+        paths->append(standardizedPath(path));
+        if (char* real = ::realpath(bytes.constData(), nullptr)) {
+            paths->append(pathFromBytes(QByteArray(real)));
+            std::free(real);
+        }
+    }
+    return folders;
+}
+
+} // namespace
+
 void Walker::walk(const QString& root, const WalkOptions& options, std::span<WalkVisitor* const> visitors)
 {
     const size_t threads = std::min(static_cast<size_t>(threadCount(options)), visitors.size());
-    if (threads == 0 || root.isEmpty() || !Sandbox::canRead(root))
+    if (threads == 0 || root.isEmpty())
         return;
 
     const QString standardized = standardizedPath(root);
+    QStringList trashPaths;
+    std::vector<TrashFolder> trashFolders = knownTrashFolders(&trashPaths);
+    for (const QString& trash : std::as_const(trashPaths))
+        if (Sandbox::isWithin(trash, standardized))
+            return;
+    // The root is reached from its scope without following a link on the way.
+    UniqueFd rootFd = Sandbox::openFolder(standardized, Sandbox::Access::Read, kFolderFlags);
+    if (!rootFd.valid())
+        return;
+    struct stat rootSt;
+    if (::fstat(rootFd.get(), &rootSt) != 0)
+        return;
+    for (const TrashFolder& trash : trashFolders)
+        if (rootSt.st_dev == trash.device && rootSt.st_ino == trash.inode)
+            return;
     Task rootTask;
+    rootTask.rootFd = rootFd.release();
     if (standardized != QLatin1String("/"))
         rootTask.path = bytesFromPath(standardized).toStdString();
     rootTask.package = hasPackageExtension(lastPathComponent(standardized));
 
     WalkState state;
     state.options = options;
+    state.trashFolders = std::move(trashFolders);
     state.rootLength = rootTask.path.size();
     state.handOff = threads > 1;
     state.tasks.push_back(std::move(rootTask));

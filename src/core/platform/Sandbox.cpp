@@ -1,25 +1,115 @@
 #include "platform/Sandbox.h"
 
+#include "fs/ResolveBeneath.h"
+#include "platform/PathBytes.h"
 #include "platform/PlatformLayout.h"
 
-#include <QHash>
+#include <QList>
 #include <QReadLocker>
 #include <QReadWriteLock>
 #include <QWriteLocker>
 
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+
+#include <fcntl.h>
+
 namespace Sweepora::Core {
 namespace {
-QReadWriteLock g_lock;
-QHash<QString, int> g_scopes; // standardized folder -> open count
-QStringList g_readOnlyRoots;
 
-bool withinAny(const QStringList& containers, const QString& item)
+#ifdef O_PATH
+constexpr int kPathOnly = O_PATH;
+#else
+constexpr int kPathOnly = O_RDONLY;
+#endif
+
+// A folder opened once on its real path. Paths are matched against both the path it was
+// granted under and the real one, so a home reached through a link works either way.
+struct Scope
 {
-    for (const QString& c : containers)
-        if (Sandbox::isWithin(c, item))
-            return true;
-    return false;
+    QString path;
+    QString realPath;
+    std::shared_ptr<UniqueFd> root; // invalid when the folder could not be opened
+    bool writable = false;
+    int count = 0;
+};
+
+QReadWriteLock g_lock;
+QList<Scope> g_scopes; // open scopes, then read-only roots
+
+QString realPathOf(const QString& path)
+{
+    char* resolved = ::realpath(bytesFromPath(path).constData(), nullptr);
+    if (resolved == nullptr)
+        return path;
+    const QString real = pathFromBytes(QByteArray(resolved));
+    std::free(resolved);
+    return real;
 }
+
+Scope makeScope(const QString& folder, bool writable)
+{
+    Scope s;
+    s.path = standardizedPath(folder);
+    s.realPath = realPathOf(s.path);
+    s.root =
+        std::make_shared<UniqueFd>(::open(bytesFromPath(s.realPath).constData(), kPathOnly | O_DIRECTORY | O_CLOEXEC));
+    s.writable = writable;
+    s.count = 1;
+    return s;
+}
+
+// The innermost scope that covers `path` with the access asked for, and the rest of the path
+// below it ("" for the scope's own folder).
+struct Match
+{
+    std::shared_ptr<UniqueFd> root;
+    QString realPath;
+    QString relative;
+};
+
+bool matchPrefix(const QString& prefix, const QString& path, QString* relative)
+{
+    if (!Sandbox::isWithin(prefix, path))
+        return false;
+    if (path.size() == prefix.size())
+        relative->clear();
+    else
+        *relative = path.mid(prefix == QLatin1String("/") ? 1 : prefix.size() + 1);
+    return true;
+}
+
+bool findScope(const QString& path, Sandbox::Access access, Match* match)
+{
+    const Scope* best = nullptr;
+    qsizetype bestLength = -1;
+    QString relative;
+    for (const Scope& s : g_scopes) {
+        if (access == Sandbox::Access::Modify && !s.writable)
+            continue;
+        for (const QString* prefix : {&s.path, &s.realPath}) {
+            QString rest;
+            if (matchPrefix(*prefix, path, &rest) && prefix->size() > bestLength) {
+                best = &s;
+                bestLength = prefix->size();
+                relative = rest;
+            }
+        }
+    }
+    if (best == nullptr)
+        return false;
+    *match = {best->root, best->realPath, relative};
+    return true;
+}
+
+bool covered(const QString& path, Sandbox::Access access)
+{
+    Match m;
+    QReadLocker lock(&g_lock);
+    return findScope(standardizedPath(path), access, &m);
+}
+
 } // namespace
 
 bool Sandbox::isWithin(const QString& container, const QString& item)
@@ -34,46 +124,111 @@ bool Sandbox::isWithin(const QString& container, const QString& item)
 
 void Sandbox::openScope(const QString& folder)
 {
+    const QString key = standardizedPath(folder);
+    {
+        QWriteLocker lock(&g_lock);
+        for (Scope& s : g_scopes) {
+            if (s.writable && s.path == key) {
+                ++s.count;
+                return;
+            }
+        }
+    }
+    Scope scope = makeScope(key, true); // realpath and open outside the lock
     QWriteLocker lock(&g_lock);
-    ++g_scopes[standardizedPath(folder)];
+    g_scopes.prepend(std::move(scope));
 }
 
 void Sandbox::closeScope(const QString& folder)
 {
-    QWriteLocker lock(&g_lock);
     const QString key = standardizedPath(folder);
-    auto it = g_scopes.find(key);
-    if (it != g_scopes.end() && --it.value() <= 0)
-        g_scopes.erase(it);
+    QWriteLocker lock(&g_lock);
+    for (qsizetype i = 0; i < g_scopes.size(); ++i) {
+        if (g_scopes[i].writable && g_scopes[i].path == key) {
+            if (--g_scopes[i].count <= 0)
+                g_scopes.removeAt(i);
+            return;
+        }
+    }
 }
 
 void Sandbox::setReadOnlyRoots(const QStringList& roots)
 {
-    QWriteLocker lock(&g_lock);
-    g_readOnlyRoots.clear();
+    QList<Scope> made;
     for (const QString& r : roots)
-        g_readOnlyRoots.append(standardizedPath(r));
+        made.append(makeScope(r, false));
+    QWriteLocker lock(&g_lock);
+    g_scopes.removeIf([](const Scope& s) { return !s.writable; });
+    g_scopes.append(made);
 }
 
 bool Sandbox::canRead(const QString& path)
 {
-    const QString p = standardizedPath(path);
-    QReadLocker lock(&g_lock);
-    return withinAny(g_scopes.keys(), p) || withinAny(g_readOnlyRoots, p);
+    return covered(path, Access::Read);
 }
 
 bool Sandbox::canModify(const QString& path)
 {
-    const QString p = standardizedPath(path);
-    QReadLocker lock(&g_lock);
-    return withinAny(g_scopes.keys(), p);
+    return covered(path, Access::Modify);
+}
+
+UniqueFd Sandbox::openFolder(const QString& path, Access access, int flags)
+{
+    Match m;
+    {
+        QReadLocker lock(&g_lock);
+        if (path.isEmpty() || !findScope(standardizedPath(path), access, &m)) {
+            errno = EPERM;
+            return {};
+        }
+    }
+    if (!m.root->valid()) {
+        errno = ENOENT;
+        return {};
+    }
+    const int openFlags = flags != 0 ? flags : O_RDONLY | O_DIRECTORY;
+    return UniqueFd(openBeneath(m.root->get(), bytesFromPath(m.relative).toStdString(), openFlags | O_DIRECTORY));
+}
+
+Sandbox::Parent Sandbox::openParent(const QString& path, Access access)
+{
+    Parent result;
+    const QString standardized = standardizedPath(path);
+    Match m;
+    {
+        QReadLocker lock(&g_lock);
+        if (standardized.isEmpty() || !findScope(standardized, access, &m)) {
+            result.error = EPERM;
+            return result;
+        }
+    }
+    // A scope's own folder has no parent inside the scope: it cannot be moved.
+    if (m.relative.isEmpty()) {
+        result.error = EPERM;
+        return result;
+    }
+    if (!m.root->valid()) {
+        result.error = ENOENT;
+        return result;
+    }
+    const QByteArray relative = bytesFromPath(m.relative);
+    const qsizetype slash = relative.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray() : relative.left(slash);
+    result.name = relative.mid(slash + 1);
+    result.parent = UniqueFd(openBeneath(m.root->get(), folder.toStdString(), kPathOnly | O_DIRECTORY));
+    if (!result.parent.valid()) {
+        result.error = errno;
+        return result;
+    }
+    const QByteArray realRoot = bytesFromPath(m.realPath);
+    result.realPath = (realRoot == "/" ? QByteArray() : realRoot) + '/' + relative;
+    return result;
 }
 
 void Sandbox::reset()
 {
     QWriteLocker lock(&g_lock);
     g_scopes.clear();
-    g_readOnlyRoots.clear();
 }
 
 } // namespace Sweepora::Core

@@ -23,6 +23,15 @@ QSettings& Settings::store()
     return *g_store;
 }
 
+std::unique_ptr<QSettings> Settings::threadCopy()
+{
+    const QSettings& shared = store();
+    if (!shared.organizationName().isEmpty())
+        return std::make_unique<QSettings>(shared.format(), shared.scope(), shared.organizationName(),
+                                           shared.applicationName());
+    return std::make_unique<QSettings>(shared.fileName(), shared.format());
+}
+
 void Settings::useFile(const QString& path)
 {
     QMutexLocker lock(&g_mutex);

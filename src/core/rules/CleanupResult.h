@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rules/CleanupRule.h"
+#include "trash/ItemIdentity.h"
 
 #include <QList>
 #include <QString>
@@ -15,9 +16,10 @@ struct CleanupResult
 {
     QString id; // the rule's ruleKey()
     CleanupRule rule;
-    QString accessPath; // the first path of the rule that resolves; reopened when cleaning
-    QStringList files;  // every regular file found under the rule's paths, in discovery order
-    qint64 size = 0;    // sum of the files' logical sizes
+    QString accessPath;             // the first path of the rule that resolves; reopened when cleaning
+    QStringList files;              // every regular file found under the rule's paths, in discovery order
+    QList<ItemIdentity> identities; // what the scan saw of each file, in the same order
+    qint64 size = 0;                // sum of the files' logical sizes
     bool selected = false;
 
     friend bool operator==(const CleanupResult&, const CleanupResult&) = default;

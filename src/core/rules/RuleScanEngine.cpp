@@ -1,71 +1,21 @@
 #include "rules/RuleScanEngine.h"
 
-#include "fs/Walker.h"
-#include "platform/Log.h"
-#include "platform/PathBytes.h"
 #include "platform/Sandbox.h"
-#include "platform/Trash.h"
 #include "rules/RulePath.h"
+#include "scanners/RegularFiles.h"
+#include "trash/ProtectedPlaces.h"
+#include "trash/TrashGateway.h"
 #include "util/NameOrder.h"
 
 #include <algorithm>
-#include <iterator>
-#include <string>
-#include <vector>
 
 namespace Sweepora::Core::RuleScanEngine {
-namespace {
-
-struct FoundFile
-{
-    QString path;
-    qint64 size = 0; // logical; 0 when it cannot be read
-};
-
-struct FoundBytes
-{
-    std::string path; // file-system bytes until the list is sorted
-    qint64 size = 0;
-};
-
-class RegularFileCollector final : public WalkVisitor
-{
-public:
-    WalkAction visit(const WalkEntry& entry) override
-    {
-        if (entry.isRegularFile())
-            m_files.push_back({entry.path(), entry.logicalSize().value_or(0)});
-        return WalkAction::Continue;
-    }
-    std::vector<FoundBytes> m_files;
-};
-
-QList<FoundFile> findRegularFiles(const QString& folder)
-{
-    WalkOptions options;
-    options.skipHidden = true;
-    options.skipPackageDescendants = false;
-    std::vector<FoundBytes> found;
-    for (RegularFileCollector& part : Walker::walkEach(folder, options, RegularFileCollector()))
-        std::move(part.m_files.begin(), part.m_files.end(), std::back_inserter(found));
-    // Two threads find files in no fixed order; the list reads the same on every scan. Sorted
-    // as bytes, which is cheap for the tens of thousands of files a cache can hold.
-    std::sort(found.begin(), found.end(), [](const FoundBytes& a, const FoundBytes& b) { return a.path < b.path; });
-    QList<FoundFile> files;
-    files.reserve(static_cast<qsizetype>(found.size()));
-    for (const FoundBytes& f : found)
-        files.append(
-            {pathFromBytes(QByteArray::fromRawData(f.path.data(), static_cast<qsizetype>(f.path.size()))), f.size});
-    return files;
-}
-
-} // namespace
 
 QStringList listRegularFiles(const QString& folder, qint64* totalSize)
 {
     QStringList paths;
     qint64 size = 0;
-    for (const FoundFile& f : findRegularFiles(folder)) {
+    for (const FoundFile& f : findRegularFiles(folder, ProtectedPlaces::current())) {
         paths.append(f.path);
         size += f.size;
     }
@@ -76,7 +26,9 @@ QStringList listRegularFiles(const QString& folder, qint64* totalSize)
 
 std::optional<CleanupResult> scanRule(const CleanupRule& rule, const QString& home, const Access& access)
 {
+    const ProtectedPlaces protectedPlaces = ProtectedPlaces::current();
     QStringList files;
+    QList<ItemIdentity> identities;
     QStringList walked;
     qint64 size = 0;
     std::optional<QString> accessPath;
@@ -87,7 +39,7 @@ std::optional<CleanupResult> scanRule(const CleanupRule& rule, const QString& ho
         if (!accessPath)
             accessPath = folder;
         const bool opened = access.begin ? access.begin(*folder) : false;
-        const QList<FoundFile> found = findRegularFiles(*folder);
+        const QList<FoundFile> found = findRegularFiles(*folder, protectedPlaces);
         if (opened && access.end)
             access.end(*folder);
         // Overlapping paths ("…/Caches" and "…/Caches/x") must not count a file twice, nor
@@ -100,6 +52,7 @@ std::optional<CleanupResult> scanRule(const CleanupRule& rule, const QString& ho
             if (overlaps && seen.contains(file.path))
                 continue;
             files.append(file.path);
+            identities.append(file.identity);
             size += file.size;
         }
         walked.append(*folder);
@@ -111,6 +64,7 @@ std::optional<CleanupResult> scanRule(const CleanupRule& rule, const QString& ho
     result.rule = rule;
     result.accessPath = *accessPath;
     result.files = files;
+    result.identities = identities;
     result.size = size;
     return result;
 }
@@ -145,23 +99,21 @@ QString resultMessage(qsizetype count)
 
 CleanOutcome clean(const QList<CleanupResult>& selection, const Access& access)
 {
+    const TrashRequest request{{QStringLiteral("[TaskClean]"), QString(), QString()}, false, {}};
     CleanOutcome outcome;
     for (const CleanupResult& result : selection) {
         const bool opened = access.begin ? access.begin(result.accessPath) : false;
-        bool failed = false;
-        for (const QString& file : result.files) {
-            const Trash::Result moved = Trash::current().trashItem(file);
-            if (moved.ok) {
-                outcome.moved.append(file);
-            } else {
-                failed = true;
-                outcome.failed.append({file, moved.error});
-                Log::line(QStringLiteral("[TaskClean] 移到废纸篓失败：") + file + QStringLiteral("，") + moved.error);
-            }
-        }
+        QList<TrashItem> items;
+        items.reserve(result.files.size());
+        for (qsizetype i = 0; i < result.files.size(); ++i)
+            items.append({result.files[i], result.identities.value(i)});
+        const TrashBatchResult batch = TrashGateway::moveToTrash(items, request);
         if (opened && access.end)
             access.end(result.accessPath);
-        if (!failed)
+        outcome.moved += batch.moved;
+        for (const TrashFailure& f : batch.failed)
+            outcome.failed.append({f.path, f.error});
+        if (batch.failed.isEmpty())
             outcome.completedIDs.insert(result.id);
     }
     outcome.message = outcome.completedIDs.size() == selection.size()

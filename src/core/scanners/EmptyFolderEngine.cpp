@@ -2,7 +2,7 @@
 
 #include "fs/Walker.h"
 #include "platform/PathBytes.h"
-#include "platform/Sandbox.h"
+#include "trash/TrashGateway.h"
 #include "util/NameOrder.h"
 
 #include <algorithm>
@@ -10,7 +10,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <numeric>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -22,37 +21,31 @@ int componentCount(const QString& path)
     return static_cast<int>(path.split(QLatin1Char('/'), Qt::SkipEmptyParts).size());
 }
 
-// What a listing of the folder would return, without following a link in its place.
-enum class Listing { Empty, NotEmpty, Unreadable, NotAFolder };
-
-Listing listFolder(const QString& path, struct stat& st)
+// Why a folder the scan found empty must stay: it gained an entry, or cannot be listed.
+QString whyNotEmpty(int parentFd, const QByteArray& name)
 {
-    const int fd = ::open(bytesFromPath(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::openat(parentFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
-        return errno == ELOOP || errno == ENOTDIR ? Listing::NotAFolder : Listing::Unreadable;
-    if (::fstat(fd, &st) != 0) {
-        ::close(fd);
-        return Listing::Unreadable;
-    }
+        return QStringLiteral("无法读取此文件夹");
     DIR* dir = ::fdopendir(fd);
     if (dir == nullptr) {
         ::close(fd);
-        return Listing::Unreadable;
+        return QStringLiteral("无法读取此文件夹");
     }
-    Listing listing = Listing::Empty;
+    QString why;
     errno = 0;
     while (const dirent* entry = ::readdir(dir)) {
         const char* n = entry->d_name;
         if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0')))
             continue;
-        listing = Listing::NotEmpty;
+        why = kNoLongerEmpty;
         break;
     }
     // A listing that broke off proves nothing.
-    if (listing == Listing::Empty && errno != 0)
-        listing = Listing::Unreadable;
+    if (why.isEmpty() && errno != 0)
+        why = QStringLiteral("无法读取此文件夹");
     ::closedir(dir);
-    return listing;
+    return why;
 }
 
 } // namespace
@@ -69,7 +62,7 @@ public:
         if (folder.depth == 0 || folder.entryCount != 0 || folder.isPackage)
             return;
         const QString path = pathFromBytes(QByteArray(folder.path.data(), static_cast<qsizetype>(folder.path.size())));
-        items.append({path, false, ItemIdentity::of(path)});
+        items.append({path, false, ItemIdentity::lookUp(path)});
     }
 
     QList<EmptyFolderItem> items;
@@ -147,37 +140,17 @@ Report findEmptyFolders(const QString& home)
     return scan.report();
 }
 
-Recheck recheckFolder(const QString& path, const std::optional<ItemIdentity>& scanned)
-{
-    // Outside the open scopes the listing would fail, as in a sandbox.
-    if (!Sandbox::canRead(path))
-        return Recheck::passOver();
-    struct stat st = {};
-    switch (listFolder(path, st)) {
-    case Listing::NotAFolder:
-        return Recheck::fail(QStringLiteral("文件夹已被其他项目替换"));
-    case Listing::Unreadable:
-    case Listing::NotEmpty:
-        return Recheck::passOver();
-    case Listing::Empty:
-        break;
-    }
-    if (scanned &&
-        (static_cast<quint64>(st.st_dev) != scanned->device || static_cast<quint64>(st.st_ino) != scanned->inode))
-        return Recheck::fail(QStringLiteral("文件夹已被其他项目替换"));
-    return Recheck::move();
-}
-
 TrashBatchResult moveToTrash(const QList<EmptyFolderItem>& folders)
 {
-    QStringList paths;
-    paths.reserve(folders.size());
+    QList<TrashItem> items;
+    items.reserve(folders.size());
     for (const EmptyFolderItem& f : folders)
-        paths.append(f.path);
-    return moveCheckedToTrash(paths,
-                              {QStringLiteral("[EmptyFolderCleanup]"), QStringLiteral("已将 {n} 个空文件夹移到废纸篓"),
-                               QStringLiteral("已移动 {n} 个文件夹，部分目录已非空或处理失败")},
-                              [&folders](qsizetype i) { return recheckFolder(folders[i].path, folders[i].identity); });
+        items.append({f.path, f.identity});
+    return TrashGateway::moveToTrash(
+        items, {{QStringLiteral("[EmptyFolderCleanup]"), QStringLiteral("已将 {n} 个空文件夹移到废纸篓"),
+                 QStringLiteral("已移动 {n} 个文件夹，部分目录已非空或处理失败")},
+                false,
+                whyNotEmpty});
 }
 
 } // namespace Sweepora::Core::EmptyFolderEngine

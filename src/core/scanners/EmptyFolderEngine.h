@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scanners/ItemIdentity.h"
-#include "scanners/TrashBatch.h"
+#include "trash/ItemIdentity.h"
+#include "trash/TrashBatch.h"
 
 #include <QList>
 #include <QString>
@@ -19,8 +19,8 @@ struct EmptyFolderItem
 {
     QString path;
     bool selected = false;
-    // The folder the scan found (none when it could not be stat'ed): a clean moves only that one.
-    std::optional<ItemIdentity> identity;
+    // The folder the scan found: a clean moves only that one.
+    ItemIdentity identity;
 
     friend bool operator==(const EmptyFolderItem&, const EmptyFolderItem&) = default;
 };
@@ -65,12 +65,11 @@ Report findEmptyFolders(const QString& home);
 // More path components first; equal depth by full path in localized case-insensitive order.
 void sortDeepestFirst(QList<EmptyFolderItem>& items);
 
-// Just before a move: Move when the folder is still empty and still the folder the scan found;
-// PassOver when it gained an entry or cannot be listed; Fail when a symbolic link or another
-// kind of entry, or another folder, has taken its place.
-Recheck recheckFolder(const QString& path, const std::optional<ItemIdentity>& scanned);
+// The reason a folder that filled up since the scan stays where it is.
+inline const QString kNoLongerEmpty = QStringLiteral("文件夹已不是空的");
 
-// Moves the folders in the order given ("[EmptyFolderCleanup]" in the log) and reports
+// Moves the folders in the order given ("[EmptyFolderCleanup]" in the log), each only while it
+// is the folder the scan found and still empty, and reports
 // "已将 {n} 个空文件夹移到废纸篓" or "已移动 {n} 个文件夹，部分目录已非空或处理失败".
 TrashBatchResult moveToTrash(const QList<EmptyFolderItem>& folders);
 

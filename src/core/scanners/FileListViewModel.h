@@ -1,7 +1,7 @@
 #pragma once
 
 #include "rules/CleanupResult.h"
-#include "scanners/TrashBatch.h"
+#include "trash/TrashBatch.h"
 
 #include <QFuture>
 #include <QFutureWatcher>

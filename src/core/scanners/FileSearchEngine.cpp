@@ -3,9 +3,9 @@
 #include "fs/Walker.h"
 #include "platform/PathBytes.h"
 #include "scanners/ResultOrder.h"
+#include "trash/TrashGateway.h"
 
 #include <array>
-#include <sys/stat.h>
 
 namespace Sweepora::Core::FileSearchEngine {
 namespace {
@@ -18,23 +18,15 @@ public:
     WalkAction visit(const WalkEntry& entry) override
     {
         // The kind comes from the listing; the name test costs no system call, so only hits
-        // are stat'ed, and by path: the scan keeps what the clean checks again.
+        // are stat'ed, through their folder: the scan keeps what the clean checks again.
         if (!entry.isRegularFile() || !m_matcher->matches(entry.name()))
             return WalkAction::Continue;
-        const std::string bytes = entry.path();
         FileSearchResult result;
-        result.path = pathFromBytes(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-        struct stat st;
-        if (::lstat(bytes.c_str(), &st) == 0) {
-            if (!S_ISREG(st.st_mode))
-                return WalkAction::Continue; // replaced since it was listed
-            result.size = qint64(st.st_blocks) * 512;
-            result.identity = ItemIdentity{static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino),
-                                           static_cast<qint64>(st.st_size), false};
-        } else {
-            // Too long a path to stat by name: the walker stats through the folder instead.
-            result.size = entry.allocatedOrLogicalSize();
-        }
+        result.path = entry.filePath();
+        result.identity = ItemIdentity::of(entry);
+        if (result.identity.known && result.identity.kind != EntryKind::Regular)
+            return WalkAction::Continue; // replaced since it was listed
+        result.size = entry.allocatedOrLogicalSize();
         items.append(std::move(result));
         return WalkAction::Continue;
     }
@@ -126,14 +118,15 @@ Report search(const QString& home, const QString& query)
 
 TrashBatchResult moveToTrash(const QList<FileSearchResult>& files)
 {
-    QStringList paths;
-    paths.reserve(files.size());
+    QList<TrashItem> items;
+    items.reserve(files.size());
     for (const FileSearchResult& f : files)
-        paths.append(f.path);
-    return moveCheckedToTrash(paths,
-                              {QStringLiteral("[FileSearch]"), QStringLiteral("已将 {n} 个文件移到废纸篓"),
-                               QStringLiteral("已移动 {n} 个文件，部分文件处理失败")},
-                              [&files](qsizetype i) { return recheckFile(files[i].path, files[i].identity); });
+        items.append({f.path, f.identity});
+    return TrashGateway::moveToTrash(items,
+                                     {{QStringLiteral("[FileSearch]"), QStringLiteral("已将 {n} 个文件移到废纸篓"),
+                                       QStringLiteral("已移动 {n} 个文件，部分文件处理失败")},
+                                      false,
+                                      {}});
 }
 
 } // namespace Sweepora::Core::FileSearchEngine

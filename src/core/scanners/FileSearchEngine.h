@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scanners/ItemIdentity.h"
-#include "scanners/TrashBatch.h"
+#include "trash/ItemIdentity.h"
+#include "trash/TrashBatch.h"
 
 #include <QList>
 #include <QString>
@@ -18,7 +18,7 @@ struct FileSearchResult
     qint64 size = 0; // allocated size, else logical size, else 0
     bool selected = false;
     // The file the search found (none when it could not be stat'ed): a clean moves only that one.
-    std::optional<ItemIdentity> identity;
+    ItemIdentity identity;
 
     friend bool operator==(const FileSearchResult&, const FileSearchResult&) = default;
 };

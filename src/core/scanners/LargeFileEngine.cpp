@@ -2,6 +2,7 @@
 
 #include "fs/Walker.h"
 #include "scanners/ResultOrder.h"
+#include "trash/TrashGateway.h"
 
 #include <cmath>
 
@@ -19,7 +20,7 @@ public:
         if (entry.isRegularFile()) {
             const qint64 size = entry.allocatedOrLogicalSize();
             if (size >= m_threshold)
-                items.append({entry.filePath(), size, false});
+                items.append({entry.filePath(), size, false, ItemIdentity::of(entry)});
         }
         return WalkAction::Continue;
     }
@@ -82,28 +83,12 @@ static TrashBatchTexts trashTexts()
             QStringLiteral("已移动 {n} 个文件，部分文件处理失败")};
 }
 
-TrashBatchResult moveToTrash(const QStringList& paths)
+TrashBatchResult moveToTrash(const QList<LargeFileItem>& items)
 {
-    return Sweepora::Core::moveToTrash(paths, trashTexts());
-}
-
-TrashBatchResult moveUnchangedToTrash(const QList<ScannedFile>& files)
-{
-    return ScannedFileCheck::moveUnchangedToTrash(files, trashTexts());
-}
-
-QList<ScannedFile> identify(const QList<LargeFileItem>& items)
-{
-    QList<ScannedFile> files;
-    files.reserve(items.size());
-    for (const LargeFileItem& item : items) {
-        ScannedFile f;
-        f.path = item.path;
-        f.size = item.size;
-        ScannedFileCheck::identify(f);
-        files.append(f);
-    }
-    return files;
+    QList<TrashItem> request;
+    for (const LargeFileItem& item : items)
+        request.append({item.path, item.identity});
+    return TrashGateway::moveToTrash(request, {trashTexts(), true, {}});
 }
 
 } // namespace Sweepora::Core::LargeFileEngine

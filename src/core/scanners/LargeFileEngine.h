@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scanners/ScannedFile.h"
-#include "scanners/TrashBatch.h"
+#include "trash/ItemIdentity.h"
+#include "trash/TrashBatch.h"
 
 #include <QList>
 #include <QString>
@@ -14,6 +14,7 @@ struct LargeFileItem
     QString path;
     qint64 size = 0; // allocated size, else logical size, else 0
     bool selected = false;
+    ItemIdentity identity; // as the scan saw it; the clean moves only this very file
 };
 
 // Finds the regular files of the home folder whose size reaches a threshold. Plain functions:
@@ -45,13 +46,10 @@ struct Report
 Report findLargeFiles(const QString& home, double minimumGigabytes);
 Report findLargeFilesOfAtLeast(const QString& home, qint64 thresholdBytes);
 
-// Moves the given files to the Trash one by one ("[LargeFile]" in the log) and reports
+// Moves the given files to the Trash through the gateway ("[LargeFile]" in the log), each only
+// while it is the file the scan found with the size it had, and reports
 // "已将 {n} 个文件移到废纸篓" or "已移动 {n} 个文件，部分文件处理失败".
-TrashBatchResult moveToTrash(const QStringList& paths);
-// The same, moving each file only when it is still the one the scan found (see ScannedFile.h).
-TrashBatchResult moveUnchangedToTrash(const QList<ScannedFile>& files);
-// What the clean's check needs of the listed files, read right after the scan.
-QList<ScannedFile> identify(const QList<LargeFileItem>& items);
+TrashBatchResult moveToTrash(const QList<LargeFileItem>& items);
 
 } // namespace LargeFileEngine
 } // namespace Sweepora::Core

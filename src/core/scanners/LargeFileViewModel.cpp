@@ -12,12 +12,9 @@ LargeFileViewModel::LargeFileViewModel(QObject* parent)
     : FileListViewModel(QStringLiteral("选择大小后扫描个人文件夹"), parent)
 {
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
-        ScanOutcome outcome = m_scanWatcher.future().result();
-        m_files = std::move(outcome.report.items);
-        m_scanned.clear();
-        for (const ScannedFile& f : std::as_const(outcome.scanned))
-            m_scanned.insert(f.path, f);
-        finishScan(outcome.report.message);
+        LargeFileEngine::Report report = m_scanWatcher.future().result();
+        m_files = std::move(report.items);
+        finishScan(report.message);
     });
 }
 
@@ -34,16 +31,11 @@ void LargeFileViewModel::startScan(double minimumGigabytes)
         return;
     setState(ScanState::Scanning);
     m_files.clear();
-    m_scanned.clear();
     emit filesChanged();
     setMessage(LargeFileEngine::scanMessage(minimumGigabytes));
     const QString home = AccessManager::homeDirectoryURL().path();
-    m_scanWatcher.setFuture(runJob([home, minimumGigabytes] {
-        ScanOutcome outcome;
-        outcome.report = LargeFileEngine::findLargeFiles(home, minimumGigabytes);
-        outcome.scanned = LargeFileEngine::identify(outcome.report.items);
-        return outcome;
-    }));
+    m_scanWatcher.setFuture(
+        runJob([home, minimumGigabytes] { return LargeFileEngine::findLargeFiles(home, minimumGigabytes); }));
 }
 
 void LargeFileViewModel::toggleSelection(const QString& path)
@@ -60,24 +52,18 @@ void LargeFileViewModel::toggleAllSelection()
 
 void LargeFileViewModel::clean()
 {
-    QList<ScannedFile> selection;
-    for (const LargeFileItem& item : std::as_const(m_files)) {
-        if (!item.selected)
-            continue;
-        ScannedFile scanned = m_scanned.value(item.path);
-        scanned.path = item.path; // without a record it is unidentified: reported, never moved
-        selection.append(scanned);
-    }
+    QList<LargeFileItem> selection;
+    for (const LargeFileItem& item : std::as_const(m_files))
+        if (item.selected)
+            selection.append(item);
     if (!mayClean(!selection.isEmpty()))
         return;
-    startClean(runJob([selection] { return LargeFileEngine::moveUnchangedToTrash(selection); }));
+    startClean(runJob([selection] { return LargeFileEngine::moveToTrash(selection); }));
 }
 
 void LargeFileViewModel::removeMoved(const QStringList& moved)
 {
     m_files = ViewModelSupport::without(m_files, &LargeFileItem::path, QSet<QString>(moved.cbegin(), moved.cend()));
-    for (const QString& path : moved)
-        m_scanned.remove(path);
 }
 
 } // namespace Sweepora::Core

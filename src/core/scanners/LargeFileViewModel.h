@@ -36,18 +36,10 @@ protected:
     void removeMoved(const QStringList& moved) override;
 
 private:
-    struct ScanOutcome
-    {
-        LargeFileEngine::Report report;
-        QList<ScannedFile> scanned;
-    };
-
     QList<LargeFileItem> m_files;
-    // What the scan saw of each listed file, for the clean's check.
-    QHash<QString, ScannedFile> m_scanned;
 
     // Owned by the view model: when it goes, a job still running publishes nothing.
-    QFutureWatcher<ScanOutcome> m_scanWatcher;
+    QFutureWatcher<LargeFileEngine::Report> m_scanWatcher;
 };
 
 } // namespace Sweepora::Core

@@ -2,6 +2,7 @@
 
 #include "fs/Walker.h"
 #include "scanners/ResultOrder.h"
+#include "trash/TrashGateway.h"
 
 #include <algorithm>
 #include <array>
@@ -94,16 +95,10 @@ public:
         item.path = entry.filePath();
         item.creationDate = QDateTime::fromMSecsSinceEpoch(*born);
         item.isDirectory = packageFolder;
-        if (!packageFolder) {
-            // The stat that gave the birth time identifies the file for the clean's check.
+        // The stat that gave the birth time identifies the item for the clean's check.
+        item.identity = ItemIdentity::of(entry);
+        if (!packageFolder)
             item.size = entry.allocatedOrLogicalSize();
-            if (const std::optional<WalkEntry::Identity> id = entry.identity()) {
-                item.device = id->device;
-                item.inode = id->inode;
-                item.logicalSize = entry.logicalSize().value_or(0);
-                item.identified = true;
-            }
-        }
         items.append(std::move(item));
         return WalkAction::Continue;
     }
@@ -306,20 +301,10 @@ Report FileScan::report()
     Report report;
     for (const std::unique_ptr<FileCollector>& part : m_collectors)
         report.items.append(std::move(part->items));
-    // Package folders are measured and identified after the walk, not from inside a walking
-    // thread; files were identified by the walk's own stat.
-    for (MiscFileItem& item : report.items) {
-        if (item.identified)
-            continue;
+    // Package folders are measured after the walk, not from inside a walking thread.
+    for (MiscFileItem& item : report.items)
         if (item.isDirectory)
             item.size = packageFolderSize(item.path);
-        ScannedFile probe = item.scanned();
-        ScannedFileCheck::identify(probe);
-        item.device = probe.device;
-        item.inode = probe.inode;
-        item.logicalSize = probe.logicalSize;
-        item.identified = probe.identified;
-    }
     sortBySizeThenName(report.items);
     report.message = resultMessage(m_category, report.items.size());
     return report;
@@ -344,11 +329,11 @@ Report findFilesAsOf(const QString& home, MiscFileCategory category, const QDate
 
 TrashBatchResult moveToTrash(const QList<MiscFileItem>& items)
 {
-    QList<ScannedFile> files;
-    files.reserve(items.size());
+    // A log still being written is still the same file: its size is not part of its identity.
+    QList<TrashItem> request;
     for (const MiscFileItem& item : items)
-        files.append(item.scanned());
-    return ScannedFileCheck::moveUnchangedToTrash(files, trashTexts(), packageFolderSize);
+        request.append({item.path, item.identity});
+    return TrashGateway::moveToTrash(request, {trashTexts(), false, {}});
 }
 
 } // namespace Sweepora::Core::MiscFileEngine

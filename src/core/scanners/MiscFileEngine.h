@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scanners/ScannedFile.h"
-#include "scanners/TrashBatch.h"
+#include "trash/ItemIdentity.h"
+#include "trash/TrashBatch.h"
 
 #include <QDateTime>
 #include <QList>
@@ -26,14 +26,8 @@ struct MiscFileItem
     qint64 size = 0;
     QDateTime creationDate; // the birth time; items without one are never listed
     bool selected = false;
-    // What the clean checks again before it moves the item.
     bool isDirectory = false;
-    quint64 device = 0;
-    quint64 inode = 0;
-    qint64 logicalSize = 0;
-    bool identified = false;
-
-    ScannedFile scanned() const { return {path, size, isDirectory, device, inode, logicalSize, identified}; }
+    ItemIdentity identity; // what the clean checks again before it moves the item
 };
 
 // Finds files by name (and, for archives and installers, by age) in the home folder. Plain

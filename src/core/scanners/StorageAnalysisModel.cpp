@@ -168,6 +168,13 @@ void StorageAnalysisModel::showListing(const QString& directory, const QList<Sto
 
 void StorageAnalysisModel::setSelected(const QString& path, bool selected)
 {
+    // A protected place is shown in the ranking but can never be ticked.
+    if (selected) {
+        const auto it = std::find_if(m_entries.cbegin(), m_entries.cend(),
+                                     [&path](const StorageEntry& e) { return e.path == path; });
+        if (it != m_entries.cend() && it->isProtected)
+            return;
+    }
     const bool changed = selected ? !m_selected.contains(path) : m_selected.contains(path);
     if (!changed)
         return;
@@ -182,15 +189,16 @@ void StorageAnalysisModel::deleteSelected()
 {
     if (m_isScanning || m_isDeleting)
         return;
-    QStringList paths;
+    QList<StorageEntry> entries;
     for (const StorageEntry& e : selectedEntries())
-        paths.append(e.path);
-    if (paths.isEmpty())
+        if (!e.isProtected)
+            entries.append(e);
+    if (entries.isEmpty())
         return;
     setDeleting(true);
     const QString directory = m_currentDirectory;
-    m_deletionWatcher.setFuture(runJob([directory, paths] {
-        return Deletion{directory, StorageEngine::moveToTrash(paths)};
+    m_deletionWatcher.setFuture(runJob([directory, entries] {
+        return Deletion{directory, StorageEngine::moveToTrash(entries)};
     }));
 }
 

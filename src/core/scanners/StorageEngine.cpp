@@ -2,6 +2,8 @@
 
 #include "fs/Walker.h"
 #include "scanners/ResultOrder.h"
+#include "trash/ProtectedPlaces.h"
+#include "trash/TrashGateway.h"
 
 #include <string>
 #include <unordered_map>
@@ -38,7 +40,7 @@ private:
         // Hidden children are not listed, so nothing below them is worth reading.
         if (entry.name().starts_with('.') || entry.isSymlink())
             return WalkAction::SkipChildren;
-        StorageEntry e{entry.filePath(), entry.isDirectory(), 0};
+        StorageEntry e{entry.filePath(), entry.isDirectory(), 0, false, ItemIdentity::of(entry)};
         if (!e.isDirectory)
             e.size = entry.allocatedOrLogicalSize();
         children.push_back({std::string(entry.name()), std::move(e)});
@@ -73,6 +75,7 @@ QList<StorageEntry> listDirectory(const QString& directory)
         for (const auto& [name, size] : part.sums)
             sums[name] += size;
 
+    const ProtectedPlaces protectedPlaces = ProtectedPlaces::current();
     QList<StorageEntry> entries;
     for (SizeCollector& part : parts) {
         for (Child& child : part.children) {
@@ -80,6 +83,7 @@ QList<StorageEntry> listDirectory(const QString& directory)
                 const auto it = sums.find(child.name);
                 child.entry.size = it == sums.end() ? 0 : it->second;
             }
+            child.entry.isProtected = protectedPlaces.isProtected(child.entry.path);
             entries.append(std::move(child.entry));
         }
     }
@@ -94,11 +98,16 @@ QString listingMessage(qsizetype count)
     return QStringLiteral("共 %1 项").arg(count);
 }
 
-TrashBatchResult moveToTrash(const QStringList& paths)
+TrashBatchResult moveToTrash(const QList<StorageEntry>& entries)
 {
-    return Sweepora::Core::moveToTrash(paths,
-                                       {QStringLiteral("[StorageAnalysis]"), QStringLiteral("已将 {n} 项移到废纸篓"),
-                                        QStringLiteral("已移到废纸篓 {n} 项，{failed} 项失败")});
+    QList<TrashItem> items;
+    for (const StorageEntry& e : entries)
+        items.append({e.path, e.identity});
+    return TrashGateway::moveToTrash(items,
+                                     {{QStringLiteral("[StorageAnalysis]"), QStringLiteral("已将 {n} 项移到废纸篓"),
+                                       QStringLiteral("已移到废纸篓 {n} 项，{failed} 项失败")},
+                                      false,
+                                      {}});
 }
 
 } // namespace Sweepora::Core::StorageEngine

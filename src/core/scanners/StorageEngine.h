@@ -1,6 +1,7 @@
 #pragma once
 
-#include "scanners/TrashBatch.h"
+#include "trash/ItemIdentity.h"
+#include "trash/TrashBatch.h"
 
 #include <QList>
 #include <QMetaType>
@@ -15,6 +16,8 @@ struct StorageEntry
     QString path;
     bool isDirectory = false; // packages count as folders
     qint64 size = 0;          // allocated size; for a folder, of every regular file below it
+    bool isProtected = false; // shown in the ranking, but never ticked or moved
+    ItemIdentity identity;    // what the walk saw: a move takes only this very item
 
     friend bool operator==(const StorageEntry&, const StorageEntry&) = default;
 };
@@ -32,9 +35,10 @@ QList<StorageEntry> listDirectory(const QString& directory);
 // "共 {n} 项", or "此目录为空" for none.
 QString listingMessage(qsizetype count);
 
-// Moves each path (a file or a whole folder) to the Trash ("[StorageAnalysis]" in the log) and
-// reports "已将 {n} 项移到废纸篓" or "已移到废纸篓 {n} 项，{failed} 项失败".
-TrashBatchResult moveToTrash(const QStringList& paths);
+// Moves each entry (a file or a whole folder) to the Trash through the gateway
+// ("[StorageAnalysis]" in the log) and reports "已将 {n} 项移到废纸篓" or
+// "已移到废纸篓 {n} 项，{failed} 项失败".
+TrashBatchResult moveToTrash(const QList<StorageEntry>& entries);
 
 } // namespace StorageEngine
 } // namespace Sweepora::Core

@@ -1,7 +1,7 @@
 #include "scanners/TrashSummaryEngine.h"
 
 #include "platform/Log.h"
-#include "platform/TrashContents.h"
+#include "trash/TrashContents.h"
 
 #include <cerrno>
 

@@ -21,6 +21,8 @@ QVariant StorageEntryListModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return Core::lastPathComponent(e.path);
     case Qt::ToolTipRole:
+        if (e.isProtected)
+            return QStringLiteral("受保护的位置，不能移到废纸篓");
         return e.isDirectory ? QStringLiteral("点击内容打开文件夹，勾选可移到废纸篓") : e.path;
     case Qt::CheckStateRole:
         return m_selected.contains(e.path) ? Qt::Checked : Qt::Unchecked;
@@ -30,6 +32,8 @@ QVariant StorageEntryListModel::data(const QModelIndex& index, int role) const
         return e.size;
     case IsDirectoryRole:
         return e.isDirectory;
+    case IsProtectedRole:
+        return e.isProtected;
     case ShareRole:
         return m_total > 0 ? static_cast<double>(e.size) / static_cast<double>(m_total) : 0.0;
     default:

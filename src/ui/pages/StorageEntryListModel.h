@@ -15,8 +15,9 @@ public:
     enum Role : int {
         PathRole = Qt::UserRole + 1, // QString
         SizeRole,                    // qint64
-        IsDirectoryRole,             // bool
-        ShareRole,                   // double in [0, 1]: size / total size, 0 when the total is 0
+        IsDirectoryRole,
+        IsProtectedRole, // bool
+        ShareRole,       // double in [0, 1]: size / total size, 0 when the total is 0
     };
 
     explicit StorageEntryListModel(QObject* parent = nullptr);

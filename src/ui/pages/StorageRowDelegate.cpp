@@ -67,7 +67,9 @@ void StorageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
     QStyleOptionButton check;
     check.rect = checkboxRect(option.rect);
-    check.state = QStyle::State_Enabled |
+    // A protected place is shown, but its box cannot be ticked.
+    const bool tickable = !index.data(StorageEntryListModel::IsProtectedRole).toBool();
+    check.state = (tickable ? QStyle::State_Enabled : QStyle::State_None) |
                   (index.data(Qt::CheckStateRole).toInt() == Qt::Checked ? QStyle::State_On : QStyle::State_Off);
     const QWidget* widget = option.widget;
     QStyle* style = widget != nullptr ? widget->style() : QApplication::style();

@@ -1,9 +1,9 @@
 #include "apps/ApplicationCleanupViewModel.h"
 #include "platform/Notifications.h"
-#include "platform/Trash.h"
 #include "support/ApplicationFixture.h"
 #include "support/TestHttpServer.h"
 #include "support/TrashFakes.h"
+#include "trash/Trash.h"
 
 #include <gtest/gtest.h>
 

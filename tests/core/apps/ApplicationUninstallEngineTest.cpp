@@ -1,7 +1,7 @@
 #include "apps/ApplicationUninstallEngine.h"
-#include "platform/Trash.h"
 #include "support/ApplicationFixture.h"
 #include "support/TrashFakes.h"
+#include "trash/Trash.h"
 
 #include <gtest/gtest.h>
 
@@ -132,7 +132,7 @@ TEST_F(ApplicationUninstallEngineTest, MovesCountDeclinedFoldersAsFailedWithoutT
     Trash::setCurrent(trash);
 
     const ApplicationUninstallEngine::Outcome outcome =
-        ApplicationUninstallEngine::moveToTrash({bundle, cache, prefs}, {sharedApps()});
+        ApplicationUninstallEngine::moveToTrash(foundItems({bundle, cache, prefs}), {sharedApps()});
     EXPECT_FALSE(outcome.bundleMoved);
     EXPECT_EQ(outcome.moved, 1);
     EXPECT_EQ(outcome.failed, 1);
@@ -154,13 +154,14 @@ TEST_F(ApplicationUninstallEngineTest, ResultMessagesForMovedBundles)
     auto trash = std::make_shared<FailingTrash>();
     trash->failPath(b);
     Trash::setCurrent(trash);
-    const ApplicationUninstallEngine::Outcome partial = ApplicationUninstallEngine::moveToTrash({bundle, a, b}, {});
+    const ApplicationUninstallEngine::Outcome partial =
+        ApplicationUninstallEngine::moveToTrash(foundItems({bundle, a, b}), {});
     EXPECT_TRUE(partial.bundleMoved);
     EXPECT_EQ(partial.message, QStringLiteral("应用已移到废纸篓，1 个关联项目失败"));
     EXPECT_FALSE(QFile::exists(bundle));
 
     const QString z = m_tree->folder(QStringLiteral("Applications/Z.app"));
-    EXPECT_EQ(ApplicationUninstallEngine::moveToTrash({z}, {}).message, QStringLiteral("已移到废纸篓"));
+    EXPECT_EQ(ApplicationUninstallEngine::moveToTrash(foundItems({z}), {}).message, QStringLiteral("已移到废纸篓"));
     EXPECT_EQ(ApplicationUninstallEngine::scanMessage(0), QStringLiteral("没有找到应用"));
     EXPECT_EQ(ApplicationUninstallEngine::scanMessage(2), QStringLiteral("找到 2 个应用"));
 }

@@ -1,8 +1,8 @@
 #include "apps/ApplicationUninstallModel.h"
 #include "platform/Notifications.h"
-#include "platform/Trash.h"
 #include "support/ApplicationFixture.h"
 #include "support/TestHttpServer.h"
+#include "trash/Trash.h"
 
 #include <gtest/gtest.h>
 

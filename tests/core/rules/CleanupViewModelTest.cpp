@@ -1,11 +1,11 @@
 #include "rules/CleanupViewModel.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
-#include "platform/Trash.h"
 #include "support/HomeFixture.h"
 #include "support/TestHttpServer.h"
 #include "support/TrashFakes.h"
 #include "support/TreeBuilder.h"
+#include "trash/Trash.h"
 
 #include <gtest/gtest.h>
 

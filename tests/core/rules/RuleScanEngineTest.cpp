@@ -2,9 +2,9 @@
 #include "platform/Log.h"
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
-#include "platform/Trash.h"
 #include "support/TrashFakes.h"
 #include "support/TreeBuilder.h"
+#include "trash/Trash.h"
 
 #include <gtest/gtest.h>
 

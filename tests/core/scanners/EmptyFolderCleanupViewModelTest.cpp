@@ -63,10 +63,12 @@ TEST_F(EmptyFolderModel, ScanSelectAndCleanWithAFolderThatGainedAFile)
     EXPECT_EQ(model.message(), QStringLiteral("已移动 1 个文件夹，部分目录已非空或处理失败"));
     EXPECT_FALSE(QFileInfo::exists(plain));
     EXPECT_TRUE(QFileInfo::exists(deep)); // not ticked
-    // The folder that gained a file stays, still ticked; nothing was logged for it.
+    // The folder that gained a file stays, still ticked, and the user hears why.
     ASSERT_EQ(model.folders().size(), 2);
     EXPECT_EQ(model.folders()[1].path, gains);
     EXPECT_TRUE(model.folders()[1].selected);
-    EXPECT_TRUE(loggedLines().filter(QStringLiteral("[EmptyFolderCleanup]")).isEmpty());
+    EXPECT_EQ(loggedLines().filter(QStringLiteral("[EmptyFolderCleanup]")),
+              QStringList{QStringLiteral("[EmptyFolderCleanup] 移到废纸篓失败：") + gains + QStringLiteral("，") +
+                          EmptyFolderEngine::kNoLongerEmpty});
     EXPECT_TRUE(TestHttpServer::waitUntil([&] { return trashChanged == 1; }));
 }

@@ -1,8 +1,8 @@
 #include "scanners/FileSearchEngine.h"
 #include "platform/Log.h"
 #include "platform/Sandbox.h"
-#include "platform/Trash.h"
 #include "support/ScopedTreeFixture.h"
+#include "trash/Trash.h"
 
 #include <gtest/gtest.h>
 
@@ -135,13 +135,13 @@ TEST_F(FileSearch, CleanMovesTheUnchangedAndFailsWhatChangedSinceTheSearch)
     ASSERT_TRUE(QFile::remove(gone));
 
     const TrashBatchResult result = FileSearchEngine::moveToTrash(items);
-    EXPECT_EQ(result.moved, QStringList{same});
-    EXPECT_EQ(result.failed.size(), 4);
-    EXPECT_EQ(result.message, QStringLiteral("已移动 1 个文件，部分文件处理失败"));
-    EXPECT_EQ(m_log.size(), 4);
+    // A search hit is known by device, inode and kind: a file that only grew is still it.
+    EXPECT_EQ(QSet<QString>(result.moved.cbegin(), result.moved.cend()), (QSet<QString>{same, resized}));
+    EXPECT_EQ(result.failed.size(), 3);
+    EXPECT_EQ(result.message, QStringLiteral("已移动 2 个文件，部分文件处理失败"));
+    EXPECT_EQ(m_log.size(), 3);
     for (const QString& line : m_log)
         EXPECT_TRUE(line.startsWith(QStringLiteral("[FileSearch] 移到废纸篓失败：") + home())) << line.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(resized));
     EXPECT_TRUE(QFileInfo::exists(replaced));
     EXPECT_TRUE(QFileInfo(linked).isSymLink()); // the link stays, and so does its target's namesake
     EXPECT_FALSE(QFileInfo::exists(same));

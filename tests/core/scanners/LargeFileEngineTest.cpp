@@ -1,8 +1,8 @@
 #include "scanners/LargeFileEngine.h"
 #include "platform/Log.h"
 #include "platform/Sandbox.h"
-#include "platform/Trash.h"
 #include "support/ScopedTreeFixture.h"
+#include "trash/Trash.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +24,9 @@ public:
     QSet<QString> refused;
     QStringList asked;
 
-    Result trashItem(const QString& path) override
+    Result trashItem(const Item& item) override
     {
+        const QString& path = item.path;
         asked.append(path);
         if (refused.contains(path))
             return {false, QStringLiteral("磁盘已满"), {}};
@@ -105,44 +106,28 @@ TEST_F(LargeFiles, OnlyVisibleRegularFilesOutsidePackagesLargerFirstThenNameIgno
     EXPECT_EQ(report.message, QStringLiteral("发现 6 个大文件"));
 }
 
-TEST_F(LargeFiles, ACleanKeepsWhatTheTrashRefusedAndPassedOverItemsCountAsNotMoved)
+TEST_F(LargeFiles, ACleanGoesOnPastWhatTheTrashRefused)
 {
+    QStringList paths;
+    for (const char* name : {"a.mov", "b.mov", "c.mov"})
+        paths.append(m_tree.file(QString::fromLatin1(name), 10));
+    const QList<LargeFileItem> items = LargeFileEngine::findLargeFilesOfAtLeast(m_tree.root(), 1).items;
+    ASSERT_EQ(items.size(), 3);
     auto trash = std::make_shared<ScriptedTrash>();
-    trash->refused = {QStringLiteral("/h/b.mov")};
+    trash->refused = {paths[1]};
     Trash::setCurrent(trash);
-    QStringList log;
-    Log::setSink([&](const QString& line) { log.append(line); });
 
-    const QStringList paths = {QStringLiteral("/h/a.mov"), QStringLiteral("/h/b.mov"), QStringLiteral("/h/c.mov")};
-    const TrashBatchResult partial = LargeFileEngine::moveToTrash(paths);
-    Log::setSink(nullptr);
-
+    const TrashBatchResult partial = LargeFileEngine::moveToTrash(items);
     EXPECT_EQ(trash->asked, paths); // one by one, in list order, going on after the failure
-    EXPECT_EQ(partial.moved, (QStringList{QStringLiteral("/h/a.mov"), QStringLiteral("/h/c.mov")}));
+    EXPECT_EQ(partial.moved, (QStringList{paths[0], paths[2]}));
     ASSERT_EQ(partial.failed.size(), 1);
-    EXPECT_EQ(partial.failed[0].path, QStringLiteral("/h/b.mov"));
+    EXPECT_EQ(partial.failed[0].path, paths[1]);
     EXPECT_EQ(partial.failed[0].error, QStringLiteral("磁盘已满"));
     EXPECT_EQ(partial.message, QStringLiteral("已移动 2 个文件，部分文件处理失败"));
-    EXPECT_EQ(log, QStringList{QStringLiteral("[LargeFile] 移到废纸篓失败：/h/b.mov，磁盘已满")});
+    EXPECT_EQ(m_log,
+              QStringList{QStringLiteral("[LargeFile] 移到废纸篓失败：") + paths[1] + QStringLiteral("，磁盘已满")});
 
-    const TrashBatchResult full = LargeFileEngine::moveToTrash({QStringLiteral("/h/a.mov")});
+    const TrashBatchResult full = LargeFileEngine::moveToTrash({items[0]});
     EXPECT_EQ(full.message, QStringLiteral("已将 1 个文件移到废纸篓"));
     EXPECT_TRUE(full.failed.isEmpty());
-
-    // The shared batch counts items passed over as not moved, and logs nothing for them.
-    trash->refused = {QStringLiteral("/h/3")};
-    trash->asked.clear();
-    log.clear();
-    Log::setSink([&](const QString& line) { log.append(line); });
-
-    const TrashBatchTexts texts{QStringLiteral("[StorageAnalysis]"), QStringLiteral("已将 {n} 项移到废纸篓"),
-                                QStringLiteral("已移到废纸篓 {n} 项，{failed} 项失败")};
-    const TrashBatchResult r = moveToTrash({QStringLiteral("/h/1"), QStringLiteral("/h/2"), QStringLiteral("/h/3")},
-                                           texts, [](const QString& p) { return p != QLatin1String("/h/2"); });
-    Log::setSink(nullptr);
-
-    EXPECT_EQ(trash->asked, (QStringList{QStringLiteral("/h/1"), QStringLiteral("/h/3")}));
-    EXPECT_EQ(r.passedOver, 1);
-    EXPECT_EQ(r.message, QStringLiteral("已移到废纸篓 1 项，1 项失败"));
-    EXPECT_EQ(log.size(), 1) << "a passed-over item is not logged";
 }

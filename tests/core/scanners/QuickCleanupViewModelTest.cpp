@@ -1,11 +1,11 @@
 #include "scanners/QuickCleanupViewModel.h"
 #include "apps/ApplicationCleanupViewModel.h"
-#include "platform/Trash.h"
 #include "rules/CleanupViewModel.h"
 #include "scanners/EmptyFolderCleanupViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
 #include "support/HomeFixture.h"
 #include "support/TrashFakes.h"
+#include "trash/Trash.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 #include "platform/Clock.h"
 #include "platform/Notifications.h"
-#include "platform/Trash.h"
 #include "scanners/LargeFileViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
 #include "support/HomeFixture.h"
 #include "support/TestHttpServer.h"
 #include "support/TrashFakes.h"
 #include "support/TreeBuilder.h"
+#include "trash/Trash.h"
 
 #include <gtest/gtest.h>
 
@@ -125,8 +125,8 @@ TEST_F(ScannerViewModels, LargeFilesThatFailedOrChangedStayTicked)
     const QStringList log = loggedLines();
     EXPECT_TRUE(log.contains(QStringLiteral("[LargeFile] 移到废纸篓失败：") + refused + QStringLiteral("，") +
                              FailingTrash::kDefaultError));
-    EXPECT_TRUE(log.contains(QStringLiteral("[LargeFile] 移到废纸篓失败：") + changed +
-                             QStringLiteral("，扫描后文件已被更改")));
+    EXPECT_TRUE(log.contains(QStringLiteral("[LargeFile] 移到废纸篓失败：") + changed + QStringLiteral("，") +
+                             TrashGateway::kResized));
     EXPECT_TRUE(TestHttpServer::waitUntil([&] { return m_notified == 1; }));
 }
 

@@ -38,7 +38,7 @@ TEST_F(FreedesktopTrashTest, MovesTheFileAndRecordsWhereItCameFromAndWhen)
 {
     const QByteArray original = homeBytes() + "/a.txt";
     ASSERT_TRUE(writeFile(original, "content"));
-    const Trash::Result result = trash().trashItem(QString::fromUtf8(original));
+    const Trash::Result result = trashPath(trash(), QString::fromUtf8(original));
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     EXPECT_EQ(result.trashedPath, m_dataHome + QStringLiteral("/Trash/files/a.txt"));
     EXPECT_FALSE(exists(original));
@@ -75,7 +75,7 @@ TEST_F(FreedesktopTrashTest, OddNameRoundTripsThroughTrashCli)
         GTEST_SKIP() << "trash-cli is not installed (scripts/setup installs it)";
     const QByteArray original = homeBytes() + "/50% off \n\xe6\xb8\x85\xe7\x90\x86 report.txt";
     ASSERT_TRUE(writeFile(original, "odd"));
-    ASSERT_TRUE(trash().trashItem(pathFromBytes(original)).ok);
+    ASSERT_TRUE(trashPath(trash(), pathFromBytes(original)).ok);
     ASSERT_FALSE(exists(original));
 
     const QByteArray listed = runTrashCli(QStringLiteral("trash-list"), m_dataHome, m_home);
@@ -89,7 +89,7 @@ TEST_F(FreedesktopTrashTest, NameThatIsNotUtf8KeepsItsBytes)
 {
     const QByteArray original = homeBytes() + "/bad \xff\xfe name %41";
     ASSERT_TRUE(writeFile(original, "bytes"));
-    const Trash::Result result = trash().trashItem(pathFromBytes(original));
+    const Trash::Result result = trashPath(trash(), pathFromBytes(original));
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     EXPECT_EQ(bytesFromPath(result.trashedPath), trashBytes() + "/files/bad \xff\xfe name %41");
     EXPECT_EQ(originalLocation(trashBytes() + "/info/bad \xff\xfe name %41.trashinfo"), original);
@@ -112,13 +112,13 @@ TEST_F(FreedesktopTrashTest, NeverOverwritesAnything)
     const QByteArray second = homeBytes() + "/b/report.txt";
     ASSERT_TRUE(writeFile(first, "first"));
     ASSERT_TRUE(writeFile(second, "second"));
-    ASSERT_TRUE(trash().trashItem(QString::fromUtf8(first)).ok);
-    ASSERT_TRUE(trash().trashItem(QString::fromUtf8(second)).ok);
+    ASSERT_TRUE(trashPath(trash(), QString::fromUtf8(first)).ok);
+    ASSERT_TRUE(trashPath(trash(), QString::fromUtf8(second)).ok);
     // The same path once more, and names taken by an entry without info or info without entry.
     ASSERT_TRUE(writeFile(first, "again"));
     ASSERT_TRUE(writeFile(trashBytes() + "/files/report.txt.3", "stray"));
     ASSERT_TRUE(writeFile(trashBytes() + "/info/report.txt.4.trashinfo", "orphan"));
-    const Trash::Result third = trash().trashItem(QString::fromUtf8(first));
+    const Trash::Result third = trashPath(trash(), QString::fromUtf8(first));
     ASSERT_TRUE(third.ok);
 
     EXPECT_EQ(third.trashedPath, m_dataHome + QStringLiteral("/Trash/files/report.txt.5"));
@@ -136,7 +136,7 @@ TEST_F(FreedesktopTrashTest, NamesNearTheLimitFitWithTheirInfoFile)
     const QByteArray original = homeBytes() + '/' + QStringLiteral("缓").toUtf8().repeated(83); // 249 bytes
     for (int round = 0; round < 2; ++round) {
         ASSERT_TRUE(writeFile(original, "x"));
-        const Trash::Result result = trash().trashItem(pathFromBytes(original));
+        const Trash::Result result = trashPath(trash(), pathFromBytes(original));
         ASSERT_TRUE(result.ok) << result.error.toStdString();
     }
     const QList<QByteArray> infos = entries(trashBytes() + "/info");
@@ -158,7 +158,7 @@ TEST_F(FreedesktopTrashTest, FoldersMoveWholeAndLinksMoveThemselves)
     ASSERT_EQ(::symlink("nowhere", (homeBytes() + "/dangling").constData()), 0);
 
     for (const char* name : {"/Cache", "/link", "/dangling"}) {
-        EXPECT_TRUE(trash().trashItem(m_home + QString::fromLatin1(name)).ok) << name;
+        EXPECT_TRUE(trashPath(trash(), m_home + QString::fromLatin1(name)).ok) << name;
         EXPECT_FALSE(exists(homeBytes() + name)) << name;
     }
     EXPECT_EQ(readFile(trashBytes() + "/files/Cache/deep/.f"), "f");
@@ -172,39 +172,41 @@ TEST_F(FreedesktopTrashTest, RefusalsTouchNothing)
     const QByteArray outside = QFile::encodeName(m_root.path()) + "/outside.txt";
     ASSERT_TRUE(writeFile(outside, "o"));
     for (const QString& path : {QString::fromUtf8(outside), m_home + QStringLiteral("/../outside.txt")}) {
-        const Trash::Result result = trash().trashItem(path);
+        const Trash::Result result = trashPath(trash(), path);
         EXPECT_EQ(result.errorCode, EPERM);
-        EXPECT_TRUE(result.error.startsWith(QStringLiteral("没有权限"))) << result.error.toStdString();
     }
     EXPECT_TRUE(exists(outside));
     EXPECT_FALSE(exists(trashBytes()));
 
-    const Trash::Result missing = trash().trashItem(m_home + QStringLiteral("/nothing"));
+    const Trash::Result missing = trashPath(trash(), m_home + QStringLiteral("/nothing"));
     EXPECT_EQ(missing.errorCode, ENOENT);
     EXPECT_TRUE(missing.error.startsWith(QStringLiteral("项目不存在（"))) << missing.error.toStdString();
 
     // The trash's own folders, or what lies directly in them, would break its index.
     Sandbox::openScope(m_dataHome);
     ASSERT_TRUE(writeFile(homeBytes() + "/a", "a"));
-    ASSERT_TRUE(trash().trashItem(m_home + QStringLiteral("/a")).ok);
+    ASSERT_TRUE(trashPath(trash(), m_home + QStringLiteral("/a")).ok);
     for (const char* inside : {"/Trash/info", "/Trash/info/a.trashinfo", "/Trash/files/a", "/Trash"})
-        EXPECT_FALSE(trash().trashItem(m_dataHome + QString::fromLatin1(inside)).ok) << inside;
+        EXPECT_FALSE(trashPath(trash(), m_dataHome + QString::fromLatin1(inside)).ok) << inside;
     EXPECT_EQ(entries(trashBytes() + "/info"), QList<QByteArray>{"a.trashinfo"});
     EXPECT_EQ(entries(trashBytes() + "/files"), QList<QByteArray>{"a"});
 }
 
-TEST_F(FreedesktopTrashTest, MissingDataHomeFailsWithoutWritingAnywhere)
+TEST_F(FreedesktopTrashTest, AMissingDataHomeIsCreatedPrivateAndNothingLandsInTheCurrentFolder)
 {
     const QByteArray original = homeBytes() + "/a.txt";
     ASSERT_TRUE(writeFile(original, "a"));
     const QString workingDirectory = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(m_home)); // a careless fallback would trash into here
     const Trash::Result result =
-        FreedesktopTrash(m_root.path() + QStringLiteral("/gone/data")).trashItem(QString::fromUtf8(original));
+        trashPath(FreedesktopTrash(m_root.path() + QStringLiteral("/gone/data")), QString::fromUtf8(original));
     QDir::setCurrent(workingDirectory);
 
-    EXPECT_EQ(result.errorCode, ENOENT);
-    EXPECT_TRUE(result.error.startsWith(QStringLiteral("找不到废纸篓所在的文件夹"))) << result.error.toStdString();
-    EXPECT_EQ(entries(homeBytes()), QList<QByteArray>{"a.txt"});
-    EXPECT_FALSE(exists(QFile::encodeName(m_root.path()) + "/gone"));
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    EXPECT_TRUE(entries(homeBytes()).isEmpty());
+    const QByteArray dataHome = QFile::encodeName(m_root.path()) + "/gone/data";
+    EXPECT_EQ(entries(dataHome + "/Trash/files"), QList<QByteArray>{"a.txt"});
+    struct stat st;
+    ASSERT_EQ(::stat(dataHome.constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
 }

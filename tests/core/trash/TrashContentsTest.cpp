@@ -1,8 +1,8 @@
 #include "TrashTestTree.h"
 
 #include "platform/PlatformLayout.h"
-#include "platform/TrashContents.h"
 #include "support/ChildProcess.h"
+#include "trash/TrashContents.h"
 
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
@@ -47,7 +47,7 @@ TEST_F(TrashContentsTest, ListsWhatThePlatformTrashReceivedAndMissingTrashIsNoPe
 {
     const int before = TrashContents::list().itemCount();
     ASSERT_TRUE(writeFile(homeBytes() + "/a-listed", "a"));
-    ASSERT_TRUE(Trash::current().trashItem(m_home + QStringLiteral("/a-listed")).ok);
+    ASSERT_TRUE(trashPath(Trash::current(), m_home + QStringLiteral("/a-listed")).ok);
     const TrashContents contents = TrashContents::list();
     EXPECT_EQ(contents.itemCount(), before + 1);
     EXPECT_TRUE(std::any_of(contents.items.begin(), contents.items.end(), [](const TrashContents::Item& item) {

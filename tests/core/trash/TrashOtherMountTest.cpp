@@ -48,7 +48,7 @@ TEST_F(TrashOtherMount, ItemStaysWhenTheVolumeHasNoUsableTrash)
     ASSERT_EQ(::symlink("shared", (volume() + "/.Trash").constData()), 0);
     ASSERT_EQ(::symlink("own", (volume() + "/.Trash-" + uid()).constData()), 0);
 
-    Trash::Result result = trash().trashItem(QString::fromUtf8(original));
+    Trash::Result result = trashPath(trash(), QString::fromUtf8(original));
     EXPECT_TRUE(result.error.startsWith(QStringLiteral("项目所在的卷没有可用的废纸篓"))) << result.error.toStdString();
     EXPECT_TRUE(entries(volume() + "/shared").isEmpty() && entries(volume() + "/own").isEmpty());
     EXPECT_FALSE(exists(trashBytes())); // never the home trash across devices
@@ -57,13 +57,13 @@ TEST_F(TrashOtherMount, ItemStaysWhenTheVolumeHasNoUsableTrash)
     ASSERT_EQ(::unlink((volume() + "/.Trash-" + uid()).constData()), 0);
     ASSERT_EQ(::mkdir((volume() + "/.Trash-" + uid()).constData(), 0700), 0);
     if (::chown((volume() + "/.Trash-" + uid()).constData(), 4242, 4242) == 0) {
-        EXPECT_FALSE(trash().trashItem(QString::fromUtf8(original)).ok);
+        EXPECT_FALSE(trashPath(trash(), QString::fromUtf8(original)).ok);
     }
 
     // Nor can one be made on a read-only volume.
     ASSERT_EQ(::rmdir((volume() + "/.Trash-" + uid()).constData()), 0);
     ASSERT_TRUE(m_mount->remountReadOnly());
-    result = trash().trashItem(QString::fromUtf8(original));
+    result = trashPath(trash(), QString::fromUtf8(original));
     EXPECT_EQ(result.errorCode, EROFS);
     EXPECT_EQ(readFile(original), "x");
 }
@@ -81,7 +81,7 @@ TEST_F(TrashOtherMount, VolumeTrashIsTheOwnFolderUnlessTheSharedOneIsSticky)
     ASSERT_TRUE(writeFile(volume() + "/sub/folder/inner/f", "f"));
     ASSERT_TRUE(writeFile(volume() + "/sub/a b", "shared"));
 
-    ASSERT_TRUE(trash().trashItem(m_volume + QStringLiteral("/sub/folder")).ok);
+    ASSERT_TRUE(trashPath(trash(), m_volume + QStringLiteral("/sub/folder")).ok);
     const QByteArray own = volume() + "/.Trash-" + uid();
     EXPECT_EQ(readFile(own + "/files/folder/inner/f"), "f");
     EXPECT_EQ(originalLocation(own + "/info/folder.trashinfo"), "sub/folder"); // relative to the volume
@@ -89,7 +89,7 @@ TEST_F(TrashOtherMount, VolumeTrashIsTheOwnFolderUnlessTheSharedOneIsSticky)
     EXPECT_TRUE(entries(volume() + "/.Trash").isEmpty());
 
     ASSERT_EQ(::chmod((volume() + "/.Trash").constData(), 01777), 0);
-    const Trash::Result result = trash().trashItem(m_volume + QStringLiteral("/sub/a b"));
+    const Trash::Result result = trashPath(trash(), m_volume + QStringLiteral("/sub/a b"));
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     const QByteArray shared = volume() + "/.Trash/" + uid();
     EXPECT_EQ(result.trashedPath, QString::fromUtf8(shared + "/files/a b"));
@@ -121,7 +121,7 @@ TEST_F(TrashOtherMount, FullDiskFailsBeforeAnythingMoves)
     }
     ::close(filler);
 
-    const Trash::Result result = FreedesktopTrash(dataHome).trashItem(QString::fromUtf8(original));
+    const Trash::Result result = trashPath(FreedesktopTrash(dataHome), QString::fromUtf8(original));
     EXPECT_EQ(result.errorCode, ENOSPC);
     EXPECT_TRUE(result.error.startsWith(QStringLiteral("磁盘空间不足"))) << result.error.toStdString();
     EXPECT_EQ(readFile(original), "x");

@@ -20,13 +20,13 @@ TEST_F(TrashPermissions, RefusedWritesLeaveTheItemAndNoInfoFile)
 
     // First the info file cannot be written, then the item cannot leave its folder.
     ASSERT_EQ(::chmod((trashBytes() + "/info").constData(), 0500), 0);
-    Trash::Result result = trash().trashItem(QString::fromUtf8(original));
+    Trash::Result result = trashPath(trash(), QString::fromUtf8(original));
     EXPECT_EQ(result.errorCode, EACCES);
     EXPECT_TRUE(result.error.startsWith(QStringLiteral("没有权限写入废纸篓（"))) << result.error.toStdString();
     ASSERT_EQ(::chmod((trashBytes() + "/info").constData(), 0700), 0);
 
     ASSERT_EQ(::chmod((homeBytes() + "/locked").constData(), 0500), 0);
-    result = trash().trashItem(QString::fromUtf8(original));
+    result = trashPath(trash(), QString::fromUtf8(original));
     EXPECT_EQ(result.errorCode, EACCES);
     EXPECT_TRUE(result.error.startsWith(QStringLiteral("没有权限移动此项目（"))) << result.error.toStdString();
     ::chmod((homeBytes() + "/locked").constData(), 0700);

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "platform/FreedesktopTrash.h"
 #include "platform/PathBytes.h"
 #include "platform/Sandbox.h"
+#include "support/TrashFakes.h"
+#include "trash/FreedesktopTrash.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/TrashContents.h"
+#include "trash/TrashContents.h"
 
 #include "platform/PathBytes.h"
 #include "platform/PlatformLayout.h"

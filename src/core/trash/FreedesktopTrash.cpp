@@ -1,8 +1,8 @@
-#include "platform/FreedesktopTrash.h"
+#include "trash/FreedesktopTrash.h"
 
+#include "fs/UniqueFd.h"
 #include "platform/PathBytes.h"
 #include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
 
 #include <QRandomGenerator>
 
@@ -28,36 +28,7 @@ constexpr char kInfoSuffix[] = ".trashinfo";
 constexpr int kInfoSuffixLength = sizeof(kInfoSuffix) - 1;
 constexpr int kSequentialAttempts = 64;
 
-class Fd
-{
-public:
-    Fd() = default;
-    explicit Fd(int fd) : m_fd(fd) {}
-    Fd(Fd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    Fd& operator=(Fd&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            m_fd = std::exchange(other.m_fd, -1);
-        }
-        return *this;
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() { reset(); }
-
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    void reset()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    int m_fd = -1;
-};
+using Fd = UniqueFd;
 
 // Which side of the move failed decides what the user is told.
 enum class Side { Item, Trash };
@@ -202,16 +173,6 @@ int renameNoReplace(int fromDir, const char* from, int toDir, const char* to)
     return ::renameat(fromDir, from, toDir, to);
 }
 
-QByteArray canonicalPath(const QByteArray& path)
-{
-    char* resolved = ::realpath(path.constData(), nullptr);
-    if (resolved == nullptr)
-        return {};
-    QByteArray result(resolved);
-    std::free(resolved);
-    return result;
-}
-
 QByteArray parentOf(const QByteArray& path)
 {
     const qsizetype slash = path.lastIndexOf('/');
@@ -249,9 +210,8 @@ std::optional<Trash::Result> findVolumeTrash(const QByteArray& parent, const QBy
 {
     if (parentSt.st_dev != device) // the item is itself a mount point
         return failure(EBUSY, Side::Item);
-    const QByteArray canonicalParent = canonicalPath(parent);
-    if (canonicalParent.isEmpty())
-        return failure(errno, Side::Item);
+    // The gateway resolved the parent without links: its path is already the real one.
+    const QByteArray& canonicalParent = parent;
     const QByteArray topdir = topDirectory(canonicalParent, device);
     Fd top(::open(topdir.constData(), kPathOnly | O_DIRECTORY | O_CLOEXEC));
     if (!top.valid())
@@ -279,30 +239,43 @@ std::optional<Trash::Result> findVolumeTrash(const QByteArray& parent, const QBy
     return std::nullopt;
 }
 
+// The data home, created private to the user where it is missing, as the XDG base directories
+// ask. Only an absolute path is used: nothing is ever made in the current folder.
+Fd openDataHome(const QByteArray& dataHome)
+{
+    Fd data(::open(dataHome.constData(), kPathOnly | O_DIRECTORY | O_CLOEXEC));
+    if (data.valid() || errno != ENOENT)
+        return data;
+    for (qsizetype slash = dataHome.indexOf('/', 1);; slash = dataHome.indexOf('/', slash + 1)) {
+        const QByteArray step = slash < 0 ? dataHome : dataHome.left(slash);
+        if (::mkdir(step.constData(), 0700) != 0 && errno != EEXIST)
+            return {};
+        if (slash < 0)
+            break;
+    }
+    return Fd(::open(dataHome.constData(), kPathOnly | O_DIRECTORY | O_CLOEXEC));
+}
+
 std::optional<Trash::Result> findHomeTrash(const QByteArray& dataHome, const QByteArray& itemPath,
                                            const struct stat& item, Destination* destination, bool* elsewhere)
 {
     if (dataHome.isEmpty() || !dataHome.startsWith('/'))
         return failure(ENOENT, Side::Trash);
-    Fd data(::open(dataHome.constData(), kPathOnly | O_DIRECTORY | O_CLOEXEC));
+    Fd data = openDataHome(dataHome);
     if (!data.valid())
         return failure(errno, Side::Trash);
     // The home trash serves the device that it lives on; the folder may not exist yet.
     struct stat st;
-    if (::fstatat(data.get(), "Trash", &st, 0) != 0 && ::fstat(data.get(), &st) != 0)
+    if (::fstatat(data.get(), "Trash", &st, AT_SYMLINK_NOFOLLOW) != 0 && ::fstat(data.get(), &st) != 0)
         return failure(errno, Side::Trash);
     if (st.st_dev != item.st_dev) {
         *elsewhere = true;
         return std::nullopt;
     }
-    destination->root = Fd(::openat(data.get(), "Trash", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!destination->root.valid() && errno == ENOENT) {
-        if (::mkdirat(data.get(), "Trash", 0700) != 0 && errno != EEXIST)
-            return failure(errno, Side::Trash);
-        destination->root = Fd(::openat(data.get(), "Trash", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    }
+    int error = 0;
+    destination->root = openOrCreateDirectory(data.get(), "Trash", &error);
     if (!destination->root.valid())
-        return failure(errno, Side::Trash);
+        return failure(error, Side::Trash);
     destination->rootPath = dataHome + "/Trash";
     destination->location = itemPath;
     return std::nullopt;
@@ -339,27 +312,18 @@ QByteArray FreedesktopTrash::candidateName(const QByteArray& name, int attempt, 
     return stem + suffix;
 }
 
-Trash::Result FreedesktopTrash::trashItem(const QString& path)
+Trash::Result FreedesktopTrash::trashItem(const Item& request)
 {
-    if (path.isEmpty())
+    const QByteArray& name = request.name;
+    if (request.parentFd < 0 || name.isEmpty() || name == "." || name == ".." || name.contains('/') ||
+        !request.realPath.startsWith('/'))
         return failure(ENOENT, Side::Item);
-    const QString standardized = standardizedPath(path);
-    if (!Sandbox::canModify(standardized))
-        return failure(EPERM, Side::Item);
-    const QByteArray itemPath = bytesFromPath(standardized);
-    if (itemPath == "/")
-        return failure(EBUSY, Side::Item);
+    const QByteArray& itemPath = request.realPath;
     const QByteArray parent = parentOf(itemPath);
-    const QByteArray name = itemPath.mid(itemPath.lastIndexOf('/') + 1);
-
-    // The folders above the item may be links; the item itself never is followed.
-    Fd parentFd(::open(parent.constData(), kPathOnly | O_DIRECTORY | O_CLOEXEC));
-    if (!parentFd.valid())
-        return failure(errno, Side::Item);
+    const int parentFd = request.parentFd;
     struct stat item;
     struct stat parentSt;
-    if (::fstatat(parentFd.get(), name.constData(), &item, AT_SYMLINK_NOFOLLOW) != 0 ||
-        ::fstat(parentFd.get(), &parentSt) != 0)
+    if (::fstatat(parentFd, name.constData(), &item, AT_SYMLINK_NOFOLLOW) != 0 || ::fstat(parentFd, &parentSt) != 0)
         return failure(errno, Side::Item);
 
     const QString dataHomePath = m_dataHome.isEmpty() ? PlatformLayout::current().dataHome : m_dataHome;
@@ -420,7 +384,7 @@ Trash::Result FreedesktopTrash::trashItem(const QString& path)
             return failure(writeError, Side::Trash);
         }
 
-        if (renameNoReplace(parentFd.get(), name.constData(), destination.files.get(), candidate.constData()) == 0)
+        if (renameNoReplace(parentFd, name.constData(), destination.files.get(), candidate.constData()) == 0)
             return {true, {}, pathFromBytes(destination.rootPath + "/files/" + candidate), 0};
         const int moveError = errno;
         ::unlinkat(destination.info.get(), infoName.constData(), 0);

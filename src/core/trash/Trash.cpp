@@ -1,6 +1,4 @@
-#include "platform/Trash.h"
-
-#include "platform/Sandbox.h"
+#include "trash/Trash.h"
 
 #include <QMutex>
 #include <QMutexLocker>
@@ -9,7 +7,7 @@
 #include <QFile>
 #include <cerrno>
 #else
-#include "platform/FreedesktopTrash.h"
+#include "trash/FreedesktopTrash.h"
 #endif
 
 namespace Sweepora::Core {
@@ -20,11 +18,9 @@ namespace {
 class NativeTrash final : public Trash
 {
 public:
-    Result trashItem(const QString& path) override
+    Result trashItem(const Item& item) override
     {
-        if (!Sandbox::canModify(path))
-            return {false, QStringLiteral("没有权限移动此项目"), {}, EPERM};
-        QFile file(path);
+        QFile file(item.path);
         if (!file.moveToTrash())
             return {false, QStringLiteral("无法移到废纸篓（%1）").arg(file.errorString()), {}, 0};
         return {true, {}, file.fileName(), 0};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Trash.h"
+#include "trash/Trash.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -17,7 +17,7 @@ public:
     // read at every call.
     explicit FreedesktopTrash(QString dataHome = {});
 
-    Result trashItem(const QString& path) override;
+    Result trashItem(const Item& item) override;
 
     // The text of a .trashinfo file. `location` is the original path in file-system bytes:
     // absolute for the home trash, relative to the top directory for a volume's trash.

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/PlatformLayout.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace Sweepora::Core {
+
+// Places no cleaning section ever offers and no move ever takes: the home itself, its user
+// folders, key, credential and wallet stores, ~/.config and ~/.local/share themselves, browser
+// profile folders, the Trash, Sweepora's own data, and the user's own list.
+class ProtectedPlaces
+{
+public:
+    struct Place
+    {
+        QString path; // absolute; a component "*" stands for any one name
+        bool builtIn = true;
+        bool withContents = true; // false: only the place itself (files in ~/Downloads stay findable)
+    };
+
+    ProtectedPlaces(const PlatformLayout& layout, const QStringList& userPaths);
+    // The layout's places and the list stored in the settings, read now.
+    static ProtectedPlaces current();
+
+    // The place itself, or anything inside a place that protects its contents.
+    bool isProtected(const QString& path) const;
+    // False when nothing below `folder` can be protected: a walk of it needs no check per file.
+    bool touches(const QString& folder) const;
+    const QList<Place>& places() const { return m_places; }
+
+    // The user's own list in the settings the window uses. Paths are standardized; adding one
+    // already there or removing one that is not changes nothing and returns false.
+    static QStringList userPaths();
+    static bool addUserPath(const QString& path);
+    static bool removeUserPath(const QString& path);
+
+private:
+    QList<Place> m_places;
+};
+
+} // namespace Sweepora::Core
