@@ -2,6 +2,7 @@
 
 #include "fs/Walker.h"
 #include "platform/PathBytes.h"
+#include "trash/ProtectedPlaces.h"
 #include "trash/TrashGateway.h"
 #include "util/NameOrder.h"
 
@@ -121,6 +122,7 @@ Report FolderScan::report()
     Report report;
     for (const std::unique_ptr<FolderCollector>& part : m_collectors)
         report.items.append(std::move(part->items));
+    ProtectedPlaces::current().removeProtected(report.items);
     sortDeepestFirst(report.items);
     report.message = resultMessage(report.items.size());
     return report;

@@ -3,6 +3,7 @@
 #include "fs/Walker.h"
 #include "platform/PathBytes.h"
 #include "scanners/ResultOrder.h"
+#include "trash/ProtectedPlaces.h"
 #include "trash/TrashGateway.h"
 
 #include <array>
@@ -111,6 +112,7 @@ Report search(const QString& home, const QString& query)
     options.skipPackageDescendants = true;
     for (Collector& part : Walker::walkEach(home, options, Collector(matcher)))
         report.items.append(std::move(part.items));
+    ProtectedPlaces::current().removeProtected(report.items);
     sortBySizeThenName(report.items);
     report.message = resultMessage(report.items.size(), report.query);
     return report;

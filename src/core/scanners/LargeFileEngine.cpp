@@ -2,6 +2,7 @@
 
 #include "fs/Walker.h"
 #include "scanners/ResultOrder.h"
+#include "trash/ProtectedPlaces.h"
 #include "trash/TrashGateway.h"
 
 #include <cmath>
@@ -67,6 +68,7 @@ Report findLargeFilesOfAtLeast(const QString& home, qint64 thresholdBytes)
     Report report;
     for (Collector& part : Walker::walkEach(home, options, Collector(thresholdBytes)))
         report.items.append(std::move(part.items));
+    ProtectedPlaces::current().removeProtected(report.items);
     sortBySizeThenName(report.items);
     report.message = resultMessage(report.items.size());
     return report;

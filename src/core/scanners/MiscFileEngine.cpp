@@ -2,6 +2,7 @@
 
 #include "fs/Walker.h"
 #include "scanners/ResultOrder.h"
+#include "trash/ProtectedPlaces.h"
 #include "trash/TrashGateway.h"
 
 #include <algorithm>
@@ -301,6 +302,7 @@ Report FileScan::report()
     Report report;
     for (const std::unique_ptr<FileCollector>& part : m_collectors)
         report.items.append(std::move(part->items));
+    ProtectedPlaces::current().removeProtected(report.items);
     // Package folders are measured after the walk, not from inside a walking thread.
     for (MiscFileItem& item : report.items)
         if (item.isDirectory)

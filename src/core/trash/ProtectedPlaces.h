@@ -31,6 +31,12 @@ public:
     bool touches(const QString& folder) const;
     const QList<Place>& places() const { return m_places; }
 
+    // Drops the items whose `path` is protected: what a cleaning section never offers.
+    template <class Item> void removeProtected(QList<Item>& items) const
+    {
+        items.removeIf([this](const Item& item) { return isProtected(item.path); });
+    }
+
     // The user's own list in the settings the window uses. Paths are standardized; adding one
     // already there or removing one that is not changes nothing and returns false.
     static QStringList userPaths();
