@@ -90,9 +90,20 @@ std::optional<QString> wildcardParent(const QString& path)
     return std::nullopt;
 }
 
-// A piece with "*" stands for every real folder whose name fits, such as the one folder per
-// version that IDEs keep: ".cache/JetBrains/*/caches" names each version's caches and no
-// other folder beside them. A path without one names itself.
+// A piece with "*" stands for every real folder whose name fits, "*" being a version: a run
+// of characters that starts with a digit ("2024.3"). That is what IDEs name their one folder
+// per version by, so ".cache/JetBrains/PyCharm*/caches" names each version's caches and no
+// other folder beside them. A name such as "Mail" or an application's identifier never fits,
+// so a "*" reaches no further than a rule that names one version. A path without one names
+// itself.
+QRegularExpression versionPattern(const QString& piece)
+{
+    QStringList literals = piece.split(QLatin1Char('*'));
+    for (QString& literal : literals)
+        literal = QRegularExpression::escape(literal);
+    return QRegularExpression(QRegularExpression::anchoredPattern(literals.join(QStringLiteral("[0-9][^/]*"))));
+}
+
 QStringList matchingFolders(const QString& path)
 {
     const std::optional<QString> parent = wildcardParent(path);
@@ -100,7 +111,7 @@ QStringList matchingFolders(const QString& path)
         return {path};
     QStringList pieces = path.split(QLatin1Char('/'));
     const qsizetype at = parent->count(QLatin1Char('/')) + 1;
-    const QRegularExpression pattern(QRegularExpression::wildcardToRegularExpression(pieces[at]));
+    const QRegularExpression pattern = versionPattern(pieces[at]);
     WalkOptions options;
     options.threads = 1;
     ChildFolderCollector collector(pattern);

@@ -79,13 +79,14 @@ TEST_F(RuleScanEngineTest, NothingFoundOrOnlyEmptyFilesGivesNoResult)
     EXPECT_EQ(RuleScanEngine::scanRule(publicData, m_home).value().size, 9);
 }
 
-TEST_F(RuleScanEngineTest, AStarPieceNamesEveryRealFolderThatFitsAndOnlyItsNamedSubfolder)
+TEST_F(RuleScanEngineTest, AStarPieceNamesEveryRealVersionFolderAndOnlyItsNamedSubfolder)
 {
     const QString a = m_tree->file(QStringLiteral("ide/Tool2023.1/caches/a"), 4);
     const QString b = m_tree->file(QStringLiteral("ide/Tool2024.2/caches/b"), 6);
     m_tree->file(QStringLiteral("ide/Tool2024.2/LocalHistory/keep"), 100);
     m_tree->file(QStringLiteral("ide/Other2024.2/caches/keep"), 100);
-    m_tree->file(QStringLiteral("ide/ToolFile/caches"), 100); // a file, not a folder
+    m_tree->file(QStringLiteral("ide/Toolbox/caches/keep"), 100); // "*" is a version, "box" is not
+    m_tree->file(QStringLiteral("ide/ToolFile/caches"), 100);     // a file, not a folder
     QTemporaryDir elsewhere;
     TreeBuilder(elsewhere.path()).file(QStringLiteral("Tool9/caches/secret"), 100);
     m_tree->symlink(QStringLiteral("ide/ToolLink"), elsewhere.path() + QStringLiteral("/Tool9"));
