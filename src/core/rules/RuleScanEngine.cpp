@@ -1,5 +1,7 @@
 #include "rules/RuleScanEngine.h"
 
+#include "fs/Walker.h"
+#include "platform/PathBytes.h"
 #include "platform/Sandbox.h"
 #include "rules/RulePath.h"
 #include "scanners/RegularFiles.h"
@@ -7,9 +9,79 @@
 #include "trash/TrashGateway.h"
 #include "util/NameOrder.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 namespace Sweepora::Core::RuleScanEngine {
+namespace {
+
+// The folders directly inside a folder whose names match, never through a link.
+class ChildFolderCollector final : public WalkVisitor
+{
+public:
+    explicit ChildFolderCollector(const QRegularExpression& pattern) : m_pattern(pattern) {}
+    WalkAction visit(const WalkEntry& entry) override
+    {
+        if (entry.isDirectory()) {
+            const std::string_view bytes = entry.name();
+            const QString name = pathFromBytes(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+            if (m_pattern.match(name).hasMatch())
+                m_names.append(name);
+        }
+        return WalkAction::SkipChildren;
+    }
+    QRegularExpression m_pattern;
+    QStringList m_names;
+};
+
+// The folder above a path's first piece with "*", where matching it starts; none without one.
+std::optional<QString> wildcardParent(const QString& path)
+{
+    const QStringList pieces = path.split(QLatin1Char('/'));
+    for (qsizetype i = 0; i < pieces.size(); ++i)
+        if (pieces[i].contains(QLatin1Char('*')))
+            return pieces.first(i).join(QLatin1Char('/'));
+    return std::nullopt;
+}
+
+// A piece with "*" stands for every real folder whose name fits, "*" being a version: a run
+// of characters that starts with a digit ("2024.3"). That is what IDEs name their one folder
+// per version by, so ".cache/JetBrains/PyCharm*/caches" names each version's caches and no
+// other folder beside them. A name such as "Mail" or an application's identifier never fits,
+// so a "*" reaches no further than a rule that names one version. A path without one names
+// itself.
+QRegularExpression versionPattern(const QString& piece)
+{
+    QStringList literals = piece.split(QLatin1Char('*'));
+    for (QString& literal : literals)
+        literal = QRegularExpression::escape(literal);
+    return QRegularExpression(QRegularExpression::anchoredPattern(literals.join(QStringLiteral("[0-9][^/]*"))));
+}
+
+QStringList matchingFolders(const QString& path)
+{
+    const std::optional<QString> parent = wildcardParent(path);
+    if (!parent)
+        return {path};
+    QStringList pieces = path.split(QLatin1Char('/'));
+    const qsizetype at = parent->count(QLatin1Char('/')) + 1;
+    const QRegularExpression pattern = versionPattern(pieces[at]);
+    WalkOptions options;
+    options.threads = 1;
+    ChildFolderCollector collector(pattern);
+    WalkVisitor* const visitors[] = {&collector};
+    Walker::walk(*parent, options, visitors);
+    collector.m_names.sort();
+    QStringList folders;
+    for (const QString& name : std::as_const(collector.m_names)) {
+        pieces[at] = name;
+        folders << matchingFolders(pieces.join(QLatin1Char('/')));
+    }
+    return folders;
+}
+
+} // namespace
 
 QStringList listRegularFiles(const QString& folder, qint64* totalSize)
 {
@@ -33,29 +105,37 @@ std::optional<CleanupResult> scanRule(const CleanupRule& rule, const QString& ho
     qint64 size = 0;
     std::optional<QString> accessPath;
     for (const QString& rulePath : rule.paths) {
-        const std::optional<QString> folder = resolveRulePath(rulePath, home, access.legacyGrant);
-        if (!folder)
+        const std::optional<QString> resolved = resolveRulePath(rulePath, home, access.legacyGrant);
+        if (!resolved)
             continue;
+        // Matching a "*" lists the folder above it, which needs the same access as the folders.
+        const std::optional<QString> parent = wildcardParent(*resolved);
         if (!accessPath)
-            accessPath = folder;
-        const bool opened = access.begin ? access.begin(*folder) : false;
-        const QList<FoundFile> found = findRegularFiles(*folder, protectedPlaces);
-        if (opened && access.end)
-            access.end(*folder);
-        // Overlapping paths ("…/Caches" and "…/Caches/x") must not count a file twice, nor
-        // try to move it twice. A folder apart from every earlier one cannot repeat a file.
-        const bool overlaps = std::any_of(walked.cbegin(), walked.cend(), [&](const QString& earlier) {
-            return Sandbox::isWithin(*folder, earlier) || Sandbox::isWithin(earlier, *folder);
-        });
-        const QSet<QString> seen = overlaps ? QSet<QString>(files.cbegin(), files.cend()) : QSet<QString>();
-        for (const FoundFile& file : found) {
-            if (overlaps && seen.contains(file.path))
-                continue;
-            files.append(file.path);
-            identities.append(file.identity);
-            size += file.size;
+            accessPath = parent.value_or(*resolved);
+        const bool openedParent = parent && access.begin ? access.begin(*parent) : false;
+        const QStringList folders = matchingFolders(*resolved);
+        if (openedParent && access.end)
+            access.end(*parent);
+        for (const QString& folder : folders) {
+            const bool opened = access.begin ? access.begin(folder) : false;
+            const QList<FoundFile> found = findRegularFiles(folder, protectedPlaces);
+            if (opened && access.end)
+                access.end(folder);
+            // Overlapping paths ("…/Caches" and "…/Caches/x") must not count a file twice, nor
+            // try to move it twice. A folder apart from every earlier one cannot repeat a file.
+            const bool overlaps = std::any_of(walked.cbegin(), walked.cend(), [&](const QString& earlier) {
+                return Sandbox::isWithin(folder, earlier) || Sandbox::isWithin(earlier, folder);
+            });
+            const QSet<QString> seen = overlaps ? QSet<QString>(files.cbegin(), files.cend()) : QSet<QString>();
+            for (const FoundFile& file : found) {
+                if (overlaps && seen.contains(file.path))
+                    continue;
+                files.append(file.path);
+                identities.append(file.identity);
+                size += file.size;
+            }
+            walked.append(folder);
         }
-        walked.append(*folder);
     }
     if (files.isEmpty() || size < 1 || !accessPath)
         return std::nullopt;

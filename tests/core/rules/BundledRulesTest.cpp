@@ -1,15 +1,26 @@
 // Checks over the rule set compiled into the application: a bad bundled rule would move
 // the wrong files to the Trash on every machine that runs it.
+#include "platform/Sandbox.h"
 #include "rules/RulePath.h"
+#include "rules/RuleScanEngine.h"
 #include "rules/RuleStore.h"
+#include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
 #include <QSet>
+#include <QTemporaryDir>
 
 using namespace Sweepora::Core;
+using Sweepora::Test::TreeBuilder;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -40,12 +51,49 @@ QList<BundledRule> bundledRules()
     return rules;
 }
 
+// A rule path or piece as a pattern: "*" stands for a version, as the scan engine reads it.
+QString versionPattern(const QString& path)
+{
+    return QRegularExpression::escape(path).replace(u"\\*"_s, u"[0-9][^/]*"_s);
+}
+
+// Whether two folders, either of which may hold "*" pieces, can name the same folder or one
+// inside the other.
+bool mayMeet(const QString& a, const QString& b)
+{
+    const QStringList x = a.split(u'/');
+    const QStringList y = b.split(u'/');
+    for (qsizetype i = 0; i < std::min(x.size(), y.size()); ++i) {
+        const QString p = x[i].section(u'*', 0, 0);
+        const QString q = y[i].section(u'*', 0, 0);
+        const bool meet = x[i].contains(u'*') && y[i].contains(u'*')
+                              ? p.startsWith(q) || q.startsWith(p)
+                              : QRegularExpression(QRegularExpression::anchoredPattern(versionPattern(x[i])))
+                                        .match(y[i])
+                                        .hasMatch() ||
+                                    QRegularExpression(QRegularExpression::anchoredPattern(versionPattern(y[i])))
+                                        .match(x[i])
+                                        .hasMatch();
+        if (!meet)
+            return false;
+    }
+    return true;
+}
+
+QStringList strings(const QJsonValue& value)
+{
+    QStringList list;
+    for (const QJsonValue& v : value.toArray())
+        list << v.toString();
+    return list;
+}
+
 } // namespace
 
 TEST(BundledRules, EveryFileDecodesAndIsNamedByItsIdentity)
 {
     const QList<BundledRule> rules = bundledRules();
-    EXPECT_GE(rules.size(), 40);
+    EXPECT_GE(rules.size(), 120);
     QSet<QString> keys;
     for (const auto& [fileName, text, rule] : rules) {
         EXPECT_EQ(fileName, rule.ruleKey() + QStringLiteral(".json"));
@@ -84,8 +132,7 @@ TEST(BundledRules, EveryPathIsARuleFormThatStaysInsideTheHomeFolder)
     // A folder listed twice would be counted twice, and its second clean would fail.
     for (const auto& [a, whereA] : resolved)
         for (const auto& [b, whereB] : resolved)
-            EXPECT_FALSE(&a != &b && (a == b || b.startsWith(a + QLatin1Char('/'))))
-                << whereA.toStdString() << " covers " << whereB.toStdString();
+            EXPECT_FALSE(&a != &b && mayMeet(a, b)) << whereA.toStdString() << " covers " << whereB.toStdString();
 }
 
 TEST(BundledRules, NeverNameProfilesSettingsOrDocuments)
@@ -93,7 +140,7 @@ TEST(BundledRules, NeverNameProfilesSettingsOrDocuments)
     // Places whose loss costs the user more than a re-download the program does by itself.
     const QStringList forbidden = QStringLiteral("Documents|Desktop|Downloads|Mail|Keychains|Preferences|.ssh|.gnupg|"
                                                  ".m2|Cookies|History|Login Data|User|LocalHistory|Backups|"
-                                                 "JetBrains|virtualenvs|src|index|berry|tdata")
+                                                 "virtualenvs|src|index|berry|tdata")
                                       .split(u'|');
     const QStringList sharedRoots = QStringLiteral("USERFOLDER/Library|USERFOLDER/.cache|USERFOLDER/.config|"
                                                    "USERFOLDER/Library/Caches|USERFOLDER/Library/Application Support|"
@@ -105,5 +152,80 @@ TEST(BundledRules, NeverNameProfilesSettingsOrDocuments)
             for (const QString& word : forbidden)
                 EXPECT_FALSE(pieces.contains(word)) << bundled.fileName.toStdString() << ": " << path.toStdString();
             EXPECT_FALSE(sharedRoots.contains(path)) << bundled.fileName.toStdString();
+            // "*" stands for a version folder, which keeps local history and settings beside its
+            // caches: a path may only go through one, into a cache folder named after it.
+            EXPECT_FALSE(pieces.last().contains(u'*')) << bundled.fileName.toStdString() << ": " << path.toStdString();
         }
+}
+
+// Every rule over one home made from the applications' real layouts (BundledRuleFixtures.json:
+// per rule, the cache it must find and the user data beside it that it must not). Each rule
+// finds exactly its own cache, each of its paths finds some of it, and no file is found twice.
+TEST(BundledRules, FindExactlyTheCacheOfTheirFixtureAndNoneOfTheDataBesideIt)
+{
+    QFile file(QStringLiteral(SWEEPORA_SOURCE_DIR "/tests/core/rules/BundledRuleFixtures.json"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonObject fixtures = QJsonDocument::fromJson(file.readAll()).object();
+    QTemporaryDir dir;
+    TreeBuilder tree(dir.path() + QStringLiteral("/home"));
+    QSet<QString> kept;
+    for (const QJsonValue& fixture : fixtures) {
+        for (const QString& relative : strings(fixture[QStringLiteral("cache")]))
+            tree.file(relative, 3);
+        for (const QString& relative : strings(fixture[QStringLiteral("keep")]))
+            kept.insert(tree.file(relative, 5));
+    }
+    Sandbox::openScope(tree.root());
+
+    const QList<BundledRule> rules = bundledRules();
+    EXPECT_EQ(fixtures.size(), rules.size());
+    QSet<QString> foundBefore;
+    for (const BundledRule& bundled : rules) {
+        const std::string key = bundled.rule.ruleKey().toStdString();
+        QStringList expected;
+        for (const QString& relative : strings(fixtures[bundled.rule.ruleKey()][QStringLiteral("cache")]))
+            expected << tree.path(relative);
+        expected.sort();
+        const std::optional<CleanupResult> result = RuleScanEngine::scanRule(bundled.rule, tree.root());
+        ASSERT_TRUE(result.has_value()) << key;
+        QStringList found = result->files;
+        found.sort();
+        EXPECT_EQ(found.join(u'\n').toStdString(), expected.join(u'\n').toStdString()) << key;
+        for (const QString& path : std::as_const(found)) {
+            EXPECT_FALSE(kept.contains(path) || foundBefore.contains(path)) << key << " " << path.toStdString();
+            foundBefore.insert(path);
+        }
+        for (const QString& path : bundled.rule.paths) {
+            // indexOf matches whole strings: some file below the folder.
+            const QRegularExpression under(versionPattern(resolveRulePath(path, tree.root()).value()) + u"/.*"_s);
+            EXPECT_TRUE(found.indexOf(under) >= 0) << key << ": " << path.toStdString();
+        }
+    }
+    Sandbox::reset();
+}
+
+// A home where every folder a rule names is a link to a folder elsewhere that holds a file:
+// the scan follows none of them, even where the target lies in an open scope.
+TEST(BundledRules, FindNothingWhereTheirFoldersAreLinksToElsewhere)
+{
+    QTemporaryDir dir;
+    TreeBuilder tree(dir.path() + QStringLiteral("/home"));
+    TreeBuilder elsewhere(dir.path() + QStringLiteral("/elsewhere"));
+    QList<CleanupRule> rules;
+    for (const BundledRule& bundled : bundledRules()) {
+        rules << bundled.rule;
+        for (const QString& path : bundled.rule.paths) {
+            const QString folder = resolveRulePath(path, tree.root(), {}, [](const QString&) { return false; })
+                                       .value()
+                                       .replace(u'*', u"2024.3"_s);
+            const QString target = elsewhere.file(QString::number(rules.size()) + path + QStringLiteral("/f"), 7);
+            if (!QFileInfo::exists(folder))
+                tree.symlink(folder.mid(tree.root().size() + 1), target.section(u'/', 0, -2));
+        }
+    }
+    Sandbox::openScope(tree.root());
+    Sandbox::openScope(elsewhere.root());
+    for (const CleanupResult& result : RuleScanEngine::scanRules(rules, tree.root()))
+        ADD_FAILURE() << result.id.toStdString() << " followed a link to " << result.files.value(0).toStdString();
+    Sandbox::reset();
 }

@@ -79,6 +79,29 @@ TEST_F(RuleScanEngineTest, NothingFoundOrOnlyEmptyFilesGivesNoResult)
     EXPECT_EQ(RuleScanEngine::scanRule(publicData, m_home).value().size, 9);
 }
 
+TEST_F(RuleScanEngineTest, AStarPieceNamesEveryRealVersionFolderAndOnlyItsNamedSubfolder)
+{
+    const QString a = m_tree->file(QStringLiteral("ide/Tool2023.1/caches/a"), 4);
+    const QString b = m_tree->file(QStringLiteral("ide/Tool2024.2/caches/b"), 6);
+    m_tree->file(QStringLiteral("ide/Tool2024.2/LocalHistory/keep"), 100);
+    m_tree->file(QStringLiteral("ide/Other2024.2/caches/keep"), 100);
+    m_tree->file(QStringLiteral("ide/Toolbox/caches/keep"), 100); // "*" is a version, "box" is not
+    m_tree->file(QStringLiteral("ide/ToolFile/caches"), 100);     // a file, not a folder
+    QTemporaryDir elsewhere;
+    TreeBuilder(elsewhere.path()).file(QStringLiteral("Tool9/caches/secret"), 100);
+    m_tree->symlink(QStringLiteral("ide/ToolLink"), elsewhere.path() + QStringLiteral("/Tool9"));
+    Sandbox::openScope(elsewhere.path());
+
+    const CleanupRule wild = rule(QStringLiteral("W"), {QStringLiteral("USERFOLDER/ide/Tool*/caches")});
+    const std::optional<CleanupResult> r = RuleScanEngine::scanRule(wild, m_home);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->files, (QStringList{a, b}));
+    EXPECT_EQ(r->size, 10);
+    EXPECT_EQ(r->accessPath, m_tree->path(QStringLiteral("ide")));
+    EXPECT_FALSE(
+        RuleScanEngine::scanRule(rule(QStringLiteral("X"), {QStringLiteral("USERFOLDER/none/*/caches")}), m_home));
+}
+
 TEST_F(RuleScanEngineTest, PathsOutsideTheOpenScopeFindNothing)
 {
     QTemporaryDir elsewhere;
