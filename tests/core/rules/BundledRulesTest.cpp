@@ -64,16 +64,19 @@ bool mayMeet(const QString& a, const QString& b)
     const QStringList x = a.split(u'/');
     const QStringList y = b.split(u'/');
     for (qsizetype i = 0; i < std::min(x.size(), y.size()); ++i) {
-        const QString p = x[i].section(u'*', 0, 0);
-        const QString q = y[i].section(u'*', 0, 0);
-        const bool meet = x[i].contains(u'*') && y[i].contains(u'*')
-                              ? p.startsWith(q) || q.startsWith(p)
-                              : QRegularExpression(QRegularExpression::anchoredPattern(versionPattern(x[i])))
-                                        .match(y[i])
-                                        .hasMatch() ||
-                                    QRegularExpression(QRegularExpression::anchoredPattern(versionPattern(y[i])))
-                                        .match(x[i])
-                                        .hasMatch();
+        const bool starX = x[i].contains(u'*');
+        const bool starY = y[i].contains(u'*');
+        bool meet = x[i] == y[i];
+        if (starX && starY) {
+            const QString p = x[i].section(u'*', 0, 0);
+            const QString q = y[i].section(u'*', 0, 0);
+            meet = p.startsWith(q) || q.startsWith(p);
+        } else if (starX || starY) {
+            const QString& pattern = starX ? x[i] : y[i];
+            meet = QRegularExpression(QRegularExpression::anchoredPattern(versionPattern(pattern)))
+                       .match(starX ? y[i] : x[i])
+                       .hasMatch();
+        }
         if (!meet)
             return false;
     }
@@ -225,6 +228,31 @@ TEST(BundledRules, FindNothingWhereTheirFoldersAreLinksToElsewhere)
     }
     Sandbox::openScope(tree.root());
     Sandbox::openScope(elsewhere.root());
+    for (const CleanupResult& result : RuleScanEngine::scanRules(rules, tree.root()))
+        ADD_FAILURE() << result.id.toStdString() << " followed a link to " << result.files.value(0).toStdString();
+    Sandbox::reset();
+}
+
+TEST(BundledRules, FindNothingWhereTheFoldersAboveThemAreLinksToElsewhere)
+{
+    QFile file(QStringLiteral(SWEEPORA_SOURCE_DIR "/tests/core/rules/BundledRuleFixtures.json"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QTemporaryDir dir;
+    TreeBuilder tree(dir.path() + QStringLiteral("/home"));
+    TreeBuilder elsewhere(dir.path() + QStringLiteral("/elsewhere"));
+    tree.folder(QStringLiteral("."));
+    for (const QJsonValue& fixture : QJsonDocument::fromJson(file.readAll()).object())
+        for (const QString& relative : strings(fixture[QStringLiteral("cache")])) {
+            elsewhere.file(relative, 7);
+            const QString top = relative.section(u'/', 0, 0);
+            if (!QFileInfo::exists(tree.path(top)) && !QFileInfo(tree.path(top)).isSymLink())
+                tree.symlink(top, elsewhere.path(top));
+        }
+    Sandbox::openScope(tree.root());
+    Sandbox::openScope(elsewhere.root());
+    QList<CleanupRule> rules;
+    for (const BundledRule& bundled : bundledRules())
+        rules << bundled.rule;
     for (const CleanupResult& result : RuleScanEngine::scanRules(rules, tree.root()))
         ADD_FAILURE() << result.id.toStdString() << " followed a link to " << result.files.value(0).toStdString();
     Sandbox::reset();
