@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "platform/PlatformLayout.h"
+#include "platform/ProgramText.h"
 
 namespace Sweepora::Service {
 namespace {
@@ -18,19 +19,7 @@ const QStringList kCommands = {QStringLiteral("serve"),          QStringLiteral(
 
 QString CommandLine::usage()
 {
-    return QStringLiteral(
-        "用法：sweepora-service [--db PATH] [--listen HOST:PORT] [命令]\n"
-        "  （无命令）| serve                    启动服务（默认 127.0.0.1:8787）\n"
-        "  publish-rule FILE.json… [--override-review]\n"
-        "                                        发布规则到云端列表（同 PackName 与 Name 的规则被替换）\n"
-        "  unpublish-rule ID                     从云端列表撤下规则\n"
-        "  publish-version --build N --version S --url U --notes TEXT [--force] [--minimum-version S]\n"
-        "                                        发布新版本（--force：强制更新）\n"
-        "  review ID allow|reject [REASON]       审核规则工坊中的条目\n"
-        "  list                                  列出云端规则、规则工坊与版本\n"
-        "  check                                 检查数据库是否一致\n"
-        "环境变量 SWEEPORA_SMTP_URL、SWEEPORA_SMTP_FROM、SWEEPORA_SMTP_USER、SWEEPORA_SMTP_PASSWORD\n"
-        "设置后，邮箱验证码经 SMTP 发出；否则验证码只写入服务日志（开发模式）。\n");
+    return Core::ProgramText::usage(QStringLiteral(":/service/usage.txt"));
 }
 
 QString CommandLine::defaultDatabasePath()
@@ -88,6 +77,12 @@ std::optional<CommandLine> CommandLine::parse(const QStringList& arguments, QStr
             line.flags.insert(name);
         } else if (kValueOptions.contains(name)) {
             if (!value) {
+                // "--version" with nothing after it asks for the program's own version;
+                // publish-version still needs its value.
+                if (name == QLatin1String("version") && i + 1 >= arguments.size()) {
+                    line.version = true;
+                    continue;
+                }
                 if (i + 1 >= arguments.size()) {
                     *error = QStringLiteral("选项 --%1 缺少值").arg(name);
                     return std::nullopt;
@@ -114,6 +109,10 @@ std::optional<CommandLine> CommandLine::parse(const QStringList& arguments, QStr
             *error = QStringLiteral("未知命令 %1").arg(line.command);
             return std::nullopt;
         }
+    }
+    if (line.version && line.command == QLatin1String("publish-version")) {
+        *error = QStringLiteral("选项 --version 缺少值");
+        return std::nullopt;
     }
     line.arguments = positionals;
     return line;

@@ -9,7 +9,7 @@
 
 namespace Sweepora::Service {
 
-// sweepora-service [--db PATH] [--listen HOST:PORT] [COMMAND [ARGS]]
+// sweepora-service [--db PATH] [--listen HOST:PORT] [COMMAND [ARGS]] (usage.txt says it all)
 // Options may stand anywhere; "--" ends them. Without a command the service serves.
 struct CommandLine
 {
@@ -23,6 +23,7 @@ struct CommandLine
     QMap<QString, QString> options; // "--build 13" → options["build"] = "13"
     QSet<QString> flags;            // "--force" → flags contains "force"
     bool help = false;
+    bool version = false; // --version without a value: print the program's version
 
     // Nothing, with `error` set, for an unknown option, a missing value or a bad address.
     static std::optional<CommandLine> parse(const QStringList& arguments, QString* error);

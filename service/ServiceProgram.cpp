@@ -10,6 +10,7 @@
 #include "SmtpCodeSender.h"
 #include "VerificationCodes.h"
 #include "platform/Log.h"
+#include "platform/ProgramText.h"
 
 #include <QTextStream>
 
@@ -91,6 +92,10 @@ int runServiceProgram(const QStringList& arguments)
     }
     if (line->help) {
         out << CommandLine::usage();
+        return 0;
+    }
+    if (line->version) {
+        out << Core::ProgramText::versionLine(QStringLiteral("sweepora-service"));
         return 0;
     }
 

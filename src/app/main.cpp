@@ -1,18 +1,51 @@
 #include "platform/Clock.h"
 #include "platform/FolderPicker.h"
+#include "platform/ProgramText.h"
 #include "ui/components/FileDialogFolderPicker.h"
 #include "ui/style/Theme.h"
 #include "ui/window/ContentView.h"
 #include "ui/window/MainWindow.h"
 
 #include <QApplication>
+#include <QIcon>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// --help and --version are answered before the GUI starts, so that they work without a display.
+bool answeredOnTerminal(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        QString text;
+        if (std::strcmp(argv[i], "--version") == 0)
+            text = Sweepora::Core::ProgramText::versionLine(QStringLiteral("sweepora"));
+        else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
+            text = Sweepora::Core::ProgramText::usage(QStringLiteral(":/app/usage.txt"));
+        if (!text.isEmpty()) {
+            std::fputs(text.toUtf8().constData(), stdout);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    if (answeredOnTerminal(argc, argv))
+        return 0;
     Sweepora::Core::Clock::pinLocalTimeZone();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Sweepora"));
     QApplication::setApplicationName(QStringLiteral("Sweepora"));
+    // The desktop entry's name, so that the window groups with its launcher and shows its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(SWEEPORA_APP_ID));
+    // The installed theme's icon; the compiled-in one when the program runs from its build folder.
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral(SWEEPORA_APP_ID), QIcon(QStringLiteral(":/app/" SWEEPORA_APP_ID ".svg"))));
     Sweepora::Ui::Theme::apply(app);
 
     Sweepora::Ui::ContentView content;

@@ -99,8 +99,7 @@ void useApplicationRoots(const QStringList& roots)
 
 Command appCachesCommand()
 {
-    return {QStringLiteral("app-caches"), QStringLiteral("app-caches [--app-root DIR]…"),
-            QStringLiteral("application caches"), [] { return std::make_unique<AppCachesCommand>(); }};
+    return {QStringLiteral("app-caches"), [] { return std::make_unique<AppCachesCommand>(); }};
 }
 
 } // namespace Sweepora::Cli

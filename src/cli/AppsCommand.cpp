@@ -96,9 +96,7 @@ private:
 
 Command appsCommand()
 {
-    return {QStringLiteral("apps"), QStringLiteral("apps [--app-root DIR]…"),
-            QStringLiteral("installed applications with related files"),
-            [] { return std::make_unique<AppsCommand>(); }};
+    return {QStringLiteral("apps"), [] { return std::make_unique<AppsCommand>(); }};
 }
 
 } // namespace Sweepora::Cli

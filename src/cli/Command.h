@@ -71,16 +71,16 @@ public:
     }
 };
 
+// The command's synopsis and description are its line in usage.txt, the one source of the
+// --help text, the man page and the shell completions.
 struct Command
 {
     QString name;
-    QString synopsis;    // "large [--min GB]"
-    QString description; // one line for the usage text
     std::function<std::unique_ptr<CommandRunner>()> make;
 };
 
-// Every command, in the order the usage text lists them. A new command is one file that
-// defines its Command and one line in CommandTable.cpp.
+// Every command that can run. A new command is one file that defines its Command, one line in
+// CommandTable.cpp and its line in usage.txt (--help lists it once the table has it).
 const QList<Command>& commandTable();
 
 } // namespace Sweepora::Cli

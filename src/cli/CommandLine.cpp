@@ -4,11 +4,13 @@
 #include "cli/TextTable.h"
 #include "platform/Log.h"
 #include "platform/PlatformLayout.h"
+#include "platform/ProgramText.h"
 #include "platform/Sandbox.h"
 
 #include <QFile>
 #include <QJsonDocument>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -42,6 +44,7 @@ struct GlobalOptions
     QString now;
     bool json = false;
     bool help = false;
+    bool version = false;
     bool moveToTrash = false;
     bool yes = false;
     const Command* command = nullptr;
@@ -87,6 +90,9 @@ QString parse(const QStringList& arguments, GlobalOptions& options)
             options.json = true;
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             options.help = true;
+            return {};
+        } else if (a == QLatin1String("--version")) {
+            options.version = true;
             return {};
         } else {
             return QStringLiteral("unknown option \"%1\"").arg(a);
@@ -165,19 +171,10 @@ void print(const QString& commandName, const Listing& listing, bool json)
 
 QString usageText()
 {
-    QString text = QStringLiteral(
-        "usage: sweepora-cli [--home DIR] [--now ISO8601] [--json] COMMAND [ARGS] [--move-to-trash [--yes]]\n"
-        "commands:\n");
-    for (const Command& c : commandTable())
-        text += QStringLiteral("  %1  %2\n").arg(c.synopsis.leftJustified(28), c.description);
-    text += QStringLiteral(
-        "options:\n"
-        "  --home DIR         scan DIR instead of the home folder (as SWEEPORA_HOME does)\n"
-        "  --now ISO8601      count ages from this moment instead of the clock\n"
-        "  --json             print one JSON object instead of a table\n"
-        "  --move-to-trash    move every listed item to the Trash, after asking (--yes: without asking)\n"
-        "exit status: 0 done, 1 usage error, 2 the scan could not run\n");
-    return text;
+    return ProgramText::usage(QStringLiteral(":/cli/usage.txt"), [](const QString& name) {
+        const QList<Command>& table = commandTable();
+        return std::any_of(table.begin(), table.end(), [&](const Command& c) { return c.name == name; });
+    });
 }
 
 int runCommandLine(const QStringList& arguments)
@@ -190,6 +187,10 @@ int runCommandLine(const QStringList& arguments)
         return usageError(error);
     if (options.help) {
         write(stdout, usageText());
+        return ExitDone;
+    }
+    if (options.version) {
+        write(stdout, ProgramText::versionLine(QStringLiteral("sweepora-cli")));
         return ExitDone;
     }
     std::unique_ptr<CommandRunner> runner = options.command->make();

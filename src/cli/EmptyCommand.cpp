@@ -54,8 +54,7 @@ private:
 
 Command emptyCommand()
 {
-    return {QStringLiteral("empty"), QStringLiteral("empty"), QStringLiteral("empty folders"),
-            [] { return std::make_unique<EmptyCommand>(); }};
+    return {QStringLiteral("empty"), [] { return std::make_unique<EmptyCommand>(); }};
 }
 
 } // namespace Sweepora::Cli

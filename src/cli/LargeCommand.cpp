@@ -78,8 +78,7 @@ std::optional<double> parseGigabytes(const QString& text)
 
 Command largeCommand()
 {
-    return {QStringLiteral("large"), QStringLiteral("large [--min GB]"), QStringLiteral("large files (default 1)"),
-            [] { return std::make_unique<LargeCommand>(); }};
+    return {QStringLiteral("large"), [] { return std::make_unique<LargeCommand>(); }};
 }
 
 } // namespace Sweepora::Cli

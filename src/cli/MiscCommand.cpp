@@ -65,28 +65,26 @@ private:
     QHash<QString, MiscFileItem> m_found;
 };
 
-Command commandFor(MiscFileCategory category, const QString& description)
+Command commandFor(MiscFileCategory category)
 {
-    const QString name = MiscFileEngine::commandName(category);
-    return {name, name, description, [category] { return std::make_unique<MiscCommand>(category); }};
+    return {MiscFileEngine::commandName(category), [category] { return std::make_unique<MiscCommand>(category); }};
 }
 
 } // namespace
 
 Command miscCommand()
 {
-    return commandFor(MiscFileCategory::Miscellaneous, QStringLiteral("files whose names contain log or cache"));
+    return commandFor(MiscFileCategory::Miscellaneous);
 }
 
 Command archivesCommand()
 {
-    return commandFor(MiscFileCategory::Archives, QStringLiteral("archives created over a month ago"));
+    return commandFor(MiscFileCategory::Archives);
 }
 
 Command installersCommand()
 {
-    return commandFor(MiscFileCategory::Installers,
-                      QStringLiteral("installers and disk images created over a month ago"));
+    return commandFor(MiscFileCategory::Installers);
 }
 
 } // namespace Sweepora::Cli

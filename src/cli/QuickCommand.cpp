@@ -89,8 +89,7 @@ private:
 
 Command quickCommand()
 {
-    return {QStringLiteral("quick"), QStringLiteral("quick [--app-root DIR]…"),
-            QStringLiteral("the six quick-cleanup scans at once"), [] { return std::make_unique<QuickCommand>(); }};
+    return {QStringLiteral("quick"), [] { return std::make_unique<QuickCommand>(); }};
 }
 
 } // namespace Sweepora::Cli

@@ -62,8 +62,7 @@ private:
 
 Command rulesCommand()
 {
-    return {QStringLiteral("rules"), QStringLiteral("rules"), QStringLiteral("rule-based scan"),
-            [] { return std::make_unique<RulesCommand>(); }};
+    return {QStringLiteral("rules"), [] { return std::make_unique<RulesCommand>(); }};
 }
 
 } // namespace Sweepora::Cli

@@ -59,8 +59,7 @@ private:
 
 Command searchCommand()
 {
-    return {QStringLiteral("search"), QStringLiteral("search QUERY"), QStringLiteral("file name search"),
-            [] { return std::make_unique<SearchCommand>(); }};
+    return {QStringLiteral("search"), [] { return std::make_unique<SearchCommand>(); }};
 }
 
 } // namespace Sweepora::Cli

@@ -94,9 +94,7 @@ private:
 
 Command storageCommand()
 {
-    return {QStringLiteral("storage"), QStringLiteral("storage [DIR]"),
-            QStringLiteral("ranked children of DIR (default: home)"),
-            [] { return std::make_unique<StorageCommand>(); }};
+    return {QStringLiteral("storage"), [] { return std::make_unique<StorageCommand>(); }};
 }
 
 } // namespace Sweepora::Cli

@@ -39,8 +39,7 @@ public:
 
 Command trashCommand()
 {
-    return {QStringLiteral("trash"), QStringLiteral("trash"), QStringLiteral("Trash summary"),
-            [] { return std::make_unique<TrashCommand>(); }};
+    return {QStringLiteral("trash"), [] { return std::make_unique<TrashCommand>(); }};
 }
 
 } // namespace Sweepora::Cli

@@ -168,8 +168,18 @@ TEST(CommandLineTest, OptionsMayStandAnywhereAndAddressesAreChecked)
     ASSERT_TRUE(line);
     EXPECT_EQ(line->arguments, (QStringList{u"3"_s, u"reject"_s, u"--not-an-option"_s}));
 
-    for (const QStringList& bad : {QStringList{u"--listen"_s, u"8787"_s}, QStringList{u"--listen"_s, u"::1:80"_s},
-                                   QStringList{u"--listen"_s, u"h:70000"_s}, QStringList{u"--db"_s},
-                                   QStringList{u"--verbose"_s}, QStringList{u"delete-everything"_s}})
+    // A bare --version asks for the program's; publish-version's --version keeps its value.
+    line = CommandLine::parse({u"--version"_s}, &error);
+    ASSERT_TRUE(line);
+    EXPECT_TRUE(line->version);
+    line = CommandLine::parse({u"publish-version"_s, u"--version"_s, u"1.2"_s}, &error);
+    ASSERT_TRUE(line);
+    EXPECT_FALSE(line->version);
+    EXPECT_EQ(line->options.value(u"version"_s), u"1.2"_s);
+
+    for (const QStringList& bad :
+         {QStringList{u"--listen"_s, u"8787"_s}, QStringList{u"--listen"_s, u"::1:80"_s},
+          QStringList{u"--listen"_s, u"h:70000"_s}, QStringList{u"--db"_s}, QStringList{u"--verbose"_s},
+          QStringList{u"delete-everything"_s}, QStringList{u"publish-version"_s, u"--build"_s, u"2"_s, u"--version"_s}})
         EXPECT_FALSE(CommandLine::parse(bad, &error)) << bad.join(u' ').toStdString();
 }
