@@ -37,6 +37,16 @@ bool hasForbiddenComponent(std::string_view relative)
     return false;
 }
 
+// A name refused as "not a folder" that is a link is reported as the link it is.
+int failWithLinkError(int folder, const char* name)
+{
+    const int error = errno;
+    struct stat st;
+    errno = error == ENOTDIR && ::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode) ? ELOOP
+                                                                                                              : error;
+    return -1;
+}
+
 // Each step opens one name without following it and checks that what it got is a folder, so
 // a link anywhere in the path ends the walk instead of leading elsewhere.
 int walkComponents(int rootFd, std::string_view relative, int flags)
@@ -57,7 +67,7 @@ int walkComponents(int rootFd, std::string_view relative, int flags)
             continue;
         UniqueFd next(::openat(current.get(), name.c_str(), kStepFlags));
         if (!next.valid())
-            return -1;
+            return failWithLinkError(current.get(), name.c_str());
         struct stat st;
         if (::fstat(next.get(), &st) != 0)
             return -1;
@@ -72,7 +82,8 @@ int walkComponents(int rootFd, std::string_view relative, int flags)
         current = std::move(next);
     }
     const std::string name = last.empty() ? std::string(".") : std::string(last);
-    return ::openat(current.get(), name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::openat(current.get(), name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC);
+    return fd >= 0 ? fd : failWithLinkError(current.get(), name.c_str());
 }
 
 } // namespace
