@@ -122,15 +122,15 @@ QString parse(const QStringList& arguments, GlobalOptions& options)
 // Why `path` cannot serve as the home folder, or an empty string when it can.
 QString unusableHome(const QString& path)
 {
+    // A home reached through a link (/home -> /usr/home) is taken at its real place once, when
+    // its scope opens; no link below it is ever followed.
     const QByteArray bytes = QFile::encodeName(path);
     struct stat st;
-    if (::lstat(bytes.constData(), &st) != 0)
+    if (::stat(bytes.constData(), &st) != 0)
         return QString::fromLocal8Bit(std::strerror(errno));
-    if (S_ISLNK(st.st_mode))
-        return QStringLiteral("it is a symbolic link, and links are never followed");
     if (!S_ISDIR(st.st_mode))
         return QStringLiteral("it is not a folder");
-    const int fd = ::open(bytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::open(bytes.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return QString::fromLocal8Bit(std::strerror(errno));
     ::close(fd);

@@ -4,6 +4,7 @@
 #include "cli/EmptyCommand.h"
 #include "cli/LargeCommand.h"
 #include "cli/MiscCommand.h"
+#include "cli/ProtectCommand.h"
 #include "cli/QuickCommand.h"
 #include "cli/RulesCommand.h"
 #include "cli/SearchCommand.h"
@@ -29,6 +30,7 @@ const QList<Command>& commandTable()
         storageCommand(),
         trashCommand(),
         quickCommand(),
+        protectCommand(),
     };
     // clang-format on
     return table;

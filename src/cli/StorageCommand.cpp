@@ -59,8 +59,10 @@ public:
             listing.failure = QStringLiteral("cannot analyse %1: %2").arg(directory, why);
             return listing;
         }
-        // Naming the folder on the command line is the user's consent to read it.
-        Sandbox::openScope(directory);
+        // Naming a folder outside the home is the user's consent to read it. One inside the home
+        // is reached from the home's scope, so a link on the way there leads nowhere.
+        if (!Sandbox::isWithin(context.home, directory))
+            Sandbox::openScope(directory);
 
         const QList<StorageEntry> entries = StorageEngine::listDirectory(directory);
         listing.message = StorageEngine::listingMessage(entries.size());
