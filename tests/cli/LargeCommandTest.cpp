@@ -101,8 +101,8 @@ TEST_F(Cli, UsageErrorsExitOneAndSayHow)
 TEST_F(Cli, AHomeThatCannotBeScannedExitsTwoAndSweeporaHomeStandsInForTheOption)
 {
     const QString file = home.file(QStringLiteral("plain.txt"));
-    const QString link = home.symlink(QStringLiteral("alias"), home.path(QStringLiteral("sub")));
-    for (const QString& where : {home.path(QStringLiteral("missing")), file, link}) {
+    const QString dangling = home.symlink(QStringLiteral("alias"), home.path(QStringLiteral("gone")));
+    for (const QString& where : {home.path(QStringLiteral("missing")), file, dangling}) {
         const CliRun run = runCli(large("", where));
         EXPECT_EQ(run.exitCode, 2) << where.toStdString();
         EXPECT_TRUE(run.err.contains(where)) << run.err.toStdString();
