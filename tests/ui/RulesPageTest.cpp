@@ -2,7 +2,11 @@
 #include "OnlineUiTest.h"
 #include "services/RulesPageViewModel.h"
 #include "support/Screenshots.h"
+#include "support/ScriptedFolderPicker.h"
+#include "trash/ProtectedPlaces.h"
+#include "trash/ProtectedPlacesViewModel.h"
 #include "ui/pages/CloudRuleCard.h"
+#include "ui/pages/ProtectedPlacesCard.h"
 #include "ui/pages/RuleCard.h"
 
 #include <QLabel>
@@ -151,4 +155,30 @@ TEST_F(RulesPageTest, FailedCheckOffersOnlyRecheckAndEachShowingChecksAgain)
     page->show();
     ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !page->model().isCheckingCloud(); }));
     EXPECT_EQ(requestCount(QStringLiteral("/tasks/rules")), 3);
+}
+
+TEST_F(RulesPageTest, ProtectedPlacesAreAddedWithThePickerAndRemovedOneByOne)
+{
+    auto picker = ScriptedFolderPicker::install();
+    serveCloud({});
+    showAndWait();
+    auto* card = page->findChild<ProtectedPlacesCard*>();
+    ASSERT_NE(card, nullptr);
+    EXPECT_NE(card->findChild<QLabel*>(QStringLiteral("protectedEmpty")), nullptr);
+
+    picker->answerWith(QStringLiteral("/srv/projects"));
+    picker->cancelNext();
+    auto* add = card->findChild<QPushButton*>(QStringLiteral("addProtectedButton"));
+    QTest::mouseClick(add, Qt::LeftButton);
+    QTest::mouseClick(add, Qt::LeftButton); // cancelled: nothing changes
+    EXPECT_EQ(card->model().paths(), QStringList{QStringLiteral("/srv/projects")});
+    EXPECT_EQ(Sweepora::Core::ProtectedPlaces::userPaths(), QStringList{QStringLiteral("/srv/projects")});
+    QApplication::processEvents();
+    Screenshots::save(page.get(), QStringLiteral("rules-protected-places"));
+
+    auto* remove = card->findChild<QToolButton*>(QStringLiteral("removeProtectedButton"));
+    ASSERT_NE(remove, nullptr);
+    QTest::mouseClick(remove, Qt::LeftButton);
+    EXPECT_TRUE(card->model().paths().isEmpty());
+    EXPECT_TRUE(Sweepora::Core::ProtectedPlaces::userPaths().isEmpty());
 }

@@ -3,6 +3,7 @@
 #include "services/RulesPageViewModel.h"
 #include "ui/pages/Buttons.h"
 #include "ui/pages/CloudRuleCard.h"
+#include "ui/pages/ProtectedPlacesCard.h"
 #include "ui/pages/RuleCard.h"
 #include "ui/style/Theme.h"
 
@@ -54,6 +55,7 @@ RulesPage::RulesPage(Core::RuleStore store, QWidget* parent)
     m_listLayout->setContentsMargins(0, 0, 0, 0);
     m_listLayout->setSpacing(10);
     layout->addWidget(m_list);
+    layout->addWidget(new ProtectedPlacesCard(content));
     layout->addStretch(1);
     scroll->setWidget(content);
 
