@@ -3,16 +3,19 @@
 #include "cli/Command.h"
 #include "cli/TextTable.h"
 #include "platform/Log.h"
+#include "platform/PathBytes.h"
 #include "platform/PlatformLayout.h"
 #include "platform/ProgramText.h"
 #include "platform/Sandbox.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
@@ -24,17 +27,74 @@ namespace {
 
 using namespace Sweepora::Core;
 
-void write(FILE* stream, const QString& text)
+// False when the text did not reach the stream (a full disk, a closed pipe).
+bool write(FILE* stream, const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
+    const size_t written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    return std::fflush(stream) == 0 && written == static_cast<size_t>(bytes.size()) && !std::ferror(stream);
 }
 
-int usageError(const QString& problem)
+// Paths keep their bytes as lone surrogates (PathBytes.h), which strict JSON readers refuse:
+// each becomes U+FFFD, and an object's "path" that had any gains "pathBytes", its exact bytes
+// in base64.
+QJsonValue validJson(const QJsonValue& value)
 {
-    write(stderr, QStringLiteral("sweepora-cli: ") + problem + QLatin1Char('\n') + usageText());
-    return ExitUsage;
+    const auto hasLoneSurrogate = [](const QString& text) {
+        return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSurrogate(); });
+    };
+    const auto replaced = [](QString text) {
+        for (QChar& c : text)
+            if (c.isSurrogate())
+                c = QChar::ReplacementCharacter;
+        return text;
+    };
+    if (value.isString()) {
+        const QString text = value.toString();
+        return hasLoneSurrogate(text) ? QJsonValue(replaced(text)) : value;
+    }
+    if (value.isArray()) {
+        QJsonArray array;
+        for (const QJsonValue& v : value.toArray())
+            array.append(validJson(v));
+        return array;
+    }
+    if (value.isObject()) {
+        const QJsonObject in = value.toObject();
+        QJsonObject out;
+        for (auto it = in.constBegin(); it != in.constEnd(); ++it)
+            out.insert(it.key(), validJson(it.value()));
+        const QString path = in.value(QStringLiteral("path")).toString();
+        if (hasLoneSurrogate(path))
+            out.insert(QStringLiteral("pathBytes"), QString::fromLatin1(bytesFromPath(path).toBase64()));
+        return out;
+    }
+    return value;
+}
+
+bool writeJson(const QJsonObject& object)
+{
+    const QJsonObject valid = validJson(object).toObject();
+    return write(stdout, QString::fromUtf8(QJsonDocument(valid).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+}
+
+// How a failure is told: always on standard error; with --json also as one object on
+// standard output, so that a script reading it always gets JSON.
+struct FailureReport
+{
+    bool json = false;
+    QString command; // empty when none was recognised
+};
+
+int fail(int status, const QString& problem, const FailureReport& report)
+{
+    write(stderr, QStringLiteral("sweepora-cli: ") + problem + QLatin1Char('\n') +
+                      (status == ExitUsage ? usageText() : QString()));
+    if (report.json)
+        writeJson({{QStringLiteral("command"), report.command.isEmpty() ? QJsonValue() : QJsonValue(report.command)},
+                   {QStringLiteral("error"), true},
+                   {QStringLiteral("message"), problem}});
+    return status;
 }
 
 struct GlobalOptions
@@ -139,17 +199,28 @@ QString unusableHome(const QString& path)
     return {};
 }
 
+// Reads whole lines: only y, yes, n and no (any case) answer; anything else asks again, and the
+// end of input declines.
 bool confirmOnTerminal(const QString& question)
 {
-    write(stderr, question + QStringLiteral(" [y/N] "));
-    char answer[64] = {};
-    if (std::fgets(answer, sizeof answer, stdin) == nullptr)
-        return false;
-    const QString a = QString::fromLocal8Bit(answer).trimmed().toLower();
-    return a == QLatin1String("y") || a == QLatin1String("yes");
+    for (;;) {
+        write(stderr, question + QStringLiteral(" [y/N] "));
+        char* line = nullptr;
+        size_t capacity = 0;
+        const ssize_t length = ::getline(&line, &capacity, stdin);
+        const QString a = length < 0 ? QString() : QString::fromLocal8Bit(line, length).trimmed().toLower();
+        std::free(line);
+        if (length < 0)
+            return false;
+        if (a == QLatin1String("y") || a == QLatin1String("yes"))
+            return true;
+        if (a == QLatin1String("n") || a == QLatin1String("no"))
+            return false;
+    }
 }
 
-void print(const QString& commandName, const Listing& listing, bool json)
+// False when the report could not be written.
+bool print(const QString& commandName, const Listing& listing, bool json)
 {
     if (json) {
         QJsonObject object = listing.extra;
@@ -157,14 +228,24 @@ void print(const QString& commandName, const Listing& listing, bool json)
         object.insert(QStringLiteral("message"), listing.message);
         if (listing.listsItems && !listing.columns.isEmpty())
             object.insert(QStringLiteral("items"), listing.items);
-        write(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
-        return;
+        return writeJson(object);
     }
     QString text;
     if (!listing.rows.isEmpty())
         text += renderTable(listing.columns, listing.rows);
     text += printable(listing.message) + QLatin1Char('\n');
-    write(stdout, text);
+    return write(stdout, text);
+}
+
+// A report that did not reach standard output is a failure the user must hear of: whatever was
+// moved is in the Trash, and the log on standard error names it.
+int finish(const QString& commandName, const Listing& listing, bool json)
+{
+    if (print(commandName, listing, json))
+        return ExitDone;
+    write(stderr, QStringLiteral("sweepora-cli: cannot write the report to standard output: %1\n")
+                      .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return ExitCannotScan;
 }
 
 } // namespace
@@ -183,34 +264,43 @@ int runCommandLine(const QStringList& arguments)
     Log::useStandardError(true);
 
     GlobalOptions options;
-    if (const QString error = parse(arguments, options); !error.isEmpty())
-        return usageError(error);
-    if (options.help) {
-        write(stdout, usageText());
-        return ExitDone;
+    const QString parseError = parse(arguments, options);
+    // --json among the options before the command asks for JSON even when parsing failed later.
+    FailureReport report;
+    report.json = options.json;
+    for (qsizetype i = 0; i < arguments.size() && arguments[i].startsWith(QLatin1Char('-')); ++i) {
+        report.json = report.json || arguments[i] == QLatin1String("--json");
+        if (arguments[i] == QLatin1String("--home") || arguments[i] == QLatin1String("--now"))
+            ++i; // its value
     }
-    if (options.version) {
-        write(stdout, ProgramText::versionLine(QStringLiteral("sweepora-cli")));
-        return ExitDone;
-    }
+    if (options.command != nullptr)
+        report.command = options.command->name;
+    if (!parseError.isEmpty())
+        return fail(ExitUsage, parseError, report);
+    if (options.help)
+        return write(stdout, usageText()) ? ExitDone : ExitCannotScan;
+    if (options.version)
+        return write(stdout, ProgramText::versionLine(QStringLiteral("sweepora-cli"))) ? ExitDone : ExitCannotScan;
     std::unique_ptr<CommandRunner> runner = options.command->make();
     if (const QString error = runner->parse(options.commandArguments); !error.isEmpty())
-        return usageError(error);
+        return fail(ExitUsage, error, report);
     if (options.moveToTrash && !runner->canMoveToTrash())
-        return usageError(QStringLiteral("%1 has nothing to move to the Trash").arg(options.command->name));
-    if (options.moveToTrash && !options.yes && !::isatty(STDIN_FILENO)) {
-        write(stderr, QStringLiteral("sweepora-cli: no terminal to confirm the move to the Trash on; "
-                                     "add --yes to move without asking\n"));
-        return ExitUsage;
-    }
+        return fail(ExitUsage, QStringLiteral("%1 has nothing to move to the Trash").arg(options.command->name),
+                    report);
+    if (options.moveToTrash && !options.yes && !::isatty(STDIN_FILENO))
+        return fail(ExitUsage,
+                    QStringLiteral("no terminal to confirm the move to the Trash on; add --yes to move without asking"),
+                    report);
 
     CommandContext context;
     if (!options.now.isEmpty()) {
         const QDateTime now = QDateTime::fromString(options.now, Qt::ISODateWithMs);
         if (!now.isValid())
-            return usageError(QStringLiteral("--now needs an ISO 8601 date and time, such as 2024-05-01T12:00:00; "
-                                             "got \"%1\"")
-                                  .arg(options.now));
+            return fail(ExitUsage,
+                        QStringLiteral("--now needs an ISO 8601 date and time, such as 2024-05-01T12:00:00; "
+                                       "got \"%1\"")
+                            .arg(options.now),
+                        report);
         context.now = now;
     }
 
@@ -220,25 +310,21 @@ int runCommandLine(const QStringList& arguments)
         PlatformLayout::setCurrent(PlatformLayout::forHome(options.home));
     const PlatformLayout& layout = PlatformLayout::current();
     context.home = layout.home;
-    if (const QString why = unusableHome(context.home); !why.isEmpty()) {
-        write(stderr, QStringLiteral("sweepora-cli: cannot scan the home folder %1: %2\n").arg(context.home, why));
-        return ExitCannotScan;
-    }
+    if (const QString why = unusableHome(context.home); !why.isEmpty())
+        return fail(ExitCannotScan, QStringLiteral("cannot scan the home folder %1: %2").arg(context.home, why),
+                    report);
     Sandbox::openScope(context.home);
     Sandbox::setReadOnlyRoots(layout.applicationRoots);
 
     Listing listing = runner->scan(context);
-    if (!listing.failure.isEmpty()) {
-        write(stderr, QStringLiteral("sweepora-cli: ") + listing.failure + QLatin1Char('\n'));
-        return ExitCannotScan;
-    }
+    if (!listing.failure.isEmpty())
+        return fail(ExitCannotScan, listing.failure, report);
 
     if (options.moveToTrash) {
         if (!listing.trashPaths.isEmpty() && !options.yes && !runner->confirmsEachGroup() &&
             !confirmOnTerminal(QStringLiteral("将 %1 个项目移到废纸篓？").arg(listing.trashPaths.size()))) {
             write(stderr, QStringLiteral("未移动任何文件\n"));
-            print(options.command->name, listing, options.json);
-            return ExitDone;
+            return finish(options.command->name, listing, options.json);
         }
         QJsonArray moved;
         QJsonArray failed;
@@ -257,8 +343,7 @@ int runCommandLine(const QStringList& arguments)
         listing.extra.insert(QStringLiteral("moved"), moved);
         listing.extra.insert(QStringLiteral("failed"), failed); // each failure was also logged
     }
-    print(options.command->name, listing, options.json);
-    return ExitDone;
+    return finish(options.command->name, listing, options.json);
 }
 
 } // namespace Sweepora::Cli

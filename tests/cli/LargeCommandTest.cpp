@@ -106,7 +106,11 @@ TEST_F(Cli, AHomeThatCannotBeScannedExitsTwoAndSweeporaHomeStandsInForTheOption)
         const CliRun run = runCli(large("", where));
         EXPECT_EQ(run.exitCode, 2) << where.toStdString();
         EXPECT_TRUE(run.err.contains(where)) << run.err.toStdString();
-        EXPECT_TRUE(run.out.isEmpty());
+        // With --json the failure is also one object on standard output.
+        EXPECT_EQ(run.json(), (QJsonObject{{QStringLiteral("command"), QStringLiteral("large")},
+                                           {QStringLiteral("error"), true},
+                                           {QStringLiteral("message"), run.at("message")}}));
+        EXPECT_TRUE(run.at("message").toString().contains(where));
     }
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -122,7 +126,7 @@ TEST_F(Cli, MoveToTrashNeedsYesWithoutATerminalAndReportsTheMovedFiles)
     const CliRun refused = runCli(large("--min 0.00005 --move-to-trash"));
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.contains(QLatin1String("--yes"))) << refused.err.toStdString();
-    EXPECT_TRUE(refused.out.isEmpty());
+    EXPECT_TRUE(refused.at("error").toBool());
     EXPECT_TRUE(QFileInfo::exists(c));
 
     QTemporaryDir data;

@@ -65,7 +65,8 @@ TEST_F(MiscCli, ListsPathSizeAndCreationTime)
 
     const CliRun extra = runCli(args(QStringLiteral("installers --min 3")));
     EXPECT_EQ(extra.exitCode, 1);
-    EXPECT_TRUE(extra.out.isEmpty());
+    EXPECT_EQ(extra.at("command").toString(), QStringLiteral("installers"));
+    EXPECT_TRUE(extra.at("error").toBool());
 }
 
 TEST_F(MiscCli, NowMovesTheOneMonthCutoff)

@@ -144,3 +144,30 @@ TEST_F(CliSafety, ProtectAddsListsAndRemovesTheUsersOwnPlaces)
     EXPECT_EQ(run("--json large --min 0.00001").items().size(), 1);
     EXPECT_TRUE(QFileInfo::exists(kept));
 }
+
+TEST_F(CliSafety, ReportsAreValidJsonAndALostReportIsAFailure)
+{
+    // A name that is not UTF-8 keeps its exact bytes beside a readable path.
+    const QByteArray name = "bad\xff"
+                            "name.log";
+    const QString bad = home.file(QStringLiteral("x"));
+    ASSERT_EQ(::rename(QFile::encodeName(bad).constData(), (QFile::encodeName(home.root()) + "/" + name).constData()),
+              0);
+    const CliRun r = run("--json search bad");
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(QString::fromUtf8(r.out).isValidUtf16());
+    EXPECT_FALSE(r.out.contains("\\udc")) << r.out.toStdString();
+    const QJsonObject item = r.items().at(0).toObject();
+    EXPECT_EQ(item[QStringLiteral("path")].toString(), home.root() + QStringLiteral("/bad\uFFFDname.log"));
+    EXPECT_EQ(QByteArray::fromBase64(item[QStringLiteral("pathBytes")].toString().toLatin1()),
+              QFile::encodeName(home.root()) + "/" + name);
+
+    // Standard output on a full disk: the run fails and says so.
+    QProcess p;
+    p.setProcessEnvironment(m_env);
+    p.setStandardOutputFile(QStringLiteral("/dev/full"));
+    p.start(QStringLiteral(SWEEPORA_CLI_PATH), {QStringLiteral("--home"), home.root(), QStringLiteral("trash")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 2);
+    EXPECT_TRUE(p.readAllStandardError().contains("cannot write the report"));
+}
