@@ -7,11 +7,15 @@
 #include "support/TrashFakes.h"
 #include "support/TreeBuilder.h"
 #include "trash/Trash.h"
+#include "trash/TrashGateway.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -182,4 +186,30 @@ TEST_F(ScannerViewModels, ArchiveAgeCountsFromTheClockWhenTheScanStarts)
     EXPECT_EQ(model.message(), QStringLiteral("发现 1 个压缩包"));
     EXPECT_EQ(model.totalSize(), model.files()[0].size);
     EXPECT_EQ(model.selectedSize(), 0);
+}
+
+TEST_F(ScannerViewModels, AFolderSwappedForALinkWhileThePageIsOpenMovesNothing)
+{
+    grantHome();
+    m_tree->file(QStringLiteral("dir/thesis.pdf"), 20000);
+    QTemporaryDir outsideDir;
+    TreeBuilder outside(outsideDir.path());
+    const QString elsewhere = outside.file(QStringLiteral("dir/thesis.pdf"), 20000);
+    LargeFileViewModel model;
+    model.startScan(kTinyGigabytes);
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
+    ASSERT_EQ(model.files().size(), 1);
+    model.toggleAllSelection();
+    // While the user looks at the list, the folder becomes a link to one outside the home.
+    ASSERT_TRUE(QDir().rename(m_tree->path(QStringLiteral("dir")), m_tree->path(QStringLiteral("was"))));
+    m_tree->symlink(QStringLiteral("dir"), outside.path(QStringLiteral("dir")));
+
+    model.clean();
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
+    EXPECT_TRUE(QFileInfo::exists(elsewhere));
+    EXPECT_TRUE(QFileInfo::exists(m_tree->path(QStringLiteral("was/thesis.pdf"))));
+    EXPECT_EQ(model.files().size(), 1) << "the refused file stays listed";
+    EXPECT_TRUE(loggedLines().contains(QStringLiteral("[LargeFile] 移到废纸篓失败：") +
+                                       m_tree->path(QStringLiteral("dir/thesis.pdf")) + QStringLiteral("，") +
+                                       TrashGateway::kLinkOnTheWay));
 }
