@@ -73,10 +73,15 @@ const WalkEntry::Metadata& WalkEntry::metadata() const
 
 std::optional<WalkEntry::Identity> WalkEntry::folderIdentity() const
 {
+    if (m_folderIdentity != nullptr && *m_folderIdentity)
+        return *m_folderIdentity;
     struct stat st;
     if (::fstat(m_folderFd, &st) != 0)
         return std::nullopt;
-    return Identity{static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
+    const Identity id{static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
+    if (m_folderIdentity != nullptr)
+        *m_folderIdentity = id;
+    return id;
 }
 
 std::string WalkEntry::path() const

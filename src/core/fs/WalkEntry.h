@@ -71,8 +71,10 @@ private:
         Identity identity;
     };
 
-    WalkEntry(int folderFd, std::string_view name, const std::string& folderPath, size_t rootLength, int depth)
-        : m_folderFd(folderFd), m_name(name), m_folderPath(folderPath), m_rootLength(rootLength), m_depth(depth)
+    WalkEntry(int folderFd, std::string_view name, const std::string& folderPath, size_t rootLength, int depth,
+              std::optional<Identity>* folderIdentity)
+        : m_folderFd(folderFd), m_name(name), m_folderPath(folderPath), m_rootLength(rootLength), m_depth(depth),
+          m_folderIdentity(folderIdentity)
     {}
     const Metadata& metadata() const;
     static void readMetadata(int folderFd, const char* name, Metadata& m);
@@ -82,6 +84,7 @@ private:
     const std::string& m_folderPath;
     size_t m_rootLength;
     int m_depth;
+    std::optional<Identity>* m_folderIdentity; // shared by the folder's entries: one fstat per folder
     EntryKind m_kind = EntryKind::Other;
     bool m_package = false;
     mutable bool m_statted = false;

@@ -158,7 +158,8 @@ struct Level
     ino_t inode = 0;
     size_t pathLength = 0;
     int depth = 0;
-    std::string names; // per pending subfolder: package flag byte, name, NUL
+    std::optional<WalkEntry::Identity> identity; // of the folder, read once when an entry asks
+    std::string names;                           // per pending subfolder: package flag byte, name, NUL
     std::vector<quint32> starts;
     size_t next = 0;
 };
@@ -245,6 +246,7 @@ private:
         level.lost = false;
         level.pathLength = m_path.size();
         level.depth = depth;
+        level.identity.reset();
         level.names.clear();
         level.starts.clear();
         level.next = 0;
@@ -261,7 +263,8 @@ private:
                 ++count;
                 if (options.skipHidden && name[0] == '.')
                     return;
-                WalkEntry entry(level.fd, std::string_view(name, length), m_path, m_state.rootLength, level.depth + 1);
+                WalkEntry entry(level.fd, std::string_view(name, length), m_path, m_state.rootLength, level.depth + 1,
+                                &level.identity);
                 switch (type) {
                 case DT_REG:
                     entry.m_kind = EntryKind::Regular;
