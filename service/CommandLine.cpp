@@ -5,9 +5,17 @@
 namespace Sweepora::Service {
 namespace {
 
-const QStringList kValueOptions = {
-    QStringLiteral("db"),  QStringLiteral("listen"), QStringLiteral("build"),          QStringLiteral("version"),
-    QStringLiteral("url"), QStringLiteral("notes"),  QStringLiteral("minimum-version")};
+const QStringList kValueOptions = {QStringLiteral("db"),
+                                   QStringLiteral("listen"),
+                                   QStringLiteral("build"),
+                                   QStringLiteral("version"),
+                                   QStringLiteral("url"),
+                                   QStringLiteral("notes"),
+                                   QStringLiteral("minimum-version"),
+                                   QStringLiteral("uploads-per-hour"),
+                                   QStringLiteral("uploads-per-day"),
+                                   QStringLiteral("rows-per-client"),
+                                   QStringLiteral("max-db-mb")};
 const QStringList kFlags = {QStringLiteral("force"), QStringLiteral("override-review")};
 const QStringList kCommands = {QStringLiteral("serve"),          QStringLiteral("publish-rule"),
                                QStringLiteral("unpublish-rule"), QStringLiteral("publish-version"),
@@ -21,6 +29,8 @@ QString CommandLine::usage()
     return QStringLiteral(
         "用法：sweepora-service [--db PATH] [--listen HOST:PORT] [命令]\n"
         "  （无命令）| serve                    启动服务（默认 127.0.0.1:8787）\n"
+        "      [--uploads-per-hour N] [--uploads-per-day N] [--rows-per-client N] [--max-db-mb N]\n"
+        "                                        每个地址的上传限制（默认 10、50、500）与数据库上限（默认 256 MB）\n"
         "  publish-rule FILE.json… [--override-review]\n"
         "                                        发布规则到云端列表（同 PackName 与 Name 的规则被替换）\n"
         "  unpublish-rule ID                     从云端列表撤下规则\n"

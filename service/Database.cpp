@@ -16,7 +16,7 @@
 namespace Sweepora::Service {
 namespace {
 
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 
 // Timestamps are milliseconds since the epoch, UTC. `state` is the review state of a workshop
 // entry; the wire's "allow" is derived from it.
@@ -59,6 +59,28 @@ CREATE TABLE IF NOT EXISTS verification_codes (
     used INTEGER NOT NULL DEFAULT 0,
     PRIMARY KEY (channel, account)
 );
+)sql";
+
+// Version 2: who uploaded a workshop entry (the client address, for its limits) and who
+// approved it (an operator's approvals stay listed whatever is uploaded), and the usage counts
+// behind the limits. Entries approved before were approved by an operator when their review
+// changed them later.
+constexpr const char* kToVersion2 = R"sql(
+ALTER TABLE market_tasks ADD COLUMN client TEXT NOT NULL DEFAULT '';
+ALTER TABLE market_tasks ADD COLUMN reviewed_by TEXT NOT NULL DEFAULT 'auto'
+    CHECK (reviewed_by IN ('auto', 'operator'));
+UPDATE market_tasks SET reviewed_by = 'operator' WHERE updated_at <> created_at;
+CREATE INDEX market_tasks_listed ON market_tasks (state, reviewed_by, id);
+CREATE TABLE usage_counters (
+    kind TEXT NOT NULL,
+    subject TEXT NOT NULL,
+    window_index INTEGER NOT NULL,
+    current INTEGER NOT NULL,
+    previous INTEGER NOT NULL,
+    expires_at INTEGER NOT NULL,
+    PRIMARY KEY (kind, subject)
+);
+CREATE INDEX usage_counters_by_expiry ON usage_counters (expires_at);
 )sql";
 
 // The database holds accounts and live sign-in codes: only its owner may read it. SQLite gives
@@ -163,7 +185,9 @@ bool Database::migrate(QString* error)
     }
     if (!execute(kSchema))
         return false;
-    if (version < kSchemaVersion && !execute("PRAGMA user_version = 1"))
+    if (version < 2 && !execute(kToVersion2))
+        return false;
+    if (version < kSchemaVersion && !execute("PRAGMA user_version = 2"))
         return false;
     return transaction.commit();
 }
@@ -217,6 +241,14 @@ bool Statement::next()
     if (rc != SQLITE_DONE)
         m_failed = true;
     return false;
+}
+
+void Statement::reset()
+{
+    if (m_stmt) {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+    }
 }
 
 bool Statement::run()

@@ -67,6 +67,8 @@ public:
     // Runs a statement that returns no rows; true when it completed.
     bool run();
     bool failed() const { return m_failed; }
+    // Makes the statement ready to run again with new parameters; a failure stays recorded.
+    void reset();
 
     qint64 int64(int column) const;
     QString text(int column) const;

@@ -38,9 +38,9 @@ void ServiceHarness::SetUp()
     ASSERT_TRUE(db.open(dir.filePath(QStringLiteral("service.sqlite3")), &error)) << error.toStdString();
     store = std::make_unique<Service::ServiceStore>(db);
     sender = makeSender();
-    codes = std::make_unique<Service::VerificationCodes>(db, *sender, clock.function());
-    api = std::make_unique<Service::ServiceApi>(*store, *codes, clock.function());
-    server = std::make_unique<Service::HttpServer>(*api);
+    codes = std::make_unique<Service::VerificationCodes>(db, *sender, clock.function(), limits());
+    api = std::make_unique<Service::ServiceApi>(*store, *codes, clock.function(), limits());
+    server = std::make_unique<Service::HttpServer>(*api, httpSettings());
     ASSERT_TRUE(server->bind(QStringLiteral("127.0.0.1"), 0, &error)) << error.toStdString();
     server->start();
     qputenv("SWEEPORA_SERVICE_URL", "http://127.0.0.1:" + QByteArray::number(server->port()));
@@ -73,10 +73,12 @@ QString ServiceHarness::codeFromLog(const QString& account) const
     return code;
 }
 
-RawReply ServiceHarness::exchange(const QByteArray& request) const
+RawReply ServiceHarness::exchange(const QByteArray& request, const QString& source) const
 {
     RawReply reply;
     QTcpSocket socket;
+    if (!source.isEmpty())
+        socket.bind(QHostAddress(source));
     socket.connectToHost(QStringLiteral("127.0.0.1"), quint16(server->port()));
     if (!socket.waitForConnected(5000))
         return reply;
