@@ -96,8 +96,10 @@ RawReply ServiceHarness::exchange(const QByteArray& request, const QString& sour
                                                    .match(QString::fromLatin1(data.left(end)));
         return length.hasMatch() && data.size() - end - 4 >= length.captured(1).toLongLong();
     };
-    while (!complete() && socket.waitForReadyRead(10000))
+    // A quick refusal may have arrived, with the connection's end, before the first wait.
+    do
         data += socket.readAll();
+    while (!complete() && socket.waitForReadyRead(10000));
     const qsizetype split = data.indexOf("\r\n\r\n");
     reply.head = data.left(split);
     reply.body = split < 0 ? QByteArray() : data.mid(split + 4);
@@ -108,7 +110,8 @@ RawReply ServiceHarness::exchange(const QByteArray& request, const QString& sour
 }
 
 RawReply ServiceHarness::send(const QByteArray& method, const QByteArray& target, const QByteArray& body,
-                              const QByteArray& contentType, const QByteArray& extraHeaders) const
+                              const QByteArray& contentType, const QByteArray& extraHeaders,
+                              const QString& source) const
 {
     QByteArray request = method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
     if (!contentType.isEmpty())
@@ -116,7 +119,7 @@ RawReply ServiceHarness::send(const QByteArray& method, const QByteArray& target
     if (!extraHeaders.contains("Transfer-Encoding"))
         request += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
     request += extraHeaders + "\r\n" + body;
-    return exchange(request);
+    return exchange(request, source);
 }
 
 Service::ServiceStore::Counts ServiceHarness::counts()

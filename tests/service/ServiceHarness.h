@@ -70,7 +70,8 @@ protected:
     // Sends `request` as it is (from `source`, a loopback address, when given) and reads the reply.
     RawReply exchange(const QByteArray& request, const QString& source = {}) const;
     RawReply send(const QByteArray& method, const QByteArray& target, const QByteArray& body = {},
-                  const QByteArray& contentType = "application/json", const QByteArray& extraHeaders = {}) const;
+                  const QByteArray& contentType = "application/json", const QByteArray& extraHeaders = {},
+                  const QString& source = {}) const;
 
     Service::ServiceStore::Counts counts();
 
