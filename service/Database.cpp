@@ -112,8 +112,45 @@ bool createPrivately(const QString& path, QString* error)
 
 Database::~Database()
 {
+    for (const auto& [sql, kept] : m_statements)
+        sqlite3_finalize(kept.statement);
     if (m_db)
         sqlite3_close_v2(m_db);
+}
+
+sqlite3_stmt* Database::takeStatement(const char* sql, KeptStatement** kept)
+{
+    const std::lock_guard guard(m_mutex);
+    // Elements of an unordered_map stay where they are when it grows.
+    KeptStatement& entry = m_statements[sql];
+    *kept = nullptr;
+    if (!entry.inUse && entry.statement) {
+        entry.inUse = true;
+        *kept = &entry;
+        return entry.statement;
+    }
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return nullptr;
+    }
+    if (!entry.inUse) {
+        entry = {statement, true};
+        *kept = &entry;
+    }
+    return statement;
+}
+
+void Database::giveBack(sqlite3_stmt* statement, KeptStatement* kept)
+{
+    const std::lock_guard guard(m_mutex);
+    if (!kept) {
+        sqlite3_finalize(statement);
+        return;
+    }
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    kept->inUse = false;
 }
 
 bool Database::open(const QString& path, QString* error)
@@ -192,18 +229,16 @@ bool Database::migrate(QString* error)
     return transaction.commit();
 }
 
-Statement::Statement(Database& db, const char* sql)
+Statement::Statement(Database& db, const char* sql) : m_db(db)
 {
-    if (sqlite3_prepare_v2(db.handle(), sql, -1, &m_stmt, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(m_stmt);
-        m_stmt = nullptr;
-        m_failed = true;
-    }
+    m_stmt = db.takeStatement(sql, &m_kept);
+    m_failed = m_stmt == nullptr;
 }
 
 Statement::~Statement()
 {
-    sqlite3_finalize(m_stmt);
+    if (m_stmt)
+        m_db.giveBack(m_stmt, m_kept);
 }
 
 Statement& Statement::bind(int index, qint64 value)

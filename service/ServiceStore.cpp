@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <iterator>
 
 namespace Sweepora::Service {
 namespace {
@@ -253,12 +254,13 @@ ServiceStore::Upload ServiceStore::addWorkshopEntry(const Core::CleanupRule& rul
     } checks[] = {{kRows, limits.rowsPerClient, 0, Outcome::rowLimit},
                   {kDaily, limits.uploadsPerDay, ServiceLimits::kDayMs, Outcome::dailyLimit},
                   {kHourly, limits.uploadsPerHour, ServiceLimits::kHourMs, Outcome::hourlyLimit}};
-    for (const auto& check : checks) {
-        const std::optional<bool> allowed = counters.allows(check.kind, client, check.limit, check.window, now);
-        if (!allowed)
+    std::optional<UsageCounters::Count> counts[std::size(checks)];
+    for (size_t i = 0; i < std::size(checks); ++i) {
+        counts[i] = counters.count(checks[i].kind, client, checks[i].limit, checks[i].window, now);
+        if (!counts[i])
             return fail();
-        if (!*allowed)
-            return {check.refusal};
+        if (!counts[i]->withinLimit)
+            return {checks[i].refusal};
     }
     {
         Statement size(m_db, "SELECT (page_count - freelist_count) * page_size "
@@ -276,9 +278,11 @@ ServiceStore::Upload ServiceStore::addWorkshopEntry(const Core::CleanupRule& rul
     if (!insert.run())
         return fail();
     const qint64 id = m_db.lastInsertId();
-    for (const auto& check : checks)
-        if (!counters.add(check.kind, client, check.window, now))
+    for (size_t i = 0; i < std::size(checks); ++i)
+        if (!counters.add(checks[i].kind, client, *counts[i], checks[i].window))
             return fail();
+    if (!counters.sweep(now))
+        return fail();
     if (!transaction.commit())
         return fail();
     ++m_workshopWrites;

@@ -6,62 +6,58 @@
 
 namespace Sweepora::Service {
 
-std::optional<UsageCounters::Window> UsageCounters::read(const QString& kind, const QString& subject, qint64 windowMs,
-                                                         qint64 now)
+std::optional<UsageCounters::Count> UsageCounters::count(const QString& kind, const QString& subject, int limit,
+                                                         qint64 windowMs, qint64 now)
 {
     const qint64 index = windowMs > 0 ? now / windowMs : 0;
     Statement find(m_db, "SELECT window_index, current, previous FROM usage_counters WHERE kind = ?1 AND subject = ?2");
     find.bind(1, kind).bind(2, subject);
-    Window window{index, 0, 0};
+    Count count{index, 0, 0};
     if (find.next()) {
         const qint64 stored = find.int64(0);
         if (stored == index)
-            window = {index, find.int64(1), find.int64(2)};
+            count = {index, find.int64(1), find.int64(2)};
         else if (stored == index - 1)
-            window = {index, 0, find.int64(1)};
+            count = {index, 0, find.int64(1)};
         // A clock that went back keeps the stored counts rather than forgetting them.
         else if (stored > index)
-            window = {stored, find.int64(1), find.int64(2)};
+            count = {stored, find.int64(1), find.int64(2)};
     }
     if (find.failed())
         return std::nullopt;
-    return window;
+    if (windowMs <= 0) {
+        count.withinLimit = count.current < limit;
+    } else {
+        // current + previous × (the part of the previous window still inside the last windowMs),
+        // compared in whole numbers.
+        const qint64 overlap = windowMs - now % windowMs;
+        count.withinLimit = count.previous * overlap + count.current * windowMs < qint64(limit) * windowMs;
+    }
+    return count;
 }
 
-std::optional<bool> UsageCounters::allows(const QString& kind, const QString& subject, int limit, qint64 windowMs,
-                                          qint64 now)
+bool UsageCounters::add(const QString& kind, const QString& subject, const Count& count, qint64 windowMs)
 {
-    const std::optional<Window> window = read(kind, subject, windowMs, now);
-    if (!window)
-        return std::nullopt;
-    if (windowMs <= 0)
-        return window->current < limit;
-    // current + previous × (the part of the previous window still inside the last windowMs),
-    // compared in whole numbers.
-    const qint64 overlap = windowMs - now % windowMs;
-    return window->previous * overlap + window->current * windowMs < qint64(limit) * windowMs;
-}
-
-bool UsageCounters::add(const QString& kind, const QString& subject, qint64 windowMs, qint64 now)
-{
-    const std::optional<Window> window = read(kind, subject, windowMs, now);
-    if (!window)
-        return false;
     // A row is of no use once its window and the next have passed.
-    const qint64 expiresAt = windowMs > 0 ? (window->index + 2) * windowMs : std::numeric_limits<qint64>::max();
+    const qint64 expiresAt = windowMs > 0 ? (count.index + 2) * windowMs : std::numeric_limits<qint64>::max();
     Statement save(m_db, "INSERT INTO usage_counters (kind, subject, window_index, current, previous, expires_at) "
                          "VALUES (?1, ?2, ?3, ?4, ?5, ?6) ON CONFLICT (kind, subject) DO UPDATE SET "
                          "window_index = excluded.window_index, current = excluded.current, "
                          "previous = excluded.previous, expires_at = excluded.expires_at");
     save.bind(1, kind)
         .bind(2, subject)
-        .bind(3, window->index)
-        .bind(4, window->current + 1)
-        .bind(5, window->previous)
+        .bind(3, count.index)
+        .bind(4, count.current + 1)
+        .bind(5, count.previous)
         .bind(6, expiresAt);
+    return save.run();
+}
+
+bool UsageCounters::sweep(qint64 now)
+{
     Statement sweep(m_db, "DELETE FROM usage_counters WHERE expires_at < ?1");
     sweep.bind(1, now);
-    return save.run() && sweep.run();
+    return sweep.run();
 }
 
 } // namespace Sweepora::Service

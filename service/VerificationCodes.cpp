@@ -50,11 +50,12 @@ VerificationCodes::SendResult VerificationCodes::send(const Account& account)
         if (!transaction.isActive())
             return {Kind::failed};
         // A locked account gets no code: it could not be checked today anyway.
-        const std::optional<bool> open = UsageCounters(m_db).allows(
+        UsageCounters counters(m_db);
+        const std::optional<UsageCounters::Count> wrong = counters.count(
             kWrongChecks, accountKey(account), m_limits.wrongChecksPerAccountPerDay, ServiceLimits::kDayMs, now);
-        if (!open)
+        if (!wrong || !counters.sweep(now))
             return {Kind::failed};
-        if (!*open)
+        if (!wrong->withinLimit)
             return {Kind::locked};
         {
             Statement last(m_db, "SELECT sent_at FROM verification_codes WHERE channel = ?1 AND account = ?2");
@@ -120,17 +121,17 @@ VerificationCodes::CheckResult VerificationCodes::check(const Account& account, 
 
     // Both limits hold before anything is compared, and every check from the address counts.
     UsageCounters counters(m_db);
-    const std::optional<bool> clientMay =
-        counters.allows(kClientChecks, client, m_limits.checksPerClientPerHour, ServiceLimits::kHourMs, now);
-    const std::optional<bool> accountOpen = counters.allows(
+    const std::optional<UsageCounters::Count> checks =
+        counters.count(kClientChecks, client, m_limits.checksPerClientPerHour, ServiceLimits::kHourMs, now);
+    const std::optional<UsageCounters::Count> wrong = counters.count(
         kWrongChecks, accountKey(account), m_limits.wrongChecksPerAccountPerDay, ServiceLimits::kDayMs, now);
-    if (!clientMay || !accountOpen)
+    if (!checks || !wrong)
         return CheckResult::failed;
-    if (!*clientMay)
+    if (!checks->withinLimit)
         return CheckResult::tooMany;
-    if (!*accountOpen)
+    if (!wrong->withinLimit)
         return CheckResult::locked;
-    if (!counters.add(kClientChecks, client, ServiceLimits::kHourMs, now) || !transaction.commit())
+    if (!counters.add(kClientChecks, client, *checks, ServiceLimits::kHourMs) || !transaction.commit())
         return CheckResult::failed;
     Transaction checking(m_db);
     if (!checking.isActive())
@@ -164,7 +165,7 @@ VerificationCodes::CheckResult VerificationCodes::check(const Account& account, 
                                  : "UPDATE verification_codes SET failed_checks = failed_checks + 1 "
                                    "WHERE channel = ?1 AND account = ?2");
     update.bind(1, channel).bind(2, account.address());
-    if (!update.run() || (!right && !counters.add(kWrongChecks, accountKey(account), ServiceLimits::kDayMs, now)) ||
+    if (!update.run() || (!right && !counters.add(kWrongChecks, accountKey(account), *wrong, ServiceLimits::kDayMs)) ||
         !checking.commit())
         return CheckResult::failed;
     return right ? CheckResult::accepted : CheckResult::wrong;
