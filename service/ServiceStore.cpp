@@ -235,6 +235,8 @@ ServiceStore::Upload ServiceStore::addWorkshopEntry(const Core::CleanupRule& rul
     static const QString kHourly = QStringLiteral("uploads-hour");
     static const QString kDaily = QStringLiteral("uploads-day");
     static const QString kRows = QStringLiteral("upload-rows");
+    // Encoded before the lock: every other request waits while it is held.
+    const QString ruleJson = compact(rule.toJsonObject());
     auto guard = m_db.lock();
     Transaction transaction(m_db);
     UsageCounters counters(m_db);
@@ -273,7 +275,7 @@ ServiceStore::Upload ServiceStore::addWorkshopEntry(const Core::CleanupRule& rul
 
     Statement insert(m_db, "INSERT INTO market_tasks (rule_json, state, reason, created_at, updated_at, client, "
                            "reviewed_by) VALUES (?1, ?2, ?3, ?4, ?4, ?5, 'auto')");
-    insert.bind(1, compact(rule.toJsonObject())).bind(2, reviewStateName(state)).bind(3, reason).bind(4, now);
+    insert.bind(1, ruleJson).bind(2, reviewStateName(state)).bind(3, reason).bind(4, now);
     insert.bind(5, client);
     if (!insert.run())
         return fail();
@@ -281,10 +283,13 @@ ServiceStore::Upload ServiceStore::addWorkshopEntry(const Core::CleanupRule& rul
     for (size_t i = 0; i < std::size(checks); ++i)
         if (!counters.add(checks[i].kind, client, *counts[i], checks[i].window))
             return fail();
-    if (!counters.sweep(now))
+    // Counts whose windows have passed are of no use; clearing them once a minute is enough.
+    const qint64 minute = now / 60'000;
+    if (m_lastSweepMinute != minute && !counters.sweep(now))
         return fail();
     if (!transaction.commit())
         return fail();
+    m_lastSweepMinute = minute;
     ++m_workshopWrites;
     return {Outcome::stored, id};
 }

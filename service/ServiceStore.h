@@ -136,6 +136,7 @@ private:
 
     Database& m_db;
     std::atomic<qint64> m_workshopWrites{0};
+    qint64 m_lastSweepMinute = -1; // under the database's lock
 };
 
 } // namespace Sweepora::Service
