@@ -419,11 +419,12 @@ private:
     }
 
     // Reads what the refused client sent, briefly, so that closing does not reset the
-    // connection before the client has read the refusal.
+    // connection before the client has read the refusal; briefly, because each refusal holds a
+    // worker meanwhile.
     void drain(int socket)
     {
         ::shutdown(socket, SHUT_WR);
-        const auto deadline = Clock::now() + std::chrono::milliseconds(500);
+        const auto deadline = Clock::now() + std::chrono::milliseconds(100);
         char sink[4096];
         while (waitFor(socket, POLLIN, m_stopPipe[0], deadline, nullptr) && ::recv(socket, sink, sizeof sink, 0) > 0) {
         }
