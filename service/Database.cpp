@@ -36,7 +36,6 @@ CREATE TABLE IF NOT EXISTS market_tasks (
     created_at INTEGER NOT NULL,
     updated_at INTEGER NOT NULL
 );
-CREATE INDEX IF NOT EXISTS market_tasks_by_state ON market_tasks (state, id);
 CREATE TABLE IF NOT EXISTS app_versions (
     id INTEGER PRIMARY KEY AUTOINCREMENT,
     version TEXT NOT NULL,
@@ -63,23 +62,24 @@ CREATE TABLE IF NOT EXISTS verification_codes (
 
 // Version 2: who uploaded a workshop entry (the client address, for its limits) and who
 // approved it (an operator's approvals stay listed whatever is uploaded), and the usage counts
-// behind the limits. Entries approved before were approved by an operator when their review
-// changed them later.
+// behind the limits (one subject's counts side by side, so that an upload touches one page).
+// Entries approved before were approved by an operator when their review changed them later.
 constexpr const char* kToVersion2 = R"sql(
 ALTER TABLE market_tasks ADD COLUMN client TEXT NOT NULL DEFAULT '';
 ALTER TABLE market_tasks ADD COLUMN reviewed_by TEXT NOT NULL DEFAULT 'auto'
     CHECK (reviewed_by IN ('auto', 'operator'));
 UPDATE market_tasks SET reviewed_by = 'operator' WHERE updated_at <> created_at;
+DROP INDEX IF EXISTS market_tasks_by_state;
 CREATE INDEX market_tasks_listed ON market_tasks (state, reviewed_by, id);
 CREATE TABLE usage_counters (
-    kind TEXT NOT NULL,
     subject TEXT NOT NULL,
+    kind TEXT NOT NULL,
     window_index INTEGER NOT NULL,
     current INTEGER NOT NULL,
     previous INTEGER NOT NULL,
     expires_at INTEGER NOT NULL,
-    PRIMARY KEY (kind, subject)
-);
+    PRIMARY KEY (subject, kind)
+) WITHOUT ROWID;
 CREATE INDEX usage_counters_by_expiry ON usage_counters (expires_at);
 )sql";
 

@@ -25,6 +25,7 @@ public:
         qint64 current = 0;
         qint64 previous = 0;
         bool withinLimit = false; // one more event keeps within the limit
+        bool stored = false;      // the row holds this window already
     };
     // The count of `kind` for `subject` against `limit` per `windowMs` (0: ever). Nothing when
     // the database failed.
