@@ -264,14 +264,18 @@ ServiceStore::Upload ServiceStore::addWorkshopEntry(const Core::CleanupRule& rul
         if (!counts[i]->withinLimit)
             return {checks[i].refusal};
     }
-    {
+    // The file's size is looked at once a second: what a second of uploads adds is nothing
+    // beside the limit.
+    if (now / 1000 != m_sizeCheckedSecond) {
         Statement size(m_db, "SELECT (page_count - freelist_count) * page_size "
                              "FROM pragma_page_count, pragma_freelist_count, pragma_page_size");
         if (!size.next())
             return fail();
-        if (size.int64(0) >= limits.maxDatabaseBytes)
-            return {Outcome::full};
+        m_databaseBytes = size.int64(0);
+        m_sizeCheckedSecond = now / 1000;
     }
+    if (m_databaseBytes >= limits.maxDatabaseBytes)
+        return {Outcome::full};
 
     Statement insert(m_db, "INSERT INTO market_tasks (rule_json, state, reason, created_at, updated_at, client, "
                            "reviewed_by) VALUES (?1, ?2, ?3, ?4, ?4, ?5, 'auto')");

@@ -136,7 +136,10 @@ private:
 
     Database& m_db;
     std::atomic<qint64> m_workshopWrites{0};
-    qint64 m_lastSweepMinute = -1; // under the database's lock
+    // Under the database's lock.
+    qint64 m_lastSweepMinute = -1;
+    qint64 m_sizeCheckedSecond = -1;
+    qint64 m_databaseBytes = 0;
 };
 
 } // namespace Sweepora::Service
