@@ -6,9 +6,17 @@
 namespace Sweepora::Service {
 namespace {
 
-const QStringList kValueOptions = {
-    QStringLiteral("db"),  QStringLiteral("listen"), QStringLiteral("build"),          QStringLiteral("version"),
-    QStringLiteral("url"), QStringLiteral("notes"),  QStringLiteral("minimum-version")};
+const QStringList kValueOptions = {QStringLiteral("db"),
+                                   QStringLiteral("listen"),
+                                   QStringLiteral("build"),
+                                   QStringLiteral("version"),
+                                   QStringLiteral("url"),
+                                   QStringLiteral("notes"),
+                                   QStringLiteral("minimum-version"),
+                                   QStringLiteral("uploads-per-hour"),
+                                   QStringLiteral("uploads-per-day"),
+                                   QStringLiteral("rows-per-client"),
+                                   QStringLiteral("max-db-mb")};
 const QStringList kFlags = {QStringLiteral("force"), QStringLiteral("override-review")};
 const QStringList kCommands = {QStringLiteral("serve"),          QStringLiteral("publish-rule"),
                                QStringLiteral("unpublish-rule"), QStringLiteral("publish-version"),

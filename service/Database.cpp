@@ -16,7 +16,7 @@
 namespace Sweepora::Service {
 namespace {
 
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 
 // Timestamps are milliseconds since the epoch, UTC. `state` is the review state of a workshop
 // entry; the wire's "allow" is derived from it.
@@ -36,7 +36,6 @@ CREATE TABLE IF NOT EXISTS market_tasks (
     created_at INTEGER NOT NULL,
     updated_at INTEGER NOT NULL
 );
-CREATE INDEX IF NOT EXISTS market_tasks_by_state ON market_tasks (state, id);
 CREATE TABLE IF NOT EXISTS app_versions (
     id INTEGER PRIMARY KEY AUTOINCREMENT,
     version TEXT NOT NULL,
@@ -59,6 +58,29 @@ CREATE TABLE IF NOT EXISTS verification_codes (
     used INTEGER NOT NULL DEFAULT 0,
     PRIMARY KEY (channel, account)
 );
+)sql";
+
+// Version 2: who uploaded a workshop entry (the client address, for its limits) and who
+// approved it (an operator's approvals stay listed whatever is uploaded), and the usage counts
+// behind the limits (one subject's counts side by side, so that an upload touches one page).
+// Entries approved before were approved by an operator when their review changed them later.
+constexpr const char* kToVersion2 = R"sql(
+ALTER TABLE market_tasks ADD COLUMN client TEXT NOT NULL DEFAULT '';
+ALTER TABLE market_tasks ADD COLUMN reviewed_by TEXT NOT NULL DEFAULT 'auto'
+    CHECK (reviewed_by IN ('auto', 'operator'));
+UPDATE market_tasks SET reviewed_by = 'operator' WHERE updated_at <> created_at;
+DROP INDEX IF EXISTS market_tasks_by_state;
+CREATE INDEX market_tasks_listed ON market_tasks (state, reviewed_by, id);
+CREATE TABLE usage_counters (
+    subject TEXT NOT NULL,
+    kind TEXT NOT NULL,
+    window_index INTEGER NOT NULL,
+    current INTEGER NOT NULL,
+    previous INTEGER NOT NULL,
+    expires_at INTEGER NOT NULL,
+    PRIMARY KEY (subject, kind)
+) WITHOUT ROWID;
+CREATE INDEX usage_counters_by_expiry ON usage_counters (expires_at);
 )sql";
 
 // The database holds accounts and live sign-in codes: only its owner may read it. SQLite gives
@@ -90,8 +112,45 @@ bool createPrivately(const QString& path, QString* error)
 
 Database::~Database()
 {
+    for (const auto& [sql, kept] : m_statements)
+        sqlite3_finalize(kept.statement);
     if (m_db)
         sqlite3_close_v2(m_db);
+}
+
+sqlite3_stmt* Database::takeStatement(const char* sql, KeptStatement** kept)
+{
+    const std::lock_guard guard(m_mutex);
+    // Elements of an unordered_map stay where they are when it grows.
+    KeptStatement& entry = m_statements[sql];
+    *kept = nullptr;
+    if (!entry.inUse && entry.statement) {
+        entry.inUse = true;
+        *kept = &entry;
+        return entry.statement;
+    }
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return nullptr;
+    }
+    if (!entry.inUse) {
+        entry = {statement, true};
+        *kept = &entry;
+    }
+    return statement;
+}
+
+void Database::giveBack(sqlite3_stmt* statement, KeptStatement* kept)
+{
+    const std::lock_guard guard(m_mutex);
+    if (!kept) {
+        sqlite3_finalize(statement);
+        return;
+    }
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    kept->inUse = false;
 }
 
 bool Database::open(const QString& path, QString* error)
@@ -163,23 +222,23 @@ bool Database::migrate(QString* error)
     }
     if (!execute(kSchema))
         return false;
-    if (version < kSchemaVersion && !execute("PRAGMA user_version = 1"))
+    if (version < 2 && !execute(kToVersion2))
+        return false;
+    if (version < kSchemaVersion && !execute("PRAGMA user_version = 2"))
         return false;
     return transaction.commit();
 }
 
-Statement::Statement(Database& db, const char* sql)
+Statement::Statement(Database& db, const char* sql) : m_db(db)
 {
-    if (sqlite3_prepare_v2(db.handle(), sql, -1, &m_stmt, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(m_stmt);
-        m_stmt = nullptr;
-        m_failed = true;
-    }
+    m_stmt = db.takeStatement(sql, &m_kept);
+    m_failed = m_stmt == nullptr;
 }
 
 Statement::~Statement()
 {
-    sqlite3_finalize(m_stmt);
+    if (m_stmt)
+        m_db.giveBack(m_stmt, m_kept);
 }
 
 Statement& Statement::bind(int index, qint64 value)
@@ -217,6 +276,14 @@ bool Statement::next()
     if (rc != SQLITE_DONE)
         m_failed = true;
     return false;
+}
+
+void Statement::reset()
+{
+    if (m_stmt) {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+    }
 }
 
 bool Statement::run()

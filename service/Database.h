@@ -5,6 +5,8 @@
 
 #include <mutex>
 #include <optional>
+#include <string>
+#include <unordered_map>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -38,11 +40,24 @@ public:
     bool execute(const char* sql);
 
 private:
+    friend class Statement;
+    // Statements are prepared once and kept: preparing costs more than running most of them.
+    // A statement whose kept copy is in use is prepared anew and finalized after use.
+    struct KeptStatement
+    {
+        sqlite3_stmt* statement = nullptr;
+        bool inUse = false;
+    };
+    // `kept` is set to the kept copy's entry when the statement is it, else to null.
+    sqlite3_stmt* takeStatement(const char* sql, KeptStatement** kept);
+    void giveBack(sqlite3_stmt* statement, KeptStatement* kept);
+
     // False with `error` set when the schema could not be brought up to date.
     bool migrate(QString* error);
 
     sqlite3* m_db = nullptr;
     std::recursive_mutex m_mutex;
+    std::unordered_map<std::string, KeptStatement> m_statements;
 };
 
 // A prepared statement. Every value reaches SQL through a bound parameter, never through the
@@ -67,13 +82,17 @@ public:
     // Runs a statement that returns no rows; true when it completed.
     bool run();
     bool failed() const { return m_failed; }
+    // Makes the statement ready to run again with new parameters; a failure stays recorded.
+    void reset();
 
     qint64 int64(int column) const;
     QString text(int column) const;
     std::optional<QString> optionalText(int column) const;
 
 private:
+    Database& m_db;
     sqlite3_stmt* m_stmt = nullptr;
+    Database::KeptStatement* m_kept = nullptr;
     bool m_failed = false;
 };
 

@@ -1,8 +1,8 @@
 #include "OperatorCommands.h"
 
 #include "CommandLine.h"
-#include "RuleReview.h"
 #include "ServiceStore.h"
+#include "rules/RuleReview.h"
 
 #include <QFile>
 #include <QUrl>
@@ -108,7 +108,7 @@ int OperatorCommands::publishRules(const CommandLine& line)
             status = 2;
             continue;
         }
-        const ReviewVerdict verdict = RuleReview::review(rule.value->toCleanupRule());
+        const Core::ReviewVerdict verdict = Core::RuleReview::review(rule.value->toCleanupRule());
         if (!verdict.passed && !overrideReview) {
             m_err << path << "：未通过自动审核：" << verdict.reason() << "（确认无误可加 --override-review）\n";
             status = 2;
@@ -220,7 +220,7 @@ int OperatorCommands::review(const CommandLine& line)
     if (allow) {
         m_out << "#" << *id << " 已通过审核，将出现在规则工坊中\n";
         // The operator overrules the automatic checks knowingly, never by accident.
-        const ReviewVerdict verdict = RuleReview::review(entry->rule.toCleanupRule());
+        const Core::ReviewVerdict verdict = Core::RuleReview::review(entry->rule.toCleanupRule());
         if (!verdict.passed)
             m_out << "注意：该规则未通过自动检查：" << verdict.reason() << "\n";
     } else {

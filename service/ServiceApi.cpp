@@ -1,13 +1,14 @@
 #include "ServiceApi.h"
 
-#include "RuleReview.h"
 #include "ServiceStore.h"
 #include "VerificationCodes.h"
 #include "platform/Log.h"
+#include "rules/RuleReview.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
 #include <optional>
 #include <variant>
 
@@ -15,6 +16,7 @@ namespace Sweepora::Service {
 namespace {
 
 const QString kOk = QStringLiteral("成功");
+const QString kLockedMessage = QStringLiteral("该账号今天验证码错误次数过多，已锁定，请明天再试");
 
 ApiReply unavailable()
 {
@@ -92,8 +94,8 @@ QByteArray ApiReply::bytes() const
     return encoded.isEmpty() ? QJsonDocument(body).toJson(QJsonDocument::Compact) : encoded;
 }
 
-ServiceApi::ServiceApi(ServiceStore& store, VerificationCodes& codes, ServiceClock clock)
-    : m_store(store), m_codes(codes), m_clock(std::move(clock)), m_workshopList(store, kWorkshopListLimit)
+ServiceApi::ServiceApi(ServiceStore& store, VerificationCodes& codes, ServiceClock clock, ServiceLimits limits)
+    : m_store(store), m_codes(codes), m_clock(std::move(clock)), m_limits(limits), m_workshopList(store)
 {}
 
 ApiReply ServiceApi::error(int status, const QString& message)
@@ -122,7 +124,7 @@ ApiReply ServiceApi::handle(const ApiRequest& request)
     if (is("/tasks/rules", "GET"))
         return cloudRules();
     if (is("/market/tasks", "GET"))
-        return workshop();
+        return workshop(request);
     if (is("/market/tasks", "POST"))
         return upload(request);
     if (is("/app/version/latest", "GET"))
@@ -159,9 +161,19 @@ ApiReply ServiceApi::cloudRules()
     return envelope(200, kOk, data);
 }
 
-ApiReply ServiceApi::workshop()
+ApiReply ServiceApi::workshop(const ApiRequest& request)
 {
-    const std::optional<QByteArray> encoded = m_workshopList.reply();
+    int page = 1;
+    const bool paged = std::any_of(request.query.begin(), request.query.end(),
+                                   [](const auto& item) { return item.first == QLatin1String("page"); });
+    if (paged) {
+        const std::optional<QString> text = singleQueryItem(request, QStringLiteral("page"));
+        bool ok = false;
+        page = text ? text->toInt(&ok) : 0;
+        if (!ok || page < 1 || page > 100000)
+            return error(400, QStringLiteral("page 须为 1 到 100000 之间的整数"));
+    }
+    const std::optional<QByteArray> encoded = m_workshopList.reply(page);
     if (!encoded)
         return unavailable();
     ApiReply reply;
@@ -181,16 +193,33 @@ ApiReply ServiceApi::upload(const ApiRequest& request)
     if (!rule)
         return error(400, QStringLiteral("规则格式不正确：") + rule.error);
 
-    const ReviewVerdict verdict = RuleReview::review(*rule.value);
+    const Core::ReviewVerdict verdict = Core::RuleReview::review(*rule.value);
     const ReviewState state = verdict.passed ? ReviewState::approved : ReviewState::held;
-    const std::optional<qint64> id = m_store.addWorkshopEntry(*rule.value, state, verdict.reason(), m_clock());
-    if (!id)
+    const ServiceStore::Upload upload =
+        m_store.addWorkshopEntry(*rule.value, state, verdict.reason(), m_clock(), request.client, m_limits);
+    using Outcome = ServiceStore::Upload::Outcome;
+    switch (upload.outcome) {
+    case Outcome::stored:
+        break;
+    case Outcome::hourlyLimit:
+    case Outcome::dailyLimit:
+        return error(429, QStringLiteral("上传过于频繁：每个地址每小时最多上传 %1 条规则，每天最多 %2 条，请稍后再试")
+                              .arg(m_limits.uploadsPerHour)
+                              .arg(m_limits.uploadsPerDay));
+    case Outcome::rowLimit:
+        return error(429,
+                     QStringLiteral("该地址上传的规则已达上限（%1 条），不再接受新的上传").arg(m_limits.rowsPerClient));
+    case Outcome::full:
+        return error(429, QStringLiteral("规则工坊的存储已满，暂不接受新的上传"));
+    case Outcome::failed:
         return unavailable();
+    }
+    const qint64 id = upload.id;
     Core::Log::line(QStringLiteral("[Workshop] 收到上传 #%1：%2")
-                        .arg(*id)
+                        .arg(id)
                         .arg(verdict.passed ? QStringLiteral("自动审核通过") : QStringLiteral("待人工审核")));
     return envelope(200, QStringLiteral("上传成功"),
-                    QJsonObject{{QStringLiteral("id"), *id},
+                    QJsonObject{{QStringLiteral("id"), id},
                                 {QStringLiteral("allow"), verdict.passed ? 1 : 0},
                                 {QStringLiteral("reason"), verdict.reason()}});
 }
@@ -229,6 +258,8 @@ ApiReply ServiceApi::sendCode(Channel channel, const ApiRequest& request)
         reply.headers.append({"Retry-After", QByteArray::number(result.retryAfterSeconds)});
         return reply;
     }
+    case VerificationCodes::SendResult::Kind::locked:
+        return error(429, kLockedMessage);
     case VerificationCodes::SendResult::Kind::unsupported:
         return error(503, channel == Channel::phone ? QStringLiteral("暂不支持短信验证码，请使用邮箱登录")
                                                     : QStringLiteral("暂不支持邮箱验证码，请使用手机登录"));
@@ -249,7 +280,7 @@ ApiReply ServiceApi::checkCode(Channel channel, const ApiRequest& request)
     if (!account)
         return error(400, Account::invalidMessage(channel));
 
-    switch (m_codes.check(*account, *code)) {
+    switch (m_codes.check(*account, *code, request.client)) {
     case VerificationCodes::CheckResult::accepted:
         return envelope(1, QStringLiteral("验证成功"), QJsonValue::Null);
     case VerificationCodes::CheckResult::wrong:
@@ -260,6 +291,11 @@ ApiReply ServiceApi::checkCode(Channel channel, const ApiRequest& request)
         return envelope(0, QStringLiteral("验证码错误次数过多，请重新获取"), QJsonValue::Null);
     case VerificationCodes::CheckResult::noCode:
         return envelope(0, QStringLiteral("验证码错误或已过期"), QJsonValue::Null);
+    case VerificationCodes::CheckResult::locked:
+        return error(429, kLockedMessage);
+    case VerificationCodes::CheckResult::tooMany:
+        return error(429, QStringLiteral("验证过于频繁：每个地址每小时最多验证 %1 次，请稍后再试")
+                              .arg(m_limits.checksPerClientPerHour));
     case VerificationCodes::CheckResult::failed:
         break;
     }

@@ -2,6 +2,7 @@
 
 #include "Account.h"
 #include "ServiceClock.h"
+#include "ServiceLimits.h"
 #include "WorkshopListCache.h"
 
 #include <QByteArray>
@@ -23,6 +24,7 @@ struct ApiRequest
     QList<QPair<QString, QString>> query;
     QByteArray contentType;
     QByteArray body;
+    QString client; // the client's address, as its limits count it
 };
 
 struct ApiReply
@@ -43,10 +45,7 @@ class ServiceApi
 {
 public:
     static constexpr qsizetype kMaxBodyBytes = 64 * 1024;
-    // The newest approved workshop entries that one list reply carries.
-    static constexpr int kWorkshopListLimit = 500;
-
-    ServiceApi(ServiceStore& store, VerificationCodes& codes, ServiceClock clock);
+    ServiceApi(ServiceStore& store, VerificationCodes& codes, ServiceClock clock, ServiceLimits limits = {});
 
     // Thread-safe: called concurrently from the HTTP layer's threads.
     ApiReply handle(const ApiRequest& request);
@@ -56,7 +55,7 @@ public:
 
 private:
     ApiReply cloudRules();
-    ApiReply workshop();
+    ApiReply workshop(const ApiRequest& request);
     ApiReply upload(const ApiRequest& request);
     ApiReply latestVersion();
     ApiReply sendCode(Channel channel, const ApiRequest& request);
@@ -65,6 +64,7 @@ private:
     ServiceStore& m_store;
     VerificationCodes& m_codes;
     ServiceClock m_clock;
+    const ServiceLimits m_limits;
 
     WorkshopListCache m_workshopList;
 };

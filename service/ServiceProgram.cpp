@@ -14,6 +14,7 @@
 
 #include <QTextStream>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -23,7 +24,32 @@
 namespace Sweepora::Service {
 namespace {
 
-int serve(const CommandLine& line, Database& db, const QString& databasePath)
+// The limits that the serve command's options change; nothing when one is not a positive number.
+std::optional<ServiceLimits> limitsFrom(const CommandLine& line)
+{
+    ServiceLimits limits;
+    const std::pair<const char*, int*> counts[] = {{"uploads-per-hour", &limits.uploadsPerHour},
+                                                   {"uploads-per-day", &limits.uploadsPerDay},
+                                                   {"rows-per-client", &limits.rowsPerClient}};
+    for (const auto& [name, value] : counts) {
+        if (!line.options.contains(QLatin1String(name)))
+            continue;
+        bool ok = false;
+        *value = line.options.value(QLatin1String(name)).toInt(&ok);
+        if (!ok || *value <= 0)
+            return std::nullopt;
+    }
+    if (line.options.contains(QStringLiteral("max-db-mb"))) {
+        bool ok = false;
+        const qint64 megabytes = line.options.value(QStringLiteral("max-db-mb")).toLongLong(&ok);
+        if (!ok || megabytes <= 0 || megabytes > 1024 * 1024)
+            return std::nullopt;
+        limits.maxDatabaseBytes = megabytes * 1024 * 1024;
+    }
+    return limits;
+}
+
+int serve(const CommandLine& line, Database& db, const QString& databasePath, const ServiceLimits& limits)
 {
     QString problem;
     const std::optional<SmtpSettings> smtp = SmtpSettings::fromEnvironment(&problem);
@@ -38,8 +64,8 @@ int serve(const CommandLine& line, Database& db, const QString& databasePath)
         sender = std::make_unique<LogCodeSender>();
 
     ServiceStore store(db);
-    VerificationCodes codes(db, *sender, systemClock());
-    ServiceApi api(store, codes, systemClock());
+    VerificationCodes codes(db, *sender, systemClock(), limits);
+    ServiceApi api(store, codes, systemClock(), limits);
     HttpServer server(api);
 
     // SIGINT and SIGTERM are taken by one waiting thread, which stops the server; they are
@@ -106,11 +132,20 @@ int runServiceProgram(const QStringList& arguments)
         return 2;
     }
     if (line->command == QLatin1String("serve")) {
-        if (!line->arguments.isEmpty() || !line->options.isEmpty() || !line->flags.isEmpty()) {
-            err << "serve 只接受 --db 与 --listen\n" << CommandLine::usage();
+        const std::optional<ServiceLimits> limits = limitsFrom(*line);
+        const QStringList limitOptions = {QStringLiteral("uploads-per-hour"), QStringLiteral("uploads-per-day"),
+                                          QStringLiteral("rows-per-client"), QStringLiteral("max-db-mb")};
+        const bool onlyLimits = std::all_of(line->options.keyBegin(), line->options.keyEnd(),
+                                            [&](const QString& name) { return limitOptions.contains(name); });
+        if (!line->arguments.isEmpty() || !onlyLimits || !line->flags.isEmpty()) {
+            err << "serve 只接受 --db、--listen 与上传限制选项\n" << CommandLine::usage();
             return 1;
         }
-        return serve(*line, db, databasePath);
+        if (!limits) {
+            err << "上传限制与数据库上限须为正整数\n";
+            return 1;
+        }
+        return serve(*line, db, databasePath, *limits);
     }
     ServiceStore store(db);
     return OperatorCommands(store, systemClock(), out, err).run(*line);

@@ -1,10 +1,14 @@
 #include "ServiceStore.h"
 
 #include "Database.h"
+#include "UsageCounters.h"
 #include "platform/Log.h"
 
 #include <QJsonDocument>
 #include <QRegularExpression>
+
+#include <algorithm>
+#include <iterator>
 
 namespace Sweepora::Service {
 namespace {
@@ -64,7 +68,7 @@ std::optional<ReviewState> reviewStateFromName(const QString& name)
 
 void ServiceStore::logFailure(const char* what) const
 {
-    Core::Log::line(QStringLiteral("[Store] %1 失败：%2").arg(QString::fromLatin1(what), m_db.lastError()));
+    Core::Log::line(QStringLiteral("[Store] %1 失败：%2").arg(QString::fromUtf8(what), m_db.lastError()));
 }
 
 std::optional<QList<PublishedRule>> ServiceStore::publishedRules()
@@ -167,6 +171,30 @@ std::optional<QList<ServiceStore::WorkshopRow>> ServiceStore::workshopRows(std::
     return rows;
 }
 
+std::optional<QList<ServiceStore::WorkshopRow>> ServiceStore::listedWorkshopRows(int page, int pageSize,
+                                                                                 int operatorLimit)
+{
+    auto guard = m_db.lock();
+    Statement query(m_db, "SELECT id, updated_at, rule_json, state, reason, created_at FROM market_tasks "
+                          "WHERE state = 'approved' AND reviewed_by = ?1 ORDER BY id DESC LIMIT ?2 OFFSET ?3");
+    QList<WorkshopRow> rows;
+    const auto collect = [&](const char* reviewer, qint64 limit, qint64 offset) {
+        query.bind(1, QString::fromLatin1(reviewer)).bind(2, limit).bind(3, offset);
+        while (query.next())
+            rows.append({query.int64(0), query.int64(1), query.text(2), query.text(3), query.text(4), query.int64(5)});
+        query.reset();
+    };
+    if (page == 1)
+        collect("operator", operatorLimit, 0);
+    collect("auto", pageSize, qint64(page - 1) * pageSize);
+    if (query.failed()) {
+        logFailure("读取规则工坊");
+        return std::nullopt;
+    }
+    std::sort(rows.begin(), rows.end(), [](const WorkshopRow& a, const WorkshopRow& b) { return a.id > b.id; });
+    return rows;
+}
+
 std::optional<QList<WorkshopEntry>> ServiceStore::workshopEntries(std::optional<ReviewState> only, int limit)
 {
     const std::optional<QList<WorkshopRow>> rows = workshopRows(only, limit);
@@ -199,25 +227,82 @@ std::optional<WorkshopEntry> ServiceStore::workshopEntry(qint64 id, bool* failed
     return entry;
 }
 
-std::optional<qint64> ServiceStore::addWorkshopEntry(const Core::CleanupRule& rule, ReviewState state,
-                                                     const QString& reason, qint64 now)
+ServiceStore::Upload ServiceStore::addWorkshopEntry(const Core::CleanupRule& rule, ReviewState state,
+                                                    const QString& reason, qint64 now, const QString& client,
+                                                    const ServiceLimits& limits)
 {
+    using Outcome = Upload::Outcome;
+    static const QString kHourly = QStringLiteral("uploads-hour");
+    static const QString kDaily = QStringLiteral("uploads-day");
+    static const QString kRows = QStringLiteral("upload-rows");
+    // Encoded before the lock: every other request waits while it is held.
+    const QString ruleJson = compact(rule.toJsonObject());
     auto guard = m_db.lock();
-    Statement insert(m_db, "INSERT INTO market_tasks (rule_json, state, reason, created_at, updated_at) "
-                           "VALUES (?1, ?2, ?3, ?4, ?4)");
-    insert.bind(1, compact(rule.toJsonObject())).bind(2, reviewStateName(state)).bind(3, reason).bind(4, now);
-    if (!insert.run()) {
+    Transaction transaction(m_db);
+    UsageCounters counters(m_db);
+    const auto fail = [this] {
         logFailure("保存上传的规则");
-        return std::nullopt;
+        return Upload{Outcome::failed};
+    };
+    if (!transaction.isActive())
+        return fail();
+
+    const struct
+    {
+        const QString& kind;
+        int limit;
+        qint64 window;
+        Outcome refusal;
+    } checks[] = {{kRows, limits.rowsPerClient, 0, Outcome::rowLimit},
+                  {kDaily, limits.uploadsPerDay, ServiceLimits::kDayMs, Outcome::dailyLimit},
+                  {kHourly, limits.uploadsPerHour, ServiceLimits::kHourMs, Outcome::hourlyLimit}};
+    std::optional<UsageCounters::Count> counts[std::size(checks)];
+    for (size_t i = 0; i < std::size(checks); ++i) {
+        counts[i] = counters.count(checks[i].kind, client, checks[i].limit, checks[i].window, now);
+        if (!counts[i])
+            return fail();
+        if (!counts[i]->withinLimit)
+            return {checks[i].refusal};
     }
+    // The file's size is looked at once a second: what a second of uploads adds is nothing
+    // beside the limit.
+    if (now / 1000 != m_sizeCheckedSecond) {
+        Statement size(m_db, "SELECT (page_count - freelist_count) * page_size "
+                             "FROM pragma_page_count, pragma_freelist_count, pragma_page_size");
+        if (!size.next())
+            return fail();
+        m_databaseBytes = size.int64(0);
+        m_sizeCheckedSecond = now / 1000;
+    }
+    if (m_databaseBytes >= limits.maxDatabaseBytes)
+        return {Outcome::full};
+
+    Statement insert(m_db, "INSERT INTO market_tasks (rule_json, state, reason, created_at, updated_at, client, "
+                           "reviewed_by) VALUES (?1, ?2, ?3, ?4, ?4, ?5, 'auto')");
+    insert.bind(1, ruleJson).bind(2, reviewStateName(state)).bind(3, reason).bind(4, now);
+    insert.bind(5, client);
+    if (!insert.run())
+        return fail();
+    const qint64 id = m_db.lastInsertId();
+    for (size_t i = 0; i < std::size(checks); ++i)
+        if (!counters.add(checks[i].kind, client, *counts[i], checks[i].window))
+            return fail();
+    // Counts whose windows have passed are of no use; clearing them once a minute is enough.
+    const qint64 minute = now / 60'000;
+    if (m_lastSweepMinute != minute && !counters.sweep(now))
+        return fail();
+    if (!transaction.commit())
+        return fail();
+    m_lastSweepMinute = minute;
     ++m_workshopWrites;
-    return m_db.lastInsertId();
+    return {Outcome::stored, id};
 }
 
 ServiceStore::Change ServiceStore::setReview(qint64 id, ReviewState state, const QString& reason, qint64 now)
 {
     auto guard = m_db.lock();
-    Statement update(m_db, "UPDATE market_tasks SET state = ?1, reason = ?2, updated_at = ?3 WHERE id = ?4");
+    Statement update(m_db, "UPDATE market_tasks SET state = ?1, reason = ?2, updated_at = ?3, reviewed_by = 'operator' "
+                           "WHERE id = ?4");
     update.bind(1, reviewStateName(state)).bind(2, reason).bind(3, now).bind(4, id);
     if (!update.run()) {
         logFailure("审核规则");

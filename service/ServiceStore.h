@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ServiceLimits.h"
 #include "rules/CleanupRule.h"
 #include "rules/RemoteRuleJSON.h"
 
@@ -85,12 +86,25 @@ public:
         std::optional<WorkshopEntry> decoded() const;
     };
     std::optional<QList<WorkshopRow>> workshopRows(std::optional<ReviewState> only, int limit);
+    // One page of the public workshop list, newest first: the first page holds every entry an
+    // operator approved (at most `operatorLimit`) and the newest `pageSize` entries approved by
+    // the automatic review; later pages hold only older ones of the latter, so that a flood of
+    // uploads can never push out what an operator approved.
+    std::optional<QList<WorkshopRow>> listedWorkshopRows(int page, int pageSize, int operatorLimit);
 
     // Newest first; `only` filters by state; at most `limit` entries (all when negative).
     std::optional<QList<WorkshopEntry>> workshopEntries(std::optional<ReviewState> only = std::nullopt, int limit = -1);
     std::optional<WorkshopEntry> workshopEntry(qint64 id, bool* failed = nullptr);
-    std::optional<qint64> addWorkshopEntry(const Core::CleanupRule& rule, ReviewState state, const QString& reason,
-                                           qint64 now);
+    struct Upload
+    {
+        enum class Outcome { stored, hourlyLimit, dailyLimit, rowLimit, full, failed } outcome = Outcome::failed;
+        qint64 id = 0;
+    };
+    // Stores an upload from `client` (its address) unless one of the client's limits or the
+    // database's size refuses it; the check and the write are one transaction.
+    Upload addWorkshopEntry(const Core::CleanupRule& rule, ReviewState state, const QString& reason, qint64 now,
+                            const QString& client, const ServiceLimits& limits);
+    // An operator's review.
     Change setReview(qint64 id, ReviewState state, const QString& reason, qint64 now);
     // Changes whenever the workshop may have changed: a write through this store, or a commit
     // by another connection (the operator commands run in another process).
@@ -122,6 +136,10 @@ private:
 
     Database& m_db;
     std::atomic<qint64> m_workshopWrites{0};
+    // Under the database's lock.
+    qint64 m_lastSweepMinute = -1;
+    qint64 m_sizeCheckedSecond = -1;
+    qint64 m_databaseBytes = 0;
 };
 
 } // namespace Sweepora::Service

@@ -3,6 +3,7 @@
 #include "CodeSender.h"
 #include "Database.h"
 #include "SecureRandom.h"
+#include "UsageCounters.h"
 #include "platform/Log.h"
 
 namespace Sweepora::Service {
@@ -11,21 +12,28 @@ namespace {
 // Rows are kept a day after they expire, then cleared when the next code is sent.
 constexpr qint64 kKeepExpiredMs = 24 * 60 * 60 * 1000;
 
-// Takes as long for every wrong code of the right length.
-bool sameCode(const QString& a, const QString& b)
+const QString kWrongChecks = QStringLiteral("wrong-checks");
+const QString kClientChecks = QStringLiteral("checks");
+
+// Takes as long for every guess, whatever its length or where it differs: the time depends only
+// on the stored code.
+bool sameCode(const QString& stored, const QString& guess)
 {
-    if (a.size() != b.size())
-        return false;
-    char16_t difference = 0;
-    for (qsizetype i = 0; i < a.size(); ++i)
-        difference |= a.at(i).unicode() ^ b.at(i).unicode();
+    char16_t difference = stored.size() == guess.size() ? 0 : 1;
+    for (qsizetype i = 0; i < stored.size(); ++i)
+        difference |= stored.at(i).unicode() ^ (i < guess.size() ? guess.at(i).unicode() : char16_t(0));
     return difference == 0;
+}
+
+QString accountKey(const Account& account)
+{
+    return Account::channelName(account.channel()) + u':' + account.address();
 }
 
 } // namespace
 
-VerificationCodes::VerificationCodes(Database& db, CodeSender& sender, ServiceClock clock)
-    : m_db(db), m_sender(sender), m_clock(std::move(clock))
+VerificationCodes::VerificationCodes(Database& db, CodeSender& sender, ServiceClock clock, ServiceLimits limits)
+    : m_db(db), m_sender(sender), m_clock(std::move(clock)), m_limits(limits)
 {}
 
 VerificationCodes::SendResult VerificationCodes::send(const Account& account)
@@ -41,6 +49,14 @@ VerificationCodes::SendResult VerificationCodes::send(const Account& account)
         Transaction transaction(m_db);
         if (!transaction.isActive())
             return {Kind::failed};
+        // A locked account gets no code: it could not be checked today anyway.
+        UsageCounters counters(m_db);
+        const std::optional<UsageCounters::Count> wrong = counters.count(
+            kWrongChecks, accountKey(account), m_limits.wrongChecksPerAccountPerDay, ServiceLimits::kDayMs, now);
+        if (!wrong || !counters.sweep(now))
+            return {Kind::failed};
+        if (!wrong->withinLimit)
+            return {Kind::locked};
         {
             Statement last(m_db, "SELECT sent_at FROM verification_codes WHERE channel = ?1 AND account = ?2");
             last.bind(1, channel).bind(2, account.address());
@@ -93,13 +109,32 @@ void VerificationCodes::discard(const Account& account, const QString& code, qin
     dead.run();
 }
 
-VerificationCodes::CheckResult VerificationCodes::check(const Account& account, const QString& code)
+VerificationCodes::CheckResult VerificationCodes::check(const Account& account, const QString& code,
+                                                        const QString& client)
 {
     const QString channel = Account::channelName(account.channel());
     const qint64 now = m_clock();
     auto guard = m_db.lock();
     Transaction transaction(m_db);
     if (!transaction.isActive())
+        return CheckResult::failed;
+
+    // Both limits hold before anything is compared, and every check from the address counts.
+    UsageCounters counters(m_db);
+    const std::optional<UsageCounters::Count> checks =
+        counters.count(kClientChecks, client, m_limits.checksPerClientPerHour, ServiceLimits::kHourMs, now);
+    const std::optional<UsageCounters::Count> wrong = counters.count(
+        kWrongChecks, accountKey(account), m_limits.wrongChecksPerAccountPerDay, ServiceLimits::kDayMs, now);
+    if (!checks || !wrong)
+        return CheckResult::failed;
+    if (!checks->withinLimit)
+        return CheckResult::tooMany;
+    if (!wrong->withinLimit)
+        return CheckResult::locked;
+    if (!counters.add(kClientChecks, client, *checks, ServiceLimits::kHourMs) || !transaction.commit())
+        return CheckResult::failed;
+    Transaction checking(m_db);
+    if (!checking.isActive())
         return CheckResult::failed;
 
     QString stored;
@@ -130,7 +165,8 @@ VerificationCodes::CheckResult VerificationCodes::check(const Account& account, 
                                  : "UPDATE verification_codes SET failed_checks = failed_checks + 1 "
                                    "WHERE channel = ?1 AND account = ?2");
     update.bind(1, channel).bind(2, account.address());
-    if (!update.run() || !transaction.commit())
+    if (!update.run() || (!right && !counters.add(kWrongChecks, accountKey(account), *wrong, ServiceLimits::kDayMs)) ||
+        !checking.commit())
         return CheckResult::failed;
     return right ? CheckResult::accepted : CheckResult::wrong;
 }

@@ -8,18 +8,25 @@
 
 namespace Sweepora::Service {
 
-std::optional<QByteArray> WorkshopListCache::reply()
+std::optional<QByteArray> WorkshopListCache::reply(int page)
 {
     const std::lock_guard lock(m_mutex);
     // Read before the rows, so that a kept reply is never older than its generation.
     const std::optional<std::pair<qint64, qint64>> generation = m_store.workshopGeneration();
-    if (generation && generation == m_generation)
-        return m_reply;
+    if (!generation || generation != m_generation) {
+        m_replies.clear();
+        m_generation = generation;
+    } else if (const auto kept = m_replies.constFind(page); kept != m_replies.constEnd()) {
+        return *kept;
+    }
 
-    // Only reviewed entries go out: a held upload may name folders that must not be cleaned.
-    const std::optional<QList<ServiceStore::WorkshopRow>> rows = m_store.workshopRows(ReviewState::approved, m_limit);
-    if (!rows)
+    // Only approved entries go out: a held upload may name folders that must not be cleaned.
+    const std::optional<QList<ServiceStore::WorkshopRow>> rows =
+        m_store.listedWorkshopRows(page, kPageSize, kOperatorLimit);
+    if (!rows) {
+        m_generation.reset();
         return std::nullopt;
+    }
 
     QHash<qint64, Piece> pieces;
     pieces.reserve(rows->size());
@@ -44,10 +51,13 @@ std::optional<QByteArray> WorkshopListCache::reply()
         }
         pieces.insert(row.id, std::move(piece));
     }
-    m_pieces = std::move(pieces); // entries that left the list are forgotten
-    m_reply = "{\"code\":200,\"data\":[" + data + "],\"message\":\"" + QStringLiteral("成功").toUtf8() + "\"}";
-    m_generation = generation;
-    return m_reply;
+    // Entries of the first page are the ones asked for again and again; others are forgotten.
+    if (page == 1)
+        m_pieces = std::move(pieces);
+    QByteArray reply = "{\"code\":200,\"data\":[" + data + "],\"message\":\"" + QStringLiteral("成功").toUtf8() + "\"}";
+    if (page <= kMaxPage)
+        m_replies.insert(page, reply);
+    return reply;
 }
 
 } // namespace Sweepora::Service

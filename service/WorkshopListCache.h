@@ -18,10 +18,15 @@ class ServiceStore;
 class WorkshopListCache
 {
 public:
-    WorkshopListCache(ServiceStore& store, int limit) : m_store(store), m_limit(limit) {}
+    static constexpr int kPageSize = 200;       // entries approved by the automatic review
+    static constexpr int kOperatorLimit = 1000; // entries approved by an operator, on the first page
+    static constexpr int kMaxPage = 100;        // pages kept; later ones are built each time
 
-    // The whole envelope of the newest approved entries, or nothing when the database failed.
-    std::optional<QByteArray> reply();
+    explicit WorkshopListCache(ServiceStore& store) : m_store(store) {}
+
+    // The whole envelope of one page of the public list (from 1), or nothing when the database
+    // failed.
+    std::optional<QByteArray> reply(int page);
 
 private:
     struct Piece
@@ -31,10 +36,9 @@ private:
     };
 
     ServiceStore& m_store;
-    const int m_limit;
     std::mutex m_mutex;
     std::optional<std::pair<qint64, qint64>> m_generation;
-    QByteArray m_reply;
+    QHash<int, QByteArray> m_replies; // by page
     QHash<qint64, Piece> m_pieces;
 };
 

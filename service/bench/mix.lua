@@ -9,7 +9,7 @@ end
 
 function init(args)
     limit = tonumber(os.getenv("MAX_REQUESTS_PER_THREAD") or "50000")
-    sent, replies, uploads_sent, uploads_ok, lists_ok, failures = 0, 0, 0, 0, 0, 0
+    sent, replies, uploads_sent, uploads_ok, lists_ok, limited, failures = 0, 0, 0, 0, 0, 0, 0
 end
 
 function request()
@@ -26,7 +26,9 @@ end
 
 function response(status, headers, body)
     replies = replies + 1
-    if status ~= 200 then
+    if status == 429 then
+        limited = limited + 1
+    elseif status ~= 200 then
         failures = failures + 1
     elseif string.find(body, '"reason"', 1, true) then
         uploads_ok = uploads_ok + 1
@@ -39,11 +41,12 @@ function response(status, headers, body)
 end
 
 function done(summary, latency, requests)
-    local sent_uploads, uploads, lists, failed = 0, 0, 0, 0
+    local sent_uploads, uploads, lists, refused, failed = 0, 0, 0, 0, 0
     for _, thread in ipairs(threads) do
         sent_uploads = sent_uploads + thread:get("uploads_sent")
         uploads = uploads + thread:get("uploads_ok")
         lists = lists + thread:get("lists_ok")
+        refused = refused + thread:get("limited")
         failed = failed + thread:get("failures")
     end
     local seconds = summary.duration / 1e6
@@ -51,7 +54,7 @@ function done(summary, latency, requests)
         summary.requests / seconds))
     io.write(string.format("latency: p50 %.2f ms, p99 %.2f ms, max %.2f ms\n", latency:percentile(50) / 1000,
         latency:percentile(99) / 1000, latency.max / 1000))
-    io.write(string.format("uploads_sent %d\nuploads_ok %d\nlists_ok %d\nfailures %d\nsocket_errors %d\n",
-        sent_uploads, uploads, lists, failed,
+    io.write(string.format("uploads_sent %d\nuploads_ok %d\nlists_ok %d\nlimited %d\nfailures %d\nsocket_errors %d\n",
+        sent_uploads, uploads, lists, refused, failed,
         summary.errors.connect + summary.errors.read + summary.errors.write + summary.errors.timeout))
 end

@@ -122,7 +122,20 @@ TEST_F(BadInputTest, UnknownPathsAndMethodsGetJsonRefusals)
     const RawReply garbage = exchange("this is not http\r\n\r\n");
     EXPECT_EQ(garbage.status, 400);
     EXPECT_FALSE(garbage.message().isEmpty());
+    // A Range would cut the JSON short: it is ignored.
+    const RawReply ranged = send("GET", "/tasks/rules", {}, {}, "Range: bytes=0-5\r\n");
+    EXPECT_EQ(ranged.status, 200);
+    EXPECT_EQ(ranged.json().value(u"code"_s).toInt(), 200) << ranged.body.constData();
     expectStillServing();
+}
+
+TEST_F(BadInputTest, AStoreFailureIsAJsonRefusalAndAReadableLogLine)
+{
+    ASSERT_TRUE(db.execute("DROP TABLE cloud_rules"));
+    const RawReply reply = send("GET", "/tasks/rules", {}, {});
+    EXPECT_EQ(reply.status, 500);
+    EXPECT_FALSE(reply.message().isEmpty());
+    EXPECT_EQ(logLines().filter(u"[Store] 读取云端规则 失败："_s).size(), 1) << logLines().join(u'\n').toStdString();
 }
 
 TEST_F(BadInputTest, ChecksWithMissingOrRepeatedItemsAreRefused)

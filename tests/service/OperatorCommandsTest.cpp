@@ -115,7 +115,7 @@ TEST_F(OperatorCommandsTest, ReviewPromotesOrRejectsAnEntry)
     rule.name = u"文档"_s;
     rule.packName = u"com.example"_s;
     rule.paths = {u"USERFOLDER/Documents"_s};
-    const qint64 id = *store.addWorkshopEntry(rule, ReviewState::held, u"涉及用户数据"_s, 1);
+    const qint64 id = store.addWorkshopEntry(rule, ReviewState::held, u"涉及用户数据"_s, 1, u"192.0.2.1"_s, {}).id;
 
     EXPECT_EQ(run({u"review"_s, QString::number(id), u"reject"_s}), 1); // a rejection needs a reason
     EXPECT_EQ(run({u"review"_s, QString::number(id), u"maybe"_s, u"x"_s}), 1);

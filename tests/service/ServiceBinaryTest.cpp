@@ -1,4 +1,5 @@
-// The real program: starts, serves the application's client, stops cleanly on SIGTERM.
+// The real program: starts, serves the application's client, refuses to share its port with a
+// second instance, stops cleanly on SIGTERM.
 #include "ServiceHarness.h"
 
 #include "services/ServiceEndpoints.h"
@@ -43,6 +44,14 @@ TEST(ServiceBinaryTest, ServesOnAFreePortKeepsItsDatabasePrivateAndStopsOnSigter
         [](QObject* context, auto done) { ServiceEndpoints::fetchCloudRules(context, done); });
     ASSERT_TRUE(rules.ok()) << rules.error().localizedDescription().toStdString();
     EXPECT_TRUE(rules.value().data.isEmpty());
+
+    // A second instance on the same port would take part of the requests to its own database.
+    QProcess second;
+    second.start(QStringLiteral(SWEEPORA_SERVICE_PATH),
+                 {u"--db"_s, dir.filePath(u"other.sqlite3"_s), u"--listen"_s, u"127.0.0.1:%1"_s.arg(port)});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitCode(), 2);
+    EXPECT_TRUE(QString::fromUtf8(second.readAllStandardError()).contains(u"端口已被占用"_s));
 
     EXPECT_EQ(QFileInfo(database).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), 0);
     EXPECT_EQ(QFileInfo(dir.filePath(u"data"_s)).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), 0);

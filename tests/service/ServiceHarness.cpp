@@ -38,9 +38,9 @@ void ServiceHarness::SetUp()
     ASSERT_TRUE(db.open(dir.filePath(QStringLiteral("service.sqlite3")), &error)) << error.toStdString();
     store = std::make_unique<Service::ServiceStore>(db);
     sender = makeSender();
-    codes = std::make_unique<Service::VerificationCodes>(db, *sender, clock.function());
-    api = std::make_unique<Service::ServiceApi>(*store, *codes, clock.function());
-    server = std::make_unique<Service::HttpServer>(*api);
+    codes = std::make_unique<Service::VerificationCodes>(db, *sender, clock.function(), limits());
+    api = std::make_unique<Service::ServiceApi>(*store, *codes, clock.function(), limits());
+    server = std::make_unique<Service::HttpServer>(*api, httpSettings());
     ASSERT_TRUE(server->bind(QStringLiteral("127.0.0.1"), 0, &error)) << error.toStdString();
     server->start();
     qputenv("SWEEPORA_SERVICE_URL", "http://127.0.0.1:" + QByteArray::number(server->port()));
@@ -73,10 +73,12 @@ QString ServiceHarness::codeFromLog(const QString& account) const
     return code;
 }
 
-RawReply ServiceHarness::exchange(const QByteArray& request) const
+RawReply ServiceHarness::exchange(const QByteArray& request, const QString& source) const
 {
     RawReply reply;
     QTcpSocket socket;
+    if (!source.isEmpty())
+        socket.bind(QHostAddress(source));
     socket.connectToHost(QStringLiteral("127.0.0.1"), quint16(server->port()));
     if (!socket.waitForConnected(5000))
         return reply;
@@ -94,8 +96,10 @@ RawReply ServiceHarness::exchange(const QByteArray& request) const
                                                    .match(QString::fromLatin1(data.left(end)));
         return length.hasMatch() && data.size() - end - 4 >= length.captured(1).toLongLong();
     };
-    while (!complete() && socket.waitForReadyRead(10000))
+    // A quick refusal may have arrived, with the connection's end, before the first wait.
+    do
         data += socket.readAll();
+    while (!complete() && socket.waitForReadyRead(10000));
     const qsizetype split = data.indexOf("\r\n\r\n");
     reply.head = data.left(split);
     reply.body = split < 0 ? QByteArray() : data.mid(split + 4);
@@ -106,7 +110,8 @@ RawReply ServiceHarness::exchange(const QByteArray& request) const
 }
 
 RawReply ServiceHarness::send(const QByteArray& method, const QByteArray& target, const QByteArray& body,
-                              const QByteArray& contentType, const QByteArray& extraHeaders) const
+                              const QByteArray& contentType, const QByteArray& extraHeaders,
+                              const QString& source) const
 {
     QByteArray request = method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
     if (!contentType.isEmpty())
@@ -114,7 +119,7 @@ RawReply ServiceHarness::send(const QByteArray& method, const QByteArray& target
     if (!extraHeaders.contains("Transfer-Encoding"))
         request += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
     request += extraHeaders + "\r\n" + body;
-    return exchange(request);
+    return exchange(request, source);
 }
 
 Service::ServiceStore::Counts ServiceHarness::counts()

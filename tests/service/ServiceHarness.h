@@ -59,15 +59,19 @@ protected:
 
     // The delivery the service uses; the development log by default.
     virtual std::unique_ptr<Service::CodeSender> makeSender();
+    // The limits and connection handling the service uses; the program's own by default.
+    virtual Service::ServiceLimits limits() const { return {}; }
+    virtual Service::HttpServer::Settings httpSettings() const { return {}; }
 
     QStringList logLines() const;
     // The last code that the development log shows for `account`, or "" when there is none.
     QString codeFromLog(const QString& account) const;
 
-    // Sends `request` as it is and reads until the server closes the connection.
-    RawReply exchange(const QByteArray& request) const;
+    // Sends `request` as it is (from `source`, a loopback address, when given) and reads the reply.
+    RawReply exchange(const QByteArray& request, const QString& source = {}) const;
     RawReply send(const QByteArray& method, const QByteArray& target, const QByteArray& body = {},
-                  const QByteArray& contentType = "application/json", const QByteArray& extraHeaders = {}) const;
+                  const QByteArray& contentType = "application/json", const QByteArray& extraHeaders = {},
+                  const QString& source = {}) const;
 
     Service::ServiceStore::Counts counts();
 

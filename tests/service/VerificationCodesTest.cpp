@@ -123,7 +123,7 @@ TEST_F(FailingDeliveryTest, ACodeThatWasNotDeliveredDiesButStillCountsTowardsThe
     // The code that never arrived does not work.
     const QString lost = static_cast<FailingSender&>(*sender).lastCode;
     ASSERT_EQ(lost.size(), 4);
-    EXPECT_EQ(codes->check(*account, lost), VerificationCodes::CheckResult::noCode);
+    EXPECT_EQ(codes->check(*account, lost, u"192.0.2.1"_s), VerificationCodes::CheckResult::noCode);
     // A failing mail server is not asked again at once.
     EXPECT_EQ(codes->send(*account).kind, VerificationCodes::SendResult::Kind::tooSoon);
     clock.advance(VerificationCodes::kResendIntervalMs);
@@ -143,7 +143,7 @@ TEST_F(ServiceHarness, CodesSurviveARestartOfTheService)
     LogCodeSender quiet;
     VerificationCodes again(reopened, quiet, clock.function());
     EXPECT_EQ(again.send(*account).kind, VerificationCodes::SendResult::Kind::tooSoon);
-    EXPECT_EQ(again.check(*account, code), VerificationCodes::CheckResult::accepted);
+    EXPECT_EQ(again.check(*account, code, u"192.0.2.1"_s), VerificationCodes::CheckResult::accepted);
 }
 
 TEST(SmtpCodeSenderTest, SettingsMustNameAnSmtpServerAndASender)
@@ -197,7 +197,7 @@ TEST_F(SmtpDeliveryTest, TheCodeArrivesByMailAndNeitherCodeNorAccountIsLogged)
     EXPECT_FALSE(log.contains(u"person@example.com"_s, Qt::CaseInsensitive)) << log.toStdString();
 
     const auto account = Account::parse(Channel::email, u"person@example.com"_s);
-    EXPECT_EQ(codes->check(*account, match.captured(1)), VerificationCodes::CheckResult::accepted);
+    EXPECT_EQ(codes->check(*account, match.captured(1), u"192.0.2.1"_s), VerificationCodes::CheckResult::accepted);
 }
 
 TEST_F(SmtpDeliveryTest, PhonesAreRefusedBeforeAnyCodeIsMade)

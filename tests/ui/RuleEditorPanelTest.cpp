@@ -104,7 +104,9 @@ TEST_F(RuleEditorPanelTest, EditingExportsTakesTypedFieldsAndSavesThem)
 
 TEST_F(RuleEditorPanelTest, ViewingIsReadOnlyAndTakesTheRuleInWithReturn)
 {
-    RuleEditorPanel& p = open(RuleEditorMode::viewing);
+    CleanupRule shared = kRule; // a workshop rule is taken in only when it passes the rule review
+    shared.paths = {QStringLiteral("USERFOLDER/Library/Caches/com.tencent.xinWeChat")};
+    RuleEditorPanel& p = open(RuleEditorMode::viewing, shared);
     EXPECT_EQ(title(), QStringLiteral("规则详情"));
     EXPECT_EQ(p.primaryButton()->text(), QStringLiteral("入库"));
     for (QLineEdit* field : {p.nameField(), p.descriptionField(), p.packNameField()})
@@ -114,14 +116,14 @@ TEST_F(RuleEditorPanelTest, ViewingIsReadOnlyAndTakesTheRuleInWithReturn)
     p.nameField()->setFocus();
     QTest::keyClicks(p.nameField(), QStringLiteral("x"));
     QTest::keyClicks(p.pathsEditor(), QStringLiteral("y"));
-    EXPECT_EQ(p.model().rule(), kRule);
+    EXPECT_EQ(p.model().rule(), shared);
     Screenshots::save(panel.get(), QStringLiteral("rule-editor-viewing"));
 
     int saved = 0;
     QObject::connect(&p.model(), &RuleEditorViewModel::saved, [&] { ++saved; });
     QTest::keyClick(p.nameField(), Qt::Key_Return);
     EXPECT_EQ(saved, 1);
-    EXPECT_EQ(store().loadRules(), QList<CleanupRule>{kRule});
+    EXPECT_EQ(store().loadRules(), QList<CleanupRule>{shared});
 
     int closes = 0;
     QObject::connect(&p.model(), &RuleEditorViewModel::closeRequested, [&] { ++closes; });

@@ -1,5 +1,6 @@
 #include "services/RuleEditorViewModel.h"
 
+#include "rules/RuleReview.h"
 #include "services/ServiceEndpoints.h"
 
 using namespace Qt::StringLiterals;
@@ -153,6 +154,14 @@ void RuleEditorViewModel::save()
 {
     if (m_mode == RuleEditorMode::uploading)
         return;
+    // A rule from the workshop was written by someone else: it is taken in only when it passes
+    // the same review that the service runs. The user's own rules are theirs.
+    if (m_mode == RuleEditorMode::viewing) {
+        if (const ReviewVerdict verdict = RuleReview::review(m_rule); !verdict.passed) {
+            present(u"未能入库"_s, u"该规则未通过安全审核："_s + verdict.reason());
+            return;
+        }
+    }
     QString error;
     if (!m_store.saveRule(m_rule, &error)) {
         present(u"保存失败"_s, error);

@@ -85,8 +85,8 @@ public:
     // The default-key button: save when editing or viewing, upload when uploading.
     void primaryAction();
     // "保存" and "入库": writes the rule as it stands and emits saved(). A rule the store cannot
-    // write (its identity holds "/", or the disk refuses) is reported and the panel stays open,
-    // so that nothing the user typed is lost without a word.
+    // write (its identity holds "/", or the disk refuses), or a workshop rule that fails the
+    // rule review, is reported and the panel stays open, so that nothing is lost without a word.
     void save();
     // The rule as pretty-printed JSON for the clipboard (the page puts it there), and the
     // "导出 JSON" alert.

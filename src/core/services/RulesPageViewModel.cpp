@@ -2,6 +2,7 @@
 
 #include "platform/Jobs.h"
 #include "platform/Log.h"
+#include "rules/RuleReview.h"
 #include "services/ServiceEndpoints.h"
 
 using namespace Qt::StringLiterals;
@@ -22,7 +23,8 @@ QString RulesPageViewModel::cloudSubtitle() const
         return u"正在检查规则数量…"_s;
     if (!m_cloudCount)
         return m_syncError.value_or(u"尚未获取云端数量"_s);
-    return u"本地 %1 条 · 云端 %2 条"_s.arg(m_rules.size()).arg(*m_cloudCount);
+    const QString counts = u"本地 %1 条 · 云端 %2 条"_s.arg(m_rules.size()).arg(*m_cloudCount);
+    return m_refusedCount > 0 ? counts + u" · %1 条未通过安全审核"_s.arg(m_refusedCount) : counts;
 }
 
 RulesPageViewModel::CloudControl RulesPageViewModel::cloudControl() const
@@ -101,6 +103,11 @@ void RulesPageViewModel::syncFromCloud()
     m_syncWatcher.setFuture(runJob([store = m_store, incoming = std::move(incoming)] {
         SyncOutcome outcome;
         for (const CleanupRule& rule : incoming) {
+            // Published rules pass the same review as workshop rules before they are saved.
+            if (const ReviewVerdict verdict = RuleReview::review(rule); !verdict.passed) {
+                outcome.refused.append(rule.ruleKey() + u"："_s + verdict.reason());
+                continue;
+            }
             QString error;
             if (!store.saveRule(rule, &error))
                 outcome.failures.append(rule.ruleKey() + u"，"_s + error);
@@ -115,6 +122,9 @@ void RulesPageViewModel::onSyncFinished()
     const SyncOutcome outcome = m_syncWatcher.result();
     for (const QString& failure : outcome.failures)
         Log::line(u"[RuleSync] 规则未能保存："_s + failure);
+    for (const QString& refusal : outcome.refused)
+        Log::line(u"[RuleSync] 规则未通过安全审核，未导入："_s + refusal);
+    m_refusedCount = outcome.refused.size();
     setRules(outcome.rules);
     Log::line(u"[RuleSync] 同步完成，本地 %1 条，云端 %2 条"_s.arg(m_rules.size()).arg(m_cloudRules.size()));
     m_isSyncing = false;

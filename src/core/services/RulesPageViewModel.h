@@ -63,8 +63,9 @@ public:
     // Reloads the local rules and asks the service how many rules it publishes. Does nothing
     // while a check or an import runs. The page calls it when it is shown and on "重新检查".
     void checkCloud();
-    // Writes every rule of the last successful check into the rule store, off the GUI thread,
-    // then reloads the local rules. Does nothing while an import runs.
+    // Writes every rule of the last successful check that passes the rule review into the rule
+    // store, off the GUI thread, then reloads the local rules; the refused ones are logged with
+    // their reasons and counted in the subtitle. Does nothing while an import runs.
     void syncFromCloud();
 
 signals:
@@ -80,6 +81,7 @@ private:
     {
         QList<CleanupRule> rules;
         QStringList failures; // one text per rule that could not be written
+        QStringList refused;  // one text per rule that failed the rule review, with its reason
     };
 
     void setRules(QList<CleanupRule> rules);
@@ -92,6 +94,7 @@ private:
     bool m_isCheckingCloud = false;
     bool m_isSyncing = false;
     std::optional<QString> m_syncError;
+    qsizetype m_refusedCount = 0; // by the last import's rule review
     std::optional<int> m_refreshID;
     QFutureWatcher<SyncOutcome> m_syncWatcher;
 };

@@ -68,6 +68,7 @@ TEST_F(RuleEditorTest, ViewingIsReadOnlyAndTakingInSavesClosesAndReloadsTheRules
     MarketRule entry; // no App, no Notice
     entry.ruleJSON.name = u"工坊"_s;
     entry.ruleJSON.packName = u"com.shop"_s;
+    entry.ruleJSON.paths = {u"USERFOLDER/.cache/shop"_s};
     RulesPageViewModel page(rules.store());
     page.setRefreshID(window.rulesVersion());
     QObject::connect(&window, &RuleEditorCoordinator::rulesVersionChanged, &page, &RulesPageViewModel::setRefreshID);
@@ -84,6 +85,18 @@ TEST_F(RuleEditorTest, ViewingIsReadOnlyAndTakingInSavesClosesAndReloadsTheRules
     EXPECT_FALSE(window.isOpen());
     ASSERT_EQ(page.rules().size(), 1);
     EXPECT_EQ(page.rules()[0].ruleKey(), u"com.shop工坊"_s);
+
+    // A workshop rule that fails the rule review (an operator may have let it through) is not
+    // taken in, and the panel says why.
+    entry.ruleJSON.name = u"凭据"_s;
+    entry.ruleJSON.paths = {u"USERFOLDER/.cache/x"_s, u"USERFOLDER/.aws"_s};
+    window.open(entry);
+    editor = openEditor();
+    editor->primaryAction();
+    EXPECT_TRUE(window.isOpen());
+    EXPECT_EQ(editor->resultTitle(), u"未能入库"_s);
+    EXPECT_TRUE(editor->resultMessage().contains(u"USERFOLDER/.aws"_s)) << editor->resultMessage().toStdString();
+    EXPECT_EQ(rules.fileCount(), 1);
 }
 
 TEST_F(RuleEditorTest, JSONThatIsNotARuleShowsTheDecoderMessageAndKeepsUploadDisabled)

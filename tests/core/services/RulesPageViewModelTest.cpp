@@ -12,7 +12,7 @@ using Control = RulesPageViewModel::CloudControl;
 
 QByteArray ruleJSON(const QString& packName, const QString& name, const QString& description = u"云端"_s)
 {
-    return uR"({"App":true,"Notice":0,"PackName":"%1","Name":"%2","Description":"%3","Paths":["x"]})"_s
+    return uR"({"App":true,"Notice":0,"PackName":"%1","Name":"%2","Description":"%3","Paths":["USERFOLDER/.cache/x"]})"_s
         .arg(packName, name, description)
         .toUtf8();
 }
@@ -49,9 +49,11 @@ protected:
 TEST_F(RulesPageViewModelTest, ImportFillsMissingAppAndNoticeAndLeavesOtherRulesAlone)
 {
     const CleanupRule localOnly = rules.add(u"com.local"_s, u"本地"_s);
-    publish({R"({"Name":"缓存","Paths":[],"PackName":"com.one","Description":"d"})",
-             R"({"App":false,"Notice":7,"Name":"日志","Paths":[],"PackName":"com.two","Description":"d"})",
-             ruleJSON(u"com.a"_s, u"../逃逸"_s)});
+    publish({R"({"Name":"缓存","Paths":["USERFOLDER/.cache/one"],"PackName":"com.one","Description":"d"})",
+             R"({"App":false,"Notice":7,"Name":"日志","Paths":["USERFOLDER/.cache/two"],"PackName":"com.two",)"
+             R"("Description":"d"})",
+             ruleJSON(u"com.a"_s, u"../逃逸"_s),
+             R"({"Name":"钱包","Paths":["USERFOLDER/.bitcoin"],"PackName":"com.b","Description":"d"})"});
     check();
     sync();
     EXPECT_TRUE(rules.find(u"com.one缓存"_s)->app);
@@ -59,9 +61,14 @@ TEST_F(RulesPageViewModelTest, ImportFillsMissingAppAndNoticeAndLeavesOtherRules
     EXPECT_FALSE(rules.find(u"com.two日志"_s)->app);
     EXPECT_EQ(rules.find(u"com.two日志"_s)->notice, 7);
     EXPECT_EQ(rules.find(localOnly.ruleKey()), localOnly);
-    // A rule the store refuses to write is logged; the others still arrive.
-    EXPECT_EQ(log.lines().filter(u"[RuleSync] 规则未能保存：com.a../逃逸，"_s).size(), 1);
-    EXPECT_EQ(log.lines().last(), u"[RuleSync] 同步完成，本地 3 条，云端 3 条"_s);
+    // Rules that fail the rule review are not saved; the log says why, the subtitle how many.
+    EXPECT_EQ(log.lines().filter(u"[RuleSync] 规则未通过安全审核，未导入：com.a../逃逸："_s).size(), 1);
+    EXPECT_EQ(
+        log.lines().filter(u"[RuleSync] 规则未通过安全审核，未导入：com.b钱包：路径 “USERFOLDER/.bitcoin”"_s).size(),
+        1);
+    EXPECT_FALSE(rules.find(u"com.b钱包"_s));
+    EXPECT_EQ(log.lines().last(), u"[RuleSync] 同步完成，本地 3 条，云端 4 条"_s);
+    EXPECT_EQ(model.cloudSubtitle(), u"本地 3 条 · 云端 4 条 · 2 条未通过安全审核"_s);
 }
 
 TEST_F(RulesPageViewModelTest, PublishedRulesMatchingLocalOnesOverwriteThemAndSyncStaysOffered)

@@ -1,0 +1,201 @@
+// Attacks from the outside, each against a service on a free loopback port: a flood of uploads,
+// guessing sign-in codes, slow and many connections. Client addresses are loopback addresses
+// other than 127.0.0.1, so that each attack has addresses of its own.
+#include "ServiceHarness.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTcpSocket>
+#include <QThread>
+
+using namespace Sweepora;
+using namespace Sweepora::Service;
+using namespace Sweepora::ServiceTest;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray uploadBody(const QString& name, const QString& path = u"USERFOLDER/.cache/flood"_s)
+{
+    Core::CleanupRule rule;
+    rule.name = name;
+    rule.packName = u"com.example"_s;
+    rule.paths = {path};
+    return QJsonDocument(QJsonObject{{u"rule_json"_s, rule.toJsonObject()}}).toJson(QJsonDocument::Compact);
+}
+
+QList<qint64> listedIds(const RawReply& reply)
+{
+    QList<qint64> ids;
+    for (const QJsonValue& entry : reply.json().value(u"data"_s).toArray())
+        ids.append(entry.toObject().value(u"id"_s).toInteger());
+    return ids;
+}
+
+class FloodTest : public ServiceHarness
+{
+protected:
+    ServiceLimits limits() const override
+    {
+        ServiceLimits open;
+        open.uploadsPerHour = open.uploadsPerDay = open.rowsPerClient = 10000;
+        return open;
+    }
+};
+
+class LimitsTest : public ServiceHarness
+{
+protected:
+    RawReply check(const QString& phone, const QString& code, const QString& source)
+    {
+        return send("GET", "/sms/check?phone_number=" + phone.toUtf8() + "&code=" + code.toUtf8(), {}, {}, {}, source);
+    }
+    RawReply sendCode(const QString& phone)
+    {
+        return send("POST", "/sms/send", R"({"phone_number": ")" + phone.toUtf8() + "\"}");
+    }
+};
+
+class SlowClientTest : public ServiceHarness
+{
+protected:
+    HttpServer::Settings httpSettings() const override
+    {
+        HttpServer::Settings settings;
+        settings.headerTimeout = std::chrono::milliseconds(1500);
+        settings.connectionsPerClient = 4;
+        return settings;
+    }
+    std::unique_ptr<QTcpSocket> connectFrom(const QString& source)
+    {
+        auto socket = std::make_unique<QTcpSocket>();
+        socket->bind(QHostAddress(source));
+        socket->connectToHost(QStringLiteral("127.0.0.1"), quint16(server->port()));
+        EXPECT_TRUE(socket->waitForConnected(5000)) << source.toStdString();
+        return socket;
+    }
+};
+
+} // namespace
+
+TEST_F(FloodTest, AFloodOfUploadsCannotPushOutWhatAnOperatorApproved)
+{
+    const qint64 held = send("POST", "/market/tasks", uploadBody(u"工坊"_s, u"USERFOLDER/Library/Logs/x"_s))
+                            .json()["data"_L1]["id"_L1]
+                            .toInteger();
+    ASSERT_EQ(store->setReview(held, ReviewState::approved, {}, 2), ServiceStore::Change::done);
+    for (int i = 0; i < 520; ++i)
+        ASSERT_EQ(send("POST", "/market/tasks", uploadBody(u"洪水 %1"_s.arg(i))).status, 200);
+
+    const QList<qint64> first = listedIds(send("GET", "/market/tasks", {}, {}));
+    EXPECT_EQ(first.size(), 1 + WorkshopListCache::kPageSize);
+    EXPECT_TRUE(first.contains(held));
+    const QList<qint64> second = listedIds(send("GET", "/market/tasks?page=2", {}, {}));
+    EXPECT_EQ(second.size(), WorkshopListCache::kPageSize);
+    EXPECT_FALSE(second.contains(held));
+    EXPECT_LT(second.first(), first.at(1)); // older automatic approvals, newest first
+    EXPECT_EQ(send("GET", "/market/tasks?page=0", {}, {}).status, 400);
+}
+
+TEST_F(LimitsTest, UploadsPerAddressAreLimitedAndTheCountSurvivesARestart)
+{
+    const ServiceLimits limits;
+    for (int i = 0; i < limits.uploadsPerHour; ++i)
+        ASSERT_EQ(
+            send("POST", "/market/tasks", uploadBody(u"r%1"_s.arg(i)), "application/json", {}, u"127.0.0.2"_s).status,
+            200);
+    const RawReply refused = send("POST", "/market/tasks", uploadBody(u"多"_s), "application/json", {}, u"127.0.0.2"_s);
+    EXPECT_EQ(refused.status, 429);
+    EXPECT_TRUE(refused.message().contains(u"每小时最多上传 10 条"_s)) << refused.message().toStdString();
+    EXPECT_EQ(send("POST", "/market/tasks", uploadBody(u"别处"_s), "application/json", {}, u"127.0.0.3"_s).status, 200);
+
+    // Another process on the same database, as after a restart, still counts what was sent.
+    Database again;
+    ASSERT_TRUE(again.open(dir.filePath(u"service.sqlite3"_s), nullptr));
+    ServiceStore store2(again);
+    VerificationCodes codes2(again, *sender, clock.function());
+    ServiceApi api2(store2, codes2, clock.function());
+    ApiRequest request{"POST", u"/market/tasks"_s, {}, "application/json", uploadBody(u"重启"_s), u"127.0.0.2"_s};
+    EXPECT_EQ(api2.handle(request).status, 429);
+    clock.advance(2 * ServiceLimits::kHourMs);
+    EXPECT_EQ(api2.handle(request).status, 200);
+
+    // The database refuses growth past its size, whoever uploads.
+    ServiceLimits tiny;
+    tiny.maxDatabaseBytes = 4096;
+    EXPECT_EQ(store2.addWorkshopEntry({}, ReviewState::held, {}, 1, u"192.0.2.9"_s, tiny).outcome,
+              ServiceStore::Upload::Outcome::full);
+}
+
+TEST_F(LimitsTest, CodeGuessingStopsAtTheDailyLimitAcrossResends)
+{
+    const QString phone = u"13912345678"_s;
+    const ServiceLimits limits;
+    QString code;
+    for (int wrong = 0; wrong < limits.wrongChecksPerAccountPerDay; ++wrong) {
+        if (wrong % VerificationCodes::kMaxWrongChecks == 0) {
+            clock.advance(61'000);
+            ASSERT_EQ(sendCode(phone).status, 200);
+            code = codeFromLog(phone);
+        }
+        const QString guess = u"%1"_s.arg((code.toInt() + 1) % 10000, 4, 10, QChar(u'0'));
+        ASSERT_EQ(check(phone, guess, u"127.0.0.5"_s).json().value(u"code"_s).toInt(-1), 0);
+    }
+    // Locked for the day: even the right code from another address is refused, and no new one is sent.
+    clock.advance(61'000);
+    const RawReply locked = check(phone, code, u"127.0.0.6"_s);
+    EXPECT_EQ(locked.status, 429);
+    EXPECT_TRUE(locked.message().contains(u"锁定"_s)) << locked.message().toStdString();
+    EXPECT_EQ(sendCode(phone).status, 429);
+    clock.advance(ServiceLimits::kDayMs + ServiceLimits::kHourMs);
+    ASSERT_EQ(sendCode(phone).status, 200);
+    EXPECT_EQ(check(phone, codeFromLog(phone), u"127.0.0.6"_s).json().value(u"code"_s).toInt(), 1);
+
+    // One address checks at most so many times an hour, over all accounts.
+    for (int i = 0; i < limits.checksPerClientPerHour; ++i)
+        ASSERT_EQ(check(u"1391234%1"_s.arg(i, 4, 10, QChar(u'0')), u"0000"_s, u"127.0.0.7"_s).status, 200);
+    const RawReply tooMany = check(u"13800000000"_s, u"0000"_s, u"127.0.0.7"_s);
+    EXPECT_EQ(tooMany.status, 429);
+    EXPECT_FALSE(tooMany.message().isEmpty());
+}
+
+TEST_F(SlowClientTest, FiftySlowConnectionsDoNotHoldUpOthersAndAreCutOffWhenTheirHeadersTakeTooLong)
+{
+    std::vector<std::unique_ptr<QTcpSocket>> slow;
+    for (int i = 0; i < 50; ++i) {
+        slow.push_back(connectFrom(u"127.0.0.%1"_s.arg(10 + i)));
+        slow.back()->write("GET /tasks/rules HTTP/1.1\r\nHost: 127.0.0.1\r\n");
+        slow.back()->waitForBytesWritten(1000);
+    }
+    QElapsedTimer timer;
+    timer.start();
+    const RawReply normal = send("GET", "/tasks/rules", {}, {}, {}, u"127.0.0.2"_s);
+    EXPECT_EQ(normal.status, 200);
+    EXPECT_LT(timer.elapsed(), 1000);
+
+    // A header line now and then does not stretch the deadline for the whole headers.
+    QByteArray answer;
+    while (timer.elapsed() < 4000 && answer.isEmpty()) {
+        slow.front()->write("X-Slow: 1\r\n");
+        if (slow.front()->waitForReadyRead(300))
+            answer = slow.front()->readAll();
+    }
+    while (!answer.endsWith('}') && slow.front()->waitForReadyRead(1000)) // headers and body may come apart
+        answer += slow.front()->readAll();
+    EXPECT_TRUE(answer.startsWith("HTTP/1.1 408")) << answer.constData();
+    EXPECT_TRUE(answer.contains("{\"message\":")) << answer.constData();
+    EXPECT_LT(timer.elapsed(), 3000);
+}
+
+TEST_F(SlowClientTest, OneAddressGetsOnlySoManyConnections)
+{
+    std::vector<std::unique_ptr<QTcpSocket>> open;
+    for (int i = 0; i < httpSettings().connectionsPerClient; ++i)
+        open.push_back(connectFrom(u"127.0.0.3"_s));
+    QThread::msleep(200); // until each is being served
+    const RawReply refused = send("GET", "/tasks/rules", {}, {}, {}, u"127.0.0.3"_s);
+    EXPECT_EQ(refused.status, 429);
+    EXPECT_FALSE(refused.message().isEmpty());
+    EXPECT_EQ(send("GET", "/tasks/rules", {}, {}, {}, u"127.0.0.4"_s).status, 200);
+}
