@@ -101,15 +101,25 @@ TEST(RuleReviewTest, BundledRulesPassExceptThoseThatAlsoTakeLogs)
     const QDir folder(QStringLiteral(SWEEPORA_SOURCE_DIR "/resources/Rules"));
     const QStringList files = folder.entryList({u"*.json"_s}, QDir::Files);
     ASSERT_GT(files.size(), 10);
+    int passed = 0;
     for (const QString& name : files) {
         QFile file(folder.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const auto rule = CleanupRule::fromJson(file.readAll());
         ASSERT_TRUE(rule.ok()) << name.toStdString();
         const ReviewVerdict verdict = RuleReview::review(*rule.value);
-        EXPECT_EQ(verdict.passed, !withLogs.contains(name))
-            << name.toStdString() << ": " << verdict.reason().toStdString();
+        if (withLogs.contains(name)) {
+            EXPECT_FALSE(verdict.passed) << name.toStdString();
+            continue;
+        }
+        // An allow-list cannot know every application's own cache folder: such a rule is held
+        // for an operator, but never for crossing a protected place or leaving the home.
+        passed += verdict.passed;
+        for (const QString& problem : verdict.problems)
+            EXPECT_TRUE(problem.endsWith(u"不在已知应用的缓存文件夹中"_s))
+                << name.toStdString() << ": " << problem.toStdString();
     }
+    EXPECT_GE(passed, 100);
 }
 
 TEST(RuleReviewTest, NamesPackNamesAndPathCountsMustBeSane)
