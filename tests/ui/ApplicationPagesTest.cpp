@@ -3,7 +3,6 @@
 #include "apps/ApplicationUninstallModel.h"
 #include "support/ApplicationFixture.h"
 #include "support/Screenshots.h"
-#include "support/TestHttpServer.h"
 #include "ui/components/CleanupRow.h"
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
@@ -19,6 +18,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
 
 using namespace Sweepora::Core;
@@ -35,7 +35,7 @@ protected:
         Themed::SetUp();
         grantHome();
     }
-    static bool waitUntil(const std::function<bool()>& done) { return TestHttpServer::waitUntil(done, 10000); }
+    static bool waitUntil(const std::function<bool()>& done) { return QTest::qWaitFor(done, 10000); }
     static QAbstractButton* button(QMessageBox* box, const QString& text)
     {
         for (QAbstractButton* b : box->buttons())

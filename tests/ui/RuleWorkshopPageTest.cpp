@@ -37,7 +37,7 @@ protected:
     }
     void waitLoaded()
     {
-        ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !page->model().isLoading(); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !page->model().isLoading(); }));
         QApplication::processEvents();
     }
     QString placeholderTitle() const { return page->placeholder()->title(); }

@@ -1,13 +1,13 @@
 #include "apps/ApplicationUninstallModel.h"
 #include "platform/Notifications.h"
 #include "support/ApplicationFixture.h"
-#include "support/TestHttpServer.h"
 #include "trash/Trash.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QTest>
 
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
@@ -28,11 +28,11 @@ protected:
     bool scanAndWait()
     {
         m_model.scan();
-        return TestHttpServer::waitUntil([&] { return !m_model.isScanning(); }, 10000);
+        return QTest::qWaitFor([&] { return !m_model.isScanning(); }, 10000);
     }
     bool waitForUninstall()
     {
-        return TestHttpServer::waitUntil([&] { return !m_model.isUninstalling() && !m_model.isScanning(); }, 10000);
+        return QTest::qWaitFor([&] { return !m_model.isUninstalling() && !m_model.isScanning(); }, 10000);
     }
     const UninstallApplication* find(const QString& name) const
     {

@@ -1,12 +1,12 @@
 #include "scanners/EmptyFolderCleanupViewModel.h"
 #include "platform/Notifications.h"
 #include "support/HomeFixture.h"
-#include "support/TestHttpServer.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <QTest>
 
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
@@ -70,5 +70,5 @@ TEST_F(EmptyFolderModel, ScanSelectAndCleanWithAFolderThatGainedAFile)
     EXPECT_EQ(loggedLines().filter(QStringLiteral("[EmptyFolderCleanup]")),
               QStringList{QStringLiteral("[EmptyFolderCleanup] 移到废纸篓失败：") + gains + QStringLiteral("，") +
                           EmptyFolderEngine::kNoLongerEmpty});
-    EXPECT_TRUE(TestHttpServer::waitUntil([&] { return trashChanged == 1; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return trashChanged == 1; }));
 }

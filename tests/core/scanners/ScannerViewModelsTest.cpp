@@ -3,7 +3,6 @@
 #include "scanners/LargeFileViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
 #include "support/HomeFixture.h"
-#include "support/TestHttpServer.h"
 #include "support/TrashFakes.h"
 #include "support/TreeBuilder.h"
 #include "trash/Trash.h"
@@ -12,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QTest>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -93,7 +93,7 @@ TEST_F(ScannerViewModels, LargeFilesSelectionAndAFullClean)
     EXPECT_EQ(trash->requests(), (QStringList{big, mid}));
     EXPECT_TRUE(model.files().isEmpty());
     EXPECT_EQ(model.message(), QStringLiteral("已将 2 个文件移到废纸篓"));
-    EXPECT_TRUE(TestHttpServer::waitUntil([&] { return m_notified == 1; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_notified == 1; }));
 }
 
 TEST_F(ScannerViewModels, LargeFilesThatFailedOrChangedStayTicked)
@@ -127,7 +127,7 @@ TEST_F(ScannerViewModels, LargeFilesThatFailedOrChangedStayTicked)
                              FailingTrash::kDefaultError));
     EXPECT_TRUE(log.contains(QStringLiteral("[LargeFile] 移到废纸篓失败：") + changed + QStringLiteral("，") +
                              TrashGateway::kResized));
-    EXPECT_TRUE(TestHttpServer::waitUntil([&] { return m_notified == 1; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_notified == 1; }));
 }
 
 TEST_F(ScannerViewModels, ACleanThatMovesNothingDoesNotNotify)
