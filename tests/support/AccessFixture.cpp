@@ -2,7 +2,6 @@
 
 #include "access/AccessManager.h"
 #include "platform/Bookmark.h"
-#include "platform/Log.h"
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
 #include "platform/Settings.h"
@@ -23,15 +22,10 @@ void AccessFixture::SetUp()
     AccessManager::resetForTesting();
     Sandbox::reset();
     m_picker = ScriptedFolderPicker::install();
-    Log::setSink([this](const QString& line) {
-        QMutexLocker lock(&m_logMutex);
-        m_lines.append(line);
-    });
 }
 
 void AccessFixture::TearDown()
 {
-    Log::setSink(nullptr);
     FolderPicker::setCurrent(nullptr);
     Trash::setCurrent(nullptr);
 }
@@ -55,12 +49,6 @@ void AccessFixture::storeHomeGrant(const QString& path)
 {
     Settings::store().setValue(Settings::kHomeBookmark,
                                Bookmark::create(ScriptedFolderPicker::withRights(path)).value());
-}
-
-QStringList AccessFixture::loggedLines() const
-{
-    QMutexLocker lock(&m_logMutex);
-    return m_lines;
 }
 
 } // namespace Sweepora::Test

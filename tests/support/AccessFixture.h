@@ -1,11 +1,11 @@
 #pragma once
 
 #include "platform/PlatformLayout.h"
+#include "support/LogCapture.h"
 #include "support/ScriptedFolderPicker.h"
 
 #include <gtest/gtest.h>
 
-#include <QMutex>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -25,15 +25,14 @@ protected:
     QString makeFolder(const QString& relative) const; // below the temporary root
     static void replaceFolder(const QString& path);    // a new folder (new identity) at the path
     static void storeHomeGrant(const QString& path);
-    QStringList loggedLines() const;
+    QStringList loggedLines() const { return m_log.lines(); }
 
     std::shared_ptr<ScriptedFolderPicker> m_picker;
 
 private:
     QTemporaryDir m_root;
     QString m_home;
-    mutable QMutex m_logMutex;
-    QStringList m_lines;
+    LogCapture m_log;
 };
 
 } // namespace Sweepora::Test

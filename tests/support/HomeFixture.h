@@ -1,8 +1,9 @@
 #pragma once
 
 #include "support/AccessFixture.h"
-#include "support/TestHttpServer.h"
 #include "support/TreeBuilder.h"
+
+#include <QTest>
 
 #include <memory>
 
@@ -20,7 +21,7 @@ protected:
     // True once the model reaches `state` (a view model's job has run and handed back).
     template <class Model, class State> static bool waitForState(const Model& model, State state, int ms = 10000)
     {
-        return TestHttpServer::waitUntil([&] { return model.state() == state; }, ms);
+        return QTest::qWaitFor([&] { return model.state() == state; }, ms);
     }
 
     std::unique_ptr<TreeBuilder> m_tree;

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "support/LogCapture.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
 
-#include <QStringList>
 #include <QTemporaryDir>
 
 namespace Sweepora::Test {
@@ -18,10 +18,11 @@ protected:
     void TearDown() override;
 
     QString home() const { return m_dir.path(); }
+    QStringList loggedLines() const { return m_log.lines(); }
 
     QTemporaryDir m_dir;
     TreeBuilder m_tree{m_dir.path()};
-    QStringList m_log;
+    LogCapture m_log;
 };
 
 } // namespace Sweepora::Test

@@ -9,7 +9,6 @@ namespace Sweepora::Test {
 struct TestHttpLoopbackGuard::Record
 {
     mutable QMutex mutex;
-    QStringList asked;
     QStringList refused;
     quint16 deadPort = 0;
 };
@@ -35,7 +34,6 @@ public:
     {
         const QString host = query.peerHostName();
         const QMutexLocker lock(&m_record->mutex);
-        m_record->asked.append(host);
         if (host == QLatin1String("127.0.0.1"))
             return {QNetworkProxy(QNetworkProxy::NoProxy)};
         m_record->refused.append(host);
@@ -57,12 +55,6 @@ TestHttpLoopbackGuard::TestHttpLoopbackGuard() : m_record(std::make_shared<Recor
 TestHttpLoopbackGuard::~TestHttpLoopbackGuard()
 {
     QNetworkProxyFactory::setApplicationProxyFactory(nullptr);
-}
-
-QStringList TestHttpLoopbackGuard::hostsAsked() const
-{
-    const QMutexLocker lock(&m_record->mutex);
-    return m_record->asked;
 }
 
 QStringList TestHttpLoopbackGuard::hostsRefused() const

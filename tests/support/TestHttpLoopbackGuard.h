@@ -6,8 +6,8 @@
 namespace Sweepora::Test {
 
 // While alive, every network request of the process that is not for 127.0.0.1 is sent to a
-// closed loopback port (so it fails at once and reaches nobody), and every host asked for is
-// recorded. Tests use it to prove that the client contacts nothing but the test server.
+// closed loopback port (so it fails at once and reaches nobody) and recorded. Tests use it to
+// prove that the client contacts nothing but the test server.
 class TestHttpLoopbackGuard
 {
 public:
@@ -16,7 +16,6 @@ public:
     TestHttpLoopbackGuard(const TestHttpLoopbackGuard&) = delete;
     TestHttpLoopbackGuard& operator=(const TestHttpLoopbackGuard&) = delete;
 
-    QStringList hostsAsked() const;
     QStringList hostsRefused() const;
 
     struct Record;

@@ -161,10 +161,7 @@ TEST_F(Components, ProgressCardPercentIsTruncatedAndNeverFullBeforeTheEnd)
 TEST_F(Components, CleanupRowShowsSizesAndAsksForToggleOrInspection)
 {
     CleanupRow row(result(QStringLiteral("Google Chrome"), 0, {}));
-    EXPECT_EQ(labelText(row, "cleanupRowSize"), QStringLiteral("0 KB"));
-    EXPECT_EQ(labelText(row, "cleanupRowCount"), QStringLiteral("0 个文件"));
     EXPECT_EQ(labelText(row, "cleanupRowName"), QStringLiteral("Google Chrome"));
-
     CleanupResult r = result(QStringLiteral("Google Chrome"), 1'500'000, {QStringLiteral("/a"), QStringLiteral("/b")});
     row.setResult(r);
     EXPECT_EQ(labelText(row, "cleanupRowSize"), QStringLiteral("1.5 MB"));
@@ -197,7 +194,6 @@ TEST_F(Components, AppIconFallsBackToTheFolderSymbolForUnknownApplications)
 {
     AppIcon unknown(QStringLiteral("com.example.not-installed"));
     EXPECT_TRUE(unknown.showsFallback());
-    EXPECT_EQ(unknown.size(), QSize(42, 42));
     EXPECT_TRUE(AppIcon(QString{}).showsFallback());
     // The symbol is drawn inset, leaving the frame's edge clear.
     QImage image(unknown.size(), QImage::Format_ARGB32_Premultiplied);
@@ -229,7 +225,6 @@ TEST_F(Components, ScanFilePanelListsEachFileWithItsFolderAndSize)
     EXPECT_EQ(at(1, Qt::DisplayRole).toString(), QStringLiteral("gone.tmp"));
     EXPECT_EQ(at(1, FileItemRole::Size).toLongLong(), 0); // missing: shown as 0 KB
     EXPECT_EQ(at(2, FileItemRole::Size).toLongLong(), 0); // outside every granted folder
-    EXPECT_EQ(at(0, FileItemRole::Symbol).toString(), QStringLiteral("doc"));
 
     // Sizes are read when a line is first drawn and kept: a file that grows later keeps its size.
     QFile grown(big);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "UiTest.h"
-#include "platform/Log.h"
 #include "rules/RuleStore.h"
 #include "services/HTTPUtil.h"
 #include "support/TestHttpLoopbackGuard.h"
@@ -16,8 +15,7 @@
 
 namespace Sweepora::Test {
 
-// GUI cases of the online pages: each talks to its own scripted server on 127.0.0.1 only, and
-// collects what the pages log.
+// GUI cases of the online pages: each talks to its own scripted server on 127.0.0.1 only.
 class OnlineUiTest : public UiTest
 {
 protected:
@@ -27,11 +25,9 @@ protected:
         ASSERT_TRUE(server.isListening());
         server.useForServices();
         Core::HTTPUtil::setTimeouts({});
-        Core::Log::setSink([lines = m_log](const QString& line) { lines->append(line); });
     }
     void TearDown() override
     {
-        Core::Log::setSink(nullptr);
         EXPECT_TRUE(guard.hostsRefused().isEmpty()) << guard.hostsRefused().join(u' ').toStdString();
     }
 
@@ -46,7 +42,6 @@ protected:
             count += request.path == path ? 1 : 0;
         return count;
     }
-    QStringList log() const { return *m_log; }
 
     // A rule store over a temporary user folder and no bundled rules.
     Core::RuleStore store() const
@@ -73,7 +68,6 @@ protected:
     TestHttpServer server;
 
 private:
-    std::shared_ptr<QStringList> m_log = std::make_shared<QStringList>();
     QTemporaryDir m_rules;
 };
 

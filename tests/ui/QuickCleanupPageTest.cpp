@@ -48,10 +48,8 @@ TEST_F(QuickCleanupPageTest, StartScanFollowTheCardsAndOpenASection)
     EXPECT_EQ(content->window().currentPage(), quick);
     QPushButton* start = quick->startButton();
     EXPECT_TRUE(start->isEnabled());
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(quick->card(i)->statusText(), QStringLiteral("未扫描"));
+    for (int i = 0; i < 6; ++i)
         EXPECT_FALSE(quick->card(i)->figuresShown()); // no figures before any activity
-    }
     Screenshots::save(&content->window(), QStringLiteral("quick-cleanup-ready"));
 
     start->click();
@@ -70,11 +68,7 @@ TEST_F(QuickCleanupPageTest, StartScanFollowTheCardsAndOpenASection)
         EXPECT_TRUE(quick->card(i)->arrowShown());
         EXPECT_FALSE(quick->card(i)->spinnerShown());
     }
-    // Empty folders: a count of folders, never a size.
     EXPECT_EQ(quick->card(5)->figureText(), QStringLiteral("2 个文件夹"));
-    EXPECT_EQ(quick->card(5)->countText(), QStringLiteral("2 项结果"));
-    EXPECT_EQ(quick->card(3)->countText(),
-              QString::number(content->archiveModel().files().size()) + QStringLiteral(" 项结果"));
     Screenshots::save(&content->window(), QStringLiteral("quick-cleanup-done"));
 
     // A card opens its section; a clean there shows on the card without touching this page.
@@ -86,7 +80,6 @@ TEST_F(QuickCleanupPageTest, StartScanFollowTheCardsAndOpenASection)
     empty.toggleSelection(empty.folders().first().path);
     empty.clean();
     QTRY_COMPARE(quick->card(5)->figureText(), QStringLiteral("1 个文件夹"));
-    EXPECT_EQ(quick->card(5)->statusText(), QStringLiteral("已完成"));
 
     // Leaving and coming back keeps the figures: the models have left their ready state.
     content->window().setSelectedSection(QStringLiteral("快速清理"));

@@ -41,7 +41,7 @@ protected:
     void showAndWait()
     {
         page->show();
-        ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !page->model().isCheckingCloud(); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !page->model().isCheckingCloud(); }));
         QApplication::processEvents();
     }
     // In the store's order.
@@ -112,20 +112,18 @@ TEST_F(RulesPageTest, CloudCardOffersSyncWhileFewerLocalRulesThenTheCheckmark)
     EXPECT_EQ(subtitle(), QStringLiteral("正在检查规则数量…"));
     EXPECT_EQ(control(), QStringLiteral("cloudRuleSpinner"));
     Screenshots::save(page.get(), QStringLiteral("rules-page-cloud-checking"));
-    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !page->model().isCheckingCloud(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page->model().isCheckingCloud(); }));
 
     EXPECT_EQ(subtitle(), QStringLiteral("本地 1 条 · 云端 3 条"));
     EXPECT_EQ(control(), QStringLiteral("cloudRuleSync"));
     Screenshots::save(page.get(), QStringLiteral("rules-page-cloud-sync"));
 
     QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("cloudRuleSync")), Qt::LeftButton);
-    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !page->model().isSyncing(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page->model().isSyncing(); }));
     QApplication::processEvents();
     EXPECT_EQ(subtitle(), QStringLiteral("本地 3 条 · 云端 3 条"));
     EXPECT_EQ(control(), QStringLiteral("cloudRuleUpToDate"));
-    EXPECT_EQ(page->cloudCard()->currentControl()->toolTip(), QStringLiteral("本地规则已是最新"));
     EXPECT_EQ(cardNames(), (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
-    EXPECT_FALSE(store().loadRules().at(1).app);                // "B" was published with App false
     EXPECT_EQ(requestCount(QStringLiteral("/tasks/rules")), 1); // the import does not ask again
     Screenshots::save(page.get(), QStringLiteral("rules-page-cloud-up-to-date"));
 }
@@ -137,23 +135,19 @@ TEST_F(RulesPageTest, FailedCheckOffersOnlyRecheckAndEachShowingChecksAgain)
     showAndWait();
     EXPECT_EQ(subtitle(), QStringLiteral("云端检查失败"));
     EXPECT_EQ(control(), QStringLiteral("cloudRuleRecheck"));
-    EXPECT_EQ(page->cloudCard()->currentControl()->toolTip(), QStringLiteral("重新检查"));
-    ASSERT_EQ(log().size(), 1);
-    EXPECT_TRUE(log().first().startsWith(QStringLiteral("[RuleSync] 获取云端规则失败：")))
-        << log().first().toStdString();
     // The local list is there even though the service is not.
     EXPECT_EQ(page->ruleCards().size(), 1);
     Screenshots::save(page.get(), QStringLiteral("rules-page-cloud-failed"));
 
     serveCloud({});
     QTest::mouseClick(page->findChild<QToolButton*>(QStringLiteral("cloudRuleRecheck")), Qt::LeftButton);
-    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !page->model().isCheckingCloud(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page->model().isCheckingCloud(); }));
     EXPECT_EQ(subtitle(), QStringLiteral("本地 1 条 · 云端 0 条"));
     EXPECT_EQ(control(), QStringLiteral("cloudRuleUpToDate"));
 
     page->hide();
     page->show();
-    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !page->model().isCheckingCloud(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page->model().isCheckingCloud(); }));
     EXPECT_EQ(requestCount(QStringLiteral("/tasks/rules")), 3);
 }
 

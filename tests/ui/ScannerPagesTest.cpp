@@ -120,7 +120,6 @@ TEST_F(ScannerPages, LargeFilePageScansSelectsAndCleans)
     QTRY_COMPARE_WITH_TIMEOUT(page.model().state(), ScanState::Scanned, 20000);
     EXPECT_EQ(m_trash->requests(), (QStringList{big, mid}));
     EXPECT_EQ(page.rows()->rowCount(), 0);
-    EXPECT_EQ(page.placeholder()->symbolName(), QStringLiteral("checkmark.circle"));
     EXPECT_EQ(page.placeholder()->title(), QStringLiteral("已将 2 个文件移到废纸篓"));
     EXPECT_EQ(page.placeholder()->subtitle(), QStringLiteral("你可以调整大小后重新扫描"));
     EXPECT_EQ(button->text(), QStringLiteral("开始扫描"));
@@ -164,7 +163,6 @@ TEST_F(ScannerPages, MiscFilePageScansSelectsAndCleans)
     QTRY_COMPARE_WITH_TIMEOUT(model.state(), ScanState::Scanned, 20000);
     EXPECT_EQ(m_trash->requests(), QStringList{cache});
     ASSERT_EQ(page.rows()->rowCount(), 1);
-    EXPECT_EQ(model.message(), QStringLiteral("已将 1 个文件移到废纸篓"));
     Screenshots::save(&page, QStringLiteral("misc-files-cleaned"));
 
     // Long press ticks the rest; it does not clean.

@@ -1,8 +1,7 @@
 #include "scanners/EmptyFolderEngine.h"
-#include "platform/Log.h"
 #include "platform/PathBytes.h"
 #include "platform/Sandbox.h"
-#include "support/TreeBuilder.h"
+#include "support/ScopedTreeFixture.h"
 #include "trash/Trash.h"
 
 #include <gtest/gtest.h>
@@ -14,26 +13,14 @@
 #include <sys/stat.h>
 
 using namespace Sweepora::Core;
+using Sweepora::Test::ScopedTreeFixture;
 using Sweepora::Test::TreeBuilder;
 
 namespace {
 
-class EmptyFolders : public ::testing::Test
+class EmptyFolders : public ScopedTreeFixture
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        Sandbox::reset();
-        Sandbox::openScope(m_dir.path());
-        Log::setSink([this](const QString& line) { m_log.append(line); });
-    }
-    void TearDown() override
-    {
-        Log::setSink(nullptr);
-        Trash::setCurrent(nullptr);
-    }
-
     // Paths relative to the home, in the order found.
     QStringList found() const
     {
@@ -43,10 +30,8 @@ protected:
         return relative;
     }
 
-    QTemporaryDir m_dir;
     QString home = m_dir.path();
-    TreeBuilder tree{home};
-    QStringList m_log;
+    TreeBuilder& tree = m_tree;
 };
 
 } // namespace
@@ -134,7 +119,7 @@ TEST_F(EmptyFolders, AFolderThatGainedAnEntryStaysAndIsReportedWhileTheRestMove)
     EXPECT_EQ(result.failed[0].error, EmptyFolderEngine::kNoLongerEmpty);
     EXPECT_EQ(result.message, QStringLiteral("已移动 2 个文件夹，部分目录已非空或处理失败"));
     EXPECT_TRUE(QFileInfo::exists(tree.path(QStringLiteral("two/.DS_Store"))));
-    EXPECT_EQ(m_log.size(), 1);
+    EXPECT_EQ(loggedLines().size(), 1);
 }
 
 TEST_F(EmptyFolders, AFolderReplacedSinceTheScanIsNotMovedAndIsReportedAsFailed)
@@ -164,7 +149,7 @@ TEST_F(EmptyFolders, AFolderReplacedSinceTheScanIsNotMovedAndIsReportedAsFailed)
     EXPECT_EQ(result.message, QStringLiteral("已移动 0 个文件夹，部分目录已非空或处理失败"));
     EXPECT_TRUE(QFileInfo(tree.path(QStringLiteral("becomes-link"))).isSymLink());
     EXPECT_TRUE(QFileInfo(target).isDir());
-    ASSERT_EQ(m_log.size(), 2);
-    EXPECT_TRUE(m_log[0].startsWith(QStringLiteral("[EmptyFolderCleanup] 移到废纸篓失败：") + changed[0].path +
-                                    QStringLiteral("，")));
+    ASSERT_EQ(loggedLines().size(), 2);
+    EXPECT_TRUE(loggedLines()[0].startsWith(QStringLiteral("[EmptyFolderCleanup] 移到废纸篓失败：") + changed[0].path +
+                                            QStringLiteral("，")));
 }

@@ -139,8 +139,8 @@ TEST_F(FileSearch, CleanMovesTheUnchangedAndFailsWhatChangedSinceTheSearch)
     EXPECT_EQ(QSet<QString>(result.moved.cbegin(), result.moved.cend()), (QSet<QString>{same, resized}));
     EXPECT_EQ(result.failed.size(), 3);
     EXPECT_EQ(result.message, QStringLiteral("已移动 2 个文件，部分文件处理失败"));
-    EXPECT_EQ(m_log.size(), 3);
-    for (const QString& line : m_log)
+    EXPECT_EQ(loggedLines().size(), 3);
+    for (const QString& line : loggedLines())
         EXPECT_TRUE(line.startsWith(QStringLiteral("[FileSearch] 移到废纸篓失败：") + home())) << line.toStdString();
     EXPECT_TRUE(QFileInfo::exists(replaced));
     EXPECT_TRUE(QFileInfo(linked).isSymLink()); // the link stays, and so does its target's namesake

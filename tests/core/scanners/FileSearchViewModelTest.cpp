@@ -2,13 +2,13 @@
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
 #include "support/HomeFixture.h"
-#include "support/TestHttpServer.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QTest>
 
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
@@ -70,7 +70,7 @@ TEST_F(FileSearchModel, SearchNeedsAGrantAndAQueryPublishesHitsAndMessagesThenCl
     EXPECT_EQ(names(model), QStringList{QStringLiteral("REPORTS.txt")});
     EXPECT_FALSE(QFileInfo::exists(big));
     EXPECT_TRUE(QFileInfo::exists(small));
-    EXPECT_TRUE(TestHttpServer::waitUntil([&] { return trashChanged == 1; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return trashChanged == 1; }));
 }
 
 TEST_F(FileSearchModel, OverlappingSearchesPublishOnlyTheListOfTheLastStarted)

@@ -124,7 +124,7 @@ TEST_F(LargeFiles, ACleanGoesOnPastWhatTheTrashRefused)
     EXPECT_EQ(partial.failed[0].path, paths[1]);
     EXPECT_EQ(partial.failed[0].error, QStringLiteral("磁盘已满"));
     EXPECT_EQ(partial.message, QStringLiteral("已移动 2 个文件，部分文件处理失败"));
-    EXPECT_EQ(m_log,
+    EXPECT_EQ(loggedLines(),
               QStringList{QStringLiteral("[LargeFile] 移到废纸篓失败：") + paths[1] + QStringLiteral("，磁盘已满")});
 
     const TrashBatchResult full = LargeFileEngine::moveToTrash({items[0]});

@@ -224,8 +224,8 @@ TEST_F(MiscFiles, CleanMovesOnlyWhatIsStillAsScanned)
     QHash<QString, QString> errors;
     for (const TrashFailure& failure : result.failed) {
         errors.insert(failure.path, failure.error);
-        EXPECT_TRUE(m_log.contains(QStringLiteral("[MiscFileCleanup] 移到废纸篓失败：") + failure.path +
-                                   QStringLiteral("，") + failure.error));
+        EXPECT_TRUE(loggedLines().contains(QStringLiteral("[MiscFileCleanup] 移到废纸篓失败：") + failure.path +
+                                           QStringLiteral("，") + failure.error));
     }
     EXPECT_EQ(errors, (QHash<QString, QString>{{replaced, TrashGateway::kReplaced},
                                                {linked, TrashGateway::kBecameLink},

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
 
@@ -29,7 +31,7 @@ protected:
     }
     bool waitUntilIdle()
     {
-        return TestHttpServer::waitUntil([&] { return !quick.isAnyScanRunning(); }, 20000);
+        return QTest::qWaitFor([&] { return !quick.isAnyScanRunning(); }, 20000);
     }
     QList<Status> statuses() const
     {
@@ -111,7 +113,6 @@ TEST_F(QuickCleanup, SixScansStartTogetherAndEachCardFollowsItsModel)
     const QList<QuickCleanupCard> cards = quick.cards();
     EXPECT_EQ(cards[3].count, archive.files().size());
     EXPECT_EQ(cards[3].size, archive.totalSize());
-    EXPECT_EQ(emptyFolder.folders().size(), 2);
     EXPECT_EQ(cards[5].count, 2);
     EXPECT_FALSE(cards[5].showsSize); // empty folders never show a size
     EXPECT_EQ(cards[5].figureText(), QStringLiteral("2 个文件夹"));

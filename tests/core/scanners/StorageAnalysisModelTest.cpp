@@ -1,12 +1,13 @@
 #include "scanners/StorageAnalysisModel.h"
 #include "platform/Notifications.h"
 #include "support/HomeFixture.h"
-#include "support/TestHttpServer.h"
 #include "support/TrashFakes.h"
 #include "support/TreeBuilder.h"
 #include "trash/Trash.h"
 
 #include <gtest/gtest.h>
+
+#include <QTest>
 
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
@@ -27,7 +28,7 @@ protected:
 
     static bool waitForListing(StorageAnalysisModel& model)
     {
-        return TestHttpServer::waitUntil([&] { return !model.isScanning(); }, 10000);
+        return QTest::qWaitFor([&] { return !model.isScanning(); }, 10000);
     }
 
     static QStringList names(const StorageAnalysisModel& model)
@@ -147,7 +148,7 @@ TEST_F(StorageAnalysisModelTest, DeletionWithAFailureKeepsTheFailedItemSelectedA
     model.deleteSelected();
     EXPECT_TRUE(model.isDeleting());
     model.deleteSelected(); // refused while one runs
-    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !model.isDeleting(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isDeleting(); }, 10000));
 
     EXPECT_EQ(trash->attempted(), (QStringList{a.path, inner.path}));
     EXPECT_FALSE(QFileInfo::exists(a.path));
@@ -157,7 +158,7 @@ TEST_F(StorageAnalysisModelTest, DeletionWithAFailureKeepsTheFailedItemSelectedA
     EXPECT_EQ(model.message(), QStringLiteral("已移到废纸篓 1 项，1 项失败"));
     EXPECT_TRUE(loggedLines().contains(QStringLiteral("[StorageAnalysis] 移到废纸篓失败：") + inner.path +
                                        QStringLiteral("，") + FailingTrash::kDefaultError));
-    EXPECT_TRUE(TestHttpServer::waitUntil([&] { return trashChanged == 1; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return trashChanged == 1; }));
 
     // The home listing was cached before; its sizes are stale now, so going up recomputes.
     EXPECT_FALSE(model.hasCachedListing(home()));
@@ -191,8 +192,7 @@ TEST_F(StorageAnalysisModelTest, MovingOnDuringAComputationShowsTheFolderTheUser
     model.refresh();
     model.enterDirectory(entryNamed(model, QStringLiteral("small")));
     EXPECT_TRUE(model.entries().isEmpty());
-    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return model.hasCachedListing(m_tree->path(QStringLiteral("small"))); },
-                                          10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.hasCachedListing(m_tree->path(QStringLiteral("small"))); }, 10000));
     ASSERT_TRUE(waitForListing(model));
     EXPECT_EQ(names(model), QStringList{QStringLiteral("c")});
     EXPECT_EQ(model.message(), QStringLiteral("共 1 项"));

@@ -4,13 +4,13 @@
 #include "scanners/TrashSummaryViewModel.h"
 #include "support/ChildProcess.h"
 #include "support/HomeFixture.h"
-#include "support/TestHttpServer.h"
 #include "support/TreeBuilder.h"
 #include "util/ByteCount.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QTest>
 
 #include <atomic>
 #include <cerrno>
@@ -48,7 +48,7 @@ protected:
 
     static bool waitForCount(TrashSummaryViewModel& model)
     {
-        return TestHttpServer::waitUntil([&] { return !model.isLoading(); }, 10000);
+        return QTest::qWaitFor([&] { return !model.isLoading(); }, 10000);
     }
 
     // The lines of the Trash count (the grant writes lines of its own).
@@ -199,10 +199,10 @@ TEST_F(TrashSummaryTest, CountsAgainOnNotificationsAndOnActivationOnlyWhileUnava
     EXPECT_FALSE(model.isLoading());
 
     Notifications::instance().postTrashContentsDidChange();
-    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return model.itemCount() == 2 && !model.isLoading(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.itemCount() == 2 && !model.isLoading(); }, 10000));
     readable = false;
     Notifications::instance().postAuthorizationDidChange();
-    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return counted == 3 && !model.isLoading(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return counted == 3 && !model.isLoading(); }, 10000));
     EXPECT_FALSE(model.isAvailable());
 
     readable = true;

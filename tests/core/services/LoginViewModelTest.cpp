@@ -4,6 +4,8 @@
 #include "services/AccountSession.h"
 #include "services/LoginViewModel.h"
 
+#include <QTest>
+
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
 using namespace Qt::StringLiterals;
@@ -27,7 +29,7 @@ protected:
         model.chooseMethod(method);
         model.setAccount(account);
         model.sendCode();
-        ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !model.isLoading(); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isLoading(); }));
     }
 
     LoginViewModel model;
@@ -71,17 +73,17 @@ TEST_F(LoginTest, SendAcceptsOnlyCode200AndCheckOnlyCode1)
 
     answer("POST", u"send"_s, R"({"code":200,"message":""})");
     send(Method::phone, u"13912345678"_s);
-    SignalRecorder<LoginViewModel, const QString&> verified(&model, &LoginViewModel::verified);
+    QSignalSpy verified(&model, &LoginViewModel::verified);
     model.setDigitText(0, u"0427"_s);
     answer("GET", u"check"_s, R"({"code":200,"message":"ok"})");
     model.confirmCode();
-    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !model.isLoading(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isLoading(); }));
     EXPECT_EQ(model.errorMessage(), u"验证码错误或已过期"_s);
     EXPECT_EQ(model.code(), u"0427"_s); // kept for correction
 
     answer("GET", u"check"_s, R"({"code":1,"message":"ok"})");
     model.confirmCode();
-    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !model.isLoading(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isLoading(); }));
     ASSERT_EQ(verified.count(), 1);
     EXPECT_EQ(verified.at(0).at(0).toString(), u"13912345678"_s);
     EXPECT_EQ(server.requests().last().target, "/sms/check?phone_number=13912345678&code=0427");

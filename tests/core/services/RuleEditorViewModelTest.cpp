@@ -4,6 +4,8 @@
 #include "services/RuleEditorViewModel.h"
 #include "services/RulesPageViewModel.h"
 
+#include <QTest>
+
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
 using namespace Qt::StringLiterals;
@@ -29,7 +31,7 @@ protected:
     }
     static void waitForUpload(RuleEditorViewModel& editor)
     {
-        ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !editor.isUploading(); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !editor.isUploading(); }));
         QCoreApplication::processEvents();
     }
 

@@ -2,6 +2,8 @@
 
 #include "services/RuleWorkshopViewModel.h"
 
+#include <QTest>
+
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
 using namespace Qt::StringLiterals;
@@ -28,7 +30,7 @@ protected:
     void load()
     {
         model.load();
-        ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !model.isLoading(); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isLoading(); }));
     }
 
     RuleWorkshopViewModel model;
@@ -42,7 +44,7 @@ TEST_F(RuleWorkshopTest, AnEmptyListIsNoErrorAndEntriesNotApprovedCarryTheBadgeA
     model.load();
     model.load(); // a second call while one runs sends nothing
     EXPECT_EQ(model.contentState(), State::loading);
-    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !model.isLoading(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isLoading(); }));
     EXPECT_EQ(model.contentState(), State::empty);
     EXPECT_EQ(server.requests().size(), 1);
 
@@ -69,14 +71,14 @@ TEST_F(RuleWorkshopTest, FailedReloadKeepsTheOldListWithoutShowingTheError)
     serve({entry(1, 1), entry(2, 0)});
     model.setRefreshID(0);
     model.setRefreshID(1); // a new workshop version reloads
-    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !model.isLoading(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isLoading(); }));
     EXPECT_FALSE(model.hasError());
 
     // One malformed entry fails the whole load.
     serve({entry(5, 1), entry(6, 1, R"({"Paths":[],"PackName":"p","Description":"d"})")});
     model.load();
     EXPECT_EQ(model.contentState(), State::list);
-    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !model.isLoading(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isLoading(); }));
     EXPECT_TRUE(model.hasError());
     EXPECT_EQ(model.rules().size(), 2);
     EXPECT_EQ(model.contentState(), State::list);

@@ -2,6 +2,8 @@
 
 #include "services/RulesPageViewModel.h"
 
+#include <QTest>
+
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
 using namespace Qt::StringLiterals;
@@ -31,12 +33,12 @@ protected:
     void check()
     {
         model.checkCloud();
-        ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !model.isCheckingCloud(); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isCheckingCloud(); }));
     }
     void sync()
     {
         model.syncFromCloud();
-        ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !model.isSyncing(); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isSyncing(); }));
     }
 
     TemporaryRuleStore rules;
@@ -119,7 +121,7 @@ TEST_F(RulesPageViewModelTest, RecheckDuringAnImportDoesNothing)
     EXPECT_EQ(model.cloudControl(), Control::spinner);
     model.checkCloud();
     EXPECT_FALSE(model.isCheckingCloud());
-    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return !model.isSyncing(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isSyncing(); }));
     QCoreApplication::processEvents();
     EXPECT_EQ(server.requests().size(), 1);
     EXPECT_EQ(model.rules().size(), 2);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QTest>
 #include <optional>
 
 namespace Sweepora::Test {
@@ -53,7 +54,7 @@ template <typename T, typename Start> Core::ServiceResult<T> await(Start start)
         ++calls;
         result = std::move(outcome);
     });
-    EXPECT_TRUE(TestHttpServer::waitUntil([&] { return calls > 0; })) << "no completion";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return calls > 0; })) << "no completion";
     QCoreApplication::processEvents();
     EXPECT_EQ(calls, 1);
     if (!result)

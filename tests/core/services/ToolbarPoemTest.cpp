@@ -2,6 +2,8 @@
 
 #include "services/ToolbarPoem.h"
 
+#include <QTest>
+
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
 using namespace Qt::StringLiterals;
@@ -15,13 +17,13 @@ protected:
     {
         server.setReply("GET", u"/"_s, TestHttpServer::json(200, body));
         poem.fetch();
-        EXPECT_TRUE(TestHttpServer::waitUntil([&] { return finished.count() > 0; }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return finished.count() > 0; }));
         return poem.text();
     }
 
     ToolbarPoem poem;
-    SignalRecorder<ToolbarPoem> finished{&poem, &ToolbarPoem::fetchFinished};
-    SignalRecorder<ToolbarPoem, const QString&> changed{&poem, &ToolbarPoem::textChanged};
+    QSignalSpy finished{&poem, &ToolbarPoem::fetchFinished};
+    QSignalSpy changed{&poem, &ToolbarPoem::textChanged};
     LogCapture log;
 };
 

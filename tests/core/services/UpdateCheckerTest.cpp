@@ -4,6 +4,7 @@
 #include "platform/Settings.h"
 #include "services/UpdateChecker.h"
 
+#include <QTest>
 #include <QTimeZone>
 
 using namespace Sweepora::Core;
@@ -40,7 +41,7 @@ protected:
         server.setReply("GET", u"/app/version/latest"_s, TestHttpServer::json(status, body));
         const qsizetype before = finished.count();
         checker.fetchLatest();
-        EXPECT_TRUE(TestHttpServer::waitUntil([&] { return finished.count() > before; }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return finished.count() > before; }));
         return checker.availableVersion();
     }
     static QVariant stored(const QString& key) { return Settings::store().value(key); }
@@ -53,8 +54,8 @@ protected:
     }();
     std::function<void()> tick;
     UpdateChecker checker{12, std::make_unique<FakeTimer>(&tick)};
-    SignalRecorder<UpdateChecker> started{&checker, &UpdateChecker::checkStarted};
-    SignalRecorder<UpdateChecker, bool> finished{&checker, &UpdateChecker::checkFinished};
+    QSignalSpy started{&checker, &UpdateChecker::checkStarted};
+    QSignalSpy finished{&checker, &UpdateChecker::checkFinished};
     LogCapture log;
 };
 
@@ -64,7 +65,7 @@ TEST_F(UpdateCheckerTest, WithoutALastCheckItChecksAtOnce)
 {
     checker.startAutomaticChecks();
     EXPECT_EQ(started.count(), 1);
-    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return finished.count() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }));
 }
 
 TEST_F(UpdateCheckerTest, CheckedTwentyThreeHoursAgoWaitsUntilADayAfterStart)
@@ -83,7 +84,7 @@ TEST_F(UpdateCheckerTest, CheckedTwentyThreeHoursAgoWaitsUntilADayAfterStart)
     Settings::store().setValue(Settings::kLastUpdateCheck, Clock::now().addSecs(60));
     checker.checkIfNeeded();
     EXPECT_EQ(started.count(), 2);
-    ASSERT_TRUE(TestHttpServer::waitUntil([&] { return finished.count() == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 2; }));
 }
 
 TEST_F(UpdateCheckerTest, OnlyAHigherBuildIsOfferedAndNoVersionStillCountsAsACheck)
