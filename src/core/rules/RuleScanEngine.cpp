@@ -96,9 +96,11 @@ QStringList listRegularFiles(const QString& folder, qint64* totalSize)
     return paths;
 }
 
-std::optional<CleanupResult> scanRule(const CleanupRule& rule, const QString& home, const Access& access)
+namespace {
+
+std::optional<CleanupResult> scanRuleWith(const CleanupRule& rule, const QString& home, const Access& access,
+                                          const ProtectedPlaces& protectedPlaces)
 {
-    const ProtectedPlaces protectedPlaces = ProtectedPlaces::current();
     QStringList files;
     QList<ItemIdentity> identities;
     QStringList walked;
@@ -149,14 +151,22 @@ std::optional<CleanupResult> scanRule(const CleanupRule& rule, const QString& ho
     return result;
 }
 
+} // namespace
+
+std::optional<CleanupResult> scanRule(const CleanupRule& rule, const QString& home, const Access& access)
+{
+    return scanRuleWith(rule, home, access, ProtectedPlaces::current());
+}
+
 QList<CleanupResult> scanRules(const QList<CleanupRule>& rules, const QString& home, const Access& access,
                                const std::function<void(int, const QString&)>& progress)
 {
+    const ProtectedPlaces protectedPlaces = ProtectedPlaces::current(); // read once for every rule
     QList<CleanupResult> results;
     for (int i = 0; i < rules.size(); ++i) {
         if (progress)
             progress(i, rules[i].name);
-        if (std::optional<CleanupResult> r = scanRule(rules[i], home, access))
+        if (std::optional<CleanupResult> r = scanRuleWith(rules[i], home, access, protectedPlaces))
             results.append(std::move(*r));
     }
     sortResults(results);

@@ -112,6 +112,7 @@ ProtectedPlaces::ProtectedPlaces(const PlatformLayout& layout, const QStringList
     add(Settings::store().fileName(), true);
     for (const QString& path : userPaths)
         m_places.append({standardizedPath(path), false, true});
+    index();
 }
 
 ProtectedPlaces ProtectedPlaces::current()
@@ -121,17 +122,25 @@ ProtectedPlaces ProtectedPlaces::current()
 
 bool ProtectedPlaces::isProtected(const QString& path) const
 {
-    const QString p = standardizedPath(path);
+    // Walks hand over clean paths; only others pay for standardizing.
+    const bool clean = path.startsWith(QLatin1Char('/')) && !path.contains(QLatin1String("//")) &&
+                       !path.contains(QLatin1String("/./")) && !path.contains(QLatin1String("/../")) &&
+                       !path.endsWith(QLatin1String("/.")) && !path.endsWith(QLatin1String("/..")) &&
+                       (path.size() == 1 || !path.endsWith(QLatin1Char('/')));
+    const QString p = clean ? path : standardizedPath(path);
     QStringList parts;
-    for (const Place& place : m_places) {
-        if (!place.path.contains(QLatin1Char('*'))) {
+    for (qsizetype i = 0; i < m_places.size(); ++i) {
+        const Place& place = m_places[i];
+        if (m_patterns[i].isEmpty()) {
             if (place.withContents ? Sandbox::isWithin(place.path, p) : place.path == p)
                 return true;
             continue;
         }
+        if (!Sandbox::isWithin(m_fixed[i], p))
+            continue;
         if (parts.isEmpty())
             parts = p.split(QLatin1Char('/'));
-        const QStringList pattern = place.path.split(QLatin1Char('/'));
+        const QStringList& pattern = m_patterns[i];
         if (parts.size() == pattern.size() || (place.withContents && parts.size() > pattern.size()))
             if (componentsMatch(pattern, parts, pattern.size()))
                 return true;
@@ -139,13 +148,24 @@ bool ProtectedPlaces::isProtected(const QString& path) const
     return false;
 }
 
+void ProtectedPlaces::index()
+{
+    m_fixed.clear();
+    m_patterns.clear();
+    for (const Place& place : m_places) {
+        const qsizetype star = place.path.indexOf(QStringLiteral("/*"));
+        m_fixed.append(star < 0 ? place.path : place.path.left(star));
+        m_patterns.append(star < 0 ? QStringList() : place.path.split(QLatin1Char('/')));
+    }
+}
+
 bool ProtectedPlaces::touches(const QString& folder) const
 {
     const QString f = standardizedPath(folder);
-    for (const Place& place : m_places) {
-        const qsizetype star = place.path.indexOf(QStringLiteral("/*"));
-        const QString fixed = star < 0 ? place.path : place.path.left(star);
-        if (Sandbox::isWithin(f, fixed) || Sandbox::isWithin(fixed, f))
+    for (qsizetype i = 0; i < m_places.size(); ++i) {
+        // A place below the folder may be among its items; a folder inside a place is covered
+        // only where the place protects its contents (the home itself protects only itself).
+        if (Sandbox::isWithin(f, m_fixed[i]) || (m_places[i].withContents && Sandbox::isWithin(m_fixed[i], f)))
             return true;
     }
     return false;

@@ -44,7 +44,13 @@ public:
     static bool removeUserPath(const QString& path);
 
 private:
+    void index();
+
     QList<Place> m_places;
+    // Per place, the fixed part before a "*" component, and the components of one with a "*"
+    // (empty without): read once here, not for every path asked about.
+    QStringList m_fixed;
+    QList<QStringList> m_patterns;
 };
 
 } // namespace Sweepora::Core
