@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 using namespace Sweepora::Test;
@@ -170,4 +171,29 @@ TEST_F(CliSafety, ReportsAreValidJsonAndALostReportIsAFailure)
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 2);
     EXPECT_TRUE(p.readAllStandardError().contains("cannot write the report"));
+}
+
+TEST_F(CliSafety, OnATerminalOnlyAWholeYesOrNoAnswers)
+{
+    // util-linux's script gives the command a terminal fed from the pipe below.
+    if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
+        GTEST_SKIP() << "script (util-linux) is not installed";
+    const QString big = home.file(QStringLiteral("big.iso"), 70000);
+    const auto ask = [&](const QByteArray& answers) {
+        QProcess p;
+        p.setProcessEnvironment(m_env);
+        const QString command = QStringLiteral("'%1' --home '%2' large --min 0.00001 --move-to-trash")
+                                    .arg(QStringLiteral(SWEEPORA_CLI_PATH), home.root());
+        p.start(QStringLiteral("script"), {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
+        p.write(answers);
+        p.closeWriteChannel();
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    // A long line is one answer, not the start of the next; only y/yes/n/no count.
+    const QString declined = ask(QByteArray(65, 'x') + "\nmaybe\nNO\n");
+    EXPECT_EQ(declined.count(QStringLiteral("[y/N]")), 3) << declined.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(big));
+    ask("Yes\n");
+    EXPECT_FALSE(QFileInfo::exists(big));
 }

@@ -16,11 +16,7 @@
 namespace Sweepora::Core {
 namespace {
 
-#ifdef O_PATH
-constexpr int kStepFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-#else
-constexpr int kStepFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-#endif
+constexpr int kStepFlags = kPathOnly | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 bool hasForbiddenComponent(std::string_view relative)
 {

@@ -2,7 +2,16 @@
 
 #include <string_view>
 
+#include <fcntl.h>
+
 namespace Sweepora::Core {
+
+// A descriptor that names a folder without reading it, where the system has O_PATH.
+#ifdef O_PATH
+inline constexpr int kPathOnly = O_PATH;
+#else
+inline constexpr int kPathOnly = O_RDONLY;
+#endif
 
 // How a path below a folder descriptor is resolved: by the kernel's openat2() where it has
 // one, else one component at a time. Tests force the second to check it too.

@@ -18,12 +18,6 @@
 namespace Sweepora::Core {
 namespace {
 
-#ifdef O_PATH
-constexpr int kPathOnly = O_PATH;
-#else
-constexpr int kPathOnly = O_RDONLY;
-#endif
-
 // A folder opened once on its real path. Paths are matched against both the path it was
 // granted under and the real one, so a home reached through a link works either way.
 struct Scope

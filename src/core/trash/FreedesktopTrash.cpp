@@ -1,5 +1,6 @@
 #include "trash/FreedesktopTrash.h"
 
+#include "fs/ResolveBeneath.h"
 #include "fs/UniqueFd.h"
 #include "platform/PathBytes.h"
 #include "platform/PlatformLayout.h"
@@ -17,12 +18,6 @@
 
 namespace Sweepora::Core {
 namespace {
-
-#ifdef O_PATH
-constexpr int kPathOnly = O_PATH;
-#else
-constexpr int kPathOnly = O_RDONLY;
-#endif
 
 constexpr char kInfoSuffix[] = ".trashinfo";
 constexpr int kInfoSuffixLength = sizeof(kInfoSuffix) - 1;
