@@ -296,14 +296,14 @@ def zsh_quote(text):
     return text.replace("'", "'\\''")
 
 
-def zsh_spec(o, exclusive=False):
+def zsh_argument(o, exclusive=False):
     description = o.description.replace("\\", "\\\\").replace("[", "\\[").replace("]", "\\]")
     head = ("(- *)" if exclusive else "") + o.name + ("=" if o.metavar else "")
-    spec = head + (f"[{description}]" if description else "")
+    argument = head + (f"[{description}]" if description else "")
     if o.metavar:
         action = {"dir": "_files -/", "file": "_files", "none": " "}[o.kind]
-        spec += f":{o.metavar.lower()}:{action}"
-    return "'" + zsh_quote(spec) + "'"
+        argument += f":{o.metavar.lower()}:{action}"
+    return "'" + zsh_quote(argument) + "'"
 
 
 def zsh_completion(program, commands, global_options, after_options):
@@ -321,7 +321,7 @@ def zsh_completion(program, commands, global_options, after_options):
         lines.append("    '" + zsh_quote(c.name.replace(":", "\\:") + ":" + c.description) + "'")
     lines += ["  )", "  _arguments -C \\"]
     for o in global_options:
-        lines.append(f"    {zsh_spec(o, o.name in ('--help', '--version'))} \\")
+        lines.append(f"    {zsh_argument(o, o.name in ('--help', '--version'))} \\")
     lines += [
         "    '1:command:->command' \\",
         "    '*::argument:->argument' && ret=0",
@@ -331,16 +331,16 @@ def zsh_completion(program, commands, global_options, after_options):
         "      case $words[1] in",
     ]
     for c in commands:
-        specs = [zsh_spec(o) for o in with_after(c, after_options)]
+        arguments_of_command = [zsh_argument(o) for o in with_after(c, after_options)]
         if c.literals:
-            specs.append("'1:action:(" + " ".join(c.literals) + ")'")
+            arguments_of_command.append("'1:action:(" + " ".join(c.literals) + ")'")
             if c.positional and c.positional != "none":
-                specs.append("'2:path:_files" + (" -/" if c.positional == "dir" else "") + "'")
+                arguments_of_command.append("'2:path:_files" + (" -/" if c.positional == "dir" else "") + "'")
         elif c.positional == "dir":
-            specs.append("'*:folder:_files -/'")
+            arguments_of_command.append("'*:folder:_files -/'")
         elif c.positional == "file":
-            specs.append("'*:file:_files'")
-        lines.append(f"        {c.name}) _arguments {' '.join(specs)} && ret=0 ;;")
+            arguments_of_command.append("'*:file:_files'")
+        lines.append(f"        {c.name}) _arguments {' '.join(arguments_of_command)} && ret=0 ;;")
     lines += ["      esac ;;", "  esac", "  return ret", "}", "", f'{function} "$@"']
     return "\n".join(lines) + "\n"
 
