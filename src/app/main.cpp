@@ -1,6 +1,7 @@
 #include "platform/Clock.h"
 #include "platform/FolderPicker.h"
 #include "platform/ProgramText.h"
+#include "services/HTTPUtil.h"
 #include "ui/components/FileDialogFolderPicker.h"
 #include "ui/style/Theme.h"
 #include "ui/window/ContentView.h"
@@ -56,5 +57,6 @@ int main(int argc, char** argv)
     const int status = QApplication::exec();
     // The picker refers to the window: let it go before the window does.
     Sweepora::Core::FolderPicker::setCurrent(nullptr);
+    Sweepora::Core::HTTPUtil::closeSession();
     return status;
 }

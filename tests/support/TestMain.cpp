@@ -1,6 +1,7 @@
 // Every test process starts in a private world: its own data, config and runtime folders and
 // its own settings file, so no test can touch the real user's Trash, rules or grants.
 #include "platform/Jobs.h"
+#include "services/HTTPUtil.h"
 #include "platform/Settings.h"
 
 #include <gtest/gtest.h>
@@ -48,5 +49,6 @@ int main(int argc, char** argv)
     Sweepora::Core::jobPool().waitForDone();
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Sweepora::Core::HTTPUtil::closeSession();
     return status;
 }

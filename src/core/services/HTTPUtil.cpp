@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
+#include <QPointer>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QThread>
@@ -109,16 +110,24 @@ QUrl HTTPUtil::poemURL()
     return url;
 }
 
+namespace {
+QPointer<QNetworkAccessManager> g_session;
+} // namespace
+
 QNetworkAccessManager& HTTPUtil::sharedSession()
 {
-    // Thread-safe one-time creation; the application object owns it, so it goes before Qt does.
-    static QNetworkAccessManager* const session = [] {
-        Q_ASSERT(QCoreApplication::instance());
-        auto* manager = new QNetworkAccessManager(QCoreApplication::instance());
-        manager->setTransferTimeout(int(g_timeouts.sessionDefault.count()));
-        return manager;
-    }();
-    return *session;
+    // Requests start on the GUI thread only (see send), so creation needs no lock.
+    Q_ASSERT(QCoreApplication::instance());
+    if (!g_session) {
+        g_session = new QNetworkAccessManager(QCoreApplication::instance());
+        g_session->setTransferTimeout(int(g_timeouts.sessionDefault.count()));
+    }
+    return *g_session;
+}
+
+void HTTPUtil::closeSession()
+{
+    delete g_session.data();
 }
 
 QByteArray HTTPUtil::encode(const QJsonObject& body)

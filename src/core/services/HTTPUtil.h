@@ -74,6 +74,9 @@ public:
 
     // The process-wide manager, created on first use as a child of the application object.
     static QNetworkAccessManager& sharedSession();
+    // Deletes the manager, joining its network thread. Call before the application object goes:
+    // a thread still running while it is destroyed dispatches events into a dead application.
+    static void closeSession();
 
     // GET `url` with "Accept: application/json". A status outside 2xx fails with badStatus (the
     // body is not read); a 2xx body that does not decode as T fails with a DecodingError.
