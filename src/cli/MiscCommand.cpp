@@ -57,7 +57,7 @@ public:
             item.path = path; // never listed: unidentified, so it is reported, not moved
             items.append(item);
         }
-        return MiscFileEngine::moveToTrash(items);
+        return MiscFileEngine::moveToTrash(items, m_category);
     }
 
 private:

@@ -123,7 +123,9 @@ QString resultMessage(qsizetype count)
 
 CleanOutcome clean(const QList<ApplicationCleanupResult>& selected)
 {
-    const TrashRequest request{{QStringLiteral("[ApplicationClean]"), QString(), QString()}, false, {}};
+    const TrashRequest request{
+        {QStringLiteral("[ApplicationClean]"), QString(), QString()}, false, {}, QStringLiteral("app-caches")};
+    TrashGateway::Batch journalBatch(request.section);
     CleanOutcome outcome;
     for (const ApplicationCleanupResult& result : selected) {
         QList<TrashItem> items;
@@ -136,6 +138,7 @@ CleanOutcome clean(const QList<ApplicationCleanupResult>& selected)
         if (batch.failed.isEmpty() && batch.moved.size() == result.files.size())
             outcome.completedIDs.insert(result.id);
     }
+    outcome.batchId = journalBatch.id();
     outcome.message = outcome.completedIDs.size() == selected.size()
                           ? QStringLiteral("应用缓存已移到废纸篓")
                           : QStringLiteral("部分应用缓存未能移到废纸篓，请重试");

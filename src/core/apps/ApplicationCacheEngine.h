@@ -76,6 +76,7 @@ struct CleanOutcome
     QStringList moved;
     QList<TrashFailure> failed;
     QString message;
+    qint64 batchId = 0; // the cleanup journal's batch, for undo
 };
 
 // Moves every file of the given results to the Trash ("[ApplicationClean]" in the log).

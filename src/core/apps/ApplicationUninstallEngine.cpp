@@ -147,13 +147,14 @@ QString fullErrorDescription(const QString& error, int errorCode)
 Outcome moveToTrash(const QList<TrashItem>& workList, const QSet<QString>& declinedFolders)
 {
     Outcome outcome;
+    TrashGateway::Batch journalBatch(QStringLiteral("apps"));
     for (qsizetype i = 0; i < workList.size(); ++i) {
         const QString& path = workList[i].path;
         const bool isBundle = i == 0;
         bool ok = false;
         if (!declinedFolders.contains(standardizedPath(parentPath(path)))) {
             // One item at a time: the log line carries the error's full description.
-            const TrashBatchResult r = TrashGateway::moveToTrash({workList[i]}, {});
+            const TrashBatchResult r = TrashGateway::moveToTrash({workList[i]}, {{}, false, {}, QStringLiteral("apps")});
             ok = !r.moved.isEmpty();
             if (!ok && !r.failed.isEmpty()) {
                 const QString description = fullErrorDescription(r.failed[0].error, r.failed[0].errorCode);
@@ -171,6 +172,7 @@ Outcome moveToTrash(const QList<TrashItem>& workList, const QSet<QString>& decli
         else
             ++outcome.failed;
     }
+    outcome.batchId = journalBatch.id();
     if (!outcome.bundleMoved && !workList.isEmpty())
         outcome.message =
             QStringLiteral("应用本体未移走；已处理 %1 个关联项目，%2 个失败").arg(outcome.moved).arg(outcome.failed);

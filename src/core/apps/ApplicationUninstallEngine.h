@@ -61,6 +61,7 @@ struct Outcome
     QStringList movedPaths;
     QList<TrashFailure> failures; // moves the Trash refused
     QString message;
+    qint64 batchId = 0; // the cleanup journal's batch, for undo
 };
 
 // The bundle and its related items in the order they are moved.

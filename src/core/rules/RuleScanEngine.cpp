@@ -189,7 +189,8 @@ QString resultMessage(qsizetype count)
 
 CleanOutcome clean(const QList<CleanupResult>& selection, const Access& access)
 {
-    const TrashRequest request{{QStringLiteral("[TaskClean]"), QString(), QString()}, false, {}};
+    const TrashRequest request{{QStringLiteral("[TaskClean]"), QString(), QString()}, false, {}, QStringLiteral("rules")};
+    TrashGateway::Batch journalBatch(request.section);
     CleanOutcome outcome;
     for (const CleanupResult& result : selection) {
         const bool opened = access.begin ? access.begin(result.accessPath) : false;
@@ -206,6 +207,7 @@ CleanOutcome clean(const QList<CleanupResult>& selection, const Access& access)
         if (batch.failed.isEmpty())
             outcome.completedIDs.insert(result.id);
     }
+    outcome.batchId = journalBatch.id();
     outcome.message = outcome.completedIDs.size() == selection.size()
                           ? QStringLiteral("清理完成，文件已移到废纸篓")
                           : QStringLiteral("部分文件未能移到废纸篓，请重试");

@@ -152,7 +152,8 @@ TrashBatchResult moveToTrash(const QList<EmptyFolderItem>& folders)
         items, {{QStringLiteral("[EmptyFolderCleanup]"), QStringLiteral("已将 {n} 个空文件夹移到废纸篓"),
                  QStringLiteral("已移动 {n} 个文件夹，部分目录已非空或处理失败")},
                 false,
-                whyNotEmpty});
+                whyNotEmpty,
+                QStringLiteral("empty")});
 }
 
 } // namespace Sweepora::Core::EmptyFolderEngine

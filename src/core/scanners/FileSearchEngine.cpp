@@ -128,7 +128,8 @@ TrashBatchResult moveToTrash(const QList<FileSearchResult>& files)
                                      {{QStringLiteral("[FileSearch]"), QStringLiteral("已将 {n} 个文件移到废纸篓"),
                                        QStringLiteral("已移动 {n} 个文件，部分文件处理失败")},
                                       false,
-                                      {}});
+                                      {},
+                                      QStringLiteral("search")});
 }
 
 } // namespace Sweepora::Core::FileSearchEngine

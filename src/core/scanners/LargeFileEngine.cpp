@@ -90,7 +90,7 @@ TrashBatchResult moveToTrash(const QList<LargeFileItem>& items)
     QList<TrashItem> request;
     for (const LargeFileItem& item : items)
         request.append({item.path, item.identity});
-    return TrashGateway::moveToTrash(request, {trashTexts(), true, {}});
+    return TrashGateway::moveToTrash(request, {trashTexts(), true, {}, QStringLiteral("large")});
 }
 
 } // namespace Sweepora::Core::LargeFileEngine

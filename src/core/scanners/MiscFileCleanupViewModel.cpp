@@ -69,7 +69,7 @@ void MiscFileCleanupViewModel::clean()
     const QList<MiscFileItem> selection = ViewModelSupport::selected(m_files);
     if (!mayClean(!selection.isEmpty()))
         return;
-    startClean(runJob([selection] { return MiscFileEngine::moveToTrash(selection); }));
+    startClean(runJob([selection, category = m_category] { return MiscFileEngine::moveToTrash(selection, category); }));
 }
 
 void MiscFileCleanupViewModel::removeMoved(const QStringList& moved)

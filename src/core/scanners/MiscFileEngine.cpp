@@ -142,6 +142,19 @@ QString noun(MiscFileCategory category)
     return {};
 }
 
+QString sectionName(MiscFileCategory category)
+{
+    switch (category) {
+    case MiscFileCategory::Archives:
+        return QStringLiteral("archives");
+    case MiscFileCategory::Installers:
+        return QStringLiteral("installers");
+    case MiscFileCategory::Miscellaneous:
+        break;
+    }
+    return QStringLiteral("misc");
+}
+
 QString initialMessage(MiscFileCategory category)
 {
     if (category == MiscFileCategory::Miscellaneous)
@@ -329,13 +342,13 @@ Report findFilesAsOf(const QString& home, MiscFileCategory category, const QDate
     return findFiles(home, category, cutoffFor(now));
 }
 
-TrashBatchResult moveToTrash(const QList<MiscFileItem>& items)
+TrashBatchResult moveToTrash(const QList<MiscFileItem>& items, MiscFileCategory category)
 {
     // A log still being written is still the same file: its size is not part of its identity.
     QList<TrashItem> request;
     for (const MiscFileItem& item : items)
         request.append({item.path, item.identity});
-    return TrashGateway::moveToTrash(request, {trashTexts(), false, {}});
+    return TrashGateway::moveToTrash(request, {trashTexts(), false, {}, sectionName(category)});
 }
 
 } // namespace Sweepora::Core::MiscFileEngine

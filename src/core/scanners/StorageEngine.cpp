@@ -102,12 +102,13 @@ TrashBatchResult moveToTrash(const QList<StorageEntry>& entries)
 {
     QList<TrashItem> items;
     for (const StorageEntry& e : entries)
-        items.append({e.path, e.identity});
+        items.append({e.path, e.identity, e.size});
     return TrashGateway::moveToTrash(items,
                                      {{QStringLiteral("[StorageAnalysis]"), QStringLiteral("已将 {n} 项移到废纸篓"),
                                        QStringLiteral("已移到废纸篓 {n} 项，{failed} 项失败")},
                                       false,
-                                      {}});
+                                      {},
+                                      QStringLiteral("storage")});
 }
 
 } // namespace Sweepora::Core::StorageEngine

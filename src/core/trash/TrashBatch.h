@@ -27,6 +27,8 @@ struct TrashBatchResult
     QStringList moved;          // in the order given
     QList<TrashFailure> failed; // items the gateway or the Trash refused, in the order given
     QString message;            // allMoved when every item moved, else partial
+    qint64 batchId = 0;         // the cleanup journal's batch, for undo; 0 when nothing was journaled
+    bool cancelled = false;
 };
 
 } // namespace Sweepora::Core

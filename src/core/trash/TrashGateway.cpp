@@ -2,10 +2,15 @@
 
 #include "platform/Log.h"
 #include "platform/Sandbox.h"
+#include "platform/PathBytes.h"
+#include "trash/CleanupJournal.h"
 #include "trash/ProtectedPlaces.h"
 #include "trash/Trash.h"
 
+#include <QDateTime>
+
 #include <cerrno>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -104,8 +109,88 @@ QString check(const TrashItem& item, const TrashRequest& request)
     return resolve(item, request, ProtectedPlaces::current()).refusal;
 }
 
+struct Batch::State
+{
+    QString section;
+    std::shared_ptr<CleanupJournal> journal;
+    qint64 id = 0;
+    qsizetype done = 0;
+    qsizetype total = 0;
+    std::function<void(qsizetype, qsizetype)> progress;
+    std::function<bool()> cancelled;
+};
+
+namespace {
+thread_local Batch* t_current = nullptr;
+} // namespace
+
+Batch::Batch(QString section) : m_outer(t_current)
+{
+    if (m_outer) {
+        m_state = m_outer->m_state; // joins the clean already under way
+    } else {
+        m_state = std::make_shared<State>();
+        m_state->section = std::move(section);
+    }
+    t_current = this;
+}
+
+Batch::~Batch()
+{
+    t_current = m_outer;
+    if (!m_outer && m_state->id > 0)
+        m_state->journal->dropIfEmpty(m_state->id);
+}
+
+qint64 Batch::id() const
+{
+    return m_state->id;
+}
+
+void Batch::setTotal(qsizetype total)
+{
+    m_state->total = total;
+}
+
+void Batch::setProgress(std::function<void(qsizetype, qsizetype)> progress)
+{
+    m_state->progress = std::move(progress);
+}
+
+void Batch::setCancelled(std::function<bool()> cancelled)
+{
+    m_state->cancelled = std::move(cancelled);
+}
+
+Batch* Batch::current()
+{
+    return t_current;
+}
+
+namespace {
+
+// Journaled in chunks: one transaction writes a chunk's rows before any of its moves, one
+// completes them after, so the journal costs little per item and still covers every move.
+constexpr qsizetype kChunk = 256;
+
+qint64 journalSize(const TrashItem& item)
+{
+    if (item.size >= 0)
+        return item.size;
+    return item.identity.kind == EntryKind::Regular ? item.identity.logicalSize : 0;
+}
+
+} // namespace
+
 TrashBatchResult moveToTrash(const QList<TrashItem>& items, const TrashRequest& request)
 {
+    std::optional<Batch> own;
+    if (!Batch::current())
+        own.emplace(request.section);
+    Batch::State& batch = *Batch::current()->m_state;
+    if (batch.total < batch.done + items.size())
+        batch.total = batch.done + items.size();
+
     TrashBatchResult result;
     const ProtectedPlaces protectedPlaces = ProtectedPlaces::current();
     Trash& trash = Trash::current();
@@ -113,20 +198,58 @@ TrashBatchResult moveToTrash(const QList<TrashItem>& items, const TrashRequest& 
         result.failed.append({path, error, errorCode});
         Log::line(request.texts.logTag + QStringLiteral(" 移到废纸篓失败：") + path + QStringLiteral("，") + error);
     };
-    for (const TrashItem& item : items) {
-        const Resolved r = resolve(item, request, protectedPlaces);
-        if (!r.refusal.isEmpty()) {
-            fail(item.path, r.refusal);
-            continue;
+    for (qsizetype start = 0; start < items.size(); start += kChunk) {
+        const qsizetype end = qMin(items.size(), start + kChunk);
+        if (batch.cancelled && batch.cancelled()) {
+            result.cancelled = true;
+            for (qsizetype i = start; i < items.size(); ++i)
+                fail(items[i].path, kCancelled);
+            break;
         }
-        // Moved relative to the folder just checked: a link put on the path meanwhile changes nothing.
-        const Trash::Result moved =
-            trash.trashItem({r.parent.parent.get(), r.parent.name, item.path, r.parent.realPath});
-        if (moved.ok)
-            result.moved.append(item.path);
-        else
-            fail(item.path, moved.error, moved.errorCode);
+        if (!batch.journal)
+            batch.journal = CleanupJournal::current();
+        if (batch.id == 0)
+            batch.id = batch.journal->beginBatch(batch.section, QDateTime::currentDateTime());
+        QList<CleanupJournal::Pending> pending;
+        pending.reserve(end - start);
+        for (qsizetype i = start; i < end; ++i)
+            pending.append({bytesFromPath(items[i].path), journalSize(items[i]), items[i].identity.device,
+                            items[i].identity.inode});
+        const QList<qint64> rows = batch.journal->addPending(batch.id, pending);
+        QList<CleanupJournal::Completion> completed;
+        completed.reserve(end - start);
+        for (qsizetype i = start; i < end; ++i) {
+            const TrashItem& item = items[i];
+            const qint64 row = rows.value(i - start);
+            if (result.cancelled || (batch.cancelled && batch.cancelled())) {
+                result.cancelled = true;
+                fail(item.path, kCancelled);
+                completed.append({row, CleanupJournal::State::Stayed, {}, kCancelled});
+                continue;
+            }
+            const Resolved r = resolve(item, request, protectedPlaces);
+            if (!r.refusal.isEmpty()) {
+                fail(item.path, r.refusal);
+                completed.append({row, CleanupJournal::State::Stayed, {}, r.refusal});
+            } else {
+                // Moved relative to the folder just checked: a link put on the path meanwhile changes nothing.
+                const Trash::Result moved =
+                    trash.trashItem({r.parent.parent.get(), r.parent.name, item.path, r.parent.realPath});
+                if (moved.ok) {
+                    result.moved.append(item.path);
+                    completed.append({row, CleanupJournal::State::InTrash, bytesFromPath(moved.trashedPath), {}});
+                } else {
+                    fail(item.path, moved.error, moved.errorCode);
+                    completed.append({row, CleanupJournal::State::Stayed, {}, moved.error});
+                }
+            }
+            ++batch.done;
+            if (batch.progress)
+                batch.progress(batch.done, batch.total);
+        }
+        batch.journal->complete(completed);
     }
+    result.batchId = batch.id;
     const QString& shape = result.moved.size() == items.size() ? request.texts.allMoved : request.texts.partial;
     result.message = QString(shape)
                          .replace(QLatin1String("{n}"), QString::number(result.moved.size()))

@@ -16,6 +16,7 @@ struct TrashItem
 {
     QString path;
     ItemIdentity identity;
+    qint64 size = -1; // what the page showed, for the journal; -1: a regular file's own size
 };
 
 // How one section's clean checks and reports its items.
@@ -28,6 +29,9 @@ struct TrashRequest
     // A further check of the entry just before its move (an empty folder still empty), given
     // its folder and name; returns why the item must stay, or an empty string.
     std::function<QString(int parentFd, const QByteArray& name)> mustStay;
+    // The journal's name for the section ("large", "rules", …: the command line's names), used
+    // when no batch is open on the calling thread.
+    QString section;
 };
 
 // The one way anything leaves its place in Sweepora. For each item, in order: refuse it when
@@ -37,6 +41,38 @@ struct TrashRequest
 // check stays where it is and is reported in `failed` with the reason, and logged as
 // "<tag> 移到废纸篓失败：<path>，<reason>".
 namespace TrashGateway {
+
+// One clean as the journal records it: every move made on this thread while it lives is one
+// batch of the cleanup history, whatever number of calls it takes. A Batch opened while another
+// lives on the thread joins it. It can report progress and be cancelled between items.
+class Batch
+{
+public:
+    explicit Batch(QString section);
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+    // The journal's id of the batch; 0 while nothing has been journaled.
+    qint64 id() const;
+
+    // Items the whole clean will hand over, for progress; calls `progress(done, total)` after each.
+    void setTotal(qsizetype total);
+    void setProgress(std::function<void(qsizetype done, qsizetype total)> progress);
+    // Asked before each item; once true, the items left stay and fail with kCancelled.
+    void setCancelled(std::function<bool()> cancelled);
+
+    // The batch open on this thread, or null.
+    static Batch* current();
+
+private:
+    friend TrashBatchResult moveToTrash(const QList<TrashItem>&, const TrashRequest&);
+    struct State;
+    std::shared_ptr<State> m_state;
+    Batch* m_outer = nullptr;
+};
+
+inline const QString kCancelled = QStringLiteral("清理已取消，项目未移动");
 
 inline const QString kProtected = QStringLiteral("受保护的位置");
 inline const QString kGone = QStringLiteral("文件已不存在");

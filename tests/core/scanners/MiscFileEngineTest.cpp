@@ -218,7 +218,7 @@ TEST_F(MiscFiles, CleanMovesOnlyWhatIsStillAsScanned)
 
     auto trash = std::make_shared<RecordingTrash>();
     Trash::setCurrent(trash);
-    const TrashBatchResult result = MiscFileEngine::moveToTrash(items);
+    const TrashBatchResult result = MiscFileEngine::moveToTrash(items, MiscFileCategory::Miscellaneous);
     // A log still being written is the same file: its size is not part of its identity here.
     EXPECT_EQ(QSet<QString>(trash->requests().cbegin(), trash->requests().cend()), (QSet<QString>{kept, grown}));
     QHash<QString, QString> errors;
@@ -245,7 +245,7 @@ TEST_F(MiscFiles, APackageFolderIsKnownByItsOwnIdentityNotByWhatItHolds)
 
     auto trash = std::make_shared<RecordingTrash>();
     Trash::setCurrent(trash);
-    const TrashBatchResult result = MiscFileEngine::moveToTrash(items);
+    const TrashBatchResult result = MiscFileEngine::moveToTrash(items, MiscFileCategory::Miscellaneous);
     EXPECT_EQ(QSet<QString>(trash->requests().cbegin(), trash->requests().cend()),
               (QSet<QString>{Sweepora::Core::parentPath(same), m_tree.path(QStringLiteral("Foo.pkg"))}));
     EXPECT_TRUE(result.failed.isEmpty());

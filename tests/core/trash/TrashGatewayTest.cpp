@@ -66,7 +66,7 @@ QList<Section> sections()
         {"misc", QStringLiteral("dir"), logFile,
          [](const QString& home) {
              const auto items = MiscFileEngine::findFiles(home, MiscFileCategory::Miscellaneous, std::nullopt).items;
-             return [items] { return MiscFileEngine::moveToTrash(items); };
+             return [items] { return MiscFileEngine::moveToTrash(items, MiscFileCategory::Miscellaneous); };
          }},
         {"search", QStringLiteral("dir"), logFile,
          [](const QString& home) {
@@ -366,7 +366,7 @@ TEST_F(Gateway, ProtectedPlacesAreNeverOfferedNorMoved)
     const QString key = m_tree.file(QStringLiteral(".ssh/id_rsa.log"), 3000);
     const QString kept = m_tree.file(QStringLiteral("keep/big.iso"), 3000);
     EXPECT_TRUE(LargeFileEngine::findLargeFilesOfAtLeast(home, 1).items.isEmpty());
-    const TrashBatchResult refused = TrashGateway::moveToTrash(foundItems({key, kept}), {});
+    const TrashBatchResult refused = TrashGateway::moveToTrash(foundItems({key, kept}), {{}, false, {}, {}});
     EXPECT_TRUE(refused.moved.isEmpty());
     ASSERT_EQ(refused.failed.size(), 2);
     EXPECT_EQ(refused.failed[1].error, TrashGateway::kProtected);
