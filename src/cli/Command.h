@@ -22,6 +22,9 @@ struct CommandContext
 {
     QString home;                 // standardized, a readable folder, inside the open scope
     std::optional<QDateTime> now; // --now: age rules count from here instead of the clock
+    // For a command that asks before it changes anything: a yes-or-no question on the
+    // terminal; empty when --yes was given.
+    std::function<bool(const QString&)> confirm;
 };
 
 struct Column
@@ -41,6 +44,7 @@ struct Listing
     bool listsItems = true; // false: the rows are only the table of a command without items
     QStringList trashPaths; // what --move-to-trash moves, in order
     QString failure;        // set when the scan could not run (exit status 2)
+    QString usageError;     // set when the arguments name nothing there is (exit status 1)
 };
 
 // One run of one command. The command line calls parse() before anything touches the disk,
@@ -63,6 +67,9 @@ public:
     // itself instead of once for everything: `confirm` puts a yes-or-no question on the
     // terminal, and is empty when --yes was given.
     virtual bool confirmsEachGroup() const { return false; }
+    // A command that changes things without --move-to-trash (restore) asks through
+    // CommandContext::confirm, and takes --yes on its own.
+    virtual bool asksItself() const { return false; }
     virtual Core::TrashBatchResult moveToTrashAsking(const QStringList& paths,
                                                      const std::function<bool(const QString&)>& confirm)
     {

@@ -7,6 +7,7 @@
 #include "platform/PlatformLayout.h"
 #include "platform/ProgramText.h"
 #include "platform/Sandbox.h"
+#include "trash/TrashGateway.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -174,8 +175,6 @@ QString parse(const QStringList& arguments, GlobalOptions& options)
         else
             options.commandArguments.append(arguments[i]);
     }
-    if (options.yes && !options.moveToTrash)
-        return QStringLiteral("--yes only goes with --move-to-trash");
     return {};
 }
 
@@ -284,6 +283,11 @@ int runCommandLine(const QStringList& arguments)
     std::unique_ptr<CommandRunner> runner = options.command->make();
     if (const QString error = runner->parse(options.commandArguments); !error.isEmpty())
         return fail(ExitUsage, error, report);
+    if (options.yes && !options.moveToTrash && !runner->asksItself())
+        return fail(ExitUsage, QStringLiteral("--yes only goes with --move-to-trash"), report);
+    if (runner->asksItself() && !options.yes && !::isatty(STDIN_FILENO))
+        return fail(ExitUsage, QStringLiteral("no terminal to confirm on; add --yes to go ahead without asking"),
+                    report);
     if (options.moveToTrash && !runner->canMoveToTrash())
         return fail(ExitUsage, QStringLiteral("%1 has nothing to move to the Trash").arg(options.command->name),
                     report);
@@ -293,6 +297,8 @@ int runCommandLine(const QStringList& arguments)
                     report);
 
     CommandContext context;
+    if (runner->asksItself() && !options.yes)
+        context.confirm = confirmOnTerminal;
     if (!options.now.isEmpty()) {
         const QDateTime now = QDateTime::fromString(options.now, Qt::ISODateWithMs);
         if (!now.isValid())
@@ -319,6 +325,8 @@ int runCommandLine(const QStringList& arguments)
     Listing listing = runner->scan(context);
     if (!listing.failure.isEmpty())
         return fail(ExitCannotScan, listing.failure, report);
+    if (!listing.usageError.isEmpty())
+        return fail(ExitUsage, listing.usageError, report);
 
     if (options.moveToTrash) {
         if (!listing.trashPaths.isEmpty() && !options.yes && !runner->confirmsEachGroup() &&
@@ -329,6 +337,8 @@ int runCommandLine(const QStringList& arguments)
         QJsonArray moved;
         QJsonArray failed;
         if (!listing.trashPaths.isEmpty()) {
+            // One batch of the cleanup journal, named after the command, however the command moves.
+            TrashGateway::Batch batch(options.command->name);
             const TrashBatchResult result =
                 runner->confirmsEachGroup()
                     ? runner->moveToTrashAsking(listing.trashPaths,

@@ -2,6 +2,7 @@
 #include "cli/AppsCommand.h"
 #include "cli/Command.h"
 #include "cli/EmptyCommand.h"
+#include "cli/HistoryCommand.h"
 #include "cli/LargeCommand.h"
 #include "cli/MiscCommand.h"
 #include "cli/ProtectCommand.h"
@@ -30,6 +31,8 @@ const QList<Command>& commandTable()
         storageCommand(),
         trashCommand(),
         quickCommand(),
+        historyCommand(),
+        restoreCommand(),
         protectCommand(),
     };
     // clang-format on

@@ -88,7 +88,7 @@ TEST_F(CliSafety, TheMoveAfterTheQuestionChecksAgainWhatTheScanSaw)
         if (QLatin1String(row.command) == QLatin1String("storage"))
             arguments = {home.path(QStringLiteral("dir"))};
         ASSERT_TRUE(runner->parse(arguments).isEmpty());
-        const Listing listing = runner->scan({home.root(), std::nullopt});
+        const Listing listing = runner->scan({home.root(), std::nullopt, {}});
         if (QLatin1String(row.command) == QLatin1String("rules"))
             continue; // no rule names this folder; the rule clean is covered by the engines' tests
         ASSERT_FALSE(listing.trashPaths.isEmpty());

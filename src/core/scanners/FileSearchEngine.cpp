@@ -123,7 +123,7 @@ TrashBatchResult moveToTrash(const QList<FileSearchResult>& files)
     QList<TrashItem> items;
     items.reserve(files.size());
     for (const FileSearchResult& f : files)
-        items.append({f.path, f.identity});
+        items.append({f.path, f.identity, f.size});
     return TrashGateway::moveToTrash(items,
                                      {{QStringLiteral("[FileSearch]"), QStringLiteral("已将 {n} 个文件移到废纸篓"),
                                        QStringLiteral("已移动 {n} 个文件，部分文件处理失败")},

@@ -89,7 +89,7 @@ TrashBatchResult moveToTrash(const QList<LargeFileItem>& items)
 {
     QList<TrashItem> request;
     for (const LargeFileItem& item : items)
-        request.append({item.path, item.identity});
+        request.append({item.path, item.identity, item.size});
     return TrashGateway::moveToTrash(request, {trashTexts(), true, {}, QStringLiteral("large")});
 }
 

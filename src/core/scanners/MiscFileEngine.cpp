@@ -347,7 +347,7 @@ TrashBatchResult moveToTrash(const QList<MiscFileItem>& items, MiscFileCategory 
     // A log still being written is still the same file: its size is not part of its identity.
     QList<TrashItem> request;
     for (const MiscFileItem& item : items)
-        request.append({item.path, item.identity});
+        request.append({item.path, item.identity, item.size});
     return TrashGateway::moveToTrash(request, {trashTexts(), false, {}, sectionName(category)});
 }
 

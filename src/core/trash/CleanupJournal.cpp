@@ -303,7 +303,8 @@ QList<CleanupJournal::Entry> CleanupJournal::entries(qint64 batch) const
 {
     QList<Entry> out;
     QMutexLocker lock(&m_mutex);
-    Statement s(m_db, (QByteArray(kEntryColumns) + "WHERE batch = ? AND state IN (1, 3, 4, 5) ORDER BY id").constData());
+    Statement s(m_db,
+                (QByteArray(kEntryColumns) + "WHERE batch = ? AND state IN (1, 3, 4, 5) ORDER BY id").constData());
     s.bind(1, batch);
     while (s.step())
         out.append(entryFrom(s));

@@ -1,8 +1,8 @@
 #include "trash/TrashGateway.h"
 
 #include "platform/Log.h"
-#include "platform/Sandbox.h"
 #include "platform/PathBytes.h"
+#include "platform/Sandbox.h"
 #include "trash/CleanupJournal.h"
 #include "trash/ProtectedPlaces.h"
 #include "trash/Trash.h"
@@ -10,8 +10,8 @@
 #include <QDateTime>
 
 #include <cerrno>
-#include <optional>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 
 namespace Sweepora::Core::TrashGateway {
