@@ -150,7 +150,7 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
     EXPECT_TRUE(page->statusLine()->isVisible());
     QStringList requested = trash->requests();
     requested.sort();
-    EXPECT_EQ(requested, (QStringList{bigA, bigB}));
+    EXPECT_EQ(requested, (QStringList{bigA, QFileInfo(bigB).path()})) << "a whole folder moves as one entry";
     EXPECT_FALSE(QFileInfo::exists(bigA));
     EXPECT_TRUE(QFileInfo::exists(small));
     EXPECT_EQ(rowNames(page), (QStringList{QStringLiteral("Mid"), QStringLiteral("Small")}));

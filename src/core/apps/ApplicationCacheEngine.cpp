@@ -90,14 +90,18 @@ QList<ApplicationCleanupResult> scanTargets(const QList<ApplicationCacheTarget>&
         if (progress)
             progress(i, target.name);
         std::map<QString, FoundFile> files; // a file reached twice counts once; sorted by path
+        QList<WholeFolder> wholeFolders;
         for (const QString& folder : target.directories) {
             const bool opened = access.begin ? access.begin(folder) : false;
-            for (FoundFile& f : findRegularFiles(folder, protectedPlaces))
+            FoundTree found = findRegularFilesAndFolders(folder, protectedPlaces);
+            wholeFolders += found.folders;
+            for (FoundFile& f : found.files)
                 files.try_emplace(f.path, std::move(f));
             if (opened && access.end)
                 access.end(folder);
         }
-        ApplicationCleanupResult result{target.id, target, {}, {}, 0, false};
+        ApplicationCleanupResult result{target.id, target, {}, {}, {}, 0, false};
+        result.wholeFolders = wholeFolders;
         for (const auto& [path, f] : files) {
             result.files.append(path);
             result.identities.append(f.identity);
@@ -128,11 +132,10 @@ CleanOutcome clean(const QList<ApplicationCleanupResult>& selected)
     TrashGateway::Batch journalBatch(request.section);
     CleanOutcome outcome;
     for (const ApplicationCleanupResult& result : selected) {
-        QList<TrashItem> items;
-        items.reserve(result.files.size());
-        for (qsizetype i = 0; i < result.files.size(); ++i)
-            items.append({result.files[i], result.identities.value(i)});
-        const TrashBatchResult batch = TrashGateway::moveToTrash(items, request);
+        // Whole folders move as one entry each (see RuleScanEngine::clean).
+        const WholeCleanPlan plan = planWholeClean(result.files, result.identities, result.wholeFolders);
+        const TrashBatchResult batch =
+            resultPerFile(plan, result.files, TrashGateway::moveToTrash(plan.items, request));
         outcome.moved += batch.moved;
         outcome.failed += batch.failed;
         if (batch.failed.isEmpty() && batch.moved.size() == result.files.size())

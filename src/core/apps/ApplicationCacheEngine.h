@@ -32,6 +32,7 @@ struct ApplicationCleanupResult
     ApplicationCacheTarget target;
     QStringList files;              // every regular file of the target's folders, each path once, sorted by path
     QList<ItemIdentity> identities; // what the scan saw of each file, in the same order
+    QList<WholeFolder> wholeFolders; // folders that hold only listed files, moved as one entry
     qint64 size = 0;                // sum of the files' logical sizes
     bool selected = false;
 

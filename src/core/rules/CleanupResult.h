@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rules/CleanupRule.h"
+#include "scanners/RegularFiles.h"
 #include "trash/ItemIdentity.h"
 
 #include <QList>
@@ -19,6 +20,7 @@ struct CleanupResult
     QString accessPath;             // the first path of the rule that resolves; reopened when cleaning
     QStringList files;              // every regular file found under the rule's paths, in discovery order
     QList<ItemIdentity> identities; // what the scan saw of each file, in the same order
+    QList<WholeFolder> wholeFolders; // folders below the rule's paths that hold only listed files
     qint64 size = 0;                // sum of the files' logical sizes
     bool selected = false;
 

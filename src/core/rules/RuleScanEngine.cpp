@@ -103,6 +103,7 @@ std::optional<CleanupResult> scanRuleWith(const CleanupRule& rule, const QString
 {
     QStringList files;
     QList<ItemIdentity> identities;
+    QList<WholeFolder> wholeFolders;
     QStringList walked;
     qint64 size = 0;
     std::optional<QString> accessPath;
@@ -120,7 +121,7 @@ std::optional<CleanupResult> scanRuleWith(const CleanupRule& rule, const QString
             access.end(*parent);
         for (const QString& folder : folders) {
             const bool opened = access.begin ? access.begin(folder) : false;
-            const QList<FoundFile> found = findRegularFiles(folder, protectedPlaces);
+            const FoundTree found = findRegularFilesAndFolders(folder, protectedPlaces);
             if (opened && access.end)
                 access.end(folder);
             // Overlapping paths ("…/Caches" and "…/Caches/x") must not count a file twice, nor
@@ -129,7 +130,9 @@ std::optional<CleanupResult> scanRuleWith(const CleanupRule& rule, const QString
                 return Sandbox::isWithin(folder, earlier) || Sandbox::isWithin(earlier, folder);
             });
             const QSet<QString> seen = overlaps ? QSet<QString>(files.cbegin(), files.cend()) : QSet<QString>();
-            for (const FoundFile& file : found) {
+            if (!overlaps)
+                wholeFolders += found.folders;
+            for (const FoundFile& file : found.files) {
                 if (overlaps && seen.contains(file.path))
                     continue;
                 files.append(file.path);
@@ -147,6 +150,7 @@ std::optional<CleanupResult> scanRuleWith(const CleanupRule& rule, const QString
     result.accessPath = *accessPath;
     result.files = files;
     result.identities = identities;
+    result.wholeFolders = wholeFolders;
     result.size = size;
     return result;
 }
@@ -189,16 +193,17 @@ QString resultMessage(qsizetype count)
 
 CleanOutcome clean(const QList<CleanupResult>& selection, const Access& access)
 {
-    const TrashRequest request{{QStringLiteral("[TaskClean]"), QString(), QString()}, false, {}, QStringLiteral("rules")};
+    const TrashRequest request{
+        {QStringLiteral("[TaskClean]"), QString(), QString()}, false, {}, QStringLiteral("rules")};
     TrashGateway::Batch journalBatch(request.section);
     CleanOutcome outcome;
     for (const CleanupResult& result : selection) {
         const bool opened = access.begin ? access.begin(result.accessPath) : false;
-        QList<TrashItem> items;
-        items.reserve(result.files.size());
-        for (qsizetype i = 0; i < result.files.size(); ++i)
-            items.append({result.files[i], result.identities.value(i)});
-        const TrashBatchResult batch = TrashGateway::moveToTrash(items, request);
+        // A folder whose every file goes moves as one entry: a cache of 60,000 files becomes a
+        // few Trash entries instead of 60,000.
+        const WholeCleanPlan plan = planWholeClean(result.files, result.identities, result.wholeFolders);
+        const TrashBatchResult batch =
+            resultPerFile(plan, result.files, TrashGateway::moveToTrash(plan.items, request));
         if (opened && access.end)
             access.end(result.accessPath);
         outcome.moved += batch.moved;

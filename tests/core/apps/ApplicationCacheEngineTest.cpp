@@ -133,9 +133,9 @@ TEST_F(ApplicationCacheEngineTest, CleanCompletesOnlyResultsWhoseEveryFileMoved)
     trash->failPath(bad);
     Trash::setCurrent(trash);
     const QList<ApplicationCleanupResult> selected = {
-        {QStringLiteral("g"), {}, {good}, identitiesOf({good}), 5, true},
-        {QStringLiteral("b"), {}, {bad, badSibling}, identitiesOf({bad, badSibling}), 10, true},
-        {QStringLiteral("none"), {}, {}, {}, 0, true},
+        {QStringLiteral("g"), {}, {good}, identitiesOf({good}), {}, 5, true},
+        {QStringLiteral("b"), {}, {bad, badSibling}, identitiesOf({bad, badSibling}), {}, 10, true},
+        {QStringLiteral("none"), {}, {}, {}, {}, 0, true},
     };
     const ApplicationCacheEngine::CleanOutcome outcome = ApplicationCacheEngine::clean(selected);
     EXPECT_EQ(outcome.completedIDs, (QSet<QString>{QStringLiteral("g"), QStringLiteral("none")}));

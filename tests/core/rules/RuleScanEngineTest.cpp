@@ -4,12 +4,16 @@
 #include "platform/Sandbox.h"
 #include "support/TrashFakes.h"
 #include "support/TreeBuilder.h"
+#include "trash/ProtectedPlaces.h"
 #include "trash/Trash.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
@@ -157,6 +161,47 @@ TEST_F(RuleScanEngineTest, CleanKeepsAResultWithAFailedFileAndLogsIt)
     EXPECT_EQ(outcome.moved, (QStringList{a1, b1}));
     EXPECT_EQ(outcome.message, QStringLiteral("部分文件未能移到废纸篓，请重试"));
     EXPECT_EQ(log, QStringList{QStringLiteral("[TaskClean] 移到废纸篓失败：") + a2 + QStringLiteral("，没有权限")});
+}
+
+TEST_F(RuleScanEngineTest, AFolderMovesWholeOnlyWhenEveryEntryBelowItIsAListedFile)
+{
+    // Whole: only listed files, at any depth. Each other folder holds something the scan did not
+    // list, which must stay where it is.
+    const QString whole = m_tree->folder(QStringLiteral("c/whole"));
+    m_tree->file(QStringLiteral("c/whole/1"), 10);
+    m_tree->file(QStringLiteral("c/whole/deep/er/2"), 10);
+    m_tree->file(QStringLiteral("c/hidden/1"), 10);
+    m_tree->file(QStringLiteral("c/hidden/.keep"), 10);
+    m_tree->file(QStringLiteral("c/link/1"), 10);
+    m_tree->symlink(QStringLiteral("c/link/to"), m_dir.path());
+    m_tree->file(QStringLiteral("c/fifo/1"), 10);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(m_tree->path(QStringLiteral("c/fifo/pipe"))).constData(), 0600), 0);
+    m_tree->file(QStringLiteral("c/kept/1"), 10);
+    m_tree->file(QStringLiteral("c/kept/protected/2"), 10);
+    const QString top = m_tree->file(QStringLiteral("c/top"), 10);
+    ASSERT_TRUE(ProtectedPlaces::addUserPath(m_tree->path(QStringLiteral("c/kept/protected"))));
+    auto trash = std::make_shared<RecordingTrash>(Trash::platform());
+    Trash::setCurrent(trash);
+
+    const CleanupResult result =
+        *RuleScanEngine::scanRule(rule(QStringLiteral("C"), {QStringLiteral("USERFOLDER/c")}), m_home);
+    const RuleScanEngine::CleanOutcome outcome = RuleScanEngine::clean({result});
+    Trash::setCurrent(nullptr);
+    ProtectedPlaces::removeUserPath(m_tree->path(QStringLiteral("c/kept/protected")));
+
+    QStringList requested = trash->requests();
+    requested.sort();
+    const QString c = m_tree->path(QStringLiteral("c/"));
+    EXPECT_EQ(requested, (QStringList{c + QStringLiteral("fifo/1"), c + QStringLiteral("hidden/1"),
+                                      c + QStringLiteral("kept/1"), c + QStringLiteral("link/1"), top, whole}))
+        << requested.join(u' ').toStdString();
+    EXPECT_EQ(outcome.moved.size(), result.files.size()) << "told per file, as listed";
+    EXPECT_TRUE(outcome.moved.contains(whole + QStringLiteral("/deep/er/2")));
+    for (const char* stays : {"c/hidden/.keep", "c/link/to", "c/fifo/pipe", "c/kept/protected/2"})
+        EXPECT_TRUE(QFileInfo(m_tree->path(QString::fromLatin1(stays))).isSymLink() ||
+                    QFileInfo::exists(m_tree->path(QString::fromLatin1(stays))))
+            << stays;
+    EXPECT_FALSE(QFileInfo::exists(whole));
 }
 
 } // namespace

@@ -44,7 +44,8 @@ std::string manifest(const QString& root)
         if (S_ISREG(st.st_mode)) {
             QFile f(path);
             f.open(QIODevice::ReadOnly);
-            line += u' ' + QString::fromLatin1(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex()) +
+            line += u' ' +
+                    QString::fromLatin1(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex()) +
                     u' ' + QString::number(qint64(st.st_mtim.tv_sec)) + u'.' + QString::number(st.st_mtim.tv_nsec);
         }
         out.insert(path.mid(root.size()), line);
@@ -90,7 +91,8 @@ TEST_F(CleanupHistoryTest, EverySectionsCleanComesBackByteForByteAndLeavesTheTra
     m_tree.file(QStringLiteral("cache/tool/a.bin"), 4000);
     m_tree.file(QStringLiteral("Library/Caches/com.foo/blob"), 6000);
     m_tree.chmod(QStringLiteral("docs/find-me.txt"), 0640);
-    BundleBuilder::make(home() + QStringLiteral("/Applications/Foo.app"), BundleBuilder::xml(QStringLiteral("com.foo")));
+    BundleBuilder::make(home() + QStringLiteral("/Applications/Foo.app"),
+                        BundleBuilder::xml(QStringLiteral("com.foo")));
     const std::string before = manifest(home());
 
     QList<qint64> batches;
@@ -124,7 +126,8 @@ TEST_F(CleanupHistoryTest, EverySectionsCleanComesBackByteForByteAndLeavesTheTra
     std::reverse(batches.begin(), batches.end());
     for (const qint64 id : batches) {
         const CleanupHistory::RestoreResult r = CleanupHistory::restore(id);
-        EXPECT_TRUE(r.failed.isEmpty()) << r.failed.value(0).path.toStdString() << r.failed.value(0).error.toStdString();
+        EXPECT_TRUE(r.failed.isEmpty()) << r.failed.value(0).path.toStdString()
+                                        << r.failed.value(0).error.toStdString();
         EXPECT_EQ(batch(id).inTrash, 0);
     }
     // Folders' own times change when entries leave and return; everything else is as it was.
