@@ -25,6 +25,7 @@ public:
         listing.columns = {{QStringLiteral("编号"), true},  {QStringLiteral("时间"), false},
                            {QStringLiteral("类别"), false}, {QStringLiteral("项目"), true},
                            {QStringLiteral("大小"), true},  {QStringLiteral("废纸篓中"), true}};
+        CleanupHistory::refresh();
         const QList<CleanupJournal::Batch> batches = CleanupHistory::batches();
         for (const CleanupJournal::Batch& b : batches) {
             listing.items.append(QJsonObject{{QStringLiteral("id"), b.id},

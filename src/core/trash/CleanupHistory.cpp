@@ -190,7 +190,7 @@ QString sectionTitle(const QString& section)
     return titles.value(section, section);
 }
 
-void refresh()
+bool refresh()
 {
     const std::shared_ptr<CleanupJournal> journal = CleanupJournal::current();
     QList<CleanupJournal::Completion> changed;
@@ -202,11 +202,11 @@ void refresh()
         changed.append({e.id, back ? State::Restored : State::Gone, {}, {}});
     }
     journal->complete(changed);
+    return !changed.isEmpty();
 }
 
 QList<CleanupJournal::Batch> batches()
 {
-    refresh();
     return CleanupJournal::current()->batches();
 }
 
@@ -217,6 +217,7 @@ QList<CleanupJournal::Entry> entries(qint64 batch)
 
 qint64 lastRestorable()
 {
+    refresh();
     for (const CleanupJournal::Batch& b : batches())
         if (b.inTrash > 0)
             return b.id;

@@ -24,12 +24,14 @@ QString sectionTitle(const QString& section);
 
 // Checks every item the journal has in a Trash against the disk: an entry that is gone was
 // restored (its original place holds it again) or emptied by another program.
-void refresh();
+// Returns whether anything changed.
+bool refresh();
 
-// Newest first; refreshed against the disk first.
+// Newest first, as the journal has them (call refresh() first for what is on disk now: a page
+// shows the journal at once and refreshes in the background).
 QList<CleanupJournal::Batch> batches();
 QList<CleanupJournal::Entry> entries(qint64 batch);
-// The newest batch that still has items in the Trash, or 0.
+// The newest batch that still has items in the Trash, or 0 (refreshed first).
 qint64 lastRestorable();
 
 struct RestoreResult

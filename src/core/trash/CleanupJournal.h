@@ -104,7 +104,6 @@ public:
     void settlePending(const QList<QByteArray>& trashFolders);
 
 private:
-
     mutable QMutex m_mutex;
     sqlite3* m_db = nullptr;
     mutable QString m_error;

@@ -61,6 +61,7 @@ class CleanupHistoryTest : public ScopedTreeFixture
 protected:
     CleanupJournal::Batch batch(qint64 id) const
     {
+        CleanupHistory::refresh();
         for (const CleanupJournal::Batch& b : CleanupHistory::batches())
             if (b.id == id)
                 return b;
