@@ -1,8 +1,8 @@
 // Every test process starts in a private world: its own data, config and runtime folders and
 // its own settings file, so no test can touch the real user's Trash, rules or grants.
 #include "platform/Jobs.h"
-#include "services/HTTPUtil.h"
 #include "platform/Settings.h"
+#include "services/HTTPUtil.h"
 
 #include <gtest/gtest.h>
 

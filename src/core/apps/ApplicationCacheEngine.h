@@ -30,10 +30,10 @@ struct ApplicationCleanupResult
 {
     QString id; // the bundle identifier
     ApplicationCacheTarget target;
-    QStringList files;              // every regular file of the target's folders, each path once, sorted by path
-    QList<ItemIdentity> identities; // what the scan saw of each file, in the same order
+    QStringList files;               // every regular file of the target's folders, each path once, sorted by path
+    QList<ItemIdentity> identities;  // what the scan saw of each file, in the same order
     QList<WholeFolder> wholeFolders; // folders that hold only listed files, moved as one entry
-    qint64 size = 0;                // sum of the files' logical sizes
+    qint64 size = 0;                 // sum of the files' logical sizes
     bool selected = false;
 
     friend bool operator==(const ApplicationCleanupResult&, const ApplicationCleanupResult&) = default;

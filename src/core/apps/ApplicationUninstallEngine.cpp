@@ -154,7 +154,8 @@ Outcome moveToTrash(const QList<TrashItem>& workList, const QSet<QString>& decli
         bool ok = false;
         if (!declinedFolders.contains(standardizedPath(parentPath(path)))) {
             // One item at a time: the log line carries the error's full description.
-            const TrashBatchResult r = TrashGateway::moveToTrash({workList[i]}, {{}, false, {}, QStringLiteral("apps")});
+            const TrashBatchResult r =
+                TrashGateway::moveToTrash({workList[i]}, {{}, false, {}, QStringLiteral("apps")});
             ok = !r.moved.isEmpty();
             if (!ok && !r.failed.isEmpty()) {
                 const QString description = fullErrorDescription(r.failed[0].error, r.failed[0].errorCode);

@@ -52,7 +52,7 @@ struct CleanOutcome
     QSet<QString> completedIDs;            // results whose every file moved
     QStringList moved;                     // every file that moved
     QList<QPair<QString, QString>> failed; // path and error of every file that did not
-    QString message; // "清理完成，文件已移到废纸篓" or "部分文件未能移到废纸篓，请重试"
+    QString message;    // "清理完成，文件已移到废纸篓" or "部分文件未能移到废纸篓，请重试"
     qint64 batchId = 0; // the cleanup journal's batch, for undo
 };
 

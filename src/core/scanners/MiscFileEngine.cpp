@@ -142,19 +142,6 @@ QString noun(MiscFileCategory category)
     return {};
 }
 
-QString sectionName(MiscFileCategory category)
-{
-    switch (category) {
-    case MiscFileCategory::Archives:
-        return QStringLiteral("archives");
-    case MiscFileCategory::Installers:
-        return QStringLiteral("installers");
-    case MiscFileCategory::Miscellaneous:
-        break;
-    }
-    return QStringLiteral("misc");
-}
-
 QString initialMessage(MiscFileCategory category)
 {
     if (category == MiscFileCategory::Miscellaneous)
@@ -348,7 +335,7 @@ TrashBatchResult moveToTrash(const QList<MiscFileItem>& items, MiscFileCategory 
     QList<TrashItem> request;
     for (const MiscFileItem& item : items)
         request.append({item.path, item.identity, item.size});
-    return TrashGateway::moveToTrash(request, {trashTexts(), false, {}, sectionName(category)});
+    return TrashGateway::moveToTrash(request, {trashTexts(), false, {}, commandName(category)});
 }
 
 } // namespace Sweepora::Core::MiscFileEngine

@@ -104,8 +104,6 @@ Report findFilesAsOf(const QString& home, MiscFileCategory category, const QDate
 // Moves the items to the Trash one by one ("[MiscFileCleanup]" in the log), each only when it
 // is still what the scan found.
 TrashBatchResult moveToTrash(const QList<MiscFileItem>& items, MiscFileCategory category);
-// The journal's and the command line's name: "misc", "archives" or "installers".
-QString sectionName(MiscFileCategory category);
 
 } // namespace MiscFileEngine
 } // namespace Sweepora::Core

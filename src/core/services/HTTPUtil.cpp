@@ -3,9 +3,9 @@
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
-#include <QPointer>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QThread>
 #include <QTimer>
 
