@@ -30,6 +30,7 @@ ApplicationCleanupViewModel::ApplicationCleanupViewModel(QObject* parent) : QObj
     });
     connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
         const ApplicationCacheEngine::CleanOutcome outcome = m_cleanWatcher.future().result();
+        m_run.finish(outcome.message);
         QList<ApplicationCleanupResult> remaining =
             ViewModelSupport::without(m_results, &ApplicationCleanupResult::id, outcome.completedIDs);
         m_results = std::move(remaining);
@@ -112,7 +113,8 @@ void ApplicationCleanupViewModel::clean()
         return;
     setState(ApplicationCleanupState::Cleaning);
     setMessage(QStringLiteral("正在将应用缓存移到废纸篓…"));
-    m_cleanWatcher.setFuture(runJob([selection] { return ApplicationCacheEngine::clean(selection); }));
+    m_cleanWatcher.setFuture(runJob(
+        m_run.wrap(QStringLiteral("app-caches"), [selection] { return ApplicationCacheEngine::clean(selection); })));
 }
 
 void ApplicationCleanupViewModel::toggleSelection(const QString& resultID)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "apps/ApplicationCacheEngine.h"
+#include "trash/CleanRun.h"
 
 #include <QFutureWatcher>
 #include <QList>
@@ -27,6 +28,8 @@ public:
     const QList<ApplicationCleanupResult>& results() const { return m_results; }
     ApplicationCleanupState state() const { return m_state; }
     const QString& message() const { return m_message; }
+    // The running clean's progress and cancel, then the undo of the last clean.
+    CleanRun& cleanRun() { return m_run; }
     const QString& scanningApp() const { return m_scanningApp; }
     double progress() const { return m_progress; }
 
@@ -67,6 +70,7 @@ private:
     // Owned here: when the view model goes, a job still running publishes nothing.
     QFutureWatcher<QList<ApplicationCleanupResult>> m_scanWatcher;
     QFutureWatcher<ApplicationCacheEngine::CleanOutcome> m_cleanWatcher;
+    CleanRun m_run;
 };
 
 } // namespace Sweepora::Core

@@ -23,6 +23,7 @@ ApplicationUninstallModel::ApplicationUninstallModel(QObject* parent) : QObject(
     });
     connect(&m_uninstallWatcher, &QFutureWatcherBase::finished, this, [this] {
         const ApplicationUninstallEngine::Outcome outcome = m_uninstallWatcher.future().result();
+        m_run.finish(outcome.message);
         setUninstalling(false);
         if (outcome.moved > 0 || outcome.bundleMoved)
             Notifications::instance().postTrashContentsDidChange();
@@ -119,8 +120,8 @@ void ApplicationUninstallModel::requestFolderAccess(const QList<TrashItem>& work
 void ApplicationUninstallModel::moveToTrash(const QList<TrashItem>& work, const QSet<QString>& declined)
 {
     setMessage(QStringLiteral("正在卸载应用…"));
-    m_uninstallWatcher.setFuture(
-        runJob([work, declined] { return ApplicationUninstallEngine::moveToTrash(work, declined); }));
+    m_uninstallWatcher.setFuture(runJob(m_run.wrap(
+        QStringLiteral("apps"), [work, declined] { return ApplicationUninstallEngine::moveToTrash(work, declined); })));
 }
 
 void ApplicationUninstallModel::setScanning(bool scanning)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "apps/ApplicationUninstallEngine.h"
+#include "trash/CleanRun.h"
 
 #include <QFutureWatcher>
 #include <QList>
@@ -33,6 +34,8 @@ public:
     bool isScanning() const { return m_isScanning; }
     bool isUninstalling() const { return m_isUninstalling; }
     const QString& message() const { return m_message; }
+    // The running uninstall's progress and cancel, then the undo of the last one.
+    CleanRun& cleanRun() { return m_run; }
     // The bundle whose move to the Trash failed, for the user to remove by hand; empty when none.
     const QString& manualRemovalPath() const { return m_manualRemovalPath; }
     void clearManualRemoval();
@@ -67,6 +70,7 @@ private:
 
     QFutureWatcher<QList<UninstallApplication>> m_scanWatcher;
     QFutureWatcher<ApplicationUninstallEngine::Outcome> m_uninstallWatcher;
+    CleanRun m_run;
 };
 
 } // namespace Sweepora::Core

@@ -31,6 +31,7 @@ CleanupViewModel::CleanupViewModel(RuleStore store, QObject* parent) : QObject(p
     });
     connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
         const RuleScanEngine::CleanOutcome outcome = m_cleanWatcher.future().result();
+        m_run.finish(outcome.message);
         QList<CleanupResult> remaining = ViewModelSupport::without(m_results, &CleanupResult::id, outcome.completedIDs);
         setResults(std::move(remaining));
         setState(ScanState::Scanned);
@@ -121,7 +122,8 @@ void CleanupViewModel::clean()
     setState(ScanState::Cleaning);
     setMessage(QStringLiteral("正在移到废纸篓…"));
     const RuleScanEngine::Access access = accessThroughManager();
-    m_cleanWatcher.setFuture(runJob([selection, access] { return RuleScanEngine::clean(selection, access); }));
+    m_cleanWatcher.setFuture(runJob(
+        m_run.wrap(QStringLiteral("rules"), [selection, access] { return RuleScanEngine::clean(selection, access); })));
 }
 
 void CleanupViewModel::toggleSelection(const QString& resultID)

@@ -3,6 +3,7 @@
 #include "rules/CleanupResult.h"
 #include "rules/RuleScanEngine.h"
 #include "rules/RuleStore.h"
+#include "trash/CleanRun.h"
 
 #include <QFutureWatcher>
 #include <QList>
@@ -35,6 +36,8 @@ public:
     const QList<CleanupResult>& results() const { return m_results; }
     ScanState state() const { return m_state; }
     const QString& message() const { return m_message; }
+    // The running clean's progress and cancel, then the undo of the last clean.
+    CleanRun& cleanRun() { return m_run; }
     const QString& scanningRuleName() const { return m_scanningRuleName; }
     double scanProgress() const { return m_scanProgress; }
 
@@ -79,6 +82,7 @@ private:
     // publishes nothing.
     QFutureWatcher<QList<CleanupResult>> m_scanWatcher;
     QFutureWatcher<RuleScanEngine::CleanOutcome> m_cleanWatcher;
+    CleanRun m_run;
 };
 
 } // namespace Sweepora::Core

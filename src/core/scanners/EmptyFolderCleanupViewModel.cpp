@@ -24,6 +24,7 @@ EmptyFolderCleanupViewModel::EmptyFolderCleanupViewModel(QObject* parent) : QObj
     });
     connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
         const TrashBatchResult result = m_cleanWatcher.future().result();
+        m_run.finish(result.message);
         m_folders = ViewModelSupport::without(m_folders, &EmptyFolderItem::path,
                                               QSet<QString>(result.moved.cbegin(), result.moved.cend()));
         emit foldersChanged();
@@ -73,7 +74,8 @@ void EmptyFolderCleanupViewModel::clean()
         return;
     setState(State::Cleaning);
     setMessage(QStringLiteral("正在移到废纸篓…"));
-    m_cleanWatcher.setFuture(runJob([selection] { return EmptyFolderEngine::moveToTrash(selection); }));
+    m_cleanWatcher.setFuture(runJob(m_run.wrap(
+        QStringLiteral("empty"), [selection] { return EmptyFolderEngine::moveToTrash(selection); }, selection.size())));
 }
 
 void EmptyFolderCleanupViewModel::toggleSelection(const QString& path)

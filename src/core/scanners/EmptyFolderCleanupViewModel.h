@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scanners/EmptyFolderEngine.h"
+#include "trash/CleanRun.h"
 
 #include <QFutureWatcher>
 #include <QList>
@@ -31,6 +32,8 @@ public:
     State state() const { return m_state; }
     const QList<EmptyFolderItem>& folders() const { return m_folders; }
     const QString& message() const { return m_message; }
+    // The running clean's progress and cancel, then the undo of the last clean.
+    CleanRun& cleanRun() { return m_run; }
     qsizetype selectedCount() const;
 
     // Ignored while scanning or cleaning; needs the home grant. With `sharedWalk`, the scan
@@ -59,6 +62,7 @@ private:
     // Owned here: when the model goes, a job still running publishes nothing.
     QFutureWatcher<EmptyFolderEngine::Report> m_scanWatcher;
     QFutureWatcher<TrashBatchResult> m_cleanWatcher;
+    CleanRun m_run;
 };
 
 } // namespace Sweepora::Core

@@ -1,6 +1,7 @@
 #include "scanners/FileListViewModel.h"
 
 #include "access/AccessManager.h"
+#include "platform/Jobs.h"
 #include "platform/Notifications.h"
 #include "util/ViewModelSupport.h"
 
@@ -15,6 +16,7 @@ FileListViewModel::FileListViewModel(QString initialMessage, QObject* parent)
         emit filesChanged();
         setState(ScanState::Scanned);
         setMessage(result.message);
+        m_run.finish(result.message);
         if (!result.moved.isEmpty())
             Notifications::instance().postTrashContentsDidChange();
         emit cleanFinished();
@@ -36,6 +38,7 @@ bool FileListViewModel::mayStartScan()
 
 void FileListViewModel::finishScan(const QString& message)
 {
+    m_run.clear();
     emit filesChanged();
     setState(ScanState::Scanned);
     setMessage(message);
@@ -47,11 +50,11 @@ bool FileListViewModel::mayClean(bool hasSelection) const
     return m_state == ScanState::Scanned && hasSelection;
 }
 
-void FileListViewModel::startClean(QFuture<TrashBatchResult> job)
+void FileListViewModel::startClean(const QString& section, std::function<TrashBatchResult()> job, qsizetype total)
 {
     setState(ScanState::Cleaning);
     setMessage(QStringLiteral("正在移到废纸篓…"));
-    m_cleanWatcher.setFuture(std::move(job));
+    m_cleanWatcher.setFuture(runJob(m_run.wrap(section, std::move(job), total)));
 }
 
 void FileListViewModel::setState(ScanState state)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rules/CleanupResult.h"
+#include "trash/CleanRun.h"
 #include "trash/TrashBatch.h"
 
 #include <QFuture>
@@ -8,6 +9,8 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace Sweepora::Core {
 
@@ -25,6 +28,8 @@ public:
 
     ScanState state() const { return m_state; }
     const QString& message() const { return m_message; }
+    // The running clean's progress and cancel, then the undo of the last clean.
+    CleanRun& cleanRun() { return m_run; }
 
 signals:
     void stateChanged();
@@ -43,7 +48,8 @@ protected:
     void finishScan(const QString& message);
     // Only from the scanned state and with something ticked (`hasSelection`); the job moves it.
     bool mayClean(bool hasSelection) const;
-    void startClean(QFuture<TrashBatchResult> job);
+    // `job` runs on the job pool as one journal batch of `section`, handing over `total` items.
+    void startClean(const QString& section, std::function<TrashBatchResult()> job, qsizetype total);
     // Drops what the clean moved from the list; what failed stays ticked.
     virtual void removeMoved(const QStringList& moved) = 0;
 
@@ -53,6 +59,7 @@ protected:
 private:
     ScanState m_state = ScanState::Ready;
     QString m_message;
+    CleanRun m_run;
     // Owned by the view model: when it goes, a clean still running publishes nothing.
     QFutureWatcher<TrashBatchResult> m_cleanWatcher;
 };

@@ -29,6 +29,7 @@ FileSearchViewModel::FileSearchViewModel(QObject* parent) : QObject(parent)
     });
     connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
         const CleanOutcome outcome = m_cleanWatcher.future().result();
+        m_run.finish(outcome.result.message);
         if (!outcome.result.moved.isEmpty())
             Notifications::instance().postTrashContentsDidChange();
         // A search started during the clean owns the list, the state and the message now.
@@ -82,9 +83,12 @@ void FileSearchViewModel::clean()
     setState(FileSearchState::Cleaning);
     setMessage(QStringLiteral("正在移到废纸篓…"));
     const quint64 generation = m_generation;
-    m_cleanWatcher.setFuture(runJob([selection, generation] {
-        return CleanOutcome{generation, FileSearchEngine::moveToTrash(selection)};
-    }));
+    m_cleanWatcher.setFuture(runJob(m_run.wrap(
+        QStringLiteral("search"),
+        [selection, generation] {
+            return CleanOutcome{generation, FileSearchEngine::moveToTrash(selection)};
+        },
+        selection.size())));
 }
 
 void FileSearchViewModel::toggleSelection(const QString& path)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scanners/FileSearchEngine.h"
+#include "trash/CleanRun.h"
 
 #include <QFutureWatcher>
 #include <QList>
@@ -33,6 +34,8 @@ public:
     FileSearchState state() const { return m_state; }
     const QList<FileSearchResult>& results() const { return m_results; }
     const QString& message() const { return m_message; }
+    // The running clean's progress and cancel, then the undo of the last clean.
+    CleanRun& cleanRun() { return m_run; }
     const QString& currentQuery() const { return m_currentQuery; }
     qint64 selectedSize() const;
 
@@ -76,6 +79,7 @@ private:
 
     QFutureWatcher<SearchOutcome> m_searchWatcher;
     QFutureWatcher<CleanOutcome> m_cleanWatcher;
+    CleanRun m_run;
 };
 
 } // namespace Sweepora::Core

@@ -58,7 +58,8 @@ void LargeFileViewModel::clean()
             selection.append(item);
     if (!mayClean(!selection.isEmpty()))
         return;
-    startClean(runJob([selection] { return LargeFileEngine::moveToTrash(selection); }));
+    startClean(
+        QStringLiteral("large"), [selection] { return LargeFileEngine::moveToTrash(selection); }, selection.size());
 }
 
 void LargeFileViewModel::removeMoved(const QStringList& moved)

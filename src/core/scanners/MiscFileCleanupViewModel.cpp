@@ -69,7 +69,10 @@ void MiscFileCleanupViewModel::clean()
     const QList<MiscFileItem> selection = ViewModelSupport::selected(m_files);
     if (!mayClean(!selection.isEmpty()))
         return;
-    startClean(runJob([selection, category = m_category] { return MiscFileEngine::moveToTrash(selection, category); }));
+    startClean(
+        MiscFileEngine::commandName(m_category),
+        [selection, category = m_category] { return MiscFileEngine::moveToTrash(selection, category); },
+        selection.size());
 }
 
 void MiscFileCleanupViewModel::removeMoved(const QStringList& moved)

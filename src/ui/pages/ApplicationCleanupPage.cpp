@@ -1,6 +1,7 @@
 #include "ui/pages/ApplicationCleanupPage.h"
 
 #include "apps/ApplicationCleanupViewModel.h"
+#include "ui/components/CleanRunBar.h"
 #include "ui/components/CleanupRow.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
@@ -84,6 +85,7 @@ ApplicationCleanupPage::ApplicationCleanupPage(Core::ApplicationCleanupViewModel
             [this] { m_progress->setValue(static_cast<int>(m_model.progress() * 1000)); });
     rebuildRows();
     updateState();
+    new CleanRunBar(m_model.cleanRun(), this);
 }
 
 Core::CleanupResult ApplicationCleanupPage::rowResult(const Core::ApplicationCleanupResult& result)

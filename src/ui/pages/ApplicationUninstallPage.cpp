@@ -2,6 +2,7 @@
 
 #include "apps/ApplicationUninstallModel.h"
 #include "ui/components/AppIcon.h"
+#include "ui/components/CleanRunBar.h"
 #include "ui/components/FileItemDelegate.h"
 #include "ui/components/FileItemList.h"
 #include "ui/components/RevealInFileManager.h"
@@ -173,6 +174,7 @@ ApplicationUninstallPage::ApplicationUninstallPage(QWidget* parent)
             &ApplicationUninstallPage::rebuildRows);
     connect(m_model.get(), &Core::ApplicationUninstallModel::manualRemovalPathChanged, this,
             &ApplicationUninstallPage::showManualRemovalAlert);
+    new CleanRunBar(m_model->cleanRun(), this);
 }
 
 ApplicationUninstallPage::~ApplicationUninstallPage() = default;

@@ -1,6 +1,7 @@
 #include "ui/pages/EmptyFolderCleanupPage.h"
 
 #include "scanners/EmptyFolderCleanupViewModel.h"
+#include "ui/components/CleanRunBar.h"
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
@@ -21,6 +22,7 @@ EmptyFolderCleanupPage::EmptyFolderCleanupPage(Core::EmptyFolderCleanupViewModel
     connect(&m_model, &Core::EmptyFolderCleanupViewModel::foldersChanged, this, &EmptyFolderCleanupPage::refresh);
     connect(&m_model, &Core::EmptyFolderCleanupViewModel::messageChanged, this, &EmptyFolderCleanupPage::refresh);
     refresh();
+    new CleanRunBar(m_model.cleanRun(), this);
 }
 
 bool EmptyFolderCleanupPage::hasCleanableList() const

@@ -1,6 +1,7 @@
 #include "ui/pages/FileSearchPage.h"
 
 #include "scanners/FileSearchViewModel.h"
+#include "ui/components/CleanRunBar.h"
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
@@ -28,6 +29,7 @@ FileSearchPage::FileSearchPage(Core::FileSearchViewModel& model, QWidget* parent
     connect(&m_model, &Core::FileSearchViewModel::resultsChanged, this, &FileSearchPage::refresh);
     connect(&m_model, &Core::FileSearchViewModel::messageChanged, this, &FileSearchPage::refresh);
     refresh();
+    new CleanRunBar(m_model.cleanRun(), this);
 }
 
 bool FileSearchPage::hasCleanableList() const

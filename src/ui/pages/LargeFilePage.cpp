@@ -1,6 +1,7 @@
 #include "ui/pages/LargeFilePage.h"
 
 #include "scanners/LargeFileViewModel.h"
+#include "ui/components/CleanRunBar.h"
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
@@ -108,6 +109,7 @@ LargeFilePage::LargeFilePage(QWidget* parent) : QWidget(parent), m_model(new Cor
         refresh();
     });
     refresh();
+    new CleanRunBar(m_model->cleanRun(), this);
 }
 
 LargeFilePage::~LargeFilePage() = default;

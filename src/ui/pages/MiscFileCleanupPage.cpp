@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "scanners/MiscFileCleanupViewModel.h"
+#include "ui/components/CleanRunBar.h"
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
@@ -49,6 +50,7 @@ MiscFileCleanupPage::MiscFileCleanupPage(Core::MiscFileCleanupViewModel& model, 
     // The model may already hold a list, scanned from the quick cleanup.
     refreshRows();
     refresh();
+    new CleanRunBar(m_model.cleanRun(), this);
 }
 
 void MiscFileCleanupPage::refreshRows()

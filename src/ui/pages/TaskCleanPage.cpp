@@ -1,6 +1,7 @@
 #include "ui/pages/TaskCleanPage.h"
 
 #include "rules/CleanupViewModel.h"
+#include "ui/components/CleanRunBar.h"
 #include "ui/components/CleanupRow.h"
 #include "ui/components/EmptyState.h"
 #include "ui/components/FloatingActionButton.h"
@@ -108,6 +109,7 @@ TaskCleanPage::TaskCleanPage(Core::CleanupViewModel& model, QWidget* parent) : Q
     updateMessage();
     updateResults();
     updateState();
+    new CleanRunBar(m_model->cleanRun(), this);
 }
 
 void TaskCleanPage::resizeEvent(QResizeEvent* event)

@@ -1,0 +1,95 @@
+#include "trash/CleanRun.h"
+
+#include "platform/Jobs.h"
+#include "platform/Notifications.h"
+
+namespace Sweepora::Core {
+
+namespace {
+constexpr int kPollMs = 100;
+} // namespace
+
+CleanRun::CleanRun(QObject* parent) : QObject(parent)
+{
+    m_poll.setInterval(kPollMs);
+    connect(&m_poll, &QTimer::timeout, this, &CleanRun::poll);
+    connect(&m_undoWatcher, &QFutureWatcherBase::finished, this, [this] {
+        const CleanupHistory::RestoreResult result = m_undoWatcher.future().result();
+        m_undoing = false;
+        set(false, result.message, 0);
+        if (!result.restored.isEmpty())
+            Notifications::instance().postTrashContentsDidChange();
+        emit undone(result);
+    });
+}
+
+CleanRun::~CleanRun()
+{
+    // A clean still running stops at its next item; its result goes nowhere.
+    if (m_counters)
+        m_counters->cancelled.store(true);
+}
+
+std::shared_ptr<CleanRun::Counters> CleanRun::start(const QString& section)
+{
+    m_counters = std::make_shared<Counters>();
+    m_counters->section = section;
+    set(true, QStringLiteral("正在移到废纸篓…"), 0);
+    m_poll.start();
+    return m_counters;
+}
+
+void CleanRun::poll()
+{
+    if (!m_running || !m_counters || m_counters->cancelled.load())
+        return;
+    const qsizetype total = m_counters->total.load();
+    if (total > 0)
+        set(true, QStringLiteral("正在移到废纸篓… %1/%2").arg(m_counters->done.load()).arg(total), 0);
+}
+
+void CleanRun::finish(const QString& message)
+{
+    m_poll.stop();
+    const qint64 batch = m_counters ? m_counters->batchId.load() : 0;
+    const bool cancelled = m_counters && m_counters->cancelled.load();
+    m_counters.reset();
+    set(false, cancelled ? QStringLiteral("清理已取消。") + message : message, batch);
+}
+
+void CleanRun::cancel()
+{
+    if (!m_running || !m_counters)
+        return;
+    m_counters->cancelled.store(true);
+    set(true, kCancelling, 0);
+}
+
+bool CleanRun::undo()
+{
+    if (!canUndo())
+        return false;
+    m_undoing = true;
+    set(false, QStringLiteral("正在恢复…"), m_lastBatch);
+    m_undoWatcher.setFuture(runJob([batch = m_lastBatch] { return CleanupHistory::restore(batch); }));
+    return true;
+}
+
+void CleanRun::clear()
+{
+    if (m_running || m_undoing)
+        return;
+    set(false, {}, 0);
+}
+
+void CleanRun::set(bool running, QString text, qint64 lastBatch)
+{
+    if (m_running == running && m_text == text && m_lastBatch == lastBatch)
+        return;
+    m_running = running;
+    m_text = std::move(text);
+    m_lastBatch = lastBatch;
+    emit changed();
+}
+
+} // namespace Sweepora::Core
