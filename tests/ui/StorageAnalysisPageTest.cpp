@@ -11,6 +11,7 @@
 
 #include <QLabel>
 #include <QListView>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -133,12 +134,29 @@ TEST_F(StorageAnalysisPageTest, ListsEntersGoesUpAndDeletes)
     clickRow(QStringLiteral("Documents"), true);
     EXPECT_EQ(page().model().selectedSize(), 0);
     clickRow(QStringLiteral("Movies"), true);
+    // A folder goes only after the user has read what it holds; "取消" is the default.
     QTest::mouseClick(deleteButton, Qt::LeftButton);
+    QMessageBox* ask = page().confirmation();
+    ASSERT_NE(ask, nullptr);
+    EXPECT_EQ(
+        ask->text(),
+        QStringLiteral("将 1 项（%1）移到废纸篓：Movies").arg(Core::formattedByteCount(page().model().selectedSize())));
+    ASSERT_NE(ask->defaultButton(), nullptr);
+    EXPECT_EQ(ask->defaultButton()->text(), QStringLiteral("取消"));
+    Screenshots::save(ask, QStringLiteral("storage-6-confirm"));
+    QTest::keyClick(ask, Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page().confirmation() == nullptr; }, 5000));
+    EXPECT_TRUE(trash->requests().isEmpty());
+    QTest::mouseClick(deleteButton, Qt::LeftButton);
+    ASSERT_NE(page().confirmation(), nullptr);
+    for (QAbstractButton* b : page().confirmation()->buttons())
+        if (b->text() == QStringLiteral("移到废纸篓"))
+            b->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !page().model().isDeleting(); }, 10000));
     EXPECT_EQ(trash->requests(), QStringList{home() + QStringLiteral("/Movies")});
     EXPECT_EQ(status(), QStringLiteral("已将 1 项移到废纸篓"));
     EXPECT_EQ(page().list()->model()->rowCount(), 2);
-    Screenshots::save(&page(), QStringLiteral("storage-6-deleted"));
+    Screenshots::save(&page(), QStringLiteral("storage-7-deleted"));
     Core::Trash::setCurrent(nullptr);
 }
 

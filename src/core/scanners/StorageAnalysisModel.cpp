@@ -7,6 +7,7 @@
 #include "platform/PathBytes.h"
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
+#include "util/ByteCount.h"
 #include "util/NameOrder.h"
 #include "util/ViewModelSupport.h"
 
@@ -189,17 +190,46 @@ void StorageAnalysisModel::deleteSelected()
 {
     if (m_isScanning || m_isDeleting)
         return;
-    QList<StorageEntry> entries;
-    for (const StorageEntry& e : selectedEntries())
-        if (!e.isProtected)
-            entries.append(e);
+    const QList<StorageEntry> entries = movableSelection();
     if (entries.isEmpty())
         return;
     setDeleting(true);
     const QString directory = m_currentDirectory;
-    m_deletionWatcher.setFuture(runJob([directory, entries] {
-        return Deletion{directory, StorageEngine::moveToTrash(entries)};
-    }));
+    m_deletionWatcher.setFuture(runJob(m_run.wrap(
+        QStringLiteral("storage"),
+        [directory, entries] {
+            return Deletion{directory, StorageEngine::moveToTrash(entries)};
+        },
+        entries.size())));
+}
+
+QList<StorageEntry> StorageAnalysisModel::movableSelection() const
+{
+    QList<StorageEntry> entries;
+    for (const StorageEntry& e : selectedEntries())
+        if (!e.isProtected)
+            entries.append(e);
+    return entries;
+}
+
+StorageAnalysisModel::DeletionSummary StorageAnalysisModel::deletionSummary() const
+{
+    constexpr qsizetype kNamed = 3;
+    DeletionSummary summary;
+    QStringList names;
+    for (const StorageEntry& e : movableSelection()) {
+        ++summary.count;
+        summary.size += e.size;
+        summary.hasFolder = summary.hasFolder || e.isDirectory;
+        if (names.size() < kNamed)
+            names.append(lastPathComponent(e.path));
+    }
+    summary.text = QStringLiteral("将 %1 项（%2）移到废纸篓：%3")
+                       .arg(summary.count)
+                       .arg(formattedByteCount(summary.size), names.join(QStringLiteral("、")));
+    if (summary.count > kNamed)
+        summary.text += QStringLiteral(" 等");
+    return summary;
 }
 
 void StorageAnalysisModel::onDeletionFinished()
@@ -222,6 +252,7 @@ void StorageAnalysisModel::onDeletionFinished()
             emit this->selectionChanged();
         setMessage(deletion.result.message);
     }
+    m_run.finish(deletion.result.message);
     setDeleting(false);
     // The Trash card counts again, as after every other clean that moved something.
     if (!deletion.result.moved.isEmpty())

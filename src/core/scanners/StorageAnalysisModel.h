@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scanners/StorageEngine.h"
+#include "trash/CleanRun.h"
 
 #include <QFutureWatcher>
 #include <QHash>
@@ -44,6 +45,8 @@ public:
     bool isDeleting() const { return m_isDeleting; }
     const QSet<QString>& selectedEntryIDs() const { return m_selected; }
     const QString& message() const { return m_message; }
+    // The running deletion's progress and cancel, then the undo of the last one.
+    CleanRun& cleanRun() { return m_run; }
     const QStringList& directoryStack() const { return m_stack; }
     bool hasCachedListing(const QString& directory) const { return m_snapshots.contains(directory); }
 
@@ -62,6 +65,16 @@ public:
     void refresh();
     void loadCurrentDirectory();
     void setSelected(const QString& path, bool selected);
+    // What deleteSelected() would move; the page asks first when it holds a folder: "将 {n} 项（{size}）
+    // 移到废纸篓：{names}…", naming the first few.
+    struct DeletionSummary
+    {
+        qsizetype count = 0;
+        qint64 size = 0;
+        bool hasFolder = false;
+        QString text;
+    };
+    DeletionSummary deletionSummary() const;
     void deleteSelected();
 
 signals:
@@ -91,6 +104,7 @@ private:
     void onDeletionFinished();
     void showListing(const QString& directory, const QList<StorageEntry>& entries);
     void moveTo(const QString& directory, bool resetPath);
+    QList<StorageEntry> movableSelection() const;
     void setCurrentDirectory(const QString& directory);
     void setEntries(QList<StorageEntry> entries, const QString& directory);
     void setScanning(bool scanning);
@@ -110,6 +124,7 @@ private:
 
     QFutureWatcher<Listing> m_listingWatcher;
     QFutureWatcher<Deletion> m_deletionWatcher;
+    CleanRun m_run;
 };
 
 } // namespace Sweepora::Core

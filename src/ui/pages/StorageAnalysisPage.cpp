@@ -2,6 +2,8 @@
 
 #include "scanners/StorageAnalysisModel.h"
 #include "ui/components/BusyIndicator.h"
+#include "ui/components/CleanRunBar.h"
+#include "ui/components/Confirmation.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
 #include "ui/pages/StorageEntryListModel.h"
@@ -116,7 +118,7 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     connect(m_upButton, &QToolButton::clicked, m_model, &StorageAnalysisModel::goUp);
     connect(m_chooseButton, &QToolButton::clicked, m_model, &StorageAnalysisModel::chooseDirectory);
     connect(m_refreshButton, &QPushButton::clicked, m_model, &StorageAnalysisModel::refresh);
-    connect(m_deleteButton, &QPushButton::clicked, m_model, &StorageAnalysisModel::deleteSelected);
+    connect(m_deleteButton, &QPushButton::clicked, this, &StorageAnalysisPage::requestDeletion);
     connect(m_delegate, &StorageRowDelegate::toggleRequested, this, [this](const QModelIndex& index) {
         const QString path = index.data(StorageEntryListModel::PathRole).toString();
         m_model->setSelected(path, !m_model->isSelected(path));
@@ -145,6 +147,7 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     updateEntries();
     updateStatus();
     updateDeleteButton();
+    new CleanRunBar(m_model->cleanRun(), this);
 }
 
 StorageAnalysisPage::~StorageAnalysisPage() = default;
@@ -184,6 +187,22 @@ void StorageAnalysisPage::updateDeleteButton()
     m_deleteButton->setEnabled(!m_model->isScanning() && !deleting);
     m_deleteProgress->move(16, (m_deleteButton->height() - m_deleteProgress->height()) / 2);
     m_deleteProgress->setVisible(deleting);
+}
+
+// A folder may hold far more than its name suggests: say what goes before it goes.
+void StorageAnalysisPage::requestDeletion()
+{
+    if (m_confirmation != nullptr)
+        return;
+    const Core::StorageAnalysisModel::DeletionSummary summary = m_model->deletionSummary();
+    if (summary.count == 0)
+        return;
+    if (!summary.hasFolder) {
+        m_model->deleteSelected();
+        return;
+    }
+    m_confirmation = askToConfirm(this, QStringLiteral("将所选项目移到废纸篓？"), summary.text,
+                                  QStringLiteral("移到废纸篓"), [this] { m_model->deleteSelected(); });
 }
 
 } // namespace Sweepora::Ui

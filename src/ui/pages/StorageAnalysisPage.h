@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMessageBox>
+#include <QPointer>
 #include <QWidget>
 
 class QLabel;
@@ -33,8 +35,11 @@ public:
     Core::StorageAnalysisModel& model() const { return *m_model; }
     QListView* list() const { return m_list; }
     StorageRowDelegate* rowDelegate() const { return m_delegate; }
+    // Asking before folders go, while it is up.
+    QMessageBox* confirmation() const { return m_confirmation; }
 
 private:
+    void requestDeletion();
     void updateDirectory();
     void updateEntries();
     void updateStatus();
@@ -53,6 +58,7 @@ private:
     StorageRowDelegate* m_delegate = nullptr;
     PlaceholderView* m_placeholder = nullptr;
     FloatingActionButton* m_deleteButton = nullptr;
+    QPointer<QMessageBox> m_confirmation;
     BusyIndicator* m_deleteProgress = nullptr;
 };
 
