@@ -1,6 +1,9 @@
 #include "ui/pages/TrashSummaryView.h"
 
 #include "scanners/TrashSummaryViewModel.h"
+#include "trash/EmptyTrashViewModel.h"
+#include "ui/components/Confirmation.h"
+#include "ui/pages/Buttons.h"
 #include "ui/pages/UrlOpener.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
@@ -47,6 +50,27 @@ TrashSummaryView::TrashSummaryView(QWidget* parent) : QWidget(parent), m_model(n
     texts->addWidget(m_status);
     layout->addLayout(texts, 1);
 
+    // Emptying is the one removal for good, so it sits apart from the card and always asks.
+    m_emptying = new Core::EmptyTrashViewModel(this);
+    auto* emptyRow = new QHBoxLayout;
+    emptyRow->setContentsMargins(14, 0, 14, 6);
+    m_emptyMessage = new QLabel(this);
+    m_emptyMessage->setObjectName(QStringLiteral("emptyTrashMessage"));
+    m_emptyMessage->setFont(Theme::font(TextStyle::Caption));
+    Theme::makeSecondary(m_emptyMessage);
+    emptyRow->addWidget(m_emptyMessage, 1);
+    m_emptyButton = Buttons::bordered(QStringLiteral("清空废纸篓…"), this);
+    m_emptyButton->setObjectName(QStringLiteral("emptyTrashButton"));
+    emptyRow->addWidget(m_emptyButton);
+    outer->addLayout(emptyRow);
+    connect(m_emptyButton, &QPushButton::clicked, m_emptying, &Core::EmptyTrashViewModel::start);
+    connect(m_emptying, &Core::EmptyTrashViewModel::stepChanged, this, [this] {
+        updateEmptying();
+        if (m_emptying->step() == Core::EmptyTrashViewModel::Step::AwaitingConfirmation)
+            askToEmpty();
+    });
+    connect(m_emptying, &Core::EmptyTrashViewModel::messageChanged, this, &TrashSummaryView::updateEmptying);
+
     // Even when the Trash cannot be counted, its folder may still open in the file browser.
     connect(m_button, &QPushButton::clicked, this, [this] { openUrl(QUrl::fromLocalFile(m_model->trashPath())); });
     connect(m_model, &Core::TrashSummaryViewModel::summaryChanged, this, &TrashSummaryView::updateStatus);
@@ -62,7 +86,11 @@ TrashSummaryView::TrashSummaryView(QWidget* parent) : QWidget(parent), m_model(n
     updateStatus();
 }
 
-TrashSummaryView::~TrashSummaryView() = default;
+TrashSummaryView::~TrashSummaryView()
+{
+    // Its close handler reaches the emptying model, a child that goes before the box would.
+    delete m_emptyConfirmation;
+}
 
 QString TrashSummaryView::statusText() const
 {
@@ -104,6 +132,28 @@ void TrashSummaryView::updateAlert()
             openUrl(QUrl(kSystemSettingsAddress));
     });
     m_alert->open();
+}
+
+void TrashSummaryView::updateEmptying()
+{
+    using Step = Core::EmptyTrashViewModel::Step;
+    const Step step = m_emptying->step();
+    m_emptyMessage->setText(m_emptying->message());
+    m_emptyButton->setEnabled(step == Step::Idle);
+}
+
+void TrashSummaryView::askToEmpty()
+{
+    if (m_emptyConfirmation != nullptr)
+        return;
+    m_emptyConfirmation = askToConfirm(this, QStringLiteral("清空废纸篓？"), m_emptying->confirmationText(),
+                                       QStringLiteral("清空废纸篓"), [this] { m_emptying->confirm(); });
+    m_emptyConfirmation->setObjectName(QStringLiteral("emptyTrashConfirmation"));
+    // Closed any other way than by the action: nothing is removed.
+    connect(m_emptyConfirmation, &QObject::destroyed, this, [this] {
+        m_emptyConfirmation = nullptr;
+        m_emptying->decline();
+    });
 }
 
 } // namespace Sweepora::Ui

@@ -7,8 +7,9 @@ class QMessageBox;
 class QPushButton;
 
 namespace Sweepora::Core {
+class EmptyTrashViewModel;
 class TrashSummaryViewModel;
-}
+} // namespace Sweepora::Core
 
 namespace Sweepora::Ui {
 
@@ -30,6 +31,10 @@ public:
     QString statusText() const;
     // The full-disk-access alert while it is up, else null.
     QMessageBox* accessAlert() const { return m_alert; }
+    Core::EmptyTrashViewModel& emptying() const { return *m_emptying; }
+    QPushButton* emptyButton() const { return m_emptyButton; }
+    // The question before emptying, while it is up.
+    QMessageBox* emptyConfirmation() const { return m_emptyConfirmation; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -37,11 +42,17 @@ protected:
 private:
     void updateStatus();
     void updateAlert();
+    void updateEmptying();
+    void askToEmpty();
 
     Core::TrashSummaryViewModel* m_model = nullptr; // a child of the card
     QPushButton* m_button = nullptr;
     QLabel* m_status = nullptr;
     QMessageBox* m_alert = nullptr;
+    Core::EmptyTrashViewModel* m_emptying = nullptr; // a child of the card
+    QPushButton* m_emptyButton = nullptr;
+    QLabel* m_emptyMessage = nullptr;
+    QMessageBox* m_emptyConfirmation = nullptr;
     bool m_shown = false;
 };
 
