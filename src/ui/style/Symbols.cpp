@@ -22,6 +22,7 @@ const QHash<QString, QString>& table()
             {"checkmark.circle", "o/circle-check"},
             {"checkmark.circle.fill", "f/circle-check"},
             {"chevron.left", "o/chevron-left"},
+            {"clock.arrow.circlepath", "o/clean-history"},
             {"chevron.right", "o/chevron-right"},
             {"doc", "o/file"},
             {"doc.fill", "f/file"},

@@ -11,6 +11,7 @@
 #include "ui/pages/AboutPage.h"
 #include "ui/pages/ApplicationCleanupPage.h"
 #include "ui/pages/ApplicationUninstallPage.h"
+#include "ui/pages/CleanupHistoryPage.h"
 #include "ui/pages/EmptyFolderCleanupPage.h"
 #include "ui/pages/FileSearchPage.h"
 #include "ui/pages/LargeFilePage.h"
@@ -79,6 +80,7 @@ void ContentView::buildPages()
     m_window->setPage(QStringLiteral("卸载应用"), new ApplicationUninstallPage);
     m_window->setPage(QStringLiteral("大文件清理"), new LargeFilePage);
     m_window->setPage(QStringLiteral("存储大小分析"), new StorageAnalysisPage);
+    m_window->setPage(QStringLiteral("清理记录"), new CleanupHistoryPage);
     m_window->setPage(QStringLiteral("关于"), new AboutPage);
     // The rules page, the workshop, the editor panel, the sheets and the poem.
     m_online = new OnlineFeatures(*m_window, this);

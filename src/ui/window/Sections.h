@@ -14,7 +14,7 @@ struct Section
     bool dividerAfter = false;
 };
 
-// The thirteen sidebar sections in their order.
+// The sidebar sections in their order.
 const QList<Section>& sidebarSections();
 // The section reached through the title-bar search field (not in the sidebar).
 const Section& fileSearchSection();

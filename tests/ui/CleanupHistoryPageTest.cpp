@@ -1,0 +1,228 @@
+// Undo after a clean, 清理记录 and its restores, and emptying the Trash, through the real widgets
+// and the real Trash of the test home.
+#include "ui/pages/CleanupHistoryPage.h"
+#include "PageTest.h"
+#include "platform/PlatformLayout.h"
+#include "scanners/FileSearchEngine.h"
+#include "scanners/LargeFileViewModel.h"
+#include "support/Screenshots.h"
+#include "trash/CleanRun.h"
+#include "trash/CleanupHistoryViewModel.h"
+#include "trash/EmptyTrashViewModel.h"
+#include "ui/components/CleanRunBar.h"
+#include "ui/pages/LargeFilePage.h"
+#include "ui/pages/TrashSummaryView.h"
+#include "ui/pages/UrlOpener.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTreeWidget>
+
+using namespace Sweepora;
+using namespace Sweepora::Test;
+
+namespace {
+
+class CleanupHistoryPageTest : public Themed<>
+{
+protected:
+    void SetUp() override
+    {
+        Themed::SetUp();
+        grantHome();
+        Ui::setUrlOpener([this](const QUrl& url) { opened.append(url); });
+    }
+    void TearDown() override
+    {
+        Ui::setUrlOpener(nullptr);
+        HomeFixture::TearDown();
+    }
+
+    QString trashFiles() const { return Core::PlatformLayout::current().trashFolder; }
+    int trashCount() const { return QDir(trashFiles()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(); }
+
+    // One clean of the files named `name`, as 文件搜索 does it.
+    qint64 cleanByName(const QString& name)
+    {
+        const auto items = Core::FileSearchEngine::search(m_tree->root(), name).items;
+        return Core::FileSearchEngine::moveToTrash(items).batchId;
+    }
+
+    static QByteArray read(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    QList<QUrl> opened;
+};
+
+TEST_F(CleanupHistoryPageTest, TheLineAfterACleanUndoesItAndOpensTheTrash)
+{
+    const QString movie = m_tree->file(QStringLiteral("Movies/trip.mov"), 40000);
+    Ui::LargeFilePage page;
+    page.resize(760, 520);
+    page.show();
+    Core::LargeFileViewModel& model = page.model();
+    auto* bar = page.findChild<Ui::CleanRunBar*>();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->isHidden()) << "nothing to report before a clean";
+
+    model.startScan(0.00001);
+    ASSERT_TRUE(waitForState(model, Core::ScanState::Scanned));
+    model.toggleAllSelection();
+    model.clean();
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(bar->cancelButton()->isVisible());
+    ASSERT_TRUE(waitForState(model, Core::ScanState::Scanned));
+    EXPECT_FALSE(QFile::exists(movie));
+    EXPECT_EQ(bar->textLabel()->text(), model.message());
+    EXPECT_TRUE(bar->undoButton()->isVisible());
+    EXPECT_FALSE(bar->cancelButton()->isVisible());
+    Screenshots::save(&page, QStringLiteral("undo-1-cleaned"));
+
+    QTest::mouseClick(bar->openTrashButton(), Qt::LeftButton);
+    EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(trashFiles())});
+
+    QTest::mouseClick(bar->undoButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(movie); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->textLabel()->text() == QStringLiteral("已恢复 1 项"); }, 10000));
+    EXPECT_FALSE(bar->undoButton()->isVisible()) << "a batch is undone once";
+    EXPECT_EQ(read(movie).size(), 40000);
+    EXPECT_EQ(trashCount(), 0);
+    Screenshots::save(&page, QStringLiteral("undo-2-restored"));
+}
+
+TEST_F(CleanupHistoryPageTest, ACleanCancelledMidwayKeepsWhatItHadNotMovedAndUndoesTheRest)
+{
+    for (int i = 0; i < 3; ++i)
+        m_tree->file(QStringLiteral("f%1.log").arg(i), 100);
+    const auto items = Core::FileSearchEngine::search(m_tree->root(), QStringLiteral(".log")).items;
+    ASSERT_EQ(items.size(), 3);
+    Core::CleanRun run;
+    // The job runs right here, so the test can press 取消 between two items as a user would.
+    auto job = run.wrap(
+        QStringLiteral("search"),
+        [&] {
+            Core::TrashBatchResult first = Core::FileSearchEngine::moveToTrash({items[0]});
+            QTest::qWait(250); // the run shows progress on its timer
+            EXPECT_EQ(run.text(), QStringLiteral("正在移到废纸篓… 1/3"));
+            run.cancel();
+            EXPECT_EQ(run.text(), Core::CleanRun::kCancelling);
+            Core::TrashBatchResult rest = Core::FileSearchEngine::moveToTrash({items[1], items[2]});
+            EXPECT_TRUE(rest.cancelled);
+            EXPECT_TRUE(rest.moved.isEmpty());
+            for (const Core::TrashFailure& f : rest.failed)
+                EXPECT_EQ(f.error, Core::TrashGateway::kCancelled);
+            return first;
+        },
+        items.size());
+    EXPECT_TRUE(run.running());
+    const Core::TrashBatchResult result = job();
+    run.finish(result.message);
+    EXPECT_TRUE(run.text().startsWith(QStringLiteral("清理已取消。")));
+    EXPECT_TRUE(QFile::exists(items[1].path) && QFile::exists(items[2].path));
+    ASSERT_TRUE(run.canUndo());
+    ASSERT_TRUE(run.undo());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(items[0].path); }, 10000));
+    EXPECT_EQ(trashCount(), 0);
+}
+
+TEST_F(CleanupHistoryPageTest, HistoryListsNewestFirstRestoresTickedItemsAndNeverOverwrites)
+{
+    {
+        Ui::CleanupHistoryPage empty;
+        empty.show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !empty.model().isBusy(); }, 10000));
+        EXPECT_FALSE(empty.batchList()->isVisible()) << "no history: the placeholder says so";
+        Screenshots::save(&empty, QStringLiteral("history-0-empty"));
+    }
+    const QString a = m_tree->file(QStringLiteral("Downloads/a.tmp"), 1000);
+    const QString b = m_tree->file(QStringLiteral("Downloads/b.tmp"), 2000);
+    const QString report = m_tree->file(QStringLiteral("Documents/old/report.txt"), 3000);
+    ASSERT_GT(cleanByName(QStringLiteral(".tmp")), 0);
+    ASSERT_GT(cleanByName(QStringLiteral("report")), 0);
+    ASSERT_TRUE(QDir(m_tree->root() + QStringLiteral("/Documents/old")).removeRecursively());
+
+    Ui::CleanupHistoryPage page;
+    page.resize(820, 600);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.model().isBusy(); }, 10000));
+    QTreeWidget* batches = page.batchList();
+    ASSERT_EQ(batches->topLevelItemCount(), 2);
+    EXPECT_EQ(batches->topLevelItem(0)->text(1), QStringLiteral("文件搜索"));
+    EXPECT_EQ(batches->topLevelItem(0)->text(2), QStringLiteral("1")) << "newest first";
+    EXPECT_EQ(batches->topLevelItem(1)->text(2), QStringLiteral("2"));
+
+    // The newest batch: its folder is gone and comes back on the way.
+    QTest::mouseClick(page.restoreButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(report); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.model().isBusy(); }, 10000));
+    EXPECT_EQ(page.messageLabel()->text(), QStringLiteral("已恢复 1 项"));
+
+    // The older batch: one ticked item only, then the other onto an occupied place.
+    batches->setCurrentItem(batches->topLevelItem(1));
+    QTreeWidget* entries = page.entryList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return entries->topLevelItemCount() == 2; }, 10000));
+    EXPECT_EQ(page.restoreButton()->text(), QStringLiteral("恢复整批"));
+    QTreeWidgetItem* rowA =
+        entries->topLevelItem(0)->text(0) == a ? entries->topLevelItem(0) : entries->topLevelItem(1);
+    rowA->setCheckState(0, Qt::Checked);
+    EXPECT_EQ(page.restoreButton()->text(), QStringLiteral("恢复所选"));
+    Screenshots::save(&page, QStringLiteral("history-1-ticked"));
+    QTest::mouseClick(page.restoreButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.model().isBusy() && QFile::exists(a); }, 10000));
+    EXPECT_FALSE(QFile::exists(b)) << "only the ticked item comes back";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return entries->topLevelItemCount() == 2; }, 10000));
+
+    m_tree->file(QStringLiteral("Downloads/b.tmp"), 7);
+    QTest::mouseClick(page.restoreButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.model().isBusy(); }, 10000));
+    EXPECT_EQ(page.messageLabel()->text(), QStringLiteral("已恢复 0 项，1 项未能恢复"));
+    EXPECT_EQ(read(b).size(), 7) << "the file in its place is left alone";
+    EXPECT_EQ(trashCount(), 1) << "and the one in the Trash stays there";
+    Screenshots::save(&page, QStringLiteral("history-2-occupied"));
+}
+
+TEST_F(CleanupHistoryPageTest, EmptyingTheTrashAsksWithCountAndSizeAndRemovesOnlyOnYes)
+{
+    m_tree->file(QStringLiteral("x.tmp"), 5000);
+    m_tree->file(QStringLiteral("y.tmp"), 5000);
+    ASSERT_GT(cleanByName(QStringLiteral(".tmp")), 0);
+    ASSERT_EQ(trashCount(), 2);
+    Ui::TrashSummaryView card;
+    card.resize(480, 140);
+    card.show();
+
+    const auto ask = [&] {
+        QTest::mouseClick(card.emptyButton(), Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return card.emptyConfirmation() != nullptr; }, 10000));
+        return card.emptyConfirmation();
+    };
+    QMessageBox* box = ask();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->text().startsWith(QStringLiteral("将永久删除废纸篓中的 2 项，释放 ")));
+    EXPECT_TRUE(box->text().endsWith(QStringLiteral("此操作无法撤销。")));
+    ASSERT_NE(box->defaultButton(), nullptr);
+    EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("取消"));
+    Screenshots::save(box, QStringLiteral("empty-trash-1-confirm"));
+    QTest::keyClick(box, Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return card.emptyConfirmation() == nullptr; }, 5000));
+    EXPECT_EQ(trashCount(), 2) << "declined: nothing removed";
+
+    box = ask();
+    ASSERT_NE(box, nullptr);
+    for (QAbstractButton* button : box->buttons())
+        if (button->text() == QStringLiteral("清空废纸篓"))
+            button->click();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return card.emptying().step() == Core::EmptyTrashViewModel::Step::Idle; }, 10000));
+    EXPECT_EQ(trashCount(), 0);
+    EXPECT_TRUE(card.emptying().message().startsWith(QStringLiteral("已清空废纸篓，释放 ")));
+    EXPECT_TRUE(QDir(trashFiles() + QStringLiteral("/../info")).isEmpty());
+}
+
+} // namespace
