@@ -3,6 +3,7 @@
 // 1. small files moved one by one through the gateway, with and without the journal;
 // 2. a rule clean of a cache folder that moves its subfolders whole;
 // 3. listing the cleanup history with many batches.
+#include "BenchJournal.h"
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
 #include "rules/RuleScanEngine.h"
@@ -119,18 +120,7 @@ int main(int argc, char** argv)
                 clean, static_cast<long long>(outcome.moved.size()), static_cast<long long>(entries));
 
     // 3. The history with many batches of ten items each.
-    const auto journal = CleanupJournal::current();
-    for (int b = 0; b < batches; ++b) {
-        const qint64 id = journal->beginBatch(QStringLiteral("large"), QDateTime::currentDateTime());
-        QList<CleanupJournal::Pending> items;
-        for (int i = 0; i < 10; ++i)
-            items.append({QByteArray("/nowhere/") + QByteArray::number(i), 100, 1, quint64(b * 10 + i)});
-        QList<CleanupJournal::Completion> done;
-        for (const qint64 row : journal->addPending(id, items))
-            done.append(
-                {row, CleanupJournal::State::InTrash, QByteArray("/nowhere/trash/") + QByteArray::number(row), {}});
-        journal->complete(done);
-    }
+    fillJournal(batches);
     timer.restart();
     const qsizetype listed = CleanupHistory::batches().size();
     std::printf("history of %lld batches: listed in %.1f ms\n", static_cast<long long>(listed),
