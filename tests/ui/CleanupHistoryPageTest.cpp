@@ -14,11 +14,13 @@
 #include "ui/pages/TrashSummaryView.h"
 #include "ui/pages/UrlOpener.h"
 
+#include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTreeView>
 #include <QTreeWidget>
 
 using namespace Sweepora;
@@ -138,6 +140,7 @@ TEST_F(CleanupHistoryPageTest, HistoryListsNewestFirstRestoresTickedItemsAndNeve
         empty.show();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !empty.model().isBusy(); }, 10000));
         EXPECT_FALSE(empty.batchList()->isVisible()) << "no history: the placeholder says so";
+        EXPECT_EQ(empty.batchList()->model()->rowCount(), 0);
         Screenshots::save(&empty, QStringLiteral("history-0-empty"));
     }
     const QString a = m_tree->file(QStringLiteral("Downloads/a.tmp"), 1000);
@@ -151,11 +154,12 @@ TEST_F(CleanupHistoryPageTest, HistoryListsNewestFirstRestoresTickedItemsAndNeve
     page.resize(820, 600);
     page.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !page.model().isBusy(); }, 10000));
-    QTreeWidget* batches = page.batchList();
-    ASSERT_EQ(batches->topLevelItemCount(), 2);
-    EXPECT_EQ(batches->topLevelItem(0)->text(1), QStringLiteral("文件搜索"));
-    EXPECT_EQ(batches->topLevelItem(0)->text(2), QStringLiteral("1")) << "newest first";
-    EXPECT_EQ(batches->topLevelItem(1)->text(2), QStringLiteral("2"));
+    QAbstractItemModel* batches = page.batchList()->model();
+    QAbstractItemModelTester tester(batches, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ASSERT_EQ(batches->rowCount(), 2);
+    EXPECT_EQ(batches->index(0, 1).data().toString(), QStringLiteral("文件搜索"));
+    EXPECT_EQ(batches->index(0, 2).data().toString(), QStringLiteral("1")) << "newest first";
+    EXPECT_EQ(batches->index(1, 2).data().toString(), QStringLiteral("2"));
 
     // The newest batch: its folder is gone and comes back on the way.
     QTest::mouseClick(page.restoreButton(), Qt::LeftButton);
@@ -164,7 +168,7 @@ TEST_F(CleanupHistoryPageTest, HistoryListsNewestFirstRestoresTickedItemsAndNeve
     EXPECT_EQ(page.messageLabel()->text(), QStringLiteral("已恢复 1 项"));
 
     // The older batch: one ticked item only, then the other onto an occupied place.
-    batches->setCurrentItem(batches->topLevelItem(1));
+    page.batchList()->setCurrentIndex(batches->index(1, 0));
     QTreeWidget* entries = page.entryList();
     ASSERT_TRUE(QTest::qWaitFor([&] { return entries->topLevelItemCount() == 2; }, 10000));
     EXPECT_EQ(page.restoreButton()->text(), QStringLiteral("恢复整批"));

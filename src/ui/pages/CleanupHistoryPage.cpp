@@ -7,11 +7,13 @@
 #include "ui/style/Theme.h"
 #include "util/ByteCount.h"
 
+#include <QAbstractTableModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedLayout>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -23,17 +25,69 @@ using Core::CleanupJournal;
 namespace {
 constexpr int kIdRole = Qt::UserRole;
 
-QTreeWidget* makeList(const QStringList& headers, QWidget* parent)
+template <class View> void styleList(View* list)
 {
-    auto* list = new QTreeWidget(parent);
-    list->setHeaderLabels(headers);
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     list->setAlternatingRowColors(true);
     list->header()->setStretchLastSection(false);
-    return list;
 }
 } // namespace
+
+// The batches as rows, read from the view model only for the rows on screen: a history of
+// thousands of cleans opens as fast as a short one.
+class HistoryBatchModel : public QAbstractTableModel
+{
+public:
+    HistoryBatchModel(const CleanupHistoryViewModel& history, QObject* parent)
+        : QAbstractTableModel(parent), m_history(history)
+    {}
+    void reload()
+    {
+        beginResetModel();
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_history.batches().size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 5; }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const QStringList titles{QStringLiteral("时间"), QStringLiteral("来源"), QStringLiteral("项目"),
+                                        QStringLiteral("大小"), QStringLiteral("仍在废纸篓中")};
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+            return {};
+        return titles.value(section);
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+            return {};
+        const CleanupJournal::Batch& b = m_history.batches().at(index.row());
+        if (role == kIdRole)
+            return b.id;
+        if (role == Qt::ToolTipRole)
+            return QStringLiteral("第 %1 次清理：%2").arg(b.id).arg(CleanupHistoryViewModel::batchSummary(b));
+        if (role != Qt::DisplayRole)
+            return {};
+        switch (index.column()) {
+        case 0:
+            return b.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        case 1:
+            return Core::CleanupHistory::sectionTitle(b.section);
+        case 2:
+            return QString::number(b.count);
+        case 3:
+            return Core::formattedByteCount(b.size);
+        default:
+            return QString::number(b.inTrash);
+        }
+    }
+
+private:
+    const CleanupHistoryViewModel& m_history;
+};
 
 CleanupHistoryPage::CleanupHistoryPage(QWidget* parent) : QWidget(parent), m_model(new CleanupHistoryViewModel(this))
 {
@@ -49,12 +103,16 @@ CleanupHistoryPage::CleanupHistoryPage(QWidget* parent) : QWidget(parent), m_mod
     auto* layout = new QVBoxLayout(m_content);
     layout->setContentsMargins(16, 12, 16, 16);
     layout->setSpacing(8);
-    m_batches = makeList({QStringLiteral("时间"), QStringLiteral("来源"), QStringLiteral("项目"),
-                          QStringLiteral("大小"), QStringLiteral("仍在废纸篓中")},
-                         m_content);
+    m_batches = new QTreeView(m_content);
+    styleList(m_batches);
     m_batches->setObjectName(QStringLiteral("historyBatches"));
-    m_batches->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_batchRows = new HistoryBatchModel(*m_model, m_batches);
+    m_batches->setModel(m_batchRows);
+    // Fixed widths: sizing columns to their contents would read every row.
+    m_batches->header()->setSectionResizeMode(QHeaderView::Interactive);
     m_batches->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    for (const auto& [column, width] : {std::pair{0, 160}, {2, 60}, {3, 90}, {4, 100}})
+        m_batches->header()->resizeSection(column, width);
     layout->addWidget(m_batches, 3);
 
     auto* actions = new QHBoxLayout;
@@ -69,7 +127,9 @@ CleanupHistoryPage::CleanupHistoryPage(QWidget* parent) : QWidget(parent), m_mod
     actions->addWidget(m_restore);
     layout->addLayout(actions);
 
-    m_entries = makeList({QStringLiteral("原位置"), QStringLiteral("大小"), QStringLiteral("状态")}, m_content);
+    m_entries = new QTreeWidget(m_content);
+    m_entries->setHeaderLabels({QStringLiteral("原位置"), QStringLiteral("大小"), QStringLiteral("状态")});
+    styleList(m_entries);
     m_entries->setObjectName(QStringLiteral("historyEntries"));
     m_entries->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_entries->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
@@ -77,10 +137,11 @@ CleanupHistoryPage::CleanupHistoryPage(QWidget* parent) : QWidget(parent), m_mod
     layout->addWidget(m_entries, 2);
     m_stack->addWidget(m_content);
 
-    connect(m_batches, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-        if (!m_rebuilding)
-            m_model->open(item ? item->data(0, kIdRole).toLongLong() : 0);
-    });
+    connect(m_batches->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (!m_rebuilding)
+                    m_model->open(current.data(kIdRole).toLongLong());
+            });
     connect(m_entries, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
         if (m_rebuilding || column != 0)
             return;
@@ -110,28 +171,17 @@ void CleanupHistoryPage::rebuildBatches()
 {
     m_rebuilding = true;
     const qint64 open = m_model->openBatch();
-    m_batches->clear();
-    QList<QTreeWidgetItem*> items;
-    items.reserve(m_model->batches().size());
-    QTreeWidgetItem* current = nullptr;
-    for (const CleanupJournal::Batch& b : m_model->batches()) {
-        auto* item = new QTreeWidgetItem({b.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                                          Core::CleanupHistory::sectionTitle(b.section), QString::number(b.count),
-                                          Core::formattedByteCount(b.size), QString::number(b.inTrash)});
-        item->setData(0, kIdRole, b.id);
-        item->setToolTip(0, QStringLiteral("第 %1 次清理").arg(b.id));
-        item->setToolTip(1, CleanupHistoryViewModel::batchSummary(b));
-        items.append(item);
-        if (b.id == open)
-            current = item;
-    }
-    m_batches->addTopLevelItems(items);
-    if (current == nullptr && !items.isEmpty())
-        current = items.first();
-    m_batches->setCurrentItem(current);
+    m_batchRows->reload();
+    const QList<CleanupJournal::Batch>& batches = m_model->batches();
+    int current = batches.isEmpty() ? -1 : 0;
+    for (int row = 0; row < batches.size(); ++row)
+        if (batches[row].id == open)
+            current = row;
+    if (current >= 0)
+        m_batches->setCurrentIndex(m_batchRows->index(current, 0));
     m_rebuilding = false;
-    m_model->open(current ? current->data(0, kIdRole).toLongLong() : 0);
-    m_stack->setCurrentWidget(items.isEmpty() ? static_cast<QWidget*>(m_placeholder) : m_content);
+    m_model->open(current >= 0 ? batches[current].id : 0);
+    m_stack->setCurrentWidget(batches.isEmpty() ? static_cast<QWidget*>(m_placeholder) : m_content);
     updateControls();
 }
 

@@ -5,6 +5,7 @@
 class QLabel;
 class QPushButton;
 class QStackedLayout;
+class QTreeView;
 class QTreeWidget;
 
 namespace Sweepora::Core {
@@ -13,6 +14,7 @@ class CleanupHistoryViewModel;
 
 namespace Sweepora::Ui {
 
+class HistoryBatchModel;
 class PlaceholderView;
 
 // 清理记录: every clean newest first, the items of the chosen one below, and 恢复 for the whole
@@ -25,7 +27,8 @@ public:
     ~CleanupHistoryPage() override;
 
     Core::CleanupHistoryViewModel& model() const { return *m_model; }
-    QTreeWidget* batchList() const { return m_batches; }
+    // One row per batch (time, section, items, size, still in the Trash); the batch id in Qt::UserRole.
+    QTreeView* batchList() const { return m_batches; }
     QTreeWidget* entryList() const { return m_entries; }
     QPushButton* restoreButton() const { return m_restore; }
     QLabel* messageLabel() const { return m_message; }
@@ -42,7 +45,8 @@ private:
     QStackedLayout* m_stack = nullptr;
     PlaceholderView* m_placeholder = nullptr;
     QWidget* m_content = nullptr;
-    QTreeWidget* m_batches = nullptr;
+    QTreeView* m_batches = nullptr;
+    HistoryBatchModel* m_batchRows = nullptr;
     QTreeWidget* m_entries = nullptr;
     QPushButton* m_restore = nullptr;
     QLabel* m_message = nullptr;
