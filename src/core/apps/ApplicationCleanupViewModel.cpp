@@ -7,7 +7,6 @@
 #include "util/ViewModelSupport.h"
 
 #include <QPointer>
-#include <QPromise>
 
 #include <algorithm>
 
@@ -15,10 +14,15 @@ namespace Sweepora::Core {
 
 ApplicationCleanupViewModel::ApplicationCleanupViewModel(QObject* parent) : QObject(parent)
 {
-    connect(&m_scanWatcher, &QFutureWatcherBase::progressValueChanged, this,
-            [this](int index) { setProgress(static_cast<double>(index) / std::max(m_targetCount, 1)); });
-    connect(&m_scanWatcher, &QFutureWatcherBase::progressTextChanged, this,
-            [this](const QString& name) { setScanningApp(name); });
+    connect(
+        m_relay.get(), &ProgressRelay::progressed, this,
+        [this](int index, int total, const QString& name) {
+            if (m_state != ApplicationCleanupState::Scanning)
+                return;
+            setProgress(static_cast<double>(index) / std::max(total, 1));
+            setScanningApp(name);
+        },
+        Qt::QueuedConnection);
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
         m_results = m_scanWatcher.future().result();
         emit resultsChanged();
@@ -91,16 +95,15 @@ void ApplicationCleanupViewModel::runScan()
     setState(ApplicationCleanupState::Scanning);
     setMessage(QStringLiteral("正在扫描所有应用缓存…"));
     const QString home = AccessManager::homeDirectoryURL().path();
-    const QList<ApplicationCacheTarget> targets =
-        ApplicationCacheEngine::discoverTargets(PlatformLayout::current().applicationRoots, home);
-    m_targetCount = static_cast<int>(targets.size());
+    const QStringList roots = PlatformLayout::current().applicationRoots;
     const ApplicationCacheEngine::Access access = accessThroughManager();
-    m_scanWatcher.setFuture(runJob([targets, access](QPromise<QList<ApplicationCleanupResult>>& promise) {
-        promise.setProgressRange(0, static_cast<int>(targets.size()));
-        promise.addResult(
-            ApplicationCacheEngine::scanTargets(targets, access, [&promise](int index, const QString& name) {
-                promise.setProgressValueAndText(index, name);
-            }));
+    // Discovery reads every application's metadata and checks its folders: a job's work too.
+    m_scanWatcher.setFuture(runJob([roots, home, access, progress = m_relay] {
+        const QList<ApplicationCacheTarget> targets = ApplicationCacheEngine::discoverTargets(roots, home);
+        const int total = static_cast<int>(targets.size());
+        return ApplicationCacheEngine::scanTargets(targets, access, [&progress, total](int index, const QString& name) {
+            progress->report(index, total, name);
+        });
     }));
 }
 

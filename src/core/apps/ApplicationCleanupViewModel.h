@@ -1,6 +1,7 @@
 #pragma once
 
 #include "apps/ApplicationCacheEngine.h"
+#include "platform/ProgressRelay.h"
 #include "trash/CleanRun.h"
 
 #include <QFutureWatcher>
@@ -65,10 +66,10 @@ private:
     QString m_message = QStringLiteral("准备扫描应用缓存");
     QString m_scanningApp = QStringLiteral("准备扫描");
     double m_progress = 0;
-    int m_targetCount = 0;
 
     // Owned here: when the view model goes, a job still running publishes nothing.
     QFutureWatcher<QList<ApplicationCleanupResult>> m_scanWatcher;
+    std::shared_ptr<ProgressRelay> m_relay = ProgressRelay::create();
     QFutureWatcher<ApplicationCacheEngine::CleanOutcome> m_cleanWatcher;
     CleanRun m_run;
 };

@@ -6,7 +6,6 @@
 #include "util/ViewModelSupport.h"
 
 #include <QPointer>
-#include <QPromise>
 
 namespace Sweepora::Core {
 
@@ -15,10 +14,15 @@ CleanupViewModel::CleanupViewModel(QObject* parent) : CleanupViewModel(RuleStore
 
 CleanupViewModel::CleanupViewModel(RuleStore store, QObject* parent) : QObject(parent), m_store(std::move(store))
 {
-    connect(&m_scanWatcher, &QFutureWatcherBase::progressValueChanged, this,
-            [this](int index) { setScanProgress(m_ruleCount > 0 ? static_cast<double>(index) / m_ruleCount : 0.0); });
-    connect(&m_scanWatcher, &QFutureWatcherBase::progressTextChanged, this,
-            [this](const QString& name) { setScanningRuleName(name); });
+    connect(
+        m_relay.get(), &ProgressRelay::progressed, this,
+        [this](int index, int total, const QString& name) {
+            if (m_state != ScanState::Scanning)
+                return;
+            setScanProgress(total > 0 ? static_cast<double>(index) / total : 0.0);
+            setScanningRuleName(name);
+        },
+        Qt::QueuedConnection);
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
         QList<CleanupResult> results = m_scanWatcher.future().result();
         const QString message = RuleScanEngine::resultMessage(results.size());
@@ -96,7 +100,6 @@ void CleanupViewModel::runScan(const QList<CleanupRule>& rules)
 {
     setState(ScanState::Scanning);
     setMessage(QStringLiteral("正在分析本机缓存…"));
-    m_ruleCount = static_cast<int>(rules.size());
     // The job's report for the first rule never arrives: a future's progress only rises, and
     // it starts at 0. Publish it here, or a second scan shows the last one's 100% meanwhile.
     setScanProgress(0);
@@ -104,11 +107,11 @@ void CleanupViewModel::runScan(const QList<CleanupRule>& rules)
         setScanningRuleName(rules.first().name);
     const QString home = AccessManager::homeDirectoryURL().path();
     const RuleScanEngine::Access access = accessThroughManager();
-    m_scanWatcher.setFuture(runJob([rules, home, access](QPromise<QList<CleanupResult>>& promise) {
-        promise.setProgressRange(0, static_cast<int>(rules.size()));
-        promise.addResult(RuleScanEngine::scanRules(rules, home, access, [&promise](int index, const QString& name) {
-            promise.setProgressValueAndText(index, name);
-        }));
+    m_scanWatcher.setFuture(runJob([rules, home, access, progress = m_relay] {
+        const int total = static_cast<int>(rules.size());
+        return RuleScanEngine::scanRules(rules, home, access, [&progress, total](int index, const QString& name) {
+            progress->report(index, total, name);
+        });
     }));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ProgressRelay.h"
 #include "rules/CleanupResult.h"
 #include "rules/RuleScanEngine.h"
 #include "rules/RuleStore.h"
@@ -76,11 +77,11 @@ private:
     QString m_message = QStringLiteral("准备扫描");
     QString m_scanningRuleName = QStringLiteral("准备扫描规则");
     double m_scanProgress = 0;
-    int m_ruleCount = 0;
 
     // Owned by the view model: when it goes, the watchers go, and a job still running
     // publishes nothing.
     QFutureWatcher<QList<CleanupResult>> m_scanWatcher;
+    std::shared_ptr<ProgressRelay> m_relay = ProgressRelay::create();
     QFutureWatcher<RuleScanEngine::CleanOutcome> m_cleanWatcher;
     CleanRun m_run;
 };

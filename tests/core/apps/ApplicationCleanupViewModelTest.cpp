@@ -70,9 +70,15 @@ TEST_F(ApplicationCleanupViewModelTest, CleanRemovesFullyMovedResultsAndKeepsOne
     Trash::setCurrent(trash);
 
     ApplicationCleanupViewModel model;
+    // Every application's name reaches the card, in order: none is dropped by a throttle.
+    QStringList shown;
+    QObject::connect(&model, &ApplicationCleanupViewModel::scanningAppChanged,
+                     [&] { shown.append(model.scanningApp()); });
     model.startScan();
     model.startScan(); // ignored while a scan runs
     ASSERT_TRUE(waitForState(model, ApplicationCleanupState::Scanned));
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("Go"), QStringLiteral("Idle"), QStringLiteral("Keep"),
+                                  QStringLiteral("扫描完成")}));
     ASSERT_EQ(model.results().size(), 3);
     EXPECT_EQ(model.message(), QStringLiteral("发现 3 个应用的缓存垃圾"));
     EXPECT_EQ(model.totalSize(), 125);

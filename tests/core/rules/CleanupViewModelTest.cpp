@@ -116,4 +116,26 @@ TEST_F(CleanupViewModelTest, AModelDestroyedMidScanPublishesNothing)
     QCoreApplication::processEvents();
 }
 
+TEST_F(CleanupViewModelTest, EveryRulesNameReachesTheModelInOrder)
+{
+    // Forty rules that each take well under the 40 ms a throttled progress would wait for.
+    QStringList names;
+    for (int i = 0; i < 40; ++i) {
+        names.append(QStringLiteral("Rule %1").arg(i, 2, 10, QLatin1Char('0')));
+        m_store.saveRule(
+            {true, names.last(), {QStringLiteral("USERFOLDER/r%1").arg(i)}, 0, QStringLiteral("r%1").arg(i), {}});
+    }
+    grantHome();
+    CleanupViewModel model(m_store);
+    QStringList shown;
+    QObject::connect(&model, &CleanupViewModel::scanningRuleNameChanged,
+                     [&] { shown.append(model.scanningRuleName()); });
+    model.startScan();
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+    shown.removeAll(QStringLiteral("Small"));
+    shown.removeAll(QStringLiteral("Big"));
+    names.append(QStringLiteral("扫描完成"));
+    EXPECT_EQ(shown, names);
+}
+
 } // namespace
