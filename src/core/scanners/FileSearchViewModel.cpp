@@ -8,6 +8,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <utility>
 
 namespace Sweepora::Core {
 
@@ -40,6 +41,8 @@ FileSearchViewModel::FileSearchViewModel(QObject* parent) : QObject(parent)
             setMessage(outcome.result.message);
         }
         emit cleanFinished();
+        if (!m_pendingQuery.isEmpty())
+            search(std::exchange(m_pendingQuery, QString()));
     });
 }
 
@@ -59,6 +62,11 @@ void FileSearchViewModel::search(const QString& query)
         setMessage(QStringLiteral("请先授权个人文件夹"));
         return;
     }
+    // A new list during a clean would let a second clean start beside the first.
+    if (m_cleanWatcher.isRunning()) {
+        m_pendingQuery = trimmed;
+        return;
+    }
     const quint64 generation = ++m_generation;
     if (m_currentQuery != trimmed) {
         m_currentQuery = trimmed;
@@ -75,7 +83,7 @@ void FileSearchViewModel::search(const QString& query)
 
 void FileSearchViewModel::clean()
 {
-    if (m_state != FileSearchState::Searched)
+    if (m_state != FileSearchState::Searched || m_cleanWatcher.isRunning())
         return;
     const QList<FileSearchResult> selection = ViewModelSupport::selected(m_results);
     if (selection.isEmpty())

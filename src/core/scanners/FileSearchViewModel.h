@@ -73,6 +73,8 @@ private:
     QList<FileSearchResult> m_results;
     QString m_message = QStringLiteral("在右上角输入文件名开始搜索");
     QString m_currentQuery;
+    // A search asked for while a clean runs: it starts when the clean has handed back.
+    QString m_pendingQuery;
     // Counts the searches started; a search publishes only while it is the latest.
     quint64 m_generation = 0;
     quint64 m_publishedGeneration = 0;

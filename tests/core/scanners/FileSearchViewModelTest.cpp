@@ -100,7 +100,7 @@ TEST_F(FileSearchModel, OverlappingSearchesPublishOnlyTheListOfTheLastStarted)
     EXPECT_EQ(model.message(), QStringLiteral("找到 1 个名称包含“beta”的文件"));
 }
 
-TEST_F(FileSearchModel, ASearchStartedDuringACleanKeepsItsOwnListAndState)
+TEST_F(FileSearchModel, ASearchAskedForDuringACleanWaitsForItSoNoSecondCleanCanOverlap)
 {
     grantHome();
     m_tree->file(QStringLiteral("old-1"), 10);
@@ -111,6 +111,10 @@ TEST_F(FileSearchModel, ASearchStartedDuringACleanKeepsItsOwnListAndState)
     model.toggleAllSelection();
     model.clean();
     model.search(QStringLiteral("new"));
+    EXPECT_EQ(model.state(), FileSearchState::Cleaning) << "the search starts once the clean has handed back";
+    model.clean(); // refused: one clean at a time
+    EXPECT_EQ(model.state(), FileSearchState::Cleaning);
+    ASSERT_TRUE(waitForState(model, FileSearchState::Searching));
     jobPool().waitForDone();
     QCoreApplication::processEvents();
     ASSERT_TRUE(waitForState(model, FileSearchState::Searched));
