@@ -97,8 +97,15 @@ void LoginViewModel::setError(std::optional<QString> message)
     emit stateChanged();
 }
 
+void LoginViewModel::leaveStep()
+{
+    ++m_request;
+    setLoading(false);
+}
+
 void LoginViewModel::chooseMethod(Method method)
 {
+    leaveStep();
     m_method = method;
     m_errorMessage.reset();
     emit stateChanged();
@@ -106,6 +113,7 @@ void LoginViewModel::chooseMethod(Method method)
 
 void LoginViewModel::backToMethods()
 {
+    leaveStep();
     m_method.reset();
     m_account.clear();
     m_errorMessage.reset();
@@ -128,7 +136,9 @@ void LoginViewModel::sendCode()
     setError(std::nullopt);
     setLoading(true);
     ServiceEndpoints::sendCode(requestFor(*m_method, account), this,
-                               [this](ServiceResult<VerificationResponse> result) {
+                               [this, request = m_request](ServiceResult<VerificationResponse> result) {
+                                   if (request != m_request)
+                                       return;
                                    if (!result) {
                                        setError(result.error().localizedDescription());
                                    } else if (result.value().code == 200) {
@@ -179,7 +189,9 @@ void LoginViewModel::confirmCode()
     setError(std::nullopt);
     setLoading(true);
     ServiceEndpoints::checkCode(requestFor(*m_method, account), code(), this,
-                                [this, account](ServiceResult<VerificationResponse> result) {
+                                [this, account, request = m_request](ServiceResult<VerificationResponse> result) {
+                                    if (request != m_request)
+                                        return;
                                     if (!result)
                                         setError(result.error().localizedDescription());
                                     else if (result.value().code == 1)
@@ -193,6 +205,7 @@ void LoginViewModel::confirmCode()
 
 void LoginViewModel::changeAccount()
 {
+    leaveStep();
     m_codeSent = false;
     m_digits = emptyDigits();
     m_errorMessage.reset();

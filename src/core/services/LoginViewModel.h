@@ -102,12 +102,15 @@ signals:
 private:
     void setLoading(bool loading);
     void setError(std::optional<QString> message);
+    void leaveStep();
 
     std::optional<Method> m_method;
     QString m_account;
     QStringList m_digits;
     bool m_codeSent = false;
     bool m_isLoading = false;
+    // Bumped by every change of step: a reply to a request of an earlier step is dropped.
+    quint64 m_request = 0;
     std::optional<QString> m_errorMessage;
     int m_focusedDigit = -1;
 };

@@ -123,6 +123,18 @@ TEST_F(LoginTest, BackStepsAndTheWindowsAccount)
     EXPECT_EQ(model.step(), Step::methodChoice);
     EXPECT_TRUE(model.account().isEmpty());
 
+    // Going back while a code is on its way: its late success must not bring the code step back.
+    model.chooseMethod(Method::email);
+    model.setAccount(u"c@d.cn"_s);
+    model.sendCode();
+    ASSERT_TRUE(model.isLoading());
+    model.backToMethods();
+    EXPECT_FALSE(model.isLoading());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.requests().size() == 2; }));
+    QTest::qWait(100); // the reply arrives, and is dropped
+    EXPECT_EQ(model.step(), Step::methodChoice);
+    EXPECT_FALSE(model.codeSent());
+
     Settings::store().setValue(Settings::kUserID, u"old"_s);
     AccountSession session;
     session.logout();
