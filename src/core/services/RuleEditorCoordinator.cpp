@@ -87,7 +87,7 @@ RuleEditorViewModel* RuleEditorCoordinator::createEditor(QObject* parent, RuleSt
 void RuleEditorCoordinator::attach(RuleEditorViewModel* editor)
 {
     connect(editor, &RuleEditorViewModel::saved, this, &RuleEditorCoordinator::ruleSaved);
-    connect(editor, &RuleEditorViewModel::uploaded, this, &RuleEditorCoordinator::ruleUploaded);
+    editor->setUploadedHandler(this, [this] { ruleUploaded(); });
     connect(editor, &RuleEditorViewModel::closeRequested, this, &RuleEditorCoordinator::close);
 }
 

@@ -202,18 +202,38 @@ void RuleEditorViewModel::upload()
     if (!canUpload())
         return;
     setUploading(true);
-    ServiceEndpoints::uploadMarketTask(m_rule, this, [this](ServiceResult<UploadMarketTaskEnvelope> result) {
-        if (result) {
-            // Only the review's verdict matters; the envelope's code is not examined.
-            const UploadMarketTaskResult& review = result.value().data;
-            present(u"规则工坊"_s, review.isApproved() ? u"上传成功，规则已通过审核。"_s
-                                                       : u"上传成功，规则暂未通过审核："_s + review.reason);
-            emit uploaded();
-        } else {
-            present(u"规则工坊"_s, u"上传失败："_s + result.error().localizedDescription());
-        }
-        setUploading(false);
-    });
+    // The reply may come after the panel closed: the workshop still has to reload then.
+    QObject* context = m_uploadedContext ? m_uploadedContext.data() : this;
+    const QPointer<RuleEditorViewModel> self(this);
+    const std::function<void()> handler = m_uploadedHandler;
+    ServiceEndpoints::uploadMarketTask(m_rule, context,
+                                       [self, handler](ServiceResult<UploadMarketTaskEnvelope> result) {
+                                           if (result && handler)
+                                               handler();
+                                           if (!self)
+                                               return;
+                                           self->finishUpload(result);
+                                       });
+}
+
+void RuleEditorViewModel::finishUpload(const ServiceResult<UploadMarketTaskEnvelope>& result)
+{
+    if (result) {
+        // Only the review's verdict matters; the envelope's code is not examined.
+        const UploadMarketTaskResult& review = result.value().data;
+        present(u"规则工坊"_s, review.isApproved() ? u"上传成功，规则已通过审核。"_s
+                                                   : u"上传成功，规则暂未通过审核："_s + review.reason);
+        emit uploaded();
+    } else {
+        present(u"规则工坊"_s, u"上传失败："_s + result.error().localizedDescription());
+    }
+    setUploading(false);
+}
+
+void RuleEditorViewModel::setUploadedHandler(QObject* context, std::function<void()> handler)
+{
+    m_uploadedContext = context;
+    m_uploadedHandler = std::move(handler);
 }
 
 void RuleEditorViewModel::close()

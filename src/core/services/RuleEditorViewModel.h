@@ -3,9 +3,14 @@
 #include "rules/CleanupRule.h"
 #include "rules/RuleEditorMode.h"
 #include "rules/RuleStore.h"
+#include "services/MarketTasks.h"
+#include "services/ServiceError.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
+
+#include <functional>
 
 namespace Sweepora::Core {
 
@@ -99,6 +104,9 @@ public:
     void upload();
     // The close button and the cancel key.
     void close();
+    // Called when an upload succeeds, even after the panel (and this model) closed; `context`
+    // must outlive the panel, and the call is dropped only when `context` is gone.
+    void setUploadedHandler(QObject* context, std::function<void()> handler);
 
 signals:
     void ruleChanged();
@@ -115,7 +123,10 @@ private:
     void setUploading(bool uploading);
     void setParsed(bool parsed);
     void present(const QString& title, const QString& message);
+    void finishUpload(const ServiceResult<UploadMarketTaskEnvelope>& result);
 
+    QPointer<QObject> m_uploadedContext;
+    std::function<void()> m_uploadedHandler;
     const RuleEditorMode m_mode;
     RuleStore m_store;
     CleanupRule m_rule;

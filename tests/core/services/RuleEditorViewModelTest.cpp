@@ -158,4 +158,10 @@ TEST_F(RuleEditorTest, TwoQuickPressesSendOneRequestAndTheReviewDecidesTheMessag
     EXPECT_EQ(window.workshopVersion(), 2);
     EXPECT_TRUE(editor->canUpload());
     EXPECT_EQ(rules.fileCount(), 0); // an upload is not saved locally
+
+    // The panel closes before the service answers: the workshop still reloads.
+    answerUpload(1, "");
+    editor->upload();
+    editor.reset();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.workshopVersion() == 3; }));
 }
