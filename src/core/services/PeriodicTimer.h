@@ -16,9 +16,10 @@ public:
     // Starts (or restarts) the period; `tick` runs at the end of each one.
     virtual void start(std::chrono::milliseconds period, std::function<void()> tick) = 0;
 
-    // A timer on the steady clock, without the tolerance Qt gives coarse timers (5% of a day
-    // would be more than an hour).
-    static std::unique_ptr<PeriodicTimer> create();
+    // A timer that counts the period on the wall clock (Clock::now()), looking every `poll`: a
+    // timer's own count stops while the machine sleeps, so a day-long one drifts by every
+    // suspend. After a resume the overdue tick comes within one poll, once.
+    static std::unique_ptr<PeriodicTimer> create(std::chrono::milliseconds poll = std::chrono::minutes(1));
 };
 
 } // namespace Sweepora::Core

@@ -138,3 +138,23 @@ TEST(UpdateCheckerTextTest, BuildValueAndReleaseTimeParsing)
     for (const QString& text : {u"2024-05-01"_s, u"2024-05-01T08:30:00"_s, u"2024-13-01T08:30:00Z"_s, u"昨天"_s})
         EXPECT_EQ(UpdateChecker::releaseTimeText(text, zh), text);
 }
+
+TEST(WallClockTimer, ADayCountsOnTheWallClockSoSleepDoesNotPostponeTheCheck)
+{
+    const QDateTime start(QDate(2024, 6, 1), QTime(12, 0), QTimeZone::utc());
+    Clock::setFixed(start);
+    const auto timer = PeriodicTimer::create(std::chrono::milliseconds(5));
+    int ticks = 0;
+    timer->start(std::chrono::hours(24), [&] { ++ticks; });
+    Clock::setFixed(start.addSecs(23 * 3600));
+    QTest::qWait(40);
+    EXPECT_EQ(ticks, 0);
+    // Three days asleep, as the wall clock tells: one check soon after waking, not three.
+    Clock::setFixed(start.addDays(3));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks == 1; }, 2000));
+    QTest::qWait(40);
+    EXPECT_EQ(ticks, 1);
+    Clock::setFixed(start.addDays(4).addSecs(1));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks == 2; }, 2000));
+    Clock::setFixed(std::nullopt);
+}
