@@ -95,7 +95,7 @@ TEST_F(ApplicationPagesTest, UninstallThroughTheConfirmationWithADeclinedFolder)
     QMessageBox* alert = page.manualRemovalAlert();
     EXPECT_EQ(alert->windowTitle(), QStringLiteral("应用本体未能移到废纸篓"));
     Screenshots::save(alert, QStringLiteral("uninstall-4-alert"));
-    button(alert, QStringLiteral("在访达中显示"))->click();
+    button(alert, QStringLiteral("在文件管理器中显示"))->click();
     EXPECT_EQ(revealed, QStringList{bundle});
     EXPECT_TRUE(page.model().manualRemovalPath().isEmpty());
     ASSERT_TRUE(waitUntil([&] { return page.manualRemovalAlert() == nullptr; }));

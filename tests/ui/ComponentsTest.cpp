@@ -128,7 +128,7 @@ TEST_F(Components, EmptyStateHintAndSymbolFollowTheScanState)
     for (ScanState state : {ScanState::Authorizing, ScanState::Scanning, ScanState::Scanned, ScanState::Cleaning}) {
         empty.setState(state);
         EXPECT_EQ(empty.symbolName(), QStringLiteral("checkmark.circle"));
-        EXPECT_EQ(labelText(empty, "placeholderSubtitle"), QStringLiteral("你的 Mac 暂时很干净"));
+        EXPECT_EQ(labelText(empty, "placeholderSubtitle"), QStringLiteral("你的电脑暂时很干净"));
     }
     Screenshots::save(&empty, QStringLiteral("empty-state-scanned"));
     empty.setState(ScanState::Ready);

@@ -109,7 +109,7 @@ TEST_F(MainWindowTest, ClickingARowShowsThatSectionsHeader)
     // Sections outside the sidebar have headers too; an unknown one gets the general line.
     window->setSelectedSection(QStringLiteral("不存在的分区"));
     EXPECT_EQ(title()->text(), QStringLiteral("不存在的分区"));
-    EXPECT_EQ(subtitle()->text(), QStringLiteral("扫描并管理 Mac 中可安全处理的文件"));
+    EXPECT_EQ(subtitle()->text(), QStringLiteral("扫描并管理电脑中可安全处理的文件"));
 }
 
 TEST_F(MainWindowTest, ScrollingDownOverTheDetailAreaCollapsesTheHeaderAndUpExpandsIt)

@@ -66,6 +66,15 @@ void TrashSummaryViewModel::dismissFullDiskAccessPrompt()
 void TrashSummaryViewModel::onCountFinished()
 {
     const TrashSummaryEngine::Count count = m_watcher.future().result();
+#ifndef Q_OS_MACOS
+    // A fresh account has no Trash folder until something is first moved there: it is empty.
+    if (!count.exists && !count.error) {
+        setSummary(0, 0, true);
+        setLoading(false);
+        emit countFinished();
+        return;
+    }
+#endif
     if (count.isAvailable()) {
         setSummary(count.itemCount, count.totalSize, true);
         setLoading(false);

@@ -1,5 +1,6 @@
 #include "ui/components/EmptyState.h"
 
+#include "platform/PlatformWords.h"
 namespace Sweepora::Ui {
 
 EmptyState::EmptyState(QWidget* parent) : PlaceholderView(parent)
@@ -16,7 +17,7 @@ void EmptyState::setState(Core::ScanState state)
         setSubtitle(QStringLiteral("点击右下角按钮，扫描规则中指定的缓存目录"));
     } else {
         setSymbol(QStringLiteral("checkmark.circle"));
-        setSubtitle(QStringLiteral("你的 Mac 暂时很干净"));
+        setSubtitle(Core::PlatformWords::cleanComputer());
     }
 }
 

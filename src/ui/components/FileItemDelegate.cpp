@@ -1,5 +1,6 @@
 #include "ui/components/FileItemDelegate.h"
 
+#include "platform/PlatformWords.h"
 #include "ui/style/AppStyle.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
@@ -188,7 +189,7 @@ bool FileItemDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, con
                                  const QModelIndex& index)
 {
     if (event->type() == QEvent::ToolTip && m_options.revealButton && revealRect(option.rect).contains(event->pos())) {
-        QToolTip::showText(event->globalPos(), QStringLiteral("在访达中显示"), view);
+        QToolTip::showText(event->globalPos(), Core::PlatformWords::showInFileManager(), view);
         return true;
     }
     return QStyledItemDelegate::helpEvent(event, view, option, index);

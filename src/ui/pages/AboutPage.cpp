@@ -1,5 +1,6 @@
 #include "ui/pages/AboutPage.h"
 
+#include "platform/PlatformWords.h"
 #include "scanners/AboutInfo.h"
 #include "ui/pages/AboutListRow.h"
 #include "ui/pages/TrashSummaryView.h"
@@ -96,7 +97,8 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent)
           Core::AboutInfo::installedVersionText(), false},
          QUrl()},
         {{QStringLiteral("doc.text"), Tint::Gray, QStringLiteral("版权信息"),
-          QStringLiteral("Sweepora Mac 文件清理工具"), Core::AboutInfo::legalNoticeThisYear(), false},
+          QStringLiteral("Sweepora ") + Core::PlatformWords::computer() + QStringLiteral("文件清理工具"),
+          Core::AboutInfo::legalNoticeThisYear(), false},
          QUrl()},
     };
     for (const auto& [rowContent, url] : table) {

@@ -1,6 +1,7 @@
 #include "ui/pages/ApplicationUninstallPage.h"
 
 #include "apps/ApplicationUninstallModel.h"
+#include "platform/PlatformWords.h"
 #include "ui/components/AppIcon.h"
 #include "ui/components/CleanRunBar.h"
 #include "ui/components/FileItemDelegate.h"
@@ -259,10 +260,11 @@ void ApplicationUninstallPage::showManualRemovalAlert()
     if (path.isEmpty() || m_alert != nullptr)
         return;
     m_alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("应用本体未能移到废纸篓"),
-                              QStringLiteral("关联文件已继续处理。是否在访达中选中该应用，由你手动卸载？"),
+                              QStringLiteral("关联文件已继续处理。是否在") + Core::PlatformWords::fileManager() +
+                                  QStringLiteral("中选中该应用，由你手动卸载？"),
                               QMessageBox::NoButton, this);
     m_alert->setObjectName(QStringLiteral("manualRemovalAlert"));
-    QPushButton* reveal = m_alert->addButton(QStringLiteral("在访达中显示"), QMessageBox::AcceptRole);
+    QPushButton* reveal = m_alert->addButton(Core::PlatformWords::showInFileManager(), QMessageBox::AcceptRole);
     m_alert->addButton(QStringLiteral("稍后"), QMessageBox::RejectRole);
     m_alert->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_alert, &QMessageBox::buttonClicked, this, [this, reveal, path](QAbstractButton* button) {

@@ -1,5 +1,6 @@
 #include "ui/pages/TrashSummaryView.h"
 
+#include "platform/PlatformWords.h"
 #include "scanners/TrashSummaryViewModel.h"
 #include "trash/EmptyTrashViewModel.h"
 #include "ui/components/Confirmation.h"
@@ -8,6 +9,7 @@
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,7 +27,7 @@ TrashSummaryView::TrashSummaryView(QWidget* parent) : QWidget(parent), m_model(n
     m_button->setObjectName(QStringLiteral("trashCard"));
     m_button->setFlat(true);
     m_button->setCursor(Qt::PointingHandCursor);
-    m_button->setToolTip(QStringLiteral("在访达中打开废纸篓"));
+    m_button->setToolTip(QStringLiteral("在") + Core::PlatformWords::fileManager() + QStringLiteral("中打开废纸篓"));
     m_button->setMinimumHeight(58);
     outer->addWidget(m_button);
 
@@ -115,21 +117,34 @@ void TrashSummaryView::updateAlert()
 {
     if (!m_model->showFullDiskAccessPrompt() || m_alert != nullptr)
         return;
+#ifdef Q_OS_MACOS
     m_alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("需要完全磁盘访问"),
                               QStringLiteral("Sweepora已获得个人文件夹授权，但 macOS 仍阻止读取 Finder 废纸篓。"
                                              "请在“隐私与安全性 → 完全磁盘访问”中允许Sweepora，"
                                              "然后按照系统提示重新打开应用。"),
                               QMessageBox::NoButton, this);
-    m_alert->setObjectName(QStringLiteral("fullDiskAccessAlert"));
     QPushButton* open = m_alert->addButton(QStringLiteral("打开系统设置"), QMessageBox::AcceptRole);
     m_alert->addButton(QStringLiteral("稍后"), QMessageBox::RejectRole);
+    const QUrl address(kSystemSettingsAddress);
+#else
+    // No system setting grants this on Linux: the folder's own owner or mode is wrong.
+    const QString folder = m_model->trashPath();
+    m_alert =
+        new QMessageBox(QMessageBox::Warning, QStringLiteral("无法读取废纸篓"),
+                        QStringLiteral("没有权限读取废纸篓文件夹“%1”。请检查它的所有者和权限后重试。").arg(folder),
+                        QMessageBox::NoButton, this);
+    QPushButton* open = m_alert->addButton(Core::PlatformWords::showInFileManager(), QMessageBox::AcceptRole);
+    m_alert->addButton(QStringLiteral("好"), QMessageBox::RejectRole);
+    const QUrl address = QUrl::fromLocalFile(QFileInfo(folder).absolutePath());
+#endif
+    m_alert->setObjectName(QStringLiteral("fullDiskAccessAlert"));
     m_alert->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_alert, &QMessageBox::finished, this, [this, open] {
-        const bool openSettings = m_alert->clickedButton() == open;
+    connect(m_alert, &QMessageBox::finished, this, [this, open, address] {
+        const bool opening = m_alert->clickedButton() == open;
         m_alert = nullptr;
         m_model->dismissFullDiskAccessPrompt();
-        if (openSettings)
-            openUrl(QUrl(kSystemSettingsAddress));
+        if (opening)
+            openUrl(address);
     });
     m_alert->open();
 }

@@ -1,5 +1,6 @@
 #include "ui/window/Sections.h"
 
+#include "platform/PlatformWords.h"
 namespace Sweepora::Ui {
 
 const QList<Section>& sidebarSections()
@@ -50,7 +51,7 @@ QString sectionSubtitle(const QString& id)
             return s.subtitle;
     if (id == fileSearchSection().id)
         return fileSearchSection().subtitle;
-    return QStringLiteral("扫描并管理 Mac 中可安全处理的文件");
+    return QStringLiteral("扫描并管理") + Core::PlatformWords::computer() + QStringLiteral("中可安全处理的文件");
 }
 
 } // namespace Sweepora::Ui
