@@ -86,7 +86,8 @@ TEST_F(Components, EverySymbolTheInterfaceNamesDrawsSomething)
             "doc.fill doc.text folder folder.fill folder.badge.gearshape arrow.up arrow.right arrow.clockwise "
             "arrow.down.app.fill chevron.right chevron.left list.bullet xmark xmark.circle.fill slider.horizontal.3 "
             "icloud.and.arrow.up icloud.and.arrow.down plus square.and.arrow.up wifi.exclamationmark "
-            "sparkles.rectangle.stack iphone envelope safari number")
+            "sparkles.rectangle.stack iphone envelope safari number clock.arrow.circlepath photo film music.note "
+            "chevron.left.forwardslash.chevron.right")
             .split(QLatin1Char(' '));
     for (const QString& name : used) {
         SCOPED_TRACE(name.toStdString());

@@ -1,4 +1,5 @@
 #include "scanners/MiscFileEngine.h"
+#include "util/FileKind.h"
 
 #include "fs/Walker.h"
 #include "scanners/ResultOrder.h"
@@ -261,12 +262,7 @@ QString creationText(const QDateTime& created)
 
 QString symbolFor(const QString& path)
 {
-    const QString extension = pathExtension(path.section(QLatin1Char('/'), -1)).toLower();
-    if (extension == QLatin1String("log"))
-        return QStringLiteral("doc.text");
-    if (extension == QLatin1String("pkg") || extension == QLatin1String("dmg") || extension == QLatin1String("iso"))
-        return QStringLiteral("shippingbox");
-    return QStringLiteral("doc.zipper");
+    return symbolForKind(fileKindOf(path.section(QLatin1Char('/'), -1)));
 }
 
 qint64 packageFolderSize(const QString& folder)

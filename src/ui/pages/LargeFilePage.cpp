@@ -9,6 +9,8 @@
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
 #include "util/ByteCount.h"
+#include "util/FileKind.h"
+#include "util/NameOrder.h"
 
 #include <QCursor>
 #include <QEvent>
@@ -119,7 +121,11 @@ void LargeFilePage::refreshRows()
     QList<ScannedItemRow> rows;
     rows.reserve(m_model->files().size());
     for (const Core::LargeFileItem& item : m_model->files())
-        rows.append({item.path, item.size, item.selected, QStringLiteral("doc.fill"), {}});
+        rows.append({item.path,
+                     item.size,
+                     item.selected,
+                     Core::symbolForKind(Core::fileKindOf(Core::lastPathComponent(item.path))),
+                     {}});
     m_rows->setRows(std::move(rows));
 }
 

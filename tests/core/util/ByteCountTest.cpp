@@ -1,4 +1,5 @@
 #include "util/ByteCount.h"
+#include "util/FileKind.h"
 #include "util/NameOrder.h"
 
 #include <gtest/gtest.h>
@@ -36,4 +37,21 @@ TEST(NameOrder, SizeFirstThenNameIgnoringCaseAndPathComponents)
     EXPECT_EQ(lastPathComponent(QStringLiteral("/a/b.txt")), QStringLiteral("b.txt"));
     EXPECT_EQ(parentPath(QStringLiteral("/a/b.txt")), QStringLiteral("/a"));
     EXPECT_EQ(parentPath(QStringLiteral("/a")), QStringLiteral("/"));
+}
+
+TEST(FileKind, TheIconFollowsWhatTheFileHolds)
+{
+    const std::pair<const char*, FileKind> cases[] = {
+        {"notes.md", FileKind::Document},     {"cache.sqlite", FileKind::Database}, {"Report.PDF", FileKind::Document},
+        {"backup.tar.gz", FileKind::Archive}, {"setup.dmg", FileKind::Installer},   {"IMG_0001.HEIC", FileKind::Image},
+        {"clip.mov", FileKind::Video},        {"song.flac", FileKind::Audio},       {"main.cpp", FileKind::Code},
+        {"app.log", FileKind::Log},           {"Makefile", FileKind::Other},        {".bashrc", FileKind::Other},
+        {"trailing.", FileKind::Other},
+    };
+    for (const auto& [name, kind] : cases)
+        EXPECT_EQ(fileKindOf(QString::fromUtf8(name)), kind) << name;
+    // The archive icon is for archives only.
+    EXPECT_EQ(symbolForKind(fileKindOf(QStringLiteral("README.md"))), QStringLiteral("doc.text"));
+    EXPECT_EQ(symbolForKind(fileKindOf(QStringLiteral("old.zip"))), QStringLiteral("doc.zipper"));
+    EXPECT_EQ(symbolForKind(fileKindOf(QStringLiteral("cache.sqlite"))), QStringLiteral("doc"));
 }
