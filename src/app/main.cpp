@@ -4,6 +4,7 @@
 #include "services/HTTPUtil.h"
 #include "ui/components/FileDialogFolderPicker.h"
 #include "ui/style/Theme.h"
+#include "ui/style/Translations.h"
 #include "ui/window/ContentView.h"
 #include "ui/window/MainWindow.h"
 
@@ -47,6 +48,7 @@ int main(int argc, char** argv)
     // The installed theme's icon; the compiled-in one when the program runs from its build folder.
     QApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral(SWEEPORA_APP_ID), QIcon(QStringLiteral(":/app/" SWEEPORA_APP_ID ".svg"))));
+    Sweepora::Ui::installChinese(app);
     Sweepora::Ui::Theme::apply(app);
 
     Sweepora::Ui::ContentView content;

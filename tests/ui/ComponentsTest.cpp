@@ -11,11 +11,15 @@
 #include "ui/components/ScanProgressCard.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
+#include "ui/style/Translations.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QLocale>
+#include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
@@ -290,4 +294,13 @@ TEST_F(Components, FileItemListReportsCheckboxAndRevealClicksByPath)
     layout->addWidget(&detailed);
     EXPECT_GT(detailed.sizeHintForRow(2), list.sizeHintForRow(2));
     Screenshots::save(&host, QStringLiteral("file-item-list"));
+}
+
+TEST_F(Components, QtsOwnButtonsAndDatesSpeakChinese)
+{
+    ASSERT_TRUE(Sweepora::Ui::installChinese(*qApp)) << "Qt's Chinese translation is installed by scripts/setup";
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Cancel | QMessageBox::Ok);
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
+    EXPECT_EQ(QLocale().toString(QDate(2026, 12, 7), QLocale::LongFormat), QStringLiteral("2026年12月7日星期一"));
 }

@@ -36,9 +36,37 @@ QString TransportError::localizedDescription() const
     // Qt reports both of our time limits as a cancelled operation; say what really happened.
     if (timedOut)
         return QStringLiteral("请求超时。");
-    if (description.isEmpty())
-        return QStringLiteral("网络请求失败。");
-    return description;
+    // Qt's own texts are English: the interface speaks Chinese.
+    switch (code) {
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("无法连接服务器：连接被拒绝。");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("服务器意外关闭了连接。");
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("找不到服务器，请检查网络连接。");
+    case QNetworkReply::TimeoutError:
+        return QStringLiteral("请求超时。");
+    case QNetworkReply::OperationCanceledError:
+        return QStringLiteral("请求已取消。");
+    case QNetworkReply::SslHandshakeFailedError:
+    case QNetworkReply::InsecureRedirectError:
+        return QStringLiteral("无法建立安全连接。");
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::BackgroundRequestNotAllowedError:
+        return QStringLiteral("网络暂时不可用，请稍后重试。");
+    case QNetworkReply::TooManyRedirectsError:
+        return QStringLiteral("服务器的重定向过多。");
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyConnectionClosedError:
+    case QNetworkReply::ProxyNotFoundError:
+    case QNetworkReply::ProxyTimeoutError:
+    case QNetworkReply::ProxyAuthenticationRequiredError:
+        return QStringLiteral("无法通过代理服务器连接。");
+    default:
+        break;
+    }
+    return QStringLiteral("网络请求失败。");
 }
 
 QString ServiceError::localizedDescription() const

@@ -66,7 +66,8 @@ public:
     static QString sheetSubtitle(const AppVersionInfo& version); // "版本 <v> · Build <n>"
     // "created_at" as an internet date-time (with or without fractional seconds), shown as
     // the long date and the short time of `locale` in local time; any other text unchanged.
-    static QString releaseTimeText(const QString& createdAt, const QLocale& locale = QLocale());
+    static QString releaseTimeText(const QString& createdAt,
+                                   const QLocale& locale = QLocale(QLocale::Chinese, QLocale::China));
 
 signals:
     void availableVersionChanged();

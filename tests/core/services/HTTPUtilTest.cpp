@@ -117,7 +117,8 @@ TEST_F(HTTPUtilStatusTest, RefusedConnectionIsATransportError)
     ASSERT_NE(result.error().transportError(), nullptr);
     EXPECT_FALSE(result.error().transportError()->timedOut);
     EXPECT_EQ(result.error().transportError()->code, QNetworkReply::ConnectionRefusedError);
-    EXPECT_FALSE(result.error().localizedDescription().isEmpty());
+    EXPECT_EQ(result.error().localizedDescription(), u"无法连接服务器：连接被拒绝。"_s)
+        << "in Chinese, not Qt's English";
 }
 
 // --- What goes out ---------------------------------------------------------------------------

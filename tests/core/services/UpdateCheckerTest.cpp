@@ -135,6 +135,8 @@ TEST(UpdateCheckerTextTest, BuildValueAndReleaseTimeParsing)
     for (const QString& text :
          {u"2024-05-01T08:30:00Z"_s, u"2024-05-01T08:30:00.123456Z"_s, u"2024-05-01T16:30:00+08:00"_s})
         EXPECT_EQ(UpdateChecker::releaseTimeText(text, zh), expected) << text.toStdString();
+    EXPECT_EQ(UpdateChecker::releaseTimeText(u"2024-05-01T08:30:00Z"_s), expected)
+        << "Chinese whatever the system's locale";
     for (const QString& text : {u"2024-05-01"_s, u"2024-05-01T08:30:00"_s, u"2024-13-01T08:30:00Z"_s, u"昨天"_s})
         EXPECT_EQ(UpdateChecker::releaseTimeText(text, zh), text);
 }
