@@ -83,11 +83,13 @@ QString homePath()
     return PlatformLayout::current().home;
 }
 
-// The real home, or the same folder seen through another volume's path (which ends with it).
+// The real home, or the very same folder (device and inode) seen through another volume's path,
+// which ends with it; a different folder that merely ends with the home's path is not the home.
 bool isHomePath(const QString& path)
 {
     const QString home = homePath();
-    return !path.isEmpty() && !home.isEmpty() && (path == home || path.endsWith(home));
+    return !path.isEmpty() && !home.isEmpty() &&
+           (path == home || (path.endsWith(home) && FolderUrl::isSameFolder(path, home)));
 }
 
 // The layout's probe folder, placed below the granted folder instead of the real home.
@@ -211,11 +213,13 @@ void handleHomePanelResult(const std::optional<FolderUrl>& chosen, const AccessM
         finish(false);
         return;
     }
+    // The scope opens on the home itself, where every scan looks, not on the other path.
+    const FolderUrl home = FolderUrl::sameFolderAt(*chosen, homePath());
     bool ok = false;
     {
         QMutexLocker lock(&state().mutex);
         const std::unique_ptr<QSettings> defaults = openDefaults();
-        if (const std::optional<QByteArray> data = Bookmark::create(*chosen)) {
+        if (const std::optional<QByteArray> data = Bookmark::create(home)) {
             defaults->setValue(Settings::kHomeBookmark, *data);
             ok = hasHomeAccessLocked(*defaults);
         }

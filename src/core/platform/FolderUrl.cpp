@@ -2,10 +2,29 @@
 
 #include "platform/PlatformLayout.h"
 
+#include <QFile>
+
+#include <sys/stat.h>
+
 namespace Sweepora::Core {
 
 FolderUrl::FolderUrl(const QString& path) : m_path(standardizedPath(path))
 {}
+
+bool FolderUrl::isSameFolder(const QString& a, const QString& b)
+{
+    struct stat sa;
+    struct stat sb;
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0 &&
+           S_ISDIR(sa.st_mode) && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+FolderUrl FolderUrl::sameFolderAt(const FolderUrl& granted, const QString& path)
+{
+    FolderUrl url(path);
+    url.m_rights = granted.m_rights && isSameFolder(granted.path(), url.path());
+    return url;
+}
 
 FolderUrl FolderUrl::withAccessRights(const QString& path)
 {

@@ -19,6 +19,12 @@ public:
 
     friend bool operator==(const FolderUrl&, const FolderUrl&) = default;
 
+    // `path` with the rights of `granted`, when both name the very same folder (device and inode):
+    // the one folder reached through another path. Otherwise a location without rights.
+    static FolderUrl sameFolderAt(const FolderUrl& granted, const QString& path);
+    // Whether both paths name the very same existing folder.
+    static bool isSameFolder(const QString& a, const QString& b);
+
 private:
     friend class FolderPicker;
     friend class Bookmark;

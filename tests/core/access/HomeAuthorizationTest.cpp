@@ -7,6 +7,7 @@
 #include "support/AccessFixture.h"
 #include "support/ChildProcess.h"
 
+#include <QDir>
 #include <QFile>
 
 using namespace Sweepora::Core;
@@ -74,11 +75,17 @@ TEST_F(HomeAuthorization, AnotherFolderOrACancelCompletesFalseButTheHomeOnAnothe
     EXPECT_EQ(loggedLines().last(), kTag + QStringLiteral("用户取消个人文件夹授权"));
     EXPECT_FALSE(homeGrantStored());
 
-    // The home seen through another volume path is accepted.
-    const QString volumePath = makeFolder(QStringLiteral("vol") + home());
-    m_picker->answerWith(volumePath);
+    // A different folder whose path merely ends with the home's is refused...
+    const QString lookalike = makeFolder(QStringLiteral("vol") + home());
+    m_picker->answerWith(lookalike);
+    EXPECT_EQ(authorize(), 0);
+    // ...and the home itself seen through another path is accepted, its scope opened on the home.
+    ASSERT_TRUE(QDir(lookalike).removeRecursively());
+    ASSERT_TRUE(QFile::link(home(), lookalike));
+    m_picker->answerWith(lookalike);
     EXPECT_EQ(authorize(), 1);
-    EXPECT_EQ(AccessManager::storedHomeURL().value().path(), volumePath);
+    EXPECT_EQ(AccessManager::storedHomeURL().value().path(), home());
+    EXPECT_TRUE(Sandbox::canRead(home()));
 }
 
 TEST_F(HomeAuthorization, LaunchCheckLogsTheHomeAndTheGrantStateAndAStaleGrantIsRefreshed)
