@@ -3,8 +3,10 @@
 #include "access/AccessManager.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
+#include "platform/Sandbox.h"
 #include "util/ViewModelSupport.h"
 
+#include <QMutex>
 #include <QPointer>
 
 namespace Sweepora::Core {
@@ -12,7 +14,8 @@ namespace Sweepora::Core {
 CleanupViewModel::CleanupViewModel(QObject* parent) : CleanupViewModel(RuleStore(), parent)
 {}
 
-CleanupViewModel::CleanupViewModel(RuleStore store, QObject* parent) : QObject(parent), m_store(std::move(store))
+CleanupViewModel::CleanupViewModel(RuleStore store, QObject* parent)
+    : QObject(parent), m_store(std::move(store)), m_legacyGrants(std::make_shared<LegacyGrants>())
 {
     connect(
         m_relay.get(), &ProgressRelay::progressed, this,
@@ -48,15 +51,36 @@ CleanupViewModel::CleanupViewModel(RuleStore store, QObject* parent) : QObject(p
 
 CleanupViewModel::~CleanupViewModel() = default;
 
-RuleScanEngine::Access CleanupViewModel::accessThroughManager()
+// A per-path grant's rights live in its resolved location, not in its path: the scan keeps the
+// location, and a folder below it (then, or when cleaning) is opened through it.
+struct CleanupViewModel::LegacyGrants
 {
+    QMutex mutex;
+    QList<FolderUrl> urls;
+    FolderUrl covering(const QString& folder)
+    {
+        QMutexLocker lock(&mutex);
+        for (const FolderUrl& url : std::as_const(urls))
+            if (Sandbox::isWithin(url.path(), folder))
+                return url;
+        return FolderUrl(folder);
+    }
+};
+
+RuleScanEngine::Access CleanupViewModel::accessThroughManager() const
+{
+    const std::shared_ptr<LegacyGrants> grants = m_legacyGrants;
     RuleScanEngine::Access access;
-    access.begin = [](const QString& folder) { return AccessManager::beginAccess(FolderUrl(folder)); };
-    access.end = [](const QString& folder) { AccessManager::endAccess(FolderUrl(folder)); };
-    access.legacyGrant = [](const QString& rulePath) -> std::optional<QString> {
-        if (const std::optional<FolderUrl> url = AccessManager::legacyBookmarkURL(rulePath))
-            return url->path();
-        return std::nullopt;
+    access.begin = [grants](const QString& folder) { return AccessManager::beginAccess(grants->covering(folder)); };
+    access.end = [grants](const QString& folder) { AccessManager::endAccess(grants->covering(folder)); };
+    access.legacyGrant = [grants](const QString& rulePath) -> std::optional<QString> {
+        const std::optional<FolderUrl> url = AccessManager::legacyBookmarkURL(rulePath);
+        if (!url)
+            return std::nullopt;
+        QMutexLocker lock(&grants->mutex);
+        if (!grants->urls.contains(*url))
+            grants->urls.append(*url);
+        return url->path();
     };
     return access;
 }

@@ -51,7 +51,8 @@ public:
     void toggleAllSelection();
 
     // The rule scan as the window reaches folders: through the folder access manager.
-    static RuleScanEngine::Access accessThroughManager();
+    struct LegacyGrants;
+    RuleScanEngine::Access accessThroughManager() const;
 
 signals:
     void resultsChanged();
@@ -82,6 +83,7 @@ private:
     // publishes nothing.
     QFutureWatcher<QList<CleanupResult>> m_scanWatcher;
     std::shared_ptr<ProgressRelay> m_relay = ProgressRelay::create();
+    std::shared_ptr<LegacyGrants> m_legacyGrants;
     QFutureWatcher<RuleScanEngine::CleanOutcome> m_cleanWatcher;
     CleanRun m_run;
 };

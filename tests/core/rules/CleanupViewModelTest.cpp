@@ -1,6 +1,9 @@
 #include "rules/CleanupViewModel.h"
+#include "access/AccessManager.h"
+#include "platform/Bookmark.h"
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
+#include "platform/Settings.h"
 #include "support/HomeFixture.h"
 #include "support/TrashFakes.h"
 #include "support/TreeBuilder.h"
@@ -136,6 +139,30 @@ TEST_F(CleanupViewModelTest, EveryRulesNameReachesTheModelInOrder)
     shown.removeAll(QStringLiteral("Big"));
     names.append(QStringLiteral("扫描完成"));
     EXPECT_EQ(shown, names);
+}
+
+TEST_F(CleanupViewModelTest, APerPathGrantOutsideTheHomeIsReadAndCleanedThroughItsOwnRights)
+{
+    const QString elsewhere = makeFolder(QStringLiteral("elsewhere/Caches"));
+    TreeBuilder(elsewhere).file(QStringLiteral("blob"), 300);
+    const QString rulePath = QStringLiteral("PUBLIC_DATA/com.x/Caches");
+    Settings::store().setValue(AccessManager::legacyBookmarkKey(rulePath),
+                               Bookmark::create(ScriptedFolderPicker::withRights(elsewhere)).value());
+    const RuleStore store({m_rules.path() + QStringLiteral("/none")}, m_rules.path() + QStringLiteral("/legacy"));
+    store.saveRule({true, QStringLiteral("Legacy"), {rulePath}, 0, QStringLiteral("l"), {}});
+    grantHome();
+    auto trash = std::make_shared<RecordingTrash>();
+    Trash::setCurrent(trash);
+
+    CleanupViewModel model(store);
+    model.startScan();
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+    ASSERT_EQ(model.results().size(), 1);
+    EXPECT_EQ(model.totalSize(), 300);
+    model.toggleAllSelection();
+    model.clean();
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+    EXPECT_EQ(trash->requests(), QStringList{elsewhere + QStringLiteral("/blob")});
 }
 
 } // namespace
