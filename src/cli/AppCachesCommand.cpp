@@ -22,7 +22,7 @@ public:
     {
         useApplicationRoots(m_roots);
         const QList<ApplicationCacheTarget> targets =
-            ApplicationCacheEngine::discoverTargets(PlatformLayout::current().applicationRoots, context.home);
+            ApplicationCacheEngine::discoverTargets(PlatformLayout::current().cacheApplicationRoots(), context.home);
         // The command line's scope is the whole home: nothing further to open per folder.
         m_results = ApplicationCacheEngine::scanTargets(targets, {});
         Listing listing;

@@ -320,7 +320,7 @@ int runCommandLine(const QStringList& arguments)
         return fail(ExitCannotScan, QStringLiteral("cannot scan the home folder %1: %2").arg(context.home, why),
                     report);
     Sandbox::openScope(context.home);
-    Sandbox::setReadOnlyRoots(layout.applicationRoots);
+    Sandbox::setReadOnlyRoots(layout.cacheApplicationRoots());
 
     Listing listing = runner->scan(context);
     if (!listing.failure.isEmpty())

@@ -41,7 +41,7 @@ public:
         // their own jobs, the four whole-home scans on one shared walk on this thread.
         QFuture<QList<CleanupResult>> rules =
             runJob([home] { return RuleScanEngine::scanRules(RuleStore().loadRules(), home); });
-        const QStringList roots = PlatformLayout::current().applicationRoots;
+        const QStringList roots = PlatformLayout::current().cacheApplicationRoots();
         QFuture<QList<ApplicationCleanupResult>> caches = runJob([roots, home] {
             return ApplicationCacheEngine::scanTargets(ApplicationCacheEngine::discoverTargets(roots, home), {});
         });

@@ -95,7 +95,7 @@ void ApplicationCleanupViewModel::runScan()
     setState(ApplicationCleanupState::Scanning);
     setMessage(QStringLiteral("正在扫描所有应用缓存…"));
     const QString home = AccessManager::homeDirectoryURL().path();
-    const QStringList roots = PlatformLayout::current().applicationRoots;
+    const QStringList roots = PlatformLayout::current().cacheApplicationRoots();
     const ApplicationCacheEngine::Access access = accessThroughManager();
     // Discovery reads every application's metadata and checks its folders: a job's work too.
     m_scanWatcher.setFuture(runJob([roots, home, access, progress = m_relay] {

@@ -18,6 +18,17 @@ struct PlatformLayout
     QString resourcePrefix;     // bundled resources (Qt resource root, ":/")
 
     QString userRulesDirectory() const { return applicationSupport + QStringLiteral("/Rules"); }
+    // Where the application cache cleaner looks: the roots of installed applications, and on
+    // macOS the system's own applications too, whose caches are the user's even though the
+    // applications cannot be uninstalled.
+    QStringList cacheApplicationRoots() const
+    {
+#ifdef Q_OS_MACOS
+        return QStringList{QStringLiteral("/System/Applications")} + applicationRoots;
+#else
+        return applicationRoots;
+#endif
+    }
 
     // The layout of this machine: home from SWEEPORA_HOME, else getpwuid(getuid()), else $HOME.
     static PlatformLayout system();

@@ -47,7 +47,7 @@ ContentView::ContentView(Setup setup, QObject* parent)
       m_installerModel(new Core::MiscFileCleanupViewModel(Core::MiscFileCategory::Installers, this))
 {
     // Installed applications may be read wherever they are, as the sandbox allows.
-    Core::Sandbox::setReadOnlyRoots(Core::PlatformLayout::current().applicationRoots);
+    Core::Sandbox::setReadOnlyRoots(Core::PlatformLayout::current().cacheApplicationRoots());
     buildPages();
     m_window->installEventFilter(this);
 }
