@@ -1,5 +1,6 @@
 #include "UiTest.h"
 #include "platform/Sandbox.h"
+#include "support/ModelChecks.h"
 #include "support/Screenshots.h"
 #include "support/TreeBuilder.h"
 #include "ui/components/AppIcon.h"
@@ -217,6 +218,7 @@ TEST_F(Components, ScanFilePanelListsEachFileWithItsFolderAndSize)
     EXPECT_EQ(labelText(panel, "scanFilePanelRule"), QStringLiteral("Example"));
 
     const ScanFileModel* model = panel.model();
+    const auto checker = Sweepora::Test::checkModel(panel.model());
     ASSERT_EQ(model->rowCount(), 3);
     auto at = [&](int row, int role) { return model->data(model->index(row), role); };
     EXPECT_EQ(at(0, Qt::DisplayRole).toString(), QStringLiteral("data 1.bin"));
@@ -243,6 +245,7 @@ TEST_F(Components, ScanFilePanelListsEachFileWithItsFolderAndSize)
 TEST_F(Components, FileItemListReportsCheckboxAndRevealClicksByPath)
 {
     QStandardItemModel model;
+    const auto checker = Sweepora::Test::checkModel(&model);
     auto add = [&](const QString& path, qint64 size, bool checked) {
         auto* item = new QStandardItem;
         item->setData(path, FileItemRole::Path);

@@ -4,11 +4,13 @@
 #include "ui/components/ImmediateLongPress.h"
 
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Sweepora::Ui;
 using Sweepora::Test::Screenshots;
 using Sweepora::Test::UiTest;
+using Sweepora::Test::waitUntil;
 
 namespace {
 
@@ -57,11 +59,6 @@ protected:
         });
         button.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
-        countClicks();
-    }
-    void countClicks()
-    {
-        QObject::connect(&button, &QPushButton::clicked, [this] { ++clicks; });
     }
     void hold(int ms)
     {
@@ -73,7 +70,7 @@ protected:
     QPushButton button;
     ManualLongPress* press = nullptr;
     int actions = 0;
-    int clicks = 0;
+    QSignalSpy clicks{&button, &QPushButton::clicked};
     bool downWhenActed = false;
 };
 
@@ -84,7 +81,7 @@ TEST_F(LongPressTest, ShortPressClicksAndALongOneActsOnceWhileHeldAndSwallowsThe
     hold(500);
     release();
     EXPECT_EQ(actions, 0);
-    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(clicks.count(), 1);
     // The wait was dropped with the release: time passing later runs nothing.
     press->advance(1000);
     EXPECT_EQ(actions, 0);
@@ -99,7 +96,7 @@ TEST_F(LongPressTest, ShortPressClicksAndALongOneActsOnceWhileHeldAndSwallowsThe
     press->advance(5000);
     release();
     EXPECT_EQ(actions, 1);
-    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(clicks.count(), 1);
     EXPECT_EQ(press->scheduledWaits, 2);
     EXPECT_FALSE(button.isDown());
     EXPECT_FALSE(press->didTrigger());
@@ -107,7 +104,7 @@ TEST_F(LongPressTest, ShortPressClicksAndALongOneActsOnceWhileHeldAndSwallowsThe
     // The next press starts afresh: a short one clicks again.
     hold(100);
     release();
-    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(clicks.count(), 2);
     EXPECT_EQ(actions, 1);
 }
 
@@ -122,7 +119,7 @@ TEST_F(LongPressTest, ButtonHiddenMidPressDoesNotStayTriggered)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
     hold(300);
     release();
-    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(clicks.count(), 1);
 }
 
 TEST_F(LongPressTest, FloatingButtonKeepsToTheBottomTrailingCorner)
@@ -141,7 +138,8 @@ TEST_F(LongPressTest, FloatingButtonKeepsToTheBottomTrailingCorner)
     Screenshots::save(&page, QStringLiteral("floating-button"));
 
     page.resize(900, 640);
-    QTRY_COMPARE(corner(), QPoint(FloatingActionButton::kMargin, FloatingActionButton::kMargin));
+    ASSERT_TRUE(
+        waitUntil([&] { return corner() == QPoint(FloatingActionButton::kMargin, FloatingActionButton::kMargin); }));
 
     // A longer label grows the button to the left.
     const int narrow = fab->width();

@@ -43,7 +43,7 @@ protected:
     QPair<QString, QString> takeAlert()
     {
         QMessageBox* box = nullptr;
-        EXPECT_TRUE(QTest::qWaitFor([&] { return (box = openAlert(panel.get())) != nullptr; }));
+        EXPECT_TRUE(waitUntil([&] { return (box = openAlert(panel.get())) != nullptr; }));
         if (box == nullptr)
             return {};
         const QPair<QString, QString> shown{box->text(), box->informativeText()};
@@ -89,10 +89,9 @@ TEST_F(RuleEditorPanelTest, EditingExportsTakesTypedFieldsAndSavesThem)
     EXPECT_EQ(p.pathsEditor()->toPlainText(), QStringLiteral(" a\n\nb"));
     Screenshots::save(panel.get(), QStringLiteral("rule-editor-editing"));
 
-    int saved = 0;
-    QObject::connect(&p.model(), &RuleEditorViewModel::saved, [&] { ++saved; });
+    QSignalSpy saved(&p.model(), &RuleEditorViewModel::saved);
     QTest::mouseClick(p.primaryButton(), Qt::LeftButton);
-    EXPECT_EQ(saved, 1);
+    EXPECT_EQ(saved.count(), 1);
     const QList<CleanupRule> rules = store().loadRules();
     ASSERT_EQ(rules.size(), 1);
     EXPECT_EQ(rules.first().name, QStringLiteral("Chat"));
@@ -114,17 +113,15 @@ TEST_F(RuleEditorPanelTest, ViewingIsReadOnlyAndTakesTheRuleInWithReturn)
     EXPECT_EQ(p.model().rule(), shared);
     Screenshots::save(panel.get(), QStringLiteral("rule-editor-viewing"));
 
-    int saved = 0;
-    QObject::connect(&p.model(), &RuleEditorViewModel::saved, [&] { ++saved; });
+    QSignalSpy saved(&p.model(), &RuleEditorViewModel::saved);
     QTest::keyClick(p.nameField(), Qt::Key_Return);
-    EXPECT_EQ(saved, 1);
+    EXPECT_EQ(saved.count(), 1);
     EXPECT_EQ(store().loadRules(), QList<CleanupRule>{shared});
 
-    int closes = 0;
-    QObject::connect(&p.model(), &RuleEditorViewModel::closeRequested, [&] { ++closes; });
+    QSignalSpy closes(&p.model(), &RuleEditorViewModel::closeRequested);
     QTest::keyClick(p.nameField(), Qt::Key_Escape);
     QTest::mouseClick(p.cancelButton(), Qt::LeftButton);
-    EXPECT_EQ(closes, 2);
+    EXPECT_EQ(closes.count(), 2);
 }
 
 TEST_F(RuleEditorPanelTest, UploadingNeedsAParsedRuleAndReportsTheReview)
@@ -152,8 +149,7 @@ TEST_F(RuleEditorPanelTest, UploadingNeedsAParsedRuleAndReportsTheReview)
     ASSERT_TRUE(p.primaryButton()->isEnabled());
     Screenshots::save(panel.get(), QStringLiteral("rule-editor-uploading-parsed"));
 
-    int uploads = 0;
-    QObject::connect(&p.model(), &RuleEditorViewModel::uploaded, [&] { ++uploads; });
+    QSignalSpy uploads(&p.model(), &RuleEditorViewModel::uploaded);
     serveJSON("POST", QStringLiteral("/market/tasks"),
               R"({"code":0,"message":"","data":{"id":7,"allow":0,"reason":"路径过宽"}})");
     // A second press while the request runs sends nothing more.
@@ -165,7 +161,7 @@ TEST_F(RuleEditorPanelTest, UploadingNeedsAParsedRuleAndReportsTheReview)
     EXPECT_EQ(takeAlert(), (QPair<QString, QString>{QStringLiteral("规则工坊"),
                                                     QStringLiteral("上传成功，规则暂未通过审核：路径过宽")}));
     EXPECT_EQ(requestCount(QStringLiteral("/market/tasks")), 1);
-    EXPECT_EQ(uploads, 1);
+    EXPECT_EQ(uploads.count(), 1);
     const QJsonObject sent = QJsonDocument::fromJson(server.requests().first().body).object();
     EXPECT_EQ(sent.value(QStringLiteral("rule_json")).toObject().value(QStringLiteral("Name")).toString(),
               QStringLiteral("工坊规则"));

@@ -37,7 +37,7 @@ protected:
     }
     void waitLoaded()
     {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !page->model().isLoading(); }));
+        ASSERT_TRUE(waitUntil([&] { return !page->model().isLoading(); }));
         QApplication::processEvents();
     }
     QString placeholderTitle() const { return page->placeholder()->title(); }
@@ -68,10 +68,10 @@ TEST_F(RuleWorkshopPageTest, RowsMarkUnreviewedEntriesAndOpenTheirEntry)
               QStringLiteral("1 个扫描路径"));
     Screenshots::save(page.get(), QStringLiteral("workshop-list"));
 
-    qint64 opened = -1;
-    QObject::connect(page.get(), &RuleWorkshopPage::openRequested, [&](const MarketRule& e) { opened = e.id; });
+    QSignalSpy opened(page.get(), &RuleWorkshopPage::openRequested);
     QTest::mouseClick(rows[1]->findChild<QPushButton*>(QStringLiteral("marketRuleOpen")), Qt::LeftButton);
-    EXPECT_EQ(opened, 1);
+    ASSERT_EQ(opened.count(), 1);
+    EXPECT_EQ(opened[0][0].value<MarketRule>().id, 1);
 }
 
 TEST_F(RuleWorkshopPageTest, FailureWithNothingShownOffersReloadThenTheEmptyView)
@@ -96,8 +96,7 @@ TEST_F(RuleWorkshopPageTest, FailureWithNothingShownOffersReloadThenTheEmptyView
     EXPECT_FALSE(page->reloadButton()->isVisible());
     Screenshots::save(page.get(), QStringLiteral("workshop-empty"));
 
-    int uploads = 0;
-    QObject::connect(page.get(), &RuleWorkshopPage::uploadRequested, [&] { ++uploads; });
+    QSignalSpy uploads(page.get(), &RuleWorkshopPage::uploadRequested);
     QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("uploadRuleButton")), Qt::LeftButton);
-    EXPECT_EQ(uploads, 1);
+    EXPECT_EQ(uploads.count(), 1);
 }

@@ -41,7 +41,7 @@ protected:
     void showAndWait()
     {
         page->show();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !page->model().isCheckingCloud(); }));
+        ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
         QApplication::processEvents();
     }
     // In the store's order.
@@ -92,15 +92,14 @@ TEST_F(RulesPageTest, ListsLocalRulesWithTheirDetailsAndReloadsOnANewVersionOnly
     EXPECT_EQ(cardNames().size(), 3);
     EXPECT_EQ(cardNames(), storedNames());
 
-    CleanupRule edited;
-    QObject::connect(page.get(), &RulesPage::editRequested, [&](const CleanupRule& rule) { edited = rule; });
-    int adds = 0;
-    QObject::connect(page.get(), &RulesPage::addRequested, [&] { ++adds; });
+    QSignalSpy edited(page.get(), &RulesPage::editRequested);
+    QSignalSpy adds(page.get(), &RulesPage::addRequested);
     RuleCard* betaCard = page->ruleCards().at(cardNames().indexOf(QStringLiteral("Beta")));
     QTest::mouseClick(betaCard->findChild<QPushButton*>(QStringLiteral("ruleCardEdit")), Qt::LeftButton);
-    EXPECT_EQ(edited.packName, QStringLiteral("com.beta"));
+    ASSERT_EQ(edited.count(), 1);
+    EXPECT_EQ(edited[0][0].value<CleanupRule>().packName, QStringLiteral("com.beta"));
     QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("addRuleButton")), Qt::LeftButton);
-    EXPECT_EQ(adds, 1);
+    EXPECT_EQ(adds.count(), 1);
 }
 
 TEST_F(RulesPageTest, CloudCardOffersSyncWhileFewerLocalRulesThenTheCheckmark)
@@ -112,14 +111,14 @@ TEST_F(RulesPageTest, CloudCardOffersSyncWhileFewerLocalRulesThenTheCheckmark)
     EXPECT_EQ(subtitle(), QStringLiteral("正在检查规则数量…"));
     EXPECT_EQ(control(), QStringLiteral("cloudRuleSpinner"));
     Screenshots::save(page.get(), QStringLiteral("rules-page-cloud-checking"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !page->model().isCheckingCloud(); }));
+    ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
 
     EXPECT_EQ(subtitle(), QStringLiteral("本地 1 条 · 云端 3 条"));
     EXPECT_EQ(control(), QStringLiteral("cloudRuleSync"));
     Screenshots::save(page.get(), QStringLiteral("rules-page-cloud-sync"));
 
     QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("cloudRuleSync")), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !page->model().isSyncing(); }));
+    ASSERT_TRUE(waitUntil([&] { return !page->model().isSyncing(); }));
     QApplication::processEvents();
     EXPECT_EQ(subtitle(), QStringLiteral("本地 3 条 · 云端 3 条"));
     EXPECT_EQ(control(), QStringLiteral("cloudRuleUpToDate"));
@@ -141,13 +140,13 @@ TEST_F(RulesPageTest, FailedCheckOffersOnlyRecheckAndEachShowingChecksAgain)
 
     serveCloud({});
     QTest::mouseClick(page->findChild<QToolButton*>(QStringLiteral("cloudRuleRecheck")), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !page->model().isCheckingCloud(); }));
+    ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
     EXPECT_EQ(subtitle(), QStringLiteral("本地 1 条 · 云端 0 条"));
     EXPECT_EQ(control(), QStringLiteral("cloudRuleUpToDate"));
 
     page->hide();
     page->show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !page->model().isCheckingCloud(); }));
+    ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
     EXPECT_EQ(requestCount(QStringLiteral("/tasks/rules")), 3);
 }
 

@@ -55,7 +55,7 @@ protected:
 
     bool waitForListing() const
     {
-        return QTest::qWaitFor([&] { return !page().model().isScanning(); }, 10000);
+        return waitUntil([&] { return !page().model().isScanning(); }, 10000);
     }
 
     int rowOf(const QString& name) const
@@ -82,6 +82,7 @@ TEST_F(StorageAnalysisPageTest, ListsEntersGoesUpAndDeletes)
 {
     auto trash = std::make_shared<RecordingTrash>();
     Core::Trash::setCurrent(trash);
+    const auto checker = checkModel(page().list()->model());
     page().resize(760, 560);
     page().show();
     EXPECT_EQ(child<QLabel>("pathLabel")->text(), home());
@@ -134,7 +135,7 @@ TEST_F(StorageAnalysisPageTest, ListsEntersGoesUpAndDeletes)
     EXPECT_EQ(page().model().selectedSize(), 0);
     clickRow(QStringLiteral("Movies"), true);
     QTest::mouseClick(deleteButton, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !page().model().isDeleting(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return !page().model().isDeleting(); }, 10000));
     EXPECT_EQ(trash->requests(), QStringList{home() + QStringLiteral("/Movies")});
     EXPECT_EQ(status(), QStringLiteral("已将 1 项移到废纸篓"));
     EXPECT_EQ(page().list()->model()->rowCount(), 2);
