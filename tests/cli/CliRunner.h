@@ -1,14 +1,18 @@
 #pragma once
 
 // Runs the real sweepora-cli binary and reads what it printed.
+#include "support/TreeBuilder.h"
+
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <sys/stat.h>
 
@@ -56,5 +60,27 @@ inline QStringList words(const char* text)
 {
     return QString::fromUtf8(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
+
+// A home and a data folder (where the runs keep their Trash and rules) below a temporary folder.
+class CliTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid() && QDir().mkpath(home.root()) && QDir().mkpath(data.root()));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), data.root());
+    }
+    // sweepora-cli --home HOME ARGUMENTS (a text is split at its spaces).
+    CliRun cli(const QStringList& arguments) const
+    {
+        return runCli(QStringList{QStringLiteral("--home"), home.root()} + arguments, env);
+    }
+    CliRun cli(const char* arguments) const { return cli(words(arguments)); }
+
+    QTemporaryDir m_dir;
+    TreeBuilder home{m_dir.path() + QStringLiteral("/home")};
+    TreeBuilder data{m_dir.path() + QStringLiteral("/data")};
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+};
 
 } // namespace Sweepora::Test

@@ -3,52 +3,42 @@
 #include "cli/CliRunner.h"
 #include "cli/Command.h"
 #include "platform/Sandbox.h"
-#include "support/TreeBuilder.h"
+#include "support/Tools.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 using namespace Sweepora::Test;
 using namespace Sweepora::Cli;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-class CliSafety : public ::testing::Test
+class CliSafety : public CliTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid() && m_outsideDir.isValid());
-        m_env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.path() + QStringLiteral("/data"));
-        m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.path() + QStringLiteral("/config"));
+        CliTest::SetUp();
+        ASSERT_TRUE(m_outsideDir.isValid());
+        env.insert(u"XDG_CONFIG_HOME"_s, m_dir.path() + u"/config"_s);
     }
 
-    CliRun run(const char* arguments, const QString& homeFolder = {}) const
-    {
-        return runCli(QStringList{QStringLiteral("--home"), homeFolder.isEmpty() ? home.root() : homeFolder} +
-                          words(arguments),
-                      m_env);
-    }
-
-    QTemporaryDir m_dir;
     QTemporaryDir m_outsideDir;
-    TreeBuilder home{m_dir.path() + QStringLiteral("/home")};
     TreeBuilder outside{m_outsideDir.path()};
-    QProcessEnvironment m_env = QProcessEnvironment::systemEnvironment();
 };
 
 } // namespace
 
 TEST_F(CliSafety, ALinkInsideTheHomeNeverLeadsOutOfIt)
 {
-    const QString secret = outside.file(QStringLiteral("ssl/private/key.log"), 70000);
-    outside.file(QStringLiteral("Lib/Caches/com.foo/precious.db"), 70000);
-    home.symlink(QStringLiteral("etclink"), outside.root());
-    home.symlink(QStringLiteral("Library"), outside.path(QStringLiteral("Lib")));
-    TreeBuilder rules(m_dir.path() + QStringLiteral("/data/Sweepora/Rules"));
-    QFile rule(rules.file(QStringLiteral("xevil.json")));
+    const QString secret = outside.file(u"ssl/private/key.log"_s, 70000);
+    outside.file(u"Lib/Caches/com.foo/precious.db"_s, 70000);
+    home.symlink(u"etclink"_s, outside.root());
+    home.symlink(u"Library"_s, outside.path(u"Lib"_s));
+    TreeBuilder rules(m_dir.path() + u"/data/Sweepora/Rules"_s);
+    QFile rule(rules.file(u"xevil.json"_s));
     ASSERT_TRUE(rule.open(QIODevice::WriteOnly));
     rule.write(R"({"App": false, "Description": "d", "Name": "evil", "Notice": 0, "PackName": "x",
                    "Paths": ["USERFOLDER/etclink/ssl"]})");
@@ -57,10 +47,9 @@ TEST_F(CliSafety, ALinkInsideTheHomeNeverLeadsOutOfIt)
     for (const char* command : {"--json rules --move-to-trash --yes", "--json app-caches --move-to-trash --yes",
                                 "--json storage " /* + link */, "--json search key --move-to-trash --yes"}) {
         QStringList arguments = words(command);
-        if (arguments.contains(QStringLiteral("storage")))
-            arguments +=
-                {home.path(QStringLiteral("etclink/ssl")), QStringLiteral("--move-to-trash"), QStringLiteral("--yes")};
-        const CliRun r = runCli(QStringList{QStringLiteral("--home"), home.root()} + arguments, m_env);
+        if (arguments.contains(u"storage"_s))
+            arguments += {home.path(u"etclink/ssl"_s), u"--move-to-trash"_s, u"--yes"_s};
+        const CliRun r = cli(arguments);
         EXPECT_TRUE(r.items().isEmpty()) << command << r.out.toStdString();
         EXPECT_TRUE(r.at("moved").toArray().isEmpty()) << command;
     }
@@ -70,8 +59,8 @@ TEST_F(CliSafety, ALinkInsideTheHomeNeverLeadsOutOfIt)
 TEST_F(CliSafety, TheMoveAfterTheQuestionChecksAgainWhatTheScanSaw)
 {
     // In process, as the command line runs: scan, then the folder becomes a link, then the move.
-    home.file(QStringLiteral("dir/target.log"), 70000);
-    const QString thesis = outside.file(QStringLiteral("dir/target.log"), 70000);
+    home.file(u"dir/target.log"_s, 70000);
+    const QString thesis = outside.file(u"dir/target.log"_s, 70000);
     Sweepora::Core::Sandbox::openScope(home.root());
     const struct
     {
@@ -86,63 +75,59 @@ TEST_F(CliSafety, TheMoveAfterTheQuestionChecksAgainWhatTheScanSaw)
         std::unique_ptr<CommandRunner> runner = it->make();
         QStringList arguments = words(row.arguments);
         if (QLatin1String(row.command) == QLatin1String("storage"))
-            arguments = {home.path(QStringLiteral("dir"))};
+            arguments = {home.path(u"dir"_s)};
         ASSERT_TRUE(runner->parse(arguments).isEmpty());
         const Listing listing = runner->scan({home.root(), std::nullopt, {}});
         if (QLatin1String(row.command) == QLatin1String("rules"))
             continue; // no rule names this folder; the rule clean is covered by the engines' tests
         ASSERT_FALSE(listing.trashPaths.isEmpty());
-        ASSERT_TRUE(QDir().rename(home.path(QStringLiteral("dir")), home.path(QStringLiteral("dir.scanned"))));
-        home.symlink(QStringLiteral("dir"), outside.path(QStringLiteral("dir")));
+        ASSERT_TRUE(QDir().rename(home.path(u"dir"_s), home.path(u"dir.scanned"_s)));
+        home.symlink(u"dir"_s, outside.path(u"dir"_s));
 
         const Sweepora::Core::TrashBatchResult result = runner->moveToTrash(listing.trashPaths);
         EXPECT_TRUE(result.moved.isEmpty());
         EXPECT_FALSE(result.failed.isEmpty());
         EXPECT_TRUE(QFileInfo::exists(thesis));
-        ASSERT_TRUE(QFile::remove(home.path(QStringLiteral("dir"))));
-        ASSERT_TRUE(QDir().rename(home.path(QStringLiteral("dir.scanned")), home.path(QStringLiteral("dir"))));
+        ASSERT_TRUE(QFile::remove(home.path(u"dir"_s)));
+        ASSERT_TRUE(QDir().rename(home.path(u"dir.scanned"_s), home.path(u"dir"_s)));
     }
     Sweepora::Core::Sandbox::reset();
 }
 
 TEST_F(CliSafety, AHomeReachedThroughALinkScansAndCleans)
 {
-    const QString big = home.file(QStringLiteral("a/big.iso"), 70000);
-    const QString viaLink = m_dir.path() + QStringLiteral("/link");
+    const QString big = home.file(u"a/big.iso"_s, 70000);
+    const QString viaLink = m_dir.path() + u"/link"_s;
     ASSERT_TRUE(QFile::link(home.root(), viaLink));
-    const CliRun r = run("--json large --min 0.00001 --move-to-trash --yes", viaLink);
+    const CliRun r =
+        runCli(QStringList{u"--home"_s, viaLink} + words("--json large --min 0.00001 --move-to-trash --yes"), env);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(r.at("moved").toArray(), QJsonArray{viaLink + QStringLiteral("/a/big.iso")});
+    EXPECT_EQ(r.at("moved").toArray(), QJsonArray{viaLink + u"/a/big.iso"_s});
     EXPECT_FALSE(QFileInfo::exists(big));
 }
 
 TEST_F(CliSafety, ProtectAddsListsAndRemovesTheUsersOwnPlaces)
 {
-    const QString kept = home.file(QStringLiteral("keep/big.iso"), 70000);
-    home.file(QStringLiteral("Documents"), 0); // a built-in place, even as a file
-    CliRun r = run("--json protect");
+    const QString kept = home.file(u"keep/big.iso"_s, 70000);
+    home.file(u"Documents"_s, 0); // a built-in place, even as a file
+    CliRun r = cli("--json protect");
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QJsonArray builtIn = r.items();
     ASSERT_FALSE(builtIn.isEmpty());
     EXPECT_EQ(builtIn[0].toObject().keys(), words("builtIn path"));
-    EXPECT_EQ(builtIn[0][QStringLiteral("path")].toString(), home.root());
-    EXPECT_TRUE(builtIn[0][QStringLiteral("builtIn")].toBool());
+    EXPECT_EQ(builtIn[0][u"path"_s].toString(), home.root());
+    EXPECT_TRUE(builtIn[0][u"builtIn"_s].toBool());
 
-    r = runCli({QStringLiteral("--home"), home.root(), QStringLiteral("--json"), QStringLiteral("protect"),
-                QStringLiteral("add"), home.path(QStringLiteral("keep"))},
-               m_env);
+    r = cli({u"--json"_s, u"protect"_s, u"add"_s, home.path(u"keep"_s)});
     ASSERT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.items().last().toObject(), (QJsonObject{{QStringLiteral("path"), home.path(QStringLiteral("keep"))},
-                                                        {QStringLiteral("builtIn"), false}}));
-    EXPECT_EQ(run("--json large --min 0.00001").items().size(), 0) << "a protected folder's files are not offered";
-    EXPECT_EQ(run("protect remove /nowhere").exitCode, 1);
-    EXPECT_EQ(run("protect frobnicate x").exitCode, 1);
+    EXPECT_EQ(r.items().last().toObject(), (QJsonObject{{u"path"_s, home.path(u"keep"_s)}, {u"builtIn"_s, false}}));
+    EXPECT_EQ(cli("--json large --min 0.00001").items().size(), 0) << "a protected folder's files are not offered";
+    EXPECT_EQ(cli("protect remove /nowhere").exitCode, 1);
+    EXPECT_EQ(cli("protect frobnicate x").exitCode, 1);
 
-    r = runCli({QStringLiteral("--home"), home.root(), QStringLiteral("protect"), QStringLiteral("remove"),
-                home.path(QStringLiteral("keep"))},
-               m_env);
+    r = cli({u"protect"_s, u"remove"_s, home.path(u"keep"_s)});
     ASSERT_EQ(r.exitCode, 0);
-    EXPECT_EQ(run("--json large --min 0.00001").items().size(), 1);
+    EXPECT_EQ(cli("--json large --min 0.00001").items().size(), 1);
     EXPECT_TRUE(QFileInfo::exists(kept));
 }
 
@@ -151,23 +136,23 @@ TEST_F(CliSafety, ReportsAreValidJsonAndALostReportIsAFailure)
     // A name that is not UTF-8 keeps its exact bytes beside a readable path.
     const QByteArray name = "bad\xff"
                             "name.log";
-    const QString bad = home.file(QStringLiteral("x"));
+    const QString bad = home.file(u"x"_s);
     ASSERT_EQ(::rename(QFile::encodeName(bad).constData(), (QFile::encodeName(home.root()) + "/" + name).constData()),
               0);
-    const CliRun r = run("--json search bad");
+    const CliRun r = cli("--json search bad");
     ASSERT_EQ(r.exitCode, 0);
     EXPECT_TRUE(QString::fromUtf8(r.out).isValidUtf16());
     EXPECT_FALSE(r.out.contains("\\udc")) << r.out.toStdString();
     const QJsonObject item = r.items().at(0).toObject();
-    EXPECT_EQ(item[QStringLiteral("path")].toString(), home.root() + QStringLiteral("/bad\uFFFDname.log"));
-    EXPECT_EQ(QByteArray::fromBase64(item[QStringLiteral("pathBytes")].toString().toLatin1()),
+    EXPECT_EQ(item[u"path"_s].toString(), home.root() + u"/bad\uFFFDname.log"_s);
+    EXPECT_EQ(QByteArray::fromBase64(item[u"pathBytes"_s].toString().toLatin1()),
               QFile::encodeName(home.root()) + "/" + name);
 
     // Standard output on a full disk: the run fails and says so.
     QProcess p;
-    p.setProcessEnvironment(m_env);
-    p.setStandardOutputFile(QStringLiteral("/dev/full"));
-    p.start(QStringLiteral(SWEEPORA_CLI_PATH), {QStringLiteral("--home"), home.root(), QStringLiteral("trash")});
+    p.setProcessEnvironment(env);
+    p.setStandardOutputFile(u"/dev/full"_s);
+    p.start(QStringLiteral(SWEEPORA_CLI_PATH), {u"--home"_s, home.root(), u"trash"_s});
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 2);
     EXPECT_TRUE(p.readAllStandardError().contains("cannot write the report"));
@@ -176,15 +161,14 @@ TEST_F(CliSafety, ReportsAreValidJsonAndALostReportIsAFailure)
 TEST_F(CliSafety, OnATerminalOnlyAWholeYesOrNoAnswers)
 {
     // util-linux's script gives the command a terminal fed from the pipe below.
-    if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
-        GTEST_SKIP() << "script (util-linux) is not installed";
-    const QString big = home.file(QStringLiteral("big.iso"), 70000);
+    SWEEPORA_REQUIRE_TOOL("script");
+    const QString big = home.file(u"big.iso"_s, 70000);
     const auto ask = [&](const QByteArray& answers) {
         QProcess p;
-        p.setProcessEnvironment(m_env);
-        const QString command = QStringLiteral("'%1' --home '%2' large --min 0.00001 --move-to-trash")
-                                    .arg(QStringLiteral(SWEEPORA_CLI_PATH), home.root());
-        p.start(QStringLiteral("script"), {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
+        p.setProcessEnvironment(env);
+        const QString command = u"'%1' --home '%2' large --min 0.00001 --move-to-trash"_s.arg(
+            QStringLiteral(SWEEPORA_CLI_PATH), home.root());
+        p.start(u"script"_s, {u"-qec"_s, command, u"/dev/null"_s});
         p.write(answers);
         p.closeWriteChannel();
         EXPECT_TRUE(p.waitForFinished(60000));
@@ -192,7 +176,7 @@ TEST_F(CliSafety, OnATerminalOnlyAWholeYesOrNoAnswers)
     };
     // A long line is one answer, not the start of the next; only y/yes/n/no count.
     const QString declined = ask(QByteArray(65, 'x') + "\nmaybe\nNO\n");
-    EXPECT_EQ(declined.count(QStringLiteral("[y/N]")), 3) << declined.toStdString();
+    EXPECT_EQ(declined.count(u"[y/N]"_s), 3) << declined.toStdString();
     EXPECT_TRUE(QFileInfo::exists(big));
     ask("Yes\n");
     EXPECT_FALSE(QFileInfo::exists(big));

@@ -29,7 +29,7 @@ TEST(ServiceBinaryTest, ServesOnAFreePortKeepsItsDatabasePrivateAndStopsOnSigter
     int port = 0;
     const QRegularExpression listening(u"正在监听 http://127.0.0.1:([0-9]+)"_s);
     QString output;
-    ASSERT_TRUE(Sweepora::Test::TestHttpServer::waitUntil(
+    ASSERT_TRUE(Sweepora::Test::waitUntil(
         [&] {
             output += QString::fromUtf8(service.readAllStandardOutput());
             if (const auto match = listening.match(output); match.hasMatch())

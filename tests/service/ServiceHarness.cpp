@@ -30,10 +30,7 @@ std::unique_ptr<Service::CodeSender> ServiceHarness::makeSender()
 void ServiceHarness::SetUp()
 {
     ASSERT_TRUE(dir.isValid());
-    Core::Log::setSink([this](const QString& line) {
-        const std::lock_guard lock(m_logMutex);
-        m_log.append(line);
-    });
+    m_log.emplace();
     QString error;
     ASSERT_TRUE(db.open(dir.filePath(QStringLiteral("service.sqlite3")), &error)) << error.toStdString();
     store = std::make_unique<Service::ServiceStore>(db);
@@ -54,13 +51,12 @@ void ServiceHarness::TearDown()
     if (server)
         server->stop();
     server.reset();
-    Core::Log::setSink({});
+    m_log.reset();
 }
 
 QStringList ServiceHarness::logLines() const
 {
-    const std::lock_guard lock(m_logMutex);
-    return m_log;
+    return m_log ? m_log->lines() : QStringList();
 }
 
 QString ServiceHarness::codeFromLog(const QString& account) const

@@ -7,7 +7,10 @@
 #include "ServiceStore.h"
 #include "VerificationCodes.h"
 #include "services/ServiceError.h"
+#include "support/LogCapture.h"
+#include "support/ServiceAwait.h"
 #include "support/TestHttpServer.h"
+#include "support/Wait.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +21,6 @@
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <optional>
 
 namespace Sweepora::ServiceTest {
@@ -85,22 +87,9 @@ protected:
     std::unique_ptr<Service::HttpServer> server;
 
 private:
-    mutable std::mutex m_logMutex;
-    QStringList m_log;
+    std::optional<Sweepora::Test::LogCapture> m_log;
 };
 
-// Starts one call of the application's client with a fresh context and runs the event loop
-// until it completes.
-template <typename T, typename Start> Core::ServiceResult<T> await(Start start)
-{
-    std::optional<Core::ServiceResult<T>> result;
-    QObject context;
-    start(&context, [&](Core::ServiceResult<T> outcome) { result = std::move(outcome); });
-    EXPECT_TRUE(Sweepora::Test::TestHttpServer::waitUntil([&] { return result.has_value(); }, 20000))
-        << "no completion";
-    if (!result)
-        return Core::TransportError{QNetworkReply::UnknownNetworkError, false, QStringLiteral("never completed")};
-    return *result;
-}
+using Test::await;
 
 } // namespace Sweepora::ServiceTest

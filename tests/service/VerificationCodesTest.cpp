@@ -181,7 +181,7 @@ TEST_F(SmtpDeliveryTest, TheCodeArrivesByMailAndNeitherCodeNorAccountIsLogged)
         reply = send("POST", "/email/send", R"({"email_address": "Person@Example.com"})");
         answered = true;
     });
-    EXPECT_TRUE(Sweepora::Test::TestHttpServer::waitUntil([&] { return answered.load(); }, 30000));
+    EXPECT_TRUE(Sweepora::Test::waitUntil([&] { return answered.load(); }, 30000));
     client.join();
     EXPECT_TRUE(mail.finished);
     ASSERT_EQ(reply.status, 200) << reply.body.constData();

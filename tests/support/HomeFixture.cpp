@@ -1,6 +1,7 @@
 #include "support/HomeFixture.h"
 
 #include "access/AccessManager.h"
+#include "platform/Notifications.h"
 
 namespace Sweepora::Test {
 
@@ -8,6 +9,8 @@ void HomeFixture::SetUp()
 {
     AccessFixture::SetUp();
     m_tree = std::make_unique<TreeBuilder>(home());
+    m_trashNotices =
+        std::make_unique<QSignalSpy>(&Core::Notifications::instance(), &Core::Notifications::trashContentsDidChange);
 }
 
 void HomeFixture::grantHome()

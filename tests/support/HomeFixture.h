@@ -2,8 +2,9 @@
 
 #include "support/AccessFixture.h"
 #include "support/TreeBuilder.h"
+#include "support/Wait.h"
 
-#include <QTest>
+#include <QSignalSpy>
 
 #include <memory>
 
@@ -21,10 +22,16 @@ protected:
     // True once the model reaches `state` (a view model's job has run and handed back).
     template <class Model, class State> static bool waitForState(const Model& model, State state, int ms = 10000)
     {
-        return QTest::qWaitFor([&] { return model.state() == state; }, ms);
+        return waitUntil([&] { return model.state() == state; }, ms);
+    }
+    // True once exactly `count` "trash contents changed" notices have been posted in this test.
+    bool trashNoticesReach(int count) const
+    {
+        return waitUntil([&] { return m_trashNotices->count() >= count; }) && m_trashNotices->count() == count;
     }
 
     std::unique_ptr<TreeBuilder> m_tree;
+    std::unique_ptr<QSignalSpy> m_trashNotices;
 };
 
 } // namespace Sweepora::Test

@@ -1,7 +1,6 @@
 #include "support/TestHttpServer.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -97,18 +96,6 @@ TestHttpServer::Reply TestHttpServer::silent()
     Reply reply;
     reply.neverAnswer = true;
     return reply;
-}
-
-bool TestHttpServer::waitUntil(const std::function<bool()>& done, int limitMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > limitMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
-    }
-    return true;
 }
 
 void TestHttpServer::onConnection()

@@ -63,9 +63,6 @@ public:
 
     const QList<Request>& requests() const { return m_requests; }
 
-    // Runs the event loop until `done` holds or `limitMs` passes; false when it never held.
-    static bool waitUntil(const std::function<bool()>& done, int limitMs = 5000);
-
 private:
     enum class Parse { needMore, took, bad };
 

@@ -48,3 +48,8 @@ private:
 };
 
 } // namespace Sweepora::Test
+
+// Ages need birth times, which not every file system records; without them the test cannot run.
+#define SWEEPORA_SKIP_WITHOUT_BIRTH_TIMES(path)                                                                        \
+    if (!::Sweepora::Test::TreeBuilder::birthTimeRecorded(path))                                                       \
+    GTEST_SKIP() << "this file system records no birth times"

@@ -46,7 +46,7 @@ protected:
 
     bool waitForCount(Ui::AboutPage& page) const
     {
-        return QTest::qWaitFor([&] { return !page.trashSummary()->model().isLoading(); }, 10000);
+        return waitUntil([&] { return !page.trashSummary()->model().isLoading(); }, 10000);
     }
 
     QList<QUrl> opened;
@@ -111,7 +111,7 @@ TEST_F(AboutPageTest, AnUnreadableTrashAsksForAccessOnce)
     page.show();
     Ui::TrashSummaryView* card = page.trashSummary();
     // The alert and the card's text come from one answer, published in turn: wait for both.
-    ASSERT_TRUE(QTest::qWaitFor(
+    ASSERT_TRUE(waitUntil(
         [&] { return card->accessAlert() != nullptr && card->statusText() == QStringLiteral("暂时无法读取"); }, 10000))
         << card->statusText().toStdString();
     Screenshots::save(card->accessAlert(), QStringLiteral("about-3-access-alert"));

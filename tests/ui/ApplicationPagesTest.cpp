@@ -35,7 +35,6 @@ protected:
         Themed::SetUp();
         grantHome();
     }
-    static bool waitUntil(const std::function<bool()>& done) { return QTest::qWaitFor(done, 10000); }
     static QAbstractButton* button(QMessageBox* box, const QString& text)
     {
         for (QAbstractButton* b : box->buttons())
@@ -67,6 +66,7 @@ TEST_F(ApplicationPagesTest, UninstallThroughTheConfirmationWithADeclinedFolder)
     ASSERT_NE(inspect, nullptr);
     inspect->click();
     ASSERT_TRUE(page.sidePanel()->isVisible());
+    const auto checker = checkModel(page.detailList()->model());
     EXPECT_EQ(page.detailList()->model()->rowCount(), 3); // the bundle, then two related items
     EXPECT_EQ(page.detailList()->model()->index(0, 0).data(Qt::UserRole + 100).toString(), bundle);
     Screenshots::save(&page, QStringLiteral("uninstall-2-detail"));

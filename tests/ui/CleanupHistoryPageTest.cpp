@@ -90,8 +90,8 @@ TEST_F(CleanupHistoryPageTest, TheLineAfterACleanUndoesItAndOpensTheTrash)
     EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(trashFiles())});
 
     QTest::mouseClick(bar->undoButton(), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(movie); }, 10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->textLabel()->text() == QStringLiteral("已恢复 1 项"); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return QFile::exists(movie); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return bar->textLabel()->text() == QStringLiteral("已恢复 1 项"); }, 10000));
     EXPECT_FALSE(bar->undoButton()->isVisible()) << "a batch is undone once";
     EXPECT_EQ(read(movie).size(), 40000);
     EXPECT_EQ(trashCount(), 0);
@@ -129,7 +129,7 @@ TEST_F(CleanupHistoryPageTest, ACleanCancelledMidwayKeepsWhatItHadNotMovedAndUnd
     EXPECT_TRUE(QFile::exists(items[1].path) && QFile::exists(items[2].path));
     ASSERT_TRUE(run.canUndo());
     ASSERT_TRUE(run.undo());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(items[0].path); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return QFile::exists(items[0].path); }, 10000));
     EXPECT_EQ(trashCount(), 0);
 }
 
@@ -138,7 +138,7 @@ TEST_F(CleanupHistoryPageTest, HistoryListsNewestFirstRestoresTickedItemsAndNeve
     {
         Ui::CleanupHistoryPage empty;
         empty.show();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !empty.model().isBusy(); }, 10000));
+        ASSERT_TRUE(waitUntil([&] { return !empty.model().isBusy(); }, 10000));
         EXPECT_FALSE(empty.batchList()->isVisible()) << "no history: the placeholder says so";
         EXPECT_EQ(empty.batchList()->model()->rowCount(), 0);
         Screenshots::save(&empty, QStringLiteral("history-0-empty"));
@@ -153,7 +153,7 @@ TEST_F(CleanupHistoryPageTest, HistoryListsNewestFirstRestoresTickedItemsAndNeve
     Ui::CleanupHistoryPage page;
     page.resize(820, 600);
     page.show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.model().isBusy(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return !page.model().isBusy(); }, 10000));
     QAbstractItemModel* batches = page.batchList()->model();
     QAbstractItemModelTester tester(batches, QAbstractItemModelTester::FailureReportingMode::Fatal);
     ASSERT_EQ(batches->rowCount(), 2);
@@ -163,14 +163,14 @@ TEST_F(CleanupHistoryPageTest, HistoryListsNewestFirstRestoresTickedItemsAndNeve
 
     // The newest batch: its folder is gone and comes back on the way.
     QTest::mouseClick(page.restoreButton(), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(report); }, 10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.model().isBusy(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return QFile::exists(report); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return !page.model().isBusy(); }, 10000));
     EXPECT_EQ(page.messageLabel()->text(), QStringLiteral("已恢复 1 项"));
 
     // The older batch: one ticked item only, then the other onto an occupied place.
     page.batchList()->setCurrentIndex(batches->index(1, 0));
     QTreeWidget* entries = page.entryList();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return entries->topLevelItemCount() == 2; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return entries->topLevelItemCount() == 2; }, 10000));
     EXPECT_EQ(page.restoreButton()->text(), QStringLiteral("恢复整批"));
     QTreeWidgetItem* rowA =
         entries->topLevelItem(0)->text(0) == a ? entries->topLevelItem(0) : entries->topLevelItem(1);
@@ -178,13 +178,13 @@ TEST_F(CleanupHistoryPageTest, HistoryListsNewestFirstRestoresTickedItemsAndNeve
     EXPECT_EQ(page.restoreButton()->text(), QStringLiteral("恢复所选"));
     Screenshots::save(&page, QStringLiteral("history-1-ticked"));
     QTest::mouseClick(page.restoreButton(), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.model().isBusy() && QFile::exists(a); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return !page.model().isBusy() && QFile::exists(a); }, 10000));
     EXPECT_FALSE(QFile::exists(b)) << "only the ticked item comes back";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return entries->topLevelItemCount() == 2; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return entries->topLevelItemCount() == 2; }, 10000));
 
     m_tree->file(QStringLiteral("Downloads/b.tmp"), 7);
     QTest::mouseClick(page.restoreButton(), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.model().isBusy(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return !page.model().isBusy(); }, 10000));
     EXPECT_EQ(page.messageLabel()->text(), QStringLiteral("已恢复 0 项，1 项未能恢复"));
     EXPECT_EQ(read(b).size(), 7) << "the file in its place is left alone";
     EXPECT_EQ(trashCount(), 1) << "and the one in the Trash stays there";
@@ -203,7 +203,7 @@ TEST_F(CleanupHistoryPageTest, EmptyingTheTrashAsksWithCountAndSizeAndRemovesOnl
 
     const auto ask = [&] {
         QTest::mouseClick(card.emptyButton(), Qt::LeftButton);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return card.emptyConfirmation() != nullptr; }, 10000));
+        EXPECT_TRUE(waitUntil([&] { return card.emptyConfirmation() != nullptr; }, 10000));
         return card.emptyConfirmation();
     };
     QMessageBox* box = ask();
@@ -214,7 +214,7 @@ TEST_F(CleanupHistoryPageTest, EmptyingTheTrashAsksWithCountAndSizeAndRemovesOnl
     EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("取消"));
     Screenshots::save(box, QStringLiteral("empty-trash-1-confirm"));
     QTest::keyClick(box, Qt::Key_Escape);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return card.emptyConfirmation() == nullptr; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return card.emptyConfirmation() == nullptr; }, 5000));
     EXPECT_EQ(trashCount(), 2) << "declined: nothing removed";
 
     box = ask();
@@ -222,8 +222,7 @@ TEST_F(CleanupHistoryPageTest, EmptyingTheTrashAsksWithCountAndSizeAndRemovesOnl
     for (QAbstractButton* button : box->buttons())
         if (button->text() == QStringLiteral("清空废纸篓"))
             button->click();
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return card.emptying().step() == Core::EmptyTrashViewModel::Step::Idle; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return card.emptying().step() == Core::EmptyTrashViewModel::Step::Idle; }, 10000));
     EXPECT_EQ(trashCount(), 0);
     EXPECT_TRUE(card.emptying().message().startsWith(QStringLiteral("已清空废纸篓，释放 ")));
     EXPECT_TRUE(QDir(trashFiles() + QStringLiteral("/../info")).isEmpty());

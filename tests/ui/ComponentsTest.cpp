@@ -1,11 +1,16 @@
+// The interface's building blocks: symbols, rows, cards, lists, the long press, the folder picker.
 #include "UiTest.h"
 #include "platform/Sandbox.h"
+#include "support/ModelChecks.h"
 #include "support/Screenshots.h"
 #include "support/TreeBuilder.h"
 #include "ui/components/AppIcon.h"
 #include "ui/components/CleanupRow.h"
 #include "ui/components/EmptyState.h"
+#include "ui/components/FileDialogFolderPicker.h"
 #include "ui/components/FileItemList.h"
+#include "ui/components/FloatingActionButton.h"
+#include "ui/components/ImmediateLongPress.h"
 #include "ui/components/ScanFileModel.h"
 #include "ui/components/ScanFilePanel.h"
 #include "ui/components/ScanProgressCard.h"
@@ -13,8 +18,10 @@
 #include "ui/style/Theme.h"
 #include "ui/style/Translations.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
@@ -27,26 +34,27 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+using namespace Sweepora;
+using namespace Sweepora::Core;
+using namespace Sweepora::Test;
+using namespace Qt::StringLiterals;
+
 using namespace Sweepora::Ui;
-using Sweepora::Core::CleanupResult;
-using Sweepora::Core::ScanState;
-using Sweepora::Test::Screenshots;
-using Sweepora::Test::UiTest;
 
 namespace {
 
 QString labelText(QWidget& parent, const char* name)
 {
     auto* label = parent.findChild<QLabel*>(QString::fromLatin1(name));
-    return label != nullptr ? label->text() : QStringLiteral("<missing %1>").arg(QLatin1String(name));
+    return label != nullptr ? label->text() : u"<missing %1>"_s.arg(QLatin1String(name));
 }
 
 CleanupResult result(const QString& name, qint64 size, const QStringList& files)
 {
     CleanupResult r;
     r.rule.name = name;
-    r.rule.packName = QStringLiteral("com.example.none");
-    r.rule.description = QStringLiteral("浏览器缓存与临时文件");
+    r.rule.packName = u"com.example.none"_s;
+    r.rule.description = u"浏览器缓存与临时文件"_s;
     r.id = r.rule.ruleKey();
     r.size = size;
     r.files = files;
@@ -101,14 +109,14 @@ TEST_F(Components, EverySymbolTheInterfaceNamesDrawsSomething)
         EXPECT_GT(inkedPixels(image), 20);
     }
     // Filled symbols cover more of their box than outlined ones.
-    EXPECT_GT(inkedPixels(Symbols::pixmap(QStringLiteral("folder.fill"), 24, Qt::black).toImage()),
-              inkedPixels(Symbols::pixmap(QStringLiteral("folder"), 24, Qt::black).toImage()));
-    EXPECT_TRUE(Symbols::icon(QStringLiteral("no.such.symbol")).isNull());
+    EXPECT_GT(inkedPixels(Symbols::pixmap(u"folder.fill"_s, 24, Qt::black).toImage()),
+              inkedPixels(Symbols::pixmap(u"folder"_s, 24, Qt::black).toImage()));
+    EXPECT_TRUE(Symbols::icon(u"no.such.symbol"_s).isNull());
 }
 
 TEST_F(Components, PaletteSymbolsFollowLightAndDark)
 {
-    const QIcon icon = Symbols::icon(QStringLiteral("trash"));
+    const QIcon icon = Symbols::icon(u"trash"_s);
     Theme::apply(*qApp, false);
     const QColor light = inkColor(icon.pixmap(32, 32).toImage());
     Theme::apply(*qApp, true);
@@ -116,28 +124,28 @@ TEST_F(Components, PaletteSymbolsFollowLightAndDark)
     EXPECT_LT(light.lightness(), 100);
     EXPECT_GT(dark.lightness(), 160);
 
-    const QColor red = inkColor(Symbols::icon(QStringLiteral("trash"), QColor(Qt::red)).pixmap(32, 32).toImage());
+    const QColor red = inkColor(Symbols::icon(u"trash"_s, QColor(Qt::red)).pixmap(32, 32).toImage());
     EXPECT_EQ(red.rgb(), QColor(Qt::red).rgb());
 }
 
 TEST_F(Components, EmptyStateHintAndSymbolFollowTheScanState)
 {
     EmptyState empty;
-    empty.setMessage(QStringLiteral("准备扫描"));
-    EXPECT_EQ(empty.symbolName(), QStringLiteral("sparkles"));
-    EXPECT_EQ(empty.hint(), QStringLiteral("点击右下角按钮，扫描规则中指定的缓存目录"));
-    EXPECT_EQ(labelText(empty, "placeholderTitle"), QStringLiteral("准备扫描"));
+    empty.setMessage(u"准备扫描"_s);
+    EXPECT_EQ(empty.symbolName(), u"sparkles"_s);
+    EXPECT_EQ(empty.hint(), u"点击右下角按钮，扫描规则中指定的缓存目录"_s);
+    EXPECT_EQ(labelText(empty, "placeholderTitle"), u"准备扫描"_s);
     empty.resize(640, 420);
-    Screenshots::save(&empty, QStringLiteral("empty-state-ready"));
+    Screenshots::save(&empty, u"empty-state-ready"_s);
 
     for (ScanState state : {ScanState::Authorizing, ScanState::Scanning, ScanState::Scanned, ScanState::Cleaning}) {
         empty.setState(state);
-        EXPECT_EQ(empty.symbolName(), QStringLiteral("checkmark.circle"));
-        EXPECT_EQ(labelText(empty, "placeholderSubtitle"), QStringLiteral("你的电脑暂时很干净"));
+        EXPECT_EQ(empty.symbolName(), u"checkmark.circle"_s);
+        EXPECT_EQ(labelText(empty, "placeholderSubtitle"), u"你的电脑暂时很干净"_s);
     }
-    Screenshots::save(&empty, QStringLiteral("empty-state-scanned"));
+    Screenshots::save(&empty, u"empty-state-scanned"_s);
     empty.setState(ScanState::Ready);
-    EXPECT_EQ(empty.symbolName(), QStringLiteral("sparkles"));
+    EXPECT_EQ(empty.symbolName(), u"sparkles"_s);
 }
 
 TEST_F(Components, ProgressCardPercentIsTruncatedAndNeverFullBeforeTheEnd)
@@ -150,34 +158,34 @@ TEST_F(Components, ProgressCardPercentIsTruncatedAndNeverFullBeforeTheEnd)
         EXPECT_EQ(ScanProgressCard::percentText(progress), QLatin1String(text)) << progress;
     // Before rule k of n (progress k/n) the card never reads 100%.
     for (int n = 1; n <= 2000; ++n)
-        ASSERT_NE(ScanProgressCard::percentText(static_cast<double>(n - 1) / n), QStringLiteral("100%")) << n;
+        ASSERT_NE(ScanProgressCard::percentText(static_cast<double>(n - 1) / n), u"100%"_s) << n;
 
     ScanProgressCard card;
-    card.setRuleName(QStringLiteral("微信"));
+    card.setRuleName(u"微信"_s);
     card.setProgress(0.42);
-    EXPECT_EQ(card.percentText(), QStringLiteral("42%"));
-    EXPECT_EQ(labelText(card, "scanProgressRule"), QStringLiteral("微信"));
-    auto* bar = card.findChild<QProgressBar*>(QStringLiteral("scanProgressBar"));
+    EXPECT_EQ(card.percentText(), u"42%"_s);
+    EXPECT_EQ(labelText(card, "scanProgressRule"), u"微信"_s);
+    auto* bar = card.findChild<QProgressBar*>(u"scanProgressBar"_s);
     EXPECT_DOUBLE_EQ(static_cast<double>(bar->value()) / bar->maximum(), 0.42);
     card.resize(560, card.sizeHint().height());
-    Screenshots::save(&card, QStringLiteral("scan-progress-card"));
+    Screenshots::save(&card, u"scan-progress-card"_s);
 }
 
 TEST_F(Components, CleanupRowShowsSizesAndAsksForToggleOrInspection)
 {
-    CleanupRow row(result(QStringLiteral("Google Chrome"), 0, {}));
-    EXPECT_EQ(labelText(row, "cleanupRowName"), QStringLiteral("Google Chrome"));
-    CleanupResult r = result(QStringLiteral("Google Chrome"), 1'500'000, {QStringLiteral("/a"), QStringLiteral("/b")});
+    CleanupRow row(result(u"Google Chrome"_s, 0, {}));
+    EXPECT_EQ(labelText(row, "cleanupRowName"), u"Google Chrome"_s);
+    CleanupResult r = result(u"Google Chrome"_s, 1'500'000, {u"/a"_s, u"/b"_s});
     row.setResult(r);
-    EXPECT_EQ(labelText(row, "cleanupRowSize"), QStringLiteral("1.5 MB"));
-    EXPECT_EQ(labelText(row, "cleanupRowCount"), QStringLiteral("2 个文件"));
+    EXPECT_EQ(labelText(row, "cleanupRowSize"), u"1.5 MB"_s);
+    EXPECT_EQ(labelText(row, "cleanupRowCount"), u"2 个文件"_s);
 
     row.resize(640, row.sizeHint().height());
     row.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&row));
     QSignalSpy toggled(&row, &CleanupRow::toggled);
     QSignalSpy inspect(&row, &CleanupRow::inspect);
-    auto* check = row.findChild<QCheckBox*>(QStringLiteral("cleanupRowCheck"));
+    auto* check = row.findChild<QCheckBox*>(u"cleanupRowCheck"_s);
     QTest::mouseClick(check, Qt::LeftButton, {}, check->rect().center());
     ASSERT_EQ(toggled.count(), 1);
     EXPECT_EQ(toggled.at(0).at(0).toString(), r.id);
@@ -192,12 +200,12 @@ TEST_F(Components, CleanupRowShowsSizesAndAsksForToggleOrInspection)
     ASSERT_EQ(inspect.count(), 1);
     EXPECT_EQ(inspect.at(0).at(0).toString(), r.id);
     EXPECT_EQ(toggled.count(), 1);
-    Screenshots::save(&row, QStringLiteral("cleanup-row"));
+    Screenshots::save(&row, u"cleanup-row"_s);
 }
 
 TEST_F(Components, AppIconFallsBackToTheFolderSymbolForUnknownApplications)
 {
-    AppIcon unknown(QStringLiteral("com.example.not-installed"));
+    AppIcon unknown(u"com.example.not-installed"_s);
     EXPECT_TRUE(unknown.showsFallback());
     EXPECT_TRUE(AppIcon(QString{}).showsFallback());
     // The symbol is drawn inset, leaving the frame's edge clear.
@@ -212,22 +220,22 @@ TEST_F(Components, ScanFilePanelListsEachFileWithItsFolderAndSize)
 {
     QTemporaryDir home;
     Sweepora::Test::TreeBuilder tree(home.path());
-    const QString big = tree.file(QStringLiteral("Library/Caches/com.example/data 1.bin"), 2500);
+    const QString big = tree.file(u"Library/Caches/com.example/data 1.bin"_s, 2500);
     Sweepora::Core::Sandbox::openScope(home.path());
 
-    const QStringList files = {big, tree.path(QStringLiteral("Library/Caches/com.example/gone.tmp")),
-                               QStringLiteral("/etc/hostname")};
+    const QStringList files = {big, tree.path(u"Library/Caches/com.example/gone.tmp"_s), u"/etc/hostname"_s};
     ScanFilePanel panel;
-    panel.setResult(result(QStringLiteral("Example"), 2500, files));
-    EXPECT_EQ(labelText(panel, "scanFilePanelRule"), QStringLiteral("Example"));
+    panel.setResult(result(u"Example"_s, 2500, files));
+    EXPECT_EQ(labelText(panel, "scanFilePanelRule"), u"Example"_s);
 
     const ScanFileModel* model = panel.model();
+    const auto checker = Sweepora::Test::checkModel(panel.model());
     ASSERT_EQ(model->rowCount(), 3);
     auto at = [&](int row, int role) { return model->data(model->index(row), role); };
-    EXPECT_EQ(at(0, Qt::DisplayRole).toString(), QStringLiteral("data 1.bin"));
+    EXPECT_EQ(at(0, Qt::DisplayRole).toString(), u"data 1.bin"_s);
     EXPECT_EQ(at(0, FileItemRole::Path).toString(), big);
     EXPECT_EQ(at(0, FileItemRole::Size).toLongLong(), 2500);
-    EXPECT_EQ(at(1, Qt::DisplayRole).toString(), QStringLiteral("gone.tmp"));
+    EXPECT_EQ(at(1, Qt::DisplayRole).toString(), u"gone.tmp"_s);
     EXPECT_EQ(at(1, FileItemRole::Size).toLongLong(), 0); // missing: shown as 0 KB
     EXPECT_EQ(at(2, FileItemRole::Size).toLongLong(), 0); // outside every granted folder
 
@@ -239,15 +247,16 @@ TEST_F(Components, ScanFilePanelListsEachFileWithItsFolderAndSize)
     EXPECT_EQ(at(0, FileItemRole::Size).toLongLong(), 2500);
 
     QSignalSpy closed(&panel, &ScanFilePanel::closeRequested);
-    panel.findChild<QToolButton*>(QStringLiteral("scanFilePanelClose"))->click();
+    panel.findChild<QToolButton*>(u"scanFilePanelClose"_s)->click();
     EXPECT_EQ(closed.count(), 1);
     panel.resize(ScanFilePanel::kWidth, 360);
-    Screenshots::save(&panel, QStringLiteral("scan-file-panel"));
+    Screenshots::save(&panel, u"scan-file-panel"_s);
 }
 
 TEST_F(Components, FileItemListReportsCheckboxAndRevealClicksByPath)
 {
     QStandardItemModel model;
+    const auto checker = Sweepora::Test::checkModel(&model);
     auto add = [&](const QString& path, qint64 size, bool checked) {
         auto* item = new QStandardItem;
         item->setData(path, FileItemRole::Path);
@@ -256,11 +265,11 @@ TEST_F(Components, FileItemListReportsCheckboxAndRevealClicksByPath)
         model.appendRow(item);
         return item;
     };
-    add(QStringLiteral("/home/u/Movies/旅行 2023.mov"), 4'200'000'000, true);
-    add(QStringLiteral("/home/u/Downloads/installer.dmg"), 1'073'741'824, false);
-    QStandardItem* dated = add(QStringLiteral("/home/u/Downloads/old.zip"), 0, false);
-    dated->setData(QStringLiteral("doc.zipper"), FileItemRole::Symbol);
-    dated->setData(QStringLiteral("创建于 2023-01-05"), FileItemRole::Detail);
+    add(u"/home/u/Movies/旅行 2023.mov"_s, 4'200'000'000, true);
+    add(u"/home/u/Downloads/installer.dmg"_s, 1'073'741'824, false);
+    QStandardItem* dated = add(u"/home/u/Downloads/old.zip"_s, 0, false);
+    dated->setData(u"doc.zipper"_s, FileItemRole::Symbol);
+    dated->setData(u"创建于 2023-01-05"_s, FileItemRole::Detail);
 
     QWidget host;
     auto* layout = new QVBoxLayout(&host);
@@ -277,10 +286,10 @@ TEST_F(Components, FileItemListReportsCheckboxAndRevealClicksByPath)
     const QRect second = list.visualRect(model.index(1, 0));
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.fileDelegate()->checkboxRect(second).center());
     ASSERT_EQ(toggled.count(), 1);
-    EXPECT_EQ(toggled.at(0).at(0).toString(), QStringLiteral("/home/u/Downloads/installer.dmg"));
+    EXPECT_EQ(toggled.at(0).at(0).toString(), u"/home/u/Downloads/installer.dmg"_s);
 
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.fileDelegate()->revealRect(second).center());
-    EXPECT_EQ(revealed, QStringList{QStringLiteral("/home/u/Downloads/installer.dmg")});
+    EXPECT_EQ(revealed, QStringList{u"/home/u/Downloads/installer.dmg"_s});
 
     // The rest of the row does neither.
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, second.center());
@@ -293,7 +302,206 @@ TEST_F(Components, FileItemListReportsCheckboxAndRevealClicksByPath)
     detailed.setModel(&model);
     layout->addWidget(&detailed);
     EXPECT_GT(detailed.sizeHintForRow(2), list.sizeHintForRow(2));
-    Screenshots::save(&host, QStringLiteral("file-item-list"));
+    Screenshots::save(&host, u"file-item-list"_s);
+}
+
+namespace {
+
+// The long press on a clock the test moves by hand.
+class ManualLongPress : public ImmediateLongPress
+{
+public:
+    using ImmediateLongPress::ImmediateLongPress;
+
+    void advance(int ms)
+    {
+        m_now += ms;
+        if (m_armed && m_now >= m_due) {
+            m_armed = false;
+            fire();
+        }
+    }
+    int scheduledWaits = 0;
+
+protected:
+    void schedule(int ms) override
+    {
+        ++scheduledWaits;
+        m_armed = true;
+        m_due = m_now + ms;
+    }
+    void cancel() override { m_armed = false; }
+
+private:
+    int m_now = 0;
+    int m_due = 0;
+    bool m_armed = false;
+};
+
+class LongPressTest : public UiTest
+{
+protected:
+    void SetUp() override
+    {
+        UiTest::SetUp();
+        button.setText(u"开始扫描"_s);
+        button.resize(120, 40);
+        press = new ManualLongPress(&button, [this] {
+            ++actions;
+            downWhenActed = button.isDown();
+        });
+        button.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
+    }
+    void hold(int ms)
+    {
+        QTest::mousePress(&button, Qt::LeftButton);
+        press->advance(ms);
+    }
+    void release() { QTest::mouseRelease(&button, Qt::LeftButton); }
+
+    QPushButton button;
+    ManualLongPress* press = nullptr;
+    int actions = 0;
+    QSignalSpy clicks{&button, &QPushButton::clicked};
+    bool downWhenActed = false;
+};
+
+} // namespace
+
+TEST_F(LongPressTest, ShortPressClicksAndALongOneActsOnceWhileHeldAndSwallowsTheClick)
+{
+    hold(500);
+    release();
+    EXPECT_EQ(actions, 0);
+    EXPECT_EQ(clicks.count(), 1);
+    // The wait was dropped with the release: time passing later runs nothing.
+    press->advance(1000);
+    EXPECT_EQ(actions, 0);
+
+    hold(700);
+    EXPECT_EQ(actions, 1);
+    EXPECT_TRUE(downWhenActed);
+    EXPECT_TRUE(press->didTrigger());
+    press->advance(800); // 1.5 s in all
+    // Moves and repeated press events during one press schedule nothing new.
+    QTest::mouseMove(&button, QPoint(10, 10));
+    press->advance(5000);
+    release();
+    EXPECT_EQ(actions, 1);
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_EQ(press->scheduledWaits, 2);
+    EXPECT_FALSE(button.isDown());
+    EXPECT_FALSE(press->didTrigger());
+
+    // The next press starts afresh: a short one clicks again.
+    hold(100);
+    release();
+    EXPECT_EQ(clicks.count(), 2);
+    EXPECT_EQ(actions, 1);
+}
+
+TEST_F(LongPressTest, ButtonHiddenMidPressDoesNotStayTriggered)
+{
+    // The action may hide the button (a page changing state); its release never arrives.
+    QObject::connect(press, &ImmediateLongPress::triggered, &button, &QWidget::hide);
+    hold(700);
+    EXPECT_EQ(actions, 1);
+    EXPECT_FALSE(press->didTrigger());
+    button.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
+    hold(300);
+    release();
+    EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST_F(LongPressTest, FloatingButtonKeepsToTheBottomTrailingCorner)
+{
+    QWidget page;
+    page.resize(700, 500);
+    auto* fab = new FloatingActionButton(&page);
+    fab->setContent(u"开始扫描"_s, u"magnifyingglass"_s, u"扫描规则缓存"_s);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    auto corner = [&] {
+        return QPoint(page.width() - fab->geometry().right() - 1, page.height() - fab->geometry().bottom() - 1);
+    };
+    EXPECT_EQ(corner(), QPoint(FloatingActionButton::kMargin, FloatingActionButton::kMargin));
+    EXPECT_EQ(fab->toolTip(), u"扫描规则缓存"_s);
+    Screenshots::save(&page, u"floating-button"_s);
+
+    page.resize(900, 640);
+    ASSERT_TRUE(
+        waitUntil([&] { return corner() == QPoint(FloatingActionButton::kMargin, FloatingActionButton::kMargin); }));
+
+    // A longer label grows the button to the left.
+    const int narrow = fab->width();
+    fab->setContent(u"删除 1.23 GB"_s, u"trash"_s, u"长按可全选或取消全选"_s);
+    EXPECT_GT(fab->width(), narrow);
+    EXPECT_EQ(corner(), QPoint(FloatingActionButton::kMargin, FloatingActionButton::kMargin));
+    Screenshots::save(&page, u"floating-button-delete"_s);
+
+    fab->setLongPressAction([] {});
+    ASSERT_NE(fab->longPress(), nullptr);
+    EXPECT_EQ(fab->longPress()->minimumDurationMs(), 600);
+}
+
+namespace {
+
+class FolderPickerTest : public UiTest
+{
+protected:
+    // Asks for a folder and returns the dialog that came up.
+    QFileDialog* ask(const QString& start)
+    {
+        Core::FolderPickerRequest request;
+        request.title = u"选择个人文件夹"_s;
+        request.message = u"请选择你的个人文件夹，以便扫描缓存"_s;
+        request.prompt = u"授权"_s;
+        request.directory = start;
+        picker.pickFolder(request, [this](std::optional<Core::FolderUrl> folder) {
+            ++completions;
+            answer = folder;
+        });
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QFileDialog*>(w); dialog != nullptr && dialog->isVisible())
+                return dialog;
+        return nullptr;
+    }
+
+    QWidget window;
+    Ui::FileDialogFolderPicker picker{&window};
+    int completions = 0;
+    std::optional<Core::FolderUrl> answer;
+};
+
+} // namespace
+
+TEST_F(FolderPickerTest, CancelledDialogAnswersNothingAndAChosenFolderComesBackOnceWithAccessRights)
+{
+    QTemporaryDir dir;
+    QFileDialog* dialog = ask(dir.path());
+    ASSERT_NE(dialog, nullptr);
+    dialog->reject();
+    EXPECT_EQ(completions, 1);
+    EXPECT_FALSE(answer.has_value());
+
+    dialog = ask(dir.path());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(dialog->isModal());
+    EXPECT_EQ(dialog->windowTitle(), u"选择个人文件夹"_s);
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
+    EXPECT_EQ(dialog->labelText(QFileDialog::Accept), u"授权"_s);
+    EXPECT_EQ(dialog->findChild<QLabel*>(u"folderPickerMessage"_s)->text(), u"请选择你的个人文件夹，以便扫描缓存"_s);
+    // Nothing is answered while the dialog is open: the caller is not blocked.
+    EXPECT_EQ(completions, 1);
+
+    dialog->selectFile(dir.path());
+    static_cast<QDialog*>(dialog)->accept(); // as the confirm button does
+    ASSERT_EQ(completions, 2);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(answer->path(), dir.path());
+    EXPECT_TRUE(answer->carriesAccessRights());
 }
 
 TEST_F(Components, QtsOwnButtonsAndDatesSpeakChinese)

@@ -31,7 +31,7 @@ TEST_F(ContentViewTest, FirstLaunchWithoutAGrantAsksOnceAndLaterLeavesTheWindowU
     launch();
     EXPECT_TRUE(logged(QStringLiteral("[AccessManager] 系统真实个人文件夹：") + home()));
     EXPECT_TRUE(logged(kInvalidLaunch));
-    QTRY_VERIFY(content->authorizationPrompt() != nullptr);
+    ASSERT_TRUE(waitUntil([&] { return content->authorizationPrompt() != nullptr; }));
     QMessageBox* box = content->authorizationPrompt();
     EXPECT_TRUE(box->isVisible());
     EXPECT_EQ(box->objectName(), Ui::ContentView::kAuthorizationPromptName);
@@ -40,7 +40,7 @@ TEST_F(ContentViewTest, FirstLaunchWithoutAGrantAsksOnceAndLaterLeavesTheWindowU
     Screenshots::save(box, QStringLiteral("authorization-prompt"));
 
     promptButton(box, "laterButton")->click();
-    QTRY_VERIFY(content->authorizationPrompt() == nullptr);
+    ASSERT_TRUE(waitUntil([&] { return content->authorizationPrompt() == nullptr; }));
     EXPECT_TRUE(m_picker->requests().isEmpty());
 
     // Showing the window again does not check again.
@@ -63,7 +63,7 @@ TEST_F(ContentViewTest, AuthorizingFromTheAlertStoresTheGrantAndTheNextLaunchIsV
 {
     m_picker->answerWith(home());
     launch();
-    QTRY_VERIFY(content->authorizationPrompt() != nullptr);
+    ASSERT_TRUE(waitUntil([&] { return content->authorizationPrompt() != nullptr; }));
     promptButton(content->authorizationPrompt(), "authorizeButton")->click();
 
     ASSERT_EQ(m_picker->requests().size(), 1);

@@ -33,6 +33,7 @@ TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
     m_tree->file(QStringLiteral("Documents/.DS_Store"));
     EmptyFolderCleanupViewModel model;
     EmptyFolderCleanupPage page(model);
+    const auto checker = checkModel(page.list()->model());
     page.resize(720, 480);
     page.show();
 
@@ -44,7 +45,7 @@ TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
     EXPECT_FALSE(button->isVisible());
     EXPECT_TRUE(page.placeholder()->isBusy());
     Screenshots::save(&page, QStringLiteral("empty-folders-scanning"));
-    QTRY_COMPARE_WITH_TIMEOUT(model.state(), State::Scanned, 10000);
+    ASSERT_TRUE(waitUntil([&] { return model.state() == State::Scanned; }, 10000));
 
     ASSERT_TRUE(page.list()->isVisible());
     ASSERT_EQ(page.list()->model()->rowCount(), 3);
@@ -64,7 +65,7 @@ TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
 
     m_tree->file(QStringLiteral("Downloads/unpacked/arrived.zip"), 10);
     QTest::mouseClick(button, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(model.state(), State::Scanned, 10000);
+    ASSERT_TRUE(waitUntil([&] { return model.state() == State::Scanned; }, 10000));
     EXPECT_FALSE(QFileInfo::exists(plain));
     EXPECT_EQ(page.list()->model()->rowCount(), 2);
     EXPECT_EQ(button->text(), QStringLiteral("删除 1 项"));
@@ -75,7 +76,7 @@ TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
     longPress(button); // not all ticked: all
     EXPECT_EQ(button->text(), QStringLiteral("删除 2 项"));
     QTest::mouseClick(button, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(model.state(), State::Scanned, 10000);
+    ASSERT_TRUE(waitUntil([&] { return model.state() == State::Scanned; }, 10000));
     ASSERT_TRUE(model.folders().isEmpty());
     EXPECT_TRUE(page.placeholder()->isVisible());
     EXPECT_EQ(page.placeholder()->symbolName(), QStringLiteral("checkmark.circle"));

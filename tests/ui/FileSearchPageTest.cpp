@@ -41,12 +41,13 @@ TEST_F(FileSearchPageTest, TheTitleBarFieldDrivesASearchThenSelectAndCleanThroug
     ASSERT_NE(page, nullptr);
     FileSearchViewModel& model = content.fileSearchModel();
     EXPECT_FALSE(page->actionButton()->isVisibleTo(page)); // no scan button: searches start up there
+    const auto checker = checkModel(page->list()->model());
 
     TitlebarFileSearch* search = window.searchField();
     auto* field = search->findChild<QLineEdit*>(QStringLiteral("titlebarSearchField"));
     auto* toggle = search->findChild<QToolButton*>(QStringLiteral("titlebarSearchButton"));
     QTest::mouseClick(toggle, Qt::LeftButton);
-    QTRY_VERIFY(field->hasFocus());
+    ASSERT_TRUE(waitUntil([&] { return field->hasFocus(); }));
     QTest::keyClicks(field, QStringLiteral(" Report "));
     Screenshots::save(&window, QStringLiteral("file-search-typing"));
     QTest::keyClick(field, Qt::Key_Return);
@@ -57,7 +58,7 @@ TEST_F(FileSearchPageTest, TheTitleBarFieldDrivesASearchThenSelectAndCleanThroug
     EXPECT_EQ(model.currentQuery(), QStringLiteral("Report"));
     EXPECT_TRUE(page->placeholder()->isBusy());
     Screenshots::save(&window, QStringLiteral("file-search-searching"));
-    QTRY_COMPARE_WITH_TIMEOUT(model.state(), FileSearchState::Searched, 10000);
+    ASSERT_TRUE(waitUntil([&] { return model.state() == FileSearchState::Searched; }, 10000));
 
     FloatingActionButton* button = page->actionButton();
     ASSERT_TRUE(page->list()->isVisible());
@@ -77,7 +78,7 @@ TEST_F(FileSearchPageTest, TheTitleBarFieldDrivesASearchThenSelectAndCleanThroug
     Screenshots::save(&window, QStringLiteral("file-search-searched"));
 
     QTest::mouseClick(button, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(model.state(), FileSearchState::Searched, 10000);
+    ASSERT_TRUE(waitUntil([&] { return model.state() == FileSearchState::Searched; }, 10000));
     EXPECT_FALSE(QFileInfo::exists(big));
     EXPECT_EQ(window.selectedSection(), MainWindow::kFileSearchSection); // hiding the button moved no focus
     EXPECT_TRUE(page->placeholder()->isVisible());

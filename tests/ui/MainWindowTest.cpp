@@ -19,6 +19,7 @@
 using namespace Sweepora::Ui;
 using Sweepora::Test::Screenshots;
 using Sweepora::Test::UiTest;
+using Sweepora::Test::waitUntil;
 
 namespace {
 
@@ -133,16 +134,16 @@ TEST_F(MainWindowTest, ScrollingDownOverTheDetailAreaCollapsesTheHeaderAndUpExpa
 
     wheel(page, QPoint(0, -9)); // 1.125 degrees: just past the threshold
     EXPECT_TRUE(window->isHeaderCollapsed());
-    QTRY_COMPARE(title()->font().pixelSize(), 18);
-    QTRY_VERIFY(!subtitle()->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return title()->font().pixelSize() == 18; }));
+    ASSERT_TRUE(waitUntil([&] { return !subtitle()->isVisible(); }));
     EXPECT_EQ(page->wheels, 6); // passed on unchanged
     Screenshots::save(window.get(), QStringLiteral("main-window-header-collapsed"));
 
     // A touchpad reports pixels.
     wheel(page, QPoint(0, 30), QPoint(0, 12));
     EXPECT_FALSE(window->isHeaderCollapsed());
-    QTRY_COMPARE(title()->font().pixelSize(), 28);
-    QTRY_VERIFY(subtitle()->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return title()->font().pixelSize() == 28; }));
+    ASSERT_TRUE(waitUntil([&] { return subtitle()->isVisible(); }));
 }
 
 TEST_F(MainWindowTest, PagesRegisteredPerSectionAndEmptyPagesOtherwise)
@@ -178,7 +179,7 @@ TEST_F(MainWindowTest, EditorPanelSitsBesideThePageUntilRemoved)
     panel->setFixedWidth(320);
     window->setEditorPanel(panel);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    QTRY_VERIFY(panel->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return panel->isVisible(); }));
     const QRect pageRect(page->mapTo(window.get(), QPoint()), page->size());
     const QRect panelRect(panel->mapTo(window.get(), QPoint()), panel->size());
     EXPECT_GE(panelRect.left(), pageRect.right());
@@ -203,7 +204,7 @@ TEST_F(MainWindowTest, SearchFieldSubmitsTrimmedQueriesAndSwitchesToFileSearch)
     EXPECT_FALSE(search->isExpanded());
     button->click();
     EXPECT_TRUE(search->isExpanded());
-    QTRY_VERIFY(field->hasFocus());
+    ASSERT_TRUE(waitUntil([&] { return field->hasFocus(); }));
 
     // A blank query keeps the field open and does nothing.
     QTest::keyClicks(field, QStringLiteral("   "));
@@ -213,7 +214,7 @@ TEST_F(MainWindowTest, SearchFieldSubmitsTrimmedQueriesAndSwitchesToFileSearch)
     EXPECT_EQ(window->selectedSection(), QStringLiteral("大文件清理"));
 
     field->setText(QStringLiteral("  季度报告.pdf \n"));
-    QTRY_COMPARE(field->width(), TitlebarFileSearch::kFieldWidth);
+    ASSERT_TRUE(waitUntil([&] { return field->width() == TitlebarFileSearch::kFieldWidth; }));
     Screenshots::save(window.get(), QStringLiteral("main-window-search-open"));
     QTest::keyClick(field, Qt::Key_Return);
     ASSERT_EQ(submitted.count(), 1);

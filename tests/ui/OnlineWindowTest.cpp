@@ -73,13 +73,13 @@ protected:
         window().show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
         // Both start-up requests have come back (or failed) before a test looks.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return requestCount(QStringLiteral("/app/version/latest")) == 1; }));
+        ASSERT_TRUE(waitUntil([&] { return requestCount(QStringLiteral("/app/version/latest")) == 1; }));
         QTest::qWait(50);
     }
     MainWindow& window() const { return content->window(); }
     bool waitForUpdateSheet() const
     {
-        return QTest::qWaitFor([&] { return online().updateSheet() != nullptr; });
+        return waitUntil([&] { return online().updateSheet() != nullptr; });
     }
     OnlineFeatures& online() const { return content->online(); }
     RuleEditorPanel* panel() const { return qobject_cast<RuleEditorPanel*>(window().editorPanel()); }
@@ -105,7 +105,7 @@ TEST_F(OnlineWindowTest, WorkshopEntryOpensReadOnlyAndTakingItInReloadsTheRulesP
     makeWindow();
     window().setSelectedSection(OnlineFeatures::kWorkshopSection);
     RuleWorkshopPage* workshop = online().workshopPage();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return workshop->rows().size() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return workshop->rows().size() == 1; }));
     QTest::mouseClick(workshop->rows().first()->findChild<QPushButton*>(QStringLiteral("marketRuleOpen")),
                       Qt::LeftButton);
 
@@ -138,7 +138,7 @@ TEST_F(OnlineWindowTest, NewRuleIsSavedAndUploadKeepsThePanelAndReloadsTheWorksh
     EXPECT_TRUE(rulesPageLists(QStringLiteral("com.example.new新规则")));
 
     window().setSelectedSection(OnlineFeatures::kWorkshopSection);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !online().workshopPage()->model().isLoading(); }));
+    ASSERT_TRUE(waitUntil([&] { return !online().workshopPage()->model().isLoading(); }));
     const qsizetype loads = requestCount(QStringLiteral("/market/tasks"));
     QTest::mouseClick(online().workshopPage()->findChild<QPushButton*>(QStringLiteral("uploadRuleButton")),
                       Qt::LeftButton);
@@ -149,8 +149,8 @@ TEST_F(OnlineWindowTest, NewRuleIsSavedAndUploadKeepsThePanelAndReloadsTheWorksh
     serveJSON("POST", QStringLiteral("/market/tasks"),
               R"({"code":0,"message":"","data":{"id":1,"allow":1,"reason":""}})");
     QTest::mouseClick(panel()->primaryButton(), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return online().ruleEditor().workshopVersion() == 1; }));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return requestCount(QStringLiteral("/market/tasks")) == loads + 2; }));
+    ASSERT_TRUE(waitUntil([&] { return online().ruleEditor().workshopVersion() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return requestCount(QStringLiteral("/market/tasks")) == loads + 2; }));
     EXPECT_NE(panel(), nullptr);
     Screenshots::save(&window(), QStringLiteral("window-workshop-uploaded"));
 }
@@ -161,10 +161,10 @@ TEST_F(OnlineWindowTest, PoemArrivesTrimmedAsOneElidedLineWithItsTooltip)
         "人生若只如初见，何事秋风悲画扇。等闲变却故人心，却道故人心易变。骊山语罢清宵半，泪雨霖铃终不怨。");
     serveJSON("GET", QStringLiteral("/"), "{\"hitokoto\":\"  " + line.toUtf8() + " \\n\"}");
     makeWindow();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window().poemText().isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !window().poemText().isEmpty(); }));
     EXPECT_EQ(window().poemText(), line);
     auto* label = window().findChild<QLabel*>(QStringLiteral("poemLabel"));
-    QTRY_VERIFY(label->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return label->isVisible(); }));
     EXPECT_EQ(label->toolTip(), line);
     EXPECT_TRUE(label->text().endsWith(QChar(0x2026)));
     EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), 280);
@@ -172,7 +172,7 @@ TEST_F(OnlineWindowTest, PoemArrivesTrimmedAsOneElidedLineWithItsTooltip)
     Screenshots::save(&window(), QStringLiteral("window-poem"));
 
     window().setPoemText(QString());
-    QTRY_VERIFY(!label->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return !label->isVisible(); }));
 }
 
 TEST_F(OnlineWindowTest, OfferedVersionCanBePostponedOrSkipped)
@@ -238,7 +238,7 @@ TEST_F(OnlineWindowTest, ClosedSheetSignsNobodyInAndSignInByTextMessageShowsTheA
     LoginSheet* sheet = online().loginSheet();
     ASSERT_NE(sheet, nullptr);
     QTest::mouseClick(sheet->findChild<QToolButton*>(QStringLiteral("loginClose")), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return online().loginSheet() == nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return online().loginSheet() == nullptr; }));
     EXPECT_FALSE(online().accountSession().showingLogin());
     EXPECT_EQ(accountButton()->text(), QStringLiteral("登录Sweepora"));
 
@@ -259,11 +259,11 @@ TEST_F(OnlineWindowTest, ClosedSheetSignsNobodyInAndSignInByTextMessageShowsTheA
     // A refusal shows the service's own words and stays on the step; Return sends.
     serveJSON("POST", QStringLiteral("/sms/send"), R"({"code":0,"message":"发送过于频繁"})");
     QTest::keyClick(sheet->accountField(), Qt::Key_Return);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return sheet->errorLabel()->isVisible(); }));
+    ASSERT_TRUE(waitUntil([&] { return sheet->errorLabel()->isVisible(); }));
     EXPECT_EQ(sheet->errorLabel()->text(), QStringLiteral("发送过于频繁"));
     serveJSON("POST", QStringLiteral("/sms/send"), R"({"code":200,"message":"ok"})");
     QTest::mouseClick(sheet->sendButton(), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return sheet->currentStep() == sheet->codeStep(); }));
+    ASSERT_TRUE(waitUntil([&] { return sheet->currentStep() == sheet->codeStep(); }));
     EXPECT_EQ(server.requests().last().body, QByteArray(R"({"phone_number":"13800138000"})"));
     EXPECT_FALSE(sheet->errorLabel()->isVisible());
 
@@ -282,7 +282,7 @@ TEST_F(OnlineWindowTest, ClosedSheetSignsNobodyInAndSignInByTextMessageShowsTheA
 
     serveJSON("GET", QStringLiteral("/sms/check"), R"({"code":1,"message":"ok"})");
     QTest::mouseClick(sheet->confirmButton(), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return online().loginSheet() == nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return online().loginSheet() == nullptr; }));
     const TestHttpServer::Request& check = server.requests().last();
     EXPECT_EQ(check.query.queryItemValue(QStringLiteral("phone_number")), QStringLiteral("13800138000"));
     EXPECT_EQ(check.query.queryItemValue(QStringLiteral("code")), QStringLiteral("1234"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/HomeFixture.h"
+#include "support/ModelChecks.h"
 #include "ui/components/FileItemList.h"
 #include "ui/style/Theme.h"
 
@@ -34,7 +35,7 @@ inline void clickCheckbox(Ui::FileItemList* list, int row)
 inline void longPress(QAbstractButton* button, const std::function<bool()>& done)
 {
     QTest::mousePress(button, Qt::LeftButton, {}, button->rect().center());
-    EXPECT_TRUE(QTest::qWaitFor(done, 5000));
+    EXPECT_TRUE(waitUntil(done, 5000));
     QTest::mouseRelease(button, Qt::LeftButton, {}, button->rect().center());
 }
 

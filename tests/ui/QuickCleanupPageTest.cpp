@@ -60,8 +60,8 @@ TEST_F(QuickCleanupPageTest, StartScanFollowTheCardsAndOpenASection)
     EXPECT_TRUE(quick->card(2)->spinnerShown());
     Screenshots::save(&content->window(), QStringLiteral("quick-cleanup-scanning"));
 
-    QTRY_VERIFY_WITH_TIMEOUT(start->isEnabled(), 20000);
-    QTRY_VERIFY(quick->card(5)->figuresShown());
+    ASSERT_TRUE(waitUntil([&] { return start->isEnabled(); }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return quick->card(5)->figuresShown(); }));
     EXPECT_EQ(start->text(), QStringLiteral("开始扫描"));
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(quick->card(i)->statusText(), QStringLiteral("已完成"));
@@ -79,7 +79,7 @@ TEST_F(QuickCleanupPageTest, StartScanFollowTheCardsAndOpenASection)
     Core::EmptyFolderCleanupViewModel& empty = content->emptyFolderCleanupModel();
     empty.toggleSelection(empty.folders().first().path);
     empty.clean();
-    QTRY_COMPARE(quick->card(5)->figureText(), QStringLiteral("1 个文件夹"));
+    ASSERT_TRUE(waitUntil([&] { return quick->card(5)->figureText() == QStringLiteral("1 个文件夹"); }));
 
     // Leaving and coming back keeps the figures: the models have left their ready state.
     content->window().setSelectedSection(QStringLiteral("快速清理"));

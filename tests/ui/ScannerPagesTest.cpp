@@ -60,6 +60,7 @@ TEST_F(ScannerPages, LargeFilePageScansSelectsAndCleans)
     allocatedFile(QStringLiteral("small.bin"), 100LL << 20);
 
     LargeFilePage page;
+    const auto checker = checkModel(page.rows());
     page.resize(800, 560);
     page.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
@@ -70,11 +71,11 @@ TEST_F(ScannerPages, LargeFilePageScansSelectsAndCleans)
 
     // The size card comes with the pointer and goes with it.
     QTest::mouseMove(button, button->rect().center());
-    QTRY_VERIFY(page.isHoveringActionArea());
-    QTRY_VERIFY(page.sizeCard()->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return page.isHoveringActionArea(); }));
+    ASSERT_TRUE(waitUntil([&] { return page.sizeCard()->isVisible(); }));
     auto* fade = qobject_cast<QGraphicsOpacityEffect*>(page.sizeCard()->graphicsEffect());
     ASSERT_NE(fade, nullptr);
-    QTRY_COMPARE(fade->opacity(), 1.0);
+    ASSERT_TRUE(waitUntil([&] { return fade->opacity() == 1.0; }));
     EXPECT_EQ(page.sizeLabel()->text(), QStringLiteral("1 GB"));
     page.slider()->setValue(page.slider()->minimum());
     EXPECT_EQ(page.minimumSizeGB(), 0.5);
@@ -85,15 +86,15 @@ TEST_F(ScannerPages, LargeFilePageScansSelectsAndCleans)
     EXPECT_LT(page.sizeCard()->geometry().right(), button->geometry().left());
     Screenshots::save(&page, QStringLiteral("large-file-hover"));
     QTest::mouseMove(page.placeholder(), QPoint(20, 20));
-    QTRY_VERIFY(!page.isHoveringActionArea());
-    QTRY_VERIFY(!page.sizeCard()->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return !page.isHoveringActionArea(); }));
+    ASSERT_TRUE(waitUntil([&] { return !page.sizeCard()->isVisible(); }));
 
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(page.model().state(), ScanState::Scanning);
     EXPECT_FALSE(button->isVisible());
     EXPECT_TRUE(page.placeholder()->isBusy());
     EXPECT_EQ(page.placeholder()->title(), QStringLiteral("正在查找大于 500 MB 的文件…"));
-    QTRY_COMPARE_WITH_TIMEOUT(page.model().state(), ScanState::Scanned, 20000);
+    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::Scanned; }, 20000));
     ASSERT_EQ(page.rows()->rowCount(), 2);
     EXPECT_TRUE(page.list()->isVisible());
     EXPECT_EQ(page.rows()->rows()[0].path, big);
@@ -117,7 +118,7 @@ TEST_F(ScannerPages, LargeFilePageScansSelectsAndCleans)
     Screenshots::save(&page, QStringLiteral("large-file-selected"));
 
     QTest::mouseClick(button, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(page.model().state(), ScanState::Scanned, 20000);
+    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::Scanned; }, 20000));
     EXPECT_EQ(m_trash->requests(), (QStringList{big, mid}));
     EXPECT_EQ(page.rows()->rowCount(), 0);
     EXPECT_EQ(page.placeholder()->title(), QStringLiteral("已将 2 个文件移到废纸篓"));
@@ -136,6 +137,7 @@ TEST_F(ScannerPages, MiscFilePageScansSelectsAndCleans)
 
     MiscFileCleanupViewModel model(MiscFileCategory::Miscellaneous);
     MiscFileCleanupPage page(model);
+    const auto checker = checkModel(page.rows());
     page.resize(800, 560);
     page.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
@@ -145,7 +147,7 @@ TEST_F(ScannerPages, MiscFilePageScansSelectsAndCleans)
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_TRUE(page.placeholder()->isBusy());
     EXPECT_EQ(page.placeholder()->title(), QStringLiteral("正在扫描闲杂文件…"));
-    QTRY_COMPARE_WITH_TIMEOUT(model.state(), ScanState::Scanned, 20000);
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 20000));
     ASSERT_EQ(page.rows()->rowCount(), 2);
     const ScannedItemRow first = page.rows()->rows()[0];
     EXPECT_EQ(first.path, log);
@@ -160,7 +162,7 @@ TEST_F(ScannerPages, MiscFilePageScansSelectsAndCleans)
     EXPECT_TRUE(model.files()[1].selected);
     Screenshots::save(&page, QStringLiteral("misc-files-selected"));
     QTest::mouseClick(button, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(model.state(), ScanState::Scanned, 20000);
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 20000));
     EXPECT_EQ(m_trash->requests(), QStringList{cache});
     ASSERT_EQ(page.rows()->rowCount(), 1);
     Screenshots::save(&page, QStringLiteral("misc-files-cleaned"));

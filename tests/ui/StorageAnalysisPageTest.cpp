@@ -56,7 +56,7 @@ protected:
 
     bool waitForListing() const
     {
-        return QTest::qWaitFor([&] { return !page().model().isScanning(); }, 10000);
+        return waitUntil([&] { return !page().model().isScanning(); }, 10000);
     }
 
     int rowOf(const QString& name) const
@@ -83,6 +83,7 @@ TEST_F(StorageAnalysisPageTest, ListsEntersGoesUpAndDeletes)
 {
     auto trash = std::make_shared<RecordingTrash>();
     Core::Trash::setCurrent(trash);
+    const auto checker = checkModel(page().list()->model());
     page().resize(760, 560);
     page().show();
     EXPECT_EQ(child<QLabel>("pathLabel")->text(), home());
@@ -145,14 +146,14 @@ TEST_F(StorageAnalysisPageTest, ListsEntersGoesUpAndDeletes)
     EXPECT_EQ(ask->defaultButton()->text(), QStringLiteral("取消"));
     Screenshots::save(ask, QStringLiteral("storage-6-confirm"));
     QTest::keyClick(ask, Qt::Key_Escape);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return page().confirmation() == nullptr; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return page().confirmation() == nullptr; }, 5000));
     EXPECT_TRUE(trash->requests().isEmpty());
     QTest::mouseClick(deleteButton, Qt::LeftButton);
     ASSERT_NE(page().confirmation(), nullptr);
     for (QAbstractButton* b : page().confirmation()->buttons())
         if (b->text() == QStringLiteral("移到废纸篓"))
             b->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !page().model().isDeleting(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return !page().model().isDeleting(); }, 10000));
     EXPECT_EQ(trash->requests(), QStringList{home() + QStringLiteral("/Movies")});
     EXPECT_EQ(status(), QStringLiteral("已将 1 项移到废纸篓"));
     EXPECT_EQ(page().list()->model()->rowCount(), 2);

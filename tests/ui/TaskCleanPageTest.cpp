@@ -87,6 +87,7 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
     Ui::TaskCleanPage* page = openPage();
     ASSERT_NE(page, nullptr);
     Ui::FloatingActionButton* button = page->actionButton();
+    const auto checker = checkModel(page->filePanel()->model());
     EXPECT_EQ(button->text(), QStringLiteral("开始扫描"));
     Screenshots::save(&content->window(), QStringLiteral("task-clean-ready"));
 
@@ -99,7 +100,7 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
     EXPECT_EQ(page->emptyState()->message(), QStringLiteral("正在分析本机缓存…"));
     stillShot(QStringLiteral("task-clean-scanning"));
 
-    QTRY_COMPARE(state(), ScanState::Scanned);
+    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::Scanned; }));
     EXPECT_FALSE(page->progressCard()->isVisibleTo(page));
     EXPECT_EQ(rowNames(page), (QStringList{QStringLiteral("Big"), QStringLiteral("Mid"), QStringLiteral("Small")}));
     EXPECT_EQ(button->text(), QStringLiteral("删除 0 KB"));
@@ -121,14 +122,14 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
 
     // A held press ticks every row; its release must not start a clean.
     QTest::mousePress(button, Qt::LeftButton);
-    QTRY_COMPARE(checkedRows(page), 3);
+    ASSERT_TRUE(waitUntil([&] { return checkedRows(page) == 3; }));
     QTest::mouseRelease(button, Qt::LeftButton);
     QCoreApplication::processEvents();
     EXPECT_EQ(state(), ScanState::Scanned);
     EXPECT_EQ(button->text(), QStringLiteral("删除 3 KB"));
     Screenshots::save(&content->window(), QStringLiteral("task-clean-all-ticked"));
     QTest::mousePress(button, Qt::LeftButton);
-    QTRY_COMPARE(checkedRows(page), 0);
+    ASSERT_TRUE(waitUntil([&] { return checkedRows(page) == 0; }));
     QTest::mouseRelease(button, Qt::LeftButton);
     EXPECT_EQ(button->text(), QStringLiteral("删除 0 KB"));
 
@@ -144,7 +145,7 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(state(), ScanState::Cleaning);
     EXPECT_FALSE(button->isVisibleTo(page));
-    QTRY_COMPARE(state(), ScanState::Scanned);
+    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::Scanned; }));
 
     EXPECT_EQ(page->statusLine()->text(), QStringLiteral("清理完成，文件已移到废纸篓"));
     EXPECT_TRUE(page->statusLine()->isVisible());
@@ -167,7 +168,7 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
     EXPECT_EQ(page->rows().size(), 2);
     EXPECT_TRUE(page->resultList()->isVisibleTo(page));
     stillShot(QStringLiteral("task-clean-rescanning"));
-    QTRY_COMPARE(state(), ScanState::Scanned);
+    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::Scanned; }));
 }
 
 TEST_F(TaskCleanPageTest, AScanWithoutResultsShowsTheCheckmarkAndNothingFound)
@@ -177,7 +178,7 @@ TEST_F(TaskCleanPageTest, AScanWithoutResultsShowsTheCheckmarkAndNothingFound)
     addRule(QStringLiteral("com.example.zero"), QStringLiteral("Zero"), QStringLiteral("USERFOLDER/empty"));
     Ui::TaskCleanPage* page = openPage();
     QTest::mouseClick(page->actionButton(), Qt::LeftButton);
-    QTRY_COMPARE(state(), ScanState::Scanned);
+    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::Scanned; }));
 
     EXPECT_TRUE(page->rows().isEmpty());
     EXPECT_TRUE(page->emptyState()->isVisible());
@@ -197,7 +198,7 @@ TEST_F(TaskCleanPageTest, RowsOfALongListAreBuiltAsTheListScrollsAndAllFollowThe
     }
     Ui::TaskCleanPage* page = openPage();
     QTest::mouseClick(page->actionButton(), Qt::LeftButton);
-    QTRY_COMPARE(state(), ScanState::Scanned);
+    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::Scanned; }));
     QCoreApplication::processEvents();
     EXPECT_LT(page->rows().size(), kRules);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/Wait.h"
 #include "ui/style/Theme.h"
 
 #include <gtest/gtest.h>

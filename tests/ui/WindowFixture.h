@@ -2,7 +2,9 @@
 
 #include "rules/RuleStore.h"
 #include "support/AccessFixture.h"
+#include "support/ModelChecks.h"
 #include "support/TreeBuilder.h"
+#include "support/Wait.h"
 #include "ui/style/Theme.h"
 #include "ui/window/ContentView.h"
 #include "ui/window/MainWindow.h"

@@ -1,12 +1,26 @@
+// The scanners' view models over a private home: what each shows before the grant, while it works
+// and after, what a clean moves and reports, and when the Trash notices go out.
+#include "apps/ApplicationCleanupViewModel.h"
 #include "platform/Clock.h"
+#include "platform/Jobs.h"
 #include "platform/Notifications.h"
+#include "platform/PlatformLayout.h"
+#include "rules/CleanupViewModel.h"
+#include "scanners/AboutInfo.h"
+#include "scanners/EmptyFolderCleanupViewModel.h"
+#include "scanners/FileSearchViewModel.h"
 #include "scanners/LargeFileViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
+#include "scanners/QuickCleanupViewModel.h"
+#include "scanners/StorageAnalysisModel.h"
+#include "scanners/TrashSummaryViewModel.h"
+#include "support/ChildProcess.h"
 #include "support/HomeFixture.h"
 #include "support/TrashFakes.h"
 #include "support/TreeBuilder.h"
 #include "trash/Trash.h"
 #include "trash/TrashGateway.h"
+#include "util/ByteCount.h"
 
 #include <gtest/gtest.h>
 
@@ -14,39 +28,28 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
 
+#include <atomic>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 // About 10.7 KB: a 20,000-byte file reaches it, a 4,000-byte one does not.
 constexpr double kTinyGigabytes = 0.00001;
 
-class ScannerViewModels : public HomeFixture
-{
-protected:
-    void SetUp() override
-    {
-        HomeFixture::SetUp();
-        m_connection = QObject::connect(&Notifications::instance(), &Notifications::trashContentsDidChange,
-                                        [this] { ++m_notified; });
-    }
-    void TearDown() override
-    {
-        QObject::disconnect(m_connection);
-        HomeFixture::TearDown();
-    }
-    QMetaObject::Connection m_connection;
-    int m_notified = 0;
-};
+using ScannerViewModels = HomeFixture;
+using State = EmptyFolderCleanupViewModel::State;
+using Status = QuickCleanupCard::Status;
 
-QStringList paths(const QList<LargeFileItem>& items)
+template <class Items> QStringList paths(const Items& items)
 {
     QStringList p;
     for (const auto& i : items)
@@ -54,20 +57,33 @@ QStringList paths(const QList<LargeFileItem>& items)
     return p;
 }
 
+template <class Items> QStringList names(const Items& items)
+{
+    QStringList n;
+    for (const auto& i : items)
+        n.append(QFileInfo(i.path).fileName());
+    return n;
+}
+
+QString refusal(const char* section, const QString& path, const QString& error)
+{
+    return QString::fromLatin1(section) + u" 移到废纸篓失败："_s + path + u"，"_s + error;
+}
+
 } // namespace
 
 TEST_F(ScannerViewModels, LargeFilesSelectionAndAFullClean)
 {
     LargeFileViewModel model;
-    EXPECT_EQ(model.message(), QStringLiteral("选择大小后扫描个人文件夹"));
+    EXPECT_EQ(model.message(), u"选择大小后扫描个人文件夹"_s);
     model.startScan(1.0); // without a home grant only the message changes
     EXPECT_EQ(model.state(), ScanState::Ready);
-    EXPECT_EQ(model.message(), QStringLiteral("请先授权个人文件夹"));
+    EXPECT_EQ(model.message(), u"请先授权个人文件夹"_s);
 
     grantHome();
-    const QString big = m_tree->file(QStringLiteral("big.mov"), 40000);
-    const QString mid = m_tree->file(QStringLiteral("a/mid.mov"), 20000);
-    m_tree->file(QStringLiteral("small.mov"), 4000);
+    const QString big = m_tree->file(u"big.mov"_s, 40000);
+    const QString mid = m_tree->file(u"a/mid.mov"_s, 20000);
+    m_tree->file(u"small.mov"_s, 4000);
     auto trash = std::make_shared<RecordingTrash>();
     Trash::setCurrent(trash);
 
@@ -76,12 +92,12 @@ TEST_F(ScannerViewModels, LargeFilesSelectionAndAFullClean)
     model.startScan(kTinyGigabytes); // ignored while scanning
     ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
     EXPECT_EQ(paths(model.files()), (QStringList{big, mid}));
-    EXPECT_EQ(model.message(), QStringLiteral("发现 2 个大文件"));
+    EXPECT_EQ(model.message(), u"发现 2 个大文件"_s);
     EXPECT_EQ(model.selectedSize(), 0);
 
     model.clean(); // nothing ticked: no change
     EXPECT_EQ(model.state(), ScanState::Scanned);
-    model.toggleSelection(QStringLiteral("/not/listed"));
+    model.toggleSelection(u"/not/listed"_s);
     EXPECT_EQ(model.selectedSize(), 0);
     model.toggleSelection(mid);
     EXPECT_EQ(model.selectedSize(), model.files()[1].size);
@@ -89,20 +105,20 @@ TEST_F(ScannerViewModels, LargeFilesSelectionAndAFullClean)
     EXPECT_EQ(model.selectedSize(), model.files()[0].size + model.files()[1].size);
 
     model.clean();
-    EXPECT_EQ(model.message(), QStringLiteral("正在移到废纸篓…"));
+    EXPECT_EQ(model.message(), u"正在移到废纸篓…"_s);
     ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
     EXPECT_EQ(trash->requests(), (QStringList{big, mid}));
     EXPECT_TRUE(model.files().isEmpty());
-    EXPECT_EQ(model.message(), QStringLiteral("已将 2 个文件移到废纸篓"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_notified == 1; }));
+    EXPECT_EQ(model.message(), u"已将 2 个文件移到废纸篓"_s);
+    EXPECT_TRUE(trashNoticesReach(1));
 }
 
 TEST_F(ScannerViewModels, LargeFilesThatFailedOrChangedStayTicked)
 {
     grantHome();
-    const QString refused = m_tree->file(QStringLiteral("refused.iso"), 40000);
-    const QString changed = m_tree->file(QStringLiteral("changed.iso"), 30000);
-    const QString moved = m_tree->file(QStringLiteral("moved.iso"), 20000);
+    const QString refused = m_tree->file(u"refused.iso"_s, 40000);
+    const QString changed = m_tree->file(u"changed.iso"_s, 30000);
+    const QString moved = m_tree->file(u"moved.iso"_s, 20000);
     auto trash = std::make_shared<FailingTrash>(std::make_shared<RecordingTrash>());
     trash->failPath(refused);
     Trash::setCurrent(trash);
@@ -122,21 +138,18 @@ TEST_F(ScannerViewModels, LargeFilesThatFailedOrChangedStayTicked)
     EXPECT_EQ(trash->attempted(), (QStringList{refused, moved})); // the changed file is never offered
     EXPECT_EQ(paths(model.files()), (QStringList{refused, changed}));
     EXPECT_TRUE(model.files()[0].selected && model.files()[1].selected);
-    EXPECT_EQ(model.message(), QStringLiteral("已移动 1 个文件，部分文件处理失败"));
+    EXPECT_EQ(model.message(), u"已移动 1 个文件，部分文件处理失败"_s);
     const QStringList log = loggedLines();
-    EXPECT_TRUE(log.contains(QStringLiteral("[LargeFile] 移到废纸篓失败：") + refused + QStringLiteral("，") +
-                             FailingTrash::kDefaultError));
-    EXPECT_TRUE(log.contains(QStringLiteral("[LargeFile] 移到废纸篓失败：") + changed + QStringLiteral("，") +
-                             TrashGateway::kResized));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_notified == 1; }));
+    EXPECT_TRUE(log.contains(u"[LargeFile] 移到废纸篓失败："_s + refused + u"，"_s + FailingTrash::kDefaultError));
+    EXPECT_TRUE(log.contains(u"[LargeFile] 移到废纸篓失败："_s + changed + u"，"_s + TrashGateway::kResized));
+    EXPECT_TRUE(trashNoticesReach(1));
 }
 
-TEST_F(ScannerViewModels, ACleanThatMovesNothingDoesNotNotify)
+TEST_F(ScannerViewModels, ACleanThatMovesNothingDoesNotNotifyAndOneThatMovesDoes)
 {
     grantHome();
-    const QString only = m_tree->file(QStringLiteral("only.log"), 100);
-    if (!TreeBuilder::birthTimeRecorded(only))
-        GTEST_SKIP() << "this file system records no birth times";
+    const QString only = m_tree->file(u"only.log"_s, 100);
+    SWEEPORA_SKIP_WITHOUT_BIRTH_TIMES(only);
     auto trash = std::make_shared<FailingTrash>(std::make_shared<RecordingTrash>());
     trash->failEverything();
     Trash::setCurrent(trash);
@@ -148,31 +161,38 @@ TEST_F(ScannerViewModels, ACleanThatMovesNothingDoesNotNotify)
     model.clean();
     ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
     EXPECT_EQ(model.files().size(), 1);
-    EXPECT_EQ(model.message(), QStringLiteral("已移动 0 个文件，部分文件处理失败"));
-    EXPECT_TRUE(loggedLines().contains(QStringLiteral("[MiscFileCleanup] 移到废纸篓失败：") + only +
-                                       QStringLiteral("，") + FailingTrash::kDefaultError));
+    EXPECT_EQ(model.message(), u"已移动 0 个文件，部分文件处理失败"_s);
+    EXPECT_TRUE(
+        loggedLines().contains(u"[MiscFileCleanup] 移到废纸篓失败："_s + only + u"，"_s + FailingTrash::kDefaultError));
     QCoreApplication::processEvents();
-    EXPECT_EQ(m_notified, 0);
+    EXPECT_EQ(m_trashNotices->count(), 0);
+
+    // The control: the same file, still ticked, moves once the Trash takes it, and that notifies.
+    ASSERT_TRUE(model.files()[0].selected);
+    Trash::setCurrent(std::make_shared<RecordingTrash>());
+    model.clean();
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
+    EXPECT_TRUE(model.files().isEmpty());
+    EXPECT_TRUE(trashNoticesReach(1));
 }
 
 TEST_F(ScannerViewModels, ArchiveAgeCountsFromTheClockWhenTheScanStarts)
 {
     MiscFileCleanupViewModel model(MiscFileCategory::Archives);
-    EXPECT_EQ(model.message(), QStringLiteral("扫描一个月以前的压缩包"));
+    EXPECT_EQ(model.message(), u"扫描一个月以前的压缩包"_s);
     model.startScan(); // without a home grant only the message changes
     EXPECT_EQ(model.state(), ScanState::Ready);
-    EXPECT_EQ(model.message(), QStringLiteral("请先授权个人文件夹"));
+    EXPECT_EQ(model.message(), u"请先授权个人文件夹"_s);
 
     grantHome();
-    const QString zip = m_tree->file(QStringLiteral("old.zip"), 5000);
-    if (!TreeBuilder::birthTimeRecorded(zip))
-        GTEST_SKIP() << "this file system records no birth times";
-    m_tree->file(QStringLiteral("debug.log"), 100);
+    const QString zip = m_tree->file(u"old.zip"_s, 5000);
+    SWEEPORA_SKIP_WITHOUT_BIRTH_TIMES(zip);
+    m_tree->file(u"debug.log"_s, 100);
     model.startScan(); // the archive is brand new
-    EXPECT_EQ(model.message(), QStringLiteral("正在扫描压缩包…"));
+    EXPECT_EQ(model.message(), u"正在扫描压缩包…"_s);
     ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
     EXPECT_TRUE(model.files().isEmpty());
-    EXPECT_EQ(model.message(), QStringLiteral("没有发现一个月以前的压缩包"));
+    EXPECT_EQ(model.message(), u"没有发现一个月以前的压缩包"_s);
 
     Clock::setFixed(QDateTime::currentDateTime().addMonths(1).addDays(1));
     model.startScan();
@@ -180,7 +200,7 @@ TEST_F(ScannerViewModels, ArchiveAgeCountsFromTheClockWhenTheScanStarts)
     ASSERT_EQ(model.files().size(), 1);
     EXPECT_EQ(model.files()[0].path, zip);
     EXPECT_FALSE(model.files()[0].selected);
-    EXPECT_EQ(model.message(), QStringLiteral("发现 1 个压缩包"));
+    EXPECT_EQ(model.message(), u"发现 1 个压缩包"_s);
     EXPECT_EQ(model.totalSize(), model.files()[0].size);
     EXPECT_EQ(model.selectedSize(), 0);
 }
@@ -188,25 +208,728 @@ TEST_F(ScannerViewModels, ArchiveAgeCountsFromTheClockWhenTheScanStarts)
 TEST_F(ScannerViewModels, AFolderSwappedForALinkWhileThePageIsOpenMovesNothing)
 {
     grantHome();
-    m_tree->file(QStringLiteral("dir/thesis.pdf"), 20000);
+    m_tree->file(u"dir/thesis.pdf"_s, 20000);
     QTemporaryDir outsideDir;
     TreeBuilder outside(outsideDir.path());
-    const QString elsewhere = outside.file(QStringLiteral("dir/thesis.pdf"), 20000);
+    const QString elsewhere = outside.file(u"dir/thesis.pdf"_s, 20000);
     LargeFileViewModel model;
     model.startScan(kTinyGigabytes);
     ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
     ASSERT_EQ(model.files().size(), 1);
     model.toggleAllSelection();
     // While the user looks at the list, the folder becomes a link to one outside the home.
-    ASSERT_TRUE(QDir().rename(m_tree->path(QStringLiteral("dir")), m_tree->path(QStringLiteral("was"))));
-    m_tree->symlink(QStringLiteral("dir"), outside.path(QStringLiteral("dir")));
+    ASSERT_TRUE(QDir().rename(m_tree->path(u"dir"_s), m_tree->path(u"was"_s)));
+    m_tree->symlink(u"dir"_s, outside.path(u"dir"_s));
 
     model.clean();
     ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
     EXPECT_TRUE(QFileInfo::exists(elsewhere));
-    EXPECT_TRUE(QFileInfo::exists(m_tree->path(QStringLiteral("was/thesis.pdf"))));
+    EXPECT_TRUE(QFileInfo::exists(m_tree->path(u"was/thesis.pdf"_s)));
     EXPECT_EQ(model.files().size(), 1) << "the refused file stays listed";
-    EXPECT_TRUE(loggedLines().contains(QStringLiteral("[LargeFile] 移到废纸篓失败：") +
-                                       m_tree->path(QStringLiteral("dir/thesis.pdf")) + QStringLiteral("，") +
-                                       TrashGateway::kLinkOnTheWay));
+    EXPECT_TRUE(
+        loggedLines().contains(refusal("[LargeFile]", m_tree->path(u"dir/thesis.pdf"_s), TrashGateway::kLinkOnTheWay)));
 }
+
+TEST_F(ScannerViewModels, SearchNeedsAGrantAndAQueryPublishesHitsAndMessagesThenCleansTheTicked)
+{
+    const QString big = m_tree->file(u"annual-report.pdf"_s, 40'000);
+    const QString small = m_tree->file(u"REPORTS.txt"_s, 100);
+    m_tree->file(u"r-e-p-o-r-t.txt"_s, 100);
+    FileSearchViewModel model;
+    EXPECT_EQ(model.message(), u"在右上角输入文件名开始搜索"_s);
+    model.search(u"report"_s); // no grant: only the message changes
+    EXPECT_EQ(model.state(), FileSearchState::Ready);
+    EXPECT_EQ(model.message(), u"请先授权个人文件夹"_s);
+    EXPECT_TRUE(model.currentQuery().isEmpty());
+
+    grantHome();
+    QSignalSpy messages(&model, &FileSearchViewModel::messageChanged);
+    model.search(u" \n\t "_s); // a blank query changes nothing
+    EXPECT_EQ(model.state(), FileSearchState::Ready);
+    EXPECT_EQ(messages.count(), 0);
+
+    model.search(u"  Report "_s);
+    EXPECT_EQ(model.state(), FileSearchState::Searching);
+    EXPECT_EQ(model.currentQuery(), u"Report"_s);
+    EXPECT_EQ(model.message(), u"正在搜索“Report”…"_s);
+    ASSERT_TRUE(waitForState(model, FileSearchState::Searched));
+    EXPECT_EQ(model.message(), u"找到 2 个名称包含“Report”的文件"_s);
+    EXPECT_EQ(names(model.results()), (QStringList{u"annual-report.pdf"_s, u"REPORTS.txt"_s}));
+    EXPECT_EQ(model.selectedSize(), 0);
+
+    model.toggleSelection(big);
+    EXPECT_EQ(model.selectedSize(), model.results()[0].size);
+    model.clean();
+    EXPECT_EQ(model.state(), FileSearchState::Cleaning);
+    ASSERT_TRUE(waitForState(model, FileSearchState::Searched));
+    EXPECT_EQ(model.message(), u"已将 1 个文件移到废纸篓"_s);
+    EXPECT_EQ(names(model.results()), QStringList{u"REPORTS.txt"_s});
+    EXPECT_FALSE(QFileInfo::exists(big));
+    EXPECT_TRUE(QFileInfo::exists(small));
+    EXPECT_TRUE(trashNoticesReach(1));
+}
+
+TEST_F(ScannerViewModels, OverlappingSearchesPublishOnlyTheListOfTheLastStarted)
+{
+    grantHome();
+    // The first search has more to stat, so it tends to end last: it must still lose.
+    for (int i = 0; i < 400; ++i)
+        m_tree->file(u"many/alpha-%1"_s.arg(i), 10);
+    m_tree->file(u"beta.txt"_s, 10);
+    FileSearchViewModel model;
+    QList<QStringList> published;
+    QObject::connect(&model, &FileSearchViewModel::resultsChanged, [&] {
+        if (!model.results().isEmpty())
+            published.append(names(model.results()));
+    });
+    QSignalSpy finished(&model, &FileSearchViewModel::searchFinished);
+
+    model.search(u"alpha"_s);
+    model.search(u"beta"_s);
+    EXPECT_EQ(model.currentQuery(), u"beta"_s);
+    jobPool().waitForDone();
+    ASSERT_TRUE(waitForState(model, FileSearchState::Searched));
+    QCoreApplication::processEvents(); // let any late hand-back arrive
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(published, QList<QStringList>{QStringList{u"beta.txt"_s}});
+    EXPECT_EQ(model.message(), u"找到 1 个名称包含“beta”的文件"_s);
+}
+
+TEST_F(ScannerViewModels, ASearchAskedForDuringACleanWaitsForItSoNoSecondCleanCanOverlap)
+{
+    grantHome();
+    m_tree->file(u"old-1"_s, 10);
+    m_tree->file(u"new-1"_s, 10);
+    FileSearchViewModel model;
+    model.search(u"old"_s);
+    ASSERT_TRUE(waitForState(model, FileSearchState::Searched));
+    model.toggleAllSelection();
+    model.clean();
+    model.search(u"new"_s);
+    EXPECT_EQ(model.state(), FileSearchState::Cleaning) << "the search starts once the clean has handed back";
+    model.clean(); // refused: one clean at a time
+    EXPECT_EQ(model.state(), FileSearchState::Cleaning);
+    ASSERT_TRUE(waitForState(model, FileSearchState::Searching));
+    jobPool().waitForDone();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(waitForState(model, FileSearchState::Searched));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(names(model.results()), QStringList{u"new-1"_s});
+    EXPECT_EQ(model.message(), u"找到 1 个名称包含“new”的文件"_s);
+    EXPECT_FALSE(QFileInfo::exists(m_tree->path(u"old-1"_s)));
+}
+
+using State = EmptyFolderCleanupViewModel::State;
+
+TEST_F(ScannerViewModels, ScanSelectAndCleanWithAFolderThatGainedAFile)
+{
+    const QString deep = m_tree->folder(u"a/b/c"_s);
+    const QString gains = m_tree->folder(u"gains"_s);
+    const QString plain = m_tree->folder(u"plain"_s);
+    EmptyFolderCleanupViewModel model;
+    EXPECT_EQ(model.message(), u"扫描个人文件夹中的空目录"_s);
+    model.startScan(); // without a home grant only the message changes
+    EXPECT_EQ(model.state(), State::Ready);
+    EXPECT_EQ(model.message(), u"请先授权个人文件夹"_s);
+    EXPECT_TRUE(model.folders().isEmpty());
+
+    grantHome();
+    model.startScan();
+    EXPECT_EQ(model.state(), State::Scanning);
+    EXPECT_EQ(model.message(), u"正在扫描空文件夹…"_s);
+    model.startScan(); // ignored while scanning
+    ASSERT_TRUE(waitForState(model, State::Scanned));
+    EXPECT_EQ(model.message(), u"发现 3 个空文件夹"_s);
+    ASSERT_EQ(model.folders().size(), 3);
+    EXPECT_EQ(model.folders()[0].path, deep);
+    EXPECT_EQ(model.selectedCount(), 0);
+
+    model.clean(); // nothing ticked: no change
+    EXPECT_EQ(model.state(), State::Scanned);
+
+    model.toggleAllSelection();
+    model.toggleSelection(deep);
+    EXPECT_EQ(model.selectedCount(), 2);
+
+    m_tree->file(u"gains/new.txt"_s, 5);
+    model.clean();
+    EXPECT_EQ(model.state(), State::Cleaning);
+    EXPECT_EQ(model.message(), u"正在移到废纸篓…"_s);
+    ASSERT_TRUE(waitForState(model, State::Scanned));
+    EXPECT_EQ(model.message(), u"已移动 1 个文件夹，部分目录已非空或处理失败"_s);
+    EXPECT_FALSE(QFileInfo::exists(plain));
+    EXPECT_TRUE(QFileInfo::exists(deep)); // not ticked
+    // The folder that gained a file stays, still ticked, and the user hears why.
+    ASSERT_EQ(model.folders().size(), 2);
+    EXPECT_EQ(model.folders()[1].path, gains);
+    EXPECT_TRUE(model.folders()[1].selected);
+    EXPECT_EQ(loggedLines().filter(u"[EmptyFolderCleanup]"_s),
+              QStringList{refusal("[EmptyFolderCleanup]", gains, EmptyFolderEngine::kNoLongerEmpty)});
+    EXPECT_TRUE(trashNoticesReach(1));
+}
+
+namespace {
+
+class QuickCleanup : public HomeFixture
+{
+protected:
+    void SetUp() override
+    {
+        HomeFixture::SetUp();
+        m_tree->file(u"Downloads/old.zip"_s, 4000);
+        m_tree->file(u"Downloads/older.tar"_s, 8000);
+        m_tree->folder(u"Documents/empty"_s);
+        m_tree->folder(u"Pictures/also-empty"_s);
+    }
+    bool waitUntilIdle()
+    {
+        return waitUntil([&] { return !quick.isAnyScanRunning(); }, 20000);
+    }
+    QList<Status> statuses() const
+    {
+        QList<Status> s;
+        for (const QuickCleanupCard& card : quick.cards())
+            s.append(card.status);
+        return s;
+    }
+
+    CleanupViewModel task;
+    ApplicationCleanupViewModel application;
+    MiscFileCleanupViewModel misc{MiscFileCategory::Miscellaneous};
+    MiscFileCleanupViewModel archive{MiscFileCategory::Archives};
+    MiscFileCleanupViewModel installer{MiscFileCategory::Installers};
+    EmptyFolderCleanupViewModel emptyFolder;
+    QuickCleanupViewModel quick{{&task, &application, &misc, &archive, &installer, &emptyFolder}};
+};
+
+} // namespace
+
+TEST_F(QuickCleanup, TheCardsBeforeAnythingAndAfterRefusedHomeAccess)
+{
+    const QList<QuickCleanupCard> cards = quick.cards();
+    ASSERT_EQ(cards.size(), QuickCleanupViewModel::kScanCount);
+    QStringList titles;
+    for (const QuickCleanupCard& c : cards) {
+        titles.append(c.title);
+        EXPECT_EQ(c.statusText(), u"未扫描"_s);
+    }
+    EXPECT_EQ(titles, (QStringList{u"常规清理"_s, u"应用清理"_s, u"闲杂文件"_s, u"压缩包清理"_s, u"安装包清理"_s,
+                                   u"空文件夹清理"_s}));
+    EXPECT_FALSE(quick.hasActivity());
+    EXPECT_EQ(quick.startButtonText(), u"开始扫描"_s);
+
+    m_picker->cancelNext();
+    quick.startQuickScan();
+    EXPECT_EQ(m_picker->requests().size(), 1);
+    EXPECT_EQ(statuses(), QList<Status>(6, Status::NotScanned));
+    EXPECT_FALSE(quick.hasStarted());
+    EXPECT_FALSE(quick.hasActivity());
+}
+
+TEST_F(QuickCleanup, ASecondPressWhileTheFolderPanelIsOpenAsksNoMore)
+{
+    // A panel the user has not answered yet.
+    struct HeldPicker : FolderPicker
+    {
+        void pickFolder(const FolderPickerRequest&, Completion completion) override { pending.append(completion); }
+        QList<Completion> pending;
+    };
+    auto picker = std::make_shared<HeldPicker>();
+    FolderPicker::setCurrent(picker);
+    quick.startQuickScan();
+    quick.startQuickScan();
+    ASSERT_EQ(picker->pending.size(), 1);
+    picker->pending.first()(ScriptedFolderPicker::withRights(home()));
+    EXPECT_EQ(statuses(), QList<Status>(6, Status::Scanning));
+    EXPECT_TRUE(waitUntilIdle());
+}
+
+TEST_F(QuickCleanup, SixScansStartTogetherAndEachCardFollowsItsModel)
+{
+    grantHome();
+    QSignalSpy changed(&quick, &QuickCleanupViewModel::changed);
+    quick.startQuickScan();
+    // All six started before any handed back: none waits for another.
+    EXPECT_EQ(statuses(), QList<Status>(6, Status::Scanning));
+    EXPECT_TRUE(quick.hasStarted());
+    EXPECT_TRUE(quick.hasActivity());
+    EXPECT_EQ(quick.startButtonText(), u"正在扫描 0/6"_s);
+    ASSERT_TRUE(waitUntilIdle());
+    EXPECT_EQ(statuses(), QList<Status>(6, Status::Done));
+    EXPECT_EQ(quick.completedScanCount(), 6);
+    EXPECT_EQ(quick.startButtonText(), u"开始扫描"_s);
+    EXPECT_GT(changed.count(), 6);
+
+    const QList<QuickCleanupCard> cards = quick.cards();
+    EXPECT_EQ(cards[3].count, archive.files().size());
+    EXPECT_EQ(cards[3].size, archive.totalSize());
+    EXPECT_EQ(cards[5].count, 2);
+    EXPECT_FALSE(cards[5].showsSize); // empty folders never show a size
+    EXPECT_EQ(cards[5].figureText(), u"2 个文件夹"_s);
+    EXPECT_EQ(cards[5].countText(), u"2 项结果"_s);
+    EXPECT_EQ(cards[0].count, 0); // found nothing: done with a count of 0
+    EXPECT_EQ(cards[0].statusText(), u"已完成"_s);
+}
+
+TEST_F(QuickCleanup, TheLabelCountsFinishedScansAndABusyModelBlocksTheButton)
+{
+    grantHome();
+    for (MiscFileCleanupViewModel* m : {&misc, &archive, &installer})
+        m->startScan();
+    ASSERT_TRUE(waitUntilIdle());
+    // Three finished, three started on their own pages and not yet handed back.
+    task.startScan();
+    application.startScan();
+    emptyFolder.startScan();
+    EXPECT_EQ(quick.completedScanCount(), 3);
+    EXPECT_EQ(quick.startButtonText(), u"正在扫描 3/6"_s);
+    const qsizetype asked = m_picker->requests().size();
+    quick.startQuickScan(); // ignored: the finished three are not scanned again
+    EXPECT_EQ(misc.state(), ScanState::Scanned);
+    EXPECT_EQ(m_picker->requests().size(), asked);
+    ASSERT_TRUE(waitUntilIdle());
+
+    // Once idle, a quick scan scans an already scanned model again.
+    quick.startQuickScan();
+    EXPECT_EQ(misc.state(), ScanState::Scanning);
+    EXPECT_EQ(quick.cards()[2].statusText(), u"扫描中"_s);
+    ASSERT_TRUE(waitUntilIdle());
+}
+
+TEST_F(QuickCleanup, ACleanOnTheSectionChangesItsCard)
+{
+    grantHome();
+    auto trash = std::make_shared<RecordingTrash>();
+    Trash::setCurrent(trash);
+    quick.startQuickScan();
+    ASSERT_TRUE(waitUntilIdle());
+    ASSERT_EQ(emptyFolder.folders().size(), 2);
+    emptyFolder.toggleSelection(emptyFolder.folders().first().path);
+    emptyFolder.clean();
+    EXPECT_EQ(quick.cards()[5].statusText(), u"清理中"_s);
+    EXPECT_FALSE(quick.isAnyScanRunning()); // cleaning is not scanning
+    ASSERT_TRUE(waitForState(emptyFolder, EmptyFolderCleanupViewModel::State::Scanned));
+    EXPECT_EQ(quick.cards()[5].count, 1);
+    EXPECT_EQ(quick.cards()[5].statusText(), u"已完成"_s);
+}
+
+namespace {
+
+class StorageAnalysisModelTest : public HomeFixture
+{
+protected:
+    void SetUp() override
+    {
+        HomeFixture::SetUp();
+        m_tree->file(u"big/a"_s, 90000);
+        m_tree->file(u"big/inner/b"_s, 30000);
+        m_tree->file(u"small/c"_s, 20000);
+        m_tree->file(u"note.txt"_s, 500);
+    }
+
+    static bool waitForListing(StorageAnalysisModel& model)
+    {
+        return waitUntil([&] { return !model.isScanning(); }, 10000);
+    }
+
+    static StorageEntry entryNamed(const StorageAnalysisModel& model, const QString& name)
+    {
+        for (const StorageEntry& e : model.entries())
+            if (QFileInfo(e.path).fileName() == name)
+                return e;
+        ADD_FAILURE() << "no entry " << name.toStdString();
+        return {};
+    }
+
+    // Lists the home folder, then enters `name` and lists it.
+    void listHomeThenEnter(StorageAnalysisModel& model, const QString& name)
+    {
+        model.refresh();
+        ASSERT_TRUE(waitForListing(model));
+        model.enterDirectory(entryNamed(model, name));
+        ASSERT_TRUE(waitForListing(model));
+        ASSERT_EQ(model.currentDirectory(), m_tree->path(name));
+    }
+};
+
+TEST_F(StorageAnalysisModelTest, StartsAtHomeGoesUpNoFurtherAndEntersOnlyListedFolders)
+{
+    grantHome();
+    StorageAnalysisModel model;
+    EXPECT_EQ(model.currentDirectory(), home());
+    EXPECT_EQ(model.directoryStack(), QStringList{home()});
+    EXPECT_EQ(model.message(), u"选择一个目录查看空间占用排行"_s);
+    EXPECT_TRUE(model.entries().isEmpty());
+
+    QSignalSpy scanning(&model, &StorageAnalysisModel::isScanningChanged);
+    model.goUp();
+    EXPECT_EQ(model.directoryStack(), QStringList{home()});
+    EXPECT_EQ(scanning.count(), 0);
+    EXPECT_EQ(model.message(), u"选择一个目录查看空间占用排行"_s);
+
+    // Only folders of the current listing can be entered.
+    model.refresh();
+    ASSERT_TRUE(waitForListing(model));
+    EXPECT_EQ(scanning.count(), 2); // a refresh does start and end a computation
+    const StorageEntry small = entryNamed(model, u"small"_s);
+    model.enterDirectory(entryNamed(model, u"note.txt"_s));
+    EXPECT_EQ(model.currentDirectory(), home());
+    model.enterDirectory(entryNamed(model, u"big"_s));
+    ASSERT_TRUE(waitForListing(model));
+    model.enterDirectory(small); // a row of the home listing, tapped late, is not a child of "big"
+    EXPECT_EQ(model.currentDirectory(), m_tree->path(u"big"_s));
+    EXPECT_EQ(model.directoryStack().size(), 2);
+}
+
+TEST_F(StorageAnalysisModelTest, ListingIsComputedOnceThenCachedUntilRefreshed)
+{
+    grantHome();
+    StorageAnalysisModel model;
+    model.refresh();
+    EXPECT_TRUE(model.isScanning());
+    EXPECT_EQ(model.message(), u"正在计算当前目录大小…"_s);
+    ASSERT_TRUE(waitForListing(model));
+    EXPECT_EQ(names(model.entries()), (QStringList{u"big"_s, u"small"_s, u"note.txt"_s}));
+    EXPECT_EQ(model.message(), u"共 3 项"_s);
+
+    model.enterDirectory(entryNamed(model, u"big"_s));
+    ASSERT_TRUE(waitForListing(model));
+    EXPECT_EQ(model.directoryStack(), (QStringList{home(), m_tree->path(u"big"_s)}));
+    EXPECT_EQ(names(model.entries()), (QStringList{u"a"_s, u"inner"_s}));
+
+    // New files do not show in cached listings: going back and in again is instant.
+    m_tree->file(u"fresh"_s, 200000);
+    m_tree->file(u"big/fresh"_s, 200000);
+    model.goUp();
+    EXPECT_FALSE(model.isScanning());
+    EXPECT_EQ(model.currentDirectory(), home());
+    EXPECT_EQ(model.message(), u"共 3 项"_s);
+    EXPECT_EQ(names(model.entries()).size(), 3);
+    model.enterDirectory(entryNamed(model, u"big"_s));
+    EXPECT_FALSE(model.isScanning());
+    EXPECT_EQ(names(model.entries()).size(), 2);
+
+    // Refreshing recomputes this folder only.
+    model.refresh();
+    EXPECT_TRUE(model.isScanning());
+    ASSERT_TRUE(waitForListing(model));
+    EXPECT_EQ(names(model.entries()).first(), u"fresh"_s);
+    EXPECT_TRUE(model.hasCachedListing(home()));
+    model.goUp();
+    EXPECT_FALSE(model.isScanning());
+    EXPECT_EQ(names(model.entries()).size(), 3);
+}
+
+TEST_F(StorageAnalysisModelTest, DeletionWithAFailureKeepsTheFailedItemSelectedAndDropsEveryCache)
+{
+    grantHome();
+    auto trash = std::make_shared<FailingTrash>();
+    Trash::setCurrent(trash);
+    StorageAnalysisModel model;
+    listHomeThenEnter(model, u"big"_s);
+    const StorageEntry a = entryNamed(model, u"a"_s);
+    const StorageEntry inner = entryNamed(model, u"inner"_s);
+    trash->failPath(inner.path);
+    model.setSelected(inner.path, true);
+    model.setSelected(a.path, true);
+    EXPECT_EQ(model.selectedEntries(), (QList<StorageEntry>{a, inner})) << "in listing order";
+    EXPECT_EQ(model.selectedSize(), a.size + inner.size);
+    model.deleteSelected();
+    EXPECT_TRUE(model.isDeleting());
+    model.deleteSelected(); // refused while one runs
+    ASSERT_TRUE(waitUntil([&] { return !model.isDeleting(); }));
+
+    EXPECT_EQ(trash->attempted(), (QStringList{a.path, inner.path}));
+    EXPECT_FALSE(QFileInfo::exists(a.path));
+    EXPECT_TRUE(QFileInfo::exists(inner.path));
+    EXPECT_EQ(model.entries(), QList<StorageEntry>{inner});
+    EXPECT_EQ(model.selectedEntryIDs(), QSet<QString>{inner.path});
+    EXPECT_EQ(model.message(), u"已移到废纸篓 1 项，1 项失败"_s);
+    EXPECT_TRUE(loggedLines().contains(refusal("[StorageAnalysis]", inner.path, FailingTrash::kDefaultError)));
+    EXPECT_TRUE(trashNoticesReach(1));
+
+    // The home listing was cached before; its sizes are stale now, so going up recomputes.
+    EXPECT_FALSE(model.hasCachedListing(home()));
+    model.goUp();
+    EXPECT_TRUE(model.isScanning());
+    ASSERT_TRUE(waitForListing(model));
+    EXPECT_EQ(entryNamed(model, u"big"_s).size, inner.size);
+}
+
+TEST_F(StorageAnalysisModelTest, MovingOnDuringAComputationShowsTheFolderTheUserIsIn)
+{
+    grantHome();
+    StorageAnalysisModel model;
+    listHomeThenEnter(model, u"big"_s);
+    model.goUp();
+    ASSERT_FALSE(model.isScanning());
+
+    // Home is recomputed; meanwhile the user enters the cached "big": it shows at once.
+    model.refresh();
+    ASSERT_TRUE(model.isScanning());
+    model.enterDirectory(entryNamed(model, u"big"_s));
+    EXPECT_EQ(names(model.entries()), (QStringList{u"a"_s, u"inner"_s}));
+    ASSERT_TRUE(waitForListing(model));
+    EXPECT_EQ(model.currentDirectory(), m_tree->path(u"big"_s));
+    EXPECT_EQ(names(model.entries()), (QStringList{u"a"_s, u"inner"_s}));
+    EXPECT_TRUE(model.hasCachedListing(home()));
+
+    // Home is recomputed again; meanwhile the user enters "small", never listed: nothing of
+    // home stays under its name, and its own listing follows.
+    model.goUp();
+    model.refresh();
+    model.enterDirectory(entryNamed(model, u"small"_s));
+    EXPECT_TRUE(model.entries().isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return model.hasCachedListing(m_tree->path(u"small"_s)); }));
+    ASSERT_TRUE(waitForListing(model));
+    EXPECT_EQ(names(model.entries()), QStringList{u"c"_s});
+    EXPECT_EQ(model.message(), u"共 1 项"_s);
+    EXPECT_EQ(model.directoryStack(), (QStringList{home(), m_tree->path(u"small"_s)}));
+}
+
+TEST_F(StorageAnalysisModelTest, ChoosingAFolderStartsAFreshPathThereAndUnreadableOnesChangeNothing)
+{
+    const QString other = makeFolder(u"elsewhere/photos"_s);
+    TreeBuilder(other).file(u"p.jpg"_s, 7000);
+    StorageAnalysisModel model;
+
+    // Without a home grant the home folder cannot be read.
+    model.refresh();
+    EXPECT_FALSE(model.isScanning());
+    EXPECT_EQ(model.message(), u"请授权访问此目录"_s);
+    EXPECT_TRUE(model.entries().isEmpty());
+    m_picker->answerWith(makeFolder(u"gone"_s) + u"/missing"_s);
+    model.chooseDirectory();
+    EXPECT_EQ(model.message(), u"无法读取所选目录，请重新授权"_s);
+    EXPECT_EQ(model.currentDirectory(), home());
+
+    m_picker->cancelNext();
+    model.chooseDirectory();
+    ASSERT_EQ(m_picker->requests().size(), 2);
+    EXPECT_EQ(m_picker->requests()[1].title, u"选择要分析的目录"_s);
+    EXPECT_EQ(m_picker->requests()[1].prompt, u"分析此目录"_s);
+    EXPECT_EQ(m_picker->requests()[1].directory, home());
+    EXPECT_EQ(model.currentDirectory(), home());
+
+    // No home grant is needed for a folder the user picked.
+    m_picker->answerWith(other + u"/"_s);
+    model.chooseDirectory();
+    EXPECT_EQ(model.currentDirectory(), other);
+    EXPECT_EQ(model.directoryStack(), QStringList{other});
+    ASSERT_TRUE(waitForListing(model));
+    EXPECT_EQ(names(model.entries()), QStringList{u"p.jpg"_s});
+}
+
+} // namespace
+
+namespace {
+
+TrashReadError posix(int code)
+{
+    return {TrashReadError::kPosixDomain, code, QString(), nullptr};
+}
+
+TrashReadError wrapping(const TrashReadError& inner, int code = TrashReadError::kFileReadUnknown)
+{
+    return {TrashReadError::kCocoaDomain, code, QString(), std::make_shared<const TrashReadError>(inner)};
+}
+
+class TrashSummaryTest : public HomeFixture
+{
+protected:
+    void SetUp() override
+    {
+        HomeFixture::SetUp();
+        m_trash = PlatformLayout::current().trashFolder;
+    }
+
+    static bool waitForCount(TrashSummaryViewModel& model)
+    {
+        return waitUntil([&] { return !model.isLoading(); });
+    }
+
+    // The lines of the Trash count (the grant writes lines of its own).
+    QStringList trashLines() const { return loggedLines().filter(u"[TrashSummary]"_s); }
+
+    QString m_trash;
+};
+
+TEST_F(TrashSummaryTest, AHiddenFileAndAFolderOfManyFilesAreAnItemEach)
+{
+    grantHome();
+    TreeBuilder tree(m_trash);
+    qint64 size = TreeBuilder::allocatedBytes(tree.file(u".DS_Store"_s, 6000));
+    for (int i = 0; i < 60; ++i)
+        size += TreeBuilder::allocatedBytes(tree.file(u"project/src/%1/.f%2"_s.arg(i % 7).arg(i), 1500 + i));
+    size += TreeBuilder::allocatedBytes(tree.file(u"project/App.app/Contents/bin"_s, 9000));
+    tree.symlink(u"project/link"_s, TreeBuilder(home()).file(u"big"_s, 500000));
+    TrashSummaryViewModel model;
+    EXPECT_EQ(model.statusText(), u"0 项 · 0 KB"_s);
+    model.refreshTrashSummary();
+    EXPECT_TRUE(model.isLoading());
+    EXPECT_EQ(model.statusText(), u"正在统计…"_s);
+    ASSERT_TRUE(waitForCount(model));
+    EXPECT_EQ(model.itemCount(), 2);
+    EXPECT_EQ(model.totalSize(), size);
+    EXPECT_TRUE(model.isAvailable());
+    EXPECT_EQ(model.statusText(), u"2 项 · "_s + formattedByteCount(size));
+    EXPECT_EQ(trashLines(), QStringList{u"[TrashSummary] Finder 废纸篓读取成功：%1，2 项，%2 字节"_s.arg(
+                                m_trash, QString::number(size))});
+}
+
+TEST_F(TrashSummaryTest, WithoutAHomeGrantNothingIsCounted)
+{
+    TreeBuilder(m_trash).file(u"x"_s, 100);
+    std::atomic<int> counted{0};
+    TrashSummaryViewModel model(
+        [&](const QString&) {
+            ++counted;
+            return TrashSummaryEngine::Count{};
+        },
+        nullptr);
+    model.refreshTrashSummary();
+    EXPECT_FALSE(model.isLoading());
+    EXPECT_FALSE(model.isAvailable());
+    EXPECT_EQ(model.itemCount(), 0);
+    EXPECT_EQ(model.statusText(), u"暂时无法读取"_s);
+    EXPECT_EQ(counted, 0);
+    EXPECT_TRUE(loggedLines().isEmpty());
+    EXPECT_EQ(model.trashPath(), m_trash);
+    // The control: with the grant the same model counts.
+    grantHome();
+    model.refreshTrashSummary();
+    ASSERT_TRUE(waitForCount(model));
+    EXPECT_EQ(counted, 1);
+}
+
+TEST_F(TrashSummaryTest, AMissingTrashIsAnEmptyOneWithoutALogLineOrAlert)
+{
+    grantHome();
+    TrashSummaryViewModel model;
+    model.refreshTrashSummary();
+    ASSERT_TRUE(waitForCount(model));
+    // A fresh account has no Trash folder until something is first moved there.
+    EXPECT_TRUE(model.isAvailable());
+    EXPECT_EQ(model.statusText(), u"0 项 · 0 KB"_s);
+    EXPECT_FALSE(model.showFullDiskAccessPrompt());
+    EXPECT_TRUE(trashLines().isEmpty());
+    // The control: once the Trash exists, the same model reads it and logs that it did.
+    TreeBuilder(m_trash).file(u"x"_s, 100);
+    model.refreshTrashSummary();
+    ASSERT_TRUE(waitForCount(model));
+    EXPECT_EQ(model.itemCount(), 1);
+    EXPECT_EQ(trashLines().size(), 1);
+}
+
+TEST_F(TrashSummaryTest, PermissionErrorsAreFoundThroughTheirCauses)
+{
+    using TrashSummaryEngine::isPermissionError;
+    EXPECT_TRUE(isPermissionError(posix(EPERM)));
+    EXPECT_TRUE(isPermissionError(posix(EACCES)));
+    EXPECT_TRUE(isPermissionError({TrashReadError::kCocoaDomain, 257, QString(), nullptr}));
+    EXPECT_TRUE(isPermissionError(wrapping(posix(EPERM))));
+    EXPECT_TRUE(isPermissionError(wrapping(wrapping(posix(EACCES)))));
+    EXPECT_TRUE(isPermissionError(TrashReadError::fromErrno(EPERM, QString())));
+
+    EXPECT_FALSE(isPermissionError(posix(ENOENT)));
+    EXPECT_FALSE(isPermissionError(posix(257)));
+    EXPECT_FALSE(isPermissionError({u"OtherDomain"_s, EACCES, QString(), nullptr}));
+    EXPECT_FALSE(isPermissionError(wrapping(posix(EIO), TrashReadError::kFileReadNoSuchFile)));
+    EXPECT_FALSE(isPermissionError(TrashReadError::fromErrno(EIO, QString())));
+}
+
+TEST_F(TrashSummaryTest, TheAccessAlertIsRaisedOncePerModel)
+{
+    grantHome();
+    std::atomic<int> counted{0};
+    TrashSummaryViewModel model(
+        [&](const QString&) {
+            ++counted;
+            TrashSummaryEngine::Count count;
+            count.exists = true;
+            count.error = wrapping(posix(EPERM));
+            return count;
+        },
+        nullptr);
+    model.refreshTrashSummary();
+    ASSERT_TRUE(waitForCount(model));
+    EXPECT_FALSE(model.isAvailable());
+    EXPECT_TRUE(model.showFullDiskAccessPrompt());
+    model.dismissFullDiskAccessPrompt();
+    EXPECT_FALSE(model.showFullDiskAccessPrompt());
+
+    model.refreshTrashSummary();
+    ASSERT_TRUE(waitForCount(model));
+    EXPECT_EQ(counted, 2);
+    EXPECT_FALSE(model.showFullDiskAccessPrompt());
+    EXPECT_TRUE(model.hasPromptedForFullDiskAccess());
+    EXPECT_EQ(model.statusText(), u"暂时无法读取"_s);
+}
+
+TEST_F(TrashSummaryTest, AnUnreadableTrashIsLoggedAndAlerts)
+{
+    if (!ChildProcess::enter(ChildProcess::Unprivileged))
+        return;
+    grantHome();
+    TreeBuilder(m_trash).file(u"x"_s, 100);
+    ASSERT_EQ(::chmod(TreeBuilder::bytes(m_trash).c_str(), 0), 0);
+    TrashSummaryViewModel model;
+    model.refreshTrashSummary();
+    ASSERT_TRUE(waitForCount(model));
+    ::chmod(TreeBuilder::bytes(m_trash).c_str(), 0700);
+    EXPECT_FALSE(model.isAvailable());
+    EXPECT_TRUE(model.showFullDiskAccessPrompt());
+    ASSERT_EQ(trashLines().size(), 1);
+    EXPECT_TRUE(trashLines()[0].startsWith(u"[TrashSummary] 读取 Finder 废纸篓失败："_s + m_trash + u"，"_s));
+}
+
+TEST_F(TrashSummaryTest, CountsAgainOnNotificationsAndOnActivationOnlyWhileUnavailable)
+{
+    grantHome();
+    std::atomic<int> counted{0};
+    std::atomic<bool> readable{true};
+    TrashSummaryViewModel model(
+        [&](const QString&) {
+            ++counted;
+            TrashSummaryEngine::Count count;
+            count.exists = true;
+            count.itemCount = counted;
+            if (!readable)
+                count.error = posix(EIO);
+            return count;
+        },
+        nullptr);
+    model.refreshTrashSummary();
+    model.refreshTrashSummary(); // dropped: one count at a time
+    ASSERT_TRUE(waitForCount(model));
+    EXPECT_EQ(counted, 1);
+
+    model.applicationDidBecomeActive();
+    EXPECT_FALSE(model.isLoading());
+
+    Notifications::instance().postTrashContentsDidChange();
+    ASSERT_TRUE(waitUntil([&] { return model.itemCount() == 2 && !model.isLoading(); }));
+    readable = false;
+    Notifications::instance().postAuthorizationDidChange();
+    ASSERT_TRUE(waitUntil([&] { return counted == 3 && !model.isLoading(); }));
+    EXPECT_FALSE(model.isAvailable());
+
+    readable = true;
+    model.applicationDidBecomeActive();
+    EXPECT_TRUE(model.isLoading());
+    ASSERT_TRUE(waitForCount(model));
+    EXPECT_TRUE(model.isAvailable());
+    EXPECT_EQ(model.itemCount(), 4);
+}
+
+TEST(AboutInfoTest, VersionTextFillsInWhatTheBuildDidNotRecord)
+{
+    EXPECT_EQ(AboutInfo::versionText(u"2.3.1"_s, u"45"_s), u"版本 2.3.1（45）"_s);
+    EXPECT_EQ(AboutInfo::versionText(u"2.3.1"_s, std::nullopt), u"版本 2.3.1（1）"_s);
+    EXPECT_EQ(AboutInfo::versionText(std::nullopt, std::nullopt), u"版本 1.0（1）"_s);
+    ASSERT_TRUE(AboutInfo::shortVersionString().has_value()) << "the build records its version";
+    EXPECT_EQ(AboutInfo::installedVersionText(),
+              AboutInfo::versionText(AboutInfo::shortVersionString(), AboutInfo::buildVersion()));
+}
+
+} // namespace

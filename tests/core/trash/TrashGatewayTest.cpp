@@ -1,6 +1,9 @@
 // Attacks on the way from a scan to the Trash: a folder on the item's path swapped for a link
 // or for another folder after the scan, a flip while a batch runs, a reused inode, a Trash
 // inside the scanned tree, protected places. Nothing outside the scope may ever move.
+//
+// Nothing lost: every section's clean is journaled and comes back byte for byte; a restore never
+// overwrites, never follows a link on the way back, and emptying removes exactly what it counted.
 #include "trash/TrashGateway.h"
 #include "apps/ApplicationCacheEngine.h"
 #include "apps/ApplicationUninstallEngine.h"
@@ -17,27 +20,32 @@
 #include "scanners/StorageEngine.h"
 #include "support/BundleBuilder.h"
 #include "support/ScopedTreeFixture.h"
+#include "support/Tools.h"
 #include "support/TrashFakes.h"
+#include "trash/CleanupHistory.h"
 #include "trash/ProtectedPlaces.h"
 
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <atomic>
 #include <cerrno>
-#include <functional>
-#include <thread>
-
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -52,43 +60,43 @@ struct Section
 
 void logFile(TreeBuilder& tree)
 {
-    tree.file(QStringLiteral("dir/target.log"), 3000);
+    tree.file(u"dir/target.log"_s, 3000);
 }
 
 QList<Section> sections()
 {
     return {
-        {"large", QStringLiteral("dir"), logFile,
+        {"large", u"dir"_s, logFile,
          [](const QString& home) {
              const auto items = LargeFileEngine::findLargeFilesOfAtLeast(home, 1).items;
              return [items] { return LargeFileEngine::moveToTrash(items); };
          }},
-        {"misc", QStringLiteral("dir"), logFile,
+        {"misc", u"dir"_s, logFile,
          [](const QString& home) {
              const auto items = MiscFileEngine::findFiles(home, MiscFileCategory::Miscellaneous, std::nullopt).items;
              return [items] { return MiscFileEngine::moveToTrash(items, MiscFileCategory::Miscellaneous); };
          }},
-        {"search", QStringLiteral("dir"), logFile,
+        {"search", u"dir"_s, logFile,
          [](const QString& home) {
-             const auto items = FileSearchEngine::search(home, QStringLiteral("target")).items;
+             const auto items = FileSearchEngine::search(home, u"target"_s).items;
              return [items] { return FileSearchEngine::moveToTrash(items); };
          }},
-        {"empty", QStringLiteral("dir"), [](TreeBuilder& tree) { tree.folder(QStringLiteral("dir/empty")); },
+        {"empty", u"dir"_s, [](TreeBuilder& tree) { tree.folder(u"dir/empty"_s); },
          [](const QString& home) {
              const auto items = EmptyFolderEngine::findEmptyFolders(home).items;
              return [items] { return EmptyFolderEngine::moveToTrash(items); };
          }},
-        {"storage", QStringLiteral("dir"), logFile,
+        {"storage", u"dir"_s, logFile,
          [](const QString& home) {
-             const auto entries = StorageEngine::listDirectory(home + QStringLiteral("/dir"));
+             const auto entries = StorageEngine::listDirectory(home + u"/dir"_s);
              return [entries] { return StorageEngine::moveToTrash(entries); };
          }},
-        {"rules", QStringLiteral("dir"), logFile,
+        {"rules", u"dir"_s, logFile,
          [](const QString& home) {
              CleanupRule rule;
-             rule.name = QStringLiteral("r");
-             rule.packName = QStringLiteral("p");
-             rule.paths = {QStringLiteral("USERFOLDER/dir")};
+             rule.name = u"r"_s;
+             rule.packName = u"p"_s;
+             rule.paths = {u"USERFOLDER/dir"_s};
              const auto result = RuleScanEngine::scanRule(rule, home);
              return [result] {
                  const auto outcome =
@@ -99,26 +107,21 @@ QList<Section> sections()
                  return r;
              };
          }},
-        {"app-caches", QStringLiteral("Library/Caches"),
-         [](TreeBuilder& tree) { tree.file(QStringLiteral("Library/Caches/com.foo/precious.db"), 3000); },
+        {"app-caches", u"Library/Caches"_s,
+         [](TreeBuilder& tree) { tree.file(u"Library/Caches/com.foo/precious.db"_s, 3000); },
          [](const QString& home) {
-             const ApplicationCacheTarget target{QStringLiteral("com.foo"),
-                                                 QStringLiteral("Foo"),
-                                                 QStringLiteral("com.foo"),
-                                                 {home + QStringLiteral("/Library/Caches/com.foo")}};
+             const ApplicationCacheTarget target{
+                 u"com.foo"_s, u"Foo"_s, u"com.foo"_s, {home + u"/Library/Caches/com.foo"_s}};
              const auto results = ApplicationCacheEngine::scanTargets({target}, {});
              return [results] {
                  const auto outcome = ApplicationCacheEngine::clean(results);
                  return TrashBatchResult{outcome.moved, outcome.failed, outcome.message};
              };
          }},
-        {"apps", QStringLiteral("Library/Caches"),
-         [](TreeBuilder& tree) { tree.file(QStringLiteral("Library/Caches/com.foo/data.bin"), 3000); },
+        {"apps", u"Library/Caches"_s, [](TreeBuilder& tree) { tree.file(u"Library/Caches/com.foo/data.bin"_s, 3000); },
          [](const QString& home) {
-             BundleBuilder::make(home + QStringLiteral("/Applications/Foo.app"),
-                                 BundleBuilder::xml(QStringLiteral("com.foo")));
-             const auto apps =
-                 ApplicationUninstallEngine::listApplications({home + QStringLiteral("/Applications")}, home);
+             BundleBuilder::make(home + u"/Applications/Foo.app"_s, BundleBuilder::xml(u"com.foo"_s));
+             const auto apps = ApplicationUninstallEngine::listApplications({home + u"/Applications"_s}, home);
              QList<TrashItem> work =
                  apps.isEmpty() ? QList<TrashItem>() : ApplicationUninstallEngine::workList(apps[0]);
              if (!work.isEmpty())
@@ -143,14 +146,14 @@ protected:
     void swap(const QString& relative, Swap how, const std::function<void(TreeBuilder&)>& build)
     {
         const QString place = m_tree.path(relative);
-        ASSERT_TRUE(QDir().rename(place, place + QStringLiteral(".scanned")));
+        ASSERT_TRUE(QDir().rename(place, place + u".scanned"_s));
         if (how == Swap::Replace) {
-            TreeBuilder other(m_tree.path(QStringLiteral("other")));
+            TreeBuilder other(m_tree.path(u"other"_s));
             build(other);
             ASSERT_TRUE(QDir().rename(other.path(relative), place));
             return;
         }
-        TreeBuilder documents(m_tree.path(QStringLiteral("Documents")));
+        TreeBuilder documents(m_tree.path(u"Documents"_s));
         TreeBuilder& target = how == Swap::LinkOutside ? m_outside : documents;
         build(target);
         m_tree.symlink(relative, target.path(relative));
@@ -206,14 +209,14 @@ TEST_F(Gateway, AFolderSwappedAfterTheScanKeepsEveryItemInPlaceInEverySection)
 
 TEST_F(Gateway, AReusedInodeBehindALinkIsNeverMoved)
 {
-    const QString listed = m_tree.file(QStringLiteral("dir/big.iso"), 4096);
+    const QString listed = m_tree.file(u"dir/big.iso"_s, 4096);
     const QList<LargeFileItem> items = LargeFileEngine::findLargeFilesOfAtLeast(m_tree.root(), 1).items;
     ASSERT_EQ(items.size(), 1);
     // The freed inode goes to a file of the same name and size outside, reached by a link.
     ASSERT_TRUE(QFile::remove(listed));
-    const QString outside = m_outside.file(QStringLiteral("dir/big.iso"), 4096);
-    ASSERT_TRUE(QDir().rename(m_tree.path(QStringLiteral("dir")), m_tree.path(QStringLiteral("old"))));
-    m_tree.symlink(QStringLiteral("dir"), m_outside.path(QStringLiteral("dir")));
+    const QString outside = m_outside.file(u"dir/big.iso"_s, 4096);
+    ASSERT_TRUE(QDir().rename(m_tree.path(u"dir"_s), m_tree.path(u"old"_s)));
+    m_tree.symlink(u"dir"_s, m_outside.path(u"dir"_s));
 
     const TrashBatchResult result = LargeFileEngine::moveToTrash(items);
     EXPECT_TRUE(result.moved.isEmpty());
@@ -226,17 +229,17 @@ TEST_F(Gateway, AFlipDuringALargeBatchMovesNothingFromOutside)
     // and again while the batch runs.
     constexpr int kFiles = 1500;
     for (int i = 0; i < kFiles; ++i) {
-        m_tree.file(QStringLiteral("dir/f%1.log").arg(i), 1);
-        m_outside.file(QStringLiteral("dir/f%1.log").arg(i), 1);
+        m_tree.file(u"dir/f%1.log"_s.arg(i), 1);
+        m_outside.file(u"dir/f%1.log"_s.arg(i), 1);
     }
-    const QList<FileSearchResult> items = FileSearchEngine::search(m_tree.root(), QStringLiteral(".log")).items;
+    const QList<FileSearchResult> items = FileSearchEngine::search(m_tree.root(), u".log"_s).items;
     ASSERT_EQ(items.size(), kFiles);
-    m_tree.symlink(QStringLiteral("flip"), m_outside.path(QStringLiteral("dir")));
+    m_tree.symlink(u"flip"_s, m_outside.path(u"dir"_s));
 
     std::atomic<bool> done{false};
     std::atomic<int> flips{0};
-    const QByteArray a = bytesFromPath(m_tree.path(QStringLiteral("dir")));
-    const QByteArray b = bytesFromPath(m_tree.path(QStringLiteral("flip")));
+    const QByteArray a = bytesFromPath(m_tree.path(u"dir"_s));
+    const QByteArray b = bytesFromPath(m_tree.path(u"flip"_s));
     std::thread flipper([&] {
         while (!done.load())
             if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_EXCHANGE) == 0)
@@ -257,8 +260,8 @@ TEST_F(Gateway, AFlipDuringALargeBatchMovesNothingFromOutside)
 
 TEST_F(Gateway, AHardLinkToAFileOutsideMovesOnlyOurName)
 {
-    const QString outside = m_outside.file(QStringLiteral("shared.iso"), 2048);
-    const QString ours = m_tree.path(QStringLiteral("shared.iso"));
+    const QString outside = m_outside.file(u"shared.iso"_s, 2048);
+    const QString ours = m_tree.path(u"shared.iso"_s);
     ASSERT_EQ(::link(bytesFromPath(outside).constData(), bytesFromPath(ours).constData()), 0);
     const QList<LargeFileItem> items = LargeFileEngine::findLargeFilesOfAtLeast(m_tree.root(), 1).items;
     ASSERT_EQ(items.size(), 1);
@@ -269,42 +272,40 @@ TEST_F(Gateway, AHardLinkToAFileOutsideMovesOnlyOurName)
 
 TEST_F(Gateway, LinksOnTheWayToAScanRootFindNothing)
 {
-    m_outside.file(QStringLiteral("ssl/key.pem"), 100);
-    m_outside.file(QStringLiteral("Lib/Caches/com.foo/precious.db"), 100);
-    m_tree.symlink(QStringLiteral("etclink"), m_outside.root());
-    m_tree.symlink(QStringLiteral("Library"), m_outside.path(QStringLiteral("Lib")));
+    m_outside.file(u"ssl/key.pem"_s, 100);
+    m_outside.file(u"Lib/Caches/com.foo/precious.db"_s, 100);
+    m_tree.symlink(u"etclink"_s, m_outside.root());
+    m_tree.symlink(u"Library"_s, m_outside.path(u"Lib"_s));
     // Even with the target inside an open scope, a link on the way is never followed.
     Sandbox::openScope(m_outside.root());
 
     CleanupRule rule;
-    rule.name = QStringLiteral("r");
-    rule.packName = QStringLiteral("p");
-    rule.paths = {QStringLiteral("USERFOLDER/etclink/ssl")};
+    rule.name = u"r"_s;
+    rule.packName = u"p"_s;
+    rule.paths = {u"USERFOLDER/etclink/ssl"_s};
     EXPECT_FALSE(RuleScanEngine::scanRule(rule, m_tree.root()));
-    const ApplicationCacheTarget target{QStringLiteral("com.foo"),
-                                        QStringLiteral("Foo"),
-                                        QStringLiteral("com.foo"),
-                                        {m_tree.path(QStringLiteral("Library/Caches/com.foo"))}};
+    const ApplicationCacheTarget target{
+        u"com.foo"_s, u"Foo"_s, u"com.foo"_s, {m_tree.path(u"Library/Caches/com.foo"_s)}};
     EXPECT_TRUE(ApplicationCacheEngine::scanTargets({target}, {}).isEmpty());
-    EXPECT_TRUE(StorageEngine::listDirectory(m_tree.path(QStringLiteral("etclink/ssl"))).isEmpty());
-    EXPECT_TRUE(RuleScanEngine::listRegularFiles(m_tree.path(QStringLiteral("Library/Caches"))).isEmpty());
+    EXPECT_TRUE(StorageEngine::listDirectory(m_tree.path(u"etclink/ssl"_s)).isEmpty());
+    EXPECT_TRUE(RuleScanEngine::listRegularFiles(m_tree.path(u"Library/Caches"_s)).isEmpty());
 }
 
 TEST_F(Gateway, ATrashInsideTheScannedTreeIsNeverListed)
 {
     // The data home lies in a visible folder of the home; a folder trashed earlier is in it.
     PlatformLayout layout = PlatformLayout::forHome(m_tree.root());
-    layout.dataHome = m_tree.path(QStringLiteral("data"));
-    layout.trashFolder = layout.dataHome + QStringLiteral("/Trash/files");
+    layout.dataHome = m_tree.path(u"data"_s);
+    layout.trashFolder = layout.dataHome + u"/Trash/files"_s;
     PlatformLayout::setCurrent(layout);
-    m_tree.file(QStringLiteral("data/Trash/files/proj/build.log"), 100);
-    m_tree.file(QStringLiteral("data/Trash/info/proj.trashinfo"), 10);
-    m_tree.file(QStringLiteral("data/.Trash-1000/files/x/build.log"), 100);
-    const QString visible = m_tree.file(QStringLiteral("work/build.log"), 100);
+    m_tree.file(u"data/Trash/files/proj/build.log"_s, 100);
+    m_tree.file(u"data/Trash/info/proj.trashinfo"_s, 10);
+    m_tree.file(u"data/.Trash-1000/files/x/build.log"_s, 100);
+    const QString visible = m_tree.file(u"work/build.log"_s, 100);
 
-    EXPECT_EQ(FileSearchEngine::search(m_tree.root(), QStringLiteral("build")).items.size(), 1);
-    EXPECT_EQ(FileSearchEngine::search(m_tree.root(), QStringLiteral("build")).items[0].path, visible);
-    EXPECT_TRUE(RuleScanEngine::listRegularFiles(layout.dataHome + QStringLiteral("/Trash/files")).isEmpty());
+    EXPECT_EQ(FileSearchEngine::search(m_tree.root(), u"build"_s).items.size(), 1);
+    EXPECT_EQ(FileSearchEngine::search(m_tree.root(), u"build"_s).items[0].path, visible);
+    EXPECT_TRUE(RuleScanEngine::listRegularFiles(layout.dataHome + u"/Trash/files"_s).isEmpty());
     EXPECT_EQ(RuleScanEngine::listRegularFiles(layout.dataHome), QStringList{});
     PlatformLayout::setCurrent(PlatformLayout::system());
 }
@@ -312,19 +313,19 @@ TEST_F(Gateway, ATrashInsideTheScannedTreeIsNeverListed)
 TEST_F(Gateway, AHomeReachedThroughALinkScansAndCleansAndRecordsTheRealPath)
 {
     QTemporaryDir links;
-    const QString viaLink = links.path() + QStringLiteral("/home");
+    const QString viaLink = links.path() + u"/home"_s;
     ASSERT_TRUE(QFile::link(m_tree.root(), viaLink));
     Sandbox::reset();
     Sandbox::openScope(viaLink);
-    m_tree.file(QStringLiteral("a/big.iso"), 2048);
+    m_tree.file(u"a/big.iso"_s, 2048);
 
     const QList<LargeFileItem> items = LargeFileEngine::findLargeFilesOfAtLeast(viaLink, 1).items;
     ASSERT_EQ(items.size(), 1);
-    EXPECT_EQ(items[0].path, viaLink + QStringLiteral("/a/big.iso"));
+    EXPECT_EQ(items[0].path, viaLink + u"/a/big.iso"_s);
     auto recorder = std::make_shared<RecordingTrash>(Trash::platform());
     Trash::setCurrent(recorder);
     EXPECT_EQ(LargeFileEngine::moveToTrash(items).moved.size(), 1);
-    const QString info = PlatformLayout::current().dataHome + QStringLiteral("/Trash/info/big.iso.trashinfo");
+    const QString info = PlatformLayout::current().dataHome + u"/Trash/info/big.iso.trashinfo"_s;
     QFile file(info);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().contains(QFileInfo(m_tree.root()).canonicalFilePath().toUtf8() + "/a/big.iso"));
@@ -333,11 +334,11 @@ TEST_F(Gateway, AHomeReachedThroughALinkScansAndCleansAndRecordsTheRealPath)
 TEST_F(Gateway, ProtectedPlacesAreNeverOfferedNorMoved)
 {
     QTemporaryDir settings;
-    Settings::useFile(settings.path() + QStringLiteral("/s.ini"));
+    Settings::useFile(settings.path() + u"/s.ini"_s);
     PlatformLayout::setCurrent(PlatformLayout::forHome(m_tree.root()));
     const QString home = m_tree.root();
-    EXPECT_TRUE(ProtectedPlaces::addUserPath(home + QStringLiteral("/keep")));
-    EXPECT_FALSE(ProtectedPlaces::addUserPath(home + QStringLiteral("/keep/")));
+    EXPECT_TRUE(ProtectedPlaces::addUserPath(home + u"/keep"_s));
+    EXPECT_FALSE(ProtectedPlaces::addUserPath(home + u"/keep/"_s));
     const ProtectedPlaces places = ProtectedPlaces::current();
     const struct
     {
@@ -363,15 +364,15 @@ TEST_F(Gateway, ProtectedPlacesAreNeverOfferedNorMoved)
         EXPECT_EQ(places.isProtected(home + QString::fromUtf8(row.path)), row.isProtected) << row.path;
 
     // Offered by no section, and refused by the gateway if asked all the same.
-    const QString key = m_tree.file(QStringLiteral(".ssh/id_rsa.log"), 3000);
-    const QString kept = m_tree.file(QStringLiteral("keep/big.iso"), 3000);
+    const QString key = m_tree.file(u".ssh/id_rsa.log"_s, 3000);
+    const QString kept = m_tree.file(u"keep/big.iso"_s, 3000);
     EXPECT_TRUE(LargeFileEngine::findLargeFilesOfAtLeast(home, 1).items.isEmpty());
     const TrashBatchResult refused = TrashGateway::moveToTrash(foundItems({key, kept}), {{}, false, {}, {}});
     EXPECT_TRUE(refused.moved.isEmpty());
     ASSERT_EQ(refused.failed.size(), 2);
     EXPECT_EQ(refused.failed[1].error, TrashGateway::kProtected);
     EXPECT_TRUE(QFileInfo::exists(key) && QFileInfo::exists(kept));
-    EXPECT_TRUE(ProtectedPlaces::removeUserPath(home + QStringLiteral("/keep")));
+    EXPECT_TRUE(ProtectedPlaces::removeUserPath(home + u"/keep"_s));
     EXPECT_FALSE(ProtectedPlaces::current().isProtected(kept));
     PlatformLayout::setCurrent(PlatformLayout::system());
 }
@@ -380,9 +381,9 @@ TEST(ResolveBeneath, NeverFollowsALinkNorLeavesTheFolderByEitherMethod)
 {
     QTemporaryDir dir;
     TreeBuilder tree(dir.path());
-    tree.file(QStringLiteral("a/b/c"), 1);
-    tree.symlink(QStringLiteral("a/link"), tree.path(QStringLiteral("a/b")));
-    tree.symlink(QStringLiteral("top"), tree.path(QStringLiteral("a")));
+    tree.file(u"a/b/c"_s, 1);
+    tree.symlink(u"a/link"_s, tree.path(u"a/b"_s));
+    tree.symlink(u"top"_s, tree.path(u"a"_s));
     const int root = ::open(bytesFromPath(dir.path()).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     ASSERT_GE(root, 0);
     for (const ResolveMethod method : {ResolveMethod::Automatic, ResolveMethod::ComponentWalk}) {
@@ -405,4 +406,194 @@ TEST(ResolveBeneath, NeverFollowsALinkNorLeavesTheFolderByEitherMethod)
         EXPECT_EQ(open("a/b/c/d", O_RDONLY), ENOTDIR);
     }
     ::close(root);
+}
+
+namespace {
+
+// Bytes, mode and modification time of every file, mode of every folder, target of every link.
+std::string manifest(const QString& root)
+{
+    QMap<QString, QString> out;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        struct stat st;
+        if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+            continue;
+        QString line = QString::number(st.st_mode, 8);
+        if (S_ISREG(st.st_mode)) {
+            QFile f(path);
+            f.open(QIODevice::ReadOnly);
+            line += u' ' +
+                    QString::fromLatin1(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex()) +
+                    u' ' + QString::number(qint64(st.st_mtim.tv_sec)) + u'.' + QString::number(st.st_mtim.tv_nsec);
+        }
+        out.insert(path.mid(root.size()), line);
+    }
+    QString text;
+    for (auto it = out.cbegin(); it != out.cend(); ++it)
+        text += it.key() + u' ' + it.value() + u'\n';
+    return text.toStdString();
+}
+
+class CleanupHistoryTest : public ScopedTreeFixture
+{
+protected:
+    CleanupJournal::Batch batch(qint64 id) const
+    {
+        CleanupHistory::refresh();
+        for (const CleanupJournal::Batch& b : CleanupHistory::batches())
+            if (b.id == id)
+                return b;
+        return {};
+    }
+    QString trashFiles() const { return PlatformLayout::current().dataHome + u"/Trash/files"_s; }
+
+    qint64 cleanLarge(const QString& name)
+    {
+        const auto items = FileSearchEngine::search(home(), name).items;
+        EXPECT_EQ(items.size(), 1);
+        const TrashBatchResult r = FileSearchEngine::moveToTrash(items);
+        EXPECT_EQ(r.moved.size(), 1);
+        return r.batchId;
+    }
+};
+
+} // namespace
+
+TEST_F(CleanupHistoryTest, EverySectionsCleanComesBackByteForByteAndLeavesTheTrash)
+{
+    m_tree.file(u"big/huge.iso"_s, 3000000);
+    m_tree.file(u"docs/find-me.txt"_s, 1200);
+    m_tree.folder(u"docs/empty/inner"_s);
+    m_tree.file(u"Projects/build/out.o"_s, 5000);
+    m_tree.file(u"Projects/build/deep/more.o"_s, 7000);
+    m_tree.symlink(u"Projects/build/link"_s, u"/etc/hostname"_s);
+    m_tree.file(u"cache/tool/a.bin"_s, 4000);
+    m_tree.file(u"Library/Caches/com.foo/blob"_s, 6000);
+    m_tree.chmod(u"docs/find-me.txt"_s, 0640);
+    BundleBuilder::make(home() + u"/Applications/Foo.app"_s, BundleBuilder::xml(u"com.foo"_s));
+    const std::string before = manifest(home());
+
+    QList<qint64> batches;
+    batches << LargeFileEngine::moveToTrash(LargeFileEngine::findLargeFilesOfAtLeast(home(), 2000000).items).batchId;
+    batches << FileSearchEngine::moveToTrash(FileSearchEngine::search(home(), u"find-me"_s).items).batchId;
+    batches << EmptyFolderEngine::moveToTrash(EmptyFolderEngine::findEmptyFolders(home()).items).batchId;
+    QList<StorageEntry> build;
+    for (const StorageEntry& e : StorageEngine::listDirectory(home() + u"/Projects"_s))
+        build.append(e);
+    batches << StorageEngine::moveToTrash(build).batchId;
+    CleanupRule rule{true, u"r"_s, {u"USERFOLDER/cache"_s}, 0, u"p"_s, {}};
+    batches << RuleScanEngine::clean({*RuleScanEngine::scanRule(rule, home())}).batchId;
+    const auto apps = ApplicationUninstallEngine::listApplications({home() + u"/Applications"_s}, home());
+    ASSERT_EQ(apps.size(), 1);
+    batches << ApplicationUninstallEngine::moveToTrash(ApplicationUninstallEngine::workList(apps[0]), {}).batchId;
+
+    for (const qint64 id : batches)
+        ASSERT_GT(id, 0) << "every clean is one journaled batch";
+    EXPECT_EQ(QSet<qint64>(batches.begin(), batches.end()).size(), batches.size());
+    const CleanupJournal::Batch storage = batch(batches[3]);
+    EXPECT_EQ(storage.section, u"storage"_s);
+    EXPECT_EQ(storage.count, 1);
+    EXPECT_EQ(storage.inTrash, 1);
+    EXPECT_GE(storage.size, 12000) << "a folder counts with what it holds";
+    EXPECT_EQ(batch(batches[5]).section, u"apps"_s);
+    EXPECT_GE(batch(batches[5]).count, 2) << "the bundle and its related files are one batch";
+    EXPECT_NE(manifest(home()), before);
+
+    // Newest first, as undoing one clean after another would: the folder that the large file
+    // left empty goes back before the file.
+    std::reverse(batches.begin(), batches.end());
+    for (const qint64 id : batches) {
+        const CleanupHistory::RestoreResult r = CleanupHistory::restore(id);
+        EXPECT_TRUE(r.failed.isEmpty()) << r.failed.value(0).path.toStdString()
+                                        << r.failed.value(0).error.toStdString();
+        EXPECT_EQ(batch(id).inTrash, 0);
+    }
+    // Folders' own times change when entries leave and return; everything else is as it was.
+    EXPECT_EQ(manifest(home()), before);
+
+    // Another reader of the standard agrees that nothing of ours is left in the Trash.
+    SWEEPORA_REQUIRE_TOOL("trash-list");
+    QProcess list;
+    list.start(u"trash-list"_s, {});
+    ASSERT_TRUE(list.waitForFinished(30000));
+    EXPECT_FALSE(list.readAllStandardOutput().contains(QFile::encodeName(home())))
+        << "restored entries leave no info file behind";
+}
+
+TEST_F(CleanupHistoryTest, ARestoreNeverOverwritesNorFollowsALinkAndSaysWhatItCouldNotDo)
+{
+    const QString kept = m_tree.file(u"a/kept.txt"_s, 100);
+    const QString deep = m_tree.file(u"b/c/deep.txt"_s, 200);
+    const QString viaLink = m_tree.file(u"d/e/secret.txt"_s, 300);
+    const QString gone = m_tree.file(u"gone.txt"_s, 400);
+    const qint64 batchId = FileSearchEngine::moveToTrash(FileSearchEngine::search(home(), u".txt"_s).items).batchId;
+    ASSERT_EQ(batch(batchId).inTrash, 4);
+    const auto entries = CleanupHistory::entries(batchId);
+    ASSERT_EQ(entries.size(), 4);
+
+    // The place was taken meanwhile; the folders of one item are gone; a link leads out.
+    m_tree.file(u"a/kept.txt"_s, 7);
+    ASSERT_TRUE(QDir(home() + u"/b"_s).removeRecursively());
+    QTemporaryDir outside;
+    ASSERT_TRUE(QDir(home() + u"/d"_s).removeRecursively());
+    m_tree.symlink(u"d"_s, outside.path());
+    for (const CleanupJournal::Entry& e : entries) {
+        if (pathFromBytes(e.path) == gone) {
+            ASSERT_TRUE(QFile::remove(pathFromBytes(e.trash))); // emptied by another program
+        }
+    }
+
+    const CleanupHistory::RestoreResult r = CleanupHistory::restore(batchId);
+    EXPECT_EQ(r.restored, QStringList{deep});
+    EXPECT_EQ(QFileInfo(deep).size(), 200);
+    QMap<QString, QString> why;
+    for (const TrashFailure& f : r.failed)
+        why.insert(f.path, f.error);
+    EXPECT_EQ(why.value(kept), CleanupHistory::kOccupied);
+    EXPECT_EQ(why.value(viaLink), u"原位置的路径中有符号链接，已拒绝"_s);
+    EXPECT_EQ(why.value(gone), CleanupHistory::kNotInTrash);
+    EXPECT_EQ(QFileInfo(kept).size(), 7) << "the newer file stays as it is";
+    EXPECT_TRUE(QDir(outside.path()).isEmpty()) << "nothing was made outside the scope";
+    EXPECT_EQ(r.message, u"已恢复 1 项，3 项未能恢复"_s);
+    EXPECT_EQ(batch(batchId).inTrash, 2) << "the occupied and the refused ones wait in the Trash";
+
+    // Once the place is free again, the rest comes back.
+    ASSERT_TRUE(QFile::remove(kept));
+    ASSERT_TRUE(QFile::remove(home() + u"/d"_s));
+    const CleanupHistory::RestoreResult rest = CleanupHistory::restore(batchId);
+    EXPECT_EQ(rest.restored.size(), 2);
+    EXPECT_EQ(QFileInfo(kept).size(), 100);
+    EXPECT_EQ(QFileInfo(viaLink).size(), 300);
+}
+
+TEST_F(CleanupHistoryTest, EmptyingRemovesExactlyWhatItCountedAndTheJournalKnows)
+{
+    m_tree.file(u"one.bin"_s, 5000);
+    const qint64 counted = cleanLarge(u"one.bin"_s);
+    // A folder that cannot be written, as some programs leave them.
+    m_tree.file(u"sub/tree/two.bin"_s, 3000);
+    m_tree.chmod(u"sub/tree"_s, 0500);
+    QList<StorageEntry> sub;
+    for (const StorageEntry& e : StorageEngine::listDirectory(home()))
+        if (e.path.endsWith(u"/sub"_s))
+            sub.append(e);
+    ASSERT_EQ(StorageEngine::moveToTrash(sub).moved.size(), 1);
+    const CleanupHistory::EmptyPlan plan = CleanupHistory::planEmptying();
+    ASSERT_GE(plan.count, 2);
+    EXPECT_GE(plan.size, 8000);
+
+    m_tree.file(u"late.bin"_s, 100);
+    const qint64 late = cleanLarge(u"late.bin"_s);
+    const CleanupHistory::EmptyResult r = CleanupHistory::empty(plan);
+    EXPECT_EQ(r.removed, plan.count);
+    EXPECT_TRUE(r.failed.isEmpty());
+    EXPECT_EQ(batch(counted).inTrash, 0);
+    EXPECT_EQ(CleanupHistory::entries(counted).value(0).state, CleanupJournal::State::Emptied);
+    EXPECT_EQ(batch(late).inTrash, 1) << "what arrived after the count stays";
+    EXPECT_EQ(QDir(trashFiles()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
+    EXPECT_EQ(QDir(trashFiles() + u"/../info"_s).entryList(QDir::Files).size(), 1);
+    EXPECT_EQ(CleanupHistory::lastRestorable(), late);
 }

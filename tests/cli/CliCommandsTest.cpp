@@ -1,0 +1,592 @@
+// The real sweepora-cli binary on fixture trees, command by command: what each prints (field
+// names and their order, messages, the table), what it moves, and its exit codes.
+#include "cli/CliRunner.h"
+#include "cli/Command.h"
+#include "rules/CleanupRule.h"
+#include "scanners/AboutInfo.h"
+#include "support/BundleBuilder.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QSet>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+using namespace Sweepora::Test;
+using namespace Qt::StringLiterals;
+
+TEST(CliUsage, HelpListsExactlyTheCommandsThatRunAndVersionNamesTheBuild)
+{
+    // usage.txt lists commands still to come: --help leaves out those the table lacks, and
+    // a command the table has but usage.txt lacks would be missing here.
+    const CliRun help = runCli({u"--help"_s});
+    ASSERT_EQ(help.exitCode, 0);
+    QSet<QString> listed;
+    bool inCommands = false;
+    for (const QString& line : QString::fromUtf8(help.out).split(u'\n')) {
+        if (!line.startsWith(u' '))
+            inCommands = line == QLatin1String("commands:");
+        else if (inCommands && line.size() > 2 && line.at(2) != u' ')
+            listed.insert(line.mid(2).section(u' ', 0, 0));
+    }
+    QSet<QString> table;
+    for (const Sweepora::Cli::Command& c : Sweepora::Cli::commandTable())
+        table.insert(c.name);
+    EXPECT_EQ(listed, table);
+    EXPECT_FALSE(help.out.contains("[man]"));
+    EXPECT_FALSE(help.out.contains("\n#"));
+
+    const CliRun version = runCli({u"--version"_s});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(QString::fromUtf8(version.out),
+              u"sweepora-cli %1 (build %2)\n"_s.arg(*Sweepora::Core::AboutInfo::shortVersionString(),
+                                                    *Sweepora::Core::AboutInfo::buildVersion()));
+}
+
+namespace {
+
+class LargeCli : public CliTest
+{
+protected:
+    void SetUp() override
+    {
+        CliTest::SetUp();
+        c = home.file(u"c.bin"_s, 200000);
+        a = home.file(u"a.bin"_s, 100000);
+        b = home.file(u"sub/B.bin"_s, 100000);
+        home.file(u"small.txt"_s, 1000);
+        home.file(u".hidden/huge.bin"_s, 300000);
+        home.file(u"Tool.app/Contents/huge.bin"_s, 300000);
+        home.symlink(u"link.bin"_s, c);
+    }
+    // --home ROOT --json large TAIL; 0.00005 GB is 53,687 bytes.
+    CliRun large(const char* tail = "--min 0.00005", const QString& root = {}) const
+    {
+        return runCli(
+            QStringList{u"--home"_s, root.isEmpty() ? home.root() : root} + words("--json large") + words(tail), env);
+    }
+    QString a, b, c;
+};
+
+} // namespace
+
+TEST_F(LargeCli, PrintsOneJsonObjectOrATableWithItemsInPageOrder)
+{
+    const CliRun run = large();
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.count('\n'), 1) << "one object, one line";
+    EXPECT_EQ(run.json().keys(), words("command items message"));
+    EXPECT_EQ(run.at("command").toString(), u"large"_s);
+    EXPECT_EQ(run.at("message").toString(), u"发现 3 个大文件"_s);
+    const QJsonArray items = run.items();
+    ASSERT_EQ(items.size(), 3);
+    const QString expected[] = {c, a, b}; // larger first; equal sizes a before B
+    for (int i = 0; i < 3; ++i) {
+        const QJsonObject item = items[i].toObject();
+        EXPECT_EQ(item.keys(), words("path size"));
+        EXPECT_EQ(item[u"path"].toString(), expected[i]);
+        EXPECT_EQ(item[u"size"].toInteger(), allocated(expected[i]));
+    }
+
+    const CliRun table = cli("large --min 0.00005");
+    ASSERT_EQ(table.exitCode, 0);
+    const QStringList lines = QString::fromUtf8(table.out).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5) << table.out.toStdString();
+    EXPECT_TRUE(lines[1].endsWith(c));
+    EXPECT_TRUE(lines[1].contains(u"201 KB"_s));
+    // Sizes are right-aligned: the paths start in one column.
+    EXPECT_EQ(lines[1].indexOf(u'/'), lines[3].indexOf(u'/'));
+    EXPECT_EQ(lines[4], u"发现 3 个大文件"_s);
+
+    // The default minimum is one gigabyte.
+    const CliRun byDefault = large("");
+    ASSERT_EQ(byDefault.exitCode, 0);
+    EXPECT_EQ(byDefault.at("message").toString(), u"没有发现符合条件的大文件"_s);
+    EXPECT_TRUE(byDefault.items().isEmpty());
+}
+
+TEST_F(LargeCli, UsageErrorsExitOneAndSayHow)
+{
+    // The first is no command at all; 1e-12 GB is below one byte.
+    const QStringList bad = u"|frobnicate|--bogus large|--home|--home= large|--now yesterday large|"
+                            u"large --what|large --yes|large --min|large --min 0|large --min -1|"
+                            u"large --min abc|large --min nan|large --min inf|large --min=1e300|"
+                            u"large --min 1e-12"_s.split(u'|');
+    for (const QString& tail : bad) {
+        // A usage error wins over a home folder that does not exist: nothing is touched first.
+        const CliRun run =
+            runCli(QStringList{u"--home"_s, home.path(u"missing"_s)} + tail.split(u' ', Qt::SkipEmptyParts));
+        EXPECT_EQ(run.exitCode, 1) << tail.toStdString();
+        EXPECT_TRUE(run.err.contains(QLatin1String("usage: sweepora-cli"))) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    const CliRun unknown = runCli(words("frobnicate"));
+    EXPECT_TRUE(unknown.err.contains(QLatin1String("frobnicate")));
+    EXPECT_TRUE(unknown.err.contains(QLatin1String("large [--min GB]")));
+
+    for (const char* good : {"--min=0.00005", "--min 5e-5", "--min 10"})
+        EXPECT_EQ(large(good).exitCode, 0) << good;
+    EXPECT_EQ(large("--min=0.00005").items().size(), 3);
+}
+
+TEST_F(LargeCli, AHomeThatCannotBeScannedExitsTwoAndSweeporaHomeStandsInForTheOption)
+{
+    const QString file = home.file(u"plain.txt"_s);
+    const QString dangling = home.symlink(u"alias"_s, home.path(u"gone"_s));
+    for (const QString& where : {home.path(u"missing"_s), file, dangling}) {
+        const CliRun run = large("", where);
+        EXPECT_EQ(run.exitCode, 2) << where.toStdString();
+        EXPECT_TRUE(run.err.contains(where)) << run.err.toStdString();
+        // With --json the failure is also one object on standard output.
+        EXPECT_EQ(run.json(),
+                  (QJsonObject{{u"command"_s, u"large"_s}, {u"error"_s, true}, {u"message"_s, run.at("message")}}));
+        EXPECT_TRUE(run.at("message").toString().contains(where));
+    }
+    QProcessEnvironment sweeporaHome = env;
+    sweeporaHome.insert(u"SWEEPORA_HOME"_s, home.path(u"sub"_s));
+    const CliRun run = runCli(words("--json large --min 0.00005"), sweeporaHome);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(run.items().size(), 1);
+    EXPECT_EQ(run.items()[0].toObject()[u"path"].toString(), b);
+}
+
+TEST_F(LargeCli, MoveToTrashNeedsYesWithoutATerminalAndReportsTheMovedFiles)
+{
+    const CliRun refused = large("--min 0.00005 --move-to-trash");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(QLatin1String("--yes"))) << refused.err.toStdString();
+    EXPECT_TRUE(refused.at("error").toBool());
+    EXPECT_TRUE(QFileInfo::exists(c));
+
+    const CliRun run = large("--min 0.00005 --move-to-trash --yes", home.path(u"sub"_s));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.items().size(), 1);
+    EXPECT_TRUE(run.at("failed").toArray().isEmpty()) << run.out.toStdString();
+    EXPECT_EQ(run.at("moved").toArray(), QJsonArray{b});
+    EXPECT_EQ(run.at("message").toString(), u"已将 1 个文件移到废纸篓"_s);
+    EXPECT_FALSE(QFileInfo::exists(b));
+    EXPECT_TRUE(QFileInfo::exists(data.path(u"Trash/files/B.bin"_s)));
+}
+
+namespace {
+
+class QuickCli : public CliTest
+{
+protected:
+    void SetUp() override
+    {
+        CliTest::SetUp();
+        home.file(u"Library/Logs/app.log"_s, 3000);
+        home.file(u"Downloads/old.zip"_s, 4000);
+        home.file(u"Downloads/disk.iso"_s, 5000);
+        home.folder(u"empty/one"_s);
+        home.folder(u"two"_s);
+    }
+    // Two months on: the archive and the disk image count as old.
+    CliRun later(const QString& command) const
+    {
+        return cli(
+            {u"--now"_s, QDateTime::currentDateTimeUtc().addMonths(2).toString(Qt::ISODate), u"--json"_s, command});
+    }
+};
+
+} // namespace
+
+TEST_F(QuickCli, OneObjectPerScanInCardOrderWithTheSeparateCommandsCounts)
+{
+    const CliRun quick = later(u"quick"_s);
+    ASSERT_EQ(quick.exitCode, 0) << quick.err.toStdString();
+    EXPECT_FALSE(quick.json().contains(QLatin1String("items")));
+    const QJsonArray scans = quick.at("scans").toArray();
+    ASSERT_EQ(scans.size(), 6);
+    const QStringList sections = {u"常规清理"_s,   u"应用清理"_s,   u"闲杂文件"_s,
+                                  u"压缩包清理"_s, u"安装包清理"_s, u"空文件夹清理"_s};
+    const QStringList commands = {u"rules"_s, u"app-caches"_s, u"misc"_s, u"archives"_s, u"installers"_s, u"empty"_s};
+    for (int i = 0; i < 6; ++i) {
+        const QJsonObject scan = scans[i].toObject();
+        EXPECT_EQ(scan[u"section"].toString(), sections[i]);
+        EXPECT_EQ(scan[u"state"].toString(), u"scanned"_s);
+        const QJsonArray alone = later(commands[i]).items();
+        EXPECT_EQ(scan[u"count"].toInteger(), alone.size()) << commands[i].toStdString();
+        qint64 size = 0;
+        for (const QJsonValue& item : alone)
+            size += item[u"size"].toInteger();
+        EXPECT_EQ(scan[u"size"].toInteger(), size) << commands[i].toStdString();
+    }
+    EXPECT_EQ(scans[5].toObject()[u"count"].toInteger(), 2);
+}
+
+TEST_F(QuickCli, TextHasOneLinePerScanAndNothingMovesToTheTrash)
+{
+    const CliRun text = cli("quick");
+    ASSERT_EQ(text.exitCode, 0);
+    const QString out = QString::fromUtf8(text.out);
+    EXPECT_EQ(out.count(u"已完成"_s), 6 + 1) << out.toStdString(); // six rows and the summary
+    EXPECT_TRUE(out.contains(u"2 项结果"_s));
+    EXPECT_EQ(cli("quick --move-to-trash --yes").exitCode, 1);
+    EXPECT_TRUE(QDir(home.path(u"empty/one"_s)).exists());
+}
+
+namespace {
+
+class RulesCli : public CliTest
+{
+protected:
+    void SetUp() override
+    {
+        CliTest::SetUp();
+        // A user rule of our own, and a cache that one of the bundled rules names.
+        const Sweepora::Core::CleanupRule rule{true, u"测试缓存"_s,    {u"USERFOLDER/AppCache"_s},
+                                               0,    u"org.example"_s, u"d"_s};
+        QFile file(data.folder(u"Sweepora/Rules"_s) + u"/x.json"_s);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(rule.toJson());
+        file.close();
+        mine = home.file(u"AppCache/a/blob"_s, 5000);
+        home.file(u"AppCache/.hidden"_s, 9999);
+        pip = home.file(u".cache/pip/http/1/entry"_s, 3000);
+    }
+    QString mine, pip;
+};
+
+} // namespace
+
+TEST_F(RulesCli, ListsUserAndBundledRulesLargestFirstAndMovesEveryFileOfThem)
+{
+    const CliRun run = cli("--json rules");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.at("command").toString(), u"rules"_s);
+    EXPECT_EQ(run.at("message").toString(), u"发现 2 项可清理内容"_s);
+    const QJsonArray items = run.items();
+    ASSERT_EQ(items.size(), 2);
+    const QJsonObject first = items[0].toObject();
+    EXPECT_EQ(first[u"id"].toString(), u"org.example测试缓存"_s);
+    EXPECT_EQ(first[u"name"].toString(), u"测试缓存"_s);
+    EXPECT_EQ(first[u"packName"].toString(), u"org.example"_s);
+    EXPECT_EQ(first[u"size"].toInteger(), 5000);
+    EXPECT_EQ(first[u"files"].toArray(), QJsonArray{mine});
+    EXPECT_EQ(items[1].toObject()[u"files"].toArray(), QJsonArray{pip});
+    EXPECT_EQ(cli("--json rules extra").exitCode, 1);
+
+    const CliRun moved = cli("--json rules --move-to-trash --yes");
+    ASSERT_EQ(moved.exitCode, 0) << moved.err.toStdString();
+    EXPECT_EQ(moved.at("message").toString(), u"清理完成，文件已移到废纸篓"_s);
+    EXPECT_EQ(moved.at("moved").toArray().size(), 2);
+    EXPECT_FALSE(QFile::exists(mine));
+    EXPECT_FALSE(QFile::exists(pip));
+    EXPECT_TRUE(QFile::exists(home.path(u"AppCache/.hidden"_s)));
+    // A folder holding only listed files moves as one entry.
+    EXPECT_TRUE(QFile::exists(data.path(u"Trash/files/a/blob"_s)));
+}
+
+using ScannerCli = CliTest;
+
+TEST_F(ScannerCli, EmptyListsPathsDeepestFirstAndMovesThemSoANewRunFindsTheParent)
+{
+    const QString deep = home.folder(u"x/y/z"_s);
+    const QString top = home.folder(u"Top"_s);
+    home.file(u"ds/.DS_Store"_s);
+    home.folder(u".hidden/empty"_s);
+    const CliRun r = cli("--json empty");
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.at("command").toString(), u"empty"_s);
+    EXPECT_EQ(r.at("message").toString(), u"发现 2 个空文件夹"_s);
+    const QJsonArray items = r.items();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0].toObject(), (QJsonObject{{u"path"_s, deep}}));
+    EXPECT_EQ(items[1].toObject(), (QJsonObject{{u"path"_s, top}}));
+
+    const CliRun table = cli("empty");
+    ASSERT_EQ(table.exitCode, 0);
+    EXPECT_TRUE(table.out.contains(deep.toUtf8()));
+    EXPECT_TRUE(QString::fromUtf8(table.out).trimmed().endsWith(u"发现 2 个空文件夹"_s));
+
+    const CliRun moved = cli("--json empty --move-to-trash --yes");
+    ASSERT_EQ(moved.exitCode, 0) << moved.err.toStdString();
+    EXPECT_EQ(moved.at("moved").toArray(), (QJsonArray{deep, top}));
+    EXPECT_TRUE(moved.at("failed").toArray().isEmpty());
+    EXPECT_EQ(moved.at("message").toString(), u"已将 2 个空文件夹移到废纸篓"_s);
+    EXPECT_FALSE(QFileInfo::exists(deep));
+    const QJsonArray after = cli("--json empty").items();
+    ASSERT_EQ(after.size(), 1);
+    EXPECT_EQ(after[0].toObject()[u"path"].toString(), home.path(u"x/y"_s));
+}
+
+TEST_F(ScannerCli, SearchListsHitsWithAllocatedSizesLargestFirstAndUsageErrorsExitOne)
+{
+    const QString big = home.file(u"docs/annual-report.pdf"_s, 90'000);
+    const QString small = home.file(u"REPORTS.txt"_s, 100);
+    home.file(u"r-e-p-o-r-t.txt"_s, 100);
+    home.file(u".report"_s, 100);
+    home.folder(u"report-folder"_s);
+    const CliRun r = cli({u"--json"_s, u"search"_s, u" Report "_s});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.at("message").toString(), u"找到 2 个名称包含“Report”的文件"_s);
+    const QJsonArray items = r.items();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0].toObject(), (QJsonObject{{u"path"_s, big}, {u"size"_s, allocated(big)}}));
+    EXPECT_EQ(items[1].toObject()[u"path"].toString(), small);
+
+    for (const QStringList& args :
+         {words("search"), words("search a b"), QStringList{u"search"_s, u" \t "_s}, words("empty extra")}) {
+        const CliRun run = cli(args);
+        EXPECT_EQ(run.exitCode, 1) << args.join(u' ').toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+}
+
+namespace {
+
+class StorageCli : public CliTest
+{
+protected:
+    void SetUp() override
+    {
+        CliTest::SetUp();
+        docs = home.file(u"docs/a"_s, 100000);
+        home.file(u"docs/.b"_s, 50000);
+        file = home.file(u"file.bin"_s, 20000);
+        home.file(u".hidden"_s, 900000);
+        home.symlink(u"link"_s, file);
+    }
+    QString docs, file;
+};
+
+} // namespace
+
+TEST_F(StorageCli, StorageRanksTheChildrenOfHomeOrOfTheFolderNamedAndRefusesAnythingElse)
+{
+    const CliRun r = cli("--json storage");
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.at("message").toString(), u"共 2 项"_s);
+    const QJsonArray items = r.items();
+    ASSERT_EQ(items.size(), 2);
+    const QJsonObject first = items[0].toObject();
+    EXPECT_EQ(first.keys(), words("isDirectory path size"));
+    EXPECT_EQ(first[u"path"].toString(), home.path(u"docs"_s));
+    EXPECT_TRUE(first[u"isDirectory"].toBool());
+    EXPECT_EQ(first[u"size"].toInteger(), allocated(docs) + allocated(home.path(u"docs/.b"_s)));
+    EXPECT_EQ(items[1].toObject()[u"path"].toString(), file);
+    EXPECT_FALSE(items[1].toObject()[u"isDirectory"].toBool());
+
+    // Another folder, named on the command line.
+    const QString outside = TreeBuilder(m_dir.path()).file(u"outside/x"_s, 3000);
+    const CliRun other = cli({u"--json"_s, u"storage"_s, QFileInfo(outside).path()});
+    ASSERT_EQ(other.items().size(), 1);
+    EXPECT_EQ(other.items()[0].toObject()[u"path"].toString(), outside);
+
+    // What it cannot analyse.
+    EXPECT_EQ(cli("--json storage a b").exitCode, 1);
+    EXPECT_EQ(cli("--json storage --deep").exitCode, 1);
+    EXPECT_EQ(cli("--json storage /nonexistent/folder").exitCode, 2);
+    const CliRun notAFolder = cli({u"storage"_s, file});
+    EXPECT_EQ(notAFolder.exitCode, 2);
+    EXPECT_TRUE(notAFolder.err.contains(u"not a folder"_s)) << notAFolder.err.toStdString();
+}
+
+TEST_F(StorageCli, StorageMovesTheListedChildrenToTheTrash)
+{
+    const CliRun r = cli("--json storage --move-to-trash --yes");
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.at("message").toString(), u"已将 2 项移到废纸篓"_s);
+    EXPECT_EQ(r.at("moved").toArray().size(), 2);
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_FALSE(QFileInfo::exists(docs));
+    EXPECT_TRUE(QFileInfo::exists(home.path(u".hidden"_s)));
+    EXPECT_TRUE(QFileInfo(home.path(u"link"_s)).isSymLink());
+}
+
+TEST_F(StorageCli, TrashPrintsItsCountSizeAndAvailability)
+{
+    // The Trash is made inside an existing data folder, never in its place.
+    CliRun r = cli("--json trash");
+    ASSERT_EQ(r.exitCode, 0);
+    QJsonObject o = r.json();
+    EXPECT_EQ(o.keys(), words("available command itemCount message totalSize"));
+    EXPECT_FALSE(o[u"available"].toBool()) << "no Trash folder yet";
+    EXPECT_EQ(o[u"message"].toString(), u"暂时无法读取"_s);
+
+    TreeBuilder trash(data.path(u"Trash/files"_s));
+    const qint64 size = allocated(trash.file(u".hidden"_s, 7000)) + allocated(trash.file(u"folder/a"_s, 9000)) +
+                        allocated(trash.file(u"folder/b/c"_s, 11000));
+    o = cli("--json trash").json();
+    EXPECT_TRUE(o[u"available"].toBool());
+    EXPECT_EQ(o[u"itemCount"].toInt(), 2);
+    EXPECT_EQ(o[u"totalSize"].toInteger(), size);
+    EXPECT_EQ(cli("--json trash extra").exitCode, 1);
+    EXPECT_EQ(cli("--json trash --move-to-trash --yes").exitCode, 1);
+}
+
+namespace {
+
+std::optional<QDateTime> birthTime(const QString& path)
+{
+    struct statx sx;
+    if (::statx(AT_FDCWD, TreeBuilder::bytes(path).c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &sx) != 0 ||
+        !(sx.stx_mask & STATX_BTIME))
+        return std::nullopt;
+    return QDateTime::fromMSecsSinceEpoch(qint64(sx.stx_btime.tv_sec) * 1000 + sx.stx_btime.tv_nsec / 1'000'000,
+                                          Qt::UTC);
+}
+
+class MiscCli : public CliTest
+{
+protected:
+    void SetUp() override
+    {
+        CliTest::SetUp();
+        m_log = home.file(u"var/debug.log"_s, 3000);
+        m_zip = home.file(u"Downloads/photos.zip"_s, 9000);
+        home.file(u"Downloads/Tool.pkg/Contents/payload"_s, 5000);
+        home.file(u".cache/hidden.log"_s, 10);
+        SWEEPORA_SKIP_WITHOUT_BIRTH_TIMES(m_zip);
+    }
+    // --json [--now WHEN] COMMAND…
+    CliRun at(const QDateTime& now, const char* command) const
+    {
+        return cli(QStringList{u"--json"_s, u"--now"_s, now.toString(Qt::ISODateWithMs)} + words(command));
+    }
+    QString m_log, m_zip;
+};
+
+} // namespace
+
+TEST_F(MiscCli, ListsPathSizeAndCreationTime)
+{
+    const CliRun run = cli("--json misc");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.at("command").toString(), u"misc"_s);
+    EXPECT_EQ(run.at("message").toString(), u"发现 1 个闲杂文件"_s);
+    ASSERT_EQ(run.items().size(), 1);
+    const QJsonObject item = run.items()[0].toObject();
+    EXPECT_EQ(item[u"path"].toString(), m_log);
+    EXPECT_GE(item[u"size"].toInteger(), 3000);
+    const QDateTime created = QDateTime::fromString(item[u"created"].toString(), Qt::ISODateWithMs);
+    ASSERT_TRUE(created.isValid()) << item[u"created"].toString().toStdString();
+    EXPECT_EQ(created, *birthTime(m_log));
+
+    const CliRun extra = cli("--json installers --min 3");
+    EXPECT_EQ(extra.exitCode, 1);
+    EXPECT_EQ(extra.at("command").toString(), u"installers"_s);
+    EXPECT_TRUE(extra.at("error").toBool());
+}
+
+TEST_F(MiscCli, NowMovesTheOneMonthCutoffAndTheListedFilesMove)
+{
+    const QDateTime born = *birthTime(m_zip);
+    // Brand new: nothing is a month old.
+    CliRun run = cli("--json archives");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.items().isEmpty());
+    EXPECT_EQ(run.at("message").toString(), u"没有发现一个月以前的压缩包"_s);
+    const QDateTime monthLater = born.addMonths(1);
+    if (monthLater.addMonths(-1) == born) {
+        run = at(monthLater, "archives");
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.items().isEmpty()) << "exactly one month old is not older than the cutoff";
+    }
+    run = at(monthLater.addSecs(1), "archives");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(run.items().size(), 1);
+    EXPECT_EQ(run.items()[0].toObject()[u"path"].toString(), m_zip);
+
+    // The package folder is one installer, sized by what it holds.
+    const QDateTime farAhead(QDate(2100, 1, 1), QTime(0, 0), Qt::UTC);
+    run = at(farAhead, "installers");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(run.items().size(), 1);
+    EXPECT_EQ(run.items()[0].toObject()[u"path"].toString(), home.path(u"Downloads/Tool.pkg"_s));
+    EXPECT_GE(run.items()[0].toObject()[u"size"].toInteger(), 5000);
+
+    run = at(farAhead, "archives --move-to-trash --yes");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.at("moved").toArray(), QJsonArray{m_zip}) << run.out.toStdString();
+    EXPECT_TRUE(run.at("failed").toArray().isEmpty());
+    EXPECT_EQ(run.at("message").toString(), u"已将 1 个文件移到废纸篓"_s);
+    EXPECT_FALSE(QFileInfo::exists(m_zip));
+    EXPECT_TRUE(QFileInfo::exists(m_log));
+}
+
+namespace {
+
+class AppsCli : public CliTest
+{
+protected:
+    void SetUp() override
+    {
+        CliTest::SetUp();
+        shared = m_dir.path() + u"/Applications"_s;
+        home.folder(u"Applications"_s);
+        BundlePlist editor = BundleBuilder::binary(u"com.editor"_s, 1000);
+        editor.displayName = u"Editor"_s;
+        BundleBuilder::make(shared + u"/Editor.app"_s, editor);
+        BundlePlist homeEditor = BundleBuilder::xml(u"com.editor"_s, 50);
+        homeEditor.bundleName = u"My Editor"_s;
+        BundleBuilder::make(home.path(u"Applications/Editor.app"_s), homeEditor);
+        BundleBuilder::make(shared + u"/Tools/NoID.app"_s, BundlePlist{});
+        cache = home.file(u"Library/Caches/com.editor/c"_s, 70);
+        home.file(u"Library/Caches/com.editor/.hidden"_s, 7);
+    }
+    CliRun withRoots(const char* command) const
+    {
+        return cli(QStringList{u"--json"_s} + words(command) +
+                   QStringList{u"--app-root"_s, shared, u"--app-root"_s, home.path(u"Applications"_s)});
+    }
+    QString shared, cache;
+};
+
+} // namespace
+
+TEST_F(AppsCli, AppCachesListsOneResultPerIdentifierUnderTheHomeCopysName)
+{
+    const CliRun run = withRoots("app-caches");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.at("message").toString(), u"发现 1 个应用的缓存垃圾"_s);
+    const QJsonArray items = run.items();
+    ASSERT_EQ(items.size(), 1);
+    const QJsonObject item = items[0].toObject();
+    EXPECT_EQ(item[u"bundleID"].toString(), u"com.editor"_s);
+    EXPECT_EQ(item[u"name"].toString(), u"My Editor"_s);
+    EXPECT_EQ(item[u"size"].toInteger(), 70);
+    EXPECT_EQ(item[u"files"].toArray(), QJsonArray{cache});
+}
+
+TEST_F(AppsCli, AppsListsEveryBundleWithItsRelatedItemsLargestFirst)
+{
+    const CliRun run = withRoots("apps");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.at("message").toString(), u"找到 3 个应用"_s);
+    const QJsonArray items = run.items();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0].toObject()[u"name"].toString(), u"Editor"_s);
+    QStringList withoutID;
+    for (const QJsonValue& v : items) {
+        const QJsonObject app = v.toObject();
+        const QJsonArray related = app[u"related"].toArray();
+        if (app[u"bundleID"].isNull())
+            withoutID << app[u"name"].toString();
+        // One related cache per identified bundle; its hidden files count too.
+        ASSERT_EQ(related.size(), app[u"bundleID"].isNull() ? 0 : 1);
+        const qint64 relatedSize = related.isEmpty() ? 0 : related[0].toObject()[u"size"].toInteger();
+        EXPECT_EQ(relatedSize, related.isEmpty() ? 0 : 77);
+        EXPECT_EQ(app[u"totalSize"].toInteger(), app[u"appSize"].toInteger() + relatedSize);
+    }
+    EXPECT_EQ(withoutID, QStringList{u"NoID"_s});
+}
+
+TEST_F(AppsCli, MovingWithoutATerminalNeedsYesAndWithYesUninstallsEverything)
+{
+    EXPECT_EQ(cli("apps --bogus").exitCode, 1);
+    EXPECT_EQ(cli("app-caches --app-root").exitCode, 1);
+    EXPECT_EQ(withRoots("apps --move-to-trash").exitCode, 1);
+    EXPECT_TRUE(QDir(shared + u"/Editor.app"_s).exists());
+
+    const CliRun run = withRoots("apps --move-to-trash --yes");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_FALSE(QDir(shared + u"/Editor.app"_s).exists());
+    EXPECT_FALSE(QDir(home.path(u"Applications/Editor.app"_s)).exists());
+    EXPECT_FALSE(QFile::exists(cache));
+    EXPECT_TRUE(run.at("failed").toArray().isEmpty());
+    EXPECT_TRUE(run.at("message").toString().contains(u"已移到废纸篓"_s));
+}

@@ -1,0 +1,354 @@
+// Application bundles, their caches and what an uninstall moves, over fixture roots.
+#include "apps/ApplicationBundle.h"
+#include "apps/ApplicationCacheEngine.h"
+#include "apps/ApplicationUninstallEngine.h"
+#include "apps/InfoDictionary.h"
+#include "support/ApplicationFixture.h"
+#include "support/TrashFakes.h"
+#include "trash/Trash.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+using namespace Sweepora::Core;
+using namespace Sweepora::Test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Every case runs with the home granted.
+class Applications : public ApplicationFixture
+{
+protected:
+    void SetUp() override
+    {
+        ApplicationFixture::SetUp();
+        grantHome();
+    }
+    QList<ApplicationCacheTarget> discover() const
+    {
+        return ApplicationCacheEngine::discoverTargets({sharedApps(), homeApps()}, home());
+    }
+    QList<ApplicationCleanupResult> scan() const { return ApplicationCacheEngine::scanTargets(discover(), {}); }
+    QList<UninstallApplication> list() const
+    {
+        return ApplicationUninstallEngine::listApplications({sharedApps(), homeApps()}, home());
+    }
+    static QStringList paths(const QList<UninstallItem>& items)
+    {
+        QStringList p;
+        for (const UninstallItem& i : items)
+            p.append(i.path);
+        return p;
+    }
+};
+
+TEST_F(Applications, NamePrecedenceHoldsForXmlAndBinaryInfoAndBrokenInfoFallsBackToTheFileName)
+{
+    for (const bool binary : {false, true}) {
+        const QString suffix = binary ? u"B"_s : u"X"_s;
+        BundlePlist both;
+        both.binary = binary;
+        both.bundleID = u"com.example.both"_s;
+        both.displayName = u"显示名"_s;
+        both.bundleName = u"BundleName"_s;
+        BundlePlist onlyName = both;
+        onlyName.displayName.reset();
+        BundlePlist none;
+        none.binary = binary;
+
+        const ApplicationBundle a =
+            ApplicationBundle::read(BundleBuilder::make(homeApps() + u"/Both"_s + suffix + u".app"_s, both));
+        EXPECT_EQ(a.name, u"显示名"_s);
+        EXPECT_EQ(a.bundleID, u"com.example.both"_s);
+        const ApplicationBundle b =
+            ApplicationBundle::read(BundleBuilder::make(homeApps() + u"/Only"_s + suffix + u".app"_s, onlyName));
+        EXPECT_EQ(b.name, u"BundleName"_s);
+        const ApplicationBundle c =
+            ApplicationBundle::read(BundleBuilder::make(homeApps() + u"/My App "_s + suffix + u".app"_s, none));
+        EXPECT_EQ(c.name, u"My App "_s + suffix);
+        EXPECT_FALSE(c.bundleID.has_value());
+    }
+
+    // Unreadable or malformed information falls back to the file name.
+    m_tree->folder(u"Applications/Bare.app"_s);
+    const ApplicationBundle bare = ApplicationBundle::read(homeApps() + u"/Bare.app"_s);
+    EXPECT_EQ(bare.name, u"Bare"_s);
+    EXPECT_FALSE(bare.bundleID);
+
+    const QString garbage = m_tree->file(u"Applications/Junk.app/Contents/Info.plist"_s, 64);
+    const ApplicationBundle junk = ApplicationBundle::read(homeApps() + u"/Junk.app"_s);
+    EXPECT_EQ(junk.name, u"Junk"_s);
+    EXPECT_FALSE(junk.bundleID);
+
+    // A display name that is not text is no name.
+    const QByteArray xml = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
+                           "<key>CFBundleDisplayName</key><integer>7</integer>"
+                           "<key>CFBundleName</key><string>Real</string></dict></plist>";
+    const std::optional<InfoDictionary> info = InfoDictionary::fromData(xml);
+    ASSERT_TRUE(info);
+    EXPECT_FALSE(info->text(u"CFBundleDisplayName"_s));
+    EXPECT_EQ(info->text(u"CFBundleName"_s), u"Real"_s);
+    // A root that is not a dictionary is not an Info dictionary.
+    EXPECT_FALSE(InfoDictionary::fromData("<plist version=\"1.0\"><array/></plist>"));
+}
+
+TEST_F(Applications, ShallowListingTakesDirectChildrenOnlyAndDeepListingSkipsPackages)
+{
+    BundleBuilder::make(sharedApps() + u"/Top.APP"_s, BundleBuilder::xml(u"a.top"_s));
+    BundleBuilder::make(sharedApps() + u"/Utilities/Tool.app"_s, BundleBuilder::xml(u"a.tool"_s));
+    BundleBuilder::make(sharedApps() + u"/Top.APP/Contents/Helpers/Inner.app"_s, BundleBuilder::xml(u"a.inner"_s));
+    BundleBuilder::make(sharedApps() + u"/Kit.framework/Hidden.app"_s, BundleBuilder::xml(u"a.fw"_s));
+    BundleBuilder::make(sharedApps() + u"/.Secret.app"_s, BundleBuilder::xml(u"a.secret"_s));
+    QFile(sharedApps() + u"/notes.app"_s).open(QIODevice::WriteOnly); // a file, not a bundle
+    QFile::link(sharedApps() + u"/Top.APP"_s, sharedApps() + u"/Link.app"_s);
+
+    EXPECT_EQ(ApplicationBundle::bundlesIn(sharedApps()), QStringList{sharedApps() + u"/Top.APP"_s});
+    EXPECT_EQ(ApplicationBundle::bundlesBelow(sharedApps()),
+              (QStringList{sharedApps() + u"/Top.APP"_s, sharedApps() + u"/Utilities/Tool.app"_s}));
+    EXPECT_TRUE(ApplicationBundle::bundlesBelow(sharedApps() + u"/missing"_s).isEmpty());
+}
+
+TEST_F(Applications, CandidateFoldersComeInTheirFixedOrder)
+{
+    const QStringList folders = ApplicationCacheEngine::cacheDirectories(u"B"_s, u"/h"_s);
+    ASSERT_EQ(folders.size(), 20);
+    EXPECT_EQ(folders[0], u"/h/Library/Caches/B"_s);
+    EXPECT_EQ(folders[4], u"/h/Library/Application Support/B/Cache"_s);
+    EXPECT_EQ(folders[10], u"/h/Library/Containers/B/Data/Library/Caches"_s);
+    EXPECT_EQ(folders[19], u"/h/Library/Containers/B/Data/Library/Application Support/Temp"_s);
+}
+
+TEST_F(Applications, DiscoveryKeepsTheHomeCopyOncePerIdentifierAndOnlyTopLevelBundles)
+{
+    BundlePlist shared = BundleBuilder::binary(u"com.same"_s);
+    shared.displayName = u"Shared Copy"_s;
+    BundlePlist own = BundleBuilder::xml(u"com.same"_s);
+    own.bundleName = u"Home Copy"_s;
+    BundleBuilder::make(sharedApps() + u"/Same.app"_s, shared);
+    BundleBuilder::make(homeApps() + u"/Same.app"_s, own);
+    BundleBuilder::make(sharedApps() + u"/Utilities/Deep.app"_s, BundleBuilder::xml(u"com.deep"_s));
+    BundleBuilder::make(sharedApps() + u"/NoID.app"_s, BundlePlist{});
+    BundleBuilder::make(sharedApps() + u"/Zed.app"_s, BundleBuilder::xml(u"Z.upper"_s));
+    BundleBuilder::make(sharedApps() + u"/Nothing.app"_s, BundleBuilder::xml(u"com.nothing"_s));
+    for (const char* id : {"com.same", "com.deep", "Z.upper"})
+        m_tree->folder(u"Library/Caches/"_s + QLatin1String(id));
+    m_tree->folder(u"Library/Containers/com.same/Data/Library/Logs"_s);
+
+    const QList<ApplicationCacheTarget> targets = discover();
+    ASSERT_EQ(targets.size(), 2);
+    // Code-point order: upper case first.
+    EXPECT_EQ(targets[0].id, u"Z.upper"_s);
+    EXPECT_EQ(targets[1].id, u"com.same"_s);
+    EXPECT_EQ(targets[1].name, u"Home Copy"_s);
+    EXPECT_EQ(targets[1].directories, (QStringList{library() + u"/Caches/com.same"_s,
+                                                   library() + u"/Containers/com.same/Data/Library/Logs"_s}));
+}
+
+TEST_F(Applications, IdentifiersThatWouldLeaveTheirFolderAreNeverTargets)
+{
+    // ".." would make the Library itself (with the user's documents' neighbours) a cache folder.
+    BundleBuilder::make(homeApps() + u"/Dots.app"_s, BundleBuilder::xml(u".."_s));
+    BundleBuilder::make(homeApps() + u"/Empty.app"_s, BundleBuilder::xml(QString()));
+    BundleBuilder::make(homeApps() + u"/Slash.app"_s, BundleBuilder::xml(u"../../Documents"_s));
+    m_tree->file(u"Library/Caches/other.app/data"_s, 10);
+    m_tree->file(u"Documents/Logs/keep.txt"_s, 10);
+    m_tree->file(u"Library/Logs/keep.log"_s, 10);
+    EXPECT_TRUE(discover().isEmpty());
+}
+
+TEST_F(Applications, ScanCountsVisibleFilesAndPackageContentsOnce)
+{
+    BundleBuilder::make(homeApps() + u"/A.app"_s, BundleBuilder::xml(u"com.a"_s));
+    m_tree->file(u"Library/Caches/com.a/one"_s, 100);
+    m_tree->file(u"Library/Caches/com.a/sub/two"_s, 20);
+    m_tree->file(u"Library/Caches/com.a/.hidden"_s, 1000);
+    m_tree->file(u"Library/Caches/com.a/.dot/inside"_s, 1000);
+    m_tree->file(u"Library/Caches/com.a/Thing.bundle/Contents/payload"_s, 3);
+    m_tree->symlink(u"Library/Caches/com.a/link"_s, home() + u"/Library/Caches/com.a/one"_s);
+    m_tree->file(u"Library/Application Support/com.a/GPUCache/gpu"_s, 7);
+    m_tree->file(u"Library/Application Support/com.a/Documents/keep"_s, 5000);
+
+    const QList<ApplicationCleanupResult> results = scan();
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_EQ(results[0].size, 130);
+    EXPECT_EQ(results[0].files.size(), 4);
+    EXPECT_TRUE(results[0].files.contains(library() + u"/Caches/com.a/Thing.bundle/Contents/payload"_s));
+    EXPECT_FALSE(results[0].selected);
+}
+
+TEST_F(Applications, EmptyFilesGiveNoResultAndTiesSortByNameIgnoringCase)
+{
+    BundlePlist beta = BundleBuilder::xml(u"com.1beta"_s);
+    beta.displayName = u"Beta"_s;
+    BundlePlist alpha = BundleBuilder::xml(u"com.2alpha"_s);
+    alpha.displayName = u"alpha"_s;
+    BundlePlist big = BundleBuilder::xml(u"com.3big"_s);
+    big.displayName = u"Zoo"_s;
+    BundleBuilder::make(homeApps() + u"/B.app"_s, beta);
+    BundleBuilder::make(homeApps() + u"/A.app"_s, alpha);
+    BundleBuilder::make(homeApps() + u"/C.app"_s, big);
+    BundleBuilder::make(homeApps() + u"/E.app"_s, BundleBuilder::xml(u"com.empty"_s));
+    m_tree->file(u"Library/Caches/com.1beta/f"_s, 10);
+    m_tree->file(u"Library/Logs/com.2alpha/f"_s, 10);
+    m_tree->file(u"Library/WebKit/com.3big/f"_s, 11);
+    m_tree->file(u"Library/Caches/com.empty/zero"_s, 0);
+
+    QStringList names;
+    for (const ApplicationCleanupResult& r : scan())
+        names.append(r.target.name);
+    EXPECT_EQ(names, (QStringList{u"Zoo"_s, u"alpha"_s, u"Beta"_s}));
+    EXPECT_EQ(ApplicationCacheEngine::resultMessage(3), u"发现 3 个应用的缓存垃圾"_s);
+    EXPECT_EQ(ApplicationCacheEngine::resultMessage(0), u"没有发现可清理的应用垃圾"_s);
+}
+
+TEST_F(Applications, CleanCompletesOnlyResultsWhoseEveryFileMoved)
+{
+    const QString good = m_tree->file(u"Library/Caches/g/f"_s, 5);
+    const QString bad = m_tree->file(u"Library/Caches/b/f"_s, 5);
+    const QString badSibling = m_tree->file(u"Library/Caches/b/g"_s, 5);
+    auto trash = std::make_shared<FailingTrash>();
+    trash->failPath(bad);
+    Trash::setCurrent(trash);
+    const QList<ApplicationCleanupResult> selected = {
+        {u"g"_s, {}, {good}, identitiesOf({good}), {}, 5, true},
+        {u"b"_s, {}, {bad, badSibling}, identitiesOf({bad, badSibling}), {}, 10, true},
+        {u"none"_s, {}, {}, {}, {}, 0, true},
+    };
+    const ApplicationCacheEngine::CleanOutcome outcome = ApplicationCacheEngine::clean(selected);
+    EXPECT_EQ(outcome.completedIDs, (QSet<QString>{u"g"_s, u"none"_s}));
+    EXPECT_EQ(outcome.moved, (QStringList{good, badSibling}));
+    EXPECT_EQ(outcome.message, u"部分应用缓存未能移到废纸篓，请重试"_s);
+    EXPECT_TRUE(QFile::exists(bad));
+    EXPECT_FALSE(QFile::exists(good));
+    EXPECT_EQ(loggedLines().filter(u"[ApplicationClean]"_s),
+              QStringList{u"[ApplicationClean] 移到废纸篓失败："_s + bad + u"，"_s + FailingTrash::kDefaultError});
+    // The cache folder itself stays.
+    EXPECT_TRUE(QDir(library() + u"/Caches/g"_s).exists());
+
+    const ApplicationCacheEngine::CleanOutcome empty = ApplicationCacheEngine::clean({selected[2]});
+    EXPECT_TRUE(empty.moved.isEmpty());
+    EXPECT_EQ(empty.message, u"应用缓存已移到废纸篓"_s);
+}
+
+TEST_F(Applications, CandidatesSearchIdentifierThenNameAndDropUnsafeTerms)
+{
+    const QStringList c = ApplicationUninstallEngine::relatedCandidates(u"com.x"_s, u"X"_s, u"/h"_s);
+    ASSERT_EQ(c.size(), 16);
+    EXPECT_EQ(c[0], u"/h/Library/Caches/com.x"_s);
+    EXPECT_EQ(c[6], u"/h/Library/Application Scripts/com.x"_s);
+    EXPECT_EQ(c[7], u"/h/Library/Caches/X"_s);
+    EXPECT_EQ(c[14], u"/h/Library/Preferences/com.x.plist"_s);
+    EXPECT_EQ(c[15], u"/h/Library/Saved Application State/com.x.savedState"_s);
+
+    // A "/" in the name keeps only the identifier's candidates; ".." and "" would name the
+    // Library or a whole base folder and are never candidates.
+    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(u"com.x"_s, u"A/B"_s, u"/h"_s).size(), 9);
+    EXPECT_TRUE(ApplicationUninstallEngine::relatedCandidates(u".."_s, u""_s, u"/h"_s).isEmpty());
+    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(std::nullopt, u"Name"_s, u"/h"_s).size(), 7);
+}
+
+TEST_F(Applications, ListingFindsNestedBundlesOnceWithExactlyNamedRelatedItems)
+{
+    BundlePlist tool = BundleBuilder::binary(u"com.tool"_s, 100);
+    tool.displayName = u"Tool"_s;
+    BundleBuilder::make(sharedApps() + u"/Utilities/Tool.app"_s, tool);
+    BundleBuilder::make(sharedApps() + u"/Utilities/Tool.app/Contents/Inner.app"_s, BundleBuilder::xml(u"com.inner"_s));
+    m_tree->file(u"Library/Caches/com.tool/c"_s, 40);
+    m_tree->file(u"Library/Application Support/Tool/data"_s, 30);
+    m_tree->file(u"Library/Application Support/Tool2/data"_s, 30);
+    m_tree->file(u"Library/Application Support/tool/data"_s, 30);
+    m_tree->file(u"Library/Preferences/com.tool.plist"_s, 5);
+    m_tree->file(u"Library/Saved Application State/com.tool.savedState/.hidden"_s, 2);
+
+    const QList<UninstallApplication> apps = list();
+    ASSERT_EQ(apps.size(), 1);
+    const UninstallApplication& app = apps[0];
+    EXPECT_EQ(app.name, u"Tool"_s);
+    EXPECT_EQ(app.bundleID, u"com.tool"_s);
+    EXPECT_GE(app.appSize, 100); // the executable and the Info.plist, package contents included
+    EXPECT_EQ(paths(app.related),
+              (QStringList{library() + u"/Caches/com.tool"_s, library() + u"/Application Support/Tool"_s,
+                           library() + u"/Preferences/com.tool.plist"_s,
+                           library() + u"/Saved Application State/com.tool.savedState"_s}));
+    EXPECT_EQ(app.related[3].size, 2); // hidden files count in an item's size
+    EXPECT_EQ(app.totalSize(), app.appSize + 77);
+}
+
+TEST_F(Applications, TheSameIdentifierInTwoRootsIsListedTwiceWithTheSameItems)
+{
+    BundleBuilder::make(sharedApps() + u"/Dup.app"_s, BundleBuilder::xml(u"com.dup"_s));
+    BundleBuilder::make(homeApps() + u"/Dup.app"_s, BundleBuilder::binary(u"com.dup"_s));
+    m_tree->file(u"Library/Logs/com.dup/l"_s, 9);
+    const QList<UninstallApplication> apps = list();
+    ASSERT_EQ(apps.size(), 2);
+    EXPECT_NE(apps[0].path, apps[1].path);
+    EXPECT_EQ(apps[0].related, apps[1].related);
+    // Listing a root twice does not list its bundles twice.
+    EXPECT_EQ(ApplicationUninstallEngine::listApplications({homeApps(), homeApps() + u"/."_s}, home()).size(), 1);
+}
+
+TEST_F(Applications, EqualSizesKeepDiscoveryOrder)
+{
+    BundleBuilder::make(sharedApps() + u"/b.app"_s, BundleBuilder::xml(u"com.b"_s));
+    BundleBuilder::make(sharedApps() + u"/A.app"_s, BundleBuilder::xml(u"com.a"_s));
+    BundleBuilder::make(homeApps() + u"/C.app"_s, BundleBuilder::xml(u"com.c"_s));
+    BundleBuilder::make(homeApps() + u"/Big.app"_s, BundleBuilder::xml(u"com.big"_s, 1000));
+    m_tree->file(u"Library/Caches/com.a/x"_s, 4);
+    m_tree->file(u"Library/Logs/com.a/x"_s, 4);
+    QStringList names;
+    for (const UninstallApplication& a : list())
+        names.append(a.name);
+    // Roots in order, then paths within a root; sizes are equal except Big's.
+    EXPECT_EQ(names, (QStringList{u"Big"_s, u"A"_s, u"b"_s, u"C"_s}));
+    const UninstallApplication a = list()[1];
+    EXPECT_EQ(paths(a.related), (QStringList{library() + u"/Caches/com.a"_s, library() + u"/Logs/com.a"_s}));
+}
+
+TEST_F(Applications, MovesCountDeclinedFoldersAsFailedWithoutTryingThem)
+{
+    const QString bundle = BundleBuilder::make(sharedApps() + u"/X.app"_s, BundleBuilder::xml(u"com.x"_s));
+    const QString cache = m_tree->folder(u"Library/Caches/com.x"_s);
+    const QString prefs = m_tree->file(u"Library/Preferences/com.x.plist"_s, 3);
+    auto trash = std::make_shared<FailingTrash>();
+    trash->failPath(prefs, u"磁盘已满"_s, ENOSPC);
+    Trash::setCurrent(trash);
+
+    const ApplicationUninstallEngine::Outcome outcome =
+        ApplicationUninstallEngine::moveToTrash(foundItems({bundle, cache, prefs}), {sharedApps()});
+    EXPECT_FALSE(outcome.bundleMoved);
+    EXPECT_EQ(outcome.moved, 1);
+    EXPECT_EQ(outcome.failed, 1);
+    EXPECT_EQ(trash->attempted(), (QStringList{cache, prefs}));
+    EXPECT_EQ(outcome.message, u"应用本体未移走；已处理 1 个关联项目，1 个失败"_s);
+    const QStringList lines = loggedLines().filter(u"[ApplicationUninstall]"_s);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines[0], u"[ApplicationUninstall] 移到废纸篓失败："_s + prefs + u"，"_s +
+                            ApplicationUninstallEngine::fullErrorDescription(u"磁盘已满"_s, ENOSPC));
+    EXPECT_TRUE(lines[0].contains(QString::number(ENOSPC)));
+    EXPECT_TRUE(QFile::exists(bundle));
+}
+
+TEST_F(Applications, ResultMessagesForMovedBundles)
+{
+    const QString bundle = m_tree->folder(u"Applications/Y.app"_s);
+    const QString a = m_tree->folder(u"Library/Caches/com.y"_s);
+    const QString b = m_tree->folder(u"Library/Logs/com.y"_s);
+    auto trash = std::make_shared<FailingTrash>();
+    trash->failPath(b);
+    Trash::setCurrent(trash);
+    const ApplicationUninstallEngine::Outcome partial =
+        ApplicationUninstallEngine::moveToTrash(foundItems({bundle, a, b}), {});
+    EXPECT_TRUE(partial.bundleMoved);
+    EXPECT_EQ(partial.message, u"应用已移到废纸篓，1 个关联项目失败"_s);
+    EXPECT_FALSE(QFile::exists(bundle));
+
+    const QString z = m_tree->folder(u"Applications/Z.app"_s);
+    EXPECT_EQ(ApplicationUninstallEngine::moveToTrash(foundItems({z}), {}).message, u"已移到废纸篓"_s);
+    EXPECT_EQ(ApplicationUninstallEngine::scanMessage(0), u"没有找到应用"_s);
+    EXPECT_EQ(ApplicationUninstallEngine::scanMessage(2), u"找到 2 个应用"_s);
+}
+
+} // namespace

@@ -1,0 +1,229 @@
+// The application pages' view models: the cache clean and the uninstall, with their grants.
+#include "apps/ApplicationCleanupViewModel.h"
+#include "apps/ApplicationUninstallModel.h"
+#include "platform/Notifications.h"
+#include "support/ApplicationFixture.h"
+#include "support/TestHttpServer.h"
+#include "support/TrashFakes.h"
+#include "trash/Trash.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using namespace Sweepora::Core;
+using namespace Sweepora::Test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class ApplicationCleanupViewModelTest : public ApplicationFixture
+{
+protected:
+    void makeApp(const QString& id, const QString& name)
+    {
+        BundlePlist plist = BundleBuilder::xml(id);
+        plist.displayName = name;
+        BundleBuilder::make(homeApps() + QLatin1Char('/') + name + u".app"_s, plist);
+    }
+};
+
+TEST_F(ApplicationCleanupViewModelTest, WithoutAGrantOnlyTheMessageChangesAndNoApplicationsScanEmpty)
+{
+    ApplicationCleanupViewModel model;
+    EXPECT_EQ(model.message(), u"准备扫描应用缓存"_s);
+    model.startScan();
+    EXPECT_EQ(model.state(), ApplicationCleanupState::Ready);
+    EXPECT_EQ(model.message(), u"请先授权个人文件夹"_s);
+    EXPECT_TRUE(m_picker->requests().isEmpty());
+
+    // With the grant but no applications, the scan ends complete and empty.
+    grantHome();
+    model.startScan();
+    EXPECT_EQ(model.state(), ApplicationCleanupState::Scanning);
+    EXPECT_EQ(model.message(), u"正在扫描所有应用缓存…"_s);
+    ASSERT_TRUE(waitForState(model, ApplicationCleanupState::Scanned));
+    EXPECT_EQ(model.progress(), 1.0);
+    EXPECT_EQ(model.scanningApp(), u"扫描完成"_s);
+    EXPECT_EQ(model.message(), u"没有发现可清理的应用垃圾"_s);
+    EXPECT_TRUE(model.results().isEmpty());
+}
+
+TEST_F(ApplicationCleanupViewModelTest, CleanRemovesFullyMovedResultsAndKeepsOneWithAFailure)
+{
+    grantHome();
+    makeApp(u"com.keep"_s, u"Keep"_s);
+    makeApp(u"com.go"_s, u"Go"_s);
+    makeApp(u"com.idle"_s, u"Idle"_s);
+    const QString stuck = m_tree->file(u"Library/Caches/com.keep/stuck"_s, 50);
+    const QString movable = m_tree->file(u"Library/Caches/com.keep/movable"_s, 50);
+    const QString gone = m_tree->file(u"Library/Logs/com.go/log"_s, 20);
+    m_tree->file(u"Library/Logs/com.idle/log"_s, 5);
+    auto trash = std::make_shared<FailingTrash>();
+    trash->failPath(stuck);
+    Trash::setCurrent(trash);
+
+    ApplicationCleanupViewModel model;
+    // Every application's name reaches the card, in order: none is dropped by a throttle.
+    QStringList shown;
+    QObject::connect(&model, &ApplicationCleanupViewModel::scanningAppChanged,
+                     [&] { shown.append(model.scanningApp()); });
+    model.startScan();
+    model.startScan(); // ignored while a scan runs
+    ASSERT_TRUE(waitForState(model, ApplicationCleanupState::Scanned));
+    EXPECT_EQ(shown, (QStringList{u"Go"_s, u"Idle"_s, u"Keep"_s, u"扫描完成"_s}));
+    ASSERT_EQ(model.results().size(), 3);
+    EXPECT_EQ(model.message(), u"发现 3 个应用的缓存垃圾"_s);
+    EXPECT_EQ(model.totalSize(), 125);
+    EXPECT_EQ(model.selectedSize(), 0);
+
+    model.clean(); // nothing selected: nothing happens
+    EXPECT_EQ(model.state(), ApplicationCleanupState::Scanned);
+    model.toggleSelection(u"com.keep"_s);
+    model.toggleSelection(u"com.go"_s);
+    model.toggleSelection(u"no.such.id"_s);
+    EXPECT_EQ(model.selectedSize(), 120);
+    model.clean();
+    EXPECT_EQ(model.state(), ApplicationCleanupState::Cleaning);
+    EXPECT_EQ(model.message(), u"正在将应用缓存移到废纸篓…"_s);
+    ASSERT_TRUE(waitForState(model, ApplicationCleanupState::Scanned));
+
+    ASSERT_EQ(model.results().size(), 2);
+    EXPECT_EQ(model.results()[0].id, u"com.keep"_s);
+    EXPECT_EQ(model.results()[0].size, 100);
+    EXPECT_TRUE(model.results()[0].selected);
+    EXPECT_EQ(model.results()[1].id, u"com.idle"_s);
+    EXPECT_EQ(model.message(), u"部分应用缓存未能移到废纸篓，请重试"_s);
+    EXPECT_TRUE(trashNoticesReach(1));
+    EXPECT_TRUE(QFile::exists(stuck));
+    EXPECT_FALSE(QFile::exists(movable));
+    EXPECT_FALSE(QFile::exists(gone));
+
+    // Long press semantics: some selected → all; all → none.
+    model.toggleAllSelection();
+    EXPECT_EQ(model.selectedSize(), model.totalSize());
+    model.toggleAllSelection();
+    EXPECT_EQ(model.selectedSize(), 0);
+
+    // A new scan replaces the list and forgets the ticks.
+    model.toggleAllSelection();
+    model.startScan();
+    ASSERT_TRUE(waitForState(model, ApplicationCleanupState::Scanned));
+    ASSERT_EQ(model.results().size(), 2);
+    EXPECT_EQ(model.selectedSize(), 0);
+}
+
+class ApplicationUninstallModelTest : public ApplicationFixture
+{
+protected:
+    void SetUp() override
+    {
+        ApplicationFixture::SetUp();
+        // Every message shown, the passing ones too (a spy would keep only that one changed).
+        QObject::connect(&m_model, &ApplicationUninstallModel::messageChanged, &m_receiver,
+                         [this] { m_messages.append(m_model.message()); });
+    }
+    bool scanAndWait()
+    {
+        m_model.scan();
+        return waitUntil([&] { return !m_model.isScanning(); });
+    }
+    bool waitForUninstall()
+    {
+        return waitUntil([&] { return !m_model.isUninstalling() && !m_model.isScanning(); });
+    }
+    const UninstallApplication* find(const QString& name) const
+    {
+        for (const UninstallApplication& a : m_model.applications())
+            if (a.name == name)
+                return &a;
+        return nullptr;
+    }
+
+    QObject m_receiver;
+    ApplicationUninstallModel m_model;
+    QStringList m_messages;
+};
+
+TEST_F(ApplicationUninstallModelTest, ADeclinedParentFolderFailsTheBundleButStillMovesRelatedItems)
+{
+    grantHome();
+    BundlePlist plist = BundleBuilder::binary(u"com.shared"_s, 10);
+    plist.displayName = u"Shared"_s;
+    const QString bundle = BundleBuilder::make(sharedApps() + u"/Shared.app"_s, plist);
+    const QString cache = m_tree->file(u"Library/Caches/com.shared/c"_s, 30);
+    const QString prefs = m_tree->file(u"Library/Preferences/com.shared.plist"_s, 3);
+    ASSERT_TRUE(scanAndWait());
+    EXPECT_EQ(m_model.message(), u"找到 1 个应用"_s);
+    const UninstallApplication* app = find(u"Shared"_s);
+    ASSERT_NE(app, nullptr);
+
+    m_picker->answerWith(home()); // a different folder than the one asked for
+    m_model.uninstall(*app);
+    ASSERT_TRUE(waitForUninstall());
+
+    ASSERT_EQ(m_picker->requests().size(), 2); // the home grant, then the folder of the bundle
+    const FolderPickerRequest& request = m_picker->requests()[1];
+    EXPECT_EQ(request.title, u"授权卸载应用"_s);
+    EXPECT_EQ(request.message, u"请选择 "_s + sharedApps() + u"，以便将应用及关联文件移到废纸篓。"_s);
+    EXPECT_EQ(request.prompt, u"授权此文件夹"_s);
+    EXPECT_EQ(request.directory, sharedApps());
+    EXPECT_TRUE(m_messages.contains(u"请授权访问 "_s + sharedApps() + u" 后继续卸载"_s));
+
+    EXPECT_EQ(m_model.message(), u"应用本体未移走；已处理 2 个关联项目，0 个失败"_s);
+    EXPECT_EQ(m_model.manualRemovalPath(), bundle);
+    EXPECT_TRUE(QDir(bundle).exists());
+    EXPECT_FALSE(QFile::exists(cache));
+    EXPECT_FALSE(QFile::exists(prefs));
+    EXPECT_TRUE(trashNoticesReach(1));
+    // No attempt on the bundle, so nothing is logged for it.
+    EXPECT_TRUE(loggedLines().filter(u"[ApplicationUninstall]"_s).isEmpty());
+    // The rescan still lists the bundle, now without related items.
+    ASSERT_NE(find(u"Shared"_s), nullptr);
+    EXPECT_TRUE(find(u"Shared"_s)->related.isEmpty());
+
+    m_model.clearManualRemoval();
+    EXPECT_TRUE(m_model.manualRemovalPath().isEmpty());
+}
+
+TEST_F(ApplicationUninstallModelTest, GrantingTheAskedFolderLetsTheBundleMove)
+{
+    grantHome();
+    const QString bundle = BundleBuilder::make(sharedApps() + u"/Utilities/T.app"_s, BundleBuilder::xml(u"com.t"_s));
+    const QString other = BundleBuilder::make(sharedApps() + u"/Utilities/U.app"_s, BundleBuilder::xml(u"com.u"_s));
+    ASSERT_TRUE(scanAndWait());
+    m_picker->answerWith(sharedApps() + u"/Utilities"_s);
+    m_model.uninstall(*find(u"T"_s));
+    ASSERT_TRUE(waitForUninstall());
+    EXPECT_EQ(m_picker->requests().size(), 2); // the home grant, then the folder of the bundle
+    EXPECT_EQ(m_model.message(), u"已移到废纸篓"_s);
+    EXPECT_FALSE(QDir(bundle).exists());
+    EXPECT_TRUE(QDir(other).exists());
+    EXPECT_TRUE(m_model.manualRemovalPath().isEmpty());
+}
+
+TEST_F(ApplicationUninstallModelTest, AfterARefusedGrantAHomeApplicationWithoutRelatedItemsMovesWithoutQuestions)
+{
+    EXPECT_EQ(m_model.message(), u"扫描已安装应用及关联文件"_s);
+    m_picker->cancelNext();
+    m_model.scan(u"ignored"_s);
+    EXPECT_FALSE(m_model.isScanning());
+    EXPECT_EQ(m_model.message(), u"需要授权个人文件夹才能查找关联文件"_s);
+
+    grantHome();
+    const QString bundle = BundleBuilder::make(homeApps() + u"/Solo.app"_s, BundleBuilder::xml(u"com.solo"_s));
+    ASSERT_TRUE(scanAndWait());
+    ASSERT_EQ(m_model.applications().size(), 1);
+    m_model.uninstall(m_model.applications()[0]);
+    EXPECT_TRUE(m_model.isUninstalling());
+    ASSERT_TRUE(waitForUninstall());
+    EXPECT_EQ(m_picker->requests().size(), 2); // the refused home grant and the given one, nothing more
+    EXPECT_EQ(m_model.message(), u"已移到废纸篓"_s);
+    EXPECT_FALSE(QDir(bundle).exists());
+    EXPECT_TRUE(m_model.applications().isEmpty());
+    EXPECT_TRUE(trashNoticesReach(1));
+}
+
+} // namespace

@@ -1,0 +1,703 @@
+// The scan engines on real trees: what each lists, in which order, and what its clean moves
+// when the tree changed after the scan.
+#include "platform/PathBytes.h"
+#include "platform/Sandbox.h"
+#include "scanners/EmptyFolderEngine.h"
+#include "scanners/FileSearchEngine.h"
+#include "scanners/LargeFileEngine.h"
+#include "scanners/MiscFileEngine.h"
+#include "scanners/SharedHomeWalk.h"
+#include "scanners/StorageEngine.h"
+#include "support/ScopedTreeFixture.h"
+#include "support/TrashFakes.h"
+#include "trash/Trash.h"
+#include "util/NameOrder.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <functional>
+#include <tuple>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+using namespace Sweepora::Core;
+using namespace Sweepora::Test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr MiscFileCategory kMisc = MiscFileCategory::Miscellaneous;
+constexpr MiscFileCategory kArchives = MiscFileCategory::Archives;
+constexpr MiscFileCategory kInstallers = MiscFileCategory::Installers;
+
+// The last path component of every item, in the order listed.
+template <class Items> QStringList names(const Items& items)
+{
+    QStringList n;
+    for (const auto& i : items)
+        n.append(i.path.section(u'/', -1));
+    return n;
+}
+
+std::optional<qint64> birthMSecs(const QString& path)
+{
+    struct statx sx;
+    if (::statx(AT_FDCWD, TreeBuilder::bytes(path).c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &sx) != 0 ||
+        !(sx.stx_mask & STATX_BTIME))
+        return std::nullopt;
+    return qint64(sx.stx_btime.tv_sec) * 1000 + sx.stx_btime.tv_nsec / 1'000'000;
+}
+
+QDateTime local(int y, int m, int d, int h = 12, int min = 0, int s = 0)
+{
+    return QDateTime(QDate(y, m, d), QTime(h, min, s));
+}
+
+class Engines : public ScopedTreeFixture
+{
+protected:
+    // Paths relative to the home, in the order listed.
+    template <class Items> QStringList relative(const Items& items) const
+    {
+        QStringList r;
+        for (const auto& i : items)
+            r.append(QDir(home()).relativeFilePath(i.path));
+        return r;
+    }
+    QStringList searched(const QString& query) const { return relative(FileSearchEngine::search(home(), query).items); }
+    QStringList emptyFolders() const { return relative(EmptyFolderEngine::findEmptyFolders(home()).items); }
+    // Far enough ahead that everything made by the test is older than the cutoff.
+    static std::optional<QDateTime> everythingIsOld() { return QDateTime::currentDateTime().addMonths(2); }
+    bool birthTimesRecorded() { return birthMSecs(m_tree.file(u".probe"_s)).has_value(); }
+};
+
+} // namespace
+
+TEST(MiscFileNames, CategoryFollowsTheLowerCasedNameAndItsLastExtension)
+{
+    struct Case
+    {
+        const char* name;
+        bool misc, archive, installer;
+    };
+    const Case cases[] = {
+        {"catalog.json", true, false, false}, {"debug.LOG", true, false, false},
+        {"MyCache.db", true, false, false},   {"logs.zip", false, true, false},
+        {"cache.dmg", false, false, true},    {"x.tar.gz", false, true, false},
+        {"x.TGZ", false, true, false},        {"backup.tar.bz2", false, true, false},
+        {"Setup.PKG", false, false, true},    {"disk.iso", false, false, true},
+        {"notes.txt", false, false, false},   {"catalog", true, false, false},
+        {"x.zip.log", true, false, false},    {"zip", false, false, false},
+        {"a.7z", false, true, false},         {"Änderungs-Log.txt", true, false, false},
+        {"Ä-CACHE.json", true, false, false}, {"caché.json", false, false, false},
+        {"x.tbz2", false, true, false},
+    };
+    for (const Case& c : cases) {
+        const QString name = QString::fromUtf8(c.name);
+        const std::string bytes = name.toStdString();
+        SCOPED_TRACE(c.name);
+        const std::pair<MiscFileCategory, bool> expected[] = {
+            {kMisc, c.misc}, {kArchives, c.archive}, {kInstallers, c.installer}};
+        for (const auto& [category, matches] : expected) {
+            EXPECT_EQ(MiscFileEngine::matchesName(category, name), matches);
+            // The walk asks with the raw bytes; both ways must agree.
+            EXPECT_EQ(MiscFileEngine::matchesName(category, std::string_view(bytes)), matches);
+        }
+    }
+    // Invalid UTF-8 does not stop a match on the ASCII part.
+    EXPECT_TRUE(MiscFileEngine::matchesName(kMisc, std::string_view("\xff\xfe-debug.log")));
+}
+
+TEST(MiscFileDates, CutoffIsOneCalendarMonthBackAndAgesUseWholeCalendarUnits)
+{
+    EXPECT_EQ(MiscFileEngine::cutoffFor(local(2027, 3, 31)), local(2027, 2, 28));
+    EXPECT_EQ(MiscFileEngine::cutoffFor(local(2028, 3, 31)), local(2028, 2, 29));
+    EXPECT_EQ(MiscFileEngine::cutoffFor(local(2027, 1, 15, 8, 30, 5)), local(2026, 12, 15, 8, 30, 5));
+    EXPECT_FALSE(MiscFileEngine::cutoffFor(QDateTime()).has_value());
+
+    const QDateTime now = local(2026, 12, 6, 22, 0);
+    const std::pair<QDateTime, QString> ages[] = {
+        {now.addMonths(-13), u"1年前"_s},
+        {now.addMonths(-2).addDays(-5), u"2个月前"_s},
+        {now.addSecs(-3600), u"1天前"_s},
+        {now.addMonths(-12), u"1年前"_s},
+        {now.addMonths(-12).addSecs(1), u"11个月前"_s},
+        {now.addDays(3), u"1天前"_s}, // a birth time ahead of the clock still reads as a day
+    };
+    for (const auto& [birth, text] : ages)
+        EXPECT_EQ(MiscFileEngine::ageText(birth, now), text) << birth.toString().toStdString();
+    EXPECT_EQ(MiscFileEngine::creationText(local(2024, 3, 5)), u"创建于 2024年3月5日"_s);
+    // The end of a short month: 31 January to 1 March is one month and a day.
+    EXPECT_EQ(MiscFileEngine::ageText(local(2027, 1, 31), local(2027, 3, 1)), u"1个月前"_s);
+}
+
+TEST_F(Engines, EachMiscCategoryListsItsVisibleFilesOutsidePackagesAndInstallersIncludePackageFolders)
+{
+    if (!birthTimesRecorded())
+        GTEST_SKIP() << "this file system records no birth times";
+    m_tree.file(u"catalog.json"_s, 3000);
+    m_tree.file(u"a/debug.LOG"_s, 9000);
+    m_tree.file(u"a/b/MyCache.db"_s, 100);
+    m_tree.file(u"logs.zip"_s, 100);
+    m_tree.file(u"cache.dmg"_s, 100);
+    m_tree.file(u"logs/readme.txt"_s, 10); // the folder matches by name only
+    m_tree.file(u".hidden.log"_s, 10);
+    m_tree.file(u".config/app.log"_s, 10);
+    m_tree.file(u"Tool.app/Contents/run.log"_s, 10);
+    m_tree.symlink(u"link.log"_s, m_tree.path(u"catalog.json"_s));
+
+    // The age rule never applies to this category, whatever the cutoff.
+    const MiscFileEngine::Report report = MiscFileEngine::findFiles(home(), kMisc, QDateTime::fromSecsSinceEpoch(0));
+    EXPECT_EQ(names(report.items), (QStringList{u"debug.LOG"_s, u"catalog.json"_s, u"MyCache.db"_s}));
+    EXPECT_EQ(report.message, u"发现 3 个闲杂文件"_s);
+    for (const MiscFileItem& item : report.items) {
+        EXPECT_FALSE(item.selected);
+        EXPECT_EQ(item.size, TreeBuilder::allocatedBytes(item.path));
+        EXPECT_EQ(item.creationDate.toMSecsSinceEpoch(), birthMSecs(item.path));
+    }
+
+    // Archives and installers, package folders included, on the same tree.
+    m_tree.file(u"x.tar.gz"_s, 5000);
+    m_tree.file(u"d/x.TGZ"_s, 100);
+    m_tree.file(u"Tool.app/bundled.zip"_s, 100);
+    m_tree.file(u".old/hidden.zip"_s, 100);
+    m_tree.folder(u"folder.zip"_s);
+    m_tree.folder(u"Disk.dmg/inner"_s);
+    const QString a = m_tree.file(u"Foo.pkg/Contents/a"_s, 20000);
+    const QString b = m_tree.file(u"Foo.pkg/Contents/sub/b"_s, 7000);
+    m_tree.file(u"Foo.pkg/.hidden"_s, 50000);
+    m_tree.file(u"Foo.pkg/Contents/Plugin.bundle/c"_s, 50000);
+    m_tree.symlink(u"Foo.pkg/Contents/l"_s, m_tree.path(u"x.tar.gz"_s));
+
+    EXPECT_EQ(names(MiscFileEngine::findFiles(home(), kArchives, everythingIsOld()).items),
+              (QStringList{u"x.tar.gz"_s, u"logs.zip"_s, u"x.TGZ"_s}));
+    const MiscFileEngine::Report installers = MiscFileEngine::findFiles(home(), kInstallers, everythingIsOld());
+    ASSERT_EQ(names(installers.items), (QStringList{u"Foo.pkg"_s, u"cache.dmg"_s}));
+    EXPECT_TRUE(installers.items[0].isDirectory);
+    EXPECT_EQ(installers.items[0].size, TreeBuilder::allocatedBytes(a) + TreeBuilder::allocatedBytes(b));
+    EXPECT_EQ(installers.message, u"发现 2 个安装包"_s);
+}
+
+TEST_F(Engines, OnlyItemsBornStrictlyBeforeTheCutoffAreOld)
+{
+    const QString zip = m_tree.file(u"a.zip"_s, 10);
+    const std::optional<qint64> born = birthMSecs(zip);
+    if (!born)
+        GTEST_SKIP() << "this file system records no birth times";
+    const QDateTime birth = QDateTime::fromMSecsSinceEpoch(*born);
+    auto listed = [&](const std::optional<QDateTime>& cutoff) {
+        return MiscFileEngine::findFiles(home(), kArchives, cutoff).items.size() == 1;
+    };
+    EXPECT_FALSE(listed(birth));
+    EXPECT_TRUE(listed(birth.addSecs(1)));
+    EXPECT_FALSE(listed(birth.addSecs(-1)));
+    EXPECT_TRUE(listed(std::nullopt)); // no cutoff: no age rule
+
+    // Counted from a moment: exactly one calendar month after the birth is not old yet.
+    const QDateTime monthLater = birth.addMonths(1);
+    if (monthLater.addMonths(-1) == birth) {
+        EXPECT_EQ(MiscFileEngine::findFilesAsOf(home(), kArchives, monthLater).items.size(), 0);
+        EXPECT_EQ(MiscFileEngine::findFilesAsOf(home(), kArchives, monthLater.addSecs(1)).items.size(), 1);
+    }
+    EXPECT_EQ(MiscFileEngine::findFilesAsOf(home(), kArchives, birth).message, u"没有发现一个月以前的压缩包"_s);
+}
+
+// Between the scan and the clean one file grew (still the same file), one was replaced by
+// another of the same size, one became a link to a listed file, one went: every engine that
+// lists files moves only the first two, and says why for the rest.
+TEST_F(Engines, ACleanMovesOnlyWhatIsStillAsScanned)
+{
+    if (!birthTimesRecorded())
+        GTEST_SKIP() << "this file system records no birth times (the misc scan needs them)";
+    using Clean = std::function<TrashBatchResult()>;
+    const std::pair<QString, std::function<Clean()>> engines[] = {
+        {u"[MiscFileCleanup]"_s,
+         [&]() -> Clean {
+             const auto items = MiscFileEngine::findFiles(home(), kMisc, std::nullopt).items;
+             EXPECT_EQ(items.size(), 5);
+             return [items] { return MiscFileEngine::moveToTrash(items, kMisc); };
+         }},
+        {u"[FileSearch]"_s,
+         [&]() -> Clean {
+             const auto items = FileSearchEngine::search(home(), u"keep"_s).items;
+             EXPECT_EQ(items.size(), 5);
+             return [items] { return FileSearchEngine::moveToTrash(items); };
+         }},
+    };
+    for (const auto& [section, scan] : engines) {
+        SCOPED_TRACE(section.toStdString());
+        const QString same = m_tree.file(u"keep-same.log"_s, 100);
+        const QString grown = m_tree.file(u"keep-grown.log"_s, 100);
+        const QString replaced = m_tree.file(u"keep-replaced.log"_s, 100);
+        const QString linked = m_tree.file(u"keep-linked.log"_s, 100);
+        const QString gone = m_tree.file(u"keep-gone.log"_s, 100);
+        const Clean clean = scan();
+        QFile f(grown);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("more");
+        f.close();
+        // The new file exists before the old one goes, so it cannot take the old inode.
+        m_tree.file(u"replaced.new"_s, 100);
+        ASSERT_TRUE(QFile::remove(replaced) && QFile::rename(m_tree.path(u"replaced.new"_s), replaced));
+        ASSERT_TRUE(QFile::remove(linked));
+        m_tree.symlink(u"keep-linked.log"_s, same);
+        ASSERT_TRUE(QFile::remove(gone));
+
+        const qsizetype logged = loggedLines().size();
+        const TrashBatchResult result = clean();
+        // A file that only grew is still the same file: its size is not part of its identity here.
+        EXPECT_EQ(QSet<QString>(result.moved.cbegin(), result.moved.cend()), (QSet<QString>{same, grown}));
+        QHash<QString, QString> errors;
+        for (const TrashFailure& failure : result.failed) {
+            errors.insert(failure.path, failure.error);
+            EXPECT_TRUE(
+                loggedLines().contains(section + u" 移到废纸篓失败："_s + failure.path + u"，"_s + failure.error));
+        }
+        EXPECT_EQ(errors, (QHash<QString, QString>{{replaced, TrashGateway::kReplaced},
+                                                   {linked, TrashGateway::kBecameLink},
+                                                   {gone, TrashGateway::kGone}}));
+        EXPECT_EQ(loggedLines().size(), logged + 3);
+        EXPECT_EQ(result.message, u"已移动 2 个文件，部分文件处理失败"_s);
+        EXPECT_TRUE(QFileInfo::exists(replaced));
+        EXPECT_TRUE(QFileInfo(linked).isSymLink()); // the link stays, and so does its target's namesake
+        for (const QString& path : {replaced, linked})
+            ASSERT_TRUE(QFile::remove(path));
+    }
+}
+
+TEST_F(Engines, APackageFolderIsKnownByItsOwnIdentityNotByWhatItHolds)
+{
+    if (!birthTimesRecorded())
+        GTEST_SKIP() << "this file system records no birth times";
+    m_tree.file(u"Foo.pkg/a"_s, 100);
+    const QString same = m_tree.file(u"Same.pkg/a"_s, 100);
+    const QList<MiscFileItem> items = MiscFileEngine::findFiles(home(), kInstallers, everythingIsOld()).items;
+    ASSERT_EQ(items.size(), 2);
+    m_tree.file(u"Foo.pkg/new"_s, 9000);
+
+    auto trash = std::make_shared<RecordingTrash>();
+    Trash::setCurrent(trash);
+    const TrashBatchResult result = MiscFileEngine::moveToTrash(items, kMisc);
+    EXPECT_EQ(QSet<QString>(trash->requests().cbegin(), trash->requests().cend()),
+              (QSet<QString>{parentPath(same), m_tree.path(u"Foo.pkg"_s)}));
+    EXPECT_TRUE(result.failed.isEmpty());
+}
+
+TEST(LargeFileThreshold, SliderPositionsGiveTheirLabelsAndByteCounts)
+{
+    EXPECT_EQ(LargeFileEngine::sizeThresholdLabel(0.5), u"500 MB"_s);
+    EXPECT_EQ(LargeFileEngine::sizeThresholdLabel(1.5), u"1.5 GB"_s);
+    EXPECT_EQ(LargeFileEngine::sizeThresholdLabel(10.0), u"10 GB"_s);
+    // Every slider stop is a whole number of half gigabytes.
+    for (int stop = 1; stop <= 20; ++stop)
+        EXPECT_EQ(LargeFileEngine::thresholdBytes(stop * 0.5), stop * 536'870'912LL) << stop;
+    // Truncated, not rounded.
+    EXPECT_EQ(LargeFileEngine::thresholdBytes(0.3), 322'122'547);
+    EXPECT_EQ(LargeFileEngine::scanMessage(0.5), u"正在查找大于 500 MB 的文件…"_s);
+}
+
+TEST_F(Engines, ALargeFileIsJudgedByItsAllocatedSizeInclusively)
+{
+    // Two gigabytes long, a few kilobytes on disk.
+    const QString sparse = m_tree.sparseFile(u"disk.img"_s, qint64(2) << 30, 8192);
+    const qint64 allocated = TreeBuilder::allocatedBytes(sparse);
+    ASSERT_GT(allocated, 0);
+    ASSERT_LT(allocated, qint64(1) << 20);
+
+    const auto atThreshold = LargeFileEngine::findLargeFilesOfAtLeast(home(), allocated);
+    ASSERT_EQ(atThreshold.items.size(), 1);
+    EXPECT_EQ(atThreshold.items[0].path, sparse);
+    EXPECT_EQ(atThreshold.items[0].size, allocated);
+    EXPECT_FALSE(atThreshold.items[0].selected);
+    EXPECT_EQ(atThreshold.message, u"发现 1 个大文件"_s);
+
+    const auto oneByteShort = LargeFileEngine::findLargeFilesOfAtLeast(home(), allocated + 1);
+    EXPECT_TRUE(oneByteShort.items.isEmpty());
+    EXPECT_EQ(oneByteShort.message, u"没有发现符合条件的大文件"_s);
+    // Its logical length passes the 1 GB threshold; what it occupies does not.
+    EXPECT_TRUE(LargeFileEngine::findLargeFiles(home(), 1.0).items.isEmpty());
+}
+
+TEST_F(Engines, LargeFilesAreVisibleRegularFilesOutsidePackagesLargerFirstThenNameIgnoringCase)
+{
+    const qint64 big = 64 * 1024;
+    m_tree.file(u"Movies/keep.mov"_s, big);
+    m_tree.file(u".hidden.mov"_s, big);
+    m_tree.file(u".cache/inside-hidden.bin"_s, big);
+    m_tree.file(u"Apps/Tool.app/Contents/payload.bin"_s, big);
+    m_tree.file(u"Apps/notes.app"_s, big); // a file that only looks like a package
+    m_tree.symlink(u"link.mov"_s, m_tree.path(u"Movies/keep.mov"_s));
+    m_tree.file(u"small.txt"_s, 10);
+    m_tree.file(u"x/B.mov"_s, 2 * big);
+    m_tree.file(u"y/z/A2.mov"_s, 2 * big);
+    m_tree.file(u"a.mov"_s, 2 * big);
+    m_tree.file(u"c.mov"_s, 3 * big);
+
+    const auto report = LargeFileEngine::findLargeFilesOfAtLeast(home(), big);
+    EXPECT_EQ(names(report.items),
+              (QStringList{u"c.mov"_s, u"a.mov"_s, u"A2.mov"_s, u"B.mov"_s, u"keep.mov"_s, u"notes.app"_s}));
+    EXPECT_EQ(report.message, u"发现 6 个大文件"_s);
+}
+
+TEST_F(Engines, ALargeFileCleanGoesOnPastWhatTheTrashRefused)
+{
+    QStringList paths;
+    for (const char* name : {"a.mov", "b.mov", "c.mov"})
+        paths.append(m_tree.file(QString::fromLatin1(name), 10));
+    const QList<LargeFileItem> items = LargeFileEngine::findLargeFilesOfAtLeast(home(), 1).items;
+    ASSERT_EQ(items.size(), 3);
+    auto trash = std::make_shared<FailingTrash>(std::make_shared<RecordingTrash>());
+    trash->failPath(paths[1], u"磁盘已满"_s);
+    Trash::setCurrent(trash);
+
+    const TrashBatchResult partial = LargeFileEngine::moveToTrash(items);
+    EXPECT_EQ(trash->attempted(), paths); // one by one, in list order, going on after the failure
+    EXPECT_EQ(partial.moved, (QStringList{paths[0], paths[2]}));
+    ASSERT_EQ(partial.failed.size(), 1);
+    EXPECT_EQ(partial.failed[0].path, paths[1]);
+    EXPECT_EQ(partial.failed[0].error, u"磁盘已满"_s);
+    EXPECT_EQ(partial.message, u"已移动 2 个文件，部分文件处理失败"_s);
+    EXPECT_EQ(loggedLines(), QStringList{u"[LargeFile] 移到废纸篓失败："_s + paths[1] + u"，磁盘已满"_s});
+
+    const TrashBatchResult full = LargeFileEngine::moveToTrash({items[0]});
+    EXPECT_EQ(full.message, u"已将 1 个文件移到废纸篓"_s);
+    EXPECT_TRUE(full.failed.isEmpty());
+}
+
+TEST_F(Engines, SearchHitsAreNamesContainingTheTrimmedQueryIgnoringCase)
+{
+    m_tree.file(u"docs/annual-report.pdf"_s, 3000);
+    m_tree.file(u"REPORTS.txt"_s, 2000);
+    m_tree.file(u"r-e-p-o-r-t.txt"_s, 1000); // scattered letters are no match
+    m_tree.file(u"rep*.txt"_s, 10);          // no wildcards either
+    EXPECT_EQ(searched(u"Report"_s), (QStringList{u"docs/annual-report.pdf"_s, u"REPORTS.txt"_s}));
+    EXPECT_EQ(searched(u"rep*"_s), QStringList{u"rep*.txt"_s});
+
+    // The query is trimmed, and the extension is part of the name.
+    m_tree.file(u"a.pdf"_s, 10);
+    m_tree.file(u"pdfless.txt"_s, 10);
+    m_tree.file(u"年度报告.docx"_s, 10);
+    const FileSearchEngine::Report report = FileSearchEngine::search(home(), u" \t.pdf\n "_s);
+    EXPECT_EQ(report.query, u".pdf"_s);
+    ASSERT_EQ(report.items.size(), 2); // a.pdf and annual-report.pdf
+    EXPECT_EQ(report.message, u"找到 2 个名称包含“.pdf”的文件"_s);
+    EXPECT_EQ(searched(u"报告"_s), QStringList{u"年度报告.docx"_s});
+    EXPECT_EQ(FileSearchEngine::search(home(), u"nothing-like-it"_s).message,
+              u"没有找到名称包含“nothing-like-it”的文件"_s);
+    EXPECT_TRUE(FileSearchEngine::search(home(), u"  \n"_s).items.isEmpty());
+
+    // Folders, links, hidden entries and package contents are never hits.
+    const QString hit = m_tree.file(u"plain/unique.txt"_s, 10);
+    m_tree.folder(u"unique-folder"_s);
+    m_tree.symlink(u"unique-link.txt"_s, hit);
+    m_tree.file(u".unique-hidden.txt"_s, 10);
+    m_tree.file(u".hidden/unique.txt"_s, 10);
+    m_tree.file(u"Unique.app/Contents/unique.txt"_s, 10);
+    m_tree.file(u"Notes.rtfd/unique.txt"_s, 10);
+    EXPECT_EQ(searched(u"unique"_s), QStringList{u"plain/unique.txt"_s});
+}
+
+TEST_F(Engines, SearchSizesAreAllocatedSizesLargestFirstThenNameIgnoringCase)
+{
+    const QString sparse = m_tree.sparseFile(u"log-sparse"_s, 50'000'000, 16384);
+    const QString big = m_tree.file(u"log-big"_s, 200'000);
+    m_tree.file(u"B.log"_s, 5000);
+    m_tree.file(u"a.log"_s, 5000);
+    const QList<FileSearchResult> items = FileSearchEngine::search(home(), u"log"_s).items;
+    EXPECT_EQ(names(items), (QStringList{u"log-big"_s, u"log-sparse"_s, u"a.log"_s, u"B.log"_s}));
+    ASSERT_EQ(items.size(), 4);
+    EXPECT_EQ(items[0].size, TreeBuilder::allocatedBytes(big));
+    EXPECT_EQ(items[1].size, TreeBuilder::allocatedBytes(sparse)); // what it takes on disk, not its 50 MB
+    for (const FileSearchResult& r : items)
+        EXPECT_FALSE(r.selected);
+}
+
+TEST(FileSearchNames, ByteComparisonAgreesWithTextContainment)
+{
+    // The fast path must give the same answers as the text comparison, including letters
+    // beyond ASCII that fold to ASCII (Kelvin sign, long s) and names that are not UTF-8.
+    const QStringList queries{u"k"_s, u"S"_s, u"Report"_s, u"é"_s, u"ss"_s, u"a.b"_s};
+    const QStringList texts{u"KELVIN"_s,  u"\u212Aelvin"_s, u"\u017Fun"_s, u"Café"_s, u"CAFÉ"_s,
+                            u"reportS"_s, u"straße"_s,      u"a.b.c"_s,    u"axb"_s};
+    for (const QString& q : queries) {
+        const FileSearchEngine::NameMatcher matcher(q);
+        for (const QString& t : texts) {
+            const QByteArray bytes = t.toUtf8();
+            EXPECT_EQ(matcher.matches(std::string_view(bytes.constData(), size_t(bytes.size()))),
+                      t.contains(q, Qt::CaseInsensitive))
+                << q.toStdString() << " in " << t.toStdString();
+        }
+    }
+    EXPECT_TRUE(FileSearchEngine::NameMatcher(u"caf"_s).matches(std::string_view("CAF\xe9.txt")));
+    EXPECT_FALSE(FileSearchEngine::NameMatcher(QString()).matches(std::string_view("anything")));
+}
+
+TEST_F(Engines, EmptyFoldersAreVisibleFoldersWithNoEntryAtAllOutsidePackagesDeeperFirst)
+{
+    EXPECT_TRUE(emptyFolders().isEmpty()); // the home itself is never an item
+    EXPECT_EQ(EmptyFolderEngine::findEmptyFolders(home()).message, u"没有发现空文件夹"_s);
+    m_tree.folder(u"a/b/c"_s);               // only c is empty; b holds c
+    m_tree.file(u"dsstore/.DS_Store"_s);     // a hidden file still counts
+    m_tree.folder(u"holder/.hiddenEmpty"_s); // a hidden folder counts as well, but is never listed
+    m_tree.file(u"full/file.txt"_s, 10);
+    m_tree.file(u"zero/zero-length"_s);
+    m_tree.folder(u".cache/empty"_s);
+    m_tree.folder(u"Tool.app/Contents/Resources/empty"_s);
+    m_tree.folder(u"Empty.bundle"_s);
+    const QString target = m_tree.folder(u"real/empty"_s);
+    m_tree.symlink(u"link-to-empty"_s, target);
+    m_tree.symlink(u"dangling"_s, home() + u"/nowhere"_s);
+    // Deeper first (components, not characters), then the path ignoring case.
+    m_tree.folder(u"d1/d2/d3/d4/d5"_s);
+    m_tree.folder(u"d1/d2/d3/Zeta"_s);
+    m_tree.folder(u"d1/d2/d3/beta"_s);
+    m_tree.folder(u"d1/d2/d3/Alpha"_s);
+    m_tree.folder(u"top"_s);
+    m_tree.folder(u"x/a-name-longer-than-any-of-the-deeper-paths-above"_s);
+    EXPECT_EQ(emptyFolders(),
+              (QStringList{u"d1/d2/d3/d4/d5"_s, u"d1/d2/d3/Alpha"_s, u"d1/d2/d3/beta"_s, u"d1/d2/d3/Zeta"_s, u"a/b/c"_s,
+                           u"real/empty"_s, u"x/a-name-longer-than-any-of-the-deeper-paths-above"_s, u"top"_s}));
+    const EmptyFolderEngine::Report report = EmptyFolderEngine::findEmptyFolders(home());
+    EXPECT_EQ(report.message, u"发现 8 个空文件夹"_s);
+    for (const EmptyFolderItem& item : report.items)
+        EXPECT_FALSE(item.selected);
+}
+
+TEST_F(Engines, EmptyFoldersOutsideTheScopeAreNotFoundAndNamesKeepTheirBytes)
+{
+    m_tree.fileBytes("odd/keep");
+    const std::string raw = TreeBuilder::bytes(home()) + "/caf\xe9";
+    ASSERT_EQ(::mkdir(raw.c_str(), 0700), 0);
+    Sandbox::reset();
+    EXPECT_TRUE(emptyFolders().isEmpty());
+    Sandbox::openScope(home());
+    const QList<EmptyFolderItem> items = EmptyFolderEngine::findEmptyFolders(home()).items;
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(bytesFromPath(items[0].path).toStdString(), raw);
+}
+
+TEST_F(Engines, AfterTheEmptyChildMovesANewScanFindsItsParent)
+{
+    m_tree.folder(u"a/b/c"_s);
+    QList<EmptyFolderItem> selection = EmptyFolderEngine::findEmptyFolders(home()).items;
+    ASSERT_EQ(selection.size(), 1);
+    selection[0].selected = true;
+    const TrashBatchResult result = EmptyFolderEngine::moveToTrash(selection);
+    EXPECT_EQ(result.moved, QStringList{selection[0].path});
+    EXPECT_EQ(result.message, u"已将 1 个空文件夹移到废纸篓"_s);
+    EXPECT_FALSE(QFileInfo::exists(selection[0].path));
+    EXPECT_EQ(emptyFolders(), QStringList{u"a/b"_s});
+}
+
+TEST_F(Engines, AnEmptyFolderThatGainedAnEntryOrWasReplacedStaysAndIsReportedWhileTheRestMove)
+{
+    for (const char* name : {"moves", "gains", "becomes-link", "becomes-other"})
+        m_tree.folder(QString::fromLatin1(name));
+    const QString target = m_tree.folder(u"elsewhere/target"_s);
+    m_tree.file(u"elsewhere/keep"_s);
+    QList<EmptyFolderItem> items = EmptyFolderEngine::findEmptyFolders(home()).items;
+    ASSERT_EQ(items.size(), 5);
+    items.removeIf([](const EmptyFolderItem& item) { return item.path.endsWith(u"target"_s); });
+
+    m_tree.file(u"gains/.DS_Store"_s); // even a hidden entry makes it not empty
+    // An empty folder swapped for a link to an empty folder, and one for a new empty folder.
+    ASSERT_TRUE(QDir().rmdir(m_tree.path(u"becomes-link"_s)));
+    m_tree.symlink(u"becomes-link"_s, target);
+    ASSERT_TRUE(QDir().mkdir(m_tree.path(u"becomes-other.new"_s)));
+    ASSERT_TRUE(QDir().rmdir(m_tree.path(u"becomes-other"_s)));
+    ASSERT_TRUE(QDir().rename(m_tree.path(u"becomes-other.new"_s), m_tree.path(u"becomes-other"_s)));
+
+    const TrashBatchResult result = EmptyFolderEngine::moveToTrash(items);
+    EXPECT_EQ(result.moved, QStringList{m_tree.path(u"moves"_s)});
+    QHash<QString, QString> errors;
+    for (const TrashFailure& failure : result.failed)
+        errors.insert(QFileInfo(failure.path).fileName(), failure.error);
+    ASSERT_EQ(errors.size(), 3);
+    EXPECT_EQ(errors.value(u"gains"_s), EmptyFolderEngine::kNoLongerEmpty);
+    EXPECT_EQ(result.message, u"已移动 1 个文件夹，部分目录已非空或处理失败"_s);
+    EXPECT_TRUE(QFileInfo::exists(m_tree.path(u"gains/.DS_Store"_s)));
+    EXPECT_TRUE(QFileInfo(m_tree.path(u"becomes-link"_s)).isSymLink());
+    EXPECT_TRUE(QFileInfo(target).isDir());
+    ASSERT_EQ(loggedLines().size(), 3);
+    for (const TrashFailure& failure : result.failed)
+        EXPECT_TRUE(loggedLines().contains(u"[EmptyFolderCleanup] 移到废纸篓失败："_s + failure.path + u"，"_s +
+                                           failure.error));
+}
+
+TEST_F(Engines, StorageFolderSizesCountHiddenFilesAndPackageContentsButNoLinksLargestFirst)
+{
+    QTemporaryDir outsideDir;
+    const QString outside = TreeBuilder(outsideDir.path()).file(u"outside/huge"_s, 300000);
+    const qint64 inFolder = TreeBuilder::allocatedBytes(m_tree.file(u"docs/a"_s, 40000)) +
+                            TreeBuilder::allocatedBytes(m_tree.file(u"docs/.hidden"_s, 8000)) +
+                            TreeBuilder::allocatedBytes(m_tree.file(u"docs/.cache/deep/b"_s, 4000));
+    m_tree.symlink(u"docs/link"_s, outside);
+    m_tree.symlink(u"docs/linkdir"_s, QFileInfo(outside).path());
+    const qint64 inPackage = TreeBuilder::allocatedBytes(m_tree.file(u"Tool.app/Contents/MacOS/tool"_s, 12000));
+    const qint64 loose = TreeBuilder::allocatedBytes(m_tree.file(u"loose.bin"_s, 10000));
+    m_tree.folder(u"empty"_s);
+
+    QList<std::tuple<QString, bool, qint64>> shapes;
+    for (const StorageEntry& e : StorageEngine::listDirectory(home()))
+        shapes.append(std::make_tuple(QFileInfo(e.path).fileName(), e.isDirectory, e.size));
+    std::sort(shapes.begin(), shapes.end());
+    EXPECT_EQ(shapes, (QList<std::tuple<QString, bool, qint64>>{std::make_tuple(u"Tool.app"_s, true, inPackage),
+                                                                std::make_tuple(u"docs"_s, true, inFolder),
+                                                                std::make_tuple(u"empty"_s, true, qint64(0)),
+                                                                std::make_tuple(u"loose.bin"_s, false, loose)}));
+    const QList<StorageEntry> entries = StorageEngine::listDirectory(home());
+    for (qsizetype i = 1; i < entries.size(); ++i)
+        EXPECT_GE(entries[i - 1].size, entries[i].size);
+}
+
+TEST_F(Engines, StorageRanksByAllocatedSizeThenByNameIgnoringCase)
+{
+    // A 64 MB file that holds 4 KB of data takes less room than a plain 64 KB one.
+    m_tree.sparseFile(u"sparse.img"_s, 64 << 20, 4096);
+    m_tree.file(u"plain.dat"_s, 64 << 10);
+    m_tree.file(u"beta"_s, 20000);
+    m_tree.file(u"Alpha"_s, 20000);
+    if (TreeBuilder::allocatedBytes(m_tree.path(u"sparse.img"_s)) >=
+        TreeBuilder::allocatedBytes(m_tree.path(u"plain.dat"_s)))
+        GTEST_SKIP() << "this file system stores no holes";
+    ASSERT_EQ(TreeBuilder::allocatedBytes(m_tree.path(u"beta"_s)),
+              TreeBuilder::allocatedBytes(m_tree.path(u"Alpha"_s)));
+
+    const QList<StorageEntry> entries = StorageEngine::listDirectory(home());
+    EXPECT_EQ(names(entries), (QStringList{u"plain.dat"_s, u"Alpha"_s, u"beta"_s, u"sparse.img"_s}));
+    EXPECT_EQ(entries.last().size, TreeBuilder::allocatedBytes(m_tree.path(u"sparse.img"_s)));
+}
+
+TEST_F(Engines, StorageOfHiddenChildrenLinksAndFoldersThatCannotBeListedIsNothing)
+{
+    m_tree.file(u".profile"_s, 5000);
+    m_tree.file(u".config/app/settings"_s, 5000);
+    m_tree.symlink(u"to-config"_s, m_tree.path(u".config"_s));
+    m_tree.symlink(u"dangling"_s, m_tree.path(u"nowhere"_s));
+    EXPECT_TRUE(StorageEngine::listDirectory(home()).isEmpty());
+    EXPECT_EQ(StorageEngine::listingMessage(0), u"此目录为空"_s);
+    EXPECT_EQ(StorageEngine::listingMessage(3), u"共 3 项"_s);
+    EXPECT_TRUE(StorageEngine::listDirectory(m_tree.path(u"missing"_s)).isEmpty());
+    // Outside every open scope the sandbox answers with nothing, as for an unreadable folder.
+    QTemporaryDir outside;
+    TreeBuilder(outside.path()).file(u"elsewhere/file"_s, 1000);
+    EXPECT_TRUE(StorageEngine::listDirectory(outside.path() + u"/elsewhere"_s).isEmpty());
+    EXPECT_TRUE(StorageEngine::listDirectory(m_tree.file(u"f"_s, 10)).isEmpty()); // a file is not a folder
+    // The controls: the same places list once they hold something visible or are in scope.
+    m_tree.file(u"visible"_s, 10);
+    EXPECT_EQ(names(StorageEngine::listDirectory(home())), (QStringList{u"f"_s, u"visible"_s}));
+    Sandbox::openScope(outside.path());
+    EXPECT_EQ(names(StorageEngine::listDirectory(outside.path() + u"/elsewhere"_s)), QStringList{u"file"_s});
+}
+
+TEST_F(Engines, StorageSizesManyChildrenEachInOneWalk)
+{
+    qint64 expected[40] = {};
+    for (int i = 0; i < 40; ++i)
+        for (int j = 0; j <= i % 5; ++j)
+            expected[i] += TreeBuilder::allocatedBytes(m_tree.file(u"d%1/sub%2/f"_s.arg(i).arg(j), 1000 * (i + 1)));
+    const QList<StorageEntry> entries = StorageEngine::listDirectory(home());
+    ASSERT_EQ(entries.size(), 40);
+    for (const StorageEntry& e : entries)
+        EXPECT_EQ(e.size, expected[QFileInfo(e.path).fileName().mid(1).toInt()]) << e.path.toStdString();
+}
+
+// One walk of the home feeds the misc scans and the empty-folder scan of a quick cleanup.
+class SharedWalk : public Engines
+{
+protected:
+    void SetUp() override
+    {
+        Engines::SetUp();
+        // Something for every scan, and what each must pass over.
+        m_tree.file(u"Library/Logs/app.log"_s, 3000);
+        m_tree.file(u"work/Cache.DB"_s, 2000);
+        m_tree.file(u"work/build.log.zip"_s, 1500); // an archive, not a log
+        m_tree.file(u"Downloads/photos.ZIP"_s, 4000);
+        m_tree.file(u"Downloads/disk.iso"_s, 5000);
+        m_tree.file(u"Downloads/Setup.pkg/Contents/payload"_s, 6000);
+        m_tree.folder(u"empty/one"_s);
+        m_tree.folder(u"nested/deeper/two"_s);
+        m_tree.file(u".hidden/app.log"_s, 100);
+        m_tree.folder(u".hidden/empty"_s);
+        m_tree.file(u"Tool.app/Contents/run.log"_s, 100);
+        m_tree.folder(u"Tool.app/Contents/empty"_s);
+        m_tree.symlink(u"linked.log"_s, u"Library/Logs/app.log"_s);
+    }
+    template <class Items> static QStringList withSizes(const Items& items)
+    {
+        QStringList paths;
+        for (const auto& i : items)
+            paths.append(i.path + u' ' + QString::number(i.size));
+        return paths;
+    }
+};
+
+TEST_F(SharedWalk, EachScanGetsExactlyWhatItFindsWalkingAlone)
+{
+    const std::optional<QDateTime> noAgeRule;
+    SharedHomeWalk walk(home());
+    QFuture<MiscFileEngine::Report> misc = walk.addFileScan(kMisc, noAgeRule);
+    QFuture<MiscFileEngine::Report> archives = walk.addFileScan(kArchives, noAgeRule);
+    QFuture<MiscFileEngine::Report> installers = walk.addFileScan(kInstallers, noAgeRule);
+    QFuture<EmptyFolderEngine::Report> empty = walk.addEmptyFolderScan();
+    EXPECT_EQ(walk.scanCount(), 4);
+    walk.start();
+    walk.start(); // a second start walks no second time
+
+    for (auto [future, category] :
+         {std::pair{misc, kMisc}, std::pair{archives, kArchives}, std::pair{installers, kInstallers}}) {
+        const MiscFileEngine::Report alone = MiscFileEngine::findFiles(home(), category, noAgeRule);
+        const MiscFileEngine::Report shared = future.result();
+        EXPECT_FALSE(alone.items.isEmpty()) << "the tree has something for every scan";
+        EXPECT_EQ(withSizes(shared.items), withSizes(alone.items)) << MiscFileEngine::noun(category).toStdString();
+        EXPECT_EQ(shared.message, alone.message);
+    }
+    EXPECT_EQ(relative(empty.result().items), (QStringList{u"nested/deeper/two"_s, u"empty/one"_s}));
+    EXPECT_EQ(empty.result().message, u"发现 2 个空文件夹"_s);
+}
+
+TEST_F(SharedWalk, AgeRulesStayPerScan)
+{
+    // A cutoff in the distant past keeps no archive, while the miscellaneous scan on the same
+    // walk, which has no age rule, still lists its files.
+    const std::optional<QDateTime> longAgo = QDateTime::fromMSecsSinceEpoch(0);
+    SharedHomeWalk walk(home());
+    QFuture<MiscFileEngine::Report> archives = walk.addFileScan(kArchives, longAgo);
+    QFuture<MiscFileEngine::Report> misc = walk.addFileScan(kMisc, longAgo);
+    walk.run();
+    ASSERT_TRUE(archives.isFinished() && misc.isFinished());
+    EXPECT_TRUE(archives.result().items.isEmpty());
+    EXPECT_EQ(archives.result().message, u"没有发现一个月以前的压缩包"_s);
+    EXPECT_EQ(misc.result().items.size(), MiscFileEngine::findFiles(home(), kMisc, longAgo).items.size());
+    EXPECT_FALSE(misc.result().items.isEmpty());
+}
+
+TEST_F(SharedWalk, AWalkThatGoesUnstartedStillAnswersAndNothingOutsideTheOpenScopesIsFound)
+{
+    QFuture<EmptyFolderEngine::Report> empty;
+    {
+        SharedHomeWalk walk(home());
+        empty = walk.addEmptyFolderScan();
+    }
+    empty.waitForFinished();
+    ASSERT_EQ(empty.resultCount(), 1);
+    EXPECT_EQ(empty.result().items.size(), 2);
+
+    Sandbox::reset();
+    SharedHomeWalk outside(home());
+    QFuture<MiscFileEngine::Report> misc = outside.addFileScan(kMisc, std::nullopt);
+    QFuture<EmptyFolderEngine::Report> none = outside.addEmptyFolderScan();
+    outside.run();
+    EXPECT_TRUE(misc.result().items.isEmpty());
+    EXPECT_TRUE(none.result().items.isEmpty());
+}

@@ -1,0 +1,714 @@
+// The view models of the online features, each against its own scripted server.
+#include "OnlineTestSupport.h"
+#include "platform/Clock.h"
+#include "platform/Settings.h"
+#include "services/AccountSession.h"
+#include "services/LoginViewModel.h"
+#include "services/RuleEditorCoordinator.h"
+#include "services/RuleEditorViewModel.h"
+#include "services/RuleWorkshopViewModel.h"
+#include "services/RulesPageViewModel.h"
+#include "services/ToolbarPoem.h"
+#include "services/UpdateChecker.h"
+
+#include <QTest>
+#include <QTimeZone>
+
+using namespace Sweepora::Core;
+using namespace Sweepora::Test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Method = LoginViewModel::Method;
+using Step = LoginViewModel::Step;
+
+class LoginTest : public ServiceTest
+{
+protected:
+    void answer(const QByteArray& method, const QString& action, const QByteArray& body, int status = 200)
+    {
+        for (const QString& channel : {u"/sms/"_s, u"/email/"_s})
+            server.setReply(method, channel + action, TestHttpServer::json(status, body));
+    }
+    // Sends a code for `account` and waits for the answer.
+    void send(Method method, const QString& account)
+    {
+        model.chooseMethod(method);
+        model.setAccount(account);
+        model.sendCode();
+        ASSERT_TRUE(waitUntil([&] { return !model.isLoading(); }));
+    }
+
+    LoginViewModel model;
+};
+
+bool validPhone(const QString& text)
+{
+    return LoginViewModel::isValid(LoginViewModel::normalize(text, Method::phone), Method::phone);
+}
+
+} // namespace
+
+TEST_F(LoginTest, AccountsAreNormalisedAndOnlyValidOnesAreSent)
+{
+    EXPECT_TRUE(validPhone(u" 13912345678 "_s));
+    for (const QString& bad :
+         {u"10912345678"_s, u"11912345678"_s, u"12912345678"_s, u"1391234567"_s, u"１３９１２３４５６７８"_s})
+        EXPECT_FALSE(validPhone(bad)) << bad.toStdString();
+    EXPECT_FALSE(LoginViewModel::isValid(u"user@example"_s, Method::email));
+    EXPECT_FALSE(LoginViewModel::isValid(u"u\u3000r@example.com"_s, Method::email));
+
+    answer("POST", u"send"_s, R"({"code":200,"message":"已发送"})");
+    send(Method::phone, u"12912345678"_s);
+    EXPECT_TRUE(server.requests().isEmpty());
+    send(Method::phone, u"  13912345678  "_s);
+    send(Method::email, u" USER@Example.COM\n"_s);
+    ASSERT_EQ(server.requests().size(), 2);
+    EXPECT_EQ(server.requests()[0].body, R"({"phone_number":"13912345678"})");
+    EXPECT_EQ(server.requests()[1].target, "/email/send");
+    EXPECT_EQ(server.requests()[1].body, R"({"email_address":"user@example.com"})");
+    EXPECT_EQ(model.step(), Step::codeEntry);
+    EXPECT_EQ(model.codeSentText(), u"验证码已发送至 user@example.com"_s);
+}
+
+TEST_F(LoginTest, SendAcceptsOnlyCode200AndCheckOnlyCode1)
+{
+    answer("POST", u"send"_s, R"({"code":0,"message":"发送过于频繁"})");
+    send(Method::phone, u"13912345678"_s);
+    EXPECT_EQ(model.step(), Step::accountEntry);
+    EXPECT_EQ(model.errorMessage(), u"发送过于频繁"_s);
+
+    answer("POST", u"send"_s, R"({"code":200,"message":""})");
+    send(Method::phone, u"13912345678"_s);
+    QSignalSpy verified(&model, &LoginViewModel::verified);
+    model.setDigitText(0, u"0427"_s);
+    answer("GET", u"check"_s, R"({"code":200,"message":"ok"})");
+    model.confirmCode();
+    ASSERT_TRUE(waitUntil([&] { return !model.isLoading(); }));
+    EXPECT_EQ(model.errorMessage(), u"验证码错误或已过期"_s);
+    EXPECT_EQ(model.code(), u"0427"_s); // kept for correction
+
+    answer("GET", u"check"_s, R"({"code":1,"message":"ok"})");
+    model.confirmCode();
+    ASSERT_TRUE(waitUntil([&] { return !model.isLoading(); }));
+    ASSERT_EQ(verified.count(), 1);
+    EXPECT_EQ(verified.at(0).at(0).toString(), u"13912345678"_s);
+    EXPECT_EQ(server.requests().last().target, "/sms/check?phone_number=13912345678&code=0427");
+}
+
+TEST_F(LoginTest, CodeBoxesTakeNumbersOnlyAndSpreadSeveral)
+{
+    model.setDigitText(0, u"123456"_s);
+    EXPECT_EQ(model.digits(), (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
+    EXPECT_EQ(model.focusedDigit(), 3);
+    model.setDigitText(1, u"a"_s);
+    EXPECT_EQ(model.digits()[1], QString());
+    EXPECT_EQ(model.focusedDigit(), 3);
+    EXPECT_FALSE(model.canConfirm());
+
+    model.setDigitText(0, u"x8"_s);
+    EXPECT_EQ(model.focusedDigit(), 1);
+    model.setDigitText(1, u"56"_s); // a second digit spreads into the next box
+    EXPECT_EQ(model.digits(), (QStringList{u"8"_s, u"5"_s, u"6"_s, u"4"_s}));
+    EXPECT_EQ(model.focusedDigit(), 3);
+    model.setDigitText(3, u"٧٨"_s); // other scripts' numbers count; never beyond the last box
+    EXPECT_EQ(model.digits()[3], u"٧"_s);
+    EXPECT_TRUE(model.canConfirm());
+
+    model.changeAccount();
+    EXPECT_EQ(model.digits(), QStringList(4, QString()));
+}
+
+TEST_F(LoginTest, BackStepsAndTheWindowsAccount)
+{
+    answer("POST", u"send"_s, R"({"code":200,"message":""})");
+    send(Method::email, u"a@b.cn"_s);
+    model.changeAccount();
+    EXPECT_EQ(model.step(), Step::accountEntry);
+    EXPECT_EQ(model.account(), u"a@b.cn"_s);
+    model.backToMethods();
+    EXPECT_EQ(model.step(), Step::methodChoice);
+    EXPECT_TRUE(model.account().isEmpty());
+
+    // Going back while a code is on its way: its late success must not bring the code step back.
+    model.chooseMethod(Method::email);
+    model.setAccount(u"c@d.cn"_s);
+    model.sendCode();
+    ASSERT_TRUE(model.isLoading());
+    model.backToMethods();
+    EXPECT_FALSE(model.isLoading());
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 2; }));
+    QTest::qWait(100); // the reply arrives, and is dropped
+    EXPECT_EQ(model.step(), Step::methodChoice);
+    EXPECT_FALSE(model.codeSent());
+
+    Settings::store().setValue(Settings::kUserID, u"old"_s);
+    AccountSession session;
+    session.logout();
+    EXPECT_EQ(Settings::store().value(Settings::kUserID).toString(), QString());
+    session.userTapped();
+    session.verified(u"a@b.cn"_s);
+    EXPECT_TRUE(session.effectiveUserID().isEmpty()); // not before the sheet has closed
+    session.loginDismissed();
+    EXPECT_EQ(session.effectiveUserID(), u"a@b.cn"_s);
+}
+
+namespace {
+
+const QString kGoodJSON =
+    uR"({"App":false,"Name":"缓存","Paths":["a","b"],"Notice":3,"PackName":"com.x","Description":"d"})"_s;
+
+class RuleEditorTest : public ServiceTest
+{
+protected:
+    std::unique_ptr<RuleEditorViewModel> openEditor()
+    {
+        return std::unique_ptr<RuleEditorViewModel>(window.createEditor(nullptr, rules.store()));
+    }
+
+    void answerUpload(qint64 allow, const QByteArray& reason)
+    {
+        server.setReply("POST", u"/market/tasks"_s,
+                        TestHttpServer::json(200, R"({"code":7,"message":"","data":{"id":9,"allow":)" +
+                                                      QByteArray::number(allow) + R"(,"reason":")" + reason + "\"}}"));
+    }
+    static void waitForUpload(RuleEditorViewModel& editor)
+    {
+        ASSERT_TRUE(waitUntil([&] { return !editor.isUploading(); }));
+        QCoreApplication::processEvents();
+    }
+
+    TemporaryRuleStore rules;
+    RuleEditorCoordinator window;
+};
+
+} // namespace
+
+TEST_F(RuleEditorTest, SavingAnExistingIdentityReplacesItAndAnUnwritableOneStaysOpen)
+{
+    window.edit(rules.add(u"com.x"_s, u"缓存"_s, u"旧"_s));
+    auto editor = openEditor();
+    editor->setDescription(u"新"_s);
+    editor->setPathsText(u" a \n\nb\n"_s); // one path a line: spaces kept, empty lines dropped
+    EXPECT_EQ(editor->pathsText(), u" a \n\nb\n"_s);
+    editor->primaryAction();
+    EXPECT_FALSE(window.isOpen());
+    EXPECT_EQ(window.rulesVersion(), 1);
+    ASSERT_EQ(rules.store().loadRules().size(), 1);
+    EXPECT_EQ(rules.find(u"com.x缓存"_s)->description, u"新"_s);
+    EXPECT_EQ(rules.find(u"com.x缓存"_s)->paths, (QStringList{u" a "_s, u"b"_s}));
+
+    window.add();
+    editor = openEditor();
+    editor->setName(u"a/b"_s);
+    editor->save();
+    EXPECT_TRUE(window.isOpen());
+    EXPECT_EQ(window.rulesVersion(), 1);
+    EXPECT_EQ(editor->resultTitle(), u"保存失败"_s);
+    EXPECT_EQ(rules.fileCount(), 1);
+}
+
+TEST_F(RuleEditorTest, ViewingIsReadOnlyAndTakingInSavesClosesAndReloadsTheRulesPage)
+{
+    MarketRule entry; // no App, no Notice
+    entry.ruleJSON.name = u"工坊"_s;
+    entry.ruleJSON.packName = u"com.shop"_s;
+    entry.ruleJSON.paths = {u"USERFOLDER/.cache/shop"_s};
+    RulesPageViewModel page(rules.store());
+    page.setRefreshID(window.rulesVersion());
+    QObject::connect(&window, &RuleEditorCoordinator::rulesVersionChanged, &page, &RulesPageViewModel::setRefreshID);
+
+    window.open(entry);
+    auto editor = openEditor();
+    EXPECT_EQ(editor->primaryTitle(), u"入库"_s);
+    editor->setName(u"改名"_s);
+    editor->setPathsText(u"/etc"_s);
+    EXPECT_EQ(editor->rule(), entry.ruleJSON.toCleanupRule());
+    EXPECT_TRUE(editor->rule().app);
+
+    editor->primaryAction();
+    EXPECT_FALSE(window.isOpen());
+    ASSERT_EQ(page.rules().size(), 1);
+    EXPECT_EQ(page.rules()[0].ruleKey(), u"com.shop工坊"_s);
+
+    // A workshop rule that fails the rule review (an operator may have let it through) is not
+    // taken in, and the panel says why.
+    entry.ruleJSON.name = u"凭据"_s;
+    entry.ruleJSON.paths = {u"USERFOLDER/.cache/x"_s, u"USERFOLDER/.aws"_s};
+    window.open(entry);
+    editor = openEditor();
+    editor->primaryAction();
+    EXPECT_TRUE(window.isOpen());
+    EXPECT_EQ(editor->resultTitle(), u"未能入库"_s);
+    EXPECT_TRUE(editor->resultMessage().contains(u"USERFOLDER/.aws"_s)) << editor->resultMessage().toStdString();
+    EXPECT_EQ(rules.fileCount(), 1);
+}
+
+TEST_F(RuleEditorTest, JSONThatIsNotARuleShowsTheDecoderMessageAndKeepsUploadDisabled)
+{
+    window.startUpload();
+    auto editor = openEditor();
+    const QString noNotice = uR"({"App":true,"Name":"n","Paths":[],"PackName":"p","Description":"d"})"_s;
+    for (const QString& text : {noNotice, u"{not json"_s}) {
+        editor->setJsonInput(text);
+        editor->parseJSON();
+        EXPECT_EQ(editor->resultTitle(), u"JSON 解析失败"_s);
+        EXPECT_EQ(editor->resultMessage(), CleanupRule::fromJson(text.toUtf8()).error);
+        EXPECT_FALSE(editor->canUpload());
+    }
+    editor->upload();
+    EXPECT_TRUE(server.requests().isEmpty());
+
+    // A failed parse after a good one disables the upload again and keeps the shown rule.
+    editor->setJsonInput(kGoodJSON);
+    editor->parseJSON();
+    EXPECT_TRUE(editor->canUpload());
+    editor->setJsonInput(noNotice);
+    editor->parseJSON();
+    EXPECT_FALSE(editor->canUpload());
+    EXPECT_EQ(editor->rule().packName, u"com.x"_s);
+}
+
+TEST_F(RuleEditorTest, TwoQuickPressesSendOneRequestAndTheReviewDecidesTheMessage)
+{
+    window.startUpload();
+    auto editor = openEditor();
+    editor->setJsonInput(kGoodJSON);
+    editor->parseJSON();
+    editor->setJsonInput(u"edited after parsing"_s); // still sends the parsed rule
+
+    answerUpload(0, "重复");
+    editor->primaryAction();
+    editor->primaryAction();
+    waitForUpload(*editor);
+    ASSERT_EQ(server.requests().size(), 1);
+    const QJsonObject sent = QJsonDocument::fromJson(server.requests()[0].body).object()[u"rule_json"_s].toObject();
+    EXPECT_EQ(CleanupRule::fromJsonObject(sent).value, CleanupRule::fromJson(kGoodJSON.toUtf8()).value);
+    EXPECT_EQ(editor->resultTitle(), u"规则工坊"_s);
+    EXPECT_EQ(editor->resultMessage(), u"上传成功，规则暂未通过审核：重复"_s);
+    EXPECT_EQ(window.workshopVersion(), 1);
+    EXPECT_TRUE(window.isOpen());
+
+    answerUpload(1, "ignored");
+    editor->upload();
+    waitForUpload(*editor);
+    EXPECT_EQ(editor->resultMessage(), u"上传成功，规则已通过审核。"_s);
+
+    server.setReply("POST", u"/market/tasks"_s, TestHttpServer::json(500, R"({"message":"服务繁忙"})"));
+    editor->upload();
+    waitForUpload(*editor);
+    EXPECT_EQ(editor->resultMessage(), u"上传失败：服务繁忙"_s);
+    EXPECT_EQ(window.workshopVersion(), 2);
+    EXPECT_TRUE(editor->canUpload());
+    EXPECT_EQ(rules.fileCount(), 0); // an upload is not saved locally
+
+    // The panel closes before the service answers: the workshop still reloads.
+    answerUpload(1, "");
+    editor->upload();
+    editor.reset();
+    ASSERT_TRUE(waitUntil([&] { return window.workshopVersion() == 3; }));
+}
+
+namespace {
+
+using State = RuleWorkshopViewModel::ContentState;
+
+QByteArray entry(qint64 id, qint64 allow,
+                 const QByteArray& rule = R"({"Name":"n","Paths":[],"PackName":"p","Description":"d"})")
+{
+    return "{\"id\":" + QByteArray::number(id) + ",\"allow\":" + QByteArray::number(allow) +
+           R"(,"created_at":"c","updated_at":"u","rule_json":)" + rule + "}";
+}
+
+class RuleWorkshopTest : public ServiceTest
+{
+protected:
+    void serve(const QByteArrayList& entries, int status = 200)
+    {
+        server.setReply("GET", u"/market/tasks"_s,
+                        TestHttpServer::json(status, R"({"code":0,"message":"","data":[)" + entries.join(',') + "]}"));
+    }
+    void load()
+    {
+        model.load();
+        ASSERT_TRUE(waitUntil([&] { return !model.isLoading(); }));
+    }
+
+    RuleWorkshopViewModel model;
+};
+
+} // namespace
+
+TEST_F(RuleWorkshopTest, AnEmptyListIsNoErrorAndEntriesNotApprovedCarryTheBadgeAndOpenWithDefaults)
+{
+    serve({});
+    model.load();
+    model.load(); // a second call while one runs sends nothing
+    EXPECT_EQ(model.contentState(), State::loading);
+    ASSERT_TRUE(waitUntil([&] { return !model.isLoading(); }));
+    EXPECT_EQ(model.contentState(), State::empty);
+    EXPECT_EQ(server.requests().size(), 1);
+
+    serve({entry(3, 0), entry(1, 1),
+           entry(2, 2, R"({"Name":"工坊","Paths":["x"],"PackName":"com.w","Description":"d"})")});
+    load();
+    ASSERT_EQ(model.rules().size(), 3);
+    EXPECT_EQ(model.rules()[0].id, 3); // the service's order
+    EXPECT_TRUE(RuleWorkshopViewModel::showsUnreviewedBadge(model.rules()[0]));
+    EXPECT_FALSE(RuleWorkshopViewModel::showsUnreviewedBadge(model.rules()[1]));
+    EXPECT_TRUE(RuleWorkshopViewModel::showsUnreviewedBadge(model.rules()[2]));
+    const CleanupRule viewed = RuleWorkshopViewModel::ruleForViewing(model.rules()[2]);
+    EXPECT_TRUE(viewed.app);
+    EXPECT_EQ(viewed.notice, 0);
+}
+
+TEST_F(RuleWorkshopTest, FailedReloadKeepsTheOldListWithoutShowingTheError)
+{
+    serve({}, 503);
+    load();
+    EXPECT_EQ(model.contentState(), State::unavailable);
+    EXPECT_EQ(model.errorMessage(), u"服务端返回 HTTP 503"_s);
+
+    serve({entry(1, 1), entry(2, 0)});
+    model.setRefreshID(0);
+    model.setRefreshID(1); // a new workshop version reloads
+    ASSERT_TRUE(waitUntil([&] { return !model.isLoading(); }));
+    EXPECT_FALSE(model.hasError());
+
+    // One malformed entry fails the whole load.
+    serve({entry(5, 1), entry(6, 1, R"({"Paths":[],"PackName":"p","Description":"d"})")});
+    model.load();
+    EXPECT_EQ(model.contentState(), State::list);
+    ASSERT_TRUE(waitUntil([&] { return !model.isLoading(); }));
+    EXPECT_TRUE(model.hasError());
+    EXPECT_EQ(model.rules().size(), 2);
+    EXPECT_EQ(model.contentState(), State::list);
+}
+
+namespace {
+
+using Control = RulesPageViewModel::CloudControl;
+
+QByteArray ruleJSON(const QString& packName, const QString& name, const QString& description = u"云端"_s)
+{
+    return uR"({"App":true,"Notice":0,"PackName":"%1","Name":"%2","Description":"%3","Paths":["USERFOLDER/.cache/x"]})"_s
+        .arg(packName, name, description)
+        .toUtf8();
+}
+
+class RulesPageViewModelTest : public ServiceTest
+{
+protected:
+    void publish(const QByteArrayList& rules)
+    {
+        QByteArrayList entries;
+        for (const QByteArray& rule : rules)
+            entries << R"({"id":1,"rule_json":)" + rule + "}";
+        server.setReply("GET", u"/tasks/rules"_s,
+                        TestHttpServer::json(200, R"({"code":3,"message":"","data":[)" + entries.join(',') + "]}"));
+    }
+    void check()
+    {
+        model.checkCloud();
+        ASSERT_TRUE(waitUntil([&] { return !model.isCheckingCloud(); }));
+    }
+    void sync()
+    {
+        model.syncFromCloud();
+        ASSERT_TRUE(waitUntil([&] { return !model.isSyncing(); }));
+    }
+
+    TemporaryRuleStore rules;
+    RulesPageViewModel model{rules.store()};
+    LogCapture log;
+};
+
+} // namespace
+
+TEST_F(RulesPageViewModelTest, ImportFillsMissingAppAndNoticeAndLeavesOtherRulesAlone)
+{
+    const CleanupRule localOnly = rules.add(u"com.local"_s, u"本地"_s);
+    publish({R"({"Name":"缓存","Paths":["USERFOLDER/.cache/one"],"PackName":"com.one","Description":"d"})",
+             R"({"App":false,"Notice":7,"Name":"日志","Paths":["USERFOLDER/.cache/two"],"PackName":"com.two",)"
+             R"("Description":"d"})",
+             ruleJSON(u"com.a"_s, u"../逃逸"_s),
+             R"({"Name":"钱包","Paths":["USERFOLDER/.bitcoin"],"PackName":"com.b","Description":"d"})"});
+    check();
+    sync();
+    EXPECT_TRUE(rules.find(u"com.one缓存"_s)->app);
+    EXPECT_EQ(rules.find(u"com.one缓存"_s)->notice, 0);
+    EXPECT_FALSE(rules.find(u"com.two日志"_s)->app);
+    EXPECT_EQ(rules.find(u"com.two日志"_s)->notice, 7);
+    EXPECT_EQ(rules.find(localOnly.ruleKey()), localOnly);
+    // Rules that fail the rule review are not saved; the log says why, the subtitle how many.
+    EXPECT_EQ(log.lines().filter(u"[RuleSync] 规则未通过安全审核，未导入：com.a../逃逸："_s).size(), 1);
+    EXPECT_EQ(
+        log.lines().filter(u"[RuleSync] 规则未通过安全审核，未导入：com.b钱包：路径 “USERFOLDER/.bitcoin”"_s).size(),
+        1);
+    EXPECT_FALSE(rules.find(u"com.b钱包"_s));
+    EXPECT_EQ(log.lines().last(), u"[RuleSync] 同步完成，本地 3 条，云端 4 条"_s);
+    EXPECT_EQ(model.cloudSubtitle(), u"本地 3 条 · 云端 4 条 · 2 条未通过安全审核"_s);
+}
+
+TEST_F(RulesPageViewModelTest, PublishedRulesMatchingLocalOnesOverwriteThemAndSyncStaysOffered)
+{
+    // Five local rules, ten published entries: two per local identity ("com.app" + "0缓存" is
+    // the same identity as "com.app0" + "缓存").
+    QByteArrayList published;
+    for (int i = 0; i < 5; ++i) {
+        rules.add(u"com.app%1"_s.arg(i), u"缓存"_s, u"旧"_s);
+        published << ruleJSON(u"com.app%1"_s.arg(i), u"缓存"_s, u"新"_s) << ruleJSON(u"com.app"_s, u"%1缓存"_s.arg(i));
+    }
+    publish(published);
+    check();
+    sync();
+    EXPECT_EQ(rules.fileCount(), 5);
+    EXPECT_EQ(rules.find(u"com.app3缓存"_s)->description, u"云端"_s); // the later entry wins
+    EXPECT_EQ(model.cloudSubtitle(), u"本地 5 条 · 云端 10 条"_s);
+    EXPECT_EQ(model.cloudControl(), Control::syncButton);
+}
+
+TEST_F(RulesPageViewModelTest, CheckmarkFollowsTheCountsAndAnEmptyListNeverOffersSync)
+{
+    EXPECT_EQ(model.cloudSubtitle(), u"尚未获取云端数量"_s);
+    EXPECT_EQ(model.cloudControl(), Control::recheckButton);
+    for (int i = 0; i < 3; ++i)
+        rules.add(u"com.local%1"_s.arg(i), u"规则"_s);
+    for (int published : {3, 1, 0}) {
+        QByteArrayList other; // nothing in common with the local rules: only the numbers count
+        for (int i = 0; i < published; ++i)
+            other << ruleJSON(u"com.other"_s, QString::number(i));
+        publish(other);
+        check();
+        EXPECT_EQ(model.cloudCount(), published);
+        EXPECT_EQ(model.cloudControl(), Control::upToDate) << published;
+    }
+    rules.add(u"com.new"_s, u"新"_s);
+    model.setRefreshID(0);
+    model.setRefreshID(1); // the window's rules version reloads the list
+    EXPECT_EQ(model.cloudSubtitle(), u"本地 4 条 · 云端 0 条"_s);
+}
+
+TEST_F(RulesPageViewModelTest, RecheckDuringAnImportDoesNothing)
+{
+    publish({ruleJSON(u"com.a"_s, u"甲"_s), ruleJSON(u"com.b"_s, u"乙"_s)});
+    check();
+    model.syncFromCloud();
+    ASSERT_TRUE(model.isSyncing());
+    EXPECT_EQ(model.cloudControl(), Control::spinner);
+    model.checkCloud();
+    EXPECT_FALSE(model.isCheckingCloud());
+    ASSERT_TRUE(waitUntil([&] { return !model.isSyncing(); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(model.rules().size(), 2);
+}
+
+TEST_F(RulesPageViewModelTest, FailedCheckReadsCheckFailedOffersRecheckAndForgetsTheOldList)
+{
+    publish({ruleJSON(u"com.a"_s, u"甲"_s)});
+    check();
+    server.setReply("GET", u"/tasks/rules"_s, TestHttpServer::json(500, R"({"message":"维护中"})"));
+    check();
+    EXPECT_EQ(model.cloudSubtitle(), u"云端检查失败"_s);
+    EXPECT_EQ(model.cloudControl(), Control::recheckButton);
+    EXPECT_EQ(log.lines(), QStringList{u"[RuleSync] 获取云端规则失败：服务端返回 HTTP 500"_s});
+    sync(); // the list published before the failure is not imported
+    EXPECT_FALSE(rules.find(u"com.a甲"_s));
+}
+
+namespace {
+
+class ToolbarPoemTest : public ServiceTest
+{
+protected:
+    QString fetchWith(const QByteArray& body)
+    {
+        server.setReply("GET", u"/"_s, TestHttpServer::json(200, body));
+        poem.fetch();
+        EXPECT_TRUE(waitUntil([&] { return finished.count() > 0; }));
+        return poem.text();
+    }
+
+    ToolbarPoem poem;
+    QSignalSpy finished{&poem, &ToolbarPoem::fetchFinished};
+    QSignalSpy changed{&poem, &ToolbarPoem::textChanged};
+    LogCapture log;
+};
+
+} // namespace
+
+TEST_F(ToolbarPoemTest, LineIsTrimmedAndFetchedOnce)
+{
+    EXPECT_EQ(fetchWith(R"({"hitokoto":"\n  海上生明月 \n","from":"张九龄"})"), u"海上生明月"_s);
+    poem.fetch();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(server.requests()[0].target, "/?c=i");
+}
+
+TEST_F(ToolbarPoemTest, BlankLineShowsNothing)
+{
+    EXPECT_EQ(fetchWith(R"({"hitokoto":" \n\t "})"), QString());
+    EXPECT_EQ(changed.count(), 0);
+    EXPECT_TRUE(log.lines().isEmpty());
+}
+
+TEST_F(ToolbarPoemTest, ReplyWithoutTheLineIsLogged)
+{
+    EXPECT_EQ(fetchWith(R"({"from":"佚名"})"), QString());
+    ASSERT_EQ(log.lines().size(), 1);
+    EXPECT_TRUE(log.lines()[0].startsWith(u"[Hitokoto] 诗词加载失败："_s));
+    EXPECT_TRUE(log.lines()[0].contains(u"hitokoto"_s));
+}
+
+namespace {
+
+// A timer the test fires by hand.
+struct FakeTimer final : PeriodicTimer
+{
+    explicit FakeTimer(std::function<void()>* tick) : tick(tick) {}
+    void start(std::chrono::milliseconds period, std::function<void()> callback) override
+    {
+        EXPECT_EQ(period, std::chrono::hours(24));
+        *tick = std::move(callback);
+    }
+    std::function<void()>* tick;
+};
+
+QByteArray version(qint64 build, int forced, const QByteArray& url = "https://example.com/app.dmg")
+{
+    return R"({"code":0,"message":"","data":{"id":1,"version":"2.0","build_number":)" + QByteArray::number(build) +
+           R"(,"download_url":")" + url + R"(","release_notes":"","force_update":)" + QByteArray::number(forced) +
+           R"(,"status":1,"created_at":"c","updated_at":"u"}})";
+}
+
+class UpdateCheckerTest : public ServiceTest
+{
+protected:
+    // Answers the next check with `body`, runs one check, and returns what is offered.
+    std::optional<AppVersionInfo> offerAfter(const QByteArray& body, int status = 200)
+    {
+        server.setReply("GET", u"/app/version/latest"_s, TestHttpServer::json(status, body));
+        const qsizetype before = finished.count();
+        checker.fetchLatest();
+        EXPECT_TRUE(waitUntil([&] { return finished.count() > before; }));
+        return checker.availableVersion();
+    }
+    static QVariant stored(const QString& key) { return Settings::store().value(key); }
+
+    // Every test case runs in a process of its own, so the fixed clock never leaks.
+    const QDateTime start = [] {
+        const QDateTime moment(QDate(2024, 6, 1), QTime(12, 0), QTimeZone::utc());
+        Clock::setFixed(moment);
+        return moment;
+    }();
+    std::function<void()> tick;
+    UpdateChecker checker{12, std::make_unique<FakeTimer>(&tick)};
+    QSignalSpy started{&checker, &UpdateChecker::checkStarted};
+    QSignalSpy finished{&checker, &UpdateChecker::checkFinished};
+    LogCapture log;
+};
+
+} // namespace
+
+TEST_F(UpdateCheckerTest, WithoutALastCheckItChecksAtOnce)
+{
+    checker.startAutomaticChecks();
+    EXPECT_EQ(started.count(), 1);
+    ASSERT_TRUE(waitUntil([&] { return finished.count() == 1; }));
+}
+
+TEST_F(UpdateCheckerTest, CheckedTwentyThreeHoursAgoWaitsUntilADayAfterStart)
+{
+    Settings::store().setValue(Settings::kLastUpdateCheck, start.addSecs(-23 * 3600));
+    checker.startAutomaticChecks();
+    EXPECT_EQ(started.count(), 0);
+    ASSERT_TRUE(tick);
+    Clock::setFixed(start.addSecs(24 * 3600));
+    tick();
+    EXPECT_EQ(started.count(), 1);
+
+    // Exactly a day old checks; a future date does not.
+    Settings::store().setValue(Settings::kLastUpdateCheck, Clock::now().addSecs(-86400));
+    checker.checkIfNeeded();
+    Settings::store().setValue(Settings::kLastUpdateCheck, Clock::now().addSecs(60));
+    checker.checkIfNeeded();
+    EXPECT_EQ(started.count(), 2);
+    ASSERT_TRUE(waitUntil([&] { return finished.count() == 2; }));
+}
+
+TEST_F(UpdateCheckerTest, OnlyAHigherBuildIsOfferedAndNoVersionStillCountsAsACheck)
+{
+    EXPECT_FALSE(offerAfter("{}", 502));
+    EXPECT_FALSE(Settings::store().contains(Settings::kLastUpdateCheck)); // a failure is not a check
+    EXPECT_EQ(log.lines(), QStringList{u"[UpdateChecker] 版本检测失败：服务端返回 HTTP 502"_s});
+    EXPECT_FALSE(offerAfter(version(12, 0)));
+    EXPECT_FALSE(offerAfter(R"({"code":0,"message":"","data":null})"));
+    EXPECT_EQ(stored(Settings::kLastUpdateCheck).toDateTime(), start);
+    const std::optional<AppVersionInfo> offered = offerAfter(version(13, 0));
+    ASSERT_TRUE(offered);
+    EXPECT_EQ(UpdateChecker::sheetSubtitle(*offered), u"版本 2.0 · Build 13"_s);
+
+    EXPECT_EQ(checker.update(), QUrl(u"https://example.com/app.dmg"_s));
+    EXPECT_FALSE(checker.hasAvailableVersion());
+    // An address from the network that is not a web page is never opened.
+    ASSERT_TRUE(offerAfter(version(13, 0, "file:///bin/sh")));
+    EXPECT_TRUE(checker.update().isEmpty());
+    EXPECT_TRUE(checker.hasAvailableVersion());
+}
+
+TEST_F(UpdateCheckerTest, SkippedBuildReturnsOnlyWhenForcedAndThenCannotBeDismissed)
+{
+    ASSERT_TRUE(offerAfter(version(13, 0)));
+    checker.skip();
+    EXPECT_EQ(stored(Settings::kSkippedBuild).toLongLong(), 13);
+    EXPECT_FALSE(offerAfter(version(13, 0)));
+
+    ASSERT_TRUE(offerAfter(version(13, 1)));
+    EXPECT_EQ(UpdateChecker::sheetTitle(*checker.availableVersion()), u"发现重要更新"_s);
+    checker.skip();
+    checker.later();
+    EXPECT_FALSE(checker.update().isEmpty());
+    EXPECT_TRUE(checker.hasAvailableVersion());
+}
+
+TEST(UpdateCheckerTextTest, BuildValueAndReleaseTimeParsing)
+{
+    for (const auto& [text, build] :
+         {std::pair{u"+12"_s, 12}, {u"-3"_s, -3}, {u"0.1.0"_s, 0}, {u" 12"_s, 0}, {u"99999999999999999999"_s, 0}})
+        EXPECT_EQ(UpdateChecker::parseBuildNumber(text), build) << text.toStdString();
+
+    const QLocale zh(QLocale::Chinese, QLocale::China);
+    const QDateTime local = QDateTime(QDate(2024, 5, 1), QTime(8, 30), QTimeZone::utc()).toLocalTime();
+    const QString expected =
+        zh.toString(local.date(), QLocale::LongFormat) + u' ' + zh.toString(local.time(), QLocale::ShortFormat);
+    for (const QString& text :
+         {u"2024-05-01T08:30:00Z"_s, u"2024-05-01T08:30:00.123456Z"_s, u"2024-05-01T16:30:00+08:00"_s})
+        EXPECT_EQ(UpdateChecker::releaseTimeText(text, zh), expected) << text.toStdString();
+    EXPECT_EQ(UpdateChecker::releaseTimeText(u"2024-05-01T08:30:00Z"_s), expected)
+        << "Chinese whatever the system's locale";
+    for (const QString& text : {u"2024-05-01"_s, u"2024-05-01T08:30:00"_s, u"2024-13-01T08:30:00Z"_s, u"昨天"_s})
+        EXPECT_EQ(UpdateChecker::releaseTimeText(text, zh), text);
+}
+
+TEST(WallClockTimer, ADayCountsOnTheWallClockSoSleepDoesNotPostponeTheCheck)
+{
+    const QDateTime start(QDate(2024, 6, 1), QTime(12, 0), QTimeZone::utc());
+    Clock::setFixed(start);
+    const auto timer = PeriodicTimer::create(std::chrono::milliseconds(5));
+    int ticks = 0;
+    timer->start(std::chrono::hours(24), [&] { ++ticks; });
+    Clock::setFixed(start.addSecs(23 * 3600));
+    QTest::qWait(40);
+    EXPECT_EQ(ticks, 0);
+    // Three days asleep, as the wall clock tells: one check soon after waking, not three.
+    Clock::setFixed(start.addDays(3));
+    ASSERT_TRUE(waitUntil([&] { return ticks == 1; }, 2000));
+    QTest::qWait(40);
+    EXPECT_EQ(ticks, 1);
+    Clock::setFixed(start.addDays(4).addSecs(1));
+    ASSERT_TRUE(waitUntil([&] { return ticks == 2; }, 2000));
+    Clock::setFixed(std::nullopt);
+}

@@ -1,0 +1,552 @@
+// The service client: status and decoding rules, what goes out, time limits, every endpoint, and
+// the records on the wire.
+#include "OnlineTestSupport.h"
+#include "services/AppVersion.h"
+#include "services/CloudTasks.h"
+#include "services/HTTPUtil.h"
+#include "services/Hitokoto.h"
+#include "services/MarketTasks.h"
+#include "services/ServiceEndpoints.h"
+#include "services/Verification.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+
+using namespace Sweepora::Core;
+using namespace Sweepora::Test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray kVerificationReply = R"({"code": 200, "message": "ok"})";
+
+using HTTPUtilStatusTest = ServiceTest;
+using HTTPUtilRequestTest = ServiceTest;
+using HTTPUtilTimeoutTest = ServiceTest;
+
+} // namespace
+
+// --- Status and decoding rules ---------------------------------------------------------------
+
+TEST_F(HTTPUtilStatusTest, SuccessfulRepliesThatDoNotDecodeFailAsDecodingErrors)
+{
+    // A 204 fails on its empty body, not on its status.
+    server.setReply("GET", u"/tasks/rules"_s, TestHttpServer::json(204, {}));
+    server.setReply("POST", u"/a"_s, TestHttpServer::json(200, R"({"code": "200", "message": "ok"})"));
+    const auto empty = awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/tasks/rules"_s));
+    ASSERT_FALSE(empty.ok());
+    ASSERT_NE(empty.error().decodingError(), nullptr);
+    EXPECT_EQ(empty.error().decodingError()->problem, DecodingError::Problem::notJSON);
+    EXPECT_FALSE(empty.error().localizedDescription().isEmpty());
+
+    const auto malformed = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"a"_s), {});
+    ASSERT_FALSE(malformed.ok());
+    ASSERT_NE(malformed.error().decodingError(), nullptr);
+    EXPECT_EQ(malformed.error().decodingError()->path, u"code"_s);
+}
+
+TEST_F(HTTPUtilStatusTest, OnlyStatusesFrom200To299SucceedAndOnlyAFailedPostShowsTheServersMessage)
+{
+    // Qt flags 4xx and 5xx itself but lets a 3xx without a Location through as if it were fine, and
+    // maps each failure status to an error of its own: none may hide the reply of a POST.
+    const struct
+    {
+        QByteArray method;
+        TestHttpServer::Reply reply;
+        const char* shown; // nullptr: success; "?": any failure
+        std::optional<HTTPUtilError> error = std::nullopt;
+    } cases[] = {
+        {"GET", TestHttpServer::json(299, kVerificationReply), nullptr},
+        {"GET", TestHttpServer::json(300, kVerificationReply), "服务端返回 HTTP 300"},
+        {"GET", TestHttpServer::json(199, kVerificationReply), "?"},
+        {"GET", TestHttpServer::json(404, R"({"message": "没有这个接口"})"), "服务端返回 HTTP 404",
+         HTTPUtilError::badStatus(404)},
+        {"POST", TestHttpServer::Reply{500, {{"Content-Type", "text/html"}}, "<h1>oops</h1>"}, "服务端返回 HTTP 500",
+         HTTPUtilError::badResponse(500, std::nullopt)},
+        {"POST", TestHttpServer::json(502, R"({"message": 17})"), "服务端返回 HTTP 502"},
+        {"POST", TestHttpServer::json(503, R"({"error": "down"})"), "服务端返回 HTTP 503"},
+        // An empty message is still the server's message: it is shown as it is.
+        {"POST", TestHttpServer::json(400, R"({"message": ""})"), "", HTTPUtilError::badResponse(400, QString())},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const QString path = u"/case"_s + QString::number(++n);
+        server.setReply(c.method, path, c.reply);
+        const QUrl url = HTTPUtil::endpointURL(path);
+        const auto result =
+            c.method == "GET" ? awaitGet<VerificationResponse>(url) : awaitPost<VerificationResponse>(url, {});
+        SCOPED_TRACE(c.method.toStdString() + " " + std::to_string(c.reply.status));
+        ASSERT_EQ(result.ok(), c.shown == nullptr);
+        if (c.shown == nullptr || QByteArray(c.shown) == "?")
+            continue;
+        EXPECT_EQ(result.error().localizedDescription(), QString::fromUtf8(c.shown));
+        if (c.error) {
+            ASSERT_NE(result.error().httpError(), nullptr);
+            EXPECT_EQ(*result.error().httpError(), *c.error);
+        }
+    }
+    for (const int status : {400, 401, 403, 404, 405, 409, 410, 418, 422, 429, 500, 501, 503, 599}) {
+        const QString path = u"/s"_s + QString::number(status);
+        server.setReply("POST", path, TestHttpServer::json(status, R"({"message": "短信通道繁忙", "code": 9})"));
+        const auto result = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(path), {});
+        ASSERT_FALSE(result.ok());
+        ASSERT_NE(result.error().httpError(), nullptr) << status;
+        EXPECT_EQ(*result.error().httpError(), HTTPUtilError::badResponse(status, u"短信通道繁忙"_s));
+        EXPECT_EQ(result.error().localizedDescription(), u"短信通道繁忙"_s);
+    }
+}
+
+TEST_F(HTTPUtilStatusTest, AddressesThatAreNotHttpAreNeverFetched)
+{
+    // Qt would read a file: URL from disk; such a reply is "not an HTTP reply" (status -1).
+    const QUrl file = QUrl::fromLocalFile(QCoreApplication::applicationFilePath());
+    const auto get = awaitGet<HitokotoResponse>(file);
+    ASSERT_FALSE(get.ok());
+    ASSERT_NE(get.error().httpError(), nullptr);
+    EXPECT_EQ(*get.error().httpError(), HTTPUtilError::badStatus(-1));
+    EXPECT_EQ(get.error().localizedDescription(), u"服务端返回 HTTP -1"_s);
+
+    const auto post = awaitPost<HitokotoResponse>(QUrl(u"data:application/json,{}"_s), {});
+    ASSERT_FALSE(post.ok());
+    ASSERT_NE(post.error().httpError(), nullptr);
+    EXPECT_EQ(*post.error().httpError(), HTTPUtilError::badResponse(-1, std::nullopt));
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+TEST_F(HTTPUtilStatusTest, RefusedConnectionIsATransportError)
+{
+    QUrl closed;
+    {
+        TestHttpServer gone;
+        closed = gone.baseURL().resolved(QUrl(u"/tasks/rules"_s));
+    }
+
+    const auto result = awaitGet<HitokotoResponse>(closed);
+    ASSERT_FALSE(result.ok());
+    ASSERT_NE(result.error().transportError(), nullptr);
+    EXPECT_FALSE(result.error().transportError()->timedOut);
+    EXPECT_EQ(result.error().transportError()->code, QNetworkReply::ConnectionRefusedError);
+    EXPECT_EQ(result.error().localizedDescription(), u"无法连接服务器：连接被拒绝。"_s)
+        << "in Chinese, not Qt's English";
+}
+
+// --- What goes out ---------------------------------------------------------------------------
+
+TEST_F(HTTPUtilRequestTest, GetSendsOnlyAcceptAndPostAcceptThenContentTypeAndACompactBody)
+{
+    server.setReply("GET", u"/app/version/latest"_s, TestHttpServer::json(200, kVerificationReply));
+    ASSERT_TRUE(awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/app/version/latest"_s)).ok());
+    ASSERT_EQ(server.requests().size(), 1);
+    const TestHttpServer::Request& get = server.requests().first();
+    EXPECT_EQ(get.method, "GET");
+    EXPECT_EQ(get.header("Accept"), "application/json");
+    EXPECT_TRUE(get.body.isEmpty());
+    // Beside Accept, only what Qt's HTTP stack always sends.
+    QList<QByteArray> getNames = get.headerNames();
+    std::sort(getNames.begin(), getNames.end());
+    EXPECT_EQ(getNames,
+              (QList<QByteArray>{"Accept", "Accept-Encoding", "Accept-Language", "Connection", "Host", "User-Agent"}));
+
+    server.setReply("POST", u"/sms/send"_s, TestHttpServer::json(200, kVerificationReply));
+    const QJsonObject body = VerificationRequest::phone(u"13800138000"_s).toJSON();
+    ASSERT_TRUE(awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"sms/send"_s), body).ok());
+    ASSERT_EQ(server.requests().size(), 2);
+    const TestHttpServer::Request& request = server.requests().last();
+    EXPECT_EQ(request.method, "POST");
+    EXPECT_EQ(request.body, R"({"phone_number":"13800138000"})");
+    const QList<QByteArray> names = request.headerNames();
+    const qsizetype accept = names.indexOf("Accept");
+    const qsizetype contentType = names.indexOf("Content-Type");
+    ASSERT_GE(accept, 0);
+    EXPECT_GT(contentType, accept);
+    EXPECT_EQ(request.header("Content-Type"), "application/json");
+    QList<QByteArray> sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, (QList<QByteArray>{"Accept", "Accept-Encoding", "Accept-Language", "Connection", "Content-Length",
+                                         "Content-Type", "Host", "User-Agent"}));
+}
+
+TEST_F(HTTPUtilRequestTest, PathsLandDirectlyUnderABaseURLThatOnlyAWebAddressMayReplace)
+{
+    const QUrl base = server.baseURL();
+    EXPECT_EQ(HTTPUtil::serviceBaseURL(), base);
+    EXPECT_EQ(HTTPUtil::endpointURL(u"/tasks/rules"_s), QUrl(base.toString() + u"/tasks/rules"_s));
+    EXPECT_EQ(HTTPUtil::endpointURL(u"sms/send"_s), QUrl(base.toString() + u"/sms/send"_s));
+    // Only one slash is taken off; the rest of the path is kept as given.
+    EXPECT_EQ(HTTPUtil::endpointURL(u"//x"_s).path(), u"//x"_s);
+
+    // A base with a path of its own keeps it.
+    qputenv("SWEEPORA_SERVICE_URL", base.toEncoded() + "/api");
+    EXPECT_EQ(HTTPUtil::endpointURL(u"/market/tasks"_s).path(), u"/api/market/tasks"_s);
+    qputenv("SWEEPORA_SERVICE_URL", base.toEncoded() + "/api/");
+    EXPECT_EQ(HTTPUtil::endpointURL(u"market/tasks"_s).path(), u"/api/market/tasks"_s);
+
+    server.setReply("GET", u"/tasks/rules"_s, TestHttpServer::json(200, kVerificationReply));
+    qputenv("SWEEPORA_SERVICE_URL", base.toEncoded());
+    ASSERT_TRUE(awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"tasks/rules"_s)).ok());
+    EXPECT_EQ(server.requests().first().target, "/tasks/rules");
+
+    // Only a web address from the environment replaces the built-in ones.
+    for (const char* bad : {"ftp://127.0.0.1:21", "not a url", "http://", "http://127.0.0.1:9/?x=1", "file:///tmp"}) {
+        qputenv("SWEEPORA_SERVICE_URL", bad);
+        qputenv("SWEEPORA_POEM_URL", bad);
+        EXPECT_EQ(HTTPUtil::serviceBaseURL(), QUrl(u"http://127.0.0.1:8787"_s)) << bad;
+        EXPECT_EQ(HTTPUtil::poemURL().host(), u"v1.hitokoto.cn"_s) << bad;
+    }
+    qunsetenv("SWEEPORA_POEM_URL");
+    EXPECT_EQ(HTTPUtil::poemURL().query(), u"c=i"_s);
+
+    qputenv("SWEEPORA_POEM_URL", server.baseURL().toEncoded());
+    EXPECT_EQ(HTTPUtil::poemURL(), QUrl(server.baseURL().toString() + u"/?c=i"_s));
+}
+
+TEST_F(HTTPUtilRequestTest, ACallWhoseContextIsGoneNeverCompletes)
+{
+    server.setReply("GET", u"/slow"_s, TestHttpServer::silent());
+    useTimeouts(60'000, 100);
+    int orphanCalls = 0;
+    {
+        QObject context;
+        HTTPUtil::getJSON<HitokotoResponse>(HTTPUtil::endpointURL(u"slow"_s), &context,
+                                            [&](const ServiceResult<HitokotoResponse>&) { ++orphanCalls; });
+    }
+    // Same limit, started later: by the time it ends, the first request has ended too.
+    const auto later = awaitGet<HitokotoResponse>(HTTPUtil::endpointURL(u"slow"_s));
+    EXPECT_FALSE(later.ok());
+    EXPECT_EQ(orphanCalls, 0);
+}
+
+TEST_F(HTTPUtilRequestTest, TheGuardRefusesEveryHostButLoopback)
+{
+    // 192.0.2.1 is reserved for documentation: even without the guard nobody would answer.
+    useTimeouts(2'000, 2'000);
+    const auto result = awaitGet<HitokotoResponse>(QUrl(u"http://192.0.2.1/"_s));
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(guard.hostsRefused(), QStringList{u"192.0.2.1"_s});
+    expectedRefusals = guard.hostsRefused();
+}
+
+// --- Time limits ---------------------------------------------------------------------------
+
+TEST_F(HTTPUtilTimeoutTest, SilentServerEndsAGetAtTheIdleLimitAndAPostAtTheWholeExchangeLimit)
+{
+    server.setReply("GET", u"/market/tasks"_s, TestHttpServer::silent());
+    server.setReply("POST", u"/market/tasks"_s, TestHttpServer::silent());
+    for (const bool post : {false, true}) {
+        useTimeouts(post ? 60'000 : 100, post ? 100 : 60'000);
+        const QUrl url = HTTPUtil::endpointURL(u"/market/tasks"_s);
+        const auto result = post ? awaitPost<VerificationResponse>(url, {}) : awaitGet<VerificationResponse>(url);
+        ASSERT_FALSE(result.ok());
+        ASSERT_NE(result.error().transportError(), nullptr);
+        EXPECT_TRUE(result.error().transportError()->timedOut);
+        EXPECT_EQ(result.error().localizedDescription(), u"请求超时。"_s);
+    }
+    EXPECT_EQ(server.requests().size(), 2);
+}
+
+namespace {
+
+using ServiceEndpointsTest = ServiceTest;
+
+const QByteArray kRule = R"({"Name": "n", "Paths": ["/p"], "PackName": "com.p", "Description": "d"})";
+
+} // namespace
+
+TEST_F(ServiceEndpointsTest, EveryCallReachesItsEndpointAndDecodesItsReply)
+{
+    server.setReply(
+        "GET", u"/tasks/rules"_s,
+        TestHttpServer::json(200, R"({"code":0,"message":"","data":[{"id":1,"rule_json":)" + kRule + "}]}"));
+    server.setReply("GET", u"/market/tasks"_s,
+                    TestHttpServer::json(200, R"({"code":0,"message":"","data":[{"id":2,"allow":1,"created_at":"c",)"
+                                              R"("updated_at":"u","rule_json":)" +
+                                                  kRule + "}]}"));
+    server.setReply("POST", u"/market/tasks"_s,
+                    TestHttpServer::json(201, R"({"code":0,"message":"","data":{"id":3,"allow":0,"reason":"重复"}})"));
+    server.setReply("GET", u"/app/version/latest"_s,
+                    TestHttpServer::json(200, R"({"code":0,"message":"","data":null})"));
+    server.setReply("GET", u"/"_s, TestHttpServer::json(200, R"({"hitokoto":"白日依山尽"})"));
+
+    const auto cloud =
+        await<CloudTaskEnvelope>([](QObject* context, auto done) { ServiceEndpoints::fetchCloudRules(context, done); });
+    ASSERT_TRUE(cloud.ok());
+    EXPECT_EQ(cloud.value().data.value(0).ruleJSON.packName, u"com.p"_s);
+
+    const auto market = await<MarketTaskEnvelope>(
+        [](QObject* context, auto done) { ServiceEndpoints::fetchMarketTasks(context, done); });
+    ASSERT_TRUE(market.ok());
+    EXPECT_TRUE(market.value().data.value(0).isApproved());
+
+    CleanupRule rule;
+    rule.name = u"n"_s;
+    const auto upload = await<UploadMarketTaskEnvelope>(
+        [&](QObject* context, auto done) { ServiceEndpoints::uploadMarketTask(rule, context, done); });
+    ASSERT_TRUE(upload.ok());
+    EXPECT_EQ(upload.value().data.reason, u"重复"_s);
+
+    const auto version = await<AppVersionEnvelope>(
+        [](QObject* context, auto done) { ServiceEndpoints::fetchLatestVersion(context, done); });
+    ASSERT_TRUE(version.ok());
+    EXPECT_FALSE(version.value().data.has_value());
+
+    const auto poem =
+        await<HitokotoResponse>([](QObject* context, auto done) { ServiceEndpoints::fetchPoem(context, done); });
+    ASSERT_TRUE(poem.ok());
+    EXPECT_EQ(poem.value().hitokoto, u"白日依山尽"_s);
+
+    QStringList seen;
+    for (const TestHttpServer::Request& request : server.requests())
+        seen.append(QString::fromLatin1(request.method + ' ' + request.target));
+    EXPECT_EQ(seen, (QStringList{u"GET /tasks/rules"_s, u"GET /market/tasks"_s, u"POST /market/tasks"_s,
+                                 u"GET /app/version/latest"_s, u"GET /?c=i"_s}));
+    EXPECT_EQ(server.requests()[2].body,
+              R"({"rule_json":{"App":true,"Description":"","Name":"n","Notice":0,"PackName":"","Paths":[]}})");
+}
+
+TEST_F(ServiceEndpointsTest, SignInCallsUseTheChannelOfTheAccountAndEncodeTheirQuery)
+{
+    const QByteArray sent = R"({"code":200,"message":"已发送"})";
+    const QByteArray checked = R"({"code":1,"message":"ok"})";
+    for (const char* path : {"/sms/send", "/email/send"})
+        server.setReply("POST", QString::fromLatin1(path), TestHttpServer::json(200, sent));
+    for (const char* path : {"/sms/check", "/email/check"})
+        server.setReply("GET", QString::fromLatin1(path), TestHttpServer::json(200, checked));
+
+    const VerificationRequest phone = VerificationRequest::phone(u"13912345678"_s);
+    const VerificationRequest email = VerificationRequest::email(u"a+b@example.com"_s);
+    for (const VerificationRequest& account : {phone, email}) {
+        const auto send = await<VerificationResponse>(
+            [&](QObject* context, auto done) { ServiceEndpoints::sendCode(account, context, done); });
+        ASSERT_TRUE(send.ok());
+        EXPECT_EQ(send.value().code, 200);
+        const auto check = await<VerificationResponse>(
+            [&](QObject* context, auto done) { ServiceEndpoints::checkCode(account, u"0427"_s, context, done); });
+        ASSERT_TRUE(check.ok());
+        EXPECT_EQ(check.value().code, 1);
+    }
+
+    const QList<TestHttpServer::Request>& requests = server.requests();
+    ASSERT_EQ(requests.size(), 4);
+    EXPECT_EQ(requests[0].target, "/sms/send");
+    EXPECT_EQ(requests[0].body, R"({"phone_number":"13912345678"})");
+    EXPECT_EQ(requests[1].target, "/sms/check?phone_number=13912345678&code=0427");
+    EXPECT_TRUE(requests[1].body.isEmpty());
+    EXPECT_EQ(requests[2].target, "/email/send");
+    EXPECT_EQ(requests[2].body, R"({"email_address":"a+b@example.com"})");
+    // A raw "+" would reach a form decoder as a space and check the wrong address.
+    EXPECT_EQ(requests[3].target, "/email/check?email_address=a%2Bb%40example.com&code=0427");
+
+    // Every reserved character of the query is encoded.
+    const QUrl url = ServiceEndpoints::checkCodeURL(VerificationRequest::email(u"x&code=1#@例.cn"_s), u"1 2"_s);
+    const QUrlQuery query(url);
+    EXPECT_EQ(query.queryItems(QUrl::FullyDecoded),
+              (QList<QPair<QString, QString>>{{u"email_address"_s, u"x&code=1#@例.cn"_s}, {u"code"_s, u"1 2"_s}}));
+    EXPECT_FALSE(url.hasFragment());
+    EXPECT_EQ(url.path(), u"/email/check"_s);
+}
+
+namespace {
+
+template <typename T> ServiceResult<T> decode(const char* json)
+{
+    return HTTPUtil::decode<T>(QByteArray(json));
+}
+
+// The problem and where it is, or "ok" when the text decoded.
+template <typename T> std::string failure(const char* json)
+{
+    const ServiceResult<T> result = decode<T>(json);
+    if (result.ok())
+        return "ok";
+    const DecodingError* error = result.error().decodingError();
+    if (!error)
+        return "not a decoding error";
+    const char* problem[] = {"notJSON", "missingKey", "wrongType"};
+    return std::string(problem[int(error->problem)]) + " " + error->path.toStdString();
+}
+
+QByteArray compact(const QJsonObject& object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+} // namespace
+
+// --- Rules on the wire ---------------------------------------------------------------------
+
+TEST(WireRuleTest, CloudRuleWithoutAppAndNoticeTakesTheirDefaults)
+{
+    const auto result = decode<CloudTaskEnvelope>(R"({"code": 0, "message": "", "data": [
+        {"id": 7, "rule_json": {"Name": "缓存", "Paths": ["USERFOLDER/Library/Caches/x"], "PackName": "com.x",
+                                "Description": "d"}},
+        {"id": 8, "rule_json": {"App": null, "Notice": null, "Name": "n", "Paths": [], "PackName": "p",
+                                "Description": ""}},
+        {"id": 9, "rule_json": {"App": false, "Notice": 3, "Name": "n", "Paths": [], "PackName": "p",
+                                "Description": ""}}]})");
+    ASSERT_TRUE(result.ok()) << result.error().localizedDescription().toStdString();
+    const QList<CloudTaskRule>& rules = result.value().data;
+    ASSERT_EQ(rules.size(), 3);
+
+    EXPECT_EQ(rules[0].id, 7);
+    EXPECT_EQ(rules[0].ruleJSON.toCleanupRule(),
+              (CleanupRule{true, u"缓存"_s, {u"USERFOLDER/Library/Caches/x"_s}, 0, u"com.x"_s, u"d"_s}));
+
+    EXPECT_TRUE(rules[1].ruleJSON.toCleanupRule().app);
+    EXPECT_EQ(rules[1].ruleJSON.toCleanupRule().notice, 0);
+    EXPECT_FALSE(rules[2].ruleJSON.toCleanupRule().app);
+    EXPECT_EQ(rules[2].ruleJSON.toCleanupRule().notice, 3);
+}
+
+TEST(WireRuleTest, RequiredRuleKeysMustBePresentWithTheirJSONTypeInEveryRule)
+{
+    const auto envelope = [](const char* rule) {
+        return "{\"code\": 0, \"message\": \"\", \"data\": [{\"id\": 1, \"rule_json\": " + std::string(rule) + "}]}";
+    };
+    const auto check = [&](const char* rule) { return failure<CloudTaskEnvelope>(envelope(rule).c_str()); };
+
+    EXPECT_EQ(check(R"({"Name": null, "Paths": [], "PackName": "p", "Description": ""})"),
+              "wrongType data[0].rule_json.Name");
+    EXPECT_EQ(check(R"({"Name": "n", "Paths": ["a", 2], "PackName": "p", "Description": ""})"),
+              "wrongType data[0].rule_json.Paths[1]");
+    EXPECT_EQ(check(R"({"Name": "n", "Paths": "a", "PackName": "p", "Description": ""})"),
+              "wrongType data[0].rule_json.Paths");
+    EXPECT_EQ(check(R"({"App": 1, "Name": "n", "Paths": [], "PackName": "p", "Description": ""})"),
+              "wrongType data[0].rule_json.App");
+    EXPECT_EQ(check(R"({"Notice": "0", "Name": "n", "Paths": [], "PackName": "p", "Description": ""})"),
+              "wrongType data[0].rule_json.Notice");
+    EXPECT_EQ(check(R"({"Notice": 0.5, "Name": "n", "Paths": [], "PackName": "p", "Description": ""})"),
+              "wrongType data[0].rule_json.Notice");
+    EXPECT_EQ(check(R"(["Name"])"), "wrongType data[0].rule_json");
+
+    // One incomplete rule fails the whole list.
+    EXPECT_EQ(failure<CloudTaskEnvelope>(R"({"code": 0, "message": "", "data": [
+        {"id": 1, "rule_json": {"Name": "a", "Paths": [], "PackName": "p", "Description": ""}},
+        {"id": 2, "rule_json": {"Name": "b", "Paths": [], "Description": ""}}]})"),
+              "missingKey data[1].rule_json.PackName");
+    EXPECT_EQ(failure<MarketTaskEnvelope>(R"({"code": 0, "message": "", "data": [
+        {"id": 1, "allow": 1, "created_at": "", "updated_at": "",
+         "rule_json": {"Paths": [], "PackName": "p", "Description": ""}}]})"),
+              "missingKey data[0].rule_json.Name");
+}
+
+TEST(WireRuleTest, UploadBodyCarriesTheRuleInTheLocalFormatWithAllSixKeysSorted)
+{
+    CleanupRule rule;
+    rule.app = false;
+    rule.name = u"微信 小程序缓存"_s;
+    rule.paths = {u"USERFOLDER/a"_s, u"/b"_s};
+    rule.notice = 9'007'199'254'740'993; // not representable as a double
+    rule.packName = u"com.tencent.mm"_s;
+    rule.description = QString();
+
+    EXPECT_EQ(compact(UploadMarketTaskRequest{rule}.toJSON()),
+              QByteArray(R"({"rule_json":{"App":false,"Description":"","Name":"微信 小程序缓存",)"
+                         R"("Notice":9007199254740993,"PackName":"com.tencent.mm","Paths":["USERFOLDER/a","/b"]}})"));
+
+    // What goes up comes back as the same rule through the service's form.
+    const QByteArray cloud =
+        R"({"code":0,"message":"","data":[{"id":1,"rule_json":)" + compact(rule.toJsonObject()) + "}]}";
+    const auto result = HTTPUtil::decode<CloudTaskEnvelope>(cloud);
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.value().data.value(0).ruleJSON.toCleanupRule(), rule);
+}
+
+// --- Envelopes and records -----------------------------------------------------------------
+
+TEST(WireRecordTest, EnvelopesNeedCodeMessageAndTheirData)
+{
+    EXPECT_EQ(failure<CloudTaskEnvelope>(R"({"message": "", "data": []})"), "missingKey code");
+    EXPECT_EQ(failure<CloudTaskEnvelope>(R"({"code": "0", "message": "", "data": []})"), "wrongType code");
+    EXPECT_EQ(failure<CloudTaskEnvelope>(R"({"code": 0, "data": []})"), "missingKey message");
+    EXPECT_EQ(failure<CloudTaskEnvelope>(R"({"code": 0, "message": ""})"), "missingKey data");
+    EXPECT_EQ(failure<MarketTaskEnvelope>(R"({"code": 0, "message": "", "data": null})"), "wrongType data");
+    EXPECT_EQ(failure<MarketTaskEnvelope>(R"({"code": 0, "message": "", "data": {}})"), "wrongType data");
+    EXPECT_EQ(failure<UploadMarketTaskEnvelope>(R"({"code": 0, "message": "", "data": null})"), "wrongType data");
+    EXPECT_EQ(failure<VerificationResponse>(R"({"code": 1})"), "missingKey message");
+    EXPECT_EQ(failure<VerificationResponse>(R"([{"code": 1, "message": ""}])"), "wrongType ");
+    EXPECT_EQ(failure<VerificationResponse>(""), "notJSON ");
+    EXPECT_EQ(failure<VerificationResponse>(R"({"code": 1, "message": "")"), "notJSON ");
+    EXPECT_EQ(failure<HitokotoResponse>(R"({"id": 1})"), "missingKey hitokoto");
+    // An upload's result needs its reason even when approved.
+    EXPECT_EQ(failure<UploadMarketTaskEnvelope>(R"({"code": 0, "message": "", "data": {"id": 1, "allow": 1}})"),
+              "missingKey data.reason");
+
+    const auto empty = decode<MarketTaskEnvelope>(R"({"code": 5, "message": "m", "data": []})");
+    ASSERT_TRUE(empty.ok());
+    EXPECT_TRUE(empty.value().data.isEmpty());
+    EXPECT_EQ(empty.value().code, 5);
+}
+
+TEST(WireRecordTest, UnknownKeysAreIgnoredEverywhere)
+{
+    const auto result = decode<MarketTaskEnvelope>(R"({"code": 0, "message": "", "extra": {"x": [1]},
+        "data": [{"id": 3, "allow": 2, "created_at": "c", "updated_at": "u", "author": "someone",
+                  "rule_json": {"Name": "n", "Paths": [], "PackName": "p", "Description": "", "Icon": 5}}]})");
+    ASSERT_TRUE(result.ok());
+    const MarketRule& rule = result.value().data.value(0);
+    EXPECT_EQ(rule.id, 3);
+    EXPECT_FALSE(rule.isApproved());
+    EXPECT_EQ(rule.createdAt, u"c"_s);
+    EXPECT_EQ(rule.updatedAt, u"u"_s);
+}
+
+TEST(WireRecordTest, VersionRecordReadsEveryFieldOnlyMinimumVersionIsOptionalAndNoDataIsNoVersion)
+{
+    const char* full = R"({"code": 0, "message": "", "data": {"id": 4, "version": "1.4.0", "build_number": 140,
+        "download_url": "https://example.com/d", "release_notes": "修复", "force_update": 1,
+        "minimum_version": "1.0", "status": 2, "created_at": "2024-05-01T10:00:00Z", "updated_at": "u"}})";
+    const auto result = decode<AppVersionEnvelope>(full);
+    ASSERT_TRUE(result.ok()) << result.error().localizedDescription().toStdString();
+    const AppVersionInfo& info = *result.value().data;
+    EXPECT_EQ(info.id, 4);
+    EXPECT_EQ(info.version, u"1.4.0"_s);
+    EXPECT_EQ(info.buildNumber, 140);
+    EXPECT_EQ(info.downloadURL, u"https://example.com/d"_s);
+    EXPECT_EQ(info.releaseNotes, u"修复"_s);
+    EXPECT_TRUE(info.isForced());
+    EXPECT_EQ(info.minimumVersion, u"1.0"_s);
+    EXPECT_EQ(info.status, 2);
+    EXPECT_EQ(info.createdAt, u"2024-05-01T10:00:00Z"_s);
+    EXPECT_EQ(info.updatedAt, u"u"_s);
+
+    QJsonObject data = QJsonDocument::fromJson(full).object().value(u"data"_s).toObject();
+    data.remove(u"minimum_version"_s);
+    for (const QString& key : data.keys()) {
+        QJsonObject without = data;
+        without.remove(key);
+        const QByteArray json = R"({"code":0,"message":"","data":)" + compact(without) + "}";
+        const auto missing = HTTPUtil::decode<AppVersionEnvelope>(json);
+        ASSERT_FALSE(missing.ok()) << key.toStdString();
+        EXPECT_EQ(missing.error().decodingError()->path, u"data."_s + key);
+    }
+    const QByteArray withoutMinimum = R"({"code":0,"message":"","data":)" + compact(data) + "}";
+    const auto optional = HTTPUtil::decode<AppVersionEnvelope>(withoutMinimum);
+    ASSERT_TRUE(optional.ok());
+    EXPECT_FALSE(optional.value().data->minimumVersion.has_value());
+
+    // Without data there is no version.
+    for (const char* json : {R"({"code": 0, "message": ""})", R"({"code": 0, "message": "", "data": null})"}) {
+        const auto result = decode<AppVersionEnvelope>(json);
+        ASSERT_TRUE(result.ok()) << json;
+        EXPECT_FALSE(result.value().data.has_value()) << json;
+    }
+    EXPECT_EQ(failure<AppVersionEnvelope>(R"({"code": 0, "message": "", "data": "1.2"})"), "wrongType data");
+    EXPECT_EQ(failure<AppVersionEnvelope>(R"({"code": 0, "message": "", "data": {}})"), "missingKey data.id");
+}
+
+TEST(WireRecordTest, DecodingErrorsSayWhatAndWhere)
+{
+    const auto missing = decode<CloudTaskEnvelope>(
+        R"({"code": 0, "message": "", "data": [{"id": 1, "rule_json": {"Name": "", "Paths": [], "Description": ""}}]})");
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error().localizedDescription(), u"服务端返回的数据缺少“data[0].rule_json.PackName”"_s);
+
+    const auto wrong = decode<VerificationResponse>(R"({"code": "1", "message": ""})");
+    ASSERT_FALSE(wrong.ok());
+    EXPECT_EQ(wrong.error().localizedDescription(), u"服务端返回的数据中“code”不是整数"_s);
+
+    const auto notJSON = decode<VerificationResponse>("<html>");
+    ASSERT_FALSE(notJSON.ok());
+    EXPECT_TRUE(notJSON.error().localizedDescription().startsWith(u"服务端返回的数据不是有效的 JSON"_s));
+}

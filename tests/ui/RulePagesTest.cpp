@@ -1,0 +1,419 @@
+// The rule pages: local rules and the cloud card, the rule editor panel, the rule workshop.
+#include "OnlineUiTest.h"
+#include "services/RuleEditorViewModel.h"
+#include "services/RuleWorkshopViewModel.h"
+#include "services/RulesPageViewModel.h"
+#include "support/Screenshots.h"
+#include "support/ScriptedFolderPicker.h"
+#include "trash/ProtectedPlaces.h"
+#include "trash/ProtectedPlacesViewModel.h"
+#include "ui/components/PlaceholderView.h"
+#include "ui/pages/CloudRuleCard.h"
+#include "ui/pages/MarketRuleRow.h"
+#include "ui/pages/ProtectedPlacesCard.h"
+#include "ui/pages/RuleCard.h"
+#include "ui/pages/RuleEditorPanel.h"
+#include "ui/pages/RuleWorkshopPage.h"
+#include "ui/pages/RulesPage.h"
+
+#include <QClipboard>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Sweepora;
+using namespace Sweepora::Core;
+using namespace Sweepora::Test;
+using namespace Qt::StringLiterals;
+
+using namespace Sweepora::Ui;
+
+namespace {
+
+class RulesPageTest : public OnlineUiTest
+{
+protected:
+    void SetUp() override
+    {
+        OnlineUiTest::SetUp();
+        page = std::make_unique<RulesPage>(store());
+        page->resize(760, 620);
+    }
+    void serveCloud(const QByteArrayList& rules)
+    {
+        QByteArrayList entries;
+        for (qsizetype i = 0; i < rules.size(); ++i)
+            entries.append("{\"id\":" + QByteArray::number(i + 1) + ",\"rule_json\":" + rules[i] + "}");
+        serveJSON("GET", u"/tasks/rules"_s, R"({"code":0,"message":"","data":[)" + entries.join(',') + "]}");
+    }
+    // Shows the page (which checks the cloud) and waits until the check ended.
+    void showAndWait()
+    {
+        page->show();
+        ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
+        QApplication::processEvents();
+    }
+    // In the store's order.
+    QStringList storedNames() const
+    {
+        QStringList names;
+        for (const CleanupRule& rule : store().loadRules())
+            names.append(rule.name);
+        return names;
+    }
+    QStringList cardNames() const
+    {
+        QStringList names;
+        for (RuleCard* card : page->ruleCards())
+            names.append(card->rule().name);
+        return names;
+    }
+    QString subtitle() const { return page->cloudCard()->subtitle(); }
+    QString control() const { return page->cloudCard()->currentControl()->objectName(); }
+
+    std::unique_ptr<RulesPage> page;
+};
+
+} // namespace
+
+TEST_F(RulesPageTest, ListsLocalRulesWithTheirDetailsAndReloadsOnANewVersionOnly)
+{
+    addRule(u"com.beta"_s, u"Beta"_s, {u"USERFOLDER/a"_s, u"b"_s});
+    addRule(u"com.alpha"_s, u"alpha"_s);
+    serveCloud({});
+    page->setRefreshID(0);
+    showAndWait();
+    ASSERT_EQ(cardNames().size(), 2);
+    ASSERT_EQ(cardNames(), storedNames());
+
+    RuleCard* beta = page->ruleCards().at(cardNames().indexOf(u"Beta"_s));
+    EXPECT_EQ(beta->findChild<QLabel*>(u"ruleCardPackName"_s)->text(), u"PackName · com.beta"_s);
+    EXPECT_EQ(beta->findChild<QLabel*>(u"ruleCardPathCount"_s)->text(), u"2 个路径"_s);
+    EXPECT_EQ(beta->findChild<QLabel*>(u"ruleCardPaths"_s)->text(), u"USERFOLDER/a\nb"_s);
+    Screenshots::save(page.get(), u"rules-page-list"_s);
+
+    // A rule written behind the page's back shows only once the window's version moves.
+    addRule(u"com.gamma"_s, u"Gamma"_s);
+    page->setRefreshID(0);
+    EXPECT_EQ(page->ruleCards().size(), 2);
+    page->setRefreshID(1);
+    EXPECT_EQ(cardNames().size(), 3);
+    EXPECT_EQ(cardNames(), storedNames());
+
+    QSignalSpy edited(page.get(), &RulesPage::editRequested);
+    QSignalSpy adds(page.get(), &RulesPage::addRequested);
+    RuleCard* betaCard = page->ruleCards().at(cardNames().indexOf(u"Beta"_s));
+    QTest::mouseClick(betaCard->findChild<QPushButton*>(u"ruleCardEdit"_s), Qt::LeftButton);
+    ASSERT_EQ(edited.count(), 1);
+    EXPECT_EQ(edited[0][0].value<CleanupRule>().packName, u"com.beta"_s);
+    QTest::mouseClick(page->findChild<QPushButton*>(u"addRuleButton"_s), Qt::LeftButton);
+    EXPECT_EQ(adds.count(), 1);
+}
+
+TEST_F(RulesPageTest, CloudCardOffersSyncWhileFewerLocalRulesThenTheCheckmark)
+{
+    addRule(u"com.a"_s, u"A"_s);
+    serveCloud({ruleJSON("A", "com.a"), ruleJSON("B", "com.b", R"(,"App":false)"), ruleJSON("C", "com.c")});
+    page->show();
+    // While the request runs: the spinner and the checking line.
+    EXPECT_EQ(subtitle(), u"正在检查规则数量…"_s);
+    EXPECT_EQ(control(), u"cloudRuleSpinner"_s);
+    Screenshots::save(page.get(), u"rules-page-cloud-checking"_s);
+    ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
+
+    EXPECT_EQ(subtitle(), u"本地 1 条 · 云端 3 条"_s);
+    EXPECT_EQ(control(), u"cloudRuleSync"_s);
+    Screenshots::save(page.get(), u"rules-page-cloud-sync"_s);
+
+    QTest::mouseClick(page->findChild<QPushButton*>(u"cloudRuleSync"_s), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return !page->model().isSyncing(); }));
+    QApplication::processEvents();
+    EXPECT_EQ(subtitle(), u"本地 3 条 · 云端 3 条"_s);
+    EXPECT_EQ(control(), u"cloudRuleUpToDate"_s);
+    EXPECT_EQ(cardNames(), (QStringList{u"A"_s, u"B"_s, u"C"_s}));
+    EXPECT_EQ(requestCount(u"/tasks/rules"_s), 1); // the import does not ask again
+    Screenshots::save(page.get(), u"rules-page-cloud-up-to-date"_s);
+}
+
+TEST_F(RulesPageTest, FailedCheckOffersOnlyRecheckAndEachShowingChecksAgain)
+{
+    addRule(u"com.a"_s, u"A"_s);
+    serveJSON("GET", u"/tasks/rules"_s, R"({"code":0})", 500);
+    showAndWait();
+    EXPECT_EQ(subtitle(), u"云端检查失败"_s);
+    EXPECT_EQ(control(), u"cloudRuleRecheck"_s);
+    // The local list is there even though the service is not.
+    EXPECT_EQ(page->ruleCards().size(), 1);
+    Screenshots::save(page.get(), u"rules-page-cloud-failed"_s);
+
+    serveCloud({});
+    QTest::mouseClick(page->findChild<QToolButton*>(u"cloudRuleRecheck"_s), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
+    EXPECT_EQ(subtitle(), u"本地 1 条 · 云端 0 条"_s);
+    EXPECT_EQ(control(), u"cloudRuleUpToDate"_s);
+
+    page->hide();
+    page->show();
+    ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
+    EXPECT_EQ(requestCount(u"/tasks/rules"_s), 3);
+}
+
+TEST_F(RulesPageTest, ProtectedPlacesAreAddedWithThePickerAndRemovedOneByOne)
+{
+    auto picker = ScriptedFolderPicker::install();
+    serveCloud({});
+    showAndWait();
+    auto* card = page->findChild<ProtectedPlacesCard*>();
+    ASSERT_NE(card, nullptr);
+    EXPECT_NE(card->findChild<QLabel*>(u"protectedEmpty"_s), nullptr);
+
+    picker->answerWith(u"/srv/projects"_s);
+    picker->cancelNext();
+    auto* add = card->findChild<QPushButton*>(u"addProtectedButton"_s);
+    QTest::mouseClick(add, Qt::LeftButton);
+    QTest::mouseClick(add, Qt::LeftButton); // cancelled: nothing changes
+    EXPECT_EQ(card->model().paths(), QStringList{u"/srv/projects"_s});
+    EXPECT_EQ(Sweepora::Core::ProtectedPlaces::userPaths(), QStringList{u"/srv/projects"_s});
+    QApplication::processEvents();
+    Screenshots::save(page.get(), u"rules-protected-places"_s);
+
+    auto* remove = card->findChild<QToolButton*>(u"removeProtectedButton"_s);
+    ASSERT_NE(remove, nullptr);
+    QTest::mouseClick(remove, Qt::LeftButton);
+    EXPECT_TRUE(card->model().paths().isEmpty());
+    EXPECT_TRUE(Sweepora::Core::ProtectedPlaces::userPaths().isEmpty());
+}
+
+namespace {
+
+const CleanupRule kRule{true,         u"微信"_s, {u"USERFOLDER/a"_s, u"USERFOLDER/b"_s}, 0, u"com.tencent.xinWeChat"_s,
+                        u"聊天缓存"_s};
+
+class RuleEditorPanelTest : public OnlineUiTest
+{
+protected:
+    RuleEditorPanel& open(RuleEditorMode mode, const CleanupRule& rule = kRule)
+    {
+        panel = std::make_unique<RuleEditorPanel>(new RuleEditorViewModel(mode, rule, store()));
+        panel->resize(RuleEditorPanel::kWidth, 640);
+        panel->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(panel.get()));
+        return *panel;
+    }
+    // Presses "确定" on the result alert and returns its title and message.
+    QPair<QString, QString> takeAlert()
+    {
+        QMessageBox* box = nullptr;
+        EXPECT_TRUE(waitUntil([&] { return (box = openAlert(panel.get())) != nullptr; }));
+        if (box == nullptr)
+            return {};
+        const QPair<QString, QString> shown{box->text(), box->informativeText()};
+        box->button(QMessageBox::Ok) != nullptr ? box->button(QMessageBox::Ok)->click()
+                                                : box->buttons().first()->click();
+        QApplication::processEvents();
+        EXPECT_FALSE(panel->model().showResult());
+        return shown;
+    }
+
+    std::unique_ptr<RuleEditorPanel> panel;
+};
+
+} // namespace
+
+TEST_F(RuleEditorPanelTest, EditingExportsTakesTypedFieldsAndSavesThem)
+{
+    RuleEditorPanel& p = open(RuleEditorMode::editing);
+    EXPECT_EQ(p.nameField()->text(), kRule.name);
+    EXPECT_EQ(p.pathsEditor()->toPlainText(), u"USERFOLDER/a\nUSERFOLDER/b"_s);
+    EXPECT_EQ(p.jsonEditor(), nullptr);
+    ASSERT_NE(p.exportButton(), nullptr);
+
+    // Export puts the rule on the clipboard and says so.
+    QGuiApplication::clipboard()->setText(u"old"_s);
+    QTest::mouseClick(p.exportButton(), Qt::LeftButton);
+    const QJsonObject copied = QJsonDocument::fromJson(QGuiApplication::clipboard()->text().toUtf8()).object();
+    EXPECT_EQ(copied.value(u"PackName"_s).toString(), kRule.packName);
+    EXPECT_EQ(copied.value(u"Paths"_s).toArray().size(), 2);
+    Screenshots::save(panel.get(), u"rule-editor-export-alert"_s);
+    EXPECT_EQ(takeAlert(), (QPair<QString, QString>{u"导出 JSON"_s, u"规则 JSON 已复制到剪贴板。"_s}));
+
+    p.nameField()->clear();
+    QTest::keyClicks(p.nameField(), u"Chat"_s);
+    p.pathsEditor()->clear();
+    QTest::keyClicks(p.pathsEditor(), u" a"_s);
+    QTest::keyClick(p.pathsEditor(), Qt::Key_Return);
+    QTest::keyClick(p.pathsEditor(), Qt::Key_Return);
+    QTest::keyClicks(p.pathsEditor(), u"b"_s);
+    // An empty line is no path; spaces are kept; the editor keeps what was typed.
+    EXPECT_EQ(p.model().rule().paths, (QStringList{u" a"_s, u"b"_s}));
+    EXPECT_EQ(p.pathsEditor()->toPlainText(), u" a\n\nb"_s);
+    Screenshots::save(panel.get(), u"rule-editor-editing"_s);
+
+    QSignalSpy saved(&p.model(), &RuleEditorViewModel::saved);
+    QTest::mouseClick(p.primaryButton(), Qt::LeftButton);
+    EXPECT_EQ(saved.count(), 1);
+    const QList<CleanupRule> rules = store().loadRules();
+    ASSERT_EQ(rules.size(), 1);
+    EXPECT_EQ(rules.first().name, u"Chat"_s);
+    EXPECT_EQ(rules.first().paths, (QStringList{u" a"_s, u"b"_s}));
+}
+
+TEST_F(RuleEditorPanelTest, ViewingIsReadOnlyAndTakesTheRuleInWithReturn)
+{
+    CleanupRule shared = kRule; // a workshop rule is taken in only when it passes the rule review
+    shared.paths = {u"USERFOLDER/Library/Caches/com.tencent.xinWeChat"_s};
+    RuleEditorPanel& p = open(RuleEditorMode::viewing, shared);
+    for (QLineEdit* field : {p.nameField(), p.descriptionField(), p.packNameField()})
+        EXPECT_TRUE(field->isReadOnly());
+    EXPECT_TRUE(p.pathsEditor()->isReadOnly());
+
+    p.nameField()->setFocus();
+    QTest::keyClicks(p.nameField(), u"x"_s);
+    QTest::keyClicks(p.pathsEditor(), u"y"_s);
+    EXPECT_EQ(p.model().rule(), shared);
+    Screenshots::save(panel.get(), u"rule-editor-viewing"_s);
+
+    QSignalSpy saved(&p.model(), &RuleEditorViewModel::saved);
+    QTest::keyClick(p.nameField(), Qt::Key_Return);
+    EXPECT_EQ(saved.count(), 1);
+    EXPECT_EQ(store().loadRules(), QList<CleanupRule>{shared});
+
+    QSignalSpy closes(&p.model(), &RuleEditorViewModel::closeRequested);
+    QTest::keyClick(p.nameField(), Qt::Key_Escape);
+    QTest::mouseClick(p.cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(closes.count(), 2);
+}
+
+TEST_F(RuleEditorPanelTest, UploadingNeedsAParsedRuleAndReportsTheReview)
+{
+    RuleEditorPanel& p = open(RuleEditorMode::uploading, CleanupRule{true, {}, {}, 0, {}, {}});
+    EXPECT_EQ(p.exportButton(), nullptr);
+    ASSERT_NE(p.jsonEditor(), nullptr);
+    EXPECT_FALSE(p.primaryButton()->isEnabled());
+
+    // A rule without "Notice" is no rule: the alert names the problem and upload stays off.
+    p.jsonEditor()->setPlainText(
+        QStringLiteral(R"({"App":true,"Name":"n","Paths":[],"PackName":"p","Description":"d"})"));
+    QTest::mouseClick(p.parseButton(), Qt::LeftButton);
+    const auto failure = takeAlert();
+    EXPECT_EQ(failure.first, u"JSON 解析失败"_s);
+    EXPECT_FALSE(failure.second.isEmpty());
+    EXPECT_FALSE(p.primaryButton()->isEnabled());
+
+    p.jsonEditor()->setPlainText(
+        QString::fromUtf8(R"({"App":true,"Name":"工坊规则","Paths":["USERFOLDER/x"],"Notice":0,)"
+                          R"("PackName":"com.w","Description":"d"})"));
+    QTest::mouseClick(p.parseButton(), Qt::LeftButton);
+    EXPECT_EQ(p.pathsEditor()->toPlainText(), u"USERFOLDER/x"_s);
+    EXPECT_TRUE(p.nameField()->isReadOnly());
+    ASSERT_TRUE(p.primaryButton()->isEnabled());
+    Screenshots::save(panel.get(), u"rule-editor-uploading-parsed"_s);
+
+    QSignalSpy uploads(&p.model(), &RuleEditorViewModel::uploaded);
+    serveJSON("POST", u"/market/tasks"_s, R"({"code":0,"message":"","data":{"id":7,"allow":0,"reason":"路径过宽"}})");
+    // A second press while the request runs sends nothing more.
+    QTest::mouseClick(p.primaryButton(), Qt::LeftButton);
+    QTest::mouseClick(p.primaryButton(), Qt::LeftButton);
+    EXPECT_FALSE(p.primaryButton()->isEnabled());
+    EXPECT_TRUE(p.primaryButton()->text().isEmpty()); // the spinner shows instead
+    Screenshots::save(panel.get(), u"rule-editor-uploading-busy"_s);
+    EXPECT_EQ(takeAlert(), (QPair<QString, QString>{u"规则工坊"_s, u"上传成功，规则暂未通过审核：路径过宽"_s}));
+    EXPECT_EQ(requestCount(u"/market/tasks"_s), 1);
+    EXPECT_EQ(uploads.count(), 1);
+    const QJsonObject sent = QJsonDocument::fromJson(server.requests().first().body).object();
+    EXPECT_EQ(sent.value(u"rule_json"_s).toObject().value(u"Name"_s).toString(), u"工坊规则"_s);
+
+    EXPECT_TRUE(p.primaryButton()->isEnabled());
+    EXPECT_EQ(p.primaryButton()->text(), u"上传规则"_s);
+}
+
+namespace {
+
+QByteArray entry(qint64 id, qint64 allow, const QByteArray& rule)
+{
+    return "{\"id\":" + QByteArray::number(id) + ",\"allow\":" + QByteArray::number(allow) +
+           R"(,"created_at":"2026-01-01T00:00:00Z","updated_at":"2026-01-01T00:00:00Z","rule_json":)" + rule + "}";
+}
+
+class RuleWorkshopPageTest : public OnlineUiTest
+{
+protected:
+    void SetUp() override
+    {
+        OnlineUiTest::SetUp();
+        page = std::make_unique<RuleWorkshopPage>();
+        page->resize(760, 560);
+    }
+    void serve(const QByteArrayList& entries)
+    {
+        serveJSON("GET", u"/market/tasks"_s, R"({"code":0,"message":"","data":[)" + entries.join(',') + "]}");
+    }
+    void waitLoaded()
+    {
+        ASSERT_TRUE(waitUntil([&] { return !page->model().isLoading(); }));
+        QApplication::processEvents();
+    }
+    QString placeholderTitle() const { return page->placeholder()->title(); }
+
+    std::unique_ptr<RuleWorkshopPage> page;
+};
+
+} // namespace
+
+TEST_F(RuleWorkshopPageTest, RowsMarkUnreviewedEntriesAndOpenTheirEntry)
+{
+    serve({entry(3, 0, ruleJSON("未审规则", "com.a")), entry(1, 1, ruleJSON("已审规则", "com.b")),
+           entry(2, 2, ruleJSON("另一条", "com.c"))});
+    page->show();
+    waitLoaded();
+    EXPECT_NE(page->currentContent(), page->placeholder()->parentWidget());
+    const QList<MarketRuleRow*> rows = page->rows();
+    ASSERT_EQ(rows.size(), 3);
+    // The badge on every entry that has not passed review.
+    EXPECT_TRUE(rows[0]->showsUnreviewedBadge());
+    EXPECT_FALSE(rows[1]->showsUnreviewedBadge());
+    EXPECT_TRUE(rows[2]->showsUnreviewedBadge());
+    QLabel* badge = rows[0]->findChild<QLabel*>(u"unreviewedBadge"_s);
+    ASSERT_NE(badge, nullptr);
+    EXPECT_EQ(badge->text(), u"未审核"_s);
+    EXPECT_EQ(rows[1]->findChild<QLabel*>(u"unreviewedBadge"_s), nullptr);
+    EXPECT_EQ(rows[0]->findChild<QLabel*>(u"marketRulePathCount"_s)->text(), u"1 个扫描路径"_s);
+    Screenshots::save(page.get(), u"workshop-list"_s);
+
+    QSignalSpy opened(page.get(), &RuleWorkshopPage::openRequested);
+    QTest::mouseClick(rows[1]->findChild<QPushButton*>(u"marketRuleOpen"_s), Qt::LeftButton);
+    ASSERT_EQ(opened.count(), 1);
+    EXPECT_EQ(opened[0][0].value<MarketRule>().id, 1);
+}
+
+TEST_F(RuleWorkshopPageTest, FailureWithNothingShownOffersReloadThenTheEmptyView)
+{
+    serveJSON("GET", u"/market/tasks"_s, "{}", 502);
+    page->show();
+    EXPECT_TRUE(page->placeholder()->isBusy());
+    EXPECT_EQ(page->placeholder()->subtitle(), u"正在加载规则工坊…"_s);
+    Screenshots::save(page.get(), u"workshop-loading"_s);
+    waitLoaded();
+    EXPECT_EQ(placeholderTitle(), u"规则工坊暂时不可用"_s);
+    EXPECT_EQ(page->placeholder()->symbolName(), u"wifi.exclamationmark"_s);
+    EXPECT_EQ(page->placeholder()->subtitle(), page->model().errorMessage());
+    EXPECT_TRUE(page->reloadButton()->isVisible());
+    Screenshots::save(page.get(), u"workshop-unavailable"_s);
+
+    serve({});
+    QTest::mouseClick(page->reloadButton(), Qt::LeftButton);
+    waitLoaded();
+    EXPECT_EQ(placeholderTitle(), u"规则工坊暂无规则"_s);
+    EXPECT_EQ(page->placeholder()->symbolName(), u"shippingbox"_s);
+    EXPECT_FALSE(page->reloadButton()->isVisible());
+    Screenshots::save(page.get(), u"workshop-empty"_s);
+
+    QSignalSpy uploads(page.get(), &RuleWorkshopPage::uploadRequested);
+    QTest::mouseClick(page->findChild<QPushButton*>(u"uploadRuleButton"_s), Qt::LeftButton);
+    EXPECT_EQ(uploads.count(), 1);
+}
