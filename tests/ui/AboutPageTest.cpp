@@ -30,7 +30,10 @@ protected:
     void SetUp() override
     {
         Themed::SetUp();
-        Ui::setUrlOpener([this](const QUrl& url) { opened.append(url); });
+        Ui::setUrlOpener([this](const QUrl& url) {
+            opened.append(url);
+            return opens;
+        });
         trash = Core::PlatformLayout::current().trashFolder;
     }
     void TearDown() override
@@ -50,6 +53,7 @@ protected:
     }
 
     QList<QUrl> opened;
+    bool opens = true; // false: a desktop without a file manager
     QString trash;
 };
 

@@ -75,6 +75,7 @@ TEST_F(ApplicationPagesTest, UninstallThroughTheConfirmationWithADeclinedFolder)
     page.uninstallButton()->click();
     ASSERT_NE(page.confirmation(), nullptr);
     Screenshots::save(page.confirmation(), QStringLiteral("uninstall-3-confirmation"));
+    EXPECT_EQ(page.confirmation()->defaultButton(), button(page.confirmation(), QStringLiteral("取消")));
     button(page.confirmation(), QStringLiteral("取消"))->click();
     ASSERT_TRUE(waitUntil([&] { return page.confirmation() == nullptr; }));
     EXPECT_FALSE(page.model().isUninstalling());

@@ -35,7 +35,10 @@ protected:
     {
         Themed::SetUp();
         grantHome();
-        Ui::setUrlOpener([this](const QUrl& url) { opened.append(url); });
+        Ui::setUrlOpener([this](const QUrl& url) {
+            opened.append(url);
+            return opens;
+        });
     }
     void TearDown() override
     {
@@ -60,6 +63,7 @@ protected:
     }
 
     QList<QUrl> opened;
+    bool opens = true; // false: a desktop without a file manager
 };
 
 TEST_F(CleanupHistoryPageTest, TheLineAfterACleanUndoesItAndOpensTheTrash)
@@ -88,6 +92,13 @@ TEST_F(CleanupHistoryPageTest, TheLineAfterACleanUndoesItAndOpensTheTrash)
 
     QTest::mouseClick(bar->openTrashButton(), Qt::LeftButton);
     EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(trashFiles())});
+    // A desktop without a file manager: said, not silently ignored.
+    opens = false;
+    QTest::mouseClick(bar->openTrashButton(), Qt::LeftButton);
+    auto* none = page.findChild<QMessageBox*>(QStringLiteral("noFileManager"));
+    ASSERT_NE(none, nullptr);
+    EXPECT_TRUE(none->text().contains(trashFiles()));
+    none->close();
 
     QTest::mouseClick(bar->undoButton(), Qt::LeftButton);
     ASSERT_TRUE(waitUntil([&] { return QFile::exists(movie); }, 10000));

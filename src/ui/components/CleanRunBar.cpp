@@ -40,7 +40,7 @@ CleanRunBar::CleanRunBar(Core::CleanRun& run, QWidget* page) : QFrame(page), m_r
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_run.cancel(); });
     connect(m_undo, &QPushButton::clicked, this, [this] { m_run.undo(); });
     connect(m_openTrash, &QPushButton::clicked, this,
-            [] { openUrl(QUrl::fromLocalFile(Core::PlatformLayout::current().trashFolder)); });
+            [this] { openFolder(parentWidget(), Core::PlatformLayout::current().trashFolder); });
     connect(m_close, &QPushButton::clicked, this, [this] {
         m_closed = true;
         refresh();

@@ -1,6 +1,7 @@
 #include "ui/components/FileItemList.h"
 
 #include "ui/components/RevealInFileManager.h"
+#include "ui/pages/UrlOpener.h"
 
 namespace Sweepora::Ui {
 
@@ -8,7 +9,10 @@ FileItemList::FileItemList(QWidget* parent) : FileItemList(FileItemDelegate::Opt
 {}
 
 FileItemList::FileItemList(const FileItemDelegate::Options& options, QWidget* parent)
-    : QListView(parent), m_reveal(&revealInFileManager)
+    : QListView(parent), m_reveal([this](const QString& path) {
+          if (!revealInFileManager(path))
+              sayNoFileManager(this, path);
+      })
 {
     setObjectName(QStringLiteral("fileItemList"));
     m_delegate = new FileItemDelegate(options, this);

@@ -2,7 +2,8 @@
 
 #include "util/NameOrder.h"
 
-#include <QDesktopServices>
+#include "ui/pages/UrlOpener.h"
+
 #include <QUrl>
 
 #if defined(Q_OS_MACOS)
@@ -15,14 +16,14 @@
 
 namespace Sweepora::Ui {
 
-void revealInFileManager(const QString& path)
+bool revealInFileManager(const QString& path)
 {
     if (path.isEmpty())
-        return;
+        return false;
 #if defined(Q_OS_MACOS)
     // "open -R" selects the item in the Finder.
     if (QProcess::startDetached(QStringLiteral("/usr/bin/open"), {QStringLiteral("-R"), path}))
-        return;
+        return true;
 #elif defined(SWEEPORA_HAVE_DBUS)
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
@@ -36,10 +37,10 @@ void revealInFileManager(const QString& path)
     if (names != nullptr &&
         (names->isServiceRegistered(service).value() || names->activatableServiceNames().value().contains(service))) {
         if (bus.send(call))
-            return;
+            return true;
     }
 #endif
-    QDesktopServices::openUrl(QUrl::fromLocalFile(Core::parentPath(path)));
+    return openUrl(QUrl::fromLocalFile(Core::parentPath(path)));
 }
 
 } // namespace Sweepora::Ui

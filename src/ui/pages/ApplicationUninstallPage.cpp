@@ -7,6 +7,7 @@
 #include "ui/components/FileItemDelegate.h"
 #include "ui/components/FileItemList.h"
 #include "ui/components/RevealInFileManager.h"
+#include "ui/pages/UrlOpener.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
 #include "util/ByteCount.h"
@@ -94,7 +95,11 @@ QStandardItem* detailItem(const QString& path, qint64 size)
 } // namespace
 
 ApplicationUninstallPage::ApplicationUninstallPage(QWidget* parent)
-    : QWidget(parent), m_model(std::make_unique<Core::ApplicationUninstallModel>()), m_reveal(revealInFileManager)
+    : QWidget(parent), m_model(std::make_unique<Core::ApplicationUninstallModel>()),
+      m_reveal([this](const QString& path) {
+          if (!revealInFileManager(path))
+              sayNoFileManager(this, path);
+      })
 {
     setObjectName(QStringLiteral("applicationUninstallPage"));
     auto* outer = new QHBoxLayout(this);
@@ -237,8 +242,11 @@ void ApplicationUninstallPage::requestUninstall()
         new QMessageBox(QMessageBox::Warning, QStringLiteral("卸载应用？"),
                         QStringLiteral("应用本体和列出的关联文件将移到废纸篓。"), QMessageBox::NoButton, this);
     m_confirmation->setObjectName(QStringLiteral("uninstallConfirmation"));
-    m_confirmation->addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    QPushButton* cancel = m_confirmation->addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
     QPushButton* move = m_confirmation->addButton(QStringLiteral("移到废纸篓"), QMessageBox::DestructiveRole);
+    // Return must not uninstall: the safe answer is the default.
+    m_confirmation->setDefaultButton(cancel);
+    m_confirmation->setEscapeButton(cancel);
     m_confirmation->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_confirmation, &QMessageBox::buttonClicked, this, [this, move](QAbstractButton* button) {
         if (button == move && m_pending)

@@ -74,7 +74,7 @@ TrashSummaryView::TrashSummaryView(QWidget* parent) : QWidget(parent), m_model(n
     connect(m_emptying, &Core::EmptyTrashViewModel::messageChanged, this, &TrashSummaryView::updateEmptying);
 
     // Even when the Trash cannot be counted, its folder may still open in the file browser.
-    connect(m_button, &QPushButton::clicked, this, [this] { openUrl(QUrl::fromLocalFile(m_model->trashPath())); });
+    connect(m_button, &QPushButton::clicked, this, [this] { openFolder(this, m_model->trashPath()); });
     connect(m_model, &Core::TrashSummaryViewModel::summaryChanged, this, &TrashSummaryView::updateStatus);
     connect(m_model, &Core::TrashSummaryViewModel::isLoadingChanged, this, &TrashSummaryView::updateStatus);
     connect(m_model, &Core::TrashSummaryViewModel::showFullDiskAccessPromptChanged, this,

@@ -1,31 +1,51 @@
 #include "ui/pages/UrlOpener.h"
 
+#include "platform/PlatformWords.h"
+
 #include <QDesktopServices>
+#include <QMessageBox>
 
 namespace Sweepora::Ui {
 namespace {
 
-std::function<void(const QUrl&)>& opener()
+std::function<bool(const QUrl&)>& opener()
 {
-    static std::function<void(const QUrl&)> current;
+    static std::function<bool(const QUrl&)> current;
     return current;
 }
 
 } // namespace
 
-void openUrl(const QUrl& url)
+bool openUrl(const QUrl& url)
 {
     if (!url.isValid() || url.isEmpty())
-        return;
+        return false;
     if (opener())
-        opener()(url);
-    else
-        QDesktopServices::openUrl(url);
+        return opener()(url);
+    return QDesktopServices::openUrl(url);
 }
 
-void setUrlOpener(std::function<void(const QUrl&)> replacement)
+void setUrlOpener(std::function<bool(const QUrl&)> replacement)
 {
     opener() = std::move(replacement);
+}
+
+void sayNoFileManager(QWidget* parent, const QString& path)
+{
+    auto* box =
+        new QMessageBox(QMessageBox::Information, QStringLiteral("无法打开") + Core::PlatformWords::fileManager(),
+                        QStringLiteral("没有找到可以打开文件夹的") + Core::PlatformWords::fileManager() +
+                            QStringLiteral("。位置：%1").arg(path),
+                        QMessageBox::Ok, parent);
+    box->setObjectName(QStringLiteral("noFileManager"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void openFolder(QWidget* parent, const QString& folder)
+{
+    if (!openUrl(QUrl::fromLocalFile(folder)))
+        sayNoFileManager(parent, folder);
 }
 
 } // namespace Sweepora::Ui
