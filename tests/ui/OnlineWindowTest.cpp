@@ -23,6 +23,7 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -151,8 +152,19 @@ TEST_F(OnlineWindowTest, NewRuleIsSavedAndUploadKeepsThePanelAndReloadsTheWorksh
     QTest::mouseClick(panel()->primaryButton(), Qt::LeftButton);
     ASSERT_TRUE(waitUntil([&] { return online().ruleEditor().workshopVersion() == 1; }));
     ASSERT_TRUE(waitUntil([&] { return requestCount(QStringLiteral("/market/tasks")) == loads + 2; }));
-    EXPECT_NE(panel(), nullptr);
+    EXPECT_EQ(panel(), nullptr) << "the panel closes once its rule is up";
+    auto* verdict = window().findChild<QMessageBox*>(QStringLiteral("uploadVerdict"));
+    ASSERT_NE(verdict, nullptr);
+    EXPECT_EQ(verdict->text(), QStringLiteral("上传成功，规则已通过审核。"));
     Screenshots::save(&window(), QStringLiteral("window-workshop-uploaded"));
+    verdict->close();
+
+    // The panel does not follow the user to another section.
+    QTest::mouseClick(online().workshopPage()->findChild<QPushButton*>(QStringLiteral("uploadRuleButton")),
+                      Qt::LeftButton);
+    ASSERT_NE(panel(), nullptr);
+    window().setSelectedSection(MainWindow::kFirstSection);
+    EXPECT_EQ(panel(), nullptr);
 }
 
 TEST_F(OnlineWindowTest, PoemArrivesTrimmedAsOneElidedLineWithItsTooltip)

@@ -69,10 +69,13 @@ void RuleEditorCoordinator::ruleSaved()
     close();
 }
 
-void RuleEditorCoordinator::ruleUploaded()
+void RuleEditorCoordinator::ruleUploaded(const QString& verdict)
 {
     ++m_workshopVersion;
     emit workshopVersionChanged(m_workshopVersion);
+    // The rule is up: the panel has done its work, and the window tells the verdict.
+    close();
+    emit uploadFinished(verdict);
 }
 
 RuleEditorViewModel* RuleEditorCoordinator::createEditor(QObject* parent, RuleStore store)
@@ -87,7 +90,7 @@ RuleEditorViewModel* RuleEditorCoordinator::createEditor(QObject* parent, RuleSt
 void RuleEditorCoordinator::attach(RuleEditorViewModel* editor)
 {
     connect(editor, &RuleEditorViewModel::saved, this, &RuleEditorCoordinator::ruleSaved);
-    editor->setUploadedHandler(this, [this] { ruleUploaded(); });
+    editor->setUploadedHandler(this, [this](const QString& verdict) { ruleUploaded(verdict); });
     connect(editor, &RuleEditorViewModel::closeRequested, this, &RuleEditorCoordinator::close);
 }
 

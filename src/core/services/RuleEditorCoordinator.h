@@ -44,8 +44,8 @@ public:
     void close();
     // The panel saved its rule: the rules page reloads and the panel closes.
     void ruleSaved();
-    // The panel uploaded its rule: the workshop reloads and the panel stays.
-    void ruleUploaded();
+    // The panel uploaded its rule: the workshop reloads, the panel closes and the verdict is told.
+    void ruleUploaded(const QString& verdict);
 
     // A panel for the rule and mode now open, its callbacks wired to this object; null when
     // the panel is closed. Each opening gets a fresh panel with no JSON and no parse.
@@ -60,6 +60,8 @@ signals:
     void editorChanged();
     void rulesVersionChanged(int version);
     void workshopVersionChanged(int version);
+    // An upload went through (the panel has closed): the review's verdict, for the window to show.
+    void uploadFinished(const QString& verdict);
 
 private:
     void show(RuleEditorMode mode, const CleanupRule& rule);

@@ -205,11 +205,11 @@ void RuleEditorViewModel::upload()
     // The reply may come after the panel closed: the workshop still has to reload then.
     QObject* context = m_uploadedContext ? m_uploadedContext.data() : this;
     const QPointer<RuleEditorViewModel> self(this);
-    const std::function<void()> handler = m_uploadedHandler;
+    const std::function<void(const QString&)> handler = m_uploadedHandler;
     ServiceEndpoints::uploadMarketTask(m_rule, context,
                                        [self, handler](ServiceResult<UploadMarketTaskEnvelope> result) {
                                            if (result && handler)
-                                               handler();
+                                               handler(verdictText(result.value().data));
                                            if (!self)
                                                return;
                                            self->finishUpload(result);
@@ -219,10 +219,7 @@ void RuleEditorViewModel::upload()
 void RuleEditorViewModel::finishUpload(const ServiceResult<UploadMarketTaskEnvelope>& result)
 {
     if (result) {
-        // Only the review's verdict matters; the envelope's code is not examined.
-        const UploadMarketTaskResult& review = result.value().data;
-        present(u"规则工坊"_s, review.isApproved() ? u"上传成功，规则已通过审核。"_s
-                                                   : u"上传成功，规则暂未通过审核："_s + review.reason);
+        present(u"规则工坊"_s, verdictText(result.value().data));
         emit uploaded();
     } else {
         present(u"规则工坊"_s, u"上传失败："_s + result.error().localizedDescription());
@@ -230,7 +227,13 @@ void RuleEditorViewModel::finishUpload(const ServiceResult<UploadMarketTaskEnvel
     setUploading(false);
 }
 
-void RuleEditorViewModel::setUploadedHandler(QObject* context, std::function<void()> handler)
+QString RuleEditorViewModel::verdictText(const UploadMarketTaskResult& review)
+{
+    // Only the review's verdict matters; the envelope's code is not examined.
+    return review.isApproved() ? u"上传成功，规则已通过审核。"_s : u"上传成功，规则暂未通过审核："_s + review.reason;
+}
+
+void RuleEditorViewModel::setUploadedHandler(QObject* context, std::function<void(const QString&)> handler)
 {
     m_uploadedContext = context;
     m_uploadedHandler = std::move(handler);

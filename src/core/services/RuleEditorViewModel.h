@@ -104,9 +104,11 @@ public:
     void upload();
     // The close button and the cancel key.
     void close();
-    // Called when an upload succeeds, even after the panel (and this model) closed; `context`
-    // must outlive the panel, and the call is dropped only when `context` is gone.
-    void setUploadedHandler(QObject* context, std::function<void()> handler);
+    // Called with the review's verdict when an upload succeeds, even after the panel (and this
+    // model) closed; `context` must outlive the panel, and the call is dropped only when it is gone.
+    void setUploadedHandler(QObject* context, std::function<void(const QString& verdict)> handler);
+    // "上传成功，规则已通过审核。" or "上传成功，规则暂未通过审核：{reason}"
+    static QString verdictText(const UploadMarketTaskResult& review);
 
 signals:
     void ruleChanged();
@@ -126,7 +128,7 @@ private:
     void finishUpload(const ServiceResult<UploadMarketTaskEnvelope>& result);
 
     QPointer<QObject> m_uploadedContext;
-    std::function<void()> m_uploadedHandler;
+    std::function<void(const QString&)> m_uploadedHandler;
     const RuleEditorMode m_mode;
     RuleStore m_store;
     CleanupRule m_rule;

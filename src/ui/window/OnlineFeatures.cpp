@@ -14,6 +14,7 @@
 #include "ui/window/Sidebar.h"
 
 #include <QDesktopServices>
+#include <QMessageBox>
 
 namespace Sweepora::Ui {
 
@@ -39,6 +40,18 @@ OnlineFeatures::OnlineFeatures(MainWindow& window, QObject* parent)
     connect(m_ruleEditor, &RuleEditorCoordinator::workshopVersionChanged, m_workshopPage,
             &RuleWorkshopPage::setRefreshID);
     connect(m_ruleEditor, &RuleEditorCoordinator::editorChanged, this, &OnlineFeatures::showEditorPanel);
+    connect(m_ruleEditor, &RuleEditorCoordinator::uploadFinished, this, [this](const QString& verdict) {
+        auto* box =
+            new QMessageBox(QMessageBox::Information, QStringLiteral("规则工坊"), verdict, QMessageBox::Ok, &m_window);
+        box->setObjectName(QStringLiteral("uploadVerdict"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    });
+    // The panel belongs to the rule pages: it does not follow the user to other sections.
+    connect(&m_window, &MainWindow::selectedSectionChanged, this, [this](const QString& section) {
+        if (section != kRulesSection && section != kWorkshopSection)
+            m_ruleEditor->close();
+    });
 
     connect(m_poem, &Core::ToolbarPoem::textChanged, &m_window, &MainWindow::setPoemText);
 

@@ -288,7 +288,7 @@ TEST_F(RuleEditorTest, TwoQuickPressesSendOneRequestAndTheReviewDecidesTheMessag
     EXPECT_EQ(editor->resultTitle(), u"规则工坊"_s);
     EXPECT_EQ(editor->resultMessage(), u"上传成功，规则暂未通过审核：重复"_s);
     EXPECT_EQ(window.workshopVersion(), 1);
-    EXPECT_TRUE(window.isOpen());
+    EXPECT_FALSE(window.isOpen()) << "the panel closes once its rule is up";
 
     answerUpload(1, "ignored");
     editor->upload();
