@@ -52,6 +52,29 @@ protected:
 
 } // namespace
 
+TEST_F(ScannerPages, APageThatNeedsTheHomeGrantOffersItAndTheWrongFolderIsNamed)
+{
+    LargeFilePage page;
+    page.resize(800, 560);
+    page.show();
+    QTest::mouseClick(page.actionButton(), Qt::LeftButton);
+    PlaceholderView* placeholder = page.placeholder();
+    ASSERT_EQ(placeholder->title(), QStringLiteral("请先授权个人文件夹"));
+    ASSERT_TRUE(placeholder->grantButton()->isVisible());
+    Screenshots::save(&page, QStringLiteral("large-file-needs-grant"));
+
+    // The wrong folder first: the picker comes back naming the folder it needs.
+    m_picker->answerWith(makeFolder(QStringLiteral("elsewhere")));
+    m_picker->answerWith(home());
+    QTest::mouseClick(placeholder->grantButton(), Qt::LeftButton);
+    ASSERT_EQ(m_picker->requests().size(), 2);
+    EXPECT_TRUE(m_picker->requests()[1].message.contains(home()));
+    EXPECT_EQ(placeholder->title(), QStringLiteral("已获得个人文件夹授权，可以开始扫描"));
+    EXPECT_FALSE(placeholder->grantButton()->isVisible());
+    QTest::mouseClick(page.actionButton(), Qt::LeftButton);
+    EXPECT_EQ(page.model().state(), ScanState::Scanning);
+}
+
 TEST_F(ScannerPages, LargeFilePageScansSelectsAndCleans)
 {
     grantHome();

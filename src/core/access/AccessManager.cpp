@@ -195,6 +195,8 @@ bool persistFolderGrantLocked(QSettings& defaults, const FolderUrl& url)
     return true;
 }
 
+void askForHome(AccessManager::Completion completion, const QString& wrongChoice);
+
 void handleHomePanelResult(const std::optional<FolderUrl>& chosen, const AccessManager::Completion& completion)
 {
     const auto finish = [&completion](bool ok) {
@@ -210,7 +212,8 @@ void handleHomePanelResult(const std::optional<FolderUrl>& chosen, const AccessM
     log(QStringLiteral("用户选择的文件夹：") + path);
     if (!isHomePath(path)) {
         log(QStringLiteral("授权失败，选择的不是个人文件夹：") + path);
-        finish(false);
+        // Say which folder is needed and let the user choose again; a cancel ends it.
+        askForHome(completion, path);
         return;
     }
     // The scope opens on the home itself, where every scan looks, not on the other path.
@@ -263,10 +266,20 @@ void AccessManager::requestHomeAuthorization(Completion completion)
         QMutexLocker lock(&state().mutex);
         openDefaults()->remove(Settings::kHomeBookmark);
     }
+    askForHome(std::move(completion), QString());
+}
+
+namespace {
+
+void askForHome(AccessManager::Completion completion, const QString& wrongChoice)
+{
     FolderPickerRequest request;
     request.title = QStringLiteral("授权Sweepora访问个人文件夹");
     request.message =
-        QStringLiteral("Sweepora需要读取你选择的个人用户文件夹，才能扫描应用缓存。请选择你的用户主目录。");
+        wrongChoice.isEmpty()
+            ? QStringLiteral("Sweepora需要读取你选择的个人用户文件夹，才能扫描应用缓存。请选择你的用户主目录。")
+            : QStringLiteral("需要授权的是你的个人文件夹“%1”，你选择的是“%2”。请重新选择。")
+                  .arg(homePath(), wrongChoice);
     request.prompt = QStringLiteral("授权个人文件夹");
     request.directory = homePath();
 
@@ -279,6 +292,8 @@ void AccessManager::requestHomeAuthorization(Completion completion)
         handleHomePanelResult(chosen, completion);
     });
 }
+
+} // namespace
 
 bool AccessManager::isWithin(const FolderUrl& container, const FolderUrl& item)
 {

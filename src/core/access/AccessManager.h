@@ -39,6 +39,8 @@ public:
     // grant and asks the user through FolderPicker::current(). The completion runs once, on
     // the thread that the picker answers on (the GUI thread).
     static void requestHomeAuthorization(Completion completion);
+    // What a scanner says when it needs the home grant; the page offers "去授权" with it.
+    static inline const QString kNeedsHome = QStringLiteral("请先授权个人文件夹");
 
     // `item` is `container` or lies below it; "/a/bc" is not within "/a/b".
     static bool isWithin(const FolderUrl& container, const FolderUrl& item);

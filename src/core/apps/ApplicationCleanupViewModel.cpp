@@ -73,7 +73,7 @@ void ApplicationCleanupViewModel::startScan()
         m_state == ApplicationCleanupState::Cleaning)
         return;
     if (!AccessManager::hasHomeAccess()) {
-        setMessage(QStringLiteral("请先授权个人文件夹"));
+        setMessage(AccessManager::kNeedsHome);
         return;
     }
     setState(ApplicationCleanupState::Authorizing);

@@ -100,7 +100,7 @@ void CleanupViewModel::startScan()
     if (m_state == ScanState::Authorizing || m_state == ScanState::Scanning || m_state == ScanState::Cleaning)
         return;
     if (!AccessManager::hasHomeAccess()) {
-        setMessage(QStringLiteral("请先授权个人文件夹"));
+        setMessage(AccessManager::kNeedsHome);
         return;
     }
     const QList<CleanupRule> rules = m_store.loadRules();

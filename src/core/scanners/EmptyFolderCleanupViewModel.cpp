@@ -48,7 +48,7 @@ void EmptyFolderCleanupViewModel::startScan(SharedHomeWalk* sharedWalk)
     if (m_state == State::Scanning || m_state == State::Cleaning)
         return;
     if (!AccessManager::hasHomeAccess()) {
-        setMessage(QStringLiteral("请先授权个人文件夹"));
+        setMessage(AccessManager::kNeedsHome);
         return;
     }
     setState(State::Scanning);

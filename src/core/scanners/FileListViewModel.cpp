@@ -30,7 +30,7 @@ bool FileListViewModel::mayStartScan()
     if (m_state == ScanState::Scanning || m_state == ScanState::Cleaning)
         return false;
     if (!AccessManager::hasHomeAccess()) {
-        setMessage(QStringLiteral("请先授权个人文件夹"));
+        setMessage(AccessManager::kNeedsHome);
         return false;
     }
     return true;

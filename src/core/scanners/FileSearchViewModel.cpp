@@ -59,7 +59,7 @@ void FileSearchViewModel::search(const QString& query)
     if (trimmed.isEmpty())
         return;
     if (!AccessManager::hasHomeAccess()) {
-        setMessage(QStringLiteral("请先授权个人文件夹"));
+        setMessage(AccessManager::kNeedsHome);
         return;
     }
     // A new list during a clean would let a second clean start beside the first.

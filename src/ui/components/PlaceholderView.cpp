@@ -1,11 +1,15 @@
 #include "ui/components/PlaceholderView.h"
 
+#include "access/AccessManager.h"
 #include "ui/components/BusyIndicator.h"
+#include "ui/pages/Buttons.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
 
 #include <QEvent>
 #include <QLabel>
+#include <QPointer>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace Sweepora::Ui {
@@ -39,7 +43,19 @@ PlaceholderView::PlaceholderView(QWidget* parent) : QWidget(parent)
     layout->addSpacing(4);
     layout->addWidget(m_title);
     layout->addWidget(m_subtitle);
+    // No dead end: where a page says it needs the home grant, the grant is one press away.
+    m_grant = Buttons::prominent(QStringLiteral("去授权"), this);
+    m_grant->setObjectName(QStringLiteral("grantButton"));
+    m_grant->hide();
+    layout->addSpacing(6);
+    layout->addWidget(m_grant, 0, Qt::AlignHCenter);
     layout->addStretch(1);
+    connect(m_grant, &QPushButton::clicked, this, [this] {
+        Core::AccessManager::requestHomeAuthorization([self = QPointer<PlaceholderView>(this)](bool granted) {
+            if (self && granted && self->title() == Core::AccessManager::kNeedsHome)
+                self->setTitle(QStringLiteral("已获得个人文件夹授权，可以开始扫描"));
+        });
+    });
 }
 
 void PlaceholderView::setSymbol(const QString& name)
@@ -58,6 +74,7 @@ void PlaceholderView::setBusy(bool busy)
 void PlaceholderView::setTitle(const QString& title)
 {
     m_title->setText(title);
+    m_grant->setVisible(title == Core::AccessManager::kNeedsHome);
 }
 
 QString PlaceholderView::title() const

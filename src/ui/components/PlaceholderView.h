@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QLabel;
+class QPushButton;
 
 namespace Sweepora::Ui {
 
@@ -29,6 +30,8 @@ public:
     // An empty subtitle is hidden.
     void setSubtitle(const QString& subtitle);
     QString subtitle() const;
+    // "去授权", shown with the message that asks for the home grant.
+    QPushButton* grantButton() const { return m_grant; }
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -42,6 +45,7 @@ private:
     BusyIndicator* m_spinner = nullptr;
     QLabel* m_title = nullptr;
     QLabel* m_subtitle = nullptr;
+    QPushButton* m_grant = nullptr;
 };
 
 } // namespace Sweepora::Ui

@@ -1,4 +1,5 @@
 #include "ui/pages/LargeFilePage.h"
+#include "access/AccessManager.h"
 
 #include "scanners/LargeFileViewModel.h"
 #include "ui/components/CleanRunBar.h"
@@ -139,7 +140,8 @@ void LargeFilePage::refresh()
     m_placeholder->setBusy(busy);
     m_placeholder->setSymbol(state == ScanState::Scanned ? QStringLiteral("checkmark.circle")
                                                          : QStringLiteral("doc.text.magnifyingglass"));
-    const bool ready = state == ScanState::Ready;
+    // A scan refused for want of the home grant says so, with the way to give it.
+    const bool ready = state == ScanState::Ready && m_model->message() != Core::AccessManager::kNeedsHome;
     m_placeholder->setTitle(ready ? QStringLiteral("扫描大文件") : m_model->message());
     m_placeholder->setSubtitle(ready ? QStringLiteral("按照所选大小查找个人文件夹中的大文件")
                                      : QStringLiteral("你可以调整大小后重新扫描"));

@@ -1,4 +1,5 @@
 #include "ui/pages/MiscFileCleanupPage.h"
+#include "access/AccessManager.h"
 
 #include "platform/Clock.h"
 #include "scanners/MiscFileCleanupViewModel.h"
@@ -71,7 +72,8 @@ void MiscFileCleanupPage::refresh()
     const Core::MiscFileCategory category = m_model.category();
     const bool busy = state == ScanState::Scanning || state == ScanState::Cleaning;
     const bool hasFiles = !m_model.files().isEmpty();
-    const bool ready = state == ScanState::Ready;
+    // A scan refused for want of the home grant says so, with the way to give it.
+    const bool ready = state == ScanState::Ready && m_model.message() != Core::AccessManager::kNeedsHome;
 
     m_stack->setCurrentWidget(hasFiles ? m_listArea : static_cast<QWidget*>(m_placeholder));
     m_placeholder->setBusy(busy);
