@@ -14,6 +14,7 @@ LargeFileViewModel::LargeFileViewModel(QObject* parent)
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
         LargeFileEngine::Report report = m_scanWatcher.future().result();
         m_files = std::move(report.items);
+        m_scanned = m_files;
         finishScan(report.message);
     });
 }
@@ -33,9 +34,35 @@ void LargeFileViewModel::startScan(double minimumGigabytes)
     m_files.clear();
     emit filesChanged();
     setMessage(LargeFileEngine::scanMessage(minimumGigabytes));
+    m_scannedThreshold = LargeFileEngine::thresholdBytes(minimumGigabytes);
     const QString home = AccessManager::homeDirectoryURL().path();
     m_scanWatcher.setFuture(
         runJob([home, minimumGigabytes] { return LargeFileEngine::findLargeFiles(home, minimumGigabytes); }));
+}
+
+void LargeFileViewModel::applyThreshold(double minimumGigabytes)
+{
+    if (state() != ScanState::Scanned)
+        return;
+    const qint64 threshold = LargeFileEngine::thresholdBytes(minimumGigabytes);
+    if (threshold < m_scannedThreshold) {
+        startScan(minimumGigabytes);
+        return;
+    }
+    QSet<QString> ticked;
+    for (const LargeFileItem& item : std::as_const(m_files))
+        if (item.selected)
+            ticked.insert(item.path);
+    QList<LargeFileItem> shown;
+    for (LargeFileItem item : std::as_const(m_scanned)) {
+        if (item.size < threshold)
+            continue;
+        item.selected = ticked.contains(item.path);
+        shown.append(item);
+    }
+    m_files = std::move(shown);
+    emit filesChanged();
+    setMessage(LargeFileEngine::resultMessage(m_files.size()));
 }
 
 void LargeFileViewModel::toggleSelection(const QString& path)
@@ -64,7 +91,9 @@ void LargeFileViewModel::clean()
 
 void LargeFileViewModel::removeMoved(const QStringList& moved)
 {
-    m_files = ViewModelSupport::without(m_files, &LargeFileItem::path, QSet<QString>(moved.cbegin(), moved.cend()));
+    const QSet<QString> gone(moved.cbegin(), moved.cend());
+    m_files = ViewModelSupport::without(m_files, &LargeFileItem::path, gone);
+    m_scanned = ViewModelSupport::without(m_scanned, &LargeFileItem::path, gone);
 }
 
 } // namespace Sweepora::Core

@@ -31,12 +31,17 @@ public:
     // Selects all, or deselects all when everything is selected.
     void toggleAllSelection();
     void clean();
+    // A new threshold after a scan: a higher one filters the scanned list at once (ticks kept),
+    // a lower one scans again, since the scan never kept the smaller files.
+    void applyThreshold(double minimumGigabytes);
 
 protected:
     void removeMoved(const QStringList& moved) override;
 
 private:
     QList<LargeFileItem> m_files;
+    QList<LargeFileItem> m_scanned; // the whole result of the last scan, at m_scannedThreshold
+    qint64 m_scannedThreshold = 0;
 
     // Owned by the view model: when it goes, a job still running publishes nothing.
     QFutureWatcher<LargeFileEngine::Report> m_scanWatcher;

@@ -80,6 +80,8 @@ LargeFilePage::LargeFilePage(QWidget* parent) : QWidget(parent), m_model(new Cor
         m_minimumSizeGB = value * kStep;
         m_sizeLabel->setText(Core::LargeFileEngine::sizeThresholdLabel(m_minimumSizeGB));
         placeCard();
+        // A threshold moved after a scan applies at once.
+        m_model->applyThreshold(m_minimumSizeGB);
     });
     auto* fade = new QGraphicsOpacityEffect(m_card);
     fade->setOpacity(0.0);

@@ -113,6 +113,31 @@ TEST_F(ScannerViewModels, LargeFilesSelectionAndAFullClean)
     EXPECT_TRUE(trashNoticesReach(1));
 }
 
+TEST_F(ScannerViewModels, ANewLargeFileThresholdFiltersAtOnceOrScansAgain)
+{
+    grantHome();
+    const QString big = m_tree->file(u"big.mov"_s, 40000);
+    const QString mid = m_tree->file(u"mid.mov"_s, 20000);
+    m_tree->file(u"small.mov"_s, 4000);
+    LargeFileViewModel model;
+    model.startScan(kTinyGigabytes);
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
+    model.toggleSelection(big);
+
+    model.applyThreshold(0.00003); // about 32 KB: filtered at once, the tick kept
+    EXPECT_EQ(model.state(), ScanState::Scanned);
+    EXPECT_EQ(paths(model.files()), QStringList{big});
+    EXPECT_EQ(model.selectedSize(), model.files()[0].size);
+    EXPECT_EQ(model.message(), u"发现 1 个大文件"_s);
+    model.applyThreshold(kTinyGigabytes); // back to what was scanned: no scan needed
+    EXPECT_EQ(paths(model.files()), (QStringList{big, mid}));
+
+    model.applyThreshold(0.000001); // lower than the scan went: it scans again
+    EXPECT_EQ(model.state(), ScanState::Scanning);
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
+    EXPECT_EQ(model.files().size(), 3);
+}
+
 TEST_F(ScannerViewModels, LargeFilesThatFailedOrChangedStayTicked)
 {
     grantHome();
