@@ -1,5 +1,6 @@
 #include "trash/FreedesktopTrash.h"
 
+#include "fs/PrivateFolders.h"
 #include "fs/ResolveBeneath.h"
 #include "fs/UniqueFd.h"
 #include "platform/PathBytes.h"
@@ -234,29 +235,13 @@ std::optional<Trash::Result> findVolumeTrash(const QByteArray& parent, const QBy
     return std::nullopt;
 }
 
-// The data home, created private to the user where it is missing, as the XDG base directories
-// ask. Only an absolute path is used: nothing is ever made in the current folder.
-Fd openDataHome(const QByteArray& dataHome)
-{
-    Fd data(::open(dataHome.constData(), kPathOnly | O_DIRECTORY | O_CLOEXEC));
-    if (data.valid() || errno != ENOENT)
-        return data;
-    for (qsizetype slash = dataHome.indexOf('/', 1);; slash = dataHome.indexOf('/', slash + 1)) {
-        const QByteArray step = slash < 0 ? dataHome : dataHome.left(slash);
-        if (::mkdir(step.constData(), 0700) != 0 && errno != EEXIST)
-            return {};
-        if (slash < 0)
-            break;
-    }
-    return Fd(::open(dataHome.constData(), kPathOnly | O_DIRECTORY | O_CLOEXEC));
-}
-
 std::optional<Trash::Result> findHomeTrash(const QByteArray& dataHome, const QByteArray& itemPath,
                                            const struct stat& item, Destination* destination, bool* elsewhere)
 {
     if (dataHome.isEmpty() || !dataHome.startsWith('/'))
         return failure(ENOENT, Side::Trash);
-    Fd data = openDataHome(dataHome);
+    // Made private to the user where it is missing, as the XDG base directories ask.
+    Fd data(openOrMakePrivateFolders(dataHome));
     if (!data.valid())
         return failure(errno, Side::Trash);
     // The home trash serves the device that it lives on; the folder may not exist yet.
