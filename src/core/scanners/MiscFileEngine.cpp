@@ -132,8 +132,24 @@ std::string_view lastExtension(std::string_view name)
     return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
 }
 
+// Whether the bytes hold "log" or "cache" in any case at all: most names do not, and this one
+// look spares them the split into words.
+bool mayHoldJunkWord(std::string_view name)
+{
+    const auto is = [&](size_t i, char lower) { return (name[i] | 0x20) == lower; };
+    for (size_t i = 0; i + 3 <= name.size(); ++i) {
+        if (is(i, 'l') && is(i + 1, 'o') && is(i + 2, 'g'))
+            return true;
+        if (is(i, 'c') && i + 5 <= name.size() && is(i + 1, 'a') && is(i + 2, 'c') && is(i + 3, 'h') && is(i + 4, 'e'))
+            return true;
+    }
+    return false;
+}
+
 bool isMiscName(std::string_view name)
 {
+    if (!mayHoldJunkWord(name))
+        return false;
     bool junk = false;
     if (isAscii(name)) {
         junk = hasJunkWord(name.data(), name.size());
