@@ -4,7 +4,8 @@
 
 namespace Sweepora::Cli {
 
-// misc: files whose names contain "log" or "cache"; archives and installers: those created
+// misc: files with "log", "logs", "cache" or "caches" as a word of their name, documents, code,
+// media and databases left out; archives and installers: those created
 // more than one calendar month before --now (or the clock).
 Command miscCommand();
 Command archivesCommand();

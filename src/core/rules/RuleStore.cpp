@@ -1,5 +1,7 @@
 #include "rules/RuleStore.h"
 
+#include "fs/PrivateFolders.h"
+#include "fs/UniqueFd.h"
 #include "platform/PlatformLayout.h"
 
 #include <QDir>
@@ -144,7 +146,9 @@ bool RuleStore::saveRule(const CleanupRule& rule, QString* error) const
     const QString key = rule.ruleKey();
     if (!isWritableIdentity(key))
         return fail(QStringLiteral("规则的应用标识与名称连起来不能含有“/”或空字符，也不能是“.”或“..”"));
-    if (m_userRulesDirectory.isEmpty() || !QDir().mkpath(m_userRulesDirectory))
+    // Its folder is in the data home: made private to the user where it is missing.
+    if (m_userRulesDirectory.isEmpty() ||
+        !UniqueFd(openOrMakePrivateFolders(QFile::encodeName(QDir().absoluteFilePath(m_userRulesDirectory)))).valid())
         return fail(QStringLiteral("无法创建规则文件夹：%1").arg(m_userRulesDirectory));
 
     const QString target = m_userRulesDirectory + QLatin1Char('/') + key + QStringLiteral(".json");

@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
+#include <string>
+#include <vector>
 
 namespace Sweepora::Core::MiscFileEngine {
 namespace {
@@ -32,22 +35,152 @@ bool isAscii(std::string_view text)
     return true;
 }
 
-// Names are matched in lower case. ASCII names (nearly all) are folded here without building
-// a QString; any other name goes through Unicode case folding.
-bool matchesLowerCased(MiscFileCategory category, std::string_view lower)
+// What a file of these kinds holds is the user's own work, whatever its name says
+// ("cache.sqlite", "Changelog.md", "log.py"): the misc scan never offers it as junk.
+constexpr std::string_view kKeptExtensions[] = {
+    // documents and e-books
+    "pdf", "doc", "docx", "docm", "dot", "dotx", "odt", "ott", "rtf", "md", "markdown", "rst", "tex", "pages", "wpd",
+    "wps", "xps", "epub", "mobi", "azw", "azw3", "fb2", "djvu", "cbz", "cbr", "ibooks",
+    // spreadsheets and presentations
+    "xls", "xlsx", "xlsm", "ods", "csv", "tsv", "numbers", "ppt", "pptx", "pps", "ppsx", "odp", "key",
+    // source code
+    "c", "cc", "cpp", "cxx", "h", "hh", "hpp", "hxx", "m", "mm", "py", "pyw", "ipynb", "js", "mjs", "cjs", "jsx", "ts",
+    "tsx", "java", "kt", "kts", "scala", "groovy", "go", "rs", "swift", "rb", "php", "pl", "pm", "lua", "r", "cs", "fs",
+    "vb", "sh", "bash", "zsh", "fish", "ps1", "bat", "sql", "html", "htm", "css", "scss", "sass", "less", "vue",
+    "svelte", "dart", "ex", "exs", "erl", "hs", "ml", "clj", "el", "zig", "nim", "jl", "asm", "cmake", "gradle",
+    // images
+    "jpg", "jpeg", "png", "gif", "bmp", "tif", "tiff", "webp", "heic", "heif", "avif", "jxl", "svg", "ico", "raw",
+    "cr2", "cr3", "nef", "arw", "dng", "psd", "ai", "xcf",
+    // audio and video
+    "mp3", "wav", "flac", "aac", "m4a", "ogg", "oga", "opus", "wma", "aif", "aiff", "mid", "midi", "amr", "ape", "mp4",
+    "m4v", "mov", "avi", "mkv", "webm", "wmv", "flv", "mpg", "mpeg", "3gp", "mts", "m2ts", "vob", "ogv",
+    // databases
+    "db", "db3", "sqlite", "sqlite3", "sqlitedb", "mdb", "accdb", "odb", "dbf", "kdbx", "realm", "ibd", "frm"};
+
+bool isKeptExtension(std::string_view lowerExtension)
 {
-    const size_t dot = lower.rfind('.');
-    const std::string_view extension = dot == std::string_view::npos ? std::string_view() : lower.substr(dot + 1);
-    switch (category) {
-    case MiscFileCategory::Miscellaneous:
-        return (lower.find("log") != std::string_view::npos || lower.find("cache") != std::string_view::npos) &&
-               !isIn(kArchiveExtensions, extension) && !isIn(kInstallerExtensions, extension);
-    case MiscFileCategory::Archives:
-        return isIn(kArchiveExtensions, extension);
-    case MiscFileCategory::Installers:
-        return isIn(kInstallerExtensions, extension);
+    static const std::vector<std::string_view> sorted = [] {
+        std::vector<std::string_view> list(std::begin(kKeptExtensions), std::end(kKeptExtensions));
+        std::sort(list.begin(), list.end());
+        return list;
+    }();
+    return std::binary_search(sorted.cbegin(), sorted.cend(), lowerExtension);
+}
+
+// How a character takes part in splitting a name into words.
+enum class CharKind { Separator, Lower, Upper, UncasedLetter, Digit };
+
+template <typename Char> CharKind kindOf(Char c)
+{
+    const auto code = static_cast<char32_t>(c);
+    if (code < 0x80) {
+        if (code >= 'a' && code <= 'z')
+            return CharKind::Lower;
+        if (code >= 'A' && code <= 'Z')
+            return CharKind::Upper;
+        return code >= '0' && code <= '9' ? CharKind::Digit : CharKind::Separator;
+    }
+    if (QChar::isLower(code))
+        return CharKind::Lower;
+    if (QChar::isUpper(code) || QChar::isTitleCase(code))
+        return CharKind::Upper;
+    if (QChar::isLetter(code))
+        return CharKind::UncasedLetter;
+    return QChar::isNumber(code) ? CharKind::Digit : CharKind::Separator;
+}
+
+// "log", "logs", "cache" or "caches", in any case.
+template <typename Char> bool isJunkWord(const Char* word, size_t length)
+{
+    if (length < 3 || length > 6)
+        return false;
+    std::array<char, 6> lower;
+    for (size_t i = 0; i < length; ++i) {
+        const auto code = static_cast<char32_t>(word[i]);
+        if (code >= 0x80)
+            return false;
+        lower[i] = static_cast<char>(code >= 'A' && code <= 'Z' ? code - 'A' + 'a' : code);
+    }
+    const std::string_view w(lower.data(), length);
+    return w == "log" || w == "logs" || w == "cache" || w == "caches";
+}
+
+// Words end at every character that is not a letter or a digit, where lower case turns to
+// upper ("myLogFile"), and between letters and digits ("Logs2024"). One pass, no allocation:
+// every name of the home walk comes through here.
+template <typename Char> bool hasJunkWord(const Char* text, size_t size)
+{
+    size_t start = 0;
+    CharKind previous = CharKind::Separator;
+    for (size_t i = 0; i <= size; ++i) {
+        const CharKind kind = i < size ? kindOf(text[i]) : CharKind::Separator;
+        const bool boundary = kind == CharKind::Separator || previous == CharKind::Separator ||
+                              (previous == CharKind::Lower && kind == CharKind::Upper) ||
+                              ((previous == CharKind::Digit) != (kind == CharKind::Digit));
+        if (boundary) {
+            if (previous != CharKind::Separator && isJunkWord(text + start, i - start))
+                return true;
+            start = i;
+        }
+        previous = kind;
     }
     return false;
+}
+
+std::string_view lastExtension(std::string_view name)
+{
+    const size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
+}
+
+// Whether the bytes hold "log" or "cache" in any case at all: most names do not, and this one
+// look spares them the split into words.
+bool mayHoldJunkWord(std::string_view name)
+{
+    const auto is = [&](size_t i, char lower) { return (name[i] | 0x20) == lower; };
+    for (size_t i = 0; i + 3 <= name.size(); ++i) {
+        if (is(i, 'l') && is(i + 1, 'o') && is(i + 2, 'g'))
+            return true;
+        if (is(i, 'c') && i + 5 <= name.size() && is(i + 1, 'a') && is(i + 2, 'c') && is(i + 3, 'h') && is(i + 4, 'e'))
+            return true;
+    }
+    return false;
+}
+
+bool isMiscName(std::string_view name)
+{
+    if (!mayHoldJunkWord(name))
+        return false;
+    bool junk = false;
+    if (isAscii(name)) {
+        junk = hasJunkWord(name.data(), name.size());
+    } else {
+        // Letters beyond ASCII ("blog草稿") join a word: split them by their Unicode class.
+        const std::u32string codes =
+            QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())).toStdU32String();
+        junk = hasJunkWord(codes.data(), codes.size());
+    }
+    if (!junk)
+        return false;
+    const std::string_view extension = lastExtension(name);
+    std::array<char, 16> lower;
+    if (extension.size() > lower.size())
+        return true;
+    for (size_t i = 0; i < extension.size(); ++i) {
+        const char c = extension[i];
+        lower[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    const std::string_view lowerExtension(lower.data(), extension.size());
+    return !isKeptExtension(lowerExtension) && !isIn(kArchiveExtensions, lowerExtension) &&
+           !isIn(kInstallerExtensions, lowerExtension);
+}
+
+// Archives and installers go by their lower-cased last extension.
+bool hasExtensionOf(MiscFileCategory category, std::string_view lower)
+{
+    const std::string_view extension = lastExtension(lower);
+    return category == MiscFileCategory::Archives ? isIn(kArchiveExtensions, extension)
+                                                  : isIn(kInstallerExtensions, extension);
 }
 
 class SizeSum final : public WalkVisitor
@@ -173,7 +306,7 @@ QString readySubtitle(MiscFileCategory category)
 {
     switch (category) {
     case MiscFileCategory::Miscellaneous:
-        return QStringLiteral("查找文件名包含 log 或 cache 的文件，忽略大小写");
+        return QStringLiteral("查找名称中含有 log 或 cache 一词的日志与缓存文件，不含文档、代码与媒体文件");
     case MiscFileCategory::Archives:
         return QStringLiteral("查找一个月以前创建的压缩包");
     case MiscFileCategory::Installers:
@@ -203,7 +336,10 @@ QString pathExtension(const QString& name)
 
 bool matchesName(MiscFileCategory category, std::string_view name)
 {
-    // Every entry of the walk comes through here, once per scan: fold on the stack.
+    if (category == MiscFileCategory::Miscellaneous)
+        return isMiscName(name); // case splits words: never folded first
+    // Every entry of the walk comes through here, once per scan: fold on the stack. ASCII
+    // names (nearly all) are folded without building a QString; any other goes through Unicode.
     std::array<char, 256> buffer;
     if (name.size() > buffer.size() || !isAscii(name))
         return matchesName(category, QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
@@ -211,12 +347,14 @@ bool matchesName(MiscFileCategory category, std::string_view name)
         const char c = name[i];
         buffer[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     }
-    return matchesLowerCased(category, std::string_view(buffer.data(), name.size()));
+    return hasExtensionOf(category, std::string_view(buffer.data(), name.size()));
 }
 
 bool matchesName(MiscFileCategory category, const QString& name)
 {
-    return matchesLowerCased(category, name.toLower().toStdString());
+    if (category == MiscFileCategory::Miscellaneous)
+        return isMiscName(name.toStdString());
+    return hasExtensionOf(category, name.toLower().toStdString());
 }
 
 std::optional<QDateTime> cutoffFor(const QDateTime& now)

@@ -1,11 +1,12 @@
 #include "trash/CleanupJournal.h"
 
+#include "fs/PrivateFolders.h"
+#include "fs/UniqueFd.h"
 #include "platform/Log.h"
 #include "platform/PathBytes.h"
 #include "platform/PlatformLayout.h"
 #include "trash/FreedesktopTrash.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
@@ -155,7 +156,8 @@ bool isFile(const QByteArray& path, quint64 device, quint64 inode)
 
 CleanupJournal::CleanupJournal(const QString& file)
 {
-    QDir().mkpath(QFileInfo(file).absolutePath());
+    // Its folder is in the data home: made private to the user, as the Trash makes it.
+    const UniqueFd folder(openOrMakePrivateFolders(QFile::encodeName(QFileInfo(file).absolutePath())));
     if (sqlite3_open_v2(QFile::encodeName(file).constData(), &m_db,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK) {
         m_error = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");

@@ -1,5 +1,6 @@
 #include "trash/FreedesktopTrash.h"
 
+#include "fs/PrivateFolders.h"
 #include "fs/ResolveBeneath.h"
 #include "fs/UniqueFd.h"
 #include "platform/PathBytes.h"
@@ -168,6 +169,81 @@ int renameNoReplace(int fromDir, const char* from, int toDir, const char* to)
     return ::renameat(fromDir, from, toDir, to);
 }
 
+// A complete info file under a name that no reader of the trash lists (they read only
+// "*.trashinfo"), until it is published under its entry's name. Removed when it goes out of
+// scope; only a killed process leaves one behind, and nothing reads it.
+class TemporaryInfo
+{
+public:
+    explicit TemporaryInfo(int infoFolder) : m_folder(infoFolder) {}
+    ~TemporaryInfo()
+    {
+        if (exists())
+            ::unlinkat(m_folder, m_name.constData(), 0);
+    }
+    TemporaryInfo(const TemporaryInfo&) = delete;
+    TemporaryInfo& operator=(const TemporaryInfo&) = delete;
+
+    bool exists() const { return !m_name.isEmpty(); }
+    int error() const { return m_error; }
+
+    bool write(const QByteArray& content)
+    {
+        for (int attempt = 0; attempt < kTemporaryAttempts && !exists(); ++attempt) {
+            const QByteArray name =
+                ".sweepora-" + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".tmp";
+            const int fd =
+                ::openat(m_folder, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+            if (fd < 0) {
+                if (errno == EEXIST)
+                    continue;
+                m_error = errno;
+                return false;
+            }
+            m_name = name;
+            // A full disk shows up here, at fsync() or at close(); then nothing has moved yet.
+            bool written = writeAll(fd, content) && ::fsync(fd) == 0;
+            m_error = errno;
+            if (::close(fd) != 0 && written) {
+                written = false;
+                m_error = errno;
+            }
+            if (!written) {
+                ::unlinkat(m_folder, m_name.constData(), 0);
+                m_name.clear();
+                return false;
+            }
+        }
+        if (!exists())
+            m_error = EEXIST;
+        return exists();
+    }
+
+    // Gives the complete file the name `infoName` without replacing anything there: a hard
+    // link, or where the file system has none (FAT), a rename that uses the temporary up.
+    bool publishAs(const QByteArray& infoName)
+    {
+        if (::linkat(m_folder, m_name.constData(), m_folder, infoName.constData(), 0) == 0)
+            return true;
+        if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) {
+            m_error = errno;
+            return false;
+        }
+        if (renameNoReplace(m_folder, m_name.constData(), m_folder, infoName.constData()) != 0) {
+            m_error = errno;
+            return false;
+        }
+        m_name.clear();
+        return true;
+    }
+
+private:
+    static constexpr int kTemporaryAttempts = 16;
+    int m_folder;
+    QByteArray m_name;
+    int m_error = 0;
+};
+
 QByteArray parentOf(const QByteArray& path)
 {
     const qsizetype slash = path.lastIndexOf('/');
@@ -234,29 +310,13 @@ std::optional<Trash::Result> findVolumeTrash(const QByteArray& parent, const QBy
     return std::nullopt;
 }
 
-// The data home, created private to the user where it is missing, as the XDG base directories
-// ask. Only an absolute path is used: nothing is ever made in the current folder.
-Fd openDataHome(const QByteArray& dataHome)
-{
-    Fd data(::open(dataHome.constData(), kPathOnly | O_DIRECTORY | O_CLOEXEC));
-    if (data.valid() || errno != ENOENT)
-        return data;
-    for (qsizetype slash = dataHome.indexOf('/', 1);; slash = dataHome.indexOf('/', slash + 1)) {
-        const QByteArray step = slash < 0 ? dataHome : dataHome.left(slash);
-        if (::mkdir(step.constData(), 0700) != 0 && errno != EEXIST)
-            return {};
-        if (slash < 0)
-            break;
-    }
-    return Fd(::open(dataHome.constData(), kPathOnly | O_DIRECTORY | O_CLOEXEC));
-}
-
 std::optional<Trash::Result> findHomeTrash(const QByteArray& dataHome, const QByteArray& itemPath,
                                            const struct stat& item, Destination* destination, bool* elsewhere)
 {
     if (dataHome.isEmpty() || !dataHome.startsWith('/'))
         return failure(ENOENT, Side::Trash);
-    Fd data = openDataHome(dataHome);
+    // Made private to the user where it is missing, as the XDG base directories ask.
+    Fd data(openOrMakePrivateFolders(dataHome));
     if (!data.valid())
         return failure(errno, Side::Trash);
     // The home trash serves the device that it lives on; the folder may not exist yet.
@@ -357,28 +417,19 @@ Trash::Result FreedesktopTrash::trashItem(const Item& request)
     const int maxStem = static_cast<int>(nameMax > 0 ? nameMax : 255) - kInfoSuffixLength;
     const QByteArray info = trashInfo(destination.location, QDateTime::currentDateTime());
 
+    // The info file is written in full under a temporary name first and only then linked to
+    // its entry's name, so that a kill or a full disk never leaves an empty or cut-off one.
+    TemporaryInfo temporary(destination.info.get());
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+        if (!temporary.exists() && !temporary.write(info))
+            return failure(temporary.error(), Side::Trash);
         const QByteArray candidate = candidateName(name, attempt, maxStem);
         const QByteArray infoName = candidate + kInfoSuffix;
-        const int fd = ::openat(destination.info.get(), infoName.constData(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0) {
-            if (errno == EEXIST)
+        if (!temporary.publishAs(infoName)) {
+            if (temporary.error() == EEXIST)
                 continue;
-            return failure(errno, Side::Trash);
+            return failure(temporary.error(), Side::Trash);
         }
-        // A full disk shows up here or at close(); then nothing has moved yet.
-        bool written = writeAll(fd, info);
-        int writeError = errno;
-        if (::close(fd) != 0 && written) {
-            written = false;
-            writeError = errno;
-        }
-        if (!written) {
-            ::unlinkat(destination.info.get(), infoName.constData(), 0);
-            return failure(writeError, Side::Trash);
-        }
-
         if (renameNoReplace(parentFd, name.constData(), destination.files.get(), candidate.constData()) == 0)
             return {true, {}, pathFromBytes(destination.rootPath + "/files/" + candidate), 0};
         const int moveError = errno;

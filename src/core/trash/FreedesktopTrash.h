@@ -8,8 +8,9 @@
 namespace Sweepora::Core {
 
 // The freedesktop.org Trash, built so that no failure loses, overwrites or copies a file: the
-// info file is claimed first (O_EXCL), then the item is renamed without replacing anything, and
-// an item on another mount goes to that mount's own trash or nowhere.
+// info file is written in full under a temporary name and linked to its entry's name without
+// replacing one, then the item is renamed without replacing anything, and an item on another
+// mount goes to that mount's own trash or nowhere.
 class FreedesktopTrash final : public Trash
 {
 public:

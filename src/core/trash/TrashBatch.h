@@ -19,7 +19,7 @@ struct TrashFailure
 {
     QString path;
     QString error;
-    int errorCode = 0; // the errno behind a refusal of the Trash itself, 0 for a failed check
+    int errorCode = 0; // the errno behind a refusal of the Trash or of a system call, 0 for a failed check
 };
 
 struct TrashBatchResult

@@ -43,8 +43,26 @@ QString openFailure(int error)
         return kLinkOnTheWay;
     case ENOENT:
         return kGone;
+    case ENAMETOOLONG: // deeper than PATH_MAX from its scope: the scan found it, no move can reach it
+        return kPathTooLong;
     default:
         return qt_error_string(error);
+    }
+}
+
+// The errno worth reporting with a refusal: none where the refusal is a check's own answer
+// (outside the scope, a link on the way, gone).
+int systemError(int error)
+{
+    switch (error) {
+    case EPERM:
+    case ELOOP:
+    case ENOTDIR:
+    case EXDEV:
+    case ENOENT:
+        return 0;
+    default:
+        return error;
     }
 }
 
@@ -53,6 +71,7 @@ struct Resolved
 {
     Sandbox::Parent parent;
     QString refusal;
+    int error = 0; // the errno behind a refusal that a system call gave, 0 for a failed check
 };
 
 Resolved resolve(const TrashItem& item, const TrashRequest& request, const ProtectedPlaces& protectedPlaces)
@@ -64,12 +83,16 @@ Resolved resolve(const TrashItem& item, const TrashRequest& request, const Prote
         return r;
     }
     if (!scanned.known) {
-        r.refusal = kUnknown;
+        // An item found by its path is unknown when that path is too long to look up: say so.
+        const Sandbox::Parent parent = Sandbox::openParent(item.path, Sandbox::Access::Read);
+        r.refusal = parent.error == ENAMETOOLONG ? kPathTooLong : kUnknown;
+        r.error = parent.error == ENAMETOOLONG ? ENAMETOOLONG : 0;
         return r;
     }
     r.parent = Sandbox::openParent(item.path, Sandbox::Access::Modify);
     if (!r.parent.parent.valid()) {
         r.refusal = openFailure(r.parent.error);
+        r.error = systemError(r.parent.error);
         return r;
     }
     const int folder = r.parent.parent.get();
@@ -82,7 +105,8 @@ Resolved resolve(const TrashItem& item, const TrashRequest& request, const Prote
         return r;
     }
     if (::fstatat(folder, r.parent.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-        r.refusal = errno == ENOENT ? kGone : qt_error_string(errno);
+        r.error = systemError(errno);
+        r.refusal = errno == ENOENT ? kGone : openFailure(errno);
         return r;
     }
     if (!isKind(st.st_mode, scanned.kind)) {
@@ -229,7 +253,7 @@ TrashBatchResult moveToTrash(const QList<TrashItem>& items, const TrashRequest& 
             }
             const Resolved r = resolve(item, request, protectedPlaces);
             if (!r.refusal.isEmpty()) {
-                fail(item.path, r.refusal);
+                fail(item.path, r.refusal, r.error);
                 completed.append({row, CleanupJournal::State::Stayed, {}, r.refusal});
             } else {
                 // Moved relative to the folder just checked: a link put on the path meanwhile changes nothing.

@@ -83,6 +83,7 @@ inline const QString kFolderReplaced = QStringLiteral("所在文件夹已被替�
 inline const QString kLinkOnTheWay = QStringLiteral("路径中有符号链接，已拒绝");
 inline const QString kOutsideScope = QStringLiteral("没有权限移动此项目");
 inline const QString kUnknown = QStringLiteral("扫描时无法读取此项目");
+inline const QString kPathTooLong = QStringLiteral("路径过长，无法处理");
 
 TrashBatchResult moveToTrash(const QList<TrashItem>& items, const TrashRequest& request);
 

@@ -13,7 +13,7 @@ const QList<Section>& sidebarSections()
         {QStringLiteral("应用清理"), QStringLiteral("app.badge.checkmark"),
          QStringLiteral("按应用归类扫描缓存、日志与可安全清理的数据")},
         {QStringLiteral("闲杂文件"), QStringLiteral("archivebox"),
-         QStringLiteral("查找文件名包含 log 或 cache 的文件，忽略大小写")},
+         QStringLiteral("查找名称中含有 log 或 cache 一词的日志与缓存文件，不含文档、代码与媒体文件")},
         {QStringLiteral("压缩包清理"), QStringLiteral("doc.zipper"), QStringLiteral("查找一个月以前的压缩文件")},
         {QStringLiteral("安装包清理"), QStringLiteral("shippingbox"),
          QStringLiteral("查找一个月以前的安装包与磁盘镜像")},

@@ -65,6 +65,43 @@ TEST_F(RuleScanEngineTest, ListsRegularFilesOnceSkippingHiddenButEnteringPackage
     EXPECT_FALSE(r->selected);
 }
 
+TEST_F(RuleScanEngineTest, OverlappingPathsListEachFileOnceAndOnlyTheFirstWalkMovesFoldersWhole)
+{
+    for (const char* f : {"a/b/1", "a/b/sub/2", "a/bc/3", "a/x/4"})
+        m_tree.file(QString::fromLatin1(f), 10);
+    const auto list = [&](std::initializer_list<const char*> relative) {
+        QStringList paths;
+        for (const char* r : relative)
+            paths.append(m_tree.path(QString::fromLatin1(r)));
+        return paths;
+    };
+    struct Case
+    {
+        std::initializer_list<const char*> paths, files, whole;
+    };
+    const Case cases[] = {
+        // Siblings that share a prefix do not overlap: both move their folders whole.
+        {{"a/b", "a/bc", "a/x"}, {"a/b/1", "a/b/sub/2", "a/bc/3", "a/x/4"}, {"a/b/sub"}},
+        {{"a", "a/b"}, {"a/b/1", "a/b/sub/2", "a/bc/3", "a/x/4"}, {"a/b", "a/bc", "a/x"}},
+        {{"a/b/sub", "a/bc", "a"}, {"a/b/sub/2", "a/bc/3", "a/b/1", "a/x/4"}, {}},
+        {{"a/b", "a/b", "a/bc/"}, {"a/b/1", "a/b/sub/2", "a/bc/3"}, {"a/b/sub"}},
+    };
+    for (const Case& c : cases) {
+        QStringList paths;
+        for (const char* p : c.paths)
+            paths.append(QStringLiteral("USERFOLDER/") + QString::fromLatin1(p));
+        SCOPED_TRACE(paths.join(u' ').toStdString());
+        const std::optional<CleanupResult> r = RuleScanEngine::scanRule(rule(QStringLiteral("O"), paths), m_home);
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r->files, list(c.files));
+        EXPECT_EQ(r->size, 10 * qint64(c.files.size()));
+        QStringList whole;
+        for (const WholeFolder& w : r->wholeFolders)
+            whole.append(w.path);
+        EXPECT_EQ(whole, list(c.whole)) << whole.join(u' ').toStdString();
+    }
+}
+
 TEST_F(RuleScanEngineTest, NothingFoundOrOnlyEmptyFilesGivesNoResult)
 {
     m_tree.file(u"empty/zero"_s, 0);

@@ -82,7 +82,7 @@ protected:
 
 } // namespace
 
-TEST(MiscFileNames, CategoryFollowsTheLowerCasedNameAndItsLastExtension)
+TEST(MiscFileNames, MiscNamesHoldLogOrCacheAsAWholeWordAndOthersGoByTheirLastExtension)
 {
     struct Case
     {
@@ -90,16 +90,48 @@ TEST(MiscFileNames, CategoryFollowsTheLowerCasedNameAndItsLastExtension)
         bool misc, archive, installer;
     };
     const Case cases[] = {
-        {"catalog.json", true, false, false}, {"debug.LOG", true, false, false},
-        {"MyCache.db", true, false, false},   {"logs.zip", false, true, false},
-        {"cache.dmg", false, false, true},    {"x.tar.gz", false, true, false},
-        {"x.TGZ", false, true, false},        {"backup.tar.bz2", false, true, false},
-        {"Setup.PKG", false, false, true},    {"disk.iso", false, false, true},
-        {"notes.txt", false, false, false},   {"catalog", true, false, false},
-        {"x.zip.log", true, false, false},    {"zip", false, false, false},
-        {"a.7z", false, true, false},         {"Änderungs-Log.txt", true, false, false},
-        {"Ä-CACHE.json", true, false, false}, {"caché.json", false, false, false},
+        {"catalog.json", false, false, false},
+        {"debug.LOG", true, false, false},
+        {"MyCache.bin", true, false, false},
+        {"logs.zip", false, true, false},
+        {"cache.dmg", false, false, true},
+        {"x.tar.gz", false, true, false},
+        {"x.TGZ", false, true, false},
+        {"backup.tar.bz2", false, true, false},
+        {"Setup.PKG", false, false, true},
+        {"disk.iso", false, false, true},
+        {"notes.txt", false, false, false},
+        {"x.zip.log", true, false, false},
+        {"zip", false, false, false},
+        {"a.7z", false, true, false},
         {"x.tbz2", false, true, false},
+        {"Änderungs-Log.txt", true, false, false},
+        {"Ä-CACHE.json", true, false, false},
+        {"caché.json", false, false, false},
+        // "log", "logs", "cache" or "caches" must be a whole word: split at every character that
+        // is not a letter or digit, from lower to upper case, and between letters and digits.
+        {"app.log", true, false, false},
+        {"error_log.txt", true, false, false},
+        {"app.log.1", true, false, false},
+        {"npm-cache.tmp", true, false, false},
+        {"myLogFile.txt", true, false, false},
+        {"Logs2024.txt", true, false, false},
+        {"CACHES", true, false, false},
+        {"blog.md", false, false, false},
+        {"blog.txt", false, false, false},
+        {"LoginDialog.txt", false, false, false},
+        {"CHANGELOG", false, false, false},
+        {"CHANGELOG.md", false, false, false},
+        {"blog草稿.txt", false, false, false},
+        {"Apology letter.docx", false, false, false},
+        {"产品Catalog_2026.txt", false, false, false},
+        // Documents, code, media and databases are never junk, whatever their name says.
+        {"cache_manager.py", false, false, false},
+        {"cache.sqlite", false, false, false},
+        {"log.CPP", false, false, false},
+        {"Logs.pdf", false, false, false},
+        {"cache.PNG", false, false, false},
+        {"log.mp4", false, false, false},
     };
     for (const Case& c : cases) {
         const QString name = QString::fromUtf8(c.name);
@@ -144,9 +176,14 @@ TEST_F(Engines, EachMiscCategoryListsItsVisibleFilesOutsidePackagesAndInstallers
 {
     if (!birthTimesRecorded())
         GTEST_SKIP() << "this file system records no birth times";
+    // Junk beside files whose names only contain "log" or "cache", or that hold the user's work.
     m_tree.file(u"catalog.json"_s, 3000);
+    m_tree.file(u"error_log.txt"_s, 3000);
     m_tree.file(u"a/debug.LOG"_s, 9000);
-    m_tree.file(u"a/b/MyCache.db"_s, 100);
+    m_tree.file(u"a/b/npm-cache.tmp"_s, 100);
+    m_tree.file(u"a/b/CHANGELOG.md"_s, 100);
+    m_tree.file(u"a/b/cache.sqlite"_s, 100);
+    m_tree.file(u"a/LoginDialog.cpp"_s, 100);
     m_tree.file(u"logs.zip"_s, 100);
     m_tree.file(u"cache.dmg"_s, 100);
     m_tree.file(u"logs/readme.txt"_s, 10); // the folder matches by name only
@@ -157,7 +194,7 @@ TEST_F(Engines, EachMiscCategoryListsItsVisibleFilesOutsidePackagesAndInstallers
 
     // The age rule never applies to this category, whatever the cutoff.
     const MiscFileEngine::Report report = MiscFileEngine::findFiles(home(), kMisc, QDateTime::fromSecsSinceEpoch(0));
-    EXPECT_EQ(names(report.items), (QStringList{u"debug.LOG"_s, u"catalog.json"_s, u"MyCache.db"_s}));
+    EXPECT_EQ(names(report.items), (QStringList{u"debug.LOG"_s, u"error_log.txt"_s, u"npm-cache.tmp"_s}));
     EXPECT_EQ(report.message, u"发现 3 个闲杂文件"_s);
     for (const MiscFileItem& item : report.items) {
         EXPECT_FALSE(item.selected);

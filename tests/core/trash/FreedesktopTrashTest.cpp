@@ -26,6 +26,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
 using namespace Qt::StringLiterals;
@@ -230,6 +234,47 @@ TEST_F(FreedesktopTrashTest, NeverOverwritesAnything)
     EXPECT_EQ(originalLocation(trashBytes() + "/info/report.txt.2.trashinfo"), second);
     EXPECT_EQ(originalLocation(trashBytes() + "/info/report.txt.5.trashinfo"), first);
     EXPECT_FALSE(exists(trashBytes() + "/info/report.txt.3.trashinfo")); // taken back when the move found the stray
+}
+
+TEST_F(FreedesktopTrashTest, AnInfoFileIsCompleteOrAbsentEvenWhenTheMoveIsKilledAndNeverReplacesOne)
+{
+    const QByteArray original = homeBytes() + "/a.txt";
+    const QByteArray infoFolder = trashBytes() + "/info";
+    ASSERT_TRUE(QDir().mkpath(QFile::decodeName(infoFolder)));
+    ASSERT_TRUE(writeFile(infoFolder + "/a.txt.trashinfo", "")); // left by an earlier crash
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(writeFile(original, "a"));
+        ASSERT_TRUE(trashPath(trash(), QString::fromUtf8(original)).ok);
+    }
+    const QList<QByteArray> written = {"a.txt.2.trashinfo", "a.txt.3.trashinfo", "a.txt.trashinfo"};
+    EXPECT_EQ(entries(infoFolder), written) << "no temporary file stays";
+    EXPECT_EQ(readFile(infoFolder + "/a.txt.trashinfo"), "");
+
+    // Killed while writing: a file size limit stops the write half-way with SIGXFSZ.
+    ASSERT_TRUE(writeFile(original, "a"));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const struct rlimit noCore = {0, 0};
+        const struct rlimit small = {16, 16};
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        const int home = ::open(homeBytes().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        trash().trashItem({home, "a.txt", QString::fromUtf8(original), original});
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << status;
+    EXPECT_TRUE(exists(original));
+    QList<QByteArray> infos = entries(infoFolder);
+    infos.removeIf([](const QByteArray& e) { return !e.endsWith(".trashinfo"); });
+    EXPECT_EQ(infos, written);
+    for (const QByteArray& info : {written[0], written[1]}) {
+        const QByteArray text = readFile(infoFolder + '/' + info);
+        EXPECT_TRUE(text.startsWith("[Trash Info]\nPath=") && text.contains("\nDeletionDate=")) << text.constData();
+        EXPECT_EQ(originalLocation(infoFolder + '/' + info), original);
+    }
 }
 
 TEST_F(FreedesktopTrashTest, NamesNearTheLimitFitWithTheirInfoFile)

@@ -377,6 +377,60 @@ TEST_F(Gateway, ProtectedPlacesAreNeverOfferedNorMoved)
     PlatformLayout::setCurrent(PlatformLayout::system());
 }
 
+TEST_F(Gateway, AnItemDeeperThanPathMaxFailsWithItsRealReason)
+{
+    // Made one folder at a time: a path this long cannot be used whole.
+    const QByteArray name(200, 'd');
+    int folder = ::open(TreeBuilder::bytes(m_tree.root()).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int depth = 0; depth < 25 && folder >= 0; ++depth) {
+        ASSERT_EQ(::mkdirat(folder, name.constData(), 0700), 0);
+        const int next = ::openat(folder, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        ::close(folder);
+        folder = next;
+    }
+    ASSERT_GE(folder, 0);
+    const int file = ::openat(folder, "deep.iso", O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    ASSERT_GE(file, 0);
+    ASSERT_EQ(::write(file, name.constData(), size_t(name.size())), name.size());
+    ::close(file);
+    ASSERT_EQ(::mkdirat(folder, "empty", 0700), 0);
+    ::close(folder);
+
+    // Seen by the scan (large files) or looked up by its path afterwards (empty folders).
+    const QList<LargeFileItem> large = LargeFileEngine::findLargeFilesOfAtLeast(m_tree.root(), 1).items;
+    const QList<EmptyFolderItem> empty = EmptyFolderEngine::findEmptyFolders(m_tree.root()).items;
+    const TrashBatchResult results[] = {LargeFileEngine::moveToTrash(large), EmptyFolderEngine::moveToTrash(empty)};
+    EXPECT_TRUE(TreeBuilder::removeTree(TreeBuilder::bytes(m_tree.path(QString::fromLatin1(name)))));
+    ASSERT_EQ(large.size(), 1);
+    EXPECT_GT(bytesFromPath(large[0].path).size(), PATH_MAX);
+    for (const TrashBatchResult& result : results) {
+        ASSERT_EQ(result.failed.size(), 1);
+        EXPECT_EQ(result.failed[0].error, TrashGateway::kPathTooLong);
+        EXPECT_EQ(result.failed[0].errorCode, ENAMETOOLONG);
+    }
+}
+
+TEST_F(Gateway, AMissingDataHomeIsMadePrivateAndTheMoveGoesThrough)
+{
+    const PlatformLayout before = PlatformLayout::current();
+    PlatformLayout layout = before;
+    layout.dataHome = m_outside.path(QStringLiteral("new/share"));
+    layout.trashFolder = layout.dataHome + QStringLiteral("/Trash/files");
+    layout.applicationSupport = layout.dataHome + QStringLiteral("/Sweepora");
+    PlatformLayout::setCurrent(layout);
+    const QString file = m_tree.file(QStringLiteral("a.log"), 10);
+    const TrashBatchResult result = TrashGateway::moveToTrash({{file, ItemIdentity::lookUp(file)}}, {});
+    PlatformLayout::setCurrent(before);
+
+    EXPECT_EQ(result.moved, QStringList{file});
+    EXPECT_TRUE(QFileInfo::exists(layout.trashFolder + QStringLiteral("/a.log")));
+    for (const char* made : {"new", "new/share"}) {
+        struct stat st;
+        ASSERT_EQ(::stat(TreeBuilder::bytes(m_outside.path(QString::fromLatin1(made))).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u) << made;
+    }
+}
+
 TEST(ResolveBeneath, NeverFollowsALinkNorLeavesTheFolderByEitherMethod)
 {
     QTemporaryDir dir;
