@@ -35,38 +35,6 @@ bool isAscii(std::string_view text)
     return true;
 }
 
-// What a file of these kinds holds is the user's own work, whatever its name says
-// ("cache.sqlite", "Changelog.md", "log.py"): the misc scan never offers it as junk.
-constexpr std::string_view kKeptExtensions[] = {
-    // documents and e-books
-    "pdf", "doc", "docx", "docm", "dot", "dotx", "odt", "ott", "rtf", "md", "markdown", "rst", "tex", "pages", "wpd",
-    "wps", "xps", "epub", "mobi", "azw", "azw3", "fb2", "djvu", "cbz", "cbr", "ibooks",
-    // spreadsheets and presentations
-    "xls", "xlsx", "xlsm", "ods", "csv", "tsv", "numbers", "ppt", "pptx", "pps", "ppsx", "odp", "key",
-    // source code
-    "c", "cc", "cpp", "cxx", "h", "hh", "hpp", "hxx", "m", "mm", "py", "pyw", "ipynb", "js", "mjs", "cjs", "jsx", "ts",
-    "tsx", "java", "kt", "kts", "scala", "groovy", "go", "rs", "swift", "rb", "php", "pl", "pm", "lua", "r", "cs", "fs",
-    "vb", "sh", "bash", "zsh", "fish", "ps1", "bat", "sql", "html", "htm", "css", "scss", "sass", "less", "vue",
-    "svelte", "dart", "ex", "exs", "erl", "hs", "ml", "clj", "el", "zig", "nim", "jl", "asm", "cmake", "gradle",
-    // images
-    "jpg", "jpeg", "png", "gif", "bmp", "tif", "tiff", "webp", "heic", "heif", "avif", "jxl", "svg", "ico", "raw",
-    "cr2", "cr3", "nef", "arw", "dng", "psd", "ai", "xcf",
-    // audio and video
-    "mp3", "wav", "flac", "aac", "m4a", "ogg", "oga", "opus", "wma", "aif", "aiff", "mid", "midi", "amr", "ape", "mp4",
-    "m4v", "mov", "avi", "mkv", "webm", "wmv", "flv", "mpg", "mpeg", "3gp", "mts", "m2ts", "vob", "ogv",
-    // databases
-    "db", "db3", "sqlite", "sqlite3", "sqlitedb", "mdb", "accdb", "odb", "dbf", "kdbx", "realm", "ibd", "frm"};
-
-bool isKeptExtension(std::string_view lowerExtension)
-{
-    static const std::vector<std::string_view> sorted = [] {
-        std::vector<std::string_view> list(std::begin(kKeptExtensions), std::end(kKeptExtensions));
-        std::sort(list.begin(), list.end());
-        return list;
-    }();
-    return std::binary_search(sorted.cbegin(), sorted.cend(), lowerExtension);
-}
-
 // How a character takes part in splitting a name into words.
 enum class CharKind { Separator, Lower, Upper, UncasedLetter, Digit };
 
@@ -171,7 +139,7 @@ bool isMiscName(std::string_view name)
         lower[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     }
     const std::string_view lowerExtension(lower.data(), extension.size());
-    return !isKeptExtension(lowerExtension) && !isIn(kArchiveExtensions, lowerExtension) &&
+    return !isPersonalWork(fileKindOfExtension(lowerExtension)) && !isIn(kArchiveExtensions, lowerExtension) &&
            !isIn(kInstallerExtensions, lowerExtension);
 }
 

@@ -1,40 +1,46 @@
 #include "util/FileKind.h"
 
-#include <QHash>
+#include <initializer_list>
+#include <unordered_map>
 
 namespace Sweepora::Core {
 
 namespace {
 
-const QHash<QString, FileKind>& kinds()
+const std::unordered_map<std::string_view, FileKind>& kinds()
 {
-    static const QHash<QString, FileKind> table = [] {
-        QHash<QString, FileKind> t;
-        const auto add = [&t](FileKind kind, std::initializer_list<const char*> extensions) {
-            for (const char* e : extensions)
-                t.insert(QString::fromLatin1(e), kind);
+    static const std::unordered_map<std::string_view, FileKind> table = [] {
+        std::unordered_map<std::string_view, FileKind> t;
+        const auto add = [&t](FileKind kind, std::initializer_list<std::string_view> extensions) {
+            for (std::string_view e : extensions)
+                t.emplace(e, kind);
         };
-        add(FileKind::Archive, {"zip", "rar", "7z", "tar", "gz", "tgz", "bz2", "tbz2", "xz", "txz", "zst", "lz", "lzma",
-                                "z", "cab", "arj", "lzh"});
+        add(FileKind::Archive, {"zip", "rar", "7z", "tar", "gz", "tgz", "bz2", "tbz", "tbz2", "xz", "txz", "zst", "lz",
+                                "lzma", "z", "cab", "arj", "lzh"});
         add(FileKind::Installer,
             {"pkg", "dmg", "iso", "img", "deb", "rpm", "appimage", "flatpakref", "snap", "msi", "exe", "apk", "run"});
         add(FileKind::Image,
-            {"jpg", "jpeg", "png", "gif", "bmp", "tif", "tiff", "webp", "heic", "heif", "avif", "svg",
-             "ico", "raw",  "cr2", "cr3", "nef", "arw", "dng",  "orf",  "rw2",  "psd",  "xcf",  "kra"});
-        add(FileKind::Video, {"mp4", "m4v", "mov", "mkv", "avi", "wmv", "flv", "webm", "mpg", "mpeg", "3gp", "ts",
-                              "mts", "m2ts", "vob", "ogv"});
-        add(FileKind::Audio,
-            {"mp3", "m4a", "aac", "flac", "wav", "ogg", "oga", "opus", "wma", "aiff", "aif", "alac", "mid", "midi"});
-        add(FileKind::Document, {"pdf",  "doc",     "docx", "odt",  "rtf",  "txt", "md",  "markdown", "tex", "pages",
-                                 "epub", "mobi",    "azw",  "azw3", "djvu", "fb2", "xls", "xlsx",     "ods", "csv",
-                                 "tsv",  "numbers", "ppt",  "pptx", "odp",  "key", "odg", "vsd",      "vsdx"});
+            {"jpg", "jpeg", "png", "gif", "bmp", "tif", "tiff", "webp", "heic", "heif", "avif", "jxl", "svg",
+             "ico", "raw",  "cr2", "cr3", "nef", "arw", "dng",  "orf",  "rw2",  "psd",  "ai",   "xcf", "kra"});
+        add(FileKind::Video, {"mp4", "m4v", "mov", "mkv", "avi", "wmv", "flv", "webm", "mpg", "mpeg", "3gp", "mts",
+                              "m2ts", "vob", "ogv"});
+        add(FileKind::Audio, {"mp3", "m4a", "aac", "flac", "wav", "ogg", "oga", "opus", "wma", "aiff", "aif", "alac",
+                              "mid", "midi", "amr", "ape"});
+        // Plain text is left out on purpose: "error_log.txt" is as often a log as a note.
+        add(FileKind::Document,
+            {"pdf",  "doc",  "docx",  "docm",   "dot", "dotx", "odt",  "ott",  "rtf", "md",   "markdown",
+             "rst",  "tex",  "pages", "wpd",    "wps", "xps",  "epub", "mobi", "azw", "azw3", "fb2",
+             "djvu", "cbz",  "cbr",   "ibooks", "xls", "xlsx", "xlsm", "ods",  "csv", "tsv",  "numbers",
+             "ppt",  "pptx", "pps",   "ppsx",   "odp", "key",  "odg",  "vsd",  "vsdx"});
         add(FileKind::Code,
-            {"c",   "cc",   "cpp",  "cxx",  "h",    "hh",  "hpp",    "hxx",   "m",     "mm",    "py",   "js",  "mjs",
-             "cjs", "jsx",  "tsx",  "java", "kt",   "kts", "go",     "rs",    "swift", "rb",    "php",  "pl",  "pm",
-             "sh",  "bash", "zsh",  "fish", "lua",  "cs",  "fs",     "scala", "dart",  "r",     "jl",   "hs",  "ml",
-             "ex",  "exs",  "erl",  "clj",  "el",   "vim", "sql",    "json",  "yaml",  "yml",   "toml", "xml", "html",
-             "htm", "css",  "scss", "sass", "less", "vue", "svelte", "ipynb", "cmake", "gradle"});
-        add(FileKind::Database, {"db", "sqlite", "sqlite3", "db3", "mdb", "accdb", "realm", "ldb", "kdbx", "mdf"});
+            {"c",     "cc",     "cpp",  "cxx",  "h",     "hh",  "hpp",    "hxx",  "m",     "mm",    "py",
+             "pyw",   "ipynb",  "js",   "mjs",  "cjs",   "jsx", "ts",     "tsx",  "java",  "kt",    "kts",
+             "scala", "groovy", "go",   "rs",   "swift", "rb",  "php",    "pl",   "pm",    "lua",   "r",
+             "cs",    "fs",     "vb",   "sh",   "bash",  "zsh", "fish",   "ps1",  "bat",   "sql",   "html",
+             "htm",   "css",    "scss", "sass", "less",  "vue", "svelte", "dart", "ex",    "exs",   "erl",
+             "hs",    "ml",     "clj",  "el",   "zig",   "nim", "jl",     "asm",  "cmake", "gradle"});
+        add(FileKind::Database, {"db", "db3", "sqlite", "sqlite3", "sqlitedb", "mdb", "accdb", "odb", "dbf", "kdbx",
+                                 "realm", "ibd", "frm", "ldb", "mdf"});
         add(FileKind::Log, {"log"});
         return t;
     }();
@@ -43,12 +49,38 @@ const QHash<QString, FileKind>& kinds()
 
 } // namespace
 
+FileKind fileKindOfExtension(std::string_view lowerExtension)
+{
+    const auto it = kinds().find(lowerExtension);
+    return it == kinds().end() ? FileKind::Other : it->second;
+}
+
 FileKind fileKindOf(const QString& fileName)
 {
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     if (dot <= 0 || dot == fileName.size() - 1)
         return FileKind::Other;
-    return kinds().value(fileName.mid(dot + 1).toLower(), FileKind::Other);
+    const QByteArray extension = fileName.mid(dot + 1).toLower().toUtf8();
+    return fileKindOfExtension(std::string_view(extension.constData(), size_t(extension.size())));
+}
+
+bool isPersonalWork(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Document:
+    case FileKind::Code:
+    case FileKind::Image:
+    case FileKind::Video:
+    case FileKind::Audio:
+    case FileKind::Database:
+        return true;
+    case FileKind::Archive:
+    case FileKind::Installer:
+    case FileKind::Log:
+    case FileKind::Other:
+        break;
+    }
+    return false;
 }
 
 QString symbolForKind(FileKind kind)

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <string_view>
+
 namespace Sweepora::Core {
 
 // What a file holds, told by its extension: for the icon of its row, and for the lists that must
@@ -10,6 +12,12 @@ enum class FileKind { Archive, Installer, Image, Video, Audio, Document, Code, D
 
 // The kind of a file name's last extension, compared without case ("photo.JPG" → Image).
 FileKind fileKindOf(const QString& fileName);
+// The kind of an extension already lower-cased, without the dot ("jpg"); for the walks' hot path.
+FileKind fileKindOfExtension(std::string_view lowerExtension);
+
+// Documents, e-books, spreadsheets, code, images, audio, video and databases: what a person made
+// or keeps, whatever the file's name says ("cache.sqlite", "CHANGELOG.md", "log.py").
+bool isPersonalWork(FileKind kind);
 
 // The symbol of the interface's icon set for that kind.
 QString symbolForKind(FileKind kind);
