@@ -143,10 +143,13 @@ void LargeFilePage::refresh()
     m_placeholder->setSymbol(state == ScanState::Scanned ? QStringLiteral("checkmark.circle")
                                                          : QStringLiteral("doc.text.magnifyingglass"));
     // A scan refused for want of the home grant says so, with the way to give it.
-    const bool ready = state == ScanState::Ready && m_model->message() != Core::AccessManager::kNeedsHome;
+    const bool needsGrant = state == ScanState::Ready && m_model->message() == Core::AccessManager::kNeedsHome;
+    const bool ready = state == ScanState::Ready && !needsGrant;
     m_placeholder->setTitle(ready ? QStringLiteral("扫描大文件") : m_model->message());
     m_placeholder->setSubtitle(ready ? QStringLiteral("按照所选大小查找个人文件夹中的大文件")
                                      : QStringLiteral("你可以调整大小后重新扫描"));
+    if (needsGrant)
+        m_placeholder->setSubtitle(QStringLiteral("授权后即可扫描个人文件夹"));
 
     if (state == ScanState::Scanned && hasFiles)
         m_button->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model->selectedSize()),

@@ -73,7 +73,8 @@ void MiscFileCleanupPage::refresh()
     const bool busy = state == ScanState::Scanning || state == ScanState::Cleaning;
     const bool hasFiles = !m_model.files().isEmpty();
     // A scan refused for want of the home grant says so, with the way to give it.
-    const bool ready = state == ScanState::Ready && m_model.message() != Core::AccessManager::kNeedsHome;
+    const bool needsGrant = state == ScanState::Ready && m_model.message() == Core::AccessManager::kNeedsHome;
+    const bool ready = state == ScanState::Ready && !needsGrant;
 
     m_stack->setCurrentWidget(hasFiles ? m_listArea : static_cast<QWidget*>(m_placeholder));
     m_placeholder->setBusy(busy);
@@ -81,6 +82,8 @@ void MiscFileCleanupPage::refresh()
                                                          : QStringLiteral("archivebox"));
     m_placeholder->setTitle(ready ? Engine::readyTitle(category) : m_model.message());
     m_placeholder->setSubtitle(ready ? Engine::readySubtitle(category) : QStringLiteral("支持重新扫描个人文件夹"));
+    if (needsGrant)
+        m_placeholder->setSubtitle(QStringLiteral("授权后即可扫描个人文件夹"));
 
     if (state == ScanState::Scanned && hasFiles)
         m_button->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model.selectedSize()),
