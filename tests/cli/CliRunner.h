@@ -14,8 +14,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <sys/stat.h>
-
 namespace Sweepora::Test {
 
 struct CliRun
@@ -38,8 +36,7 @@ struct CliRun
 // What a path takes on disk: the size the scanners report.
 inline qint64 allocated(const QString& path)
 {
-    struct stat st;
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? qint64(st.st_blocks) * 512 : -1;
+    return TreeBuilder::allocatedBytes(path);
 }
 
 // Standard input is a pipe, closed at once: the CLI has no terminal to ask on.

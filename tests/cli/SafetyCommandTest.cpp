@@ -34,18 +34,10 @@ protected:
 TEST_F(CliSafety, ALinkInsideTheHomeNeverLeadsOutOfIt)
 {
     const QString secret = outside.file(u"ssl/private/key.log"_s, 70000);
-    outside.file(u"Lib/Caches/com.foo/precious.db"_s, 70000);
     home.symlink(u"etclink"_s, outside.root());
-    home.symlink(u"Library"_s, outside.path(u"Lib"_s));
-    TreeBuilder rules(m_dir.path() + u"/data/Sweepora/Rules"_s);
-    QFile rule(rules.file(u"xevil.json"_s));
-    ASSERT_TRUE(rule.open(QIODevice::WriteOnly));
-    rule.write(R"({"App": false, "Description": "d", "Name": "evil", "Notice": 0, "PackName": "x",
-                   "Paths": ["USERFOLDER/etclink/ssl"]})");
-    rule.close();
-
-    for (const char* command : {"--json rules --move-to-trash --yes", "--json app-caches --move-to-trash --yes",
-                                "--json storage " /* + link */, "--json search key --move-to-trash --yes"}) {
+    // Rules and application caches behind links are covered by the engines' tests; the command
+    // line's own part is the folder it is given and the home it walks.
+    for (const char* command : {"--json storage " /* + link */, "--json search key --move-to-trash --yes"}) {
         QStringList arguments = words(command);
         if (arguments.contains(u"storage"_s))
             arguments += {home.path(u"etclink/ssl"_s), u"--move-to-trash"_s, u"--yes"_s};

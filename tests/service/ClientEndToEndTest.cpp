@@ -14,12 +14,7 @@ using ClientEndToEndTest = ServiceHarness;
 
 CleanupRule ruleWithPaths(const QString& name, const QStringList& paths)
 {
-    CleanupRule rule;
-    rule.name = name;
-    rule.packName = u"com.example.app"_s;
-    rule.description = u"示例"_s;
-    rule.paths = paths;
-    return rule;
+    return CleanupRule{true, name, paths, 0, u"com.example.app"_s, u"示例"_s};
 }
 
 ServiceResult<UploadMarketTaskEnvelope> upload(const CleanupRule& rule)

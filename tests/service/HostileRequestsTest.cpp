@@ -21,10 +21,7 @@ namespace {
 
 QByteArray uploadBody(const QString& name, const QString& path = u"USERFOLDER/.cache/flood"_s)
 {
-    Core::CleanupRule rule;
-    rule.name = name;
-    rule.packName = u"com.example"_s;
-    rule.paths = {path};
+    const Core::CleanupRule rule{true, name, {path}, 0, u"com.example"_s, {}};
     return QJsonDocument(QJsonObject{{u"rule_json"_s, rule.toJsonObject()}}).toJson(QJsonDocument::Compact);
 }
 

@@ -111,10 +111,7 @@ TEST_F(OperatorCommandsTest, PublishVersionValidatesEveryOptionAndUpdatesASameBu
 
 TEST_F(OperatorCommandsTest, ReviewPromotesOrRejectsAnEntry)
 {
-    CleanupRule rule;
-    rule.name = u"文档"_s;
-    rule.packName = u"com.example"_s;
-    rule.paths = {u"USERFOLDER/Documents"_s};
+    const CleanupRule rule{true, u"文档"_s, {u"USERFOLDER/Documents"_s}, 0, u"com.example"_s, {}};
     const qint64 id = store.addWorkshopEntry(rule, ReviewState::held, u"涉及用户数据"_s, 1, u"192.0.2.1"_s, {}).id;
 
     EXPECT_EQ(run({u"review"_s, QString::number(id), u"reject"_s}), 1); // a rejection needs a reason

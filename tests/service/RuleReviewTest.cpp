@@ -17,11 +17,7 @@ namespace {
 
 CleanupRule ruleWith(const QStringList& paths)
 {
-    CleanupRule rule;
-    rule.name = u"缓存"_s;
-    rule.packName = u"com.example.app"_s;
-    rule.paths = paths;
-    return rule;
+    return CleanupRule{true, u"缓存"_s, paths, 0, u"com.example.app"_s, {}};
 }
 
 class RuleReviewUploadTest : public ServiceHarness

@@ -174,11 +174,13 @@ qint64 TreeBuilder::allocatedBytes(const QString& path)
     return ::lstat(bytes(path).c_str(), &st) == 0 ? qint64(st.st_blocks) * 512 : -1;
 }
 
-bool TreeBuilder::birthTimeRecorded(const QString& path)
+std::optional<qint64> TreeBuilder::birthMSecs(const QString& path)
 {
     struct statx sx;
-    return ::statx(AT_FDCWD, bytes(path).c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &sx) == 0 &&
-           (sx.stx_mask & STATX_BTIME);
+    if (::statx(AT_FDCWD, bytes(path).c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &sx) != 0 ||
+        !(sx.stx_mask & STATX_BTIME))
+        return std::nullopt;
+    return qint64(sx.stx_btime.tv_sec) * 1000 + sx.stx_btime.tv_nsec / 1'000'000;
 }
 
 } // namespace Sweepora::Test

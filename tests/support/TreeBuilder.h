@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <optional>
 #include <string>
 
 namespace Sweepora::Test {
@@ -41,7 +42,9 @@ public:
     // What the file system gave `path` (st_blocks × 512, not following a link), -1 when it is gone.
     static qint64 allocatedBytes(const QString& path);
     // Whether this file system records birth times (not every one does; tests of ages need them).
-    static bool birthTimeRecorded(const QString& path);
+    static bool birthTimeRecorded(const QString& path) { return birthMSecs(path).has_value(); }
+    // The birth time in milliseconds since the epoch, when the file system records one.
+    static std::optional<qint64> birthMSecs(const QString& path);
 
 private:
     QString m_root;

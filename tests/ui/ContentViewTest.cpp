@@ -29,13 +29,11 @@ using ContentViewTest = WindowFixture;
 TEST_F(ContentViewTest, FirstLaunchWithoutAGrantAsksOnceAndLaterLeavesTheWindowUsable)
 {
     launch();
-    EXPECT_TRUE(logged(QStringLiteral("[AccessManager] 系统真实个人文件夹：") + home()));
     EXPECT_TRUE(logged(kInvalidLaunch));
     ASSERT_TRUE(waitUntil([&] { return content->authorizationPrompt() != nullptr; }));
     QMessageBox* box = content->authorizationPrompt();
     EXPECT_TRUE(box->isVisible());
     EXPECT_EQ(box->objectName(), Ui::ContentView::kAuthorizationPromptName);
-    EXPECT_EQ(box->text(), QStringLiteral("需要授权个人文件夹"));
     Screenshots::save(&content->window(), QStringLiteral("window-authorization-prompt"));
     Screenshots::save(box, QStringLiteral("authorization-prompt"));
 
@@ -55,7 +53,6 @@ TEST_F(ContentViewTest, FirstLaunchWithoutAGrantAsksOnceAndLaterLeavesTheWindowU
     auto* page = qobject_cast<Ui::TaskCleanPage*>(content->window().currentPage());
     ASSERT_NE(page, nullptr);
     QTest::mouseClick(page->actionButton(), Qt::LeftButton);
-    EXPECT_EQ(page->emptyState()->message(), QStringLiteral("请先授权个人文件夹"));
     EXPECT_EQ(content->taskCleanModel().state(), Core::ScanState::Ready);
 }
 
@@ -67,19 +64,13 @@ TEST_F(ContentViewTest, AuthorizingFromTheAlertStoresTheGrantAndTheNextLaunchIsV
     promptButton(content->authorizationPrompt(), "authorizeButton")->click();
 
     ASSERT_EQ(m_picker->requests().size(), 1);
-    EXPECT_EQ(m_picker->requests()[0].title, QStringLiteral("授权Sweepora访问个人文件夹"));
     EXPECT_EQ(m_picker->requests()[0].directory, home());
-    EXPECT_TRUE(logged(QStringLiteral("[AccessManager] 用户选择的文件夹：") + home()));
-    EXPECT_TRUE(
-        logged(QStringLiteral("[AccessManager] 授权完成，文件夹：") + home() + QStringLiteral("，书签保存：成功")));
     EXPECT_TRUE(Core::Settings::store().contains(Core::Settings::kHomeBookmark));
 
     // A new process: no open scopes, only what the settings kept.
     content.reset();
     Core::AccessManager::resetForTesting();
     launch();
-    EXPECT_TRUE(
-        logged(QStringLiteral("[AccessManager] App 启动，授权文件夹：") + home() + QStringLiteral("，授权状态：有效")));
     QCoreApplication::processEvents();
     EXPECT_EQ(content->authorizationPrompt(), nullptr);
     EXPECT_EQ(content->window().findChild<QMessageBox*>(Ui::ContentView::kAuthorizationPromptName), nullptr);

@@ -1,35 +1,22 @@
 #pragma once
 
-#include "UiTest.h"
-#include "rules/RuleStore.h"
-#include "services/HTTPUtil.h"
-#include "support/TestHttpLoopbackGuard.h"
-#include "support/TestHttpServer.h"
+#include "core/services/OnlineTestSupport.h"
+#include "ui/style/Theme.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QMessageBox>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QWidget>
-#include <memory>
 
 namespace Sweepora::Test {
 
-// GUI cases of the online pages: each talks to its own scripted server on 127.0.0.1 only.
-class OnlineUiTest : public UiTest
+// GUI cases of the online pages, drawn with the application's own look.
+class OnlineUiTest : public ServiceTest
 {
 protected:
     void SetUp() override
     {
-        UiTest::SetUp();
-        ASSERT_TRUE(server.isListening());
-        server.useForServices();
-        Core::HTTPUtil::setTimeouts({});
-    }
-    void TearDown() override
-    {
-        EXPECT_TRUE(guard.hostsRefused().isEmpty()) << guard.hostsRefused().join(u' ').toStdString();
+        ServiceTest::SetUp();
+        Ui::Theme::apply(*qApp);
     }
 
     void serveJSON(const QByteArray& method, const QString& path, const QByteArray& body, int status = 200)
@@ -64,9 +51,6 @@ protected:
                 return box;
         return nullptr;
     }
-
-    TestHttpLoopbackGuard guard;
-    TestHttpServer server;
 
 private:
     QTemporaryDir m_rules;

@@ -22,9 +22,6 @@ using namespace Sweepora::Core;
 using namespace Sweepora::Test;
 using namespace Qt::StringLiterals;
 
-// Checks over the rule set compiled into the application: a bad bundled rule would move
-// the wrong files to the Trash on every machine that runs it.
-
 namespace {
 
 const QString home = u"/home/someone"_s;

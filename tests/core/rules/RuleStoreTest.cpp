@@ -22,14 +22,9 @@ namespace {
 
 CleanupRule sampleRule()
 {
-    CleanupRule rule;
-    rule.app = false;
-    rule.name = u"微信 小程序缓存"_s;
-    rule.paths = {u"PUBLIC_DATA/com.tencent.mm/MicroMsg/wxacache"_s, u"/a \"b\"\\c"_s};
-    rule.notice = 7;
-    rule.packName = u"com.tencent.mm"_s;
-    rule.description = u"微信小程序缓存数据\n第二行"_s;
-    return rule;
+    return CleanupRule{
+        false, u"微信 小程序缓存"_s, {u"PUBLIC_DATA/com.tencent.mm/MicroMsg/wxacache"_s, u"/a \"b\"\\c"_s},
+        7,     u"com.tencent.mm"_s,  u"微信小程序缓存数据\n第二行"_s};
 }
 
 QByteArray textOf(const QJsonObject& object)
@@ -164,12 +159,7 @@ namespace {
 
 CleanupRule makeRule(const QString& packName, const QString& name, const QString& description = QString())
 {
-    CleanupRule rule;
-    rule.packName = packName;
-    rule.name = name;
-    rule.description = description;
-    rule.paths = {u"USERFOLDER/Library/Caches/x"_s};
-    return rule;
+    return CleanupRule{true, name, {u"USERFOLDER/Library/Caches/x"_s}, 0, packName, description};
 }
 
 QByteArray readAll(const QString& path)

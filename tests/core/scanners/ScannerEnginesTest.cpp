@@ -48,15 +48,6 @@ template <class Items> QStringList names(const Items& items)
     return n;
 }
 
-std::optional<qint64> birthMSecs(const QString& path)
-{
-    struct statx sx;
-    if (::statx(AT_FDCWD, TreeBuilder::bytes(path).c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &sx) != 0 ||
-        !(sx.stx_mask & STATX_BTIME))
-        return std::nullopt;
-    return qint64(sx.stx_btime.tv_sec) * 1000 + sx.stx_btime.tv_nsec / 1'000'000;
-}
-
 QDateTime local(int y, int m, int d, int h = 12, int min = 0, int s = 0)
 {
     return QDateTime(QDate(y, m, d), QTime(h, min, s));
@@ -77,7 +68,7 @@ protected:
     QStringList emptyFolders() const { return relative(EmptyFolderEngine::findEmptyFolders(home()).items); }
     // Far enough ahead that everything made by the test is older than the cutoff.
     static std::optional<QDateTime> everythingIsOld() { return QDateTime::currentDateTime().addMonths(2); }
-    bool birthTimesRecorded() { return birthMSecs(m_tree.file(u".probe"_s)).has_value(); }
+    bool birthTimesRecorded() { return TreeBuilder::birthMSecs(m_tree.file(u".probe"_s)).has_value(); }
 };
 
 } // namespace
@@ -199,7 +190,7 @@ TEST_F(Engines, EachMiscCategoryListsItsVisibleFilesOutsidePackagesAndInstallers
     for (const MiscFileItem& item : report.items) {
         EXPECT_FALSE(item.selected);
         EXPECT_EQ(item.size, TreeBuilder::allocatedBytes(item.path));
-        EXPECT_EQ(item.creationDate.toMSecsSinceEpoch(), birthMSecs(item.path));
+        EXPECT_EQ(item.creationDate.toMSecsSinceEpoch(), TreeBuilder::birthMSecs(item.path));
     }
 
     // Archives and installers, package folders included, on the same tree.
@@ -227,7 +218,7 @@ TEST_F(Engines, EachMiscCategoryListsItsVisibleFilesOutsidePackagesAndInstallers
 TEST_F(Engines, OnlyItemsBornStrictlyBeforeTheCutoffAreOld)
 {
     const QString zip = m_tree.file(u"a.zip"_s, 10);
-    const std::optional<qint64> born = birthMSecs(zip);
+    const std::optional<qint64> born = TreeBuilder::birthMSecs(zip);
     if (!born)
         GTEST_SKIP() << "this file system records no birth times";
     const QDateTime birth = QDateTime::fromMSecsSinceEpoch(*born);
@@ -245,7 +236,6 @@ TEST_F(Engines, OnlyItemsBornStrictlyBeforeTheCutoffAreOld)
         EXPECT_EQ(MiscFileEngine::findFilesAsOf(home(), kArchives, monthLater).items.size(), 0);
         EXPECT_EQ(MiscFileEngine::findFilesAsOf(home(), kArchives, monthLater.addSecs(1)).items.size(), 1);
     }
-    EXPECT_EQ(MiscFileEngine::findFilesAsOf(home(), kArchives, birth).message, u"没有发现一个月以前的压缩包"_s);
 }
 
 // Between the scan and the clean one file grew (still the same file), one was replaced by
@@ -359,7 +349,6 @@ TEST_F(Engines, ALargeFileIsJudgedByItsAllocatedSizeInclusively)
 
     const auto oneByteShort = LargeFileEngine::findLargeFilesOfAtLeast(home(), allocated + 1);
     EXPECT_TRUE(oneByteShort.items.isEmpty());
-    EXPECT_EQ(oneByteShort.message, u"没有发现符合条件的大文件"_s);
     // Its logical length passes the 1 GB threshold; what it occupies does not.
     EXPECT_TRUE(LargeFileEngine::findLargeFiles(home(), 1.0).items.isEmpty());
 }
@@ -714,7 +703,6 @@ TEST_F(SharedWalk, AgeRulesStayPerScan)
     walk.run();
     ASSERT_TRUE(archives.isFinished() && misc.isFinished());
     EXPECT_TRUE(archives.result().items.isEmpty());
-    EXPECT_EQ(archives.result().message, u"没有发现一个月以前的压缩包"_s);
     EXPECT_EQ(misc.result().items.size(), MiscFileEngine::findFiles(home(), kMisc, longAgo).items.size());
     EXPECT_FALSE(misc.result().items.isEmpty());
 }

@@ -93,11 +93,7 @@ QList<Section> sections()
          }},
         {"rules", u"dir"_s, logFile,
          [](const QString& home) {
-             CleanupRule rule;
-             rule.name = u"r"_s;
-             rule.packName = u"p"_s;
-             rule.paths = {u"USERFOLDER/dir"_s};
-             const auto result = RuleScanEngine::scanRule(rule, home);
+             const auto result = RuleScanEngine::scanRule({true, u"r"_s, {u"USERFOLDER/dir"_s}, 0, u"p"_s, {}}, home);
              return [result] {
                  const auto outcome =
                      RuleScanEngine::clean(result ? QList<CleanupResult>{*result} : QList<CleanupResult>{});
@@ -279,11 +275,7 @@ TEST_F(Gateway, LinksOnTheWayToAScanRootFindNothing)
     // Even with the target inside an open scope, a link on the way is never followed.
     Sandbox::openScope(m_outside.root());
 
-    CleanupRule rule;
-    rule.name = u"r"_s;
-    rule.packName = u"p"_s;
-    rule.paths = {u"USERFOLDER/etclink/ssl"_s};
-    EXPECT_FALSE(RuleScanEngine::scanRule(rule, m_tree.root()));
+    EXPECT_FALSE(RuleScanEngine::scanRule({true, u"r"_s, {u"USERFOLDER/etclink/ssl"_s}, 0, u"p"_s, {}}, m_tree.root()));
     const ApplicationCacheTarget target{
         u"com.foo"_s, u"Foo"_s, u"com.foo"_s, {m_tree.path(u"Library/Caches/com.foo"_s)}};
     EXPECT_TRUE(ApplicationCacheEngine::scanTargets({target}, {}).isEmpty());
