@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QScreen>
 
 #include <cstdio>
 #include <cstring>
@@ -54,7 +55,8 @@ int main(int argc, char** argv)
     Sweepora::Ui::ContentView content;
     Sweepora::Ui::MainWindow& window = content.window();
     Sweepora::Core::FolderPicker::setCurrent(std::make_shared<Sweepora::Ui::FileDialogFolderPicker>(&window));
-    window.resize(1100, 720);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    window.resize(Sweepora::Ui::MainWindow::initialSize(screen ? screen->availableGeometry().size() : QSize()));
     window.show();
     const int status = QApplication::exec();
     // The picker refers to the window: let it go before the window does.

@@ -81,6 +81,14 @@ TEST_F(MainWindowTest, SidebarListsTheSectionsInOrderWithDividers)
     Screenshots::save(window.get(), QStringLiteral("main-window"));
 }
 
+TEST(MainWindowSize, OpensAtItsSizeButFitsTheScreenAndNeverBelowTheMinimum)
+{
+    EXPECT_EQ(MainWindow::initialSize(QSize(2560, 1400)), QSize(1100, 720));
+    EXPECT_EQ(MainWindow::initialSize(QSize(1280, 760)), QSize(1100, 684)); // 90 % of a short screen
+    EXPECT_EQ(MainWindow::initialSize(QSize(800, 500)), MainWindow::kMinimumSize);
+    EXPECT_EQ(MainWindow::initialSize(QSize()), QSize(1100, 720));
+}
+
 TEST_F(MainWindowTest, ClickingARowShowsThatSectionsHeader)
 {
     showWindow();

@@ -22,7 +22,7 @@ constexpr int kPoemMaxWidth = 280;
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
     setWindowTitle(QStringLiteral("Sweepora"));
-    setMinimumSize(900, 600);
+    setMinimumSize(kMinimumSize);
     setUnifiedTitleAndToolBarOnMac(true);
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
@@ -179,6 +179,13 @@ bool MainWindow::isHeaderCollapsed() const
 void MainWindow::setHeaderCollapsed(bool collapsed)
 {
     m_header->setCollapsed(collapsed);
+}
+
+QSize MainWindow::initialSize(const QSize& available)
+{
+    const QSize preferred(1100, 720);
+    const QSize fitting = available.isValid() ? available * 0.9 : preferred;
+    return preferred.boundedTo(fitting).expandedTo(kMinimumSize);
 }
 
 } // namespace Sweepora::Ui

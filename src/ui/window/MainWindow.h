@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QSize>
 
 class QAction;
 class QHBoxLayout;
@@ -27,6 +28,11 @@ public:
     static inline const QString kFileSearchSection = QStringLiteral("文件搜索");
 
     explicit MainWindow(QWidget* parent = nullptr);
+
+    static constexpr QSize kMinimumSize{900, 600};
+    // The size a new window opens at on a screen of `available` geometry: 1100×720, but never
+    // more than 90 % of the screen, and never below the minimum.
+    static QSize initialSize(const QSize& available);
 
     QString selectedSection() const { return m_selectedSection; }
     // Shows the section's header and page; selecting the current section again does nothing.
