@@ -3,6 +3,7 @@
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
 #include "util/ByteCount.h"
+#include "util/ViewModelSupport.h"
 
 namespace Sweepora::Core {
 
@@ -148,18 +149,14 @@ void CleanupHistoryViewModel::restore(qint64 batch)
 
 void CleanupHistoryViewModel::setBusy(bool busy)
 {
-    if (m_busy == busy)
-        return;
-    m_busy = busy;
-    emit busyChanged();
+    if (ViewModelSupport::assign(m_busy, busy))
+        emit busyChanged();
 }
 
 void CleanupHistoryViewModel::setMessage(const QString& message)
 {
-    if (m_message == message)
-        return;
-    m_message = message;
-    emit messageChanged();
+    if (ViewModelSupport::assign(m_message, message))
+        emit messageChanged();
 }
 
 } // namespace Sweepora::Core

@@ -3,6 +3,7 @@
 #include "platform/Jobs.h"
 #include "platform/Notifications.h"
 #include "util/ByteCount.h"
+#include "util/ViewModelSupport.h"
 
 namespace Sweepora::Core {
 
@@ -82,18 +83,14 @@ void EmptyTrashViewModel::decline()
 
 void EmptyTrashViewModel::setStep(Step step)
 {
-    if (m_step == step)
-        return;
-    m_step = step;
-    emit stepChanged();
+    if (ViewModelSupport::assign(m_step, step))
+        emit stepChanged();
 }
 
 void EmptyTrashViewModel::setMessage(const QString& message)
 {
-    if (m_message == message)
-        return;
-    m_message = message;
-    emit messageChanged();
+    if (ViewModelSupport::assign(m_message, message))
+        emit messageChanged();
 }
 
 } // namespace Sweepora::Core
