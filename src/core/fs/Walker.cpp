@@ -16,8 +16,12 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -43,6 +47,27 @@ constexpr int kSharedStackLimit = 32;
 // ancestors and reopen them through ".." on the way back, so a tree of any depth fits in
 // the descriptor limit even with six walks at once.
 constexpr size_t kOpenLevelLimit = 24;
+// Threads added to a cold walk keep fewer descriptors each, so that all of them, next to other
+// walks, still fit in a default descriptor limit of 1,024.
+constexpr size_t kAddedOpenLevelLimit = 8;
+// Threads of a cold walk: enough reads in flight for a virtual disk or an SSD.
+constexpr int kColdThreads = 16;
+// Threads added to cold walks, in the whole process at once: two walks' worth, for the quick
+// cleanup's walks side by side.
+constexpr int kMaxAddedThreads = 2 * (kColdThreads - 2);
+// A walk that starts this soon after another one found the cache cold starts wide: a run of
+// small walks (one per cache folder of a rule) is over before it could tell by itself.
+constexpr long long kColdMemoryNanos = 2'000'000'000;
+// A first getdents64 of a folder slower than this waited on the device (a cached one takes
+// microseconds). A walk is cold when at least kColdMinimum listings, and one in kColdShare of
+// them, were slow: preemption on a busy machine makes far fewer.
+constexpr long long kSlowListingNanos = 250'000;
+constexpr int kColdMinimum = 8;
+constexpr int kColdShare = 8;
+
+std::atomic<int> g_addedThreads{0};
+std::atomic<int> g_walksWidened{0};
+std::atomic<long long> g_lastColdNanos{-kColdMemoryNanos};
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 bool isDotOrDotDot(const char* name)
@@ -50,9 +75,17 @@ bool isDotOrDotDot(const char* name)
     return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
 }
 
+long long monotonicNanos()
+{
+    timespec t;
+    ::clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<long long>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
 // Calls f(name, length, d_type) for every entry of the folder but "." and "..".
 // False when the listing failed part-way; the entries seen until then were passed on.
-template <class F> bool forEachListedEntry(int fd, char* buffer, F&& f)
+// `firstReadNanos`, when given, receives how long the folder's first read took.
+template <class F> bool forEachListedEntry(int fd, char* buffer, long long* firstReadNanos, F&& f)
 {
 #ifdef __linux__
     // linux_dirent64: u64 d_ino, s64 d_off, u16 d_reclen, u8 d_type, then the NUL-terminated name.
@@ -60,7 +93,12 @@ template <class F> bool forEachListedEntry(int fd, char* buffer, F&& f)
     constexpr size_t kTypeOffset = 18;
     constexpr size_t kNameOffset = 19;
     for (;;) {
+        const long long start = firstReadNanos != nullptr ? monotonicNanos() : 0;
         const long n = ::syscall(SYS_getdents64, fd, buffer, kListingBufferSize);
+        if (firstReadNanos != nullptr) {
+            *firstReadNanos = monotonicNanos() - start;
+            firstReadNanos = nullptr;
+        }
         if (n == 0)
             return true;
         if (n < 0) {
@@ -80,6 +118,7 @@ template <class F> bool forEachListedEntry(int fd, char* buffer, F&& f)
     }
 #else
     Q_UNUSED(buffer);
+    Q_UNUSED(firstReadNanos);
     // fdopendir takes the descriptor it is given; the walk keeps its own.
     const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     DIR* dir = copy < 0 ? nullptr : ::fdopendir(copy);
@@ -141,6 +180,12 @@ struct WalkState
     size_t rootLength = 0;
     bool handOff = false;
 
+    // Cold detection, for a walk that may add threads.
+    bool timeListings = false;
+    std::atomic<int> listings{0};
+    std::atomic<int> slowListings{0};
+    std::function<void()> widen;
+
     std::mutex mutex;
     std::condition_variable wake;
     std::vector<Task> tasks;
@@ -169,8 +214,8 @@ struct Level
 class WalkThread
 {
 public:
-    WalkThread(WalkState& state, WalkVisitor& visitor)
-        : m_state(state), m_visitor(visitor), m_buffer(new char[kListingBufferSize])
+    WalkThread(WalkState& state, WalkVisitor& visitor, size_t openLevelLimit = kOpenLevelLimit)
+        : m_state(state), m_visitor(visitor), m_buffer(new char[kListingBufferSize]), m_openLevelLimit(openLevelLimit)
     {}
 
     void run()
@@ -258,47 +303,70 @@ private:
     {
         const WalkOptions& options = m_state.options;
         qint64 count = 0;
-        const bool ok =
-            forEachListedEntry(level.fd, m_buffer.get(), [&](const char* name, size_t length, unsigned char type) {
-                ++count;
-                if (options.skipHidden && name[0] == '.')
-                    return;
-                WalkEntry entry(level.fd, std::string_view(name, length), m_path, m_state.rootLength, level.depth + 1,
-                                &level.identity);
-                switch (type) {
-                case DT_REG:
-                    entry.m_kind = EntryKind::Regular;
-                    break;
-                case DT_DIR:
-                    entry.m_kind = EntryKind::Directory;
-                    break;
-                case DT_LNK:
-                    entry.m_kind = EntryKind::Symlink;
-                    break;
-                case DT_UNKNOWN: {
-                    // Some file systems do not fill d_type: one stat, which the visitor reuses.
-                    const WalkEntry::Metadata& m = entry.metadata();
-                    if (!m.ok)
-                        return; // gone since the listing
-                    entry.m_kind = S_ISREG(m.mode)   ? EntryKind::Regular
-                                   : S_ISDIR(m.mode) ? EntryKind::Directory
-                                   : S_ISLNK(m.mode) ? EntryKind::Symlink
-                                                     : EntryKind::Other;
-                    break;
-                }
-                default:
-                    entry.m_kind = EntryKind::Other;
-                }
-                const bool isFolder = entry.m_kind == EntryKind::Directory;
-                if (isFolder && isTrash(level.fd, name, length))
-                    return;
-                entry.m_package = isFolder && hasPackageExtension(entry.m_name);
-                const WalkAction action = m_visitor.visit(entry);
-                if (isFolder && action == WalkAction::Continue && !(entry.m_package && options.skipPackageDescendants))
-                    addSubfolder(level, entry.m_name, entry.m_package);
-            });
+        long long readNanos = -1;
+        const bool ok = forEachListedEntry(level.fd, m_buffer.get(), m_state.timeListings ? &readNanos : nullptr,
+                                           [&](const char* name, size_t length, unsigned char type) {
+                                               ++count;
+                                               if (options.skipHidden && name[0] == '.')
+                                                   return;
+                                               WalkEntry entry(level.fd, std::string_view(name, length), m_path,
+                                                               m_state.rootLength, level.depth + 1, &level.identity);
+                                               switch (type) {
+                                               case DT_REG:
+                                                   entry.m_kind = EntryKind::Regular;
+                                                   break;
+                                               case DT_DIR:
+                                                   entry.m_kind = EntryKind::Directory;
+                                                   break;
+                                               case DT_LNK:
+                                                   entry.m_kind = EntryKind::Symlink;
+                                                   break;
+                                               case DT_UNKNOWN: {
+                                                   // Some file systems do not fill d_type: one stat, which the visitor
+                                                   // reuses.
+                                                   const WalkEntry::Metadata& m = entry.metadata();
+                                                   if (!m.ok)
+                                                       return; // gone since the listing
+                                                   entry.m_kind = S_ISREG(m.mode)   ? EntryKind::Regular
+                                                                  : S_ISDIR(m.mode) ? EntryKind::Directory
+                                                                  : S_ISLNK(m.mode) ? EntryKind::Symlink
+                                                                                    : EntryKind::Other;
+                                                   break;
+                                               }
+                                               default:
+                                                   entry.m_kind = EntryKind::Other;
+                                               }
+                                               const bool isFolder = entry.m_kind == EntryKind::Directory;
+                                               if (isFolder && isTrash(level.fd, name, length))
+                                                   return;
+                                               entry.m_package = isFolder && hasPackageExtension(entry.m_name);
+                                               const WalkAction action = m_visitor.visit(entry);
+                                               if (isFolder && action == WalkAction::Continue &&
+                                                   !(entry.m_package && options.skipPackageDescendants))
+                                                   addSubfolder(level, entry.m_name, entry.m_package);
+                                           });
         if (ok)
             m_visitor.folderListed(WalkFolder{m_path, level.depth, count, package});
+        if (readNanos >= 0)
+            noteListing(readNanos);
+    }
+
+    // Counts locally and publishes every few listings, so that timing costs a warm walk nothing
+    // measurable.
+    void noteListing(long long nanos)
+    {
+        ++m_listings;
+        if (nanos > kSlowListingNanos)
+            ++m_slowListings;
+        if (m_listings < 16 && m_slowListings < kColdMinimum)
+            return;
+        const int listings = m_state.listings.fetch_add(m_listings, std::memory_order_relaxed) + m_listings;
+        const int slow = m_state.slowListings.fetch_add(m_slowListings, std::memory_order_relaxed) + m_slowListings;
+        m_listings = m_slowListings = 0;
+        if (slow >= kColdMinimum && slow * kColdShare >= listings) {
+            g_lastColdNanos.store(monotonicNanos(), std::memory_order_relaxed);
+            m_state.widen();
+        }
     }
 
     bool isTrash(int folderFd, const char* name, size_t length) const
@@ -352,7 +420,7 @@ private:
 
     void boundDescriptors()
     {
-        while (m_active - m_firstOpen > kOpenLevelLimit) {
+        while (m_active - m_firstOpen > m_openLevelLimit) {
             Level& ancestor = m_levels[m_firstOpen++];
             if (ancestor.fd < 0)
                 continue;
@@ -402,11 +470,107 @@ private:
     std::vector<Level> m_levels; // reused between folders and tasks; only the first m_active are live
     size_t m_active = 0;
     size_t m_firstOpen = 0; // levels below this index have had their descriptor closed
+    size_t m_openLevelLimit;
+    int m_listings = 0;
+    int m_slowListings = 0;
 };
+
+namespace {
+
+WalkOptions::Growth growthOf(const WalkOptions& options)
+{
+    static const std::optional<WalkOptions::Growth> forced = []() -> std::optional<WalkOptions::Growth> {
+        const QByteArray value = qgetenv("SWEEPORA_WALK_GROWTH");
+        if (value == "fixed")
+            return WalkOptions::Growth::Fixed;
+        if (value == "widest")
+            return WalkOptions::Growth::Widest;
+        return std::nullopt;
+    }();
+    return forced.value_or(options.growth);
+}
+
+// The walking threads besides the caller's: those it starts with, and those a cold walk adds
+// (once, from whichever thread finds the walk cold), each on its own visitor.
+class WalkCrew
+{
+public:
+    WalkCrew(WalkState& state, std::span<WalkVisitor* const> visitors) : m_state(state), m_visitors(visitors) {}
+    ~WalkCrew()
+    {
+        // Every thread is joined before the visitors' owner merges them; threads added after
+        // the walk ran dry find nothing to take and end at once.
+        for (size_t joined = 0;; ++joined) {
+            std::unique_lock lock(m_mutex);
+            if (joined == m_threads.size())
+                break;
+            std::thread& t = m_threads[joined];
+            lock.unlock();
+            t.join();
+        }
+        g_addedThreads.fetch_sub(m_added);
+    }
+    WalkCrew(const WalkCrew&) = delete;
+    WalkCrew& operator=(const WalkCrew&) = delete;
+
+    void start(size_t count, size_t openLevelLimit)
+    {
+        std::lock_guard lock(m_mutex);
+        for (; count > 0 && m_started < m_visitors.size(); --count) {
+            try {
+                m_threads.emplace_back([this, visitor = m_visitors[m_started], openLevelLimit] {
+                    WalkThread(m_state, *visitor, openLevelLimit).run();
+                });
+            } catch (const std::system_error&) {
+                return; // no thread to spare: the others do the work
+            }
+            ++m_started;
+        }
+    }
+
+    void widen()
+    {
+        std::call_once(m_widened, [this] {
+            int wanted = 0;
+            {
+                std::lock_guard lock(m_mutex); // the first threads may still be starting
+                wanted = static_cast<int>(m_visitors.size() - m_started);
+            }
+            int added = g_addedThreads.load();
+            int granted = 0;
+            do
+                granted = std::min(wanted, kMaxAddedThreads - added);
+            while (granted > 0 && !g_addedThreads.compare_exchange_weak(added, added + granted));
+            if (granted <= 0)
+                return;
+            m_added = granted;
+            g_walksWidened.fetch_add(1);
+            start(static_cast<size_t>(granted), kAddedOpenLevelLimit);
+        });
+    }
+
+private:
+    WalkState& m_state;
+    std::span<WalkVisitor* const> m_visitors;
+    std::mutex m_mutex;
+    std::deque<std::thread> m_threads; // stable while the destructor joins and a thread is added
+    size_t m_started = 1;              // visitors[0] is the caller's thread
+    int m_added = 0;
+    std::once_flag m_widened;
+};
+
+} // namespace
 
 int Walker::threadCount(const WalkOptions& options)
 {
-    return std::clamp(options.threads, 1, kMaxThreads);
+    const int threads = std::clamp(options.threads, 1, kMaxThreads);
+    // A walk of one thread is a small one, kept that way.
+    return threads > 1 && growthOf(options) != WalkOptions::Growth::Fixed ? std::max(threads, kColdThreads) : threads;
+}
+
+int Walker::walksWidened()
+{
+    return g_walksWidened.load();
 }
 
 namespace {
@@ -435,8 +599,8 @@ std::vector<TrashFolder> knownTrashFolders(QStringList* paths)
 
 void Walker::walk(const QString& root, const WalkOptions& options, std::span<WalkVisitor* const> visitors)
 {
-    const size_t threads = std::min(static_cast<size_t>(threadCount(options)), visitors.size());
-    if (threads == 0 || root.isEmpty())
+    const size_t available = std::min(static_cast<size_t>(threadCount(options)), visitors.size());
+    if (available == 0 || root.isEmpty())
         return;
 
     const QString standardized = standardizedPath(root);
@@ -465,21 +629,21 @@ void Walker::walk(const QString& root, const WalkOptions& options, std::span<Wal
     state.options = options;
     state.trashFolders = std::move(trashFolders);
     state.rootLength = rootTask.path.size();
-    state.handOff = threads > 1;
+    state.handOff = available > 1;
     state.tasks.push_back(std::move(rootTask));
     state.taskCount = 1;
 
-    std::vector<std::thread> helpers;
-    for (size_t i = 1; i < threads; ++i) {
-        try {
-            helpers.emplace_back([&state, visitor = visitors[i]] { WalkThread(state, *visitor).run(); });
-        } catch (const std::system_error&) {
-            break; // no thread to spare: the others do the work
-        }
-    }
+    const WalkOptions::Growth growth = growthOf(options);
+    const size_t initial = growth == WalkOptions::Growth::Widest
+                               ? available
+                               : std::min(static_cast<size_t>(std::clamp(options.threads, 1, kMaxThreads)), available);
+    WalkCrew crew(state, visitors.first(available));
+    state.timeListings = growth == WalkOptions::Growth::Adaptive && available > initial;
+    state.widen = [&crew] { crew.widen(); };
+    crew.start(initial - 1, kOpenLevelLimit);
+    if (state.timeListings && monotonicNanos() - g_lastColdNanos.load() < kColdMemoryNanos)
+        crew.widen();
     WalkThread(state, *visitors[0]).run();
-    for (std::thread& t : helpers)
-        t.join();
 }
 
 } // namespace Sweepora::Core

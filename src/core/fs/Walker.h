@@ -18,6 +18,12 @@ struct WalkOptions
     // Walking threads; they share a stack of folders, so one deep branch does not leave the
     // other idle. Values below 1 mean 1.
     int threads = 2;
+    // Cold, a walk waits on the device, which serves many reads at once where two threads keep
+    // only two in flight. Adaptive times the walk's own listings and, when they mostly wait,
+    // adds threads up to threadCount(); a cached walk keeps `threads`. Fixed never adds;
+    // Widest starts with all of them. SWEEPORA_WALK_GROWTH=fixed|widest overrides (benchmarks).
+    enum class Growth { Adaptive, Fixed, Widest };
+    Growth growth = Growth::Adaptive;
 };
 
 // The one directory walker behind every scanner. It lists folders with raw getdents64 into a
@@ -32,10 +38,14 @@ struct WalkOptions
 class Walker
 {
 public:
+    // How many visitors a walk can use: `threads`, or more where a cold walk may add threads.
     static int threadCount(const WalkOptions& options);
+    // Walks of this process that found the cache cold and added threads (tests, benchmarks).
+    static int walksWidened();
 
     // Walks `root` with one thread per visitor (at most threadCount(options) of them are used;
-    // visitors[i] is called from thread i only). Returns when the walk is over.
+    // visitors[i] is called from thread i only, and only the first `threads` unless the walk is
+    // cold). Returns when the walk is over.
     static void walk(const QString& root, const WalkOptions& options, std::span<WalkVisitor* const> visitors);
 
     // Walks with threadCount(options) copies of `prototype` and returns them for merging.
