@@ -25,6 +25,9 @@ public:
     QString filePath() const;
     // The child of the walk's root that this entry lies in (or is), e.g. for per-child sums.
     std::string_view topLevelName() const;
+    // The bytes of the folder that holds the entry; every entry of one folder comes from one
+    // thread, one after the other.
+    std::string_view folderPath() const { return m_folderPath; }
 
     EntryKind kind() const { return m_kind; }
     bool isRegularFile() const { return m_kind == EntryKind::Regular; }
