@@ -5,23 +5,32 @@
 #include "platform/PlatformLayout.h"
 #include "trash/ItemIdentity.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <cctype>
-#include <cstring>
+#include <cstdlib>
+#include <new>
 #include <unordered_map>
 
 namespace Sweepora::Core {
 namespace {
 
-// One folder's entries as one walking thread listed them, before the tree is put together.
-struct Block
+using Node = StorageTree::Node;
+using Chunk = StorageTree::Chunk;
+
+// A thread's first chunk holds this many nodes; each next one twice as many, up to the last.
+constexpr quint32 kFirstChunk = 4096;
+constexpr quint32 kLargestChunk = 1u << 18;
+
+Chunk makeChunk(quint32 capacity)
 {
-    std::string path;
-    std::vector<StorageTree::Node> entries; // nameOffset points into `names`
-    std::string names;
-};
+    Chunk chunk;
+    auto* raw = static_cast<Node*>(std::malloc(size_t(capacity) * sizeof(Node)));
+    if (raw == nullptr)
+        throw std::bad_alloc();
+    chunk.nodes.reset(raw);
+    chunk.capacity = capacity;
+    return chunk;
+}
 
 // The kind from the last extension, lower-cased in place of a string: this runs for every file.
 FileKind kindOfName(std::string_view name)
@@ -36,6 +45,17 @@ FileKind kindOfName(std::string_view name)
     return fileKindOfExtension(std::string_view(lower, extension.size()));
 }
 
+// One folder's entries, side by side in one chunk of the thread that listed them.
+struct Block
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    quint32 chunk = 0; // the collector's own numbering until the tree takes the chunks
+    quint32 begin = 0;
+    quint32 count = 0;
+    size_t namesBegin = 0;
+};
+
 class TreeCollector final : public WalkVisitor
 {
 public:
@@ -46,13 +66,9 @@ public:
         // Links are neither followed nor counted; hidden children of the root only when asked.
         if (entry.isSymlink() || (entry.depth() == 1 && !m_includeHidden && entry.name().starts_with('.')))
             return WalkAction::SkipChildren;
-        if (blocks.empty() || blocks.back().path != entry.folderPath())
-            blocks.push_back({std::string(entry.folderPath()), {}, {}});
-        Block& block = blocks.back();
-        StorageTree::Node node;
-        node.nameOffset = quint32(block.names.size());
-        node.nameLength = quint16(entry.name().size());
-        block.names.append(entry.name());
+        if (m_folder != entry.folderPath() && !startBlock(entry))
+            return WalkAction::SkipChildren;
+        Node node;
         node.kind = entry.kind();
         node.flags = (entry.name().starts_with('.') ? StorageTree::kHidden : 0) |
                      (entry.isPackage() ? StorageTree::kPackage : 0);
@@ -67,118 +83,187 @@ public:
         }
         if (entry.isRegularFile())
             node.fileKind = kindOfName(entry.name());
-        if (entry.depth() == 1 && !m_rootIdentity)
-            m_rootIdentity = entry.folderIdentity();
-        block.entries.push_back(node);
+        if (entry.depth() == 1 && !rootIdentity)
+            rootIdentity = entry.folderIdentity();
+        append(node, entry.name());
         return WalkAction::Continue;
     }
 
+    std::vector<Chunk> chunks;
     std::vector<Block> blocks;
-    std::optional<WalkEntry::Identity> m_rootIdentity;
+    std::optional<WalkEntry::Identity> rootIdentity;
 
 private:
+    bool startBlock(const WalkEntry& entry)
+    {
+        const std::optional<WalkEntry::Identity> folder = entry.folderIdentity();
+        if (!folder)
+            return false; // a folder that cannot be named again cannot be linked into the tree
+        m_folder.assign(entry.folderPath());
+        if (chunks.empty() || chunks.back().used == chunks.back().capacity)
+            chunks.push_back(makeChunk(nextCapacity(0)));
+        blocks.push_back({folder->device, folder->inode, quint32(chunks.size() - 1), chunks.back().used, 0,
+                          chunks.back().names.size()});
+        return true;
+    }
+
+    quint32 nextCapacity(quint32 atLeast) const
+    {
+        const quint32 grown = chunks.empty() ? kFirstChunk : std::min(chunks.back().capacity * 2, kLargestChunk);
+        return std::max(grown, atLeast);
+    }
+
+    void append(Node node, std::string_view name)
+    {
+        Block& block = blocks.back();
+        if (chunks[block.chunk].used == chunks[block.chunk].capacity) {
+            // The folder goes on in a new chunk, whole: its entries must stay side by side.
+            Chunk& old = chunks[block.chunk];
+            Chunk moved = makeChunk(nextCapacity(block.count * 2 + 1));
+            std::copy(old.nodes.get() + block.begin, old.nodes.get() + block.begin + block.count, moved.nodes.get());
+            moved.names.assign(old.names, block.namesBegin);
+            for (quint32 i = 0; i < block.count; ++i)
+                moved.nodes[i].nameOffset -= quint32(block.namesBegin);
+            moved.used = block.count;
+            old.used = block.begin;
+            old.names.resize(block.namesBegin);
+            chunks.push_back(std::move(moved));
+            block.chunk = quint32(chunks.size() - 1);
+            block.begin = 0;
+            block.namesBegin = 0;
+        }
+        Chunk& chunk = chunks[block.chunk];
+        node.nameOffset = quint32(chunk.names.size());
+        node.nameLength = quint16(name.size());
+        chunk.names.append(name);
+        new (&chunk.nodes[chunk.used]) Node(node);
+        ++chunk.used;
+        ++block.count;
+    }
+
     bool m_includeHidden;
+    std::string m_folder;
 };
 
-bool largerFirst(const StorageTree::Node& a, std::string_view aName, const StorageTree::Node& b, std::string_view bName)
+struct IdentityHash
 {
-    if (a.size != b.size)
-        return a.size > b.size;
-    return aName < bName;
-}
+    size_t operator()(const std::pair<quint64, quint64>& id) const
+    {
+        return std::hash<quint64>()(id.first * 0x9E3779B97F4A7C15ull ^ id.second);
+    }
+};
 
 } // namespace
+
+void StorageTree::Chunk::Free::operator()(Node* nodes) const
+{
+    std::free(nodes);
+}
 
 StorageTree StorageTree::build(const QString& root, bool includeHidden)
 {
     WalkOptions options; // nothing skipped: hidden files and package contents count
-    std::vector<TreeCollector> parts = Walker::walkEach(root, options, TreeCollector(includeHidden));
+    std::vector<TreeCollector> parts;
+    parts.reserve(size_t(Walker::threadCount(options)));
+    std::vector<WalkVisitor*> visitors;
+    for (int i = 0; i < Walker::threadCount(options); ++i)
+        visitors.push_back(&parts.emplace_back(includeHidden));
+    Walker::walk(root, options, visitors);
 
     StorageTree tree;
     tree.m_rootPath = root;
     tree.m_includesHidden = includeHidden;
-    std::unordered_map<std::string_view, Block*> byPath;
-    size_t total = 1;
+    tree.m_chunks.push_back(makeChunk(1));
     Node rootNode;
     rootNode.kind = EntryKind::Directory;
+    std::unordered_map<std::pair<quint64, quint64>, Block, IdentityHash> blocks;
     for (TreeCollector& part : parts) {
-        for (Block& block : part.blocks) {
-            byPath.emplace(block.path, &block);
-            total += block.entries.size();
+        const quint32 first = quint32(tree.m_chunks.size());
+        for (Chunk& chunk : part.chunks)
+            tree.m_chunks.push_back(std::move(chunk));
+        for (Block block : part.blocks) {
+            block.chunk += first;
+            if (block.count > 0)
+                blocks.emplace(std::pair(block.device, block.inode), block);
         }
-        if (part.m_rootIdentity && !rootNode.known) {
+        if (part.rootIdentity && !rootNode.known) {
             rootNode.known = true;
-            rootNode.device = part.m_rootIdentity->device;
-            rootNode.inode = part.m_rootIdentity->inode;
+            rootNode.device = part.rootIdentity->device;
+            rootNode.inode = part.rootIdentity->inode;
         }
     }
-    tree.m_nodes.reserve(total);
-    tree.m_nodes.push_back(rootNode);
-    std::vector<Index> parents(1, 0);
-    parents.reserve(total);
+    parts.clear();
+    new (&tree.m_chunks[0].nodes[0]) Node(rootNode);
+    tree.m_chunks[0].used = 1;
 
-    // Breadth first, so that every node lies after its folder: sizes then add up backwards.
-    std::vector<std::pair<Index, std::string>> level{{0, bytesFromPath(standardizedPath(root)).toStdString()}};
-    if (level.front().second == "/")
-        level.front().second.clear();
-    while (!level.empty()) {
-        std::vector<std::pair<Index, std::string>> next;
-        for (auto& [folder, path] : level) {
-            const auto found = byPath.find(path);
-            if (found == byPath.end())
+    // Depth first: a folder's children are linked on the way down, and on the way back up, once
+    // every one of them knows its size, they are summed and put larger first.
+    struct Frame
+    {
+        Index node;
+        bool linked;
+    };
+    std::vector<Frame> stack{{StorageTree::root(), false}};
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        Node& folder = tree.mutableNode(frame.node);
+        if (!frame.linked) {
+            frame.linked = true;
+            const auto found =
+                folder.isFolder() && folder.known ? blocks.find({folder.device, folder.inode}) : blocks.end();
+            if (found == blocks.end())
                 continue;
-            Block& block = *found->second;
-            tree.m_nodes[folder].firstChild = Index(tree.m_nodes.size());
-            tree.m_nodes[folder].childCount = quint32(block.entries.size());
-            for (Node node : block.entries) {
-                const std::string_view name(block.names.data() + node.nameOffset, node.nameLength);
-                node.nameOffset = quint32(tree.m_names.size());
-                tree.m_names.append(name);
-                if (node.isFolder())
-                    next.emplace_back(Index(tree.m_nodes.size()), path + '/' + std::string(name));
-                tree.m_nodes.push_back(node);
-                parents.push_back(folder);
-            }
-            // What is copied into the tree is let go at once: the peak stays near one copy.
-            byPath.erase(found);
-            std::vector<Node>().swap(block.entries);
-            std::string().swap(block.names);
-        }
-        level = std::move(next);
-    }
-    for (size_t i = tree.m_nodes.size() - 1; i > 0; --i)
-        tree.m_nodes[parents[i]].size += tree.m_nodes[i].size;
-    for (Node& folder : tree.m_nodes) {
-        if (folder.childCount < 2)
+            // Taken once: the same folder seen twice (a bind mount) is not linked twice.
+            const Block block = found->second;
+            blocks.erase(found);
+            folder.childChunk = quint16(block.chunk);
+            folder.firstChild = block.begin;
+            folder.childCount = block.count;
+            tree.m_entryCount += block.count;
+            const Index first = (Index(block.chunk) << 32) | block.begin;
+            for (quint32 i = 0; i < block.count; ++i)
+                if (tree.node(first + i).isFolder())
+                    stack.push_back({first + i, false});
             continue;
-        Node* first = tree.m_nodes.data() + folder.firstChild;
-        std::sort(first, first + folder.childCount, [&tree](const Node& a, const Node& b) {
-            return largerFirst(a, std::string_view(tree.m_names.data() + a.nameOffset, a.nameLength), b,
-                               std::string_view(tree.m_names.data() + b.nameOffset, b.nameLength));
+        }
+        stack.pop_back();
+        if (folder.childCount == 0)
+            continue;
+        Chunk& chunk = tree.m_chunks[folder.childChunk];
+        Node* children = chunk.nodes.get() + folder.firstChild;
+        for (quint32 i = 0; i < folder.childCount; ++i)
+            folder.size += children[i].size;
+        const char* names = chunk.names.data();
+        std::sort(children, children + folder.childCount, [names](const Node& a, const Node& b) {
+            if (a.size != b.size)
+                return a.size > b.size;
+            return std::string_view(names + a.nameOffset, a.nameLength) <
+                   std::string_view(names + b.nameOffset, b.nameLength);
         });
     }
-    tree.m_nodes.shrink_to_fit();
-    tree.m_names.shrink_to_fit();
     return tree;
 }
 
 std::span<const StorageTree::Node> StorageTree::children(Index folder) const
 {
-    const Node& n = m_nodes[folder];
-    return {m_nodes.data() + n.firstChild, n.childCount};
+    const Node& n = node(folder);
+    if (n.childCount == 0)
+        return {};
+    return {m_chunks[n.childChunk].nodes.get() + n.firstChild, n.childCount};
 }
 
 std::string_view StorageTree::name(Index i) const
 {
-    return {m_names.data() + m_nodes[i].nameOffset, m_nodes[i].nameLength};
+    const Node& n = node(i);
+    return {m_chunks[size_t(i >> 32)].names.data() + n.nameOffset, n.nameLength};
 }
 
 std::optional<StorageTree::Index> StorageTree::find(Index folder, std::string_view childName) const
 {
-    const Node& n = m_nodes[folder];
-    for (Index i = n.firstChild; i < n.firstChild + n.childCount; ++i)
-        if (name(i) == childName)
-            return i;
+    const Node& n = node(folder);
+    for (quint32 i = 0; i < n.childCount; ++i)
+        if (name(childIndex(folder, i)) == childName)
+            return childIndex(folder, i);
     return std::nullopt;
 }
 
@@ -197,7 +282,7 @@ std::optional<StorageTree::Index> StorageTree::folderAt(const QString& path) con
     for (const QString& part : wanted.mid(prefix.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         const QByteArray bytes = bytesFromPath(part);
         const std::optional<Index> child = find(at, std::string_view(bytes.constData(), size_t(bytes.size())));
-        if (!child || !m_nodes[*child].isFolder())
+        if (!child || !node(*child).isFolder())
             return std::nullopt;
         at = *child;
     }
@@ -206,8 +291,8 @@ std::optional<StorageTree::Index> StorageTree::folderAt(const QString& path) con
 
 ItemIdentity StorageTree::identity(Index folder, Index child) const
 {
-    const Node& f = m_nodes[folder];
-    const Node& c = m_nodes[child];
+    const Node& f = node(folder);
+    const Node& c = node(child);
     ItemIdentity id;
     if (!f.known || !c.known)
         return id;
@@ -223,7 +308,11 @@ ItemIdentity StorageTree::identity(Index folder, Index child) const
 
 size_t StorageTree::bytesUsed() const
 {
-    return sizeof(*this) + m_nodes.capacity() * sizeof(Node) + m_names.capacity();
+    // What is written: a chunk's unused tail is never touched, so it takes no memory.
+    size_t bytes = sizeof(*this) + m_chunks.capacity() * sizeof(Chunk);
+    for (const Chunk& chunk : m_chunks)
+        bytes += size_t(chunk.used) * sizeof(Node) + chunk.names.capacity();
+    return bytes;
 }
 
 } // namespace Sweepora::Core
