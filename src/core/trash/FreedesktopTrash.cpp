@@ -201,8 +201,9 @@ public:
                 return false;
             }
             m_name = name;
-            // A full disk shows up here, at fsync() or at close(); then nothing has moved yet.
-            bool written = writeAll(fd, content) && ::fsync(fd) == 0;
+            // A full disk shows up here or at close(); then nothing has moved yet. The content
+            // reaches the disk at settle(), for many records at once.
+            bool written = writeAll(fd, content);
             m_error = errno;
             if (::close(fd) != 0 && written) {
                 written = false;
@@ -430,8 +431,10 @@ Trash::Result FreedesktopTrash::trashItem(const Item& request)
                 continue;
             return failure(temporary.error(), Side::Trash);
         }
-        if (renameNoReplace(parentFd, name.constData(), destination.files.get(), candidate.constData()) == 0)
+        if (renameNoReplace(parentFd, name.constData(), destination.files.get(), candidate.constData()) == 0) {
+            noteUnsettled(destination.info.get());
             return {true, {}, pathFromBytes(destination.rootPath + "/files/" + candidate), 0};
+        }
         const int moveError = errno;
         ::unlinkat(destination.info.get(), infoName.constData(), 0);
         if (moveError == EEXIST) // a stray entry in files/ without an info file
@@ -439,6 +442,36 @@ Trash::Result FreedesktopTrash::trashItem(const Item& request)
         return failure(moveError, Side::Item);
     }
     return failure(EEXIST, QStringLiteral("废纸篓中同名项目过多"));
+}
+
+void FreedesktopTrash::noteUnsettled(int infoFolder)
+{
+    struct stat st;
+    if (::fstat(infoFolder, &st) != 0)
+        return;
+    std::lock_guard lock(m_mutex);
+    for (const auto& [device, fd] : m_unsettled)
+        if (device == st.st_dev)
+            return;
+    m_unsettled.emplace_back(st.st_dev, UniqueFd(::fcntl(infoFolder, F_DUPFD_CLOEXEC, 0)));
+}
+
+void FreedesktopTrash::settle()
+{
+    std::vector<std::pair<dev_t, UniqueFd>> unsettled;
+    {
+        std::lock_guard lock(m_mutex);
+        unsettled.swap(m_unsettled);
+    }
+    for (const auto& [device, fd] : unsettled) {
+        if (!fd.valid())
+            continue;
+#ifdef __linux__
+        ::syncfs(fd.get());
+#else
+        ::fsync(fd.get());
+#endif
+    }
 }
 
 } // namespace Sweepora::Core

@@ -35,6 +35,9 @@ public:
     // Moves the file, folder or symbolic link `item.name` of `item.parentFd` (never a link's
     // target) to the Trash. On failure the item is left where it was.
     virtual Result trashItem(const Item& item) = 0;
+    // Makes what the moves since the last call wrote durable. The gateway calls it once per
+    // chunk of moves: syncing each record by itself cost more than the move.
+    virtual void settle() {}
 
     static Trash& current();
     // Replaces the process-wide instance; null restores the platform's Trash.

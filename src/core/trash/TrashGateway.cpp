@@ -271,6 +271,7 @@ TrashBatchResult moveToTrash(const QList<TrashItem>& items, const TrashRequest& 
             if (batch.progress)
                 batch.progress(batch.done, batch.total);
         }
+        trash.settle();
         batch.journal->complete(completed);
     }
     result.batchId = batch.id;
