@@ -297,6 +297,8 @@ void ApplicationUninstallPage::rebuildLeftovers()
 void ApplicationUninstallPage::showLeftovers(bool show)
 {
     m_stack->setCurrentIndex(show ? 1 : 0);
+    if (show)
+        showDetail(QString()); // the side panel belongs to the applications list
     (show ? m_leftoversSwitch : m_appsSwitch)->setChecked(true);
     if (show && m_leftovers->state() == Core::ScanState::Ready)
         m_leftovers->startScan();
@@ -358,7 +360,10 @@ void ApplicationUninstallPage::fillPanel()
         m_uninstall->setText(QStringLiteral("卸载并移到废纸篓"));
         break;
     case Core::UninstallRemoval::Flatpak:
-        m_uninstall->setText(QStringLiteral("用 Flatpak 卸载并移走数据"));
+        // Without the command only the data can go: the button says no more than that.
+        m_uninstall->setText(Core::ApplicationUninstallModel::flatpakProgram().isEmpty()
+                                 ? QStringLiteral("移走关联文件")
+                                 : QStringLiteral("用 Flatpak 卸载并移走数据"));
         break;
     case Core::UninstallRemoval::Manual:
         m_uninstall->setText(QStringLiteral("移走关联文件"));
