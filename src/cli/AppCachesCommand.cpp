@@ -22,7 +22,7 @@ public:
     {
         useApplicationRoots(m_roots);
         const QList<ApplicationCacheTarget> targets =
-            ApplicationCacheEngine::discoverTargets(PlatformLayout::current().cacheApplicationRoots(), context.home);
+            ApplicationCacheEngine::discoverTargetsFor(PlatformLayout::current(), context.home);
         // The command line's scope is the whole home: nothing further to open per folder.
         m_results = ApplicationCacheEngine::scanTargets(targets, {});
         Listing listing;
@@ -37,6 +37,7 @@ public:
                 files.append(f);
             listing.items.append(QJsonObject{{QStringLiteral("bundleID"), r.target.bundleID},
                                              {QStringLiteral("name"), r.target.name},
+                                             {QStringLiteral("kind"), kindName(r.target.kind)},
                                              {QStringLiteral("size"), r.size},
                                              {QStringLiteral("files"), files}});
             listing.rows.append(
@@ -92,7 +93,7 @@ void useApplicationRoots(const QStringList& roots)
     if (roots.isEmpty())
         return;
     PlatformLayout layout = PlatformLayout::current();
-    layout.applicationRoots = roots;
+    layout.useBundleRoots(roots);
     PlatformLayout::setCurrent(layout);
     Sandbox::setReadOnlyRoots(roots);
 }

@@ -7,6 +7,8 @@
 #include "util/ByteCount.h"
 #include "util/NameOrder.h"
 
+#include <QStandardPaths>
+
 #include <algorithm>
 
 namespace Sweepora::Cli {
@@ -25,8 +27,7 @@ public:
     Listing scan(const CommandContext& context) override
     {
         useApplicationRoots(m_roots);
-        m_applications =
-            ApplicationUninstallEngine::listApplications(PlatformLayout::current().applicationRoots, context.home);
+        m_applications = ApplicationUninstallEngine::listApplicationsFor(PlatformLayout::current(), context.home);
         Listing listing;
         listing.message = ApplicationUninstallEngine::scanMessage(m_applications.size());
         listing.columns = {{QStringLiteral("总大小"), true},
@@ -41,6 +42,7 @@ public:
                 {QStringLiteral("path"), app.path},
                 {QStringLiteral("name"), app.name},
                 {QStringLiteral("bundleID"), app.bundleID ? QJsonValue(*app.bundleID) : QJsonValue(QJsonValue::Null)},
+                {QStringLiteral("kind"), kindName(app.kind)},
                 {QStringLiteral("appSize"), app.appSize},
                 {QStringLiteral("totalSize"), app.totalSize()},
                 {QStringLiteral("related"), related}});
@@ -63,22 +65,30 @@ public:
         // Asking to move the listed applications is the user's consent for the folders that
         // hold them, as choosing those folders in the window's picker would be.
         for (const UninstallApplication& app : std::as_const(m_applications))
-            Sandbox::openScope(parentPath(app.path));
+            if (app.removal == UninstallRemoval::Trash)
+                Sandbox::openScope(parentPath(app.path));
+        const QString flatpak = QStandardPaths::findExecutable(QStringLiteral("flatpak"));
 
         TrashBatchResult total;
         QStringList messages;
         for (const UninstallApplication& app : std::as_const(m_applications)) {
-            const QString question = QStringLiteral("卸载 %1（%2）并将 %3 个关联项目移到废纸篓？")
-                                         .arg(app.name, app.path)
-                                         .arg(app.related.size());
+            const QString question =
+                app.kind == ApplicationKind::Bundle
+                    ? QStringLiteral("卸载 %1（%2）并将 %3 个关联项目移到废纸篓？")
+                          .arg(app.name, app.path)
+                          .arg(app.related.size())
+                    : QStringLiteral("卸载 %1？\n%2")
+                          .arg(app.name, ApplicationUninstallEngine::confirmationText(app, flatpak));
             if (confirm && !confirm(question))
                 continue;
             // Two copies of one application share their related items: the first copy takes them.
             QList<TrashItem> work = ApplicationUninstallEngine::workList(app);
-            work.erase(std::remove_if(work.begin() + 1, work.end(),
+            const auto related = work.begin() + (app.removal == UninstallRemoval::Trash ? 1 : 0);
+            work.erase(std::remove_if(related, work.end(),
                                       [&total](const TrashItem& item) { return total.moved.contains(item.path); }),
                        work.end());
-            const ApplicationUninstallEngine::Outcome outcome = ApplicationUninstallEngine::moveToTrash(work, {});
+            const ApplicationUninstallEngine::Outcome outcome =
+                ApplicationUninstallEngine::uninstall(app, work, {}, flatpak);
             total.moved += outcome.movedPaths;
             total.failed += outcome.failures;
             messages.append(app.name + QStringLiteral("：") + outcome.message);

@@ -4,6 +4,7 @@
 #include "cli/EmptyCommand.h"
 #include "cli/HistoryCommand.h"
 #include "cli/LargeCommand.h"
+#include "cli/LeftoversCommand.h"
 #include "cli/MiscCommand.h"
 #include "cli/ProtectCommand.h"
 #include "cli/QuickCommand.h"
@@ -22,6 +23,7 @@ const QList<Command>& commandTable()
         rulesCommand(),
         appCachesCommand(),
         appsCommand(),
+        leftoversCommand(),
         largeCommand(),
         miscCommand(),
         archivesCommand(),

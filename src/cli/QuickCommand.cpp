@@ -41,9 +41,9 @@ public:
         // their own jobs, the four whole-home scans on one shared walk on this thread.
         QFuture<QList<CleanupResult>> rules =
             runJob([home] { return RuleScanEngine::scanRules(RuleStore().loadRules(), home); });
-        const QStringList roots = PlatformLayout::current().cacheApplicationRoots();
-        QFuture<QList<ApplicationCleanupResult>> caches = runJob([roots, home] {
-            return ApplicationCacheEngine::scanTargets(ApplicationCacheEngine::discoverTargets(roots, home), {});
+        const PlatformLayout layout = PlatformLayout::current();
+        QFuture<QList<ApplicationCleanupResult>> caches = runJob([layout, home] {
+            return ApplicationCacheEngine::scanTargets(ApplicationCacheEngine::discoverTargetsFor(layout, home), {});
         });
         const std::optional<QDateTime> cutoff = MiscFileEngine::cutoffFor(context.now.value_or(Clock::now()));
         SharedHomeWalk walk(home);

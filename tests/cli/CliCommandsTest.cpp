@@ -503,7 +503,8 @@ TEST_F(AppsCli, AppCachesListsOneResultPerIdentifierUnderTheHomeCopysName)
     const QJsonArray items = run.items();
     ASSERT_EQ(items.size(), 1);
     const QJsonObject item = items[0].toObject();
-    EXPECT_EQ(item.keys(), words("bundleID files name size"));
+    EXPECT_EQ(item.keys(), words("bundleID files kind name size"));
+    EXPECT_EQ(item[u"kind"].toString(), u"bundle"_s);
     EXPECT_EQ(item[u"bundleID"].toString(), u"com.editor"_s);
     EXPECT_EQ(item[u"files"].toArray(), QJsonArray{cache});
 }
@@ -536,4 +537,68 @@ TEST_F(AppsCli, MovingWithoutATerminalNeedsYesAndWithYesUninstallsEverything)
     EXPECT_FALSE(QFile::exists(cache));
     EXPECT_TRUE(run.at("failed").toArray().isEmpty());
     EXPECT_TRUE(run.at("message").toString().contains(u"已移到废纸篓"_s));
+}
+
+namespace {
+
+// A Linux system beside the home, reached through the environment as on a real one.
+class LinuxAppsCli : public CliTest
+{
+protected:
+    void SetUp() override
+    {
+        CliTest::SetUp();
+        const QString sys = m_dir.path() + u"/system"_s;
+        env.insert(u"XDG_DATA_DIRS"_s, sys + u"/share"_s);
+        env.insert(u"FLATPAK_USER_DIR"_s, home.path(u".local/share/flatpak"_s));
+        env.insert(u"FLATPAK_SYSTEM_DIR"_s, sys + u"/flatpak"_s);
+        env.insert(u"SWEEPORA_SNAP_DIR"_s, sys + u"/snap"_s);
+        TreeBuilder system(sys);
+        system.file(u"flatpak/app/org.foo.Bar/current/active/metadata"_s);
+        QFile metadata(system.path(u"flatpak/app/org.foo.Bar/current/active/metadata"_s));
+        ASSERT_TRUE(metadata.open(QIODevice::WriteOnly));
+        metadata.write("[Application]\nname=org.foo.Bar\n");
+        metadata.close();
+        system.file(u"flatpak/app/org.foo.Bar/current/active/files/bin/bar"_s, 5000);
+        system.folder(u"snap"_s);
+        system.folder(u"share/applications"_s);
+        cache = home.file(u".var/app/org.foo.Bar/cache/c"_s, 70);
+        home.file(u".var/app/org.foo.BarExtra/data/d"_s, 90);
+    }
+    QString cache;
+};
+
+} // namespace
+
+TEST_F(LinuxAppsCli, AppsCachesAndLeftoversCarryTheKindOfEachApplication)
+{
+    const CliRun apps = cli("--json apps");
+    ASSERT_EQ(apps.exitCode, 0) << apps.err.toStdString();
+    ASSERT_EQ(apps.items().size(), 1);
+    const QJsonObject bar = apps.items()[0].toObject();
+    EXPECT_EQ(bar.keys(), words("appSize bundleID kind name path related totalSize"));
+    EXPECT_EQ(bar[u"kind"].toString(), u"flatpak"_s);
+    EXPECT_EQ(bar[u"bundleID"].toString(), u"org.foo.Bar"_s);
+    EXPECT_EQ(bar[u"related"].toArray()[0].toObject()[u"path"].toString(), home.path(u".var/app/org.foo.Bar"_s));
+
+    const CliRun caches = cli("--json app-caches");
+    ASSERT_EQ(caches.items().size(), 1);
+    EXPECT_EQ(caches.items()[0].toObject()[u"kind"].toString(), u"flatpak"_s);
+    EXPECT_EQ(caches.items()[0].toObject()[u"files"].toArray(), QJsonArray{cache});
+
+    const CliRun leftovers = cli("--json leftovers");
+    ASSERT_EQ(leftovers.exitCode, 0) << leftovers.err.toStdString();
+    EXPECT_EQ(leftovers.at("message").toString(), u"发现 1 项残留文件"_s);
+    ASSERT_EQ(leftovers.items().size(), 1);
+    const QJsonObject gone = leftovers.items()[0].toObject();
+    EXPECT_EQ(gone.keys(), words("bundleID kind path size"));
+    EXPECT_EQ(gone[u"path"].toString(), home.path(u".var/app/org.foo.BarExtra"_s));
+    EXPECT_EQ(gone[u"kind"].toString(), u"flatpak"_s);
+    EXPECT_EQ(cli("leftovers --bogus").exitCode, 1);
+
+    const CliRun moved = cli("--json leftovers --move-to-trash --yes");
+    ASSERT_EQ(moved.exitCode, 0) << moved.err.toStdString();
+    EXPECT_EQ(moved.at("moved").toArray(), QJsonArray{home.path(u".var/app/org.foo.BarExtra"_s)});
+    EXPECT_FALSE(QDir(home.path(u".var/app/org.foo.BarExtra"_s)).exists());
+    EXPECT_TRUE(QDir(home.path(u".var/app/org.foo.Bar"_s)).exists());
 }

@@ -19,8 +19,8 @@ void ApplicationFixture::SetUp()
 PlatformLayout ApplicationFixture::layoutFor(const QString& home) const
 {
     PlatformLayout layout = HomeFixture::layoutFor(home);
-    layout.applicationRoots = {standardizedPath(home + QStringLiteral("/../../Applications")),
-                               home + QStringLiteral("/Applications")};
+    layout.useBundleRoots(
+        {standardizedPath(home + QStringLiteral("/../../Applications")), home + QStringLiteral("/Applications")});
     return layout;
 }
 

@@ -6,6 +6,8 @@
 #include "trash/TrashGateway.h"
 #include "util/NameOrder.h"
 
+#include <QMultiHash>
+
 #include <algorithm>
 #include <map>
 
@@ -18,7 +20,64 @@ bool folderExists(const QString& path)
     return ItemIdentity::lookUp(path).kind == EntryKind::Directory;
 }
 
+// The folders directly inside `folder`, reached without links, by lower-cased name.
+QMultiHash<QString, QString> foldersByLowerName(const QString& folder)
+{
+    QMultiHash<QString, QString> byName;
+    for (const QString& name : LinuxApplications::childFolders(folder))
+        byName.insert(name.toLower(), folder + QLatin1Char('/') + name);
+    return byName;
+}
+
+bool isRevision(const QString& name)
+{
+    const QStringView digits = name.startsWith(QLatin1Char('x')) ? QStringView(name).mid(1) : QStringView(name);
+    return !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit(); });
+}
+
 } // namespace
+
+QList<ApplicationCacheTarget> linuxTargets(const QList<LinuxApplication>& applications, const QString& home)
+{
+    const QMultiHash<QString, QString> caches = foldersByLowerName(home + QStringLiteral("/.cache"));
+    QSet<QString> claimed;
+    QList<ApplicationCacheTarget> targets;
+    for (const LinuxApplication& app : applications) {
+        QStringList candidates;
+        if (app.kind == ApplicationKind::Flatpak) {
+            candidates.append(home + QStringLiteral("/.var/app/") + app.id + QStringLiteral("/cache"));
+        } else if (app.kind == ApplicationKind::Snap) {
+            const QString snap = home + QStringLiteral("/snap/") + app.id;
+            candidates.append(snap + QStringLiteral("/common/.cache"));
+            for (const QString& revision : LinuxApplications::childFolders(snap))
+                if (isRevision(revision))
+                    candidates.append(snap + QLatin1Char('/') + revision + QStringLiteral("/.cache"));
+        } else {
+            for (const QString& name : app.folderNames()) {
+                QStringList matching = caches.values(name.toLower());
+                std::sort(matching.begin(), matching.end());
+                candidates += matching;
+            }
+        }
+        QStringList existing;
+        for (const QString& folder : std::as_const(candidates)) {
+            if (claimed.contains(folder) || !folderExists(folder))
+                continue;
+            claimed.insert(folder);
+            existing.append(folder);
+        }
+        if (!existing.isEmpty())
+            targets.append({app.id, app.name, app.id, existing, app.kind, app.icon});
+    }
+    return targets;
+}
+
+QList<ApplicationCacheTarget> discoverTargetsFor(const PlatformLayout& layout, const QString& home)
+{
+    if (layout.applicationProfile == ApplicationProfile::Linux)
+        return linuxTargets(LinuxApplications::discover(layout.linuxApplications), home);
+    return discoverTargets(layout.cacheApplicationRoots(), home);
+}
 
 bool isSafeFolderName(const QString& name)
 {
@@ -75,7 +134,7 @@ QList<ApplicationCacheTarget> discoverTargets(const QStringList& roots, const QS
                 existing.append(folder);
         if (existing.isEmpty())
             continue;
-        targets.append({id, bundle.name, id, existing});
+        targets.append({id, bundle.name, id, existing, ApplicationKind::Bundle, QString()});
     }
     return targets;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "apps/LinuxApplication.h"
 #include "rules/CleanupResult.h"
 #include "trash/TrashBatch.h"
 
@@ -22,6 +23,8 @@ struct ApplicationCacheTarget
     QString name;
     QString bundleID;
     QStringList directories; // in the order of the candidate table
+    ApplicationKind kind = ApplicationKind::Bundle;
+    QString icon = {}; // the entry's Icon (theme name or file); empty: the identifier names the icon
 
     friend bool operator==(const ApplicationCacheTarget&, const ApplicationCacheTarget&) = default;
 };
@@ -61,6 +64,16 @@ QStringList cacheDirectories(const QString& bundleID, const QString& home);
 // ascending identifier order, each with its existing candidate folders; applications with no
 // identifier, an unsafe one, or no existing folder are left out.
 QList<ApplicationCacheTarget> discoverTargets(const QStringList& roots, const QString& home);
+
+// The cache folders of Linux applications that exist, matched by exact names only:
+// ~/.var/app/<id>/cache of a Flatpak; ~/snap/<name>/common/.cache and ~/snap/<name>/<revision>/.cache
+// of a snap; for any other application ~/.cache/<x> for each of its folder names, compared
+// without case. A folder goes to the first application (by ID) that names it; applications
+// without a folder are left out. Sorted by ID.
+QList<ApplicationCacheTarget> linuxTargets(const QList<LinuxApplication>& applications, const QString& home);
+
+// The targets of the layout's profile: bundles below its cache roots, or Linux applications.
+QList<ApplicationCacheTarget> discoverTargetsFor(const PlatformLayout& layout, const QString& home);
 
 // Lists the regular files of every target's folders (hidden entries skipped, package contents
 // included), one result per target with at least one byte, sorted larger first, then by name.

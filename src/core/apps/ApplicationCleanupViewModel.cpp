@@ -95,11 +95,11 @@ void ApplicationCleanupViewModel::runScan()
     setState(ApplicationCleanupState::Scanning);
     setMessage(QStringLiteral("正在扫描所有应用缓存…"));
     const QString home = AccessManager::homeDirectoryURL().path();
-    const QStringList roots = PlatformLayout::current().cacheApplicationRoots();
+    const PlatformLayout layout = PlatformLayout::current();
     const ApplicationCacheEngine::Access access = accessThroughManager();
     // Discovery reads every application's metadata and checks its folders: a job's work too.
-    m_scanWatcher.setFuture(runJob([roots, home, access, progress = m_relay] {
-        const QList<ApplicationCacheTarget> targets = ApplicationCacheEngine::discoverTargets(roots, home);
+    m_scanWatcher.setFuture(runJob([layout, home, access, progress = m_relay] {
+        const QList<ApplicationCacheTarget> targets = ApplicationCacheEngine::discoverTargetsFor(layout, home);
         const int total = static_cast<int>(targets.size());
         return ApplicationCacheEngine::scanTargets(targets, access, [&progress, total](int index, const QString& name) {
             progress->report(index, total, name);

@@ -5,8 +5,13 @@
 #include "fs/Walker.h"
 #include "platform/Log.h"
 #include "platform/PlatformLayout.h"
+#include "platform/Sandbox.h"
 #include "trash/ProtectedPlaces.h"
 #include "util/NameOrder.h"
+
+#include <QMultiHash>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -34,6 +39,135 @@ public:
     }
     qint64 m_size = 0;
 };
+
+// The items directly inside `folder` (folders and files, not links), by lower-cased name.
+QMultiHash<QString, QString> childrenByLowerName(const QString& folder)
+{
+    QMultiHash<QString, QString> byName;
+    for (const QString& name : LinuxApplications::childItems(folder))
+        byName.insert(name.toLower(), folder + QLatin1Char('/') + name);
+    return byName;
+}
+
+// Icon files below the user's icon folder, by name without the extension.
+class IconCollector final : public WalkVisitor
+{
+public:
+    WalkAction visit(const WalkEntry& entry) override
+    {
+        if (!entry.isRegularFile())
+            return WalkAction::Continue;
+        const QString path = entry.filePath();
+        const QString name = lastPathComponent(path);
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        if (dot <= 0)
+            return WalkAction::Continue;
+        const QString extension = name.mid(dot + 1).toLower();
+        if (extension == QLatin1String("png") || extension == QLatin1String("svg") ||
+            extension == QLatin1String("svgz") || extension == QLatin1String("xpm"))
+            m_found.insert(name.left(dot), path);
+        return WalkAction::Continue;
+    }
+    QMultiHash<QString, QString> m_found;
+};
+
+// The places below the home that Linux applications keep their files in, listed once.
+struct UserFolders
+{
+    QMultiHash<QString, QString> config;
+    QMultiHash<QString, QString> data;
+    QMultiHash<QString, QString> cache;
+    QMultiHash<QString, QString> icons;
+};
+
+QStringList linuxRelatedCandidates(const LinuxApplication& app, const LinuxApplicationPlaces& places,
+                                   const QString& home, const UserFolders& folders)
+{
+    QStringList candidates;
+    if (app.kind == ApplicationKind::Flatpak)
+        candidates.append(home + QStringLiteral("/.var/app/") + app.id);
+    else if (app.kind == ApplicationKind::Snap)
+        candidates.append(home + QStringLiteral("/snap/") + app.id);
+    else {
+        for (const QString& name : app.folderNames()) {
+            for (const QMultiHash<QString, QString>* table : {&folders.config, &folders.data, &folders.cache}) {
+                QStringList matching = table->values(name.toLower());
+                std::sort(matching.begin(), matching.end());
+                candidates += matching;
+            }
+        }
+    }
+    candidates.append(home + QStringLiteral("/.config/autostart/") + app.id + QStringLiteral(".desktop"));
+    const QString ownEntry = places.userEntryFolder() + QLatin1Char('/') + app.id + QStringLiteral(".desktop");
+    if (ownEntry != app.path)
+        candidates.append(ownEntry);
+    if (!app.desktopEntry.isEmpty() && app.desktopEntry != app.path &&
+        Sandbox::isWithin(places.userEntryFolder(), app.desktopEntry))
+        candidates.append(app.desktopEntry);
+    // An icon named by a theme name, not a path; a name shared by everything ("") is no name.
+    if (ApplicationCacheEngine::isSafeFolderName(app.icon)) {
+        QStringList icons = folders.icons.values(app.icon);
+        std::sort(icons.begin(), icons.end());
+        candidates += icons;
+    }
+    return candidates;
+}
+
+UninstallApplication describe(const LinuxApplication& app, const LinuxApplicationPlaces& places, const QString& home,
+                              const UserFolders& folders, const ProtectedPlaces& protectedPlaces)
+{
+    UninstallApplication u;
+    u.path = standardizedPath(app.path);
+    u.name = app.name;
+    u.bundleID = app.id;
+    u.kind = app.kind;
+    u.icon = app.icon.isEmpty() ? app.id : app.icon;
+    u.systemWide = app.systemWide;
+    switch (app.kind) {
+    case ApplicationKind::Flatpak:
+        u.removal = UninstallRemoval::Flatpak;
+        break;
+    case ApplicationKind::Snap:
+        u.removal = UninstallRemoval::Manual;
+        u.removalCommand = QStringLiteral("snap remove ") + app.id;
+        break;
+    case ApplicationKind::Desktop:
+        u.removal = UninstallRemoval::Manual;
+        break;
+    default:
+        u.removal = UninstallRemoval::Trash;
+        break;
+    }
+    QSet<QString> taken{u.path};
+    for (const QString& candidate : linuxRelatedCandidates(app, places, home, folders)) {
+        const QString c = standardizedPath(candidate);
+        if (taken.contains(c) || protectedPlaces.isProtected(c))
+            continue;
+        const ItemIdentity found = ItemIdentity::lookUp(c);
+        if (!found.known)
+            continue;
+        taken.insert(c);
+        u.related.append({c, itemSize(c), found});
+    }
+    std::stable_sort(u.related.begin(), u.related.end(),
+                     [](const UninstallItem& a, const UninstallItem& b) { return a.size > b.size; });
+    u.appSize = itemSize(u.path);
+    u.identity = ItemIdentity::lookUp(u.path);
+    return u;
+}
+
+QStringList runLines(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments, QIODevice::ReadOnly);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(20000)) {
+        process.kill();
+        process.waitForFinished(1000);
+        return {};
+    }
+    return QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'));
+}
 
 } // namespace
 
@@ -122,6 +256,115 @@ QList<UninstallApplication> listApplications(const QStringList& roots, const QSt
     return applications;
 }
 
+QList<UninstallApplication>
+listLinuxApplications(const QList<LinuxApplication>& applications, const LinuxApplicationPlaces& places,
+                      const QString& home,
+                      const std::function<QHash<QString, QString>(const QStringList&)>& owningPackages)
+{
+    const ProtectedPlaces protectedPlaces = ProtectedPlaces::current();
+    UserFolders folders;
+    folders.config = childrenByLowerName(home + QStringLiteral("/.config"));
+    folders.data = childrenByLowerName(places.dataHome);
+    folders.cache = childrenByLowerName(home + QStringLiteral("/.cache"));
+    WalkOptions options;
+    options.threads = 1;
+    for (const IconCollector& part :
+         Walker::walkEach(places.dataHome + QStringLiteral("/icons"), options, IconCollector()))
+        folders.icons = part.m_found;
+
+    QList<UninstallApplication> listed;
+    QStringList packaged;
+    for (const LinuxApplication& app : applications) {
+        listed.append(describe(app, places, home, folders, protectedPlaces));
+        if (app.kind == ApplicationKind::Desktop)
+            packaged.append(app.path);
+    }
+    if (owningPackages && !packaged.isEmpty()) {
+        const QHash<QString, QString> commands = owningPackages(packaged);
+        for (UninstallApplication& app : listed)
+            if (app.kind == ApplicationKind::Desktop)
+                app.removalCommand = commands.value(app.path);
+    }
+    std::stable_sort(listed.begin(), listed.end(), [](const UninstallApplication& a, const UninstallApplication& b) {
+        return a.totalSize() > b.totalSize();
+    });
+    return listed;
+}
+
+QList<UninstallApplication> listApplicationsFor(const PlatformLayout& layout, const QString& home)
+{
+    if (layout.applicationProfile == ApplicationProfile::Linux)
+        return listLinuxApplications(LinuxApplications::discover(layout.linuxApplications), layout.linuxApplications,
+                                     home, packageRemovalCommands);
+    return listApplications(layout.applicationRoots, home);
+}
+
+QHash<QString, QString> packageRemovalCommands(const QStringList& entries)
+{
+    QHash<QString, QString> commands;
+    if (const QString dpkg = QStandardPaths::findExecutable(QStringLiteral("dpkg")); !dpkg.isEmpty()) {
+        // "pkg[:arch][, other]: /path" for each entry a package owns.
+        for (const QString& line : runLines(dpkg, QStringList{QStringLiteral("-S")} + entries)) {
+            const qsizetype split = line.indexOf(QLatin1String(": /"));
+            if (split < 1)
+                continue;
+            const QString path = line.mid(split + 2).trimmed();
+            const QString package = line.left(split).section(QLatin1Char(','), 0, 0).section(QLatin1Char(':'), 0, 0);
+            if (entries.contains(path) && !package.trimmed().isEmpty())
+                commands.insert(path, QStringLiteral("sudo apt remove ") + package.trimmed());
+        }
+        return commands;
+    }
+    if (const QString rpm = QStandardPaths::findExecutable(QStringLiteral("rpm")); !rpm.isEmpty()) {
+        // One line per entry, in order: the owner's name, or a sentence for a file no package owns.
+        const QStringList lines = runLines(
+            rpm, QStringList{QStringLiteral("-qf"), QStringLiteral("--qf"), QStringLiteral("%{NAME}\\n")} + entries);
+        for (qsizetype i = 0; i < entries.size() && i < lines.size(); ++i) {
+            const QString package = lines[i].trimmed();
+            if (!package.isEmpty() && !package.contains(QLatin1Char(' ')))
+                commands.insert(entries[i], QStringLiteral("sudo dnf remove ") + package);
+        }
+    }
+    return commands;
+}
+
+QStringList flatpakArguments(const UninstallApplication& application)
+{
+    return {QStringLiteral("uninstall"), QStringLiteral("--noninteractive"),
+            application.systemWide ? QStringLiteral("--system") : QStringLiteral("--user"),
+            application.bundleID.value_or(QString())};
+}
+
+QString confirmationText(const UninstallApplication& application, const QString& flatpakProgram)
+{
+    QStringList lines;
+    switch (application.removal) {
+    case UninstallRemoval::Trash:
+        lines.append(QStringLiteral("应用本体（%1）将移到废纸篓。").arg(application.path));
+        break;
+    case UninstallRemoval::Flatpak:
+        if (flatpakProgram.isEmpty())
+            lines.append(QStringLiteral("未找到 flatpak 命令：应用本体不会被卸载，请安装 flatpak 后再试。"));
+        else
+            lines.append(QStringLiteral("应用本体将由 Flatpak 卸载（flatpak %1），之后可重新安装。")
+                             .arg(flatpakArguments(application).join(QLatin1Char(' '))));
+        break;
+    case UninstallRemoval::Manual:
+        if (application.removalCommand.isEmpty())
+            lines.append(
+                QStringLiteral("应用本体由系统安装，卸载需要管理员权限，Sweepora 不会移除它；请用软件包管理器卸载。"));
+        else
+            lines.append(QStringLiteral("应用本体由系统安装，卸载需要管理员权限，Sweepora 不会移除它；可在终端运行：%1")
+                             .arg(application.removalCommand));
+        break;
+    }
+    if (application.related.isEmpty())
+        lines.append(QStringLiteral("没有关联文件需要处理。"));
+    else
+        lines.append(QStringLiteral("%1 个关联项目将移到废纸篓，可在清理记录中恢复。").arg(application.related.size()));
+    return lines.join(QLatin1Char('\n'));
+}
+
 QString scanMessage(qsizetype count)
 {
     if (count < 1)
@@ -131,7 +374,9 @@ QString scanMessage(qsizetype count)
 
 QList<TrashItem> workList(const UninstallApplication& application)
 {
-    QList<TrashItem> list{{application.path, application.identity}};
+    QList<TrashItem> list;
+    if (application.removal == UninstallRemoval::Trash)
+        list.append({application.path, application.identity});
     for (const UninstallItem& item : application.related)
         list.append({item.path, item.identity});
     return list;
@@ -144,13 +389,13 @@ QString fullErrorDescription(const QString& error, int errorCode)
     return QStringLiteral("%1（错误码 %2）").arg(error).arg(errorCode);
 }
 
-Outcome moveToTrash(const QList<TrashItem>& workList, const QSet<QString>& declinedFolders)
+Outcome moveToTrash(const QList<TrashItem>& workList, const QSet<QString>& declinedFolders, bool firstIsApplication)
 {
     Outcome outcome;
     TrashGateway::Batch journalBatch(QStringLiteral("apps"));
     for (qsizetype i = 0; i < workList.size(); ++i) {
         const QString& path = workList[i].path;
-        const bool isBundle = i == 0;
+        const bool isBundle = firstIsApplication && i == 0;
         bool ok = false;
         if (!declinedFolders.contains(standardizedPath(parentPath(path)))) {
             // One item at a time: the log line carries the error's full description.
@@ -174,13 +419,50 @@ Outcome moveToTrash(const QList<TrashItem>& workList, const QSet<QString>& decli
             ++outcome.failed;
     }
     outcome.batchId = journalBatch.id();
-    if (!outcome.bundleMoved && !workList.isEmpty())
+    if (!firstIsApplication)
+        outcome.message = outcome.failed == 0 ? QStringLiteral("关联项目已移到废纸篓")
+                                              : QStringLiteral("%1 个关联项目未能移到废纸篓").arg(outcome.failed);
+    else if (!outcome.bundleMoved && !workList.isEmpty())
         outcome.message =
             QStringLiteral("应用本体未移走；已处理 %1 个关联项目，%2 个失败").arg(outcome.moved).arg(outcome.failed);
     else if (outcome.failed == 0)
         outcome.message = QStringLiteral("已移到废纸篓");
     else
         outcome.message = QStringLiteral("应用已移到废纸篓，%1 个关联项目失败").arg(outcome.failed);
+    return outcome;
+}
+
+Outcome uninstall(const UninstallApplication& application, const QList<TrashItem>& workList,
+                  const QSet<QString>& declinedFolders, const QString& flatpakProgram)
+{
+    if (application.removal == UninstallRemoval::Trash)
+        return moveToTrash(workList, declinedFolders);
+    QString removed;
+    bool gone = false;
+    if (application.removal == UninstallRemoval::Flatpak) {
+        if (flatpakProgram.isEmpty()) {
+            removed = QStringLiteral("未找到 flatpak 命令，应用未卸载");
+        } else {
+            QProcess process;
+            process.start(flatpakProgram, flatpakArguments(application), QIODevice::ReadOnly);
+            process.closeWriteChannel();
+            gone = process.waitForFinished(10 * 60 * 1000) && process.exitStatus() == QProcess::NormalExit &&
+                   process.exitCode() == 0;
+            if (!gone) {
+                const QString error = QString::fromUtf8(process.readAllStandardError()).trimmed();
+                Log::line(QStringLiteral("[ApplicationUninstall] flatpak 卸载失败：") +
+                          application.bundleID.value_or(QString()) + QStringLiteral("，") + error);
+            }
+            removed = gone ? QStringLiteral("已用 Flatpak 卸载应用") : QStringLiteral("Flatpak 卸载失败");
+        }
+    } else {
+        removed = application.removalCommand.isEmpty()
+                      ? QStringLiteral("应用本体请用软件包管理器卸载")
+                      : QStringLiteral("应用本体请在终端运行 %1 卸载").arg(application.removalCommand);
+    }
+    Outcome outcome = moveToTrash(workList, declinedFolders, false);
+    outcome.bundleMoved = gone;
+    outcome.message = removed + QStringLiteral("；") + outcome.message;
     return outcome;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "apps/LinuxApplication.h"
 #include "trash/TrashGateway.h"
 
 #include <QList>
@@ -7,6 +8,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <QHash>
+
+#include <functional>
 #include <optional>
 
 namespace Sweepora::Core {
@@ -20,14 +24,28 @@ struct UninstallItem
     friend bool operator==(const UninstallItem&, const UninstallItem&) = default;
 };
 
+// What happens to the application itself when it is uninstalled.
+enum class UninstallRemoval {
+    Trash,   // moved to the Trash with its related items (bundles, AppImages, the user's own entries)
+    Flatpak, // removed by `flatpak uninstall` when the command exists; its data goes to the Trash
+    Manual,  // left in place: removing it needs administrator rights (packaged programs, snaps)
+};
+
 struct UninstallApplication
 {
-    QString path; // the bundle
+    QString path; // the bundle, or the Linux application's own path (LinuxApplication::path)
     QString name;
     std::optional<QString> bundleID;
     qint64 appSize = 0;
     ItemIdentity identity;
     QList<UninstallItem> related; // largest first; equal sizes in candidate order
+    ApplicationKind kind = ApplicationKind::Bundle;
+    QString icon; // for the row's icon: the entry's Icon, else the identifier
+    UninstallRemoval removal = UninstallRemoval::Trash;
+    bool systemWide = false; // a Flatpak of the system installation
+    // Manual: the command that removes the program ("sudo apt remove PKG", "snap remove NAME");
+    // empty when no package is known to own it.
+    QString removalCommand;
 
     qint64 totalSize() const;
     friend bool operator==(const UninstallApplication&, const UninstallApplication&) = default;
@@ -50,6 +68,30 @@ qint64 itemSize(const QString& path);
 // total size, largest first; equal totals keep the order of discovery.
 QList<UninstallApplication> listApplications(const QStringList& roots, const QString& home);
 
+// The Linux applications with their related items: ~/.var/app/<id> of a Flatpak, ~/snap/<name>
+// of a snap; for the others ~/.config/<x>, <data home>/<x> and ~/.cache/<x> for each folder
+// name x (compared without case, exactly); for every kind its autostart entry, the user's own
+// desktop entry for it and its icons below <data home>/icons. Sorted as listApplications.
+// `owningPackages` finds, for the entries of packaged programs, the command that removes them.
+QList<UninstallApplication>
+listLinuxApplications(const QList<LinuxApplication>& applications, const LinuxApplicationPlaces& places,
+                      const QString& home,
+                      const std::function<QHash<QString, QString>(const QStringList&)>& owningPackages = {});
+
+// The applications of the layout's profile.
+QList<UninstallApplication> listApplicationsFor(const PlatformLayout& layout, const QString& home);
+
+// For each desktop entry, the command that removes the package owning it, asked of `dpkg -S`
+// and else `rpm -qf` (one run for all entries); entries no package owns are left out.
+QHash<QString, QString> packageRemovalCommands(const QStringList& entries);
+
+// The `flatpak uninstall` arguments for a Flatpak application.
+QStringList flatpakArguments(const UninstallApplication& application);
+
+// What the confirmation says will happen to each part; `flatpakProgram` is the flatpak
+// command found on PATH, empty when there is none.
+QString confirmationText(const UninstallApplication& application, const QString& flatpakProgram);
+
 // "找到 {n} 个应用", or "没有找到应用".
 QString scanMessage(qsizetype count);
 
@@ -64,13 +106,22 @@ struct Outcome
     qint64 batchId = 0; // the cleanup journal's batch, for undo
 };
 
-// The bundle and its related items in the order they are moved.
+// What moves to the Trash, in order: the application itself when its removal is the Trash,
+// then its related items.
 QList<TrashItem> workList(const UninstallApplication& application);
+
+// Uninstalls one application: removes a Flatpak with `flatpakProgram` (nothing when empty),
+// then moves the work list to the Trash as moveToTrash does. `bundleMoved` of the outcome says
+// whether the application itself is gone.
+Outcome uninstall(const UninstallApplication& application, const QList<TrashItem>& workList,
+                  const QSet<QString>& declinedFolders, const QString& flatpakProgram);
 
 // Moves the work list (bundle first) to the Trash. An item whose parent folder is in
 // `declinedFolders` counts as failed without being tried. Refused moves are logged with the
 // tag "[ApplicationUninstall]" and the error's full description.
-Outcome moveToTrash(const QList<TrashItem>& workList, const QSet<QString>& declinedFolders);
+// With `firstIsApplication` false, every item is a related item.
+Outcome moveToTrash(const QList<TrashItem>& workList, const QSet<QString>& declinedFolders,
+                    bool firstIsApplication = true);
 
 // The full description of a refused move: the error's text and the system's error number.
 QString fullErrorDescription(const QString& error, int errorCode);

@@ -8,6 +8,7 @@
 #include "util/NameOrder.h"
 
 #include <QPointer>
+#include <QStandardPaths>
 
 namespace Sweepora::Core {
 
@@ -28,8 +29,10 @@ ApplicationUninstallModel::ApplicationUninstallModel(QObject* parent) : QObject(
         if (outcome.moved > 0 || outcome.bundleMoved)
             Notifications::instance().postTrashContentsDidChange();
         const QString bundle = std::exchange(m_pendingBundle, QString());
+        const bool movesItself = m_pendingApplication.removal == UninstallRemoval::Trash;
         scan(outcome.message);
-        if (!outcome.bundleMoved && bundle != m_manualRemovalPath) {
+        // Only an application that was to go to the Trash is left for the user to remove by hand.
+        if (movesItself && !outcome.bundleMoved && bundle != m_manualRemovalPath) {
             m_manualRemovalPath = bundle;
             emit manualRemovalPathChanged();
         }
@@ -38,6 +41,11 @@ ApplicationUninstallModel::ApplicationUninstallModel(QObject* parent) : QObject(
 }
 
 ApplicationUninstallModel::~ApplicationUninstallModel() = default;
+
+QString ApplicationUninstallModel::flatpakProgram()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("flatpak"));
+}
 
 void ApplicationUninstallModel::clearManualRemoval()
 {
@@ -66,9 +74,9 @@ void ApplicationUninstallModel::scan(const std::optional<QString>& completionMes
             self->setScanning(true);
             self->setMessage(QStringLiteral("正在扫描应用…"));
             const QString home = AccessManager::homeDirectoryURL().path();
-            const QStringList roots = PlatformLayout::current().applicationRoots;
+            const PlatformLayout layout = PlatformLayout::current();
             self->m_scanWatcher.setFuture(
-                runJob([roots, home] { return ApplicationUninstallEngine::listApplications(roots, home); }));
+                runJob([layout, home] { return ApplicationUninstallEngine::listApplicationsFor(layout, home); }));
         });
 }
 
@@ -78,6 +86,7 @@ void ApplicationUninstallModel::uninstall(const UninstallApplication& applicatio
         return;
     setUninstalling(true);
     m_pendingBundle = application.path;
+    m_pendingApplication = application;
     requestFolderAccess(ApplicationUninstallEngine::workList(application), 0, {});
 }
 
@@ -120,8 +129,11 @@ void ApplicationUninstallModel::requestFolderAccess(const QList<TrashItem>& work
 void ApplicationUninstallModel::moveToTrash(const QList<TrashItem>& work, const QSet<QString>& declined)
 {
     setMessage(QStringLiteral("正在卸载应用…"));
-    m_uninstallWatcher.setFuture(runJob(m_run.wrap(
-        QStringLiteral("apps"), [work, declined] { return ApplicationUninstallEngine::moveToTrash(work, declined); })));
+    const UninstallApplication application = m_pendingApplication;
+    const QString flatpak = flatpakProgram();
+    m_uninstallWatcher.setFuture(runJob(m_run.wrap(QStringLiteral("apps"), [application, work, declined, flatpak] {
+        return ApplicationUninstallEngine::uninstall(application, work, declined, flatpak);
+    })));
 }
 
 void ApplicationUninstallModel::setScanning(bool scanning)

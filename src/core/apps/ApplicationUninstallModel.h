@@ -44,6 +44,9 @@ public:
     void scan(const std::optional<QString>& completionMessage = std::nullopt);
     void uninstall(const UninstallApplication& application);
 
+    // The flatpak command on PATH, empty when there is none.
+    static QString flatpakProgram();
+
 signals:
     void applicationsChanged();
     void isScanningChanged();
@@ -67,6 +70,7 @@ private:
     QString m_manualRemovalPath;
     std::optional<QString> m_completionMessage;
     QString m_pendingBundle; // the bundle of the uninstall in flight
+    UninstallApplication m_pendingApplication;
 
     QFutureWatcher<QList<UninstallApplication>> m_scanWatcher;
     QFutureWatcher<ApplicationUninstallEngine::Outcome> m_uninstallWatcher;

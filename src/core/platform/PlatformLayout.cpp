@@ -52,6 +52,48 @@ QString standardizedPath(const QString& path)
     return p;
 }
 
+QStringList LinuxApplicationPlaces::readOnlyRoots() const
+{
+    // The user's own places lie in the home, which its grant covers; a read-only root there
+    // would be opened once at start and hide a folder created later (a first Flatpak).
+    QStringList roots = systemEntryFolders;
+    roots << flatpakSystem << snapRoot;
+    roots.removeAll(QString());
+    roots.removeDuplicates();
+    return roots;
+}
+
+LinuxApplicationPlaces LinuxApplicationPlaces::fromEnvironment(const QString& home)
+{
+    auto absolute = [](const char* name) {
+        const QString value = qEnvironmentVariable(name);
+        return !value.isEmpty() && QDir::isAbsolutePath(value) ? standardizedPath(value) : QString();
+    };
+    LinuxApplicationPlaces p;
+    p.dataHome = absolute("XDG_DATA_HOME");
+    if (p.dataHome.isEmpty())
+        p.dataHome = home + QStringLiteral("/.local/share");
+    QString dataDirs = qEnvironmentVariable("XDG_DATA_DIRS");
+    if (dataDirs.isEmpty())
+        dataDirs = QStringLiteral("/usr/local/share:/usr/share");
+    for (const QString& dir : dataDirs.split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        if (QDir::isAbsolutePath(dir))
+            p.systemEntryFolders.append(standardizedPath(dir + QStringLiteral("/applications")));
+    p.systemEntryFolders.removeDuplicates();
+    p.flatpakUser = absolute("FLATPAK_USER_DIR");
+    if (p.flatpakUser.isEmpty())
+        p.flatpakUser = p.dataHome + QStringLiteral("/flatpak");
+    p.flatpakSystem = absolute("FLATPAK_SYSTEM_DIR");
+    if (p.flatpakSystem.isEmpty())
+        p.flatpakSystem = QStringLiteral("/var/lib/flatpak");
+    p.snapRoot = absolute("SWEEPORA_SNAP_DIR");
+    if (p.snapRoot.isEmpty())
+        p.snapRoot = QStringLiteral("/snap");
+    for (const char* folder : {"/Applications", "/AppImages", "/.local/bin", "/Downloads"})
+        p.appImageFolders.append(home + QLatin1String(folder));
+    return p;
+}
+
 PlatformLayout PlatformLayout::forHome(const QString& homePath)
 {
     PlatformLayout l;
@@ -64,8 +106,9 @@ PlatformLayout PlatformLayout::forHome(const QString& homePath)
     l.applicationSupport = l.dataHome + QStringLiteral("/Application Support/Sweepora");
 #else
     l.probeFolder = l.home;
-    l.applicationRoots = {QStringLiteral("/usr/share/applications"),
-                          l.home + QStringLiteral("/.local/share/applications")};
+    l.applicationProfile = ApplicationProfile::Linux;
+    l.linuxApplications = LinuxApplicationPlaces::fromEnvironment(l.home);
+    l.applicationRoots = l.linuxApplications.readOnlyRoots();
     l.trashFolder = l.dataHome + QStringLiteral("/Trash/files");
     l.applicationSupport = l.dataHome + QStringLiteral("/Sweepora");
 #endif

@@ -17,7 +17,10 @@ namespace {
 
 constexpr std::array<std::string_view, 11> kArchiveExtensions = {"zip", "rar", "7z",  "tar",  "gz", "bz2",
                                                                  "xz",  "tgz", "tbz", "tbz2", "txz"};
-constexpr std::array<std::string_view, 3> kInstallerExtensions = {"pkg", "dmg", "iso"};
+// Linux packages and application images count as installers too: once installed, the
+// downloaded file is only a copy.
+constexpr std::array<std::string_view, 9> kInstallerExtensions = {"pkg",      "dmg",     "iso",        "deb", "rpm",
+                                                                  "appimage", "flatpak", "flatpakref", "snap"};
 
 template <size_t N> bool isIn(const std::array<std::string_view, N>& list, std::string_view extension)
 {

@@ -17,8 +17,8 @@ const std::unordered_map<std::string_view, FileKind>& kinds()
         };
         add(FileKind::Archive, {"zip", "rar", "7z", "tar", "gz", "tgz", "bz2", "tbz", "tbz2", "xz", "txz", "zst", "lz",
                                 "lzma", "z", "cab", "arj", "lzh"});
-        add(FileKind::Installer,
-            {"pkg", "dmg", "iso", "img", "deb", "rpm", "appimage", "flatpakref", "snap", "msi", "exe", "apk", "run"});
+        add(FileKind::Installer, {"pkg", "dmg", "iso", "img", "deb", "rpm", "appimage", "flatpak", "flatpakref", "snap",
+                                  "msi", "exe", "apk", "run"});
         add(FileKind::Image,
             {"jpg", "jpeg", "png", "gif", "bmp", "tif", "tiff", "webp", "heic", "heif", "avif", "jxl", "svg",
              "ico", "raw",  "cr2", "cr3", "nef", "arw", "dng",  "orf",  "rw2",  "psd",  "ai",   "xcf", "kra"});

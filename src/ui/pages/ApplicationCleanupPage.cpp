@@ -92,7 +92,8 @@ Core::CleanupResult ApplicationCleanupPage::rowResult(const Core::ApplicationCle
 {
     Core::CleanupResult row;
     row.id = result.id;
-    row.rule.packName = result.target.bundleID; // the row's icon comes from the bundle identifier
+    // The row's icon: the entry's Icon on Linux, else the bundle identifier.
+    row.rule.packName = result.target.icon.isEmpty() ? result.target.bundleID : result.target.icon;
     row.rule.name = result.target.name;
     row.rule.description = QStringLiteral("应用缓存与临时文件");
     row.files = result.files;

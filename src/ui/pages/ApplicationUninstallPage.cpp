@@ -1,6 +1,8 @@
 #include "ui/pages/ApplicationUninstallPage.h"
 
 #include "apps/ApplicationUninstallModel.h"
+#include "apps/LeftoverViewModel.h"
+#include "platform/PlatformLayout.h"
 #include "platform/PlatformWords.h"
 #include "ui/components/AppIcon.h"
 #include "ui/components/CleanRunBar.h"
@@ -19,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -44,6 +47,26 @@ QToolButton* symbolButton(const QString& symbol, const QString& toolTip, QWidget
     return button;
 }
 
+// Where a Linux application comes from, as the row says it; nothing for a bundle.
+QString kindText(Core::ApplicationKind kind)
+{
+    switch (kind) {
+    case Core::ApplicationKind::Bundle:
+        return {};
+    case Core::ApplicationKind::Desktop:
+        return QStringLiteral("系统软件包");
+    case Core::ApplicationKind::User:
+        return QStringLiteral("用户程序");
+    case Core::ApplicationKind::Flatpak:
+        return QStringLiteral("Flatpak");
+    case Core::ApplicationKind::Snap:
+        return QStringLiteral("Snap");
+    case Core::ApplicationKind::AppImage:
+        return QStringLiteral("AppImage");
+    }
+    return {};
+}
+
 // One application: icon, name over path, total size over the related count, and the button
 // that opens the side panel.
 QFrame* applicationRow(const Core::UninstallApplication& app, QWidget* parent, const std::function<void()>& onInspect)
@@ -54,13 +77,14 @@ QFrame* applicationRow(const Core::UninstallApplication& app, QWidget* parent, c
     auto* layout = new QHBoxLayout(card);
     layout->setContentsMargins(14, 10, 14, 10);
     layout->setSpacing(12);
-    layout->addWidget(new AppIcon(app.bundleID.value_or(QString()), 42, card));
+    layout->addWidget(new AppIcon(app.icon.isEmpty() ? app.bundleID.value_or(QString()) : app.icon, 42, card));
 
     auto* texts = new QVBoxLayout;
     auto* name = new QLabel(app.name, card);
     name->setFont(Theme::font(TextStyle::Headline));
     texts->addWidget(name);
-    auto* path = secondaryLabel(app.path, card);
+    const QString kind = kindText(app.kind);
+    auto* path = secondaryLabel(kind.isEmpty() ? app.path : kind + QStringLiteral(" · ") + app.path, card);
     path->setTextInteractionFlags(Qt::TextSelectableByMouse);
     texts->addWidget(path);
     layout->addLayout(texts, 1);
@@ -96,7 +120,7 @@ QStandardItem* detailItem(const QString& path, qint64 size)
 
 ApplicationUninstallPage::ApplicationUninstallPage(QWidget* parent)
     : QWidget(parent), m_model(std::make_unique<Core::ApplicationUninstallModel>()),
-      m_reveal([this](const QString& path) {
+      m_leftovers(std::make_unique<Core::LeftoverViewModel>()), m_reveal([this](const QString& path) {
           if (!revealInFileManager(path))
               sayNoFileManager(this, path);
       })
@@ -109,6 +133,31 @@ ApplicationUninstallPage::ApplicationUninstallPage(QWidget* parent)
     column->setContentsMargins(0, 0, 0, 0);
     outer->addLayout(column, 1);
 
+    // The two lists of the page; the leftovers only where applications leave them (Linux).
+    auto* switches = new QHBoxLayout;
+    switches->setContentsMargins(40, 0, 40, 8);
+    m_appsSwitch = new QPushButton(QStringLiteral("已安装应用"), this);
+    m_leftoversSwitch = new QPushButton(QStringLiteral("残留文件"), this);
+    m_leftoversSwitch->setObjectName(QStringLiteral("leftoversSwitch"));
+    for (QPushButton* b : {m_appsSwitch, m_leftoversSwitch}) {
+        b->setCheckable(true);
+        b->setAutoExclusive(true);
+        switches->addWidget(b);
+    }
+    m_appsSwitch->setChecked(true);
+    switches->addStretch(1);
+    const bool onLinux = Core::PlatformLayout::current().applicationProfile == Core::ApplicationProfile::Linux;
+    m_appsSwitch->setVisible(onLinux);
+    m_leftoversSwitch->setVisible(onLinux);
+    column->addLayout(switches);
+    m_stack = new QStackedWidget(this);
+    column->addWidget(m_stack, 1);
+    auto* appsPage = new QWidget(m_stack);
+    auto* appsColumn = new QVBoxLayout(appsPage);
+    appsColumn->setContentsMargins(0, 0, 0, 0);
+    m_stack->addWidget(appsPage);
+    m_stack->addWidget(buildLeftovers());
+
     auto* header = new QHBoxLayout;
     header->setContentsMargins(40, 0, 40, 8);
     m_message = secondaryLabel(m_model->message(), this);
@@ -116,7 +165,7 @@ ApplicationUninstallPage::ApplicationUninstallPage(QWidget* parent)
     header->addWidget(m_message, 1);
     m_rescan = new QPushButton(QStringLiteral("重新扫描"), this);
     header->addWidget(m_rescan);
-    column->addLayout(header);
+    appsColumn->addLayout(header);
 
     m_busy = new QProgressBar(this);
     m_busy->setRange(0, 0); // indeterminate
@@ -126,7 +175,7 @@ ApplicationUninstallPage::ApplicationUninstallPage(QWidget* parent)
     auto* busyBox = new QVBoxLayout;
     busyBox->setContentsMargins(40, 0, 40, 8);
     busyBox->addWidget(m_busy);
-    column->addLayout(busyBox);
+    appsColumn->addLayout(busyBox);
 
     m_scroll = new QScrollArea(this);
     m_scroll->setWidgetResizable(true);
@@ -137,7 +186,7 @@ ApplicationUninstallPage::ApplicationUninstallPage(QWidget* parent)
     m_rowLayout->setSpacing(10);
     m_rowLayout->addStretch(1);
     m_scroll->setWidget(host);
-    column->addWidget(m_scroll, 1);
+    appsColumn->addWidget(m_scroll, 1);
 
     m_panel = new QFrame(this);
     m_panel->setObjectName(QStringLiteral("uninstallDetailPanel"));
@@ -153,6 +202,11 @@ ApplicationUninstallPage::ApplicationUninstallPage(QWidget* parent)
     QToolButton* close = symbolButton(QStringLiteral("xmark"), QStringLiteral("关闭"), m_panel);
     panelHeader->addWidget(close);
     panelLayout->addLayout(panelHeader);
+    m_panelNote = secondaryLabel(QString(), m_panel);
+    m_panelNote->setObjectName(QStringLiteral("uninstallRemovalNote"));
+    m_panelNote->setWordWrap(true);
+    m_panelNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    panelLayout->addWidget(m_panelNote);
     FileItemDelegate::Options options;
     options.checkbox = false;
     options.cards = false;
@@ -167,6 +221,8 @@ ApplicationUninstallPage::ApplicationUninstallPage(QWidget* parent)
     m_panel->hide();
     outer->addWidget(m_panel);
 
+    connect(m_appsSwitch, &QPushButton::clicked, this, [this] { showLeftovers(false); });
+    connect(m_leftoversSwitch, &QPushButton::clicked, this, [this] { showLeftovers(true); });
     connect(close, &QToolButton::clicked, this, [this] { showDetail(QString()); });
     connect(m_uninstall, &QPushButton::clicked, this, &ApplicationUninstallPage::requestUninstall);
     connect(m_rescan, &QPushButton::clicked, this, [this] { m_model->scan(); });
@@ -181,6 +237,71 @@ ApplicationUninstallPage::ApplicationUninstallPage(QWidget* parent)
     connect(m_model.get(), &Core::ApplicationUninstallModel::manualRemovalPathChanged, this,
             &ApplicationUninstallPage::showManualRemovalAlert);
     new CleanRunBar(m_model->cleanRun(), this);
+    new CleanRunBar(m_leftovers->cleanRun(), this);
+}
+
+QWidget* ApplicationUninstallPage::buildLeftovers()
+{
+    auto* page = new QWidget(this);
+    auto* column = new QVBoxLayout(page);
+    column->setContentsMargins(40, 0, 40, 24);
+    auto* header = new QHBoxLayout;
+    m_leftoverMessage = secondaryLabel(m_leftovers->message(), page);
+    m_leftoverMessage->setObjectName(QStringLiteral("leftoverMessage"));
+    header->addWidget(m_leftoverMessage, 1);
+    m_leftoverSelectAll = new QPushButton(QStringLiteral("全选"), page);
+    header->addWidget(m_leftoverSelectAll);
+    auto* rescan = new QPushButton(QStringLiteral("重新扫描"), page);
+    header->addWidget(rescan);
+    m_leftoverClean = new QPushButton(QStringLiteral("移到废纸篓"), page);
+    m_leftoverClean->setObjectName(QStringLiteral("leftoverClean"));
+    header->addWidget(m_leftoverClean);
+    column->addLayout(header);
+    FileItemDelegate::Options options;
+    options.detailLine = true;
+    options.defaultSymbol = QStringLiteral("folder.fill");
+    m_leftoverList = new FileItemList(options, page);
+    m_leftoverModel = new QStandardItemModel(m_leftoverList);
+    m_leftoverList->setModel(m_leftoverModel);
+    column->addWidget(m_leftoverList, 1);
+
+    connect(rescan, &QPushButton::clicked, this, [this] { m_leftovers->startScan(); });
+    connect(m_leftoverSelectAll, &QPushButton::clicked, this, [this] { m_leftovers->toggleAllSelection(); });
+    connect(m_leftoverClean, &QPushButton::clicked, this, [this] { m_leftovers->clean(); });
+    connect(m_leftoverList, &FileItemList::toggleRequested, this,
+            [this](const QString& path) { m_leftovers->toggleSelection(path); });
+    connect(m_leftovers.get(), &Core::LeftoverViewModel::messageChanged, this,
+            [this] { m_leftoverMessage->setText(m_leftovers->message()); });
+    connect(m_leftovers.get(), &Core::LeftoverViewModel::itemsChanged, this,
+            &ApplicationUninstallPage::rebuildLeftovers);
+    connect(m_leftovers.get(), &Core::LeftoverViewModel::stateChanged, this,
+            &ApplicationUninstallPage::rebuildLeftovers);
+    rebuildLeftovers();
+    return page;
+}
+
+void ApplicationUninstallPage::rebuildLeftovers()
+{
+    m_leftoverModel->clear();
+    for (const Core::LeftoverItem& item : m_leftovers->items()) {
+        QStandardItem* row = detailItem(item.path, item.size);
+        row->setData(kindText(item.kind) + QStringLiteral(" · ") + item.bundleID, FileItemRole::Detail);
+        row->setData(item.selected ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+        m_leftoverModel->appendRow(row);
+    }
+    const bool idle = m_leftovers->state() == Core::ScanState::Scanned;
+    m_leftoverClean->setEnabled(idle && m_leftovers->selectedSize() > 0);
+    m_leftoverSelectAll->setEnabled(idle && !m_leftovers->items().isEmpty());
+}
+
+void ApplicationUninstallPage::showLeftovers(bool show)
+{
+    m_stack->setCurrentIndex(show ? 1 : 0);
+    if (show)
+        showDetail(QString()); // the side panel belongs to the applications list
+    (show ? m_leftoversSwitch : m_appsSwitch)->setChecked(true);
+    if (show && m_leftovers->state() == Core::ScanState::Ready)
+        m_leftovers->startScan();
 }
 
 ApplicationUninstallPage::~ApplicationUninstallPage() = default;
@@ -228,6 +349,27 @@ void ApplicationUninstallPage::fillPanel()
     if (!m_detail)
         return;
     m_panelTitle->setText(m_detail->name);
+    const bool bundle = m_detail->kind == Core::ApplicationKind::Bundle;
+    m_panelNote->setVisible(!bundle);
+    if (!bundle)
+        m_panelNote->setText(Core::ApplicationUninstallEngine::confirmationText(
+                                 *m_detail, Core::ApplicationUninstallModel::flatpakProgram())
+                                 .section(QLatin1Char('\n'), 0, 0));
+    switch (m_detail->removal) {
+    case Core::UninstallRemoval::Trash:
+        m_uninstall->setText(QStringLiteral("卸载并移到废纸篓"));
+        break;
+    case Core::UninstallRemoval::Flatpak:
+        // Without the command only the data can go: the button says no more than that.
+        m_uninstall->setText(Core::ApplicationUninstallModel::flatpakProgram().isEmpty()
+                                 ? QStringLiteral("移走关联文件")
+                                 : QStringLiteral("用 Flatpak 卸载并移走数据"));
+        break;
+    case Core::UninstallRemoval::Manual:
+        m_uninstall->setText(QStringLiteral("移走关联文件"));
+        break;
+    }
+    m_uninstall->setEnabled(m_detail->removal != Core::UninstallRemoval::Manual || !m_detail->related.isEmpty());
     m_detailModel->appendRow(detailItem(m_detail->path, m_detail->appSize));
     for (const Core::UninstallItem& item : m_detail->related)
         m_detailModel->appendRow(detailItem(item.path, item.size));
@@ -238,9 +380,12 @@ void ApplicationUninstallPage::requestUninstall()
     if (!m_detail || m_confirmation != nullptr)
         return;
     m_pending = m_detail;
+    const QString text = m_detail->kind == Core::ApplicationKind::Bundle
+                             ? QStringLiteral("应用本体和列出的关联文件将移到废纸篓。")
+                             : Core::ApplicationUninstallEngine::confirmationText(
+                                   *m_detail, Core::ApplicationUninstallModel::flatpakProgram());
     m_confirmation =
-        new QMessageBox(QMessageBox::Warning, QStringLiteral("卸载应用？"),
-                        QStringLiteral("应用本体和列出的关联文件将移到废纸篓。"), QMessageBox::NoButton, this);
+        new QMessageBox(QMessageBox::Warning, QStringLiteral("卸载应用？"), text, QMessageBox::NoButton, this);
     m_confirmation->setObjectName(QStringLiteral("uninstallConfirmation"));
     QPushButton* cancel = m_confirmation->addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
     QPushButton* move = m_confirmation->addButton(QStringLiteral("移到废纸篓"), QMessageBox::DestructiveRole);

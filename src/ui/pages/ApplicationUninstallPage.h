@@ -15,16 +15,21 @@ class QScrollArea;
 class QStandardItemModel;
 class QVBoxLayout;
 
+class QStackedWidget;
+
 namespace Sweepora::Core {
 class ApplicationUninstallModel;
-}
+class LeftoverViewModel;
+} // namespace Sweepora::Core
 
 namespace Sweepora::Ui {
 
 class FileItemList;
 
 // The 卸载应用 page: the installed applications with their total size, a side panel with the
-// bundle and its related items, and the uninstall behind a confirmation. Owns its model.
+// application and its related items, and the uninstall behind a confirmation that says what
+// happens to each part. On Linux a second list, 残留文件, holds the data of applications that
+// are gone. Owns its models.
 class ApplicationUninstallPage : public QWidget
 {
     Q_OBJECT
@@ -33,6 +38,7 @@ public:
     ~ApplicationUninstallPage() override;
 
     Core::ApplicationUninstallModel& model() const { return *m_model; }
+    Core::LeftoverViewModel& leftovers() const { return *m_leftovers; }
 
     // The side panel for the application at `path` (none: closed).
     void showDetail(const QString& path);
@@ -50,6 +56,14 @@ public:
     QMessageBox* confirmation() const { return m_confirmation; }
     QMessageBox* manualRemovalAlert() const { return m_alert; }
     int rowCount() const;
+    // The note under the side panel's title: what happens to the application itself.
+    QLabel* removalNote() const { return m_panelNote; }
+    // The 残留文件 list and its controls (the switch is hidden where there is no such list).
+    QPushButton* leftoversSwitch() const { return m_leftoversSwitch; }
+    void showLeftovers(bool show);
+    FileItemList* leftoverList() const { return m_leftoverList; }
+    QPushButton* leftoverCleanButton() const { return m_leftoverClean; }
+    QLabel* leftoverMessage() const { return m_leftoverMessage; }
 
     // What "在访达中显示" does (by default revealInFileManager).
     void setRevealHandler(std::function<void(const QString&)> handler) { m_reveal = std::move(handler); }
@@ -61,8 +75,11 @@ private:
     void rebuildRows();
     void fillPanel();
     void showManualRemovalAlert();
+    QWidget* buildLeftovers();
+    void rebuildLeftovers();
 
     std::unique_ptr<Core::ApplicationUninstallModel> m_model;
+    std::unique_ptr<Core::LeftoverViewModel> m_leftovers;
     std::optional<Core::UninstallApplication> m_detail;
     std::optional<Core::UninstallApplication> m_pending;
     std::function<void(const QString&)> m_reveal;
@@ -75,6 +92,15 @@ private:
     QList<QWidget*> m_rows;
     QWidget* m_panel = nullptr;
     QLabel* m_panelTitle = nullptr;
+    QLabel* m_panelNote = nullptr;
+    QStackedWidget* m_stack = nullptr;
+    QPushButton* m_appsSwitch = nullptr;
+    QPushButton* m_leftoversSwitch = nullptr;
+    FileItemList* m_leftoverList = nullptr;
+    QStandardItemModel* m_leftoverModel = nullptr;
+    QPushButton* m_leftoverClean = nullptr;
+    QPushButton* m_leftoverSelectAll = nullptr;
+    QLabel* m_leftoverMessage = nullptr;
     FileItemList* m_detailList = nullptr;
     QStandardItemModel* m_detailModel = nullptr;
     QPushButton* m_uninstall = nullptr;

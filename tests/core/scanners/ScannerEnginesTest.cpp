@@ -205,14 +205,23 @@ TEST_F(Engines, EachMiscCategoryListsItsVisibleFilesOutsidePackagesAndInstallers
     m_tree.file(u"Foo.pkg/.hidden"_s, 50000);
     m_tree.file(u"Foo.pkg/Contents/Plugin.bundle/c"_s, 50000);
     m_tree.symlink(u"Foo.pkg/Contents/l"_s, m_tree.path(u"x.tar.gz"_s));
+    for (const QString& package :
+         {u"a.deb"_s, u"b.rpm"_s, u"C.AppImage"_s, u"d.flatpak"_s, u"e.flatpakref"_s, u"f.snap"_s})
+        m_tree.file(u"pk/"_s + package, 10);
+    m_tree.file(u"pk/g.debx"_s, 10);
 
     EXPECT_EQ(names(MiscFileEngine::findFiles(home(), kArchives, everythingIsOld()).items),
               (QStringList{u"x.tar.gz"_s, u"logs.zip"_s, u"x.TGZ"_s}));
     const MiscFileEngine::Report installers = MiscFileEngine::findFiles(home(), kInstallers, everythingIsOld());
-    ASSERT_EQ(names(installers.items), (QStringList{u"Foo.pkg"_s, u"cache.dmg"_s}));
+    const QStringList installerNames = names(installers.items);
+    ASSERT_EQ(installerNames.size(), 8);
+    EXPECT_EQ(installerNames[0], u"Foo.pkg"_s);
+    EXPECT_EQ(QSet<QString>(installerNames.begin() + 1, installerNames.end()),
+              (QSet<QString>{u"cache.dmg"_s, u"a.deb"_s, u"b.rpm"_s, u"C.AppImage"_s, u"d.flatpak"_s, u"e.flatpakref"_s,
+                             u"f.snap"_s}));
     EXPECT_TRUE(installers.items[0].isDirectory);
     EXPECT_EQ(installers.items[0].size, TreeBuilder::allocatedBytes(a) + TreeBuilder::allocatedBytes(b));
-    EXPECT_EQ(installers.message, u"发现 2 个安装包"_s);
+    EXPECT_EQ(installers.message, u"发现 8 个安装包"_s);
 }
 
 TEST_F(Engines, OnlyItemsBornStrictlyBeforeTheCutoffAreOld)
