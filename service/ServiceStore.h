@@ -133,6 +133,8 @@ public:
 
 private:
     void logFailure(const char* what) const;
+    // Within the transaction of a change to the workshop.
+    bool bumpWorkshopVersion();
 
     Database& m_db;
     std::atomic<qint64> m_workshopWrites{0};

@@ -10,6 +10,10 @@ std::optional<UsageCounters::Count> UsageCounters::count(const QString& kind, co
                                                          qint64 windowMs, qint64 now)
 {
     const qint64 index = windowMs > 0 ? now / windowMs : 0;
+    // Held until the transaction ends, so that another instance's count of the same subject
+    // waits for this one's addition.
+    if (!m_db.lockKey(kind + u':' + subject))
+        return std::nullopt;
     Statement find(m_db, "SELECT window_index, current, previous FROM usage_counters WHERE subject = ?2 AND kind = ?1");
     find.bind(1, kind).bind(2, subject);
     Count count{index, 0, 0};

@@ -2,6 +2,7 @@
 #include "OperatorCommands.h"
 #include "CommandLine.h"
 #include "Database.h"
+#include "ServiceHarness.h"
 #include "ServiceStore.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(db.open(dir.filePath(u"service.sqlite3"_s), nullptr));
+        if (ServiceTest::testsUsePostgres() && !ServiceTest::testPostgresUrl())
+            GTEST_SKIP() << "no PostgreSQL server (SWEEPORA_TEST_PG_URL)";
+        ASSERT_TRUE(db.open(ServiceTest::freshDatabase(dir, ServiceTest::testsUsePostgres()), nullptr));
     }
 
     // Runs one command line; its output lands in `out` and `err`.
