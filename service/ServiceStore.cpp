@@ -425,6 +425,16 @@ std::optional<ServiceStore::Counts> ServiceStore::counts()
     return Counts{query.int64(0), query.int64(1), query.int64(2), query.int64(3), query.int64(4), query.int64(5)};
 }
 
+bool ServiceStore::healthy()
+{
+    return m_db.healthy();
+}
+
+qint64 ServiceStore::databaseErrors() const
+{
+    return m_db.errorCount();
+}
+
 std::optional<QStringList> ServiceStore::consistencyProblems()
 {
     auto guard = m_db.lock();
