@@ -11,9 +11,12 @@ std::optional<UsageCounters::Count> UsageCounters::count(const QString& kind, co
 {
     const qint64 index = windowMs > 0 ? now / windowMs : 0;
     // Held until the transaction ends, so that another instance's count of the same subject
-    // waits for this one's addition.
-    if (!m_db.lockKey(kind + u':' + subject))
-        return std::nullopt;
+    // waits for this one's addition. Subjects are taken in the same order by every caller.
+    if (!m_locked.contains(subject)) {
+        if (!m_db.lockKey(subject))
+            return std::nullopt;
+        m_locked.insert(subject);
+    }
     Statement find(m_db, "SELECT window_index, current, previous FROM usage_counters WHERE subject = ?2 AND kind = ?1");
     find.bind(1, kind).bind(2, subject);
     Count count{index, 0, 0};

@@ -138,7 +138,8 @@ VerificationCodes::CheckResult VerificationCodes::check(const Account& account, 
         return CheckResult::failed;
     // Counted again within this transaction, which also keeps the account's checks in order:
     // another instance may have counted a wrong check meanwhile.
-    const std::optional<UsageCounters::Count> wrongNow = counters.count(
+    UsageCounters recount(m_db);
+    const std::optional<UsageCounters::Count> wrongNow = recount.count(
         kWrongChecks, accountKey(account), m_limits.wrongChecksPerAccountPerDay, ServiceLimits::kDayMs, now);
     if (!wrongNow)
         return CheckResult::failed;
@@ -174,7 +175,7 @@ VerificationCodes::CheckResult VerificationCodes::check(const Account& account, 
                                    "WHERE channel = ?1 AND account = ?2");
     update.bind(1, channel).bind(2, account.address());
     if (!update.run() ||
-        (!right && !counters.add(kWrongChecks, accountKey(account), *wrongNow, ServiceLimits::kDayMs)) ||
+        (!right && !recount.add(kWrongChecks, accountKey(account), *wrongNow, ServiceLimits::kDayMs)) ||
         !checking.commit())
         return CheckResult::failed;
     return right ? CheckResult::accepted : CheckResult::wrong;
