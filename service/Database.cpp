@@ -586,7 +586,6 @@ bool Database::open(const QString& address, QString* error, int poolSize)
         sqlite3_busy_timeout(db, 5000);
         m_backend = std::make_unique<SqliteBackend>(db);
         // WAL lets the operator commands read and write while the server runs.
-        auto session = lock();
         if (!execute("PRAGMA foreign_keys = ON") || (!inMemory && !execute("PRAGMA journal_mode = WAL")) ||
             !execute("PRAGMA synchronous = NORMAL")) {
             *error = QStringLiteral("无法准备数据库 %1：%2").arg(address, lastError());
