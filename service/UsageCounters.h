@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QSet>
+#include <QHash>
 #include <QString>
 #include <QtGlobal>
 
@@ -39,7 +39,13 @@ public:
 
 private:
     Database& m_db;
-    QSet<QString> m_locked; // subjects this transaction holds
+    struct Row
+    {
+        qint64 index = 0;
+        qint64 current = 0;
+        qint64 previous = 0;
+    };
+    QHash<QString, QHash<QString, Row>> m_rows; // by subject, then kind: as this transaction sees them
 };
 
 } // namespace Sweepora::Service
