@@ -16,7 +16,9 @@ const QStringList kValueOptions = {QStringLiteral("db"),
                                    QStringLiteral("uploads-per-hour"),
                                    QStringLiteral("uploads-per-day"),
                                    QStringLiteral("rows-per-client"),
-                                   QStringLiteral("max-db-mb")};
+                                   QStringLiteral("max-db-mb"),
+                                   QStringLiteral("log-format"),
+                                   QStringLiteral("db-connections")};
 const QStringList kFlags = {QStringLiteral("force"), QStringLiteral("override-review")};
 const QStringList kCommands = {QStringLiteral("serve"),          QStringLiteral("publish-rule"),
                                QStringLiteral("unpublish-rule"), QStringLiteral("publish-version"),

@@ -4,10 +4,17 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,55 +23,56 @@
 namespace Sweepora::Service {
 namespace {
 
-constexpr int kSchemaVersion = 2;
-
-// Timestamps are milliseconds since the epoch, UTC. `state` is the review state of a workshop
-// entry; the wire's "allow" is derived from it.
-constexpr const char* kSchema = R"sql(
+// The numbered migrations, applied in order to both kinds of database. Timestamps are
+// milliseconds since the epoch, UTC. `state` is the review state of a workshop entry; the wire's
+// "allow" is derived from it. Three words stand for what the two dialects spell differently:
+// {id} a generated row id, {int} a 64-bit integer, {without rowid} SQLite's clustered table.
+constexpr const char* kMigrations[] = {
+    // 1: rules, workshop, versions and sign-in codes.
+    R"sql(
 CREATE TABLE IF NOT EXISTS cloud_rules (
-    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    id {id},
     rule_key TEXT NOT NULL UNIQUE,
     rule_json TEXT NOT NULL,
-    created_at INTEGER NOT NULL,
-    updated_at INTEGER NOT NULL
+    created_at {int} NOT NULL,
+    updated_at {int} NOT NULL
 );
 CREATE TABLE IF NOT EXISTS market_tasks (
-    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    id {id},
     rule_json TEXT NOT NULL,
     state TEXT NOT NULL CHECK (state IN ('approved', 'held', 'rejected')),
     reason TEXT NOT NULL,
-    created_at INTEGER NOT NULL,
-    updated_at INTEGER NOT NULL
+    created_at {int} NOT NULL,
+    updated_at {int} NOT NULL
 );
 CREATE TABLE IF NOT EXISTS app_versions (
-    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    id {id},
     version TEXT NOT NULL,
-    build_number INTEGER NOT NULL UNIQUE,
+    build_number {int} NOT NULL UNIQUE,
     download_url TEXT NOT NULL,
     release_notes TEXT NOT NULL,
-    force_update INTEGER NOT NULL CHECK (force_update IN (0, 1)),
+    force_update {int} NOT NULL CHECK (force_update IN (0, 1)),
     minimum_version TEXT,
-    status INTEGER NOT NULL,
-    created_at INTEGER NOT NULL,
-    updated_at INTEGER NOT NULL
+    status {int} NOT NULL,
+    created_at {int} NOT NULL,
+    updated_at {int} NOT NULL
 );
 CREATE TABLE IF NOT EXISTS verification_codes (
     channel TEXT NOT NULL CHECK (channel IN ('phone', 'email')),
     account TEXT NOT NULL,
     code TEXT NOT NULL,
-    sent_at INTEGER NOT NULL,
-    expires_at INTEGER NOT NULL,
-    failed_checks INTEGER NOT NULL DEFAULT 0,
-    used INTEGER NOT NULL DEFAULT 0,
+    sent_at {int} NOT NULL,
+    expires_at {int} NOT NULL,
+    failed_checks {int} NOT NULL DEFAULT 0,
+    used {int} NOT NULL DEFAULT 0,
     PRIMARY KEY (channel, account)
 );
-)sql";
-
-// Version 2: who uploaded a workshop entry (the client address, for its limits) and who
-// approved it (an operator's approvals stay listed whatever is uploaded), and the usage counts
-// behind the limits (one subject's counts side by side, so that an upload touches one page).
-// Entries approved before were approved by an operator when their review changed them later.
-constexpr const char* kToVersion2 = R"sql(
+)sql",
+    // 2: who uploaded a workshop entry (the client address, for its limits) and who approved it
+    // (an operator's approvals stay listed whatever is uploaded), and the usage counts behind the
+    // limits (one subject's counts side by side, so that an upload touches one page). Entries
+    // approved before were approved by an operator when their review changed them later.
+    R"sql(
 ALTER TABLE market_tasks ADD COLUMN client TEXT NOT NULL DEFAULT '';
 ALTER TABLE market_tasks ADD COLUMN reviewed_by TEXT NOT NULL DEFAULT 'auto'
     CHECK (reviewed_by IN ('auto', 'operator'));
@@ -74,14 +82,39 @@ CREATE INDEX market_tasks_listed ON market_tasks (state, reviewed_by, id);
 CREATE TABLE usage_counters (
     subject TEXT NOT NULL,
     kind TEXT NOT NULL,
-    window_index INTEGER NOT NULL,
-    current INTEGER NOT NULL,
-    previous INTEGER NOT NULL,
-    expires_at INTEGER NOT NULL,
+    window_index {int} NOT NULL,
+    current {int} NOT NULL,
+    previous {int} NOT NULL,
+    expires_at {int} NOT NULL,
     PRIMARY KEY (subject, kind)
-) WITHOUT ROWID;
+){without rowid};
 CREATE INDEX usage_counters_by_expiry ON usage_counters (expires_at);
-)sql";
+)sql",
+    // 3: the workshop's version, moved on by every change to it, so that each instance can tell
+    // whether its cached list is still the database's.
+    R"sql(
+CREATE TABLE workshop_version (
+    id {int} PRIMARY KEY CHECK (id = 1),
+    version {int} NOT NULL
+);
+INSERT INTO workshop_version (id, version) VALUES (1, 0);
+)sql",
+};
+static_assert(std::size(kMigrations) == Database::kSchemaVersion);
+
+// A pool's caller waits this long for a connection before its request fails.
+constexpr auto kPoolWait = std::chrono::seconds(10);
+
+QByteArray inDialect(const char* sql, Database::Kind kind)
+{
+    const bool sqlite = kind == Database::Kind::sqlite;
+    QByteArray text(sql);
+    text.replace("{id}",
+                 sqlite ? "INTEGER PRIMARY KEY AUTOINCREMENT" : "BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY");
+    text.replace("{int}", sqlite ? "INTEGER" : "BIGINT");
+    text.replace("{without rowid}", sqlite ? " WITHOUT ROWID" : "");
+    return text;
+}
 
 // The database holds accounts and live sign-in codes: only its owner may read it. SQLite gives
 // its -wal and -shm files the permissions of the main file.
@@ -110,74 +143,461 @@ bool createPrivately(const QString& path, QString* error)
 
 } // namespace
 
-Database::~Database()
+class Database::Cursor
 {
-    for (const auto& [sql, kept] : m_statements)
-        sqlite3_finalize(kept.statement);
-    if (m_db)
+public:
+    enum class Step { row, done, error };
+    virtual ~Cursor() = default;
+    virtual bool bindInt(int index, qint64 value) = 0;
+    virtual bool bindText(int index, const QByteArray& value) = 0;
+    virtual bool bindNull(int index) = 0;
+    virtual Step step() = 0;
+    virtual void reset() = 0;
+    virtual qint64 changes() const = 0;
+    virtual qint64 int64(int column) const = 0;
+    virtual QString text(int column) const = 0;
+    virtual bool isNull(int column) const = 0;
+};
+
+class Database::Backend
+{
+public:
+    virtual ~Backend() = default;
+    virtual Kind kind() const = 0;
+    // Gives this thread a connection (the one it holds already, when it does).
+    virtual bool acquire() = 0;
+    virtual void release() = 0;
+    // On this thread's connection; null when the statement could not be prepared.
+    virtual std::unique_ptr<Cursor> prepare(const char* sql) = 0;
+    virtual bool execute(const char* sql) = 0;
+    virtual QString lastError() const = 0;
+    virtual const char* begin() const = 0;
+};
+
+namespace {
+
+// ---- SQLite: one connection, one request at a time -----------------------------------------
+
+class SqliteBackend;
+
+class SqliteCursor final : public Database::Cursor
+{
+public:
+    struct Kept
+    {
+        sqlite3_stmt* statement = nullptr;
+        bool inUse = false;
+    };
+    SqliteCursor(sqlite3* db, sqlite3_stmt* statement, Kept* kept) : m_db(db), m_stmt(statement), m_kept(kept) {}
+    ~SqliteCursor() override
+    {
+        if (!m_kept) {
+            sqlite3_finalize(m_stmt);
+            return;
+        }
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+        m_kept->inUse = false;
+    }
+
+    bool bindInt(int index, qint64 value) override { return sqlite3_bind_int64(m_stmt, index, value) == SQLITE_OK; }
+    bool bindText(int index, const QByteArray& value) override
+    {
+        return sqlite3_bind_text64(m_stmt, index, value.constData(), sqlite3_uint64(value.size()), SQLITE_TRANSIENT,
+                                   SQLITE_UTF8) == SQLITE_OK;
+    }
+    bool bindNull(int index) override { return sqlite3_bind_null(m_stmt, index) == SQLITE_OK; }
+    Step step() override
+    {
+        const int rc = sqlite3_step(m_stmt);
+        m_changes = sqlite3_changes64(m_db);
+        return rc == SQLITE_ROW ? Step::row : rc == SQLITE_DONE ? Step::done : Step::error;
+    }
+    void reset() override
+    {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+    }
+    qint64 changes() const override { return m_changes; }
+    qint64 int64(int column) const override { return sqlite3_column_int64(m_stmt, column); }
+    QString text(int column) const override
+    {
+        const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+        return QString::fromUtf8(bytes, sqlite3_column_bytes(m_stmt, column));
+    }
+    bool isNull(int column) const override { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
+
+private:
+    sqlite3* m_db;
+    sqlite3_stmt* m_stmt;
+    Kept* m_kept;
+    qint64 m_changes = 0;
+};
+
+class SqliteBackend final : public Database::Backend
+{
+public:
+    explicit SqliteBackend(sqlite3* db) : m_db(db) {}
+    ~SqliteBackend() override
+    {
+        for (const auto& [sql, kept] : m_statements)
+            sqlite3_finalize(kept.statement);
         sqlite3_close_v2(m_db);
+    }
+
+    Database::Kind kind() const override { return Database::Kind::sqlite; }
+    bool acquire() override
+    {
+        m_mutex.lock();
+        return true;
+    }
+    void release() override { m_mutex.unlock(); }
+
+    // Statements are prepared once and kept: preparing costs more than running most of them.
+    // A statement whose kept copy is in use is prepared anew and finalized after use.
+    std::unique_ptr<Database::Cursor> prepare(const char* sql) override
+    {
+        // Elements of an unordered_map stay where they are when it grows.
+        SqliteCursor::Kept& entry = m_statements[sql];
+        if (!entry.inUse && entry.statement) {
+            entry.inUse = true;
+            return std::make_unique<SqliteCursor>(m_db, entry.statement, &entry);
+        }
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(statement);
+            return nullptr;
+        }
+        if (entry.inUse)
+            return std::make_unique<SqliteCursor>(m_db, statement, nullptr);
+        entry = {statement, true};
+        return std::make_unique<SqliteCursor>(m_db, statement, &entry);
+    }
+    bool execute(const char* sql) override { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+    QString lastError() const override { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
+    const char* begin() const override { return "BEGIN IMMEDIATE"; }
+
+private:
+    sqlite3* m_db;
+    std::recursive_mutex m_mutex;
+    std::unordered_map<std::string, SqliteCursor::Kept> m_statements;
+};
+
+// ---- PostgreSQL: a bounded pool of connections ----------------------------------------------
+
+struct PgConnection
+{
+    PGconn* conn = nullptr;
+    std::unordered_map<std::string, std::string> prepared; // statement text → its name
+    QString lastError;
+
+    ~PgConnection() { PQfinish(conn); }
+    void noteError(const PGresult* result)
+    {
+        const char* message = result ? PQresultErrorMessage(result) : "";
+        lastError = QString::fromUtf8(*message ? message : PQerrorMessage(conn)).trimmed();
+    }
+};
+
+// "?1" becomes "$1": the statements are written once, in SQLite's spelling.
+std::string dollarParameters(const char* sql)
+{
+    std::string text(sql);
+    bool quoted = false;
+    for (char& c : text) {
+        if (c == '\'')
+            quoted = !quoted;
+        else if (c == '?' && !quoted)
+            c = '$';
+    }
+    return text;
 }
 
-sqlite3_stmt* Database::takeStatement(const char* sql, KeptStatement** kept)
+class PgCursor final : public Database::Cursor
 {
-    const std::lock_guard guard(m_mutex);
-    // Elements of an unordered_map stay where they are when it grows.
-    KeptStatement& entry = m_statements[sql];
-    *kept = nullptr;
-    if (!entry.inUse && entry.statement) {
-        entry.inUse = true;
-        *kept = &entry;
-        return entry.statement;
+public:
+    PgCursor(PgConnection& connection, std::string name) : m_connection(connection), m_name(std::move(name)) {}
+    ~PgCursor() override { PQclear(m_result); }
+
+    bool bindInt(int index, qint64 value) override { return bindText(index, QByteArray::number(value)); }
+    bool bindText(int index, const QByteArray& value) override
+    {
+        slot(index) = value;
+        return true;
     }
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(statement);
+    bool bindNull(int index) override
+    {
+        slot(index).reset();
+        return true;
+    }
+    Step step() override
+    {
+        if (!m_result) {
+            std::vector<const char*> values;
+            for (const std::optional<QByteArray>& value : m_parameters)
+                values.push_back(value ? value->constData() : nullptr);
+            m_result = PQexecPrepared(m_connection.conn, m_name.c_str(), int(values.size()), values.data(), nullptr,
+                                      nullptr, 0);
+            const ExecStatusType status = PQresultStatus(m_result);
+            if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+                m_connection.noteError(m_result);
+                return Step::error;
+            }
+            m_changes = QByteArray(PQcmdTuples(m_result)).toLongLong();
+            m_row = -1;
+        }
+        return ++m_row < PQntuples(m_result) ? Step::row : Step::done;
+    }
+    void reset() override
+    {
+        PQclear(m_result);
+        m_result = nullptr;
+        m_parameters.clear();
+    }
+    qint64 changes() const override { return m_changes; }
+    qint64 int64(int column) const override { return QByteArray(PQgetvalue(m_result, m_row, column)).toLongLong(); }
+    QString text(int column) const override
+    {
+        return QString::fromUtf8(PQgetvalue(m_result, m_row, column), PQgetlength(m_result, m_row, column));
+    }
+    bool isNull(int column) const override { return PQgetisnull(m_result, m_row, column) != 0; }
+
+private:
+    std::optional<QByteArray>& slot(int index)
+    {
+        if (size_t(index) > m_parameters.size())
+            m_parameters.resize(size_t(index));
+        return m_parameters[size_t(index) - 1];
+    }
+
+    PgConnection& m_connection;
+    std::string m_name;
+    std::vector<std::optional<QByteArray>> m_parameters;
+    PGresult* m_result = nullptr;
+    int m_row = -1;
+    qint64 m_changes = 0;
+};
+
+class PostgresBackend final : public Database::Backend
+{
+public:
+    PostgresBackend(QByteArray uri, int poolSize) : m_uri(std::move(uri)), m_poolSize(std::max(1, poolSize)) {}
+    ~PostgresBackend() override = default;
+
+    // A first connection, so that a wrong address fails at start rather than on a request.
+    bool connectFirst(QString* error)
+    {
+        auto connection = connect(error);
+        if (!connection)
+            return false;
+        m_idle.push_back(std::move(connection));
+        m_open = 1;
+        return true;
+    }
+
+    Database::Kind kind() const override { return Database::Kind::postgresql; }
+
+    bool acquire() override
+    {
+        if (Held* held = heldHere()) {
+            ++held->depth;
+            return true;
+        }
+        std::unique_ptr<PgConnection> connection;
+        {
+            std::unique_lock lock(m_mutex);
+            if (!m_available.wait_for(lock, kPoolWait, [this] { return !m_idle.empty() || m_open < m_poolSize; }))
+                return false;
+            if (!m_idle.empty()) {
+                connection = std::move(m_idle.back());
+                m_idle.pop_back();
+            } else {
+                ++m_open;
+            }
+        }
+        if (connection && PQstatus(connection->conn) != CONNECTION_OK) {
+            // The server restarted or the link broke: try once more, with nothing prepared.
+            PQreset(connection->conn);
+            connection->prepared.clear();
+        }
+        if (!connection || PQstatus(connection->conn) != CONNECTION_OK) {
+            QString ignored;
+            connection = connect(&ignored);
+        }
+        if (!connection) {
+            const std::lock_guard lock(m_mutex);
+            --m_open;
+            m_available.notify_one();
+            return false;
+        }
+        t_held.push_back({this, connection.release(), 1});
+        return true;
+    }
+
+    void release() override
+    {
+        const auto held = std::find_if(t_held.begin(), t_held.end(), [this](const Held& h) { return h.owner == this; });
+        if (held == t_held.end() || --held->depth > 0)
+            return;
+        std::unique_ptr<PgConnection> connection(held->connection);
+        t_held.erase(held);
+        // A transaction left open (a failure midway) must not reach the next user.
+        if (PQtransactionStatus(connection->conn) != PQTRANS_IDLE)
+            PQclear(PQexec(connection->conn, "ROLLBACK"));
+        const std::lock_guard lock(m_mutex);
+        if (PQstatus(connection->conn) == CONNECTION_OK)
+            m_idle.push_back(std::move(connection));
+        else
+            --m_open;
+        m_available.notify_one();
+    }
+
+    std::unique_ptr<Database::Cursor> prepare(const char* sql) override
+    {
+        PgConnection* connection = current();
+        if (!connection)
+            return nullptr;
+        auto known = connection->prepared.find(sql);
+        if (known == connection->prepared.end()) {
+            const std::string name = "s" + std::to_string(connection->prepared.size());
+            PGresult* result = PQprepare(connection->conn, name.c_str(), dollarParameters(sql).c_str(), 0, nullptr);
+            const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+            if (!ok)
+                connection->noteError(result);
+            PQclear(result);
+            if (!ok)
+                return nullptr;
+            known = connection->prepared.emplace(sql, name).first;
+        }
+        return std::make_unique<PgCursor>(*connection, known->second);
+    }
+
+    bool execute(const char* sql) override
+    {
+        PgConnection* connection = current();
+        if (!connection)
+            return false;
+        PGresult* result = PQexec(connection->conn, sql);
+        const ExecStatusType status = PQresultStatus(result);
+        const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+        if (!ok)
+            connection->noteError(result);
+        PQclear(result);
+        return ok;
+    }
+
+    QString lastError() const override
+    {
+        const PgConnection* connection = current();
+        return connection ? connection->lastError : QStringLiteral("没有可用的数据库连接");
+    }
+    const char* begin() const override { return "BEGIN"; }
+
+private:
+    struct Held
+    {
+        const PostgresBackend* owner;
+        PgConnection* connection;
+        int depth;
+    };
+    static thread_local std::vector<Held> t_held;
+
+    Held* heldHere() const
+    {
+        for (Held& held : t_held)
+            if (held.owner == this)
+                return &held;
         return nullptr;
     }
-    if (!entry.inUse) {
-        entry = {statement, true};
-        *kept = &entry;
+    PgConnection* current() const
+    {
+        const Held* held = heldHere();
+        return held ? held->connection : nullptr;
     }
-    return statement;
-}
 
-void Database::giveBack(sqlite3_stmt* statement, KeptStatement* kept)
+    std::unique_ptr<PgConnection> connect(QString* error) const
+    {
+        auto connection = std::make_unique<PgConnection>();
+        connection->conn = PQconnectdb(m_uri.constData());
+        if (PQstatus(connection->conn) != CONNECTION_OK) {
+            *error = QString::fromUtf8(PQerrorMessage(connection->conn)).trimmed();
+            return nullptr;
+        }
+        // "Already exists, skipping" and the like are not for the service's log.
+        PQsetNoticeProcessor(
+            connection->conn, [](void*, const char*) {}, nullptr);
+        return connection;
+    }
+
+    const QByteArray m_uri;
+    const int m_poolSize;
+    std::mutex m_mutex;
+    std::condition_variable m_available;
+    std::vector<std::unique_ptr<PgConnection>> m_idle;
+    int m_open = 0;
+};
+
+thread_local std::vector<PostgresBackend::Held> PostgresBackend::t_held;
+
+} // namespace
+
+Database::Database() = default;
+Database::~Database() = default;
+
+bool Database::isPostgresAddress(const QString& address)
 {
-    const std::lock_guard guard(m_mutex);
-    if (!kept) {
-        sqlite3_finalize(statement);
-        return;
-    }
-    sqlite3_reset(statement);
-    sqlite3_clear_bindings(statement);
-    kept->inUse = false;
+    return address.startsWith(QLatin1String("postgresql://")) || address.startsWith(QLatin1String("postgres://"));
 }
 
-bool Database::open(const QString& path, QString* error)
+bool Database::isOpen() const
+{
+    return m_backend != nullptr;
+}
+
+Database::Kind Database::kind() const
+{
+    return m_backend ? m_backend->kind() : Kind::sqlite;
+}
+
+bool Database::open(const QString& address, QString* error, int poolSize)
 {
     QString ignored;
     if (!error)
         error = &ignored;
-    const bool inMemory = path == QLatin1String(":memory:");
-    if (!inMemory && !createPrivately(path, error))
-        return false;
-
-    sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr) != SQLITE_OK) {
-        *error = QStringLiteral("无法打开数据库 %1：%2").arg(path, QString::fromUtf8(sqlite3_errmsg(db)));
-        sqlite3_close_v2(db);
-        return false;
+    if (isPostgresAddress(address)) {
+        auto backend = std::make_unique<PostgresBackend>(address.toUtf8(), poolSize);
+        QString problem;
+        if (!backend->connectFirst(&problem)) {
+            *error = QStringLiteral("无法连接数据库：%1").arg(problem);
+            return false;
+        }
+        m_backend = std::move(backend);
+    } else {
+        const bool inMemory = address == QLatin1String(":memory:");
+        if (!inMemory && !createPrivately(address, error))
+            return false;
+        sqlite3* db = nullptr;
+        const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+        if (sqlite3_open_v2(QFile::encodeName(address).constData(), &db, flags, nullptr) != SQLITE_OK) {
+            *error = QStringLiteral("无法打开数据库 %1：%2").arg(address, QString::fromUtf8(sqlite3_errmsg(db)));
+            sqlite3_close_v2(db);
+            return false;
+        }
+        sqlite3_busy_timeout(db, 5000);
+        m_backend = std::make_unique<SqliteBackend>(db);
+        // WAL lets the operator commands read and write while the server runs.
+        if (!execute("PRAGMA foreign_keys = ON") || (!inMemory && !execute("PRAGMA journal_mode = WAL")) ||
+            !execute("PRAGMA synchronous = NORMAL")) {
+            *error = QStringLiteral("无法准备数据库 %1：%2").arg(address, lastError());
+            m_backend.reset();
+            return false;
+        }
     }
-    m_db = db;
-    sqlite3_busy_timeout(m_db, 5000);
-    // WAL lets the operator commands read and write while the server runs.
     QString problem;
-    if (!execute("PRAGMA foreign_keys = ON") || (!inMemory && !execute("PRAGMA journal_mode = WAL")) ||
-        !execute("PRAGMA synchronous = NORMAL") || !migrate(&problem)) {
-        *error = QStringLiteral("无法准备数据库 %1：%2").arg(path, problem.isEmpty() ? lastError() : problem);
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
+    if (!migrate(&problem)) {
+        // The address may carry a password: it is not repeated.
+        *error = QStringLiteral("无法准备数据库：%1").arg(problem.isEmpty() ? lastError() : problem);
+        m_backend.reset();
         return false;
     }
     return true;
@@ -185,75 +605,119 @@ bool Database::open(const QString& path, QString* error)
 
 QString Database::lastError() const
 {
-    return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("数据库未打开");
-}
-
-qint64 Database::lastInsertId() const
-{
-    return sqlite3_last_insert_rowid(m_db);
-}
-
-qint64 Database::changes() const
-{
-    return sqlite3_changes64(m_db);
+    return m_backend ? m_backend->lastError() : QStringLiteral("数据库未打开");
 }
 
 bool Database::execute(const char* sql)
 {
-    return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    const Session session = lock();
+    if (session.isValid() && m_backend->execute(sql))
+        return true;
+    noteError();
+    return false;
+}
+
+bool Database::lockKey(const QString& key)
+{
+    if (kind() == Kind::sqlite)
+        return true;
+    Statement take(*this, "SELECT pg_advisory_xact_lock(hashtextextended(?1, 0))");
+    take.bind(1, key);
+    return take.run();
+}
+
+std::optional<qint64> Database::schemaVersion()
+{
+    Statement query(*this, kind() == Kind::sqlite ? "PRAGMA user_version"
+                                                  : "SELECT coalesce(max(version), 0) FROM schema_version");
+    if (!query.next())
+        return std::nullopt;
+    return query.int64(0);
+}
+
+bool Database::healthy()
+{
+    Statement ping(*this, "SELECT 1");
+    return ping.next() && ping.int64(0) == 1;
 }
 
 bool Database::migrate(QString* error)
 {
-    auto guard = lock();
+    auto session = lock();
     Transaction transaction(*this);
     if (!transaction.isActive())
         return false;
-    qint64 version = 0;
-    {
-        Statement query(*this, "PRAGMA user_version");
-        if (!query.next())
-            return false;
-        version = query.int64(0);
-    }
-    if (version > kSchemaVersion) {
+    // Instances that start together take turns; the first brings the schema up to date.
+    if (kind() == Kind::postgresql && (!execute("SELECT pg_advisory_xact_lock(7316055)") ||
+                                       !execute("CREATE TABLE IF NOT EXISTS schema_version (version BIGINT NOT NULL)")))
+        return false;
+    const std::optional<qint64> version = schemaVersion();
+    if (!version)
+        return false;
+    if (*version > kSchemaVersion) {
         *error = QStringLiteral("数据库由更新版本的服务创建");
         return false; // leave it alone
     }
-    if (!execute(kSchema))
-        return false;
-    if (version < 2 && !execute(kToVersion2))
-        return false;
-    if (version < kSchemaVersion && !execute("PRAGMA user_version = 2"))
-        return false;
+    for (qint64 step = *version; step < kSchemaVersion; ++step)
+        if (!execute(inDialect(kMigrations[step], kind()).constData()))
+            return false;
+    if (*version < kSchemaVersion) {
+        const QByteArray record = kind() == Kind::sqlite
+                                      ? "PRAGMA user_version = " + QByteArray::number(kSchemaVersion)
+                                      : "DELETE FROM schema_version; INSERT INTO schema_version VALUES (" +
+                                            QByteArray::number(kSchemaVersion) + ")";
+        if (!execute(record.constData()))
+            return false;
+    }
     return transaction.commit();
 }
 
-Statement::Statement(Database& db, const char* sql) : m_db(db)
+Database::Session::Session(Database& db) : m_db(&db)
 {
-    m_stmt = db.takeStatement(sql, &m_kept);
-    m_failed = m_stmt == nullptr;
+    m_valid = db.m_backend && db.m_backend->acquire();
+    if (!m_valid && db.m_backend)
+        db.noteError();
 }
 
-Statement::~Statement()
+Database::Session::Session(Session&& other) noexcept : m_db(other.m_db), m_valid(other.m_valid)
 {
-    if (m_stmt)
-        m_db.giveBack(m_stmt, m_kept);
+    other.m_valid = false;
+}
+
+Database::Session::~Session()
+{
+    if (m_valid)
+        m_db->m_backend->release();
+}
+
+Statement::Statement(Database& db, const char* sql) : m_db(db), m_session(db.lock())
+{
+    if (m_session.isValid())
+        m_cursor = db.m_backend->prepare(sql);
+    if (!m_cursor)
+        fail();
+}
+
+Statement::~Statement() = default;
+
+void Statement::fail()
+{
+    if (!m_failed)
+        m_db.noteError();
+    m_failed = true;
 }
 
 Statement& Statement::bind(int index, qint64 value)
 {
-    if (m_stmt && sqlite3_bind_int64(m_stmt, index, value) != SQLITE_OK)
-        m_failed = true;
+    if (m_cursor && !m_cursor->bindInt(index, value))
+        fail();
     return *this;
 }
 
 Statement& Statement::bind(int index, const QString& value)
 {
-    const QByteArray bytes = value.toUtf8();
-    if (m_stmt && sqlite3_bind_text64(m_stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT,
-                                      SQLITE_UTF8) != SQLITE_OK)
-        m_failed = true;
+    if (m_cursor && !m_cursor->bindText(index, value.toUtf8()))
+        fail();
     return *this;
 }
 
@@ -261,29 +725,19 @@ Statement& Statement::bind(int index, const std::optional<QString>& value)
 {
     if (value)
         return bind(index, *value);
-    if (m_stmt && sqlite3_bind_null(m_stmt, index) != SQLITE_OK)
-        m_failed = true;
+    if (m_cursor && !m_cursor->bindNull(index))
+        fail();
     return *this;
 }
 
 bool Statement::next()
 {
-    if (!m_stmt || m_failed)
+    if (!m_cursor || m_failed)
         return false;
-    const int rc = sqlite3_step(m_stmt);
-    if (rc == SQLITE_ROW)
-        return true;
-    if (rc != SQLITE_DONE)
-        m_failed = true;
-    return false;
-}
-
-void Statement::reset()
-{
-    if (m_stmt) {
-        sqlite3_reset(m_stmt);
-        sqlite3_clear_bindings(m_stmt);
-    }
+    const Database::Cursor::Step step = m_cursor->step();
+    if (step == Database::Cursor::Step::error)
+        fail();
+    return step == Database::Cursor::Step::row;
 }
 
 bool Statement::run()
@@ -292,27 +746,49 @@ bool Statement::run()
     return !m_failed;
 }
 
+std::optional<qint64> Statement::insertedId()
+{
+    if (!next())
+        return std::nullopt;
+    const qint64 id = int64(0);
+    // Stepped to its end, so that the change is complete before anything else runs.
+    next();
+    if (m_failed)
+        return std::nullopt;
+    return id;
+}
+
+qint64 Statement::changes() const
+{
+    return m_cursor ? m_cursor->changes() : 0;
+}
+
+void Statement::reset()
+{
+    if (m_cursor)
+        m_cursor->reset();
+}
+
 qint64 Statement::int64(int column) const
 {
-    return sqlite3_column_int64(m_stmt, column);
+    return m_cursor->int64(column);
 }
 
 QString Statement::text(int column) const
 {
-    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
-    return QString::fromUtf8(bytes, sqlite3_column_bytes(m_stmt, column));
+    return m_cursor->text(column);
 }
 
 std::optional<QString> Statement::optionalText(int column) const
 {
-    if (sqlite3_column_type(m_stmt, column) == SQLITE_NULL)
+    if (m_cursor->isNull(column))
         return std::nullopt;
     return text(column);
 }
 
-Transaction::Transaction(Database& db) : m_db(db)
+Transaction::Transaction(Database& db) : m_db(db), m_session(db.lock())
 {
-    m_active = m_db.execute("BEGIN IMMEDIATE");
+    m_active = m_session.isValid() && m_db.execute(db.m_backend->begin());
 }
 
 Transaction::~Transaction()

@@ -3,65 +3,95 @@
 #include <QString>
 #include <QtGlobal>
 
-#include <mutex>
+#include <atomic>
+#include <memory>
 #include <optional>
-#include <string>
-#include <unordered_map>
-
-struct sqlite3;
-struct sqlite3_stmt;
 
 namespace Sweepora::Service {
 
-// One SQLite connection, shared by every request thread. All work on it happens under `lock()`,
-// so a multi-statement change is never interleaved with another thread's; other processes (the
-// operator commands) are kept apart by SQLite's own file locks and a busy timeout.
+// The service's database: an SQLite file (the default, one process serves) or a PostgreSQL
+// database (several instances share it), chosen by the address given to `open`. Both hold the
+// same schema, brought up to date by the same numbered migrations, and run the same statements.
+//
+// Work happens in sessions: `lock()` gives this thread the database until the session ends —
+// on SQLite the one shared connection under a process-wide lock (other processes are kept apart
+// by SQLite's file locks), on PostgreSQL a connection of a bounded pool, so requests run side by
+// side. Sessions nest on one thread; statements and transactions open one of their own.
 class Database
 {
 public:
-    Database() = default;
+    enum class Kind { sqlite, postgresql };
+    static constexpr int kSchemaVersion = 3;
+    static constexpr int kDefaultPoolSize = 8;
+
+    Database();
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // Opens or creates the file (mode 0600, its folder 0700 when created) and brings the schema
-    // up to date. ":memory:" gives a private in-memory database.
-    bool open(const QString& path, QString* error);
-    bool isOpen() const { return m_db != nullptr; }
+    // "postgresql://…" or "postgres://…" (a libpq connection URI) names a PostgreSQL database.
+    static bool isPostgresAddress(const QString& address);
 
-    std::unique_lock<std::recursive_mutex> lock() { return std::unique_lock(m_mutex); }
-    sqlite3* handle() const { return m_db; }
+    // Opens or creates the database and brings the schema up to date. An SQLite file is created
+    // with mode 0600 (its folder 0700); ":memory:" gives a private in-memory database.
+    // `poolSize` bounds PostgreSQL's connections.
+    bool open(const QString& address, QString* error, int poolSize = kDefaultPoolSize);
+    bool isOpen() const;
+    Kind kind() const;
+
+    class Session
+    {
+    public:
+        Session(Session&& other) noexcept;
+        ~Session();
+        Session(const Session&) = delete;
+        Session& operator=(const Session&) = delete;
+        // False when no connection could be had (every pooled one busy for too long, or the
+        // server out of reach); statements then fail.
+        bool isValid() const { return m_valid; }
+
+    private:
+        friend class Database;
+        explicit Session(Database& db);
+        Database* m_db;
+        bool m_valid = false;
+    };
+    Session lock() { return Session(*this); }
+
+    // The last error of this thread's connection.
     QString lastError() const;
-    qint64 lastInsertId() const;
-    // Rows changed by the last INSERT, UPDATE or DELETE.
-    qint64 changes() const;
 
-    // Runs statements without parameters (schema, pragmas, transaction control).
+    // Runs statements without parameters (schema, transaction control).
     bool execute(const char* sql);
+
+    // Within a transaction, waits until no other transaction holds `key` and holds it until the
+    // end of this one. SQLite's writing transactions already run one at a time; on PostgreSQL
+    // this keeps read-then-write work on one subject (a count, an account's code) in order
+    // across instances.
+    bool lockKey(const QString& key);
+
+    // The schema version the database is at, or nothing when it could not be read.
+    std::optional<qint64> schemaVersion();
+    // Whether a trivial query round-trips.
+    bool healthy();
+    // Statements and connections that failed since the start.
+    qint64 errorCount() const { return m_errors.load(); }
+
+    class Backend;
+    class Cursor;
 
 private:
     friend class Statement;
-    // Statements are prepared once and kept: preparing costs more than running most of them.
-    // A statement whose kept copy is in use is prepared anew and finalized after use.
-    struct KeptStatement
-    {
-        sqlite3_stmt* statement = nullptr;
-        bool inUse = false;
-    };
-    // `kept` is set to the kept copy's entry when the statement is it, else to null.
-    sqlite3_stmt* takeStatement(const char* sql, KeptStatement** kept);
-    void giveBack(sqlite3_stmt* statement, KeptStatement* kept);
-
-    // False with `error` set when the schema could not be brought up to date.
+    friend class Transaction;
+    void noteError() { ++m_errors; }
     bool migrate(QString* error);
 
-    sqlite3* m_db = nullptr;
-    std::recursive_mutex m_mutex;
-    std::unordered_map<std::string, KeptStatement> m_statements;
+    std::unique_ptr<Backend> m_backend;
+    std::atomic<qint64> m_errors{0};
 };
 
-// A prepared statement. Every value reaches SQL through a bound parameter, never through the
-// text of the statement.
+// A prepared statement. Every value reaches SQL through a bound parameter ("?1", "?2" …),
+// never through the text of the statement.
 class Statement
 {
 public:
@@ -70,7 +100,7 @@ public:
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    bool isValid() const { return m_stmt != nullptr; }
+    bool isValid() const { return m_cursor != nullptr; }
 
     // Parameters are numbered from 1, as in SQL's "?1".
     Statement& bind(int index, qint64 value);
@@ -81,7 +111,11 @@ public:
     bool next();
     // Runs a statement that returns no rows; true when it completed.
     bool run();
+    // Runs an INSERT … RETURNING id; nothing when it failed.
+    std::optional<qint64> insertedId();
     bool failed() const { return m_failed; }
+    // Rows changed by the statement just run.
+    qint64 changes() const;
     // Makes the statement ready to run again with new parameters; a failure stays recorded.
     void reset();
 
@@ -90,13 +124,15 @@ public:
     std::optional<QString> optionalText(int column) const;
 
 private:
+    void fail();
+
     Database& m_db;
-    sqlite3_stmt* m_stmt = nullptr;
-    Database::KeptStatement* m_kept = nullptr;
+    Database::Session m_session;
+    std::unique_ptr<Database::Cursor> m_cursor;
     bool m_failed = false;
 };
 
-// BEGIN IMMEDIATE … COMMIT; rolls back when it goes out of scope uncommitted.
+// A writing transaction; rolls back when it goes out of scope uncommitted.
 class Transaction
 {
 public:
@@ -110,6 +146,7 @@ public:
 
 private:
     Database& m_db;
+    Database::Session m_session;
     bool m_active = false;
 };
 

@@ -36,6 +36,8 @@ thread_local bool t_requestTimedOut = false;
 // Set when a request is refused without its body having been read, or could not be parsed:
 // what follows on the connection is not a request, and the connection ends after the reply.
 thread_local bool t_closeAfterReply = false;
+// When the request on this thread was routed: its latency runs from here to its reply.
+thread_local std::optional<std::chrono::steady_clock::time_point> t_routedAt;
 
 constexpr char kJsonType[] = "application/json; charset=utf-8";
 
@@ -45,7 +47,8 @@ void sendReply(const ApiReply& reply, httplib::Response& res)
     for (const auto& [name, value] : reply.headers)
         res.set_header(name.toStdString(), value.toStdString());
     const QByteArray bytes = reply.bytes();
-    res.set_content(bytes.constData(), size_t(bytes.size()), kJsonType);
+    res.set_content(bytes.constData(), size_t(bytes.size()),
+                    reply.contentType.isEmpty() ? kJsonType : reply.contentType.constData());
 }
 
 // A refusal before the body was read: the rest of the request is still on the connection, so it
@@ -115,8 +118,8 @@ void writeRefusal(int socket, int status, const char* statusText, const QString&
 }
 
 // Waits until `socket` is ready for `events`, the deadline passes (false, `timedOut` set) or
-// the server stops (false).
-bool waitFor(int socket, short events, int stopFd, Clock::time_point deadline, bool* timedOut)
+// the server stops (false). A socket that is ready wins over a stop that came at the same time.
+bool waitFor(int socket, short events, int stopFd, Clock::time_point deadline, bool* timedOut, int drainFd = -1)
 {
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -125,14 +128,14 @@ bool waitFor(int socket, short events, int stopFd, Clock::time_point deadline, b
                 *timedOut = true;
             return false;
         }
-        pollfd fds[2] = {{socket, events, 0}, {stopFd, POLLIN, 0}};
-        const int ready = ::poll(fds, 2, int(std::min<qint64>(left, 60'000)));
+        pollfd fds[3] = {{socket, events, 0}, {stopFd, POLLIN, 0}, {drainFd, POLLIN, 0}};
+        const int ready = ::poll(fds, drainFd >= 0 ? 3 : 2, int(std::min<qint64>(left, 60'000)));
         if (ready < 0 && errno != EINTR)
-            return false;
-        if (fds[1].revents != 0)
             return false;
         if (fds[0].revents != 0)
             return true;
+        if (fds[1].revents != 0 || fds[2].revents != 0)
+            return false;
     }
 }
 
@@ -329,6 +332,8 @@ public:
     {
         if (::pipe(m_stopPipe) != 0)
             m_stopPipe[0] = m_stopPipe[1] = -1;
+        if (::pipe(m_drainPipe) != 0)
+            m_drainPipe[0] = m_drainPipe[1] = -1;
         new_task_queue = [this] { return new WorkerPool(size_t(m_settings.maxWorkers)); };
         // One listener: the library's default would set SO_REUSEPORT, which lets a second
         // instance bind the same port and take half of the requests to its own database.
@@ -339,7 +344,7 @@ public:
     }
     ~Engine() override
     {
-        for (const int fd : m_stopPipe)
+        for (const int fd : {m_stopPipe[0], m_stopPipe[1], m_drainPipe[0], m_drainPipe[1]})
             if (fd >= 0)
                 ::close(fd);
     }
@@ -348,11 +353,12 @@ public:
     // retransmissions (a second or more) before anything could refuse them.
     void widenBacklog() { ::listen(svr_sock_, SOMAXCONN); }
 
-    void stopConnections()
+    void stopConnections() { signal(m_stopPipe[1]); }
+    // Connections end after the request they are reading; idle ones at once.
+    void drainConnections()
     {
-        const char byte = 0;
-        if (m_stopPipe[1] >= 0) [[maybe_unused]]
-            const ssize_t ignored = ::write(m_stopPipe[1], &byte, 1);
+        m_draining = true;
+        signal(m_drainPipe[1]);
     }
 
 private:
@@ -385,7 +391,8 @@ private:
         for (int left = m_settings.requestsPerConnection; left > 0; --left) {
             const auto wait =
                 left == m_settings.requestsPerConnection ? m_settings.headerTimeout : m_settings.keepAliveTimeout;
-            if (!stream.hasBuffered() && !waitFor(socket, POLLIN, m_stopPipe[0], Clock::now() + wait, nullptr))
+            if (!stream.hasBuffered() &&
+                !waitFor(socket, POLLIN, m_stopPipe[0], Clock::now() + wait, nullptr, m_drainPipe[0]))
                 break;
             stream.startRequest();
             bool closed = false;
@@ -395,7 +402,7 @@ private:
                     writeRefusal(socket, 408, "Request Timeout", messageForStatus(408));
                 break;
             }
-            if (!served || closed || t_closeAfterReply)
+            if (!served || closed || t_closeAfterReply || m_draining)
                 break;
         }
         return served;
@@ -430,8 +437,17 @@ private:
         }
     }
 
+    static void signal(int fd)
+    {
+        const char byte = 0;
+        if (fd >= 0) [[maybe_unused]]
+            const ssize_t ignored = ::write(fd, &byte, 1);
+    }
+
     const Settings m_settings;
     int m_stopPipe[2] = {-1, -1};
+    int m_drainPipe[2] = {-1, -1};
+    std::atomic<bool> m_draining{false};
     std::mutex m_mutex;
     std::unordered_map<std::string, int> m_open; // connections by client key
 };
@@ -476,6 +492,7 @@ HttpServer::HttpServer(ServiceApi& api, Settings settings) : m_api(api), m_serve
         // Every reply is one whole JSON document: a Range would cut it into something that no
         // longer parses. The request is the library's own local object, handed over as const.
         const_cast<httplib::Request&>(req).ranges.clear();
+        t_routedAt = Clock::now();
         if (req.has_header("Transfer-Encoding")) {
             refuseUnread(res, 411, QStringLiteral("请求内容须带 Content-Length"));
             return Handled::Handled;
@@ -491,6 +508,13 @@ HttpServer::HttpServer(ServiceApi& api, Settings settings) : m_api(api), m_serve
             return Handled::Handled;
         }
         return Handled::Unhandled;
+    });
+
+    // Every reply, the library's own refusals included, is counted.
+    server.set_logger([this](const httplib::Request& req, const httplib::Response& res) {
+        const double seconds = t_routedAt ? std::chrono::duration<double>(Clock::now() - *t_routedAt).count() : 0.0;
+        t_routedAt.reset();
+        m_api.metrics().recordRequest(ServiceApi::endpointLabel(QString::fromStdString(req.path)), res.status, seconds);
     });
 
     const auto handler = [this](const httplib::Request& req, httplib::Response& res) {
@@ -564,18 +588,28 @@ bool HttpServer::bind(const QString& host, int port, QString* error)
 
 bool HttpServer::run()
 {
-    return m_port >= 0 && m_server->listen_after_bind();
+    const bool served = m_port >= 0 && m_server->listen_after_bind();
+    m_finished = true;
+    return served;
 }
 
 void HttpServer::start()
 {
-    m_thread = std::thread([this] {
-        run();
-        m_finished = true;
-    });
+    m_thread = std::thread([this] { run(); });
     // Return only once requests are being accepted (or serving failed).
     while (!m_finished && !m_server->is_running())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+void HttpServer::shutdown(std::chrono::milliseconds grace)
+{
+    m_server->drainConnections();
+    // Closes the listener: new connections are refused, accepted ones are still served.
+    m_server->stop();
+    const auto deadline = Clock::now() + grace;
+    while (!m_finished && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    m_server->stopConnections();
 }
 
 void HttpServer::stop()

@@ -52,6 +52,9 @@ public:
     void start();
     // Safe from any thread.
     void stop();
+    // Stops accepting connections, lets the requests in flight finish for at most `grace`, then
+    // stops. Safe from any thread; `run()` returns once the last connection has ended.
+    void shutdown(std::chrono::milliseconds grace);
 
     class Engine;
 

@@ -85,6 +85,7 @@ struct Route
 constexpr Route kRoutes[] = {
     {"/tasks/rules", "GET"}, {"/market/tasks", "GET"}, {"/market/tasks", "POST"}, {"/app/version/latest", "GET"},
     {"/sms/send", "POST"},   {"/email/send", "POST"},  {"/sms/check", "GET"},     {"/email/check", "GET"},
+    {"/healthz", "GET"},     {"/metrics", "GET"},
 };
 
 } // namespace
@@ -137,6 +138,14 @@ ApiReply ServiceApi::handle(const ApiRequest& request)
         return checkCode(Channel::phone, request);
     if (is("/email/check", "GET"))
         return checkCode(Channel::email, request);
+    if (is("/healthz", "GET"))
+        return health();
+    if (is("/metrics", "GET")) {
+        ApiReply reply;
+        reply.encoded = m_metrics.text(m_store.databaseErrors());
+        reply.contentType = "text/plain; version=0.0.4; charset=utf-8";
+        return reply;
+    }
 
     QByteArrayList allowed;
     for (const Route& route : kRoutes)
@@ -146,6 +155,22 @@ ApiReply ServiceApi::handle(const ApiRequest& request)
         return error(404, QStringLiteral("未找到请求的接口"));
     ApiReply reply = error(405, QStringLiteral("该接口不支持此请求方法"));
     reply.headers.append({"Allow", allowed.join(", ")});
+    return reply;
+}
+
+QString ServiceApi::endpointLabel(const QString& path)
+{
+    for (const Route& route : kRoutes)
+        if (path == QLatin1String(route.path))
+            return path;
+    return QStringLiteral("other");
+}
+
+ApiReply ServiceApi::health()
+{
+    const bool ready = !m_stopping && m_store.healthy();
+    ApiReply reply =
+        ready ? envelope(200, QStringLiteral("ready"), QJsonValue::Null) : error(503, QStringLiteral("not ready"));
     return reply;
 }
 
@@ -252,6 +277,7 @@ ApiReply ServiceApi::sendCode(Channel channel, const ApiRequest& request)
     const VerificationCodes::SendResult result = m_codes.send(*account);
     switch (result.kind) {
     case VerificationCodes::SendResult::Kind::sent:
+        m_metrics.recordCodeSent();
         return envelope(200, QStringLiteral("验证码已发送"), QJsonValue::Null);
     case VerificationCodes::SendResult::Kind::tooSoon: {
         ApiReply reply = error(429, QStringLiteral("发送过于频繁，请 %1 秒后再试").arg(result.retryAfterSeconds));

@@ -3,6 +3,7 @@
 #include "Account.h"
 #include "ServiceClock.h"
 #include "ServiceLimits.h"
+#include "ServiceMetrics.h"
 #include "WorkshopListCache.h"
 
 #include <QByteArray>
@@ -10,6 +11,8 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+
+#include <atomic>
 
 namespace Sweepora::Service {
 
@@ -33,6 +36,7 @@ struct ApiReply
     QJsonObject body;
     QList<QPair<QByteArray, QByteArray>> headers; // beyond Content-Type
     QByteArray encoded;                           // when set, sent instead of `body`
+    QByteArray contentType;                       // of `encoded`; JSON when empty
 
     QByteArray bytes() const; // compact UTF-8 JSON
 };
@@ -51,6 +55,12 @@ public:
     ApiReply handle(const ApiRequest& request);
 
     static ApiReply error(int status, const QString& message);
+    // The label under which a request to `path` is counted.
+    static QString endpointLabel(const QString& path);
+
+    ServiceMetrics& metrics() { return m_metrics; }
+    // From the stop on, /healthz answers "not ready", so that a balancer sends requests elsewhere.
+    void setStopping() { m_stopping = true; }
     static ApiReply envelope(qint64 code, const QString& message, const QJsonValue& data);
 
 private:
@@ -60,6 +70,7 @@ private:
     ApiReply latestVersion();
     ApiReply sendCode(Channel channel, const ApiRequest& request);
     ApiReply checkCode(Channel channel, const ApiRequest& request);
+    ApiReply health();
 
     ServiceStore& m_store;
     VerificationCodes& m_codes;
@@ -67,6 +78,8 @@ private:
     const ServiceLimits m_limits;
 
     WorkshopListCache m_workshopList;
+    ServiceMetrics m_metrics;
+    std::atomic<bool> m_stopping{false};
 };
 
 } // namespace Sweepora::Service

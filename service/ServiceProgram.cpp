@@ -12,9 +12,15 @@
 #include "platform/Log.h"
 #include "platform/ProgramText.h"
 
+#include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
 #include <QTextStream>
+#include <QUrl>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -47,6 +53,34 @@ std::optional<ServiceLimits> limitsFrom(const CommandLine& line)
         limits.maxDatabaseBytes = megabytes * 1024 * 1024;
     }
     return limits;
+}
+
+// One JSON object a line, for log collectors: "[Component] text" becomes its fields.
+void logAsJson(const QString& text)
+{
+    static const QRegularExpression tagged(QStringLiteral("^\\[([A-Za-z]+)\\] (.*)$"),
+                                           QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch match = tagged.match(text);
+    const QString message = match.hasMatch() ? match.captured(2) : text;
+    const bool failure = message.contains(QStringLiteral("失败")) || message.contains(QStringLiteral("出错"));
+    const QJsonObject line{
+        {QStringLiteral("time"), QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)},
+        {QStringLiteral("level"), failure ? QStringLiteral("error") : QStringLiteral("info")},
+        {QStringLiteral("component"), match.hasMatch() ? match.captured(1) : QStringLiteral("Service")},
+        {QStringLiteral("message"), message}};
+    const QByteArray bytes = QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+// The database as the log shows it: a PostgreSQL address without its password.
+QString shownDatabase(const QString& address)
+{
+    if (!Database::isPostgresAddress(address))
+        return address;
+    QUrl url(address);
+    url.setPassword(QString());
+    return url.toString();
 }
 
 int serve(const CommandLine& line, Database& db, const QString& databasePath, const ServiceLimits& limits)
@@ -85,7 +119,7 @@ int serve(const CommandLine& line, Database& db, const QString& databasePath, co
     Core::Log::line(QStringLiteral("[Service] 正在监听 http://%1:%2，数据库 %3")
                         .arg(shownHost)
                         .arg(server.port())
-                        .arg(databasePath));
+                        .arg(shownDatabase(databasePath)));
     if (line.host != QLatin1String("127.0.0.1") && line.host != QLatin1String("::1") &&
         line.host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
         Core::Log::line(
@@ -93,13 +127,23 @@ int serve(const CommandLine& line, Database& db, const QString& databasePath, co
     Core::Log::line(smtp ? QStringLiteral("[Service] 验证码经 SMTP 以邮件发出，短信暂不支持")
                          : QStringLiteral("[Service] 开发模式：验证码只写入日志，不会真正发出"));
 
-    std::thread([&server, stopSignals] {
+    // On a stop signal the listener closes at once, /healthz says "not ready", and requests in
+    // flight get their replies for up to 10 seconds.
+    std::atomic<bool> stopping{false};
+    std::thread stopper([&server, &api, &stopping, stopSignals] {
         int received = 0;
         sigwait(&stopSignals, &received);
-        server.stop();
-    }).detach();
+        if (stopping.exchange(true))
+            return;
+        api.setStopping();
+        Core::Log::line(QStringLiteral("[Service] 正在停止：不再接受连接，处理中的请求最多再等 10 秒"));
+        server.shutdown(std::chrono::seconds(10));
+    });
 
     const bool served = server.run();
+    if (!stopping.exchange(true))
+        pthread_kill(stopper.native_handle(), SIGTERM);
+    stopper.join();
     Core::Log::line(QStringLiteral("[Service] 已停止"));
     return served ? 0 : 2;
 }
@@ -111,7 +155,7 @@ int runServiceProgram(const QStringList& arguments)
     QTextStream out(stdout);
     QTextStream err(stderr);
     QString error;
-    const std::optional<CommandLine> line = CommandLine::parse(arguments, &error);
+    std::optional<CommandLine> line = CommandLine::parse(arguments, &error);
     if (!line) {
         err << error << "\n" << CommandLine::usage();
         return 1;
@@ -125,9 +169,26 @@ int runServiceProgram(const QStringList& arguments)
         return 0;
     }
 
+    const QString logFormat = line->options.take(QStringLiteral("log-format"));
+    if (logFormat == QLatin1String("json"))
+        Core::Log::setSink(logAsJson);
+    else if (!logFormat.isEmpty() && logFormat != QLatin1String("text")) {
+        err << "--log-format 须为 text 或 json\n";
+        return 1;
+    }
+    int connections = Database::kDefaultPoolSize;
+    if (line->options.contains(QStringLiteral("db-connections"))) {
+        bool ok = false;
+        connections = line->options.take(QStringLiteral("db-connections")).toInt(&ok);
+        if (!ok || connections < 1 || connections > 1000) {
+            err << "--db-connections 须为 1 到 1000 之间的整数\n";
+            return 1;
+        }
+    }
+
     const QString databasePath = line->databasePath.isEmpty() ? CommandLine::defaultDatabasePath() : line->databasePath;
     Database db;
-    if (!db.open(databasePath, &error)) {
+    if (!db.open(databasePath, &error, connections)) {
         err << error << "\n";
         return 2;
     }

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 
 namespace Sweepora::Service {
 namespace {
@@ -117,13 +118,14 @@ std::optional<qint64> ServiceStore::publishRule(const Core::RemoteRuleJSON& rule
         id = *existing;
     } else {
         Statement insert(m_db, "INSERT INTO cloud_rules (rule_key, rule_json, created_at, updated_at) "
-                               "VALUES (?1, ?2, ?3, ?3)");
+                               "VALUES (?1, ?2, ?3, ?3) RETURNING id");
         insert.bind(1, key).bind(2, compact(rule.toJsonObject())).bind(3, now);
-        if (!insert.run()) {
+        const std::optional<qint64> inserted = insert.insertedId();
+        if (!inserted) {
             logFailure("发布规则");
             return std::nullopt;
         }
-        id = m_db.lastInsertId();
+        id = *inserted;
     }
     if (!transaction.commit()) {
         logFailure("发布规则");
@@ -143,7 +145,7 @@ ServiceStore::Change ServiceStore::unpublishRule(qint64 id)
         logFailure("撤下规则");
         return Change::failed;
     }
-    return m_db.changes() > 0 ? Change::done : Change::notFound;
+    return remove.changes() > 0 ? Change::done : Change::notFound;
 }
 
 std::optional<WorkshopEntry> ServiceStore::WorkshopRow::decoded() const
@@ -159,8 +161,9 @@ std::optional<QList<ServiceStore::WorkshopRow>> ServiceStore::workshopRows(std::
 {
     auto guard = m_db.lock();
     Statement query(m_db, "SELECT id, updated_at, rule_json, state, reason, created_at FROM market_tasks "
-                          "WHERE ?1 IS NULL OR state = ?1 ORDER BY id DESC LIMIT ?2");
-    query.bind(1, only ? std::optional<QString>(reviewStateName(*only)) : std::nullopt).bind(2, qint64(limit));
+                          "WHERE CAST(?1 AS TEXT) IS NULL OR state = ?1 ORDER BY id DESC LIMIT ?2");
+    query.bind(1, only ? std::optional<QString>(reviewStateName(*only)) : std::nullopt)
+        .bind(2, limit < 0 ? std::numeric_limits<qint64>::max() : qint64(limit));
     QList<WorkshopRow> rows;
     while (query.next())
         rows.append({query.int64(0), query.int64(1), query.text(2), query.text(3), query.text(4), query.int64(5)});
@@ -267,8 +270,10 @@ ServiceStore::Upload ServiceStore::addWorkshopEntry(const Core::CleanupRule& rul
     // The file's size is looked at once a second: what a second of uploads adds is nothing
     // beside the limit.
     if (now / 1000 != m_sizeCheckedSecond) {
-        Statement size(m_db, "SELECT (page_count - freelist_count) * page_size "
-                             "FROM pragma_page_count, pragma_freelist_count, pragma_page_size");
+        Statement size(m_db, m_db.kind() == Database::Kind::sqlite
+                                 ? "SELECT (page_count - freelist_count) * page_size "
+                                   "FROM pragma_page_count, pragma_freelist_count, pragma_page_size"
+                                 : "SELECT pg_database_size(current_database())");
         if (!size.next())
             return fail();
         m_databaseBytes = size.int64(0);
@@ -278,12 +283,12 @@ ServiceStore::Upload ServiceStore::addWorkshopEntry(const Core::CleanupRule& rul
         return {Outcome::full};
 
     Statement insert(m_db, "INSERT INTO market_tasks (rule_json, state, reason, created_at, updated_at, client, "
-                           "reviewed_by) VALUES (?1, ?2, ?3, ?4, ?4, ?5, 'auto')");
+                           "reviewed_by) VALUES (?1, ?2, ?3, ?4, ?4, ?5, 'auto') RETURNING id");
     insert.bind(1, ruleJson).bind(2, reviewStateName(state)).bind(3, reason).bind(4, now);
     insert.bind(5, client);
-    if (!insert.run())
+    const std::optional<qint64> id = insert.insertedId();
+    if (!id || !bumpWorkshopVersion())
         return fail();
-    const qint64 id = m_db.lastInsertId();
     for (size_t i = 0; i < std::size(checks); ++i)
         if (!counters.add(checks[i].kind, client, *counts[i], checks[i].window))
             return fail();
@@ -295,30 +300,39 @@ ServiceStore::Upload ServiceStore::addWorkshopEntry(const Core::CleanupRule& rul
         return fail();
     m_lastSweepMinute = minute;
     ++m_workshopWrites;
-    return {Outcome::stored, id};
+    return {Outcome::stored, *id};
 }
 
 ServiceStore::Change ServiceStore::setReview(qint64 id, ReviewState state, const QString& reason, qint64 now)
 {
     auto guard = m_db.lock();
+    Transaction transaction(m_db);
     Statement update(m_db, "UPDATE market_tasks SET state = ?1, reason = ?2, updated_at = ?3, reviewed_by = 'operator' "
                            "WHERE id = ?4");
     update.bind(1, reviewStateName(state)).bind(2, reason).bind(3, now).bind(4, id);
-    if (!update.run()) {
+    if (!update.run() || !bumpWorkshopVersion() || !transaction.commit()) {
         logFailure("审核规则");
         return Change::failed;
     }
     ++m_workshopWrites;
-    return m_db.changes() > 0 ? Change::done : Change::notFound;
+    return update.changes() > 0 ? Change::done : Change::notFound;
 }
 
 std::optional<std::pair<qint64, qint64>> ServiceStore::workshopGeneration()
 {
-    auto guard = m_db.lock();
-    Statement version(m_db, "PRAGMA data_version");
+    // SQLite tells of every commit by another connection, edits by hand included; PostgreSQL
+    // instances see each other's changes through the version row.
+    Statement version(m_db, m_db.kind() == Database::Kind::sqlite ? "PRAGMA data_version"
+                                                                  : "SELECT version FROM workshop_version");
     if (!version.next())
         return std::nullopt;
     return std::pair(version.int64(0), m_workshopWrites.load());
+}
+
+bool ServiceStore::bumpWorkshopVersion()
+{
+    Statement bump(m_db, "UPDATE workshop_version SET version = version + 1");
+    return bump.run();
 }
 
 std::optional<std::optional<VersionRecord>> ServiceStore::latestVersion()
@@ -372,7 +386,7 @@ std::optional<qint64> ServiceStore::publishVersion(const VersionRecord& v, qint6
                                      "WHERE build_number = ?8"
                                    : "INSERT INTO app_versions (version, download_url, release_notes, force_update, "
                                      "minimum_version, status, created_at, updated_at, build_number) "
-                                     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?7, ?8)");
+                                     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?7, ?8) RETURNING id");
     write.bind(1, v.version)
         .bind(2, v.downloadURL)
         .bind(3, v.releaseNotes)
@@ -381,18 +395,18 @@ std::optional<qint64> ServiceStore::publishVersion(const VersionRecord& v, qint6
         .bind(6, v.status)
         .bind(7, now)
         .bind(8, v.buildNumber);
-    if (!write.run()) {
+    const std::optional<qint64> id = existing ? (write.run() ? existing : std::nullopt) : write.insertedId();
+    if (!id) {
         logFailure("发布版本");
         return std::nullopt;
     }
-    const qint64 id = existing ? *existing : m_db.lastInsertId();
     if (!transaction.commit()) {
         logFailure("发布版本");
         return std::nullopt;
     }
     if (replaced)
         *replaced = existing.has_value();
-    return id;
+    return *id;
 }
 
 std::optional<ServiceStore::Counts> ServiceStore::counts()
@@ -411,11 +425,27 @@ std::optional<ServiceStore::Counts> ServiceStore::counts()
     return Counts{query.int64(0), query.int64(1), query.int64(2), query.int64(3), query.int64(4), query.int64(5)};
 }
 
+bool ServiceStore::healthy()
+{
+    return m_db.healthy();
+}
+
+qint64 ServiceStore::databaseErrors() const
+{
+    return m_db.errorCount();
+}
+
 std::optional<QStringList> ServiceStore::consistencyProblems()
 {
     auto guard = m_db.lock();
     QStringList problems;
-    {
+    const std::optional<qint64> version = m_db.schemaVersion();
+    if (!version)
+        return std::nullopt;
+    if (*version != Database::kSchemaVersion)
+        problems.append(QStringLiteral("数据库结构版本为 %1，应为 %2").arg(*version).arg(Database::kSchemaVersion));
+    // PostgreSQL checks its pages itself as it reads them.
+    if (m_db.kind() == Database::Kind::sqlite) {
         Statement integrity(m_db, "PRAGMA integrity_check");
         while (integrity.next())
             if (integrity.text(0) != QLatin1String("ok"))

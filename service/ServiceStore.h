@@ -131,8 +131,14 @@ public:
     // the check itself could not run.
     std::optional<QStringList> consistencyProblems();
 
+    // Whether the database answers; the failures counted so far.
+    bool healthy();
+    qint64 databaseErrors() const;
+
 private:
     void logFailure(const char* what) const;
+    // Within the transaction of a change to the workshop.
+    bool bumpWorkshopVersion();
 
     Database& m_db;
     std::atomic<qint64> m_workshopWrites{0};

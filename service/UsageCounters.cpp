@@ -10,21 +10,32 @@ std::optional<UsageCounters::Count> UsageCounters::count(const QString& kind, co
                                                          qint64 windowMs, qint64 now)
 {
     const qint64 index = windowMs > 0 ? now / windowMs : 0;
-    Statement find(m_db, "SELECT window_index, current, previous FROM usage_counters WHERE subject = ?2 AND kind = ?1");
-    find.bind(1, kind).bind(2, subject);
-    Count count{index, 0, 0};
-    if (find.next()) {
-        const qint64 stored = find.int64(0);
-        if (stored == index)
-            count = {index, find.int64(1), find.int64(2), false, true};
-        else if (stored == index - 1)
-            count = {index, 0, find.int64(1)};
-        // A clock that went back keeps the stored counts rather than forgetting them.
-        else if (stored > index)
-            count = {stored, find.int64(1), find.int64(2)};
+    // A subject's counts are read together, once per transaction, and its lock is held until the
+    // transaction ends, so that another instance's count of the same subject waits for this
+    // one's additions. Subjects are taken in the same order by every caller.
+    auto rows = m_rows.find(subject);
+    if (rows == m_rows.end()) {
+        if (!m_db.lockKey(subject))
+            return std::nullopt;
+        Statement find(m_db, "SELECT kind, window_index, current, previous FROM usage_counters WHERE subject = ?1");
+        find.bind(1, subject);
+        QHash<QString, Row> read;
+        while (find.next())
+            read.insert(find.text(0), {find.int64(1), find.int64(2), find.int64(3)});
+        if (find.failed())
+            return std::nullopt;
+        rows = m_rows.insert(subject, read);
     }
-    if (find.failed())
-        return std::nullopt;
+    Count count{index, 0, 0};
+    if (const auto row = rows->constFind(kind); row != rows->constEnd()) {
+        if (row->index == index)
+            count = {index, row->current, row->previous, false, true};
+        else if (row->index == index - 1)
+            count = {index, 0, row->current};
+        // A clock that went back keeps the stored counts rather than forgetting them.
+        else if (row->index > index)
+            count = {row->index, row->current, row->previous};
+    }
     if (windowMs <= 0) {
         count.withinLimit = count.current < limit;
     } else {
@@ -38,6 +49,8 @@ std::optional<UsageCounters::Count> UsageCounters::count(const QString& kind, co
 
 bool UsageCounters::add(const QString& kind, const QString& subject, const Count& count, qint64 windowMs)
 {
+    if (const auto rows = m_rows.find(subject); rows != m_rows.end())
+        rows->insert(kind, {count.index, count.current + 1, count.previous});
     // Most events fall in a window that is stored already: only the count changes.
     if (count.stored) {
         Statement bump(m_db, "UPDATE usage_counters SET current = ?3 WHERE subject = ?1 AND kind = ?2");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QtGlobal>
 
@@ -13,7 +14,8 @@ class Database;
 // a window is estimated from the current and the previous window (the previous one weighted by
 // how much of it still overlaps the last `windowMs`), so that nobody gets a fresh allowance at a
 // window's edge, and each count is one row whatever the traffic.
-// Callers hold the database's lock, and usually a transaction that also does the counted work.
+// Callers hold the database's lock, and usually a transaction that also does the counted work;
+// one object serves one transaction.
 class UsageCounters
 {
 public:
@@ -37,6 +39,13 @@ public:
 
 private:
     Database& m_db;
+    struct Row
+    {
+        qint64 index = 0;
+        qint64 current = 0;
+        qint64 previous = 0;
+    };
+    QHash<QString, QHash<QString, Row>> m_rows; // by subject, then kind: as this transaction sees them
 };
 
 } // namespace Sweepora::Service

@@ -136,6 +136,15 @@ VerificationCodes::CheckResult VerificationCodes::check(const Account& account, 
     Transaction checking(m_db);
     if (!checking.isActive())
         return CheckResult::failed;
+    // Counted again within this transaction, which also keeps the account's checks in order:
+    // another instance may have counted a wrong check meanwhile.
+    UsageCounters recount(m_db);
+    const std::optional<UsageCounters::Count> wrongNow = recount.count(
+        kWrongChecks, accountKey(account), m_limits.wrongChecksPerAccountPerDay, ServiceLimits::kDayMs, now);
+    if (!wrongNow)
+        return CheckResult::failed;
+    if (!wrongNow->withinLimit)
+        return CheckResult::locked;
 
     QString stored;
     qint64 expiresAt = 0;
@@ -165,7 +174,8 @@ VerificationCodes::CheckResult VerificationCodes::check(const Account& account, 
                                  : "UPDATE verification_codes SET failed_checks = failed_checks + 1 "
                                    "WHERE channel = ?1 AND account = ?2");
     update.bind(1, channel).bind(2, account.address());
-    if (!update.run() || (!right && !counters.add(kWrongChecks, accountKey(account), *wrong, ServiceLimits::kDayMs)) ||
+    if (!update.run() ||
+        (!right && !recount.add(kWrongChecks, accountKey(account), *wrongNow, ServiceLimits::kDayMs)) ||
         !checking.commit())
         return CheckResult::failed;
     return right ? CheckResult::accepted : CheckResult::wrong;

@@ -10,9 +10,10 @@ namespace Sweepora::Service {
 
 std::optional<QByteArray> WorkshopListCache::reply(int page)
 {
-    const std::lock_guard lock(m_mutex);
-    // Read before the rows, so that a kept reply is never older than its generation.
+    // Read before the rows, so that a kept reply is never older than its generation; and before
+    // the lock, so that readers of a kept reply do not wait for each other's database round trip.
     const std::optional<std::pair<qint64, qint64>> generation = m_store.workshopGeneration();
+    const std::lock_guard lock(m_mutex);
     if (!generation || generation != m_generation) {
         m_replies.clear();
         m_generation = generation;

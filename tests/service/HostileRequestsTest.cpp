@@ -112,7 +112,7 @@ TEST_F(LimitsTest, UploadsPerAddressAreLimitedAndTheCountSurvivesARestart)
 
     // Another process on the same database, as after a restart, still counts what was sent.
     Database again;
-    ASSERT_TRUE(again.open(dir.filePath(u"service.sqlite3"_s), nullptr));
+    ASSERT_TRUE(again.open(address, nullptr));
     ServiceStore store2(again);
     VerificationCodes codes2(again, *sender, clock.function());
     ServiceApi api2(store2, codes2, clock.function());

@@ -2,6 +2,7 @@
 #include "OperatorCommands.h"
 #include "CommandLine.h"
 #include "Database.h"
+#include "ServiceHarness.h"
 #include "ServiceStore.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(db.open(dir.filePath(u"service.sqlite3"_s), nullptr));
+        if (ServiceTest::testsUsePostgres() && !ServiceTest::testPostgresUrl())
+            GTEST_SKIP() << "no PostgreSQL server (SWEEPORA_TEST_PG_URL)";
+        ASSERT_TRUE(db.open(ServiceTest::freshDatabase(dir, ServiceTest::testsUsePostgres()), nullptr));
     }
 
     // Runs one command line; its output lands in `out` and `err`.
@@ -145,6 +148,12 @@ TEST_F(OperatorCommandsTest, CheckReportsRowsThatNoLongerDecode)
     EXPECT_TRUE(err.contains(u"无法解析"_s)) << err.toStdString();
     // The list leaves the broken row out rather than failing.
     EXPECT_EQ(store.publishedRules()->size(), 0);
+
+    // So is a schema that the program's migrations did not bring up to date.
+    ASSERT_TRUE(db.execute(db.kind() == Database::Kind::sqlite ? "PRAGMA user_version = 2"
+                                                               : "UPDATE schema_version SET version = 2"));
+    EXPECT_EQ(run({u"check"_s}), 2);
+    EXPECT_TRUE(err.contains(u"数据库结构版本为 2，应为 3"_s)) << err.toStdString();
 }
 
 TEST(CommandLineTest, OptionsMayStandAnywhereAndAddressesAreChecked)

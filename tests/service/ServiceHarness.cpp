@@ -22,6 +22,35 @@ QString RawReply::message() const
     return json().value(QStringLiteral("message")).toString();
 }
 
+std::optional<QString> testPostgresUrl()
+{
+    const QString url = qEnvironmentVariable("SWEEPORA_TEST_PG_URL");
+    return url.isEmpty() ? std::nullopt : std::optional(url);
+}
+
+bool testsUsePostgres()
+{
+    return qEnvironmentVariable("SWEEPORA_TEST_STORE") == QLatin1String("postgresql");
+}
+
+QString freshDatabase(const QTemporaryDir& dir, bool postgres)
+{
+    if (!postgres)
+        return dir.filePath(QStringLiteral("service.sqlite3"));
+    const std::optional<QString> url = testPostgresUrl();
+    if (!url)
+        return {};
+    static std::atomic<int> created{0};
+    const QString schema = QStringLiteral("test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++created);
+    Service::Database admin;
+    QString error;
+    if (!admin.open(*url, &error) || !admin.execute(("CREATE SCHEMA " + schema.toUtf8()).constData())) {
+        ADD_FAILURE() << "PostgreSQL: " << error.toStdString() << admin.lastError().toStdString();
+        return {};
+    }
+    return *url + (url->contains(u'?') ? u'&' : u'?') + QStringLiteral("options=-csearch_path%3D") + schema;
+}
+
 std::unique_ptr<Service::CodeSender> ServiceHarness::makeSender()
 {
     return std::make_unique<Service::LogCodeSender>();
@@ -30,9 +59,17 @@ std::unique_ptr<Service::CodeSender> ServiceHarness::makeSender()
 void ServiceHarness::SetUp()
 {
     ASSERT_TRUE(dir.isValid());
+    const bool postgres = needsPostgres() || testsUsePostgres();
+    if (postgres && !testPostgresUrl()) {
+        // CI always has a server; elsewhere these tests wait for one.
+        if (qEnvironmentVariable("CI") == QLatin1String("true"))
+            FAIL() << "SWEEPORA_TEST_PG_URL is not set";
+        GTEST_SKIP() << "no PostgreSQL server (SWEEPORA_TEST_PG_URL)";
+    }
     m_log.emplace();
     QString error;
-    ASSERT_TRUE(db.open(dir.filePath(QStringLiteral("service.sqlite3")), &error)) << error.toStdString();
+    address = freshDatabase(dir, postgres);
+    ASSERT_TRUE(db.open(address, &error)) << error.toStdString();
     store = std::make_unique<Service::ServiceStore>(db);
     sender = makeSender();
     codes = std::make_unique<Service::VerificationCodes>(db, *sender, clock.function(), limits());
@@ -69,13 +106,13 @@ QString ServiceHarness::codeFromLog(const QString& account) const
     return code;
 }
 
-RawReply ServiceHarness::exchange(const QByteArray& request, const QString& source) const
+RawReply ServiceHarness::exchange(const QByteArray& request, const QString& source, int port) const
 {
     RawReply reply;
     QTcpSocket socket;
     if (!source.isEmpty())
         socket.bind(QHostAddress(source));
-    socket.connectToHost(QStringLiteral("127.0.0.1"), quint16(server->port()));
+    socket.connectToHost(QStringLiteral("127.0.0.1"), quint16(port > 0 ? port : server->port()));
     if (!socket.waitForConnected(5000))
         return reply;
     socket.write(request);
@@ -106,8 +143,8 @@ RawReply ServiceHarness::exchange(const QByteArray& request, const QString& sour
 }
 
 RawReply ServiceHarness::send(const QByteArray& method, const QByteArray& target, const QByteArray& body,
-                              const QByteArray& contentType, const QByteArray& extraHeaders,
-                              const QString& source) const
+                              const QByteArray& contentType, const QByteArray& extraHeaders, const QString& source,
+                              int port) const
 {
     QByteArray request = method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
     if (!contentType.isEmpty())
@@ -115,7 +152,7 @@ RawReply ServiceHarness::send(const QByteArray& method, const QByteArray& target
     if (!extraHeaders.contains("Transfer-Encoding"))
         request += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
     request += extraHeaders + "\r\n" + body;
-    return exchange(request, source);
+    return exchange(request, source, port);
 }
 
 Service::ServiceStore::Counts ServiceHarness::counts()

@@ -50,6 +50,15 @@ struct RawReply
     QJsonObject json() const;
 };
 
+// The PostgreSQL server that tests may use (SWEEPORA_TEST_PG_URL, a libpq URI); nothing when there
+// is none.
+std::optional<QString> testPostgresUrl();
+// Whether the store-level and HTTP-level tests run on PostgreSQL (SWEEPORA_TEST_STORE=postgresql)
+// rather than on SQLite.
+bool testsUsePostgres();
+// A fresh database for one test: a file in `dir`, or on PostgreSQL a schema of its own.
+QString freshDatabase(const QTemporaryDir& dir, bool postgres);
+
 // A whole service in this process — database in a temporary folder, fake clock, development
 // delivery whose log the test reads — serving on a free loopback port, with the application's
 // client pointed at it through SWEEPORA_SERVICE_URL.
@@ -64,20 +73,24 @@ protected:
     // The limits and connection handling the service uses; the program's own by default.
     virtual Service::ServiceLimits limits() const { return {}; }
     virtual Service::HttpServer::Settings httpSettings() const { return {}; }
+    // Tests of several instances need a database that several processes share.
+    virtual bool needsPostgres() const { return false; }
 
     QStringList logLines() const;
     // The last code that the development log shows for `account`, or "" when there is none.
     QString codeFromLog(const QString& account) const;
 
     // Sends `request` as it is (from `source`, a loopback address, when given) and reads the reply.
-    RawReply exchange(const QByteArray& request, const QString& source = {}) const;
+    // `port`: another instance's, rather than this one's.
+    RawReply exchange(const QByteArray& request, const QString& source = {}, int port = 0) const;
     RawReply send(const QByteArray& method, const QByteArray& target, const QByteArray& body = {},
                   const QByteArray& contentType = "application/json", const QByteArray& extraHeaders = {},
-                  const QString& source = {}) const;
+                  const QString& source = {}, int port = 0) const;
 
     Service::ServiceStore::Counts counts();
 
     QTemporaryDir dir;
+    QString address; // of the database, for other connections to it
     FakeClock clock;
     Service::Database db;
     std::unique_ptr<Service::ServiceStore> store;

@@ -139,7 +139,7 @@ TEST_F(ServiceHarness, CodesSurviveARestartOfTheService)
     const QString code = codeFromLog(account->address());
 
     Database reopened;
-    ASSERT_TRUE(reopened.open(dir.filePath(u"service.sqlite3"_s), nullptr));
+    ASSERT_TRUE(reopened.open(address, nullptr));
     LogCodeSender quiet;
     VerificationCodes again(reopened, quiet, clock.function());
     EXPECT_EQ(again.send(*account).kind, VerificationCodes::SendResult::Kind::tooSoon);
