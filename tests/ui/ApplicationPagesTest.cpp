@@ -117,6 +117,7 @@ TEST_F(ApplicationPagesTest, CachePageScansTicksAndCleans)
     ASSERT_TRUE(waitUntil([&] { return model.state() == ApplicationCleanupState::Scanned; }));
     ASSERT_EQ(page.rows().size(), 1);
     EXPECT_EQ(page.actionButton()->text(), QStringLiteral("删除 0 KB"));
+    EXPECT_FALSE(page.actionButton()->isEnabled());
 
     page.rows()[0]->findChild<QCheckBox*>()->click();
     EXPECT_TRUE(model.results()[0].selected);
@@ -131,6 +132,7 @@ TEST_F(ApplicationPagesTest, CachePageScansTicksAndCleans)
     EXPECT_TRUE(page.rows().isEmpty());
     EXPECT_FALSE(page.filePanel()->isVisible());
     EXPECT_EQ(page.placeholder()->title(), model.message());
+    EXPECT_EQ(page.actionButton()->text(), QStringLiteral("开始扫描"));
     Screenshots::save(&page, QStringLiteral("app-cache-3-cleaned"));
 }
 

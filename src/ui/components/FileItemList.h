@@ -21,6 +21,10 @@ public:
     // What the reveal button does (by default revealInFileManager).
     void setRevealHandler(std::function<void(const QString& path)> handler);
 
+protected:
+    // Space ticks the current row.
+    void keyPressEvent(QKeyEvent* event) override;
+
 signals:
     // The checkbox of the row of `path` was clicked; the owner changes the selection.
     void toggleRequested(const QString& path);
