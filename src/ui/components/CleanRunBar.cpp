@@ -99,7 +99,8 @@ QDialog* CleanRunBar::showFailures()
         item->setToolTip(failure.path);
     }
     layout->addWidget(list, 1);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+    auto* buttons = new QDialogButtonBox(dialog);
+    buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     layout->addWidget(buttons);
     dialog->resize(560, 360);

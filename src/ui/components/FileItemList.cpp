@@ -7,6 +7,10 @@
 
 namespace Sweepora::Ui {
 
+namespace {
+constexpr int kHeaderInset = 28;
+} // namespace
+
 FileItemList::FileItemList(QWidget* parent) : FileItemList(FileItemDelegate::Options{}, parent)
 {}
 
@@ -54,6 +58,12 @@ void FileItemList::keyPressEvent(QKeyEvent* event)
         return;
     }
     QListView::keyPressEvent(event);
+}
+
+QMargins FileItemList::pageMargins(int bottom) const
+{
+    const int side = kHeaderInset - spacing();
+    return {side, 8, side, bottom};
 }
 
 void FileItemList::setRevealHandler(std::function<void(const QString&)> handler)

@@ -31,7 +31,7 @@ PathListPage::PathListPage(const QString& rowSymbol, QWidget* parent) : QWidget(
 
     m_button = new FloatingActionButton(this);
     // Room below the list, so the last row stays clear of the floating button.
-    listLayout->setContentsMargins(0, 0, 0, m_button->clearance());
+    listLayout->setContentsMargins(m_list->pageMargins(m_button->clearance()));
     // Button and list hide as the model works; a hidden focus holder passes focus along the
     // chain, and the sidebar takes a focus-in as a change of section.
     m_button->setFocusPolicy(Qt::NoFocus);

@@ -45,7 +45,7 @@ MiscFileCleanupPage::MiscFileCleanupPage(Core::MiscFileCleanupViewModel& model, 
     connect(m_button, &QPushButton::clicked, this, &MiscFileCleanupPage::onTap);
     m_button->setLongPressAction([this] { onLongPress(); });
     // Room below the list, so the last row stays clear of the floating button.
-    listLayout->setContentsMargins(0, 0, 0, m_button->clearance());
+    listLayout->setContentsMargins(m_list->pageMargins(m_button->clearance()));
     connect(m_selectBar, &SelectAllBar::toggleAllRequested, this, &MiscFileCleanupPage::onLongPress);
     connect(m_selectBar, &SelectAllBar::rescanRequested, this, [this] { m_model.startScan(); });
 

@@ -70,7 +70,7 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     : QWidget(parent), m_model(new Core::StorageAnalysisModel(this))
 {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 12, 20, 12);
+    layout->setContentsMargins(28, 12, 28, 12);
     layout->setSpacing(10);
 
     // The folder being looked at and the two ways to move.
@@ -279,6 +279,7 @@ void StorageAnalysisPage::updateDeleteButton()
     m_selectBar->setSelection(ticked, tickableCount(m_model->entries()), m_model->selectedSize());
     m_selectBar->setEnabled(!m_model->isScanning() && !deleting);
     m_deleteButton->setEnabled(!m_model->isScanning() && !deleting && ticked > 0);
+    m_deleteButton->setVisible(!m_model->entries().isEmpty() || deleting);
     m_deleteProgress->move(16, (m_deleteButton->height() - m_deleteProgress->height()) / 2);
     m_deleteProgress->setVisible(deleting);
 }
