@@ -18,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -162,6 +163,36 @@ TEST_F(ScannerPages, LargeFilePageScansSelectsAndCleans)
     EXPECT_EQ(button->text(), QStringLiteral("开始扫描"));
     EXPECT_TRUE(button->isEnabled());
     Screenshots::save(&page, QStringLiteral("large-file-cleaned"));
+}
+
+TEST_F(ScannerPages, ALargeFileScanShowsWhatItWalkedAndKeepsWhatItFoundWhenCancelled)
+{
+    grantHome();
+    for (int i = 0; i < 200; ++i)
+        m_tree->file(QStringLiteral("deep/%1/notes.txt").arg(i), 10);
+    const QString big = allocatedFile(QStringLiteral("big.iso"), 600LL << 20);
+    LargeFilePage page;
+    page.resize(800, 560);
+    page.show();
+    page.slider()->setValue(page.slider()->minimum());
+    QTest::mouseClick(page.actionButton(), Qt::LeftButton);
+    ASSERT_EQ(page.model().state(), ScanState::Scanning);
+    EXPECT_TRUE(page.placeholder()->subtitle().startsWith(QStringLiteral("已检查 ")))
+        << page.placeholder()->subtitle().toStdString();
+    ASSERT_TRUE(page.placeholder()->cancelButton()->isVisible());
+    Screenshots::save(&page, QStringLiteral("large-file-scanning"));
+
+    QElapsedTimer stopping;
+    stopping.start();
+    QTest::mouseClick(page.placeholder()->cancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::Scanned; }, 5000));
+    EXPECT_LT(stopping.elapsed(), 1000) << "the walk stops at its next folder";
+    EXPECT_TRUE(page.model().message().startsWith(QStringLiteral("扫描已取消")))
+        << page.model().message().toStdString();
+    EXPECT_FALSE(page.placeholder()->cancelButton()->isVisible());
+    // What was found is a list like any other: it can be ticked and cleaned.
+    for (const LargeFileItem& item : page.model().files())
+        EXPECT_EQ(item.path, big);
 }
 
 TEST_F(ScannerPages, MiscFilePageScansSelectsAndCleans)

@@ -86,10 +86,12 @@ LargeFilePage::LargeFilePage(QWidget* parent) : QWidget(parent), m_model(new Cor
     connect(m_button, &QPushButton::clicked, this, &LargeFilePage::onTap);
     m_button->setLongPressAction([this] { onLongPress(); });
     // Room below the list, so the last row stays clear of the floating action area.
-    listLayout->setContentsMargins(0, 0, 0, m_button->clearance());
+    listLayout->setContentsMargins(m_list->pageMargins(m_button->clearance()));
     connect(m_selectBar, &SelectAllBar::toggleAllRequested, this, &LargeFilePage::onLongPress);
     connect(m_selectBar, &SelectAllBar::rescanRequested, this, [this] { m_model->startScan(m_minimumSizeGB); });
 
+    connect(m_placeholder->cancelButton(), &QPushButton::clicked, m_model, &Core::LargeFileViewModel::cancelScan);
+    connect(&m_model->scanWatch(), &Core::ScanWatch::changed, this, &LargeFilePage::refresh);
     connect(m_model, &Core::LargeFileViewModel::stateChanged, this, &LargeFilePage::refresh);
     connect(m_model, &Core::LargeFileViewModel::messageChanged, this, &LargeFilePage::refresh);
     connect(m_model, &Core::LargeFileViewModel::filesChanged, this, [this] {
@@ -133,6 +135,10 @@ void LargeFilePage::refresh()
                                      : QStringLiteral("你可以调整大小后重新扫描"));
     if (needsGrant)
         m_placeholder->setSubtitle(QStringLiteral("授权后即可扫描个人文件夹"));
+    const bool scanning = state == ScanState::Scanning;
+    if (scanning)
+        m_placeholder->setSubtitle(m_model->scanWatch().text());
+    m_placeholder->cancelButton()->setVisible(scanning);
 
     const QList<Core::LargeFileItem>& files = m_model->files();
     const auto ticked = std::count_if(files.cbegin(), files.cend(), [](const auto& f) { return f.selected; });
