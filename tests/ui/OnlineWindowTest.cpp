@@ -217,7 +217,8 @@ TEST_F(OnlineWindowTest, AtFirstLaunchTheUpdateOfferWaitsForTheAuthorizationAler
     QMessageBox* prompt = content->authorizationPrompt();
     ASSERT_NE(prompt, nullptr);
     EXPECT_TRUE(prompt->isVisible());
-    EXPECT_TRUE(online().updateChecker().hasAvailableVersion());
+    // The offer has come in, and waits.
+    ASSERT_TRUE(waitUntil([&] { return online().updateChecker().hasAvailableVersion(); }));
     EXPECT_EQ(online().updateSheet(), nullptr);
     Screenshots::save(&window(), QStringLiteral("first-launch-authorization"));
     prompt->findChild<QPushButton*>(QStringLiteral("laterButton"))->click();

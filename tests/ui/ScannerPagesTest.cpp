@@ -247,6 +247,7 @@ TEST_F(ScannerPages, MiscFilePageScansSelectsAndCleans)
     auto* report = page.findChild<CleanRunBar*>();
     ASSERT_NE(report, nullptr);
     ASSERT_TRUE(report->failuresButton()->isVisible());
+    EXPECT_FALSE(report->undoButton()->isVisible()) << "nothing moved, nothing to undo";
     Screenshots::save(&page, QStringLiteral("misc-files-failed"));
     QTest::mouseClick(report->failuresButton(), Qt::LeftButton);
     auto* dialog = page.window()->findChild<QDialog*>(QStringLiteral("cleanFailuresDialog"));

@@ -52,7 +52,7 @@ void CleanRun::poll()
 void CleanRun::finish(const QString& message)
 {
     m_poll.stop();
-    const qint64 batch = m_counters ? m_counters->batchId.load() : 0;
+    qint64 batch = m_counters ? m_counters->batchId.load() : 0;
     const bool cancelled = m_counters && m_counters->cancelled.load();
     m_failures.clear();
     if (m_counters) {
@@ -60,6 +60,10 @@ void CleanRun::finish(const QString& message)
         for (const TrashFailure& failure : std::as_const(m_counters->failures))
             if (failure.error != TrashGateway::kCancelled)
                 m_failures.append(failure);
+        // Every item handed over and not cancelled counts as done, moved or not: a clean whose
+        // items all stayed has nothing to undo.
+        if (m_counters->done.load() <= m_failures.size())
+            batch = 0;
     }
     m_counters.reset();
     set(false, cancelled ? QStringLiteral("清理已取消。") + message : message, batch);
