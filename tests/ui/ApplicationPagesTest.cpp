@@ -124,6 +124,8 @@ TEST_F(ApplicationPagesTest, CachePageScansTicksAndCleans)
     EXPECT_EQ(page.actionButton()->text(), QStringLiteral("删除 3 KB"));
     page.inspect(QStringLiteral("com.example.browser"));
     EXPECT_TRUE(page.filePanel()->isVisible());
+    EXPECT_LE(page.actionButton()->mapTo(&page, QPoint(page.actionButton()->width(), 0)).x(),
+              page.filePanel()->mapTo(&page, QPoint(0, 0)).x());
     Screenshots::save(&page, QStringLiteral("app-cache-2-scanned"));
 
     page.actionButton()->click();

@@ -34,10 +34,12 @@ ApplicationCleanupPage::ApplicationCleanupPage(Core::ApplicationCleanupViewModel
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
 
-    auto* column = new QVBoxLayout;
+    // The button floats over this column, so an open side panel never sits under it.
+    auto* columnWidget = new QWidget(this);
+    auto* column = new QVBoxLayout(columnWidget);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    outer->addLayout(column, 1);
+    outer->addWidget(columnWidget, 1);
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("applicationCleanupProgress"));
@@ -83,7 +85,7 @@ ApplicationCleanupPage::ApplicationCleanupPage(Core::ApplicationCleanupViewModel
         m_panel->hide();
     });
 
-    m_button = new FloatingActionButton(this);
+    m_button = new FloatingActionButton(columnWidget);
     connect(m_button, &QPushButton::clicked, this, &ApplicationCleanupPage::onTap);
     m_button->setLongPressAction([this] { onLongPress(); });
     // Room for the floating button below the last row.
