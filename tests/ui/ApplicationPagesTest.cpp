@@ -117,12 +117,15 @@ TEST_F(ApplicationPagesTest, CachePageScansTicksAndCleans)
     ASSERT_TRUE(waitUntil([&] { return model.state() == ApplicationCleanupState::Scanned; }));
     ASSERT_EQ(page.rows().size(), 1);
     EXPECT_EQ(page.actionButton()->text(), QStringLiteral("删除 0 KB"));
+    EXPECT_FALSE(page.actionButton()->isEnabled());
 
     page.rows()[0]->findChild<QCheckBox*>()->click();
     EXPECT_TRUE(model.results()[0].selected);
     EXPECT_EQ(page.actionButton()->text(), QStringLiteral("删除 3 KB"));
     page.inspect(QStringLiteral("com.example.browser"));
     EXPECT_TRUE(page.filePanel()->isVisible());
+    EXPECT_LE(page.actionButton()->mapTo(&page, QPoint(page.actionButton()->width(), 0)).x(),
+              page.filePanel()->mapTo(&page, QPoint(0, 0)).x());
     Screenshots::save(&page, QStringLiteral("app-cache-2-scanned"));
 
     page.actionButton()->click();
@@ -131,6 +134,7 @@ TEST_F(ApplicationPagesTest, CachePageScansTicksAndCleans)
     EXPECT_TRUE(page.rows().isEmpty());
     EXPECT_FALSE(page.filePanel()->isVisible());
     EXPECT_EQ(page.placeholder()->title(), model.message());
+    EXPECT_EQ(page.actionButton()->text(), QStringLiteral("开始扫描"));
     Screenshots::save(&page, QStringLiteral("app-cache-3-cleaned"));
 }
 

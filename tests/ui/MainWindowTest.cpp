@@ -146,6 +146,12 @@ TEST_F(MainWindowTest, ScrollingDownOverTheDetailAreaCollapsesTheHeaderAndUpExpa
     EXPECT_FALSE(window->isHeaderCollapsed());
     ASSERT_TRUE(waitUntil([&] { return title()->font().pixelSize() == 28; }));
     ASSERT_TRUE(waitUntil([&] { return subtitle()->isVisible(); }));
+
+    // Another section opens with its header expanded.
+    wheel(page, QPoint(0, -120));
+    ASSERT_TRUE(window->isHeaderCollapsed());
+    window->setSelectedSection(QStringLiteral("大文件清理"));
+    EXPECT_FALSE(window->isHeaderCollapsed());
 }
 
 TEST_F(MainWindowTest, PagesRegisteredPerSectionAndEmptyPagesOtherwise)
@@ -224,6 +230,11 @@ TEST_F(MainWindowTest, SearchFieldSubmitsTrimmedQueriesAndSwitchesToFileSearch)
     EXPECT_EQ(window->selectedSection(), QStringLiteral("文件搜索"));
     EXPECT_FALSE(search->isExpanded());
     EXPECT_EQ(window->fileSearchQuery(), QStringLiteral("  季度报告.pdf \n")); // kept for next time
+    // The page's header names what was searched for, also after a visit elsewhere.
+    EXPECT_TRUE(window->header()->subtitle().contains(QStringLiteral("季度报告.pdf")));
+    window->setSelectedSection(QStringLiteral("大文件清理"));
+    window->setSelectedSection(QStringLiteral("文件搜索"));
+    EXPECT_TRUE(window->header()->subtitle().contains(QStringLiteral("季度报告.pdf")));
 
     // The button submits a non-blank query, and closes a blank field.
     button->click();
@@ -235,6 +246,11 @@ TEST_F(MainWindowTest, SearchFieldSubmitsTrimmedQueriesAndSwitchesToFileSearch)
     button->click();
     EXPECT_FALSE(search->isExpanded());
     EXPECT_EQ(submitted.count(), 2);
+
+    // Ctrl+F opens the field with the cursor in it.
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(search->isExpanded());
+    ASSERT_TRUE(waitUntil([&] { return field->hasFocus(); }));
 }
 
 // A section outside the sidebar stays shown when the sidebar gains focus (a page that hides its

@@ -66,8 +66,9 @@ protected:
                   R"({"code":0,"message":"","data":[{"id":9,"allow":0,"created_at":"c","updated_at":"u","rule_json":)" +
                       ruleJSON("工坊缓存", "com.example.workshop") + "}]}");
     }
-    // The window, built after the test scripted its replies; its start-up runs at once.
-    void makeWindow()
+    // The window, built after the test scripted its replies; its start-up runs at once. The
+    // home folder is not granted: the launch's alert is answered "稍后" unless asked to stay.
+    void makeWindow(bool answerAuthorization = true)
     {
         content = std::make_unique<ContentView>();
         window().resize(1100, 720);
@@ -76,6 +77,8 @@ protected:
         // Both start-up requests have come back (or failed) before a test looks.
         ASSERT_TRUE(waitUntil([&] { return requestCount(QStringLiteral("/app/version/latest")) == 1; }));
         QTest::qWait(50);
+        if (answerAuthorization && content->authorizationPrompt())
+            content->authorizationPrompt()->findChild<QPushButton*>(QStringLiteral("laterButton"))->click();
     }
     MainWindow& window() const { return content->window(); }
     bool waitForUpdateSheet() const
@@ -205,6 +208,22 @@ TEST_F(OnlineWindowTest, OfferedVersionCanBePostponedOrSkipped)
     QTest::mouseClick(online().updateSheet()->skipButton(), Qt::LeftButton);
     EXPECT_EQ(online().updateSheet(), nullptr);
     EXPECT_TRUE(Settings::store().contains(Settings::kSkippedBuild));
+}
+
+TEST_F(OnlineWindowTest, AtFirstLaunchTheUpdateOfferWaitsForTheAuthorizationAlert)
+{
+    serveJSON("GET", QStringLiteral("/app/version/latest"), versionReply(999999, 0));
+    makeWindow(false);
+    QMessageBox* prompt = content->authorizationPrompt();
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_TRUE(prompt->isVisible());
+    // The offer has come in, and waits.
+    ASSERT_TRUE(waitUntil([&] { return online().updateChecker().hasAvailableVersion(); }));
+    EXPECT_EQ(online().updateSheet(), nullptr);
+    Screenshots::save(&window(), QStringLiteral("first-launch-authorization"));
+    prompt->findChild<QPushButton*>(QStringLiteral("laterButton"))->click();
+    ASSERT_TRUE(waitForUpdateSheet());
+    EXPECT_TRUE(online().updateSheet()->isVisible());
 }
 
 TEST_F(OnlineWindowTest, ForcedVersionOffersOnlyUpdateAndCannotBeDismissed)

@@ -5,8 +5,10 @@
 #include "support/TrashFakes.h"
 #include "support/TreeBuilder.h"
 #include "trash/Trash.h"
+#include "ui/components/CleanRunBar.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
+#include "ui/components/SelectAllBar.h"
 #include "ui/pages/LargeFilePage.h"
 #include "ui/pages/MiscFileCleanupPage.h"
 #include "ui/pages/ScannedItemModel.h"
@@ -14,8 +16,12 @@
 #include "ui/window/MainWindow.h"
 #include "util/ByteCount.h"
 
-#include <QGraphicsOpacityEffect>
+#include <QCheckBox>
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <QSlider>
 #include <QTest>
 
@@ -88,16 +94,10 @@ TEST_F(ScannerPages, LargeFilePageScansSelectsAndCleans)
     page.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
     FloatingActionButton* button = page.actionButton();
-    EXPECT_FALSE(page.sizeCard()->isVisible());
     Screenshots::save(&page, QStringLiteral("large-file-ready"));
 
-    // The size card comes with the pointer and goes with it.
-    QTest::mouseMove(button, button->rect().center());
-    ASSERT_TRUE(waitUntil([&] { return page.isHoveringActionArea(); }));
-    ASSERT_TRUE(waitUntil([&] { return page.sizeCard()->isVisible(); }));
-    auto* fade = qobject_cast<QGraphicsOpacityEffect*>(page.sizeCard()->graphicsEffect());
-    ASSERT_NE(fade, nullptr);
-    ASSERT_TRUE(waitUntil([&] { return fade->opacity() == 1.0; }));
+    // The size card is always at hand, beside the button.
+    EXPECT_TRUE(page.sizeCard()->isVisible());
     EXPECT_EQ(page.sizeLabel()->text(), QStringLiteral("1 GB"));
     page.slider()->setValue(page.slider()->minimum());
     EXPECT_EQ(page.minimumSizeGB(), 0.5);
@@ -105,13 +105,10 @@ TEST_F(ScannerPages, LargeFilePageScansSelectsAndCleans)
     page.slider()->setValue(page.slider()->maximum());
     page.slider()->setValue(page.slider()->minimum());
     EXPECT_LT(page.sizeCard()->geometry().right(), button->geometry().left());
-    Screenshots::save(&page, QStringLiteral("large-file-hover"));
-    QTest::mouseMove(page.placeholder(), QPoint(20, 20));
-    ASSERT_TRUE(waitUntil([&] { return !page.isHoveringActionArea(); }));
-    ASSERT_TRUE(waitUntil([&] { return !page.sizeCard()->isVisible(); }));
 
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_FALSE(button->isVisible());
+    EXPECT_FALSE(page.sizeCard()->isVisible());
     EXPECT_TRUE(page.placeholder()->isBusy());
     EXPECT_EQ(page.placeholder()->title(), LargeFileEngine::scanMessage(0.5));
     ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::Scanned; }, 20000));
@@ -119,11 +116,34 @@ TEST_F(ScannerPages, LargeFilePageScansSelectsAndCleans)
     EXPECT_TRUE(page.list()->isVisible());
     EXPECT_EQ(page.rows()->rows()[0].path, big);
     EXPECT_EQ(button->text(), QStringLiteral("删除 0 KB"));
+    // Nothing ticked: the clean cannot be started, a new scan can.
+    SelectAllBar* bar = page.selectAllBar();
+    EXPECT_FALSE(button->isEnabled());
+    EXPECT_EQ(bar->box()->checkState(), Qt::Unchecked);
+    EXPECT_TRUE(bar->rescanButton()->isVisible());
+    // The list ends above the button, so the last row can always be reached.
+    EXPECT_LE(page.list()->mapTo(&page, QPoint(0, page.list()->height())).y(), button->geometry().top());
     Screenshots::save(&page, QStringLiteral("large-file-scanned"));
+    QTest::mouseClick(bar->rescanButton(), Qt::LeftButton);
+    EXPECT_EQ(page.model().state(), ScanState::Scanning);
+    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::Scanned; }, 20000));
+    ASSERT_EQ(page.rows()->rowCount(), 2);
 
     clickCheckbox(page.list(), 1);
     EXPECT_TRUE(page.model().files()[1].selected);
-    EXPECT_EQ(button->text(), QStringLiteral("删除 ") + formattedByteCount(page.model().files()[1].size));
+    const qint64 second = page.model().files()[1].size;
+    EXPECT_EQ(button->text(), QStringLiteral("删除 ") + formattedByteCount(second));
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_EQ(bar->box()->checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(bar->summary()->text(), QStringLiteral("已选 1/2 项 · ") + formattedByteCount(second));
+    // The box ticks all from "partly", then clears all.
+    QTest::mouseClick(bar->box(), Qt::LeftButton);
+    EXPECT_EQ(bar->box()->checkState(), Qt::Checked);
+    EXPECT_TRUE(page.model().files()[0].selected && page.model().files()[1].selected);
+    QTest::mouseClick(bar->box(), Qt::LeftButton);
+    EXPECT_EQ(bar->box()->checkState(), Qt::Unchecked);
+    EXPECT_EQ(page.model().selectedSize(), 0);
+    clickCheckbox(page.list(), 1);
 
     // Long presses tick all, then clear all; the release that ends each starts no clean.
     longPress(button, [&] {
@@ -141,7 +161,38 @@ TEST_F(ScannerPages, LargeFilePageScansSelectsAndCleans)
     EXPECT_EQ(page.rows()->rowCount(), 0);
     EXPECT_EQ(page.placeholder()->title(), page.model().message());
     EXPECT_EQ(button->text(), QStringLiteral("开始扫描"));
+    EXPECT_TRUE(button->isEnabled());
     Screenshots::save(&page, QStringLiteral("large-file-cleaned"));
+}
+
+TEST_F(ScannerPages, ALargeFileScanShowsWhatItWalkedAndKeepsWhatItFoundWhenCancelled)
+{
+    grantHome();
+    for (int i = 0; i < 200; ++i)
+        m_tree->file(QStringLiteral("deep/%1/notes.txt").arg(i), 10);
+    const QString big = allocatedFile(QStringLiteral("big.iso"), 600LL << 20);
+    LargeFilePage page;
+    page.resize(800, 560);
+    page.show();
+    page.slider()->setValue(page.slider()->minimum());
+    QTest::mouseClick(page.actionButton(), Qt::LeftButton);
+    ASSERT_EQ(page.model().state(), ScanState::Scanning);
+    EXPECT_TRUE(page.placeholder()->subtitle().startsWith(QStringLiteral("已检查 ")))
+        << page.placeholder()->subtitle().toStdString();
+    ASSERT_TRUE(page.placeholder()->cancelButton()->isVisible());
+    Screenshots::save(&page, QStringLiteral("large-file-scanning"));
+
+    QElapsedTimer stopping;
+    stopping.start();
+    QTest::mouseClick(page.placeholder()->cancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::Scanned; }, 5000));
+    EXPECT_LT(stopping.elapsed(), 1000) << "the walk stops at its next folder";
+    EXPECT_TRUE(page.model().message().startsWith(QStringLiteral("扫描已取消")))
+        << page.model().message().toStdString();
+    EXPECT_FALSE(page.placeholder()->cancelButton()->isVisible());
+    // What was found is a list like any other: it can be ticked and cleaned.
+    for (const LargeFileItem& item : page.model().files())
+        EXPECT_EQ(item.path, big);
 }
 
 TEST_F(ScannerPages, MiscFilePageScansSelectsAndCleans)
@@ -186,6 +237,26 @@ TEST_F(ScannerPages, MiscFilePageScansSelectsAndCleans)
     // Long press ticks the rest; it does not clean.
     longPress(button, [&] { return model.files()[0].selected; });
     EXPECT_EQ(m_trash->requests().size(), 1);
+
+    // An item that stays is reported with the reason, behind 查看.
+    auto failing = std::make_shared<FailingTrash>(m_trash);
+    failing->failPath(log, QStringLiteral("设备忙"));
+    Trash::setCurrent(failing);
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 20000));
+    auto* report = page.findChild<CleanRunBar*>();
+    ASSERT_NE(report, nullptr);
+    ASSERT_TRUE(report->failuresButton()->isVisible());
+    EXPECT_FALSE(report->undoButton()->isVisible()) << "nothing moved, nothing to undo";
+    Screenshots::save(&page, QStringLiteral("misc-files-failed"));
+    QTest::mouseClick(report->failuresButton(), Qt::LeftButton);
+    auto* dialog = page.window()->findChild<QDialog*>(QStringLiteral("cleanFailuresDialog"));
+    ASSERT_NE(dialog, nullptr);
+    auto* list = dialog->findChild<QListWidget*>(QStringLiteral("cleanFailuresList"));
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), log + QStringLiteral("\n设备忙"));
+    Screenshots::save(dialog, QStringLiteral("clean-failures"));
+    dialog->reject();
 }
 
 TEST_F(ScannerPages, TheWindowKeepsOneMiscModelPerCategory)

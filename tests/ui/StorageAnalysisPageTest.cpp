@@ -5,13 +5,16 @@
 #include "support/TrashFakes.h"
 #include "trash/Trash.h"
 #include "ui/components/FloatingActionButton.h"
+#include "ui/components/SelectAllBar.h"
 #include "ui/pages/StorageEntryListModel.h"
 #include "ui/pages/StorageRowDelegate.h"
 #include "util/ByteCount.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QListView>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -156,6 +159,48 @@ TEST_F(StorageAnalysisPageTest, ListsEntersGoesUpAndDeletes)
     EXPECT_EQ(page().list()->model()->rowCount(), 2);
     Screenshots::save(&page(), QStringLiteral("storage-7-deleted"));
     Core::Trash::setCurrent(nullptr);
+}
+
+TEST_F(StorageAnalysisPageTest, ShowsTotalsFreeSpaceHiddenItemsOnRequestAndTicksAll)
+{
+    m_tree->file(QStringLiteral(".cache/thumbnails/big"), 900000);
+    page().resize(900, 560);
+    page().show();
+    QTest::mouseClick(child<QPushButton>("refreshButton"), Qt::LeftButton);
+    ASSERT_TRUE(waitForListing());
+    ASSERT_EQ(page().list()->model()->rowCount(), 3);
+    qint64 total = 0;
+    for (const Core::StorageEntry& e : page().model().entries())
+        total += e.size;
+    EXPECT_EQ(page().totalLabel()->text(), QStringLiteral("合计 ") + Core::formattedByteCount(total));
+    // The file system of the folder: a bar of used over all, and the free space in words.
+    EXPECT_TRUE(page().spaceBar()->isVisible());
+    EXPECT_GT(page().spaceBar()->value(), 0);
+    EXPECT_TRUE(page().spaceLabel()->text().contains(QStringLiteral("可用")));
+    EXPECT_EQ(page().list()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+
+    // Hidden folders are left out until asked for; then they are listed and counted.
+    EXPECT_FALSE(page().hiddenSwitch()->isChecked());
+    page().hiddenSwitch()->click();
+    ASSERT_TRUE(waitUntil([&] { return page().list()->model()->rowCount() == 4; }, 10000));
+    ASSERT_TRUE(waitForListing());
+    EXPECT_EQ(page().list()->model()->index(0, 0).data().toString(), QStringLiteral(".cache"));
+    EXPECT_EQ(status(), QStringLiteral("共 4 项"));
+    Screenshots::save(&page(), QStringLiteral("storage-hidden-shown"));
+
+    // 全选 ticks every row but the protected ones, and clears them again.
+    Ui::SelectAllBar* bar = page().selectAllBar();
+    auto* deleteButton = child<Ui::FloatingActionButton>("deleteButton");
+    EXPECT_FALSE(deleteButton->isEnabled());
+    QTest::mouseClick(bar->box(), Qt::LeftButton);
+    EXPECT_EQ(bar->box()->checkState(), Qt::Checked);
+    EXPECT_FALSE(page().model().isSelected(home() + QStringLiteral("/Documents")));
+    EXPECT_TRUE(page().model().isSelected(home() + QStringLiteral("/.cache")));
+    EXPECT_TRUE(deleteButton->isEnabled());
+    QTest::mouseClick(bar->box(), Qt::LeftButton);
+    EXPECT_TRUE(page().model().selectedEntryIDs().isEmpty());
+    page().hiddenSwitch()->click();
+    ASSERT_TRUE(waitUntil([&] { return page().list()->model()->rowCount() == 3; }, 10000));
 }
 
 } // namespace

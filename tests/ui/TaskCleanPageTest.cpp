@@ -8,10 +8,12 @@
 #include "ui/components/ScanFileModel.h"
 #include "ui/components/ScanFilePanel.h"
 #include "ui/components/ScanProgressCard.h"
+#include "ui/components/SelectAllBar.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
@@ -95,6 +97,9 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
     EXPECT_FALSE(page->progressCard()->isVisibleTo(page));
     EXPECT_EQ(rowNames(page), (QStringList{QStringLiteral("Big"), QStringLiteral("Mid"), QStringLiteral("Small")}));
     EXPECT_EQ(button->text(), QStringLiteral("删除 0 KB"));
+    // Nothing ticked: no clean to start, but the scan can be run again.
+    EXPECT_FALSE(button->isEnabled());
+    EXPECT_TRUE(page->selectAllBar()->rescanButton()->isVisible());
     Screenshots::save(&content->window(), QStringLiteral("task-clean-results"));
 
     // Inspecting a row lists its files beside the list, not over it.
@@ -127,6 +132,10 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
     QTest::mouseClick(page->rows()[0]->findChild<QCheckBox*>(), Qt::LeftButton);
     EXPECT_EQ(checkedRows(page), 1);
     EXPECT_EQ(button->text(), QStringLiteral("删除 2 KB"));
+    EXPECT_TRUE(button->isEnabled());
+    // The panel of a result the clean moves goes with it.
+    QTest::mouseClick(page->rows()[0], Qt::LeftButton, {}, QPoint(200, 20));
+    ASSERT_TRUE(page->filePanel()->isVisible());
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(state(), ScanState::Cleaning);
     EXPECT_FALSE(button->isVisibleTo(page));
@@ -135,6 +144,7 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
     EXPECT_EQ(page->statusLine()->text(), content->taskCleanModel().message());
     EXPECT_TRUE(page->statusLine()->isVisible());
     EXPECT_EQ(rowNames(page), (QStringList{QStringLiteral("Mid"), QStringLiteral("Small")}));
+    EXPECT_FALSE(page->filePanel()->isVisible());
     EXPECT_EQ(button->text(), QStringLiteral("删除 0 KB"));
     Screenshots::save(&content->window(), QStringLiteral("task-clean-after-clean"));
 
@@ -164,7 +174,13 @@ TEST_F(TaskCleanPageTest, AScanWithoutResultsShowsTheCheckmarkAndNothingFound)
     EXPECT_TRUE(page->emptyState()->isVisible());
     EXPECT_FALSE(page->resultList()->isVisible());
     EXPECT_EQ(page->emptyState()->symbolName(), QStringLiteral("checkmark.circle"));
+    // Nothing to clean: the button offers the scan again instead of an inert "删除 0 KB".
+    EXPECT_EQ(page->actionButton()->text(), QStringLiteral("开始扫描"));
+    EXPECT_TRUE(page->actionButton()->isEnabled());
     Screenshots::save(&content->window(), QStringLiteral("task-clean-nothing-found"));
+    QTest::mouseClick(page->actionButton(), Qt::LeftButton);
+    EXPECT_EQ(state(), ScanState::Scanning);
+    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::Scanned; }));
 }
 
 TEST_F(TaskCleanPageTest, RowsOfALongListAreBuiltAsTheListScrollsAndAllFollowTheModel)

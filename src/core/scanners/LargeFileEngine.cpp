@@ -60,23 +60,24 @@ QString resultMessage(qsizetype count)
     return QStringLiteral("发现 %1 个大文件").arg(count);
 }
 
-Report findLargeFilesOfAtLeast(const QString& home, qint64 thresholdBytes)
+Report findLargeFilesOfAtLeast(const QString& home, qint64 thresholdBytes, std::shared_ptr<WalkProgress> progress)
 {
     WalkOptions options;
     options.skipHidden = true;
     options.skipPackageDescendants = true;
     Report report;
-    for (Collector& part : Walker::walkEach(home, options, Collector(thresholdBytes)))
-        report.items.append(std::move(part.items));
+    const WatchedVisitor<Collector> prototype(Collector(thresholdBytes), std::move(progress));
+    for (WatchedVisitor<Collector>& part : Walker::walkEach(home, options, prototype))
+        report.items.append(std::move(part.inner.items));
     ProtectedPlaces::current().removeProtected(report.items);
     sortBySizeThenName(report.items);
     report.message = resultMessage(report.items.size());
     return report;
 }
 
-Report findLargeFiles(const QString& home, double minimumGigabytes)
+Report findLargeFiles(const QString& home, double minimumGigabytes, std::shared_ptr<WalkProgress> progress)
 {
-    return findLargeFilesOfAtLeast(home, thresholdBytes(minimumGigabytes));
+    return findLargeFilesOfAtLeast(home, thresholdBytes(minimumGigabytes), std::move(progress));
 }
 
 static TrashBatchTexts trashTexts()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fs/WalkProgress.h"
 #include "trash/ItemIdentity.h"
 #include "trash/TrashBatch.h"
 
@@ -42,9 +43,10 @@ struct Report
 };
 
 // Walks `home` skipping hidden entries and package contents; keeps regular files (never
-// symbolic links) whose size is at least the threshold.
-Report findLargeFiles(const QString& home, double minimumGigabytes);
-Report findLargeFilesOfAtLeast(const QString& home, qint64 thresholdBytes);
+// symbolic links) whose size is at least the threshold. The walk counts into `progress` and
+// stops early, with what it found so far, once that is cancelled.
+Report findLargeFiles(const QString& home, double minimumGigabytes, std::shared_ptr<WalkProgress> progress = {});
+Report findLargeFilesOfAtLeast(const QString& home, qint64 thresholdBytes, std::shared_ptr<WalkProgress> progress = {});
 
 // Moves the given files to the Trash through the gateway ("[LargeFile]" in the log), each only
 // while it is the file the scan found with the size it had, and reports

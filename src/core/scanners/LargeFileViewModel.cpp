@@ -13,9 +13,10 @@ LargeFileViewModel::LargeFileViewModel(QObject* parent)
 {
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
         LargeFileEngine::Report report = m_scanWatcher.future().result();
+        const bool cancelled = m_watch.finish();
         m_files = std::move(report.items);
         m_scanned = m_files;
-        finishScan(report.message);
+        finishScan(cancelled ? QStringLiteral("扫描已取消，") + report.message : report.message);
     });
 }
 
@@ -36,8 +37,15 @@ void LargeFileViewModel::startScan(double minimumGigabytes)
     setMessage(LargeFileEngine::scanMessage(minimumGigabytes));
     m_scannedThreshold = LargeFileEngine::thresholdBytes(minimumGigabytes);
     const QString home = AccessManager::homeDirectoryURL().path();
-    m_scanWatcher.setFuture(
-        runJob([home, minimumGigabytes] { return LargeFileEngine::findLargeFiles(home, minimumGigabytes); }));
+    m_scanWatcher.setFuture(runJob([home, minimumGigabytes, progress = m_watch.start()] {
+        return LargeFileEngine::findLargeFiles(home, minimumGigabytes, progress);
+    }));
+}
+
+void LargeFileViewModel::cancelScan()
+{
+    if (state() == ScanState::Scanning)
+        m_watch.cancel();
 }
 
 void LargeFileViewModel::applyThreshold(double minimumGigabytes)

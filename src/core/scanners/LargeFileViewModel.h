@@ -2,6 +2,7 @@
 
 #include "scanners/FileListViewModel.h"
 #include "scanners/LargeFileEngine.h"
+#include "scanners/ScanWatch.h"
 
 #include <QFutureWatcher>
 #include <QHash>
@@ -27,6 +28,11 @@ public:
 
     // Ignored while scanning or cleaning; needs the home grant.
     void startScan(double minimumGigabytes);
+    // Stops the running scan; the files it found so far are listed, and the message says the
+    // list is partial.
+    void cancelScan();
+    // Folders and files walked, and the current folder, while a scan runs.
+    ScanWatch& scanWatch() { return m_watch; }
     void toggleSelection(const QString& path);
     // Selects all, or deselects all when everything is selected.
     void toggleAllSelection();
@@ -45,6 +51,7 @@ private:
 
     // Owned by the view model: when it goes, a job still running publishes nothing.
     QFutureWatcher<LargeFileEngine::Report> m_scanWatcher;
+    ScanWatch m_watch;
 };
 
 } // namespace Sweepora::Core

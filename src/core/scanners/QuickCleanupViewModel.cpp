@@ -48,7 +48,7 @@ QString QuickCleanupCard::statusText() const
     case Status::Preparing:
         return QStringLiteral("准备中");
     case Status::Scanning:
-        return QStringLiteral("扫描中");
+        return percent < 0 ? QStringLiteral("扫描中") : QStringLiteral("扫描中 %1%").arg(percent);
     case Status::Done:
         return QStringLiteral("已完成");
     case Status::Cleaning:
@@ -72,6 +72,8 @@ QuickCleanupViewModel::QuickCleanupViewModel(Models models, QObject* parent) : Q
     const auto notify = [this] { emit changed(); };
     connect(m_models.taskModel, &CleanupViewModel::stateChanged, this, notify);
     connect(m_models.taskModel, &CleanupViewModel::resultsChanged, this, notify);
+    connect(m_models.taskModel, &CleanupViewModel::scanProgressChanged, this, notify);
+    connect(m_models.applicationModel, &ApplicationCleanupViewModel::progressChanged, this, notify);
     connect(m_models.applicationModel, &ApplicationCleanupViewModel::stateChanged, this, notify);
     connect(m_models.applicationModel, &ApplicationCleanupViewModel::resultsChanged, this, notify);
     for (MiscFileCleanupViewModel* m : {m_models.miscModel, m_models.archiveModel, m_models.installerModel}) {
@@ -91,7 +93,7 @@ QList<QuickCleanupCard> QuickCleanupViewModel::cards() const
                            m_models.emptyFolderModel->folders().size(),
                            0};
     empty.showsSize = false;
-    return {
+    QList<QuickCleanupCard> all = {
         {QStringLiteral("常规清理"), QStringLiteral("sparkles"), QStringLiteral("blue"),
          statusOf(m_models.taskModel->state()), m_models.taskModel->results().size(), m_models.taskModel->totalSize()},
         {QStringLiteral("应用清理"), QStringLiteral("app.badge.checkmark"), QStringLiteral("purple"),
@@ -102,6 +104,9 @@ QList<QuickCleanupCard> QuickCleanupViewModel::cards() const
         miscCard(m_models.installerModel, "安装包清理", "shippingbox", "mint"),
         empty,
     };
+    all[0].percent = static_cast<int>(m_models.taskModel->scanProgress() * 100);
+    all[1].percent = static_cast<int>(m_models.applicationModel->progress() * 100);
+    return all;
 }
 
 bool QuickCleanupViewModel::isAnyScanRunning() const

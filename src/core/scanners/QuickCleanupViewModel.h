@@ -23,8 +23,9 @@ struct QuickCleanupCard
     qsizetype count = 0;
     qint64 size = 0;
     bool showsSize = true; // the empty folder card has no size: it shows its folder count instead
+    int percent = -1;      // while scanning, how far, where the scanner knows it (rules, applications)
 
-    QString statusText() const; // "未扫描", "准备中", "扫描中", "已完成", "清理中"
+    QString statusText() const; // "未扫描", "准备中", "扫描中" (or "扫描中 45%"), "已完成", "清理中"
     QString countText() const;  // "12 项结果"
     QString figureText() const; // the size, or for the empty folder card "3 个文件夹"
     bool isBusy() const { return status == Status::Preparing || status == Status::Scanning; }

@@ -112,6 +112,15 @@ void StorageAnalysisModel::refresh()
     loadCurrentDirectory();
 }
 
+void StorageAnalysisModel::setShowsHidden(bool shows)
+{
+    if (shows == m_showsHidden || m_isDeleting)
+        return;
+    m_showsHidden = shows;
+    m_snapshots.clear();
+    loadCurrentDirectory();
+}
+
 void StorageAnalysisModel::moveTo(const QString& directory, bool resetPath)
 {
     if (resetPath)
@@ -142,16 +151,21 @@ void StorageAnalysisModel::loadCurrentDirectory()
         return;
     setScanning(true);
     setMessage(kComputingMessage);
-    m_listingWatcher.setFuture(runJob([directory] {
-        return Listing{directory, StorageEngine::listDirectory(directory)};
+    m_listingWatcher.setFuture(runJob([directory, hidden = m_showsHidden] {
+        return Listing{directory, StorageEngine::listDirectory(directory, hidden), hidden};
     }));
 }
 
 void StorageAnalysisModel::onListingFinished()
 {
     Listing listing = m_listingWatcher.future().result();
-    m_snapshots.insert(listing.directory, listing.entries);
     setScanning(false);
+    // Hidden items were switched on or off meanwhile: this listing answers the old question.
+    if (listing.showsHidden != m_showsHidden) {
+        loadCurrentDirectory();
+        return;
+    }
+    m_snapshots.insert(listing.directory, listing.entries);
     if (listing.directory == m_currentDirectory) {
         showListing(listing.directory, listing.entries);
     } else if (!m_snapshots.contains(m_currentDirectory)) {

@@ -63,6 +63,10 @@ public:
     void goUp();
     // Computes the current folder again.
     void refresh();
+    // Whether folders and files whose names start with a dot are listed (off at first): the
+    // cached listings are dropped and the current folder is listed again.
+    bool showsHidden() const { return m_showsHidden; }
+    void setShowsHidden(bool shows);
     void loadCurrentDirectory();
     void setSelected(const QString& path, bool selected);
     // What deleteSelected() would move; the page asks first when it holds a folder: "将 {n} 项（{size}）
@@ -93,6 +97,7 @@ private:
     {
         QString directory;
         QList<StorageEntry> entries;
+        bool showsHidden = false;
     };
     struct Deletion
     {
@@ -121,6 +126,7 @@ private:
     QString m_message = kInitialMessage;
     QStringList m_stack;
     QHash<QString, QList<StorageEntry>> m_snapshots;
+    bool m_showsHidden = false;
 
     QFutureWatcher<Listing> m_listingWatcher;
     QFutureWatcher<Deletion> m_deletionWatcher;

@@ -22,6 +22,8 @@ struct Child
 class SizeCollector final : public WalkVisitor
 {
 public:
+    explicit SizeCollector(bool includeHidden) : m_includeHidden(includeHidden) {}
+
     WalkAction visit(const WalkEntry& entry) override
     {
         if (entry.depth() == 1)
@@ -38,7 +40,7 @@ private:
     WalkAction visitChild(const WalkEntry& entry)
     {
         // Hidden children are not listed, so nothing below them is worth reading.
-        if (entry.name().starts_with('.') || entry.isSymlink())
+        if (entry.isSymlink() || (!m_includeHidden && entry.name().starts_with('.')))
             return WalkAction::SkipChildren;
         StorageEntry e{entry.filePath(), entry.isDirectory(), 0, false, ItemIdentity::of(entry)};
         if (!e.isDirectory)
@@ -58,17 +60,18 @@ private:
         return *m_last;
     }
 
+    bool m_includeHidden = false;
     std::string m_lastName;
     qint64* m_last = nullptr;
 };
 
 } // namespace
 
-QList<StorageEntry> listDirectory(const QString& directory)
+QList<StorageEntry> listDirectory(const QString& directory, bool includeHidden)
 {
     WalkOptions options; // nothing skipped: hidden files and package contents count
     options.threads = 2;
-    std::vector<SizeCollector> parts = Walker::walkEach(directory, options, SizeCollector());
+    std::vector<SizeCollector> parts = Walker::walkEach(directory, options, SizeCollector(includeHidden));
 
     std::unordered_map<std::string, qint64> sums;
     for (SizeCollector& part : parts)

@@ -26,11 +26,11 @@ struct StorageEntry
 // no access checks (the walker still keeps to the open scopes).
 namespace StorageEngine {
 
-// The folder's children, hidden ones and symbolic links left out, sorted larger first and
-// equal sizes by name. A folder's size sums the allocated sizes (else logical sizes) of the
+// The folder's children, symbolic links and (unless `includeHidden`) hidden ones left out,
+// sorted larger first and equal sizes by name. A folder's size sums the allocated sizes (else logical sizes) of the
 // regular files below it, hidden ones and package contents included, symbolic links not.
 // Every child is sized in one walk of `directory`. An unlistable folder gives an empty list.
-QList<StorageEntry> listDirectory(const QString& directory);
+QList<StorageEntry> listDirectory(const QString& directory, bool includeHidden = false);
 
 // "共 {n} 项", or "此目录为空" for none.
 QString listingMessage(qsizetype count);

@@ -32,6 +32,7 @@ CleanRun::~CleanRun()
 
 std::shared_ptr<CleanRun::Counters> CleanRun::start(const QString& section)
 {
+    m_failures.clear();
     m_counters = std::make_shared<Counters>();
     m_counters->section = section;
     set(true, QStringLiteral("正在移到废纸篓…"), 0);
@@ -51,8 +52,19 @@ void CleanRun::poll()
 void CleanRun::finish(const QString& message)
 {
     m_poll.stop();
-    const qint64 batch = m_counters ? m_counters->batchId.load() : 0;
+    qint64 batch = m_counters ? m_counters->batchId.load() : 0;
     const bool cancelled = m_counters && m_counters->cancelled.load();
+    m_failures.clear();
+    if (m_counters) {
+        const QMutexLocker lock(&m_counters->failuresLock);
+        for (const TrashFailure& failure : std::as_const(m_counters->failures))
+            if (failure.error != TrashGateway::kCancelled)
+                m_failures.append(failure);
+        // Every item handed over and not cancelled counts as done, moved or not: a clean whose
+        // items all stayed has nothing to undo.
+        if (m_counters->done.load() <= m_failures.size())
+            batch = 0;
+    }
     m_counters.reset();
     set(false, cancelled ? QStringLiteral("清理已取消。") + message : message, batch);
 }
@@ -70,6 +82,7 @@ bool CleanRun::undo()
     if (!canUndo())
         return false;
     m_undoing = true;
+    m_failures.clear();
     set(false, QStringLiteral("正在恢复…"), m_lastBatch);
     m_undoWatcher.setFuture(runJob([batch = m_lastBatch] { return CleanupHistory::restore(batch); }));
     return true;
@@ -79,6 +92,7 @@ void CleanRun::clear()
 {
     if (m_running || m_undoing)
         return;
+    m_failures.clear();
     set(false, {}, 0);
 }
 

@@ -4,6 +4,7 @@
 #include "trash/TrashGateway.h"
 
 #include <QFutureWatcher>
+#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -34,6 +35,8 @@ public:
     const QString& text() const { return m_text; }
     bool canUndo() const { return m_lastBatch != 0 && !m_running && !m_undoing; }
     qint64 lastBatch() const { return m_lastBatch; }
+    // The items the last clean left where they were, with why (not those a cancel left).
+    const QList<TrashFailure>& failures() const { return m_failures; }
 
     // Wraps a clean's job: called on the GUI thread as the clean starts; the returned callable
     // runs `job` on the job thread inside one journal batch of `section`, reporting progress and
@@ -50,6 +53,10 @@ public:
                 counters->done.store(done);
             });
             batch.setCancelled([counters] { return counters->cancelled.load(); });
+            batch.setFailed([counters](const TrashFailure& failure) {
+                const QMutexLocker lock(&counters->failuresLock);
+                counters->failures.append(failure);
+            });
             auto result = job();
             counters->batchId.store(batch.id());
             return result;
@@ -78,6 +85,8 @@ private:
         std::atomic<qsizetype> total{0};
         std::atomic<bool> cancelled{false};
         std::atomic<qint64> batchId{0};
+        QMutex failuresLock;
+        QList<TrashFailure> failures;
     };
     std::shared_ptr<Counters> start(const QString& section);
     void poll();
@@ -88,6 +97,7 @@ private:
     bool m_undoing = false;
     QString m_text;
     qint64 m_lastBatch = 0;
+    QList<TrashFailure> m_failures;
     QTimer m_poll;
     QFutureWatcher<CleanupHistory::RestoreResult> m_undoWatcher;
 };

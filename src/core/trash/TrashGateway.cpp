@@ -142,6 +142,7 @@ struct Batch::State
     qsizetype total = 0;
     std::function<void(qsizetype, qsizetype)> progress;
     std::function<bool()> cancelled;
+    std::function<void(const TrashFailure&)> failed;
 };
 
 namespace {
@@ -186,6 +187,11 @@ void Batch::setCancelled(std::function<bool()> cancelled)
     m_state->cancelled = std::move(cancelled);
 }
 
+void Batch::setFailed(std::function<void(const TrashFailure&)> failed)
+{
+    m_state->failed = std::move(failed);
+}
+
 Batch* Batch::current()
 {
     return t_current;
@@ -220,6 +226,8 @@ TrashBatchResult moveToTrash(const QList<TrashItem>& items, const TrashRequest& 
     Trash& trash = Trash::current();
     const auto fail = [&](const QString& path, const QString& error, int errorCode = 0) {
         result.failed.append({path, error, errorCode});
+        if (batch.failed)
+            batch.failed(result.failed.constLast());
         Log::line(request.texts.logTag + QStringLiteral(" 移到废纸篓失败：") + path + QStringLiteral("，") + error);
     };
     for (qsizetype start = 0; start < items.size(); start += kChunk) {

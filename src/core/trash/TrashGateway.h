@@ -61,6 +61,8 @@ public:
     void setProgress(std::function<void(qsizetype done, qsizetype total)> progress);
     // Asked before each item; once true, the items left stay and fail with kCancelled.
     void setCancelled(std::function<bool()> cancelled);
+    // Told of every item that stays, with why, as it happens (the clean's report lists them).
+    void setFailed(std::function<void(const TrashFailure& failure)> failed);
 
     // The batch open on this thread, or null.
     static Batch* current();

@@ -33,7 +33,7 @@ CleanupRow::CleanupRow(const Core::CleanupResult& result, QWidget* parent) : QFr
     setFocusPolicy(Qt::TabFocus);
 
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(14, 12, 16, 12);
+    layout->setContentsMargins(kPadding, 12, 16, 12);
     layout->setSpacing(12);
     m_check = new QCheckBox(this);
     m_check->setObjectName(QStringLiteral("cleanupRowCheck"));
@@ -113,7 +113,12 @@ void CleanupRow::mouseReleaseEvent(QMouseEvent* event)
 
 void CleanupRow::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space) {
+    // Space ticks, as it does a checkbox; Return opens the files.
+    if (event->key() == Qt::Key_Space) {
+        emit toggled(m_result.id);
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         emit inspect(m_result.id);
         return;
     }

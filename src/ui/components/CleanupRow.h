@@ -18,6 +18,9 @@ class CleanupRow : public QFrame
 {
     Q_OBJECT
 public:
+    // From the card's edge to its checkbox.
+    static constexpr int kPadding = 14;
+
     explicit CleanupRow(const Core::CleanupResult& result, QWidget* parent = nullptr);
 
     void setResult(const Core::CleanupResult& result);

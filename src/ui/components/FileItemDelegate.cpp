@@ -18,7 +18,7 @@
 namespace Sweepora::Ui {
 namespace {
 
-constexpr int kPadding = 14;
+constexpr int kPadding = FileItemDelegate::kPadding;
 constexpr int kGap = 12;
 constexpr int kCheckbox = 16;
 constexpr int kRevealButton = 28;

@@ -32,6 +32,9 @@ public:
         int symbolSize = 20;
     };
 
+    // From a line's edge to its checkbox.
+    static constexpr int kPadding = 14;
+
     explicit FileItemDelegate(QObject* parent = nullptr);
     FileItemDelegate(const Options& options, QObject* parent);
 

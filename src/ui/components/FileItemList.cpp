@@ -3,7 +3,13 @@
 #include "ui/components/RevealInFileManager.h"
 #include "ui/pages/UrlOpener.h"
 
+#include <QKeyEvent>
+
 namespace Sweepora::Ui {
+
+namespace {
+constexpr int kHeaderInset = 28;
+} // namespace
 
 FileItemList::FileItemList(QWidget* parent) : FileItemList(FileItemDelegate::Options{}, parent)
 {}
@@ -38,6 +44,26 @@ FileItemList::FileItemList(const FileItemDelegate::Options& options, QWidget* pa
         if (m_reveal)
             m_reveal(index.data(FileItemRole::Path).toString());
     });
+}
+
+void FileItemList::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && m_delegate->options().checkbox) {
+        const QModelIndex current = currentIndex().isValid() ? currentIndex() : model()->index(0, 0);
+        if (current.isValid()) {
+            setCurrentIndex(current);
+            emit toggleRequested(current.data(FileItemRole::Path).toString());
+        }
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+QMargins FileItemList::pageMargins(int bottom) const
+{
+    const int side = kHeaderInset - spacing();
+    return {side, 8, side, bottom};
 }
 
 void FileItemList::setRevealHandler(std::function<void(const QString&)> handler)

@@ -18,8 +18,15 @@ public:
     FileItemList(const FileItemDelegate::Options& options, QWidget* parent);
 
     FileItemDelegate* fileDelegate() const { return m_delegate; }
+    // The margins around the list on its page: its cards line up with the page header's text
+    // (28 from the edge), and `bottom` is left free below it.
+    QMargins pageMargins(int bottom) const;
     // What the reveal button does (by default revealInFileManager).
     void setRevealHandler(std::function<void(const QString& path)> handler);
+
+protected:
+    // Space ticks the current row.
+    void keyPressEvent(QKeyEvent* event) override;
 
 signals:
     // The checkbox of the row of `path` was clicked; the owner changes the selection.

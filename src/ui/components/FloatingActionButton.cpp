@@ -6,6 +6,7 @@
 
 #include <QEvent>
 #include <QGraphicsDropShadowEffect>
+#include <QShortcut>
 
 namespace Sweepora::Ui {
 
@@ -21,8 +22,16 @@ FloatingActionButton::FloatingActionButton(QWidget* overlayParent) : QPushButton
     shadow->setOffset(0, 4);
     shadow->setColor(QColor(0, 0, 0, Theme::isDark() ? 110 : 55));
     setGraphicsEffect(shadow);
-    if (overlayParent != nullptr)
+    if (overlayParent != nullptr) {
         overlayParent->installEventFilter(this);
+        // Delete does what the button does when it moves the ticked items away (with the page's
+        // own confirmation); the shortcut lives while its page is on screen.
+        auto* remove = new QShortcut(QKeySequence::Delete, overlayParent);
+        connect(remove, &QShortcut::activated, this, [this] {
+            if (isVisible() && isEnabled() && m_symbol == QStringLiteral("trash"))
+                click();
+        });
+    }
     placeInCorner();
 }
 

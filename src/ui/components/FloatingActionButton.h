@@ -9,7 +9,8 @@ class ImmediateLongPress;
 
 // The prominent action button that floats over a page's bottom-trailing corner: a label with a
 // symbol, 15 semibold, padded 20 × 14. It follows the corner as the page resizes. A long-press
-// action can be attached; the click that ends a long press is swallowed.
+// action can be attached; the click that ends a long press is swallowed. While it shows the
+// trash symbol, the Delete key clicks it.
 class FloatingActionButton : public QPushButton
 {
     Q_OBJECT
@@ -18,6 +19,9 @@ public:
 
     // `overlayParent` is the page the button floats over.
     explicit FloatingActionButton(QWidget* overlayParent);
+
+    // The room a list needs below its last row so that the button, in its corner, never covers it.
+    int clearance() const { return sizeHint().height() + 2 * kMargin; }
 
     void setSymbol(const QString& name);
     QString symbol() const { return m_symbol; }

@@ -34,9 +34,13 @@ void ImmediateLongPress::fire()
     if (m_didTrigger)
         return;
     m_didTrigger = true;
+    // What the action does to the button (ticking all enables it, clearing all disables it)
+    // is no interruption of the press.
+    m_acting = true;
     emit triggered();
     if (m_action)
         m_action();
+    m_acting = false;
 }
 
 void ImmediateLongPress::reset()
@@ -55,7 +59,9 @@ bool ImmediateLongPress::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() != Qt::LeftButton || !m_button->isEnabled())
+        // A disabled button still takes the long press: with nothing ticked, the clean cannot be
+        // started, but ticking all is just what the press is for.
+        if (mouse->button() != Qt::LeftButton)
             return false;
         if (!m_pending && !m_didTrigger) {
             m_pending = true;
@@ -79,9 +85,13 @@ bool ImmediateLongPress::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     case QEvent::Hide:
-    case QEvent::EnabledChange:
-        // A button hidden or disabled mid-press never sees its release: start afresh.
+        // A button hidden mid-press never sees its release: start afresh.
         reset();
+        return false;
+    case QEvent::EnabledChange:
+        // Likewise when disabled, unless by the action itself.
+        if (!m_button->isEnabled() && !m_acting)
+            reset();
         return false;
     default:
         return false;

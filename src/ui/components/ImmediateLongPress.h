@@ -11,7 +11,8 @@ namespace Sweepora::Ui {
 
 // A long press on a button that acts while the button is still held: once the press has
 // lasted `minimumDuration`, `action` runs (once, however long the press goes on), and the click
-// that the release would produce is swallowed. A press released earlier is an ordinary click.
+// that the release would produce is swallowed. A press released earlier is an ordinary click
+// (none on a disabled button, which still takes the long press).
 // Installed as an event filter on the button, which owns it.
 class ImmediateLongPress : public QObject
 {
@@ -47,6 +48,7 @@ private:
     int m_minimumMs;
     bool m_pending = false;
     bool m_didTrigger = false;
+    bool m_acting = false; // the action is running
     QTimer* m_timer = nullptr;
 };
 

@@ -3,8 +3,10 @@
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
+#include "ui/components/SelectAllBar.h"
 
 #include <QStackedLayout>
+#include <QVBoxLayout>
 
 namespace Sweepora::Ui {
 
@@ -15,14 +17,21 @@ PathListPage::PathListPage(const QString& rowSymbol, QWidget* parent) : QWidget(
 
     FileItemDelegate::Options options;
     options.defaultSymbol = rowSymbol;
-    m_list = new FileItemList(options, this);
+    m_listArea = new QWidget(this);
+    auto* listLayout = new QVBoxLayout(m_listArea);
+    m_list = new FileItemList(options, m_listArea);
     m_rows = new PathItemModel(rowSymbol, this);
     m_list->setModel(m_rows);
+    m_selectBar = new SelectAllBar(FileItemDelegate::kPadding + m_list->spacing(), m_list->spacing(), m_listArea);
+    listLayout->addWidget(m_selectBar);
+    listLayout->addWidget(m_list);
     m_placeholder = new PlaceholderView(this);
-    m_stack->addWidget(m_list);
+    m_stack->addWidget(m_listArea);
     m_stack->addWidget(m_placeholder);
 
     m_button = new FloatingActionButton(this);
+    // Room below the list, so the last row stays clear of the floating button.
+    listLayout->setContentsMargins(m_list->pageMargins(m_button->clearance()));
     // Button and list hide as the model works; a hidden focus holder passes focus along the
     // chain, and the sidebar takes a focus-in as a change of section.
     m_button->setFocusPolicy(Qt::NoFocus);
@@ -33,7 +42,7 @@ void PathListPage::showRows(QList<PathItemModel::Row> rows)
 {
     const bool empty = rows.isEmpty();
     m_rows->setRows(std::move(rows));
-    m_stack->setCurrentWidget(empty ? static_cast<QWidget*>(m_placeholder) : m_list);
+    m_stack->setCurrentWidget(empty ? static_cast<QWidget*>(m_placeholder) : m_listArea);
 }
 
 } // namespace Sweepora::Ui

@@ -11,9 +11,10 @@ namespace Sweepora::Ui {
 class FileItemList;
 class FloatingActionButton;
 class PlaceholderView;
+class SelectAllBar;
 
-// The frame of a page that lists paths: the rows with their checkboxes, a placeholder in their
-// place while there are none, and a floating action button over both. The page wires the list's
+// The frame of a page that lists paths: the rows with their checkboxes under the 全选 line, a
+// placeholder in their place while there are none, and a floating action button over both. The page wires the list's
 // ticks and the button to its model and fills the rows on every change.
 class PathListPage : public QWidget
 {
@@ -22,6 +23,7 @@ public:
     FileItemList* list() const { return m_list; }
     PlaceholderView* placeholder() const { return m_placeholder; }
     FloatingActionButton* actionButton() const { return m_button; }
+    SelectAllBar* selectAllBar() const { return m_selectBar; }
 
 protected:
     // `rowSymbol` stands for a row whose item has no icon of its own.
@@ -33,7 +35,9 @@ protected:
 private:
     QStackedLayout* m_stack = nullptr;
     PathItemModel* m_rows = nullptr;
+    QWidget* m_listArea = nullptr;
     FileItemList* m_list = nullptr;
+    SelectAllBar* m_selectBar = nullptr;
     PlaceholderView* m_placeholder = nullptr;
     FloatingActionButton* m_button = nullptr;
 };

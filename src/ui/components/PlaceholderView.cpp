@@ -49,6 +49,10 @@ PlaceholderView::PlaceholderView(QWidget* parent) : QWidget(parent)
     m_grant->hide();
     layout->addSpacing(6);
     layout->addWidget(m_grant, 0, Qt::AlignHCenter);
+    m_cancel = Buttons::bordered(QStringLiteral("取消"), this);
+    m_cancel->setObjectName(QStringLiteral("placeholderCancel"));
+    m_cancel->hide();
+    layout->addWidget(m_cancel, 0, Qt::AlignHCenter);
     layout->addStretch(1);
     connect(m_grant, &QPushButton::clicked, this, [this] {
         Core::AccessManager::requestHomeAuthorization([self = QPointer<PlaceholderView>(this)](bool granted) {

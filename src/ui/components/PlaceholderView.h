@@ -32,6 +32,8 @@ public:
     QString subtitle() const;
     // "去授权", shown with the message that asks for the home grant.
     QPushButton* grantButton() const { return m_grant; }
+    // "取消", shown while the page's work can be stopped; the page connects it.
+    QPushButton* cancelButton() const { return m_cancel; }
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -46,6 +48,7 @@ private:
     QLabel* m_title = nullptr;
     QLabel* m_subtitle = nullptr;
     QPushButton* m_grant = nullptr;
+    QPushButton* m_cancel = nullptr;
 };
 
 } // namespace Sweepora::Ui

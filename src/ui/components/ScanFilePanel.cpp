@@ -7,6 +7,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -17,6 +18,9 @@ ScanFilePanel::ScanFilePanel(QWidget* parent) : QFrame(parent)
     setObjectName(QStringLiteral("scanFilePanel"));
     Theme::makeCard(this);
     setFixedWidth(kWidth);
+    // Escape closes the panel while it is on screen (a hidden panel's shortcut does not fire).
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &ScanFilePanel::closeRequested);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 14, 0, 6);
     layout->setSpacing(8);

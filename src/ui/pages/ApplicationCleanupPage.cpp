@@ -6,6 +6,7 @@
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
 #include "ui/components/ScanFilePanel.h"
+#include "ui/components/SelectAllBar.h"
 #include "ui/style/Theme.h"
 #include "util/ByteCount.h"
 
@@ -15,9 +16,15 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace Sweepora::Ui {
 
 using Core::ApplicationCleanupState;
+
+namespace {
+constexpr int kListInset = 28;
+} // namespace
 
 ApplicationCleanupPage::ApplicationCleanupPage(Core::ApplicationCleanupViewModel& model, QWidget* parent)
     : QWidget(parent), m_model(model)
@@ -27,10 +34,12 @@ ApplicationCleanupPage::ApplicationCleanupPage(Core::ApplicationCleanupViewModel
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
 
-    auto* column = new QVBoxLayout;
+    // The button floats over this column, so an open side panel never sits under it.
+    auto* columnWidget = new QWidget(this);
+    auto* column = new QVBoxLayout(columnWidget);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    outer->addLayout(column, 1);
+    outer->addWidget(columnWidget, 1);
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("applicationCleanupProgress"));
@@ -51,16 +60,21 @@ ApplicationCleanupPage::ApplicationCleanupPage(Core::ApplicationCleanupViewModel
     m_placeholder->setSubtitle(QStringLiteral("只处理可重建的缓存、日志和临时文件，不会扫描文档或偏好设置"));
     m_stack->addWidget(m_placeholder);
 
-    m_scroll = new QScrollArea(m_stack);
+    m_listPane = new QWidget(m_stack);
+    auto* listLayout = new QVBoxLayout(m_listPane);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    m_selectBar = new SelectAllBar(kListInset + CleanupRow::kPadding, kListInset, m_listPane);
+    listLayout->addWidget(m_selectBar);
+    m_scroll = new QScrollArea(m_listPane);
     m_scroll->setWidgetResizable(true);
     m_scroll->setFrameShape(QFrame::NoFrame);
     auto* rowsHost = new QWidget(m_scroll);
     m_rowLayout = new QVBoxLayout(rowsHost);
-    m_rowLayout->setContentsMargins(40, 0, 40, 100); // room for the floating button
     m_rowLayout->setSpacing(10);
     m_rowLayout->addStretch(1);
     m_scroll->setWidget(rowsHost);
-    m_stack->addWidget(m_scroll);
+    listLayout->addWidget(m_scroll, 1);
+    m_stack->addWidget(m_listPane);
 
     m_panel = new ScanFilePanel(this);
     m_panel->setFixedWidth(ScanFilePanel::kWidth);
@@ -71,9 +85,13 @@ ApplicationCleanupPage::ApplicationCleanupPage(Core::ApplicationCleanupViewModel
         m_panel->hide();
     });
 
-    m_button = new FloatingActionButton(this);
+    m_button = new FloatingActionButton(columnWidget);
     connect(m_button, &QPushButton::clicked, this, &ApplicationCleanupPage::onTap);
     m_button->setLongPressAction([this] { onLongPress(); });
+    // Room for the floating button below the last row.
+    m_rowLayout->setContentsMargins(kListInset, 0, kListInset, m_button->clearance());
+    connect(m_selectBar, &SelectAllBar::toggleAllRequested, this, &ApplicationCleanupPage::onLongPress);
+    connect(m_selectBar, &SelectAllBar::rescanRequested, this, [this] { m_model.startScan(); });
 
     connect(&m_model, &Core::ApplicationCleanupViewModel::resultsChanged, this, [this] {
         rebuildRows();
@@ -150,12 +168,19 @@ void ApplicationCleanupPage::updateState()
     const ApplicationCleanupState state = m_model.state();
     const bool scanned = state == ApplicationCleanupState::Scanned;
     m_progress->setVisible(state == ApplicationCleanupState::Scanning);
-    m_stack->setCurrentWidget(m_model.results().isEmpty() ? static_cast<QWidget*>(m_placeholder) : m_scroll);
+    m_stack->setCurrentWidget(m_model.results().isEmpty() ? static_cast<QWidget*>(m_placeholder) : m_listPane);
     m_placeholder->setSymbol(scanned ? QStringLiteral("checkmark.circle") : QStringLiteral("app.badge.checkmark"));
     m_placeholder->setTitle(scanned ? m_model.message() : QStringLiteral("扫描所有应用的缓存垃圾"));
 
+    const QList<Core::ApplicationCleanupResult>& results = m_model.results();
+    const auto ticked = std::count_if(results.cbegin(), results.cend(), [](const auto& r) { return r.selected; });
+    m_selectBar->setSelection(ticked, results.size(), m_model.selectedSize());
+    m_selectBar->setRescanVisible(scanned);
+    // An empty result offers the scan again rather than a clean of nothing.
+    const bool cleanable = scanned && !results.isEmpty();
     m_button->setVisible(state == ApplicationCleanupState::Ready || scanned);
-    if (scanned)
+    m_button->setEnabled(!cleanable || ticked > 0);
+    if (cleanable)
         m_button->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model.selectedSize()),
                              QStringLiteral("trash"), QStringLiteral("长按可全选或取消全选"));
     else
@@ -165,7 +190,7 @@ void ApplicationCleanupPage::updateState()
 
 void ApplicationCleanupPage::onTap()
 {
-    if (m_model.state() == ApplicationCleanupState::Scanned)
+    if (m_model.state() == ApplicationCleanupState::Scanned && !m_model.results().isEmpty())
         m_model.clean();
     else
         m_model.startScan();

@@ -20,6 +20,7 @@ class CleanupRow;
 class FloatingActionButton;
 class PlaceholderView;
 class ScanFilePanel;
+class SelectAllBar;
 
 // The 应用清理 page: one card per application with cache files, the files of one application in
 // a side panel, and the floating button that scans, cleans, and (held) ticks or clears all.
@@ -34,6 +35,7 @@ public:
     PlaceholderView* placeholder() const { return m_placeholder; }
     ScanFilePanel* filePanel() const { return m_panel; }
     QList<CleanupRow*> rows() const { return m_rows; }
+    SelectAllBar* selectAllBar() const { return m_selectBar; }
 
     // Shows the files of the result with this id in the side panel.
     void inspect(const QString& resultID);
@@ -51,6 +53,8 @@ private:
     QProgressBar* m_progress = nullptr;
     QStackedWidget* m_stack = nullptr;
     PlaceholderView* m_placeholder = nullptr;
+    QWidget* m_listPane = nullptr;
+    SelectAllBar* m_selectBar = nullptr;
     QScrollArea* m_scroll = nullptr;
     QVBoxLayout* m_rowLayout = nullptr;
     QList<CleanupRow*> m_rows;

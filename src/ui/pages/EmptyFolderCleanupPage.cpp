@@ -5,6 +5,7 @@
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
+#include "ui/components/SelectAllBar.h"
 
 namespace Sweepora::Ui {
 
@@ -16,6 +17,8 @@ EmptyFolderCleanupPage::EmptyFolderCleanupPage(Core::EmptyFolderCleanupViewModel
     setObjectName(QStringLiteral("emptyFolderCleanupPage"));
     actionButton()->setLongPressAction([this] { buttonLongPressed(); });
     connect(actionButton(), &QPushButton::clicked, this, &EmptyFolderCleanupPage::buttonTapped);
+    connect(selectAllBar(), &SelectAllBar::toggleAllRequested, this, &EmptyFolderCleanupPage::buttonLongPressed);
+    connect(selectAllBar(), &SelectAllBar::rescanRequested, this, [this] { m_model.startScan(); });
     connect(list(), &FileItemList::toggleRequested, &m_model, &Core::EmptyFolderCleanupViewModel::toggleSelection);
 
     connect(&m_model, &Core::EmptyFolderCleanupViewModel::stateChanged, this, &EmptyFolderCleanupPage::refresh);
@@ -51,12 +54,15 @@ void EmptyFolderCleanupPage::refresh()
         placeholder()->setSubtitle(QStringLiteral("可重新扫描以检查刚刚变空的上级目录"));
     }
 
+    selectAllBar()->setSelection(m_model.selectedCount(), m_model.folders().size());
+    selectAllBar()->setRescanVisible(state == State::Scanned);
     if (hasCleanableList())
         actionButton()->setContent(QStringLiteral("删除 %1 项").arg(m_model.selectedCount()), QStringLiteral("trash"),
                                    QStringLiteral("长按可全选或取消全选"));
     else
         actionButton()->setContent(QStringLiteral("开始扫描"), QStringLiteral("magnifyingglass"),
                                    QStringLiteral("扫描空文件夹"));
+    actionButton()->setEnabled(!hasCleanableList() || m_model.selectedCount() > 0);
     actionButton()->setVisible(!busy);
     actionButton()->raise();
 }

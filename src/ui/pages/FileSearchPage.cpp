@@ -5,6 +5,7 @@
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
+#include "ui/components/SelectAllBar.h"
 #include "util/ByteCount.h"
 
 namespace Sweepora::Ui {
@@ -22,6 +23,10 @@ FileSearchPage::FileSearchPage(Core::FileSearchViewModel& model, QWidget* parent
     connect(actionButton(), &QPushButton::clicked, this, [this] {
         if (hasCleanableList())
             m_model.clean();
+    });
+    connect(selectAllBar(), &SelectAllBar::toggleAllRequested, this, [this] {
+        if (hasCleanableList())
+            m_model.toggleAllSelection();
     });
     connect(list(), &FileItemList::toggleRequested, &m_model, &Core::FileSearchViewModel::toggleSelection);
 
@@ -42,9 +47,13 @@ void FileSearchPage::refresh()
     const FileSearchState state = m_model.state();
     QList<PathItemModel::Row> rows;
     rows.reserve(m_model.results().size());
-    for (const Core::FileSearchResult& r : m_model.results())
+    qsizetype ticked = 0;
+    for (const Core::FileSearchResult& r : m_model.results()) {
         rows.append({r.path, r.size, r.selected});
+        ticked += r.selected ? 1 : 0;
+    }
     showRows(std::move(rows));
+    selectAllBar()->setSelection(ticked, m_model.results().size(), m_model.selectedSize());
 
     placeholder()->setBusy(state == FileSearchState::Searching || state == FileSearchState::Cleaning);
     placeholder()->setSymbol(state == FileSearchState::Ready ? QStringLiteral("magnifyingglass")
@@ -55,6 +64,7 @@ void FileSearchPage::refresh()
 
     actionButton()->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model.selectedSize()),
                                QStringLiteral("trash"), QStringLiteral("长按可全选或取消全选"));
+    actionButton()->setEnabled(ticked > 0);
     actionButton()->setVisible(hasCleanableList());
     actionButton()->raise();
 }

@@ -6,6 +6,7 @@
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
+#include "ui/components/SelectAllBar.h"
 #include "ui/pages/ScannedItemModel.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
@@ -13,17 +14,14 @@
 #include "util/FileKind.h"
 #include "util/NameOrder.h"
 
-#include <QCursor>
-#include <QEvent>
 #include <QFrame>
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QPropertyAnimation>
 #include <QSlider>
 #include <QStackedLayout>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace Sweepora::Ui {
 
@@ -44,11 +42,11 @@ LargeFilePage::LargeFilePage(QWidget* parent) : QWidget(parent), m_model(new Cor
     m_stack = new QStackedLayout(this);
     m_placeholder = new PlaceholderView(this);
     m_stack->addWidget(m_placeholder);
-    // Room below the list, so the last row stays clear of the floating action area.
     m_listArea = new QWidget(this);
     auto* listLayout = new QVBoxLayout(m_listArea);
-    listLayout->setContentsMargins(0, 0, 0, 80);
     m_list = new FileItemList(m_listArea);
+    m_selectBar = new SelectAllBar(FileItemDelegate::kPadding + m_list->spacing(), m_list->spacing(), m_listArea);
+    listLayout->addWidget(m_selectBar);
     listLayout->addWidget(m_list);
     m_rows = new ScannedItemModel(m_list);
     m_list->setModel(m_rows);
@@ -83,30 +81,17 @@ LargeFilePage::LargeFilePage(QWidget* parent) : QWidget(parent), m_model(new Cor
         // A threshold moved after a scan applies at once.
         m_model->applyThreshold(m_minimumSizeGB);
     });
-    auto* fade = new QGraphicsOpacityEffect(m_card);
-    fade->setOpacity(0.0);
-    m_card->setGraphicsEffect(fade);
-    m_cardFade = new QPropertyAnimation(fade, "opacity", this);
-    m_cardFade->setDuration(180);
-    m_cardFade->setEasingCurve(QEasingCurve::InOutQuad);
-    connect(m_cardFade, &QPropertyAnimation::finished, this, [this] {
-        if (!m_hovering)
-            m_card->hide();
-    });
-    m_card->hide();
 
     m_button = new FloatingActionButton(this);
     connect(m_button, &QPushButton::clicked, this, &LargeFilePage::onTap);
     m_button->setLongPressAction([this] { onLongPress(); });
+    // Room below the list, so the last row stays clear of the floating action area.
+    listLayout->setContentsMargins(m_list->pageMargins(m_button->clearance()));
+    connect(m_selectBar, &SelectAllBar::toggleAllRequested, this, &LargeFilePage::onLongPress);
+    connect(m_selectBar, &SelectAllBar::rescanRequested, this, [this] { m_model->startScan(m_minimumSizeGB); });
 
-    // The pointer's way in and out of the action area.
-    m_button->installEventFilter(this);
-    m_card->installEventFilter(this);
-    m_list->viewport()->installEventFilter(this);
-    m_placeholder->installEventFilter(this);
-    m_list->viewport()->setMouseTracking(true);
-    m_placeholder->setMouseTracking(true);
-
+    connect(m_placeholder->cancelButton(), &QPushButton::clicked, m_model, &Core::LargeFileViewModel::cancelScan);
+    connect(&m_model->scanWatch(), &Core::ScanWatch::changed, this, &LargeFilePage::refresh);
     connect(m_model, &Core::LargeFileViewModel::stateChanged, this, &LargeFilePage::refresh);
     connect(m_model, &Core::LargeFileViewModel::messageChanged, this, &LargeFilePage::refresh);
     connect(m_model, &Core::LargeFileViewModel::filesChanged, this, [this] {
@@ -150,75 +135,40 @@ void LargeFilePage::refresh()
                                      : QStringLiteral("你可以调整大小后重新扫描"));
     if (needsGrant)
         m_placeholder->setSubtitle(QStringLiteral("授权后即可扫描个人文件夹"));
+    const bool scanning = state == ScanState::Scanning;
+    if (scanning)
+        m_placeholder->setSubtitle(m_model->scanWatch().text());
+    m_placeholder->cancelButton()->setVisible(scanning);
 
-    if (state == ScanState::Scanned && hasFiles)
+    const QList<Core::LargeFileItem>& files = m_model->files();
+    const auto ticked = std::count_if(files.cbegin(), files.cend(), [](const auto& f) { return f.selected; });
+    m_selectBar->setSelection(ticked, files.size(), m_model->selectedSize());
+    m_selectBar->setRescanVisible(state == ScanState::Scanned);
+    const bool cleanable = state == ScanState::Scanned && hasFiles;
+    if (cleanable)
         m_button->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model->selectedSize()),
                              QStringLiteral("trash"), QStringLiteral("长按可全选或取消全选"));
     else
         m_button->setContent(QStringLiteral("开始扫描"), QStringLiteral("magnifyingglass"),
                              QStringLiteral("扫描大文件"));
+    m_button->setEnabled(!cleanable || ticked > 0);
     m_button->setVisible(!busy);
-    if (busy)
-        setHoveringActionArea(false);
+    m_card->setVisible(!busy);
     placeCard();
-}
-
-void LargeFilePage::setHoveringActionArea(bool hovering)
-{
-    if (hovering && !m_button->isVisible())
-        hovering = false;
-    if (hovering == m_hovering)
-        return;
-    m_hovering = hovering;
-    auto* fade = static_cast<QGraphicsOpacityEffect*>(m_card->graphicsEffect());
-    m_cardFade->stop();
-    m_cardFade->setStartValue(fade->opacity());
-    m_cardFade->setEndValue(hovering ? 1.0 : 0.0);
-    if (hovering) {
-        placeCard();
-        m_card->show();
-        m_card->raise();
-    }
-    m_cardFade->start();
 }
 
 void LargeFilePage::placeCard()
 {
     m_card->adjustSize();
+    m_card->raise();
     const QRect button = m_button->geometry();
     m_card->move(button.left() - kSpacing - m_card->width(), button.center().y() - m_card->height() / 2);
-}
-
-bool LargeFilePage::pointerInActionArea(const QPoint& pagePos) const
-{
-    QRect area = m_button->geometry();
-    if (m_card->isVisible())
-        area = area.united(m_card->geometry());
-    return area.contains(pagePos);
 }
 
 void LargeFilePage::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     placeCard();
-}
-
-bool LargeFilePage::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_button || watched == m_card) {
-        if (event->type() == QEvent::Enter)
-            setHoveringActionArea(true);
-        else if (event->type() == QEvent::Leave && !pointerInActionArea(mapFromGlobal(QCursor::pos())))
-            setHoveringActionArea(false);
-    } else if (event->type() == QEvent::MouseMove && m_hovering) {
-        // Moving over the list or the placeholder, outside the area (the gap between card and
-        // button belongs to the area).
-        auto* widget = static_cast<QWidget*>(watched);
-        const QPoint pos = widget->mapTo(this, static_cast<QMouseEvent*>(event)->position().toPoint());
-        if (!pointerInActionArea(pos))
-            setHoveringActionArea(false);
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void LargeFilePage::onTap()

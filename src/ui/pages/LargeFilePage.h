@@ -6,7 +6,6 @@ class QLabel;
 class QSlider;
 class QStackedLayout;
 class QFrame;
-class QPropertyAnimation;
 
 namespace Sweepora::Core {
 class LargeFileViewModel;
@@ -18,11 +17,12 @@ class FileItemList;
 class FloatingActionButton;
 class PlaceholderView;
 class ScannedItemModel;
+class SelectAllBar;
 
-// 大文件清理: the files of at least the chosen size, largest first, with a tick each. The
-// action area floats at the bottom: the size card with its slider (shown while the pointer
-// is over the area) and the action button (scan, or move the ticked files to the Trash; a
-// long press ticks or clears all). The page owns its view model.
+// 大文件清理: the files of at least the chosen size, largest first, with a tick each and the
+// 全选 line above them. The action area floats at the bottom: the size card with its slider,
+// always at hand, and the action button (scan, or move the ticked files to the Trash; a long
+// press ticks or clears all). The page owns its view model.
 class LargeFilePage : public QWidget
 {
     Q_OBJECT
@@ -32,43 +32,39 @@ public:
 
     Core::LargeFileViewModel& model() const { return *m_model; }
     double minimumSizeGB() const { return m_minimumSizeGB; }
-    bool isHoveringActionArea() const { return m_hovering; }
-    void setHoveringActionArea(bool hovering);
 
     PlaceholderView* placeholder() const { return m_placeholder; }
     FileItemList* list() const { return m_list; }
     ScannedItemModel* rows() const { return m_rows; }
+    SelectAllBar* selectAllBar() const { return m_selectBar; }
     FloatingActionButton* actionButton() const { return m_button; }
     QFrame* sizeCard() const { return m_card; }
     QSlider* slider() const { return m_slider; }
     QLabel* sizeLabel() const { return m_sizeLabel; }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void refresh();
     void refreshRows();
     void placeCard();
-    bool pointerInActionArea(const QPoint& pagePos) const;
     void onTap();
     void onLongPress();
 
     Core::LargeFileViewModel* m_model = nullptr; // a child of the page
     double m_minimumSizeGB = 1.0;
-    bool m_hovering = false;
 
     QStackedLayout* m_stack = nullptr;
     PlaceholderView* m_placeholder = nullptr;
     QWidget* m_listArea = nullptr;
     FileItemList* m_list = nullptr;
     ScannedItemModel* m_rows = nullptr;
+    SelectAllBar* m_selectBar = nullptr;
     FloatingActionButton* m_button = nullptr;
     QFrame* m_card = nullptr;
     QLabel* m_sizeLabel = nullptr;
     QSlider* m_slider = nullptr;
-    QPropertyAnimation* m_cardFade = nullptr;
 };
 
 } // namespace Sweepora::Ui

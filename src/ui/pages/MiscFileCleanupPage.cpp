@@ -7,11 +7,14 @@
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
+#include "ui/components/SelectAllBar.h"
 #include "ui/pages/ScannedItemModel.h"
 #include "util/ByteCount.h"
 
 #include <QStackedLayout>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace Sweepora::Ui {
 
@@ -27,11 +30,11 @@ MiscFileCleanupPage::MiscFileCleanupPage(Core::MiscFileCleanupViewModel& model, 
     m_stack->addWidget(m_placeholder);
     FileItemDelegate::Options options;
     options.detailLine = true;
-    // Room below the list, so the last row stays clear of the floating button.
     m_listArea = new QWidget(this);
     auto* listLayout = new QVBoxLayout(m_listArea);
-    listLayout->setContentsMargins(0, 0, 0, 80);
     m_list = new FileItemList(options, m_listArea);
+    m_selectBar = new SelectAllBar(FileItemDelegate::kPadding + m_list->spacing(), m_list->spacing(), m_listArea);
+    listLayout->addWidget(m_selectBar);
     listLayout->addWidget(m_list);
     m_rows = new ScannedItemModel(m_list);
     m_list->setModel(m_rows);
@@ -41,6 +44,10 @@ MiscFileCleanupPage::MiscFileCleanupPage(Core::MiscFileCleanupViewModel& model, 
     m_button = new FloatingActionButton(this);
     connect(m_button, &QPushButton::clicked, this, &MiscFileCleanupPage::onTap);
     m_button->setLongPressAction([this] { onLongPress(); });
+    // Room below the list, so the last row stays clear of the floating button.
+    listLayout->setContentsMargins(m_list->pageMargins(m_button->clearance()));
+    connect(m_selectBar, &SelectAllBar::toggleAllRequested, this, &MiscFileCleanupPage::onLongPress);
+    connect(m_selectBar, &SelectAllBar::rescanRequested, this, [this] { m_model.startScan(); });
 
     connect(&m_model, &Core::MiscFileCleanupViewModel::stateChanged, this, &MiscFileCleanupPage::refresh);
     connect(&m_model, &Core::MiscFileCleanupViewModel::messageChanged, this, &MiscFileCleanupPage::refresh);
@@ -85,12 +92,18 @@ void MiscFileCleanupPage::refresh()
     if (needsGrant)
         m_placeholder->setSubtitle(QStringLiteral("授权后即可扫描个人文件夹"));
 
-    if (state == ScanState::Scanned && hasFiles)
+    const QList<Core::MiscFileItem>& files = m_model.files();
+    const auto ticked = std::count_if(files.cbegin(), files.cend(), [](const auto& f) { return f.selected; });
+    m_selectBar->setSelection(ticked, files.size(), m_model.selectedSize());
+    m_selectBar->setRescanVisible(state == ScanState::Scanned);
+    const bool cleanable = state == ScanState::Scanned && hasFiles;
+    if (cleanable)
         m_button->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model.selectedSize()),
                              QStringLiteral("trash"), QStringLiteral("长按可全选或取消全选"));
     else
         m_button->setContent(QStringLiteral("开始扫描"), QStringLiteral("magnifyingglass"),
                              QStringLiteral("扫描") + Engine::noun(category));
+    m_button->setEnabled(!cleanable || ticked > 0);
     m_button->setVisible(!busy);
 }
 

@@ -14,9 +14,10 @@ class FileItemList;
 class FloatingActionButton;
 class PlaceholderView;
 class ScannedItemModel;
+class SelectAllBar;
 
 // The page of 闲杂文件, 压缩包清理 or 安装包清理: the files the category's model found, each with
-// its creation date and age, and the action button (scan, or move the ticked files to the
+// its creation date and age, under the 全选 line, and the action button (scan, or move the ticked files to the
 // Trash; a long press ticks or clears all). The window owns the model, which outlives the page.
 class MiscFileCleanupPage : public QWidget
 {
@@ -28,6 +29,7 @@ public:
     PlaceholderView* placeholder() const { return m_placeholder; }
     FileItemList* list() const { return m_list; }
     ScannedItemModel* rows() const { return m_rows; }
+    SelectAllBar* selectAllBar() const { return m_selectBar; }
     FloatingActionButton* actionButton() const { return m_button; }
 
 private:
@@ -42,6 +44,7 @@ private:
     QWidget* m_listArea = nullptr;
     FileItemList* m_list = nullptr;
     ScannedItemModel* m_rows = nullptr;
+    SelectAllBar* m_selectBar = nullptr;
     FloatingActionButton* m_button = nullptr;
 };
 

@@ -6,19 +6,28 @@
 #include "ui/components/Confirmation.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
+#include "ui/components/SelectAllBar.h"
 #include "ui/pages/StorageEntryListModel.h"
 #include "ui/pages/StorageRowDelegate.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
 #include "util/ByteCount.h"
 
+#include <QCheckBox>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStackedLayout>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <optional>
+
+#include <sys/statvfs.h>
 
 namespace Sweepora::Ui {
 namespace {
@@ -34,13 +43,34 @@ QToolButton* borderlessButton(const QString& symbol, const QString& toolTip, con
     return button;
 }
 
+struct Space
+{
+    qint64 total = 0;
+    qint64 free = 0; // what an unprivileged user can still write
+};
+
+std::optional<Space> fileSystemSpace(const QString& path)
+{
+    struct statvfs s = {};
+    if (path.isEmpty() || ::statvfs(QFile::encodeName(path).constData(), &s) != 0 || s.f_blocks == 0)
+        return std::nullopt;
+    const auto unit = static_cast<qint64>(s.f_frsize != 0 ? s.f_frsize : s.f_bsize);
+    return Space{static_cast<qint64>(s.f_blocks) * unit, static_cast<qint64>(s.f_bavail) * unit};
+}
+
+// A protected place is listed but never ticked: "all" means all the others.
+qsizetype tickableCount(const QList<Core::StorageEntry>& entries)
+{
+    return std::count_if(entries.cbegin(), entries.cend(), [](const auto& e) { return !e.isProtected; });
+}
+
 } // namespace
 
 StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     : QWidget(parent), m_model(new Core::StorageAnalysisModel(this))
 {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 12, 20, 12);
+    layout->setContentsMargins(28, 12, 28, 12);
     layout->setSpacing(10);
 
     // The folder being looked at and the two ways to move.
@@ -70,14 +100,39 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     topBar->addLayout(pathColumn, 1);
     layout->addLayout(topBar);
 
+    // The disk the folder lies on: used and free, as the file system reports them.
+    auto* spaceRow = new QHBoxLayout;
+    spaceRow->setSpacing(10);
+    m_spaceBar = new QProgressBar(this);
+    m_spaceBar->setObjectName(QStringLiteral("spaceBar"));
+    m_spaceBar->setRange(0, 1000);
+    m_spaceBar->setTextVisible(false);
+    m_spaceBar->setFixedHeight(8);
+    m_spaceLabel = new QLabel(this);
+    m_spaceLabel->setObjectName(QStringLiteral("spaceLabel"));
+    m_spaceLabel->setFont(Theme::font(TextStyle::Caption));
+    Theme::makeSecondary(m_spaceLabel);
+    spaceRow->addWidget(m_spaceBar, 1);
+    spaceRow->addWidget(m_spaceLabel);
+    layout->addLayout(spaceRow);
+
     auto* statusBar = new QHBoxLayout;
+    statusBar->setSpacing(12);
     m_statusLabel = new QLabel(this);
     m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
     m_statusLabel->setFont(Theme::font(TextStyle::Caption));
     Theme::makeSecondary(m_statusLabel);
+    m_totalLabel = new QLabel(this);
+    m_totalLabel->setObjectName(QStringLiteral("totalLabel"));
+    m_totalLabel->setFont(Theme::font(TextStyle::Caption));
+    m_hiddenSwitch = new QCheckBox(QStringLiteral("显示隐藏项"), this);
+    m_hiddenSwitch->setObjectName(QStringLiteral("hiddenSwitch"));
+    m_hiddenSwitch->setToolTip(QStringLiteral("列出名称以“.”开头的文件夹和文件，例如 .cache"));
     m_refreshButton = new QPushButton(QStringLiteral("重新扫描"), this);
     m_refreshButton->setObjectName(QStringLiteral("refreshButton"));
-    statusBar->addWidget(m_statusLabel, 1);
+    statusBar->addWidget(m_statusLabel);
+    statusBar->addWidget(m_totalLabel, 1);
+    statusBar->addWidget(m_hiddenSwitch);
     statusBar->addWidget(m_refreshButton);
     layout->addLayout(statusBar);
 
@@ -90,13 +145,20 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
 
     auto* body = new QStackedLayout;
     m_body = body;
-    m_list = new QListView(this);
+    m_listPane = new QWidget(this);
+    auto* paneLayout = new QVBoxLayout(m_listPane);
+    paneLayout->setContentsMargins(0, 0, 0, 0);
+    m_selectBar = new SelectAllBar(StorageRowDelegate::kCheckboxInset, 0, m_listPane);
+    paneLayout->addWidget(m_selectBar);
+    m_list = new QListView(m_listPane);
     m_list->setObjectName(QStringLiteral("entryList"));
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setMouseTracking(true);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->setUniformItemSizes(true);
+    // Rows take the list's width and elide their names: nothing to scroll sideways to.
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->viewport()->setAutoFillBackground(false);
     m_rows = new StorageEntryListModel(this);
     m_delegate = new StorageRowDelegate(this);
@@ -104,7 +166,8 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     m_list->setItemDelegate(m_delegate);
     m_placeholder = new PlaceholderView(this);
     m_placeholder->setSymbol(QStringLiteral("externaldrive"));
-    body->addWidget(m_list);
+    paneLayout->addWidget(m_list, 1);
+    body->addWidget(m_listPane);
     body->addWidget(m_placeholder);
     layout->addLayout(body, 1);
 
@@ -113,11 +176,15 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     m_deleteProgress = new BusyIndicator(14, m_deleteButton);
     m_deleteProgress->move(16, 0);
     m_deleteProgress->hide();
+    // Room below the last row for the floating button (the page's own margin is part of it).
+    paneLayout->setContentsMargins(0, 0, 0, m_deleteButton->clearance() - layout->contentsMargins().bottom());
+    connect(m_selectBar, &SelectAllBar::toggleAllRequested, this, &StorageAnalysisPage::toggleAll);
 
     using Core::StorageAnalysisModel;
     connect(m_upButton, &QToolButton::clicked, m_model, &StorageAnalysisModel::goUp);
     connect(m_chooseButton, &QToolButton::clicked, m_model, &StorageAnalysisModel::chooseDirectory);
     connect(m_refreshButton, &QPushButton::clicked, m_model, &StorageAnalysisModel::refresh);
+    connect(m_hiddenSwitch, &QCheckBox::toggled, m_model, &StorageAnalysisModel::setShowsHidden);
     connect(m_deleteButton, &QPushButton::clicked, this, &StorageAnalysisPage::requestDeletion);
     connect(m_delegate, &StorageRowDelegate::toggleRequested, this, [this](const QModelIndex& index) {
         const QString path = index.data(StorageEntryListModel::PathRole).toString();
@@ -136,6 +203,7 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     connect(m_model, &StorageAnalysisModel::isScanningChanged, this, [this] {
         updateStatus();
         updateDeleteButton();
+        updateTotals();
     });
     connect(m_model, &StorageAnalysisModel::isDeletingChanged, this, [this] {
         updateDirectory();
@@ -154,10 +222,12 @@ StorageAnalysisPage::~StorageAnalysisPage() = default;
 
 void StorageAnalysisPage::updateDirectory()
 {
+    updateTotals();
     m_pathLabel->setText(m_model->currentDirectory());
     m_pathLabel->setToolTip(m_model->currentDirectory());
     m_upButton->setEnabled(!m_model->isDeleting());
     m_chooseButton->setEnabled(!m_model->isDeleting());
+    m_hiddenSwitch->setEnabled(!m_model->isDeleting());
 }
 
 void StorageAnalysisPage::updateEntries()
@@ -166,6 +236,27 @@ void StorageAnalysisPage::updateEntries()
     m_rows->setSelection(m_model->selectedEntryIDs());
     updateStatus();
     updateDeleteButton();
+    updateTotals();
+}
+
+void StorageAnalysisPage::updateTotals()
+{
+    qint64 total = 0;
+    for (const Core::StorageEntry& entry : m_model->entries())
+        total += entry.size;
+    const bool known = !m_model->isScanning() && !m_model->entries().isEmpty();
+    m_totalLabel->setText(known ? QStringLiteral("合计 ") + Core::formattedByteCount(total) : QString());
+    const std::optional<Space> space = fileSystemSpace(m_model->currentDirectory());
+    m_spaceBar->setVisible(space.has_value());
+    m_spaceLabel->setVisible(space.has_value());
+    if (!space)
+        return;
+    const qint64 used = space->total - space->free;
+    m_spaceBar->setValue(static_cast<int>(used * 1000 / space->total));
+    m_spaceLabel->setText(QStringLiteral("已用 %1 · 可用 %2 · 共 %3")
+                              .arg(Core::formattedByteCount(used), Core::formattedByteCount(space->free),
+                                   Core::formattedByteCount(space->total)));
+    m_spaceBar->setToolTip(m_spaceLabel->text());
 }
 
 void StorageAnalysisPage::updateStatus()
@@ -175,7 +266,7 @@ void StorageAnalysisPage::updateStatus()
     m_refreshButton->setEnabled(!scanning && !m_model->isDeleting());
     m_progress->setVisible(scanning);
     const bool empty = m_model->entries().isEmpty();
-    m_body->setCurrentWidget(empty ? static_cast<QWidget*>(m_placeholder) : m_list);
+    m_body->setCurrentWidget(empty ? static_cast<QWidget*>(m_placeholder) : m_listPane);
     m_placeholder->setTitle(scanning ? Core::StorageAnalysisModel::kComputingMessage : m_model->message());
 }
 
@@ -184,9 +275,22 @@ void StorageAnalysisPage::updateDeleteButton()
     const bool deleting = m_model->isDeleting();
     m_deleteButton->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model->selectedSize()),
                                deleting ? QString() : QStringLiteral("trash"), QStringLiteral("将选中项目移到废纸篓"));
-    m_deleteButton->setEnabled(!m_model->isScanning() && !deleting);
+    const qsizetype ticked = m_model->selectedEntryIDs().size();
+    m_selectBar->setSelection(ticked, tickableCount(m_model->entries()), m_model->selectedSize());
+    m_selectBar->setEnabled(!m_model->isScanning() && !deleting);
+    m_deleteButton->setEnabled(!m_model->isScanning() && !deleting && ticked > 0);
+    m_deleteButton->setVisible(!m_model->entries().isEmpty() || deleting);
     m_deleteProgress->move(16, (m_deleteButton->height() - m_deleteProgress->height()) / 2);
     m_deleteProgress->setVisible(deleting);
+}
+
+void StorageAnalysisPage::toggleAll()
+{
+    const QList<Core::StorageEntry>& entries = m_model->entries();
+    const bool all = m_model->selectedEntryIDs().size() == tickableCount(entries);
+    for (const Core::StorageEntry& entry : entries)
+        if (!entry.isProtected)
+            m_model->setSelected(entry.path, !all);
 }
 
 // A folder may hold far more than its name suggests: say what goes before it goes.

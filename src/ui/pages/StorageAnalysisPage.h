@@ -5,7 +5,9 @@
 #include <QWidget>
 
 class QLabel;
+class QCheckBox;
 class QListView;
+class QProgressBar;
 class QPushButton;
 class QStackedLayout;
 class QToolButton;
@@ -19,6 +21,7 @@ namespace Sweepora::Ui {
 class BusyIndicator;
 class FloatingActionButton;
 class PlaceholderView;
+class SelectAllBar;
 class StorageEntryListModel;
 class StorageRowDelegate;
 
@@ -34,6 +37,11 @@ public:
 
     Core::StorageAnalysisModel& model() const { return *m_model; }
     QListView* list() const { return m_list; }
+    SelectAllBar* selectAllBar() const { return m_selectBar; }
+    QLabel* totalLabel() const { return m_totalLabel; }
+    QProgressBar* spaceBar() const { return m_spaceBar; }
+    QLabel* spaceLabel() const { return m_spaceLabel; }
+    QCheckBox* hiddenSwitch() const { return m_hiddenSwitch; }
     StorageRowDelegate* rowDelegate() const { return m_delegate; }
     // Asking before folders go, while it is up.
     QMessageBox* confirmation() const { return m_confirmation; }
@@ -44,6 +52,9 @@ private:
     void updateEntries();
     void updateStatus();
     void updateDeleteButton();
+    // The current folder's total and its file system's used and free space.
+    void updateTotals();
+    void toggleAll();
 
     Core::StorageAnalysisModel* m_model = nullptr; // a child of the page
     QToolButton* m_upButton = nullptr;
@@ -51,8 +62,14 @@ private:
     QLabel* m_pathLabel = nullptr;
     QLabel* m_statusLabel = nullptr;
     QPushButton* m_refreshButton = nullptr;
+    QLabel* m_totalLabel = nullptr;
+    QProgressBar* m_spaceBar = nullptr;
+    QLabel* m_spaceLabel = nullptr;
+    QCheckBox* m_hiddenSwitch = nullptr;
     BusyIndicator* m_progress = nullptr;
     QStackedLayout* m_body = nullptr;
+    QWidget* m_listPane = nullptr;
+    SelectAllBar* m_selectBar = nullptr;
     QListView* m_list = nullptr;
     StorageEntryListModel* m_rows = nullptr;
     StorageRowDelegate* m_delegate = nullptr;

@@ -11,6 +11,9 @@ class StorageRowDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
 public:
+    // From the list's edge to a row's checkbox.
+    static constexpr int kCheckboxInset = 16;
+
     static constexpr int kRowHeight = 54;
     static constexpr int kSizeColumn = 88;
 

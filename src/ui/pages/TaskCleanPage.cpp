@@ -7,6 +7,7 @@
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/ScanFilePanel.h"
 #include "ui/components/ScanProgressCard.h"
+#include "ui/components/SelectAllBar.h"
 #include "ui/style/Theme.h"
 #include "util/ByteCount.h"
 
@@ -21,9 +22,7 @@
 
 namespace Sweepora::Ui {
 namespace {
-// The list ends this far above the page's bottom edge, so that the last row can scroll out
-// from under the floating button.
-constexpr int kListBottomClearance = 96;
+constexpr int kListInset = 28;
 } // namespace
 
 TaskCleanPage::TaskCleanPage(Core::CleanupViewModel& model, QWidget* parent) : QWidget(parent), m_model(&model)
@@ -61,6 +60,8 @@ TaskCleanPage::TaskCleanPage(Core::CleanupViewModel& model, QWidget* parent) : Q
     m_status->setContentsMargins(30, 0, 28, 0);
     Theme::makeSecondary(m_status);
     listLayout->addWidget(m_status);
+    m_selectBar = new SelectAllBar(kListInset + CleanupRow::kPadding, kListInset, m_listPane);
+    listLayout->addWidget(m_selectBar);
     m_scroll = new QScrollArea(m_listPane);
     m_scroll->setObjectName(QStringLiteral("taskCleanList"));
     m_scroll->setWidgetResizable(true);
@@ -69,7 +70,7 @@ TaskCleanPage::TaskCleanPage(Core::CleanupViewModel& model, QWidget* parent) : Q
     auto* rowsWidget = new QWidget;
     rowsWidget->setObjectName(QStringLiteral("scrollContent"));
     m_rowLayout = new QVBoxLayout(rowsWidget);
-    m_rowLayout->setContentsMargins(28, 0, 28, kListBottomClearance);
+    m_rowLayout->setContentsMargins(kListInset, 0, kListInset, 0);
     m_rowLayout->setSpacing(10);
     m_rowLayout->addStretch(1);
     m_scroll->setWidget(rowsWidget);
@@ -90,6 +91,10 @@ TaskCleanPage::TaskCleanPage(Core::CleanupViewModel& model, QWidget* parent) : Q
     // The button floats over the list's column, so an open side panel never sits under it.
     m_button = new FloatingActionButton(column);
     m_button->setLongPressAction([this] { longPressButton(); }, kLongPressMs);
+    // The list ends this far below its last row, so that the row can scroll out from under the button.
+    m_rowLayout->setContentsMargins(kListInset, 0, kListInset, m_button->clearance());
+    connect(m_selectBar, &SelectAllBar::toggleAllRequested, this, &TaskCleanPage::longPressButton);
+    connect(m_selectBar, &SelectAllBar::rescanRequested, this, [this] { m_model->startScan(); });
 
     connect(m_button, &QPushButton::clicked, this, &TaskCleanPage::tapButton);
     connect(m_panel, &ScanFilePanel::closeRequested, this, &TaskCleanPage::closeDetail);
@@ -154,6 +159,16 @@ void TaskCleanPage::updateResults()
         row->deleteLater();
     }
     m_content->setCurrentWidget(results.isEmpty() ? static_cast<QWidget*>(m_emptyState) : m_listPane);
+    // The side panel follows its result: a clean that moved it (or some of its files) shows here too.
+    if (m_detail) {
+        const QString id = m_detail->id;
+        const auto it =
+            std::find_if(results.cbegin(), results.cend(), [&id](const Core::CleanupResult& r) { return r.id == id; });
+        if (it == results.cend())
+            closeDetail();
+        else if (*it != *m_detail)
+            inspect(id);
+    }
     updateButton();
     buildRowsAhead();
 }
@@ -163,12 +178,19 @@ void TaskCleanPage::updateButton()
     const Core::ScanState state = m_model->state();
     const bool busy = state == Core::ScanState::Authorizing || state == Core::ScanState::Scanning ||
                       state == Core::ScanState::Cleaning;
-    if (state == Core::ScanState::Scanned)
+    const QList<Core::CleanupResult>& results = m_model->results();
+    const auto ticked = std::count_if(results.cbegin(), results.cend(), [](const auto& r) { return r.selected; });
+    m_selectBar->setSelection(ticked, results.size(), m_model->selectedSize());
+    m_selectBar->setRescanVisible(state == Core::ScanState::Scanned);
+    // An empty result offers the scan again rather than a clean of nothing.
+    const bool cleanable = state == Core::ScanState::Scanned && !results.isEmpty();
+    if (cleanable)
         m_button->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model->selectedSize()),
                              QStringLiteral("trash"), QStringLiteral("长按可全选或取消全选"));
     else
         m_button->setContent(QStringLiteral("开始扫描"), QStringLiteral("magnifyingglass"),
                              QStringLiteral("扫描规则缓存"));
+    m_button->setEnabled(!cleanable || ticked > 0);
     m_button->setVisible(!busy);
 }
 
@@ -199,7 +221,7 @@ CleanupRow* TaskCleanPage::appendRow(const Core::CleanupResult& result)
 
 void TaskCleanPage::tapButton()
 {
-    if (m_model->state() == Core::ScanState::Scanned)
+    if (m_model->state() == Core::ScanState::Scanned && !m_model->results().isEmpty())
         m_model->clean();
     else
         m_model->startScan();

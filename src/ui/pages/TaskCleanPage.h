@@ -23,6 +23,7 @@ class EmptyState;
 class FloatingActionButton;
 class ScanFilePanel;
 class ScanProgressCard;
+class SelectAllBar;
 
 // The page of 常规清理: shows the rule scanner's state (a progress card while rules are
 // scanned, one row per result, or the placeholder), a floating button that scans or moves the
@@ -48,6 +49,7 @@ public:
     QScrollArea* resultList() const { return m_scroll; }
     // The view model's message above the list (the placeholder shows it when there is no list).
     QLabel* statusLine() const { return m_status; }
+    SelectAllBar* selectAllBar() const { return m_selectBar; }
     // The rows built so far, in list order (a prefix of the results).
     const QList<CleanupRow*>& rows() const { return m_rows; }
     // The result whose files the side panel shows (a copy taken when it was opened).
@@ -60,6 +62,7 @@ private:
     void updateState();
     void updateMessage();
     void updateResults();
+    // The button and the 全选 line, which follow the state and the ticks.
     void updateButton();
     // Builds further rows while the built ones end less than a screen below the visible part.
     void buildRowsAhead();
@@ -78,6 +81,7 @@ private:
     EmptyState* m_emptyState = nullptr;
     QWidget* m_listPane = nullptr;
     QLabel* m_status = nullptr;
+    SelectAllBar* m_selectBar = nullptr;
     QScrollArea* m_scroll = nullptr;
     QVBoxLayout* m_rowLayout = nullptr;
     QList<CleanupRow*> m_rows;

@@ -112,6 +112,7 @@ void ContentView::checkAuthorizationAtLaunch()
     m_hasCheckedAuthorization = true;
     const Core::LaunchReport report = Core::AccessManager::launchCheck();
     if (!report.valid) {
+        m_online->holdUpdateOffer(true);
         // Opened once the window's own show has finished, so the alert sits over a shown window.
         QMetaObject::invokeMethod(this, &ContentView::showAuthorizationPrompt, Qt::QueuedConnection);
     }
@@ -143,9 +144,16 @@ void ContentView::showAuthorizationPrompt()
     box->setEscapeButton(later);
     // The picker opens once the alert has closed, not over it. "稍后" does nothing: every
     // scanner asks for the grant again when it starts.
-    connect(box, &QMessageBox::finished, this, [box, authorize] {
-        if (box->clickedButton() == authorize)
-            Core::AccessManager::requestHomeAuthorization([](bool) {});
+    // The update offer waits for the alert, and for the picker the alert opens.
+    connect(box, &QMessageBox::finished, this, [this, box, authorize] {
+        if (box->clickedButton() != authorize) {
+            m_online->holdUpdateOffer(false);
+            return;
+        }
+        Core::AccessManager::requestHomeAuthorization([online = QPointer<OnlineFeatures>(m_online)](bool) {
+            if (online)
+                online->holdUpdateOffer(false);
+        });
     });
     m_authorizationPrompt = box;
     box->open();

@@ -9,6 +9,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QToolBar>
@@ -17,6 +18,11 @@
 namespace Sweepora::Ui {
 namespace {
 constexpr int kPoemMaxWidth = 280;
+
+QString searchSubtitle(const QString& query)
+{
+    return QStringLiteral("搜索“%1”的结果").arg(query);
+}
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
@@ -85,9 +91,14 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     connect(m_scrollObserver, &DetailScrollObserver::scrolled, this, &MainWindow::setHeaderCollapsed);
     connect(m_sidebar, &Sidebar::sectionSelected, this, &MainWindow::setSelectedSection);
     connect(m_search, &TitlebarFileSearch::submitted, this, [this](const QString& query) {
+        m_searchedQuery = query;
+        if (m_selectedSection == kFileSearchSection)
+            m_header->setSubtitle(searchSubtitle(query));
         setSelectedSection(kFileSearchSection);
         emit fileSearchSubmitted(query);
     });
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, m_search, &TitlebarFileSearch::focusField);
 
     setSelectedSection(kFirstSection);
 }
@@ -98,6 +109,10 @@ void MainWindow::setSelectedSection(const QString& id)
         return;
     m_selectedSection = id;
     m_header->setSection(id);
+    if (id == kFileSearchSection && !m_searchedQuery.isEmpty())
+        m_header->setSubtitle(searchSubtitle(m_searchedQuery));
+    // A new section starts at its top, with its header open.
+    m_header->setCollapsed(false);
     m_sidebar->setSelectedSection(id);
     m_stack->setCurrentWidget(pageOrPlaceholder(id));
     emit selectedSectionChanged(id);

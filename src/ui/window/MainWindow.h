@@ -75,6 +75,7 @@ private:
 
     QString m_selectedSection;
     QString m_poemText;
+    QString m_searchedQuery; // the file search page's header names it
     QHash<QString, QWidget*> m_pages;
     Sidebar* m_sidebar = nullptr;
     QWidget* m_detail = nullptr;

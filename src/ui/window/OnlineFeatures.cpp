@@ -95,8 +95,17 @@ void OnlineFeatures::showEditorPanel()
     m_window.setEditorPanel(editor != nullptr ? new RuleEditorPanel(editor) : nullptr);
 }
 
+void OnlineFeatures::holdUpdateOffer(bool hold)
+{
+    m_updateOfferHeld = hold;
+    if (!hold)
+        showUpdateSheet();
+}
+
 void OnlineFeatures::showUpdateSheet()
 {
+    if (m_updateOfferHeld)
+        return;
     const std::optional<Core::AppVersionInfo>& version = m_updateChecker->availableVersion();
     if (m_updateSheet && version && m_updateSheet->version() == *version)
         return;

@@ -35,6 +35,9 @@ public:
     // The window's start-up tasks, after the launch authorization check: the poem fetch, then
     // the update checker's automatic checks.
     void start();
+    // While held, an offered version waits: first-launch dialogs come one at a time, and the
+    // authorization goes first. Releasing shows what was offered meanwhile.
+    void holdUpdateOffer(bool hold);
 
     Core::UpdateChecker& updateChecker() const { return *m_updateChecker; }
     Core::RuleEditorCoordinator& ruleEditor() const { return *m_ruleEditor; }
@@ -60,6 +63,7 @@ private:
     RuleWorkshopPage* m_workshopPage = nullptr;
     QPointer<AppUpdateSheet> m_updateSheet;
     QPointer<LoginSheet> m_loginSheet;
+    bool m_updateOfferHeld = false;
 };
 
 } // namespace Sweepora::Ui

@@ -41,6 +41,11 @@ void PageHeader::setSection(const QString& id)
     m_subtitle->setText(sectionSubtitle(id));
 }
 
+void PageHeader::setSubtitle(const QString& text)
+{
+    m_subtitle->setText(text);
+}
+
 QString PageHeader::title() const
 {
     return m_title->text();

@@ -21,6 +21,8 @@ public:
 
     // Shows the section's id as title and its subtitle.
     void setSection(const QString& id);
+    // Replaces the section's own subtitle until the next setSection().
+    void setSubtitle(const QString& text);
     QString title() const;
     QString subtitle() const;
 

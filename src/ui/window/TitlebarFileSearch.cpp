@@ -75,6 +75,13 @@ void TitlebarFileSearch::pressButton()
     submit();
 }
 
+void TitlebarFileSearch::focusField()
+{
+    setExpanded(true);
+    m_field->setFocus(Qt::ShortcutFocusReason);
+    m_field->selectAll();
+}
+
 void TitlebarFileSearch::submit()
 {
     const QString trimmed = m_field->text().trimmed();

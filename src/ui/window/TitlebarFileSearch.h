@@ -26,6 +26,8 @@ public:
 
     // The button: expands when collapsed; when expanded, collapses a blank field or submits.
     void pressButton();
+    // Opens the field if needed and puts the cursor in it, the query selected (Ctrl+F).
+    void focusField();
     // Return in the field: submits a non-blank query; a blank one keeps the focus and does nothing.
     void submit();
 

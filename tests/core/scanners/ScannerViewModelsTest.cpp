@@ -439,6 +439,8 @@ TEST_F(QuickCleanup, TheLabelCountsFinishedScansAndABusyModelBlocksTheButton)
     quick.startQuickScan();
     EXPECT_EQ(misc.state(), ScanState::Scanning);
     EXPECT_EQ(quick.cards()[2].statusText(), u"扫描中"_s);
+    // A scanner that knows how far it is says so on its card.
+    EXPECT_EQ(quick.cards()[0].statusText(), u"扫描中 0%"_s);
     ASSERT_TRUE(waitUntilIdle());
 }
 

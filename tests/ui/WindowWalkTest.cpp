@@ -1,0 +1,92 @@
+#include "WindowFixture.h"
+#include "rules/CleanupViewModel.h"
+#include "scanners/EmptyFolderCleanupViewModel.h"
+#include "scanners/FileSearchViewModel.h"
+#include "scanners/MiscFileCleanupViewModel.h"
+#include "support/Screenshots.h"
+#include "ui/window/Sections.h"
+
+#include <QScrollBar>
+
+using namespace Sweepora;
+using namespace Sweepora::Test;
+
+namespace {
+
+// Every section of a window whose lists are filled, in both themes, at the smallest window and
+// at a large one: pictures for people to look at, and a check that no page needs to scroll
+// sideways at the smallest size.
+class WindowWalkTest : public WindowFixture
+{
+protected:
+    void fillHome()
+    {
+        addRule(QStringLiteral("com.example.viewer"), QStringLiteral("Viewer"),
+                QStringLiteral("USERFOLDER/.cache/viewer"), QStringLiteral("预览缓存"));
+        tree->file(QStringLiteral(".cache/viewer/thumbs.db"), 40000);
+        tree->file(QStringLiteral("Downloads/setup.deb"), 90000);
+        tree->file(QStringLiteral("Downloads/photos.zip"), 120000);
+        tree->file(QStringLiteral("Documents/季度报告.pdf"), 30000);
+        tree->file(QStringLiteral("debug.log"), 9000);
+        tree->folder(QStringLiteral("Projects/old/empty"));
+        tree->folder(QStringLiteral("Music/未命名"));
+    }
+
+    void scanEverything()
+    {
+        content->taskCleanModel().startScan();
+        content->miscFileModel().startScan();
+        content->archiveModel().startScan();
+        content->installerModel().startScan();
+        content->emptyFolderCleanupModel().startScan();
+        content->fileSearchModel().search(QStringLiteral("报告"));
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                return content->taskCleanModel().state() == Core::ScanState::Scanned &&
+                       content->miscFileModel().state() == Core::ScanState::Scanned &&
+                       content->archiveModel().state() == Core::ScanState::Scanned &&
+                       content->installerModel().state() == Core::ScanState::Scanned &&
+                       content->emptyFolderCleanupModel().state() ==
+                           Core::EmptyFolderCleanupViewModel::State::Scanned &&
+                       content->fileSearchModel().state() == Core::FileSearchState::Searched;
+            },
+            20000));
+    }
+};
+
+} // namespace
+
+TEST_F(WindowWalkTest, EverySectionInBothThemesAtTheSmallestAndALargeWindow)
+{
+    if (Screenshots::folder().isEmpty())
+        GTEST_SKIP() << "SWEEPORA_SCREENSHOTS names no folder";
+    storeHomeGrant(home());
+    fillHome();
+    QList<Ui::Section> sections = Ui::sidebarSections();
+    sections.append(Ui::fileSearchSection());
+    for (const bool dark : {false, true}) {
+        content.reset();
+        Ui::Theme::apply(*qApp, dark);
+        launch();
+        scanEverything();
+        Ui::MainWindow& window = content->window();
+        for (const QSize size : {QSize(900, 600), QSize(1440, 900)}) {
+            window.resize(size);
+            for (qsizetype i = 0; i < sections.size(); ++i) {
+                window.setSelectedSection(sections[i].id);
+                QTest::qWait(20);
+                Screenshots::save(&window, QStringLiteral("walk-%1-%2x%3-%4-%5")
+                                               .arg(dark ? QStringLiteral("dark") : QStringLiteral("light"))
+                                               .arg(size.width())
+                                               .arg(size.height())
+                                               .arg(i, 2, 10, QLatin1Char('0'))
+                                               .arg(sections[i].id));
+                for (const QScrollBar* bar : window.currentPage()->findChildren<QScrollBar*>()) {
+                    if (bar->orientation() == Qt::Horizontal) {
+                        EXPECT_FALSE(bar->isVisible()) << sections[i].id.toStdString() << " at " << size.width();
+                    }
+                }
+            }
+        }
+    }
+}
