@@ -522,6 +522,7 @@ Report findDuplicates(const Options& options, Progress* progress)
             const size_t i = order[k];
             DuplicateCopy copy;
             copy.path = pathFromBytes(QByteArray::fromStdString(files[i].path));
+            std::string().swap(files[i].path); // one copy of each path at a time
             copy.modifiedMSecs = hashed[i].modifiedMSecs;
             copy.identity = files[i].identity;
             copy.inReferenceFolder = inAny(options.referenceFolders, copy.path);
