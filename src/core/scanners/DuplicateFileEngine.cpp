@@ -169,6 +169,40 @@ const char* zeros()
     return block.data();
 }
 
+// Where a file's data lies, asked of the file system as a walk through it goes on: from(at)
+// gives the first stretch of data at or after `at` as [start, end), start == size when only a
+// hole is left. A file system without holes answers with data everywhere.
+class DataExtents
+{
+public:
+    DataExtents(int fd, qint64 size) : m_fd(fd), m_size(size) {}
+
+    std::pair<qint64, qint64> from(qint64 at)
+    {
+        if (at < m_asked || at >= m_end) {
+            off_t start = ::lseek(m_fd, at, SEEK_DATA);
+            if (start < 0)
+                start = errno == ENXIO ? m_size : at; // ENXIO: a hole to the end
+            m_start = std::min<qint64>(start, m_size);
+            off_t end = m_start < m_size ? ::lseek(m_fd, m_start, SEEK_HOLE) : m_size;
+            if (end <= m_start)
+                end = m_size;
+            m_end = std::min<qint64>(end, m_size);
+            m_asked = at;
+            if (m_start >= m_size)
+                m_end = m_size + 1; // nothing more to ask: every later block is a hole
+        }
+        return {std::max(m_start, at), m_end};
+    }
+
+private:
+    int m_fd;
+    qint64 m_size;
+    qint64 m_asked = -1;
+    qint64 m_start = 0;
+    qint64 m_end = -1;
+};
+
 // One hashing thread's state: its buffer and hash state, reused from file to file.
 class Hasher
 {
@@ -192,38 +226,45 @@ public:
         return toHash(XXH3_128bits(m_buffer.get(), static_cast<size_t>(2 * kEdge)));
     }
 
-    // The whole content. Holes are hashed as the zeros they read as, without reading them.
-    // `done(bytes)` is told of each piece hashed; false from `keepGoing` stops it.
+    // The whole content, one kBufferSize block at a time: a block of zeros counts as one tag
+    // byte, any other block as another tag and its bytes. Holes are never read, and nothing is
+    // hashed for them, so a sparse file of gigabytes costs a few system calls; a hole and
+    // written zeros hash alike. `done(bytes)` is told of each block; false from `keepGoing`
+    // stops it.
     template <class Done, class KeepGoing>
     std::optional<Hash128> whole(int fd, qint64 size, Done&& done, KeepGoing&& keepGoing)
     {
+        static constexpr char kZeroBlock = 0;
+        static constexpr char kDataBlock = 1;
         XXH3_128bits_reset(m_state);
         ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-        qint64 offset = 0;
-        while (offset < size) {
+        DataExtents extents(fd, size);
+        char* const buffer = m_buffer.get();
+        for (qint64 block = 0; block < size; block += kBufferSize) {
             if (!keepGoing())
                 return std::nullopt;
-            off_t data = ::lseek(fd, offset, SEEK_DATA);
-            if (data < 0)
-                data = errno == ENXIO ? size : offset; // ENXIO: a hole to the end; else no hole support
-            data = std::min<off_t>(data, size);
-            if (data > offset) {
-                const qint64 piece = std::min<qint64>(data - offset, kBufferSize);
-                XXH3_128bits_update(m_state, zeros(), static_cast<size_t>(piece));
-                offset += piece;
-                done(piece);
-                continue;
+            const qint64 end = std::min<qint64>(size, block + kBufferSize);
+            qint64 at = block;
+            bool zero = true;
+            while (at < end) {
+                const auto [dataStart, dataEnd] = extents.from(at);
+                if (dataStart >= end)
+                    break;
+                const qint64 readEnd = std::min(end, dataEnd);
+                std::memset(buffer + (at - block), 0, static_cast<size_t>(dataStart - at));
+                if (!readFully(fd, buffer + (dataStart - block), readEnd - dataStart, dataStart))
+                    return std::nullopt;
+                zero = zero && std::memcmp(buffer + (dataStart - block), zeros(), readEnd - dataStart) == 0;
+                at = readEnd;
             }
-            off_t hole = ::lseek(fd, offset, SEEK_HOLE);
-            if (hole <= offset)
-                hole = size;
-            const qint64 piece =
-                std::min<qint64>({static_cast<qint64>(hole) - offset, size - offset, static_cast<qint64>(kBufferSize)});
-            if (!readFully(fd, m_buffer.get(), piece, offset))
-                return std::nullopt;
-            XXH3_128bits_update(m_state, m_buffer.get(), static_cast<size_t>(piece));
-            offset += piece;
-            done(piece);
+            if (zero) {
+                XXH3_128bits_update(m_state, &kZeroBlock, 1);
+            } else {
+                std::memset(buffer + (at - block), 0, static_cast<size_t>(end - at));
+                XXH3_128bits_update(m_state, &kDataBlock, 1);
+                XXH3_128bits_update(m_state, buffer, static_cast<size_t>(end - block));
+            }
+            done(end - block);
         }
         // The file must end where the walk said: one more byte means it grew meanwhile.
         char extra;
