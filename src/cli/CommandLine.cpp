@@ -321,6 +321,7 @@ int runCommandLine(const QStringList& arguments)
                     report);
 
     CommandContext context;
+    context.json = options.json;
     if (runner->asksItself() && !options.yes)
         context.confirm = confirmOnTerminal;
     if (!options.now.isEmpty()) {

@@ -89,14 +89,15 @@ public:
             {QStringLiteral("大小"), true}, {QStringLiteral("副本"), true}, {QStringLiteral("路径"), false}};
         for (const DuplicateGroup& group : std::as_const(report.groups)) {
             QJsonArray files;
-            for (const DuplicateCopy& copy : group.copies) {
-                files.append(copy.path);
+            for (qsizetype i = 0; i < group.copies.size(); ++i) {
+                const QString& path = group.copies[i].path;
+                files.append(path);
                 // The kept copy first, each further one marked as what --move-to-trash moves.
-                listing.rows.append({copy.path == group.kept().path ? formattedByteCount(group.size) : QString(),
-                                     copy.path == group.kept().path ? QStringLiteral("保留") : QStringLiteral("重复"),
-                                     copy.path});
-                if (copy.path != group.kept().path)
-                    listing.trashPaths.append(copy.path);
+                if (!context.json)
+                    listing.rows.append({i == 0 ? formattedByteCount(group.size) : QString(),
+                                         i == 0 ? QStringLiteral("保留") : QStringLiteral("重复"), path});
+                if (i > 0)
+                    listing.trashPaths.append(path);
             }
             listing.items.append(QJsonObject{{QStringLiteral("size"), group.size},
                                              {QStringLiteral("files"), files},
