@@ -28,7 +28,9 @@ struct DuplicateCopy
 struct DuplicateGroup
 {
     qint64 size = 0; // of one copy
-    QByteArray hash; // XXH3-128 of the content, 16 bytes
+    // XXH3-128 of the content, 16 bytes; beyond 32 KiB, of its 1 MiB blocks with a block of zeros
+    // as one tag byte (holes are never read)
+    QByteArray hash;
     QList<DuplicateCopy> copies;
 
     const DuplicateCopy& kept() const { return copies.first(); }
