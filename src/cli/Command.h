@@ -25,6 +25,9 @@ struct CommandContext
     // For a command that asks before it changes anything: a yes-or-no question on the
     // terminal; empty when --yes was given.
     std::function<bool(const QString&)> confirm;
+    // --json: the report is the items alone, and a command with many may leave the table's
+    // rows out.
+    bool json = false;
 };
 
 struct Column

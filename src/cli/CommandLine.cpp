@@ -39,11 +39,31 @@ bool write(FILE* stream, const QString& text)
 // Paths keep their bytes as lone surrogates (PathBytes.h), which strict JSON readers refuse:
 // each becomes U+FFFD, and an object's "path" that had any gains "pathBytes", its exact bytes
 // in base64.
+bool hasLoneSurrogate(const QString& text)
+{
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSurrogate(); });
+}
+
+bool needsRepair(const QJsonValue& value)
+{
+    if (value.isString())
+        return hasLoneSurrogate(value.toString());
+    if (value.isArray()) {
+        const QJsonArray array = value.toArray();
+        return std::any_of(array.begin(), array.end(), [](const QJsonValue& v) { return needsRepair(v); });
+    }
+    if (value.isObject()) {
+        const QJsonObject object = value.toObject();
+        return std::any_of(object.begin(), object.end(), [](const QJsonValue& v) { return needsRepair(v); });
+    }
+    return false;
+}
+
 QJsonValue validJson(const QJsonValue& value)
 {
-    const auto hasLoneSurrogate = [](const QString& text) {
-        return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSurrogate(); });
-    };
+    // Most reports need nothing: keep them as they are rather than copy a large one whole.
+    if (!needsRepair(value))
+        return value;
     const auto replaced = [](QString text) {
         for (QChar& c : text)
             if (c.isSurrogate())
@@ -75,8 +95,12 @@ QJsonValue validJson(const QJsonValue& value)
 
 bool writeJson(const QJsonObject& object)
 {
-    const QJsonObject valid = validJson(object).toObject();
-    return write(stdout, QString::fromUtf8(QJsonDocument(valid).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+    // Straight from the document's UTF-8: a report of a hundred thousand paths is not copied
+    // through a QString and back.
+    QByteArray bytes = QJsonDocument(validJson(object).toObject()).toJson(QJsonDocument::Compact);
+    bytes.append('\n');
+    const size_t written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    return std::fflush(stdout) == 0 && written == static_cast<size_t>(bytes.size()) && !std::ferror(stdout);
 }
 
 // How a failure is told: always on standard error; with --json also as one object on
@@ -297,6 +321,7 @@ int runCommandLine(const QStringList& arguments)
                     report);
 
     CommandContext context;
+    context.json = options.json;
     if (runner->asksItself() && !options.yes)
         context.confirm = confirmOnTerminal;
     if (!options.now.isEmpty()) {

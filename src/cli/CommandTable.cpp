@@ -1,6 +1,7 @@
 #include "cli/AppCachesCommand.h"
 #include "cli/AppsCommand.h"
 #include "cli/Command.h"
+#include "cli/DupesCommand.h"
 #include "cli/EmptyCommand.h"
 #include "cli/HistoryCommand.h"
 #include "cli/LargeCommand.h"
@@ -30,6 +31,7 @@ const QList<Command>& commandTable()
         installersCommand(),
         emptyCommand(),
         searchCommand(),
+        dupesCommand(),
         storageCommand(),
         trashCommand(),
         quickCommand(),

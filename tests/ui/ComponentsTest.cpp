@@ -99,7 +99,7 @@ TEST_F(Components, EverySymbolTheInterfaceNamesDrawsSomething)
             "arrow.down.app.fill chevron.right chevron.left list.bullet xmark xmark.circle.fill slider.horizontal.3 "
             "icloud.and.arrow.up icloud.and.arrow.down plus square.and.arrow.up wifi.exclamationmark "
             "sparkles.rectangle.stack iphone envelope safari number clock.arrow.circlepath photo film music.note "
-            "chevron.left.forwardslash.chevron.right")
+            "chevron.left.forwardslash.chevron.right doc.on.doc")
             .split(QLatin1Char(' '));
     for (const QString& name : used) {
         SCOPED_TRACE(name.toStdString());

@@ -71,7 +71,7 @@ TEST_F(MainWindowTest, SidebarListsTheSectionsInOrderWithDividers)
 {
     Sidebar* sidebar = window->sidebar();
     EXPECT_EQ(sidebar->sectionIds().size(), sidebarSections().size());
-    EXPECT_EQ(sidebar->dividerRows(), (QList<int>{8, 11, 13}));
+    EXPECT_EQ(sidebar->dividerRows(), (QList<int>{9, 12, 14}));
     // Every section has an icon to draw.
     for (const Section& s : sidebarSections())
         EXPECT_TRUE(Symbols::contains(s.symbol)) << s.symbol.toStdString();

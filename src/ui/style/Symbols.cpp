@@ -27,6 +27,7 @@ const QHash<QString, QString>& table()
             {"chevron.left.forwardslash.chevron.right", "o/kind-code"},
             {"doc", "o/file"},
             {"doc.fill", "f/file"},
+            {"doc.on.doc", "o/files"},
             {"doc.text", "o/file-text"},
             {"doc.text.magnifyingglass", "o/file-search"},
             {"doc.zipper", "o/file-zip"},

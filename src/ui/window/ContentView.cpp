@@ -12,6 +12,7 @@
 #include "ui/pages/ApplicationCleanupPage.h"
 #include "ui/pages/ApplicationUninstallPage.h"
 #include "ui/pages/CleanupHistoryPage.h"
+#include "ui/pages/DuplicateFilePage.h"
 #include "ui/pages/EmptyFolderCleanupPage.h"
 #include "ui/pages/FileSearchPage.h"
 #include "ui/pages/LargeFilePage.h"
@@ -79,6 +80,7 @@ void ContentView::buildPages()
     // These pages own their models.
     m_window->setPage(QStringLiteral("卸载应用"), new ApplicationUninstallPage);
     m_window->setPage(QStringLiteral("大文件清理"), new LargeFilePage);
+    m_window->setPage(QStringLiteral("重复文件"), new DuplicateFilePage);
     m_window->setPage(QStringLiteral("存储大小分析"), new StorageAnalysisPage);
     m_window->setPage(QStringLiteral("清理记录"), new CleanupHistoryPage);
     m_window->setPage(QStringLiteral("关于"), new AboutPage);

@@ -19,6 +19,8 @@ const QList<Section>& sidebarSections()
          QStringLiteral("查找一个月以前的安装包与磁盘镜像")},
         {QStringLiteral("大文件清理"), QStringLiteral("doc.text.magnifyingglass"),
          QStringLiteral("定位占用空间较大的文件，快速释放磁盘空间")},
+        {QStringLiteral("重复文件"), QStringLiteral("doc.on.doc"),
+         QStringLiteral("按内容查找重复的文件，每组保留一个副本，其余移到废纸篓")},
         {QStringLiteral("空文件夹清理"), QStringLiteral("folder.badge.minus"),
          QStringLiteral("扫描个人目录中不包含任何内容的空文件夹"), true},
         {QStringLiteral("卸载应用"), QStringLiteral("trash"),

@@ -1,0 +1,133 @@
+#include "cli/DupesCommand.h"
+
+#include "platform/PathBytes.h"
+#include "platform/PlatformLayout.h"
+#include "platform/Sandbox.h"
+#include "scanners/DuplicateFileEngine.h"
+#include "util/ByteCount.h"
+
+#include <QDir>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Sweepora::Cli {
+namespace {
+
+using namespace Sweepora::Core;
+
+// Why `path` cannot be searched, or an empty text. The folder itself, never a link to one.
+QString unusableFolder(const QString& path)
+{
+    const QByteArray bytes = bytesFromPath(path);
+    struct stat st;
+    if (::lstat(bytes.constData(), &st) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("not a folder");
+    if (::access(bytes.constData(), R_OK | X_OK) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return {};
+}
+
+class DupesCommand final : public CommandRunner
+{
+public:
+    QString parse(const QStringList& arguments) override
+    {
+        for (qsizetype i = 0; i < arguments.size(); ++i) {
+            const QString& a = arguments[i];
+            QString value;
+            if (a == QLatin1String("--min")) {
+                if (i + 1 >= arguments.size())
+                    return QStringLiteral("--min needs a size, such as 1M or 500K");
+                value = arguments[++i];
+            } else if (a.startsWith(QLatin1String("--min="))) {
+                value = a.mid(6);
+            } else if (a.startsWith(QLatin1String("--"))) {
+                return QStringLiteral("dupes does not take \"%1\"").arg(a);
+            } else if (a.isEmpty()) {
+                return QStringLiteral("dupes needs a folder, not an empty name");
+            } else {
+                m_directories.append(a);
+                continue;
+            }
+            const std::optional<qint64> size = DuplicateFileEngine::parseSize(value);
+            if (!size)
+                return QStringLiteral("--min needs a size, such as 1M or 500K; got \"%1\"").arg(value);
+            m_minimum = *size;
+        }
+        return {};
+    }
+
+    Listing scan(const CommandContext& context) override
+    {
+        Listing listing;
+        DuplicateFileEngine::Options options;
+        options.minimumSize = m_minimum;
+        for (const QString& d : std::as_const(m_directories)) {
+            const QString directory = standardizedPath(QDir::current().absoluteFilePath(d));
+            if (const QString why = unusableFolder(directory); !why.isEmpty()) {
+                listing.failure = QStringLiteral("cannot search %1: %2").arg(directory, why);
+                return listing;
+            }
+            // Naming a folder outside the home is the user's consent to read it (and to move
+            // what it holds); one inside is reached from the home's scope.
+            if (!Sandbox::isWithin(context.home, directory))
+                Sandbox::openScope(directory);
+            options.roots.append(directory);
+        }
+        if (options.roots.isEmpty())
+            options.roots.append(context.home);
+
+        DuplicateFileEngine::Report report = DuplicateFileEngine::findDuplicates(options);
+        m_groups = report.groups;
+        listing.message = report.message;
+        listing.columns = {
+            {QStringLiteral("大小"), true}, {QStringLiteral("副本"), true}, {QStringLiteral("路径"), false}};
+        for (const DuplicateGroup& group : std::as_const(report.groups)) {
+            QJsonArray files;
+            for (qsizetype i = 0; i < group.copies.size(); ++i) {
+                const QString& path = group.copies[i].path;
+                files.append(path);
+                // The kept copy first, each further one marked as what --move-to-trash moves.
+                if (!context.json)
+                    listing.rows.append({i == 0 ? formattedByteCount(group.size) : QString(),
+                                         i == 0 ? QStringLiteral("保留") : QStringLiteral("重复"), path});
+                if (i > 0)
+                    listing.trashPaths.append(path);
+            }
+            listing.items.append(QJsonObject{{QStringLiteral("size"), group.size},
+                                             {QStringLiteral("files"), files},
+                                             {QStringLiteral("keep"), group.kept().path}});
+        }
+        return listing;
+    }
+
+    bool canMoveToTrash() const override { return true; }
+    // Every copy but the kept one of each group, each checked against the kept copy first.
+    TrashBatchResult moveToTrash(const QStringList&) override
+    {
+        QList<DuplicateGroup> groups = m_groups;
+        for (DuplicateGroup& group : groups)
+            for (qsizetype i = 0; i < group.copies.size(); ++i)
+                group.copies[i].selected = i > 0;
+        return DuplicateFileEngine::moveToTrash(groups);
+    }
+
+private:
+    qint64 m_minimum = DuplicateFileEngine::kDefaultMinimumSize;
+    QStringList m_directories;
+    QList<DuplicateGroup> m_groups;
+};
+
+} // namespace
+
+Command dupesCommand()
+{
+    return {QStringLiteral("dupes"), [] { return std::make_unique<DupesCommand>(); }};
+}
+
+} // namespace Sweepora::Cli

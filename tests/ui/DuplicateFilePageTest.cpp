@@ -1,0 +1,115 @@
+#include "ui/pages/DuplicateFilePage.h"
+#include "PageTest.h"
+#include "scanners/DuplicateFileViewModel.h"
+#include "support/Screenshots.h"
+#include "support/TrashFakes.h"
+#include "trash/Trash.h"
+#include "ui/components/FloatingActionButton.h"
+#include "ui/components/PlaceholderView.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+using namespace Sweepora::Core;
+using namespace Sweepora::Ui;
+using namespace Sweepora::Test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class DuplicatePage : public Themed<>
+{
+protected:
+    QString write(const QString& relative, qint64 size, char fill, qint64 mtime = 0)
+    {
+        const QString path = m_tree->file(relative);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(size, fill));
+        f.close();
+        if (mtime > 0) {
+            const struct timespec times[2] = {{mtime, 0}, {mtime, 0}};
+            EXPECT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+        }
+        return path;
+    }
+};
+
+} // namespace
+
+TEST_F(DuplicatePage, ScansFiltersKeepsAChosenCopyAndCleansTheTickedOnes)
+{
+    grantHome();
+    const QString photo = write(u"Pictures/beach.jpg"_s, 2'000'000, 'p', 1'600'000'000);
+    const QString photoCopy = write(u"Downloads/beach (1).jpg"_s, 2'000'000, 'p');
+    const QString photoCopy2 = write(u"Desktop/old/beach.jpg"_s, 2'000'000, 'p');
+    const QString video = write(u"Movies/clip.mp4"_s, 1'500'000, 'v', 1'600'000'000);
+    const QString videoCopy = write(u"Backup/clip.mp4"_s, 1'500'000, 'v');
+    write(u"Documents/unique.pdf"_s, 1'500'000, 'u');
+    auto trash = std::make_shared<RecordingTrash>();
+    Trash::setCurrent(trash);
+
+    DuplicateFilePage page;
+    page.resize(900, 560);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    EXPECT_EQ(page.placeholder()->title(), u"查找重复文件"_s);
+    Screenshots::save(&page, u"duplicates-ready"_s);
+
+    QTest::mouseClick(page.actionButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::Scanned; }, 20000));
+    QTreeWidget* tree = page.tree();
+    ASSERT_EQ(tree->topLevelItemCount(), 2);
+    QTreeWidgetItem* photos = tree->topLevelItem(0);
+    ASSERT_EQ(photos->childCount(), 3);
+    // The oldest copy is kept: marked, unticked, and its box cannot be ticked.
+    EXPECT_EQ(photos->child(0)->toolTip(1), photo);
+    EXPECT_EQ(photos->child(0)->checkState(0), Qt::Unchecked);
+    EXPECT_FALSE(photos->child(0)->flags() & Qt::ItemIsUserCheckable);
+    EXPECT_EQ(photos->child(1)->checkState(0), Qt::Checked);
+    EXPECT_EQ(page.model().message(), u"发现 2 组重复文件，可释放 5.5 MB"_s);
+    EXPECT_EQ(page.actionButton()->text(), u"删除 5.5 MB"_s);
+    Screenshots::save(&page, u"duplicates-scanned"_s);
+
+    // Videos only, then everything again.
+    page.kindFilter()->setCurrentIndex(page.kindFilter()->findText(u"视频"_s));
+    emit page.kindFilter()->activated(page.kindFilter()->currentIndex());
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    EXPECT_EQ(tree->topLevelItem(0)->child(0)->toolTip(1), video);
+    Screenshots::save(&page, u"duplicates-videos"_s);
+    page.kindFilter()->setCurrentIndex(0);
+    emit page.kindFilter()->activated(0);
+    ASSERT_EQ(tree->topLevelItemCount(), 2);
+
+    // A reference folder's copy is kept and never ticked; unticking a copy by its box.
+    m_picker->answerWith(m_tree->path(u"Desktop"_s));
+    QTest::mouseClick(page.referenceButton(), Qt::LeftButton);
+    EXPECT_EQ(page.referenceLabel()->text(), u"Desktop"_s);
+    photos = tree->topLevelItem(0);
+    EXPECT_EQ(photos->child(0)->toolTip(1), photoCopy2);
+    tree->topLevelItem(1)->child(1)->setCheckState(0, Qt::Unchecked);
+    EXPECT_TRUE(waitUntil([&] { return page.model().selectedCount() == 2; }));
+    // The user keeps the download instead: the photo it replaces gets the tick.
+    page.model().keepCopy(photoCopy);
+    EXPECT_EQ(tree->topLevelItem(0)->child(0)->toolTip(1), photoCopy);
+    Screenshots::save(&page, u"duplicates-reference"_s);
+
+    QTest::mouseClick(page.actionButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::Scanned; }, 20000));
+    EXPECT_EQ(QSet<QString>(trash->requests().cbegin(), trash->requests().cend()), (QSet<QString>{photo}));
+    Q_UNUSED(videoCopy);
+    Screenshots::save(&page, u"duplicates-cleaned"_s);
+}
+
+TEST(DuplicatePageText, ProgressCountsFilesAndBytes)
+{
+    EXPECT_EQ(DuplicateFilePage::progressText(0, 0, 0, 0), u"正在查找大小相同的文件…"_s);
+    EXPECT_EQ(DuplicateFilePage::progressText(3, 10, 1'500'000, 20'000'000), u"已校验 3 / 10 个文件，1.5 MB / 20 MB"_s);
+}
