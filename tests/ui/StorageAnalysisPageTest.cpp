@@ -6,6 +6,7 @@
 #include "trash/Trash.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/SelectAllBar.h"
+#include "ui/components/Treemap.h"
 #include "ui/pages/StorageEntryListModel.h"
 #include "ui/pages/StorageRowDelegate.h"
 #include "util/ByteCount.h"
@@ -16,6 +17,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
@@ -204,3 +206,47 @@ TEST_F(StorageAnalysisPageTest, ShowsTotalsFreeSpaceHiddenItemsOnRequestAndTicks
 }
 
 } // namespace
+
+// The treemap draws the tree of the same walk: a click on a folder's area enters the folder its
+// row would, without walking again, and a file's area picks out its row. Both themes.
+TEST_F(StorageAnalysisPageTest, TreemapEntersFoldersAsTheListDoesFromTheSameWalk)
+{
+    page().resize(900, 700);
+    page().show();
+    QTest::mouseClick(child<QPushButton>("refreshButton"), Qt::LeftButton);
+    ASSERT_TRUE(waitForListing());
+    Ui::Treemap* map = page().treemap();
+    ASSERT_TRUE(map->isVisible() && page().treemapSwitch()->isChecked());
+    map->render(map->size());
+    const Core::StorageTree& tree = *page().model().tree();
+    const auto topTile = [&](const char* name) -> const Core::TreemapTile* {
+        for (const Core::TreemapTile& t : map->tiles())
+            if (t.depth == 0 && !t.aggregate && tree.name(t.node) == name)
+                return &t;
+        return nullptr;
+    };
+    const Core::TreemapTile* movies = topTile("Movies");
+    ASSERT_NE(movies, nullptr);
+    EXPECT_EQ(map->describe(*movies), home() + QStringLiteral("/Movies · ") + Core::formattedByteCount(movies->size));
+    Screenshots::save(&page(), QStringLiteral("storage-treemap-light"));
+
+    const Core::TreemapTile* notes = topTile("notes.txt");
+    ASSERT_NE(notes, nullptr);
+    QTest::mouseClick(map, Qt::LeftButton, {}, notes->rect.center().toPoint());
+    EXPECT_EQ(page().model().currentDirectory(), home()); // a file is picked out, not entered
+
+    QSignalSpy walks(&page().model(), &StorageAnalysisModel::listingFinished);
+    QTest::mouseClick(map, Qt::LeftButton, {}, topTile("Movies")->rect.center().toPoint());
+    EXPECT_EQ(page().model().currentDirectory(), home() + QStringLiteral("/Movies"));
+    EXPECT_FALSE(page().model().isScanning());
+    EXPECT_EQ(walks.count(), 0);
+    ASSERT_EQ(page().list()->model()->rowCount(), 1); // trip.mov; its hidden thumbnails are not listed
+    Ui::Theme::apply(*qApp, true);
+    map->render(map->size());
+    EXPECT_FALSE(map->tiles().empty());
+    Screenshots::save(&page(), QStringLiteral("storage-treemap-dark"));
+    Ui::Theme::apply(*qApp, false);
+
+    page().treemapSwitch()->click();
+    EXPECT_FALSE(map->isVisible());
+}

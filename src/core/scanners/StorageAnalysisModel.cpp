@@ -7,6 +7,8 @@
 #include "platform/PathBytes.h"
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
+#include "scanners/ResultOrder.h"
+#include "trash/ProtectedPlaces.h"
 #include "util/ByteCount.h"
 #include "util/NameOrder.h"
 #include "util/ViewModelSupport.h"
@@ -23,6 +25,32 @@ namespace {
 bool isReadableFolder(const QString& path)
 {
     return Sandbox::canRead(path) && ::access(bytesFromPath(path).constData(), R_OK | X_OK) == 0;
+}
+
+// The rows of `folder` in `tree`, in the listing's order; hidden ones only when asked.
+QList<StorageEntry> entriesFrom(const StorageTree& tree, StorageTree::Index folder, const QString& directory,
+                                bool showsHidden, const ProtectedPlaces& protectedPlaces)
+{
+    QList<StorageEntry> entries;
+    const QString prefix = directory.endsWith(QLatin1Char('/')) ? directory : directory + QLatin1Char('/');
+    const std::span<const StorageTree::Node> children = tree.children(folder);
+    entries.reserve(qsizetype(children.size()));
+    for (size_t i = 0; i < children.size(); ++i) {
+        const StorageTree::Node& node = children[i];
+        if (node.isHidden() && !showsHidden)
+            continue;
+        const StorageTree::Index child = tree.childIndex(folder, i);
+        const std::string_view name = tree.name(child);
+        StorageEntry entry;
+        entry.path = prefix + pathFromBytes(QByteArray(name.data(), qsizetype(name.size())));
+        entry.isDirectory = node.isFolder();
+        entry.size = node.size;
+        entry.identity = tree.identity(folder, child);
+        entry.isProtected = protectedPlaces.isProtected(entry.path);
+        entries.append(std::move(entry));
+    }
+    sortBySizeThenName(entries);
+    return entries;
 }
 
 } // namespace
@@ -109,6 +137,7 @@ void StorageAnalysisModel::refresh()
     if (m_isDeleting)
         return;
     m_snapshots.remove(m_currentDirectory);
+    m_tree.reset();
     loadCurrentDirectory();
 }
 
@@ -139,6 +168,8 @@ void StorageAnalysisModel::loadCurrentDirectory()
         showListing(directory, *it);
         return;
     }
+    if (listFromTree(directory))
+        return;
     if (!AccessManager::hasHomeAccess() && !isReadableFolder(directory)) {
         setMessage(QStringLiteral("请授权访问此目录"));
         return;
@@ -152,8 +183,49 @@ void StorageAnalysisModel::loadCurrentDirectory()
     setScanning(true);
     setMessage(kComputingMessage);
     m_listingWatcher.setFuture(runJob([directory, hidden = m_showsHidden] {
-        return Listing{directory, StorageEngine::listDirectory(directory, hidden), hidden};
+        auto tree = std::make_shared<const StorageTree>(StorageTree::build(directory, hidden));
+        QList<StorageEntry> entries =
+            entriesFrom(*tree, StorageTree::root(), directory, hidden, ProtectedPlaces::current());
+        return Listing{directory, std::move(entries), hidden, std::move(tree)};
     }));
+}
+
+// A folder below the last walk's root is listed from its tree, at once.
+bool StorageAnalysisModel::listFromTree(const QString& directory)
+{
+    if (!m_tree)
+        return false;
+    const std::optional<StorageTree::Index> folder = m_tree->folderAt(directory);
+    // The root's own hidden children are in the tree only when the walk was asked for them.
+    if (!folder || (*folder == StorageTree::root() && m_showsHidden && !m_tree->includesHidden()))
+        return false;
+    const QList<StorageEntry> entries =
+        entriesFrom(*m_tree, *folder, directory, m_showsHidden, ProtectedPlaces::current());
+    m_snapshots.insert(directory, entries);
+    showListing(directory, entries);
+    return true;
+}
+
+std::optional<StorageTree::Index> StorageAnalysisModel::currentFolderIndex() const
+{
+    if (!m_tree || m_entriesDirectory != m_currentDirectory)
+        return std::nullopt;
+    return m_tree->folderAt(m_currentDirectory);
+}
+
+std::optional<StorageEntry> StorageAnalysisModel::entryForChild(StorageTree::Index child) const
+{
+    const std::optional<StorageTree::Index> folder = currentFolderIndex();
+    if (!folder)
+        return std::nullopt;
+    const std::string_view name = m_tree->name(child);
+    const QString path =
+        (m_currentDirectory.endsWith(QLatin1Char('/')) ? m_currentDirectory : m_currentDirectory + QLatin1Char('/')) +
+        pathFromBytes(QByteArray(name.data(), qsizetype(name.size())));
+    for (const StorageEntry& entry : m_entries)
+        if (entry.path == path)
+            return entry;
+    return std::nullopt;
 }
 
 void StorageAnalysisModel::onListingFinished()
@@ -165,6 +237,7 @@ void StorageAnalysisModel::onListingFinished()
         loadCurrentDirectory();
         return;
     }
+    m_tree = std::move(listing.tree);
     m_snapshots.insert(listing.directory, listing.entries);
     if (listing.directory == m_currentDirectory) {
         showListing(listing.directory, listing.entries);
@@ -251,6 +324,7 @@ void StorageAnalysisModel::onDeletionFinished()
     const Deletion deletion = m_deletionWatcher.future().result();
     // Every ancestor's size changed, and folders below may have gone.
     m_snapshots.clear();
+    m_tree.reset();
     if (deletion.directory == m_currentDirectory) {
         const QSet<QString> moved(deletion.result.moved.cbegin(), deletion.result.moved.cend());
         QList<StorageEntry> remaining;

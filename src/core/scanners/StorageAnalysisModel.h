@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scanners/StorageEngine.h"
+#include "scanners/StorageTree.h"
 #include "trash/CleanRun.h"
 
 #include <QFutureWatcher>
@@ -11,12 +12,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+#include <optional>
+
 namespace Sweepora::Core {
 
 // The storage analysis: one folder at a time, its children ranked by size; the user walks into
-// folders and back along the path taken, and moves ticked children to the Trash. Each computed
-// listing is kept per folder for the life of the model, so walking back and forth is instant;
-// a deletion drops them all (every ancestor's size changed).
+// folders and back along the path taken, and moves ticked children to the Trash. One walk of a
+// folder builds the whole tree below it (StorageTree), so walking into its folders and back is
+// instant and never walks again, and the treemap draws from it; a deletion or a refresh drops it
+// (every ancestor's size changed).
 //
 // The listing on screen always belongs to `currentDirectory`: when the user moves on while a
 // listing is being computed, that listing is still cached for its folder, and then the folder
@@ -49,6 +54,12 @@ public:
     CleanRun& cleanRun() { return m_run; }
     const QStringList& directoryStack() const { return m_stack; }
     bool hasCachedListing(const QString& directory) const { return m_snapshots.contains(directory); }
+    // The tree the listings come from (null before the first walk): the treemap draws it.
+    std::shared_ptr<const StorageTree> tree() const { return m_tree; }
+    // The current folder in that tree, when the tree holds it.
+    std::optional<StorageTree::Index> currentFolderIndex() const;
+    // The row of the current listing that a child of the current folder in the tree is.
+    std::optional<StorageEntry> entryForChild(StorageTree::Index child) const;
 
     QList<StorageEntry> selectedEntries() const;
     qint64 totalSize() const;
@@ -98,6 +109,7 @@ private:
         QString directory;
         QList<StorageEntry> entries;
         bool showsHidden = false;
+        std::shared_ptr<const StorageTree> tree;
     };
     struct Deletion
     {
@@ -106,6 +118,7 @@ private:
     };
 
     void onListingFinished();
+    bool listFromTree(const QString& directory);
     void onDeletionFinished();
     void showListing(const QString& directory, const QList<StorageEntry>& entries);
     void moveTo(const QString& directory, bool resetPath);
@@ -127,6 +140,7 @@ private:
     QStringList m_stack;
     QHash<QString, QList<StorageEntry>> m_snapshots;
     bool m_showsHidden = false;
+    std::shared_ptr<const StorageTree> m_tree;
 
     QFutureWatcher<Listing> m_listingWatcher;
     QFutureWatcher<Deletion> m_deletionWatcher;

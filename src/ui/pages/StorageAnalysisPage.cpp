@@ -7,6 +7,7 @@
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
 #include "ui/components/SelectAllBar.h"
+#include "ui/components/Treemap.h"
 #include "ui/pages/StorageEntryListModel.h"
 #include "ui/pages/StorageRowDelegate.h"
 #include "ui/style/Symbols.h"
@@ -128,11 +129,16 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     m_hiddenSwitch = new QCheckBox(QStringLiteral("显示隐藏项"), this);
     m_hiddenSwitch->setObjectName(QStringLiteral("hiddenSwitch"));
     m_hiddenSwitch->setToolTip(QStringLiteral("列出名称以“.”开头的文件夹和文件，例如 .cache"));
+    m_treemapSwitch = new QCheckBox(QStringLiteral("分布图"), this);
+    m_treemapSwitch->setObjectName(QStringLiteral("treemapSwitch"));
+    m_treemapSwitch->setToolTip(QStringLiteral("在列表下方按类型着色显示空间分布"));
+    m_treemapSwitch->setChecked(true);
     m_refreshButton = new QPushButton(QStringLiteral("重新扫描"), this);
     m_refreshButton->setObjectName(QStringLiteral("refreshButton"));
     statusBar->addWidget(m_statusLabel);
     statusBar->addWidget(m_totalLabel, 1);
     statusBar->addWidget(m_hiddenSwitch);
+    statusBar->addWidget(m_treemapSwitch);
     statusBar->addWidget(m_refreshButton);
     layout->addLayout(statusBar);
 
@@ -167,6 +173,9 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     m_placeholder = new PlaceholderView(this);
     m_placeholder->setSymbol(QStringLiteral("externaldrive"));
     paneLayout->addWidget(m_list, 1);
+    m_treemap = new Treemap(m_listPane);
+    m_treemap->setObjectName(QStringLiteral("treemap"));
+    paneLayout->addWidget(m_treemap, 1);
     body->addWidget(m_listPane);
     body->addWidget(m_placeholder);
     layout->addLayout(body, 1);
@@ -185,6 +194,25 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     connect(m_chooseButton, &QToolButton::clicked, m_model, &StorageAnalysisModel::chooseDirectory);
     connect(m_refreshButton, &QPushButton::clicked, m_model, &StorageAnalysisModel::refresh);
     connect(m_hiddenSwitch, &QCheckBox::toggled, m_model, &StorageAnalysisModel::setShowsHidden);
+    connect(m_treemapSwitch, &QCheckBox::toggled, m_treemap, &QWidget::setVisible);
+    // The treemap and the list show one folder: an area entered is the row entered, and a
+    // file's area picks out its row.
+    connect(m_treemap, &Treemap::folderActivated, this, [this](Core::StorageTree::Index child) {
+        if (const std::optional<Core::StorageEntry> entry = m_model->entryForChild(child))
+            m_model->enterDirectory(*entry);
+    });
+    connect(m_treemap, &Treemap::entryClicked, this, [this](Core::StorageTree::Index child) {
+        const std::optional<Core::StorageEntry> entry = m_model->entryForChild(child);
+        if (!entry)
+            return;
+        m_treemap->setSelected(child);
+        for (int row = 0; row < m_rows->rowCount(); ++row) {
+            if (m_rows->entry(row).path == entry->path) {
+                m_list->scrollTo(m_rows->index(row), QAbstractItemView::PositionAtCenter);
+                break;
+            }
+        }
+    });
     connect(m_deleteButton, &QPushButton::clicked, this, &StorageAnalysisPage::requestDeletion);
     connect(m_delegate, &StorageRowDelegate::toggleRequested, this, [this](const QModelIndex& index) {
         const QString path = index.data(StorageEntryListModel::PathRole).toString();
@@ -234,6 +262,7 @@ void StorageAnalysisPage::updateEntries()
 {
     m_rows->setEntries(m_model->entries());
     m_rows->setSelection(m_model->selectedEntryIDs());
+    updateTreemap();
     updateStatus();
     updateDeleteButton();
     updateTotals();
@@ -282,6 +311,13 @@ void StorageAnalysisPage::updateDeleteButton()
     m_deleteButton->setVisible(!m_model->entries().isEmpty() || deleting);
     m_deleteProgress->move(16, (m_deleteButton->height() - m_deleteProgress->height()) / 2);
     m_deleteProgress->setVisible(deleting);
+}
+
+void StorageAnalysisPage::updateTreemap()
+{
+    const std::optional<Core::StorageTree::Index> folder = m_model->currentFolderIndex();
+    m_treemap->setTree(folder ? m_model->tree() : nullptr, folder.value_or(Core::StorageTree::root()),
+                       m_model->currentDirectory());
 }
 
 void StorageAnalysisPage::toggleAll()

@@ -24,10 +24,12 @@ class PlaceholderView;
 class SelectAllBar;
 class StorageEntryListModel;
 class StorageRowDelegate;
+class Treemap;
 
 // 存储大小分析: the current folder's children ranked by size, with the share bar behind each
-// row. Tapping a folder row enters it; the arrow goes back along the path taken; ticked rows go
-// to the Trash with the floating button. The page owns its model.
+// row, and below them the treemap of the folder's tree. Tapping a folder row or a folder's area
+// enters it; the arrow goes back along the path taken; ticked rows go to the Trash with the
+// floating button. The page owns its model.
 class StorageAnalysisPage : public QWidget
 {
     Q_OBJECT
@@ -42,6 +44,8 @@ public:
     QProgressBar* spaceBar() const { return m_spaceBar; }
     QLabel* spaceLabel() const { return m_spaceLabel; }
     QCheckBox* hiddenSwitch() const { return m_hiddenSwitch; }
+    QCheckBox* treemapSwitch() const { return m_treemapSwitch; }
+    Treemap* treemap() const { return m_treemap; }
     StorageRowDelegate* rowDelegate() const { return m_delegate; }
     // Asking before folders go, while it is up.
     QMessageBox* confirmation() const { return m_confirmation; }
@@ -55,6 +59,7 @@ private:
     // The current folder's total and its file system's used and free space.
     void updateTotals();
     void toggleAll();
+    void updateTreemap();
 
     Core::StorageAnalysisModel* m_model = nullptr; // a child of the page
     QToolButton* m_upButton = nullptr;
@@ -66,6 +71,8 @@ private:
     QProgressBar* m_spaceBar = nullptr;
     QLabel* m_spaceLabel = nullptr;
     QCheckBox* m_hiddenSwitch = nullptr;
+    QCheckBox* m_treemapSwitch = nullptr;
+    Treemap* m_treemap = nullptr;
     BusyIndicator* m_progress = nullptr;
     QStackedLayout* m_body = nullptr;
     QWidget* m_listPane = nullptr;
