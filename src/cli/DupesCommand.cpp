@@ -1,5 +1,6 @@
 #include "cli/DupesCommand.h"
 
+#include "cli/FolderArgument.h"
 #include "platform/PathBytes.h"
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
@@ -17,20 +18,6 @@ namespace Sweepora::Cli {
 namespace {
 
 using namespace Sweepora::Core;
-
-// Why `path` cannot be searched, or an empty text. The folder itself, never a link to one.
-QString unusableFolder(const QString& path)
-{
-    const QByteArray bytes = bytesFromPath(path);
-    struct stat st;
-    if (::lstat(bytes.constData(), &st) != 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
-    if (!S_ISDIR(st.st_mode))
-        return QStringLiteral("not a folder");
-    if (::access(bytes.constData(), R_OK | X_OK) != 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
-    return {};
-}
 
 class DupesCommand final : public CommandRunner
 {
