@@ -93,6 +93,13 @@ TEST_F(Applications, NamePrecedenceHoldsForXmlAndBinaryInfoAndBrokenInfoFallsBac
     EXPECT_EQ(info->text(u"CFBundleName"_s), u"Real"_s);
     // A root that is not a dictionary is not an Info dictionary.
     EXPECT_FALSE(InfoDictionary::fromData("<plist version=\"1.0\"><array/></plist>"));
+
+    // A binary key holding a NUL byte made libplist abort the process when the key was read out.
+    QFile nulKey(QStringLiteral(SWEEPORA_SOURCE_DIR "/tests/fuzz/corpus/info_plist/key-with-nul"));
+    ASSERT_TRUE(nulKey.open(QIODevice::ReadOnly));
+    const std::optional<InfoDictionary> odd = InfoDictionary::fromData(nulKey.readAll());
+    ASSERT_TRUE(odd);
+    EXPECT_EQ(odd->text(u"CFBundleIdentifier"_s), u"App"_s);
 }
 
 TEST_F(Applications, ShallowListingTakesDirectChildrenOnlyAndDeepListingSkipsPackages)
