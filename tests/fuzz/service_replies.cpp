@@ -32,5 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     decodeAs<AppVersionEnvelope>(body);
     decodeAs<VerificationResponse>(body);
     decodeAs<HitokotoResponse>(body);
+    decodeAs<ServerErrorEnvelope>(body);
     return 0;
 }
