@@ -59,11 +59,27 @@ std::optional<InfoDictionary> InfoDictionary::fromData(const QByteArray& data)
 
 std::optional<QString> InfoDictionary::text(const QString& key) const
 {
-    const plist_t value = plist_dict_get_item(m_root.get(), key.toUtf8().constData());
-    if (value == nullptr || plist_get_node_type(value) != PLIST_STRING)
+    // A key given more than once takes its last value, whatever its type, as a dictionary built
+    // entry by entry would; libplist's own look-up finds the first in a binary list.
+    const QByteArray wanted = key.toUtf8();
+    plist_t last = nullptr;
+    plist_dict_iter it = nullptr;
+    plist_dict_new_iter(m_root.get(), &it);
+    if (it == nullptr)
+        return std::nullopt;
+    for (;;) {
+        plist_t value = nullptr;
+        plist_dict_next_item(m_root.get(), it, nullptr, &value);
+        if (value == nullptr)
+            break;
+        if (plist_key_val_compare(plist_dict_item_get_key(value), wanted.constData()) == 0)
+            last = value;
+    }
+    free(it);
+    if (last == nullptr || plist_get_node_type(last) != PLIST_STRING)
         return std::nullopt;
     uint64_t length = 0;
-    const char* text = plist_get_string_ptr(value, &length);
+    const char* text = plist_get_string_ptr(last, &length);
     if (text == nullptr)
         return std::nullopt;
     return QString::fromUtf8(text, static_cast<qsizetype>(length));

@@ -23,7 +23,7 @@ public:
 
 private:
     // The parsed document, asked key by key: libplist aborts when it hands out a key that holds
-    // a NUL byte, which a binary property list can, so the keys are never read out of it.
+    // a NUL byte, which a binary property list can, so keys are only compared, never read out.
     std::shared_ptr<void> m_root;
 };
 

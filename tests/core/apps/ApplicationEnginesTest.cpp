@@ -100,6 +100,13 @@ TEST_F(Applications, NamePrecedenceHoldsForXmlAndBinaryInfoAndBrokenInfoFallsBac
     const std::optional<InfoDictionary> odd = InfoDictionary::fromData(nulKey.readAll());
     ASSERT_TRUE(odd);
     EXPECT_EQ(odd->text(u"CFBundleIdentifier"_s), u"App"_s);
+    // A key given twice takes its last value in a binary list too (here a number: no identifier).
+    QFile twice(QStringLiteral(SWEEPORA_SOURCE_DIR "/tests/fuzz/corpus/info_plist/key-given-twice"));
+    ASSERT_TRUE(twice.open(QIODevice::ReadOnly));
+    const std::optional<InfoDictionary> repeated = InfoDictionary::fromData(twice.readAll());
+    ASSERT_TRUE(repeated);
+    EXPECT_FALSE(repeated->text(u"CFBundleIdentifier"_s));
+    EXPECT_EQ(repeated->text(u"CFBundleDisplayName"_s), u"APPL"_s);
 }
 
 TEST_F(Applications, ShallowListingTakesDirectChildrenOnlyAndDeepListingSkipsPackages)
