@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "cli/Arguments.h"
 #include "cli/Command.h"
 #include "cli/TextTable.h"
 #include "platform/Log.h"
@@ -122,86 +123,6 @@ int fail(int status, const QString& problem, const FailureReport& report)
     return status;
 }
 
-struct GlobalOptions
-{
-    QString home;
-    bool homeGiven = false;
-    QString now;
-    bool json = false;
-    bool help = false;
-    bool version = false;
-    bool moveToTrash = false;
-    bool yes = false;
-    const Command* command = nullptr;
-    QStringList commandArguments;
-};
-
-// Takes the value of `--name VALUE` or `--name=VALUE` at arguments[i]; false when `a` is not
-// that option. A missing value is reported through `error`.
-bool takeValue(const QStringList& arguments, qsizetype& i, const QString& name, QString& value, QString& error)
-{
-    const QString& a = arguments[i];
-    if (a == name) {
-        if (i + 1 >= arguments.size()) {
-            error = name + QStringLiteral(" needs a value");
-            return true;
-        }
-        value = arguments[++i];
-        return true;
-    }
-    if (a.startsWith(name + QLatin1Char('='))) {
-        value = a.mid(name.size() + 1);
-        return true;
-    }
-    return false;
-}
-
-QString parse(const QStringList& arguments, GlobalOptions& options)
-{
-    qsizetype i = 0;
-    QString error;
-    for (; i < arguments.size() && arguments[i].startsWith(QLatin1Char('-')); ++i) {
-        const QString& a = arguments[i];
-        if (takeValue(arguments, i, QStringLiteral("--home"), options.home, error)) {
-            if (!error.isEmpty())
-                return error;
-            if (options.home.isEmpty())
-                return QStringLiteral("--home needs a folder");
-            options.homeGiven = true;
-        } else if (takeValue(arguments, i, QStringLiteral("--now"), options.now, error)) {
-            if (!error.isEmpty())
-                return error;
-        } else if (a == QLatin1String("--json")) {
-            options.json = true;
-        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            options.help = true;
-            return {};
-        } else if (a == QLatin1String("--version")) {
-            options.version = true;
-            return {};
-        } else {
-            return QStringLiteral("unknown option \"%1\"").arg(a);
-        }
-    }
-    if (i == arguments.size())
-        return QStringLiteral("no command given");
-    const QString name = arguments[i++];
-    for (const Command& c : commandTable())
-        if (c.name == name)
-            options.command = &c;
-    if (options.command == nullptr)
-        return QStringLiteral("unknown command \"%1\"").arg(name);
-    for (; i < arguments.size(); ++i) {
-        if (arguments[i] == QLatin1String("--move-to-trash"))
-            options.moveToTrash = true;
-        else if (arguments[i] == QLatin1String("--yes"))
-            options.yes = true;
-        else
-            options.commandArguments.append(arguments[i]);
-    }
-    return {};
-}
-
 // Why `path` cannot serve as the home folder, or an empty string when it can.
 QString unusableHome(const QString& path)
 {
@@ -286,8 +207,12 @@ int runCommandLine(const QStringList& arguments)
     // Standard output carries only the result.
     Log::useStandardError(true);
 
-    GlobalOptions options;
-    const QString parseError = parse(arguments, options);
+    QStringList names;
+    for (const Command& c : commandTable())
+        names.append(c.name);
+    Arguments options;
+    const QString parseError = parseArguments(arguments, names, options);
+    const Command* command = options.command < 0 ? nullptr : &commandTable().at(options.command);
     // --json among the options before the command asks for JSON even when parsing failed later.
     FailureReport report;
     report.json = options.json;
@@ -296,15 +221,15 @@ int runCommandLine(const QStringList& arguments)
         if (arguments[i] == QLatin1String("--home") || arguments[i] == QLatin1String("--now"))
             ++i; // its value
     }
-    if (options.command != nullptr)
-        report.command = options.command->name;
+    if (command != nullptr)
+        report.command = command->name;
     if (!parseError.isEmpty())
         return fail(ExitUsage, parseError, report);
     if (options.help)
         return write(stdout, usageText()) ? ExitDone : ExitCannotScan;
     if (options.version)
         return write(stdout, ProgramText::versionLine(QStringLiteral("sweepora-cli"))) ? ExitDone : ExitCannotScan;
-    std::unique_ptr<CommandRunner> runner = options.command->make();
+    std::unique_ptr<CommandRunner> runner = command->make();
     if (const QString error = runner->parse(options.commandArguments); !error.isEmpty())
         return fail(ExitUsage, error, report);
     if (options.yes && !options.moveToTrash && !runner->asksItself())
@@ -313,8 +238,7 @@ int runCommandLine(const QStringList& arguments)
         return fail(ExitUsage, QStringLiteral("no terminal to confirm on; add --yes to go ahead without asking"),
                     report);
     if (options.moveToTrash && !runner->canMoveToTrash())
-        return fail(ExitUsage, QStringLiteral("%1 has nothing to move to the Trash").arg(options.command->name),
-                    report);
+        return fail(ExitUsage, QStringLiteral("%1 has nothing to move to the Trash").arg(command->name), report);
     if (options.moveToTrash && !options.yes && !::isatty(STDIN_FILENO))
         return fail(ExitUsage,
                     QStringLiteral("no terminal to confirm the move to the Trash on; add --yes to move without asking"),
@@ -357,13 +281,13 @@ int runCommandLine(const QStringList& arguments)
         if (!listing.trashPaths.isEmpty() && !options.yes && !runner->confirmsEachGroup() &&
             !confirmOnTerminal(QStringLiteral("将 %1 个项目移到废纸篓？").arg(listing.trashPaths.size()))) {
             write(stderr, QStringLiteral("未移动任何文件\n"));
-            return finish(options.command->name, listing, options.json);
+            return finish(command->name, listing, options.json);
         }
         QJsonArray moved;
         QJsonArray failed;
         if (!listing.trashPaths.isEmpty()) {
             // One batch of the cleanup journal, named after the command, however the command moves.
-            TrashGateway::Batch batch(options.command->name);
+            TrashGateway::Batch batch(command->name);
             const TrashBatchResult result =
                 runner->confirmsEachGroup()
                     ? runner->moveToTrashAsking(listing.trashPaths,
@@ -378,7 +302,7 @@ int runCommandLine(const QStringList& arguments)
         listing.extra.insert(QStringLiteral("moved"), moved);
         listing.extra.insert(QStringLiteral("failed"), failed); // each failure was also logged
     }
-    return finish(options.command->name, listing, options.json);
+    return finish(command->name, listing, options.json);
 }
 
 } // namespace Sweepora::Cli

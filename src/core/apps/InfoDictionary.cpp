@@ -49,40 +49,40 @@ std::optional<InfoDictionary> InfoDictionary::fromData(const QByteArray& data)
         return std::nullopt;
     plist_t raw = nullptr;
     plist_from_memory(data.constData(), static_cast<uint32_t>(data.size()), &raw);
-    const std::unique_ptr<void, PlistDeleter> root(raw);
+    std::shared_ptr<void> root(raw, PlistDeleter());
     if (raw == nullptr || plist_get_node_type(raw) != PLIST_DICT)
         return std::nullopt;
-
     InfoDictionary dictionary;
-    plist_dict_iter it = nullptr;
-    plist_dict_new_iter(raw, &it);
-    if (it == nullptr)
-        return dictionary;
-    for (;;) {
-        char* key = nullptr;
-        plist_t value = nullptr;
-        plist_dict_next_item(raw, it, &key, &value);
-        if (key == nullptr)
-            break;
-        if (value != nullptr && plist_get_node_type(value) == PLIST_STRING) {
-            uint64_t length = 0;
-            const char* text = plist_get_string_ptr(value, &length);
-            if (text != nullptr)
-                dictionary.m_texts.insert(QString::fromUtf8(key),
-                                          QString::fromUtf8(text, static_cast<qsizetype>(length)));
-        }
-        free(key);
-    }
-    free(it);
+    dictionary.m_root = std::move(root);
     return dictionary;
 }
 
 std::optional<QString> InfoDictionary::text(const QString& key) const
 {
-    const auto it = m_texts.constFind(key);
-    if (it == m_texts.constEnd())
+    // A key given more than once takes its last value, whatever its type, as a dictionary built
+    // entry by entry would; libplist's own look-up finds the first in a binary list.
+    const QByteArray wanted = key.toUtf8();
+    plist_t last = nullptr;
+    plist_dict_iter it = nullptr;
+    plist_dict_new_iter(m_root.get(), &it);
+    if (it == nullptr)
         return std::nullopt;
-    return *it;
+    for (;;) {
+        plist_t value = nullptr;
+        plist_dict_next_item(m_root.get(), it, nullptr, &value);
+        if (value == nullptr)
+            break;
+        if (plist_key_val_compare(plist_dict_item_get_key(value), wanted.constData()) == 0)
+            last = value;
+    }
+    free(it);
+    if (last == nullptr || plist_get_node_type(last) != PLIST_STRING)
+        return std::nullopt;
+    uint64_t length = 0;
+    const char* text = plist_get_string_ptr(last, &length);
+    if (text == nullptr)
+        return std::nullopt;
+    return QString::fromUtf8(text, static_cast<qsizetype>(length));
 }
 
 } // namespace Sweepora::Core

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QHash>
+#include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace Sweepora::Core {
@@ -21,7 +22,9 @@ public:
     std::optional<QString> text(const QString& key) const;
 
 private:
-    QHash<QString, QString> m_texts;
+    // The parsed document, asked key by key: libplist aborts when it hands out a key that holds
+    // a NUL byte, which a binary property list can, so keys are only compared, never read out.
+    std::shared_ptr<void> m_root;
 };
 
 } // namespace Sweepora::Core
