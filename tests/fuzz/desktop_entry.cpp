@@ -1,0 +1,28 @@
+// Desktop entries and Flatpak metadata come from any package or any download: whatever the bytes,
+// the key-file reader answers, and what it reads back is what a clean file with those values says.
+#include "FuzzCheck.h"
+#include "apps/DesktopEntry.h"
+
+using namespace Sweepora::Core;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const KeyFile file = KeyFile::parse(fuzzBytes(data, size));
+    const DesktopEntry entry = DesktopEntry::fromKeyFile(file);
+    FUZZ_CHECK(entry.program().size() <= entry.exec.size());
+    (void)file.value(QStringLiteral("Application"), QStringLiteral("name"));
+
+    // A value written back with its escapes reads as itself: nothing in it opens a group or a key.
+    if (!entry.name.isEmpty() && !entry.name.contains(QLatin1Char('\n')) && !entry.name.contains(QLatin1Char('\r'))) {
+        QString escaped = entry.name;
+        escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+        if (escaped.startsWith(QLatin1Char(' ')))
+            escaped.replace(0, 1, QStringLiteral("\\s"));
+        const KeyFile again =
+            KeyFile::parse("[Desktop Entry]\nType=Application\nName=" + escaped.toUtf8() + "\nExec=x\n");
+        FUZZ_CHECK(DesktopEntry::fromKeyFile(again).name == entry.name.trimmed() ||
+                   DesktopEntry::fromKeyFile(again).name == entry.name);
+    }
+    FUZZ_CHECK(!desktopFileID(entry.exec).contains(QLatin1Char('/')));
+    return 0;
+}
