@@ -13,7 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)file.value(QStringLiteral("Application"), QStringLiteral("name"));
 
     // A value written back with its escapes reads as itself: nothing in it opens a group or a key.
-    if (!entry.name.isEmpty() && !entry.name.contains(QLatin1Char('\n')) && !entry.name.contains(QLatin1Char('\r'))) {
+    // Only spaces and tabs have escapes: other white space at either end is trimmed on reading.
+    const auto endsWrittenBack = [](QChar c) {
+        return !c.isSpace() || c == QLatin1Char(' ') || c == QLatin1Char('\t');
+    };
+    if (!entry.name.isEmpty() && !entry.name.contains(QLatin1Char('\n')) && !entry.name.contains(QLatin1Char('\r')) &&
+        endsWrittenBack(entry.name.front()) && endsWrittenBack(entry.name.back())) {
         QString escaped = entry.name;
         escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
         escaped.replace(QLatin1Char(' '), QStringLiteral("\\s"));
