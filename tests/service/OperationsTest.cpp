@@ -2,6 +2,7 @@
 // lines, and a stop on SIGTERM that finishes the requests it accepted.
 #include "ServiceHarness.h"
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
@@ -105,6 +106,9 @@ TEST_F(OperationsTest, HealthFollowsTheDatabaseAndTheStopAndMetricsCountWhatHapp
 int connectTo(int port)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    // A service that stops answering fails the test instead of hanging it.
+    const timeval patience{30, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(quint16(port));
@@ -159,6 +163,10 @@ TEST(ServiceStopTest, SigtermDuringABurstAnswersEveryAcceptedRequestAndExitsClea
         GTEST_SKIP() << "no PostgreSQL server (SWEEPORA_TEST_PG_URL)";
     const QString database = freshDatabase(dir, testsUsePostgres());
     QProcess service;
+    // Into a file: nothing reads a pipe while the burst runs, and a full pipe would block every
+    // worker on its next log line.
+    const QString log = dir.filePath(u"service.log"_s);
+    service.setStandardOutputFile(log);
     service.start(QStringLiteral(SWEEPORA_SERVICE_PATH),
                   {u"--db"_s, database, u"--listen"_s, u"127.0.0.1:0"_s, u"--log-format"_s, u"json"_s,
                    u"--uploads-per-hour"_s, u"100000"_s, u"--uploads-per-day"_s, u"100000"_s, u"--rows-per-client"_s,
@@ -167,7 +175,8 @@ TEST(ServiceStopTest, SigtermDuringABurstAnswersEveryAcceptedRequestAndExitsClea
     QString output;
     ASSERT_TRUE(Sweepora::Test::waitUntil(
         [&] {
-            output += QString::fromUtf8(service.readAllStandardOutput());
+            QFile file(log);
+            output = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
             const auto match = QRegularExpression(u"http://127.0.0.1:([0-9]+)"_s).match(output);
             port = match.hasMatch() ? match.captured(1).toInt() : 0;
             return port > 0 || service.state() == QProcess::NotRunning;
