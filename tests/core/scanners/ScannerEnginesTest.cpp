@@ -735,3 +735,15 @@ TEST_F(SharedWalk, AWalkThatGoesUnstartedStillAnswersAndNothingOutsideTheOpenSco
     EXPECT_TRUE(misc.result().items.isEmpty());
     EXPECT_TRUE(none.result().items.isEmpty());
 }
+
+TEST_F(SharedWalk, ACancelStopsEveryScanOnTheWalkAndEachStillAnswers)
+{
+    SharedHomeWalk walk(home());
+    QFuture<MiscFileEngine::Report> misc = walk.addFileScan(kMisc, std::nullopt);
+    QFuture<EmptyFolderEngine::Report> empty = walk.addEmptyFolderScan();
+    walk.progress()->cancel();
+    walk.run();
+    EXPECT_TRUE(misc.result().items.isEmpty());
+    EXPECT_TRUE(empty.result().items.isEmpty());
+    EXPECT_EQ(walk.progress()->folders(), 1) << "only the home folder was listed";
+}
