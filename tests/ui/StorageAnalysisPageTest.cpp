@@ -250,3 +250,24 @@ TEST_F(StorageAnalysisPageTest, TreemapEntersFoldersAsTheListDoesFromTheSameWalk
     page().treemapSwitch()->click();
     EXPECT_FALSE(map->isVisible());
 }
+
+TEST_F(StorageAnalysisPageTest, AComputationShowsWhatItCountedAndACancelListsNoPartialSizes)
+{
+    for (int i = 0; i < 200; ++i)
+        m_tree->file(QStringLiteral("deep/%1/part").arg(i), 10);
+    page().resize(900, 600);
+    page().show();
+    child<QPushButton>("refreshButton")->click();
+    ASSERT_TRUE(page().model().isScanning());
+    EXPECT_TRUE(status().startsWith(QStringLiteral("已检查 "))) << status().toStdString();
+    QPushButton* cancel = child<QPushButton>("cancelListing");
+    ASSERT_TRUE(cancel->isVisible());
+    cancel->click();
+    ASSERT_TRUE(waitUntil([&] { return !page().model().isScanning(); }, 5000));
+    EXPECT_EQ(status(), StorageAnalysisModel::kCancelledMessage);
+    EXPECT_TRUE(page().model().entries().isEmpty());
+    EXPECT_FALSE(cancel->isVisible());
+    child<QPushButton>("refreshButton")->click();
+    ASSERT_TRUE(waitUntil([&] { return !page().model().isScanning(); }, 5000));
+    EXPECT_EQ(page().model().entries().size(), 4); // Documents, Movies, deep, notes.txt
+}

@@ -182,8 +182,10 @@ void StorageAnalysisModel::loadCurrentDirectory()
         return;
     setScanning(true);
     setMessage(kComputingMessage);
-    m_listingWatcher.setFuture(runJob([directory, hidden = m_showsHidden] {
-        auto tree = std::make_shared<const StorageTree>(StorageTree::build(directory, hidden));
+    m_listingWatcher.setFuture(runJob([directory, hidden = m_showsHidden, progress = m_watch.start()] {
+        auto tree = std::make_shared<const StorageTree>(StorageTree::build(directory, hidden, progress));
+        if (progress->isCancelled())
+            return Listing{directory, {}, hidden, nullptr};
         QList<StorageEntry> entries =
             entriesFrom(*tree, StorageTree::root(), directory, hidden, ProtectedPlaces::current());
         return Listing{directory, std::move(entries), hidden, std::move(tree)};
@@ -228,10 +230,22 @@ std::optional<StorageEntry> StorageAnalysisModel::entryForChild(StorageTree::Ind
     return std::nullopt;
 }
 
+void StorageAnalysisModel::cancelListing()
+{
+    if (m_isScanning)
+        m_watch.cancel();
+}
+
 void StorageAnalysisModel::onListingFinished()
 {
     Listing listing = m_listingWatcher.future().result();
+    const bool cancelled = m_watch.finish();
     setScanning(false);
+    if (cancelled) {
+        setMessage(kCancelledMessage);
+        emit listingFinished();
+        return;
+    }
     // Hidden items were switched on or off meanwhile: this listing answers the old question.
     if (listing.showsHidden != m_showsHidden) {
         loadCurrentDirectory();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scanners/ScanWatch.h"
 #include "scanners/StorageEngine.h"
 #include "scanners/StorageTree.h"
 #include "trash/CleanRun.h"
@@ -39,6 +40,7 @@ class StorageAnalysisModel : public QObject
 public:
     static inline const QString kInitialMessage = QStringLiteral("选择一个目录查看空间占用排行");
     static inline const QString kComputingMessage = QStringLiteral("正在计算当前目录大小…");
+    static inline const QString kCancelledMessage = QStringLiteral("已取消计算，可重新扫描");
 
     // Starts at the real home folder; nothing is listed until refresh() or a chosen folder.
     explicit StorageAnalysisModel(QObject* parent = nullptr);
@@ -52,6 +54,8 @@ public:
     const QString& message() const { return m_message; }
     // The running deletion's progress and cancel, then the undo of the last one.
     CleanRun& cleanRun() { return m_run; }
+    // The running computation's walk: what it counted so far.
+    ScanWatch& scanWatch() { return m_watch; }
     const QStringList& directoryStack() const { return m_stack; }
     bool hasCachedListing(const QString& directory) const { return m_snapshots.contains(directory); }
     // The tree the listings come from (null before the first walk): the treemap draws it.
@@ -74,6 +78,9 @@ public:
     void goUp();
     // Computes the current folder again.
     void refresh();
+    // Stops the running computation; a partial count is never shown, so the folder stays
+    // unlisted until it is computed again.
+    void cancelListing();
     // Whether folders and files whose names start with a dot are listed (off at first): the
     // cached listings are dropped and the current folder is listed again.
     bool showsHidden() const { return m_showsHidden; }
@@ -143,6 +150,7 @@ private:
     std::shared_ptr<const StorageTree> m_tree;
 
     QFutureWatcher<Listing> m_listingWatcher;
+    ScanWatch m_watch;
     QFutureWatcher<Deletion> m_deletionWatcher;
     CleanRun m_run;
 };

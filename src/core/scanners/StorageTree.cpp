@@ -160,7 +160,7 @@ void StorageTree::Chunk::Free::operator()(Node* nodes) const
     std::free(nodes);
 }
 
-StorageTree StorageTree::build(const QString& root, bool includeHidden)
+StorageTree StorageTree::build(const QString& root, bool includeHidden, const std::shared_ptr<WalkProgress>& progress)
 {
     WalkOptions options; // nothing skipped: hidden files and package contents count
     std::vector<TreeCollector> parts;
@@ -168,7 +168,7 @@ StorageTree StorageTree::build(const QString& root, bool includeHidden)
     std::vector<WalkVisitor*> visitors;
     for (int i = 0; i < Walker::threadCount(options); ++i)
         visitors.push_back(&parts.emplace_back(includeHidden));
-    Walker::walk(root, options, visitors);
+    walkWatched(root, options, visitors, progress);
 
     StorageTree tree;
     tree.m_rootPath = root;

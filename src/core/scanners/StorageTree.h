@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fs/WalkEntry.h"
+#include "fs/WalkProgress.h"
 #include "util/FileKind.h"
 
 #include <QString>
@@ -52,7 +53,9 @@ public:
 
     // Walks `root` once (links never followed, only inside the open scopes). Hidden children
     // of the root are left out unless `includeHidden`; hidden entries deeper down always count.
-    static StorageTree build(const QString& root, bool includeHidden);
+    // A cancelled `progress` stops the walk early, and the tree then holds only part of it.
+    static StorageTree build(const QString& root, bool includeHidden,
+                             const std::shared_ptr<WalkProgress>& progress = {});
 
     bool isValid() const { return !m_chunks.empty(); }
     const QString& rootPath() const { return m_rootPath; }

@@ -146,7 +146,12 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     progressRow->setContentsMargins(40, 0, 40, 0);
     m_progress = new BusyIndicator(16, this);
     m_progress->setObjectName(QStringLiteral("scanProgress"));
-    progressRow->addWidget(m_progress, 0, Qt::AlignHCenter);
+    progressRow->addStretch();
+    progressRow->addWidget(m_progress);
+    m_cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    m_cancelButton->setObjectName(QStringLiteral("cancelListing"));
+    progressRow->addWidget(m_cancelButton);
+    progressRow->addStretch();
     layout->addLayout(progressRow);
 
     auto* body = new QStackedLayout;
@@ -193,6 +198,8 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     connect(m_upButton, &QToolButton::clicked, m_model, &StorageAnalysisModel::goUp);
     connect(m_chooseButton, &QToolButton::clicked, m_model, &StorageAnalysisModel::chooseDirectory);
     connect(m_refreshButton, &QPushButton::clicked, m_model, &StorageAnalysisModel::refresh);
+    connect(m_cancelButton, &QPushButton::clicked, m_model, &StorageAnalysisModel::cancelListing);
+    connect(&m_model->scanWatch(), &Core::ScanWatch::changed, this, &StorageAnalysisPage::updateStatus);
     connect(m_hiddenSwitch, &QCheckBox::toggled, m_model, &StorageAnalysisModel::setShowsHidden);
     connect(m_treemapSwitch, &QCheckBox::toggled, m_treemap, &QWidget::setVisible);
     // The treemap and the list show one folder: an area entered is the row entered, and a
@@ -291,9 +298,13 @@ void StorageAnalysisPage::updateTotals()
 void StorageAnalysisPage::updateStatus()
 {
     const bool scanning = m_model->isScanning();
-    m_statusLabel->setText(scanning ? Core::StorageAnalysisModel::kComputingMessage : m_model->message());
+    // While computing, the items counted so far.
+    const QString counted = m_model->scanWatch().text().section(u'\n', 0, 0);
+    m_statusLabel->setText(scanning ? (counted.isEmpty() ? Core::StorageAnalysisModel::kComputingMessage : counted)
+                                    : m_model->message());
     m_refreshButton->setEnabled(!scanning && !m_model->isDeleting());
     m_progress->setVisible(scanning);
+    m_cancelButton->setVisible(scanning);
     const bool empty = m_model->entries().isEmpty();
     m_body->setCurrentWidget(empty ? static_cast<QWidget*>(m_placeholder) : m_listPane);
     m_placeholder->setTitle(scanning ? Core::StorageAnalysisModel::kComputingMessage : m_model->message());

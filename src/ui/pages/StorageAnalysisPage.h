@@ -67,6 +67,7 @@ private:
     QLabel* m_pathLabel = nullptr;
     QLabel* m_statusLabel = nullptr;
     QPushButton* m_refreshButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
     QLabel* m_totalLabel = nullptr;
     QProgressBar* m_spaceBar = nullptr;
     QLabel* m_spaceLabel = nullptr;
