@@ -1,6 +1,7 @@
 #include "ui/pages/QuickCleanupPage.h"
 #include "WindowFixture.h"
 #include "access/AccessManager.h"
+#include "rules/CleanupViewModel.h"
 #include "scanners/EmptyFolderCleanupViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
 #include "support/Screenshots.h"
@@ -80,4 +81,22 @@ TEST_F(QuickCleanupPageTest, StartScanFollowTheCardsAndOpenASection)
     // Leaving and coming back keeps the figures: the models have left their ready state.
     content->window().setSelectedSection(QStringLiteral("快速清理"));
     EXPECT_TRUE(quick->card(0)->figuresShown());
+}
+
+TEST_F(QuickCleanupPageTest, ACancelStopsEveryScanAndEachSaysSo)
+{
+    for (int i = 0; i < 200; ++i)
+        tree->file(QStringLiteral("deep/%1/run.log").arg(i), 10);
+    launch();
+    QuickCleanupPage* quick = page();
+    ASSERT_NE(quick, nullptr);
+    EXPECT_FALSE(quick->cancelButton()->isVisible());
+    quick->startButton()->click();
+    ASSERT_TRUE(quick->cancelButton()->isVisible());
+    quick->cancelButton()->click();
+    ASSERT_TRUE(waitUntil([&] { return quick->startButton()->isEnabled(); }, 5000));
+    EXPECT_FALSE(quick->cancelButton()->isVisible());
+    for (const QString& message : QStringList{content->taskCleanModel().message(), content->miscFileModel().message(),
+                                              content->emptyFolderCleanupModel().message()})
+        EXPECT_TRUE(message.startsWith(QStringLiteral("扫描已取消"))) << message.toStdString();
 }

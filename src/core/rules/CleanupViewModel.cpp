@@ -28,7 +28,10 @@ CleanupViewModel::CleanupViewModel(RuleStore store, QObject* parent)
         Qt::QueuedConnection);
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
         QList<CleanupResult> results = m_scanWatcher.future().result();
-        const QString message = RuleScanEngine::resultMessage(results.size());
+        const bool cancelled = m_walk && m_walk->isCancelled();
+        m_walk.reset();
+        const QString message =
+            (cancelled ? QStringLiteral("扫描已取消，") : QString()) + RuleScanEngine::resultMessage(results.size());
         setResults(std::move(results));
         setScanProgress(1.0);
         setScanningRuleName(QStringLiteral("扫描完成"));
@@ -131,12 +134,19 @@ void CleanupViewModel::runScan(const QList<CleanupRule>& rules)
         setScanningRuleName(rules.first().name);
     const QString home = AccessManager::homeDirectoryURL().path();
     const RuleScanEngine::Access access = accessThroughManager();
-    m_scanWatcher.setFuture(runJob([rules, home, access, progress = m_relay] {
+    m_walk = std::make_shared<WalkProgress>();
+    m_scanWatcher.setFuture(runJob([rules, home, access, progress = m_relay, walk = m_walk] {
         const int total = static_cast<int>(rules.size());
-        return RuleScanEngine::scanRules(rules, home, access, [&progress, total](int index, const QString& name) {
-            progress->report(index, total, name);
-        });
+        return RuleScanEngine::scanRules(
+            rules, home, access,
+            [&progress, total](int index, const QString& name) { progress->report(index, total, name); }, walk);
     }));
+}
+
+void CleanupViewModel::cancelScan()
+{
+    if (m_state == ScanState::Scanning && m_walk)
+        m_walk->cancel();
 }
 
 void CleanupViewModel::clean()

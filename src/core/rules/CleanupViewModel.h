@@ -46,6 +46,8 @@ public:
     qint64 totalSize() const;
 
     void startScan();
+    // Stops the running scan: the rules scanned to the end are listed, the one cut short is not.
+    void cancelScan();
     void clean();
     void toggleSelection(const QString& resultID);
     void toggleAllSelection();
@@ -82,6 +84,7 @@ private:
     // Owned by the view model: when it goes, the watchers go, and a job still running
     // publishes nothing.
     QFutureWatcher<QList<CleanupResult>> m_scanWatcher;
+    std::shared_ptr<WalkProgress> m_walk; // the running scan's, for its cancel
     std::shared_ptr<ProgressRelay> m_relay = ProgressRelay::create();
     std::shared_ptr<LegacyGrants> m_legacyGrants;
     QFutureWatcher<RuleScanEngine::CleanOutcome> m_cleanWatcher;

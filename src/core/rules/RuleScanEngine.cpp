@@ -150,7 +150,8 @@ private:
 };
 
 std::optional<CleanupResult> scanRuleWith(const CleanupRule& rule, const QString& home, const Access& access,
-                                          const ProtectedPlaces& protectedPlaces)
+                                          const ProtectedPlaces& protectedPlaces,
+                                          const std::shared_ptr<WalkProgress>& walk = {})
 {
     QStringList files;
     QList<ItemIdentity> identities;
@@ -173,7 +174,7 @@ std::optional<CleanupResult> scanRuleWith(const CleanupRule& rule, const QString
             access.end(*parent);
         for (const QString& folder : folders) {
             const bool opened = access.begin ? access.begin(folder) : false;
-            const FoundTree found = findRegularFilesAndFolders(folder, protectedPlaces);
+            const FoundTree found = findRegularFilesAndFolders(folder, protectedPlaces, walk);
             if (opened && access.end)
                 access.end(folder);
             // Overlapping paths ("…/Caches" and "…/Caches/x") must not count a file twice, nor
@@ -217,14 +218,16 @@ std::optional<CleanupResult> scanRule(const CleanupRule& rule, const QString& ho
 }
 
 QList<CleanupResult> scanRules(const QList<CleanupRule>& rules, const QString& home, const Access& access,
-                               const std::function<void(int, const QString&)>& progress)
+                               const std::function<void(int, const QString&)>& progress,
+                               const std::shared_ptr<WalkProgress>& walk)
 {
     const ProtectedPlaces protectedPlaces = ProtectedPlaces::current(); // read once for every rule
     QList<CleanupResult> results;
-    for (int i = 0; i < rules.size(); ++i) {
+    for (int i = 0; i < rules.size() && !(walk && walk->isCancelled()); ++i) {
         if (progress)
             progress(i, rules[i].name);
-        if (std::optional<CleanupResult> r = scanRuleWith(rules[i], home, access, protectedPlaces))
+        std::optional<CleanupResult> r = scanRuleWith(rules[i], home, access, protectedPlaces, walk);
+        if (r && !(walk && walk->isCancelled()))
             results.append(std::move(*r));
     }
     sortResults(results);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fs/WalkProgress.h"
 #include "rules/CleanupResult.h"
 #include "rules/CleanupRule.h"
 
@@ -9,6 +10,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace Sweepora::Core {
@@ -38,9 +40,12 @@ QStringList listRegularFiles(const QString& folder, qint64* totalSize = nullptr)
 std::optional<CleanupResult> scanRule(const CleanupRule& rule, const QString& home, const Access& access = {});
 
 // Every rule in order; `progress` is told each rule's index and name before it is scanned.
-// The results come sorted: larger first, equal sizes by rule name.
+// The results come sorted: larger first, equal sizes by rule name. Walks count into `walk`;
+// once it is cancelled no further rule is scanned, and the rule whose walk it cut short is left
+// out, since a partial list could make a folder look wholly cleanable.
 QList<CleanupResult> scanRules(const QList<CleanupRule>& rules, const QString& home, const Access& access = {},
-                               const std::function<void(int index, const QString& ruleName)>& progress = {});
+                               const std::function<void(int index, const QString& ruleName)>& progress = {},
+                               const std::shared_ptr<WalkProgress>& walk = {});
 
 void sortResults(QList<CleanupResult>& results);
 

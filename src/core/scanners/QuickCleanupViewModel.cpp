@@ -157,6 +157,16 @@ void QuickCleanupViewModel::startQuickScan()
     });
 }
 
+void QuickCleanupViewModel::cancelScans()
+{
+    m_models.taskModel->cancelScan();
+    // The four home-folder scans share one walk: one cancel stops them all.
+    m_models.miscModel->cancelScan();
+    m_models.archiveModel->cancelScan();
+    m_models.installerModel->cancelScan();
+    m_models.emptyFolderModel->cancelScan();
+}
+
 void QuickCleanupViewModel::startScans()
 {
     m_hasStarted = true;

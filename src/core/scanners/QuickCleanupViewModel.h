@@ -68,6 +68,8 @@ public:
     // when it is not granted; once granted, starts the six scans in card order and returns
     // without waiting for them.
     void startQuickScan();
+    // Stops every scan the quick cleanup started; each keeps what it may safely list.
+    void cancelScans();
 
 signals:
     // Any of the six models published a change; the cards are to be read again.

@@ -77,7 +77,8 @@ private:
 
 } // namespace
 
-FoundTree findRegularFilesAndFolders(const QString& folder, const ProtectedPlaces& protectedPlaces)
+FoundTree findRegularFilesAndFolders(const QString& folder, const ProtectedPlaces& protectedPlaces,
+                                     const std::shared_ptr<WalkProgress>& progress)
 {
     WalkOptions options;
     options.skipHidden = false; // skipped by the collector, which needs to see them
@@ -85,8 +86,9 @@ FoundTree findRegularFilesAndFolders(const QString& folder, const ProtectedPlace
     const QByteArray root = bytesFromPath(folder);
     std::vector<FoundBytes> found;
     std::map<std::string, ChildTally> children;
-    for (RegularFileCollector& part :
-         Walker::walkEach(folder, options, RegularFileCollector(static_cast<size_t>(root.size())))) {
+    const WatchedVisitor prototype(RegularFileCollector(static_cast<size_t>(root.size())), progress);
+    for (WatchedVisitor<RegularFileCollector>& watched : Walker::walkEach(folder, options, prototype)) {
+        RegularFileCollector& part = watched.inner;
         std::move(part.m_files.begin(), part.m_files.end(), std::back_inserter(found));
         for (const auto& [name, tally] : part.m_children) {
             ChildTally& merged = children[name];

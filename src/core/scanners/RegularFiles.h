@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fs/WalkProgress.h"
+
 #include "trash/ItemIdentity.h"
 #include "trash/TrashGateway.h"
 
@@ -42,7 +44,10 @@ struct FoundTree
 QList<FoundFile> findRegularFiles(const QString& folder, const ProtectedPlaces& protectedPlaces);
 // The same files, and the child folders that hold nothing else: no hidden entry, no link or
 // other special file, no folder that could not be read, no protected place.
-FoundTree findRegularFilesAndFolders(const QString& folder, const ProtectedPlaces& protectedPlaces);
+// A cancelled `progress` ends the walk early: what comes back is then partial, whole folders
+// included, and must not be cleaned.
+FoundTree findRegularFilesAndFolders(const QString& folder, const ProtectedPlaces& protectedPlaces,
+                                     const std::shared_ptr<WalkProgress>& progress = {});
 
 // What a clean of every file of `files` hands to the Trash gateway: each whole folder whose
 // files are all there, next to each other in the list, as one entry; every other file alone.

@@ -194,11 +194,16 @@ QuickCleanupPage::QuickCleanupPage(Core::QuickCleanupViewModel::Models models,
     inside->addWidget(m_startSpinner);
     inside->addStretch(1);
     row->addWidget(m_start);
+    m_cancel = new QPushButton(QStringLiteral("取消"), this);
+    m_cancel->setObjectName(QStringLiteral("quickCancelButton"));
+    m_cancel->setMinimumHeight(36);
+    row->addWidget(m_cancel);
     row->addStretch(1);
     outer->addLayout(row);
     outer->addStretch(1);
 
     connect(m_start, &QPushButton::clicked, m_model, &Core::QuickCleanupViewModel::startQuickScan);
+    connect(m_cancel, &QPushButton::clicked, m_model, &Core::QuickCleanupViewModel::cancelScans);
     connect(m_model, &Core::QuickCleanupViewModel::changed, this, &QuickCleanupPage::refresh);
     refresh();
 }
@@ -214,6 +219,7 @@ void QuickCleanupPage::refresh()
     m_start->setText(m_model->startButtonText());
     m_start->setIcon(running ? QIcon() : Symbols::icon(QStringLiteral("magnifyingglass"), QColor(Qt::white)));
     m_startSpinner->setVisible(running);
+    m_cancel->setVisible(running);
 }
 
 } // namespace Sweepora::Ui

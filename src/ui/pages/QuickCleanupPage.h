@@ -52,6 +52,7 @@ public:
 
     Core::QuickCleanupViewModel& model() const { return *m_model; }
     QPushButton* startButton() const { return m_start; }
+    QPushButton* cancelButton() const { return m_cancel; }
     QuickCleanupGlassCard* card(int index) const { return m_cards.value(index); }
 
 private:
@@ -61,6 +62,7 @@ private:
     std::function<void(const QString&)> m_onOpenSection;
     QList<QuickCleanupGlassCard*> m_cards;
     QPushButton* m_start = nullptr;
+    QPushButton* m_cancel = nullptr;
     BusyIndicator* m_startSpinner = nullptr;
 };
 
