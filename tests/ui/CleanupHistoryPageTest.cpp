@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTreeView>
 #include <QTreeWidget>
 
 using namespace Sweepora;
@@ -228,9 +227,7 @@ TEST_F(CleanupHistoryPageTest, EmptyingTheTrashAsksWithCountAndSizeAndRemovesOnl
 
     box = ask();
     ASSERT_NE(box, nullptr);
-    for (QAbstractButton* button : box->buttons())
-        if (button->text() == QStringLiteral("清空废纸篓"))
-            button->click();
+    buttonWithText(box, QStringLiteral("清空废纸篓"))->click();
     ASSERT_TRUE(waitUntil([&] { return card.emptying().step() == Core::EmptyTrashViewModel::Step::Idle; }, 10000));
     EXPECT_EQ(trashCount(), 0);
     EXPECT_TRUE(card.emptying().message().startsWith(QStringLiteral("已清空废纸篓，释放 ")));
