@@ -448,7 +448,7 @@ protected:
 
 } // namespace
 
-TEST_F(AppsCli, AppCachesListOneResultPerIdentifierAndAppsEveryBundleWithItsRelatedItems)
+TEST_F(AppsCli, AppCachesAndAppsListEveryBundleWithItsRelatedItemsAndMovingUninstallsEverything)
 {
     const CliRun run = withRoots("app-caches");
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -470,20 +470,18 @@ TEST_F(AppsCli, AppCachesListOneResultPerIdentifierAndAppsEveryBundleWithItsRela
     ASSERT_EQ(app[u"related"].toArray().size(), 1);
     EXPECT_EQ(app[u"totalSize"].toInteger(),
               app[u"appSize"].toInteger() + app[u"related"].toArray()[0].toObject()[u"size"].toInteger());
-}
 
-TEST_F(AppsCli, MovingWithoutATerminalNeedsYesAndWithYesUninstallsEverything)
-{
+    // Moving without a terminal needs --yes; with it, everything of the application goes.
     EXPECT_EQ(withRoots("apps --move-to-trash").exitCode, 1);
     EXPECT_TRUE(QDir(shared + u"/Editor.app"_s).exists());
 
-    const CliRun run = withRoots("apps --move-to-trash --yes");
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const CliRun moved = withRoots("apps --move-to-trash --yes");
+    ASSERT_EQ(moved.exitCode, 0) << moved.err.toStdString();
     EXPECT_FALSE(QDir(shared + u"/Editor.app"_s).exists());
     EXPECT_FALSE(QDir(home.path(u"Applications/Editor.app"_s)).exists());
     EXPECT_FALSE(QFile::exists(cache));
-    EXPECT_TRUE(run.at("failed").toArray().isEmpty());
-    EXPECT_TRUE(run.at("message").toString().contains(u"已移到废纸篓"_s));
+    EXPECT_TRUE(moved.at("failed").toArray().isEmpty());
+    EXPECT_TRUE(moved.at("message").toString().contains(u"已移到废纸篓"_s));
 }
 
 namespace {

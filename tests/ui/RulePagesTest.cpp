@@ -81,7 +81,7 @@ protected:
 
 } // namespace
 
-TEST_F(RulesPageTest, ListsLocalRulesWithTheirDetailsAndReloadsOnANewVersionOnly)
+TEST_F(RulesPageTest, ListsLocalRulesReloadsOnANewVersionOnlyAndAddsAndRemovesProtectedPlaces)
 {
     addRule(u"com.beta"_s, u"Beta"_s, {u"USERFOLDER/a"_s, u"b"_s});
     addRule(u"com.alpha"_s, u"alpha"_s);
@@ -111,6 +111,27 @@ TEST_F(RulesPageTest, ListsLocalRulesWithTheirDetailsAndReloadsOnANewVersionOnly
     EXPECT_EQ(edited[0][0].value<CleanupRule>().packName, u"com.beta"_s);
     QTest::mouseClick(page->findChild<QPushButton*>(u"addRuleButton"_s), Qt::LeftButton);
     EXPECT_EQ(adds.count(), 1);
+
+    // Protected places are added with the picker and removed one by one.
+    auto picker = ScriptedFolderPicker::install();
+    auto* card = page->findChild<ProtectedPlacesCard*>();
+    ASSERT_NE(card, nullptr);
+    EXPECT_NE(card->findChild<QLabel*>(u"protectedEmpty"_s), nullptr);
+
+    picker->answerWith(u"/srv/projects"_s);
+    picker->cancelNext();
+    auto* add = card->findChild<QPushButton*>(u"addProtectedButton"_s);
+    QTest::mouseClick(add, Qt::LeftButton);
+    QTest::mouseClick(add, Qt::LeftButton); // cancelled: nothing changes
+    EXPECT_EQ(card->model().paths(), QStringList{u"/srv/projects"_s});
+    EXPECT_EQ(Sweepora::Core::ProtectedPlaces::userPaths(), QStringList{u"/srv/projects"_s});
+    QApplication::processEvents();
+    Screenshots::save(page.get(), u"rules-protected-places"_s);
+
+    auto* remove = card->findChild<QToolButton*>(u"removeProtectedButton"_s);
+    ASSERT_NE(remove, nullptr);
+    QTest::mouseClick(remove, Qt::LeftButton);
+    EXPECT_TRUE(card->model().paths().isEmpty());
 }
 
 TEST_F(RulesPageTest, FailedCheckOffersRecheckThenSyncWhileFewerLocalRulesThenTheCheckmark)
@@ -149,31 +170,6 @@ TEST_F(RulesPageTest, FailedCheckOffersRecheckThenSyncWhileFewerLocalRulesThenTh
     EXPECT_EQ(requestCount(u"/tasks/rules"_s), 3);
 }
 
-TEST_F(RulesPageTest, ProtectedPlacesAreAddedWithThePickerAndRemovedOneByOne)
-{
-    auto picker = ScriptedFolderPicker::install();
-    serveCloud({});
-    showAndWait();
-    auto* card = page->findChild<ProtectedPlacesCard*>();
-    ASSERT_NE(card, nullptr);
-    EXPECT_NE(card->findChild<QLabel*>(u"protectedEmpty"_s), nullptr);
-
-    picker->answerWith(u"/srv/projects"_s);
-    picker->cancelNext();
-    auto* add = card->findChild<QPushButton*>(u"addProtectedButton"_s);
-    QTest::mouseClick(add, Qt::LeftButton);
-    QTest::mouseClick(add, Qt::LeftButton); // cancelled: nothing changes
-    EXPECT_EQ(card->model().paths(), QStringList{u"/srv/projects"_s});
-    EXPECT_EQ(Sweepora::Core::ProtectedPlaces::userPaths(), QStringList{u"/srv/projects"_s});
-    QApplication::processEvents();
-    Screenshots::save(page.get(), u"rules-protected-places"_s);
-
-    auto* remove = card->findChild<QToolButton*>(u"removeProtectedButton"_s);
-    ASSERT_NE(remove, nullptr);
-    QTest::mouseClick(remove, Qt::LeftButton);
-    EXPECT_TRUE(card->model().paths().isEmpty());
-}
-
 namespace {
 
 const CleanupRule kRule{true,         u"微信"_s, {u"USERFOLDER/a"_s, u"USERFOLDER/b"_s}, 0, u"com.tencent.xinWeChat"_s,
@@ -210,7 +206,7 @@ protected:
 
 } // namespace
 
-TEST_F(RuleEditorPanelTest, EditingExportsTakesTypedFieldsAndSavesThemWhileViewingIsReadOnly)
+TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingReportsTheReview)
 {
     RuleEditorPanel& p = open(RuleEditorMode::editing);
     EXPECT_EQ(p.nameField()->text(), kRule.name);
@@ -265,43 +261,41 @@ TEST_F(RuleEditorPanelTest, EditingExportsTakesTypedFieldsAndSavesThemWhileViewi
     QTest::keyClick(v.nameField(), Qt::Key_Escape);
     QTest::mouseClick(v.cancelButton(), Qt::LeftButton);
     EXPECT_EQ(closes.count(), 2);
-}
 
-TEST_F(RuleEditorPanelTest, UploadingNeedsAParsedRuleAndReportsTheReview)
-{
-    RuleEditorPanel& p = open(RuleEditorMode::uploading, CleanupRule{true, {}, {}, 0, {}, {}});
-    EXPECT_EQ(p.exportButton(), nullptr);
-    ASSERT_NE(p.jsonEditor(), nullptr);
-    EXPECT_FALSE(p.primaryButton()->isEnabled());
+    // Uploading needs a parsed rule and reports the review.
+    RuleEditorPanel& u = open(RuleEditorMode::uploading, CleanupRule{true, {}, {}, 0, {}, {}});
+    EXPECT_EQ(u.exportButton(), nullptr);
+    ASSERT_NE(u.jsonEditor(), nullptr);
+    EXPECT_FALSE(u.primaryButton()->isEnabled());
 
     // A rule without "Notice" is no rule: the alert names the problem and upload stays off.
-    p.jsonEditor()->setPlainText(
+    u.jsonEditor()->setPlainText(
         QStringLiteral(R"({"App":true,"Name":"n","Paths":[],"PackName":"p","Description":"d"})"));
-    QTest::mouseClick(p.parseButton(), Qt::LeftButton);
+    QTest::mouseClick(u.parseButton(), Qt::LeftButton);
     EXPECT_FALSE(takeAlert().second.isEmpty());
-    EXPECT_FALSE(p.primaryButton()->isEnabled());
+    EXPECT_FALSE(u.primaryButton()->isEnabled());
 
-    p.jsonEditor()->setPlainText(
+    u.jsonEditor()->setPlainText(
         QString::fromUtf8(R"({"App":true,"Name":"工坊规则","Paths":["USERFOLDER/x"],"Notice":0,)"
                           R"("PackName":"com.w","Description":"d"})"));
-    QTest::mouseClick(p.parseButton(), Qt::LeftButton);
-    EXPECT_EQ(p.pathsEditor()->toPlainText(), u"USERFOLDER/x"_s);
-    EXPECT_TRUE(p.nameField()->isReadOnly());
-    ASSERT_TRUE(p.primaryButton()->isEnabled());
+    QTest::mouseClick(u.parseButton(), Qt::LeftButton);
+    EXPECT_EQ(u.pathsEditor()->toPlainText(), u"USERFOLDER/x"_s);
+    EXPECT_TRUE(u.nameField()->isReadOnly());
+    ASSERT_TRUE(u.primaryButton()->isEnabled());
     Screenshots::save(panel.get(), u"rule-editor-uploading-parsed"_s);
 
-    QSignalSpy uploads(&p.model(), &RuleEditorViewModel::uploaded);
+    QSignalSpy uploads(&u.model(), &RuleEditorViewModel::uploaded);
     serveJSON("POST", u"/market/tasks"_s, R"({"code":0,"message":"","data":{"id":7,"allow":0,"reason":"路径过宽"}})");
     // A second press while the request runs sends nothing more.
-    QTest::mouseClick(p.primaryButton(), Qt::LeftButton);
-    QTest::mouseClick(p.primaryButton(), Qt::LeftButton);
-    EXPECT_FALSE(p.primaryButton()->isEnabled());
-    EXPECT_TRUE(p.primaryButton()->text().isEmpty()); // the spinner shows instead
+    QTest::mouseClick(u.primaryButton(), Qt::LeftButton);
+    QTest::mouseClick(u.primaryButton(), Qt::LeftButton);
+    EXPECT_FALSE(u.primaryButton()->isEnabled());
+    EXPECT_TRUE(u.primaryButton()->text().isEmpty()); // the spinner shows instead
     Screenshots::save(panel.get(), u"rule-editor-uploading-busy"_s);
     EXPECT_EQ(takeAlert().second, u"上传成功，规则暂未通过审核：路径过宽"_s);
     EXPECT_EQ(uploads.count(), 1);
-    EXPECT_TRUE(p.primaryButton()->isEnabled());
-    EXPECT_FALSE(p.primaryButton()->text().isEmpty());
+    EXPECT_TRUE(u.primaryButton()->isEnabled());
+    EXPECT_FALSE(u.primaryButton()->text().isEmpty());
 }
 
 namespace {
