@@ -55,7 +55,7 @@ bool signsIn(const ServiceResult<VerificationResponse>& reply)
 
 } // namespace
 
-TEST_F(ClientEndToEndTest, PublishedRulesReachTheClientAndConvertToLocalRules)
+TEST_F(ClientEndToEndTest, PublishedRulesAndVersionsReachTheClient)
 {
     RemoteRuleJSON bare; // no App, no Notice: the application fills them in
     bare.name = u"微信 小程序缓存"_s;
@@ -84,6 +84,37 @@ TEST_F(ClientEndToEndTest, PublishedRulesReachTheClientAndConvertToLocalRules)
     EXPECT_FALSE(second.app);
     EXPECT_EQ(second.notice, 2);
     EXPECT_EQ(second.description, u"新说明"_s);
+
+    // The latest version is absent, then offered, then forced.
+    auto latest = latestVersion();
+    ASSERT_TRUE(latest.ok());
+    EXPECT_FALSE(latest.value().data.has_value());
+
+    Service::VersionRecord v13;
+    v13.version = u"1.3.0"_s;
+    v13.buildNumber = 13;
+    v13.downloadURL = u"https://example.com/sweepora-1.3.0"_s;
+    v13.releaseNotes = u"修复若干问题"_s;
+    ASSERT_TRUE(store->publishVersion(v13, 1000));
+    latest = latestVersion();
+    ASSERT_TRUE(latest.ok() && latest.value().data);
+    EXPECT_EQ(latest.value().data->buildNumber, 13);
+    EXPECT_FALSE(latest.value().data->isForced());
+    EXPECT_EQ(latest.value().data->releaseNotes, v13.releaseNotes);
+
+    // A later build that is forced wins; publishing an older build afterwards does not.
+    Service::VersionRecord v14 = v13;
+    v14.version = u"1.4.0"_s;
+    v14.buildNumber = 14;
+    v14.forceUpdate = true;
+    ASSERT_TRUE(store->publishVersion(v14, 2000));
+    Service::VersionRecord v12 = v13;
+    v12.buildNumber = 12;
+    ASSERT_TRUE(store->publishVersion(v12, 3000));
+    latest = latestVersion();
+    ASSERT_TRUE(latest.ok() && latest.value().data);
+    EXPECT_EQ(latest.value().data->buildNumber, 14);
+    EXPECT_TRUE(latest.value().data->isForced());
 }
 
 TEST_F(ClientEndToEndTest, SafeUploadIsListedIntactWhileUploadsReachingUserDataOrLeavingHomeAreHeld)
@@ -109,39 +140,6 @@ TEST_F(ClientEndToEndTest, SafeUploadIsListedIntactWhileUploadsReachingUserDataO
     EXPECT_TRUE(entry.isApproved());
     EXPECT_EQ(entry.ruleJSON.toCleanupRule(), rule);
     EXPECT_TRUE(QDateTime::fromString(entry.createdAt, Qt::ISODate).isValid()) << entry.createdAt.toStdString();
-}
-
-TEST_F(ClientEndToEndTest, LatestVersionIsAbsentThenOfferedThenForced)
-{
-    auto reply = latestVersion();
-    ASSERT_TRUE(reply.ok());
-    EXPECT_FALSE(reply.value().data.has_value());
-
-    Service::VersionRecord v13;
-    v13.version = u"1.3.0"_s;
-    v13.buildNumber = 13;
-    v13.downloadURL = u"https://example.com/sweepora-1.3.0"_s;
-    v13.releaseNotes = u"修复若干问题"_s;
-    ASSERT_TRUE(store->publishVersion(v13, 1000));
-    reply = latestVersion();
-    ASSERT_TRUE(reply.ok() && reply.value().data);
-    EXPECT_EQ(reply.value().data->buildNumber, 13);
-    EXPECT_FALSE(reply.value().data->isForced());
-    EXPECT_EQ(reply.value().data->releaseNotes, v13.releaseNotes);
-
-    // A later build that is forced wins; publishing an older build afterwards does not.
-    Service::VersionRecord v14 = v13;
-    v14.version = u"1.4.0"_s;
-    v14.buildNumber = 14;
-    v14.forceUpdate = true;
-    ASSERT_TRUE(store->publishVersion(v14, 2000));
-    Service::VersionRecord v12 = v13;
-    v12.buildNumber = 12;
-    ASSERT_TRUE(store->publishVersion(v12, 3000));
-    reply = latestVersion();
-    ASSERT_TRUE(reply.ok() && reply.value().data);
-    EXPECT_EQ(reply.value().data->buildNumber, 14);
-    EXPECT_TRUE(reply.value().data->isForced());
 }
 
 TEST_F(ClientEndToEndTest, SignInByPhoneAndByEmailWithTheCodeFromTheLogButNotWithAnInvalidAccount)
