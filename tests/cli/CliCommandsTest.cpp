@@ -309,8 +309,22 @@ protected:
 
 } // namespace
 
-TEST_F(StorageCli, StorageRanksAndMovesTheChildrenOfHomeOrOfTheFolderNamedAndRefusesAnythingElse)
+TEST_F(StorageCli, TrashPrintsItsCountSizeAndAvailabilityAndStorageRanksAndMovesTheChildrenOfAFolder)
 {
+    // The Trash is made inside an existing data folder, never in its place.
+    QJsonObject o = ok("--json trash").json();
+    EXPECT_EQ(o.keys(), words("available command itemCount message totalSize"));
+    EXPECT_FALSE(o[u"available"].toBool()) << "no Trash folder yet";
+    EXPECT_EQ(o[u"message"].toString(), u"暂时无法读取"_s);
+
+    TreeBuilder trash(data.path(u"Trash/files"_s));
+    const qint64 size = allocated(trash.file(u".hidden"_s, 7000)) + allocated(trash.file(u"folder/a"_s, 9000));
+    o = cli("--json trash").json();
+    EXPECT_TRUE(o[u"available"].toBool());
+    EXPECT_EQ(o[u"itemCount"].toInt(), 2);
+    EXPECT_EQ(o[u"totalSize"].toInteger(), size);
+
+    // storage ranks the children of the home or of the folder named, refuses anything else, and moves them.
     const CliRun r = ok("--json storage");
     EXPECT_EQ(r.at("message").toString(), u"共 2 项"_s);
     const QJsonArray items = r.items();
@@ -339,22 +353,6 @@ TEST_F(StorageCli, StorageRanksAndMovesTheChildrenOfHomeOrOfTheFolderNamedAndRef
                 u"已将 2 项移到废纸篓"_s);
     EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_FALSE(QFileInfo::exists(docs));
-}
-
-TEST_F(StorageCli, TrashPrintsItsCountSizeAndAvailability)
-{
-    // The Trash is made inside an existing data folder, never in its place.
-    QJsonObject o = ok("--json trash").json();
-    EXPECT_EQ(o.keys(), words("available command itemCount message totalSize"));
-    EXPECT_FALSE(o[u"available"].toBool()) << "no Trash folder yet";
-    EXPECT_EQ(o[u"message"].toString(), u"暂时无法读取"_s);
-
-    TreeBuilder trash(data.path(u"Trash/files"_s));
-    const qint64 size = allocated(trash.file(u".hidden"_s, 7000)) + allocated(trash.file(u"folder/a"_s, 9000));
-    o = cli("--json trash").json();
-    EXPECT_TRUE(o[u"available"].toBool());
-    EXPECT_EQ(o[u"itemCount"].toInt(), 2);
-    EXPECT_EQ(o[u"totalSize"].toInteger(), size);
 }
 
 namespace {

@@ -295,7 +295,7 @@ TEST_F(BadInputTest, MalformedOversizedOrEncodedBodiesWrongTypesAndIncompleteChe
     expectStillServing();
 }
 
-TEST_F(BadInputTest, UnknownPathsAndMethodsGetJsonRefusals)
+TEST_F(BadInputTest, UnknownPathsAndMethodsGetJsonRefusalsSqlIsNeverRunAndAStoreFailureIsAJsonRefusal)
 {
     const RawReply unknown = send("GET", "/tasks/rules/../../etc/passwd", {}, {});
     EXPECT_EQ(unknown.status, 404);
@@ -320,19 +320,8 @@ TEST_F(BadInputTest, UnknownPathsAndMethodsGetJsonRefusals)
     EXPECT_EQ(ranged.status, 200);
     EXPECT_EQ(ranged.json().value(u"code"_s).toInt(), 200) << ranged.body.constData();
     expectStillServing();
-}
 
-TEST_F(BadInputTest, AStoreFailureIsAJsonRefusalAndAReadableLogLine)
-{
-    ASSERT_TRUE(db.execute("DROP TABLE cloud_rules"));
-    const RawReply reply = send("GET", "/tasks/rules", {}, {});
-    EXPECT_EQ(reply.status, 500);
-    EXPECT_FALSE(reply.message().isEmpty());
-    EXPECT_EQ(logLines().filter(u"[Store] 读取云端规则 失败："_s).size(), 1) << logLines().join(u'\n').toStdString();
-}
-
-TEST_F(BadInputTest, SqlMetacharactersAreStoredAsTextOrRefusedNeverRun)
-{
+    // SQL metacharacters are stored as text or refused, never run.
     const QString injection = u"x'); DROP TABLE market_tasks; --\" OR 1=1 ;"_s;
     QJsonObject rule = goodRule();
     rule.insert(u"Name"_s, injection);
@@ -361,4 +350,11 @@ TEST_F(BadInputTest, SqlMetacharactersAreStoredAsTextOrRefusedNeverRun)
     EXPECT_EQ(entries->at(1).rule.paths.value(0), u"USERFOLDER/.cache/"_s + injection);
     EXPECT_EQ(store->consistencyProblems().value_or(QStringList{u"check failed"_s}), QStringList{});
     expectStillServing();
+
+    // A store failure is a JSON refusal and a readable log line.
+    ASSERT_TRUE(db.execute("DROP TABLE cloud_rules"));
+    const RawReply reply = send("GET", "/tasks/rules", {}, {});
+    EXPECT_EQ(reply.status, 500);
+    EXPECT_FALSE(reply.message().isEmpty());
+    EXPECT_EQ(logLines().filter(u"[Store] 读取云端规则 失败："_s).size(), 1) << logLines().join(u'\n').toStdString();
 }

@@ -86,7 +86,7 @@ using Components = UiTest;
 
 } // namespace
 
-TEST_F(Components, EverySymbolTheInterfaceNamesDrawsSomethingInThePalettesColour)
+TEST_F(Components, EverySymbolDrawsSomethingInThePalettesColourAndQtsOwnTextsSpeakChinese)
 {
     const QStringList used =
         QStringLiteral(
@@ -122,6 +122,13 @@ TEST_F(Components, EverySymbolTheInterfaceNamesDrawsSomethingInThePalettesColour
 
     const QColor red = inkColor(Symbols::icon(u"trash"_s, QColor(Qt::red)).pixmap(32, 32).toImage());
     EXPECT_EQ(red.rgb(), QColor(Qt::red).rgb());
+
+    // Qt's own buttons and dates speak Chinese.
+    ASSERT_TRUE(Sweepora::Ui::installChinese(*qApp)) << "Qt's Chinese translation is installed by scripts/setup";
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Cancel | QMessageBox::Ok);
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
+    EXPECT_EQ(QLocale().toString(QDate(2026, 12, 7), QLocale::LongFormat), QStringLiteral("2026年12月7日星期一"));
 }
 
 TEST_F(Components, EmptyStateSymbolFollowsTheScanStateAndAppIconsFallBack)
@@ -486,13 +493,4 @@ TEST_F(FolderPickerTest, CancelledDialogAnswersNothingAndAChosenFolderComesBackO
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(answer->path(), dir.path());
     EXPECT_TRUE(answer->carriesAccessRights());
-}
-
-TEST_F(Components, QtsOwnButtonsAndDatesSpeakChinese)
-{
-    ASSERT_TRUE(Sweepora::Ui::installChinese(*qApp)) << "Qt's Chinese translation is installed by scripts/setup";
-    QMessageBox box;
-    box.setStandardButtons(QMessageBox::Cancel | QMessageBox::Ok);
-    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
-    EXPECT_EQ(QLocale().toString(QDate(2026, 12, 7), QLocale::LongFormat), QStringLiteral("2026年12月7日星期一"));
 }
