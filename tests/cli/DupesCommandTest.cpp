@@ -32,8 +32,7 @@ TEST_F(DupesCli, ListsGroupsKeptCopyFirstAndMovesEveryOtherCopyButNoFolderThatIs
     write(u"Docs/other.txt"_s, 600'000, 'o');
 
     // The default minimum is 1 MB: only the three photos.
-    const CliRun r = cli("--json dupes");
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const CliRun r = ok("--json dupes");
     EXPECT_EQ(r.at("command").toString(), u"dupes"_s);
     ASSERT_EQ(r.items().size(), 1);
     const QJsonObject group = r.items()[0].toObject();
@@ -47,12 +46,10 @@ TEST_F(DupesCli, ListsGroupsKeptCopyFirstAndMovesEveryOtherCopyButNoFolderThatIs
     ASSERT_EQ(docs.items().size(), 1);
     EXPECT_EQ(docs.items()[0].toObject()[u"keep"_s].toString(), small1);
 
-    const CliRun table = cli("dupes");
-    ASSERT_EQ(table.exitCode, 0);
+    const CliRun table = ok("dupes");
     EXPECT_TRUE(table.out.contains(copy2.toUtf8()));
 
-    const CliRun moved = cli("--json dupes --min 500K --move-to-trash --yes");
-    ASSERT_EQ(moved.exitCode, 0) << moved.err.toStdString();
+    const CliRun moved = ok("--json dupes --min 500K --move-to-trash --yes");
     EXPECT_EQ(moved.at("moved").toArray(), (QJsonArray{copy, copy2, small2}));
     EXPECT_TRUE(moved.at("failed").toArray().isEmpty());
     EXPECT_EQ(moved.at("message").toString(), u"已将 3 个重复文件移到废纸篓"_s);

@@ -42,8 +42,7 @@ TEST_F(HistoryCli, AMoveIsABatchThatHistoryListsAndRestoreBringsBackEvenAfterAKi
     ASSERT_EQ(cli("--json large --min 0.00005 --move-to-trash --yes").exitCode, 0);
     ASSERT_FALSE(QFileInfo::exists(big));
 
-    const CliRun history = cli("--json history");
-    ASSERT_EQ(history.exitCode, 0);
+    const CliRun history = ok("--json history");
     ASSERT_FALSE(history.items().isEmpty());
     const QJsonObject newest = history.items()[0].toObject();
     EXPECT_EQ(newest.keys(), words("count id inTrash section size time"));
@@ -58,8 +57,7 @@ TEST_F(HistoryCli, AMoveIsABatchThatHistoryListsAndRestoreBringsBackEvenAfterAKi
     EXPECT_EQ(unknown.exitCode, 1);
     EXPECT_TRUE(unknown.at("error").toBool());
 
-    const CliRun restore = cli("--json restore --last --yes");
-    ASSERT_EQ(restore.exitCode, 0) << restore.out.toStdString();
+    const CliRun restore = ok("--json restore --last --yes");
     EXPECT_EQ(restore.at("restored").toArray(), QJsonArray{big});
     EXPECT_EQ(restore.at("failed").toArray(), QJsonArray());
     EXPECT_EQ(restore.at("message").toString(), u"已恢复 1 项"_s);

@@ -100,23 +100,20 @@ TEST_F(CliSafety, ProtectAddsListsAndRemovesTheUsersOwnPlaces)
 {
     const QString kept = home.file(u"keep/big.iso"_s, 70000);
     home.file(u"Documents"_s, 0); // a built-in place, even as a file
-    CliRun r = cli("--json protect");
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    CliRun r = ok("--json protect");
     const QJsonArray builtIn = r.items();
     ASSERT_FALSE(builtIn.isEmpty());
     EXPECT_EQ(builtIn[0].toObject().keys(), words("builtIn path"));
     EXPECT_EQ(builtIn[0][u"path"_s].toString(), home.root());
     EXPECT_TRUE(builtIn[0][u"builtIn"_s].toBool());
 
-    r = cli({u"--json"_s, u"protect"_s, u"add"_s, home.path(u"keep"_s)});
-    ASSERT_EQ(r.exitCode, 0);
+    r = ok({u"--json"_s, u"protect"_s, u"add"_s, home.path(u"keep"_s)});
     EXPECT_EQ(r.items().last().toObject(), (QJsonObject{{u"path"_s, home.path(u"keep"_s)}, {u"builtIn"_s, false}}));
     EXPECT_EQ(cli("--json large --min 0.00001").items().size(), 0) << "a protected folder's files are not offered";
     EXPECT_EQ(cli("protect remove /nowhere").exitCode, 1);
     EXPECT_EQ(cli("protect frobnicate x").exitCode, 1);
 
-    r = cli({u"protect"_s, u"remove"_s, home.path(u"keep"_s)});
-    ASSERT_EQ(r.exitCode, 0);
+    r = ok({u"protect"_s, u"remove"_s, home.path(u"keep"_s)});
     EXPECT_EQ(cli("--json large --min 0.00001").items().size(), 1);
     EXPECT_TRUE(QFileInfo::exists(kept));
 }
@@ -129,8 +126,7 @@ TEST_F(CliSafety, ReportsAreValidJsonAndALostReportIsAFailure)
     const QString bad = home.file(u"x"_s);
     ASSERT_EQ(::rename(QFile::encodeName(bad).constData(), (QFile::encodeName(home.root()) + "/" + name).constData()),
               0);
-    const CliRun r = cli("--json search bad");
-    ASSERT_EQ(r.exitCode, 0);
+    const CliRun r = ok("--json search bad");
     EXPECT_TRUE(QString::fromUtf8(r.out).isValidUtf16());
     EXPECT_FALSE(r.out.contains("\\udc")) << r.out.toStdString();
     const QJsonObject item = r.items().at(0).toObject();
