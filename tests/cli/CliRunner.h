@@ -52,6 +52,14 @@ inline CliRun runCli(const QStringList& arguments,
             QString::fromUtf8(p.readAllStandardError())};
 }
 
+// A move that took exactly `moved`, failed on nothing and said `message`.
+inline void expectMoved(const CliRun& run, const QJsonArray& moved, const QString& message)
+{
+    EXPECT_EQ(run.at("moved").toArray(), moved) << run.out.toStdString();
+    EXPECT_TRUE(run.at("failed").toArray().isEmpty());
+    EXPECT_EQ(run.at("message").toString(), message);
+}
+
 // "a b c" -> {"a", "b", "c"}
 inline QStringList words(const char* text)
 {
@@ -73,6 +81,14 @@ protected:
         return runCli(QStringList{QStringLiteral("--home"), home.root()} + arguments, env);
     }
     CliRun cli(const char* arguments) const { return cli(words(arguments)); }
+    // A run that must succeed: exit code 0, or a failure that shows what it printed on standard error.
+    CliRun ok(const QStringList& arguments) const
+    {
+        CliRun run = cli(arguments);
+        EXPECT_EQ(run.exitCode, 0) << arguments.join(QLatin1Char(' ')).toStdString() << ": " << run.err.toStdString();
+        return run;
+    }
+    CliRun ok(const char* arguments) const { return ok(words(arguments)); }
 
     QTemporaryDir m_dir;
     TreeBuilder home{m_dir.path() + QStringLiteral("/home")};

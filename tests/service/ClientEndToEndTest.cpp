@@ -55,7 +55,7 @@ bool signsIn(const ServiceResult<VerificationResponse>& reply)
 
 } // namespace
 
-TEST_F(ClientEndToEndTest, PublishedRulesReachTheClientAndConvertToLocalRules)
+TEST_F(ClientEndToEndTest, PublishedRulesAndVersionsReachTheClient)
 {
     RemoteRuleJSON bare; // no App, no Notice: the application fills them in
     bare.name = u"微信 小程序缓存"_s;
@@ -79,14 +79,42 @@ TEST_F(ClientEndToEndTest, PublishedRulesReachTheClientAndConvertToLocalRules)
         await<CloudTaskEnvelope>([](QObject* context, auto done) { ServiceEndpoints::fetchCloudRules(context, done); });
     ASSERT_TRUE(reply.ok()) << reply.error().localizedDescription().toStdString();
     ASSERT_EQ(reply.value().data.size(), 2);
-    const CleanupRule first = reply.value().data[0].ruleJSON.toCleanupRule();
-    EXPECT_EQ(first.name, bare.name);
-    EXPECT_TRUE(first.app);
-    EXPECT_EQ(first.notice, 0);
+    EXPECT_TRUE(reply.value().data[0].ruleJSON.toCleanupRule().app);
     const CleanupRule second = reply.value().data[1].ruleJSON.toCleanupRule();
     EXPECT_FALSE(second.app);
     EXPECT_EQ(second.notice, 2);
     EXPECT_EQ(second.description, u"新说明"_s);
+
+    // The latest version is absent, then offered, then forced.
+    auto latest = latestVersion();
+    ASSERT_TRUE(latest.ok());
+    EXPECT_FALSE(latest.value().data.has_value());
+
+    Service::VersionRecord v13;
+    v13.version = u"1.3.0"_s;
+    v13.buildNumber = 13;
+    v13.downloadURL = u"https://example.com/sweepora-1.3.0"_s;
+    v13.releaseNotes = u"修复若干问题"_s;
+    ASSERT_TRUE(store->publishVersion(v13, 1000));
+    latest = latestVersion();
+    ASSERT_TRUE(latest.ok() && latest.value().data);
+    EXPECT_EQ(latest.value().data->buildNumber, 13);
+    EXPECT_FALSE(latest.value().data->isForced());
+    EXPECT_EQ(latest.value().data->releaseNotes, v13.releaseNotes);
+
+    // A later build that is forced wins; publishing an older build afterwards does not.
+    Service::VersionRecord v14 = v13;
+    v14.version = u"1.4.0"_s;
+    v14.buildNumber = 14;
+    v14.forceUpdate = true;
+    ASSERT_TRUE(store->publishVersion(v14, 2000));
+    Service::VersionRecord v12 = v13;
+    v12.buildNumber = 12;
+    ASSERT_TRUE(store->publishVersion(v12, 3000));
+    latest = latestVersion();
+    ASSERT_TRUE(latest.ok() && latest.value().data);
+    EXPECT_EQ(latest.value().data->buildNumber, 14);
+    EXPECT_TRUE(latest.value().data->isForced());
 }
 
 TEST_F(ClientEndToEndTest, SafeUploadIsListedIntactWhileUploadsReachingUserDataOrLeavingHomeAreHeld)
@@ -114,39 +142,6 @@ TEST_F(ClientEndToEndTest, SafeUploadIsListedIntactWhileUploadsReachingUserDataO
     EXPECT_TRUE(QDateTime::fromString(entry.createdAt, Qt::ISODate).isValid()) << entry.createdAt.toStdString();
 }
 
-TEST_F(ClientEndToEndTest, LatestVersionIsAbsentThenOfferedThenForced)
-{
-    auto reply = latestVersion();
-    ASSERT_TRUE(reply.ok());
-    EXPECT_FALSE(reply.value().data.has_value());
-
-    Service::VersionRecord v13;
-    v13.version = u"1.3.0"_s;
-    v13.buildNumber = 13;
-    v13.downloadURL = u"https://example.com/sweepora-1.3.0"_s;
-    v13.releaseNotes = u"修复若干问题"_s;
-    ASSERT_TRUE(store->publishVersion(v13, 1000));
-    reply = latestVersion();
-    ASSERT_TRUE(reply.ok() && reply.value().data);
-    EXPECT_EQ(reply.value().data->buildNumber, 13);
-    EXPECT_FALSE(reply.value().data->isForced());
-    EXPECT_EQ(reply.value().data->releaseNotes, v13.releaseNotes);
-
-    // A later build that is forced wins; publishing an older build afterwards does not.
-    Service::VersionRecord v14 = v13;
-    v14.version = u"1.4.0"_s;
-    v14.buildNumber = 14;
-    v14.forceUpdate = true;
-    ASSERT_TRUE(store->publishVersion(v14, 2000));
-    Service::VersionRecord v12 = v13;
-    v12.buildNumber = 12;
-    ASSERT_TRUE(store->publishVersion(v12, 3000));
-    reply = latestVersion();
-    ASSERT_TRUE(reply.ok() && reply.value().data);
-    EXPECT_EQ(reply.value().data->buildNumber, 14);
-    EXPECT_TRUE(reply.value().data->isForced());
-}
-
 TEST_F(ClientEndToEndTest, SignInByPhoneAndByEmailWithTheCodeFromTheLogButNotWithAnInvalidAccount)
 {
     const VerificationRequest phone = VerificationRequest::phone(u"13912345678"_s);
@@ -172,7 +167,9 @@ TEST_F(ClientEndToEndTest, SignInByPhoneAndByEmailWithTheCodeFromTheLogButNotWit
     EXPECT_EQ(counts().codes, codesBefore);
 }
 
-TEST_F(ClientEndToEndTest, CodeIsSingleUseAndExpiresAfterFiveMinutes)
+// A code is single use, expires after five minutes, is resent no sooner than a minute later (the new
+// one replacing the old), and dies after five wrong checks.
+TEST_F(ClientEndToEndTest, ACodesLifeFromSendToUseExpiryResendAndWrongChecks)
 {
     const VerificationRequest account = VerificationRequest::phone(u"13800000001"_s);
     ASSERT_TRUE(sendCode(account).ok());
@@ -187,16 +184,12 @@ TEST_F(ClientEndToEndTest, CodeIsSingleUseAndExpiresAfterFiveMinutes)
     const auto expired = checkCode(account, second);
     ASSERT_TRUE(expired.ok());
     EXPECT_EQ(expired.value().code, 0);
-}
 
-TEST_F(ClientEndToEndTest, SecondSendWithinAMinuteIsRefusedAndANewCodeReplacesTheOld)
-{
-    const VerificationRequest account = VerificationRequest::email(u"user@example.com"_s);
-    ASSERT_TRUE(sendCode(account).ok());
-    const QString first = codeFromLog(account.account());
-
+    const VerificationRequest mail = VerificationRequest::email(u"user@example.com"_s);
+    ASSERT_TRUE(sendCode(mail).ok());
+    const QString old = codeFromLog(mail.account());
     clock.advance(Service::VerificationCodes::kResendIntervalMs - 1000);
-    const auto refused = sendCode(account);
+    const auto refused = sendCode(mail);
     ASSERT_FALSE(refused.ok());
     ASSERT_TRUE(refused.error().httpError());
     EXPECT_EQ(refused.error().httpError()->status, 429);
@@ -204,34 +197,25 @@ TEST_F(ClientEndToEndTest, SecondSendWithinAMinuteIsRefusedAndANewCodeReplacesTh
     EXPECT_EQ(refused.error().localizedDescription(), u"发送过于频繁，请 1 秒后再试"_s);
 
     clock.advance(1000);
-    const auto again = sendCode(account);
-    ASSERT_TRUE(again.ok());
-    const QString second = codeFromLog(account.account());
-    if (second != first) { // the same four digits may come twice
-        EXPECT_FALSE(signsIn(checkCode(account, first)));
+    ASSERT_TRUE(sendCode(mail).ok());
+    const QString fresh = codeFromLog(mail.account());
+    if (fresh != old) { // the same four digits may come twice
+        EXPECT_FALSE(signsIn(checkCode(mail, old)));
     }
-    EXPECT_TRUE(signsIn(checkCode(account, second)));
-}
+    EXPECT_TRUE(signsIn(checkCode(mail, fresh)));
 
-TEST_F(ClientEndToEndTest, FiveWrongChecksKillTheCode)
-{
-    const VerificationRequest account = VerificationRequest::phone(u"15000000000"_s);
-    ASSERT_TRUE(sendCode(account).ok());
-    const QString code = codeFromLog(account.account());
-    const QString wrong = code == u"0000"_s ? u"1111"_s : u"0000"_s;
-    for (int i = 0; i < Service::VerificationCodes::kMaxWrongChecks - 1; ++i)
-        ASSERT_FALSE(signsIn(checkCode(account, wrong)));
-    // Four wrong guesses still leave the right code usable…
-    ASSERT_TRUE(signsIn(checkCode(account, code)));
-
-    clock.advance(Service::VerificationCodes::kResendIntervalMs);
-    ASSERT_TRUE(sendCode(account).ok());
-    const QString next = codeFromLog(account.account());
-    const QString miss = next == u"0000"_s ? u"1111"_s : u"0000"_s;
-    for (int i = 0; i < Service::VerificationCodes::kMaxWrongChecks; ++i)
-        ASSERT_FALSE(signsIn(checkCode(account, miss)));
-    // …five do not.
-    EXPECT_FALSE(signsIn(checkCode(account, next)));
+    // Four wrong checks leave the right code usable, five do not.
+    const VerificationRequest guessed = VerificationRequest::phone(u"15000000000"_s);
+    for (const int wrongChecks :
+         {Service::VerificationCodes::kMaxWrongChecks - 1, Service::VerificationCodes::kMaxWrongChecks}) {
+        clock.advance(Service::VerificationCodes::kResendIntervalMs);
+        ASSERT_TRUE(sendCode(guessed).ok());
+        const QString code = codeFromLog(guessed.account());
+        const QString miss = code == u"0000"_s ? u"1111"_s : u"0000"_s;
+        for (int i = 0; i < wrongChecks; ++i)
+            ASSERT_FALSE(signsIn(checkCode(guessed, miss)));
+        EXPECT_EQ(signsIn(checkCode(guessed, code)), wrongChecks < Service::VerificationCodes::kMaxWrongChecks);
+    }
 }
 
 TEST_F(ClientEndToEndTest, WorkshopListFollowsUploadsAndReviewsMadeByAnotherProcess)

@@ -98,7 +98,7 @@ TEST_F(FloodTest, AFloodOfUploadsCannotPushOutWhatAnOperatorApproved)
     EXPECT_EQ(send("GET", "/market/tasks?page=0", {}, {}).status, 400);
 }
 
-TEST_F(LimitsTest, UploadsPerAddressAreLimitedAndTheCountSurvivesARestart)
+TEST_F(LimitsTest, UploadsPerAddressAndCodeGuessesPerAccountAreLimitedAndTheCountsSurviveARestart)
 {
     const ServiceLimits limits;
     for (int i = 0; i < limits.uploadsPerHour; ++i)
@@ -126,12 +126,9 @@ TEST_F(LimitsTest, UploadsPerAddressAreLimitedAndTheCountSurvivesARestart)
     tiny.maxDatabaseBytes = 4096;
     EXPECT_EQ(store2.addWorkshopEntry({}, ReviewState::held, {}, 1, u"192.0.2.9"_s, tiny).outcome,
               ServiceStore::Upload::Outcome::full);
-}
 
-TEST_F(LimitsTest, CodeGuessingStopsAtTheDailyLimitAcrossResends)
-{
+    // Code guessing stops at the daily limit, across resends.
     const QString phone = u"13912345678"_s;
-    const ServiceLimits limits;
     QString code;
     for (int wrong = 0; wrong < limits.wrongChecksPerAccountPerDay; ++wrong) {
         if (wrong % VerificationCodes::kMaxWrongChecks == 0) {
@@ -238,7 +235,7 @@ QJsonObject goodRule()
 
 } // namespace
 
-TEST_F(BadInputTest, MalformedBodiesAndWrongTypesAreRefusedWithAMessage)
+TEST_F(BadInputTest, MalformedOversizedOrEncodedBodiesWrongTypesAndIncompleteChecksAreRefusedWithAMessage)
 {
     QJsonObject pathsAsText = goodRule();
     pathsAsText.insert(u"Paths"_s, u"USERFOLDER/.cache/x"_s);
@@ -271,12 +268,17 @@ TEST_F(BadInputTest, MalformedBodiesAndWrongTypesAreRefusedWithAMessage)
         EXPECT_EQ(reply.status, 400) << path.constData() << " " << body.constData();
         EXPECT_FALSE(reply.message().isEmpty()) << reply.body.constData();
     }
-    expectNothingStored();
-    expectStillServing();
-}
+    for (const QByteArray& target :
+         {QByteArray("/sms/check?phone_number=13912345678"), QByteArray("/sms/check?code=1234"),
+          QByteArray("/sms/check?phone_number=13912345678&code=1&code=2"),
+          QByteArray("/email/check?email_address=a%00b%40c.cn&code=1234"),
+          QByteArray("/email/check?email_address=%3Cx%3E%40c.cn&code=1234")}) {
+        const RawReply reply = send("GET", target, {}, {});
+        EXPECT_EQ(reply.status, 400) << target.constData();
+        EXPECT_FALSE(reply.message().isEmpty());
+    }
 
-TEST_F(BadInputTest, OversizedChunkedAndCompressedBodiesAreRefusedBeforeTheyAreRead)
-{
+    // Oversized, chunked and compressed bodies are refused before they are read.
     QJsonObject huge = goodRule();
     huge.insert(u"Description"_s, QString(70 * 1024, u'x'));
     const RawReply big = send("POST", "/market/tasks", uploadBody(huge));
@@ -293,7 +295,7 @@ TEST_F(BadInputTest, OversizedChunkedAndCompressedBodiesAreRefusedBeforeTheyAreR
     expectStillServing();
 }
 
-TEST_F(BadInputTest, UnknownPathsAndMethodsGetJsonRefusals)
+TEST_F(BadInputTest, UnknownPathsAndMethodsGetJsonRefusalsSqlIsNeverRunAndAStoreFailureIsAJsonRefusal)
 {
     const RawReply unknown = send("GET", "/tasks/rules/../../etc/passwd", {}, {});
     EXPECT_EQ(unknown.status, 404);
@@ -318,33 +320,8 @@ TEST_F(BadInputTest, UnknownPathsAndMethodsGetJsonRefusals)
     EXPECT_EQ(ranged.status, 200);
     EXPECT_EQ(ranged.json().value(u"code"_s).toInt(), 200) << ranged.body.constData();
     expectStillServing();
-}
 
-TEST_F(BadInputTest, AStoreFailureIsAJsonRefusalAndAReadableLogLine)
-{
-    ASSERT_TRUE(db.execute("DROP TABLE cloud_rules"));
-    const RawReply reply = send("GET", "/tasks/rules", {}, {});
-    EXPECT_EQ(reply.status, 500);
-    EXPECT_FALSE(reply.message().isEmpty());
-    EXPECT_EQ(logLines().filter(u"[Store] 读取云端规则 失败："_s).size(), 1) << logLines().join(u'\n').toStdString();
-}
-
-TEST_F(BadInputTest, ChecksWithMissingOrRepeatedItemsAreRefused)
-{
-    for (const QByteArray& target :
-         {QByteArray("/sms/check?phone_number=13912345678"), QByteArray("/sms/check?code=1234"),
-          QByteArray("/sms/check?phone_number=13912345678&code=1&code=2"),
-          QByteArray("/email/check?email_address=a%00b%40c.cn&code=1234"),
-          QByteArray("/email/check?email_address=%3Cx%3E%40c.cn&code=1234")}) {
-        const RawReply reply = send("GET", target, {}, {});
-        EXPECT_EQ(reply.status, 400) << target.constData();
-        EXPECT_FALSE(reply.message().isEmpty());
-    }
-    expectNothingStored();
-}
-
-TEST_F(BadInputTest, SqlMetacharactersAreStoredAsTextOrRefusedNeverRun)
-{
+    // SQL metacharacters are stored as text or refused, never run.
     const QString injection = u"x'); DROP TABLE market_tasks; --\" OR 1=1 ;"_s;
     QJsonObject rule = goodRule();
     rule.insert(u"Name"_s, injection);
@@ -373,4 +350,11 @@ TEST_F(BadInputTest, SqlMetacharactersAreStoredAsTextOrRefusedNeverRun)
     EXPECT_EQ(entries->at(1).rule.paths.value(0), u"USERFOLDER/.cache/"_s + injection);
     EXPECT_EQ(store->consistencyProblems().value_or(QStringList{u"check failed"_s}), QStringList{});
     expectStillServing();
+
+    // A store failure is a JSON refusal and a readable log line.
+    ASSERT_TRUE(db.execute("DROP TABLE cloud_rules"));
+    const RawReply reply = send("GET", "/tasks/rules", {}, {});
+    EXPECT_EQ(reply.status, 500);
+    EXPECT_FALSE(reply.message().isEmpty());
+    EXPECT_EQ(logLines().filter(u"[Store] 读取云端规则 失败："_s).size(), 1) << logLines().join(u'\n').toStdString();
 }

@@ -68,7 +68,7 @@ const QByteArray kUnsafeRule =
 
 } // namespace
 
-TEST_F(OperatorCommandsTest, PublishRuleRefusesWhatFailsReviewUnlessOverriddenAndReplacesSameIdentity)
+TEST_F(OperatorCommandsTest, PublishRuleRefusesWhatFailsReviewUnlessOverriddenAndPublishVersionValidatesEveryOption)
 {
     const QString safe = writeFile(u"safe.json"_s, kSafeRule);
     const QString unsafe = writeFile(u"unsafe.json"_s, kUnsafeRule);
@@ -88,10 +88,8 @@ TEST_F(OperatorCommandsTest, PublishRuleRefusesWhatFailsReviewUnlessOverriddenAn
     EXPECT_EQ(run({u"unpublish-rule"_s, QString::number(id)}), 0);
     EXPECT_EQ(run({u"unpublish-rule"_s, QString::number(id)}), 2);
     EXPECT_EQ(store.publishedRules()->size(), 1);
-}
 
-TEST_F(OperatorCommandsTest, PublishVersionValidatesEveryOptionAndUpdatesASameBuild)
-{
+    // publish-version validates every option and updates a same build.
     const QStringList base = {
         u"publish-version"_s,       u"--build"_s, u"13"_s,  u"--version"_s, u"1.3.0"_s, u"--url"_s,
         u"https://example.com/d"_s, u"--notes"_s, u"修复"_s};
@@ -112,7 +110,7 @@ TEST_F(OperatorCommandsTest, PublishVersionValidatesEveryOptionAndUpdatesASameBu
     EXPECT_TRUE(versions.first().forceUpdate);
 }
 
-TEST_F(OperatorCommandsTest, ReviewPromotesOrRejectsAnEntry)
+TEST_F(OperatorCommandsTest, ReviewPromotesOrRejectsAnEntryAndCheckFindsBrokenRows)
 {
     const CleanupRule rule{true, u"文档"_s, {u"USERFOLDER/Documents"_s}, 0, u"com.example"_s, {}};
     const qint64 id = store.addWorkshopEntry(rule, ReviewState::held, u"涉及用户数据"_s, 1, u"192.0.2.1"_s, {}).id;
@@ -132,10 +130,8 @@ TEST_F(OperatorCommandsTest, ReviewPromotesOrRejectsAnEntry)
 
     EXPECT_EQ(run({u"list"_s}), 0);
     EXPECT_TRUE(out.contains(u"#%1  已通过  com.example  文档"_s.arg(id))) << out.toStdString();
-}
 
-TEST_F(OperatorCommandsTest, CheckReportsRowsThatNoLongerDecode)
-{
+    // check reports rows that no longer decode, and a schema the migrations did not bring up to date.
     EXPECT_EQ(run({u"publish-rule"_s, writeFile(u"r.json"_s, kSafeRule)}), 0);
     EXPECT_EQ(run({u"check"_s}), 0);
     EXPECT_TRUE(out.startsWith(u"数据库一致"_s)) << out.toStdString();

@@ -5,7 +5,6 @@
 #include "rules/RuleReview.h"
 
 #include <QDir>
-#include <QJsonArray>
 #include <QJsonDocument>
 
 using namespace Sweepora;
@@ -118,7 +117,7 @@ TEST(RuleReviewTest, BundledRulesPassExceptThoseThatAlsoTakeLogs)
     EXPECT_GE(passed, 100);
 }
 
-TEST(RuleReviewTest, NamesPackNamesAndPathCountsMustBeSane)
+TEST(RuleReviewTest, NamesPackNamesAndPathCountsMustBeSaneAndTheReasonStaysShort)
 {
     EXPECT_TRUE(RuleReview::review(ruleWith({u"USERFOLDER/.cache/x"_s})).passed);
 
@@ -143,10 +142,8 @@ TEST(RuleReviewTest, NamesPackNamesAndPathCountsMustBeSane)
     EXPECT_FALSE(RuleReview::review(ruleWith(fifty + QStringList{u"USERFOLDER/.cache/one-more"_s})).passed);
     EXPECT_FALSE(RuleReview::review(ruleWith({})).passed);
     EXPECT_FALSE(RuleReview::review(ruleWith({u"USERFOLDER/.cache/a\nb"_s})).passed);
-}
 
-TEST(RuleReviewTest, ReasonNamesEachProblemAndStaysShort)
-{
+    // The reason names each problem and stays short.
     QStringList paths;
     for (int i = 0; i < 8; ++i)
         paths.append(u"USERFOLDER/Documents/%1"_s.arg(i));

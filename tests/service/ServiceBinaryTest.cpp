@@ -5,7 +5,6 @@
 #include "services/ServiceEndpoints.h"
 
 #include <QFileInfo>
-#include <QNetworkAccessManager>
 #include <QProcess>
 #include <QRegularExpression>
 

@@ -1,11 +1,8 @@
 #include "ServiceHarness.h"
 
-#include "platform/Log.h"
 #include "services/HTTPUtil.h"
 
 #include <QCoreApplication>
-#include <QNetworkAccessManager>
-
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QTcpSocket>

@@ -2,7 +2,6 @@
 // caches, as behind a load balancer: whatever one of them is told, the other acts on.
 #include "ServiceHarness.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 
 using namespace Sweepora;
@@ -66,7 +65,9 @@ protected:
     std::unique_ptr<HttpServer> other;
 };
 
-TEST_F(SeveralInstancesTest, ACodeSentByOneIsAcceptedOnceByTheOtherAndResendsWaitForBoth)
+// A code sent by one is accepted once by the other and resends wait for both; the daily upload
+// limit holds across both, and uploads and reviews are listed by each.
+TEST_F(SeveralInstancesTest, CodesUploadLimitsAndReviewsAreSharedByBoth)
 {
     ASSERT_EQ(send("POST", "/sms/send", R"({"phone_number": "13912345678"})").status, 200);
     const QByteArray code = codeFromLog(u"13912345678"_s).toUtf8();
@@ -78,10 +79,7 @@ TEST_F(SeveralInstancesTest, ACodeSentByOneIsAcceptedOnceByTheOtherAndResendsWai
     const QByteArray check = "/sms/check?phone_number=13912345678&code=" + code;
     EXPECT_EQ(send("GET", check, {}, {}, {}, {}, other->port()).json().value(u"code"_s).toInt(), 1);
     EXPECT_EQ(send("GET", check).json().value(u"code"_s).toInt(), 0); // used up, whichever asks
-}
 
-TEST_F(SeveralInstancesTest, TheDailyUploadLimitHoldsAcrossBothAndUploadsAreListedByEach)
-{
     ASSERT_EQ(upload(u"一"_s, server->port()).status, 200);
     EXPECT_EQ(listedNames(other->port()), QStringList{u"一"_s}); // the other's cache follows
     ASSERT_EQ(upload(u"二"_s, other->port()).status, 200);

@@ -95,7 +95,7 @@ protected:
 
 } // namespace
 
-TEST(AccountTest, AccountsFollowTheApplicationsPatternsAndStayOutOfMailHeaders)
+TEST(AccountTest, AccountsAndSmtpSettingsFollowTheirPatternsAndStayOutOfMailHeaders)
 {
     for (const QString& good : {u"13912345678"_s, u"19900000000"_s})
         EXPECT_TRUE(Account::parse(Channel::phone, good)) << good.toStdString();
@@ -110,6 +110,15 @@ TEST(AccountTest, AccountsFollowTheApplicationsPatternsAndStayOutOfMailHeaders)
          {u"user@localhost"_s, u"a b@c.cn"_s, u"a@b@c.cn"_s, u"a\u3000b@c.cn"_s, u"a@b.cn\r\nBcc: x@y.cn"_s,
           u"<a@b.cn>"_s, u"a,b@c.cn"_s, u"\"a\"@b.cn"_s, QString(250, u'a') + u"@b.cn"_s})
         EXPECT_FALSE(Account::parse(Channel::email, bad)) << bad.toStdString();
+
+    // SMTP settings must name an SMTP server and a sender that stays out of the headers.
+    SmtpSettings settings{u"smtps://mail.example.com:465"_s, u"noreply@example.com"_s, {}, {}, 20};
+    EXPECT_EQ(settings.problem(), QString());
+    settings.url = u"http://mail.example.com"_s;
+    EXPECT_NE(settings.problem(), QString());
+    settings.url = u"smtp://mail.example.com"_s;
+    settings.from = u"noreply@example.com\r\nBcc: all@example.com"_s;
+    EXPECT_NE(settings.problem(), QString());
 }
 
 TEST_F(FailingDeliveryTest, ACodeThatWasNotDeliveredDiesButStillCountsTowardsTheResendLimit)
@@ -146,17 +155,6 @@ TEST_F(ServiceHarness, CodesSurviveARestartOfTheService)
     EXPECT_EQ(again.check(*account, code, u"192.0.2.1"_s), VerificationCodes::CheckResult::accepted);
 }
 
-TEST(SmtpCodeSenderTest, SettingsMustNameAnSmtpServerAndASender)
-{
-    SmtpSettings settings{u"smtps://mail.example.com:465"_s, u"noreply@example.com"_s, {}, {}, 20};
-    EXPECT_EQ(settings.problem(), QString());
-    settings.url = u"http://mail.example.com"_s;
-    EXPECT_NE(settings.problem(), QString());
-    settings.url = u"smtp://mail.example.com"_s;
-    settings.from = u"noreply@example.com\r\nBcc: all@example.com"_s;
-    EXPECT_NE(settings.problem(), QString());
-}
-
 namespace {
 
 class SmtpDeliveryTest : public ServiceHarness
@@ -172,7 +170,7 @@ protected:
 
 } // namespace
 
-TEST_F(SmtpDeliveryTest, TheCodeArrivesByMailAndNeitherCodeNorAccountIsLogged)
+TEST_F(SmtpDeliveryTest, TheCodeArrivesByMailAndNeitherCodeNorAccountIsLoggedButPhonesAreRefused)
 {
     // The request runs on a service thread; this thread keeps the fake mail server answering.
     RawReply reply;
@@ -198,12 +196,11 @@ TEST_F(SmtpDeliveryTest, TheCodeArrivesByMailAndNeitherCodeNorAccountIsLogged)
 
     const auto account = Account::parse(Channel::email, u"person@example.com"_s);
     EXPECT_EQ(codes->check(*account, match.captured(1), u"192.0.2.1"_s), VerificationCodes::CheckResult::accepted);
-}
 
-TEST_F(SmtpDeliveryTest, PhonesAreRefusedBeforeAnyCodeIsMade)
-{
-    const RawReply reply = send("POST", "/sms/send", R"({"phone_number": "13912345678"})");
-    EXPECT_EQ(reply.status, 503);
-    EXPECT_EQ(reply.message(), u"暂不支持短信验证码，请使用邮箱登录"_s);
-    EXPECT_EQ(counts().codes, 0);
+    // Phones are refused before any code is made.
+    const qint64 before = counts().codes;
+    const RawReply phone = send("POST", "/sms/send", R"({"phone_number": "13912345678"})");
+    EXPECT_EQ(phone.status, 503);
+    EXPECT_EQ(phone.message(), u"暂不支持短信验证码，请使用邮箱登录"_s);
+    EXPECT_EQ(counts().codes, before);
 }

@@ -105,6 +105,20 @@ QString TreeBuilder::file(const QString& relative, qint64 size)
     return QFile::decodeName(QByteArray::fromStdString(fileBytes(bytes(relative), size)));
 }
 
+QString TreeBuilder::filledFile(const QString& relative, qint64 bytes, char fill, qint64 mtime)
+{
+    const QString p = path(relative);
+    makeParents(TreeBuilder::bytes(p));
+    QFile f(p);
+    if (!f.open(QIODevice::WriteOnly) || f.write(QByteArray(bytes, fill)) != bytes)
+        ADD_FAILURE() << "cannot write " << p.toStdString();
+    f.close();
+    const struct timespec times[2] = {{mtime, 0}, {mtime, 0}};
+    if (mtime > 0 && ::utimensat(AT_FDCWD, TreeBuilder::bytes(p).c_str(), times, 0) != 0)
+        ADD_FAILURE() << "cannot date " << p.toStdString();
+    return p;
+}
+
 QString TreeBuilder::sparseFile(const QString& relative, qint64 logicalSize, qint64 dataBytes)
 {
     const QString p = file(relative, dataBytes);

@@ -22,6 +22,9 @@ public:
     QString folder(const QString& relative);
     // A file holding `bytes` bytes of data (so its allocated size is at least that).
     QString file(const QString& relative, qint64 bytes = 0);
+    // A file of `bytes` copies of `fill` (equal fills, equal contents), last modified at `mtime`
+    // (seconds since the epoch) unless that is 0.
+    QString filledFile(const QString& relative, qint64 bytes, char fill, qint64 mtime = 0);
     // A file of `logicalSize` bytes with only `dataBytes` of data at the start: a hole follows.
     QString sparseFile(const QString& relative, qint64 logicalSize, qint64 dataBytes = 0);
     QString symlink(const QString& relative, const QString& target);

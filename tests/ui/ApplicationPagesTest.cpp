@@ -4,7 +4,6 @@
 #include "support/ApplicationFixture.h"
 #include "support/Screenshots.h"
 #include "ui/components/CleanupRow.h"
-#include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
 #include "ui/components/ScanFilePanel.h"
@@ -13,12 +12,9 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTest>
 #include <QToolButton>
 
 using namespace Sweepora::Core;
@@ -34,13 +30,6 @@ protected:
     {
         Themed::SetUp();
         grantHome();
-    }
-    static QAbstractButton* button(QMessageBox* box, const QString& text)
-    {
-        for (QAbstractButton* b : box->buttons())
-            if (b->text() == text)
-                return b;
-        return nullptr;
     }
 };
 
@@ -74,8 +63,8 @@ TEST_F(ApplicationPagesTest, UninstallThroughTheConfirmationWithADeclinedFolder)
     page.uninstallButton()->click();
     ASSERT_NE(page.confirmation(), nullptr);
     Screenshots::save(page.confirmation(), QStringLiteral("uninstall-3-confirmation"));
-    EXPECT_EQ(page.confirmation()->defaultButton(), button(page.confirmation(), QStringLiteral("取消")));
-    button(page.confirmation(), QStringLiteral("取消"))->click();
+    EXPECT_EQ(page.confirmation()->defaultButton(), buttonWithText(page.confirmation(), QStringLiteral("取消")));
+    buttonWithText(page.confirmation(), QStringLiteral("取消"))->click();
     ASSERT_TRUE(waitUntil([&] { return page.confirmation() == nullptr; }));
     EXPECT_FALSE(page.model().isUninstalling());
     EXPECT_TRUE(page.detail().has_value());
@@ -84,7 +73,7 @@ TEST_F(ApplicationPagesTest, UninstallThroughTheConfirmationWithADeclinedFolder)
     m_picker->answerWith(home());
     page.uninstallButton()->click();
     ASSERT_NE(page.confirmation(), nullptr);
-    button(page.confirmation(), QStringLiteral("移到废纸篓"))->click();
+    buttonWithText(page.confirmation(), QStringLiteral("移到废纸篓"))->click();
     EXPECT_FALSE(page.detail().has_value());
     EXPECT_FALSE(page.sidePanel()->isVisible());
     ASSERT_TRUE(waitUntil([&] { return !page.model().isUninstalling() && !page.model().isScanning(); }));
@@ -93,7 +82,7 @@ TEST_F(ApplicationPagesTest, UninstallThroughTheConfirmationWithADeclinedFolder)
     EXPECT_EQ(page.messageLabel()->text(), page.model().message());
     QMessageBox* alert = page.manualRemovalAlert();
     Screenshots::save(alert, QStringLiteral("uninstall-4-alert"));
-    button(alert, QStringLiteral("在文件管理器中显示"))->click();
+    buttonWithText(alert, QStringLiteral("在文件管理器中显示"))->click();
     EXPECT_EQ(revealed, QStringList{bundle});
     EXPECT_TRUE(page.model().manualRemovalPath().isEmpty());
     ASSERT_TRUE(waitUntil([&] { return page.manualRemovalAlert() == nullptr; }));

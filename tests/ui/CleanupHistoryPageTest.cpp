@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTreeView>
 #include <QTreeWidget>
 
 using namespace Sweepora;
@@ -66,7 +65,7 @@ protected:
     bool opens = true; // false: a desktop without a file manager
 };
 
-TEST_F(CleanupHistoryPageTest, TheLineAfterACleanUndoesItAndOpensTheTrash)
+TEST_F(CleanupHistoryPageTest, TheLineAfterACleanUndoesItAndOpensTheTrashAndEmptyingItAsksFirst)
 {
     const QString movie = m_tree->file(QStringLiteral("Movies/trip.mov"), 40000);
     Ui::LargeFilePage page;
@@ -107,6 +106,39 @@ TEST_F(CleanupHistoryPageTest, TheLineAfterACleanUndoesItAndOpensTheTrash)
     EXPECT_EQ(read(movie).size(), 40000);
     EXPECT_EQ(trashCount(), 0);
     Screenshots::save(&page, QStringLiteral("undo-2-restored"));
+
+    // Emptying the Trash asks with the count and size, and removes only on yes.
+    m_tree->file(QStringLiteral("x.tmp"), 5000);
+    m_tree->file(QStringLiteral("y.tmp"), 5000);
+    ASSERT_GT(cleanByName(QStringLiteral(".tmp")), 0);
+    ASSERT_EQ(trashCount(), 2);
+    Ui::TrashSummaryView card;
+    card.resize(480, 140);
+    card.show();
+
+    const auto ask = [&] {
+        QTest::mouseClick(card.emptyButton(), Qt::LeftButton);
+        EXPECT_TRUE(waitUntil([&] { return card.emptyConfirmation() != nullptr; }, 10000));
+        return card.emptyConfirmation();
+    };
+    QMessageBox* box = ask();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->text().startsWith(QStringLiteral("将永久删除废纸篓中的 2 项，释放 ")));
+    EXPECT_TRUE(box->text().endsWith(QStringLiteral("此操作无法撤销。")));
+    ASSERT_NE(box->defaultButton(), nullptr);
+    EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("取消"));
+    Screenshots::save(box, QStringLiteral("empty-trash-1-confirm"));
+    QTest::keyClick(box, Qt::Key_Escape);
+    ASSERT_TRUE(waitUntil([&] { return card.emptyConfirmation() == nullptr; }, 5000));
+    EXPECT_EQ(trashCount(), 2) << "declined: nothing removed";
+
+    box = ask();
+    ASSERT_NE(box, nullptr);
+    buttonWithText(box, QStringLiteral("清空废纸篓"))->click();
+    ASSERT_TRUE(waitUntil([&] { return card.emptying().step() == Core::EmptyTrashViewModel::Step::Idle; }, 10000));
+    EXPECT_EQ(trashCount(), 0);
+    EXPECT_TRUE(card.emptying().message().startsWith(QStringLiteral("已清空废纸篓，释放 ")));
+    EXPECT_TRUE(QDir(trashFiles() + QStringLiteral("/../info")).isEmpty());
 }
 
 TEST_F(CleanupHistoryPageTest, ACleanCancelledMidwayKeepsWhatItHadNotMovedAndUndoesTheRest)
@@ -198,43 +230,6 @@ TEST_F(CleanupHistoryPageTest, HistoryListsNewestFirstRestoresTickedItemsAndNeve
     ASSERT_TRUE(waitUntil([&] { return !page.model().isBusy(); }, 10000));
     EXPECT_EQ(read(b).size(), 7) << "the file in its place is left alone";
     Screenshots::save(&page, QStringLiteral("history-2-occupied"));
-}
-
-TEST_F(CleanupHistoryPageTest, EmptyingTheTrashAsksWithCountAndSizeAndRemovesOnlyOnYes)
-{
-    m_tree->file(QStringLiteral("x.tmp"), 5000);
-    m_tree->file(QStringLiteral("y.tmp"), 5000);
-    ASSERT_GT(cleanByName(QStringLiteral(".tmp")), 0);
-    ASSERT_EQ(trashCount(), 2);
-    Ui::TrashSummaryView card;
-    card.resize(480, 140);
-    card.show();
-
-    const auto ask = [&] {
-        QTest::mouseClick(card.emptyButton(), Qt::LeftButton);
-        EXPECT_TRUE(waitUntil([&] { return card.emptyConfirmation() != nullptr; }, 10000));
-        return card.emptyConfirmation();
-    };
-    QMessageBox* box = ask();
-    ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(box->text().startsWith(QStringLiteral("将永久删除废纸篓中的 2 项，释放 ")));
-    EXPECT_TRUE(box->text().endsWith(QStringLiteral("此操作无法撤销。")));
-    ASSERT_NE(box->defaultButton(), nullptr);
-    EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("取消"));
-    Screenshots::save(box, QStringLiteral("empty-trash-1-confirm"));
-    QTest::keyClick(box, Qt::Key_Escape);
-    ASSERT_TRUE(waitUntil([&] { return card.emptyConfirmation() == nullptr; }, 5000));
-    EXPECT_EQ(trashCount(), 2) << "declined: nothing removed";
-
-    box = ask();
-    ASSERT_NE(box, nullptr);
-    for (QAbstractButton* button : box->buttons())
-        if (button->text() == QStringLiteral("清空废纸篓"))
-            button->click();
-    ASSERT_TRUE(waitUntil([&] { return card.emptying().step() == Core::EmptyTrashViewModel::Step::Idle; }, 10000));
-    EXPECT_EQ(trashCount(), 0);
-    EXPECT_TRUE(card.emptying().message().startsWith(QStringLiteral("已清空废纸篓，释放 ")));
-    EXPECT_TRUE(QDir(trashFiles() + QStringLiteral("/../info")).isEmpty());
 }
 
 } // namespace

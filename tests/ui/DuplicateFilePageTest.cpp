@@ -29,22 +29,13 @@ class DuplicatePage : public Themed<>
 protected:
     QString write(const QString& relative, qint64 size, char fill, qint64 mtime = 0)
     {
-        const QString path = m_tree->file(relative);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(size, fill));
-        f.close();
-        if (mtime > 0) {
-            const struct timespec times[2] = {{mtime, 0}, {mtime, 0}};
-            EXPECT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
-        }
-        return path;
+        return m_tree->filledFile(relative, size, fill, mtime);
     }
 };
 
 } // namespace
 
-TEST_F(DuplicatePage, ScansFiltersKeepsAChosenCopyAndCleansTheTickedOnes)
+TEST_F(DuplicatePage, ScansWithProgressFiltersKeepsAChosenCopyAndCleansTheTickedOnes)
 {
     grantHome();
     const QString photo = write(u"Pictures/beach.jpg"_s, 2'000'000, 'p', 1'600'000'000);
@@ -106,10 +97,8 @@ TEST_F(DuplicatePage, ScansFiltersKeepsAChosenCopyAndCleansTheTickedOnes)
     EXPECT_EQ(QSet<QString>(trash->requests().cbegin(), trash->requests().cend()), (QSet<QString>{photo}));
     Q_UNUSED(videoCopy);
     Screenshots::save(&page, u"duplicates-cleaned"_s);
-}
 
-TEST(DuplicatePageText, ProgressCountsFilesAndBytes)
-{
+    // Progress counts files and bytes.
     EXPECT_EQ(DuplicateFilePage::progressText(0, 0, 0, 0), u"正在查找大小相同的文件…"_s);
     EXPECT_EQ(DuplicateFilePage::progressText(3, 10, 1'500'000, 20'000'000), u"已校验 3 / 10 个文件，1.5 MB / 20 MB"_s);
 }

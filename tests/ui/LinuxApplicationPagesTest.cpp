@@ -5,7 +5,6 @@
 #include "apps/LeftoverViewModel.h"
 #include "support/LinuxApplicationFixture.h"
 #include "support/Screenshots.h"
-#include "ui/components/FileItemList.h"
 #include "ui/pages/ApplicationCleanupPage.h"
 #include "ui/pages/ApplicationUninstallPage.h"
 
@@ -15,7 +14,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QToolButton>
 
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
@@ -38,31 +36,22 @@ protected:
         m_tree->file(u".var/app/org.gone.App/data/d"_s, 5000);
         m_tree->file(u".config/appimagekit-foo/settings"_s, 100);
     }
-    static QAbstractButton* button(QMessageBox* box, const QString& text)
-    {
-        for (QAbstractButton* b : box->buttons())
-            if (b->text() == text)
-                return b;
-        return nullptr;
-    }
 };
 
-TEST_F(LinuxApplicationPagesTest, CleanupListsTheFlatpakCacheByItsName)
+TEST_F(LinuxApplicationPagesTest, CachesGoByTheFlatpaksNameUninstallSaysWhatHappensAndLeftoversAreATickedList)
 {
-    ApplicationCleanupViewModel model;
-    ApplicationCleanupPage page(model);
-    page.resize(1000, 600);
-    page.show();
-    model.startScan();
-    ASSERT_TRUE(waitForState(model, ApplicationCleanupState::Scanned));
-    ASSERT_EQ(model.results().size(), 1);
-    EXPECT_EQ(model.results()[0].target.name, u"酒吧"_s);
-    EXPECT_EQ(model.results()[0].target.kind, ApplicationKind::Flatpak);
-    Screenshots::save(&page, u"linux-app-caches"_s);
-}
-
-TEST_F(LinuxApplicationPagesTest, UninstallSaysWhatHappensAndLeftoversAreATickedList)
-{
+    {
+        ApplicationCleanupViewModel model;
+        ApplicationCleanupPage caches(model);
+        caches.resize(1000, 600);
+        caches.show();
+        model.startScan();
+        ASSERT_TRUE(waitForState(model, ApplicationCleanupState::Scanned));
+        ASSERT_EQ(model.results().size(), 1);
+        EXPECT_EQ(model.results()[0].target.name, u"酒吧"_s);
+        EXPECT_EQ(model.results()[0].target.kind, ApplicationKind::Flatpak);
+        Screenshots::save(&caches, u"linux-app-caches"_s);
+    }
     ApplicationUninstallPage page;
     page.resize(1100, 640);
     page.show();
@@ -79,7 +68,7 @@ TEST_F(LinuxApplicationPagesTest, UninstallSaysWhatHappensAndLeftoversAreATicked
     EXPECT_TRUE(page.confirmation()->text().contains(u"2 个关联项目将移到废纸篓"_s))
         << page.confirmation()->text().toStdString();
     Screenshots::save(page.confirmation(), u"linux-uninstall-2-confirmation"_s);
-    button(page.confirmation(), u"移到废纸篓"_s)->click();
+    buttonWithText(page.confirmation(), u"移到废纸篓"_s)->click();
     ASSERT_TRUE(waitUntil([&] { return !page.model().isUninstalling() && !page.model().isScanning(); }));
     ASSERT_TRUE(waitUntil([&] { return page.rowCount() == 1; }));
     EXPECT_FALSE(QFile::exists(home() + u"/AppImages/Foo.AppImage"_s));

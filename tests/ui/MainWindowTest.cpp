@@ -1,5 +1,5 @@
 #include "ui/window/MainWindow.h"
-#include "UiTest.h"
+#include "PageTest.h"
 #include "support/Screenshots.h"
 #include "ui/style/Symbols.h"
 #include "ui/window/PageHeader.h"
@@ -67,7 +67,7 @@ protected:
 
 } // namespace
 
-TEST_F(MainWindowTest, SidebarListsTheSectionsInOrderWithDividers)
+TEST_F(MainWindowTest, SidebarListsTheSectionsInOrderAndClickingARowShowsThatSectionsHeader)
 {
     Sidebar* sidebar = window->sidebar();
     EXPECT_EQ(sidebar->sectionIds().size(), sidebarSections().size());
@@ -79,19 +79,7 @@ TEST_F(MainWindowTest, SidebarListsTheSectionsInOrderWithDividers)
     EXPECT_FALSE(sidebar->findChild<QWidget*>(QStringLiteral("accountItem"))->isVisibleTo(sidebar));
     showWindow();
     Screenshots::save(window.get(), QStringLiteral("main-window"));
-}
 
-TEST(MainWindowSize, OpensAtItsSizeButFitsTheScreenAndNeverBelowTheMinimum)
-{
-    EXPECT_EQ(MainWindow::initialSize(QSize(2560, 1400)), QSize(1100, 720));
-    EXPECT_EQ(MainWindow::initialSize(QSize(1280, 760)), QSize(1100, 684)); // 90 % of a short screen
-    EXPECT_EQ(MainWindow::initialSize(QSize(800, 500)), MainWindow::kMinimumSize);
-    EXPECT_EQ(MainWindow::initialSize(QSize()), QSize(1100, 720));
-}
-
-TEST_F(MainWindowTest, ClickingARowShowsThatSectionsHeader)
-{
-    showWindow();
     auto* list = window->findChild<QListWidget*>(QStringLiteral("sidebarList"));
     QSignalSpy changed(window.get(), &MainWindow::selectedSectionChanged);
     // Row 9 of the widget list is 卸载应用: the divider after row 8 is an item too.
@@ -113,6 +101,12 @@ TEST_F(MainWindowTest, ClickingARowShowsThatSectionsHeader)
     window->setSelectedSection(QStringLiteral("不存在的分区"));
     EXPECT_EQ(title()->text(), QStringLiteral("不存在的分区"));
     EXPECT_EQ(subtitle()->text(), QStringLiteral("扫描并管理电脑中可安全处理的文件"));
+
+    // The window opens at its size, but fits the screen and never goes below the minimum.
+    EXPECT_EQ(MainWindow::initialSize(QSize(2560, 1400)), QSize(1100, 720));
+    EXPECT_EQ(MainWindow::initialSize(QSize(1280, 760)), QSize(1100, 684)); // 90 % of a short screen
+    EXPECT_EQ(MainWindow::initialSize(QSize(800, 500)), MainWindow::kMinimumSize);
+    EXPECT_EQ(MainWindow::initialSize(QSize()), QSize(1100, 720));
 }
 
 TEST_F(MainWindowTest, ScrollingDownOverTheDetailAreaCollapsesTheHeaderAndUpExpandsIt)
@@ -154,7 +148,7 @@ TEST_F(MainWindowTest, ScrollingDownOverTheDetailAreaCollapsesTheHeaderAndUpExpa
     EXPECT_FALSE(window->isHeaderCollapsed());
 }
 
-TEST_F(MainWindowTest, PagesRegisteredPerSectionAndEmptyPagesOtherwise)
+TEST_F(MainWindowTest, PagesRegisteredPerSectionAndEmptyPagesOtherwiseWithTheEditorPanelBeside)
 {
     EXPECT_EQ(window->currentPage()->objectName(), QStringLiteral("emptyPage"));
 
@@ -176,13 +170,10 @@ TEST_F(MainWindowTest, PagesRegisteredPerSectionAndEmptyPagesOtherwise)
     window->setSelectedSection(QStringLiteral("关于"));
     window->setSelectedSection(QStringLiteral("常规清理"));
     EXPECT_EQ(window->currentPage(), replacement);
-}
 
-TEST_F(MainWindowTest, EditorPanelSitsBesideThePageUntilRemoved)
-{
+    // An editor panel sits beside the page until removed.
     showWindow();
-    auto* page = new QLabel(QStringLiteral("page"));
-    window->setPage(QStringLiteral("快速清理"), page);
+    QWidget* page = replacement;
     auto* panel = new QLabel(QStringLiteral("editor"));
     panel->setFixedWidth(320);
     window->setEditorPanel(panel);
@@ -200,7 +191,7 @@ TEST_F(MainWindowTest, EditorPanelSitsBesideThePageUntilRemoved)
     EXPECT_TRUE(guard.isNull());
 }
 
-TEST_F(MainWindowTest, SearchFieldSubmitsTrimmedQueriesAndSwitchesToFileSearch)
+TEST_F(MainWindowTest, SearchFieldSubmitsTrimmedQueriesAndSwitchesToFileSearchWhichKeepsTheSidebarsFocus)
 {
     showWindow();
     TitlebarFileSearch* search = window->searchField();
@@ -251,13 +242,9 @@ TEST_F(MainWindowTest, SearchFieldSubmitsTrimmedQueriesAndSwitchesToFileSearch)
     QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(search->isExpanded());
     ASSERT_TRUE(waitUntil([&] { return field->hasFocus(); }));
-}
 
-// A section outside the sidebar stays shown when the sidebar gains focus (a page that hides its
-// focused button hands focus on).
-TEST_F(MainWindowTest, FocusReachingTheSidebarDoesNotChangeTheSection)
-{
-    window->show();
+    // A section outside the sidebar stays shown when the sidebar gains focus (a page that hides its
+    // focused button hands focus on).
     window->setSelectedSection(QStringLiteral("文件搜索"));
     window->sidebar()->findChild<QListWidget*>()->setFocus(Qt::OtherFocusReason);
     QCoreApplication::processEvents();

@@ -22,7 +22,6 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -104,7 +103,7 @@ protected:
 
 } // namespace
 
-TEST_F(OnlineWindowTest, WorkshopEntryOpensReadOnlyAndTakingItInReloadsTheRulesPage)
+TEST_F(OnlineWindowTest, WorkshopEntryIsTakenInReadOnlyAndNewRulesAreSavedOrUploadedThroughThePanel)
 {
     makeWindow();
     window().setSelectedSection(OnlineFeatures::kWorkshopSection);
@@ -122,12 +121,8 @@ TEST_F(OnlineWindowTest, WorkshopEntryOpensReadOnlyAndTakingItInReloadsTheRulesP
     window().setSelectedSection(OnlineFeatures::kRulesSection);
     EXPECT_TRUE(rulesPageLists(QStringLiteral("com.example.workshop工坊缓存")));
     Screenshots::save(&window(), QStringLiteral("window-rules-after-take-in"));
-}
 
-TEST_F(OnlineWindowTest, NewRuleIsSavedAndUploadKeepsThePanelAndReloadsTheWorkshop)
-{
-    makeWindow();
-    window().setSelectedSection(OnlineFeatures::kRulesSection);
+    // A new rule is saved; an upload closes the panel once its rule is up and reloads the workshop.
     QTest::mouseClick(online().rulesPage()->findChild<QPushButton*>(QStringLiteral("addRuleButton")), Qt::LeftButton);
     ASSERT_NE(panel(), nullptr);
     panel()->packNameField()->setFocus();
@@ -166,31 +161,21 @@ TEST_F(OnlineWindowTest, NewRuleIsSavedAndUploadKeepsThePanelAndReloadsTheWorksh
     EXPECT_EQ(panel(), nullptr);
 }
 
-TEST_F(OnlineWindowTest, PoemArrivesTrimmedAsOneElidedLineWithItsTooltip)
-{
-    const QString line = QStringLiteral(
-        "人生若只如初见，何事秋风悲画扇。等闲变却故人心，却道故人心易变。骊山语罢清宵半，泪雨霖铃终不怨。");
-    serveJSON("GET", QStringLiteral("/"), "{\"hitokoto\":\"  " + line.toUtf8() + " \\n\"}");
-    makeWindow();
-    ASSERT_TRUE(waitUntil([&] { return !window().poemText().isEmpty(); }));
-    EXPECT_EQ(window().poemText(), line);
-    auto* label = window().findChild<QLabel*>(QStringLiteral("poemLabel"));
-    ASSERT_TRUE(waitUntil([&] { return label->isVisible(); }));
-    EXPECT_EQ(label->toolTip(), line);
-    EXPECT_TRUE(label->text().endsWith(QChar(0x2026)));
-    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), 280);
-    Screenshots::save(&window(), QStringLiteral("window-poem"));
-
-    window().setPoemText(QString());
-    ASSERT_TRUE(waitUntil([&] { return !label->isVisible(); }));
-}
-
-TEST_F(OnlineWindowTest, OfferedVersionCanBePostponedOrSkipped)
+TEST_F(OnlineWindowTest, AtFirstLaunchTheOfferWaitsForTheAuthorizationAlertAndCanBePostponedOrSkipped)
 {
     serveJSON("GET", QStringLiteral("/app/version/latest"), versionReply(999999, 0));
-    makeWindow();
+    makeWindow(false);
+    QMessageBox* prompt = content->authorizationPrompt();
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_TRUE(prompt->isVisible());
+    // The offer has come in, and waits.
+    ASSERT_TRUE(waitUntil([&] { return online().updateChecker().hasAvailableVersion(); }));
+    EXPECT_EQ(online().updateSheet(), nullptr);
+    Screenshots::save(&window(), QStringLiteral("first-launch-authorization"));
+    prompt->findChild<QPushButton*>(QStringLiteral("laterButton"))->click();
     ASSERT_TRUE(waitForUpdateSheet());
     AppUpdateSheet* sheet = online().updateSheet();
+    EXPECT_TRUE(sheet->isVisible());
     Screenshots::save(sheet, QStringLiteral("update-sheet"));
 
     QTest::mouseClick(sheet->laterButton(), Qt::LeftButton);
@@ -208,22 +193,6 @@ TEST_F(OnlineWindowTest, OfferedVersionCanBePostponedOrSkipped)
     QTest::mouseClick(online().updateSheet()->skipButton(), Qt::LeftButton);
     EXPECT_EQ(online().updateSheet(), nullptr);
     EXPECT_TRUE(Settings::store().contains(Settings::kSkippedBuild));
-}
-
-TEST_F(OnlineWindowTest, AtFirstLaunchTheUpdateOfferWaitsForTheAuthorizationAlert)
-{
-    serveJSON("GET", QStringLiteral("/app/version/latest"), versionReply(999999, 0));
-    makeWindow(false);
-    QMessageBox* prompt = content->authorizationPrompt();
-    ASSERT_NE(prompt, nullptr);
-    EXPECT_TRUE(prompt->isVisible());
-    // The offer has come in, and waits.
-    ASSERT_TRUE(waitUntil([&] { return online().updateChecker().hasAvailableVersion(); }));
-    EXPECT_EQ(online().updateSheet(), nullptr);
-    Screenshots::save(&window(), QStringLiteral("first-launch-authorization"));
-    prompt->findChild<QPushButton*>(QStringLiteral("laterButton"))->click();
-    ASSERT_TRUE(waitForUpdateSheet());
-    EXPECT_TRUE(online().updateSheet()->isVisible());
 }
 
 TEST_F(OnlineWindowTest, ForcedVersionOffersOnlyUpdateAndCannotBeDismissed)
@@ -252,11 +221,26 @@ TEST_F(OnlineWindowTest, ForcedVersionOffersOnlyUpdateAndCannotBeDismissed)
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
 }
 
-TEST_F(OnlineWindowTest, ClosedSheetSignsNobodyInAndSignInByTextMessageShowsTheAccount)
+TEST_F(OnlineWindowTest, PoemArrivesTrimmedAsOneElidedLineAndSignInByTextMessageShowsTheAccount)
 {
+    const QString line = QStringLiteral(
+        "人生若只如初见，何事秋风悲画扇。等闲变却故人心，却道故人心易变。骊山语罢清宵半，泪雨霖铃终不怨。");
+    serveJSON("GET", QStringLiteral("/"), "{\"hitokoto\":\"  " + line.toUtf8() + " \\n\"}");
     makeWindow();
+    ASSERT_TRUE(waitUntil([&] { return !window().poemText().isEmpty(); }));
+    EXPECT_EQ(window().poemText(), line);
+    auto* label = window().findChild<QLabel*>(QStringLiteral("poemLabel"));
+    ASSERT_TRUE(waitUntil([&] { return label->isVisible(); }));
+    EXPECT_EQ(label->toolTip(), line);
+    EXPECT_TRUE(label->text().endsWith(QChar(0x2026)));
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), 280);
+    Screenshots::save(&window(), QStringLiteral("window-poem"));
+
+    window().setPoemText(QString());
+    ASSERT_TRUE(waitUntil([&] { return !label->isVisible(); }));
+
+    // Closing the sign-in sheet signs nobody in, and it opens again.
     ASSERT_TRUE(accountButton()->isVisible());
-    // Closing the sheet signs nobody in, and it opens again.
     QTest::mouseClick(accountButton(), Qt::LeftButton);
     LoginSheet* sheet = online().loginSheet();
     ASSERT_NE(sheet, nullptr);

@@ -7,13 +7,15 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QMessageBox>
 #include <QTest>
 
 #include <functional>
 
 namespace Sweepora::Test {
 
-// A fixture whose pages are drawn with the application's own look.
+// A fixture whose pages are drawn with the application's own look, so that screenshots show what
+// users see (SWEEPORA_THEME=dark gives the dark palette).
 template <class Base = HomeFixture> class Themed : public Base
 {
 protected:
@@ -23,6 +25,16 @@ protected:
         Ui::Theme::apply(*qApp);
     }
 };
+using UiTest = Themed<::testing::Test>;
+
+// The button of a message box that reads `text`, or nullptr.
+inline QAbstractButton* buttonWithText(QMessageBox* box, const QString& text)
+{
+    for (QAbstractButton* b : box->buttons())
+        if (b->text() == text)
+            return b;
+    return nullptr;
+}
 
 // Clicks the checkbox of one row of a file list.
 inline void clickCheckbox(Ui::FileItemList* list, int row)

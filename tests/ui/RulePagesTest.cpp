@@ -81,7 +81,7 @@ protected:
 
 } // namespace
 
-TEST_F(RulesPageTest, ListsLocalRulesWithTheirDetailsAndReloadsOnANewVersionOnly)
+TEST_F(RulesPageTest, ListsLocalRulesReloadsOnANewVersionOnlyAndAddsAndRemovesProtectedPlaces)
 {
     addRule(u"com.beta"_s, u"Beta"_s, {u"USERFOLDER/a"_s, u"b"_s});
     addRule(u"com.alpha"_s, u"alpha"_s);
@@ -111,56 +111,9 @@ TEST_F(RulesPageTest, ListsLocalRulesWithTheirDetailsAndReloadsOnANewVersionOnly
     EXPECT_EQ(edited[0][0].value<CleanupRule>().packName, u"com.beta"_s);
     QTest::mouseClick(page->findChild<QPushButton*>(u"addRuleButton"_s), Qt::LeftButton);
     EXPECT_EQ(adds.count(), 1);
-}
 
-TEST_F(RulesPageTest, CloudCardOffersSyncWhileFewerLocalRulesThenTheCheckmark)
-{
-    addRule(u"com.a"_s, u"A"_s);
-    serveCloud({ruleJSON("A", "com.a"), ruleJSON("B", "com.b", R"(,"App":false)"), ruleJSON("C", "com.c")});
-    page->show();
-    // While the request runs: the spinner and the checking line.
-    EXPECT_EQ(control(), u"cloudRuleSpinner"_s);
-    Screenshots::save(page.get(), u"rules-page-cloud-checking"_s);
-    ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
-
-    EXPECT_EQ(subtitle(), u"本地 1 条 · 云端 3 条"_s);
-    EXPECT_EQ(control(), u"cloudRuleSync"_s);
-    Screenshots::save(page.get(), u"rules-page-cloud-sync"_s);
-
-    QTest::mouseClick(page->findChild<QPushButton*>(u"cloudRuleSync"_s), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return !page->model().isSyncing(); }));
-    QApplication::processEvents();
-    EXPECT_EQ(control(), u"cloudRuleUpToDate"_s);
-    EXPECT_EQ(cardNames(), (QStringList{u"A"_s, u"B"_s, u"C"_s}));
-    Screenshots::save(page.get(), u"rules-page-cloud-up-to-date"_s);
-}
-
-TEST_F(RulesPageTest, FailedCheckOffersOnlyRecheckAndEachShowingChecksAgain)
-{
-    addRule(u"com.a"_s, u"A"_s);
-    serveJSON("GET", u"/tasks/rules"_s, R"({"code":0})", 500);
-    showAndWait();
-    EXPECT_EQ(control(), u"cloudRuleRecheck"_s);
-    // The local list is there even though the service is not.
-    EXPECT_EQ(page->ruleCards().size(), 1);
-    Screenshots::save(page.get(), u"rules-page-cloud-failed"_s);
-
-    serveCloud({});
-    QTest::mouseClick(page->findChild<QToolButton*>(u"cloudRuleRecheck"_s), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
-    EXPECT_EQ(control(), u"cloudRuleUpToDate"_s);
-
-    page->hide();
-    page->show();
-    ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
-    EXPECT_EQ(requestCount(u"/tasks/rules"_s), 3);
-}
-
-TEST_F(RulesPageTest, ProtectedPlacesAreAddedWithThePickerAndRemovedOneByOne)
-{
+    // Protected places are added with the picker and removed one by one.
     auto picker = ScriptedFolderPicker::install();
-    serveCloud({});
-    showAndWait();
     auto* card = page->findChild<ProtectedPlacesCard*>();
     ASSERT_NE(card, nullptr);
     EXPECT_NE(card->findChild<QLabel*>(u"protectedEmpty"_s), nullptr);
@@ -179,6 +132,42 @@ TEST_F(RulesPageTest, ProtectedPlacesAreAddedWithThePickerAndRemovedOneByOne)
     ASSERT_NE(remove, nullptr);
     QTest::mouseClick(remove, Qt::LeftButton);
     EXPECT_TRUE(card->model().paths().isEmpty());
+}
+
+TEST_F(RulesPageTest, FailedCheckOffersRecheckThenSyncWhileFewerLocalRulesThenTheCheckmark)
+{
+    addRule(u"com.a"_s, u"A"_s);
+    serveJSON("GET", u"/tasks/rules"_s, R"({"code":0})", 500);
+    page->show();
+    // While the request runs: the spinner and the checking line.
+    EXPECT_EQ(control(), u"cloudRuleSpinner"_s);
+    Screenshots::save(page.get(), u"rules-page-cloud-checking"_s);
+    ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
+    QApplication::processEvents();
+    EXPECT_EQ(control(), u"cloudRuleRecheck"_s);
+    // The local list is there even though the service is not.
+    EXPECT_EQ(page->ruleCards().size(), 1);
+    Screenshots::save(page.get(), u"rules-page-cloud-failed"_s);
+
+    serveCloud({ruleJSON("A", "com.a"), ruleJSON("B", "com.b", R"(,"App":false)"), ruleJSON("C", "com.c")});
+    QTest::mouseClick(page->findChild<QToolButton*>(u"cloudRuleRecheck"_s), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
+    EXPECT_EQ(subtitle(), u"本地 1 条 · 云端 3 条"_s);
+    EXPECT_EQ(control(), u"cloudRuleSync"_s);
+    Screenshots::save(page.get(), u"rules-page-cloud-sync"_s);
+
+    QTest::mouseClick(page->findChild<QPushButton*>(u"cloudRuleSync"_s), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return !page->model().isSyncing(); }));
+    QApplication::processEvents();
+    EXPECT_EQ(control(), u"cloudRuleUpToDate"_s);
+    EXPECT_EQ(cardNames(), (QStringList{u"A"_s, u"B"_s, u"C"_s}));
+    Screenshots::save(page.get(), u"rules-page-cloud-up-to-date"_s);
+
+    // Each showing checks again.
+    page->hide();
+    page->show();
+    ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
+    EXPECT_EQ(requestCount(u"/tasks/rules"_s), 3);
 }
 
 namespace {
@@ -217,7 +206,7 @@ protected:
 
 } // namespace
 
-TEST_F(RuleEditorPanelTest, EditingExportsTakesTypedFieldsAndSavesThem)
+TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingReportsTheReview)
 {
     RuleEditorPanel& p = open(RuleEditorMode::editing);
     EXPECT_EQ(p.nameField()->text(), kRule.name);
@@ -249,68 +238,64 @@ TEST_F(RuleEditorPanelTest, EditingExportsTakesTypedFieldsAndSavesThem)
     QTest::mouseClick(p.primaryButton(), Qt::LeftButton);
     EXPECT_EQ(saved.count(), 1);
     EXPECT_EQ(store().loadRules().value(0).paths, (QStringList{u" a"_s, u"b"_s}));
-}
 
-TEST_F(RuleEditorPanelTest, ViewingIsReadOnlyAndTakesTheRuleInWithReturn)
-{
+    // Viewing is read-only and takes the rule in with Return.
     CleanupRule shared = kRule; // a workshop rule is taken in only when it passes the rule review
     shared.paths = {u"USERFOLDER/Library/Caches/com.tencent.xinWeChat"_s};
-    RuleEditorPanel& p = open(RuleEditorMode::viewing, shared);
-    for (QLineEdit* field : {p.nameField(), p.descriptionField(), p.packNameField()})
+    RuleEditorPanel& v = open(RuleEditorMode::viewing, shared);
+    for (QLineEdit* field : {v.nameField(), v.descriptionField(), v.packNameField()})
         EXPECT_TRUE(field->isReadOnly());
-    EXPECT_TRUE(p.pathsEditor()->isReadOnly());
+    EXPECT_TRUE(v.pathsEditor()->isReadOnly());
 
-    p.nameField()->setFocus();
-    QTest::keyClicks(p.nameField(), u"x"_s);
-    QTest::keyClicks(p.pathsEditor(), u"y"_s);
-    EXPECT_EQ(p.model().rule(), shared);
+    v.nameField()->setFocus();
+    QTest::keyClicks(v.nameField(), u"x"_s);
+    QTest::keyClicks(v.pathsEditor(), u"y"_s);
+    EXPECT_EQ(v.model().rule(), shared);
     Screenshots::save(panel.get(), u"rule-editor-viewing"_s);
 
-    QSignalSpy saved(&p.model(), &RuleEditorViewModel::saved);
-    QTest::keyClick(p.nameField(), Qt::Key_Return);
-    EXPECT_EQ(saved.count(), 1);
+    QSignalSpy taken(&v.model(), &RuleEditorViewModel::saved);
+    QTest::keyClick(v.nameField(), Qt::Key_Return);
+    EXPECT_EQ(taken.count(), 1);
 
-    QSignalSpy closes(&p.model(), &RuleEditorViewModel::closeRequested);
-    QTest::keyClick(p.nameField(), Qt::Key_Escape);
-    QTest::mouseClick(p.cancelButton(), Qt::LeftButton);
+    QSignalSpy closes(&v.model(), &RuleEditorViewModel::closeRequested);
+    QTest::keyClick(v.nameField(), Qt::Key_Escape);
+    QTest::mouseClick(v.cancelButton(), Qt::LeftButton);
     EXPECT_EQ(closes.count(), 2);
-}
 
-TEST_F(RuleEditorPanelTest, UploadingNeedsAParsedRuleAndReportsTheReview)
-{
-    RuleEditorPanel& p = open(RuleEditorMode::uploading, CleanupRule{true, {}, {}, 0, {}, {}});
-    EXPECT_EQ(p.exportButton(), nullptr);
-    ASSERT_NE(p.jsonEditor(), nullptr);
-    EXPECT_FALSE(p.primaryButton()->isEnabled());
+    // Uploading needs a parsed rule and reports the review.
+    RuleEditorPanel& u = open(RuleEditorMode::uploading, CleanupRule{true, {}, {}, 0, {}, {}});
+    EXPECT_EQ(u.exportButton(), nullptr);
+    ASSERT_NE(u.jsonEditor(), nullptr);
+    EXPECT_FALSE(u.primaryButton()->isEnabled());
 
     // A rule without "Notice" is no rule: the alert names the problem and upload stays off.
-    p.jsonEditor()->setPlainText(
+    u.jsonEditor()->setPlainText(
         QStringLiteral(R"({"App":true,"Name":"n","Paths":[],"PackName":"p","Description":"d"})"));
-    QTest::mouseClick(p.parseButton(), Qt::LeftButton);
+    QTest::mouseClick(u.parseButton(), Qt::LeftButton);
     EXPECT_FALSE(takeAlert().second.isEmpty());
-    EXPECT_FALSE(p.primaryButton()->isEnabled());
+    EXPECT_FALSE(u.primaryButton()->isEnabled());
 
-    p.jsonEditor()->setPlainText(
+    u.jsonEditor()->setPlainText(
         QString::fromUtf8(R"({"App":true,"Name":"工坊规则","Paths":["USERFOLDER/x"],"Notice":0,)"
                           R"("PackName":"com.w","Description":"d"})"));
-    QTest::mouseClick(p.parseButton(), Qt::LeftButton);
-    EXPECT_EQ(p.pathsEditor()->toPlainText(), u"USERFOLDER/x"_s);
-    EXPECT_TRUE(p.nameField()->isReadOnly());
-    ASSERT_TRUE(p.primaryButton()->isEnabled());
+    QTest::mouseClick(u.parseButton(), Qt::LeftButton);
+    EXPECT_EQ(u.pathsEditor()->toPlainText(), u"USERFOLDER/x"_s);
+    EXPECT_TRUE(u.nameField()->isReadOnly());
+    ASSERT_TRUE(u.primaryButton()->isEnabled());
     Screenshots::save(panel.get(), u"rule-editor-uploading-parsed"_s);
 
-    QSignalSpy uploads(&p.model(), &RuleEditorViewModel::uploaded);
+    QSignalSpy uploads(&u.model(), &RuleEditorViewModel::uploaded);
     serveJSON("POST", u"/market/tasks"_s, R"({"code":0,"message":"","data":{"id":7,"allow":0,"reason":"路径过宽"}})");
     // A second press while the request runs sends nothing more.
-    QTest::mouseClick(p.primaryButton(), Qt::LeftButton);
-    QTest::mouseClick(p.primaryButton(), Qt::LeftButton);
-    EXPECT_FALSE(p.primaryButton()->isEnabled());
-    EXPECT_TRUE(p.primaryButton()->text().isEmpty()); // the spinner shows instead
+    QTest::mouseClick(u.primaryButton(), Qt::LeftButton);
+    QTest::mouseClick(u.primaryButton(), Qt::LeftButton);
+    EXPECT_FALSE(u.primaryButton()->isEnabled());
+    EXPECT_TRUE(u.primaryButton()->text().isEmpty()); // the spinner shows instead
     Screenshots::save(panel.get(), u"rule-editor-uploading-busy"_s);
     EXPECT_EQ(takeAlert().second, u"上传成功，规则暂未通过审核：路径过宽"_s);
     EXPECT_EQ(uploads.count(), 1);
-    EXPECT_TRUE(p.primaryButton()->isEnabled());
-    EXPECT_FALSE(p.primaryButton()->text().isEmpty());
+    EXPECT_TRUE(u.primaryButton()->isEnabled());
+    EXPECT_FALSE(u.primaryButton()->text().isEmpty());
 }
 
 namespace {
@@ -345,31 +330,7 @@ protected:
 
 } // namespace
 
-TEST_F(RuleWorkshopPageTest, RowsMarkUnreviewedEntriesAndOpenTheirEntry)
-{
-    serve({entry(3, 0, ruleJSON("未审规则", "com.a")), entry(1, 1, ruleJSON("已审规则", "com.b")),
-           entry(2, 2, ruleJSON("另一条", "com.c"))});
-    page->show();
-    waitLoaded();
-    EXPECT_NE(page->currentContent(), page->placeholder()->parentWidget());
-    const QList<MarketRuleRow*> rows = page->rows();
-    ASSERT_EQ(rows.size(), 3);
-    // The badge on every entry that has not passed review.
-    EXPECT_TRUE(rows[0]->showsUnreviewedBadge());
-    EXPECT_FALSE(rows[1]->showsUnreviewedBadge());
-    EXPECT_TRUE(rows[2]->showsUnreviewedBadge());
-    EXPECT_NE(rows[0]->findChild<QLabel*>(u"unreviewedBadge"_s), nullptr);
-    EXPECT_EQ(rows[1]->findChild<QLabel*>(u"unreviewedBadge"_s), nullptr);
-    EXPECT_EQ(rows[0]->findChild<QLabel*>(u"marketRulePathCount"_s)->text(), u"1 个扫描路径"_s);
-    Screenshots::save(page.get(), u"workshop-list"_s);
-
-    QSignalSpy opened(page.get(), &RuleWorkshopPage::openRequested);
-    QTest::mouseClick(rows[1]->findChild<QPushButton*>(u"marketRuleOpen"_s), Qt::LeftButton);
-    ASSERT_EQ(opened.count(), 1);
-    EXPECT_EQ(opened[0][0].value<MarketRule>().id, 1);
-}
-
-TEST_F(RuleWorkshopPageTest, FailureWithNothingShownOffersReloadThenTheEmptyView)
+TEST_F(RuleWorkshopPageTest, FailureOffersReloadThenTheEmptyViewThenRowsThatMarkUnreviewedEntries)
 {
     serveJSON("GET", u"/market/tasks"_s, "{}", 502);
     page->show();
@@ -391,4 +352,26 @@ TEST_F(RuleWorkshopPageTest, FailureWithNothingShownOffersReloadThenTheEmptyView
     QSignalSpy uploads(page.get(), &RuleWorkshopPage::uploadRequested);
     QTest::mouseClick(page->findChild<QPushButton*>(u"uploadRuleButton"_s), Qt::LeftButton);
     EXPECT_EQ(uploads.count(), 1);
+
+    // Entries: rows mark the unreviewed ones and open their entry.
+    serve({entry(3, 0, ruleJSON("未审规则", "com.a")), entry(1, 1, ruleJSON("已审规则", "com.b")),
+           entry(2, 2, ruleJSON("另一条", "com.c"))});
+    page->model().load();
+    waitLoaded();
+    EXPECT_NE(page->currentContent(), page->placeholder()->parentWidget());
+    const QList<MarketRuleRow*> rows = page->rows();
+    ASSERT_EQ(rows.size(), 3);
+    // The badge on every entry that has not passed review.
+    EXPECT_TRUE(rows[0]->showsUnreviewedBadge());
+    EXPECT_FALSE(rows[1]->showsUnreviewedBadge());
+    EXPECT_TRUE(rows[2]->showsUnreviewedBadge());
+    EXPECT_NE(rows[0]->findChild<QLabel*>(u"unreviewedBadge"_s), nullptr);
+    EXPECT_EQ(rows[1]->findChild<QLabel*>(u"unreviewedBadge"_s), nullptr);
+    EXPECT_EQ(rows[0]->findChild<QLabel*>(u"marketRulePathCount"_s)->text(), u"1 个扫描路径"_s);
+    Screenshots::save(page.get(), u"workshop-list"_s);
+
+    QSignalSpy opened(page.get(), &RuleWorkshopPage::openRequested);
+    QTest::mouseClick(rows[1]->findChild<QPushButton*>(u"marketRuleOpen"_s), Qt::LeftButton);
+    ASSERT_EQ(opened.count(), 1);
+    EXPECT_EQ(opened[0][0].value<MarketRule>().id, 1);
 }

@@ -1,4 +1,5 @@
 #include "ui/pages/TaskCleanPage.h"
+#include "PageTest.h"
 #include "WindowFixture.h"
 #include "rules/CleanupViewModel.h"
 #include "support/Screenshots.h"
@@ -11,9 +12,7 @@
 #include "ui/components/SelectAllBar.h"
 
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QLabel>
-#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
@@ -117,16 +116,12 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
     EXPECT_EQ(checkedRows(page), 0);
 
     // A held press ticks every row; its release must not start a clean.
-    QTest::mousePress(button, Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return checkedRows(page) == 3; }));
-    QTest::mouseRelease(button, Qt::LeftButton);
+    longPress(button, [&] { return checkedRows(page) == 3; });
     QCoreApplication::processEvents();
     EXPECT_EQ(state(), ScanState::Scanned);
     EXPECT_EQ(button->text(), QStringLiteral("删除 3 KB"));
     Screenshots::save(&content->window(), QStringLiteral("task-clean-all-ticked"));
-    QTest::mousePress(button, Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return checkedRows(page) == 0; }));
-    QTest::mouseRelease(button, Qt::LeftButton);
+    longPress(button, [&] { return checkedRows(page) == 0; });
     EXPECT_EQ(button->text(), QStringLiteral("删除 0 KB"));
 
     QTest::mouseClick(page->rows()[0]->findChild<QCheckBox*>(), Qt::LeftButton);
