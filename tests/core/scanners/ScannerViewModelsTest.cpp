@@ -70,7 +70,7 @@ QString refusal(const char* section, const QString& path, const QString& error)
 
 } // namespace
 
-TEST_F(ScannerViewModels, LargeFilesSelectionAndAFullClean)
+TEST_F(ScannerViewModels, LargeFilesThresholdSelectionAndAFullClean)
 {
     LargeFileViewModel model;
     model.startScan(1.0); // without a home grant only the message changes
@@ -80,7 +80,7 @@ TEST_F(ScannerViewModels, LargeFilesSelectionAndAFullClean)
     grantHome();
     const QString big = m_tree->file(u"big.mov"_s, 40000);
     const QString mid = m_tree->file(u"a/mid.mov"_s, 20000);
-    m_tree->file(u"small.mov"_s, 4000);
+    const QString small = m_tree->file(u"small.mov"_s, 4000);
     auto trash = std::make_shared<RecordingTrash>();
     Trash::setCurrent(trash);
 
@@ -90,32 +90,10 @@ TEST_F(ScannerViewModels, LargeFilesSelectionAndAFullClean)
     ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
     EXPECT_EQ(paths(model.files()), (QStringList{big, mid}));
     EXPECT_EQ(model.selectedSize(), 0);
-
     model.clean(); // nothing ticked: no change
     EXPECT_EQ(model.state(), ScanState::Scanned);
     model.toggleSelection(u"/not/listed"_s);
     EXPECT_EQ(model.selectedSize(), 0);
-    model.toggleSelection(mid);
-    EXPECT_EQ(model.selectedSize(), model.files()[1].size);
-    model.toggleAllSelection(); // not all ticked: ticks all
-    EXPECT_EQ(model.selectedSize(), model.files()[0].size + model.files()[1].size);
-
-    model.clean();
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
-    EXPECT_EQ(trash->requests(), (QStringList{big, mid}));
-    EXPECT_TRUE(model.files().isEmpty());
-    EXPECT_TRUE(trashNoticesReach(1));
-}
-
-TEST_F(ScannerViewModels, ANewLargeFileThresholdFiltersAtOnceOrScansAgain)
-{
-    grantHome();
-    const QString big = m_tree->file(u"big.mov"_s, 40000);
-    const QString mid = m_tree->file(u"mid.mov"_s, 20000);
-    m_tree->file(u"small.mov"_s, 4000);
-    LargeFileViewModel model;
-    model.startScan(kTinyGigabytes);
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
     model.toggleSelection(big);
 
     model.applyThreshold(0.00003); // about 32 KB: filtered at once, the tick kept
@@ -125,11 +103,18 @@ TEST_F(ScannerViewModels, ANewLargeFileThresholdFiltersAtOnceOrScansAgain)
     EXPECT_EQ(model.message(), u"发现 1 个大文件"_s);
     model.applyThreshold(kTinyGigabytes); // back to what was scanned: no scan needed
     EXPECT_EQ(paths(model.files()), (QStringList{big, mid}));
-
     model.applyThreshold(0.000001); // lower than the scan went: it scans again
     EXPECT_EQ(model.state(), ScanState::Scanning);
     ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
-    EXPECT_EQ(model.files().size(), 3);
+    ASSERT_EQ(paths(model.files()), (QStringList{big, mid, small}));
+
+    model.toggleAllSelection(); // not all ticked: ticks all
+    EXPECT_EQ(model.selectedSize(), model.files()[0].size + model.files()[1].size + model.files()[2].size);
+    model.clean();
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
+    EXPECT_EQ(trash->requests(), (QStringList{big, mid, small}));
+    EXPECT_TRUE(model.files().isEmpty());
+    EXPECT_TRUE(trashNoticesReach(1));
 }
 
 TEST_F(ScannerViewModels, LargeFilesThatFailedOrChangedStayTicked)
@@ -213,11 +198,12 @@ TEST_F(ScannerViewModels, ArchiveAgeCountsFromTheClockWhenTheScanStarts)
     EXPECT_EQ(model.selectedSize(), 0);
 }
 
-TEST_F(ScannerViewModels, SearchNeedsAGrantAndAQueryPublishesHitsAndMessagesThenCleansTheTicked)
+TEST_F(ScannerViewModels, SearchNeedsAGrantAndAQueryPublishesHitsThenCleansTheTickedOneCleanAtATime)
 {
     const QString big = m_tree->file(u"annual-report.pdf"_s, 40'000);
     m_tree->file(u"REPORTS.txt"_s, 100);
     m_tree->file(u"r-e-p-o-r-t.txt"_s, 100);
+    m_tree->file(u"new-1"_s, 10);
     FileSearchViewModel model;
     model.search(u"report"_s); // no grant: only the message changes
     EXPECT_EQ(model.state(), FileSearchState::Ready);
@@ -243,6 +229,22 @@ TEST_F(ScannerViewModels, SearchNeedsAGrantAndAQueryPublishesHitsAndMessagesThen
     ASSERT_TRUE(waitForState(model, FileSearchState::Searched));
     EXPECT_EQ(names(model.results()), QStringList{u"REPORTS.txt"_s});
     EXPECT_TRUE(trashNoticesReach(1));
+
+    // A search asked for during a clean waits for it, so no second clean can overlap.
+    model.toggleAllSelection();
+    model.clean();
+    model.search(u"new"_s);
+    EXPECT_EQ(model.state(), FileSearchState::Cleaning) << "the search starts once the clean has handed back";
+    model.clean(); // refused: one clean at a time
+    EXPECT_EQ(model.state(), FileSearchState::Cleaning);
+    ASSERT_TRUE(waitForState(model, FileSearchState::Searching));
+    jobPool().waitForDone();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(waitForState(model, FileSearchState::Searched));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(names(model.results()), QStringList{u"new-1"_s});
+    EXPECT_EQ(model.message(), u"找到 1 个名称包含“new”的文件"_s);
+    EXPECT_FALSE(QFileInfo::exists(m_tree->path(u"REPORTS.txt"_s)));
 }
 
 TEST_F(ScannerViewModels, OverlappingSearchesPublishOnlyTheListOfTheLastStarted)
@@ -269,30 +271,6 @@ TEST_F(ScannerViewModels, OverlappingSearchesPublishOnlyTheListOfTheLastStarted)
     EXPECT_EQ(finished.count(), 1);
     EXPECT_EQ(published, QList<QStringList>{QStringList{u"beta.txt"_s}});
     EXPECT_EQ(model.message(), u"找到 1 个名称包含“beta”的文件"_s);
-}
-
-TEST_F(ScannerViewModels, ASearchAskedForDuringACleanWaitsForItSoNoSecondCleanCanOverlap)
-{
-    grantHome();
-    m_tree->file(u"old-1"_s, 10);
-    m_tree->file(u"new-1"_s, 10);
-    FileSearchViewModel model;
-    model.search(u"old"_s);
-    ASSERT_TRUE(waitForState(model, FileSearchState::Searched));
-    model.toggleAllSelection();
-    model.clean();
-    model.search(u"new"_s);
-    EXPECT_EQ(model.state(), FileSearchState::Cleaning) << "the search starts once the clean has handed back";
-    model.clean(); // refused: one clean at a time
-    EXPECT_EQ(model.state(), FileSearchState::Cleaning);
-    ASSERT_TRUE(waitForState(model, FileSearchState::Searching));
-    jobPool().waitForDone();
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(waitForState(model, FileSearchState::Searched));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(names(model.results()), QStringList{u"new-1"_s});
-    EXPECT_EQ(model.message(), u"找到 1 个名称包含“new”的文件"_s);
-    EXPECT_FALSE(QFileInfo::exists(m_tree->path(u"old-1"_s)));
 }
 
 TEST_F(ScannerViewModels, ScanSelectAndCleanWithAFolderThatGainedAFile)
@@ -360,22 +338,17 @@ protected:
 
 } // namespace
 
-TEST_F(QuickCleanup, TheCardsBeforeAnythingAndAfterRefusedHomeAccess)
+TEST_F(QuickCleanup, RefusedHomeAccessLeavesTheCardsAndASecondPressWhileThePanelIsOpenAsksNoMore)
 {
-    const QList<QuickCleanupCard> cards = quick.cards();
-    ASSERT_EQ(cards.size(), QuickCleanupViewModel::kScanCount);
+    ASSERT_EQ(quick.cards().size(), QuickCleanupViewModel::kScanCount);
     EXPECT_FALSE(quick.hasActivity());
-
     m_picker->cancelNext();
     quick.startQuickScan();
     EXPECT_EQ(m_picker->requests().size(), 1);
     EXPECT_EQ(statuses(), QList<Status>(6, Status::NotScanned));
     EXPECT_FALSE(quick.hasStarted());
     EXPECT_FALSE(quick.hasActivity());
-}
 
-TEST_F(QuickCleanup, ASecondPressWhileTheFolderPanelIsOpenAsksNoMore)
-{
     // A panel the user has not answered yet.
     struct HeldPicker : FolderPicker
     {
@@ -392,9 +365,11 @@ TEST_F(QuickCleanup, ASecondPressWhileTheFolderPanelIsOpenAsksNoMore)
     EXPECT_TRUE(waitUntilIdle());
 }
 
-TEST_F(QuickCleanup, SixScansStartTogetherAndEachCardFollowsItsModel)
+TEST_F(QuickCleanup, SixScansStartTogetherAndEachCardFollowsItsModelThroughAClean)
 {
     grantHome();
+    auto trash = std::make_shared<RecordingTrash>();
+    Trash::setCurrent(trash);
     QSignalSpy changed(&quick, &QuickCleanupViewModel::changed);
     quick.startQuickScan();
     // All six started before any handed back: none waits for another.
@@ -415,6 +390,15 @@ TEST_F(QuickCleanup, SixScansStartTogetherAndEachCardFollowsItsModel)
     EXPECT_EQ(cards[5].figureText(), u"2 个文件夹"_s);
     EXPECT_EQ(cards[5].countText(), u"2 项结果"_s);
     EXPECT_EQ(cards[0].count, 0); // found nothing: done with a count of 0
+
+    // A clean on a section changes its card.
+    emptyFolder.toggleSelection(emptyFolder.folders().first().path);
+    emptyFolder.clean();
+    EXPECT_EQ(quick.cards()[5].statusText(), u"清理中"_s);
+    EXPECT_FALSE(quick.isAnyScanRunning()); // cleaning is not scanning
+    ASSERT_TRUE(waitForState(emptyFolder, EmptyFolderCleanupViewModel::State::Scanned));
+    EXPECT_EQ(quick.cards()[5].count, 1);
+    EXPECT_EQ(quick.cards()[5].statusText(), u"已完成"_s);
 }
 
 TEST_F(QuickCleanup, TheLabelCountsFinishedScansAndABusyModelBlocksTheButton)
@@ -442,23 +426,6 @@ TEST_F(QuickCleanup, TheLabelCountsFinishedScansAndABusyModelBlocksTheButton)
     // A scanner that knows how far it is says so on its card.
     EXPECT_EQ(quick.cards()[0].statusText(), u"扫描中 0%"_s);
     ASSERT_TRUE(waitUntilIdle());
-}
-
-TEST_F(QuickCleanup, ACleanOnTheSectionChangesItsCard)
-{
-    grantHome();
-    auto trash = std::make_shared<RecordingTrash>();
-    Trash::setCurrent(trash);
-    quick.startQuickScan();
-    ASSERT_TRUE(waitUntilIdle());
-    ASSERT_EQ(emptyFolder.folders().size(), 2);
-    emptyFolder.toggleSelection(emptyFolder.folders().first().path);
-    emptyFolder.clean();
-    EXPECT_EQ(quick.cards()[5].statusText(), u"清理中"_s);
-    EXPECT_FALSE(quick.isAnyScanRunning()); // cleaning is not scanning
-    ASSERT_TRUE(waitForState(emptyFolder, EmptyFolderCleanupViewModel::State::Scanned));
-    EXPECT_EQ(quick.cards()[5].count, 1);
-    EXPECT_EQ(quick.cards()[5].statusText(), u"已完成"_s);
 }
 
 namespace {
@@ -500,46 +467,33 @@ protected:
     }
 };
 
-TEST_F(StorageAnalysisModelTest, StartsAtHomeGoesUpNoFurtherAndEntersOnlyListedFolders)
+TEST_F(StorageAnalysisModelTest, StartsAtHomeEntersOnlyListedFoldersAndCachesListingsUntilRefreshed)
 {
     grantHome();
     StorageAnalysisModel model;
     EXPECT_EQ(model.currentDirectory(), home());
     EXPECT_EQ(model.directoryStack(), QStringList{home()});
     EXPECT_TRUE(model.entries().isEmpty());
-
     QSignalSpy scanning(&model, &StorageAnalysisModel::isScanningChanged);
-    model.goUp();
+    model.goUp(); // no further than home
     EXPECT_EQ(model.directoryStack(), QStringList{home()});
     EXPECT_EQ(scanning.count(), 0);
 
-    // Only folders of the current listing can be entered.
     model.refresh();
+    EXPECT_TRUE(model.isScanning());
     ASSERT_TRUE(waitForListing(model));
     EXPECT_EQ(scanning.count(), 2); // a refresh does start and end a computation
+    EXPECT_EQ(names(model.entries()), (QStringList{u"big"_s, u"small"_s, u"note.txt"_s}));
+    // Only folders of the current listing can be entered.
     const StorageEntry small = entryNamed(model, u"small"_s);
     model.enterDirectory(entryNamed(model, u"note.txt"_s));
     EXPECT_EQ(model.currentDirectory(), home());
     model.enterDirectory(entryNamed(model, u"big"_s));
     ASSERT_TRUE(waitForListing(model));
-    model.enterDirectory(small); // a row of the home listing, tapped late, is not a child of "big"
-    EXPECT_EQ(model.currentDirectory(), m_tree->path(u"big"_s));
-    EXPECT_EQ(model.directoryStack().size(), 2);
-}
-
-TEST_F(StorageAnalysisModelTest, ListingIsComputedOnceThenCachedUntilRefreshed)
-{
-    grantHome();
-    StorageAnalysisModel model;
-    model.refresh();
-    EXPECT_TRUE(model.isScanning());
-    ASSERT_TRUE(waitForListing(model));
-    EXPECT_EQ(names(model.entries()), (QStringList{u"big"_s, u"small"_s, u"note.txt"_s}));
-
-    model.enterDirectory(entryNamed(model, u"big"_s));
-    ASSERT_TRUE(waitForListing(model));
     EXPECT_EQ(model.directoryStack(), (QStringList{home(), m_tree->path(u"big"_s)}));
     EXPECT_EQ(names(model.entries()), (QStringList{u"a"_s, u"inner"_s}));
+    model.enterDirectory(small); // a row of the home listing, tapped late, is not a child of "big"
+    EXPECT_EQ(model.currentDirectory(), m_tree->path(u"big"_s));
 
     // New files do not show in cached listings: going back and in again is instant.
     m_tree->file(u"fresh"_s, 200000);
@@ -714,43 +668,26 @@ TEST_F(TrashSummaryTest, AHiddenFileAndAFolderOfManyFilesAreAnItemEach)
                                 m_trash, QString::number(size))});
 }
 
-TEST_F(TrashSummaryTest, WithoutAHomeGrantNothingIsCounted)
+TEST_F(TrashSummaryTest, WithoutAGrantNothingIsCountedAndAMissingTrashIsAnEmptyOne)
 {
-    TreeBuilder(m_trash).file(u"x"_s, 100);
-    std::atomic<int> counted{0};
-    TrashSummaryViewModel model(
-        [&](const QString&) {
-            ++counted;
-            return TrashSummaryEngine::Count{};
-        },
-        nullptr);
+    TrashSummaryViewModel model;
     model.refreshTrashSummary();
     EXPECT_FALSE(model.isLoading());
     EXPECT_FALSE(model.isAvailable());
     EXPECT_EQ(model.itemCount(), 0);
     EXPECT_EQ(model.statusText(), u"暂时无法读取"_s);
-    EXPECT_EQ(counted, 0);
     EXPECT_TRUE(loggedLines().isEmpty());
     EXPECT_EQ(model.trashPath(), m_trash);
-    // The control: with the grant the same model counts.
-    grantHome();
-    model.refreshTrashSummary();
-    ASSERT_TRUE(waitForCount(model));
-    EXPECT_EQ(counted, 1);
-}
 
-TEST_F(TrashSummaryTest, AMissingTrashIsAnEmptyOneWithoutALogLineOrAlert)
-{
     grantHome();
-    TrashSummaryViewModel model;
     model.refreshTrashSummary();
     ASSERT_TRUE(waitForCount(model));
-    // A fresh account has no Trash folder until something is first moved there.
+    // A fresh account has no Trash folder until something is first moved there: no log line, no alert.
     EXPECT_TRUE(model.isAvailable());
     EXPECT_EQ(model.statusText(), u"0 项 · 0 KB"_s);
     EXPECT_FALSE(model.showFullDiskAccessPrompt());
     EXPECT_TRUE(trashLines().isEmpty());
-    // The control: once the Trash exists, the same model reads it and logs that it did.
+    // Once the Trash exists, the same model reads it and logs that it did.
     TreeBuilder(m_trash).file(u"x"_s, 100);
     model.refreshTrashSummary();
     ASSERT_TRUE(waitForCount(model));
@@ -775,47 +712,21 @@ TEST_F(TrashSummaryTest, PermissionErrorsAreFoundThroughTheirCauses)
     EXPECT_FALSE(isPermissionError(TrashReadError::fromErrno(EIO, QString())));
 }
 
-TEST_F(TrashSummaryTest, TheAccessAlertIsRaisedOncePerModel)
+TEST_F(TrashSummaryTest, CountsAgainOnNotificationsAndOnActivationWhileUnavailableAndAlertsOnce)
 {
     grantHome();
     std::atomic<int> counted{0};
-    TrashSummaryViewModel model(
-        [&](const QString&) {
-            ++counted;
-            TrashSummaryEngine::Count count;
-            count.exists = true;
-            count.error = wrapping(posix(EPERM));
-            return count;
-        },
-        nullptr);
-    model.refreshTrashSummary();
-    ASSERT_TRUE(waitForCount(model));
-    EXPECT_FALSE(model.isAvailable());
-    EXPECT_TRUE(model.showFullDiskAccessPrompt());
-    model.dismissFullDiskAccessPrompt();
-    EXPECT_FALSE(model.showFullDiskAccessPrompt());
-
-    model.refreshTrashSummary();
-    ASSERT_TRUE(waitForCount(model));
-    EXPECT_EQ(counted, 2);
-    EXPECT_FALSE(model.showFullDiskAccessPrompt());
-    EXPECT_TRUE(model.hasPromptedForFullDiskAccess());
-    EXPECT_EQ(model.statusText(), u"暂时无法读取"_s);
-}
-
-TEST_F(TrashSummaryTest, CountsAgainOnNotificationsAndOnActivationOnlyWhileUnavailable)
-{
-    grantHome();
-    std::atomic<int> counted{0};
-    std::atomic<bool> readable{true};
+    std::atomic<int> failure{0}; // the errno of the read, 0 while it succeeds
     TrashSummaryViewModel model(
         [&](const QString&) {
             ++counted;
             TrashSummaryEngine::Count count;
             count.exists = true;
             count.itemCount = counted;
-            if (!readable)
+            if (failure == EIO)
                 count.error = posix(EIO);
+            else if (failure != 0)
+                count.error = wrapping(posix(failure));
             return count;
         },
         nullptr);
@@ -823,23 +734,37 @@ TEST_F(TrashSummaryTest, CountsAgainOnNotificationsAndOnActivationOnlyWhileUnava
     model.refreshTrashSummary(); // dropped: one count at a time
     ASSERT_TRUE(waitForCount(model));
     EXPECT_EQ(counted, 1);
-
     model.applicationDidBecomeActive();
     EXPECT_FALSE(model.isLoading());
 
     Notifications::instance().postTrashContentsDidChange();
     ASSERT_TRUE(waitUntil([&] { return model.itemCount() == 2 && !model.isLoading(); }));
-    readable = false;
+    failure = EIO;
     Notifications::instance().postAuthorizationDidChange();
     ASSERT_TRUE(waitUntil([&] { return counted == 3 && !model.isLoading(); }));
     EXPECT_FALSE(model.isAvailable());
-
-    readable = true;
+    EXPECT_FALSE(model.showFullDiskAccessPrompt()) << "not a permission error";
+    failure = 0;
     model.applicationDidBecomeActive();
     EXPECT_TRUE(model.isLoading());
     ASSERT_TRUE(waitForCount(model));
     EXPECT_TRUE(model.isAvailable());
     EXPECT_EQ(model.itemCount(), 4);
+
+    // A permission error raises the access alert, once per model.
+    failure = EPERM;
+    model.refreshTrashSummary();
+    ASSERT_TRUE(waitForCount(model));
+    EXPECT_FALSE(model.isAvailable());
+    EXPECT_TRUE(model.showFullDiskAccessPrompt());
+    model.dismissFullDiskAccessPrompt();
+    EXPECT_FALSE(model.showFullDiskAccessPrompt());
+    model.refreshTrashSummary();
+    ASSERT_TRUE(waitForCount(model));
+    EXPECT_EQ(counted, 6);
+    EXPECT_FALSE(model.showFullDiskAccessPrompt());
+    EXPECT_TRUE(model.hasPromptedForFullDiskAccess());
+    EXPECT_EQ(model.statusText(), u"暂时无法读取"_s);
 }
 
 TEST(AboutInfoTest, VersionTextFillsInWhatTheBuildDidNotRecord)
