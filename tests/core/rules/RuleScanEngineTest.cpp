@@ -102,7 +102,7 @@ TEST_F(RuleScanEngineTest, OverlappingPathsListEachFileOnceAndOnlyTheFirstWalkMo
     }
 }
 
-TEST_F(RuleScanEngineTest, NothingFoundOrOnlyEmptyFilesGivesNoResult)
+TEST_F(RuleScanEngineTest, NothingFoundOnlyEmptyFilesOrPathsOutsideTheOpenScopeGiveNoResult)
 {
     m_tree.file(u"empty/zero"_s, 0);
     m_tree.file(u"single"_s, 100);
@@ -111,6 +111,11 @@ TEST_F(RuleScanEngineTest, NothingFoundOrOnlyEmptyFilesGivesNoResult)
     // A path naming a single file contributes nothing: only what lies below a folder counts.
     EXPECT_FALSE(RuleScanEngine::scanRule(rule(u"C"_s, {u"USERFOLDER/single"_s}), m_home));
     EXPECT_FALSE(RuleScanEngine::scanRule(rule(u"D"_s, {u"nonsense"_s}), m_home));
+    QTemporaryDir elsewhere;
+    TreeBuilder(elsewhere.path()).file(u"secret/f"_s, 50);
+    m_tree.file(u"mine/f"_s, 50);
+    for (const QString& p : {u"/"_s, u"USERFOLDER/../.."_s, elsewhere.path() + u"/secret"_s})
+        EXPECT_FALSE(RuleScanEngine::scanRule(rule(u"R"_s, {p}), m_home)) << p.toStdString();
 
     // With no PUBLIC_DATA candidate present the first is listed and finds nothing; once it exists it counts.
     const CleanupRule publicData = rule(u"E"_s, {u"PUBLIC_DATA/com.x/Caches/y"_s});
@@ -139,16 +144,6 @@ TEST_F(RuleScanEngineTest, AStarPieceNamesEveryRealVersionFolderAndOnlyItsNamedS
     EXPECT_EQ(r->size, 10);
     EXPECT_EQ(r->accessPath, m_tree.path(u"ide"_s));
     EXPECT_FALSE(RuleScanEngine::scanRule(rule(u"X"_s, {u"USERFOLDER/none/*/caches"_s}), m_home));
-}
-
-TEST_F(RuleScanEngineTest, PathsOutsideTheOpenScopeFindNothing)
-{
-    QTemporaryDir elsewhere;
-    TreeBuilder other(elsewhere.path());
-    other.file(u"secret/f"_s, 50);
-    m_tree.file(u"mine/f"_s, 50);
-    for (const QString& p : {u"/"_s, u"USERFOLDER/../.."_s, elsewhere.path() + u"/secret"_s})
-        EXPECT_FALSE(RuleScanEngine::scanRule(rule(u"R"_s, {p}), m_home)) << p.toStdString();
 }
 
 TEST_F(RuleScanEngineTest, ResultsSortLargestFirstThenByNameIgnoringCaseAndReportProgress)
@@ -252,7 +247,7 @@ struct FakeFileSystem
 
 } // namespace
 
-TEST(RulePath, AbsoluteHomeRelativeAndUnknownForms)
+TEST(RulePath, AbsoluteHomeRelativeAndUnknownFormsThenLegacyGrants)
 {
     FakeFileSystem fs;
     EXPECT_EQ(fs.resolve(u"/var//log/./x/"_s), u"/var/log/x"_s);
@@ -262,11 +257,8 @@ TEST(RulePath, AbsoluteHomeRelativeAndUnknownForms)
          {QString(), u"Library/Caches"_s, u"USERFOLDER"_s, u"userfolder/x"_s, u"~/x"_s, u"PUBLIC_DATA"_s})
         EXPECT_FALSE(fs.resolve(p).has_value()) << p.toStdString();
     EXPECT_TRUE(fs.asked.isEmpty());
-}
 
-TEST(RulePath, LegacyGrantComesAfterHomeAndBeforePublicData)
-{
-    FakeFileSystem fs;
+    // A legacy grant comes after the home and before PUBLIC_DATA.
     QStringList looked;
     const LegacyGrantLookup lookup = [&looked](const QString& p) -> std::optional<QString> {
         looked << p;
@@ -358,7 +350,7 @@ protected:
     QString m_bigFile;
 };
 
-TEST_F(CleanupViewModelTest, ScanNeedsTheGrantPublishesSortedUnselectedResultsAndCleanMovesTheTicked)
+TEST_F(CleanupViewModelTest, ScanNeedsTheGrantPublishesSortedUnselectedResultsAndCleanKeepsWhatPartlyFailed)
 {
     CleanupViewModel model(m_store);
     model.startScan(); // without a home grant only the message changes
@@ -377,34 +369,20 @@ TEST_F(CleanupViewModelTest, ScanNeedsTheGrantPublishesSortedUnselectedResultsAn
     // Nothing ticked: clean does nothing at all.
     model.clean();
     EXPECT_EQ(model.state(), ScanState::Scanned);
-
     model.toggleSelection(u"bBig"_s);
     EXPECT_EQ(model.selectedSize(), 1000);
+    model.toggleSelection(u"aSmall"_s);
+    EXPECT_EQ(model.selectedSize(), 1010);
 
-    auto trash = std::make_shared<RecordingTrash>();
+    // One file of Big fails: Small goes, Big stays as it was, and the moved file still notifies.
+    auto trash = std::make_shared<FailingTrash>(std::make_shared<RecordingTrash>());
+    trash->failPath(m_bigFile);
     Trash::setCurrent(trash);
     model.clean();
     EXPECT_EQ(model.state(), ScanState::Cleaning);
     ASSERT_TRUE(waitForState(model, ScanState::Scanned));
     Trash::setCurrent(nullptr);
-    EXPECT_EQ(trash->requests().size(), 2);
-    EXPECT_EQ(model.results().size(), 1);
-    EXPECT_TRUE(trashNoticesReach(1));
-}
-
-TEST_F(CleanupViewModelTest, APartlyFailedCleanKeepsTheResultAndStillNotifies)
-{
-    grantHome();
-    CleanupViewModel model(m_store);
-    model.startScan();
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
-    model.toggleAllSelection();
-    auto trash = std::make_shared<FailingTrash>(std::make_shared<RecordingTrash>());
-    trash->failPath(m_bigFile);
-    Trash::setCurrent(trash);
-    model.clean();
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
-    Trash::setCurrent(nullptr);
+    EXPECT_EQ(trash->attempted().size(), 3);
     ASSERT_EQ(model.results().size(), 1);
     EXPECT_EQ(model.results()[0].rule.name, u"Big"_s);
     EXPECT_EQ(model.results()[0].files.size(), 2); // unchanged, failed file included
