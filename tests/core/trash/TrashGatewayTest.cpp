@@ -203,7 +203,7 @@ TEST_F(Gateway, AFolderSwappedAfterTheScanKeepsEveryItemInPlaceInEverySection)
     }
 }
 
-TEST_F(Gateway, AReusedInodeBehindALinkIsNeverMoved)
+TEST_F(Gateway, AReusedInodeBehindALinkIsNeverMovedAndAHardLinkMovesOnlyOurName)
 {
     const QString listed = m_tree.file(u"dir/big.iso"_s, 4096);
     const QList<LargeFileItem> items = LargeFileEngine::findLargeFilesOfAtLeast(m_tree.root(), 1).items;
@@ -217,6 +217,16 @@ TEST_F(Gateway, AReusedInodeBehindALinkIsNeverMoved)
     const TrashBatchResult result = LargeFileEngine::moveToTrash(items);
     EXPECT_TRUE(result.moved.isEmpty());
     EXPECT_TRUE(QFileInfo::exists(outside));
+
+    // A hard link to a file outside moves only our name.
+    const QString sharedOutside = m_outside.file(u"shared.iso"_s, 2048);
+    const QString ours = m_tree.path(u"shared.iso"_s);
+    ASSERT_EQ(::link(bytesFromPath(sharedOutside).constData(), bytesFromPath(ours).constData()), 0);
+    const QList<LargeFileItem> linked = LargeFileEngine::findLargeFilesOfAtLeast(m_tree.root(), 1).items;
+    ASSERT_EQ(linked.size(), 1);
+    EXPECT_EQ(LargeFileEngine::moveToTrash(linked).moved, QStringList{ours});
+    EXPECT_FALSE(QFileInfo::exists(ours));
+    EXPECT_EQ(QFileInfo(sharedOutside).size(), 2048);
 }
 
 TEST_F(Gateway, AFlipDuringALargeBatchMovesNothingFromOutside)
@@ -254,19 +264,7 @@ TEST_F(Gateway, AFlipDuringALargeBatchMovesNothingFromOutside)
             << f.error.toStdString();
 }
 
-TEST_F(Gateway, AHardLinkToAFileOutsideMovesOnlyOurName)
-{
-    const QString outside = m_outside.file(u"shared.iso"_s, 2048);
-    const QString ours = m_tree.path(u"shared.iso"_s);
-    ASSERT_EQ(::link(bytesFromPath(outside).constData(), bytesFromPath(ours).constData()), 0);
-    const QList<LargeFileItem> items = LargeFileEngine::findLargeFilesOfAtLeast(m_tree.root(), 1).items;
-    ASSERT_EQ(items.size(), 1);
-    EXPECT_EQ(LargeFileEngine::moveToTrash(items).moved, QStringList{ours});
-    EXPECT_FALSE(QFileInfo::exists(ours));
-    EXPECT_EQ(QFileInfo(outside).size(), 2048);
-}
-
-TEST_F(Gateway, LinksOnTheWayToAScanRootFindNothing)
+TEST_F(Gateway, LinksOnTheWayToAScanRootFindNothingAndATrashInsideTheTreeIsNeverListed)
 {
     m_outside.file(u"ssl/key.pem"_s, 100);
     m_outside.file(u"Lib/Caches/com.foo/precious.db"_s, 100);
@@ -281,11 +279,9 @@ TEST_F(Gateway, LinksOnTheWayToAScanRootFindNothing)
     EXPECT_TRUE(ApplicationCacheEngine::scanTargets({target}, {}).isEmpty());
     EXPECT_TRUE(StorageEngine::listDirectory(m_tree.path(u"etclink/ssl"_s)).isEmpty());
     EXPECT_TRUE(RuleScanEngine::listRegularFiles(m_tree.path(u"Library/Caches"_s)).isEmpty());
-}
 
-TEST_F(Gateway, ATrashInsideTheScannedTreeIsNeverListed)
-{
-    // The data home lies in a visible folder of the home; a folder trashed earlier is in it.
+    // A Trash inside the scanned tree is never listed: the data home lies in a visible folder of
+    // the home, and a folder trashed earlier is in it.
     PlatformLayout layout = PlatformLayout::forHome(m_tree.root());
     layout.dataHome = m_tree.path(u"data"_s);
     layout.trashFolder = layout.dataHome + u"/Trash/files"_s;
