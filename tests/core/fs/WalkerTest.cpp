@@ -274,7 +274,7 @@ TEST_F(TempTree, FoldersVanishingDuringAWidestWalkLeaveTheRestWhole)
         EXPECT_EQ(path.rfind('d', 0), 0u) << path;
 }
 
-TEST_F(TempTree, HiddenEntriesAndPackageContentsAreSkippedOnlyWhenAsked)
+TEST_F(TempTree, HiddenEntriesAndPackageContentsAreSkippedOnlyWhenAskedAndPackagesGoByExtension)
 {
     tree.file(QStringLiteral(".hidden.txt"));
     tree.file(QStringLiteral(".cache/deep/x.bin"));
@@ -309,10 +309,8 @@ TEST_F(TempTree, HiddenEntriesAndPackageContentsAreSkippedOnlyWhenAsked)
     EXPECT_TRUE(all.entries.at("Apps/Foo.app/Contents/Frameworks/Bar.framework").package);
     EXPECT_TRUE(all.listed.at("Apps/Foo.app").isPackage);
     EXPECT_EQ(all.listed.at("Apps/Loud.APP").entryCount, 0);
-}
 
-TEST(PackageNames, ExtensionDecidesInAnyCase)
-{
+    // The extension decides, in any case.
     for (const char* yes : {"Foo.app", "X.APP", "a.b.Framework", "Install.pkg", "Doc.rtfd", "Lib.photoslibrary"})
         EXPECT_TRUE(hasPackageExtension(std::string_view(yes))) << yes;
     for (const char* no : {"app", ".app", "Foo.app.zip", "Foo.", "Foo.apps", "archive.zip"})
@@ -321,7 +319,7 @@ TEST(PackageNames, ExtensionDecidesInAnyCase)
     EXPECT_TRUE(packageExtensions().contains(QStringLiteral("xpc")));
 }
 
-TEST_F(TempTree, SymbolicLinksAreYieldedAsLinksAndNeverFollowed)
+TEST_F(TempTree, LinksAreYieldedAsLinksAndNeverFollowedAndNamesAreBytesWhateverTheyHold)
 {
     QTemporaryDir outside;
     TreeBuilder elsewhere(outside.path());
@@ -335,14 +333,20 @@ TEST_F(TempTree, SymbolicLinksAreYieldedAsLinksAndNeverFollowed)
     tree.symlink(QStringLiteral("loop-a"), QStringLiteral("loop-b"));
     tree.symlink(QStringLiteral("loop-b"), QStringLiteral("loop-a"));
     tree.symlink(QStringLiteral("real/up"), QStringLiteral(".."));
+    const std::vector<std::string> names = {"with space.txt", "line\nbreak.txt", "bad-\xff\xfe-utf8.bin",
+                                            "中文 名字.txt",  "tab\there",       "dir \n\xc3/inner \xff.txt"};
+    for (const std::string& n : names)
+        tree.fileBytes(n);
 
     Recorder sizes;
     sizes.readSizes = true;
     WalkOptions options;
     const WalkResult walk = walkTree(tree.root(), options, sizes);
 
-    EXPECT_EQ(keys(walk.entries), (std::set<std::string>{"real", "real/inside.txt", "real/up", "to-file", "to-folder",
-                                                         "to-outside", "dangling", "loop-a", "loop-b"}));
+    std::set<std::string> expected(names.begin(), names.end());
+    expected.insert({"dir \n\xc3", "real", "real/inside.txt", "real/up", "to-file", "to-folder", "to-outside",
+                     "dangling", "loop-a", "loop-b"});
+    EXPECT_EQ(keys(walk.entries), expected);
     for (const char* link : {"real/up", "to-file", "to-folder", "to-outside", "dangling", "loop-a", "loop-b"}) {
         EXPECT_EQ(walk.entries.at(link).kind, EntryKind::Symlink) << link;
         EXPECT_FALSE(walk.entries.at(link).package) << link;
@@ -350,19 +354,6 @@ TEST_F(TempTree, SymbolicLinksAreYieldedAsLinksAndNeverFollowed)
     // The link's own size (the length of its target), never the target's.
     EXPECT_EQ(walk.entries.at("to-file").logical, qint64(std::string("real/inside.txt").size()));
     EXPECT_EQ(walk.entries.at("dangling").logical, qint64(std::string("nowhere/at/all").size()));
-}
-
-TEST_F(TempTree, NamesAreBytesWhateverTheyHold)
-{
-    const std::vector<std::string> names = {"with space.txt", "line\nbreak.txt", "bad-\xff\xfe-utf8.bin",
-                                            "中文 名字.txt",  "tab\there",       "dir \n\xc3/inner \xff.txt"};
-    for (const std::string& n : names)
-        tree.fileBytes(n);
-
-    const WalkResult walk = walkTree(tree.root(), WalkOptions());
-    std::set<std::string> expected(names.begin(), names.end());
-    expected.insert("dir \n\xc3");
-    EXPECT_EQ(keys(walk.entries), expected);
 }
 
 TEST_F(TempTree, SizesAndBirthTimeAreReadOnRequest)
