@@ -188,7 +188,7 @@ TEST_F(Engines, EachMiscCategoryListsItsVisibleFilesOutsidePackagesAndInstallers
     EXPECT_EQ(installers.message, u"发现 8 个安装包"_s);
 }
 
-TEST_F(Engines, OnlyItemsBornStrictlyBeforeTheCutoffAreOld)
+TEST_F(Engines, OnlyItemsBornStrictlyBeforeTheCutoffAreOldAndAPackageFolderIsKnownByItsOwnIdentity)
 {
     const QString zip = m_tree.file(u"a.zip"_s, 10);
     const std::optional<qint64> born = TreeBuilder::birthMSecs(zip);
@@ -209,6 +209,22 @@ TEST_F(Engines, OnlyItemsBornStrictlyBeforeTheCutoffAreOld)
         EXPECT_EQ(MiscFileEngine::findFilesAsOf(home(), kArchives, monthLater).items.size(), 0);
         EXPECT_EQ(MiscFileEngine::findFilesAsOf(home(), kArchives, monthLater.addSecs(1)).items.size(), 1);
     }
+
+    // A package folder is known by its own identity, not by what it holds.
+    if (!birthTimesRecorded())
+        GTEST_SKIP() << "this file system records no birth times";
+    m_tree.file(u"Foo.pkg/a"_s, 100);
+    const QString same = m_tree.file(u"Same.pkg/a"_s, 100);
+    const QList<MiscFileItem> items = MiscFileEngine::findFiles(home(), kInstallers, everythingIsOld()).items;
+    ASSERT_EQ(items.size(), 2);
+    m_tree.file(u"Foo.pkg/new"_s, 9000);
+
+    auto trash = std::make_shared<RecordingTrash>();
+    Trash::setCurrent(trash);
+    const TrashBatchResult result = MiscFileEngine::moveToTrash(items, kMisc);
+    EXPECT_EQ(QSet<QString>(trash->requests().cbegin(), trash->requests().cend()),
+              (QSet<QString>{parentPath(same), m_tree.path(u"Foo.pkg"_s)}));
+    EXPECT_TRUE(result.failed.isEmpty());
 }
 
 // Between the scan and the clean one file grew (still the same file), one was replaced by
@@ -272,24 +288,6 @@ TEST_F(Engines, ACleanMovesOnlyWhatIsStillAsScanned)
         for (const QString& path : {replaced, linked})
             ASSERT_TRUE(QFile::remove(path));
     }
-}
-
-TEST_F(Engines, APackageFolderIsKnownByItsOwnIdentityNotByWhatItHolds)
-{
-    if (!birthTimesRecorded())
-        GTEST_SKIP() << "this file system records no birth times";
-    m_tree.file(u"Foo.pkg/a"_s, 100);
-    const QString same = m_tree.file(u"Same.pkg/a"_s, 100);
-    const QList<MiscFileItem> items = MiscFileEngine::findFiles(home(), kInstallers, everythingIsOld()).items;
-    ASSERT_EQ(items.size(), 2);
-    m_tree.file(u"Foo.pkg/new"_s, 9000);
-
-    auto trash = std::make_shared<RecordingTrash>();
-    Trash::setCurrent(trash);
-    const TrashBatchResult result = MiscFileEngine::moveToTrash(items, kMisc);
-    EXPECT_EQ(QSet<QString>(trash->requests().cbegin(), trash->requests().cend()),
-              (QSet<QString>{parentPath(same), m_tree.path(u"Foo.pkg"_s)}));
-    EXPECT_TRUE(result.failed.isEmpty());
 }
 
 TEST(LargeFileThreshold, SliderPositionsGiveTheirLabelsAndByteCounts)

@@ -240,7 +240,7 @@ TEST_F(RuleEditorTest, ViewingIsReadOnlyAndTakingInSavesClosesAndReloadsTheRules
     EXPECT_EQ(rules.fileCount(), 1);
 }
 
-TEST_F(RuleEditorTest, JSONThatIsNotARuleShowsTheDecoderMessageAndKeepsUploadDisabled)
+TEST_F(RuleEditorTest, JSONThatIsNotARuleKeepsUploadDisabledAndTwoQuickPressesSendOneRequest)
 {
     window.startUpload();
     auto editor = openEditor();
@@ -262,12 +262,8 @@ TEST_F(RuleEditorTest, JSONThatIsNotARuleShowsTheDecoderMessageAndKeepsUploadDis
     editor->parseJSON();
     EXPECT_FALSE(editor->canUpload());
     EXPECT_EQ(editor->rule().packName, u"com.x"_s);
-}
 
-TEST_F(RuleEditorTest, TwoQuickPressesSendOneRequestAndTheReviewDecidesTheMessage)
-{
-    window.startUpload();
-    auto editor = openEditor();
+    // Two quick presses send one request, and the review decides the message.
     editor->setJsonInput(kGoodJSON);
     editor->parseJSON();
     editor->setJsonInput(u"edited after parsing"_s); // still sends the parsed rule
@@ -621,7 +617,7 @@ TEST_F(UpdateCheckerTest, WithoutALastCheckItChecksAtOnceAndOnlyAHigherBuildIsOf
     EXPECT_TRUE(checker.hasAvailableVersion());
 }
 
-TEST_F(UpdateCheckerTest, CheckedTwentyThreeHoursAgoWaitsUntilADayAfterStart)
+TEST_F(UpdateCheckerTest, CheckedTwentyThreeHoursAgoWaitsUntilADayAfterStartAndASkippedBuildReturnsOnlyWhenForced)
 {
     Settings::store().setValue(Settings::kLastUpdateCheck, start.addSecs(-23 * 3600));
     checker.startAutomaticChecks();
@@ -638,10 +634,8 @@ TEST_F(UpdateCheckerTest, CheckedTwentyThreeHoursAgoWaitsUntilADayAfterStart)
     checker.checkIfNeeded();
     EXPECT_EQ(started.count(), 2);
     ASSERT_TRUE(waitUntil([&] { return finished.count() == 2; }));
-}
 
-TEST_F(UpdateCheckerTest, SkippedBuildReturnsOnlyWhenForcedAndThenCannotBeDismissed)
-{
+    // A skipped build returns only when forced, and then cannot be dismissed.
     ASSERT_TRUE(offerAfter(version(13, 0)));
     checker.skip();
     EXPECT_EQ(stored(Settings::kSkippedBuild).toLongLong(), 13);

@@ -29,7 +29,8 @@ using HTTPUtilTimeoutTest = ServiceTest;
 
 // --- Status and decoding rules ---------------------------------------------------------------
 
-TEST_F(HTTPUtilStatusTest, SuccessfulRepliesThatDoNotDecodeFailAsDecodingErrors)
+TEST_F(HTTPUtilStatusTest,
+       UndecodableRepliesFailAsDecodingErrorsOnlyStatusesFrom200To299SucceedAndOnlyAFailedPostShowsItsMessage)
 {
     // A 204 fails on its empty body, not on its status.
     server.setReply("GET", u"/tasks/rules"_s, TestHttpServer::json(204, {}));
@@ -44,10 +45,7 @@ TEST_F(HTTPUtilStatusTest, SuccessfulRepliesThatDoNotDecodeFailAsDecodingErrors)
     ASSERT_FALSE(malformed.ok());
     ASSERT_NE(malformed.error().decodingError(), nullptr);
     EXPECT_EQ(malformed.error().decodingError()->path, u"code"_s);
-}
 
-TEST_F(HTTPUtilStatusTest, OnlyStatusesFrom200To299SucceedAndOnlyAFailedPostShowsTheServersMessage)
-{
     // Qt flags 4xx and 5xx itself but lets a 3xx without a Location through as if it were fine, and
     // maps each failure status to an error of its own: none may hide the reply of a POST.
     const struct
@@ -197,7 +195,7 @@ TEST_F(HTTPUtilRequestTest, PathsLandDirectlyUnderABaseURLThatOnlyAWebAddressMay
     EXPECT_EQ(HTTPUtil::poemURL(), QUrl(server.baseURL().toString() + u"/?c=i"_s));
 }
 
-TEST_F(HTTPUtilRequestTest, ACallWhoseContextIsGoneNeverCompletes)
+TEST_F(HTTPUtilRequestTest, ACallWhoseContextIsGoneNeverCompletesAndTheGuardRefusesEveryHostButLoopback)
 {
     server.setReply("GET", u"/slow"_s, TestHttpServer::silent());
     useTimeouts(60'000, 100);
@@ -211,10 +209,8 @@ TEST_F(HTTPUtilRequestTest, ACallWhoseContextIsGoneNeverCompletes)
     const auto later = awaitGet<HitokotoResponse>(HTTPUtil::endpointURL(u"slow"_s));
     EXPECT_FALSE(later.ok());
     EXPECT_EQ(orphanCalls, 0);
-}
 
-TEST_F(HTTPUtilRequestTest, TheGuardRefusesEveryHostButLoopback)
-{
+    // The guard refuses every host but loopback.
     // 192.0.2.1 is reserved for documentation: even without the guard nobody would answer.
     useTimeouts(2'000, 2'000);
     const auto result = awaitGet<HitokotoResponse>(QUrl(u"http://192.0.2.1/"_s));
