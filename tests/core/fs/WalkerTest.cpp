@@ -356,8 +356,31 @@ TEST_F(TempTree, LinksAreYieldedAsLinksAndNeverFollowedAndNamesAreBytesWhateverT
     EXPECT_EQ(walk.entries.at("dangling").logical, qint64(std::string("nowhere/at/all").size()));
 }
 
-TEST_F(TempTree, SizesAndBirthTimeAreReadOnRequest)
+TEST_F(TempTree, SkippedFoldersAreNotEnteredAFanOutEntersWhatAnyScannerWantsAndSizesAreReadOnRequest)
 {
+    tree.file(QStringLiteral("a/one.txt"));
+    tree.file(QStringLiteral("b/two.txt"));
+    tree.file(QStringLiteral("c/three.txt"));
+
+    Recorder first;
+    Recorder second;
+    first.rootPrefix = second.rootPrefix = TreeBuilder::bytes(tree.root());
+    first.skip = {"a", "b"};
+    second.skip = {"b"};
+    WalkFanOut fanOut({&first, &second});
+    WalkOptions options;
+    options.threads = 1;
+    const std::vector<WalkVisitor*> visitors = {&fanOut};
+    Walker::walk(tree.root(), options, visitors);
+
+    std::set<std::string> seenByFirst;
+    for (const auto& [path, s] : first.entries)
+        seenByFirst.insert(path);
+    EXPECT_EQ(seenByFirst, (std::set<std::string>{"a", "a/one.txt", "b", "c", "c/three.txt"}));
+    EXPECT_EQ(first.entries.size(), second.entries.size());
+    EXPECT_EQ(first.folders.size(), 3u); // root, a and c; b was entered by no one
+
+    // Sizes and the birth time are read on request.
     const qint64 before = QDateTime::currentMSecsSinceEpoch();
     const QString data = tree.file(QStringLiteral("data.bin"), 10000);
     tree.sparseFile(QStringLiteral("sparse.img"), qint64(1) << 30, 4096);
@@ -392,31 +415,6 @@ TEST_F(TempTree, SizesAndBirthTimeAreReadOnRequest)
     // Birth times may be truncated to the file system's granularity.
     EXPECT_GE(*d.birth, before - 1000);
     EXPECT_LE(*d.birth, after + 1000);
-}
-
-TEST_F(TempTree, SkippedFoldersAreNotEnteredAndAFanOutEntersWhatAnyScannerWants)
-{
-    tree.file(QStringLiteral("a/one.txt"));
-    tree.file(QStringLiteral("b/two.txt"));
-    tree.file(QStringLiteral("c/three.txt"));
-
-    Recorder first;
-    Recorder second;
-    first.rootPrefix = second.rootPrefix = TreeBuilder::bytes(tree.root());
-    first.skip = {"a", "b"};
-    second.skip = {"b"};
-    WalkFanOut fanOut({&first, &second});
-    WalkOptions options;
-    options.threads = 1;
-    const std::vector<WalkVisitor*> visitors = {&fanOut};
-    Walker::walk(tree.root(), options, visitors);
-
-    std::set<std::string> seenByFirst;
-    for (const auto& [path, s] : first.entries)
-        seenByFirst.insert(path);
-    EXPECT_EQ(seenByFirst, (std::set<std::string>{"a", "a/one.txt", "b", "c", "c/three.txt"}));
-    EXPECT_EQ(first.entries.size(), second.entries.size());
-    EXPECT_EQ(first.folders.size(), 3u); // root, a and c; b was entered by no one
 }
 
 TEST_F(TempTree, RootOutsideTheOpenScopesOrBehindALinkYieldsNothing)

@@ -43,7 +43,7 @@ protected:
     const QString m_home = home();
 };
 
-TEST_F(RuleScanEngineTest, ListsRegularFilesOnceSkippingHiddenButEnteringPackages)
+TEST_F(RuleScanEngineTest, ListsRegularFilesOnceSkippingHiddenButEnteringPackagesAndAStarPieceNamesVersionFolders)
 {
     m_tree.file(u"c/a.bin"_s, 10);
     m_tree.file(u"c/sub/b.bin"_s, 20);
@@ -63,6 +63,26 @@ TEST_F(RuleScanEngineTest, ListsRegularFilesOnceSkippingHiddenButEnteringPackage
     EXPECT_EQ(r->id, u"pR"_s);
     EXPECT_EQ(r->accessPath, m_tree.path(u"c"_s));
     EXPECT_FALSE(r->selected);
+
+    // A "*" piece names every real version folder, and only its named subfolder.
+    const QString a = m_tree.file(u"ide/Tool2023.1/caches/a"_s, 4);
+    const QString b = m_tree.file(u"ide/Tool2024.2/caches/b"_s, 6);
+    m_tree.file(u"ide/Tool2024.2/LocalHistory/keep"_s, 100);
+    m_tree.file(u"ide/Other2024.2/caches/keep"_s, 100);
+    m_tree.file(u"ide/Toolbox/caches/keep"_s, 100); // "*" is a version, "box" is not
+    m_tree.file(u"ide/ToolFile/caches"_s, 100);     // a file, not a folder
+    QTemporaryDir elsewhere;
+    TreeBuilder(elsewhere.path()).file(u"Tool9/caches/secret"_s, 100);
+    m_tree.symlink(u"ide/ToolLink"_s, elsewhere.path() + u"/Tool9"_s);
+    Sandbox::openScope(elsewhere.path());
+
+    const CleanupRule wild = rule(u"W"_s, {u"USERFOLDER/ide/Tool*/caches"_s});
+    const std::optional<CleanupResult> versions = RuleScanEngine::scanRule(wild, m_home);
+    ASSERT_TRUE(versions);
+    EXPECT_EQ(versions->files, (QStringList{a, b}));
+    EXPECT_EQ(versions->size, 10);
+    EXPECT_EQ(versions->accessPath, m_tree.path(u"ide"_s));
+    EXPECT_FALSE(RuleScanEngine::scanRule(rule(u"X"_s, {u"USERFOLDER/none/*/caches"_s}), m_home));
 }
 
 TEST_F(RuleScanEngineTest, OverlappingPathsListEachFileOnceAndOnlyTheFirstWalkMovesFoldersWhole)
@@ -122,28 +142,6 @@ TEST_F(RuleScanEngineTest, NothingFoundOnlyEmptyFilesOrPathsOutsideTheOpenScopeG
     EXPECT_FALSE(RuleScanEngine::scanRule(publicData, m_home));
     m_tree.file(u"Library/Containers/com.x/Data/Library/Caches/y/f"_s, 9);
     EXPECT_EQ(RuleScanEngine::scanRule(publicData, m_home).value().size, 9);
-}
-
-TEST_F(RuleScanEngineTest, AStarPieceNamesEveryRealVersionFolderAndOnlyItsNamedSubfolder)
-{
-    const QString a = m_tree.file(u"ide/Tool2023.1/caches/a"_s, 4);
-    const QString b = m_tree.file(u"ide/Tool2024.2/caches/b"_s, 6);
-    m_tree.file(u"ide/Tool2024.2/LocalHistory/keep"_s, 100);
-    m_tree.file(u"ide/Other2024.2/caches/keep"_s, 100);
-    m_tree.file(u"ide/Toolbox/caches/keep"_s, 100); // "*" is a version, "box" is not
-    m_tree.file(u"ide/ToolFile/caches"_s, 100);     // a file, not a folder
-    QTemporaryDir elsewhere;
-    TreeBuilder(elsewhere.path()).file(u"Tool9/caches/secret"_s, 100);
-    m_tree.symlink(u"ide/ToolLink"_s, elsewhere.path() + u"/Tool9"_s);
-    Sandbox::openScope(elsewhere.path());
-
-    const CleanupRule wild = rule(u"W"_s, {u"USERFOLDER/ide/Tool*/caches"_s});
-    const std::optional<CleanupResult> r = RuleScanEngine::scanRule(wild, m_home);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->files, (QStringList{a, b}));
-    EXPECT_EQ(r->size, 10);
-    EXPECT_EQ(r->accessPath, m_tree.path(u"ide"_s));
-    EXPECT_FALSE(RuleScanEngine::scanRule(rule(u"X"_s, {u"USERFOLDER/none/*/caches"_s}), m_home));
 }
 
 TEST_F(RuleScanEngineTest, ResultsSortLargestFirstThenByNameIgnoringCaseAndReportProgress)
@@ -390,7 +388,7 @@ TEST_F(CleanupViewModelTest, ScanNeedsTheGrantPublishesSortedUnselectedResultsAn
     EXPECT_TRUE(loggedLines().join(QLatin1Char('\n')).contains(u"[TaskClean] 移到废纸篓失败："_s + m_bigFile));
 }
 
-TEST_F(CleanupViewModelTest, AModelDestroyedMidScanPublishesNothing)
+TEST_F(CleanupViewModelTest, AModelDestroyedMidScanPublishesNothingAndEveryRulesNameReachesTheModelInOrder)
 {
     grantHome();
     auto* model = new CleanupViewModel(m_store);
@@ -407,23 +405,20 @@ TEST_F(CleanupViewModelTest, AModelDestroyedMidScanPublishesNothing)
     ASSERT_TRUE(waitUntil([&] { return twinFinished.count() == 1; }));
     EXPECT_EQ(twin.results().size(), 2);
     EXPECT_TRUE(finished.isEmpty());
-}
 
-TEST_F(CleanupViewModelTest, EveryRulesNameReachesTheModelInOrder)
-{
+    // Every rule's name reaches the model, in order.
     // Forty rules that each take well under the 40 ms a throttled progress would wait for.
     QStringList names;
     for (int i = 0; i < 40; ++i) {
         names.append(u"Rule %1"_s.arg(i, 2, 10, QLatin1Char('0')));
         m_store.saveRule({true, names.last(), {u"USERFOLDER/r%1"_s.arg(i)}, 0, u"r%1"_s.arg(i), {}});
     }
-    grantHome();
-    CleanupViewModel model(m_store);
+    CleanupViewModel named(m_store);
     QStringList shown;
-    QObject::connect(&model, &CleanupViewModel::scanningRuleNameChanged,
-                     [&] { shown.append(model.scanningRuleName()); });
-    model.startScan();
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+    QObject::connect(&named, &CleanupViewModel::scanningRuleNameChanged,
+                     [&] { shown.append(named.scanningRuleName()); });
+    named.startScan();
+    ASSERT_TRUE(waitForState(named, ScanState::Scanned));
     shown.removeAll(u"Small"_s);
     shown.removeAll(u"Big"_s);
     names.append(u"扫描完成"_s);

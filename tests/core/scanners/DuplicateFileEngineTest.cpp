@@ -146,17 +146,6 @@ protected:
 
 } // namespace
 
-TEST(DuplicateSizes, SizesReadInDecimalUnits)
-{
-    EXPECT_EQ(DuplicateFileEngine::parseSize(u"1M"_s), 1'000'000);
-    EXPECT_EQ(DuplicateFileEngine::parseSize(u"500K"_s), 500'000);
-    EXPECT_EQ(DuplicateFileEngine::parseSize(u"1.5g"_s), 1'500'000'000);
-    EXPECT_EQ(DuplicateFileEngine::parseSize(u"2MB"_s), 2'000'000);
-    EXPECT_EQ(DuplicateFileEngine::parseSize(u"1234"_s), 1234);
-    for (const QString& bad : {u""_s, u"M"_s, u"-1M"_s, u"1X"_s, u"nan"_s, u"1e30"_s})
-        EXPECT_FALSE(DuplicateFileEngine::parseSize(bad).has_value()) << bad.toStdString();
-}
-
 // Each pair breaks one stage: the sizes, the edges, the whole content, the minimum, the walk's
 // rules and the inode. What is found must be what a plain size + SHA-256 grouping finds.
 TEST_F(DuplicateEngine, GroupsAreExactlyTheFilesWithEqualContent)
@@ -236,7 +225,7 @@ TEST_F(DuplicateEngine, GroupsAreExactlyTheFilesWithEqualContent)
     EXPECT_TRUE(none.groups.isEmpty());
 }
 
-TEST_F(DuplicateEngine, TheKeptCopyIsInAReferenceFolderElseOldestElseShortestPath)
+TEST_F(DuplicateEngine, KeptCopyIsInAReferenceFolderElseOldestElseShortestPathAndSizesReadInDecimalUnits)
 {
     const QByteArray data = content(50'000, 1);
     const QString longer = write(u"aa/copy"_s, data);
@@ -267,6 +256,14 @@ TEST_F(DuplicateEngine, TheKeptCopyIsInAReferenceFolderElseOldestElseShortestPat
     for (const DuplicateCopy& c : std::as_const(group.copies))
         EXPECT_EQ(c.selected, !c.path.startsWith(reference + u'/')) << c.path.toStdString();
     EXPECT_TRUE(group.kept().path == newer || group.kept().path == refCopy2);
+
+    EXPECT_EQ(DuplicateFileEngine::parseSize(u"1M"_s), 1'000'000);
+    EXPECT_EQ(DuplicateFileEngine::parseSize(u"500K"_s), 500'000);
+    EXPECT_EQ(DuplicateFileEngine::parseSize(u"1.5g"_s), 1'500'000'000);
+    EXPECT_EQ(DuplicateFileEngine::parseSize(u"2MB"_s), 2'000'000);
+    EXPECT_EQ(DuplicateFileEngine::parseSize(u"1234"_s), 1234);
+    for (const QString& bad : {u""_s, u"M"_s, u"-1M"_s, u"1X"_s, u"nan"_s, u"1e30"_s})
+        EXPECT_FALSE(DuplicateFileEngine::parseSize(bad).has_value()) << bad.toStdString();
 }
 
 // The last copy of a group is never moved: a copy leaves only while the kept copy is still

@@ -282,7 +282,7 @@ QByteArray compact(const QJsonObject& object)
 
 // --- Rules on the wire ---------------------------------------------------------------------
 
-TEST(WireRuleTest, RequiredRuleKeysMustBePresentWithTheirJSONTypeInEveryRule)
+TEST(WireRuleTest, RequiredRuleKeysMustBePresentWithTheirTypesAndUploadsCarryTheLocalFormSorted)
 {
     const auto envelope = [](const char* rule) {
         return "{\"code\": 0, \"message\": \"\", \"data\": [{\"id\": 1, \"rule_json\": " + std::string(rule) + "}]}";
@@ -312,10 +312,7 @@ TEST(WireRuleTest, RequiredRuleKeysMustBePresentWithTheirJSONTypeInEveryRule)
         {"id": 1, "allow": 1, "created_at": "", "updated_at": "",
          "rule_json": {"Paths": [], "PackName": "p", "Description": ""}}]})"),
               "missingKey data[0].rule_json.Name");
-}
 
-TEST(WireRuleTest, UploadBodyCarriesTheRuleInTheLocalFormatWithAllSixKeysSorted)
-{
     // The notice is not representable as a double.
     const CleanupRule rule{
         false, u"微信 小程序缓存"_s, {u"USERFOLDER/a"_s, u"/b"_s}, 9'007'199'254'740'993, u"com.tencent.mm"_s, {}};
