@@ -1,9 +1,7 @@
 // The application pages' view models: the cache clean and the uninstall, with their grants.
 #include "apps/ApplicationCleanupViewModel.h"
 #include "apps/ApplicationUninstallModel.h"
-#include "platform/Notifications.h"
 #include "support/ApplicationFixture.h"
-#include "support/TestHttpServer.h"
 #include "support/TrashFakes.h"
 #include "trash/Trash.h"
 
@@ -11,7 +9,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTest>
 
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
 #include <QMap>
 #include <QSet>

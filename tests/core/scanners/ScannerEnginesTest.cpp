@@ -22,7 +22,6 @@
 #include <QSet>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <functional>
 #include <tuple>
 

@@ -15,20 +15,18 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
-
 #include <QTemporaryDir>
-#include <vector>
 
 #include <algorithm>
+#include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
@@ -333,9 +331,8 @@ TEST_F(FreedesktopTrashTest, AMissingDataHomeIsCreatedPrivateAndNothingLandsInTh
     EXPECT_TRUE(entries(homeBytes()).isEmpty());
     const QByteArray dataHome = QFile::encodeName(m_root.path()) + "/gone/data";
     EXPECT_EQ(entries(dataHome + "/Trash/files"), QList<QByteArray>{"a.txt"});
-    struct stat st;
-    ASSERT_EQ(::stat(dataHome.constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    for (const QByteArray& made : {dataHome, QFile::encodeName(m_root.path()) + "/gone"})
+        EXPECT_EQ(mode(made), 0700u) << made.constData();
 }
 
 TEST_F(TrashContentsTest, CountsTopLevelEntriesAndTheFilesInsideThemAndListsWhatThePlatformTrashReceived)

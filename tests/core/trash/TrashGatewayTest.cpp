@@ -398,27 +398,6 @@ TEST_F(Gateway, AnItemDeeperThanPathMaxFailsWithItsRealReason)
     }
 }
 
-TEST_F(Gateway, AMissingDataHomeIsMadePrivateAndTheMoveGoesThrough)
-{
-    const PlatformLayout before = PlatformLayout::current();
-    PlatformLayout layout = before;
-    layout.dataHome = m_outside.path(QStringLiteral("new/share"));
-    layout.trashFolder = layout.dataHome + QStringLiteral("/Trash/files");
-    layout.applicationSupport = layout.dataHome + QStringLiteral("/Sweepora");
-    PlatformLayout::setCurrent(layout);
-    const QString file = m_tree.file(QStringLiteral("a.log"), 10);
-    const TrashBatchResult result = TrashGateway::moveToTrash({{file, ItemIdentity::lookUp(file)}}, {});
-    PlatformLayout::setCurrent(before);
-
-    EXPECT_EQ(result.moved, QStringList{file});
-    EXPECT_TRUE(QFileInfo::exists(layout.trashFolder + QStringLiteral("/a.log")));
-    for (const char* made : {"new", "new/share"}) {
-        struct stat st;
-        ASSERT_EQ(::stat(TreeBuilder::bytes(m_outside.path(QString::fromLatin1(made))).c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 0777, 0700u) << made;
-    }
-}
-
 TEST(ResolveBeneath, NeverFollowsALinkNorLeavesTheFolderByEitherMethod)
 {
     QTemporaryDir dir;
