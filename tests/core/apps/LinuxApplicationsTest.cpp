@@ -159,7 +159,7 @@ TEST_F(LinuxApps, ReadersSurviveHostileInputAndNeverLeaveWhatMayBeRead)
     EXPECT_EQ(ids, QStringList{u"huge"_s});
 }
 
-TEST_F(LinuxApps, CachesAreMatchedByExactNamesOnlyAndEachFolderOnce)
+TEST_F(LinuxApps, CachesAreMatchedByExactNamesOnlyAndLeftoversAreOnlyTheDataOfApplicationsThatAreGone)
 {
     installEverything();
     const QString bar = m_tree->file(u".var/app/org.foo.Bar/cache/a"_s, 10);
@@ -199,6 +199,33 @@ TEST_F(LinuxApps, CachesAreMatchedByExactNamesOnlyAndEachFolderOnce)
     EXPECT_TRUE(QFile::exists(h + u"/snap/hello/7/data"_s));
     EXPECT_TRUE(CleanupHistory::restore(outcome.batchId).failed.isEmpty());
     EXPECT_TRUE(QFile::exists(bar));
+
+    // Leftovers are only the data of applications that are gone.
+    m_tree->file(u".var/app/org.foo.Bar/data/a"_s, 10);
+    m_tree->file(u".var/app/org.foo.BarExtra/data/a"_s, 10);
+    m_tree->file(u".var/app/org.foo.Ba/data/a"_s, 3000); // a look-alike of an installed one
+    m_tree->file(u"snap/hello/common/a"_s, 10);
+    m_tree->file(u"snap/gone/common/a"_s, 2000);
+    entry(userEntries() + u"/broken.desktop"_s, u"Name=Broken\nExec=/nonexistent/broken %U"_s);
+    entry(h + u"/.config/autostart/old.desktop"_s, u"Exec=/nonexistent/old"_s);
+    entry(h + u"/.config/autostart/override.desktop"_s, u"Hidden=true"_s);
+    entry(h + u"/.config/autostart/fine.desktop"_s, u"Exec="_s + program(u"fine"_s));
+
+    QList<LeftoverItem> items = LeftoverEngine::findLeftovers(places(), h);
+    QStringList gone;
+    for (const LeftoverItem& i : items)
+        gone.append(i.bundleID + u":"_s + kindName(i.kind));
+    EXPECT_EQ(gone, (QStringList{u"org.foo.Ba:flatpak"_s, u"gone:snap"_s, u"broken:user"_s, u"old:user"_s}));
+    EXPECT_EQ(items[0].path, h + u"/.var/app/org.foo.Ba"_s);
+    EXPECT_EQ(items[0].size, 3000);
+    EXPECT_EQ(LeftoverEngine::resultMessage(items.size()), u"发现 4 项残留文件"_s);
+
+    const LeftoverEngine::CleanOutcome cleaned = LeftoverEngine::clean(items);
+    EXPECT_EQ(cleaned.moved.size(), 4);
+    EXPECT_TRUE(LeftoverEngine::findLeftovers(places(), h).isEmpty());
+    EXPECT_TRUE(QDir(h + u"/.var/app/org.foo.Bar"_s).exists());
+    EXPECT_TRUE(CleanupHistory::restore(cleaned.batchId).failed.isEmpty());
+    EXPECT_EQ(LeftoverEngine::findLeftovers(places(), h).size(), 4);
 }
 
 TEST_F(LinuxApps, RelatedItemsAreExactEachKindSaysHowItGoesAndUninstallingDoesWhatItSaidAndCanBeUndone)
@@ -304,37 +331,6 @@ TEST_F(LinuxApps, RelatedItemsAreExactEachKindSaysHowItGoesAndUninstallingDoesWh
     EXPECT_TRUE(QFile::exists(imageFile));
     EXPECT_TRUE(QFile::exists(h + u"/snap/hello/common/x"_s));
     EXPECT_TRUE(QFile::exists(h + u"/.var/app/org.foo.Bar/config/c"_s));
-}
-
-TEST_F(LinuxApps, LeftoversAreOnlyTheDataOfApplicationsThatAreGone)
-{
-    installEverything();
-    const QString h = home();
-    m_tree->file(u".var/app/org.foo.Bar/data/a"_s, 10);
-    m_tree->file(u".var/app/org.foo.BarExtra/data/a"_s, 10);
-    m_tree->file(u".var/app/org.foo.Ba/data/a"_s, 3000); // a look-alike of an installed one
-    m_tree->file(u"snap/hello/common/a"_s, 10);
-    m_tree->file(u"snap/gone/common/a"_s, 2000);
-    entry(userEntries() + u"/broken.desktop"_s, u"Name=Broken\nExec=/nonexistent/broken %U"_s);
-    entry(h + u"/.config/autostart/old.desktop"_s, u"Exec=/nonexistent/old"_s);
-    entry(h + u"/.config/autostart/override.desktop"_s, u"Hidden=true"_s);
-    entry(h + u"/.config/autostart/fine.desktop"_s, u"Exec="_s + program(u"fine"_s));
-
-    QList<LeftoverItem> items = LeftoverEngine::findLeftovers(places(), h);
-    QStringList found;
-    for (const LeftoverItem& i : items)
-        found.append(i.bundleID + u":"_s + kindName(i.kind));
-    EXPECT_EQ(found, (QStringList{u"org.foo.Ba:flatpak"_s, u"gone:snap"_s, u"broken:user"_s, u"old:user"_s}));
-    EXPECT_EQ(items[0].path, h + u"/.var/app/org.foo.Ba"_s);
-    EXPECT_EQ(items[0].size, 3000);
-    EXPECT_EQ(LeftoverEngine::resultMessage(items.size()), u"发现 4 项残留文件"_s);
-
-    const LeftoverEngine::CleanOutcome outcome = LeftoverEngine::clean(items);
-    EXPECT_EQ(outcome.moved.size(), 4);
-    EXPECT_TRUE(LeftoverEngine::findLeftovers(places(), h).isEmpty());
-    EXPECT_TRUE(QDir(h + u"/.var/app/org.foo.Bar"_s).exists());
-    EXPECT_TRUE(CleanupHistory::restore(outcome.batchId).failed.isEmpty());
-    EXPECT_EQ(LeftoverEngine::findLeftovers(places(), h).size(), 4);
 }
 
 } // namespace
