@@ -92,7 +92,7 @@ TEST_F(LoginTest, AccountsAreNormalisedOnlyValidOnesAreSentAndCodeBoxesTakeNumbe
     EXPECT_EQ(model.digits(), QStringList(4, QString()));
 }
 
-TEST_F(LoginTest, SendAcceptsOnlyCode200AndCheckOnlyCode1)
+TEST_F(LoginTest, SendAcceptsOnlyCode200AndCheckOnlyCode1ThenBackStepsAndTheWindowsAccount)
 {
     answer("POST", u"send"_s, R"({"code":0,"message":"发送过于频繁"})");
     send(Method::phone, u"13912345678"_s);
@@ -115,10 +115,9 @@ TEST_F(LoginTest, SendAcceptsOnlyCode200AndCheckOnlyCode1)
     ASSERT_EQ(verified.count(), 1);
     EXPECT_EQ(verified.at(0).at(0).toString(), u"13912345678"_s);
     EXPECT_EQ(server.requests().last().target, "/sms/check?phone_number=13912345678&code=0427");
-}
 
-TEST_F(LoginTest, BackStepsAndTheWindowsAccount)
-{
+    // Back steps, and the window's account.
+    const qsizetype asked = server.requests().size();
     answer("POST", u"send"_s, R"({"code":200,"message":""})");
     send(Method::email, u"a@b.cn"_s);
     model.changeAccount();
@@ -135,7 +134,7 @@ TEST_F(LoginTest, BackStepsAndTheWindowsAccount)
     ASSERT_TRUE(model.isLoading());
     model.backToMethods();
     EXPECT_FALSE(model.isLoading());
-    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == asked + 2; }));
     QTest::qWait(100); // the reply arrives, and is dropped
     EXPECT_EQ(model.step(), Step::methodChoice);
     EXPECT_FALSE(model.codeSent());
@@ -464,8 +463,18 @@ TEST_F(RulesPageViewModelTest, PublishedRulesMatchingLocalOnesOverwriteThemAndAR
     EXPECT_EQ(model.rules().size(), 7);
 }
 
-TEST_F(RulesPageViewModelTest, CheckmarkFollowsTheCountsAndAnEmptyListNeverOffersSync)
+TEST_F(RulesPageViewModelTest, FailedCheckOffersRecheckAndForgetsTheOldListAndTheCheckmarkFollowsTheCounts)
 {
+    publish({ruleJSON(u"com.a"_s, u"甲"_s)});
+    check();
+    server.setReply("GET", u"/tasks/rules"_s, TestHttpServer::json(500, R"({"message":"维护中"})"));
+    check();
+    EXPECT_EQ(model.cloudControl(), Control::recheckButton);
+    EXPECT_EQ(log.lines(), QStringList{u"[RuleSync] 获取云端规则失败：服务端返回 HTTP 500"_s});
+    sync(); // the list published before the failure is not imported
+    EXPECT_FALSE(rules.find(u"com.a甲"_s));
+
+    // The checkmark follows the counts, and an empty list never offers sync.
     EXPECT_EQ(model.cloudControl(), Control::recheckButton);
     for (int i = 0; i < 3; ++i)
         rules.add(u"com.local%1"_s.arg(i), u"规则"_s);
@@ -482,18 +491,6 @@ TEST_F(RulesPageViewModelTest, CheckmarkFollowsTheCountsAndAnEmptyListNeverOffer
     model.setRefreshID(0);
     model.setRefreshID(1); // the window's rules version reloads the list
     EXPECT_EQ(model.cloudSubtitle(), u"本地 4 条 · 云端 0 条"_s);
-}
-
-TEST_F(RulesPageViewModelTest, FailedCheckReadsCheckFailedOffersRecheckAndForgetsTheOldList)
-{
-    publish({ruleJSON(u"com.a"_s, u"甲"_s)});
-    check();
-    server.setReply("GET", u"/tasks/rules"_s, TestHttpServer::json(500, R"({"message":"维护中"})"));
-    check();
-    EXPECT_EQ(model.cloudControl(), Control::recheckButton);
-    EXPECT_EQ(log.lines(), QStringList{u"[RuleSync] 获取云端规则失败：服务端返回 HTTP 500"_s});
-    sync(); // the list published before the failure is not imported
-    EXPECT_FALSE(rules.find(u"com.a甲"_s));
 }
 
 namespace {
