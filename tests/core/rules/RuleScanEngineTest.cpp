@@ -163,7 +163,7 @@ TEST_F(RuleScanEngineTest, ResultsSortLargestFirstThenByNameIgnoringCaseAndRepor
     EXPECT_EQ(RuleScanEngine::resultMessage(0), u"没有发现可清理的内容"_s);
 }
 
-TEST_F(RuleScanEngineTest, CleanKeepsAResultWithAFailedFileAndLogsIt)
+TEST_F(RuleScanEngineTest, CleanKeepsAResultWithAFailedFileAndAFolderMovesWholeOnlyWhenEverythingBelowIsListed)
 {
     const QString a1 = m_tree.file(u"a/1"_s, 10);
     const QString a2 = m_tree.file(u"a/2"_s, 10);
@@ -182,10 +182,7 @@ TEST_F(RuleScanEngineTest, CleanKeepsAResultWithAFailedFileAndLogsIt)
     EXPECT_EQ(outcome.moved, (QStringList{a1, b1}));
     EXPECT_EQ(outcome.message, u"部分文件未能移到废纸篓，请重试"_s);
     EXPECT_EQ(loggedLines(), QStringList{u"[TaskClean] 移到废纸篓失败："_s + a2 + u"，没有权限"_s});
-}
 
-TEST_F(RuleScanEngineTest, AFolderMovesWholeOnlyWhenEveryEntryBelowItIsAListedFile)
-{
     // Whole: only listed files, at any depth. Each other folder holds something the scan did not
     // list, which must stay where it is.
     const QString whole = m_tree.folder(u"c/whole"_s);
@@ -201,22 +198,22 @@ TEST_F(RuleScanEngineTest, AFolderMovesWholeOnlyWhenEveryEntryBelowItIsAListedFi
     m_tree.file(u"c/kept/protected/2"_s, 10);
     const QString top = m_tree.file(u"c/top"_s, 10);
     ASSERT_TRUE(ProtectedPlaces::addUserPath(m_tree.path(u"c/kept/protected"_s)));
-    auto trash = std::make_shared<RecordingTrash>(Trash::platform());
-    Trash::setCurrent(trash);
+    auto recorder = std::make_shared<RecordingTrash>(Trash::platform());
+    Trash::setCurrent(recorder);
 
     const CleanupResult result = *RuleScanEngine::scanRule(rule(u"C"_s, {u"USERFOLDER/c"_s}), m_home);
-    const RuleScanEngine::CleanOutcome outcome = RuleScanEngine::clean({result});
+    const RuleScanEngine::CleanOutcome wholeOutcome = RuleScanEngine::clean({result});
     Trash::setCurrent(nullptr);
     ProtectedPlaces::removeUserPath(m_tree.path(u"c/kept/protected"_s));
 
-    QStringList requested = trash->requests();
+    QStringList requested = recorder->requests();
     requested.sort();
     const QString c = m_tree.path(u"c/"_s);
     EXPECT_EQ(requested,
               (QStringList{c + u"fifo/1"_s, c + u"hidden/1"_s, c + u"kept/1"_s, c + u"link/1"_s, top, whole}))
         << requested.join(u' ').toStdString();
-    EXPECT_EQ(outcome.moved.size(), result.files.size()) << "told per file, as listed";
-    EXPECT_TRUE(outcome.moved.contains(whole + u"/deep/er/2"_s));
+    EXPECT_EQ(wholeOutcome.moved.size(), result.files.size()) << "told per file, as listed";
+    EXPECT_TRUE(wholeOutcome.moved.contains(whole + u"/deep/er/2"_s));
     for (const char* stays : {"c/hidden/.keep", "c/link/to", "c/fifo/pipe", "c/kept/protected/2"})
         EXPECT_TRUE(QFileInfo(m_tree.path(QString::fromLatin1(stays))).isSymLink() ||
                     QFileInfo::exists(m_tree.path(QString::fromLatin1(stays))))
@@ -273,7 +270,7 @@ TEST(RulePath, AbsoluteHomeRelativeAndUnknownFormsThenLegacyGrants)
     EXPECT_EQ(looked, QStringList({u"my-old-grant"_s, u"PUBLIC_DATA/com.a/x"_s, u"PUBLIC_DATA/com.b/x"_s}));
 }
 
-TEST(RulePath, PublicDataTakesTheFirstExistingCandidateElseTheFirst)
+TEST(RulePath, PublicDataTakesTheFirstExistingCandidateAndLooksInsideTheContainersCachesFirst)
 {
     const QString container = u"/home/u/Library/Containers/com.tencent.mm/Data"_s;
     const QStringList candidates = {
@@ -296,12 +293,10 @@ TEST(RulePath, PublicDataTakesTheFirstExistingCandidateElseTheFirst)
     FakeFileSystem fs;
     for (const QString& p : {u"PUBLIC_DATA/com.x"_s, u"PUBLIC_DATA/com.x//"_s})
         EXPECT_FALSE(fs.resolve(p).has_value()) << p.toStdString();
-}
 
-TEST(RulePath, PublicDataCachesLooksInsideTheContainersCachesFirstOnTheRealFileSystemToo)
-{
+    // PUBLIC_DATA caches look inside the container's caches first, on the real file system too.
     const QString caches = u"/home/u/Library/Containers/com.x/Data/Library/Caches"_s;
-    FakeFileSystem fs;
+    fs = FakeFileSystem();
     EXPECT_EQ(fs.resolve(u"PUBLIC_DATA/com.x/Caches/web"_s), caches + u"/web"_s);
     EXPECT_EQ(fs.asked.mid(0, 2), QStringList({caches + u"/web"_s, caches + u"/Caches/web"_s}));
     EXPECT_EQ(fs.asked.size(), 6);
