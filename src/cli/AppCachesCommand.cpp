@@ -1,6 +1,7 @@
 #include "cli/AppCachesCommand.h"
 
 #include "apps/ApplicationCacheEngine.h"
+#include "cli/Arguments.h"
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
 #include "util/ByteCount.h"
@@ -52,12 +53,7 @@ public:
     TrashBatchResult moveToTrash(const QStringList& paths) override
     {
         Q_UNUSED(paths); // every file of every result, as listed
-        const ApplicationCacheEngine::CleanOutcome outcome = ApplicationCacheEngine::clean(m_results);
-        TrashBatchResult result;
-        result.moved = outcome.moved;
-        result.failed = outcome.failed;
-        result.message = outcome.message;
-        return result;
+        return batchResult(ApplicationCacheEngine::clean(m_results));
     }
 
 private:
@@ -72,15 +68,9 @@ QString parseApplicationRoots(const QString& command, const QStringList& argumen
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
         QString value;
-        if (a == QLatin1String("--app-root")) {
-            if (i + 1 >= arguments.size())
-                return QStringLiteral("--app-root needs a folder");
-            value = arguments[++i];
-        } else if (a.startsWith(QLatin1String("--app-root="))) {
-            value = a.mid(11);
-        } else {
+        const OptionValue root = takeOption(arguments, i, QLatin1String("--app-root"), value);
+        if (root == OptionValue::Absent)
             return QStringLiteral("%1 does not take \"%2\"").arg(command, a);
-        }
         if (value.isEmpty())
             return QStringLiteral("--app-root needs a folder");
         roots.append(standardizedPath(value));

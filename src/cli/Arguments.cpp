@@ -69,4 +69,20 @@ QString parseArguments(const QStringList& arguments, const QStringList& commandN
     return {};
 }
 
+OptionValue takeOption(const QStringList& arguments, qsizetype& i, QLatin1String name, QString& value)
+{
+    const QString& a = arguments[i];
+    if (a == name) {
+        if (i + 1 >= arguments.size())
+            return OptionValue::Missing;
+        value = arguments[++i];
+        return OptionValue::Given;
+    }
+    if (a.size() > name.size() && a.startsWith(name) && a[name.size()] == QLatin1Char('=')) {
+        value = a.mid(name.size() + 1);
+        return OptionValue::Given;
+    }
+    return OptionValue::Absent;
+}
+
 } // namespace Sweepora::Cli

@@ -25,4 +25,9 @@ struct Arguments
 // string; after --help or --version nothing more is read.
 QString parseArguments(const QStringList& arguments, const QStringList& commandNames, Arguments& out);
 
+// A command's own option with a value, as "--name VALUE" or "--name=VALUE" at arguments[i];
+// `i` moves past a separate value. Missing when the option ends the line without one.
+enum class OptionValue { Absent, Given, Missing };
+OptionValue takeOption(const QStringList& arguments, qsizetype& i, QLatin1String name, QString& value);
+
 } // namespace Sweepora::Cli

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <type_traits>
 
 namespace Sweepora::Cli {
 
@@ -49,6 +50,20 @@ struct Listing
     QString failure;        // set when the scan could not run (exit status 2)
     QString usageError;     // set when the arguments name nothing there is (exit status 1)
 };
+
+// An engine's clean outcome (moved, failed, message) as the command line reports it.
+template <typename Outcome> Core::TrashBatchResult batchResult(const Outcome& outcome)
+{
+    Core::TrashBatchResult result;
+    result.moved = outcome.moved;
+    if constexpr (std::is_same_v<std::remove_cvref_t<decltype(outcome.failed)>, QList<Core::TrashFailure>>)
+        result.failed = outcome.failed;
+    else
+        for (const auto& [path, error] : outcome.failed)
+            result.failed.append({path, error});
+    result.message = outcome.message;
+    return result;
+}
 
 // One run of one command. The command line calls parse() before anything touches the disk,
 // then scan(), then, for --move-to-trash, moveToTrash() with the listing's trashPaths.

@@ -1,5 +1,6 @@
 #include "cli/DupesCommand.h"
 
+#include "cli/Arguments.h"
 #include "cli/FolderArgument.h"
 #include "platform/PathBytes.h"
 #include "platform/PlatformLayout.h"
@@ -27,17 +28,14 @@ public:
         for (qsizetype i = 0; i < arguments.size(); ++i) {
             const QString& a = arguments[i];
             QString value;
-            if (a == QLatin1String("--min")) {
-                if (i + 1 >= arguments.size())
-                    return QStringLiteral("--min needs a size, such as 1M or 500K");
-                value = arguments[++i];
-            } else if (a.startsWith(QLatin1String("--min="))) {
-                value = a.mid(6);
-            } else if (a.startsWith(QLatin1String("--"))) {
-                return QStringLiteral("dupes does not take \"%1\"").arg(a);
-            } else if (a.isEmpty()) {
-                return QStringLiteral("dupes needs a folder, not an empty name");
-            } else {
+            const OptionValue min = takeOption(arguments, i, QLatin1String("--min"), value);
+            if (min == OptionValue::Missing)
+                return QStringLiteral("--min needs a size, such as 1M or 500K");
+            if (min == OptionValue::Absent) {
+                if (a.startsWith(QLatin1String("--")))
+                    return QStringLiteral("dupes does not take \"%1\"").arg(a);
+                if (a.isEmpty())
+                    return QStringLiteral("dupes needs a folder, not an empty name");
                 m_directories.append(a);
                 continue;
             }

@@ -1,5 +1,6 @@
 #include "cli/LargeCommand.h"
 
+#include "cli/Arguments.h"
 #include "scanners/LargeFileEngine.h"
 #include "util/ByteCount.h"
 
@@ -20,15 +21,11 @@ public:
         for (qsizetype i = 0; i < arguments.size(); ++i) {
             const QString& a = arguments[i];
             QString value;
-            if (a == QLatin1String("--min")) {
-                if (i + 1 >= arguments.size())
-                    return QStringLiteral("--min needs a number of gigabytes");
-                value = arguments[++i];
-            } else if (a.startsWith(QLatin1String("--min="))) {
-                value = a.mid(6);
-            } else {
+            const OptionValue min = takeOption(arguments, i, QLatin1String("--min"), value);
+            if (min == OptionValue::Missing)
+                return QStringLiteral("--min needs a number of gigabytes");
+            if (min == OptionValue::Absent)
                 return QStringLiteral("large does not take \"%1\"").arg(a);
-            }
             const std::optional<double> gb = parseGigabytes(value);
             if (!gb)
                 return QStringLiteral("--min needs a number of gigabytes above 0, such as 0.5 or 2; got \"%1\"")

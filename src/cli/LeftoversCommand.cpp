@@ -45,12 +45,7 @@ public:
     TrashBatchResult moveToTrash(const QStringList& paths) override
     {
         Q_UNUSED(paths); // every listed item, in order
-        const LeftoverEngine::CleanOutcome outcome = LeftoverEngine::clean(m_items);
-        TrashBatchResult result;
-        result.moved = outcome.moved;
-        result.failed = outcome.failed;
-        result.message = outcome.message;
-        return result;
+        return batchResult(LeftoverEngine::clean(m_items));
     }
 
 private:

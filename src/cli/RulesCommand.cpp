@@ -45,13 +45,7 @@ public:
     TrashBatchResult moveToTrash(const QStringList& paths) override
     {
         Q_UNUSED(paths);
-        const RuleScanEngine::CleanOutcome outcome = RuleScanEngine::clean(m_results);
-        TrashBatchResult result;
-        result.moved = outcome.moved;
-        for (const auto& [path, error] : outcome.failed)
-            result.failed.append({path, error});
-        result.message = outcome.message;
-        return result;
+        return batchResult(RuleScanEngine::clean(m_results));
     }
 
 private:

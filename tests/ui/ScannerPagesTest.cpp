@@ -280,3 +280,23 @@ TEST_F(ScannerPages, TheWindowKeepsOneMiscModelPerCategory)
     }
     EXPECT_NE(qobject_cast<LargeFilePage*>(view.window().page(QStringLiteral("大文件清理"))), nullptr);
 }
+
+TEST_F(ScannerPages, AMiscFileScanShowsWhatItWalkedAndStopsWhenCancelled)
+{
+    grantHome();
+    for (int i = 0; i < 200; ++i)
+        m_tree->file(QStringLiteral("deep/%1/run.log").arg(i), 10);
+    MiscFileCleanupViewModel model(MiscFileCategory::Miscellaneous);
+    MiscFileCleanupPage page(model);
+    page.resize(800, 560);
+    page.show();
+    QTest::mouseClick(page.actionButton(), Qt::LeftButton);
+    ASSERT_EQ(model.state(), ScanState::Scanning);
+    EXPECT_TRUE(page.placeholder()->subtitle().startsWith(QStringLiteral("已检查 ")));
+    ASSERT_TRUE(page.placeholder()->cancelButton()->isVisible());
+    QTest::mouseClick(page.placeholder()->cancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 5000));
+    EXPECT_TRUE(model.message().startsWith(QStringLiteral("扫描已取消"))) << model.message().toStdString();
+    EXPECT_FALSE(page.placeholder()->cancelButton()->isVisible());
+    EXPECT_LE(model.files().size(), 200);
+}

@@ -113,6 +113,28 @@ QStringList linuxRelatedCandidates(const LinuxApplication& app, const LinuxAppli
     return candidates;
 }
 
+// The candidates that exist, found as the clean will reach them (never through a link), each
+// once, neither the application itself nor a protected place, largest first; then the
+// application's own identity and size.
+void measure(UninstallApplication& app, const QStringList& candidates, const ProtectedPlaces& protectedPlaces)
+{
+    QSet<QString> taken{app.path};
+    for (const QString& candidate : candidates) {
+        const QString c = standardizedPath(candidate);
+        if (taken.contains(c) || protectedPlaces.isProtected(c))
+            continue;
+        const ItemIdentity found = ItemIdentity::lookUp(c);
+        if (!found.known)
+            continue;
+        taken.insert(c);
+        app.related.append({c, itemSize(c, found), found});
+    }
+    std::stable_sort(app.related.begin(), app.related.end(),
+                     [](const UninstallItem& a, const UninstallItem& b) { return a.size > b.size; });
+    app.identity = ItemIdentity::lookUp(app.path);
+    app.appSize = itemSize(app.path, app.identity);
+}
+
 UninstallApplication describe(const LinuxApplication& app, const LinuxApplicationPlaces& places, const QString& home,
                               const UserFolders& folders, const ProtectedPlaces& protectedPlaces)
 {
@@ -138,21 +160,7 @@ UninstallApplication describe(const LinuxApplication& app, const LinuxApplicatio
         u.removal = UninstallRemoval::Trash;
         break;
     }
-    QSet<QString> taken{u.path};
-    for (const QString& candidate : linuxRelatedCandidates(app, places, home, folders)) {
-        const QString c = standardizedPath(candidate);
-        if (taken.contains(c) || protectedPlaces.isProtected(c))
-            continue;
-        const ItemIdentity found = ItemIdentity::lookUp(c);
-        if (!found.known)
-            continue;
-        taken.insert(c);
-        u.related.append({c, itemSize(c), found});
-    }
-    std::stable_sort(u.related.begin(), u.related.end(),
-                     [](const UninstallItem& a, const UninstallItem& b) { return a.size > b.size; });
-    u.appSize = itemSize(u.path);
-    u.identity = ItemIdentity::lookUp(u.path);
+    measure(u, linuxRelatedCandidates(app, places, home, folders), protectedPlaces);
     return u;
 }
 
@@ -201,11 +209,12 @@ QStringList relatedCandidates(const std::optional<QString>& bundleID, const QStr
     return candidates;
 }
 
-qint64 itemSize(const QString& path)
+qint64 itemSize(const QString& path, const ItemIdentity& found)
 {
-    const ItemIdentity found = ItemIdentity::lookUp(path);
     if (found.kind == EntryKind::Regular)
         return found.logicalSize;
+    if (found.kind != EntryKind::Directory)
+        return 0;
     WalkOptions options;
     options.skipHidden = false;
     options.skipPackageDescendants = false;
@@ -231,22 +240,7 @@ QList<UninstallApplication> listApplications(const QStringList& roots, const QSt
             app.path = standardized;
             app.name = bundle.name;
             app.bundleID = bundle.bundleID;
-            QSet<QString> taken;
-            for (const QString& candidate : relatedCandidates(bundle.bundleID, bundle.name, home)) {
-                const QString c = standardizedPath(candidate);
-                if (taken.contains(c) || protectedPlaces.isProtected(c))
-                    continue;
-                // Found as the clean will reach it: never through a link.
-                const ItemIdentity found = ItemIdentity::lookUp(c);
-                if (!found.known)
-                    continue;
-                taken.insert(c);
-                app.related.append({c, itemSize(c), found});
-            }
-            std::stable_sort(app.related.begin(), app.related.end(),
-                             [](const UninstallItem& a, const UninstallItem& b) { return a.size > b.size; });
-            app.appSize = itemSize(standardized);
-            app.identity = ItemIdentity::lookUp(standardized);
+            measure(app, relatedCandidates(bundle.bundleID, bundle.name, home), protectedPlaces);
             applications.append(std::move(app));
         }
     }

@@ -61,8 +61,8 @@ namespace ApplicationUninstallEngine {
 QStringList relatedCandidates(const std::optional<QString>& bundleID, const QString& name, const QString& home);
 
 // The logical size of a file, or the sum over the regular files below a folder (hidden files
-// and package contents included); 0 when nothing can be read.
-qint64 itemSize(const QString& path);
+// and package contents included), as `found` was looked up at `path`; 0 for anything else.
+qint64 itemSize(const QString& path, const ItemIdentity& found);
 
 // Every application below the roots (each bundle once), with its related items, sorted by
 // total size, largest first; equal totals keep the order of discovery.

@@ -1,13 +1,15 @@
 #include "apps/DesktopEntry.h"
 
-#include "platform/PathBytes.h"
+#include "fs/UniqueFd.h"
 #include "platform/Sandbox.h"
 
+#include <QFileInfo>
 #include <QList>
 
 #include <algorithm>
 #include <utility>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -78,30 +80,49 @@ KeyFile KeyFile::parse(const QByteArray& bytes)
     return file;
 }
 
+namespace {
+
+// From the scope's descriptor, following no link on the way or at the end (ELOOP then).
+// O_NONBLOCK: a FIFO planted where a file should be must not stall discovery.
+UniqueFd openInScope(const QString& path)
+{
+    const Sandbox::Parent parent = Sandbox::openParent(path, Sandbox::Access::Read);
+    if (!parent.parent.valid()) {
+        errno = parent.error;
+        return {};
+    }
+    return UniqueFd(
+        ::openat(parent.parent.get(), parent.name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+}
+
+} // namespace
+
 std::optional<QByteArray> readMetadataFile(const QString& path, qint64 maximum)
 {
-    if (!Sandbox::canRead(path))
-        return std::nullopt;
-    // O_NONBLOCK: a FIFO planted where a file should be must not stall discovery.
-    const int fd = ::open(bytesFromPath(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    // Flatpak and snap reach their metadata through links (current, active, the exported
+    // entries): such a path is read where it really lies, and only when that place may be read
+    // too. A link swapped in after the check fails the open instead of being followed.
+    UniqueFd fd = openInScope(path);
+    if (!fd.valid() && errno == ELOOP) {
+        const QString real = QFileInfo(path).canonicalFilePath();
+        if (!real.isEmpty())
+            fd = openInScope(real);
+    }
+    if (!fd.valid())
         return std::nullopt;
     struct stat st;
-    std::optional<QByteArray> result;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        QByteArray data(static_cast<qsizetype>(std::clamp<qint64>(st.st_size, 0, maximum)), Qt::Uninitialized);
-        qsizetype got = 0;
-        while (got < data.size()) {
-            const ssize_t n = ::read(fd, data.data() + got, static_cast<size_t>(data.size() - got));
-            if (n <= 0)
-                break;
-            got += n;
-        }
-        data.truncate(got);
-        result = std::move(data);
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    QByteArray data(static_cast<qsizetype>(std::clamp<qint64>(st.st_size, 0, maximum)), Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < data.size()) {
+        const ssize_t n = ::read(fd.get(), data.data() + got, static_cast<size_t>(data.size() - got));
+        if (n <= 0)
+            break;
+        got += n;
     }
-    ::close(fd);
-    return result;
+    data.truncate(got);
+    return data;
 }
 
 std::optional<KeyFile> KeyFile::read(const QString& path)

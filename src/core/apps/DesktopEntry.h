@@ -9,8 +9,9 @@
 
 namespace Sweepora::Core {
 
-// The first `maximum` bytes of a regular file (not reached through a link in its last
-// component) inside what the sandbox lets us read; none when it cannot be read.
+// The first `maximum` bytes of a regular file inside what the sandbox lets us read, opened from
+// its scope's descriptor; a path through links is read only where it really lies, and that
+// place must be readable too. None when it cannot be read.
 std::optional<QByteArray> readMetadataFile(const QString& path, qint64 maximum);
 
 // A freedesktop.org key file (desktop entries, Flatpak metadata): groups of "key=value" lines.
@@ -23,8 +24,7 @@ public:
     static constexpr qint64 kMaximumSize = 512 * 1024;
 
     static KeyFile parse(const QByteArray& data);
-    // Reads a regular file (not through a link in its last component) inside what the sandbox
-    // lets us read; none when it cannot.
+    // Reads a regular file as readMetadataFile() does; none when it cannot.
     static std::optional<KeyFile> read(const QString& path);
 
     // The raw value (escapes undone for "\s", "\n", "\t", "\r", "\\"); none when absent.

@@ -63,7 +63,7 @@ QList<LeftoverItem> findLeftovers(const LinuxApplicationPlaces& places, const QS
         const ItemIdentity identity = ItemIdentity::lookUp(p);
         if (!identity.known)
             continue;
-        items.append({p, what.first, what.second, ApplicationUninstallEngine::itemSize(p), identity, false});
+        items.append({p, what.first, what.second, ApplicationUninstallEngine::itemSize(p, identity), identity, false});
     }
     std::sort(items.begin(), items.end(), [](const LeftoverItem& a, const LeftoverItem& b) {
         return a.size != b.size ? a.size > b.size : a.path < b.path;

@@ -54,17 +54,12 @@ QList<Listed> list(const QString& folder, bool deep = false)
 }
 
 // A link in an entry folder (Flatpak's exports are links into its deploy folders) is read at
-// its target only when the sandbox lets us read there too.
+// its target, where the sandbox must let us read too.
 std::optional<DesktopEntry> readEntry(const Listed& listed)
 {
-    if (listed.kind == EntryKind::Regular)
-        return DesktopEntry::read(listed.path);
-    if (listed.kind != EntryKind::Symlink)
+    if (listed.kind != EntryKind::Regular && listed.kind != EntryKind::Symlink)
         return std::nullopt;
-    const QString target = QFileInfo(listed.path).canonicalFilePath();
-    if (target.isEmpty() || !Sandbox::canRead(target))
-        return std::nullopt;
-    return DesktopEntry::read(target);
+    return DesktopEntry::read(listed.path);
 }
 
 QString fileNameWithout(const QString& path, QLatin1String extension)

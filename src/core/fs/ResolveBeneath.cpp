@@ -100,7 +100,8 @@ int openBeneath(int rootFd, std::string_view relative, int flags, ResolveMethod 
         how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
         const long fd = ::syscall(SYS_openat2, rootFd, path.c_str(), &how, sizeof how);
         // A kernel (or a container's filter) without openat2 answers ENOSYS or EPERM: walk.
-        if (fd >= 0 || (errno != ENOSYS && errno != EPERM && errno != E2BIG))
+        // ENOTDIR is also what a link at the end gets with O_DIRECTORY: the walk tells it apart.
+        if (fd >= 0 || (errno != ENOSYS && errno != EPERM && errno != E2BIG && errno != ENOTDIR))
             return static_cast<int>(fd);
     }
 #endif

@@ -1,5 +1,7 @@
 #include "fs/WalkProgress.h"
 
+#include "fs/WalkFanOut.h"
+
 #include <QFile>
 
 namespace Sweepora::Core {
@@ -30,6 +32,23 @@ QString WalkProgress::currentFolder() const
 {
     const QMutexLocker lock(&m_lock);
     return m_current;
+}
+
+void walkWatched(const QString& root, const WalkOptions& options, const std::vector<WalkVisitor*>& visitors,
+                 const std::shared_ptr<WalkProgress>& progress)
+{
+    if (!progress) {
+        Walker::walk(root, options, visitors);
+        return;
+    }
+    std::vector<WatchedVisitor<WalkFanOut>> watched;
+    watched.reserve(visitors.size());
+    for (WalkVisitor* v : visitors)
+        watched.emplace_back(WalkFanOut({v}), progress);
+    std::vector<WalkVisitor*> pointers;
+    for (WatchedVisitor<WalkFanOut>& w : watched)
+        pointers.push_back(&w);
+    Walker::walk(root, options, pointers);
 }
 
 } // namespace Sweepora::Core

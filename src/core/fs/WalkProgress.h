@@ -1,12 +1,14 @@
 #pragma once
 
 #include "fs/WalkVisitor.h"
+#include "fs/Walker.h"
 
 #include <QMutex>
 #include <QString>
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 namespace Sweepora::Core {
 
@@ -61,5 +63,10 @@ public:
 private:
     std::shared_ptr<WalkProgress> m_progress;
 };
+
+// Walks `root` with one visitor per thread, as Walker::walk() does, counted into `progress` and
+// stopped by its cancel; without a progress, a plain walk.
+void walkWatched(const QString& root, const WalkOptions& options, const std::vector<WalkVisitor*>& visitors,
+                 const std::shared_ptr<WalkProgress>& progress);
 
 } // namespace Sweepora::Core

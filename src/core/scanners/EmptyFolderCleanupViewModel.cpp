@@ -16,10 +16,11 @@ EmptyFolderCleanupViewModel::EmptyFolderCleanupViewModel(QObject* parent) : QObj
 {
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
         EmptyFolderEngine::Report report = m_scanWatcher.future().result();
+        const bool cancelled = m_watch.finish();
         m_folders = std::move(report.items);
         emit foldersChanged();
         setState(State::Scanned);
-        setMessage(report.message);
+        setMessage(cancelled ? QStringLiteral("扫描已取消，") + report.message : report.message);
         emit scanFinished();
     });
     connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
@@ -58,11 +59,19 @@ void EmptyFolderCleanupViewModel::startScan(SharedHomeWalk* sharedWalk)
     }
     setMessage(QStringLiteral("正在扫描空文件夹…"));
     if (sharedWalk != nullptr) {
+        m_watch.follow(sharedWalk->progress());
         m_scanWatcher.setFuture(sharedWalk->addEmptyFolderScan());
         return;
     }
     const QString home = AccessManager::homeDirectoryURL().path();
-    m_scanWatcher.setFuture(runJob([home] { return EmptyFolderEngine::findEmptyFolders(home); }));
+    m_scanWatcher.setFuture(
+        runJob([home, progress = m_watch.start()] { return EmptyFolderEngine::findEmptyFolders(home, progress); }));
+}
+
+void EmptyFolderCleanupViewModel::cancelScan()
+{
+    if (m_state == State::Scanning)
+        m_watch.cancel();
 }
 
 void EmptyFolderCleanupViewModel::clean()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scanners/EmptyFolderEngine.h"
+#include "scanners/ScanWatch.h"
 #include "trash/CleanRun.h"
 
 #include <QFutureWatcher>
@@ -35,6 +36,8 @@ public:
     // The running clean's progress and cancel, then the undo of the last clean.
     CleanRun& cleanRun() { return m_run; }
     qsizetype selectedCount() const;
+    // The running scan's walk: what it covered so far.
+    ScanWatch& scanWatch() { return m_watch; }
 
     // Ignored while scanning or cleaning; needs the home grant. With `sharedWalk`, the scan
     // joins that walk of the home folder (the caller starts it) instead of walking on its own.
@@ -42,6 +45,8 @@ public:
     void clean();
     void toggleSelection(const QString& path);
     void toggleAllSelection();
+    // Stops the running scan; the empty folders found so far are listed.
+    void cancelScan();
 
 signals:
     void stateChanged();
@@ -63,6 +68,7 @@ private:
     QFutureWatcher<EmptyFolderEngine::Report> m_scanWatcher;
     QFutureWatcher<TrashBatchResult> m_cleanWatcher;
     CleanRun m_run;
+    ScanWatch m_watch;
 };
 
 } // namespace Sweepora::Core

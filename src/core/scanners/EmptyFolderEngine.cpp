@@ -128,7 +128,7 @@ Report FolderScan::report()
     return report;
 }
 
-Report findEmptyFolders(const QString& home)
+Report findEmptyFolders(const QString& home, const std::shared_ptr<WalkProgress>& progress)
 {
     WalkOptions options;
     options.skipHidden = true;
@@ -138,7 +138,7 @@ Report findEmptyFolders(const QString& home)
     std::vector<WalkVisitor*> visitors;
     for (int i = 0; i < threads; ++i)
         visitors.push_back(scan.visitor(i));
-    Walker::walk(home, options, visitors);
+    walkWatched(home, options, visitors, progress);
     return scan.report();
 }
 

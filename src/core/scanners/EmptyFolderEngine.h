@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fs/WalkProgress.h"
+
 #include "trash/ItemIdentity.h"
 #include "trash/TrashBatch.h"
 
@@ -60,7 +62,7 @@ private:
 // Walks `home` skipping hidden entries and package contents. A folder is listed when its
 // listing returned no entry; hidden folders, packages, anything inside them and symbolic
 // links are never listed, and neither is `home` itself.
-Report findEmptyFolders(const QString& home);
+Report findEmptyFolders(const QString& home, const std::shared_ptr<WalkProgress>& progress = {});
 
 // More path components first; equal depth by full path in localized case-insensitive order.
 void sortDeepestFirst(QList<EmptyFolderItem>& items);

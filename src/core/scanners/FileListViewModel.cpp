@@ -69,4 +69,10 @@ void FileListViewModel::setMessage(const QString& message)
         emit messageChanged();
 }
 
+void FileListViewModel::cancelScan()
+{
+    if (m_state == ScanState::Scanning)
+        m_watch.cancel();
+}
+
 } // namespace Sweepora::Core

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rules/CleanupResult.h"
+#include "scanners/ScanWatch.h"
 #include "trash/CleanRun.h"
 #include "trash/TrashBatch.h"
 
@@ -30,6 +31,10 @@ public:
     const QString& message() const { return m_message; }
     // The running clean's progress and cancel, then the undo of the last clean.
     CleanRun& cleanRun() { return m_run; }
+    // The running scan's walk: what it covered so far.
+    ScanWatch& scanWatch() { return m_watch; }
+    // Stops the running scan; what it found so far is listed.
+    void cancelScan();
 
 signals:
     void stateChanged();
@@ -60,6 +65,7 @@ private:
     ScanState m_state = ScanState::Ready;
     QString m_message;
     CleanRun m_run;
+    ScanWatch m_watch;
     // Owned by the view model: when it goes, a clean still running publishes nothing.
     QFutureWatcher<TrashBatchResult> m_cleanWatcher;
 };

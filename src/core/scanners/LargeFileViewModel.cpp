@@ -13,7 +13,7 @@ LargeFileViewModel::LargeFileViewModel(QObject* parent)
 {
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
         LargeFileEngine::Report report = m_scanWatcher.future().result();
-        const bool cancelled = m_watch.finish();
+        const bool cancelled = scanWatch().finish();
         m_files = std::move(report.items);
         m_scanned = m_files;
         finishScan(cancelled ? QStringLiteral("扫描已取消，") + report.message : report.message);
@@ -37,15 +37,9 @@ void LargeFileViewModel::startScan(double minimumGigabytes)
     setMessage(LargeFileEngine::scanMessage(minimumGigabytes));
     m_scannedThreshold = LargeFileEngine::thresholdBytes(minimumGigabytes);
     const QString home = AccessManager::homeDirectoryURL().path();
-    m_scanWatcher.setFuture(runJob([home, minimumGigabytes, progress = m_watch.start()] {
+    m_scanWatcher.setFuture(runJob([home, minimumGigabytes, progress = scanWatch().start()] {
         return LargeFileEngine::findLargeFiles(home, minimumGigabytes, progress);
     }));
-}
-
-void LargeFileViewModel::cancelScan()
-{
-    if (state() == ScanState::Scanning)
-        m_watch.cancel();
 }
 
 void LargeFileViewModel::applyThreshold(double minimumGigabytes)

@@ -2,7 +2,6 @@
 
 #include "scanners/FileListViewModel.h"
 #include "scanners/LargeFileEngine.h"
-#include "scanners/ScanWatch.h"
 
 #include <QFutureWatcher>
 #include <QHash>
@@ -30,9 +29,7 @@ public:
     void startScan(double minimumGigabytes);
     // Stops the running scan; the files it found so far are listed, and the message says the
     // list is partial.
-    void cancelScan();
     // Folders and files walked, and the current folder, while a scan runs.
-    ScanWatch& scanWatch() { return m_watch; }
     void toggleSelection(const QString& path);
     // Selects all, or deselects all when everything is selected.
     void toggleAllSelection();
@@ -51,7 +48,6 @@ private:
 
     // Owned by the view model: when it goes, a job still running publishes nothing.
     QFutureWatcher<LargeFileEngine::Report> m_scanWatcher;
-    ScanWatch m_watch;
 };
 
 } // namespace Sweepora::Core

@@ -15,8 +15,9 @@ MiscFileCleanupViewModel::MiscFileCleanupViewModel(MiscFileCategory category, QO
 {
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
         MiscFileEngine::Report report = m_scanWatcher.future().result();
+        const bool cancelled = scanWatch().finish();
         m_files = std::move(report.items);
-        finishScan(report.message);
+        finishScan(cancelled ? QStringLiteral("扫描已取消，") + report.message : report.message);
     });
 }
 
@@ -43,13 +44,14 @@ void MiscFileCleanupViewModel::startScan(SharedHomeWalk* sharedWalk)
     emit filesChanged();
     setMessage(MiscFileEngine::scanningMessage(m_category));
     if (sharedWalk != nullptr) {
+        scanWatch().follow(sharedWalk->progress());
         m_scanWatcher.setFuture(sharedWalk->addFileScan(m_category, cutoff));
         return;
     }
     const QString home = AccessManager::homeDirectoryURL().path();
-    const MiscFileCategory category = m_category;
-    m_scanWatcher.setFuture(
-        runJob([home, category, cutoff] { return MiscFileEngine::findFiles(home, category, cutoff); }));
+    m_scanWatcher.setFuture(runJob([home, category = m_category, cutoff, progress = scanWatch().start()] {
+        return MiscFileEngine::findFiles(home, category, cutoff, progress);
+    }));
 }
 
 void MiscFileCleanupViewModel::toggleSelection(const QString& path)

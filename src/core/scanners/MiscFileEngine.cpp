@@ -417,7 +417,8 @@ Report FileScan::report()
     return report;
 }
 
-Report findFiles(const QString& home, MiscFileCategory category, const std::optional<QDateTime>& cutoff)
+Report findFiles(const QString& home, MiscFileCategory category, const std::optional<QDateTime>& cutoff,
+                 const std::shared_ptr<WalkProgress>& progress)
 {
     const WalkOptions options = walkOptions();
     const int threads = Walker::threadCount(options);
@@ -425,7 +426,7 @@ Report findFiles(const QString& home, MiscFileCategory category, const std::opti
     std::vector<WalkVisitor*> visitors;
     for (int i = 0; i < threads; ++i)
         visitors.push_back(scan.visitor(i));
-    Walker::walk(home, options, visitors);
+    walkWatched(home, options, visitors, progress);
     return scan.report();
 }
 

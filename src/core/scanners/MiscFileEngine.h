@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fs/WalkProgress.h"
+
 #include "trash/ItemIdentity.h"
 #include "trash/TrashBatch.h"
 
@@ -97,7 +99,8 @@ private:
 
 // Walks `home` skipping hidden entries and package contents. For archives and installers,
 // only items created before `cutoff` (strictly) are kept; without a cutoff, no age rule.
-Report findFiles(const QString& home, MiscFileCategory category, const std::optional<QDateTime>& cutoff);
+Report findFiles(const QString& home, MiscFileCategory category, const std::optional<QDateTime>& cutoff,
+                 const std::shared_ptr<WalkProgress>& progress = {});
 // The same, with the cutoff one calendar month before `now`.
 Report findFilesAsOf(const QString& home, MiscFileCategory category, const QDateTime& now);
 

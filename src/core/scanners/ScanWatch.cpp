@@ -27,10 +27,15 @@ std::shared_ptr<WalkProgress> ScanWatch::start()
 {
     if (m_progress)
         m_progress->cancel(); // a scan still running for nothing
-    m_progress = std::make_shared<WalkProgress>();
+    follow(std::make_shared<WalkProgress>());
+    return m_progress;
+}
+
+void ScanWatch::follow(std::shared_ptr<WalkProgress> progress)
+{
+    m_progress = std::move(progress);
     m_poll.start();
     poll();
-    return m_progress;
 }
 
 void ScanWatch::cancel()

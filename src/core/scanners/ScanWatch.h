@@ -28,6 +28,8 @@ public:
 
     // A scan starts (GUI thread): the counters its walk fills.
     std::shared_ptr<WalkProgress> start();
+    // The same for a scan on a walk that others share: its counters, and its cancel.
+    void follow(std::shared_ptr<WalkProgress> progress);
     // Asks the walk to stop; what it found so far is still handed back.
     void cancel();
     // The scan handed its result back. True when it had been cancelled.

@@ -39,7 +39,8 @@ private:
 using FileScanPart = PromisedScan<MiscFileEngine::FileScan, MiscFileEngine::Report>;
 using FolderScanPart = PromisedScan<EmptyFolderEngine::FolderScan, EmptyFolderEngine::Report>;
 
-void walkAndFinish(const QString& home, int threads, const std::vector<std::unique_ptr<SharedHomeWalk::Scan>>& scans)
+void walkAndFinish(const QString& home, int threads, const std::vector<std::unique_ptr<SharedHomeWalk::Scan>>& scans,
+                   const std::shared_ptr<WalkProgress>& progress)
 {
     // One fan-out per walking thread, over that thread's visitor of every scan.
     std::vector<WalkFanOut> fanOuts;
@@ -53,7 +54,7 @@ void walkAndFinish(const QString& home, int threads, const std::vector<std::uniq
     std::vector<WalkVisitor*> pointers;
     for (WalkFanOut& f : fanOuts)
         pointers.push_back(&f);
-    Walker::walk(home, MiscFileEngine::walkOptions(), pointers);
+    walkWatched(home, MiscFileEngine::walkOptions(), pointers, progress);
     for (const auto& scan : scans)
         scan->finish();
 }
@@ -95,7 +96,9 @@ void SharedHomeWalk::start()
     m_started = true;
     // The job owns the scans (and their promises) from here on; this object may go at once.
     auto scans = std::make_shared<std::vector<std::unique_ptr<Scan>>>(std::move(m_scans));
-    runJob([home = m_home, threads = m_threads, scans] { walkAndFinish(home, threads, *scans); });
+    runJob([home = m_home, threads = m_threads, scans, progress = m_progress] {
+        walkAndFinish(home, threads, *scans, progress);
+    });
 }
 
 void SharedHomeWalk::run()
@@ -103,7 +106,7 @@ void SharedHomeWalk::run()
     if (m_started || m_scans.empty())
         return;
     m_started = true;
-    walkAndFinish(m_home, m_threads, m_scans);
+    walkAndFinish(m_home, m_threads, m_scans, m_progress);
 }
 
 } // namespace Sweepora::Core

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fs/WalkProgress.h"
 #include "scanners/EmptyFolderEngine.h"
 #include "scanners/MiscFileEngine.h"
 
@@ -39,6 +40,9 @@ public:
     void run();
 
     qsizetype scanCount() const { return static_cast<qsizetype>(m_scans.size()); }
+    // What the one walk has covered; cancelling it stops every scan on it, each keeping what it
+    // found so far.
+    const std::shared_ptr<WalkProgress>& progress() const { return m_progress; }
 
     class Scan;
 
@@ -47,6 +51,7 @@ private:
     int m_threads;
     std::vector<std::unique_ptr<Scan>> m_scans;
     bool m_started = false;
+    std::shared_ptr<WalkProgress> m_progress = std::make_shared<WalkProgress>();
 };
 
 } // namespace Sweepora::Core

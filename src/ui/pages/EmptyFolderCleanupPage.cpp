@@ -21,6 +21,9 @@ EmptyFolderCleanupPage::EmptyFolderCleanupPage(Core::EmptyFolderCleanupViewModel
     connect(selectAllBar(), &SelectAllBar::rescanRequested, this, [this] { m_model.startScan(); });
     connect(list(), &FileItemList::toggleRequested, &m_model, &Core::EmptyFolderCleanupViewModel::toggleSelection);
 
+    connect(placeholder()->cancelButton(), &QPushButton::clicked, &m_model,
+            &Core::EmptyFolderCleanupViewModel::cancelScan);
+    connect(&m_model.scanWatch(), &Core::ScanWatch::changed, this, &EmptyFolderCleanupPage::refresh);
     connect(&m_model, &Core::EmptyFolderCleanupViewModel::stateChanged, this, &EmptyFolderCleanupPage::refresh);
     connect(&m_model, &Core::EmptyFolderCleanupViewModel::foldersChanged, this, &EmptyFolderCleanupPage::refresh);
     connect(&m_model, &Core::EmptyFolderCleanupViewModel::messageChanged, this, &EmptyFolderCleanupPage::refresh);
@@ -51,8 +54,10 @@ void EmptyFolderCleanupPage::refresh()
         placeholder()->setSubtitle(QStringLiteral("查找个人目录中不包含任何文件的文件夹"));
     } else {
         placeholder()->setTitle(m_model.message());
-        placeholder()->setSubtitle(QStringLiteral("可重新扫描以检查刚刚变空的上级目录"));
+        placeholder()->setSubtitle(state == State::Scanning ? m_model.scanWatch().text()
+                                                            : QStringLiteral("可重新扫描以检查刚刚变空的上级目录"));
     }
+    placeholder()->cancelButton()->setVisible(state == State::Scanning);
 
     selectAllBar()->setSelection(m_model.selectedCount(), m_model.folders().size());
     selectAllBar()->setRescanVisible(state == State::Scanned);

@@ -49,6 +49,9 @@ MiscFileCleanupPage::MiscFileCleanupPage(Core::MiscFileCleanupViewModel& model, 
     connect(m_selectBar, &SelectAllBar::toggleAllRequested, this, &MiscFileCleanupPage::onLongPress);
     connect(m_selectBar, &SelectAllBar::rescanRequested, this, [this] { m_model.startScan(); });
 
+    connect(m_placeholder->cancelButton(), &QPushButton::clicked, &m_model,
+            &Core::MiscFileCleanupViewModel::cancelScan);
+    connect(&m_model.scanWatch(), &Core::ScanWatch::changed, this, &MiscFileCleanupPage::refresh);
     connect(&m_model, &Core::MiscFileCleanupViewModel::stateChanged, this, &MiscFileCleanupPage::refresh);
     connect(&m_model, &Core::MiscFileCleanupViewModel::messageChanged, this, &MiscFileCleanupPage::refresh);
     connect(&m_model, &Core::MiscFileCleanupViewModel::filesChanged, this, [this] {
@@ -91,6 +94,9 @@ void MiscFileCleanupPage::refresh()
     m_placeholder->setSubtitle(ready ? Engine::readySubtitle(category) : QStringLiteral("支持重新扫描个人文件夹"));
     if (needsGrant)
         m_placeholder->setSubtitle(QStringLiteral("授权后即可扫描个人文件夹"));
+    if (state == ScanState::Scanning)
+        m_placeholder->setSubtitle(m_model.scanWatch().text());
+    m_placeholder->cancelButton()->setVisible(state == ScanState::Scanning);
 
     const QList<Core::MiscFileItem>& files = m_model.files();
     const auto ticked = std::count_if(files.cbegin(), files.cend(), [](const auto& f) { return f.selected; });

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <sys/stat.h>
@@ -157,6 +158,16 @@ TEST_F(LinuxApps, ReadersSurviveHostileInputAndNeverLeaveWhatMayBeRead)
     for (const LinuxApplication& a : discover())
         ids.append(a.id);
     EXPECT_EQ(ids, QStringList{u"huge"_s});
+
+    // A folder on the way swapped for a link after discovery: read only where the link lands
+    // inside what may be read.
+    entry(userEntries() + u"/sub/tool.desktop"_s, u"Name=Tool"_s);
+    ASSERT_TRUE(QDir(userEntries()).rename(u"sub"_s, u"kept"_s));
+    ASSERT_TRUE(QFile::link(QFileInfo(outside).path(), userEntries() + u"/sub"_s));
+    EXPECT_FALSE(KeyFile::read(userEntries() + u"/sub/secret.desktop"_s));
+    ASSERT_TRUE(QFile::remove(userEntries() + u"/sub"_s));
+    ASSERT_TRUE(QFile::link(userEntries() + u"/kept"_s, userEntries() + u"/sub"_s));
+    EXPECT_TRUE(KeyFile::read(userEntries() + u"/sub/tool.desktop"_s));
 }
 
 TEST_F(LinuxApps, CachesAreMatchedByExactNamesOnlyAndLeftoversAreOnlyTheDataOfApplicationsThatAreGone)

@@ -666,3 +666,15 @@ TEST_F(SharedWalk, AgeRulesStayPerScanAnUnstartedWalkStillAnswersAndNothingOutsi
     EXPECT_TRUE(misc.result().items.isEmpty());
     EXPECT_TRUE(none.result().items.isEmpty());
 }
+
+TEST_F(SharedWalk, ACancelStopsEveryScanOnTheWalkAndEachStillAnswers)
+{
+    SharedHomeWalk walk(home());
+    QFuture<MiscFileEngine::Report> misc = walk.addFileScan(kMisc, std::nullopt);
+    QFuture<EmptyFolderEngine::Report> empty = walk.addEmptyFolderScan();
+    walk.progress()->cancel();
+    walk.run();
+    EXPECT_TRUE(misc.result().items.isEmpty());
+    EXPECT_TRUE(empty.result().items.isEmpty());
+    EXPECT_EQ(walk.progress()->folders(), 1) << "only the home folder was listed";
+}
