@@ -237,7 +237,7 @@ INSTANTIATE_TEST_SUITE_P(OneTwoAndWidest, WalkerThreads,
                                            std::pair(2, WalkOptions::Growth::Widest)));
 
 // Folders removed while the widest walk runs: what remains is yielded once, nothing else is.
-TEST_F(TempTree, FoldersVanishingDuringAWidestWalkLeaveTheRestWhole)
+TEST_F(TempTree, FoldersVanishingDuringAWidestWalkLeaveTheRestWholeAndARootOutsideTheScopesYieldsNothing)
 {
     for (int a = 0; a < 60; ++a)
         for (int b = 0; b < 3; ++b)
@@ -271,6 +271,19 @@ TEST_F(TempTree, FoldersVanishingDuringAWidestWalkLeaveTheRestWhole)
     }
     for (const std::string& path : seen)
         EXPECT_EQ(path.rfind('d', 0), 0u) << path;
+
+    // A root outside the open scopes, or behind a link, yields nothing.
+    tree.file(QStringLiteral("inside/file.txt"));
+    tree.symlink(QStringLiteral("alias"), tree.path(QStringLiteral("inside")));
+
+    Sandbox::reset();
+    EXPECT_TRUE(walkTree(tree.path(QStringLiteral("inside")), WalkOptions()).listed.empty());
+    Sandbox::openScope(tree.path(QStringLiteral("inside-not")));
+    EXPECT_TRUE(walkTree(tree.path(QStringLiteral("inside")), WalkOptions()).listed.empty());
+
+    Sandbox::openScope(tree.root());
+    EXPECT_TRUE(walkTree(tree.path(QStringLiteral("alias")), WalkOptions()).listed.empty());
+    EXPECT_EQ(walkTree(tree.path(QStringLiteral("inside")), WalkOptions()).entries.size(), 1u);
 }
 
 TEST_F(TempTree, HiddenEntriesAndPackageContentsAreSkippedOnlyWhenAskedAndPackagesGoByExtension)
@@ -414,21 +427,6 @@ TEST_F(TempTree, SkippedFoldersAreNotEnteredAFanOutEntersWhatAnyScannerWantsAndS
     // Birth times may be truncated to the file system's granularity.
     EXPECT_GE(*d.birth, before - 1000);
     EXPECT_LE(*d.birth, after + 1000);
-}
-
-TEST_F(TempTree, RootOutsideTheOpenScopesOrBehindALinkYieldsNothing)
-{
-    tree.file(QStringLiteral("inside/file.txt"));
-    tree.symlink(QStringLiteral("alias"), tree.path(QStringLiteral("inside")));
-
-    Sandbox::reset();
-    EXPECT_TRUE(walkTree(tree.path(QStringLiteral("inside")), WalkOptions()).listed.empty());
-    Sandbox::openScope(tree.path(QStringLiteral("inside-not")));
-    EXPECT_TRUE(walkTree(tree.path(QStringLiteral("inside")), WalkOptions()).listed.empty());
-
-    Sandbox::openScope(tree.root());
-    EXPECT_TRUE(walkTree(tree.path(QStringLiteral("alias")), WalkOptions()).listed.empty());
-    EXPECT_EQ(walkTree(tree.path(QStringLiteral("inside")), WalkOptions()).entries.size(), 1u);
 }
 
 // Root ignores permissions, so the check runs again as "nobody" in a child process of this
