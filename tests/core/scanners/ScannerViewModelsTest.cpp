@@ -45,20 +45,17 @@ using ScannerViewModels = HomeFixture;
 using State = EmptyFolderCleanupViewModel::State;
 using Status = QuickCleanupCard::Status;
 
-template <class Items> QStringList paths(const Items& items)
+// The items' paths, or only their file names, in the order listed.
+template <class Items> QStringList paths(const Items& items, bool namesOnly = false)
 {
     QStringList p;
     for (const auto& i : items)
-        p.append(i.path);
+        p.append(namesOnly ? QFileInfo(i.path).fileName() : i.path);
     return p;
 }
-
 template <class Items> QStringList names(const Items& items)
 {
-    QStringList n;
-    for (const auto& i : items)
-        n.append(QFileInfo(i.path).fileName());
-    return n;
+    return paths(items, true);
 }
 
 QString refusal(const char* section, const QString& path, const QString& error)

@@ -22,6 +22,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -71,23 +72,15 @@ protected:
         return content;
     }
 
-    static bool exists(const QByteArray& path)
+    // What lstat says of a path (not following a link), if it is there.
+    static std::optional<struct stat> info(const QByteArray& path)
     {
         struct stat st;
-        return ::lstat(path.constData(), &st) == 0;
+        return ::lstat(path.constData(), &st) == 0 ? std::optional(st) : std::nullopt;
     }
-
-    static qint64 allocated(const QByteArray& path)
-    {
-        struct stat st;
-        return ::lstat(path.constData(), &st) == 0 ? qint64(st.st_blocks) * 512 : -1;
-    }
-
-    static unsigned mode(const QByteArray& path)
-    {
-        struct stat st;
-        return ::lstat(path.constData(), &st) == 0 ? st.st_mode & 07777 : 0;
-    }
+    static bool exists(const QByteArray& path) { return info(path).has_value(); }
+    static qint64 allocated(const QByteArray& path) { return info(path) ? qint64(info(path)->st_blocks) * 512 : -1; }
+    static unsigned mode(const QByteArray& path) { return info(path) ? info(path)->st_mode & 07777 : 0; }
 
     // Every entry of a folder, hidden ones included, sorted; empty when it is missing.
     static QList<QByteArray> entries(const QByteArray& folder)
