@@ -635,7 +635,7 @@ TEST_F(SharedWalk, EachScanGetsExactlyWhatItFindsWalkingAlone)
     EXPECT_EQ(empty.result().message, u"发现 2 个空文件夹"_s);
 }
 
-TEST_F(SharedWalk, AgeRulesStayPerScanAnUnstartedWalkStillAnswersAndNothingOutsideTheScopesIsFound)
+TEST_F(SharedWalk, AgeRulesStayPerScanAnUnstartedOrCancelledWalkStillAnswersAndNothingOutsideTheScopesIsFound)
 {
     // A cutoff in the distant past keeps no archive, while the miscellaneous scan on the same
     // walk, which has no age rule, still lists its files.
@@ -665,16 +665,15 @@ TEST_F(SharedWalk, AgeRulesStayPerScanAnUnstartedWalkStillAnswersAndNothingOutsi
     outside.run();
     EXPECT_TRUE(misc.result().items.isEmpty());
     EXPECT_TRUE(none.result().items.isEmpty());
-}
 
-TEST_F(SharedWalk, ACancelStopsEveryScanOnTheWalkAndEachStillAnswers)
-{
-    SharedHomeWalk walk(home());
-    QFuture<MiscFileEngine::Report> misc = walk.addFileScan(kMisc, std::nullopt);
-    QFuture<EmptyFolderEngine::Report> empty = walk.addEmptyFolderScan();
-    walk.progress()->cancel();
-    walk.run();
-    EXPECT_TRUE(misc.result().items.isEmpty());
-    EXPECT_TRUE(empty.result().items.isEmpty());
-    EXPECT_EQ(walk.progress()->folders(), 1) << "only the home folder was listed";
+    // A cancel stops every scan on the walk, and each still answers.
+    Sandbox::openScope(home());
+    SharedHomeWalk cancelled(home());
+    QFuture<MiscFileEngine::Report> stopped = cancelled.addFileScan(kMisc, std::nullopt);
+    QFuture<EmptyFolderEngine::Report> stoppedEmpty = cancelled.addEmptyFolderScan();
+    cancelled.progress()->cancel();
+    cancelled.run();
+    EXPECT_TRUE(stopped.result().items.isEmpty());
+    EXPECT_TRUE(stoppedEmpty.result().items.isEmpty());
+    EXPECT_EQ(cancelled.progress()->folders(), 1) << "only the home folder was listed";
 }

@@ -661,24 +661,7 @@ TEST_F(TrashSummaryTest, WithoutAGrantNothingIsCountedAndAMissingTrashIsAnEmptyO
     EXPECT_EQ(trashLines().size(), 1);
 }
 
-TEST_F(TrashSummaryTest, PermissionErrorsAreFoundThroughTheirCauses)
-{
-    using TrashSummaryEngine::isPermissionError;
-    EXPECT_TRUE(isPermissionError(posix(EPERM)));
-    EXPECT_TRUE(isPermissionError(posix(EACCES)));
-    EXPECT_TRUE(isPermissionError({TrashReadError::kCocoaDomain, 257, QString(), nullptr}));
-    EXPECT_TRUE(isPermissionError(wrapping(posix(EPERM))));
-    EXPECT_TRUE(isPermissionError(wrapping(wrapping(posix(EACCES)))));
-    EXPECT_TRUE(isPermissionError(TrashReadError::fromErrno(EPERM, QString())));
-
-    EXPECT_FALSE(isPermissionError(posix(ENOENT)));
-    EXPECT_FALSE(isPermissionError(posix(257)));
-    EXPECT_FALSE(isPermissionError({u"OtherDomain"_s, EACCES, QString(), nullptr}));
-    EXPECT_FALSE(isPermissionError(wrapping(posix(EIO), TrashReadError::kFileReadNoSuchFile)));
-    EXPECT_FALSE(isPermissionError(TrashReadError::fromErrno(EIO, QString())));
-}
-
-TEST_F(TrashSummaryTest, CountsAgainOnNotificationsAndOnActivationWhileUnavailableAndAlertsOnce)
+TEST_F(TrashSummaryTest, CountsAgainOnNotificationsAndOnActivationWhileUnavailableAlertsOnceAndKnowsPermissionErrors)
 {
     grantHome();
     std::atomic<int> counted{0};
@@ -731,6 +714,21 @@ TEST_F(TrashSummaryTest, CountsAgainOnNotificationsAndOnActivationWhileUnavailab
     EXPECT_FALSE(model.showFullDiskAccessPrompt());
     EXPECT_TRUE(model.hasPromptedForFullDiskAccess());
     EXPECT_EQ(model.statusText(), u"暂时无法读取"_s);
+
+    // Permission errors are found through their causes.
+    using TrashSummaryEngine::isPermissionError;
+    EXPECT_TRUE(isPermissionError(posix(EPERM)));
+    EXPECT_TRUE(isPermissionError(posix(EACCES)));
+    EXPECT_TRUE(isPermissionError({TrashReadError::kCocoaDomain, 257, QString(), nullptr}));
+    EXPECT_TRUE(isPermissionError(wrapping(posix(EPERM))));
+    EXPECT_TRUE(isPermissionError(wrapping(wrapping(posix(EACCES)))));
+    EXPECT_TRUE(isPermissionError(TrashReadError::fromErrno(EPERM, QString())));
+
+    EXPECT_FALSE(isPermissionError(posix(ENOENT)));
+    EXPECT_FALSE(isPermissionError(posix(257)));
+    EXPECT_FALSE(isPermissionError({u"OtherDomain"_s, EACCES, QString(), nullptr}));
+    EXPECT_FALSE(isPermissionError(wrapping(posix(EIO), TrashReadError::kFileReadNoSuchFile)));
+    EXPECT_FALSE(isPermissionError(TrashReadError::fromErrno(EIO, QString())));
 }
 
 TEST(AboutInfoTest, VersionTextFillsInWhatTheBuildDidNotRecord)
