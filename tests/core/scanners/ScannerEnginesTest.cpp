@@ -72,7 +72,7 @@ protected:
 
 } // namespace
 
-TEST(MiscFileNames, MiscNamesHoldLogOrCacheAsAWholeWordAndOthersGoByTheirLastExtension)
+TEST(NameMatching, MiscNamesHoldLogOrCacheAsAWholeWordOthersGoByTheirLastExtensionAndSearchBytesAgreeWithText)
 {
     // "log", "logs", "cache" or "caches" must be a whole word: split at every character that is
     // not a letter or digit, from lower to upper case, and between letters and digits.
@@ -101,9 +101,27 @@ TEST(MiscFileNames, MiscNamesHoldLogOrCacheAsAWholeWordAndOthersGoByTheirLastExt
     }
     // Invalid UTF-8 does not stop a match on the ASCII part.
     EXPECT_TRUE(MiscFileEngine::matchesName(kMisc, std::string_view("\xff\xfe-debug.log")));
+
+    // The search's byte comparison agrees with text containment.
+    // The fast path must give the same answers as the text comparison, including letters
+    // beyond ASCII that fold to ASCII (Kelvin sign, long s) and names that are not UTF-8.
+    const QStringList queries{u"k"_s, u"S"_s, u"Report"_s, u"é"_s, u"ss"_s, u"a.b"_s};
+    const QStringList texts{u"KELVIN"_s,  u"\u212Aelvin"_s, u"\u017Fun"_s, u"Café"_s, u"CAFÉ"_s,
+                            u"reportS"_s, u"straße"_s,      u"a.b.c"_s,    u"axb"_s};
+    for (const QString& q : queries) {
+        const FileSearchEngine::NameMatcher matcher(q);
+        for (const QString& t : texts) {
+            const QByteArray bytes = t.toUtf8();
+            EXPECT_EQ(matcher.matches(std::string_view(bytes.constData(), size_t(bytes.size()))),
+                      t.contains(q, Qt::CaseInsensitive))
+                << q.toStdString() << " in " << t.toStdString();
+        }
+    }
+    EXPECT_TRUE(FileSearchEngine::NameMatcher(u"caf"_s).matches(std::string_view("CAF\xe9.txt")));
+    EXPECT_FALSE(FileSearchEngine::NameMatcher(QString()).matches(std::string_view("anything")));
 }
 
-TEST(MiscFileDates, CutoffIsOneCalendarMonthBackAndAgesUseWholeCalendarUnits)
+TEST(DatesAndSizes, CutoffIsOneCalendarMonthBackAgesUseWholeCalendarUnitsAndThresholdsAreHalfGigabytes)
 {
     EXPECT_EQ(MiscFileEngine::cutoffFor(local(2027, 3, 31)), local(2027, 2, 28));
     EXPECT_EQ(MiscFileEngine::cutoffFor(local(2028, 3, 31)), local(2028, 2, 29));
@@ -124,6 +142,17 @@ TEST(MiscFileDates, CutoffIsOneCalendarMonthBackAndAgesUseWholeCalendarUnits)
     EXPECT_EQ(MiscFileEngine::creationText(local(2024, 3, 5)), u"创建于 2024年3月5日"_s);
     // The end of a short month: 31 January to 1 March is one month and a day.
     EXPECT_EQ(MiscFileEngine::ageText(local(2027, 1, 31), local(2027, 3, 1)), u"1个月前"_s);
+
+    // Large-file slider positions give their labels and byte counts.
+    EXPECT_EQ(LargeFileEngine::sizeThresholdLabel(0.5), u"500 MB"_s);
+    EXPECT_EQ(LargeFileEngine::sizeThresholdLabel(1.5), u"1.5 GB"_s);
+    EXPECT_EQ(LargeFileEngine::sizeThresholdLabel(10.0), u"10 GB"_s);
+    // Every slider stop is a whole number of half gigabytes.
+    for (int stop = 1; stop <= 20; ++stop)
+        EXPECT_EQ(LargeFileEngine::thresholdBytes(stop * 0.5), stop * 536'870'912LL) << stop;
+    // Truncated, not rounded.
+    EXPECT_EQ(LargeFileEngine::thresholdBytes(0.3), 322'122'547);
+    EXPECT_EQ(LargeFileEngine::scanMessage(0.5), u"正在查找大于 500 MB 的文件…"_s);
 }
 
 TEST_F(Engines, EachMiscCategoryListsItsVisibleFilesOutsidePackagesAndInstallersIncludePackageFolders)
@@ -289,19 +318,6 @@ TEST_F(Engines, ACleanMovesOnlyWhatIsStillAsScanned)
     }
 }
 
-TEST(LargeFileThreshold, SliderPositionsGiveTheirLabelsAndByteCounts)
-{
-    EXPECT_EQ(LargeFileEngine::sizeThresholdLabel(0.5), u"500 MB"_s);
-    EXPECT_EQ(LargeFileEngine::sizeThresholdLabel(1.5), u"1.5 GB"_s);
-    EXPECT_EQ(LargeFileEngine::sizeThresholdLabel(10.0), u"10 GB"_s);
-    // Every slider stop is a whole number of half gigabytes.
-    for (int stop = 1; stop <= 20; ++stop)
-        EXPECT_EQ(LargeFileEngine::thresholdBytes(stop * 0.5), stop * 536'870'912LL) << stop;
-    // Truncated, not rounded.
-    EXPECT_EQ(LargeFileEngine::thresholdBytes(0.3), 322'122'547);
-    EXPECT_EQ(LargeFileEngine::scanMessage(0.5), u"正在查找大于 500 MB 的文件…"_s);
-}
-
 TEST_F(Engines, LargeFilesAreVisibleRegularFilesOutsidePackagesJudgedByAllocatedSizeInclusively)
 {
     // Two gigabytes long, a few kilobytes on disk.
@@ -406,26 +422,6 @@ TEST_F(Engines, SearchHitsAreFilesNamedWithTheTrimmedQueryIgnoringCaseLargestFir
     EXPECT_EQ(items[1].size, TreeBuilder::allocatedBytes(sparse)); // not its 50 MB
     for (const FileSearchResult& r : items)
         EXPECT_FALSE(r.selected);
-}
-
-TEST(FileSearchNames, ByteComparisonAgreesWithTextContainment)
-{
-    // The fast path must give the same answers as the text comparison, including letters
-    // beyond ASCII that fold to ASCII (Kelvin sign, long s) and names that are not UTF-8.
-    const QStringList queries{u"k"_s, u"S"_s, u"Report"_s, u"é"_s, u"ss"_s, u"a.b"_s};
-    const QStringList texts{u"KELVIN"_s,  u"\u212Aelvin"_s, u"\u017Fun"_s, u"Café"_s, u"CAFÉ"_s,
-                            u"reportS"_s, u"straße"_s,      u"a.b.c"_s,    u"axb"_s};
-    for (const QString& q : queries) {
-        const FileSearchEngine::NameMatcher matcher(q);
-        for (const QString& t : texts) {
-            const QByteArray bytes = t.toUtf8();
-            EXPECT_EQ(matcher.matches(std::string_view(bytes.constData(), size_t(bytes.size()))),
-                      t.contains(q, Qt::CaseInsensitive))
-                << q.toStdString() << " in " << t.toStdString();
-        }
-    }
-    EXPECT_TRUE(FileSearchEngine::NameMatcher(u"caf"_s).matches(std::string_view("CAF\xe9.txt")));
-    EXPECT_FALSE(FileSearchEngine::NameMatcher(QString()).matches(std::string_view("anything")));
 }
 
 TEST_F(Engines, EmptyFoldersAreVisibleFoldersWithNoEntryAtAllOutsidePackagesDeeperFirst)

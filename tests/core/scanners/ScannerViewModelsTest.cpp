@@ -519,38 +519,8 @@ TEST_F(StorageAnalysisModelTest, DeletionWithAFailureKeepsTheFailedItemSelectedA
     EXPECT_EQ(entryNamed(model, u"big"_s).size, inner.size);
 }
 
-TEST_F(StorageAnalysisModelTest, MovingOnDuringAComputationShowsTheFolderTheUserIsIn)
-{
-    grantHome();
-    StorageAnalysisModel model;
-    listHomeThenEnter(model, u"big"_s);
-    model.goUp();
-    ASSERT_FALSE(model.isScanning());
-
-    // Home is recomputed; meanwhile the user enters the cached "big": it shows at once.
-    model.refresh();
-    ASSERT_TRUE(model.isScanning());
-    model.enterDirectory(entryNamed(model, u"big"_s));
-    EXPECT_EQ(names(model.entries()), (QStringList{u"a"_s, u"inner"_s}));
-    ASSERT_TRUE(waitForListing(model));
-    EXPECT_EQ(model.currentDirectory(), m_tree->path(u"big"_s));
-    EXPECT_EQ(names(model.entries()), (QStringList{u"a"_s, u"inner"_s}));
-    EXPECT_TRUE(model.hasCachedListing(home()));
-
-    // Home is recomputed again; meanwhile the user enters "small", never listed: nothing of
-    // home stays under its name, and its own listing follows.
-    model.goUp();
-    model.refresh();
-    model.enterDirectory(entryNamed(model, u"small"_s));
-    EXPECT_TRUE(model.entries().isEmpty());
-    ASSERT_TRUE(waitUntil([&] { return model.hasCachedListing(m_tree->path(u"small"_s)); }));
-    ASSERT_TRUE(waitForListing(model));
-    EXPECT_EQ(names(model.entries()), QStringList{u"c"_s});
-    EXPECT_EQ(model.message(), u"共 1 项"_s);
-    EXPECT_EQ(model.directoryStack(), (QStringList{home(), m_tree->path(u"small"_s)}));
-}
-
-TEST_F(StorageAnalysisModelTest, ChoosingAFolderStartsAFreshPathThereAndUnreadableOnesChangeNothing)
+TEST_F(StorageAnalysisModelTest,
+       ChoosingAFolderStartsAFreshPathThereAndMovingOnDuringAComputationShowsTheFolderTheUserIsIn)
 {
     const QString other = makeFolder(u"elsewhere/photos"_s);
     TreeBuilder(other).file(u"p.jpg"_s, 7000);
@@ -577,6 +547,35 @@ TEST_F(StorageAnalysisModelTest, ChoosingAFolderStartsAFreshPathThereAndUnreadab
     EXPECT_EQ(model.directoryStack(), QStringList{other});
     ASSERT_TRUE(waitForListing(model));
     EXPECT_EQ(names(model.entries()), QStringList{u"p.jpg"_s});
+
+    // Moving on during a computation shows the folder the user is in.
+    grantHome();
+    StorageAnalysisModel moving;
+    listHomeThenEnter(moving, u"big"_s);
+    moving.goUp();
+    ASSERT_FALSE(moving.isScanning());
+
+    // Home is recomputed; meanwhile the user enters the cached "big": it shows at once.
+    moving.refresh();
+    ASSERT_TRUE(moving.isScanning());
+    moving.enterDirectory(entryNamed(moving, u"big"_s));
+    EXPECT_EQ(names(moving.entries()), (QStringList{u"a"_s, u"inner"_s}));
+    ASSERT_TRUE(waitForListing(moving));
+    EXPECT_EQ(moving.currentDirectory(), m_tree->path(u"big"_s));
+    EXPECT_EQ(names(moving.entries()), (QStringList{u"a"_s, u"inner"_s}));
+    EXPECT_TRUE(moving.hasCachedListing(home()));
+
+    // Home is recomputed again; meanwhile the user enters "small", never listed: nothing of
+    // home stays under its name, and its own listing follows.
+    moving.goUp();
+    moving.refresh();
+    moving.enterDirectory(entryNamed(moving, u"small"_s));
+    EXPECT_TRUE(moving.entries().isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return moving.hasCachedListing(m_tree->path(u"small"_s)); }));
+    ASSERT_TRUE(waitForListing(moving));
+    EXPECT_EQ(names(moving.entries()), QStringList{u"c"_s});
+    EXPECT_EQ(moving.message(), u"共 1 项"_s);
+    EXPECT_EQ(moving.directoryStack(), (QStringList{home(), m_tree->path(u"small"_s)}));
 }
 
 } // namespace
