@@ -151,7 +151,7 @@ TEST_F(Applications, DiscoveryKeepsTheHomeCopyOncePerIdentifierAndOnlyTopLevelBu
                                                    library() + u"/Containers/com.same/Data/Library/Logs"_s}));
 }
 
-TEST_F(Applications, IdentifiersThatWouldLeaveTheirFolderAreNeverTargets)
+TEST_F(Applications, IdentifiersOrTermsThatWouldLeaveTheirFolderAreNeverTargetsNorCandidates)
 {
     // ".." would make the Library itself (with the user's documents' neighbours) a cache folder.
     BundleBuilder::make(homeApps() + u"/Dots.app"_s, BundleBuilder::xml(u".."_s));
@@ -161,9 +161,16 @@ TEST_F(Applications, IdentifiersThatWouldLeaveTheirFolderAreNeverTargets)
     m_tree->file(u"Documents/Logs/keep.txt"_s, 10);
     m_tree->file(u"Library/Logs/keep.log"_s, 10);
     EXPECT_TRUE(discover().isEmpty());
+
+    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(u"com.x"_s, u"X"_s, u"/h"_s).size(), 16);
+    // A "/" in the name keeps only the identifier's candidates; ".." and "" would name the
+    // Library or a whole base folder and are never candidates.
+    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(u"com.x"_s, u"A/B"_s, u"/h"_s).size(), 9);
+    EXPECT_TRUE(ApplicationUninstallEngine::relatedCandidates(u".."_s, u""_s, u"/h"_s).isEmpty());
+    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(std::nullopt, u"Name"_s, u"/h"_s).size(), 7);
 }
 
-TEST_F(Applications, ScanCountsVisibleFilesAndPackageContentsOnce)
+TEST_F(Applications, ScanCountsVisibleFilesAndPackageContentsOnceEmptyFilesGiveNoResultAndTiesSortByName)
 {
     BundleBuilder::make(homeApps() + u"/A.app"_s, BundleBuilder::xml(u"com.a"_s));
     m_tree->file(u"Library/Caches/com.a/one"_s, 100);
@@ -181,10 +188,8 @@ TEST_F(Applications, ScanCountsVisibleFilesAndPackageContentsOnce)
     EXPECT_EQ(results[0].files.size(), 4);
     EXPECT_TRUE(results[0].files.contains(library() + u"/Caches/com.a/Thing.bundle/Contents/payload"_s));
     EXPECT_FALSE(results[0].selected);
-}
 
-TEST_F(Applications, EmptyFilesGiveNoResultAndTiesSortByNameIgnoringCase)
-{
+    // Empty files give no result; ties sort by name ignoring case.
     BundlePlist beta = BundleBuilder::xml(u"com.1beta"_s);
     beta.displayName = u"Beta"_s;
     BundlePlist alpha = BundleBuilder::xml(u"com.2alpha"_s);
@@ -237,16 +242,6 @@ TEST_F(Applications, CleanCompletesOnlyResultsWhoseEveryFileMoved)
     EXPECT_EQ(empty.message, u"应用缓存已移到废纸篓"_s);
 }
 
-TEST_F(Applications, CandidatesForUnsafeTermsAreDropped)
-{
-    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(u"com.x"_s, u"X"_s, u"/h"_s).size(), 16);
-    // A "/" in the name keeps only the identifier's candidates; ".." and "" would name the
-    // Library or a whole base folder and are never candidates.
-    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(u"com.x"_s, u"A/B"_s, u"/h"_s).size(), 9);
-    EXPECT_TRUE(ApplicationUninstallEngine::relatedCandidates(u".."_s, u""_s, u"/h"_s).isEmpty());
-    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(std::nullopt, u"Name"_s, u"/h"_s).size(), 7);
-}
-
 TEST_F(Applications, ListingFindsNestedBundlesOnceWithExactlyNamedRelatedItems)
 {
     BundlePlist tool = BundleBuilder::binary(u"com.tool"_s, 100);
@@ -274,7 +269,7 @@ TEST_F(Applications, ListingFindsNestedBundlesOnceWithExactlyNamedRelatedItems)
     EXPECT_EQ(app.totalSize(), app.appSize + 77);
 }
 
-TEST_F(Applications, TheSameIdentifierInTwoRootsIsListedTwiceWithTheSameItems)
+TEST_F(Applications, TheSameIdentifierInTwoRootsIsListedTwiceAndEqualSizesKeepDiscoveryOrder)
 {
     BundleBuilder::make(sharedApps() + u"/Dup.app"_s, BundleBuilder::xml(u"com.dup"_s));
     BundleBuilder::make(homeApps() + u"/Dup.app"_s, BundleBuilder::binary(u"com.dup"_s));
@@ -285,10 +280,10 @@ TEST_F(Applications, TheSameIdentifierInTwoRootsIsListedTwiceWithTheSameItems)
     EXPECT_EQ(apps[0].related, apps[1].related);
     // Listing a root twice does not list its bundles twice.
     EXPECT_EQ(ApplicationUninstallEngine::listApplications({homeApps(), homeApps() + u"/."_s}, home()).size(), 1);
-}
 
-TEST_F(Applications, EqualSizesKeepDiscoveryOrder)
-{
+    // Equal sizes keep the order of discovery.
+    ASSERT_TRUE(QDir(sharedApps() + u"/Dup.app"_s).removeRecursively() &&
+                QDir(homeApps() + u"/Dup.app"_s).removeRecursively());
     BundleBuilder::make(sharedApps() + u"/b.app"_s, BundleBuilder::xml(u"com.b"_s));
     BundleBuilder::make(sharedApps() + u"/A.app"_s, BundleBuilder::xml(u"com.a"_s));
     BundleBuilder::make(homeApps() + u"/C.app"_s, BundleBuilder::xml(u"com.c"_s));
@@ -304,7 +299,7 @@ TEST_F(Applications, EqualSizesKeepDiscoveryOrder)
     EXPECT_EQ(paths(a.related), (QStringList{library() + u"/Caches/com.a"_s, library() + u"/Logs/com.a"_s}));
 }
 
-TEST_F(Applications, MovesCountDeclinedFoldersAsFailedWithoutTryingThem)
+TEST_F(Applications, MovesCountDeclinedFoldersAsFailedWithoutTryingThemAndSayWhatMoved)
 {
     const QString bundle = BundleBuilder::make(sharedApps() + u"/X.app"_s, BundleBuilder::xml(u"com.x"_s));
     const QString cache = m_tree->folder(u"Library/Caches/com.x"_s);
@@ -326,21 +321,17 @@ TEST_F(Applications, MovesCountDeclinedFoldersAsFailedWithoutTryingThem)
                             ApplicationUninstallEngine::fullErrorDescription(u"磁盘已满"_s, ENOSPC));
     EXPECT_TRUE(lines[0].contains(QString::number(ENOSPC)));
     EXPECT_TRUE(QFile::exists(bundle));
-}
 
-TEST_F(Applications, ResultMessagesForMovedBundles)
-{
-    const QString bundle = m_tree->folder(u"Applications/Y.app"_s);
+    // A moved bundle with one related item refused, and a bundle alone.
+    const QString y = m_tree->folder(u"Applications/Y.app"_s);
     const QString a = m_tree->folder(u"Library/Caches/com.y"_s);
     const QString b = m_tree->folder(u"Library/Logs/com.y"_s);
-    auto trash = std::make_shared<FailingTrash>();
     trash->failPath(b);
-    Trash::setCurrent(trash);
     const ApplicationUninstallEngine::Outcome partial =
-        ApplicationUninstallEngine::moveToTrash(foundItems({bundle, a, b}), {});
+        ApplicationUninstallEngine::moveToTrash(foundItems({y, a, b}), {});
     EXPECT_TRUE(partial.bundleMoved);
     EXPECT_EQ(partial.message, u"应用已移到废纸篓，1 个关联项目失败"_s);
-    EXPECT_FALSE(QFile::exists(bundle));
+    EXPECT_FALSE(QFile::exists(y));
 
     const QString z = m_tree->folder(u"Applications/Z.app"_s);
     EXPECT_EQ(ApplicationUninstallEngine::moveToTrash(foundItems({z}), {}).message, u"已移到废纸篓"_s);

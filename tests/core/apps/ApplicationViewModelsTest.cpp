@@ -1,9 +1,7 @@
 // The application pages' view models: the cache clean and the uninstall, with their grants.
 #include "apps/ApplicationCleanupViewModel.h"
 #include "apps/ApplicationUninstallModel.h"
-#include "platform/Notifications.h"
 #include "support/ApplicationFixture.h"
-#include "support/TestHttpServer.h"
 #include "support/TrashFakes.h"
 #include "trash/Trash.h"
 
@@ -11,7 +9,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTest>
 
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
@@ -30,7 +27,8 @@ protected:
     }
 };
 
-TEST_F(ApplicationCleanupViewModelTest, WithoutAGrantOnlyTheMessageChangesAndNoApplicationsScanEmpty)
+TEST_F(ApplicationCleanupViewModelTest,
+       WithoutAGrantOnlyTheMessageChangesAndCleanRemovesFullyMovedResultsKeepingOneWithAFailure)
 {
     ApplicationCleanupViewModel model;
     model.startScan();
@@ -44,11 +42,8 @@ TEST_F(ApplicationCleanupViewModelTest, WithoutAGrantOnlyTheMessageChangesAndNoA
     ASSERT_TRUE(waitForState(model, ApplicationCleanupState::Scanned));
     EXPECT_EQ(model.progress(), 1.0);
     EXPECT_TRUE(model.results().isEmpty());
-}
 
-TEST_F(ApplicationCleanupViewModelTest, CleanRemovesFullyMovedResultsAndKeepsOneWithAFailure)
-{
-    grantHome();
+    // A clean removes fully moved results and keeps one with a failure.
     makeApp(u"com.keep"_s, u"Keep"_s);
     makeApp(u"com.go"_s, u"Go"_s);
     makeApp(u"com.idle"_s, u"Idle"_s);
@@ -60,7 +55,6 @@ TEST_F(ApplicationCleanupViewModelTest, CleanRemovesFullyMovedResultsAndKeepsOne
     trash->failPath(stuck);
     Trash::setCurrent(trash);
 
-    ApplicationCleanupViewModel model;
     // Every application's name reaches the card, in order: none is dropped by a throttle.
     QStringList shown;
     QObject::connect(&model, &ApplicationCleanupViewModel::scanningAppChanged,
@@ -171,22 +165,8 @@ TEST_F(ApplicationUninstallModelTest, ADeclinedParentFolderFailsTheBundleButStil
     EXPECT_TRUE(m_model.manualRemovalPath().isEmpty());
 }
 
-TEST_F(ApplicationUninstallModelTest, GrantingTheAskedFolderLetsTheBundleMove)
-{
-    grantHome();
-    const QString bundle = BundleBuilder::make(sharedApps() + u"/Utilities/T.app"_s, BundleBuilder::xml(u"com.t"_s));
-    const QString other = BundleBuilder::make(sharedApps() + u"/Utilities/U.app"_s, BundleBuilder::xml(u"com.u"_s));
-    ASSERT_TRUE(scanAndWait());
-    m_picker->answerWith(sharedApps() + u"/Utilities"_s);
-    m_model.uninstall(*find(u"T"_s));
-    ASSERT_TRUE(waitForUninstall());
-    EXPECT_EQ(m_picker->requests().size(), 2); // the home grant, then the folder of the bundle
-    EXPECT_FALSE(QDir(bundle).exists());
-    EXPECT_TRUE(QDir(other).exists());
-    EXPECT_TRUE(m_model.manualRemovalPath().isEmpty());
-}
-
-TEST_F(ApplicationUninstallModelTest, AfterARefusedGrantAHomeApplicationWithoutRelatedItemsMovesWithoutQuestions)
+TEST_F(ApplicationUninstallModelTest,
+       AfterARefusedGrantAHomeApplicationMovesWithoutQuestionsAndGrantingTheAskedFolderLetsABundleMove)
 {
     m_picker->cancelNext();
     m_model.scan(u"ignored"_s);
@@ -203,6 +183,18 @@ TEST_F(ApplicationUninstallModelTest, AfterARefusedGrantAHomeApplicationWithoutR
     EXPECT_FALSE(QDir(bundle).exists());
     EXPECT_TRUE(m_model.applications().isEmpty());
     EXPECT_TRUE(trashNoticesReach(1));
+
+    // Granting the folder asked for lets a bundle there move.
+    const QString tool = BundleBuilder::make(sharedApps() + u"/Utilities/T.app"_s, BundleBuilder::xml(u"com.t"_s));
+    const QString other = BundleBuilder::make(sharedApps() + u"/Utilities/U.app"_s, BundleBuilder::xml(u"com.u"_s));
+    ASSERT_TRUE(scanAndWait());
+    m_picker->answerWith(sharedApps() + u"/Utilities"_s);
+    m_model.uninstall(*find(u"T"_s));
+    ASSERT_TRUE(waitForUninstall());
+    EXPECT_EQ(m_picker->requests().size(), 3); // then the folder of the bundle
+    EXPECT_FALSE(QDir(tool).exists());
+    EXPECT_TRUE(QDir(other).exists());
+    EXPECT_TRUE(m_model.manualRemovalPath().isEmpty());
 }
 
 } // namespace

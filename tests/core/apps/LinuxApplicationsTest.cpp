@@ -170,7 +170,7 @@ TEST_F(LinuxApps, ReadersSurviveHostileInputAndNeverLeaveWhatMayBeRead)
     EXPECT_TRUE(KeyFile::read(userEntries() + u"/sub/tool.desktop"_s));
 }
 
-TEST_F(LinuxApps, CachesAreMatchedByExactNamesOnlyAndEachFolderOnce)
+TEST_F(LinuxApps, CachesAreMatchedByExactNamesOnlyAndLeftoversAreOnlyTheDataOfApplicationsThatAreGone)
 {
     installEverything();
     const QString bar = m_tree->file(u".var/app/org.foo.Bar/cache/a"_s, 10);
@@ -210,9 +210,36 @@ TEST_F(LinuxApps, CachesAreMatchedByExactNamesOnlyAndEachFolderOnce)
     EXPECT_TRUE(QFile::exists(h + u"/snap/hello/7/data"_s));
     EXPECT_TRUE(CleanupHistory::restore(outcome.batchId).failed.isEmpty());
     EXPECT_TRUE(QFile::exists(bar));
+
+    // Leftovers are only the data of applications that are gone.
+    m_tree->file(u".var/app/org.foo.Bar/data/a"_s, 10);
+    m_tree->file(u".var/app/org.foo.BarExtra/data/a"_s, 10);
+    m_tree->file(u".var/app/org.foo.Ba/data/a"_s, 3000); // a look-alike of an installed one
+    m_tree->file(u"snap/hello/common/a"_s, 10);
+    m_tree->file(u"snap/gone/common/a"_s, 2000);
+    entry(userEntries() + u"/broken.desktop"_s, u"Name=Broken\nExec=/nonexistent/broken %U"_s);
+    entry(h + u"/.config/autostart/old.desktop"_s, u"Exec=/nonexistent/old"_s);
+    entry(h + u"/.config/autostart/override.desktop"_s, u"Hidden=true"_s);
+    entry(h + u"/.config/autostart/fine.desktop"_s, u"Exec="_s + program(u"fine"_s));
+
+    QList<LeftoverItem> items = LeftoverEngine::findLeftovers(places(), h);
+    QStringList gone;
+    for (const LeftoverItem& i : items)
+        gone.append(i.bundleID + u":"_s + kindName(i.kind));
+    EXPECT_EQ(gone, (QStringList{u"org.foo.Ba:flatpak"_s, u"gone:snap"_s, u"broken:user"_s, u"old:user"_s}));
+    EXPECT_EQ(items[0].path, h + u"/.var/app/org.foo.Ba"_s);
+    EXPECT_EQ(items[0].size, 3000);
+    EXPECT_EQ(LeftoverEngine::resultMessage(items.size()), u"发现 4 项残留文件"_s);
+
+    const LeftoverEngine::CleanOutcome cleaned = LeftoverEngine::clean(items);
+    EXPECT_EQ(cleaned.moved.size(), 4);
+    EXPECT_TRUE(LeftoverEngine::findLeftovers(places(), h).isEmpty());
+    EXPECT_TRUE(QDir(h + u"/.var/app/org.foo.Bar"_s).exists());
+    EXPECT_TRUE(CleanupHistory::restore(cleaned.batchId).failed.isEmpty());
+    EXPECT_EQ(LeftoverEngine::findLeftovers(places(), h).size(), 4);
 }
 
-TEST_F(LinuxApps, RelatedItemsAreExactAndEachKindSaysHowItGoes)
+TEST_F(LinuxApps, RelatedItemsAreExactEachKindSaysHowItGoesAndUninstallingDoesWhatItSaidAndCanBeUndone)
 {
     installEverything();
     m_tree->file(u".var/app/org.foo.Bar/config/c"_s, 100);
@@ -262,16 +289,9 @@ TEST_F(LinuxApps, RelatedItemsAreExactAndEachKindSaysHowItGoes)
     EXPECT_TRUE(said.contains(u"sudo apt remove editor"_s)) << said.toStdString();
     EXPECT_TRUE(said.contains(u"1 个关联项目将移到废纸篓"_s)) << said.toStdString();
     EXPECT_EQ(ApplicationUninstallEngine::workList(editor).size(), 1) << "the program itself is not moved";
-}
 
-TEST_F(LinuxApps, UninstallingEachKindDoesWhatTheConfirmationSaidAndCanBeUndone)
-{
-    installEverything();
-    const QString h = home();
-    m_tree->file(u".var/app/org.foo.Bar/config/c"_s, 100);
-    m_tree->file(u"snap/hello/common/x"_s, 100);
-    m_tree->file(u".config/Foo/settings"_s, 100);
-    const QString image = h + u"/AppImages/Foo.AppImage"_s;
+    // Uninstalling each kind does what the confirmation said, and can be undone.
+    const QString imageFile = image.path;
 
     // A flatpak stand-in that records its arguments: no real package is ever touched.
     const QString record = h + u"/../flatpak-args"_s;
@@ -279,7 +299,6 @@ TEST_F(LinuxApps, UninstallingEachKindDoesWhatTheConfirmationSaidAndCanBeUndone)
     write(standIn, ("#!/bin/sh\necho \"$@\" > '" + QFile::encodeName(record) + "'\n"));
     QFile(standIn).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    const UninstallApplication bar = listed(u"org.foo.Bar"_s);
     EXPECT_TRUE(ApplicationUninstallEngine::confirmationText(bar, standIn)
                     .contains(u"flatpak uninstall --noninteractive --user org.foo.Bar"_s));
     const ApplicationUninstallEngine::Outcome flat =
@@ -298,7 +317,6 @@ TEST_F(LinuxApps, UninstallingEachKindDoesWhatTheConfirmationSaidAndCanBeUndone)
     EXPECT_FALSE(none.bundleMoved);
     EXPECT_TRUE(none.message.contains(u"未找到 flatpak 命令"_s));
 
-    const UninstallApplication hello = listed(u"hello"_s);
     const ApplicationUninstallEngine::Outcome snapOutcome =
         ApplicationUninstallEngine::uninstall(hello, ApplicationUninstallEngine::workList(hello), {}, standIn);
     EXPECT_FALSE(snapOutcome.bundleMoved);
@@ -310,7 +328,7 @@ TEST_F(LinuxApps, UninstallingEachKindDoesWhatTheConfirmationSaidAndCanBeUndone)
     const ApplicationUninstallEngine::Outcome imageOutcome =
         ApplicationUninstallEngine::uninstall(foo, ApplicationUninstallEngine::workList(foo), {}, standIn);
     EXPECT_TRUE(imageOutcome.bundleMoved);
-    EXPECT_FALSE(QFile::exists(image));
+    EXPECT_FALSE(QFile::exists(imageFile));
     EXPECT_FALSE(QFile::exists(userEntries() + u"/appimagekit-foo.desktop"_s));
 
     const UninstallApplication tool = listed(u"my-tool"_s);
@@ -321,40 +339,9 @@ TEST_F(LinuxApps, UninstallingEachKindDoesWhatTheConfirmationSaidAndCanBeUndone)
 
     for (const qint64 batch : {imageOutcome.batchId, snapOutcome.batchId, flat.batchId})
         EXPECT_TRUE(CleanupHistory::restore(batch).failed.isEmpty());
-    EXPECT_TRUE(QFile::exists(image));
+    EXPECT_TRUE(QFile::exists(imageFile));
     EXPECT_TRUE(QFile::exists(h + u"/snap/hello/common/x"_s));
     EXPECT_TRUE(QFile::exists(h + u"/.var/app/org.foo.Bar/config/c"_s));
-}
-
-TEST_F(LinuxApps, LeftoversAreOnlyTheDataOfApplicationsThatAreGone)
-{
-    installEverything();
-    const QString h = home();
-    m_tree->file(u".var/app/org.foo.Bar/data/a"_s, 10);
-    m_tree->file(u".var/app/org.foo.BarExtra/data/a"_s, 10);
-    m_tree->file(u".var/app/org.foo.Ba/data/a"_s, 3000); // a look-alike of an installed one
-    m_tree->file(u"snap/hello/common/a"_s, 10);
-    m_tree->file(u"snap/gone/common/a"_s, 2000);
-    entry(userEntries() + u"/broken.desktop"_s, u"Name=Broken\nExec=/nonexistent/broken %U"_s);
-    entry(h + u"/.config/autostart/old.desktop"_s, u"Exec=/nonexistent/old"_s);
-    entry(h + u"/.config/autostart/override.desktop"_s, u"Hidden=true"_s);
-    entry(h + u"/.config/autostart/fine.desktop"_s, u"Exec="_s + program(u"fine"_s));
-
-    QList<LeftoverItem> items = LeftoverEngine::findLeftovers(places(), h);
-    QStringList found;
-    for (const LeftoverItem& i : items)
-        found.append(i.bundleID + u":"_s + kindName(i.kind));
-    EXPECT_EQ(found, (QStringList{u"org.foo.Ba:flatpak"_s, u"gone:snap"_s, u"broken:user"_s, u"old:user"_s}));
-    EXPECT_EQ(items[0].path, h + u"/.var/app/org.foo.Ba"_s);
-    EXPECT_EQ(items[0].size, 3000);
-    EXPECT_EQ(LeftoverEngine::resultMessage(items.size()), u"发现 4 项残留文件"_s);
-
-    const LeftoverEngine::CleanOutcome outcome = LeftoverEngine::clean(items);
-    EXPECT_EQ(outcome.moved.size(), 4);
-    EXPECT_TRUE(LeftoverEngine::findLeftovers(places(), h).isEmpty());
-    EXPECT_TRUE(QDir(h + u"/.var/app/org.foo.Bar"_s).exists());
-    EXPECT_TRUE(CleanupHistory::restore(outcome.batchId).failed.isEmpty());
-    EXPECT_EQ(LeftoverEngine::findLeftovers(places(), h).size(), 4);
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QProcessEnvironment>
@@ -238,7 +237,7 @@ INSTANTIATE_TEST_SUITE_P(OneTwoAndWidest, WalkerThreads,
                                            std::pair(2, WalkOptions::Growth::Widest)));
 
 // Folders removed while the widest walk runs: what remains is yielded once, nothing else is.
-TEST_F(TempTree, FoldersVanishingDuringAWidestWalkLeaveTheRestWhole)
+TEST_F(TempTree, FoldersVanishingDuringAWidestWalkLeaveTheRestWholeAndARootOutsideTheScopesYieldsNothing)
 {
     for (int a = 0; a < 60; ++a)
         for (int b = 0; b < 3; ++b)
@@ -272,9 +271,22 @@ TEST_F(TempTree, FoldersVanishingDuringAWidestWalkLeaveTheRestWhole)
     }
     for (const std::string& path : seen)
         EXPECT_EQ(path.rfind('d', 0), 0u) << path;
+
+    // A root outside the open scopes, or behind a link, yields nothing.
+    tree.file(QStringLiteral("inside/file.txt"));
+    tree.symlink(QStringLiteral("alias"), tree.path(QStringLiteral("inside")));
+
+    Sandbox::reset();
+    EXPECT_TRUE(walkTree(tree.path(QStringLiteral("inside")), WalkOptions()).listed.empty());
+    Sandbox::openScope(tree.path(QStringLiteral("inside-not")));
+    EXPECT_TRUE(walkTree(tree.path(QStringLiteral("inside")), WalkOptions()).listed.empty());
+
+    Sandbox::openScope(tree.root());
+    EXPECT_TRUE(walkTree(tree.path(QStringLiteral("alias")), WalkOptions()).listed.empty());
+    EXPECT_EQ(walkTree(tree.path(QStringLiteral("inside")), WalkOptions()).entries.size(), 1u);
 }
 
-TEST_F(TempTree, HiddenEntriesAndPackageContentsAreSkippedOnlyWhenAsked)
+TEST_F(TempTree, HiddenEntriesAndPackageContentsAreSkippedOnlyWhenAskedAndPackagesGoByExtension)
 {
     tree.file(QStringLiteral(".hidden.txt"));
     tree.file(QStringLiteral(".cache/deep/x.bin"));
@@ -309,10 +321,8 @@ TEST_F(TempTree, HiddenEntriesAndPackageContentsAreSkippedOnlyWhenAsked)
     EXPECT_TRUE(all.entries.at("Apps/Foo.app/Contents/Frameworks/Bar.framework").package);
     EXPECT_TRUE(all.listed.at("Apps/Foo.app").isPackage);
     EXPECT_EQ(all.listed.at("Apps/Loud.APP").entryCount, 0);
-}
 
-TEST(PackageNames, ExtensionDecidesInAnyCase)
-{
+    // The extension decides, in any case.
     for (const char* yes : {"Foo.app", "X.APP", "a.b.Framework", "Install.pkg", "Doc.rtfd", "Lib.photoslibrary"})
         EXPECT_TRUE(hasPackageExtension(std::string_view(yes))) << yes;
     for (const char* no : {"app", ".app", "Foo.app.zip", "Foo.", "Foo.apps", "archive.zip"})
@@ -321,7 +331,7 @@ TEST(PackageNames, ExtensionDecidesInAnyCase)
     EXPECT_TRUE(packageExtensions().contains(QStringLiteral("xpc")));
 }
 
-TEST_F(TempTree, SymbolicLinksAreYieldedAsLinksAndNeverFollowed)
+TEST_F(TempTree, LinksAreYieldedAsLinksAndNeverFollowedAndNamesAreBytesWhateverTheyHold)
 {
     QTemporaryDir outside;
     TreeBuilder elsewhere(outside.path());
@@ -335,14 +345,20 @@ TEST_F(TempTree, SymbolicLinksAreYieldedAsLinksAndNeverFollowed)
     tree.symlink(QStringLiteral("loop-a"), QStringLiteral("loop-b"));
     tree.symlink(QStringLiteral("loop-b"), QStringLiteral("loop-a"));
     tree.symlink(QStringLiteral("real/up"), QStringLiteral(".."));
+    const std::vector<std::string> names = {"with space.txt", "line\nbreak.txt", "bad-\xff\xfe-utf8.bin",
+                                            "中文 名字.txt",  "tab\there",       "dir \n\xc3/inner \xff.txt"};
+    for (const std::string& n : names)
+        tree.fileBytes(n);
 
     Recorder sizes;
     sizes.readSizes = true;
     WalkOptions options;
     const WalkResult walk = walkTree(tree.root(), options, sizes);
 
-    EXPECT_EQ(keys(walk.entries), (std::set<std::string>{"real", "real/inside.txt", "real/up", "to-file", "to-folder",
-                                                         "to-outside", "dangling", "loop-a", "loop-b"}));
+    std::set<std::string> expected(names.begin(), names.end());
+    expected.insert({"dir \n\xc3", "real", "real/inside.txt", "real/up", "to-file", "to-folder", "to-outside",
+                     "dangling", "loop-a", "loop-b"});
+    EXPECT_EQ(keys(walk.entries), expected);
     for (const char* link : {"real/up", "to-file", "to-folder", "to-outside", "dangling", "loop-a", "loop-b"}) {
         EXPECT_EQ(walk.entries.at(link).kind, EntryKind::Symlink) << link;
         EXPECT_FALSE(walk.entries.at(link).package) << link;
@@ -352,21 +368,31 @@ TEST_F(TempTree, SymbolicLinksAreYieldedAsLinksAndNeverFollowed)
     EXPECT_EQ(walk.entries.at("dangling").logical, qint64(std::string("nowhere/at/all").size()));
 }
 
-TEST_F(TempTree, NamesAreBytesWhateverTheyHold)
+TEST_F(TempTree, SkippedFoldersAreNotEnteredAFanOutEntersWhatAnyScannerWantsAndSizesAreReadOnRequest)
 {
-    const std::vector<std::string> names = {"with space.txt", "line\nbreak.txt", "bad-\xff\xfe-utf8.bin",
-                                            "中文 名字.txt",  "tab\there",       "dir \n\xc3/inner \xff.txt"};
-    for (const std::string& n : names)
-        tree.fileBytes(n);
+    tree.file(QStringLiteral("a/one.txt"));
+    tree.file(QStringLiteral("b/two.txt"));
+    tree.file(QStringLiteral("c/three.txt"));
 
-    const WalkResult walk = walkTree(tree.root(), WalkOptions());
-    std::set<std::string> expected(names.begin(), names.end());
-    expected.insert("dir \n\xc3");
-    EXPECT_EQ(keys(walk.entries), expected);
-}
+    Recorder first;
+    Recorder second;
+    first.rootPrefix = second.rootPrefix = TreeBuilder::bytes(tree.root());
+    first.skip = {"a", "b"};
+    second.skip = {"b"};
+    WalkFanOut fanOut({&first, &second});
+    WalkOptions options;
+    options.threads = 1;
+    const std::vector<WalkVisitor*> visitors = {&fanOut};
+    Walker::walk(tree.root(), options, visitors);
 
-TEST_F(TempTree, SizesAndBirthTimeAreReadOnRequest)
-{
+    std::set<std::string> seenByFirst;
+    for (const auto& [path, s] : first.entries)
+        seenByFirst.insert(path);
+    EXPECT_EQ(seenByFirst, (std::set<std::string>{"a", "a/one.txt", "b", "c", "c/three.txt"}));
+    EXPECT_EQ(first.entries.size(), second.entries.size());
+    EXPECT_EQ(first.folders.size(), 3u); // root, a and c; b was entered by no one
+
+    // Sizes and the birth time are read on request.
     const qint64 before = QDateTime::currentMSecsSinceEpoch();
     const QString data = tree.file(QStringLiteral("data.bin"), 10000);
     tree.sparseFile(QStringLiteral("sparse.img"), qint64(1) << 30, 4096);
@@ -401,46 +427,6 @@ TEST_F(TempTree, SizesAndBirthTimeAreReadOnRequest)
     // Birth times may be truncated to the file system's granularity.
     EXPECT_GE(*d.birth, before - 1000);
     EXPECT_LE(*d.birth, after + 1000);
-}
-
-TEST_F(TempTree, SkippedFoldersAreNotEnteredAndAFanOutEntersWhatAnyScannerWants)
-{
-    tree.file(QStringLiteral("a/one.txt"));
-    tree.file(QStringLiteral("b/two.txt"));
-    tree.file(QStringLiteral("c/three.txt"));
-
-    Recorder first;
-    Recorder second;
-    first.rootPrefix = second.rootPrefix = TreeBuilder::bytes(tree.root());
-    first.skip = {"a", "b"};
-    second.skip = {"b"};
-    WalkFanOut fanOut({&first, &second});
-    WalkOptions options;
-    options.threads = 1;
-    const std::vector<WalkVisitor*> visitors = {&fanOut};
-    Walker::walk(tree.root(), options, visitors);
-
-    std::set<std::string> seenByFirst;
-    for (const auto& [path, s] : first.entries)
-        seenByFirst.insert(path);
-    EXPECT_EQ(seenByFirst, (std::set<std::string>{"a", "a/one.txt", "b", "c", "c/three.txt"}));
-    EXPECT_EQ(first.entries.size(), second.entries.size());
-    EXPECT_EQ(first.folders.size(), 3u); // root, a and c; b was entered by no one
-}
-
-TEST_F(TempTree, RootOutsideTheOpenScopesOrBehindALinkYieldsNothing)
-{
-    tree.file(QStringLiteral("inside/file.txt"));
-    tree.symlink(QStringLiteral("alias"), tree.path(QStringLiteral("inside")));
-
-    Sandbox::reset();
-    EXPECT_TRUE(walkTree(tree.path(QStringLiteral("inside")), WalkOptions()).listed.empty());
-    Sandbox::openScope(tree.path(QStringLiteral("inside-not")));
-    EXPECT_TRUE(walkTree(tree.path(QStringLiteral("inside")), WalkOptions()).listed.empty());
-
-    Sandbox::openScope(tree.root());
-    EXPECT_TRUE(walkTree(tree.path(QStringLiteral("alias")), WalkOptions()).listed.empty());
-    EXPECT_EQ(walkTree(tree.path(QStringLiteral("inside")), WalkOptions()).entries.size(), 1u);
 }
 
 // Root ignores permissions, so the check runs again as "nobody" in a child process of this

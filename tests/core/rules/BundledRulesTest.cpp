@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -93,7 +92,7 @@ QStringList strings(const QJsonValue& value)
 
 } // namespace
 
-TEST(BundledRules, EveryFileDecodesAndIsNamedByItsIdentity)
+TEST(BundledRules, EveryFileDecodesIsNamedByItsIdentityAndEveryPathStaysInsideTheHomeAwayFromUserData)
 {
     const QList<BundledRule> rules = bundledRules();
     EXPECT_GE(rules.size(), 120);
@@ -109,10 +108,8 @@ TEST(BundledRules, EveryFileDecodesAndIsNamedByItsIdentity)
         EXPECT_EQ(text, rule.toJson()) << fileName.toStdString() << " is not in the form a save writes";
     }
     EXPECT_EQ(RuleStore().loadRules().size(), rules.size()); // what a store with no user rules loads
-}
 
-TEST(BundledRules, EveryPathIsARuleFormThatStaysInsideTheHomeFolder)
-{
+    // Every path is a rule form that stays inside the home folder.
     QList<QPair<QString, QString>> resolved; // the resolved folder, and where it came from
     for (const BundledRule& bundled : bundledRules()) {
         for (const QString& path : bundled.rule.paths) {
@@ -136,10 +133,8 @@ TEST(BundledRules, EveryPathIsARuleFormThatStaysInsideTheHomeFolder)
     for (const auto& [a, whereA] : resolved)
         for (const auto& [b, whereB] : resolved)
             EXPECT_FALSE(&a != &b && mayMeet(a, b)) << whereA.toStdString() << " covers " << whereB.toStdString();
-}
 
-TEST(BundledRules, NeverNameProfilesSettingsOrDocuments)
-{
+    // Never a profile, settings or documents.
     // Places whose loss costs the user more than a re-download the program does by itself.
     const QStringList forbidden = QStringLiteral("Documents|Desktop|Downloads|Mail|Keychains|Preferences|.ssh|.gnupg|"
                                                  ".m2|Cookies|History|Login Data|User|LocalHistory|Backups|"

@@ -43,7 +43,7 @@ protected:
     const QString m_home = home();
 };
 
-TEST_F(RuleScanEngineTest, ListsRegularFilesOnceSkippingHiddenButEnteringPackages)
+TEST_F(RuleScanEngineTest, ListsRegularFilesOnceSkippingHiddenButEnteringPackagesAndAStarPieceNamesVersionFolders)
 {
     m_tree.file(u"c/a.bin"_s, 10);
     m_tree.file(u"c/sub/b.bin"_s, 20);
@@ -63,6 +63,26 @@ TEST_F(RuleScanEngineTest, ListsRegularFilesOnceSkippingHiddenButEnteringPackage
     EXPECT_EQ(r->id, u"pR"_s);
     EXPECT_EQ(r->accessPath, m_tree.path(u"c"_s));
     EXPECT_FALSE(r->selected);
+
+    // A "*" piece names every real version folder, and only its named subfolder.
+    const QString a = m_tree.file(u"ide/Tool2023.1/caches/a"_s, 4);
+    const QString b = m_tree.file(u"ide/Tool2024.2/caches/b"_s, 6);
+    m_tree.file(u"ide/Tool2024.2/LocalHistory/keep"_s, 100);
+    m_tree.file(u"ide/Other2024.2/caches/keep"_s, 100);
+    m_tree.file(u"ide/Toolbox/caches/keep"_s, 100); // "*" is a version, "box" is not
+    m_tree.file(u"ide/ToolFile/caches"_s, 100);     // a file, not a folder
+    QTemporaryDir elsewhere;
+    TreeBuilder(elsewhere.path()).file(u"Tool9/caches/secret"_s, 100);
+    m_tree.symlink(u"ide/ToolLink"_s, elsewhere.path() + u"/Tool9"_s);
+    Sandbox::openScope(elsewhere.path());
+
+    const CleanupRule wild = rule(u"W"_s, {u"USERFOLDER/ide/Tool*/caches"_s});
+    const std::optional<CleanupResult> versions = RuleScanEngine::scanRule(wild, m_home);
+    ASSERT_TRUE(versions);
+    EXPECT_EQ(versions->files, (QStringList{a, b}));
+    EXPECT_EQ(versions->size, 10);
+    EXPECT_EQ(versions->accessPath, m_tree.path(u"ide"_s));
+    EXPECT_FALSE(RuleScanEngine::scanRule(rule(u"X"_s, {u"USERFOLDER/none/*/caches"_s}), m_home));
 }
 
 TEST_F(RuleScanEngineTest, OverlappingPathsListEachFileOnceAndOnlyTheFirstWalkMovesFoldersWhole)
@@ -102,7 +122,7 @@ TEST_F(RuleScanEngineTest, OverlappingPathsListEachFileOnceAndOnlyTheFirstWalkMo
     }
 }
 
-TEST_F(RuleScanEngineTest, NothingFoundOrOnlyEmptyFilesGivesNoResult)
+TEST_F(RuleScanEngineTest, NothingFoundOnlyEmptyFilesOrPathsOutsideTheOpenScopeGiveNoResult)
 {
     m_tree.file(u"empty/zero"_s, 0);
     m_tree.file(u"single"_s, 100);
@@ -111,44 +131,17 @@ TEST_F(RuleScanEngineTest, NothingFoundOrOnlyEmptyFilesGivesNoResult)
     // A path naming a single file contributes nothing: only what lies below a folder counts.
     EXPECT_FALSE(RuleScanEngine::scanRule(rule(u"C"_s, {u"USERFOLDER/single"_s}), m_home));
     EXPECT_FALSE(RuleScanEngine::scanRule(rule(u"D"_s, {u"nonsense"_s}), m_home));
+    QTemporaryDir elsewhere;
+    TreeBuilder(elsewhere.path()).file(u"secret/f"_s, 50);
+    m_tree.file(u"mine/f"_s, 50);
+    for (const QString& p : {u"/"_s, u"USERFOLDER/../.."_s, elsewhere.path() + u"/secret"_s})
+        EXPECT_FALSE(RuleScanEngine::scanRule(rule(u"R"_s, {p}), m_home)) << p.toStdString();
 
     // With no PUBLIC_DATA candidate present the first is listed and finds nothing; once it exists it counts.
     const CleanupRule publicData = rule(u"E"_s, {u"PUBLIC_DATA/com.x/Caches/y"_s});
     EXPECT_FALSE(RuleScanEngine::scanRule(publicData, m_home));
     m_tree.file(u"Library/Containers/com.x/Data/Library/Caches/y/f"_s, 9);
     EXPECT_EQ(RuleScanEngine::scanRule(publicData, m_home).value().size, 9);
-}
-
-TEST_F(RuleScanEngineTest, AStarPieceNamesEveryRealVersionFolderAndOnlyItsNamedSubfolder)
-{
-    const QString a = m_tree.file(u"ide/Tool2023.1/caches/a"_s, 4);
-    const QString b = m_tree.file(u"ide/Tool2024.2/caches/b"_s, 6);
-    m_tree.file(u"ide/Tool2024.2/LocalHistory/keep"_s, 100);
-    m_tree.file(u"ide/Other2024.2/caches/keep"_s, 100);
-    m_tree.file(u"ide/Toolbox/caches/keep"_s, 100); // "*" is a version, "box" is not
-    m_tree.file(u"ide/ToolFile/caches"_s, 100);     // a file, not a folder
-    QTemporaryDir elsewhere;
-    TreeBuilder(elsewhere.path()).file(u"Tool9/caches/secret"_s, 100);
-    m_tree.symlink(u"ide/ToolLink"_s, elsewhere.path() + u"/Tool9"_s);
-    Sandbox::openScope(elsewhere.path());
-
-    const CleanupRule wild = rule(u"W"_s, {u"USERFOLDER/ide/Tool*/caches"_s});
-    const std::optional<CleanupResult> r = RuleScanEngine::scanRule(wild, m_home);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->files, (QStringList{a, b}));
-    EXPECT_EQ(r->size, 10);
-    EXPECT_EQ(r->accessPath, m_tree.path(u"ide"_s));
-    EXPECT_FALSE(RuleScanEngine::scanRule(rule(u"X"_s, {u"USERFOLDER/none/*/caches"_s}), m_home));
-}
-
-TEST_F(RuleScanEngineTest, PathsOutsideTheOpenScopeFindNothing)
-{
-    QTemporaryDir elsewhere;
-    TreeBuilder other(elsewhere.path());
-    other.file(u"secret/f"_s, 50);
-    m_tree.file(u"mine/f"_s, 50);
-    for (const QString& p : {u"/"_s, u"USERFOLDER/../.."_s, elsewhere.path() + u"/secret"_s})
-        EXPECT_FALSE(RuleScanEngine::scanRule(rule(u"R"_s, {p}), m_home)) << p.toStdString();
 }
 
 TEST_F(RuleScanEngineTest, ResultsSortLargestFirstThenByNameIgnoringCaseAndReportProgress)
@@ -170,7 +163,7 @@ TEST_F(RuleScanEngineTest, ResultsSortLargestFirstThenByNameIgnoringCaseAndRepor
     EXPECT_EQ(RuleScanEngine::resultMessage(0), u"没有发现可清理的内容"_s);
 }
 
-TEST_F(RuleScanEngineTest, CleanKeepsAResultWithAFailedFileAndLogsIt)
+TEST_F(RuleScanEngineTest, CleanKeepsAResultWithAFailedFileAndAFolderMovesWholeOnlyWhenEverythingBelowIsListed)
 {
     const QString a1 = m_tree.file(u"a/1"_s, 10);
     const QString a2 = m_tree.file(u"a/2"_s, 10);
@@ -189,10 +182,7 @@ TEST_F(RuleScanEngineTest, CleanKeepsAResultWithAFailedFileAndLogsIt)
     EXPECT_EQ(outcome.moved, (QStringList{a1, b1}));
     EXPECT_EQ(outcome.message, u"部分文件未能移到废纸篓，请重试"_s);
     EXPECT_EQ(loggedLines(), QStringList{u"[TaskClean] 移到废纸篓失败："_s + a2 + u"，没有权限"_s});
-}
 
-TEST_F(RuleScanEngineTest, AFolderMovesWholeOnlyWhenEveryEntryBelowItIsAListedFile)
-{
     // Whole: only listed files, at any depth. Each other folder holds something the scan did not
     // list, which must stay where it is.
     const QString whole = m_tree.folder(u"c/whole"_s);
@@ -208,22 +198,22 @@ TEST_F(RuleScanEngineTest, AFolderMovesWholeOnlyWhenEveryEntryBelowItIsAListedFi
     m_tree.file(u"c/kept/protected/2"_s, 10);
     const QString top = m_tree.file(u"c/top"_s, 10);
     ASSERT_TRUE(ProtectedPlaces::addUserPath(m_tree.path(u"c/kept/protected"_s)));
-    auto trash = std::make_shared<RecordingTrash>(Trash::platform());
-    Trash::setCurrent(trash);
+    auto recorder = std::make_shared<RecordingTrash>(Trash::platform());
+    Trash::setCurrent(recorder);
 
     const CleanupResult result = *RuleScanEngine::scanRule(rule(u"C"_s, {u"USERFOLDER/c"_s}), m_home);
-    const RuleScanEngine::CleanOutcome outcome = RuleScanEngine::clean({result});
+    const RuleScanEngine::CleanOutcome wholeOutcome = RuleScanEngine::clean({result});
     Trash::setCurrent(nullptr);
     ProtectedPlaces::removeUserPath(m_tree.path(u"c/kept/protected"_s));
 
-    QStringList requested = trash->requests();
+    QStringList requested = recorder->requests();
     requested.sort();
     const QString c = m_tree.path(u"c/"_s);
     EXPECT_EQ(requested,
               (QStringList{c + u"fifo/1"_s, c + u"hidden/1"_s, c + u"kept/1"_s, c + u"link/1"_s, top, whole}))
         << requested.join(u' ').toStdString();
-    EXPECT_EQ(outcome.moved.size(), result.files.size()) << "told per file, as listed";
-    EXPECT_TRUE(outcome.moved.contains(whole + u"/deep/er/2"_s));
+    EXPECT_EQ(wholeOutcome.moved.size(), result.files.size()) << "told per file, as listed";
+    EXPECT_TRUE(wholeOutcome.moved.contains(whole + u"/deep/er/2"_s));
     for (const char* stays : {"c/hidden/.keep", "c/link/to", "c/fifo/pipe", "c/kept/protected/2"})
         EXPECT_TRUE(QFileInfo(m_tree.path(QString::fromLatin1(stays))).isSymLink() ||
                     QFileInfo::exists(m_tree.path(QString::fromLatin1(stays))))
@@ -252,7 +242,7 @@ struct FakeFileSystem
 
 } // namespace
 
-TEST(RulePath, AbsoluteHomeRelativeAndUnknownForms)
+TEST(RulePath, AbsoluteHomeRelativeAndUnknownFormsThenLegacyGrants)
 {
     FakeFileSystem fs;
     EXPECT_EQ(fs.resolve(u"/var//log/./x/"_s), u"/var/log/x"_s);
@@ -262,11 +252,8 @@ TEST(RulePath, AbsoluteHomeRelativeAndUnknownForms)
          {QString(), u"Library/Caches"_s, u"USERFOLDER"_s, u"userfolder/x"_s, u"~/x"_s, u"PUBLIC_DATA"_s})
         EXPECT_FALSE(fs.resolve(p).has_value()) << p.toStdString();
     EXPECT_TRUE(fs.asked.isEmpty());
-}
 
-TEST(RulePath, LegacyGrantComesAfterHomeAndBeforePublicData)
-{
-    FakeFileSystem fs;
+    // A legacy grant comes after the home and before PUBLIC_DATA.
     QStringList looked;
     const LegacyGrantLookup lookup = [&looked](const QString& p) -> std::optional<QString> {
         looked << p;
@@ -283,7 +270,7 @@ TEST(RulePath, LegacyGrantComesAfterHomeAndBeforePublicData)
     EXPECT_EQ(looked, QStringList({u"my-old-grant"_s, u"PUBLIC_DATA/com.a/x"_s, u"PUBLIC_DATA/com.b/x"_s}));
 }
 
-TEST(RulePath, PublicDataTakesTheFirstExistingCandidateElseTheFirst)
+TEST(RulePath, PublicDataTakesTheFirstExistingCandidateAndLooksInsideTheContainersCachesFirst)
 {
     const QString container = u"/home/u/Library/Containers/com.tencent.mm/Data"_s;
     const QStringList candidates = {
@@ -306,12 +293,10 @@ TEST(RulePath, PublicDataTakesTheFirstExistingCandidateElseTheFirst)
     FakeFileSystem fs;
     for (const QString& p : {u"PUBLIC_DATA/com.x"_s, u"PUBLIC_DATA/com.x//"_s})
         EXPECT_FALSE(fs.resolve(p).has_value()) << p.toStdString();
-}
 
-TEST(RulePath, PublicDataCachesLooksInsideTheContainersCachesFirstOnTheRealFileSystemToo)
-{
+    // PUBLIC_DATA caches look inside the container's caches first, on the real file system too.
     const QString caches = u"/home/u/Library/Containers/com.x/Data/Library/Caches"_s;
-    FakeFileSystem fs;
+    fs = FakeFileSystem();
     EXPECT_EQ(fs.resolve(u"PUBLIC_DATA/com.x/Caches/web"_s), caches + u"/web"_s);
     EXPECT_EQ(fs.asked.mid(0, 2), QStringList({caches + u"/web"_s, caches + u"/Caches/web"_s}));
     EXPECT_EQ(fs.asked.size(), 6);
@@ -358,7 +343,7 @@ protected:
     QString m_bigFile;
 };
 
-TEST_F(CleanupViewModelTest, ScanNeedsTheGrantPublishesSortedUnselectedResultsAndCleanMovesTheTicked)
+TEST_F(CleanupViewModelTest, ScanNeedsTheGrantPublishesSortedUnselectedResultsAndCleanKeepsWhatPartlyFailed)
 {
     CleanupViewModel model(m_store);
     model.startScan(); // without a home grant only the message changes
@@ -377,34 +362,20 @@ TEST_F(CleanupViewModelTest, ScanNeedsTheGrantPublishesSortedUnselectedResultsAn
     // Nothing ticked: clean does nothing at all.
     model.clean();
     EXPECT_EQ(model.state(), ScanState::Scanned);
-
     model.toggleSelection(u"bBig"_s);
     EXPECT_EQ(model.selectedSize(), 1000);
+    model.toggleSelection(u"aSmall"_s);
+    EXPECT_EQ(model.selectedSize(), 1010);
 
-    auto trash = std::make_shared<RecordingTrash>();
+    // One file of Big fails: Small goes, Big stays as it was, and the moved file still notifies.
+    auto trash = std::make_shared<FailingTrash>(std::make_shared<RecordingTrash>());
+    trash->failPath(m_bigFile);
     Trash::setCurrent(trash);
     model.clean();
     EXPECT_EQ(model.state(), ScanState::Cleaning);
     ASSERT_TRUE(waitForState(model, ScanState::Scanned));
     Trash::setCurrent(nullptr);
-    EXPECT_EQ(trash->requests().size(), 2);
-    EXPECT_EQ(model.results().size(), 1);
-    EXPECT_TRUE(trashNoticesReach(1));
-}
-
-TEST_F(CleanupViewModelTest, APartlyFailedCleanKeepsTheResultAndStillNotifies)
-{
-    grantHome();
-    CleanupViewModel model(m_store);
-    model.startScan();
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
-    model.toggleAllSelection();
-    auto trash = std::make_shared<FailingTrash>(std::make_shared<RecordingTrash>());
-    trash->failPath(m_bigFile);
-    Trash::setCurrent(trash);
-    model.clean();
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
-    Trash::setCurrent(nullptr);
+    EXPECT_EQ(trash->attempted().size(), 3);
     ASSERT_EQ(model.results().size(), 1);
     EXPECT_EQ(model.results()[0].rule.name, u"Big"_s);
     EXPECT_EQ(model.results()[0].files.size(), 2); // unchanged, failed file included
@@ -412,7 +383,7 @@ TEST_F(CleanupViewModelTest, APartlyFailedCleanKeepsTheResultAndStillNotifies)
     EXPECT_TRUE(loggedLines().join(QLatin1Char('\n')).contains(u"[TaskClean] 移到废纸篓失败："_s + m_bigFile));
 }
 
-TEST_F(CleanupViewModelTest, AModelDestroyedMidScanPublishesNothing)
+TEST_F(CleanupViewModelTest, AModelDestroyedMidScanPublishesNothingAndEveryRulesNameReachesTheModelInOrder)
 {
     grantHome();
     auto* model = new CleanupViewModel(m_store);
@@ -429,23 +400,20 @@ TEST_F(CleanupViewModelTest, AModelDestroyedMidScanPublishesNothing)
     ASSERT_TRUE(waitUntil([&] { return twinFinished.count() == 1; }));
     EXPECT_EQ(twin.results().size(), 2);
     EXPECT_TRUE(finished.isEmpty());
-}
 
-TEST_F(CleanupViewModelTest, EveryRulesNameReachesTheModelInOrder)
-{
+    // Every rule's name reaches the model, in order.
     // Forty rules that each take well under the 40 ms a throttled progress would wait for.
     QStringList names;
     for (int i = 0; i < 40; ++i) {
         names.append(u"Rule %1"_s.arg(i, 2, 10, QLatin1Char('0')));
         m_store.saveRule({true, names.last(), {u"USERFOLDER/r%1"_s.arg(i)}, 0, u"r%1"_s.arg(i), {}});
     }
-    grantHome();
-    CleanupViewModel model(m_store);
+    CleanupViewModel named(m_store);
     QStringList shown;
-    QObject::connect(&model, &CleanupViewModel::scanningRuleNameChanged,
-                     [&] { shown.append(model.scanningRuleName()); });
-    model.startScan();
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+    QObject::connect(&named, &CleanupViewModel::scanningRuleNameChanged,
+                     [&] { shown.append(named.scanningRuleName()); });
+    named.startScan();
+    ASSERT_TRUE(waitForState(named, ScanState::Scanned));
     shown.removeAll(u"Small"_s);
     shown.removeAll(u"Big"_s);
     names.append(u"扫描完成"_s);

@@ -41,7 +41,7 @@ Decoded<CleanupRule> withNotice(const char* literal)
 
 } // namespace
 
-TEST(CleanupRuleJson, RoundTripsEveryFieldIgnoresOtherKeysAndIsIdentifiedByPackNameAndName)
+TEST(CleanupRuleJson, RoundTripsEveryFieldIsIdentifiedByPackNameAndNameAndEncodesIndentedSortedPlainUtf8)
 {
     QJsonObject object = sampleRule().toJsonObject();
     object.insert(u"id"_s, 42);
@@ -57,9 +57,24 @@ TEST(CleanupRuleJson, RoundTripsEveryFieldIgnoresOtherKeysAndIsIdentifiedByPackN
     other.packName = u"com.tencent.mm微信"_s;
     other.name = u" 小程序缓存"_s;
     EXPECT_EQ(other.ruleKey(), sampleRule().ruleKey());
+
+    // The encoding is indented, sorted and plain UTF-8.
+    const QByteArray text = sampleRule().toJson();
+    qsizetype last = -1;
+    for (const char* key : {"\"App\"", "\"Description\"", "\"Name\"", "\"Notice\"", "\"PackName\"", "\"Paths\""}) {
+        const qsizetype at = text.indexOf(key);
+        EXPECT_GT(at, last) << key << " out of order in " << text.constData();
+        last = at;
+    }
+    EXPECT_TRUE(text.startsWith("{\n    \"App\": false,\n")) << text.constData();
+    EXPECT_TRUE(text.contains("\n        \"PUBLIC_DATA/com.tencent.mm/MicroMsg/wxacache\",\n"));
+    // Chinese is written as UTF-8, not as \u escapes; slashes stay as they are.
+    EXPECT_TRUE(text.contains(u"微信 小程序缓存"_s.toUtf8()));
+    EXPECT_FALSE(text.contains("\\u") || text.contains("\\/"));
+    EXPECT_EQ(RuleStore::exportJSON(sampleRule()), QString::fromUtf8(text));
 }
 
-TEST(CleanupRuleJson, MissingNullAndWrongTypesNameTheKeyAndTheExpectedType)
+TEST(CleanupRuleJson, ErrorsNameTheKeyAndTypeOrWhereTheTextBreaksAndNoticeIsAnExactInt64)
 {
     for (const char* key : {"App", "Name", "Paths", "Notice", "PackName", "Description"}) {
         QJsonObject object = sampleRule().toJsonObject();
@@ -86,10 +101,17 @@ TEST(CleanupRuleJson, MissingNullAndWrongTypesNameTheKeyAndTheExpectedType)
         EXPECT_FALSE(decoded.ok());
         EXPECT_EQ(decoded.error, message);
     }
-}
 
-TEST(CleanupRuleJson, NoticeIsAnExactSigned64BitInteger)
-{
+    // Broken text reports where it breaks.
+    const QString multiLine = CleanupRule::fromJson("{\n  \"App\": true,\n  \"Name\" \"x\"\n}").error;
+    EXPECT_TRUE(multiLine.startsWith(u"第 3 行第 "_s)) << multiLine.toStdString();
+    // Columns count characters, not bytes: the parser stops after the stray "x", at byte 19
+    // but character 16.
+    const QString chinese = CleanupRule::fromJson("{\"Name\": \"微信\" x}").error;
+    EXPECT_TRUE(chinese.startsWith(u"第 1 行第 16 列（第 19 字节）："_s)) << chinese.toStdString();
+    EXPECT_EQ(CleanupRule::fromJson("  \n").error, u"JSON 文本为空"_s);
+    EXPECT_EQ(CleanupRule::fromJson("[1, 2]").error, u"JSON 顶层应为对象，实际为数组"_s);
+
     // Beyond 2^53 a double would round these; they must come back digit for digit.
     EXPECT_EQ(withNotice("9007199254740993").value->notice, Q_INT64_C(9007199254740993));
     EXPECT_EQ(withNotice("9223372036854775807").value->notice, std::numeric_limits<qint64>::max());
@@ -103,35 +125,6 @@ TEST(CleanupRuleJson, NoticeIsAnExactSigned64BitInteger)
     rule.notice = Q_INT64_C(9007199254740993);
     EXPECT_TRUE(rule.toJson().contains("9007199254740993"));
     EXPECT_EQ(CleanupRule::fromJson(rule.toJson()).value, rule);
-}
-
-TEST(CleanupRuleJson, BrokenTextReportsWhereItBreaks)
-{
-    const QString multiLine = CleanupRule::fromJson("{\n  \"App\": true,\n  \"Name\" \"x\"\n}").error;
-    EXPECT_TRUE(multiLine.startsWith(u"第 3 行第 "_s)) << multiLine.toStdString();
-    // Columns count characters, not bytes: the parser stops after the stray "x", at byte 19
-    // but character 16.
-    const QString chinese = CleanupRule::fromJson("{\"Name\": \"微信\" x}").error;
-    EXPECT_TRUE(chinese.startsWith(u"第 1 行第 16 列（第 19 字节）："_s)) << chinese.toStdString();
-    EXPECT_EQ(CleanupRule::fromJson("  \n").error, u"JSON 文本为空"_s);
-    EXPECT_EQ(CleanupRule::fromJson("[1, 2]").error, u"JSON 顶层应为对象，实际为数组"_s);
-}
-
-TEST(CleanupRuleJson, EncodingIsIndentedSortedAndPlainUtf8)
-{
-    const QByteArray text = sampleRule().toJson();
-    qsizetype last = -1;
-    for (const char* key : {"\"App\"", "\"Description\"", "\"Name\"", "\"Notice\"", "\"PackName\"", "\"Paths\""}) {
-        const qsizetype at = text.indexOf(key);
-        EXPECT_GT(at, last) << key << " out of order in " << text.constData();
-        last = at;
-    }
-    EXPECT_TRUE(text.startsWith("{\n    \"App\": false,\n")) << text.constData();
-    EXPECT_TRUE(text.contains("\n        \"PUBLIC_DATA/com.tencent.mm/MicroMsg/wxacache\",\n"));
-    // Chinese is written as UTF-8, not as \u escapes; slashes stay as they are.
-    EXPECT_TRUE(text.contains(u"微信 小程序缓存"_s.toUtf8()));
-    EXPECT_FALSE(text.contains("\\u") || text.contains("\\/"));
-    EXPECT_EQ(RuleStore::exportJSON(sampleRule()), QString::fromUtf8(text));
 }
 
 TEST(RemoteRuleJson, AppAndNoticeMayBeMissingOrNull)
@@ -275,7 +268,7 @@ TEST_F(RuleStoreTest, SaveWritesTheEncodedRuleUnderItsIdentityAndReplacesIt)
               QStringList({u"com.tencent.mm微信 小程序缓存.json"_s, u"com.tencent.mm新规则.json"_s}));
 }
 
-TEST_F(RuleStoreTest, UnsafeIdentitiesAreNeverWritten)
+TEST_F(RuleStoreTest, UnsafeIdentitiesAreNeverWrittenNorThroughALinkAndFailuresAreReported)
 {
     const QStringList before = everything();
     const QList<QPair<QString, QString>> unsafe = {
@@ -295,10 +288,8 @@ TEST_F(RuleStoreTest, UnsafeIdentitiesAreNeverWritten)
     // ".." as part of a longer name is just a file name.
     ASSERT_TRUE(store().saveRule(makeRule(u".."_s, u"x"_s)));
     EXPECT_TRUE(QFileInfo::exists(user() + u"/..x.json"_s));
-}
 
-TEST_F(RuleStoreTest, SaveNeverWritesThroughALinkAndReportsFailures)
-{
+    // A save never writes through a link, and reports failures.
     write(u"outside.txt"_s, "keep me");
     QDir().mkpath(user());
     ASSERT_TRUE(QFile::link(path(u"outside.txt"_s), user() + u"/pn.json"_s));
@@ -308,11 +299,11 @@ TEST_F(RuleStoreTest, SaveNeverWritesThroughALinkAndReportsFailures)
 
     // A folder holds the file's name: the save fails and leaves no temporary file.
     QDir().mkpath(user() + u"/pm.json/inside"_s);
-    const QStringList before = everything();
+    const QStringList withFolder = everything();
     QString error;
     EXPECT_FALSE(store().saveRule(makeRule(u"p"_s, u"m"_s), &error));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(everything(), before);
+    EXPECT_EQ(everything(), withFolder);
 
     // A file holds the rule folder's name.
     const RuleStore blocked({}, path(u"outside.txt/Rules"_s));

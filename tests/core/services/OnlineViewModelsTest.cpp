@@ -50,7 +50,7 @@ bool validPhone(const QString& text)
 
 } // namespace
 
-TEST_F(LoginTest, AccountsAreNormalisedAndOnlyValidOnesAreSent)
+TEST_F(LoginTest, AccountsAreNormalisedOnlyValidOnesAreSentAndCodeBoxesTakeNumbersOnly)
 {
     EXPECT_TRUE(validPhone(u" 13912345678 "_s));
     for (const QString& bad :
@@ -70,9 +70,29 @@ TEST_F(LoginTest, AccountsAreNormalisedAndOnlyValidOnesAreSent)
     EXPECT_EQ(server.requests()[1].body, R"({"email_address":"user@example.com"})");
     EXPECT_EQ(model.step(), Step::codeEntry);
     EXPECT_EQ(model.codeSentText(), u"验证码已发送至 user@example.com"_s);
+
+    model.setDigitText(0, u"123456"_s);
+    EXPECT_EQ(model.digits(), (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
+    EXPECT_EQ(model.focusedDigit(), 3);
+    model.setDigitText(1, u"a"_s);
+    EXPECT_EQ(model.digits()[1], QString());
+    EXPECT_EQ(model.focusedDigit(), 3);
+    EXPECT_FALSE(model.canConfirm());
+
+    model.setDigitText(0, u"x8"_s);
+    EXPECT_EQ(model.focusedDigit(), 1);
+    model.setDigitText(1, u"56"_s); // a second digit spreads into the next box
+    EXPECT_EQ(model.digits(), (QStringList{u"8"_s, u"5"_s, u"6"_s, u"4"_s}));
+    EXPECT_EQ(model.focusedDigit(), 3);
+    model.setDigitText(3, u"٧٨"_s); // other scripts' numbers count; never beyond the last box
+    EXPECT_EQ(model.digits()[3], u"٧"_s);
+    EXPECT_TRUE(model.canConfirm());
+
+    model.changeAccount();
+    EXPECT_EQ(model.digits(), QStringList(4, QString()));
 }
 
-TEST_F(LoginTest, SendAcceptsOnlyCode200AndCheckOnlyCode1)
+TEST_F(LoginTest, SendAcceptsOnlyCode200AndCheckOnlyCode1ThenBackStepsAndTheWindowsAccount)
 {
     answer("POST", u"send"_s, R"({"code":0,"message":"发送过于频繁"})");
     send(Method::phone, u"13912345678"_s);
@@ -95,33 +115,9 @@ TEST_F(LoginTest, SendAcceptsOnlyCode200AndCheckOnlyCode1)
     ASSERT_EQ(verified.count(), 1);
     EXPECT_EQ(verified.at(0).at(0).toString(), u"13912345678"_s);
     EXPECT_EQ(server.requests().last().target, "/sms/check?phone_number=13912345678&code=0427");
-}
 
-TEST_F(LoginTest, CodeBoxesTakeNumbersOnlyAndSpreadSeveral)
-{
-    model.setDigitText(0, u"123456"_s);
-    EXPECT_EQ(model.digits(), (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
-    EXPECT_EQ(model.focusedDigit(), 3);
-    model.setDigitText(1, u"a"_s);
-    EXPECT_EQ(model.digits()[1], QString());
-    EXPECT_EQ(model.focusedDigit(), 3);
-    EXPECT_FALSE(model.canConfirm());
-
-    model.setDigitText(0, u"x8"_s);
-    EXPECT_EQ(model.focusedDigit(), 1);
-    model.setDigitText(1, u"56"_s); // a second digit spreads into the next box
-    EXPECT_EQ(model.digits(), (QStringList{u"8"_s, u"5"_s, u"6"_s, u"4"_s}));
-    EXPECT_EQ(model.focusedDigit(), 3);
-    model.setDigitText(3, u"٧٨"_s); // other scripts' numbers count; never beyond the last box
-    EXPECT_EQ(model.digits()[3], u"٧"_s);
-    EXPECT_TRUE(model.canConfirm());
-
-    model.changeAccount();
-    EXPECT_EQ(model.digits(), QStringList(4, QString()));
-}
-
-TEST_F(LoginTest, BackStepsAndTheWindowsAccount)
-{
+    // Back steps, and the window's account.
+    const qsizetype asked = server.requests().size();
     answer("POST", u"send"_s, R"({"code":200,"message":""})");
     send(Method::email, u"a@b.cn"_s);
     model.changeAccount();
@@ -138,7 +134,7 @@ TEST_F(LoginTest, BackStepsAndTheWindowsAccount)
     ASSERT_TRUE(model.isLoading());
     model.backToMethods();
     EXPECT_FALSE(model.isLoading());
-    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == asked + 2; }));
     QTest::qWait(100); // the reply arrives, and is dropped
     EXPECT_EQ(model.step(), Step::methodChoice);
     EXPECT_FALSE(model.codeSent());
@@ -185,7 +181,7 @@ protected:
 
 } // namespace
 
-TEST_F(RuleEditorTest, SavingAnExistingIdentityReplacesItAndAnUnwritableOneStaysOpen)
+TEST_F(RuleEditorTest, SavingReplacesAnIdentityAnUnwritableOneStaysOpenViewingIsReadOnlyAndTakingInReloadsThePage)
 {
     window.edit(rules.add(u"com.x"_s, u"缓存"_s, u"旧"_s));
     auto editor = openEditor();
@@ -207,10 +203,8 @@ TEST_F(RuleEditorTest, SavingAnExistingIdentityReplacesItAndAnUnwritableOneStays
     EXPECT_EQ(window.rulesVersion(), 1);
     EXPECT_TRUE(editor->showResult());
     EXPECT_EQ(rules.fileCount(), 1);
-}
 
-TEST_F(RuleEditorTest, ViewingIsReadOnlyAndTakingInSavesClosesAndReloadsTheRulesPage)
-{
+    // Viewing is read-only; taking in saves, closes and reloads the rules page.
     MarketRule entry; // no App, no Notice
     entry.ruleJSON.name = u"工坊"_s;
     entry.ruleJSON.packName = u"com.shop"_s;
@@ -220,7 +214,7 @@ TEST_F(RuleEditorTest, ViewingIsReadOnlyAndTakingInSavesClosesAndReloadsTheRules
     QObject::connect(&window, &RuleEditorCoordinator::rulesVersionChanged, &page, &RulesPageViewModel::setRefreshID);
 
     window.open(entry);
-    auto editor = openEditor();
+    editor = openEditor();
     editor->setName(u"改名"_s);
     editor->setPathsText(u"/etc"_s);
     EXPECT_EQ(editor->rule(), entry.ruleJSON.toCleanupRule());
@@ -228,8 +222,8 @@ TEST_F(RuleEditorTest, ViewingIsReadOnlyAndTakingInSavesClosesAndReloadsTheRules
 
     editor->primaryAction();
     EXPECT_FALSE(window.isOpen());
-    ASSERT_EQ(page.rules().size(), 1);
-    EXPECT_EQ(page.rules()[0].ruleKey(), u"com.shop工坊"_s);
+    ASSERT_EQ(page.rules().size(), 2);
+    EXPECT_TRUE(rules.find(u"com.shop工坊"_s));
 
     // A workshop rule that fails the rule review (an operator may have let it through) is not
     // taken in, and the panel says why.
@@ -240,10 +234,10 @@ TEST_F(RuleEditorTest, ViewingIsReadOnlyAndTakingInSavesClosesAndReloadsTheRules
     editor->primaryAction();
     EXPECT_TRUE(window.isOpen());
     EXPECT_TRUE(editor->resultMessage().contains(u"USERFOLDER/.aws"_s)) << editor->resultMessage().toStdString();
-    EXPECT_EQ(rules.fileCount(), 1);
+    EXPECT_EQ(rules.fileCount(), 2);
 }
 
-TEST_F(RuleEditorTest, JSONThatIsNotARuleShowsTheDecoderMessageAndKeepsUploadDisabled)
+TEST_F(RuleEditorTest, JSONThatIsNotARuleKeepsUploadDisabledAndTwoQuickPressesSendOneRequest)
 {
     window.startUpload();
     auto editor = openEditor();
@@ -265,12 +259,8 @@ TEST_F(RuleEditorTest, JSONThatIsNotARuleShowsTheDecoderMessageAndKeepsUploadDis
     editor->parseJSON();
     EXPECT_FALSE(editor->canUpload());
     EXPECT_EQ(editor->rule().packName, u"com.x"_s);
-}
 
-TEST_F(RuleEditorTest, TwoQuickPressesSendOneRequestAndTheReviewDecidesTheMessage)
-{
-    window.startUpload();
-    auto editor = openEditor();
+    // Two quick presses send one request, and the review decides the message.
     editor->setJsonInput(kGoodJSON);
     editor->parseJSON();
     editor->setJsonInput(u"edited after parsing"_s); // still sends the parsed rule
@@ -336,15 +326,20 @@ protected:
 
 } // namespace
 
-TEST_F(RuleWorkshopTest, AnEmptyListIsNoErrorAndEntriesNotApprovedCarryTheBadgeAndOpenWithDefaults)
+TEST_F(RuleWorkshopTest, EntriesNotApprovedCarryTheBadgeAndAFailedReloadKeepsTheOldListSilently)
 {
+    serve({}, 503);
+    load();
+    EXPECT_EQ(model.contentState(), State::unavailable);
+    EXPECT_TRUE(model.hasError());
     serve({});
     model.load();
     model.load(); // a second call while one runs sends nothing
     EXPECT_EQ(model.contentState(), State::loading);
     ASSERT_TRUE(waitUntil([&] { return !model.isLoading(); }));
-    EXPECT_EQ(model.contentState(), State::empty);
-    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(model.contentState(), State::empty); // an empty list is no error
+    EXPECT_FALSE(model.hasError());
+    EXPECT_EQ(server.requests().size(), 2);
 
     serve({entry(3, 0), entry(1, 1),
            entry(2, 2, R"({"Name":"工坊","Paths":["x"],"PackName":"com.w","Description":"d"})")});
@@ -357,28 +352,15 @@ TEST_F(RuleWorkshopTest, AnEmptyListIsNoErrorAndEntriesNotApprovedCarryTheBadgeA
     const CleanupRule viewed = RuleWorkshopViewModel::ruleForViewing(model.rules()[2]);
     EXPECT_TRUE(viewed.app);
     EXPECT_EQ(viewed.notice, 0);
-}
 
-TEST_F(RuleWorkshopTest, FailedReloadKeepsTheOldListWithoutShowingTheError)
-{
-    serve({}, 503);
-    load();
-    EXPECT_EQ(model.contentState(), State::unavailable);
-    EXPECT_TRUE(model.hasError());
-
-    serve({entry(1, 1), entry(2, 0)});
+    // One malformed entry fails the whole load; the old list stays, the error is not shown over it.
+    serve({entry(5, 1), entry(6, 1, R"({"Paths":[],"PackName":"p","Description":"d"})")});
     model.setRefreshID(0);
     model.setRefreshID(1); // a new workshop version reloads
-    ASSERT_TRUE(waitUntil([&] { return !model.isLoading(); }));
-    EXPECT_FALSE(model.hasError());
-
-    // One malformed entry fails the whole load.
-    serve({entry(5, 1), entry(6, 1, R"({"Paths":[],"PackName":"p","Description":"d"})")});
-    model.load();
     EXPECT_EQ(model.contentState(), State::list);
     ASSERT_TRUE(waitUntil([&] { return !model.isLoading(); }));
     EXPECT_TRUE(model.hasError());
-    EXPECT_EQ(model.rules().size(), 2);
+    EXPECT_EQ(model.rules().size(), 3);
     EXPECT_EQ(model.contentState(), State::list);
 }
 
@@ -447,7 +429,7 @@ TEST_F(RulesPageViewModelTest, ImportFillsMissingAppAndNoticeAndLeavesOtherRules
     EXPECT_EQ(model.cloudSubtitle(), u"本地 3 条 · 云端 4 条 · 2 条未通过安全审核"_s);
 }
 
-TEST_F(RulesPageViewModelTest, PublishedRulesMatchingLocalOnesOverwriteThemAndSyncStaysOffered)
+TEST_F(RulesPageViewModelTest, PublishedRulesMatchingLocalOnesOverwriteThemAndARecheckDuringAnImportDoesNothing)
 {
     // Five local rules, ten published entries: two per local identity ("com.app" + "0缓存" is
     // the same identity as "com.app0" + "缓存").
@@ -463,10 +445,34 @@ TEST_F(RulesPageViewModelTest, PublishedRulesMatchingLocalOnesOverwriteThemAndSy
     EXPECT_EQ(rules.find(u"com.app3缓存"_s)->description, u"云端"_s); // the later entry wins
     EXPECT_EQ(model.cloudSubtitle(), u"本地 5 条 · 云端 10 条"_s);
     EXPECT_EQ(model.cloudControl(), Control::syncButton);
+
+    // A recheck during an import does nothing.
+    publish({ruleJSON(u"com.a"_s, u"甲"_s), ruleJSON(u"com.b"_s, u"乙"_s)});
+    check();
+    const qsizetype asked = server.requests().size();
+    model.syncFromCloud();
+    ASSERT_TRUE(model.isSyncing());
+    EXPECT_EQ(model.cloudControl(), Control::spinner);
+    model.checkCloud();
+    EXPECT_FALSE(model.isCheckingCloud());
+    ASSERT_TRUE(waitUntil([&] { return !model.isSyncing(); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(server.requests().size(), asked);
+    EXPECT_EQ(model.rules().size(), 7);
 }
 
-TEST_F(RulesPageViewModelTest, CheckmarkFollowsTheCountsAndAnEmptyListNeverOffersSync)
+TEST_F(RulesPageViewModelTest, FailedCheckOffersRecheckAndForgetsTheOldListAndTheCheckmarkFollowsTheCounts)
 {
+    publish({ruleJSON(u"com.a"_s, u"甲"_s)});
+    check();
+    server.setReply("GET", u"/tasks/rules"_s, TestHttpServer::json(500, R"({"message":"维护中"})"));
+    check();
+    EXPECT_EQ(model.cloudControl(), Control::recheckButton);
+    EXPECT_EQ(log.lines(), QStringList{u"[RuleSync] 获取云端规则失败：服务端返回 HTTP 500"_s});
+    sync(); // the list published before the failure is not imported
+    EXPECT_FALSE(rules.find(u"com.a甲"_s));
+
+    // The checkmark follows the counts, and an empty list never offers sync.
     EXPECT_EQ(model.cloudControl(), Control::recheckButton);
     for (int i = 0; i < 3; ++i)
         rules.add(u"com.local%1"_s.arg(i), u"规则"_s);
@@ -485,33 +491,6 @@ TEST_F(RulesPageViewModelTest, CheckmarkFollowsTheCountsAndAnEmptyListNeverOffer
     EXPECT_EQ(model.cloudSubtitle(), u"本地 4 条 · 云端 0 条"_s);
 }
 
-TEST_F(RulesPageViewModelTest, RecheckDuringAnImportDoesNothing)
-{
-    publish({ruleJSON(u"com.a"_s, u"甲"_s), ruleJSON(u"com.b"_s, u"乙"_s)});
-    check();
-    model.syncFromCloud();
-    ASSERT_TRUE(model.isSyncing());
-    EXPECT_EQ(model.cloudControl(), Control::spinner);
-    model.checkCloud();
-    EXPECT_FALSE(model.isCheckingCloud());
-    ASSERT_TRUE(waitUntil([&] { return !model.isSyncing(); }));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(server.requests().size(), 1);
-    EXPECT_EQ(model.rules().size(), 2);
-}
-
-TEST_F(RulesPageViewModelTest, FailedCheckReadsCheckFailedOffersRecheckAndForgetsTheOldList)
-{
-    publish({ruleJSON(u"com.a"_s, u"甲"_s)});
-    check();
-    server.setReply("GET", u"/tasks/rules"_s, TestHttpServer::json(500, R"({"message":"维护中"})"));
-    check();
-    EXPECT_EQ(model.cloudControl(), Control::recheckButton);
-    EXPECT_EQ(log.lines(), QStringList{u"[RuleSync] 获取云端规则失败：服务端返回 HTTP 500"_s});
-    sync(); // the list published before the failure is not imported
-    EXPECT_FALSE(rules.find(u"com.a甲"_s));
-}
-
 namespace {
 
 class ToolbarPoemTest : public ServiceTest
@@ -527,31 +506,31 @@ protected:
 
     ToolbarPoem poem;
     QSignalSpy finished{&poem, &ToolbarPoem::fetchFinished};
-    QSignalSpy changed{&poem, &ToolbarPoem::textChanged};
     LogCapture log;
 };
 
 } // namespace
 
-TEST_F(ToolbarPoemTest, LineIsTrimmedAndFetchedOnce)
+TEST_F(ToolbarPoemTest, TheLineIsTrimmedAndFetchedOnceABlankOneShowsNothingAndAMissingOneIsLogged)
 {
     EXPECT_EQ(fetchWith(R"({"hitokoto":"\n  海上生明月 \n","from":"张九龄"})"), u"海上生明月"_s);
     poem.fetch();
     QCoreApplication::processEvents();
     ASSERT_EQ(server.requests().size(), 1);
     EXPECT_EQ(server.requests()[0].target, "/?c=i");
-}
-
-TEST_F(ToolbarPoemTest, BlankLineShowsNothing)
-{
-    EXPECT_EQ(fetchWith(R"({"hitokoto":" \n\t "})"), QString());
-    EXPECT_EQ(changed.count(), 0);
     EXPECT_TRUE(log.lines().isEmpty());
-}
 
-TEST_F(ToolbarPoemTest, ReplyWithoutTheLineIsLogged)
-{
-    EXPECT_EQ(fetchWith(R"({"from":"佚名"})"), QString());
+    for (const QByteArray& body : {QByteArray(R"({"hitokoto":" \n\t "})"), QByteArray(R"({"from":"佚名"})")}) {
+        ToolbarPoem other;
+        QSignalSpy done(&other, &ToolbarPoem::fetchFinished);
+        QSignalSpy shown(&other, &ToolbarPoem::textChanged);
+        server.setReply("GET", u"/"_s, TestHttpServer::json(200, body));
+        other.fetch();
+        ASSERT_TRUE(waitUntil([&] { return done.count() > 0; }));
+        EXPECT_EQ(other.text(), QString()) << body.constData();
+        EXPECT_EQ(shown.count(), 0) << body.constData();
+    }
+    // Only the reply without the line is logged.
     ASSERT_EQ(log.lines().size(), 1);
     EXPECT_TRUE(log.lines()[0].startsWith(u"[Hitokoto] 诗词加载失败："_s));
     EXPECT_TRUE(log.lines()[0].contains(u"hitokoto"_s));
@@ -607,14 +586,33 @@ protected:
 
 } // namespace
 
-TEST_F(UpdateCheckerTest, WithoutALastCheckItChecksAtOnce)
+TEST_F(UpdateCheckerTest, WithoutALastCheckItChecksAtOnceAndOnlyAHigherBuildIsOffered)
 {
+    server.setReply("GET", u"/app/version/latest"_s, TestHttpServer::json(502, "{}"));
     checker.startAutomaticChecks();
     EXPECT_EQ(started.count(), 1);
     ASSERT_TRUE(waitUntil([&] { return finished.count() == 1; }));
+    EXPECT_FALSE(checker.availableVersion());
+    EXPECT_FALSE(Settings::store().contains(Settings::kLastUpdateCheck)); // a failure is not a check
+    EXPECT_EQ(log.lines(), QStringList{u"[UpdateChecker] 版本检测失败：服务端返回 HTTP 502"_s});
+
+    // No version, or no higher build, still counts as a check.
+    EXPECT_FALSE(offerAfter(version(12, 0)));
+    EXPECT_FALSE(offerAfter(R"({"code":0,"message":"","data":null})"));
+    EXPECT_EQ(stored(Settings::kLastUpdateCheck).toDateTime(), start);
+    const std::optional<AppVersionInfo> offered = offerAfter(version(13, 0));
+    ASSERT_TRUE(offered);
+    EXPECT_EQ(UpdateChecker::sheetSubtitle(*offered), u"版本 2.0 · Build 13"_s);
+
+    EXPECT_EQ(checker.update(), QUrl(u"https://example.com/app.dmg"_s));
+    EXPECT_FALSE(checker.hasAvailableVersion());
+    // An address from the network that is not a web page is never opened.
+    ASSERT_TRUE(offerAfter(version(13, 0, "file:///bin/sh")));
+    EXPECT_TRUE(checker.update().isEmpty());
+    EXPECT_TRUE(checker.hasAvailableVersion());
 }
 
-TEST_F(UpdateCheckerTest, CheckedTwentyThreeHoursAgoWaitsUntilADayAfterStart)
+TEST_F(UpdateCheckerTest, CheckedTwentyThreeHoursAgoWaitsUntilADayAfterStartAndASkippedBuildReturnsOnlyWhenForced)
 {
     Settings::store().setValue(Settings::kLastUpdateCheck, start.addSecs(-23 * 3600));
     checker.startAutomaticChecks();
@@ -631,30 +629,8 @@ TEST_F(UpdateCheckerTest, CheckedTwentyThreeHoursAgoWaitsUntilADayAfterStart)
     checker.checkIfNeeded();
     EXPECT_EQ(started.count(), 2);
     ASSERT_TRUE(waitUntil([&] { return finished.count() == 2; }));
-}
 
-TEST_F(UpdateCheckerTest, OnlyAHigherBuildIsOfferedAndNoVersionStillCountsAsACheck)
-{
-    EXPECT_FALSE(offerAfter("{}", 502));
-    EXPECT_FALSE(Settings::store().contains(Settings::kLastUpdateCheck)); // a failure is not a check
-    EXPECT_EQ(log.lines(), QStringList{u"[UpdateChecker] 版本检测失败：服务端返回 HTTP 502"_s});
-    EXPECT_FALSE(offerAfter(version(12, 0)));
-    EXPECT_FALSE(offerAfter(R"({"code":0,"message":"","data":null})"));
-    EXPECT_EQ(stored(Settings::kLastUpdateCheck).toDateTime(), start);
-    const std::optional<AppVersionInfo> offered = offerAfter(version(13, 0));
-    ASSERT_TRUE(offered);
-    EXPECT_EQ(UpdateChecker::sheetSubtitle(*offered), u"版本 2.0 · Build 13"_s);
-
-    EXPECT_EQ(checker.update(), QUrl(u"https://example.com/app.dmg"_s));
-    EXPECT_FALSE(checker.hasAvailableVersion());
-    // An address from the network that is not a web page is never opened.
-    ASSERT_TRUE(offerAfter(version(13, 0, "file:///bin/sh")));
-    EXPECT_TRUE(checker.update().isEmpty());
-    EXPECT_TRUE(checker.hasAvailableVersion());
-}
-
-TEST_F(UpdateCheckerTest, SkippedBuildReturnsOnlyWhenForcedAndThenCannotBeDismissed)
-{
+    // A skipped build returns only when forced, and then cannot be dismissed.
     ASSERT_TRUE(offerAfter(version(13, 0)));
     checker.skip();
     EXPECT_EQ(stored(Settings::kSkippedBuild).toLongLong(), 13);

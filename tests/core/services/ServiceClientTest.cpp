@@ -29,7 +29,8 @@ using HTTPUtilTimeoutTest = ServiceTest;
 
 // --- Status and decoding rules ---------------------------------------------------------------
 
-TEST_F(HTTPUtilStatusTest, SuccessfulRepliesThatDoNotDecodeFailAsDecodingErrors)
+TEST_F(HTTPUtilStatusTest,
+       UndecodableRepliesFailAsDecodingErrorsOnlyStatusesFrom200To299SucceedAndOnlyAFailedPostShowsItsMessage)
 {
     // A 204 fails on its empty body, not on its status.
     server.setReply("GET", u"/tasks/rules"_s, TestHttpServer::json(204, {}));
@@ -44,10 +45,7 @@ TEST_F(HTTPUtilStatusTest, SuccessfulRepliesThatDoNotDecodeFailAsDecodingErrors)
     ASSERT_FALSE(malformed.ok());
     ASSERT_NE(malformed.error().decodingError(), nullptr);
     EXPECT_EQ(malformed.error().decodingError()->path, u"code"_s);
-}
 
-TEST_F(HTTPUtilStatusTest, OnlyStatusesFrom200To299SucceedAndOnlyAFailedPostShowsTheServersMessage)
-{
     // Qt flags 4xx and 5xx itself but lets a 3xx without a Location through as if it were fine, and
     // maps each failure status to an error of its own: none may hide the reply of a POST.
     const struct
@@ -97,7 +95,7 @@ TEST_F(HTTPUtilStatusTest, OnlyStatusesFrom200To299SucceedAndOnlyAFailedPostShow
     }
 }
 
-TEST_F(HTTPUtilStatusTest, AddressesThatAreNotHttpAreNeverFetched)
+TEST_F(HTTPUtilStatusTest, AddressesThatAreNotHttpAreNeverFetchedAndARefusedConnectionIsATransportError)
 {
     // Qt would read a file: URL from disk; such a reply is "not an HTTP reply" (status -1).
     const QUrl file = QUrl::fromLocalFile(QCoreApplication::applicationFilePath());
@@ -112,16 +110,12 @@ TEST_F(HTTPUtilStatusTest, AddressesThatAreNotHttpAreNeverFetched)
     ASSERT_NE(post.error().httpError(), nullptr);
     EXPECT_EQ(*post.error().httpError(), HTTPUtilError::badResponse(-1, std::nullopt));
     EXPECT_TRUE(server.requests().isEmpty());
-}
 
-TEST_F(HTTPUtilStatusTest, RefusedConnectionIsATransportError)
-{
     QUrl closed;
     {
         TestHttpServer gone;
         closed = gone.baseURL().resolved(QUrl(u"/tasks/rules"_s));
     }
-
     const auto result = awaitGet<HitokotoResponse>(closed);
     ASSERT_FALSE(result.ok());
     ASSERT_NE(result.error().transportError(), nullptr);
@@ -133,7 +127,7 @@ TEST_F(HTTPUtilStatusTest, RefusedConnectionIsATransportError)
 
 // --- What goes out ---------------------------------------------------------------------------
 
-TEST_F(HTTPUtilRequestTest, GetSendsOnlyAcceptAndPostAcceptThenContentTypeAndACompactBody)
+TEST_F(HTTPUtilRequestTest, GetAndPostSendOnlyTheirHeadersAndPathsLandUnderABaseURLThatOnlyAWebAddressMayReplace)
 {
     server.setReply("GET", u"/app/version/latest"_s, TestHttpServer::json(200, kVerificationReply));
     ASSERT_TRUE(awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/app/version/latest"_s)).ok());
@@ -165,10 +159,7 @@ TEST_F(HTTPUtilRequestTest, GetSendsOnlyAcceptAndPostAcceptThenContentTypeAndACo
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(sorted, (QList<QByteArray>{"Accept", "Accept-Encoding", "Accept-Language", "Connection", "Content-Length",
                                          "Content-Type", "Host", "User-Agent"}));
-}
 
-TEST_F(HTTPUtilRequestTest, PathsLandDirectlyUnderABaseURLThatOnlyAWebAddressMayReplace)
-{
     const QUrl base = server.baseURL();
     EXPECT_EQ(HTTPUtil::serviceBaseURL(), base);
     EXPECT_EQ(HTTPUtil::endpointURL(u"/tasks/rules"_s), QUrl(base.toString() + u"/tasks/rules"_s));
@@ -185,7 +176,7 @@ TEST_F(HTTPUtilRequestTest, PathsLandDirectlyUnderABaseURLThatOnlyAWebAddressMay
     server.setReply("GET", u"/tasks/rules"_s, TestHttpServer::json(200, kVerificationReply));
     qputenv("SWEEPORA_SERVICE_URL", base.toEncoded());
     ASSERT_TRUE(awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"tasks/rules"_s)).ok());
-    EXPECT_EQ(server.requests().first().target, "/tasks/rules");
+    EXPECT_EQ(server.requests().last().target, "/tasks/rules");
 
     // Only a web address from the environment replaces the built-in ones.
     for (const char* bad : {"ftp://127.0.0.1:21", "not a url", "http://", "http://127.0.0.1:9/?x=1", "file:///tmp"}) {
@@ -201,7 +192,7 @@ TEST_F(HTTPUtilRequestTest, PathsLandDirectlyUnderABaseURLThatOnlyAWebAddressMay
     EXPECT_EQ(HTTPUtil::poemURL(), QUrl(server.baseURL().toString() + u"/?c=i"_s));
 }
 
-TEST_F(HTTPUtilRequestTest, ACallWhoseContextIsGoneNeverCompletes)
+TEST_F(HTTPUtilRequestTest, ACallWhoseContextIsGoneNeverCompletesAndTheGuardRefusesEveryHostButLoopback)
 {
     server.setReply("GET", u"/slow"_s, TestHttpServer::silent());
     useTimeouts(60'000, 100);
@@ -215,10 +206,8 @@ TEST_F(HTTPUtilRequestTest, ACallWhoseContextIsGoneNeverCompletes)
     const auto later = awaitGet<HitokotoResponse>(HTTPUtil::endpointURL(u"slow"_s));
     EXPECT_FALSE(later.ok());
     EXPECT_EQ(orphanCalls, 0);
-}
 
-TEST_F(HTTPUtilRequestTest, TheGuardRefusesEveryHostButLoopback)
-{
+    // The guard refuses every host but loopback.
     // 192.0.2.1 is reserved for documentation: even without the guard nobody would answer.
     useTimeouts(2'000, 2'000);
     const auto result = awaitGet<HitokotoResponse>(QUrl(u"http://192.0.2.1/"_s));
@@ -290,30 +279,7 @@ QByteArray compact(const QJsonObject& object)
 
 // --- Rules on the wire ---------------------------------------------------------------------
 
-TEST(WireRuleTest, CloudRuleWithoutAppAndNoticeTakesTheirDefaults)
-{
-    const auto result = decode<CloudTaskEnvelope>(R"({"code": 0, "message": "", "data": [
-        {"id": 7, "rule_json": {"Name": "缓存", "Paths": ["USERFOLDER/Library/Caches/x"], "PackName": "com.x",
-                                "Description": "d"}},
-        {"id": 8, "rule_json": {"App": null, "Notice": null, "Name": "n", "Paths": [], "PackName": "p",
-                                "Description": ""}},
-        {"id": 9, "rule_json": {"App": false, "Notice": 3, "Name": "n", "Paths": [], "PackName": "p",
-                                "Description": ""}}]})");
-    ASSERT_TRUE(result.ok()) << result.error().localizedDescription().toStdString();
-    const QList<CloudTaskRule>& rules = result.value().data;
-    ASSERT_EQ(rules.size(), 3);
-
-    EXPECT_EQ(rules[0].id, 7);
-    EXPECT_EQ(rules[0].ruleJSON.toCleanupRule(),
-              (CleanupRule{true, u"缓存"_s, {u"USERFOLDER/Library/Caches/x"_s}, 0, u"com.x"_s, u"d"_s}));
-
-    EXPECT_TRUE(rules[1].ruleJSON.toCleanupRule().app);
-    EXPECT_EQ(rules[1].ruleJSON.toCleanupRule().notice, 0);
-    EXPECT_FALSE(rules[2].ruleJSON.toCleanupRule().app);
-    EXPECT_EQ(rules[2].ruleJSON.toCleanupRule().notice, 3);
-}
-
-TEST(WireRuleTest, RequiredRuleKeysMustBePresentWithTheirJSONTypeInEveryRule)
+TEST(WireRuleTest, RequiredRuleKeysMustBePresentWithTheirTypesAndUploadsCarryTheLocalFormSorted)
 {
     const auto envelope = [](const char* rule) {
         return "{\"code\": 0, \"message\": \"\", \"data\": [{\"id\": 1, \"rule_json\": " + std::string(rule) + "}]}";
@@ -343,10 +309,7 @@ TEST(WireRuleTest, RequiredRuleKeysMustBePresentWithTheirJSONTypeInEveryRule)
         {"id": 1, "allow": 1, "created_at": "", "updated_at": "",
          "rule_json": {"Paths": [], "PackName": "p", "Description": ""}}]})"),
               "missingKey data[0].rule_json.Name");
-}
 
-TEST(WireRuleTest, UploadBodyCarriesTheRuleInTheLocalFormatWithAllSixKeysSorted)
-{
     // The notice is not representable as a double.
     const CleanupRule rule{
         false, u"微信 小程序缓存"_s, {u"USERFOLDER/a"_s, u"/b"_s}, 9'007'199'254'740'993, u"com.tencent.mm"_s, {}};
@@ -365,7 +328,7 @@ TEST(WireRuleTest, UploadBodyCarriesTheRuleInTheLocalFormatWithAllSixKeysSorted)
 
 // --- Envelopes and records -----------------------------------------------------------------
 
-TEST(WireRecordTest, EnvelopesNeedCodeMessageAndTheirData)
+TEST(WireRecordTest, EnvelopesNeedCodeMessageAndTheirDataIgnoreUnknownKeysAndSayWhatIsWrongWhere)
 {
     EXPECT_EQ(failure<CloudTaskEnvelope>(R"({"message": "", "data": []})"), "missingKey code");
     EXPECT_EQ(failure<CloudTaskEnvelope>(R"({"code": "0", "message": "", "data": []})"), "wrongType code");
@@ -387,10 +350,8 @@ TEST(WireRecordTest, EnvelopesNeedCodeMessageAndTheirData)
     ASSERT_TRUE(empty.ok());
     EXPECT_TRUE(empty.value().data.isEmpty());
     EXPECT_EQ(empty.value().code, 5);
-}
 
-TEST(WireRecordTest, UnknownKeysAreIgnoredEverywhere)
-{
+    // Unknown keys are ignored everywhere.
     const auto result = decode<MarketTaskEnvelope>(R"({"code": 0, "message": "", "extra": {"x": [1]},
         "data": [{"id": 3, "allow": 2, "created_at": "c", "updated_at": "u", "author": "someone",
                   "rule_json": {"Name": "n", "Paths": [], "PackName": "p", "Description": "", "Icon": 5}}]})");
@@ -400,6 +361,20 @@ TEST(WireRecordTest, UnknownKeysAreIgnoredEverywhere)
     EXPECT_FALSE(rule.isApproved());
     EXPECT_EQ(rule.createdAt, u"c"_s);
     EXPECT_EQ(rule.updatedAt, u"u"_s);
+
+    // Decoding errors say what and where.
+    const auto missing = decode<CloudTaskEnvelope>(
+        R"({"code": 0, "message": "", "data": [{"id": 1, "rule_json": {"Name": "", "Paths": [], "Description": ""}}]})");
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error().localizedDescription(), u"服务端返回的数据缺少“data[0].rule_json.PackName”"_s);
+
+    const auto wrong = decode<VerificationResponse>(R"({"code": "1", "message": ""})");
+    ASSERT_FALSE(wrong.ok());
+    EXPECT_EQ(wrong.error().localizedDescription(), u"服务端返回的数据中“code”不是整数"_s);
+
+    const auto notJSON = decode<VerificationResponse>("<html>");
+    ASSERT_FALSE(notJSON.ok());
+    EXPECT_TRUE(notJSON.error().localizedDescription().startsWith(u"服务端返回的数据不是有效的 JSON"_s));
 }
 
 TEST(WireRecordTest, VersionRecordReadsEveryFieldOnlyMinimumVersionIsOptionalAndNoDataIsNoVersion)
@@ -410,16 +385,12 @@ TEST(WireRecordTest, VersionRecordReadsEveryFieldOnlyMinimumVersionIsOptionalAnd
     const auto result = decode<AppVersionEnvelope>(full);
     ASSERT_TRUE(result.ok()) << result.error().localizedDescription().toStdString();
     const AppVersionInfo& info = *result.value().data;
-    EXPECT_EQ(info.id, 4);
-    EXPECT_EQ(info.version, u"1.4.0"_s);
-    EXPECT_EQ(info.buildNumber, 140);
-    EXPECT_EQ(info.downloadURL, u"https://example.com/d"_s);
-    EXPECT_EQ(info.releaseNotes, u"修复"_s);
+    EXPECT_EQ((QStringList{QString::number(info.id), info.version, QString::number(info.buildNumber), info.downloadURL,
+                           info.releaseNotes, info.minimumVersion.value_or(u"-"_s), QString::number(info.status),
+                           info.createdAt, info.updatedAt}),
+              (QStringList{u"4"_s, u"1.4.0"_s, u"140"_s, u"https://example.com/d"_s, u"修复"_s, u"1.0"_s, u"2"_s,
+                           u"2024-05-01T10:00:00Z"_s, u"u"_s}));
     EXPECT_TRUE(info.isForced());
-    EXPECT_EQ(info.minimumVersion, u"1.0"_s);
-    EXPECT_EQ(info.status, 2);
-    EXPECT_EQ(info.createdAt, u"2024-05-01T10:00:00Z"_s);
-    EXPECT_EQ(info.updatedAt, u"u"_s);
 
     QJsonObject data = QJsonDocument::fromJson(full).object().value(u"data"_s).toObject();
     data.remove(u"minimum_version"_s);
@@ -444,20 +415,4 @@ TEST(WireRecordTest, VersionRecordReadsEveryFieldOnlyMinimumVersionIsOptionalAnd
     }
     EXPECT_EQ(failure<AppVersionEnvelope>(R"({"code": 0, "message": "", "data": "1.2"})"), "wrongType data");
     EXPECT_EQ(failure<AppVersionEnvelope>(R"({"code": 0, "message": "", "data": {}})"), "missingKey data.id");
-}
-
-TEST(WireRecordTest, DecodingErrorsSayWhatAndWhere)
-{
-    const auto missing = decode<CloudTaskEnvelope>(
-        R"({"code": 0, "message": "", "data": [{"id": 1, "rule_json": {"Name": "", "Paths": [], "Description": ""}}]})");
-    ASSERT_FALSE(missing.ok());
-    EXPECT_EQ(missing.error().localizedDescription(), u"服务端返回的数据缺少“data[0].rule_json.PackName”"_s);
-
-    const auto wrong = decode<VerificationResponse>(R"({"code": "1", "message": ""})");
-    ASSERT_FALSE(wrong.ok());
-    EXPECT_EQ(wrong.error().localizedDescription(), u"服务端返回的数据中“code”不是整数"_s);
-
-    const auto notJSON = decode<VerificationResponse>("<html>");
-    ASSERT_FALSE(notJSON.ok());
-    EXPECT_TRUE(notJSON.error().localizedDescription().startsWith(u"服务端返回的数据不是有效的 JSON"_s));
 }

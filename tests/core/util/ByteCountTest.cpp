@@ -6,7 +6,7 @@
 
 using namespace Sweepora::Core;
 
-TEST(ByteCount, FileStyleUnitsAndRounding)
+TEST(ByteCount, FileStyleUnitsAndRoundingNameOrderAndFileKinds)
 {
     const std::pair<qint64, const char*> cases[] = {
         {0, "0 KB"},
@@ -26,10 +26,8 @@ TEST(ByteCount, FileStyleUnitsAndRounding)
     };
     for (const auto& [bytes, text] : cases)
         EXPECT_EQ(formattedByteCount(bytes), QString::fromUtf8(text)) << bytes;
-}
 
-TEST(NameOrder, SizeFirstThenNameIgnoringCaseAndPathComponents)
-{
+    // Names order by size first, then by name ignoring case and path components.
     EXPECT_TRUE(sizeThenNameBefore(10, QStringLiteral("z"), 9, QStringLiteral("a")));
     EXPECT_TRUE(sizeThenNameBefore(5, QStringLiteral("a.mov"), 5, QStringLiteral("B.mov")));
     EXPECT_FALSE(sizeThenNameBefore(5, QStringLiteral("B.mov"), 5, QStringLiteral("a.mov")));
@@ -37,18 +35,16 @@ TEST(NameOrder, SizeFirstThenNameIgnoringCaseAndPathComponents)
     EXPECT_EQ(lastPathComponent(QStringLiteral("/a/b.txt")), QStringLiteral("b.txt"));
     EXPECT_EQ(parentPath(QStringLiteral("/a/b.txt")), QStringLiteral("/a"));
     EXPECT_EQ(parentPath(QStringLiteral("/a")), QStringLiteral("/"));
-}
 
-TEST(FileKind, TheIconFollowsWhatTheFileHolds)
-{
-    const std::pair<const char*, FileKind> cases[] = {
+    // The icon follows what the file holds.
+    const std::pair<const char*, FileKind> kinds[] = {
         {"notes.md", FileKind::Document},     {"cache.sqlite", FileKind::Database}, {"Report.PDF", FileKind::Document},
         {"backup.tar.gz", FileKind::Archive}, {"setup.dmg", FileKind::Installer},   {"IMG_0001.HEIC", FileKind::Image},
         {"clip.mov", FileKind::Video},        {"song.flac", FileKind::Audio},       {"main.cpp", FileKind::Code},
         {"app.log", FileKind::Log},           {"Makefile", FileKind::Other},        {".bashrc", FileKind::Other},
         {"trailing.", FileKind::Other},
     };
-    for (const auto& [name, kind] : cases)
+    for (const auto& [name, kind] : kinds)
         EXPECT_EQ(fileKindOf(QString::fromUtf8(name)), kind) << name;
     // The archive icon is for archives only.
     EXPECT_EQ(symbolForKind(fileKindOf(QStringLiteral("README.md"))), QStringLiteral("doc.text"));
