@@ -3,6 +3,7 @@
 #include "rules/CleanupResult.h"
 #include "trash/CleanRun.h"
 #include "trash/TrashBatch.h"
+#include "util/ListArrangement.h"
 
 #include <QFuture>
 #include <QFutureWatcher>
@@ -30,6 +31,12 @@ public:
     const QString& message() const { return m_message; }
     // The running clean's progress and cancel, then the undo of the last clean.
     CleanRun& cleanRun() { return m_run; }
+
+    // The order and name filter of the list shown. They outlive scans and cleans; the list and
+    // its ticks stay as they are, and the change is published as filesChanged.
+    const ListArrangement& arrangement() const { return m_arrangement; }
+    void setSortKey(ListSortKey key);
+    void setNameFilter(const QString& text);
 
 signals:
     void stateChanged();
@@ -60,6 +67,7 @@ private:
     ScanState m_state = ScanState::Ready;
     QString m_message;
     CleanRun m_run;
+    ListArrangement m_arrangement;
     // Owned by the view model: when it goes, a clean still running publishes nothing.
     QFutureWatcher<TrashBatchResult> m_cleanWatcher;
 };

@@ -25,6 +25,8 @@ public:
 
     const QList<LargeFileItem>& files() const { return m_files; }
     qint64 selectedSize() const;
+    // The indexes into files() of the rows shown, in their order.
+    QList<qsizetype> shownRows() const { return arrangement().shown(m_files); }
 
     // Ignored while scanning or cleaning; needs the home grant.
     void startScan(double minimumGigabytes);
@@ -34,7 +36,7 @@ public:
     // Folders and files walked, and the current folder, while a scan runs.
     ScanWatch& scanWatch() { return m_watch; }
     void toggleSelection(const QString& path);
-    // Selects all, or deselects all when everything is selected.
+    // Selects all rows shown, or deselects them when all of them are selected.
     void toggleAllSelection();
     void clean();
     // A new threshold after a scan: a higher one filters the scanned list at once (ticks kept),
