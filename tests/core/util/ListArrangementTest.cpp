@@ -1,5 +1,4 @@
 #include "util/ListArrangement.h"
-#include "util/ViewModelSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +11,6 @@ struct Dated
     QString path;
     qint64 size = 0;
     QDateTime creationDate{};
-    bool selected = false;
 };
 
 QString namesShown(const QList<Dated>& items, ListSortKey key, const char* filter)
@@ -52,17 +50,4 @@ TEST(ListArrangement, OrdersAndFiltersByName)
     for (const auto& c : cases)
         EXPECT_EQ(namesShown(items, c.key, c.filter), QString::fromUtf8(c.names))
             << static_cast<int>(c.key) << c.filter;
-}
-
-// 全选 over a filtered list ticks or clears the rows shown; the hidden ones keep their ticks.
-TEST(ListArrangement, TickingAllShownLeavesHiddenRowsAlone)
-{
-    QList<Dated> items = {{QStringLiteral("/a"), 1, {}, true}, {QStringLiteral("/b"), 2}, {QStringLiteral("/c"), 3}};
-    const QList<qsizetype> shown = {1, 2};
-    EXPECT_TRUE(ViewModelSupport::toggleAll(items, shown));
-    EXPECT_EQ(ViewModelSupport::selectedCount(items, shown), 2);
-    EXPECT_TRUE(ViewModelSupport::toggleAll(items, shown));
-    EXPECT_EQ(ViewModelSupport::selectedCount(items, {0, 1, 2}), 1);
-    EXPECT_TRUE(items[0].selected);
-    EXPECT_FALSE(ViewModelSupport::toggleAll(items, {}));
 }
