@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace Sweepora::Core {
