@@ -1,15 +1,18 @@
 #include "ui/pages/FileSearchPage.h"
+#include "ListArrangeSteps.h"
 #include "PageTest.h"
 #include "scanners/FileSearchViewModel.h"
 #include "support/Screenshots.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/ImmediateLongPress.h"
 #include "ui/components/PlaceholderView.h"
+#include "ui/components/SelectAllBar.h"
 #include "ui/window/ContentView.h"
 #include "ui/window/MainWindow.h"
 #include "ui/window/TitlebarFileSearch.h"
 #include "util/ByteCount.h"
 
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTest>
@@ -81,4 +84,39 @@ TEST_F(FileSearchPageTest, TheTitleBarFieldDrivesASearchThenSelectAndCleanThroug
     EXPECT_EQ(page->placeholder()->title(), model.message());
     EXPECT_FALSE(button->isVisible());
     Screenshots::save(&window, QStringLiteral("file-search-cleaned"));
+}
+
+// The hits sort and filter by name; 全选 ticks the hits shown, and a filter that hides every
+// row after the clean keeps the list and its field on screen.
+TEST_F(FileSearchPageTest, HitsSortFilterAndTickWhatIsShown)
+{
+    grantHome();
+    m_tree->file(QStringLiteral("Documents/annual-report.pdf"), 60'000);
+    m_tree->file(QStringLiteral("Xreport.md"), 30'000);
+    m_tree->file(QStringLiteral("REPORTS.txt"), 2'000);
+    ContentView content;
+    MainWindow& window = content.window();
+    window.resize(MainWindow::kMinimumSize);
+    window.setSelectedSection(MainWindow::kFileSearchSection);
+    window.show();
+    auto* page = qobject_cast<FileSearchPage*>(window.page(MainWindow::kFileSearchSection));
+    FileSearchViewModel& model = content.fileSearchModel();
+    model.search(QStringLiteral("report"));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == FileSearchState::Searched; }, 10000));
+    const auto names = [&] { return shownNames(page->list()->model(), FileItemRole::Path); };
+    EXPECT_EQ(names(), QStringLiteral("annual-report.pdf,Xreport.md,REPORTS.txt"));
+    chooseSort(page->arrangeControls(), "按名称");
+    EXPECT_EQ(names(), QStringLiteral("annual-report.pdf,REPORTS.txt,Xreport.md"));
+    typeFilter(page->arrangeControls(), "X");
+    EXPECT_EQ(names(), QStringLiteral("REPORTS.txt,Xreport.md"));
+    QTest::mouseClick(page->selectAllBar()->box(), Qt::LeftButton);
+    EXPECT_EQ(model.selectedSize(), model.results()[1].size + model.results()[2].size);
+    EXPECT_EQ(page->selectAllBar()->box()->checkState(), Qt::Checked);
+    Screenshots::save(&window, QStringLiteral("file-search-filtered"));
+
+    QTest::mouseClick(page->actionButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return model.state() == FileSearchState::Searched; }, 10000));
+    EXPECT_EQ(names(), QString());
+    EXPECT_TRUE(page->list()->isVisible());
+    EXPECT_EQ(page->arrangeControls()->filterField()->text(), QStringLiteral("X"));
 }

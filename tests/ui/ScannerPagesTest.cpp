@@ -1,3 +1,4 @@
+#include "ListArrangeSteps.h"
 #include "PageTest.h"
 #include "scanners/LargeFileViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
@@ -17,9 +18,11 @@
 #include "util/ByteCount.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
@@ -299,4 +302,52 @@ TEST_F(ScannerPages, AMiscFileScanShowsWhatItWalkedAndStopsWhenCancelled)
     EXPECT_TRUE(model.message().startsWith(QStringLiteral("扫描已取消"))) << model.message().toStdString();
     EXPECT_FALSE(page.placeholder()->cancelButton()->isVisible());
     EXPECT_LE(model.files().size(), 200);
+}
+
+// The list sorts and filters what it shows; 全选 and Space act on the rows shown while the count is
+// of everything ticked (a clean moves that), and the choice outlives a clean and a rescan.
+TEST_F(ScannerPages, TheLargeFileListSortsFiltersAndTicksWhatItShows)
+{
+    grantHome();
+    allocatedFile(QStringLiteral("zed.iso"), 540LL << 20);
+    const QString alpha = allocatedFile(QStringLiteral("Alpha.mov"), 520LL << 20);
+    const QString beta = allocatedFile(QStringLiteral("beta.mov"), 530LL << 20);
+    ContentView content;
+    content.window().resize(MainWindow::kMinimumSize);
+    content.window().setSelectedSection(QStringLiteral("大文件清理"));
+    content.window().show();
+    auto* page = content.window().findChild<LargeFilePage*>();
+    page->slider()->setValue(page->slider()->minimum());
+    QTest::mouseClick(page->actionButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return page->model().state() == ScanState::Scanned; }, 20000));
+    const auto names = [&] { return shownNames(page->rows(), FileItemRole::Path); };
+    EXPECT_EQ(names(), QStringLiteral("zed.iso,beta.mov,Alpha.mov"));
+    ListArrangeControls* controls = page->arrangeControls();
+    chooseSort(controls, "按名称");
+    EXPECT_EQ(names(), QStringLiteral("Alpha.mov,beta.mov,zed.iso"));
+    typeFilter(controls, "MOV");
+    EXPECT_EQ(names(), QStringLiteral("Alpha.mov,beta.mov"));
+
+    SelectAllBar* bar = page->selectAllBar();
+    QTest::mouseClick(bar->box(), Qt::LeftButton);
+    EXPECT_EQ(bar->box()->checkState(), Qt::Checked);
+    EXPECT_EQ(bar->summary()->text(),
+              QStringLiteral("已选 2/3 项 · ") + formattedByteCount(page->model().selectedSize()));
+    EXPECT_LE(bar->minimumSizeHint().width(), bar->width()) << "the controls fit beside the summary";
+    Screenshots::save(&content.window(), QStringLiteral("large-file-filtered"));
+    typeFilter(controls, "zed");
+    EXPECT_EQ(bar->box()->checkState(), Qt::Unchecked);
+    EXPECT_TRUE(bar->summary()->text().startsWith(QStringLiteral("已选 2/3 项")));
+    QTest::keyClick(page->list(), Qt::Key_Space);
+    EXPECT_EQ(bar->box()->checkState(), Qt::Checked);
+    QTest::keyClick(page->list(), Qt::Key_Space);
+
+    QTest::mouseClick(page->actionButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return page->model().state() == ScanState::Scanned; }, 20000));
+    EXPECT_EQ(m_trash->requests(), (QStringList{beta, alpha}));
+    EXPECT_EQ(names(), QStringLiteral("zed.iso"));
+    QTest::mouseClick(bar->rescanButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return page->model().state() == ScanState::Scanned; }, 20000));
+    EXPECT_EQ(controls->filterField()->text(), QStringLiteral("zed"));
+    EXPECT_EQ(names(), QStringLiteral("zed.iso"));
 }

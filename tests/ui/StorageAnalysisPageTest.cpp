@@ -1,4 +1,5 @@
 #include "ui/pages/StorageAnalysisPage.h"
+#include "ListArrangeSteps.h"
 #include "PageTest.h"
 #include "scanners/StorageAnalysisModel.h"
 #include "support/Screenshots.h"
@@ -9,6 +10,7 @@
 #include "ui/components/Treemap.h"
 #include "ui/pages/StorageEntryListModel.h"
 #include "ui/pages/StorageRowDelegate.h"
+#include "ui/window/MainWindow.h"
 #include "util/ByteCount.h"
 
 #include <QCheckBox>
@@ -270,4 +272,37 @@ TEST_F(StorageAnalysisPageTest, AComputationShowsWhatItCountedAndACancelListsNoP
     child<QPushButton>("refreshButton")->click();
     ASSERT_TRUE(waitUntil([&] { return !page().model().isScanning(); }, 5000));
     EXPECT_EQ(page().model().entries().size(), 4); // Documents, Movies, deep, notes.txt
+}
+
+// The listing sorts and filters by name; 全选 ticks the movable rows shown, the others keep their
+// ticks, and entering a folder clears the filter (it named the other folder's children).
+TEST_F(StorageAnalysisPageTest, SortsFiltersAndTicksWhatIsShown)
+{
+    page().resize(Ui::MainWindow::kMinimumSize.width() - 200, Ui::MainWindow::kMinimumSize.height());
+    page().show();
+    QTest::mouseClick(child<QPushButton>("refreshButton"), Qt::LeftButton);
+    ASSERT_TRUE(waitForListing());
+    const QAbstractItemModel* rows = page().list()->model();
+    Ui::ListArrangeControls* controls = page().arrangeControls();
+    EXPECT_EQ(controls->sortMenu()->findText(QStringLiteral("按日期")), -1) << "the tree keeps no dates";
+    chooseSort(controls, "按名称");
+    EXPECT_EQ(shownNames(rows), QStringLiteral("Documents,Movies,notes.txt"));
+    typeFilter(controls, "N");
+    EXPECT_EQ(shownNames(rows), QStringLiteral("Documents,notes.txt"));
+    Ui::SelectAllBar* bar = page().selectAllBar();
+    QTest::mouseClick(bar->box(), Qt::LeftButton);
+    EXPECT_EQ(page().model().selectedEntryIDs(), QSet<QString>{home() + QStringLiteral("/notes.txt")});
+    EXPECT_EQ(bar->box()->checkState(), Qt::Checked);
+    EXPECT_DOUBLE_EQ(rows->index(1, 0).data(Ui::StorageEntryListModel::ShareRole).toDouble(),
+                     double(page().model().selectedSize()) / double(page().model().totalSize()));
+    EXPECT_LE(bar->minimumSizeHint().width(), bar->width()) << "the controls fit beside the summary";
+    Screenshots::save(&page(), QStringLiteral("storage-filtered"));
+    typeFilter(controls, "");
+    EXPECT_EQ(bar->box()->checkState(), Qt::PartiallyChecked);
+
+    typeFilter(controls, "mov");
+    clickRow(QStringLiteral("Movies"), false);
+    EXPECT_EQ(controls->filterField()->text(), QString());
+    ASSERT_TRUE(waitForListing());
+    EXPECT_EQ(shownNames(rows), QStringLiteral("trip.mov"));
 }

@@ -57,6 +57,18 @@ void FileListViewModel::startClean(const QString& section, std::function<TrashBa
     m_cleanWatcher.setFuture(runJob(m_run.wrap(section, std::move(job), total)));
 }
 
+void FileListViewModel::setSortKey(ListSortKey key)
+{
+    if (ViewModelSupport::assign(m_arrangement.key, key))
+        emit filesChanged();
+}
+
+void FileListViewModel::setNameFilter(const QString& text)
+{
+    if (ViewModelSupport::assign(m_arrangement.nameFilter, text))
+        emit filesChanged();
+}
+
 void FileListViewModel::setState(ScanState state)
 {
     if (ViewModelSupport::assign(m_state, state))

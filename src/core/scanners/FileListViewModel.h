@@ -4,6 +4,7 @@
 #include "scanners/ScanWatch.h"
 #include "trash/CleanRun.h"
 #include "trash/TrashBatch.h"
+#include "util/ListArrangement.h"
 
 #include <QFuture>
 #include <QFutureWatcher>
@@ -36,6 +37,12 @@ public:
     // Stops the running scan; what it found so far is listed.
     void cancelScan();
 
+    // The order and name filter of the list shown. They outlive scans and cleans; the list and
+    // its ticks stay as they are, and the change is published as filesChanged.
+    const ListArrangement& arrangement() const { return m_arrangement; }
+    void setSortKey(ListSortKey key);
+    void setNameFilter(const QString& text);
+
 signals:
     void stateChanged();
     void filesChanged();
@@ -66,6 +73,7 @@ private:
     QString m_message;
     CleanRun m_run;
     ScanWatch m_watch;
+    ListArrangement m_arrangement;
     // Owned by the view model: when it goes, a clean still running publishes nothing.
     QFutureWatcher<TrashBatchResult> m_cleanWatcher;
 };

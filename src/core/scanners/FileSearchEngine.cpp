@@ -11,6 +11,12 @@
 namespace Sweepora::Core::FileSearchEngine {
 namespace {
 
+QDateTime birthDateOf(const WalkEntry& entry)
+{
+    const std::optional<qint64> born = entry.birthTimeMSecs();
+    return born ? QDateTime::fromMSecsSinceEpoch(*born) : QDateTime();
+}
+
 class Collector final : public WalkVisitor
 {
 public:
@@ -28,6 +34,7 @@ public:
         if (result.identity.known && result.identity.kind != EntryKind::Regular)
             return WalkAction::Continue; // replaced since it was listed
         result.size = entry.allocatedOrLogicalSize();
+        result.creationDate = birthDateOf(entry);
         items.append(std::move(result));
         return WalkAction::Continue;
     }

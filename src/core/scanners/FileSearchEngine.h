@@ -3,6 +3,7 @@
 #include "trash/ItemIdentity.h"
 #include "trash/TrashBatch.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -19,6 +20,7 @@ struct FileSearchResult
     bool selected = false;
     // The file the search found (none when it could not be stat'ed): a clean moves only that one.
     ItemIdentity identity;
+    QDateTime creationDate{}; // the birth time; invalid where the file system keeps none
 
     friend bool operator==(const FileSearchResult&, const FileSearchResult&) = default;
 };

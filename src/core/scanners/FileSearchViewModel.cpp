@@ -107,7 +107,19 @@ void FileSearchViewModel::toggleSelection(const QString& path)
 
 void FileSearchViewModel::toggleAllSelection()
 {
-    if (ViewModelSupport::toggleAll(m_results))
+    if (ViewModelSupport::toggleAll(m_results, shownRows()))
+        emit resultsChanged();
+}
+
+void FileSearchViewModel::setSortKey(ListSortKey key)
+{
+    if (ViewModelSupport::assign(m_arrangement.key, key))
+        emit resultsChanged();
+}
+
+void FileSearchViewModel::setNameFilter(const QString& text)
+{
+    if (ViewModelSupport::assign(m_arrangement.nameFilter, text))
         emit resultsChanged();
 }
 

@@ -2,6 +2,7 @@
 
 #include "scanners/FileSearchEngine.h"
 #include "trash/CleanRun.h"
+#include "util/ListArrangement.h"
 
 #include <QFutureWatcher>
 #include <QList>
@@ -38,10 +39,18 @@ public:
     CleanRun& cleanRun() { return m_run; }
     const QString& currentQuery() const { return m_currentQuery; }
     qint64 selectedSize() const;
+    // The order and name filter of the hits shown; they outlive searches and cleans, and a
+    // change is published as resultsChanged.
+    const ListArrangement& arrangement() const { return m_arrangement; }
+    void setSortKey(ListSortKey key);
+    void setNameFilter(const QString& text);
+    // The indexes into results() of the rows shown, in their order.
+    QList<qsizetype> shownRows() const { return m_arrangement.shown(m_results); }
 
     void search(const QString& query);
     void clean();
     void toggleSelection(const QString& path);
+    // Ticks all rows shown, or clears them when all of them are ticked.
     void toggleAllSelection();
 
 signals:
@@ -82,6 +91,7 @@ private:
     QFutureWatcher<SearchOutcome> m_searchWatcher;
     QFutureWatcher<CleanOutcome> m_cleanWatcher;
     CleanRun m_run;
+    ListArrangement m_arrangement;
 };
 
 } // namespace Sweepora::Core

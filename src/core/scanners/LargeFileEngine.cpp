@@ -10,6 +10,12 @@
 namespace Sweepora::Core::LargeFileEngine {
 namespace {
 
+QDateTime birthDateOf(const WalkEntry& entry)
+{
+    const std::optional<qint64> born = entry.birthTimeMSecs();
+    return born ? QDateTime::fromMSecsSinceEpoch(*born) : QDateTime();
+}
+
 class Collector final : public WalkVisitor
 {
 public:
@@ -21,7 +27,7 @@ public:
         if (entry.isRegularFile()) {
             const qint64 size = entry.allocatedOrLogicalSize();
             if (size >= m_threshold)
-                items.append({entry.filePath(), size, false, ItemIdentity::of(entry)});
+                items.append({entry.filePath(), size, false, ItemIdentity::of(entry), birthDateOf(entry)});
         }
         return WalkAction::Continue;
     }

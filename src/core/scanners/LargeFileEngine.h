@@ -4,6 +4,7 @@
 #include "trash/ItemIdentity.h"
 #include "trash/TrashBatch.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -15,7 +16,8 @@ struct LargeFileItem
     QString path;
     qint64 size = 0; // allocated size, else logical size, else 0
     bool selected = false;
-    ItemIdentity identity; // as the scan saw it; the clean moves only this very file
+    ItemIdentity identity;    // as the scan saw it; the clean moves only this very file
+    QDateTime creationDate{}; // the birth time; invalid where the file system keeps none
 };
 
 // Finds the regular files of the home folder whose size reaches a threshold. Plain functions:

@@ -75,7 +75,7 @@ void LargeFileViewModel::toggleSelection(const QString& path)
 
 void LargeFileViewModel::toggleAllSelection()
 {
-    if (ViewModelSupport::toggleAll(m_files))
+    if (ViewModelSupport::toggleAll(m_files, shownRows()))
         emit filesChanged();
 }
 

@@ -24,6 +24,8 @@ public:
 
     const QList<LargeFileItem>& files() const { return m_files; }
     qint64 selectedSize() const;
+    // The indexes into files() of the rows shown, in their order.
+    QList<qsizetype> shownRows() const { return arrangement().shown(m_files); }
 
     // Ignored while scanning or cleaning; needs the home grant.
     void startScan(double minimumGigabytes);
@@ -31,7 +33,7 @@ public:
     // list is partial.
     // Folders and files walked, and the current folder, while a scan runs.
     void toggleSelection(const QString& path);
-    // Selects all, or deselects all when everything is selected.
+    // Selects all rows shown, or deselects them when all of them are selected.
     void toggleAllSelection();
     void clean();
     // A new threshold after a scan: a higher one filters the scanned list at once (ticks kept),

@@ -62,7 +62,7 @@ void MiscFileCleanupViewModel::toggleSelection(const QString& path)
 
 void MiscFileCleanupViewModel::toggleAllSelection()
 {
-    if (ViewModelSupport::toggleAll(m_files))
+    if (ViewModelSupport::toggleAll(m_files, shownRows()))
         emit filesChanged();
 }
 

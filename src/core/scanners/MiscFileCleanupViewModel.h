@@ -25,6 +25,8 @@ public:
     MiscFileCategory category() const { return m_category; }
     const QList<MiscFileItem>& files() const { return m_files; }
     qint64 selectedSize() const;
+    // The indexes into files() of the rows shown, in their order.
+    QList<qsizetype> shownRows() const { return arrangement().shown(m_files); }
     qint64 totalSize() const;
 
     // Ignored while scanning or cleaning; needs the home grant. The age rule counts from
@@ -32,7 +34,7 @@ public:
     // the home folder (the caller starts it) instead of walking on its own.
     void startScan(SharedHomeWalk* sharedWalk = nullptr);
     void toggleSelection(const QString& path);
-    // Selects all, or deselects all when everything is selected.
+    // Selects all rows shown, or deselects them when all of them are selected.
     void toggleAllSelection();
     void clean();
 

@@ -364,8 +364,40 @@ void StorageAnalysisModel::onDeletionFinished()
 
 void StorageAnalysisModel::setCurrentDirectory(const QString& directory)
 {
-    if (ViewModelSupport::assign(m_currentDirectory, directory))
-        emit currentDirectoryChanged();
+    if (!ViewModelSupport::assign(m_currentDirectory, directory))
+        return;
+    m_arrangement.nameFilter.clear();
+    emit currentDirectoryChanged();
+}
+
+void StorageAnalysisModel::toggleAllSelection()
+{
+    QList<qsizetype> rows = shownRows();
+    rows.removeIf([this](qsizetype i) { return m_entries[i].isProtected; });
+    const bool all =
+        std::all_of(rows.cbegin(), rows.cend(), [this](qsizetype i) { return isSelected(m_entries[i].path); });
+    // One change for the whole set, not one per row.
+    const qsizetype before = m_selected.size();
+    for (qsizetype i : rows) {
+        if (all)
+            m_selected.remove(m_entries[i].path);
+        else
+            m_selected.insert(m_entries[i].path);
+    }
+    if (m_selected.size() != before)
+        emit selectionChanged();
+}
+
+void StorageAnalysisModel::setSortKey(ListSortKey key)
+{
+    if (ViewModelSupport::assign(m_arrangement.key, key))
+        emit entriesChanged();
+}
+
+void StorageAnalysisModel::setNameFilter(const QString& text)
+{
+    if (ViewModelSupport::assign(m_arrangement.nameFilter, text))
+        emit entriesChanged();
 }
 
 void StorageAnalysisModel::setEntries(QList<StorageEntry> entries, const QString& directory)

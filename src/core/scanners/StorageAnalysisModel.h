@@ -4,6 +4,7 @@
 #include "scanners/StorageEngine.h"
 #include "scanners/StorageTree.h"
 #include "trash/CleanRun.h"
+#include "util/ListArrangement.h"
 
 #include <QFutureWatcher>
 #include <QHash>
@@ -87,6 +88,18 @@ public:
     void setShowsHidden(bool shows);
     void loadCurrentDirectory();
     void setSelected(const QString& path, bool selected);
+    // Ticks every row shown that may be moved, or clears them when all of them are ticked; rows
+    // a name filter hides keep their ticks.
+    void toggleAllSelection();
+
+    // The order and name filter of the listing shown; a change is published as entriesChanged.
+    // The order stays from folder to folder; the filter, which names one folder's children, is
+    // cleared when another folder is shown.
+    const ListArrangement& arrangement() const { return m_arrangement; }
+    void setSortKey(ListSortKey key);
+    void setNameFilter(const QString& text);
+    // The indexes into entries() of the rows shown, in their order.
+    QList<qsizetype> shownRows() const { return m_arrangement.shown(m_entries); }
     // What deleteSelected() would move; the page asks first when it holds a folder: "将 {n} 项（{size}）
     // 移到废纸篓：{names}…", naming the first few.
     struct DeletionSummary
@@ -153,6 +166,7 @@ private:
     ScanWatch m_watch;
     QFutureWatcher<Deletion> m_deletionWatcher;
     CleanRun m_run;
+    ListArrangement m_arrangement;
 };
 
 } // namespace Sweepora::Core

@@ -27,6 +27,12 @@ template <class R> qint64 selectedSize(const QList<R>& results)
     return sum;
 }
 
+// How many of the results at `rows` are ticked.
+template <class R> qsizetype selectedCount(const QList<R>& results, const QList<qsizetype>& rows)
+{
+    return std::count_if(rows.cbegin(), rows.cend(), [&](qsizetype i) { return results[i].selected; });
+}
+
 template <class R> QList<R> selected(const QList<R>& results)
 {
     QList<R> picked;
@@ -56,6 +62,18 @@ template <class R> bool toggleAll(QList<R>& results)
     const bool allSelected = std::all_of(results.cbegin(), results.cend(), [](const R& r) { return r.selected; });
     for (R& r : results)
         r.selected = !allSelected;
+    return true;
+}
+
+// The same over the results at `rows` only (those a name filter leaves shown); the others keep
+// their ticks.
+template <class R> bool toggleAll(QList<R>& results, const QList<qsizetype>& rows)
+{
+    if (rows.isEmpty())
+        return false;
+    const bool allSelected = std::all_of(rows.cbegin(), rows.cend(), [&](qsizetype i) { return results[i].selected; });
+    for (qsizetype i : rows)
+        results[i].selected = !allSelected;
     return true;
 }
 

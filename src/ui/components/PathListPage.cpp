@@ -38,9 +38,9 @@ PathListPage::PathListPage(const QString& rowSymbol, QWidget* parent) : QWidget(
     m_list->setFocusPolicy(Qt::NoFocus);
 }
 
-void PathListPage::showRows(QList<PathItemModel::Row> rows)
+void PathListPage::showRows(QList<PathItemModel::Row> rows, bool keepList)
 {
-    const bool empty = rows.isEmpty();
+    const bool empty = rows.isEmpty() && !keepList;
     m_rows->setRows(std::move(rows));
     m_stack->setCurrentWidget(empty ? static_cast<QWidget*>(m_placeholder) : m_listArea);
 }

@@ -29,8 +29,9 @@ protected:
     // `rowSymbol` stands for a row whose item has no icon of its own.
     PathListPage(const QString& rowSymbol, QWidget* parent);
 
-    // Shows `rows`, or the placeholder when there are none.
-    void showRows(QList<PathItemModel::Row> rows);
+    // Shows `rows`, or the placeholder when there are none and not `keepList` (a name filter
+    // that hides every row leaves the list and its filter on screen).
+    void showRows(QList<PathItemModel::Row> rows, bool keepList = false);
 
 private:
     QStackedLayout* m_stack = nullptr;

@@ -14,7 +14,7 @@ namespace Sweepora::Ui {
 SelectAllBar::SelectAllBar(int checkboxInset, int trailingInset, QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("selectAllBar"));
-    auto* layout = new QHBoxLayout(this);
+    auto* layout = m_layout = new QHBoxLayout(this);
     layout->setContentsMargins(checkboxInset, 0, trailingInset, 0);
     layout->setSpacing(10);
     m_box = new QCheckBox(QStringLiteral("全选"), this);
@@ -52,6 +52,18 @@ void SelectAllBar::setSelection(qsizetype ticked, qsizetype total, qint64 ticked
     if (ticked > 0 && tickedSize >= 0)
         text += QStringLiteral(" · ") + Core::formattedByteCount(tickedSize);
     m_summary->setText(text);
+}
+
+void SelectAllBar::setShownSelection(qsizetype shownTicked, qsizetype shown)
+{
+    m_state = shownTicked == 0 ? Qt::Unchecked : shownTicked == shown ? Qt::Checked : Qt::PartiallyChecked;
+    m_box->setCheckState(m_state);
+    m_box->setEnabled(shown > 0);
+}
+
+void SelectAllBar::addControls(QWidget* controls)
+{
+    m_layout->insertWidget(m_layout->indexOf(m_rescan), controls);
 }
 
 void SelectAllBar::setRescanVisible(bool visible)

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 
@@ -22,7 +23,12 @@ public:
 
     // `tickedSize` < 0 when the rows have no size to add up.
     void setSelection(qsizetype ticked, qsizetype total, qint64 tickedSize = -1);
+    // With a name filter: the box tells how much of what is shown is ticked, as a click acts
+    // on those rows only; the summary still counts everything ticked. After setSelection.
+    void setShownSelection(qsizetype shownTicked, qsizetype shown);
     void setRescanVisible(bool visible);
+    // Puts `controls` (a filter, a sort menu) between the summary and the rescan button.
+    void addControls(QWidget* controls);
 
     QCheckBox* box() const { return m_box; }
     QLabel* summary() const { return m_summary; }
@@ -36,6 +42,7 @@ private:
     QCheckBox* m_box = nullptr;
     QLabel* m_summary = nullptr;
     QPushButton* m_rescan = nullptr;
+    QHBoxLayout* m_layout = nullptr;
     Qt::CheckState m_state = Qt::Unchecked;
 };
 

@@ -4,9 +4,13 @@
 #include "ui/components/CleanRunBar.h"
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
+#include "ui/components/ListArrangeControls.h"
 #include "ui/components/PlaceholderView.h"
 #include "ui/components/SelectAllBar.h"
 #include "util/ByteCount.h"
+#include "util/ViewModelSupport.h"
+
+#include <algorithm>
 
 namespace Sweepora::Ui {
 
@@ -28,6 +32,10 @@ FileSearchPage::FileSearchPage(Core::FileSearchViewModel& model, QWidget* parent
         if (hasCleanableList())
             m_model.toggleAllSelection();
     });
+    m_arrange = new ListArrangeControls(true, selectAllBar());
+    selectAllBar()->addControls(m_arrange);
+    connect(m_arrange, &ListArrangeControls::sortKeyChosen, &m_model, &Core::FileSearchViewModel::setSortKey);
+    connect(m_arrange, &ListArrangeControls::nameFilterEdited, &m_model, &Core::FileSearchViewModel::setNameFilter);
     connect(list(), &FileItemList::toggleRequested, &m_model, &Core::FileSearchViewModel::toggleSelection);
 
     connect(&m_model, &Core::FileSearchViewModel::stateChanged, this, &FileSearchPage::refresh);
@@ -45,15 +53,17 @@ bool FileSearchPage::hasCleanableList() const
 void FileSearchPage::refresh()
 {
     const FileSearchState state = m_model.state();
+    const QList<Core::FileSearchResult>& results = m_model.results();
+    const QList<qsizetype> shown = m_model.shownRows();
     QList<PathItemModel::Row> rows;
-    rows.reserve(m_model.results().size());
-    qsizetype ticked = 0;
-    for (const Core::FileSearchResult& r : m_model.results()) {
-        rows.append({r.path, r.size, r.selected});
-        ticked += r.selected ? 1 : 0;
-    }
-    showRows(std::move(rows));
-    selectAllBar()->setSelection(ticked, m_model.results().size(), m_model.selectedSize());
+    rows.reserve(shown.size());
+    for (const qsizetype i : shown)
+        rows.append({results[i].path, results[i].size, results[i].selected});
+    showRows(std::move(rows), !results.isEmpty());
+    m_arrange->reflect(m_model.arrangement());
+    const qsizetype ticked = std::count_if(results.cbegin(), results.cend(), [](const auto& r) { return r.selected; });
+    selectAllBar()->setSelection(ticked, results.size(), m_model.selectedSize());
+    selectAllBar()->setShownSelection(Core::ViewModelSupport::selectedCount(results, shown), shown.size());
 
     placeholder()->setBusy(state == FileSearchState::Searching || state == FileSearchState::Cleaning);
     placeholder()->setSymbol(state == FileSearchState::Ready ? QStringLiteral("magnifyingglass")

@@ -8,21 +8,26 @@ class FileSearchViewModel;
 
 namespace Sweepora::Ui {
 
-// 文件搜索: the hits of the last search from the title bar, largest first, or a placeholder
-// while there are none. Searches start only from the title bar; the floating button, shown
-// only over a list of hits, moves the ticked files ("删除 " and their size), and a long press
-// ticks all or none. The page observes a model that the window owns.
+class ListArrangeControls;
+
+// 文件搜索: the hits of the last search from the title bar, largest first (or as sorted and
+// filtered above the list), or a placeholder while there are none. Searches start only from the title bar; the floating
+// button, shown only over a list of hits, moves the ticked files ("删除 " and their size), and a long press ticks all
+// or none. The page observes a model that the window owns.
 class FileSearchPage : public PathListPage
 {
     Q_OBJECT
 public:
     explicit FileSearchPage(Core::FileSearchViewModel& model, QWidget* parent = nullptr);
 
+    ListArrangeControls* arrangeControls() const { return m_arrange; }
+
 private:
     void refresh();
     bool hasCleanableList() const;
 
     Core::FileSearchViewModel& m_model;
+    ListArrangeControls* m_arrange = nullptr;
 };
 
 } // namespace Sweepora::Ui

@@ -5,6 +5,7 @@
 #include "ui/components/CleanRunBar.h"
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
+#include "ui/components/ListArrangeControls.h"
 #include "ui/components/PlaceholderView.h"
 #include "ui/components/SelectAllBar.h"
 #include "ui/pages/ScannedItemModel.h"
@@ -13,6 +14,7 @@
 #include "util/ByteCount.h"
 #include "util/FileKind.h"
 #include "util/NameOrder.h"
+#include "util/ViewModelSupport.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -46,6 +48,10 @@ LargeFilePage::LargeFilePage(QWidget* parent) : QWidget(parent), m_model(new Cor
     auto* listLayout = new QVBoxLayout(m_listArea);
     m_list = new FileItemList(m_listArea);
     m_selectBar = new SelectAllBar(FileItemDelegate::kPadding + m_list->spacing(), m_list->spacing(), m_listArea);
+    m_arrange = new ListArrangeControls(true, m_selectBar);
+    m_selectBar->addControls(m_arrange);
+    connect(m_arrange, &ListArrangeControls::sortKeyChosen, m_model, &Core::LargeFileViewModel::setSortKey);
+    connect(m_arrange, &ListArrangeControls::nameFilterEdited, m_model, &Core::LargeFileViewModel::setNameFilter);
     listLayout->addWidget(m_selectBar);
     listLayout->addWidget(m_list);
     m_rows = new ScannedItemModel(m_list);
@@ -106,15 +112,19 @@ LargeFilePage::~LargeFilePage() = default;
 
 void LargeFilePage::refreshRows()
 {
+    const QList<qsizetype> shown = m_model->shownRows();
     QList<ScannedItemRow> rows;
-    rows.reserve(m_model->files().size());
-    for (const Core::LargeFileItem& item : m_model->files())
+    rows.reserve(shown.size());
+    for (const qsizetype i : shown) {
+        const Core::LargeFileItem& item = m_model->files()[i];
         rows.append({item.path,
                      item.size,
                      item.selected,
                      Core::symbolForKind(Core::fileKindOf(Core::lastPathComponent(item.path))),
                      {}});
+    }
     m_rows->setRows(std::move(rows));
+    m_arrange->reflect(m_model->arrangement());
 }
 
 void LargeFilePage::refresh()
@@ -143,6 +153,8 @@ void LargeFilePage::refresh()
     const QList<Core::LargeFileItem>& files = m_model->files();
     const auto ticked = std::count_if(files.cbegin(), files.cend(), [](const auto& f) { return f.selected; });
     m_selectBar->setSelection(ticked, files.size(), m_model->selectedSize());
+    const QList<qsizetype> shown = m_model->shownRows();
+    m_selectBar->setShownSelection(Core::ViewModelSupport::selectedCount(files, shown), shown.size());
     m_selectBar->setRescanVisible(state == ScanState::Scanned);
     const bool cleanable = state == ScanState::Scanned && hasFiles;
     if (cleanable)

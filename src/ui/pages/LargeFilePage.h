@@ -15,14 +15,15 @@ namespace Sweepora::Ui {
 
 class FileItemList;
 class FloatingActionButton;
+class ListArrangeControls;
 class PlaceholderView;
 class ScannedItemModel;
 class SelectAllBar;
 
-// 大文件清理: the files of at least the chosen size, largest first, with a tick each and the
-// 全选 line above them. The action area floats at the bottom: the size card with its slider,
-// always at hand, and the action button (scan, or move the ticked files to the Trash; a long
-// press ticks or clears all). The page owns its view model.
+// 大文件清理: the files of at least the chosen size, largest first (or as sorted and filtered
+// above the list), with a tick each and the 全选 line above them. The action area floats at the bottom: the size card
+// with its slider, always at hand, and the action button (scan, or move the ticked files to the Trash; a long press
+// ticks or clears all). The page owns its view model.
 class LargeFilePage : public QWidget
 {
     Q_OBJECT
@@ -37,6 +38,7 @@ public:
     FileItemList* list() const { return m_list; }
     ScannedItemModel* rows() const { return m_rows; }
     SelectAllBar* selectAllBar() const { return m_selectBar; }
+    ListArrangeControls* arrangeControls() const { return m_arrange; }
     FloatingActionButton* actionButton() const { return m_button; }
     QFrame* sizeCard() const { return m_card; }
     QSlider* slider() const { return m_slider; }
@@ -61,6 +63,7 @@ private:
     FileItemList* m_list = nullptr;
     ScannedItemModel* m_rows = nullptr;
     SelectAllBar* m_selectBar = nullptr;
+    ListArrangeControls* m_arrange = nullptr;
     FloatingActionButton* m_button = nullptr;
     QFrame* m_card = nullptr;
     QLabel* m_sizeLabel = nullptr;

@@ -6,10 +6,12 @@
 #include "ui/components/CleanRunBar.h"
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
+#include "ui/components/ListArrangeControls.h"
 #include "ui/components/PlaceholderView.h"
 #include "ui/components/SelectAllBar.h"
 #include "ui/pages/ScannedItemModel.h"
 #include "util/ByteCount.h"
+#include "util/ViewModelSupport.h"
 
 #include <QStackedLayout>
 #include <QVBoxLayout>
@@ -34,6 +36,11 @@ MiscFileCleanupPage::MiscFileCleanupPage(Core::MiscFileCleanupViewModel& model, 
     auto* listLayout = new QVBoxLayout(m_listArea);
     m_list = new FileItemList(options, m_listArea);
     m_selectBar = new SelectAllBar(FileItemDelegate::kPadding + m_list->spacing(), m_list->spacing(), m_listArea);
+    m_arrange = new ListArrangeControls(true, m_selectBar);
+    m_selectBar->addControls(m_arrange);
+    connect(m_arrange, &ListArrangeControls::sortKeyChosen, &m_model, &Core::MiscFileCleanupViewModel::setSortKey);
+    connect(m_arrange, &ListArrangeControls::nameFilterEdited, &m_model,
+            &Core::MiscFileCleanupViewModel::setNameFilter);
     listLayout->addWidget(m_selectBar);
     listLayout->addWidget(m_list);
     m_rows = new ScannedItemModel(m_list);
@@ -67,13 +74,17 @@ MiscFileCleanupPage::MiscFileCleanupPage(Core::MiscFileCleanupViewModel& model, 
 void MiscFileCleanupPage::refreshRows()
 {
     const QDateTime now = Core::Clock::now();
+    const QList<qsizetype> shown = m_model.shownRows();
     QList<ScannedItemRow> rows;
-    rows.reserve(m_model.files().size());
-    for (const Core::MiscFileItem& item : m_model.files())
+    rows.reserve(shown.size());
+    for (const qsizetype i : shown) {
+        const Core::MiscFileItem& item = m_model.files()[i];
         rows.append({item.path, item.size, item.selected, Engine::symbolFor(item.path),
                      Engine::creationText(item.creationDate) + QStringLiteral(" · ") +
                          Engine::ageText(item.creationDate, now)});
+    }
     m_rows->setRows(std::move(rows));
+    m_arrange->reflect(m_model.arrangement());
 }
 
 void MiscFileCleanupPage::refresh()
@@ -101,6 +112,8 @@ void MiscFileCleanupPage::refresh()
     const QList<Core::MiscFileItem>& files = m_model.files();
     const auto ticked = std::count_if(files.cbegin(), files.cend(), [](const auto& f) { return f.selected; });
     m_selectBar->setSelection(ticked, files.size(), m_model.selectedSize());
+    const QList<qsizetype> shown = m_model.shownRows();
+    m_selectBar->setShownSelection(Core::ViewModelSupport::selectedCount(files, shown), shown.size());
     m_selectBar->setRescanVisible(state == ScanState::Scanned);
     const bool cleanable = state == ScanState::Scanned && hasFiles;
     if (cleanable)

@@ -12,6 +12,7 @@ namespace Sweepora::Ui {
 
 class FileItemList;
 class FloatingActionButton;
+class ListArrangeControls;
 class PlaceholderView;
 class ScannedItemModel;
 class SelectAllBar;
@@ -30,6 +31,7 @@ public:
     FileItemList* list() const { return m_list; }
     ScannedItemModel* rows() const { return m_rows; }
     SelectAllBar* selectAllBar() const { return m_selectBar; }
+    ListArrangeControls* arrangeControls() const { return m_arrange; }
     FloatingActionButton* actionButton() const { return m_button; }
 
 private:
@@ -45,6 +47,7 @@ private:
     FileItemList* m_list = nullptr;
     ScannedItemModel* m_rows = nullptr;
     SelectAllBar* m_selectBar = nullptr;
+    ListArrangeControls* m_arrange = nullptr;
     FloatingActionButton* m_button = nullptr;
 };
 

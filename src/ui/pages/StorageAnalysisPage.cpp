@@ -5,6 +5,7 @@
 #include "ui/components/CleanRunBar.h"
 #include "ui/components/Confirmation.h"
 #include "ui/components/FloatingActionButton.h"
+#include "ui/components/ListArrangeControls.h"
 #include "ui/components/PlaceholderView.h"
 #include "ui/components/SelectAllBar.h"
 #include "ui/components/Treemap.h"
@@ -160,6 +161,9 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     auto* paneLayout = new QVBoxLayout(m_listPane);
     paneLayout->setContentsMargins(0, 0, 0, 0);
     m_selectBar = new SelectAllBar(StorageRowDelegate::kCheckboxInset, 0, m_listPane);
+    // The tree keeps no dates: by name or size only.
+    m_arrange = new ListArrangeControls(false, m_selectBar);
+    m_selectBar->addControls(m_arrange);
     paneLayout->addWidget(m_selectBar);
     m_list = new QListView(m_listPane);
     m_list->setObjectName(QStringLiteral("entryList"));
@@ -192,9 +196,11 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     m_deleteProgress->hide();
     // Room below the last row for the floating button (the page's own margin is part of it).
     paneLayout->setContentsMargins(0, 0, 0, m_deleteButton->clearance() - layout->contentsMargins().bottom());
-    connect(m_selectBar, &SelectAllBar::toggleAllRequested, this, &StorageAnalysisPage::toggleAll);
 
     using Core::StorageAnalysisModel;
+    connect(m_selectBar, &SelectAllBar::toggleAllRequested, m_model, &StorageAnalysisModel::toggleAllSelection);
+    connect(m_arrange, &ListArrangeControls::sortKeyChosen, m_model, &StorageAnalysisModel::setSortKey);
+    connect(m_arrange, &ListArrangeControls::nameFilterEdited, m_model, &StorageAnalysisModel::setNameFilter);
     connect(m_upButton, &QToolButton::clicked, m_model, &StorageAnalysisModel::goUp);
     connect(m_chooseButton, &QToolButton::clicked, m_model, &StorageAnalysisModel::chooseDirectory);
     connect(m_refreshButton, &QPushButton::clicked, m_model, &StorageAnalysisModel::refresh);
@@ -263,11 +269,20 @@ void StorageAnalysisPage::updateDirectory()
     m_upButton->setEnabled(!m_model->isDeleting());
     m_chooseButton->setEnabled(!m_model->isDeleting());
     m_hiddenSwitch->setEnabled(!m_model->isDeleting());
+    // Another folder clears the filter.
+    m_arrange->reflect(m_model->arrangement());
 }
 
 void StorageAnalysisPage::updateEntries()
 {
-    m_rows->setEntries(m_model->entries());
+    QList<Core::StorageEntry> shown;
+    qint64 total = 0;
+    for (const Core::StorageEntry& entry : m_model->entries())
+        total += entry.size;
+    for (const qsizetype i : m_model->shownRows())
+        shown.append(m_model->entries()[i]);
+    m_rows->setEntries(shown, total);
+    m_arrange->reflect(m_model->arrangement());
     m_rows->setSelection(m_model->selectedEntryIDs());
     updateTreemap();
     updateStatus();
@@ -317,6 +332,12 @@ void StorageAnalysisPage::updateDeleteButton()
                                deleting ? QString() : QStringLiteral("trash"), QStringLiteral("将选中项目移到废纸篓"));
     const qsizetype ticked = m_model->selectedEntryIDs().size();
     m_selectBar->setSelection(ticked, tickableCount(m_model->entries()), m_model->selectedSize());
+    const QList<qsizetype> shown = m_model->shownRows();
+    const qsizetype shownTickable =
+        std::count_if(shown.cbegin(), shown.cend(), [this](qsizetype i) { return !m_model->entries()[i].isProtected; });
+    const qsizetype shownTicked = std::count_if(
+        shown.cbegin(), shown.cend(), [this](qsizetype i) { return m_model->isSelected(m_model->entries()[i].path); });
+    m_selectBar->setShownSelection(shownTicked, shownTickable);
     m_selectBar->setEnabled(!m_model->isScanning() && !deleting);
     m_deleteButton->setEnabled(!m_model->isScanning() && !deleting && ticked > 0);
     m_deleteButton->setVisible(!m_model->entries().isEmpty() || deleting);
@@ -329,15 +350,6 @@ void StorageAnalysisPage::updateTreemap()
     const std::optional<Core::StorageTree::Index> folder = m_model->currentFolderIndex();
     m_treemap->setTree(folder ? m_model->tree() : nullptr, folder.value_or(Core::StorageTree::root()),
                        m_model->currentDirectory());
-}
-
-void StorageAnalysisPage::toggleAll()
-{
-    const QList<Core::StorageEntry>& entries = m_model->entries();
-    const bool all = m_model->selectedEntryIDs().size() == tickableCount(entries);
-    for (const Core::StorageEntry& entry : entries)
-        if (!entry.isProtected)
-            m_model->setSelected(entry.path, !all);
 }
 
 // A folder may hold far more than its name suggests: say what goes before it goes.

@@ -20,6 +20,7 @@ namespace Sweepora::Ui {
 
 class BusyIndicator;
 class FloatingActionButton;
+class ListArrangeControls;
 class PlaceholderView;
 class SelectAllBar;
 class StorageEntryListModel;
@@ -40,6 +41,7 @@ public:
     Core::StorageAnalysisModel& model() const { return *m_model; }
     QListView* list() const { return m_list; }
     SelectAllBar* selectAllBar() const { return m_selectBar; }
+    ListArrangeControls* arrangeControls() const { return m_arrange; }
     QLabel* totalLabel() const { return m_totalLabel; }
     QProgressBar* spaceBar() const { return m_spaceBar; }
     QLabel* spaceLabel() const { return m_spaceLabel; }
@@ -58,7 +60,6 @@ private:
     void updateDeleteButton();
     // The current folder's total and its file system's used and free space.
     void updateTotals();
-    void toggleAll();
     void updateTreemap();
 
     Core::StorageAnalysisModel* m_model = nullptr; // a child of the page
@@ -78,6 +79,7 @@ private:
     QStackedLayout* m_body = nullptr;
     QWidget* m_listPane = nullptr;
     SelectAllBar* m_selectBar = nullptr;
+    ListArrangeControls* m_arrange = nullptr;
     QListView* m_list = nullptr;
     StorageEntryListModel* m_rows = nullptr;
     StorageRowDelegate* m_delegate = nullptr;

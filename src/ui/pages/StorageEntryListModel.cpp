@@ -41,13 +41,16 @@ QVariant StorageEntryListModel::data(const QModelIndex& index, int role) const
     }
 }
 
-void StorageEntryListModel::setEntries(const QList<Core::StorageEntry>& entries)
+void StorageEntryListModel::setEntries(const QList<Core::StorageEntry>& entries, qint64 total)
 {
     beginResetModel();
     m_entries = entries;
-    m_total = 0;
-    for (const Core::StorageEntry& e : m_entries)
-        m_total += e.size;
+    m_total = total;
+    if (m_total < 0) {
+        m_total = 0;
+        for (const Core::StorageEntry& e : m_entries)
+            m_total += e.size;
+    }
     endResetModel();
 }
 

@@ -25,7 +25,9 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
-    void setEntries(const QList<Core::StorageEntry>& entries);
+    // `total` is what the shares are of (< 0: the sum of `entries`), so that a filtered listing
+    // keeps the shares of the whole folder.
+    void setEntries(const QList<Core::StorageEntry>& entries, qint64 total = -1);
     void setSelection(const QSet<QString>& selected);
     const Core::StorageEntry& entry(int row) const { return m_entries[row]; }
 

@@ -233,10 +233,10 @@ QPushButton[accent="true"]:disabled { background: %DISABLED_ACCENT%; }
 QToolButton[borderless="true"] { border: none; background: transparent; border-radius: 6px; padding: 3px; }
 QToolButton[borderless="true"]:hover { background: %HOVER%; }
 QToolButton[borderless="true"]:pressed { background: %BORDER%; }
-QLineEdit#titlebarSearchField {
+QLineEdit#titlebarSearchField, QLineEdit#nameFilterField {
     border: 1px solid %BORDER%; border-radius: 7px; padding: 3px 8px; background: %CARD%;
 }
-QLineEdit#titlebarSearchField:focus { border: 1px solid %ACCENT%; }
+QLineEdit#titlebarSearchField:focus, QLineEdit#nameFilterField:focus { border: 1px solid %ACCENT%; }
 QProgressBar { border: none; border-radius: 3px; background: %TRACK%; max-height: 6px; min-height: 6px; }
 QProgressBar::chunk { border-radius: 3px; background: %ACCENT%; }
 QScrollArea { border: none; background: transparent; }
