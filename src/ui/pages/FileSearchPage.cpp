@@ -38,9 +38,15 @@ FileSearchPage::FileSearchPage(Core::FileSearchViewModel& model, QWidget* parent
     connect(m_arrange, &ListArrangeControls::nameFilterEdited, &m_model, &Core::FileSearchViewModel::setNameFilter);
     connect(list(), &FileItemList::toggleRequested, &m_model, &Core::FileSearchViewModel::toggleSelection);
 
+    // A search publishes its list, its state and its message at once: the rows, which may be a
+    // hundred thousand, are built for the list alone.
     connect(&m_model, &Core::FileSearchViewModel::stateChanged, this, &FileSearchPage::refresh);
-    connect(&m_model, &Core::FileSearchViewModel::resultsChanged, this, &FileSearchPage::refresh);
+    connect(&m_model, &Core::FileSearchViewModel::resultsChanged, this, [this] {
+        refreshRows();
+        refresh();
+    });
     connect(&m_model, &Core::FileSearchViewModel::messageChanged, this, &FileSearchPage::refresh);
+    refreshRows();
     refresh();
     new CleanRunBar(m_model.cleanRun(), this);
 }
@@ -50,9 +56,8 @@ bool FileSearchPage::hasCleanableList() const
     return m_model.state() == FileSearchState::Searched && !m_model.results().isEmpty();
 }
 
-void FileSearchPage::refresh()
+void FileSearchPage::refreshRows()
 {
-    const FileSearchState state = m_model.state();
     const QList<Core::FileSearchResult>& results = m_model.results();
     const QList<qsizetype> shown = m_model.shownRows();
     QList<PathItemModel::Row> rows;
@@ -61,9 +66,17 @@ void FileSearchPage::refresh()
         rows.append({results[i].path, results[i].size, results[i].selected});
     showRows(std::move(rows), !results.isEmpty());
     m_arrange->reflect(m_model.arrangement());
+    m_shownTicked = Core::ViewModelSupport::selectedCount(results, shown);
+    m_shownCount = shown.size();
+}
+
+void FileSearchPage::refresh()
+{
+    const FileSearchState state = m_model.state();
+    const QList<Core::FileSearchResult>& results = m_model.results();
     const qsizetype ticked = std::count_if(results.cbegin(), results.cend(), [](const auto& r) { return r.selected; });
     selectAllBar()->setSelection(ticked, results.size(), m_model.selectedSize());
-    selectAllBar()->setShownSelection(Core::ViewModelSupport::selectedCount(results, shown), shown.size());
+    selectAllBar()->setShownSelection(m_shownTicked, m_shownCount);
 
     placeholder()->setBusy(state == FileSearchState::Searching || state == FileSearchState::Cleaning);
     placeholder()->setSymbol(state == FileSearchState::Ready ? QStringLiteral("magnifyingglass")

@@ -23,11 +23,15 @@ public:
     ListArrangeControls* arrangeControls() const { return m_arrange; }
 
 private:
+    void refreshRows();
     void refresh();
     bool hasCleanableList() const;
 
     Core::FileSearchViewModel& m_model;
     ListArrangeControls* m_arrange = nullptr;
+    // What refreshRows() last showed: the 全选 box follows the rows on screen.
+    qsizetype m_shownTicked = 0;
+    qsizetype m_shownCount = 0;
 };
 
 } // namespace Sweepora::Ui
