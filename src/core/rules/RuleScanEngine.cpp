@@ -11,9 +11,14 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace Sweepora::Core::RuleScanEngine {
 namespace {
+
+constexpr qsizetype kRulesAtOnce = 4;
 
 // The folders directly inside a folder whose names match, never through a link.
 class ChildFolderCollector final : public WalkVisitor
@@ -222,14 +227,40 @@ QList<CleanupResult> scanRules(const QList<CleanupRule>& rules, const QString& h
                                const std::shared_ptr<WalkProgress>& walk)
 {
     const ProtectedPlaces protectedPlaces = ProtectedPlaces::current(); // read once for every rule
+    const auto cancelled = [&walk] { return walk && walk->isCancelled(); };
+    // Rules are independent: a few at once keep more folder reads in flight, which is what a
+    // cold disk needs, and one large cache no longer holds up every rule behind it. Each
+    // result keeps its rule's place, so the order is the same as one at a time.
+    std::vector<std::optional<CleanupResult>> found(static_cast<size_t>(rules.size()));
+    std::mutex taking;
+    int next = 0;
+    const auto work = [&] {
+        for (;;) {
+            int i = 0;
+            {
+                // Indexes are taken and reported together, so progress only rises.
+                const std::lock_guard lock(taking);
+                if (next >= rules.size() || cancelled())
+                    return;
+                i = next++;
+                if (progress)
+                    progress(i, rules[i].name);
+            }
+            std::optional<CleanupResult> r = scanRuleWith(rules[i], home, access, protectedPlaces, walk);
+            if (!cancelled())
+                found[static_cast<size_t>(i)] = std::move(r);
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (qsizetype h = 1; h < std::min<qsizetype>(kRulesAtOnce, rules.size()); ++h)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
     QList<CleanupResult> results;
-    for (int i = 0; i < rules.size() && !(walk && walk->isCancelled()); ++i) {
-        if (progress)
-            progress(i, rules[i].name);
-        std::optional<CleanupResult> r = scanRuleWith(rules[i], home, access, protectedPlaces, walk);
-        if (r && !(walk && walk->isCancelled()))
+    for (std::optional<CleanupResult>& r : found)
+        if (r)
             results.append(std::move(*r));
-    }
     sortResults(results);
     return results;
 }
