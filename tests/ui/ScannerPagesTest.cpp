@@ -17,6 +17,7 @@
 #include "ui/window/MainWindow.h"
 #include "util/ByteCount.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -323,6 +324,9 @@ TEST_F(ScannerPages, TheLargeFileListSortsFiltersAndTicksWhatItShows)
     const auto names = [&] { return shownNames(page->rows(), FileItemRole::Path); };
     EXPECT_EQ(names(), QStringLiteral("zed.iso,beta.mov,Alpha.mov"));
     ListArrangeControls* controls = page->arrangeControls();
+    page->selectAllBar()->box()->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), controls->filterField()) << "Tab goes along the bar as it reads";
     chooseSort(controls, "按名称");
     EXPECT_EQ(names(), QStringLiteral("Alpha.mov,beta.mov,zed.iso"));
     typeFilter(controls, "MOV");

@@ -64,6 +64,14 @@ void SelectAllBar::setShownSelection(qsizetype shownTicked, qsizetype shown)
 void SelectAllBar::addControls(QWidget* controls)
 {
     m_layout->insertWidget(m_layout->indexOf(m_rescan), controls);
+    // Tab follows the line as it reads: 全选, the added controls, then 重新扫描.
+    QWidget* previous = m_box;
+    for (QWidget* w : controls->findChildren<QWidget*>())
+        if (w->focusPolicy() & Qt::TabFocus) {
+            setTabOrder(previous, w);
+            previous = w;
+        }
+    setTabOrder(previous, m_rescan);
 }
 
 void SelectAllBar::setRescanVisible(bool visible)

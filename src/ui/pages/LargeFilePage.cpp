@@ -93,6 +93,8 @@ LargeFilePage::LargeFilePage(QWidget* parent) : QWidget(parent), m_model(new Cor
     m_button->setLongPressAction([this] { onLongPress(); });
     // Room below the list, so the last row stays clear of the floating action area.
     listLayout->setContentsMargins(m_list->pageMargins(m_button->clearance()));
+    // The list is made first, for the bar's insets; Tab still reaches the bar before it.
+    setTabOrder(m_selectBar->rescanButton(), m_list);
     connect(m_selectBar, &SelectAllBar::toggleAllRequested, this, &LargeFilePage::onLongPress);
     connect(m_selectBar, &SelectAllBar::rescanRequested, this, [this] { m_model->startScan(m_minimumSizeGB); });
 
