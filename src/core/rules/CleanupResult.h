@@ -3,14 +3,13 @@
 #include "rules/CleanupRule.h"
 #include "scanners/RegularFiles.h"
 #include "trash/ItemIdentity.h"
+#include "util/ScanState.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace Sweepora::Core {
-
-enum class ScanState { Ready, Authorizing, Scanning, Scanned, Cleaning };
 
 // One rule's result of a rule scan.
 struct CleanupResult

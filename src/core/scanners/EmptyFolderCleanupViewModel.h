@@ -3,6 +3,7 @@
 #include "scanners/EmptyFolderEngine.h"
 #include "scanners/ScanWatch.h"
 #include "trash/CleanRun.h"
+#include "util/ScanState.h"
 
 #include <QFutureWatcher>
 #include <QList>
@@ -19,13 +20,12 @@ class SharedHomeWalk;
 class EmptyFolderCleanupViewModel : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(State state READ state NOTIFY stateChanged)
+    Q_PROPERTY(Sweepora::Core::ScanState state READ state NOTIFY stateChanged)
     Q_PROPERTY(QList<Sweepora::Core::EmptyFolderItem> folders READ folders NOTIFY foldersChanged)
     Q_PROPERTY(QString message READ message NOTIFY messageChanged)
 
 public:
-    enum class State { Ready, Scanning, Scanned, Cleaning };
-    Q_ENUM(State)
+    using State = ScanState;
 
     explicit EmptyFolderCleanupViewModel(QObject* parent = nullptr);
     ~EmptyFolderCleanupViewModel() override;

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace Sweepora::Core {
+
+// Where a scanner's page stands. Authorizing is only for scans that ask for a folder first.
+enum class ScanState { Ready, Authorizing, Scanning, Scanned, Cleaning };
+
+} // namespace Sweepora::Core
