@@ -55,8 +55,7 @@ protected:
 TEST_F(AboutPageTest, RowsShowTheProductAndOpenTheirAddressesAndTheCardCountsOnceGranted)
 {
     Ui::AboutPage page;
-    page.resize(640, 720);
-    page.show();
+    showAt(page, 640, 720);
     ASSERT_EQ(page.rows().size(), 4);
     EXPECT_EQ(trailing(page.rows()[0]), Core::AboutInfo::kWebsiteDomain);
     EXPECT_EQ(trailing(page.rows()[1]), Core::AboutInfo::kFeedbackAddress);
@@ -96,8 +95,7 @@ TEST_F(AboutPageTest, AnUnreadableTrashAsksForAccessOnce)
     TreeBuilder(trash).file(QStringLiteral("x"), 100);
     ASSERT_EQ(::chmod(TreeBuilder::bytes(trash).c_str(), 0), 0);
     Ui::AboutPage page;
-    page.resize(640, 720);
-    page.show();
+    showAt(page, 640, 720);
     Ui::TrashSummaryView* card = page.trashSummary();
     // The alert and the card's text come from one answer, published in turn: wait for both.
     ASSERT_TRUE(waitUntil(

@@ -64,8 +64,7 @@ protected:
 TEST_F(ScannerPages, APageThatNeedsTheHomeGrantOffersItAndTheWrongFolderIsNamed)
 {
     LargeFilePage page;
-    page.resize(800, 560);
-    page.show();
+    showAt(page, 800, 560);
     QTest::mouseClick(page.actionButton(), Qt::LeftButton);
     PlaceholderView* placeholder = page.placeholder();
     ASSERT_EQ(placeholder->title(), QStringLiteral("请先授权个人文件夹"));
@@ -93,8 +92,7 @@ TEST_F(ScannerPages, LargeFilePageScansSelectsAndCleans)
 
     LargeFilePage page;
     const auto checker = checkModel(page.rows());
-    page.resize(800, 560);
-    page.show();
+    showAt(page, 800, 560);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
     FloatingActionButton* button = page.actionButton();
     Screenshots::save(&page, QStringLiteral("large-file-ready"));
@@ -168,8 +166,7 @@ TEST_F(ScannerPages, MiscFilePageScansSelectsAndCleans)
     MiscFileCleanupViewModel model(MiscFileCategory::Miscellaneous);
     MiscFileCleanupPage page(model);
     const auto checker = checkModel(page.rows());
-    page.resize(800, 560);
-    page.show();
+    showAt(page, 800, 560);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
     FloatingActionButton* button = page.actionButton();
     Screenshots::save(&page, QStringLiteral("misc-files-ready"));
@@ -252,8 +249,7 @@ TEST_F(ScannerPages, AScanShowsWhatItWalkedAndACancelStopsItAndKeepsWhatItFound)
         m_tree->file(QStringLiteral("deep/%1/run.log").arg(i), 10);
     const QString big = allocatedFile(QStringLiteral("big.iso"), 600LL << 20);
     const auto cancel = [&](auto& page, const QString& shot) {
-        page.resize(800, 560);
-        page.show();
+        showAt(page, 800, 560);
         QTest::mouseClick(page.actionButton(), Qt::LeftButton);
         ASSERT_EQ(page.model().state(), ScanState::Scanning);
         EXPECT_TRUE(page.placeholder()->subtitle().startsWith(QStringLiteral("已检查 ")))
