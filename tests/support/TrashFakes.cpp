@@ -62,24 +62,13 @@ Core::Trash::Result FailingTrash::trashItem(const Item& item)
         else if (m_failEverything)
             planned = m_failEverything;
     }
-    const Result result = planned ? *planned : m_inner->trashItem(item);
-    if (!result.ok) {
-        QMutexLocker lock(&m_mutex);
-        m_failed.append(path);
-    }
-    return result;
+    return planned ? *planned : m_inner->trashItem(item);
 }
 
 QStringList FailingTrash::attempted() const
 {
     QMutexLocker lock(&m_mutex);
     return m_attempted;
-}
-
-QStringList FailingTrash::failed() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_failed;
 }
 
 RecordingTrash::RecordingTrash(std::shared_ptr<Core::Trash> inner) : m_inner(std::move(inner))
@@ -96,7 +85,6 @@ Core::Trash::Result RecordingTrash::trashItem(const Item& item)
                          0};
     QMutexLocker lock(&m_mutex);
     m_requests.append(path);
-    m_results.append(result);
     return result;
 }
 
@@ -104,12 +92,6 @@ QStringList RecordingTrash::requests() const
 {
     QMutexLocker lock(&m_mutex);
     return m_requests;
-}
-
-QList<Core::Trash::Result> RecordingTrash::results() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_results;
 }
 
 } // namespace Sweepora::Test

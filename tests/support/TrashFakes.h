@@ -42,7 +42,6 @@ public:
     Result trashItem(const Item& item) override;
 
     QStringList attempted() const; // every path asked for, in order
-    QStringList failed() const;    // the ones that failed, by design or in the wrapped Trash
 
 private:
     mutable QMutex m_mutex;
@@ -50,7 +49,6 @@ private:
     QHash<QString, Result> m_failures;
     std::optional<Result> m_failEverything;
     QStringList m_attempted;
-    QStringList m_failed;
 };
 
 // Records every request. Without a wrapped Trash it touches nothing and reports success (the
@@ -63,13 +61,11 @@ public:
     Result trashItem(const Item& item) override;
 
     QStringList requests() const;
-    QList<Result> results() const;
 
 private:
     mutable QMutex m_mutex;
     std::shared_ptr<Core::Trash> m_inner;
     QStringList m_requests;
-    QList<Result> m_results;
 };
 
 } // namespace Sweepora::Test

@@ -44,8 +44,7 @@ TEST_F(ApplicationPagesTest, UninstallThroughTheConfirmationWithADeclinedFolder)
     ApplicationUninstallPage page;
     QStringList revealed;
     page.setRevealHandler([&](const QString& path) { revealed.append(path); });
-    page.resize(1000, 600);
-    page.show(); // the first show lists the applications
+    showAt(page, 1000, 600); // the first show lists the applications
     ASSERT_TRUE(waitUntil([&] { return !page.model().isScanning() && page.rowCount() == 1; }));
     EXPECT_TRUE(page.rescanButton()->isEnabled());
     Screenshots::save(&page, QStringLiteral("uninstall-1-listed"));
@@ -98,8 +97,7 @@ TEST_F(ApplicationPagesTest, CachePageScansTicksAndCleans)
 
     ApplicationCleanupViewModel model;
     ApplicationCleanupPage page(model);
-    page.resize(1000, 600);
-    page.show();
+    showAt(page, 1000, 600);
     Screenshots::save(&page, QStringLiteral("app-cache-1-ready"));
 
     page.actionButton()->click();

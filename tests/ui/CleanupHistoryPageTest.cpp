@@ -69,8 +69,7 @@ TEST_F(CleanupHistoryPageTest, TheLineAfterACleanUndoesItAndOpensTheTrashAndEmpt
 {
     const QString movie = m_tree->file(QStringLiteral("Movies/trip.mov"), 40000);
     Ui::LargeFilePage page;
-    page.resize(760, 520);
-    page.show();
+    showAt(page, 760, 520);
     Core::LargeFileViewModel& model = page.model();
     auto* bar = page.findChild<Ui::CleanRunBar*>();
     ASSERT_NE(bar, nullptr);
@@ -113,8 +112,7 @@ TEST_F(CleanupHistoryPageTest, TheLineAfterACleanUndoesItAndOpensTheTrashAndEmpt
     ASSERT_GT(cleanByName(QStringLiteral(".tmp")), 0);
     ASSERT_EQ(trashCount(), 2);
     Ui::TrashSummaryView card;
-    card.resize(480, 140);
-    card.show();
+    showAt(card, 480, 140);
 
     const auto ask = [&] {
         QTest::mouseClick(card.emptyButton(), Qt::LeftButton);
@@ -194,8 +192,7 @@ TEST_F(CleanupHistoryPageTest, HistoryListsNewestFirstRestoresTickedItemsAndNeve
     ASSERT_TRUE(QDir(m_tree->root() + QStringLiteral("/Documents/old")).removeRecursively());
 
     Ui::CleanupHistoryPage page;
-    page.resize(820, 600);
-    page.show();
+    showAt(page, 820, 600);
     ASSERT_TRUE(waitUntil([&] { return !page.model().isBusy(); }, 10000));
     QAbstractItemModel* batches = page.batchList()->model();
     QAbstractItemModelTester tester(batches, QAbstractItemModelTester::FailureReportingMode::Fatal);

@@ -191,8 +191,7 @@ TEST_F(Components, CleanupRowShowsSizesAndAsksForToggleOrInspection)
     EXPECT_EQ(labelText(row, "cleanupRowSize"), u"1.5 MB"_s);
     EXPECT_EQ(labelText(row, "cleanupRowCount"), u"2 个文件"_s);
 
-    row.resize(640, row.sizeHint().height());
-    row.show();
+    showAt(row, 640, row.sizeHint().height());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&row));
     QSignalSpy toggled(&row, &CleanupRow::toggled);
     QSignalSpy inspect(&row, &CleanupRow::inspect);
@@ -276,8 +275,7 @@ TEST_F(Components, FileItemListReportsCheckboxAndRevealClicksByPath)
     list.setModel(&model);
     QStringList revealed;
     list.setRevealHandler([&](const QString& path) { revealed << path; });
-    host.resize(680, 300);
-    host.show();
+    showAt(host, 680, 300);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
 
     QSignalSpy toggled(&list, &FileItemList::toggleRequested);

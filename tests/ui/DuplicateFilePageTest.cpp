@@ -48,8 +48,7 @@ TEST_F(DuplicatePage, ScansWithProgressFiltersKeepsAChosenCopyAndCleansTheTicked
     Trash::setCurrent(trash);
 
     DuplicateFilePage page;
-    page.resize(900, 560);
-    page.show();
+    showAt(page, 900, 560);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
     EXPECT_EQ(page.placeholder()->title(), u"查找重复文件"_s);
     Screenshots::save(&page, u"duplicates-ready"_s);

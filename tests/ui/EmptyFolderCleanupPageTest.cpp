@@ -34,8 +34,7 @@ TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
     EmptyFolderCleanupViewModel model;
     EmptyFolderCleanupPage page(model);
     const auto checker = checkModel(page.list()->model());
-    page.resize(720, 480);
-    page.show();
+    showAt(page, 720, 480);
 
     FloatingActionButton* button = page.actionButton();
     Screenshots::save(&page, QStringLiteral("empty-folders-ready"));

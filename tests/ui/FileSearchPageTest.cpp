@@ -36,8 +36,7 @@ TEST_F(FileSearchPageTest, TheTitleBarFieldDrivesASearchThenSelectAndCleanThroug
     m_tree->file(QStringLiteral("r-e-p-o-r-t.txt"), 2'000);
     ContentView content;
     MainWindow& window = content.window();
-    window.resize(1000, 680);
-    window.show();
+    showAt(window, 1000, 680);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
     auto* page = qobject_cast<FileSearchPage*>(window.page(MainWindow::kFileSearchSection));

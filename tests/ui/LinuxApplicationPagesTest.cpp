@@ -43,8 +43,7 @@ TEST_F(LinuxApplicationPagesTest, CachesGoByTheFlatpaksNameUninstallSaysWhatHapp
     {
         ApplicationCleanupViewModel model;
         ApplicationCleanupPage caches(model);
-        caches.resize(1000, 600);
-        caches.show();
+        showAt(caches, 1000, 600);
         model.startScan();
         ASSERT_TRUE(waitForState(model, ApplicationCleanupState::Scanned));
         ASSERT_EQ(model.results().size(), 1);
@@ -53,8 +52,7 @@ TEST_F(LinuxApplicationPagesTest, CachesGoByTheFlatpaksNameUninstallSaysWhatHapp
         Screenshots::save(&caches, u"linux-app-caches"_s);
     }
     ApplicationUninstallPage page;
-    page.resize(1100, 640);
-    page.show();
+    showAt(page, 1100, 640);
     ASSERT_TRUE(waitUntil([&] { return !page.model().isScanning() && page.rowCount() == 2; }));
     EXPECT_TRUE(page.leftoversSwitch()->isVisible());
     Screenshots::save(&page, u"linux-uninstall-1-listed"_s);

@@ -31,11 +31,7 @@ protected:
         return count;
     }
 
-    // A rule store over a temporary user folder and no bundled rules.
-    Core::RuleStore store() const
-    {
-        return Core::RuleStore({m_rules.filePath(QStringLiteral("none"))}, m_rules.filePath(QStringLiteral("Rules")));
-    }
+    Core::RuleStore store() const { return m_rules.store(); }
     Core::CleanupRule addRule(const QString& packName, const QString& name, const QStringList& paths = {}) const
     {
         const Core::CleanupRule rule{true, name, paths, 0, packName, name + QStringLiteral(" 的缓存")};
@@ -53,7 +49,7 @@ protected:
     }
 
 private:
-    QTemporaryDir m_rules;
+    TemporaryRuleStore m_rules;
 };
 
 // One published or workshop rule in the service's form.

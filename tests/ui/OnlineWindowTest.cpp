@@ -45,15 +45,6 @@ public slots:
     void open(const QUrl& url) { urls.append(url); }
 };
 
-QByteArray versionReply(qint64 build, int forced)
-{
-    return R"({"code":0,"message":"","data":{"id":5,"version":"2.0.0","build_number":)" + QByteArray::number(build) +
-           R"(,"download_url":"https://example.com/sweepora.dmg","release_notes":"修复了若干问题。\n新增规则工坊。",)"
-           R"("force_update":)" +
-           QByteArray::number(forced) +
-           R"(,"status":1,"created_at":"2026-03-01T08:30:00Z","updated_at":"2026-03-01T08:30:00Z"}})";
-}
-
 class OnlineWindowTest : public OnlineUiTest
 {
 protected:

@@ -27,6 +27,13 @@ protected:
 };
 using UiTest = Themed<::testing::Test>;
 
+// Shows `widget` at the given size (not waiting: some tests look before any event is handled).
+inline void showAt(QWidget& widget, int width, int height)
+{
+    widget.resize(width, height);
+    widget.show();
+}
+
 // The button of a message box that reads `text`, or nullptr.
 inline QAbstractButton* buttonWithText(QMessageBox* box, const QString& text)
 {

@@ -84,4 +84,21 @@ private:
     QTemporaryDir m_root;
 };
 
+// One workshop entry in the service's form; `allow` is its review (1 approved).
+inline QByteArray workshopEntry(qint64 id, qint64 allow,
+                                const QByteArray& rule = R"({"Name":"n","Paths":[],"PackName":"p","Description":"d"})")
+{
+    return "{\"id\":" + QByteArray::number(id) + ",\"allow\":" + QByteArray::number(allow) +
+           R"(,"created_at":"2026-01-01T00:00:00Z","updated_at":"2026-01-01T00:00:00Z","rule_json":)" + rule + "}";
+}
+
+// The latest version the service offers.
+inline QByteArray versionReply(qint64 build, int forced, const QByteArray& url = "https://example.com/sweepora.dmg")
+{
+    return R"({"code":0,"message":"","data":{"id":5,"version":"2.0","build_number":)" + QByteArray::number(build) +
+           R"(,"download_url":")" + url + R"(","release_notes":"修复了若干问题。\n新增规则工坊。","force_update":)" +
+           QByteArray::number(forced) +
+           R"(,"status":1,"created_at":"2026-03-01T08:30:00Z","updated_at":"2026-03-01T08:30:00Z"}})";
+}
+
 } // namespace Sweepora::Test
