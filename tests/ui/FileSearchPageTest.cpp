@@ -119,3 +119,21 @@ TEST_F(FileSearchPageTest, HitsSortFilterAndTickWhatIsShown)
     EXPECT_TRUE(page->list()->isVisible());
     EXPECT_EQ(page->arrangeControls()->filterField()->text(), QStringLiteral("X"));
 }
+
+TEST_F(FileSearchPageTest, ASearchShowsWhatItWalkedAndACancelKeepsTheHitsFound)
+{
+    grantHome();
+    for (int i = 0; i < 200; ++i)
+        m_tree->file(QStringLiteral("deep/%1/report.txt").arg(i), 10);
+    FileSearchViewModel model;
+    FileSearchPage page(model);
+    showAt(page, 800, 560);
+    model.search(QStringLiteral("report"));
+    ASSERT_EQ(model.state(), FileSearchState::Searching);
+    EXPECT_TRUE(page.placeholder()->subtitle().startsWith(QStringLiteral("已检查 ")));
+    ASSERT_TRUE(page.placeholder()->cancelButton()->isVisible());
+    QTest::mouseClick(page.placeholder()->cancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return model.state() == FileSearchState::Searched; }, 5000));
+    EXPECT_TRUE(model.message().startsWith(QStringLiteral("搜索已取消"))) << model.message().toStdString();
+    EXPECT_FALSE(page.placeholder()->cancelButton()->isVisible());
+}

@@ -105,7 +105,7 @@ bool NameMatcher::matches(const QString& name) const
     return !m_query.isEmpty() && name.contains(m_query, Qt::CaseInsensitive);
 }
 
-Report search(const QString& home, const QString& query)
+Report search(const QString& home, const QString& query, const std::shared_ptr<WalkProgress>& progress)
 {
     Report report;
     report.query = trimmedQuery(query);
@@ -117,8 +117,9 @@ Report search(const QString& home, const QString& query)
     WalkOptions options;
     options.skipHidden = true;
     options.skipPackageDescendants = true;
-    for (Collector& part : Walker::walkEach(home, options, Collector(matcher)))
-        report.items.append(std::move(part.items));
+    const WatchedVisitor prototype(Collector(matcher), progress);
+    for (WatchedVisitor<Collector>& part : Walker::walkEach(home, options, prototype))
+        report.items.append(std::move(part.inner.items));
     ProtectedPlaces::current().removeProtected(report.items);
     sortBySizeThenName(report.items);
     report.message = resultMessage(report.items.size(), report.query);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fs/WalkProgress.h"
+
 #include "trash/ItemIdentity.h"
 #include "trash/TrashBatch.h"
 
@@ -62,7 +64,8 @@ struct Report
 // Walks `home` skipping hidden entries and package contents; keeps regular files (never
 // folders or symbolic links) whose name contains the trimmed query. Only the hits are stat'ed.
 // A blank query finds nothing.
-Report search(const QString& home, const QString& query);
+// A cancelled `progress` stops the walk early; the hits found so far come back.
+Report search(const QString& home, const QString& query, const std::shared_ptr<WalkProgress>& progress = {});
 
 // Moves the files in the order given ("[FileSearch]" in the log) and reports "已将 {n} 个文件移到废纸篓"
 // or "已移动 {n} 个文件，部分文件处理失败". A file that changed since the search (gone, replaced,

@@ -23,9 +23,10 @@ FileSearchViewModel::FileSearchViewModel(QObject* parent) : QObject(parent)
         if (outcome.generation != m_generation || outcome.generation == m_publishedGeneration)
             return;
         m_publishedGeneration = outcome.generation;
+        const bool cancelled = m_watch.finish();
         setResults(std::move(outcome.report.items));
         setState(FileSearchState::Searched);
-        setMessage(outcome.report.message);
+        setMessage(cancelled ? QStringLiteral("搜索已取消，") + outcome.report.message : outcome.report.message);
         emit searchFinished();
     });
     connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
@@ -76,9 +77,16 @@ void FileSearchViewModel::search(const QString& query)
     setState(FileSearchState::Searching);
     setMessage(FileSearchEngine::searchingMessage(trimmed));
     const QString home = AccessManager::homeDirectoryURL().path();
-    m_searchWatcher.setFuture(runJob([home, trimmed, generation] {
-        return SearchOutcome{generation, FileSearchEngine::search(home, trimmed)};
+    // A search still running for an older query is stopped by the new start.
+    m_searchWatcher.setFuture(runJob([home, trimmed, generation, progress = m_watch.start()] {
+        return SearchOutcome{generation, FileSearchEngine::search(home, trimmed, progress)};
     }));
+}
+
+void FileSearchViewModel::cancelSearch()
+{
+    if (m_state == FileSearchState::Searching)
+        m_watch.cancel();
 }
 
 void FileSearchViewModel::clean()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scanners/FileSearchEngine.h"
+#include "scanners/ScanWatch.h"
 #include "trash/CleanRun.h"
 #include "util/ListArrangement.h"
 
@@ -37,6 +38,8 @@ public:
     const QString& message() const { return m_message; }
     // The running clean's progress and cancel, then the undo of the last clean.
     CleanRun& cleanRun() { return m_run; }
+    // The running search's walk: what it covered so far.
+    ScanWatch& scanWatch() { return m_watch; }
     const QString& currentQuery() const { return m_currentQuery; }
     qint64 selectedSize() const;
     // The order and name filter of the hits shown; they outlive searches and cleans, and a
@@ -48,6 +51,8 @@ public:
     QList<qsizetype> shownRows() const { return m_arrangement.shown(m_results); }
 
     void search(const QString& query);
+    // Stops the running search; the hits found so far are listed.
+    void cancelSearch();
     void clean();
     void toggleSelection(const QString& path);
     // Ticks all rows shown, or clears them when all of them are ticked.
@@ -88,6 +93,7 @@ private:
     quint64 m_generation = 0;
     quint64 m_publishedGeneration = 0;
 
+    ScanWatch m_watch;
     QFutureWatcher<SearchOutcome> m_searchWatcher;
     QFutureWatcher<CleanOutcome> m_cleanWatcher;
     CleanRun m_run;

@@ -10,6 +10,8 @@
 #include "util/ByteCount.h"
 #include "util/ViewModelSupport.h"
 
+#include <QPushButton>
+
 #include <algorithm>
 
 namespace Sweepora::Ui {
@@ -46,6 +48,8 @@ FileSearchPage::FileSearchPage(Core::FileSearchViewModel& model, QWidget* parent
         refresh();
     });
     connect(&m_model, &Core::FileSearchViewModel::messageChanged, this, &FileSearchPage::refresh);
+    connect(&m_model.scanWatch(), &Core::ScanWatch::changed, this, &FileSearchPage::refresh);
+    connect(placeholder()->cancelButton(), &QPushButton::clicked, &m_model, &Core::FileSearchViewModel::cancelSearch);
     refreshRows();
     refresh();
     new CleanRunBar(m_model.cleanRun(), this);
@@ -83,7 +87,9 @@ void FileSearchPage::refresh()
                                                              : QStringLiteral("doc.text.magnifyingglass"));
     placeholder()->setTitle(m_model.message());
     placeholder()->setSubtitle(state == FileSearchState::Ready ? QStringLiteral("支持按文件名模糊匹配，不区分大小写")
-                                                               : QString());
+                               : state == FileSearchState::Searching ? m_model.scanWatch().text()
+                                                                     : QString());
+    placeholder()->cancelButton()->setVisible(state == FileSearchState::Searching);
 
     actionButton()->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model.selectedSize()),
                                QStringLiteral("trash"), QStringLiteral("长按可全选或取消全选"));
