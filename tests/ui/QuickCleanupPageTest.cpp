@@ -1,6 +1,7 @@
 #include "ui/pages/QuickCleanupPage.h"
 #include "WindowFixture.h"
 #include "access/AccessManager.h"
+#include "apps/ApplicationCleanupViewModel.h"
 #include "rules/CleanupViewModel.h"
 #include "scanners/EmptyFolderCleanupViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
@@ -96,7 +97,8 @@ TEST_F(QuickCleanupPageTest, ACancelStopsEveryScanAndEachSaysSo)
     quick->cancelButton()->click();
     ASSERT_TRUE(waitUntil([&] { return quick->startButton()->isEnabled(); }, 5000));
     EXPECT_FALSE(quick->cancelButton()->isVisible());
-    for (const QString& message : QStringList{content->taskCleanModel().message(), content->miscFileModel().message(),
-                                              content->emptyFolderCleanupModel().message()})
+    for (const QString& message :
+         QStringList{content->taskCleanModel().message(), content->applicationCleanupModel().message(),
+                     content->miscFileModel().message(), content->emptyFolderCleanupModel().message()})
         EXPECT_TRUE(message.startsWith(QStringLiteral("扫描已取消"))) << message.toStdString();
 }

@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
@@ -207,4 +208,18 @@ TEST_F(TaskCleanPageTest, RowsOfALongListAreBuiltAsTheListScrollsAndAllFollowThe
     QTest::mouseClick(page->rows().last()->findChild<QCheckBox*>(), Qt::LeftButton);
     EXPECT_FALSE(content->taskCleanModel().results().last().selected);
     EXPECT_EQ(checkedRows(page), kRules - 1);
+}
+
+TEST_F(TaskCleanPageTest, ACancelUnderTheProgressCardStopsTheScan)
+{
+    Ui::TaskCleanPage* page = openPage();
+    content->taskCleanModel().startScan();
+    ASSERT_EQ(state(), ScanState::Scanning);
+    auto* cancel = page->findChild<QPushButton*>(QStringLiteral("cancelScan"));
+    ASSERT_NE(cancel, nullptr);
+    ASSERT_TRUE(cancel->isVisible());
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::Scanned; }, 5000));
+    EXPECT_TRUE(content->taskCleanModel().message().startsWith(QStringLiteral("扫描已取消")));
+    EXPECT_FALSE(cancel->isVisible());
 }

@@ -140,11 +140,13 @@ QList<ApplicationCacheTarget> discoverTargets(const QStringList& roots, const QS
 }
 
 QList<ApplicationCleanupResult> scanTargets(const QList<ApplicationCacheTarget>& targets, const Access& access,
-                                            const std::function<void(int, const QString&)>& progress)
+                                            const std::function<void(int, const QString&)>& progress,
+                                            const std::shared_ptr<WalkProgress>& walk)
 {
     const ProtectedPlaces protectedPlaces = ProtectedPlaces::current();
+    const auto cancelled = [&walk] { return walk && walk->isCancelled(); };
     QList<ApplicationCleanupResult> results;
-    for (int i = 0; i < targets.size(); ++i) {
+    for (int i = 0; i < targets.size() && !cancelled(); ++i) {
         const ApplicationCacheTarget& target = targets[i];
         if (progress)
             progress(i, target.name);
@@ -152,7 +154,7 @@ QList<ApplicationCleanupResult> scanTargets(const QList<ApplicationCacheTarget>&
         QList<WholeFolder> wholeFolders;
         for (const QString& folder : target.directories) {
             const bool opened = access.begin ? access.begin(folder) : false;
-            FoundTree found = findRegularFilesAndFolders(folder, protectedPlaces);
+            FoundTree found = findRegularFilesAndFolders(folder, protectedPlaces, walk);
             wholeFolders += found.folders;
             for (FoundFile& f : found.files)
                 files.try_emplace(f.path, std::move(f));
@@ -166,7 +168,7 @@ QList<ApplicationCleanupResult> scanTargets(const QList<ApplicationCacheTarget>&
             result.identities.append(f.identity);
             result.size += f.size;
         }
-        if (result.size < 1)
+        if (result.size < 1 || cancelled())
             continue;
         results.append(std::move(result));
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fs/WalkProgress.h"
+
 #include "apps/LinuxApplication.h"
 #include "rules/CleanupResult.h"
 #include "trash/TrashBatch.h"
@@ -78,8 +80,11 @@ QList<ApplicationCacheTarget> discoverTargetsFor(const PlatformLayout& layout, c
 // Lists the regular files of every target's folders (hidden entries skipped, package contents
 // included), one result per target with at least one byte, sorted larger first, then by name.
 // `progress` is told the index and name of each target before it is scanned.
+// Walks count into `walk`; once it is cancelled no further target is scanned, and the one whose
+// walk it cut short is left out, since a partial list could make a folder look wholly cleanable.
 QList<ApplicationCleanupResult> scanTargets(const QList<ApplicationCacheTarget>& targets, const Access& access,
-                                            const std::function<void(int, const QString&)>& progress = {});
+                                            const std::function<void(int, const QString&)>& progress = {},
+                                            const std::shared_ptr<WalkProgress>& walk = {});
 
 // "发现 {n} 个应用的缓存垃圾", or "没有发现可清理的应用垃圾" for none.
 QString resultMessage(qsizetype count);

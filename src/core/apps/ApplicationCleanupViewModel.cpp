@@ -25,11 +25,14 @@ ApplicationCleanupViewModel::ApplicationCleanupViewModel(QObject* parent) : QObj
         Qt::QueuedConnection);
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
         m_results = m_scanWatcher.future().result();
+        const bool cancelled = m_walk && m_walk->isCancelled();
+        m_walk.reset();
         emit resultsChanged();
         setProgress(1.0);
         setScanningApp(QStringLiteral("扫描完成"));
         setState(ApplicationCleanupState::Scanned);
-        setMessage(ApplicationCacheEngine::resultMessage(m_results.size()));
+        setMessage((cancelled ? QStringLiteral("扫描已取消，") : QString()) +
+                   ApplicationCacheEngine::resultMessage(m_results.size()));
         emit scanFinished();
     });
     connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
@@ -98,13 +101,20 @@ void ApplicationCleanupViewModel::runScan()
     const PlatformLayout layout = PlatformLayout::current();
     const ApplicationCacheEngine::Access access = accessThroughManager();
     // Discovery reads every application's metadata and checks its folders: a job's work too.
-    m_scanWatcher.setFuture(runJob([layout, home, access, progress = m_relay] {
+    m_walk = std::make_shared<WalkProgress>();
+    m_scanWatcher.setFuture(runJob([layout, home, access, progress = m_relay, walk = m_walk] {
         const QList<ApplicationCacheTarget> targets = ApplicationCacheEngine::discoverTargetsFor(layout, home);
         const int total = static_cast<int>(targets.size());
-        return ApplicationCacheEngine::scanTargets(targets, access, [&progress, total](int index, const QString& name) {
-            progress->report(index, total, name);
-        });
+        return ApplicationCacheEngine::scanTargets(
+            targets, access,
+            [&progress, total](int index, const QString& name) { progress->report(index, total, name); }, walk);
     }));
+}
+
+void ApplicationCleanupViewModel::cancelScan()
+{
+    if (m_state == ApplicationCleanupState::Scanning && m_walk)
+        m_walk->cancel();
 }
 
 void ApplicationCleanupViewModel::clean()

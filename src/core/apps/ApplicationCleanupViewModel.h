@@ -38,6 +38,9 @@ public:
     qint64 totalSize() const;
 
     void startScan();
+    // Stops the running scan: the applications scanned to the end are listed, the one cut short
+    // is not.
+    void cancelScan();
     void clean();
     void toggleSelection(const QString& resultID);
     void toggleAllSelection();
@@ -69,6 +72,7 @@ private:
 
     // Owned here: when the view model goes, a job still running publishes nothing.
     QFutureWatcher<QList<ApplicationCleanupResult>> m_scanWatcher;
+    std::shared_ptr<WalkProgress> m_walk; // the running scan's, for its cancel
     std::shared_ptr<ProgressRelay> m_relay = ProgressRelay::create();
     QFutureWatcher<ApplicationCacheEngine::CleanOutcome> m_cleanWatcher;
     CleanRun m_run;

@@ -160,6 +160,7 @@ void QuickCleanupViewModel::startQuickScan()
 void QuickCleanupViewModel::cancelScans()
 {
     m_models.taskModel->cancelScan();
+    m_models.applicationModel->cancelScan();
     // The four home-folder scans share one walk: one cancel stops them all.
     m_models.miscModel->cancelScan();
     m_models.archiveModel->cancelScan();

@@ -12,6 +12,7 @@
 
 #include <QHBoxLayout>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -51,6 +52,9 @@ ApplicationCleanupPage::ApplicationCleanupPage(Core::ApplicationCleanupViewModel
     auto* progressBox = new QVBoxLayout;
     progressBox->setContentsMargins(40, 0, 40, 16);
     progressBox->addWidget(m_progress);
+    m_cancel = new QPushButton(QStringLiteral("取消"), this);
+    m_cancel->setObjectName(QStringLiteral("cancelScan"));
+    progressBox->addWidget(m_cancel, 0, Qt::AlignHCenter);
     column->addLayout(progressBox);
 
     m_stack = new QStackedWidget(this);
@@ -99,6 +103,7 @@ ApplicationCleanupPage::ApplicationCleanupPage(Core::ApplicationCleanupViewModel
     });
     connect(&m_model, &Core::ApplicationCleanupViewModel::stateChanged, this, &ApplicationCleanupPage::updateState);
     connect(&m_model, &Core::ApplicationCleanupViewModel::messageChanged, this, &ApplicationCleanupPage::updateState);
+    connect(m_cancel, &QPushButton::clicked, &m_model, &Core::ApplicationCleanupViewModel::cancelScan);
     connect(&m_model, &Core::ApplicationCleanupViewModel::progressChanged, this,
             [this] { m_progress->setValue(static_cast<int>(m_model.progress() * 1000)); });
     rebuildRows();
@@ -168,6 +173,7 @@ void ApplicationCleanupPage::updateState()
     const ApplicationCleanupState state = m_model.state();
     const bool scanned = state == ApplicationCleanupState::Scanned;
     m_progress->setVisible(state == ApplicationCleanupState::Scanning);
+    m_cancel->setVisible(state == ApplicationCleanupState::Scanning);
     m_stack->setCurrentWidget(m_model.results().isEmpty() ? static_cast<QWidget*>(m_placeholder) : m_listPane);
     m_placeholder->setSymbol(scanned ? QStringLiteral("checkmark.circle") : QStringLiteral("app.badge.checkmark"));
     m_placeholder->setTitle(scanned ? m_model.message() : QStringLiteral("扫描所有应用的缓存垃圾"));

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QProgressBar;
+class QPushButton;
 class QScrollArea;
 class QStackedWidget;
 class QVBoxLayout;
@@ -50,6 +51,7 @@ private:
     void onLongPress();
 
     Core::ApplicationCleanupViewModel& m_model;
+    QPushButton* m_cancel = nullptr;
     QProgressBar* m_progress = nullptr;
     QStackedWidget* m_stack = nullptr;
     PlaceholderView* m_placeholder = nullptr;

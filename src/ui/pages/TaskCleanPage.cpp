@@ -13,6 +13,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
@@ -43,6 +44,10 @@ TaskCleanPage::TaskCleanPage(Core::CleanupViewModel& model, QWidget* parent) : Q
     cardLayout->setContentsMargins(40, 0, 40, 0);
     m_progressCard = new ScanProgressCard(m_cardHolder);
     cardLayout->addWidget(m_progressCard);
+    auto* cancel = new QPushButton(QStringLiteral("取消"), m_cardHolder);
+    cancel->setObjectName(QStringLiteral("cancelScan"));
+    cardLayout->addWidget(cancel, 0, Qt::AlignHCenter);
+    connect(cancel, &QPushButton::clicked, m_model, &Core::CleanupViewModel::cancelScan);
     columnLayout->addWidget(m_cardHolder);
 
     m_content = new QStackedWidget(column);
