@@ -444,4 +444,34 @@ TEST_F(CleanupViewModelTest, APerPathGrantOutsideTheHomeIsReadAndCleanedThroughI
     EXPECT_EQ(trash->requests(), QStringList{elsewhere + u"/blob"_s});
 }
 
+TEST_F(RuleScanEngineTest, ACancelledScanListsNoRulePartlyWalked)
+{
+    // A rule cut short could list only some files of a folder and make the folder look wholly
+    // cleanable: whatever a cancelled scan lists is exactly what the whole scan lists for it.
+    QList<CleanupRule> rules;
+    for (int r = 0; r < 8; ++r) {
+        for (int f = 0; f < 40; ++f)
+            m_tree.file(u"r%1/d%2/f"_s.arg(r).arg(f), 10);
+        rules.append(rule(u"R%1"_s.arg(r), {u"USERFOLDER/r%1"_s.arg(r)}));
+    }
+    const QList<CleanupResult> whole = RuleScanEngine::scanRules(rules, m_home);
+    ASSERT_EQ(whole.size(), 8);
+    auto walk = std::make_shared<WalkProgress>();
+    const QList<CleanupResult> cut = RuleScanEngine::scanRules(
+        rules, m_home, {},
+        [&](int index, const QString&) {
+            if (index == 2)
+                walk->cancel();
+        },
+        walk);
+    EXPECT_LT(cut.size(), 8);
+    for (const CleanupResult& r : cut) {
+        const auto same =
+            std::find_if(whole.cbegin(), whole.cend(), [&](const CleanupResult& w) { return w.id == r.id; });
+        ASSERT_NE(same, whole.cend());
+        EXPECT_EQ(r.files, same->files);
+        EXPECT_EQ(r.wholeFolders, same->wholeFolders);
+    }
+}
+
 } // namespace
