@@ -1,0 +1,26 @@
+set(TRASH_SOURCES
+    CleanRun.cpp
+    CleanRun.h
+    CleanupHistory.cpp
+    CleanupHistory.h
+    CleanupHistoryViewModel.cpp
+    CleanupHistoryViewModel.h
+    CleanupJournal.cpp
+    CleanupJournal.h
+    EmptyTrashViewModel.cpp
+    EmptyTrashViewModel.h
+    FreedesktopTrash.cpp
+    FreedesktopTrash.h
+    ItemIdentity.cpp
+    ItemIdentity.h
+    ProtectedPlaces.cpp
+    ProtectedPlaces.h
+    ProtectedPlacesViewModel.cpp
+    ProtectedPlacesViewModel.h
+    Trash.cpp
+    Trash.h
+    TrashBatch.h
+    TrashContents.cpp
+    TrashContents.h
+    TrashGateway.cpp
+    TrashGateway.h)
