@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
@@ -108,9 +109,14 @@ TEST_F(FileSearchPageTest, HitsSortFilterAndTickWhatIsShown)
     EXPECT_EQ(names(), QStringLiteral("annual-report.pdf,REPORTS.txt,Xreport.md"));
     typeFilter(page->arrangeControls(), "X");
     EXPECT_EQ(names(), QStringLiteral("REPORTS.txt,Xreport.md"));
+    QSignalSpy resets(page->list()->model(), &QAbstractItemModel::modelReset);
     QTest::mouseClick(page->selectAllBar()->box(), Qt::LeftButton);
     EXPECT_EQ(model.selectedSize(), model.results()[1].size + model.results()[2].size);
     EXPECT_EQ(page->selectAllBar()->box()->checkState(), Qt::Checked);
+    // Only the checkboxes changed: the rows stay (and with them the scroll position).
+    EXPECT_EQ(resets.count(), 0);
+    for (int row = 0; row < 2; ++row)
+        EXPECT_EQ(page->list()->model()->index(row, 0).data(Qt::CheckStateRole), Qt::Checked);
     Screenshots::save(&window, QStringLiteral("file-search-filtered"));
 
     QTest::mouseClick(page->actionButton(), Qt::LeftButton);

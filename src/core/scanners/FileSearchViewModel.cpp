@@ -110,13 +110,13 @@ void FileSearchViewModel::clean()
 void FileSearchViewModel::toggleSelection(const QString& path)
 {
     if (ViewModelSupport::toggle(m_results, &FileSearchResult::path, path))
-        emit resultsChanged();
+        emit selectionChanged();
 }
 
 void FileSearchViewModel::toggleAllSelection()
 {
     if (ViewModelSupport::toggleAll(m_results, shownRows()))
-        emit resultsChanged();
+        emit selectionChanged();
 }
 
 void FileSearchViewModel::setSortKey(ListSortKey key)

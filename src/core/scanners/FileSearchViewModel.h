@@ -54,6 +54,8 @@ public:
     // Stops the running search; the hits found so far are listed.
     void cancelSearch();
     void clean();
+    // A change of ticks alone is published as selectionChanged, not resultsChanged: the rows
+    // stay, only their checkboxes change.
     void toggleSelection(const QString& path);
     // Ticks all rows shown, or clears them when all of them are ticked.
     void toggleAllSelection();
@@ -61,6 +63,7 @@ public:
 signals:
     void stateChanged();
     void resultsChanged();
+    void selectionChanged();
     void messageChanged();
     void currentQueryChanged();
     // The search started last handed its result back (after the state changed).

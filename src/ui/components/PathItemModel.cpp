@@ -26,6 +26,23 @@ void PathItemModel::setRows(QList<Row> rows)
     emit dataChanged(index(0), index(static_cast<int>(m_rows.size()) - 1));
 }
 
+void PathItemModel::setChecks(const QList<bool>& checks)
+{
+    Q_ASSERT(checks.size() == m_rows.size());
+    qsizetype first = -1;
+    qsizetype last = -1;
+    for (qsizetype i = 0; i < m_rows.size() && i < checks.size(); ++i) {
+        if (m_rows[i].checked == checks[i])
+            continue;
+        m_rows[i].checked = checks[i];
+        if (first < 0)
+            first = i;
+        last = i;
+    }
+    if (first >= 0)
+        emit dataChanged(index(static_cast<int>(first)), index(static_cast<int>(last)), {Qt::CheckStateRole});
+}
+
 int PathItemModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());

@@ -27,6 +27,9 @@ public:
     explicit PathItemModel(const QString& symbol, QObject* parent = nullptr);
 
     void setRows(QList<Row> rows);
+    // Sets the ticks of the rows in order (one per row), repainting only the rows between the
+    // first and last that changed: a tick-all over a long list neither copies nor compares paths.
+    void setChecks(const QList<bool>& checks);
     const QList<Row>& rows() const { return m_rows; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;

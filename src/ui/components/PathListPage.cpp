@@ -45,4 +45,9 @@ void PathListPage::showRows(QList<PathItemModel::Row> rows, bool keepList)
     m_stack->setCurrentWidget(empty ? static_cast<QWidget*>(m_placeholder) : m_listArea);
 }
 
+void PathListPage::showChecks(const QList<bool>& checks)
+{
+    m_rows->setChecks(checks);
+}
+
 } // namespace Sweepora::Ui

@@ -32,6 +32,8 @@ protected:
     // Shows `rows`, or the placeholder when there are none and not `keepList` (a name filter
     // that hides every row leaves the list and its filter on screen).
     void showRows(QList<PathItemModel::Row> rows, bool keepList = false);
+    // Changes only the ticks of the rows shown, one per row in order.
+    void showChecks(const QList<bool>& checks);
 
 private:
     QStackedLayout* m_stack = nullptr;

@@ -47,6 +47,10 @@ FileSearchPage::FileSearchPage(Core::FileSearchViewModel& model, QWidget* parent
         refreshRows();
         refresh();
     });
+    connect(&m_model, &Core::FileSearchViewModel::selectionChanged, this, [this] {
+        refreshChecks();
+        refresh();
+    });
     connect(&m_model, &Core::FileSearchViewModel::messageChanged, this, &FileSearchPage::refresh);
     connect(&m_model.scanWatch(), &Core::ScanWatch::changed, this, &FileSearchPage::refresh);
     connect(placeholder()->cancelButton(), &QPushButton::clicked, &m_model, &Core::FileSearchViewModel::cancelSearch);
@@ -63,15 +67,25 @@ bool FileSearchPage::hasCleanableList() const
 void FileSearchPage::refreshRows()
 {
     const QList<Core::FileSearchResult>& results = m_model.results();
-    const QList<qsizetype> shown = m_model.shownRows();
+    m_shown = m_model.shownRows();
     QList<PathItemModel::Row> rows;
-    rows.reserve(shown.size());
-    for (const qsizetype i : shown)
+    rows.reserve(m_shown.size());
+    for (const qsizetype i : std::as_const(m_shown))
         rows.append({results[i].path, results[i].size, results[i].selected});
     showRows(std::move(rows), !results.isEmpty());
     m_arrange->reflect(m_model.arrangement());
-    m_shownTicked = Core::ViewModelSupport::selectedCount(results, shown);
-    m_shownCount = shown.size();
+    m_shownTicked = Core::ViewModelSupport::selectedCount(results, m_shown);
+}
+
+void FileSearchPage::refreshChecks()
+{
+    const QList<Core::FileSearchResult>& results = m_model.results();
+    QList<bool> checks;
+    checks.reserve(m_shown.size());
+    for (const qsizetype i : std::as_const(m_shown))
+        checks.append(results[i].selected);
+    showChecks(checks);
+    m_shownTicked = std::count(checks.cbegin(), checks.cend(), true);
 }
 
 void FileSearchPage::refresh()
@@ -80,7 +94,7 @@ void FileSearchPage::refresh()
     const QList<Core::FileSearchResult>& results = m_model.results();
     const qsizetype ticked = std::count_if(results.cbegin(), results.cend(), [](const auto& r) { return r.selected; });
     selectAllBar()->setSelection(ticked, results.size(), m_model.selectedSize());
-    selectAllBar()->setShownSelection(m_shownTicked, m_shownCount);
+    selectAllBar()->setShownSelection(m_shownTicked, m_shown.size());
 
     placeholder()->setBusy(state == FileSearchState::Searching || state == FileSearchState::Cleaning);
     placeholder()->setSymbol(state == FileSearchState::Ready ? QStringLiteral("magnifyingglass")

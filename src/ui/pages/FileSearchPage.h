@@ -24,14 +24,17 @@ public:
 
 private:
     void refreshRows();
+    // The ticks alone changed: the rows shown keep their places.
+    void refreshChecks();
     void refresh();
     bool hasCleanableList() const;
 
     Core::FileSearchViewModel& m_model;
     ListArrangeControls* m_arrange = nullptr;
-    // What refreshRows() last showed: the 全选 box follows the rows on screen.
+    // What refreshRows() last showed (indexes into the results, in order): the 全选 box
+    // follows the rows on screen.
+    QList<qsizetype> m_shown;
     qsizetype m_shownTicked = 0;
-    qsizetype m_shownCount = 0;
 };
 
 } // namespace Sweepora::Ui
