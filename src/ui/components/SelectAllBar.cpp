@@ -67,7 +67,8 @@ void SelectAllBar::addControls(QWidget* controls)
     // Tab follows the line as it reads: 全选, the added controls, then 重新扫描.
     QWidget* previous = m_box;
     for (QWidget* w : controls->findChildren<QWidget*>())
-        if (w->focusPolicy() & Qt::TabFocus) {
+        // A combo box's popup is a window of its own, outside the chain.
+        if ((w->focusPolicy() & Qt::TabFocus) && w->window() == controls->window()) {
             setTabOrder(previous, w);
             previous = w;
         }
