@@ -1,5 +1,6 @@
 // The interface's building blocks: symbols, rows, cards, lists, the long press, the folder picker.
 #include "PageTest.h"
+#include "platform/PathBytes.h"
 #include "platform/Sandbox.h"
 #include "support/ModelChecks.h"
 #include "support/Screenshots.h"
@@ -33,6 +34,9 @@
 #include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace Sweepora;
 using namespace Sweepora::Core;
@@ -213,16 +217,25 @@ TEST_F(Components, CleanupRowShowsSizesAndAsksForToggleOrInspection)
     Screenshots::save(&row, u"cleanup-row"_s);
 }
 
-TEST_F(Components, ScanFilePanelListsEachFileWithItsFolderAndSize)
+TEST_F(Components, ScanFilePanelListsEachFileWithItsFolderAndTheSizeTheScanSaw)
 {
     QTemporaryDir home;
     Sweepora::Test::TreeBuilder tree(home.path());
     const QString big = tree.file(u"Library/Caches/com.example/data 1.bin"_s, 2500);
+    // A name that is not UTF-8 shows its size like any other.
+    const QByteArray latin1 = QFile::encodeName(tree.path(u"Library/Caches/com.example"_s)) + "/caf\xe9.tmp";
+    const int fd = ::open(latin1.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "0123456789", 10), 10);
+    ::close(fd);
     Sweepora::Core::Sandbox::openScope(home.path());
 
-    const QStringList files = {big, tree.path(u"Library/Caches/com.example/gone.tmp"_s), u"/etc/hostname"_s};
+    const QString oddPath = Sweepora::Core::pathFromBytes(latin1);
+    CleanupResult r = result(u"Example"_s, 2510, {big, oddPath, tree.path(u"Library/Caches/com.example/gone.tmp"_s)});
+    for (const QString& file : r.files)
+        r.identities.append(ItemIdentity::lookUp(file));
     ScanFilePanel panel;
-    panel.setResult(result(u"Example"_s, 2500, files));
+    panel.setResult(r);
     EXPECT_EQ(labelText(panel, "scanFilePanelRule"), u"Example"_s);
 
     const ScanFileModel* model = panel.model();
@@ -232,11 +245,11 @@ TEST_F(Components, ScanFilePanelListsEachFileWithItsFolderAndSize)
     EXPECT_EQ(at(0, Qt::DisplayRole).toString(), u"data 1.bin"_s);
     EXPECT_EQ(at(0, FileItemRole::Path).toString(), big);
     EXPECT_EQ(at(0, FileItemRole::Size).toLongLong(), 2500);
-    EXPECT_EQ(at(1, Qt::DisplayRole).toString(), u"gone.tmp"_s);
-    EXPECT_EQ(at(1, FileItemRole::Size).toLongLong(), 0); // missing: shown as 0 KB
-    EXPECT_EQ(at(2, FileItemRole::Size).toLongLong(), 0); // outside every granted folder
+    EXPECT_EQ(at(1, FileItemRole::Size).toLongLong(), 10);
+    EXPECT_EQ(at(2, Qt::DisplayRole).toString(), u"gone.tmp"_s);
+    EXPECT_EQ(at(2, FileItemRole::Size).toLongLong(), 0); // the scan could not read it: shown as 0 KB
 
-    // Sizes are read when a line is first drawn and kept: a file that grows later keeps its size.
+    // The lines show what the scan saw: a file that grows later keeps its size.
     QFile grown(big);
     ASSERT_TRUE(grown.open(QIODevice::Append));
     grown.write(QByteArray(1000, 'y'));

@@ -1,40 +1,24 @@
 #include "ui/components/ScanFileModel.h"
 
-#include "platform/Sandbox.h"
 #include "ui/components/FileItemDelegate.h"
 #include "util/NameOrder.h"
-
-#include <QFile>
-#include <sys/stat.h>
 
 namespace Sweepora::Ui {
 
 ScanFileModel::ScanFileModel(QObject* parent) : QAbstractListModel(parent)
 {}
 
-void ScanFileModel::setFiles(const QStringList& files)
+void ScanFileModel::setFiles(const QStringList& files, const QList<Core::ItemIdentity>& identities)
 {
     beginResetModel();
     m_files = files;
-    m_sizes.assign(static_cast<size_t>(files.size()), -1);
+    m_identities = identities;
     endResetModel();
 }
 
 int ScanFileModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_files.size());
-}
-
-qint64 ScanFileModel::readSize(const QString& path)
-{
-    if (!Core::Sandbox::canRead(path))
-        return 0;
-    struct stat st
-    {
-    };
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
-        return 0;
-    return static_cast<qint64>(st.st_size);
 }
 
 QVariant ScanFileModel::data(const QModelIndex& index, int role) const
@@ -49,10 +33,8 @@ QVariant ScanFileModel::data(const QModelIndex& index, int role) const
     case FileItemRole::Path:
         return path;
     case FileItemRole::Size: {
-        qint64& size = m_sizes[static_cast<size_t>(index.row())];
-        if (size < 0)
-            size = readSize(path);
-        return size;
+        const qsizetype row = index.row();
+        return row < m_identities.size() && m_identities[row].known ? m_identities[row].logicalSize : qint64(0);
     }
     case FileItemRole::Symbol:
         return QStringLiteral("doc");

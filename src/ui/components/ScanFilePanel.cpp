@@ -68,7 +68,7 @@ void ScanFilePanel::setResult(const Core::CleanupResult& result)
 {
     m_result = result;
     m_ruleName->setText(result.rule.name);
-    m_model->setFiles(result.files);
+    m_model->setFiles(result.files, result.identities);
 }
 
 } // namespace Sweepora::Ui
