@@ -8,6 +8,7 @@
 #include "rules/RuleScanEngine.h"
 #include "rules/RuleStore.h"
 #include "scanners/SharedHomeWalk.h"
+#include "sections/SectionTable.h"
 #include "util/ByteCount.h"
 
 #include <QJsonObject>
@@ -69,13 +70,31 @@ public:
             listing.rows.append({section, QStringLiteral("已完成"), QString::number(count) + QStringLiteral(" 项结果"),
                                  size ? formattedByteCount(*size) : QString()});
         };
-        add(QStringLiteral("常规清理"), rules.result().size(), sizeOf(rules.result()));
-        add(QStringLiteral("应用清理"), caches.result().size(), sizeOf(caches.result()));
-        add(QStringLiteral("闲杂文件"), misc.result().items.size(), sizeOf(misc.result().items));
-        add(QStringLiteral("压缩包清理"), archives.result().items.size(), sizeOf(archives.result().items));
-        add(QStringLiteral("安装包清理"), installers.result().items.size(), sizeOf(installers.result().items));
-        // Empty folders have no size.
-        add(QStringLiteral("空文件夹清理"), empty.result().items.size(), std::nullopt);
+        // One row per card of the window's quick cleanup, in its order.
+        for (const Section& s : quickCleanupSections()) {
+            switch (s.key) {
+            case SectionKey::RuleCleanup:
+                add(s.id, rules.result().size(), sizeOf(rules.result()));
+                break;
+            case SectionKey::ApplicationCleanup:
+                add(s.id, caches.result().size(), sizeOf(caches.result()));
+                break;
+            case SectionKey::MiscFiles:
+                add(s.id, misc.result().items.size(), sizeOf(misc.result().items));
+                break;
+            case SectionKey::Archives:
+                add(s.id, archives.result().items.size(), sizeOf(archives.result().items));
+                break;
+            case SectionKey::Installers:
+                add(s.id, installers.result().items.size(), sizeOf(installers.result().items));
+                break;
+            case SectionKey::EmptyFolders: // empty folders have no size
+                add(s.id, empty.result().items.size(), std::nullopt);
+                break;
+            default:
+                break;
+            }
+        }
         listing.extra.insert(QStringLiteral("scans"), scans);
         listing.message = QStringLiteral("已完成 %1/%1 项扫描").arg(scans.size());
         return listing;

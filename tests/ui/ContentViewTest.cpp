@@ -2,6 +2,7 @@
 #include "access/AccessManager.h"
 #include "platform/Settings.h"
 #include "rules/CleanupViewModel.h"
+#include "sections/SectionTable.h"
 #include "support/Screenshots.h"
 #include "ui/components/EmptyState.h"
 #include "ui/components/FloatingActionButton.h"
@@ -74,4 +75,15 @@ TEST_F(ContentViewTest, ALaunchWithoutAGrantAsksOnceLaterLeavesTheWindowUsableAn
     QCoreApplication::processEvents();
     EXPECT_EQ(content->authorizationPrompt(), nullptr);
     EXPECT_EQ(content->window().findChild<QMessageBox*>(Ui::ContentView::kAuthorizationPromptName), nullptr);
+}
+
+TEST_F(ContentViewTest, EverySectionTheUserCanReachHasItsOwnPage)
+{
+    launch();
+    for (const Core::Section& s : Core::sections()) {
+        const QWidget* page = content->window().page(s.id);
+        EXPECT_EQ(page != nullptr && !page->property("placeholder").toBool(),
+                  s.inSidebar || s.key == Core::SectionKey::FileSearch)
+            << s.id.toStdString();
+    }
 }

@@ -2,6 +2,7 @@
 #include "ListArrangeSteps.h"
 #include "PageTest.h"
 #include "scanners/FileSearchViewModel.h"
+#include "sections/SectionTable.h"
 #include "support/Screenshots.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/ImmediateLongPress.h"
@@ -40,7 +41,7 @@ TEST_F(FileSearchPageTest, TheTitleBarFieldDrivesASearchThenSelectAndCleanThroug
     showAt(window, 1000, 680);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
-    auto* page = qobject_cast<FileSearchPage*>(window.page(MainWindow::kFileSearchSection));
+    auto* page = qobject_cast<FileSearchPage*>(window.page(sectionId(SectionKey::FileSearch)));
     ASSERT_NE(page, nullptr);
     FileSearchViewModel& model = content.fileSearchModel();
     EXPECT_FALSE(page->actionButton()->isVisibleTo(page)); // no scan button: searches start up there
@@ -78,7 +79,7 @@ TEST_F(FileSearchPageTest, TheTitleBarFieldDrivesASearchThenSelectAndCleanThroug
     QTest::mouseClick(button, Qt::LeftButton);
     ASSERT_TRUE(waitUntil([&] { return model.state() == FileSearchState::Searched; }, 10000));
     EXPECT_FALSE(QFileInfo::exists(big));
-    EXPECT_EQ(window.selectedSection(), MainWindow::kFileSearchSection); // hiding the button moved no focus
+    EXPECT_EQ(window.selectedSection(), sectionId(SectionKey::FileSearch)); // hiding the button moved no focus
     EXPECT_TRUE(page->placeholder()->isVisible());
     EXPECT_EQ(page->placeholder()->symbolName(), QStringLiteral("doc.text.magnifyingglass"));
     EXPECT_EQ(page->placeholder()->title(), model.message());
@@ -97,9 +98,9 @@ TEST_F(FileSearchPageTest, HitsSortFilterAndTickWhatIsShown)
     ContentView content;
     MainWindow& window = content.window();
     window.resize(MainWindow::kMinimumSize);
-    window.setSelectedSection(MainWindow::kFileSearchSection);
+    window.setSelectedSection(sectionId(SectionKey::FileSearch));
     window.show();
-    auto* page = qobject_cast<FileSearchPage*>(window.page(MainWindow::kFileSearchSection));
+    auto* page = qobject_cast<FileSearchPage*>(window.page(sectionId(SectionKey::FileSearch)));
     FileSearchViewModel& model = content.fileSearchModel();
     model.search(QStringLiteral("report"));
     ASSERT_TRUE(waitUntil([&] { return model.state() == FileSearchState::Searched; }, 10000));

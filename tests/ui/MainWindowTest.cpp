@@ -1,9 +1,9 @@
 #include "ui/window/MainWindow.h"
 #include "PageTest.h"
+#include "sections/SectionTable.h"
 #include "support/Screenshots.h"
 #include "ui/style/Symbols.h"
 #include "ui/window/PageHeader.h"
-#include "ui/window/Sections.h"
 #include "ui/window/Sidebar.h"
 #include "ui/window/TitlebarFileSearch.h"
 
@@ -70,10 +70,10 @@ protected:
 TEST_F(MainWindowTest, SidebarListsTheSectionsInOrderAndClickingARowShowsThatSectionsHeader)
 {
     Sidebar* sidebar = window->sidebar();
-    EXPECT_EQ(sidebar->sectionIds().size(), sidebarSections().size());
+    EXPECT_EQ(sidebar->sectionIds().size(), Sweepora::Core::sidebarSections().size());
     EXPECT_EQ(sidebar->dividerRows(), (QList<int>{9, 12, 14}));
     // Every section has an icon to draw.
-    for (const Section& s : sidebarSections())
+    for (const Sweepora::Core::Section& s : Sweepora::Core::sidebarSections())
         EXPECT_TRUE(Symbols::contains(s.symbol)) << s.symbol.toStdString();
     EXPECT_EQ(sidebar->selectedSection(), QStringLiteral("快速清理"));
     EXPECT_FALSE(sidebar->findChild<QWidget*>(QStringLiteral("accountItem"))->isVisibleTo(sidebar));

@@ -1,5 +1,6 @@
 #include "OnlineUiTest.h"
 #include "platform/Settings.h"
+#include "sections/SectionTable.h"
 #include "services/AccountSession.h"
 #include "services/RuleEditorCoordinator.h"
 #include "services/RuleEditorViewModel.h"
@@ -31,6 +32,8 @@
 using namespace Sweepora::Ui;
 using namespace Sweepora::Test;
 using Sweepora::Core::RuleEditorMode;
+using Sweepora::Core::sectionId;
+using Sweepora::Core::SectionKey;
 using Sweepora::Core::Settings;
 
 namespace {
@@ -97,7 +100,7 @@ protected:
 TEST_F(OnlineWindowTest, WorkshopEntryIsTakenInReadOnlyAndNewRulesAreSavedOrUploadedThroughThePanel)
 {
     makeWindow();
-    window().setSelectedSection(OnlineFeatures::kWorkshopSection);
+    window().setSelectedSection(sectionId(SectionKey::RuleWorkshop));
     RuleWorkshopPage* workshop = online().workshopPage();
     ASSERT_TRUE(waitUntil([&] { return workshop->rows().size() == 1; }));
     QTest::mouseClick(workshop->rows().first()->findChild<QPushButton*>(QStringLiteral("marketRuleOpen")),
@@ -109,7 +112,7 @@ TEST_F(OnlineWindowTest, WorkshopEntryIsTakenInReadOnlyAndNewRulesAreSavedOrUplo
 
     QTest::mouseClick(panel()->primaryButton(), Qt::LeftButton);
     EXPECT_EQ(window().editorPanel(), nullptr);
-    window().setSelectedSection(OnlineFeatures::kRulesSection);
+    window().setSelectedSection(sectionId(SectionKey::RuleManagement));
     EXPECT_TRUE(rulesPageLists(QStringLiteral("com.example.workshop工坊缓存")));
     Screenshots::save(&window(), QStringLiteral("window-rules-after-take-in"));
 
@@ -123,7 +126,7 @@ TEST_F(OnlineWindowTest, WorkshopEntryIsTakenInReadOnlyAndNewRulesAreSavedOrUplo
     EXPECT_EQ(window().editorPanel(), nullptr);
     EXPECT_TRUE(rulesPageLists(QStringLiteral("com.example.new新规则")));
 
-    window().setSelectedSection(OnlineFeatures::kWorkshopSection);
+    window().setSelectedSection(sectionId(SectionKey::RuleWorkshop));
     ASSERT_TRUE(waitUntil([&] { return !online().workshopPage()->model().isLoading(); }));
     const qsizetype loads = requestCount(QStringLiteral("/market/tasks"));
     QTest::mouseClick(online().workshopPage()->findChild<QPushButton*>(QStringLiteral("uploadRuleButton")),
@@ -148,7 +151,7 @@ TEST_F(OnlineWindowTest, WorkshopEntryIsTakenInReadOnlyAndNewRulesAreSavedOrUplo
     QTest::mouseClick(online().workshopPage()->findChild<QPushButton*>(QStringLiteral("uploadRuleButton")),
                       Qt::LeftButton);
     ASSERT_NE(panel(), nullptr);
-    window().setSelectedSection(MainWindow::kFirstSection);
+    window().setSelectedSection(sectionId(SectionKey::QuickCleanup));
     EXPECT_EQ(panel(), nullptr);
 }
 

@@ -3,8 +3,8 @@
 #include "scanners/EmptyFolderCleanupViewModel.h"
 #include "scanners/FileSearchViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
+#include "sections/SectionTable.h"
 #include "support/Screenshots.h"
-#include "ui/window/Sections.h"
 
 #include <QScrollBar>
 
@@ -62,8 +62,8 @@ TEST_F(WindowWalkTest, EverySectionInBothThemesAtTheSmallestAndALargeWindow)
         GTEST_SKIP() << "SWEEPORA_SCREENSHOTS names no folder";
     storeHomeGrant(home());
     fillHome();
-    QList<Ui::Section> sections = Ui::sidebarSections();
-    sections.append(Ui::fileSearchSection());
+    QList<Core::Section> sections = Core::sidebarSections();
+    sections.append(Core::section(Core::SectionKey::FileSearch));
     for (const bool dark : {false, true}) {
         content.reset();
         Ui::Theme::apply(*qApp, dark);

@@ -6,6 +6,7 @@
 #include "scanners/EmptyFolderCleanupViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
 #include "scanners/SharedHomeWalk.h"
+#include "sections/SectionTable.h"
 #include "util/ByteCount.h"
 
 #include <QPointer>
@@ -31,11 +32,11 @@ template <class State> Status statusOf(State state)
     }
 }
 
-QuickCleanupCard miscCard(const MiscFileCleanupViewModel* model, const char* title, const char* symbol,
-                          const char* tint)
+template <class Model> void fillFiles(QuickCleanupCard& card, const Model* model)
 {
-    return {QString::fromUtf8(title), QString::fromLatin1(symbol), QString::fromLatin1(tint),
-            statusOf(model->state()), model->files().size(),       model->totalSize()};
+    card.status = statusOf(model->state());
+    card.count = model->files().size();
+    card.size = model->totalSize();
 }
 
 } // namespace
@@ -84,29 +85,53 @@ QuickCleanupViewModel::QuickCleanupViewModel(Models models, QObject* parent) : Q
     connect(m_models.emptyFolderModel, &EmptyFolderCleanupViewModel::foldersChanged, this, notify);
 }
 
+int QuickCleanupViewModel::scanCount()
+{
+    return static_cast<int>(quickCleanupSections().size());
+}
+
 QList<QuickCleanupCard> QuickCleanupViewModel::cards() const
 {
-    QuickCleanupCard empty{QStringLiteral("空文件夹清理"),
-                           QStringLiteral("folder.badge.minus"),
-                           QStringLiteral("teal"),
-                           statusOf(m_models.emptyFolderModel->state()),
-                           m_models.emptyFolderModel->folders().size(),
-                           0};
-    empty.showsSize = false;
-    QList<QuickCleanupCard> all = {
-        {QStringLiteral("常规清理"), QStringLiteral("sparkles"), QStringLiteral("blue"),
-         statusOf(m_models.taskModel->state()), m_models.taskModel->results().size(), m_models.taskModel->totalSize()},
-        {QStringLiteral("应用清理"), QStringLiteral("app.badge.checkmark"), QStringLiteral("purple"),
-         statusOf(m_models.applicationModel->state()), m_models.applicationModel->results().size(),
-         m_models.applicationModel->totalSize()},
-        miscCard(m_models.miscModel, "闲杂文件", "archivebox", "orange"),
-        miscCard(m_models.archiveModel, "压缩包清理", "doc.zipper", "indigo"),
-        miscCard(m_models.installerModel, "安装包清理", "shippingbox", "mint"),
-        empty,
-    };
-    all[0].percent = static_cast<int>(m_models.taskModel->scanProgress() * 100);
-    all[1].percent = static_cast<int>(m_models.applicationModel->progress() * 100);
+    QList<QuickCleanupCard> all;
+    for (const Section& s : quickCleanupSections())
+        all.append(card(s));
     return all;
+}
+
+QuickCleanupCard QuickCleanupViewModel::card(const Section& section) const
+{
+    QuickCleanupCard card{section.id, section.symbol, section.quickTint};
+    switch (section.key) {
+    case SectionKey::RuleCleanup:
+        card.status = statusOf(m_models.taskModel->state());
+        card.count = m_models.taskModel->results().size();
+        card.size = m_models.taskModel->totalSize();
+        card.percent = static_cast<int>(m_models.taskModel->scanProgress() * 100);
+        break;
+    case SectionKey::ApplicationCleanup:
+        card.status = statusOf(m_models.applicationModel->state());
+        card.count = m_models.applicationModel->results().size();
+        card.size = m_models.applicationModel->totalSize();
+        card.percent = static_cast<int>(m_models.applicationModel->progress() * 100);
+        break;
+    case SectionKey::MiscFiles:
+        fillFiles(card, m_models.miscModel);
+        break;
+    case SectionKey::Archives:
+        fillFiles(card, m_models.archiveModel);
+        break;
+    case SectionKey::Installers:
+        fillFiles(card, m_models.installerModel);
+        break;
+    case SectionKey::EmptyFolders:
+        card.status = statusOf(m_models.emptyFolderModel->state());
+        card.count = m_models.emptyFolderModel->folders().size();
+        card.showsSize = false;
+        break;
+    default: // not a scan of the quick cleanup
+        break;
+    }
+    return card;
 }
 
 bool QuickCleanupViewModel::isAnyScanRunning() const
@@ -139,7 +164,7 @@ QString QuickCleanupViewModel::startButtonText() const
 {
     if (!isAnyScanRunning())
         return QStringLiteral("开始扫描");
-    return QStringLiteral("正在扫描 %1/%2").arg(completedScanCount()).arg(kScanCount);
+    return QStringLiteral("正在扫描 %1/%2").arg(completedScanCount()).arg(scanCount());
 }
 
 void QuickCleanupViewModel::startQuickScan()

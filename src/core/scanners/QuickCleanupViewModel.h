@@ -10,6 +10,7 @@ class ApplicationCleanupViewModel;
 class CleanupViewModel;
 class EmptyFolderCleanupViewModel;
 class MiscFileCleanupViewModel;
+struct Section;
 
 // One card of the quick cleanup: a summary of one scanner's published state.
 struct QuickCleanupCard
@@ -49,11 +50,13 @@ public:
         MiscFileCleanupViewModel* installerModel = nullptr;
         EmptyFolderCleanupViewModel* emptyFolderModel = nullptr;
     };
-    static constexpr int kScanCount = 6;
+    // The number of scans and cards: the sections the quick cleanup covers.
+    static int scanCount();
 
     explicit QuickCleanupViewModel(Models models, QObject* parent = nullptr);
 
-    // The six cards in the order the scans start, recomputed from the models.
+    // The six cards in the order of the sections (the order the scans start), recomputed from
+    // the models.
     QList<QuickCleanupCard> cards() const;
     bool isAnyScanRunning() const;
     int completedScanCount() const;
@@ -77,6 +80,7 @@ signals:
 
 private:
     void startScans();
+    QuickCleanupCard card(const Section& section) const;
 
     Models m_models;
     bool m_hasStarted = false;

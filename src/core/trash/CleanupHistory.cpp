@@ -6,9 +6,9 @@
 #include "platform/PathBytes.h"
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
+#include "sections/SectionTable.h"
 #include "util/ByteCount.h"
 
-#include <QHash>
 #include <QSet>
 #include <algorithm>
 
@@ -173,21 +173,8 @@ QByteArray homeTrash()
 
 QString sectionTitle(const QString& section)
 {
-    static const QHash<QString, QString> titles{
-        {QStringLiteral("rules"), QStringLiteral("常规清理")},
-        {QStringLiteral("app-caches"), QStringLiteral("应用清理")},
-        {QStringLiteral("apps"), QStringLiteral("卸载应用")},
-        {QStringLiteral("leftovers"), QStringLiteral("应用残留")},
-        {QStringLiteral("large"), QStringLiteral("大文件清理")},
-        {QStringLiteral("misc"), QStringLiteral("闲杂文件")},
-        {QStringLiteral("archives"), QStringLiteral("压缩包清理")},
-        {QStringLiteral("installers"), QStringLiteral("安装包清理")},
-        {QStringLiteral("empty"), QStringLiteral("空文件夹清理")},
-        {QStringLiteral("search"), QStringLiteral("文件搜索")},
-        {QStringLiteral("dupes"), QStringLiteral("重复文件")},
-        {QStringLiteral("storage"), QStringLiteral("存储大小分析")},
-    };
-    return titles.value(section, section);
+    const Section* row = sectionNamed(section);
+    return row ? row->id : section;
 }
 
 bool refresh()

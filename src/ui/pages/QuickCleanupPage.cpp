@@ -167,7 +167,7 @@ QuickCleanupPage::QuickCleanupPage(Core::QuickCleanupViewModel::Models models,
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(kSpacing);
     grid->setVerticalSpacing(kSpacing);
-    for (int i = 0; i < Core::QuickCleanupViewModel::kScanCount; ++i) {
+    for (int i = 0; i < Core::QuickCleanupViewModel::scanCount(); ++i) {
         auto* card = new QuickCleanupGlassCard(this);
         connect(card, &QPushButton::clicked, this, [this, i] {
             if (m_onOpenSection)

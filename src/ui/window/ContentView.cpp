@@ -8,6 +8,7 @@
 #include "scanners/EmptyFolderCleanupViewModel.h"
 #include "scanners/FileSearchViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
+#include "sections/SectionTable.h"
 #include "ui/pages/AboutPage.h"
 #include "ui/pages/ApplicationCleanupPage.h"
 #include "ui/pages/ApplicationUninstallPage.h"
@@ -18,6 +19,8 @@
 #include "ui/pages/LargeFilePage.h"
 #include "ui/pages/MiscFileCleanupPage.h"
 #include "ui/pages/QuickCleanupPage.h"
+#include "ui/pages/RuleWorkshopPage.h"
+#include "ui/pages/RulesPage.h"
 #include "ui/pages/StorageAnalysisPage.h"
 #include "ui/pages/TaskCleanPage.h"
 #include "ui/window/MainWindow.h"
@@ -62,30 +65,61 @@ ContentView::~ContentView()
 
 void ContentView::buildPages()
 {
-    // The quick cleanup summarises the six scanners that the window keeps, and each card opens
-    // its scanner's own section.
-    m_window->setPage(QStringLiteral("快速清理"),
-                      new QuickCleanupPage(
-                          {m_taskCleanModel, m_applicationCleanupModel, m_miscFileModel, m_archiveModel,
-                           m_installerModel, m_emptyFolderCleanupModel},
-                          [window = m_window.get()](const QString& section) { window->setSelectedSection(section); }));
-    m_window->setPage(QStringLiteral("常规清理"), new TaskCleanPage(*m_taskCleanModel));
-    m_window->setPage(QStringLiteral("闲杂文件"), new MiscFileCleanupPage(*m_miscFileModel));
-    m_window->setPage(QStringLiteral("压缩包清理"), new MiscFileCleanupPage(*m_archiveModel));
-    m_window->setPage(QStringLiteral("安装包清理"), new MiscFileCleanupPage(*m_installerModel));
-    m_window->setPage(QStringLiteral("空文件夹清理"), new EmptyFolderCleanupPage(*m_emptyFolderCleanupModel));
-    m_window->setPage(MainWindow::kFileSearchSection, new FileSearchPage(*m_fileSearchModel));
-    connect(m_window.get(), &MainWindow::fileSearchSubmitted, m_fileSearchModel, &Core::FileSearchViewModel::search);
-    m_window->setPage(QStringLiteral("应用清理"), new ApplicationCleanupPage(*m_applicationCleanupModel));
-    // These pages own their models.
-    m_window->setPage(QStringLiteral("卸载应用"), new ApplicationUninstallPage);
-    m_window->setPage(QStringLiteral("大文件清理"), new LargeFilePage);
-    m_window->setPage(QStringLiteral("重复文件"), new DuplicateFilePage);
-    m_window->setPage(QStringLiteral("存储大小分析"), new StorageAnalysisPage);
-    m_window->setPage(QStringLiteral("清理记录"), new CleanupHistoryPage);
-    m_window->setPage(QStringLiteral("关于"), new AboutPage);
     // The rules page, the workshop, the editor panel, the sheets and the poem.
     m_online = new OnlineFeatures(*m_window, this);
+    for (const Core::Section& s : Core::sections())
+        if (QWidget* page = createPage(s.key))
+            m_window->setPage(s.id, page);
+    connect(m_window.get(), &MainWindow::fileSearchSubmitted, m_fileSearchModel, &Core::FileSearchViewModel::search);
+}
+
+QWidget* ContentView::createPage(Core::SectionKey key)
+{
+    using K = Core::SectionKey;
+    switch (key) {
+    case K::QuickCleanup:
+        // It summarises the six scanners that the window keeps, and each card opens its
+        // scanner's own section.
+        return new QuickCleanupPage(
+            {m_taskCleanModel, m_applicationCleanupModel, m_miscFileModel, m_archiveModel, m_installerModel,
+             m_emptyFolderCleanupModel},
+            [window = m_window.get()](const QString& section) { window->setSelectedSection(section); });
+    case K::RuleCleanup:
+        return new TaskCleanPage(*m_taskCleanModel);
+    case K::ApplicationCleanup:
+        return new ApplicationCleanupPage(*m_applicationCleanupModel);
+    case K::MiscFiles:
+        return new MiscFileCleanupPage(*m_miscFileModel);
+    case K::Archives:
+        return new MiscFileCleanupPage(*m_archiveModel);
+    case K::Installers:
+        return new MiscFileCleanupPage(*m_installerModel);
+    case K::EmptyFolders:
+        return new EmptyFolderCleanupPage(*m_emptyFolderCleanupModel);
+    case K::FileSearch:
+        return new FileSearchPage(*m_fileSearchModel);
+    // These pages own their models.
+    case K::LargeFiles:
+        return new LargeFilePage;
+    case K::DuplicateFiles:
+        return new DuplicateFilePage;
+    case K::ApplicationUninstall:
+        return new ApplicationUninstallPage;
+    case K::StorageAnalysis:
+        return new StorageAnalysisPage;
+    case K::CleanupHistory:
+        return new CleanupHistoryPage;
+    case K::About:
+        return new AboutPage;
+    // Wired to the rule editor by the online side.
+    case K::RuleManagement:
+        return m_online->rulesPage();
+    case K::RuleWorkshop:
+        return m_online->workshopPage();
+    case K::Leftovers: // cleaned from the uninstaller's sheet
+        return nullptr;
+    }
+    return nullptr;
 }
 
 void ContentView::startOnlineTasks()

@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 
+class QWidget;
+
 namespace Sweepora::Core {
 class ApplicationCleanupViewModel;
 class CleanupViewModel;
@@ -16,6 +18,7 @@ class CleanupViewModel;
 class EmptyFolderCleanupViewModel;
 class FileSearchViewModel;
 class MiscFileCleanupViewModel;
+enum class SectionKey;
 } // namespace Sweepora::Core
 
 namespace Sweepora::Ui {
@@ -60,8 +63,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // One line per section page.
+    // Registers the page of every section that has one.
     void buildPages();
+    // The page of a section, or null for a section without a page of its own.
+    QWidget* createPage(Core::SectionKey key);
     // The poem fetch and the automatic update checks, after the launch authorization check.
     void startOnlineTasks();
 

@@ -1,9 +1,9 @@
 #include "ui/window/MainWindow.h"
 
+#include "sections/SectionTable.h"
 #include "ui/style/Theme.h"
 #include "ui/window/DetailScrollObserver.h"
 #include "ui/window/PageHeader.h"
-#include "ui/window/Sections.h"
 #include "ui/window/Sidebar.h"
 #include "ui/window/TitlebarFileSearch.h"
 
@@ -92,15 +92,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     connect(m_sidebar, &Sidebar::sectionSelected, this, &MainWindow::setSelectedSection);
     connect(m_search, &TitlebarFileSearch::submitted, this, [this](const QString& query) {
         m_searchedQuery = query;
-        if (m_selectedSection == kFileSearchSection)
+        if (m_selectedSection == Core::sectionId(Core::SectionKey::FileSearch))
             m_header->setSubtitle(searchSubtitle(query));
-        setSelectedSection(kFileSearchSection);
+        setSelectedSection(Core::sectionId(Core::SectionKey::FileSearch));
         emit fileSearchSubmitted(query);
     });
     auto* find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, m_search, &TitlebarFileSearch::focusField);
 
-    setSelectedSection(kFirstSection);
+    setSelectedSection(Core::sidebarSections().first().id);
 }
 
 void MainWindow::setSelectedSection(const QString& id)
@@ -109,7 +109,7 @@ void MainWindow::setSelectedSection(const QString& id)
         return;
     m_selectedSection = id;
     m_header->setSection(id);
-    if (id == kFileSearchSection && !m_searchedQuery.isEmpty())
+    if (id == Core::sectionId(Core::SectionKey::FileSearch) && !m_searchedQuery.isEmpty())
         m_header->setSubtitle(searchSubtitle(m_searchedQuery));
     // A new section starts at its top, with its header open.
     m_header->setCollapsed(false);

@@ -24,9 +24,6 @@ class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    static inline const QString kFirstSection = QStringLiteral("快速清理");
-    static inline const QString kFileSearchSection = QStringLiteral("文件搜索");
-
     explicit MainWindow(QWidget* parent = nullptr);
 
     static constexpr QSize kMinimumSize{900, 600};

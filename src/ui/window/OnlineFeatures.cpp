@@ -1,5 +1,6 @@
 #include "ui/window/OnlineFeatures.h"
 
+#include "sections/SectionTable.h"
 #include "services/AccountSession.h"
 #include "services/RuleEditorCoordinator.h"
 #include "services/RuleEditorViewModel.h"
@@ -27,29 +28,28 @@ OnlineFeatures::OnlineFeatures(MainWindow& window, QObject* parent)
 
     m_rulesPage = new RulesPage;
     m_rulesPage->setRefreshID(m_ruleEditor->rulesVersion());
-    m_window.setPage(kRulesSection, m_rulesPage);
     connect(m_rulesPage, &RulesPage::editRequested, m_ruleEditor, &RuleEditorCoordinator::edit);
     connect(m_rulesPage, &RulesPage::addRequested, m_ruleEditor, &RuleEditorCoordinator::add);
     connect(m_ruleEditor, &RuleEditorCoordinator::rulesVersionChanged, m_rulesPage, &RulesPage::setRefreshID);
 
     m_workshopPage = new RuleWorkshopPage;
     m_workshopPage->setRefreshID(m_ruleEditor->workshopVersion());
-    m_window.setPage(kWorkshopSection, m_workshopPage);
     connect(m_workshopPage, &RuleWorkshopPage::openRequested, m_ruleEditor, &RuleEditorCoordinator::open);
     connect(m_workshopPage, &RuleWorkshopPage::uploadRequested, m_ruleEditor, &RuleEditorCoordinator::startUpload);
     connect(m_ruleEditor, &RuleEditorCoordinator::workshopVersionChanged, m_workshopPage,
             &RuleWorkshopPage::setRefreshID);
     connect(m_ruleEditor, &RuleEditorCoordinator::editorChanged, this, &OnlineFeatures::showEditorPanel);
     connect(m_ruleEditor, &RuleEditorCoordinator::uploadFinished, this, [this](const QString& verdict) {
-        auto* box =
-            new QMessageBox(QMessageBox::Information, QStringLiteral("规则工坊"), verdict, QMessageBox::Ok, &m_window);
+        auto* box = new QMessageBox(QMessageBox::Information, Core::sectionId(Core::SectionKey::RuleWorkshop), verdict,
+                                    QMessageBox::Ok, &m_window);
         box->setObjectName(QStringLiteral("uploadVerdict"));
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
     });
     // The panel belongs to the rule pages: it does not follow the user to other sections.
     connect(&m_window, &MainWindow::selectedSectionChanged, this, [this](const QString& section) {
-        if (section != kRulesSection && section != kWorkshopSection)
+        if (section != Core::sectionId(Core::SectionKey::RuleManagement) &&
+            section != Core::sectionId(Core::SectionKey::RuleWorkshop))
             m_ruleEditor->close();
     });
 

@@ -25,10 +25,7 @@ class OnlineFeatures : public QObject
 {
     Q_OBJECT
 public:
-    static inline const QString kRulesSection = QStringLiteral("规则管理");
-    static inline const QString kWorkshopSection = QStringLiteral("规则工坊");
-
-    // Registers the two pages with the window and wires the account item; starts nothing.
+    // Makes the two pages (the window registers them) and wires the account item; starts nothing.
     explicit OnlineFeatures(MainWindow& window, QObject* parent = nullptr);
     ~OnlineFeatures() override;
 

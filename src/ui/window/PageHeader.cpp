@@ -1,7 +1,7 @@
 #include "ui/window/PageHeader.h"
 
+#include "sections/SectionTable.h"
 #include "ui/style/Theme.h"
-#include "ui/window/Sections.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -38,7 +38,7 @@ PageHeader::PageHeader(QWidget* parent) : QWidget(parent)
 void PageHeader::setSection(const QString& id)
 {
     m_title->setText(id);
-    m_subtitle->setText(sectionSubtitle(id));
+    m_subtitle->setText(Core::sectionSubtitle(id));
 }
 
 void PageHeader::setSubtitle(const QString& text)

@@ -1,8 +1,8 @@
 #include "ui/window/Sidebar.h"
 
+#include "sections/SectionTable.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
-#include "ui/window/Sections.h"
 
 #include <QListWidget>
 #include <QPainter>
@@ -85,7 +85,7 @@ Sidebar::Sidebar(QWidget* parent) : QWidget(parent)
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setUniformItemSizes(false);
     m_list->setFont(Theme::font(TextStyle::Body));
-    for (const Section& s : sidebarSections()) {
+    for (const Core::Section& s : Core::sidebarSections()) {
         auto* item = new QListWidgetItem(s.id, m_list);
         item->setData(kIdRole, s.id);
         item->setData(kSymbolRole, s.symbol);

@@ -306,7 +306,7 @@ protected:
 
 TEST_F(QuickCleanup, RefusedHomeAccessLeavesTheCardsAndASecondPressWhileThePanelIsOpenAsksNoMore)
 {
-    ASSERT_EQ(quick.cards().size(), QuickCleanupViewModel::kScanCount);
+    ASSERT_EQ(quick.cards().size(), QuickCleanupViewModel::scanCount());
     EXPECT_FALSE(quick.hasActivity());
     m_picker->cancelNext();
     quick.startQuickScan();
