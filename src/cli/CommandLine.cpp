@@ -10,7 +10,6 @@
 #include "platform/Sandbox.h"
 #include "trash/TrashGateway.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -128,7 +127,7 @@ QString unusableHome(const QString& path)
 {
     // A home reached through a link (/home -> /usr/home) is taken at its real place once, when
     // its scope opens; no link below it is ever followed.
-    const QByteArray bytes = QFile::encodeName(path);
+    const QByteArray bytes = Core::bytesFromPath(path);
     struct stat st;
     if (::stat(bytes.constData(), &st) != 0)
         return QString::fromLocal8Bit(std::strerror(errno));

@@ -1,6 +1,5 @@
 #include "fs/PackageNames.h"
-
-#include <QFile>
+#include "platform/PathBytes.h"
 
 #include <algorithm>
 #include <array>
@@ -77,7 +76,7 @@ bool hasPackageExtension(std::string_view name)
 
 bool hasPackageExtension(const QString& name)
 {
-    const QByteArray bytes = QFile::encodeName(name);
+    const QByteArray bytes = bytesFromPath(name);
     return hasPackageExtension(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 

@@ -1,8 +1,7 @@
 #include "fs/WalkProgress.h"
 
 #include "fs/WalkFanOut.h"
-
-#include <QFile>
+#include "platform/PathBytes.h"
 
 namespace Sweepora::Core {
 
@@ -18,7 +17,7 @@ void WalkProgress::folderListed(const WalkFolder& folder)
     const qint64 count = m_folders.fetch_add(1, std::memory_order_relaxed) + 1;
     if (count % kNameEvery != 1 || !m_lock.tryLock())
         return;
-    m_current = QFile::decodeName(QByteArray(folder.path.data(), static_cast<qsizetype>(folder.path.size())));
+    m_current = pathFromBytes(QByteArray(folder.path.data(), static_cast<qsizetype>(folder.path.size())));
     m_lock.unlock();
 }
 

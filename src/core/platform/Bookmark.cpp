@@ -1,10 +1,10 @@
 #include "platform/Bookmark.h"
 
+#include "platform/PathBytes.h"
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
 
 #include <QDataStream>
-#include <QFile>
 #include <QIODevice>
 
 #include <sys/stat.h>
@@ -28,7 +28,7 @@ struct Identity
 std::optional<Identity> identityAt(const QString& path)
 {
     struct stat st = {};
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (path.isEmpty() || ::stat(bytesFromPath(path).constData(), &st) != 0)
         return std::nullopt;
     return Identity{static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
 }
@@ -78,7 +78,7 @@ bool Bookmark::startAccessing(const FolderUrl& url)
 {
     if (!url.carriesAccessRights() || !identityAt(url.path()))
         return false;
-    if (::access(QFile::encodeName(url.path()).constData(), R_OK) != 0)
+    if (::access(bytesFromPath(url.path()).constData(), R_OK) != 0)
         return false;
     Sandbox::openScope(url.path());
     return true;

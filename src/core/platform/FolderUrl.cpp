@@ -1,8 +1,7 @@
 #include "platform/FolderUrl.h"
 
+#include "platform/PathBytes.h"
 #include "platform/PlatformLayout.h"
-
-#include <QFile>
 
 #include <sys/stat.h>
 
@@ -15,7 +14,7 @@ bool FolderUrl::isSameFolder(const QString& a, const QString& b)
 {
     struct stat sa;
     struct stat sb;
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0 &&
+    return ::stat(bytesFromPath(a).constData(), &sa) == 0 && ::stat(bytesFromPath(b).constData(), &sb) == 0 &&
            S_ISDIR(sa.st_mode) && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 

@@ -1,4 +1,5 @@
 #include "platform/PlatformLayout.h"
+#include "platform/PathBytes.h"
 
 #include <QDir>
 #include <QMutex>
@@ -15,7 +16,7 @@ namespace {
 QString passwordHome()
 {
     if (const struct passwd* pw = getpwuid(getuid()); pw != nullptr && pw->pw_dir != nullptr && pw->pw_dir[0] != 0)
-        return QFile::decodeName(pw->pw_dir);
+        return pathFromBytes(pw->pw_dir);
     return QDir::homePath();
 }
 

@@ -2,6 +2,7 @@
 
 #include "fs/PrivateFolders.h"
 #include "fs/UniqueFd.h"
+#include "platform/PathBytes.h"
 #include "platform/PlatformLayout.h"
 
 #include <QDir>
@@ -49,7 +50,7 @@ std::optional<QByteArray> readResource(const QString& path)
 // keeps a named pipe or a device from stalling the caller.
 std::optional<QByteArray> readUserFile(const QString& path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(bytesFromPath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     struct stat info;
@@ -148,7 +149,7 @@ bool RuleStore::saveRule(const CleanupRule& rule, QString* error) const
         return fail(QStringLiteral("规则的应用标识与名称连起来不能含有“/”或空字符，也不能是“.”或“..”"));
     // Its folder is in the data home: made private to the user where it is missing.
     if (m_userRulesDirectory.isEmpty() ||
-        !UniqueFd(openOrMakePrivateFolders(QFile::encodeName(QDir().absoluteFilePath(m_userRulesDirectory)))).valid())
+        !UniqueFd(openOrMakePrivateFolders(bytesFromPath(QDir().absoluteFilePath(m_userRulesDirectory)))).valid())
         return fail(QStringLiteral("无法创建规则文件夹：%1").arg(m_userRulesDirectory));
 
     const QString target = m_userRulesDirectory + QLatin1Char('/') + key + QStringLiteral(".json");
@@ -161,7 +162,7 @@ bool RuleStore::saveRule(const CleanupRule& rule, QString* error) const
     if (temporary.write(data) != data.size() || !temporary.flush() || ::fsync(temporary.handle()) != 0)
         return fail(QStringLiteral("无法写入规则文件：%1").arg(temporary.errorString()));
     temporary.close();
-    if (::rename(QFile::encodeName(temporary.fileName()).constData(), QFile::encodeName(target).constData()) != 0) {
+    if (::rename(bytesFromPath(temporary.fileName()).constData(), bytesFromPath(target).constData()) != 0) {
         const int code = errno;
         return fail(QStringLiteral("无法写入规则文件 %1：%2").arg(target, systemError(code)));
     }

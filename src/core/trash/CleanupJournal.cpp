@@ -157,8 +157,8 @@ bool isFile(const QByteArray& path, quint64 device, quint64 inode)
 CleanupJournal::CleanupJournal(const QString& file)
 {
     // Its folder is in the data home: made private to the user, as the Trash makes it.
-    const UniqueFd folder(openOrMakePrivateFolders(QFile::encodeName(QFileInfo(file).absolutePath())));
-    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &m_db,
+    const UniqueFd folder(openOrMakePrivateFolders(bytesFromPath(QFileInfo(file).absolutePath())));
+    if (sqlite3_open_v2(bytesFromPath(file).constData(), &m_db,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK) {
         m_error = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
         sqlite3_close(m_db);

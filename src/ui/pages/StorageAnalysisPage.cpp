@@ -1,5 +1,6 @@
 #include "ui/pages/StorageAnalysisPage.h"
 
+#include "platform/PathBytes.h"
 #include "scanners/StorageAnalysisModel.h"
 #include "ui/components/BusyIndicator.h"
 #include "ui/components/CleanRunBar.h"
@@ -16,7 +17,6 @@
 #include "util/ByteCount.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
@@ -54,7 +54,7 @@ struct Space
 std::optional<Space> fileSystemSpace(const QString& path)
 {
     struct statvfs s = {};
-    if (path.isEmpty() || ::statvfs(QFile::encodeName(path).constData(), &s) != 0 || s.f_blocks == 0)
+    if (path.isEmpty() || ::statvfs(Core::bytesFromPath(path).constData(), &s) != 0 || s.f_blocks == 0)
         return std::nullopt;
     const auto unit = static_cast<qint64>(s.f_frsize != 0 ? s.f_frsize : s.f_bsize);
     return Space{static_cast<qint64>(s.f_blocks) * unit, static_cast<qint64>(s.f_bavail) * unit};
