@@ -1,4 +1,4 @@
-#include "cli/AppCachesCommand.h"
+#include "cli/Commands.h"
 
 #include "apps/ApplicationCacheEngine.h"
 #include "cli/Arguments.h"

@@ -1,7 +1,6 @@
-#include "cli/AppsCommand.h"
 
 #include "apps/ApplicationUninstallEngine.h"
-#include "cli/AppCachesCommand.h"
+#include "cli/Commands.h"
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
 #include "util/ByteCount.h"

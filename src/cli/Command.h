@@ -104,8 +104,9 @@ struct Command
     std::function<std::unique_ptr<CommandRunner>()> make;
 };
 
-// Every command that can run. A new command is one file that defines its Command, one line in
-// CommandTable.cpp and its line in usage.txt (--help lists it once the table has it).
+// Every command that can run. A new command is one file that defines its Command, its factory
+// in Commands.h, one line in CommandTable.cpp and its line in usage.txt (--help lists it once
+// the table has it).
 const QList<Command>& commandTable();
 
 } // namespace Sweepora::Cli

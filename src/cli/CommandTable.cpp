@@ -1,18 +1,5 @@
-#include "cli/AppCachesCommand.h"
-#include "cli/AppsCommand.h"
 #include "cli/Command.h"
-#include "cli/DupesCommand.h"
-#include "cli/EmptyCommand.h"
-#include "cli/HistoryCommand.h"
-#include "cli/LargeCommand.h"
-#include "cli/LeftoversCommand.h"
-#include "cli/MiscCommand.h"
-#include "cli/ProtectCommand.h"
-#include "cli/QuickCommand.h"
-#include "cli/RulesCommand.h"
-#include "cli/SearchCommand.h"
-#include "cli/StorageCommand.h"
-#include "cli/TrashCommand.h"
+#include "cli/Commands.h"
 
 namespace Sweepora::Cli {
 

@@ -1,4 +1,4 @@
-#include "cli/DupesCommand.h"
+#include "cli/Commands.h"
 
 #include "cli/Arguments.h"
 #include "cli/FolderArgument.h"

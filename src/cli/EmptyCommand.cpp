@@ -1,4 +1,4 @@
-#include "cli/EmptyCommand.h"
+#include "cli/Commands.h"
 
 #include "scanners/EmptyFolderEngine.h"
 

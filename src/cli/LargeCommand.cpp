@@ -1,4 +1,4 @@
-#include "cli/LargeCommand.h"
+#include "cli/Commands.h"
 
 #include "cli/Arguments.h"
 #include "scanners/LargeFileEngine.h"

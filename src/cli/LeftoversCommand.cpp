@@ -1,4 +1,4 @@
-#include "cli/LeftoversCommand.h"
+#include "cli/Commands.h"
 
 #include "apps/LeftoverEngine.h"
 #include "platform/PlatformLayout.h"

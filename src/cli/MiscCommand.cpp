@@ -1,4 +1,4 @@
-#include "cli/MiscCommand.h"
+#include "cli/Commands.h"
 
 #include "platform/Clock.h"
 #include "scanners/MiscFileEngine.h"

@@ -1,4 +1,4 @@
-#include "cli/ProtectCommand.h"
+#include "cli/Commands.h"
 
 #include "platform/PlatformLayout.h"
 #include "trash/ProtectedPlaces.h"

@@ -1,7 +1,6 @@
-#include "cli/QuickCommand.h"
 
 #include "apps/ApplicationCacheEngine.h"
-#include "cli/AppCachesCommand.h"
+#include "cli/Commands.h"
 #include "platform/Clock.h"
 #include "platform/Jobs.h"
 #include "platform/PlatformLayout.h"

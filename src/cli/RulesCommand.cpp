@@ -1,4 +1,4 @@
-#include "cli/RulesCommand.h"
+#include "cli/Commands.h"
 
 #include "rules/RuleScanEngine.h"
 #include "rules/RuleStore.h"

@@ -1,4 +1,4 @@
-#include "cli/SearchCommand.h"
+#include "cli/Commands.h"
 
 #include "scanners/FileSearchEngine.h"
 #include "util/ByteCount.h"

@@ -1,4 +1,4 @@
-#include "cli/StorageCommand.h"
+#include "cli/Commands.h"
 
 #include "cli/FolderArgument.h"
 #include "platform/PathBytes.h"

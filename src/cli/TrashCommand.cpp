@@ -1,4 +1,4 @@
-#include "cli/TrashCommand.h"
+#include "cli/Commands.h"
 
 #include "platform/PlatformLayout.h"
 #include "scanners/TrashSummaryEngine.h"
