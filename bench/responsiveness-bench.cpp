@@ -178,7 +178,7 @@ int main(int argc, char** argv)
         const double before = heapInUse();
         meter.start();
         model.search(query);
-        spinUntil([&] { return model.state() == Core::FileSearchState::Searched; });
+        spinUntil([&] { return model.state() == Core::ScanState::Scanned; });
         meter.report(qPrintable(QStringLiteral("search \"%1\": %2 hits").arg(query).arg(model.results().size())));
         // The hits as the view model and the page's rows hold them (the goal: 100,000 under 30 MB).
         const double held = heapInUse() - before;
@@ -204,11 +204,11 @@ int main(int argc, char** argv)
         page.resize(1100, 720);
         page.show();
         model.search(QStringLiteral("bench-clean"));
-        spinUntil([&] { return model.state() == Core::FileSearchState::Searched; });
+        spinUntil([&] { return model.state() == Core::ScanState::Scanned; });
         model.toggleAllSelection();
         meter.start();
         model.clean();
-        spinUntil([&] { return model.state() != Core::FileSearchState::Cleaning; });
+        spinUntil([&] { return model.state() != Core::ScanState::Cleaning; });
         meter.report(qPrintable(QStringLiteral("cleaning %1 files").arg(10000)));
     }
     {

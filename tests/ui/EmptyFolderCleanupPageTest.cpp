@@ -11,7 +11,6 @@
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
 using namespace Sweepora::Ui;
-using State = EmptyFolderCleanupViewModel::State;
 
 namespace {
 
@@ -40,11 +39,11 @@ TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
     Screenshots::save(&page, QStringLiteral("empty-folders-ready"));
 
     QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_EQ(model.state(), State::Scanning);
+    EXPECT_EQ(model.state(), ScanState::Scanning);
     EXPECT_FALSE(button->isVisible());
     EXPECT_TRUE(page.placeholder()->isBusy());
     Screenshots::save(&page, QStringLiteral("empty-folders-scanning"));
-    ASSERT_TRUE(waitUntil([&] { return model.state() == State::Scanned; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 10000));
 
     ASSERT_TRUE(page.list()->isVisible());
     ASSERT_EQ(page.list()->model()->rowCount(), 3);
@@ -52,7 +51,7 @@ TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
 
     longPress(button); // all, and the release starts no clean
     EXPECT_EQ(model.selectedCount(), 3);
-    EXPECT_EQ(model.state(), State::Scanned);
+    EXPECT_EQ(model.state(), ScanState::Scanned);
     longPress(button); // all were ticked: none
     EXPECT_EQ(model.selectedCount(), 0);
 
@@ -63,7 +62,7 @@ TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
     Screenshots::save(&page, QStringLiteral("empty-folders-scanned"));
 
     QTest::mouseClick(button, Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return model.state() == State::Scanned; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 10000));
     EXPECT_FALSE(QFileInfo::exists(plain));
     EXPECT_EQ(page.list()->model()->rowCount(), 1);
     Screenshots::save(&page, QStringLiteral("empty-folders-cleaned"));
@@ -71,7 +70,7 @@ TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
     // With everything gone the placeholder shows the last message and invites a new scan.
     clickCheckbox(page.list(), 0);
     QTest::mouseClick(button, Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return model.state() == State::Scanned && model.folders().isEmpty(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned && model.folders().isEmpty(); }, 10000));
     EXPECT_TRUE(page.placeholder()->isVisible());
     EXPECT_EQ(page.placeholder()->symbolName(), QStringLiteral("checkmark.circle"));
     EXPECT_EQ(page.placeholder()->title(), model.message());

@@ -59,7 +59,7 @@ TEST_F(FileSearchPageTest, TheTitleBarFieldDrivesASearchThenSelectAndCleanThroug
     EXPECT_EQ(model.currentQuery(), QStringLiteral("Report"));
     EXPECT_TRUE(page->placeholder()->isBusy());
     Screenshots::save(&window, QStringLiteral("file-search-searching"));
-    ASSERT_TRUE(waitUntil([&] { return model.state() == FileSearchState::Searched; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 10000));
 
     FloatingActionButton* button = page->actionButton();
     ASSERT_TRUE(page->list()->isVisible());
@@ -72,12 +72,12 @@ TEST_F(FileSearchPageTest, TheTitleBarFieldDrivesASearchThenSelectAndCleanThroug
     EXPECT_EQ(button->text(), QStringLiteral("删除 ") + formattedByteCount(model.results()[0].size));
 
     longPress(button, [&] { return button->longPress()->didTrigger(); });
-    EXPECT_EQ(model.state(), FileSearchState::Searched); // the release cleaned nothing
+    EXPECT_EQ(model.state(), ScanState::Scanned); // the release cleaned nothing
     EXPECT_EQ(model.selectedSize(), model.results()[0].size + model.results()[1].size);
     Screenshots::save(&window, QStringLiteral("file-search-searched"));
 
     QTest::mouseClick(button, Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return model.state() == FileSearchState::Searched; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 10000));
     EXPECT_FALSE(QFileInfo::exists(big));
     EXPECT_EQ(window.selectedSection(), sectionId(SectionKey::FileSearch)); // hiding the button moved no focus
     EXPECT_TRUE(page->placeholder()->isVisible());
@@ -103,7 +103,7 @@ TEST_F(FileSearchPageTest, HitsSortFilterAndTickWhatIsShown)
     auto* page = qobject_cast<FileSearchPage*>(window.page(sectionId(SectionKey::FileSearch)));
     FileSearchViewModel& model = content.fileSearchModel();
     model.search(QStringLiteral("report"));
-    ASSERT_TRUE(waitUntil([&] { return model.state() == FileSearchState::Searched; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 10000));
     const auto names = [&] { return shownNames(page->list()->model(), FileItemRole::Path); };
     EXPECT_EQ(names(), QStringLiteral("annual-report.pdf,Xreport.md,REPORTS.txt"));
     chooseSort(page->arrangeControls(), "按名称");
@@ -121,7 +121,7 @@ TEST_F(FileSearchPageTest, HitsSortFilterAndTickWhatIsShown)
     Screenshots::save(&window, QStringLiteral("file-search-filtered"));
 
     QTest::mouseClick(page->actionButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return model.state() == FileSearchState::Searched; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 10000));
     EXPECT_EQ(names(), QString());
     EXPECT_TRUE(page->list()->isVisible());
     EXPECT_EQ(page->arrangeControls()->filterField()->text(), QStringLiteral("X"));
@@ -136,11 +136,11 @@ TEST_F(FileSearchPageTest, ASearchShowsWhatItWalkedAndACancelKeepsTheHitsFound)
     FileSearchPage page(model);
     showAt(page, 800, 560);
     model.search(QStringLiteral("report"));
-    ASSERT_EQ(model.state(), FileSearchState::Searching);
+    ASSERT_EQ(model.state(), ScanState::Scanning);
     EXPECT_TRUE(page.placeholder()->subtitle().startsWith(QStringLiteral("已检查 ")));
     ASSERT_TRUE(page.placeholder()->cancelButton()->isVisible());
     QTest::mouseClick(page.placeholder()->cancelButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return model.state() == FileSearchState::Searched; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 5000));
     EXPECT_TRUE(model.message().startsWith(QStringLiteral("搜索已取消"))) << model.message().toStdString();
     EXPECT_FALSE(page.placeholder()->cancelButton()->isVisible());
 }

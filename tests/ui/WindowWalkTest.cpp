@@ -46,9 +46,8 @@ protected:
                        content->miscFileModel().state() == Core::ScanState::Scanned &&
                        content->archiveModel().state() == Core::ScanState::Scanned &&
                        content->installerModel().state() == Core::ScanState::Scanned &&
-                       content->emptyFolderCleanupModel().state() ==
-                           Core::EmptyFolderCleanupViewModel::State::Scanned &&
-                       content->fileSearchModel().state() == Core::FileSearchState::Searched;
+                       content->emptyFolderCleanupModel().state() == Core::ScanState::Scanned &&
+                       content->fileSearchModel().state() == Core::ScanState::Scanned;
             },
             20000));
     }

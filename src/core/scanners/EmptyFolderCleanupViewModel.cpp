@@ -2,7 +2,6 @@
 
 #include "access/AccessManager.h"
 #include "platform/Jobs.h"
-#include "platform/Notifications.h"
 #include "scanners/SharedHomeWalk.h"
 #include "util/ViewModelSupport.h"
 
@@ -12,28 +11,15 @@
 
 namespace Sweepora::Core {
 
-EmptyFolderCleanupViewModel::EmptyFolderCleanupViewModel(QObject* parent) : QObject(parent)
+EmptyFolderCleanupViewModel::EmptyFolderCleanupViewModel(QObject* parent)
+    : FileListViewModel(QStringLiteral("扫描个人文件夹中的空目录"), parent, AfterScan::KeepUndo)
 {
+    connect(this, &FileListViewModel::filesChanged, this, &EmptyFolderCleanupViewModel::foldersChanged);
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
         EmptyFolderEngine::Report report = m_scanWatcher.future().result();
-        const bool cancelled = m_watch.finish();
+        const bool cancelled = scanWatch().finish();
         m_folders = std::move(report.items);
-        emit foldersChanged();
-        setState(State::Scanned);
-        setMessage(cancelled ? QStringLiteral("扫描已取消，") + report.message : report.message);
-        emit scanFinished();
-    });
-    connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
-        const TrashBatchResult result = m_cleanWatcher.future().result();
-        m_run.finish(result.message);
-        m_folders = ViewModelSupport::without(m_folders, &EmptyFolderItem::path,
-                                              QSet<QString>(result.moved.cbegin(), result.moved.cend()));
-        emit foldersChanged();
-        setState(State::Scanned);
-        setMessage(result.message);
-        if (!result.moved.isEmpty())
-            Notifications::instance().postTrashContentsDidChange();
-        emit cleanFinished();
+        finishScan(cancelled ? QStringLiteral("扫描已取消，") + report.message : report.message);
     });
 }
 
@@ -46,69 +32,49 @@ qsizetype EmptyFolderCleanupViewModel::selectedCount() const
 
 void EmptyFolderCleanupViewModel::startScan(SharedHomeWalk* sharedWalk)
 {
-    if (m_state == State::Scanning || m_state == State::Cleaning)
+    if (!mayStartScan())
         return;
-    if (!AccessManager::hasHomeAccess()) {
-        setMessage(AccessManager::kNeedsHome);
-        return;
-    }
-    setState(State::Scanning);
+    setState(ScanState::Scanning);
     if (!m_folders.isEmpty()) {
         m_folders.clear();
-        emit foldersChanged();
+        emit filesChanged();
     }
     setMessage(QStringLiteral("正在扫描空文件夹…"));
     if (sharedWalk != nullptr) {
-        m_watch.follow(sharedWalk->progress());
+        scanWatch().follow(sharedWalk->progress());
         m_scanWatcher.setFuture(sharedWalk->addEmptyFolderScan());
         return;
     }
     const QString home = AccessManager::homeDirectoryURL().path();
     m_scanWatcher.setFuture(
-        runJob([home, progress = m_watch.start()] { return EmptyFolderEngine::findEmptyFolders(home, progress); }));
-}
-
-void EmptyFolderCleanupViewModel::cancelScan()
-{
-    if (m_state == State::Scanning)
-        m_watch.cancel();
+        runJob([home, progress = scanWatch().start()] { return EmptyFolderEngine::findEmptyFolders(home, progress); }));
 }
 
 void EmptyFolderCleanupViewModel::clean()
 {
-    if (m_state != State::Scanned)
-        return;
     const QList<EmptyFolderItem> selection = ViewModelSupport::selected(m_folders);
-    if (selection.isEmpty())
+    if (!mayClean(!selection.isEmpty()))
         return;
-    setState(State::Cleaning);
-    setMessage(QStringLiteral("正在移到废纸篓…"));
-    m_cleanWatcher.setFuture(runJob(m_run.wrap(
-        QStringLiteral("empty"), [selection] { return EmptyFolderEngine::moveToTrash(selection); }, selection.size())));
+    startClean(
+        QStringLiteral("empty"), [selection] { return EmptyFolderEngine::moveToTrash(selection); }, selection.size());
 }
 
 void EmptyFolderCleanupViewModel::toggleSelection(const QString& path)
 {
     if (ViewModelSupport::toggle(m_folders, &EmptyFolderItem::path, path))
-        emit foldersChanged();
+        emit filesChanged();
 }
 
 void EmptyFolderCleanupViewModel::toggleAllSelection()
 {
     if (ViewModelSupport::toggleAll(m_folders))
-        emit foldersChanged();
+        emit filesChanged();
 }
 
-void EmptyFolderCleanupViewModel::setState(State state)
+void EmptyFolderCleanupViewModel::removeMoved(const QStringList& moved)
 {
-    if (ViewModelSupport::assign(m_state, state))
-        emit stateChanged();
-}
-
-void EmptyFolderCleanupViewModel::setMessage(const QString& message)
-{
-    if (ViewModelSupport::assign(m_message, message))
-        emit messageChanged();
+    m_folders =
+        ViewModelSupport::without(m_folders, &EmptyFolderItem::path, QSet<QString>(moved.cbegin(), moved.cend()));
 }
 
 } // namespace Sweepora::Core

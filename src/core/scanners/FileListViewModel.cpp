@@ -7,8 +7,8 @@
 
 namespace Sweepora::Core {
 
-FileListViewModel::FileListViewModel(QString initialMessage, QObject* parent)
-    : QObject(parent), m_message(std::move(initialMessage))
+FileListViewModel::FileListViewModel(QString initialMessage, QObject* parent, AfterScan afterScan)
+    : QObject(parent), m_message(std::move(initialMessage)), m_afterScan(afterScan)
 {
     connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
         const TrashBatchResult result = m_cleanWatcher.future().result();
@@ -20,6 +20,7 @@ FileListViewModel::FileListViewModel(QString initialMessage, QObject* parent)
         if (!result.moved.isEmpty())
             Notifications::instance().postTrashContentsDidChange();
         emit cleanFinished();
+        afterClean();
     });
 }
 
@@ -27,18 +28,21 @@ FileListViewModel::~FileListViewModel() = default;
 
 bool FileListViewModel::mayStartScan()
 {
-    if (m_state == ScanState::Scanning || m_state == ScanState::Cleaning)
-        return false;
-    if (!AccessManager::hasHomeAccess()) {
-        setMessage(AccessManager::kNeedsHome);
-        return false;
-    }
-    return true;
+    return m_state != ScanState::Scanning && m_state != ScanState::Cleaning && hasHomeGrant();
+}
+
+bool FileListViewModel::hasHomeGrant()
+{
+    if (AccessManager::hasHomeAccess())
+        return true;
+    setMessage(AccessManager::kNeedsHome);
+    return false;
 }
 
 void FileListViewModel::finishScan(const QString& message)
 {
-    m_run.clear();
+    if (m_afterScan == AfterScan::ForgetUndo)
+        m_run.clear();
     emit filesChanged();
     setState(ScanState::Scanned);
     setMessage(message);

@@ -16,9 +16,10 @@
 
 namespace Sweepora::Core {
 
-// What the cleaners of a ticked file list share (large files, files found by name): the published
-// state and message, their signals, the guards of a scan and a clean, and the clean's hand-back.
-// Published state changes on the GUI thread only; states used: Ready, Scanning, Scanned, Cleaning.
+// What the cleaners of a ticked file list share (large files, duplicates, files found by name or by
+// search, empty folders): the published state and message, their signals, the guards of a scan and
+// a clean, and the clean's hand-back. Published state changes on the GUI thread only; states used:
+// Ready, Scanning, Scanned, Cleaning.
 class FileListViewModel : public QObject
 {
     Q_OBJECT
@@ -52,10 +53,15 @@ signals:
     void cleanFinished();
 
 protected:
-    FileListViewModel(QString initialMessage, QObject* parent);
+    // Whether a finished scan forgets the last clean's undo, as a list the undo referred to is gone.
+    enum class AfterScan { ForgetUndo, KeepUndo };
+
+    FileListViewModel(QString initialMessage, QObject* parent, AfterScan afterScan = AfterScan::ForgetUndo);
 
     // Not while scanning or cleaning, and only with the home grant (else the message says so).
     bool mayStartScan();
+    // The home grant alone; without it the message says so.
+    bool hasHomeGrant();
     // After the list was replaced by a scan's result.
     void finishScan(const QString& message);
     // Only from the scanned state and with something ticked (`hasSelection`); the job moves it.
@@ -64,6 +70,8 @@ protected:
     void startClean(const QString& section, std::function<TrashBatchResult()> job, qsizetype total);
     // Drops what the clean moved from the list; what failed stays ticked.
     virtual void removeMoved(const QStringList& moved) = 0;
+    // Called last when a clean handed back, after cleanFinished.
+    virtual void afterClean() {}
 
     void setState(ScanState state);
     void setMessage(const QString& message);
@@ -74,6 +82,7 @@ private:
     CleanRun m_run;
     ScanWatch m_watch;
     ListArrangement m_arrangement;
+    const AfterScan m_afterScan;
     // Owned by the view model: when it goes, a clean still running publishes nothing.
     QFutureWatcher<TrashBatchResult> m_cleanWatcher;
 };

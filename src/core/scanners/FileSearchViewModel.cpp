@@ -2,18 +2,18 @@
 
 #include "access/AccessManager.h"
 #include "platform/Jobs.h"
-#include "platform/Notifications.h"
 #include "util/ViewModelSupport.h"
 
 #include <QSet>
 
-#include <algorithm>
 #include <utility>
 
 namespace Sweepora::Core {
 
-FileSearchViewModel::FileSearchViewModel(QObject* parent) : QObject(parent)
+FileSearchViewModel::FileSearchViewModel(QObject* parent)
+    : FileListViewModel(QStringLiteral("在右上角输入文件名开始搜索"), parent, AfterScan::KeepUndo)
 {
+    connect(this, &FileListViewModel::filesChanged, this, &FileSearchViewModel::resultsChanged);
     connect(&m_searchWatcher, &QFutureWatcherBase::finished, this, [this] {
         // The watcher follows the latest future only, but a finish already queued for an
         // earlier one may still arrive: the generation decides.
@@ -23,27 +23,9 @@ FileSearchViewModel::FileSearchViewModel(QObject* parent) : QObject(parent)
         if (outcome.generation != m_generation || outcome.generation == m_publishedGeneration)
             return;
         m_publishedGeneration = outcome.generation;
-        const bool cancelled = m_watch.finish();
-        setResults(std::move(outcome.report.items));
-        setState(FileSearchState::Searched);
-        setMessage(cancelled ? QStringLiteral("搜索已取消，") + outcome.report.message : outcome.report.message);
-        emit searchFinished();
-    });
-    connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
-        const CleanOutcome outcome = m_cleanWatcher.future().result();
-        m_run.finish(outcome.result.message);
-        if (!outcome.result.moved.isEmpty())
-            Notifications::instance().postTrashContentsDidChange();
-        // A search started during the clean owns the list, the state and the message now.
-        if (outcome.generation == m_generation) {
-            const QSet<QString> moved(outcome.result.moved.cbegin(), outcome.result.moved.cend());
-            setResults(ViewModelSupport::without(m_results, &FileSearchResult::path, moved));
-            setState(FileSearchState::Searched);
-            setMessage(outcome.result.message);
-        }
-        emit cleanFinished();
-        if (!m_pendingQuery.isEmpty())
-            search(std::exchange(m_pendingQuery, QString()));
+        const bool cancelled = scanWatch().finish();
+        m_results = std::move(outcome.report.items);
+        finishScan(cancelled ? QStringLiteral("搜索已取消，") + outcome.report.message : outcome.report.message);
     });
 }
 
@@ -57,54 +39,37 @@ qint64 FileSearchViewModel::selectedSize() const
 void FileSearchViewModel::search(const QString& query)
 {
     const QString trimmed = FileSearchEngine::trimmedQuery(query);
-    if (trimmed.isEmpty())
+    if (trimmed.isEmpty() || !hasHomeGrant())
         return;
-    if (!AccessManager::hasHomeAccess()) {
-        setMessage(AccessManager::kNeedsHome);
-        return;
-    }
-    // A new list during a clean would let a second clean start beside the first.
-    if (m_cleanWatcher.isRunning()) {
+    // A new list during a clean would let a second clean start beside the first. The state, not
+    // the clean's future, decides: the list stays the clean's until its result was handed back.
+    if (state() == ScanState::Cleaning) {
         m_pendingQuery = trimmed;
         return;
     }
     const quint64 generation = ++m_generation;
-    if (m_currentQuery != trimmed) {
-        m_currentQuery = trimmed;
+    if (ViewModelSupport::assign(m_currentQuery, trimmed))
         emit currentQueryChanged();
+    if (!m_results.isEmpty()) {
+        m_results.clear();
+        emit filesChanged();
     }
-    setResults({});
-    setState(FileSearchState::Searching);
+    setState(ScanState::Scanning);
     setMessage(FileSearchEngine::searchingMessage(trimmed));
     const QString home = AccessManager::homeDirectoryURL().path();
     // A search still running for an older query is stopped by the new start.
-    m_searchWatcher.setFuture(runJob([home, trimmed, generation, progress = m_watch.start()] {
+    m_searchWatcher.setFuture(runJob([home, trimmed, generation, progress = scanWatch().start()] {
         return SearchOutcome{generation, FileSearchEngine::search(home, trimmed, progress)};
     }));
 }
 
-void FileSearchViewModel::cancelSearch()
-{
-    if (m_state == FileSearchState::Searching)
-        m_watch.cancel();
-}
-
 void FileSearchViewModel::clean()
 {
-    if (m_state != FileSearchState::Searched || m_cleanWatcher.isRunning())
-        return;
     const QList<FileSearchResult> selection = ViewModelSupport::selected(m_results);
-    if (selection.isEmpty())
+    if (!mayClean(!selection.isEmpty()))
         return;
-    setState(FileSearchState::Cleaning);
-    setMessage(QStringLiteral("正在移到废纸篓…"));
-    const quint64 generation = m_generation;
-    m_cleanWatcher.setFuture(runJob(m_run.wrap(
-        QStringLiteral("search"),
-        [selection, generation] {
-            return CleanOutcome{generation, FileSearchEngine::moveToTrash(selection)};
-        },
-        selection.size())));
+    startClean(
+        QStringLiteral("search"), [selection] { return FileSearchEngine::moveToTrash(selection); }, selection.size());
 }
 
 void FileSearchViewModel::toggleSelection(const QString& path)
@@ -119,36 +84,16 @@ void FileSearchViewModel::toggleAllSelection()
         emit selectionChanged();
 }
 
-void FileSearchViewModel::setSortKey(ListSortKey key)
+void FileSearchViewModel::removeMoved(const QStringList& moved)
 {
-    if (ViewModelSupport::assign(m_arrangement.key, key))
-        emit resultsChanged();
+    m_results =
+        ViewModelSupport::without(m_results, &FileSearchResult::path, QSet<QString>(moved.cbegin(), moved.cend()));
 }
 
-void FileSearchViewModel::setNameFilter(const QString& text)
+void FileSearchViewModel::afterClean()
 {
-    if (ViewModelSupport::assign(m_arrangement.nameFilter, text))
-        emit resultsChanged();
-}
-
-void FileSearchViewModel::setState(FileSearchState state)
-{
-    if (ViewModelSupport::assign(m_state, state))
-        emit stateChanged();
-}
-
-void FileSearchViewModel::setMessage(const QString& message)
-{
-    if (ViewModelSupport::assign(m_message, message))
-        emit messageChanged();
-}
-
-void FileSearchViewModel::setResults(QList<FileSearchResult> results)
-{
-    if (results.isEmpty() && m_results.isEmpty())
-        return;
-    m_results = std::move(results);
-    emit resultsChanged();
+    if (!m_pendingQuery.isEmpty())
+        search(std::exchange(m_pendingQuery, QString()));
 }
 
 } // namespace Sweepora::Core

@@ -9,7 +9,7 @@
 
 namespace Sweepora::Ui {
 
-using State = Core::EmptyFolderCleanupViewModel::State;
+using Core::ScanState;
 
 EmptyFolderCleanupPage::EmptyFolderCleanupPage(Core::EmptyFolderCleanupViewModel& model, QWidget* parent)
     : PathListPage(QStringLiteral("folder.fill"), parent), m_model(model)
@@ -33,34 +33,34 @@ EmptyFolderCleanupPage::EmptyFolderCleanupPage(Core::EmptyFolderCleanupViewModel
 
 bool EmptyFolderCleanupPage::hasCleanableList() const
 {
-    return m_model.state() == State::Scanned && !m_model.folders().isEmpty();
+    return m_model.state() == ScanState::Scanned && !m_model.folders().isEmpty();
 }
 
 void EmptyFolderCleanupPage::refresh()
 {
-    const State state = m_model.state();
+    const ScanState state = m_model.state();
     QList<PathItemModel::Row> rows;
     rows.reserve(m_model.folders().size());
     for (const Core::EmptyFolderItem& f : m_model.folders())
         rows.append({f.path, std::nullopt, f.selected});
     showRows(std::move(rows));
 
-    const bool busy = state == State::Scanning || state == State::Cleaning;
+    const bool busy = state == ScanState::Scanning || state == ScanState::Cleaning;
     placeholder()->setBusy(busy);
-    placeholder()->setSymbol(state == State::Scanned ? QStringLiteral("checkmark.circle")
-                                                     : QStringLiteral("folder.badge.minus"));
-    if (state == State::Ready) {
+    placeholder()->setSymbol(state == ScanState::Scanned ? QStringLiteral("checkmark.circle")
+                                                         : QStringLiteral("folder.badge.minus"));
+    if (state == ScanState::Ready) {
         placeholder()->setTitle(QStringLiteral("扫描空文件夹"));
         placeholder()->setSubtitle(QStringLiteral("查找个人目录中不包含任何文件的文件夹"));
     } else {
         placeholder()->setTitle(m_model.message());
-        placeholder()->setSubtitle(state == State::Scanning ? m_model.scanWatch().text()
-                                                            : QStringLiteral("可重新扫描以检查刚刚变空的上级目录"));
+        placeholder()->setSubtitle(state == ScanState::Scanning ? m_model.scanWatch().text()
+                                                                : QStringLiteral("可重新扫描以检查刚刚变空的上级目录"));
     }
-    placeholder()->cancelButton()->setVisible(state == State::Scanning);
+    placeholder()->cancelButton()->setVisible(state == ScanState::Scanning);
 
     selectAllBar()->setSelection(m_model.selectedCount(), m_model.folders().size());
-    selectAllBar()->setRescanVisible(state == State::Scanned);
+    selectAllBar()->setRescanVisible(state == ScanState::Scanned);
     if (hasCleanableList())
         actionButton()->setContent(QStringLiteral("删除 %1 项").arg(m_model.selectedCount()), QStringLiteral("trash"),
                                    QStringLiteral("长按可全选或取消全选"));

@@ -16,7 +16,7 @@
 
 namespace Sweepora::Ui {
 
-using Core::FileSearchState;
+using Core::ScanState;
 
 FileSearchPage::FileSearchPage(Core::FileSearchViewModel& model, QWidget* parent)
     : PathListPage(QStringLiteral("doc.fill"), parent), m_model(model)
@@ -53,7 +53,7 @@ FileSearchPage::FileSearchPage(Core::FileSearchViewModel& model, QWidget* parent
     });
     connect(&m_model, &Core::FileSearchViewModel::messageChanged, this, &FileSearchPage::refresh);
     connect(&m_model.scanWatch(), &Core::ScanWatch::changed, this, &FileSearchPage::refresh);
-    connect(placeholder()->cancelButton(), &QPushButton::clicked, &m_model, &Core::FileSearchViewModel::cancelSearch);
+    connect(placeholder()->cancelButton(), &QPushButton::clicked, &m_model, &Core::FileSearchViewModel::cancelScan);
     refreshRows();
     refresh();
     new CleanRunBar(m_model.cleanRun(), this);
@@ -61,7 +61,7 @@ FileSearchPage::FileSearchPage(Core::FileSearchViewModel& model, QWidget* parent
 
 bool FileSearchPage::hasCleanableList() const
 {
-    return m_model.state() == FileSearchState::Searched && !m_model.results().isEmpty();
+    return m_model.state() == ScanState::Scanned && !m_model.results().isEmpty();
 }
 
 void FileSearchPage::refreshRows()
@@ -90,20 +90,20 @@ void FileSearchPage::refreshChecks()
 
 void FileSearchPage::refresh()
 {
-    const FileSearchState state = m_model.state();
+    const ScanState state = m_model.state();
     const QList<Core::FileSearchResult>& results = m_model.results();
     const qsizetype ticked = std::count_if(results.cbegin(), results.cend(), [](const auto& r) { return r.selected; });
     selectAllBar()->setSelection(ticked, results.size(), m_model.selectedSize());
     selectAllBar()->setShownSelection(m_shownTicked, m_shown.size());
 
-    placeholder()->setBusy(state == FileSearchState::Searching || state == FileSearchState::Cleaning);
-    placeholder()->setSymbol(state == FileSearchState::Ready ? QStringLiteral("magnifyingglass")
-                                                             : QStringLiteral("doc.text.magnifyingglass"));
+    placeholder()->setBusy(state == ScanState::Scanning || state == ScanState::Cleaning);
+    placeholder()->setSymbol(state == ScanState::Ready ? QStringLiteral("magnifyingglass")
+                                                       : QStringLiteral("doc.text.magnifyingglass"));
     placeholder()->setTitle(m_model.message());
-    placeholder()->setSubtitle(state == FileSearchState::Ready ? QStringLiteral("支持按文件名模糊匹配，不区分大小写")
-                               : state == FileSearchState::Searching ? m_model.scanWatch().text()
-                                                                     : QString());
-    placeholder()->cancelButton()->setVisible(state == FileSearchState::Searching);
+    placeholder()->setSubtitle(state == ScanState::Ready ? QStringLiteral("支持按文件名模糊匹配，不区分大小写")
+                               : state == ScanState::Scanning ? m_model.scanWatch().text()
+                                                              : QString());
+    placeholder()->cancelButton()->setVisible(state == ScanState::Scanning);
 
     actionButton()->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model.selectedSize()),
                                QStringLiteral("trash"), QStringLiteral("长按可全选或取消全选"));

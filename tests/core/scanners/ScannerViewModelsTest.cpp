@@ -42,7 +42,6 @@ namespace {
 constexpr double kTinyGigabytes = 0.00001;
 
 using ScannerViewModels = HomeFixture;
-using State = EmptyFolderCleanupViewModel::State;
 using Status = QuickCleanupCard::Status;
 
 // The items' paths, or only their file names, in the order listed.
@@ -175,18 +174,18 @@ TEST_F(ScannerViewModels, SearchNeedsAGrantAndAQueryPublishesHitsThenCleansTheTi
     m_tree->file(u"new-1"_s, 10);
     FileSearchViewModel model;
     model.search(u"report"_s); // no grant: only the message changes
-    EXPECT_EQ(model.state(), FileSearchState::Ready);
+    EXPECT_EQ(model.state(), ScanState::Ready);
 
     grantHome();
     QSignalSpy messages(&model, &FileSearchViewModel::messageChanged);
     model.search(u" \n\t "_s); // a blank query changes nothing
-    EXPECT_EQ(model.state(), FileSearchState::Ready);
+    EXPECT_EQ(model.state(), ScanState::Ready);
     EXPECT_EQ(messages.count(), 0);
 
     model.search(u"  Report "_s);
-    EXPECT_EQ(model.state(), FileSearchState::Searching);
+    EXPECT_EQ(model.state(), ScanState::Scanning);
     EXPECT_EQ(model.currentQuery(), u"Report"_s);
-    ASSERT_TRUE(waitForState(model, FileSearchState::Searched));
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
     EXPECT_EQ(model.message(), u"找到 2 个名称包含“Report”的文件"_s);
     EXPECT_EQ(names(model.results()), (QStringList{u"annual-report.pdf"_s, u"REPORTS.txt"_s}));
     EXPECT_EQ(model.selectedSize(), 0);
@@ -194,8 +193,8 @@ TEST_F(ScannerViewModels, SearchNeedsAGrantAndAQueryPublishesHitsThenCleansTheTi
     model.toggleSelection(big);
     EXPECT_EQ(model.selectedSize(), model.results()[0].size);
     model.clean();
-    EXPECT_EQ(model.state(), FileSearchState::Cleaning);
-    ASSERT_TRUE(waitForState(model, FileSearchState::Searched));
+    EXPECT_EQ(model.state(), ScanState::Cleaning);
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
     EXPECT_EQ(names(model.results()), QStringList{u"REPORTS.txt"_s});
     EXPECT_TRUE(trashNoticesReach(1));
 
@@ -203,13 +202,13 @@ TEST_F(ScannerViewModels, SearchNeedsAGrantAndAQueryPublishesHitsThenCleansTheTi
     model.toggleAllSelection();
     model.clean();
     model.search(u"new"_s);
-    EXPECT_EQ(model.state(), FileSearchState::Cleaning) << "the search starts once the clean has handed back";
+    EXPECT_EQ(model.state(), ScanState::Cleaning) << "the search starts once the clean has handed back";
     model.clean(); // refused: one clean at a time
-    EXPECT_EQ(model.state(), FileSearchState::Cleaning);
-    ASSERT_TRUE(waitForState(model, FileSearchState::Searching));
+    EXPECT_EQ(model.state(), ScanState::Cleaning);
+    ASSERT_TRUE(waitForState(model, ScanState::Scanning));
     jobPool().waitForDone();
     QCoreApplication::processEvents();
-    ASSERT_TRUE(waitForState(model, FileSearchState::Searched));
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
     QCoreApplication::processEvents();
     EXPECT_EQ(names(model.results()), QStringList{u"new-1"_s});
     EXPECT_EQ(model.message(), u"找到 1 个名称包含“new”的文件"_s);
@@ -224,9 +223,9 @@ TEST_F(ScannerViewModels, ScanSelectAndCleanWithAFolderThatGainedAFileAndOverlap
     EmptyFolderCleanupViewModel model;
     grantHome();
     model.startScan();
-    EXPECT_EQ(model.state(), State::Scanning);
+    EXPECT_EQ(model.state(), ScanState::Scanning);
     model.startScan(); // ignored while scanning
-    ASSERT_TRUE(waitForState(model, State::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
     ASSERT_EQ(model.folders().size(), 3);
     model.toggleAllSelection();
     model.toggleSelection(deep);
@@ -234,7 +233,7 @@ TEST_F(ScannerViewModels, ScanSelectAndCleanWithAFolderThatGainedAFileAndOverlap
 
     m_tree->file(u"gains/new.txt"_s, 5);
     model.clean();
-    ASSERT_TRUE(waitForState(model, State::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
     EXPECT_TRUE(QFileInfo::exists(deep)); // not ticked
     // The folder that gained a file stays, still ticked, and the user hears why.
     ASSERT_EQ(model.folders().size(), 2);
@@ -255,13 +254,13 @@ TEST_F(ScannerViewModels, ScanSelectAndCleanWithAFolderThatGainedAFileAndOverlap
         if (!finder.results().isEmpty())
             published.append(names(finder.results()));
     });
-    QSignalSpy finished(&finder, &FileSearchViewModel::searchFinished);
+    QSignalSpy finished(&finder, &FileSearchViewModel::scanFinished);
 
     finder.search(u"alpha"_s);
     finder.search(u"beta"_s);
     EXPECT_EQ(finder.currentQuery(), u"beta"_s);
     jobPool().waitForDone();
-    ASSERT_TRUE(waitForState(finder, FileSearchState::Searched));
+    ASSERT_TRUE(waitForState(finder, ScanState::Scanned));
     QCoreApplication::processEvents(); // let any late hand-back arrive
     EXPECT_EQ(finished.count(), 1);
     EXPECT_EQ(published, QList<QStringList>{QStringList{u"beta.txt"_s}});
@@ -362,7 +361,7 @@ TEST_F(QuickCleanup, SixScansStartTogetherAndEachCardFollowsItsModelThroughAClea
     emptyFolder.clean();
     EXPECT_EQ(quick.cards()[5].statusText(), u"清理中"_s);
     EXPECT_FALSE(quick.isAnyScanRunning()); // cleaning is not scanning
-    ASSERT_TRUE(waitForState(emptyFolder, EmptyFolderCleanupViewModel::State::Scanned));
+    ASSERT_TRUE(waitForState(emptyFolder, ScanState::Scanned));
     EXPECT_EQ(quick.cards()[5].count, 1);
     EXPECT_EQ(quick.cards()[5].statusText(), u"已完成"_s);
 }
