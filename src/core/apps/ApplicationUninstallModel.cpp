@@ -6,6 +6,7 @@
 #include "platform/Notifications.h"
 #include "platform/PlatformLayout.h"
 #include "util/NameOrder.h"
+#include "util/ViewModelSupport.h"
 
 #include <QPointer>
 #include <QStandardPaths>
@@ -138,26 +139,20 @@ void ApplicationUninstallModel::moveToTrash(const QList<TrashItem>& work, const 
 
 void ApplicationUninstallModel::setScanning(bool scanning)
 {
-    if (scanning == m_isScanning)
-        return;
-    m_isScanning = scanning;
-    emit isScanningChanged();
+    if (ViewModelSupport::assign(m_isScanning, scanning))
+        emit isScanningChanged();
 }
 
 void ApplicationUninstallModel::setUninstalling(bool uninstalling)
 {
-    if (uninstalling == m_isUninstalling)
-        return;
-    m_isUninstalling = uninstalling;
-    emit isUninstallingChanged();
+    if (ViewModelSupport::assign(m_isUninstalling, uninstalling))
+        emit isUninstallingChanged();
 }
 
 void ApplicationUninstallModel::setMessage(const QString& message)
 {
-    if (message == m_message)
-        return;
-    m_message = message;
-    emit messageChanged();
+    if (ViewModelSupport::assign(m_message, message))
+        emit messageChanged();
 }
 
 } // namespace Sweepora::Core

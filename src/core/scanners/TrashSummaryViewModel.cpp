@@ -6,6 +6,7 @@
 #include "platform/Notifications.h"
 #include "platform/PlatformLayout.h"
 #include "util/ByteCount.h"
+#include "util/ViewModelSupport.h"
 
 namespace Sweepora::Core {
 
@@ -102,18 +103,14 @@ void TrashSummaryViewModel::setSummary(int itemCount, qint64 totalSize, bool ava
 
 void TrashSummaryViewModel::setLoading(bool loading)
 {
-    if (loading == m_isLoading)
-        return;
-    m_isLoading = loading;
-    emit isLoadingChanged();
+    if (ViewModelSupport::assign(m_isLoading, loading))
+        emit isLoadingChanged();
 }
 
 void TrashSummaryViewModel::setShowPrompt(bool show)
 {
-    if (show == m_showPrompt)
-        return;
-    m_showPrompt = show;
-    emit showFullDiskAccessPromptChanged();
+    if (ViewModelSupport::assign(m_showPrompt, show))
+        emit showFullDiskAccessPromptChanged();
 }
 
 } // namespace Sweepora::Core

@@ -1,6 +1,7 @@
 #include "services/AccountSession.h"
 
 #include "platform/Settings.h"
+#include "util/ViewModelSupport.h"
 
 namespace Sweepora::Core {
 
@@ -10,10 +11,8 @@ AccountSession::AccountSession(QObject* parent)
 
 void AccountSession::setShowingLogin(bool showing)
 {
-    if (showing == m_showingLogin)
-        return;
-    m_showingLogin = showing;
-    emit showingLoginChanged(showing);
+    if (ViewModelSupport::assign(m_showingLogin, showing))
+        emit showingLoginChanged(showing);
 }
 
 void AccountSession::userTapped()

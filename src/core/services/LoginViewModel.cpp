@@ -1,6 +1,7 @@
 #include "services/LoginViewModel.h"
 
 #include "services/ServiceEndpoints.h"
+#include "util/ViewModelSupport.h"
 
 #include <QRegularExpression>
 
@@ -83,18 +84,14 @@ QString LoginViewModel::codeSentText() const
 
 void LoginViewModel::setLoading(bool loading)
 {
-    if (loading == m_isLoading)
-        return;
-    m_isLoading = loading;
-    emit stateChanged();
+    if (ViewModelSupport::assign(m_isLoading, loading))
+        emit stateChanged();
 }
 
 void LoginViewModel::setError(std::optional<QString> message)
 {
-    if (message == m_errorMessage)
-        return;
-    m_errorMessage = std::move(message);
-    emit stateChanged();
+    if (ViewModelSupport::assign(m_errorMessage, std::move(message)))
+        emit stateChanged();
 }
 
 void LoginViewModel::leaveStep()
@@ -122,10 +119,8 @@ void LoginViewModel::backToMethods()
 
 void LoginViewModel::setAccount(const QString& account)
 {
-    if (account == m_account)
-        return;
-    m_account = account;
-    emit stateChanged();
+    if (ViewModelSupport::assign(m_account, account))
+        emit stateChanged();
 }
 
 void LoginViewModel::sendCode()

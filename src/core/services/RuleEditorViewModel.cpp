@@ -2,6 +2,7 @@
 
 #include "rules/RuleReview.h"
 #include "services/ServiceEndpoints.h"
+#include "util/ViewModelSupport.h"
 
 using namespace Qt::StringLiterals;
 
@@ -57,10 +58,8 @@ QString RuleEditorViewModel::primaryTitle() const
 
 void RuleEditorViewModel::setRule(CleanupRule rule)
 {
-    if (rule == m_rule)
-        return;
-    m_rule = std::move(rule);
-    emit ruleChanged();
+    if (ViewModelSupport::assign(m_rule, std::move(rule)))
+        emit ruleChanged();
 }
 
 void RuleEditorViewModel::setName(const QString& name)
@@ -112,18 +111,14 @@ void RuleEditorViewModel::setJsonInput(const QString& text)
 
 void RuleEditorViewModel::setUploading(bool uploading)
 {
-    if (uploading == m_isUploading)
-        return;
-    m_isUploading = uploading;
-    emit uploadStateChanged();
+    if (ViewModelSupport::assign(m_isUploading, uploading))
+        emit uploadStateChanged();
 }
 
 void RuleEditorViewModel::setParsed(bool parsed)
 {
-    if (parsed == m_hasParsedJSON)
-        return;
-    m_hasParsedJSON = parsed;
-    emit uploadStateChanged();
+    if (ViewModelSupport::assign(m_hasParsedJSON, parsed))
+        emit uploadStateChanged();
 }
 
 void RuleEditorViewModel::present(const QString& title, const QString& message)

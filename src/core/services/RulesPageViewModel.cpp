@@ -4,6 +4,7 @@
 #include "platform/Log.h"
 #include "rules/RuleReview.h"
 #include "services/ServiceEndpoints.h"
+#include "util/ViewModelSupport.h"
 
 using namespace Qt::StringLiterals;
 
@@ -40,9 +41,8 @@ RulesPageViewModel::CloudControl RulesPageViewModel::cloudControl() const
 
 void RulesPageViewModel::setRules(QList<CleanupRule> rules)
 {
-    if (rules == m_rules)
+    if (!ViewModelSupport::assign(m_rules, std::move(rules)))
         return;
-    m_rules = std::move(rules);
     emit rulesChanged();
     emit cloudStateChanged();
 }

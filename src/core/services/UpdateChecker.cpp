@@ -4,6 +4,7 @@
 #include "platform/Log.h"
 #include "platform/Settings.h"
 #include "services/ServiceEndpoints.h"
+#include "util/ViewModelSupport.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
@@ -133,10 +134,8 @@ void UpdateChecker::evaluate(const AppVersionEnvelope& envelope)
 
 void UpdateChecker::setAvailableVersion(std::optional<AppVersionInfo> version)
 {
-    if (version == m_availableVersion)
-        return;
-    m_availableVersion = std::move(version);
-    emit availableVersionChanged();
+    if (ViewModelSupport::assign(m_availableVersion, std::move(version)))
+        emit availableVersionChanged();
 }
 
 QUrl UpdateChecker::update()
