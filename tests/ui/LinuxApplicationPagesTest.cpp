@@ -45,7 +45,7 @@ TEST_F(LinuxApplicationPagesTest, CachesGoByTheFlatpaksNameUninstallSaysWhatHapp
         ApplicationCleanupPage caches(model);
         showAt(caches, 1000, 600);
         model.startScan();
-        ASSERT_TRUE(waitForState(model, ApplicationCleanupState::Scanned));
+        ASSERT_TRUE(waitForState(model, ScanState::Scanned));
         ASSERT_EQ(model.results().size(), 1);
         EXPECT_EQ(model.results()[0].target.name, u"酒吧"_s);
         EXPECT_EQ(model.results()[0].target.kind, ApplicationKind::Flatpak);

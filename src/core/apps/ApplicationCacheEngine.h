@@ -15,9 +15,6 @@
 
 namespace Sweepora::Core {
 
-// The same five states as the rule scanner's.
-using ApplicationCleanupState = ScanState;
-
 // One installed application and those of its cache folders that exist.
 struct ApplicationCacheTarget
 {

@@ -2,7 +2,6 @@
 
 #include "access/AccessManager.h"
 #include "platform/Jobs.h"
-#include "platform/Notifications.h"
 #include "platform/Sandbox.h"
 #include "util/ViewModelSupport.h"
 
@@ -15,40 +14,26 @@ CleanupViewModel::CleanupViewModel(QObject* parent) : CleanupViewModel(RuleStore
 {}
 
 CleanupViewModel::CleanupViewModel(RuleStore store, QObject* parent)
-    : QObject(parent), m_store(std::move(store)), m_legacyGrants(std::make_shared<LegacyGrants>())
+    : FileListViewModel(QStringLiteral("准备扫描"), parent, AfterScan::KeepUndo), m_store(std::move(store)),
+      m_legacyGrants(std::make_shared<LegacyGrants>())
 {
+    connect(this, &FileListViewModel::filesChanged, this, &CleanupViewModel::resultsChanged);
     connect(
         m_relay.get(), &ProgressRelay::progressed, this,
         [this](int index, int total, const QString& name) {
-            if (m_state != ScanState::Scanning)
+            if (state() != ScanState::Scanning)
                 return;
             setScanProgress(total > 0 ? static_cast<double>(index) / total : 0.0);
             setScanningRuleName(name);
         },
         Qt::QueuedConnection);
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
-        QList<CleanupResult> results = m_scanWatcher.future().result();
-        const bool cancelled = m_walk && m_walk->isCancelled();
-        m_walk.reset();
-        const QString message =
-            (cancelled ? QStringLiteral("扫描已取消，") : QString()) + RuleScanEngine::resultMessage(results.size());
-        setResults(std::move(results));
+        m_results = m_scanWatcher.future().result();
+        const bool cancelled = scanWatch().finish();
         setScanProgress(1.0);
         setScanningRuleName(QStringLiteral("扫描完成"));
-        setState(ScanState::Scanned);
-        setMessage(message);
-        emit scanFinished();
-    });
-    connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
-        const RuleScanEngine::CleanOutcome outcome = m_cleanWatcher.future().result();
-        m_run.finish(outcome.message);
-        QList<CleanupResult> remaining = ViewModelSupport::without(m_results, &CleanupResult::id, outcome.completedIDs);
-        setResults(std::move(remaining));
-        setState(ScanState::Scanned);
-        setMessage(outcome.message);
-        if (!outcome.moved.isEmpty())
-            Notifications::instance().postTrashContentsDidChange();
-        emit cleanFinished();
+        finishScan((cancelled ? QStringLiteral("扫描已取消，") : QString()) +
+                   RuleScanEngine::resultMessage(m_results.size()));
     });
 }
 
@@ -100,12 +85,8 @@ qint64 CleanupViewModel::totalSize() const
 
 void CleanupViewModel::startScan()
 {
-    if (m_state == ScanState::Authorizing || m_state == ScanState::Scanning || m_state == ScanState::Cleaning)
+    if (!mayStartScan())
         return;
-    if (!AccessManager::hasHomeAccess()) {
-        setMessage(AccessManager::kNeedsHome);
-        return;
-    }
     const QList<CleanupRule> rules = m_store.loadRules();
     setState(ScanState::Authorizing);
     setMessage(QStringLiteral("等待个人文件夹授权…"));
@@ -134,8 +115,7 @@ void CleanupViewModel::runScan(const QList<CleanupRule>& rules)
         setScanningRuleName(rules.first().name);
     const QString home = AccessManager::homeDirectoryURL().path();
     const RuleScanEngine::Access access = accessThroughManager();
-    m_walk = std::make_shared<WalkProgress>();
-    m_scanWatcher.setFuture(runJob([rules, home, access, progress = m_relay, walk = m_walk] {
+    m_scanWatcher.setFuture(runJob([rules, home, access, progress = m_relay, walk = scanWatch().start()] {
         const int total = static_cast<int>(rules.size());
         return RuleScanEngine::scanRules(
             rules, home, access,
@@ -143,48 +123,30 @@ void CleanupViewModel::runScan(const QList<CleanupRule>& rules)
     }));
 }
 
-void CleanupViewModel::cancelScan()
-{
-    if (m_state == ScanState::Scanning && m_walk)
-        m_walk->cancel();
-}
-
 void CleanupViewModel::clean()
 {
-    if (m_state != ScanState::Scanned)
-        return;
     const QList<CleanupResult> selection = ViewModelSupport::selected(m_results);
-    if (selection.isEmpty())
+    if (!mayClean(!selection.isEmpty()))
         return;
-    setState(ScanState::Cleaning);
-    setMessage(QStringLiteral("正在移到废纸篓…"));
     const RuleScanEngine::Access access = accessThroughManager();
-    m_cleanWatcher.setFuture(runJob(
-        m_run.wrap(QStringLiteral("rules"), [selection, access] { return RuleScanEngine::clean(selection, access); })));
+    startClean(QStringLiteral("rules"), [selection, access] { return RuleScanEngine::clean(selection, access); });
 }
 
 void CleanupViewModel::toggleSelection(const QString& resultID)
 {
     if (ViewModelSupport::toggle(m_results, &CleanupResult::id, resultID))
-        emit resultsChanged();
+        emit filesChanged();
 }
 
 void CleanupViewModel::toggleAllSelection()
 {
     if (ViewModelSupport::toggleAll(m_results))
-        emit resultsChanged();
+        emit filesChanged();
 }
 
-void CleanupViewModel::setState(ScanState state)
+void CleanupViewModel::removeCleaned(const QSet<QString>& done)
 {
-    if (ViewModelSupport::assign(m_state, state))
-        emit stateChanged();
-}
-
-void CleanupViewModel::setMessage(const QString& message)
-{
-    if (ViewModelSupport::assign(m_message, message))
-        emit messageChanged();
+    m_results = ViewModelSupport::without(m_results, &CleanupResult::id, done);
 }
 
 void CleanupViewModel::setScanningRuleName(const QString& name)
@@ -197,12 +159,6 @@ void CleanupViewModel::setScanProgress(double progress)
 {
     if (ViewModelSupport::assign(m_scanProgress, progress))
         emit scanProgressChanged();
-}
-
-void CleanupViewModel::setResults(QList<CleanupResult> results)
-{
-    m_results = std::move(results);
-    emit resultsChanged();
 }
 
 } // namespace Sweepora::Core

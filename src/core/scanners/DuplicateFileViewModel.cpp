@@ -266,12 +266,11 @@ void DuplicateFileViewModel::clean()
         QStringLiteral("dupes"), [groups] { return DuplicateFileEngine::moveToTrash(groups); }, total);
 }
 
-void DuplicateFileViewModel::removeMoved(const QStringList& moved)
+void DuplicateFileViewModel::removeCleaned(const QSet<QString>& done)
 {
-    const QSet<QString> gone(moved.cbegin(), moved.cend());
     QList<DuplicateGroup> left;
     for (DuplicateGroup g : std::as_const(m_groups)) {
-        g.copies.removeIf([&](const DuplicateCopy& c) { return gone.contains(c.path); });
+        g.copies.removeIf([&](const DuplicateCopy& c) { return done.contains(c.path); });
         if (g.copies.size() >= 2)
             left.append(std::move(g));
     }

@@ -79,7 +79,7 @@ signals:
     void settingsChanged();
 
 protected:
-    void removeMoved(const QStringList& moved) override;
+    void removeCleaned(const QSet<QString>& done) override;
 
 private:
     void applyFilter();

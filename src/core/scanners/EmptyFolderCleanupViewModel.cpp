@@ -71,10 +71,9 @@ void EmptyFolderCleanupViewModel::toggleAllSelection()
         emit filesChanged();
 }
 
-void EmptyFolderCleanupViewModel::removeMoved(const QStringList& moved)
+void EmptyFolderCleanupViewModel::removeCleaned(const QSet<QString>& done)
 {
-    m_folders =
-        ViewModelSupport::without(m_folders, &EmptyFolderItem::path, QSet<QString>(moved.cbegin(), moved.cend()));
+    m_folders = ViewModelSupport::without(m_folders, &EmptyFolderItem::path, done);
 }
 
 } // namespace Sweepora::Core

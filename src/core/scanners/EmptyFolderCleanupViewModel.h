@@ -39,7 +39,7 @@ signals:
     void foldersChanged();
 
 protected:
-    void removeMoved(const QStringList& moved) override;
+    void removeCleaned(const QSet<QString>& done) override;
 
 private:
     QList<EmptyFolderItem> m_folders;

@@ -11,13 +11,13 @@ FileListViewModel::FileListViewModel(QString initialMessage, QObject* parent, Af
     : QObject(parent), m_message(std::move(initialMessage)), m_afterScan(afterScan)
 {
     connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
-        const TrashBatchResult result = m_cleanWatcher.future().result();
-        removeMoved(result.moved);
+        const CleanHandBack result = m_cleanWatcher.future().result();
+        removeCleaned(result.done);
         emit filesChanged();
         setState(ScanState::Scanned);
         setMessage(result.message);
         m_run.finish(result.message);
-        if (!result.moved.isEmpty())
+        if (result.movedAny)
             Notifications::instance().postTrashContentsDidChange();
         emit cleanFinished();
         afterClean();
@@ -28,7 +28,7 @@ FileListViewModel::~FileListViewModel() = default;
 
 bool FileListViewModel::mayStartScan()
 {
-    return m_state != ScanState::Scanning && m_state != ScanState::Cleaning && hasHomeGrant();
+    return (m_state == ScanState::Ready || m_state == ScanState::Scanned) && hasHomeGrant();
 }
 
 bool FileListViewModel::hasHomeGrant()
@@ -54,10 +54,11 @@ bool FileListViewModel::mayClean(bool hasSelection) const
     return m_state == ScanState::Scanned && hasSelection;
 }
 
-void FileListViewModel::startClean(const QString& section, std::function<TrashBatchResult()> job, qsizetype total)
+void FileListViewModel::startCleanJob(const QString& section, std::function<CleanHandBack()> job, qsizetype total,
+                                      const QString& message)
 {
     setState(ScanState::Cleaning);
-    setMessage(QStringLiteral("正在移到废纸篓…"));
+    setMessage(message);
     m_cleanWatcher.setFuture(runJob(m_run.wrap(section, std::move(job), total)));
 }
 

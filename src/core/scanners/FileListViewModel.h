@@ -1,14 +1,14 @@
 #pragma once
 
-#include "rules/CleanupResult.h"
 #include "scanners/ScanWatch.h"
 #include "trash/CleanRun.h"
-#include "trash/TrashBatch.h"
 #include "util/ListArrangement.h"
+#include "util/ScanState.h"
 
 #include <QFuture>
 #include <QFutureWatcher>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -16,10 +16,11 @@
 
 namespace Sweepora::Core {
 
-// What the cleaners of a ticked file list share (large files, duplicates, files found by name or by
-// search, empty folders): the published state and message, their signals, the guards of a scan and
-// a clean, and the clean's hand-back. Published state changes on the GUI thread only; states used:
-// Ready, Scanning, Scanned, Cleaning.
+// What the cleaners of a ticked list share (large files, duplicates, files found by name or by
+// search, empty folders, rule results, application caches): the published state and message,
+// their signals, the guards of a scan and a clean, and the clean's hand-back. Published state
+// changes on the GUI thread only; states used: Ready, Authorizing (only scans that ask for the
+// home grant first), Scanning, Scanned, Cleaning.
 class FileListViewModel : public QObject
 {
     Q_OBJECT
@@ -58,7 +59,19 @@ protected:
 
     FileListViewModel(QString initialMessage, QObject* parent, AfterScan afterScan = AfterScan::ForgetUndo);
 
-    // Not while scanning or cleaning, and only with the home grant (else the message says so).
+    // What a clean hands back: its message, whether anything reached the Trash, and the keys of
+    // the items it completed (which leave the list).
+    struct CleanHandBack
+    {
+        QString message;
+        bool movedAny = false;
+        QSet<QString> done;
+    };
+    // A clean's outcome as handed back: `done` is its `completedIDs` when it has them, else the
+    // paths it moved.
+    template <class Outcome> static CleanHandBack handBack(const Outcome& outcome);
+
+    // Not while busy, and only with the home grant (else the message says so).
     bool mayStartScan();
     // The home grant alone; without it the message says so.
     bool hasHomeGrant();
@@ -66,10 +79,17 @@ protected:
     void finishScan(const QString& message);
     // Only from the scanned state and with something ticked (`hasSelection`); the job moves it.
     bool mayClean(bool hasSelection) const;
-    // `job` runs on the job pool as one journal batch of `section`, handing over `total` items.
-    void startClean(const QString& section, std::function<TrashBatchResult()> job, qsizetype total);
-    // Drops what the clean moved from the list; what failed stays ticked.
-    virtual void removeMoved(const QStringList& moved) = 0;
+    // `job` runs on the job pool as one journal batch of `section`, handing over `total` items
+    // (0: not known beforehand); its outcome goes through handBack().
+    template <class Job>
+    void startClean(const QString& section, Job job, qsizetype total = 0,
+                    const QString& message = QStringLiteral("正在移到废纸篓…"))
+    {
+        startCleanJob(
+            section, [job = std::move(job)] { return handBack(job()); }, total, message);
+    }
+    // Drops the items the clean completed from the list; what failed stays ticked.
+    virtual void removeCleaned(const QSet<QString>& done) = 0;
     // Called last when a clean handed back, after cleanFinished.
     virtual void afterClean() {}
 
@@ -77,6 +97,9 @@ protected:
     void setMessage(const QString& message);
 
 private:
+    void startCleanJob(const QString& section, std::function<CleanHandBack()> job, qsizetype total,
+                       const QString& message);
+
     ScanState m_state = ScanState::Ready;
     QString m_message;
     CleanRun m_run;
@@ -84,7 +107,17 @@ private:
     ListArrangement m_arrangement;
     const AfterScan m_afterScan;
     // Owned by the view model: when it goes, a clean still running publishes nothing.
-    QFutureWatcher<TrashBatchResult> m_cleanWatcher;
+    QFutureWatcher<CleanHandBack> m_cleanWatcher;
 };
+
+template <class Outcome> FileListViewModel::CleanHandBack FileListViewModel::handBack(const Outcome& outcome)
+{
+    CleanHandBack back{outcome.message, !outcome.moved.isEmpty(), {}};
+    if constexpr (requires { outcome.completedIDs; })
+        back.done = outcome.completedIDs;
+    else
+        back.done = QSet<QString>(outcome.moved.cbegin(), outcome.moved.cend());
+    return back;
+}
 
 } // namespace Sweepora::Core

@@ -84,10 +84,9 @@ void FileSearchViewModel::toggleAllSelection()
         emit selectionChanged();
 }
 
-void FileSearchViewModel::removeMoved(const QStringList& moved)
+void FileSearchViewModel::removeCleaned(const QSet<QString>& done)
 {
-    m_results =
-        ViewModelSupport::without(m_results, &FileSearchResult::path, QSet<QString>(moved.cbegin(), moved.cend()));
+    m_results = ViewModelSupport::without(m_results, &FileSearchResult::path, done);
 }
 
 void FileSearchViewModel::afterClean()

@@ -49,7 +49,7 @@ signals:
     void currentQueryChanged();
 
 protected:
-    void removeMoved(const QStringList& moved) override;
+    void removeCleaned(const QSet<QString>& done) override;
     void afterClean() override;
 
 private:

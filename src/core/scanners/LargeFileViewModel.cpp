@@ -91,11 +91,10 @@ void LargeFileViewModel::clean()
         QStringLiteral("large"), [selection] { return LargeFileEngine::moveToTrash(selection); }, selection.size());
 }
 
-void LargeFileViewModel::removeMoved(const QStringList& moved)
+void LargeFileViewModel::removeCleaned(const QSet<QString>& done)
 {
-    const QSet<QString> gone(moved.cbegin(), moved.cend());
-    m_files = ViewModelSupport::without(m_files, &LargeFileItem::path, gone);
-    m_scanned = ViewModelSupport::without(m_scanned, &LargeFileItem::path, gone);
+    m_files = ViewModelSupport::without(m_files, &LargeFileItem::path, done);
+    m_scanned = ViewModelSupport::without(m_scanned, &LargeFileItem::path, done);
 }
 
 } // namespace Sweepora::Core

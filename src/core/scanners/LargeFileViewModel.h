@@ -41,7 +41,7 @@ public:
     void applyThreshold(double minimumGigabytes);
 
 protected:
-    void removeMoved(const QStringList& moved) override;
+    void removeCleaned(const QSet<QString>& done) override;
 
 private:
     QList<LargeFileItem> m_files;

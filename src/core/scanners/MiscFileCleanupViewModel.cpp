@@ -77,9 +77,9 @@ void MiscFileCleanupViewModel::clean()
         selection.size());
 }
 
-void MiscFileCleanupViewModel::removeMoved(const QStringList& moved)
+void MiscFileCleanupViewModel::removeCleaned(const QSet<QString>& done)
 {
-    m_files = ViewModelSupport::without(m_files, &MiscFileItem::path, QSet<QString>(moved.cbegin(), moved.cend()));
+    m_files = ViewModelSupport::without(m_files, &MiscFileItem::path, done);
 }
 
 } // namespace Sweepora::Core

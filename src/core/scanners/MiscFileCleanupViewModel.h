@@ -39,7 +39,7 @@ public:
     void clean();
 
 protected:
-    void removeMoved(const QStringList& moved) override;
+    void removeCleaned(const QSet<QString>& done) override;
 
 private:
     const MiscFileCategory m_category;

@@ -21,7 +21,7 @@
 
 namespace Sweepora::Ui {
 
-using Core::ApplicationCleanupState;
+using Core::ScanState;
 
 namespace {
 constexpr int kListInset = 28;
@@ -170,10 +170,10 @@ void ApplicationCleanupPage::rebuildRows()
 
 void ApplicationCleanupPage::updateState()
 {
-    const ApplicationCleanupState state = m_model.state();
-    const bool scanned = state == ApplicationCleanupState::Scanned;
-    m_progress->setVisible(state == ApplicationCleanupState::Scanning);
-    m_cancel->setVisible(state == ApplicationCleanupState::Scanning);
+    const ScanState state = m_model.state();
+    const bool scanned = state == ScanState::Scanned;
+    m_progress->setVisible(state == ScanState::Scanning);
+    m_cancel->setVisible(state == ScanState::Scanning);
     m_stack->setCurrentWidget(m_model.results().isEmpty() ? static_cast<QWidget*>(m_placeholder) : m_listPane);
     m_placeholder->setSymbol(scanned ? QStringLiteral("checkmark.circle") : QStringLiteral("app.badge.checkmark"));
     m_placeholder->setTitle(scanned ? m_model.message() : QStringLiteral("扫描所有应用的缓存垃圾"));
@@ -184,7 +184,7 @@ void ApplicationCleanupPage::updateState()
     m_selectBar->setRescanVisible(scanned);
     // An empty result offers the scan again rather than a clean of nothing.
     const bool cleanable = scanned && !results.isEmpty();
-    m_button->setVisible(state == ApplicationCleanupState::Ready || scanned);
+    m_button->setVisible(state == ScanState::Ready || scanned);
     m_button->setEnabled(!cleanable || ticked > 0);
     if (cleanable)
         m_button->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model.selectedSize()),
@@ -196,7 +196,7 @@ void ApplicationCleanupPage::updateState()
 
 void ApplicationCleanupPage::onTap()
 {
-    if (m_model.state() == ApplicationCleanupState::Scanned && !m_model.results().isEmpty())
+    if (m_model.state() == ScanState::Scanned && !m_model.results().isEmpty())
         m_model.clean();
     else
         m_model.startScan();
@@ -204,7 +204,7 @@ void ApplicationCleanupPage::onTap()
 
 void ApplicationCleanupPage::onLongPress()
 {
-    if (m_model.state() == ApplicationCleanupState::Scanned && !m_model.results().isEmpty())
+    if (m_model.state() == ScanState::Scanned && !m_model.results().isEmpty())
         m_model.toggleAllSelection();
 }
 
