@@ -5,8 +5,6 @@
 #include "scanners/SharedHomeWalk.h"
 #include "util/ViewModelSupport.h"
 
-#include <QSet>
-
 #include <algorithm>
 
 namespace Sweepora::Core {

@@ -4,8 +4,6 @@
 #include "platform/Jobs.h"
 #include "util/ViewModelSupport.h"
 
-#include <QSet>
-
 #include <utility>
 
 namespace Sweepora::Core {

@@ -29,9 +29,6 @@ public:
 
     // Ignored while scanning or cleaning; needs the home grant.
     void startScan(double minimumGigabytes);
-    // Stops the running scan; the files it found so far are listed, and the message says the
-    // list is partial.
-    // Folders and files walked, and the current folder, while a scan runs.
     void toggleSelection(const QString& path);
     // Selects all rows shown, or deselects them when all of them are selected.
     void toggleAllSelection();

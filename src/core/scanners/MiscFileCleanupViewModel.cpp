@@ -6,8 +6,6 @@
 #include "scanners/SharedHomeWalk.h"
 #include "util/ViewModelSupport.h"
 
-#include <QSet>
-
 namespace Sweepora::Core {
 
 MiscFileCleanupViewModel::MiscFileCleanupViewModel(MiscFileCategory category, QObject* parent)
