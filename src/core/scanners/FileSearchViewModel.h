@@ -9,6 +9,10 @@
 
 namespace Sweepora::Core {
 
+// The file search's state is the scanners' one: Scanning while it searches, Scanned once it
+// has searched (it never authorizes).
+using FileSearchState = ScanState;
+
 // The file search behind 文件搜索: the window hands it the title bar's query; it lists the
 // regular files of the home folder whose name contains the query, largest first, and moves the
 // ticked ones to the Trash. A search keeps the last clean's undo. Published state changes on the
