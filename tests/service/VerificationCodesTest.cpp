@@ -93,8 +93,6 @@ protected:
     std::unique_ptr<CodeSender> makeSender() override { return std::make_unique<FailingSender>(); }
 };
 
-} // namespace
-
 TEST(AccountTest, AccountsAndSmtpSettingsFollowTheirPatternsAndStayOutOfMailHeaders)
 {
     for (const QString& good : {u"13912345678"_s, u"19900000000"_s})
@@ -155,8 +153,6 @@ TEST_F(ServiceHarness, CodesSurviveARestartOfTheService)
     EXPECT_EQ(again.check(*account, code, u"192.0.2.1"_s), VerificationCodes::CheckResult::accepted);
 }
 
-namespace {
-
 class SmtpDeliveryTest : public ServiceHarness
 {
 protected:
@@ -167,8 +163,6 @@ protected:
     }
     FakeSmtpServer mail;
 };
-
-} // namespace
 
 TEST_F(SmtpDeliveryTest, TheCodeArrivesByMailAndNeitherCodeNorAccountIsLoggedButPhonesAreRefused)
 {
@@ -204,3 +198,5 @@ TEST_F(SmtpDeliveryTest, TheCodeArrivesByMailAndNeitherCodeNorAccountIsLoggedBut
     EXPECT_EQ(phone.message(), u"暂不支持短信验证码，请使用邮箱登录"_s);
     EXPECT_EQ(counts().codes, before);
 }
+
+} // namespace

@@ -79,8 +79,6 @@ protected:
     std::unique_ptr<RulesPage> page;
 };
 
-} // namespace
-
 TEST_F(RulesPageTest, ListsLocalRulesReloadsOnANewVersionOnlyAndAddsAndRemovesProtectedPlaces)
 {
     addRule(u"com.beta"_s, u"Beta"_s, {u"USERFOLDER/a"_s, u"b"_s});
@@ -105,11 +103,10 @@ TEST_F(RulesPageTest, ListsLocalRulesReloadsOnANewVersionOnlyAndAddsAndRemovesPr
 
     QSignalSpy edited(page.get(), &RulesPage::editRequested);
     QSignalSpy adds(page.get(), &RulesPage::addRequested);
-    QTest::mouseClick(page->ruleCards().at(cardNames().indexOf(u"Beta"_s))->findChild<QPushButton*>(u"ruleCardEdit"_s),
-                      Qt::LeftButton);
+    click(page->ruleCards().at(cardNames().indexOf(u"Beta"_s))->findChild<QPushButton*>(u"ruleCardEdit"_s));
     ASSERT_EQ(edited.count(), 1);
     EXPECT_EQ(edited[0][0].value<CleanupRule>().packName, u"com.beta"_s);
-    QTest::mouseClick(page->findChild<QPushButton*>(u"addRuleButton"_s), Qt::LeftButton);
+    click(page->findChild<QPushButton*>(u"addRuleButton"_s));
     EXPECT_EQ(adds.count(), 1);
 
     // Protected places are added with the picker and removed one by one.
@@ -121,8 +118,8 @@ TEST_F(RulesPageTest, ListsLocalRulesReloadsOnANewVersionOnlyAndAddsAndRemovesPr
     picker->answerWith(u"/srv/projects"_s);
     picker->cancelNext();
     auto* add = card->findChild<QPushButton*>(u"addProtectedButton"_s);
-    QTest::mouseClick(add, Qt::LeftButton);
-    QTest::mouseClick(add, Qt::LeftButton); // cancelled: nothing changes
+    click(add);
+    click(add); // cancelled: nothing changes
     EXPECT_EQ(card->model().paths(), QStringList{u"/srv/projects"_s});
     EXPECT_EQ(Sweepora::Core::ProtectedPlaces::userPaths(), QStringList{u"/srv/projects"_s});
     QApplication::processEvents();
@@ -130,7 +127,7 @@ TEST_F(RulesPageTest, ListsLocalRulesReloadsOnANewVersionOnlyAndAddsAndRemovesPr
 
     auto* remove = card->findChild<QToolButton*>(u"removeProtectedButton"_s);
     ASSERT_NE(remove, nullptr);
-    QTest::mouseClick(remove, Qt::LeftButton);
+    click(remove);
     EXPECT_TRUE(card->model().paths().isEmpty());
 }
 
@@ -150,13 +147,13 @@ TEST_F(RulesPageTest, FailedCheckOffersRecheckThenSyncWhileFewerLocalRulesThenTh
     Screenshots::save(page.get(), u"rules-page-cloud-failed"_s);
 
     serveCloud({ruleJSON("A", "com.a"), ruleJSON("B", "com.b", R"(,"App":false)"), ruleJSON("C", "com.c")});
-    QTest::mouseClick(page->findChild<QToolButton*>(u"cloudRuleRecheck"_s), Qt::LeftButton);
+    click(page->findChild<QToolButton*>(u"cloudRuleRecheck"_s));
     ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
     EXPECT_EQ(subtitle(), u"本地 1 条 · 云端 3 条"_s);
     EXPECT_EQ(control(), u"cloudRuleSync"_s);
     Screenshots::save(page.get(), u"rules-page-cloud-sync"_s);
 
-    QTest::mouseClick(page->findChild<QPushButton*>(u"cloudRuleSync"_s), Qt::LeftButton);
+    click(page->findChild<QPushButton*>(u"cloudRuleSync"_s));
     ASSERT_TRUE(waitUntil([&] { return !page->model().isSyncing(); }));
     QApplication::processEvents();
     EXPECT_EQ(control(), u"cloudRuleUpToDate"_s);
@@ -169,8 +166,6 @@ TEST_F(RulesPageTest, FailedCheckOffersRecheckThenSyncWhileFewerLocalRulesThenTh
     ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
     EXPECT_EQ(requestCount(u"/tasks/rules"_s), 3);
 }
-
-namespace {
 
 const CleanupRule kRule{true,         u"微信"_s, {u"USERFOLDER/a"_s, u"USERFOLDER/b"_s}, 0, u"com.tencent.xinWeChat"_s,
                         u"聊天缓存"_s};
@@ -204,8 +199,6 @@ protected:
     std::unique_ptr<RuleEditorPanel> panel;
 };
 
-} // namespace
-
 TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingReportsTheReview)
 {
     RuleEditorPanel& p = open(RuleEditorMode::editing);
@@ -216,7 +209,7 @@ TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingR
 
     // Export puts the rule on the clipboard and says so.
     QGuiApplication::clipboard()->setText(u"old"_s);
-    QTest::mouseClick(p.exportButton(), Qt::LeftButton);
+    click(p.exportButton());
     const QJsonObject copied = QJsonDocument::fromJson(QGuiApplication::clipboard()->text().toUtf8()).object();
     EXPECT_EQ(copied.value(u"PackName"_s).toString(), kRule.packName);
     EXPECT_EQ(copied.value(u"Paths"_s).toArray().size(), 2);
@@ -235,7 +228,7 @@ TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingR
     Screenshots::save(panel.get(), u"rule-editor-editing"_s);
 
     QSignalSpy saved(&p.model(), &RuleEditorViewModel::saved);
-    QTest::mouseClick(p.primaryButton(), Qt::LeftButton);
+    click(p.primaryButton());
     EXPECT_EQ(saved.count(), 1);
     EXPECT_EQ(store().loadRules().value(0).paths, (QStringList{u" a"_s, u"b"_s}));
 
@@ -259,7 +252,7 @@ TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingR
 
     QSignalSpy closes(&v.model(), &RuleEditorViewModel::closeRequested);
     QTest::keyClick(v.nameField(), Qt::Key_Escape);
-    QTest::mouseClick(v.cancelButton(), Qt::LeftButton);
+    click(v.cancelButton());
     EXPECT_EQ(closes.count(), 2);
 
     // Uploading needs a parsed rule and reports the review.
@@ -271,14 +264,14 @@ TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingR
     // A rule without "Notice" is no rule: the alert names the problem and upload stays off.
     u.jsonEditor()->setPlainText(
         QStringLiteral(R"({"App":true,"Name":"n","Paths":[],"PackName":"p","Description":"d"})"));
-    QTest::mouseClick(u.parseButton(), Qt::LeftButton);
+    click(u.parseButton());
     EXPECT_FALSE(takeAlert().second.isEmpty());
     EXPECT_FALSE(u.primaryButton()->isEnabled());
 
     u.jsonEditor()->setPlainText(
         QString::fromUtf8(R"({"App":true,"Name":"工坊规则","Paths":["USERFOLDER/x"],"Notice":0,)"
                           R"("PackName":"com.w","Description":"d"})"));
-    QTest::mouseClick(u.parseButton(), Qt::LeftButton);
+    click(u.parseButton());
     EXPECT_EQ(u.pathsEditor()->toPlainText(), u"USERFOLDER/x"_s);
     EXPECT_TRUE(u.nameField()->isReadOnly());
     ASSERT_TRUE(u.primaryButton()->isEnabled());
@@ -287,8 +280,8 @@ TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingR
     QSignalSpy uploads(&u.model(), &RuleEditorViewModel::uploaded);
     serveJSON("POST", u"/market/tasks"_s, R"({"code":0,"message":"","data":{"id":7,"allow":0,"reason":"路径过宽"}})");
     // A second press while the request runs sends nothing more.
-    QTest::mouseClick(u.primaryButton(), Qt::LeftButton);
-    QTest::mouseClick(u.primaryButton(), Qt::LeftButton);
+    click(u.primaryButton());
+    click(u.primaryButton());
     EXPECT_FALSE(u.primaryButton()->isEnabled());
     EXPECT_TRUE(u.primaryButton()->text().isEmpty()); // the spinner shows instead
     Screenshots::save(panel.get(), u"rule-editor-uploading-busy"_s);
@@ -297,8 +290,6 @@ TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingR
     EXPECT_TRUE(u.primaryButton()->isEnabled());
     EXPECT_FALSE(u.primaryButton()->text().isEmpty());
 }
-
-namespace {
 
 class RuleWorkshopPageTest : public OnlineUiTest
 {
@@ -322,8 +313,6 @@ protected:
     std::unique_ptr<RuleWorkshopPage> page;
 };
 
-} // namespace
-
 TEST_F(RuleWorkshopPageTest, FailureOffersReloadThenTheEmptyViewThenRowsThatMarkUnreviewedEntries)
 {
     serveJSON("GET", u"/market/tasks"_s, "{}", 502);
@@ -337,14 +326,14 @@ TEST_F(RuleWorkshopPageTest, FailureOffersReloadThenTheEmptyViewThenRowsThatMark
     Screenshots::save(page.get(), u"workshop-unavailable"_s);
 
     serve({});
-    QTest::mouseClick(page->reloadButton(), Qt::LeftButton);
+    click(page->reloadButton());
     waitLoaded();
     EXPECT_EQ(page->placeholder()->symbolName(), u"shippingbox"_s);
     EXPECT_FALSE(page->reloadButton()->isVisible());
     Screenshots::save(page.get(), u"workshop-empty"_s);
 
     QSignalSpy uploads(page.get(), &RuleWorkshopPage::uploadRequested);
-    QTest::mouseClick(page->findChild<QPushButton*>(u"uploadRuleButton"_s), Qt::LeftButton);
+    click(page->findChild<QPushButton*>(u"uploadRuleButton"_s));
     EXPECT_EQ(uploads.count(), 1);
 
     // Entries: rows mark the unreviewed ones and open their entry.
@@ -362,7 +351,9 @@ TEST_F(RuleWorkshopPageTest, FailureOffersReloadThenTheEmptyViewThenRowsThatMark
     Screenshots::save(page.get(), u"workshop-list"_s);
 
     QSignalSpy opened(page.get(), &RuleWorkshopPage::openRequested);
-    QTest::mouseClick(rows[1]->findChild<QPushButton*>(u"marketRuleOpen"_s), Qt::LeftButton);
+    click(rows[1]->findChild<QPushButton*>(u"marketRuleOpen"_s));
     ASSERT_EQ(opened.count(), 1);
     EXPECT_EQ(opened[0][0].value<MarketRule>().id, 1);
 }
+
+} // namespace

@@ -39,8 +39,6 @@ Decoded<CleanupRule> withNotice(const char* literal)
         literal + "}");
 }
 
-} // namespace
-
 TEST(CleanupRuleJson, RoundTripsEveryFieldIsIdentifiedByPackNameAndNameAndEncodesIndentedSortedPlainUtf8)
 {
     QJsonObject object = sampleRule().toJsonObject();
@@ -148,8 +146,6 @@ TEST(RemoteRuleJson, AppAndNoticeMayBeMissingOrNull)
     EXPECT_EQ(RemoteRuleJSON::fromJsonObject(sampleRule().toJsonObject()).value->toCleanupRule(), sampleRule());
 }
 
-namespace {
-
 CleanupRule makeRule(const QString& packName, const QString& name, const QString& description = QString())
 {
     return CleanupRule{true, name, {u"USERFOLDER/Library/Caches/x"_s}, 0, packName, description};
@@ -199,8 +195,6 @@ protected:
 
     QTemporaryDir m_root;
 };
-
-} // namespace
 
 TEST_F(RuleStoreTest, FallbackOnlyWhenNothingLoadsAndNothingIsWritten)
 {
@@ -310,3 +304,5 @@ TEST_F(RuleStoreTest, UnsafeIdentitiesAreNeverWrittenNorThroughALinkAndFailuresA
     EXPECT_FALSE(blocked.saveRule(makeRule(u"p"_s, u"n"_s), &error));
     EXPECT_TRUE(error.contains(u"规则文件夹"_s));
 }
+
+} // namespace

@@ -48,8 +48,6 @@ bool validPhone(const QString& text)
     return LoginViewModel::isValid(LoginViewModel::normalize(text, Method::phone), Method::phone);
 }
 
-} // namespace
-
 TEST_F(LoginTest, AccountsAreNormalisedOnlyValidOnesAreSentAndCodeBoxesTakeNumbersOnly)
 {
     EXPECT_TRUE(validPhone(u" 13912345678 "_s));
@@ -150,8 +148,6 @@ TEST_F(LoginTest, SendAcceptsOnlyCode200AndCheckOnlyCode1ThenBackStepsAndTheWind
     EXPECT_EQ(session.effectiveUserID(), u"a@b.cn"_s);
 }
 
-namespace {
-
 const QString kGoodJSON =
     uR"({"App":false,"Name":"缓存","Paths":["a","b"],"Notice":3,"PackName":"com.x","Description":"d"})"_s;
 
@@ -178,8 +174,6 @@ protected:
     TemporaryRuleStore rules;
     RuleEditorCoordinator window;
 };
-
-} // namespace
 
 TEST_F(RuleEditorTest, SavingReplacesAnIdentityAnUnwritableOneStaysOpenViewingIsReadOnlyAndTakingInReloadsThePage)
 {
@@ -292,8 +286,6 @@ TEST_F(RuleEditorTest, JSONThatIsNotARuleKeepsUploadDisabledAndTwoQuickPressesSe
     ASSERT_TRUE(waitUntil([&] { return window.workshopVersion() == 3; }));
 }
 
-namespace {
-
 using State = RuleWorkshopViewModel::ContentState;
 
 class RuleWorkshopTest : public ServiceTest
@@ -312,8 +304,6 @@ protected:
 
     RuleWorkshopViewModel model;
 };
-
-} // namespace
 
 TEST_F(RuleWorkshopTest, EntriesNotApprovedCarryTheBadgeAndAFailedReloadKeepsTheOldListSilently)
 {
@@ -353,8 +343,6 @@ TEST_F(RuleWorkshopTest, EntriesNotApprovedCarryTheBadgeAndAFailedReloadKeepsThe
     EXPECT_EQ(model.contentState(), State::list);
 }
 
-namespace {
-
 using Control = RulesPageViewModel::CloudControl;
 
 QByteArray ruleJSON(const QString& packName, const QString& name, const QString& description = u"云端"_s)
@@ -390,8 +378,6 @@ protected:
     RulesPageViewModel model{rules.store()};
     LogCapture log;
 };
-
-} // namespace
 
 TEST_F(RulesPageViewModelTest, ImportFillsMissingAppAndNoticeAndLeavesOtherRulesAlone)
 {
@@ -480,8 +466,6 @@ TEST_F(RulesPageViewModelTest, FailedCheckOffersRecheckAndForgetsTheOldListAndTh
     EXPECT_EQ(model.cloudSubtitle(), u"本地 4 条 · 云端 0 条"_s);
 }
 
-namespace {
-
 class ToolbarPoemTest : public ServiceTest
 {
 protected:
@@ -497,8 +481,6 @@ protected:
     QSignalSpy finished{&poem, &ToolbarPoem::fetchFinished};
     LogCapture log;
 };
-
-} // namespace
 
 TEST_F(ToolbarPoemTest, TheLineIsTrimmedAndFetchedOnceABlankOneShowsNothingAndAMissingOneIsLogged)
 {
@@ -524,8 +506,6 @@ TEST_F(ToolbarPoemTest, TheLineIsTrimmedAndFetchedOnceABlankOneShowsNothingAndAM
     EXPECT_TRUE(log.lines()[0].startsWith(u"[Hitokoto] 诗词加载失败："_s));
     EXPECT_TRUE(log.lines()[0].contains(u"hitokoto"_s));
 }
-
-namespace {
 
 // A timer the test fires by hand.
 struct FakeTimer final : PeriodicTimer
@@ -565,8 +545,6 @@ protected:
     QSignalSpy finished{&checker, &UpdateChecker::checkFinished};
     LogCapture log;
 };
-
-} // namespace
 
 TEST_F(UpdateCheckerTest, WithoutALastCheckItChecksAtOnceAndOnlyAHigherBuildIsOffered)
 {
@@ -664,3 +642,5 @@ TEST(WallClockTimer, ADayCountsOnTheWallClockSoSleepDoesNotPostponeTheCheck)
     ASSERT_TRUE(waitUntil([&] { return ticks == 2; }, 2000));
     Clock::setFixed(std::nullopt);
 }
+
+} // namespace
