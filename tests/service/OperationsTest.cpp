@@ -1,8 +1,12 @@
 // What operators and their tools see: /healthz, /metrics in Prometheus's text format, JSON log
-// lines, and a stop on SIGTERM that finishes the requests it accepted.
+// lines, and the real program, which serves the application's client, keeps its database private,
+// refuses to share its port and on SIGTERM finishes the requests it accepted.
 #include "ServiceHarness.h"
 
+#include "services/ServiceEndpoints.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
@@ -155,13 +159,14 @@ int postOnce(int port, const QByteArray& body)
     return replyStatus(fd);
 }
 
-TEST(ServiceStopTest, SigtermDuringABurstAnswersEveryAcceptedRequestAndExitsCleanly)
+TEST(ServiceProgramTest, ServesAloneKeepsItsDatabasePrivateAndOnSigtermDuringABurstAnswersEveryAcceptedRequest)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     if (testsUsePostgres() && !testPostgresUrl())
         GTEST_SKIP() << "no PostgreSQL server (SWEEPORA_TEST_PG_URL)";
-    const QString database = freshDatabase(dir, testsUsePostgres());
+    // In a folder the program makes, as private as the database.
+    const QString database = testsUsePostgres() ? freshDatabase(dir, true) : dir.filePath(u"data/service.sqlite3"_s);
     QProcess service;
     // Into a file: nothing reads a pipe while the burst runs, and a full pipe would block every
     // worker on its next log line.
@@ -185,6 +190,24 @@ TEST(ServiceStopTest, SigtermDuringABurstAnswersEveryAcceptedRequestAndExitsClea
     ASSERT_GT(port, 0) << output.toStdString();
     // Every log line is one JSON object.
     EXPECT_TRUE(QJsonDocument::fromJson(output.section(u'\n', 0, 0).toUtf8()).isObject()) << output.toStdString();
+
+    qputenv("SWEEPORA_SERVICE_URL", "http://127.0.0.1:" + QByteArray::number(port));
+    const auto rules = await<Core::CloudTaskEnvelope>([](auto... a) { Core::ServiceEndpoints::fetchCloudRules(a...); });
+    ASSERT_TRUE(rules.ok()) << rules.error().localizedDescription().toStdString();
+    EXPECT_TRUE(rules.value().data.isEmpty());
+    Core::HTTPUtil::sharedSession().clearConnectionCache(); // else the stop waits for the idle connection
+    QCoreApplication::processEvents();
+    for (const QString& path : {database, dir.filePath(u"data"_s)})
+        EXPECT_TRUE(testsUsePostgres() ||
+                    (QFileInfo(path).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther)) == 0);
+
+    // A second instance on the same port would take part of the requests to its own database.
+    QProcess second;
+    second.start(QStringLiteral(SWEEPORA_SERVICE_PATH),
+                 {u"--db"_s, dir.filePath(u"other.sqlite3"_s), u"--listen"_s, u"127.0.0.1:%1"_s.arg(port)});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitCode(), 2);
+    EXPECT_TRUE(QString::fromUtf8(second.readAllStandardError()).contains(u"端口已被占用"_s));
 
     const QByteArray body = R"({"rule_json":{"App":true,"Name":"停","Paths":["USERFOLDER/.cache/stop"],)"
                             R"("Notice":0,"PackName":"com.example","Description":""}})";
@@ -221,6 +244,8 @@ TEST(ServiceStopTest, SigtermDuringABurstAnswersEveryAcceptedRequestAndExitsClea
     EXPECT_EQ(service.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(service.exitCode(), 0);
     EXPECT_EQ(cut, 0) << answered << " answered";
+    QFile logFile(log);
+    EXPECT_TRUE(logFile.open(QIODevice::ReadOnly) && QString::fromUtf8(logFile.readAll()).contains(u"已停止"_s));
 
     // Nothing was stored without its reply, and nothing answered is missing.
     Database reopened;

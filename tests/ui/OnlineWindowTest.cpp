@@ -54,10 +54,9 @@ protected:
     void SetUp() override
     {
         OnlineUiTest::SetUp();
-        serveJSON("GET", u"/tasks/rules"_s, R"({"code":0,"message":"","data":[]})");
+        serveJSON("GET", u"/tasks/rules"_s, listReply({}));
         serveJSON("GET", u"/market/tasks"_s,
-                  R"({"code":0,"message":"","data":[{"id":9,"allow":0,"created_at":"c","updated_at":"u","rule_json":)" +
-                      ruleJSON("工坊缓存", "com.example.workshop") + "}]}");
+                  listReply({workshopEntry(9, 0, ruleJSON("工坊缓存", "com.example.workshop"))}));
     }
     // The window, built after the test scripted its replies; its start-up runs at once. The
     // home folder is not granted: the launch's alert is answered "稍后" unless asked to stay.

@@ -92,6 +92,21 @@ inline QByteArray workshopEntry(qint64 id, qint64 allow,
            R"(,"created_at":"2026-01-01T00:00:00Z","updated_at":"2026-01-01T00:00:00Z","rule_json":)" + rule + "}";
 }
 
+// A list reply of the service: its envelope around `items`.
+inline QByteArray listReply(const QByteArrayList& items)
+{
+    return R"({"code":0,"message":"","data":[)" + items.join(',') + "]}";
+}
+
+// Published rules as the service lists them.
+inline QByteArray cloudRules(const QByteArrayList& rules)
+{
+    QByteArrayList entries;
+    for (qsizetype i = 0; i < rules.size(); ++i)
+        entries.append("{\"id\":" + QByteArray::number(i + 1) + ",\"rule_json\":" + rules[i] + "}");
+    return listReply(entries);
+}
+
 // The latest version the service offers.
 inline QByteArray versionReply(qint64 build, int forced, const QByteArray& url = "https://example.com/sweepora.dmg")
 {

@@ -159,14 +159,16 @@ protected:
         return std::unique_ptr<RuleEditorViewModel>(window.createEditor(nullptr, rules.store()));
     }
 
-    void answerUpload(qint64 allow, const QByteArray& reason)
+    static TestHttpServer::Reply review(qint64 allow, const QByteArray& reason)
     {
-        server.setReply("POST", u"/market/tasks"_s,
-                        TestHttpServer::json(200, R"({"code":7,"message":"","data":{"id":9,"allow":)" +
-                                                      QByteArray::number(allow) + R"(,"reason":")" + reason + "\"}}"));
+        return TestHttpServer::json(200, R"({"code":7,"message":"","data":{"id":9,"allow":)" +
+                                             QByteArray::number(allow) + R"(,"reason":")" + reason + "\"}}");
     }
-    static void waitForUpload(RuleEditorViewModel& editor)
+    // Uploads with `reply` as the service's answer and waits for it.
+    void upload(RuleEditorViewModel& editor, const TestHttpServer::Reply& reply)
     {
+        server.setReply("POST", u"/market/tasks"_s, reply);
+        editor.upload();
         ASSERT_TRUE(waitUntil([&] { return !editor.isUploading(); }));
         QCoreApplication::processEvents();
     }
@@ -200,9 +202,7 @@ TEST_F(RuleEditorTest, SavingReplacesAnIdentityAnUnwritableOneStaysOpenViewingIs
 
     // Viewing is read-only; taking in saves and closes (the window's test sees the rules page reload).
     MarketRule entry; // no App, no Notice
-    entry.ruleJSON.name = u"工坊"_s;
-    entry.ruleJSON.packName = u"com.shop"_s;
-    entry.ruleJSON.paths = {u"USERFOLDER/.cache/shop"_s};
+    entry.ruleJSON = {{}, u"工坊"_s, {u"USERFOLDER/.cache/shop"_s}, {}, u"com.shop"_s, {}};
     window.open(entry);
     editor = openEditor();
     editor->setName(u"改名"_s);
@@ -255,10 +255,11 @@ TEST_F(RuleEditorTest, JSONThatIsNotARuleKeepsUploadDisabledAndTwoQuickPressesSe
     editor->parseJSON();
     editor->setJsonInput(u"edited after parsing"_s); // still sends the parsed rule
 
-    answerUpload(0, "重复");
+    server.setReply("POST", u"/market/tasks"_s, review(0, "重复"));
     editor->primaryAction();
     editor->primaryAction();
-    waitForUpload(*editor);
+    ASSERT_TRUE(waitUntil([&] { return !editor->isUploading(); }));
+    QCoreApplication::processEvents();
     ASSERT_EQ(server.requests().size(), 1);
     const QJsonObject sent = QJsonDocument::fromJson(server.requests()[0].body).object()[u"rule_json"_s].toObject();
     EXPECT_EQ(CleanupRule::fromJsonObject(sent).value, CleanupRule::fromJson(kGoodJSON.toUtf8()).value);
@@ -266,21 +267,17 @@ TEST_F(RuleEditorTest, JSONThatIsNotARuleKeepsUploadDisabledAndTwoQuickPressesSe
     EXPECT_EQ(window.workshopVersion(), 1);
     EXPECT_FALSE(window.isOpen()) << "the panel closes once its rule is up";
 
-    answerUpload(1, "ignored");
-    editor->upload();
-    waitForUpload(*editor);
+    upload(*editor, review(1, "ignored"));
     EXPECT_EQ(editor->resultMessage(), u"上传成功，规则已通过审核。"_s);
 
-    server.setReply("POST", u"/market/tasks"_s, TestHttpServer::json(500, R"({"message":"服务繁忙"})"));
-    editor->upload();
-    waitForUpload(*editor);
+    upload(*editor, TestHttpServer::json(500, R"({"message":"服务繁忙"})"));
     EXPECT_EQ(editor->resultMessage(), u"上传失败：服务繁忙"_s);
     EXPECT_EQ(window.workshopVersion(), 2);
     EXPECT_TRUE(editor->canUpload());
     EXPECT_EQ(rules.fileCount(), 0); // an upload is not saved locally
 
     // The panel closes before the service answers: the workshop still reloads.
-    answerUpload(1, "");
+    server.setReply("POST", u"/market/tasks"_s, review(1, ""));
     editor->upload();
     editor.reset();
     ASSERT_TRUE(waitUntil([&] { return window.workshopVersion() == 3; }));
@@ -293,8 +290,7 @@ class RuleWorkshopTest : public ServiceTest
 protected:
     void serve(const QByteArrayList& entries, int status = 200)
     {
-        server.setReply("GET", u"/market/tasks"_s,
-                        TestHttpServer::json(status, R"({"code":0,"message":"","data":[)" + entries.join(',') + "]}"));
+        server.setReply("GET", u"/market/tasks"_s, TestHttpServer::json(status, listReply(entries)));
     }
     void load()
     {
@@ -357,11 +353,7 @@ class RulesPageViewModelTest : public ServiceTest
 protected:
     void publish(const QByteArrayList& rules)
     {
-        QByteArrayList entries;
-        for (const QByteArray& rule : rules)
-            entries << R"({"id":1,"rule_json":)" + rule + "}";
-        server.setReply("GET", u"/tasks/rules"_s,
-                        TestHttpServer::json(200, R"({"code":3,"message":"","data":[)" + entries.join(',') + "]}"));
+        server.setReply("GET", u"/tasks/rules"_s, TestHttpServer::json(200, cloudRules(rules)));
     }
     void check()
     {
