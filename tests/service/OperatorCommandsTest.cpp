@@ -90,16 +90,11 @@ TEST_F(OperatorCommandsTest, PublishRuleRefusesWhatFailsReviewUnlessOverriddenAn
     EXPECT_EQ(store.publishedRules()->size(), 1);
 
     // publish-version validates every option and updates a same build.
-    const QStringList base = {
-        u"publish-version"_s,       u"--build"_s, u"13"_s,  u"--version"_s, u"1.3.0"_s, u"--url"_s,
-        u"https://example.com/d"_s, u"--notes"_s, u"修复"_s};
+    const QStringList base =
+        u"publish-version --build 13 --version 1.3.0 --url https://example.com/d --notes 修复"_s.split(u' ');
     EXPECT_EQ(run(base.mid(0, 7)), 1); // no notes
-    QStringList badBuild = base;
-    badBuild[2] = u"13a"_s;
-    EXPECT_EQ(run(badBuild), 1);
-    QStringList badUrl = base;
-    badUrl[6] = u"javascript:alert(1)"_s;
-    EXPECT_EQ(run(badUrl), 1);
+    EXPECT_EQ(run(QStringList(base).replaceInStrings(u"13"_s, u"13a"_s)), 1);
+    EXPECT_EQ(run(QStringList(base).replaceInStrings(u"https://example.com/d"_s, u"javascript:alert(1)"_s)), 1);
     EXPECT_EQ(run(base + QStringList{u"--override-review"_s}), 1);
     EXPECT_TRUE(store.versions()->isEmpty());
 

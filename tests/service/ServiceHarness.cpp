@@ -13,7 +13,6 @@ QJsonObject RawReply::json() const
 {
     return QJsonDocument::fromJson(body).object();
 }
-
 QString RawReply::message() const
 {
     return json().value(QStringLiteral("message")).toString();
@@ -24,7 +23,6 @@ std::optional<QString> testPostgresUrl()
     const QString url = qEnvironmentVariable("SWEEPORA_TEST_PG_URL");
     return url.isEmpty() ? std::nullopt : std::optional(url);
 }
-
 bool testsUsePostgres()
 {
     return qEnvironmentVariable("SWEEPORA_TEST_STORE") == QLatin1String("postgresql");
