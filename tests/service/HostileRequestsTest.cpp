@@ -58,6 +58,10 @@ protected:
     {
         return send("GET", "/sms/check?phone_number=" + phone.toUtf8() + "&code=" + code.toUtf8(), {}, {}, {}, source);
     }
+    RawReply upload(const QString& name, const QString& source)
+    {
+        return send("POST", "/market/tasks", uploadBody(rule(name)), "application/json", {}, source);
+    }
     RawReply sendCode(const QString& phone)
     {
         return send("POST", "/sms/send", R"({"phone_number": ")" + phone.toUtf8() + "\"}");
@@ -104,16 +108,11 @@ TEST_F(LimitsTest, UploadsPerAddressAndCodeGuessesPerAccountAreLimitedAndTheCoun
 {
     const ServiceLimits limits;
     for (int i = 0; i < limits.uploadsPerHour; ++i)
-        ASSERT_EQ(
-            send("POST", "/market/tasks", uploadBody(rule(u"r%1"_s.arg(i))), "application/json", {}, u"127.0.0.2"_s)
-                .status,
-            200);
-    const RawReply refused =
-        send("POST", "/market/tasks", uploadBody(rule(u"多"_s)), "application/json", {}, u"127.0.0.2"_s);
+        ASSERT_EQ(upload(u"r%1"_s.arg(i), u"127.0.0.2"_s).status, 200);
+    const RawReply refused = upload(u"多"_s, u"127.0.0.2"_s);
     EXPECT_EQ(refused.status, 429);
     EXPECT_TRUE(refused.message().contains(u"每小时最多上传 10 条"_s)) << refused.message().toStdString();
-    EXPECT_EQ(send("POST", "/market/tasks", uploadBody(rule(u"别处"_s)), "application/json", {}, u"127.0.0.3"_s).status,
-              200);
+    EXPECT_EQ(upload(u"别处"_s, u"127.0.0.3"_s).status, 200);
 
     // Another process on the same database, as after a restart, still counts what was sent.
     Database again;

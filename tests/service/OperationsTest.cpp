@@ -130,8 +130,7 @@ QByteArray uploadRequest(const QByteArray& body)
            QByteArray::number(body.size()) + "\r\n\r\n" + body;
 }
 
-// The reply's status, 0 when the connection ended before any reply, -1 when a reply began but
-// was cut off. Closes the connection.
+// The reply's status; 0: the connection ended before any reply, -1: a reply was cut off. Closes it.
 int replyStatus(int fd)
 {
     QByteArray reply;
@@ -168,8 +167,7 @@ TEST(ServiceProgramTest, ServesAloneKeepsItsDatabasePrivateAndOnSigtermDuringABu
     // In a folder the program makes, as private as the database.
     const QString database = testsUsePostgres() ? freshDatabase(dir, true) : dir.filePath(u"data/service.sqlite3"_s);
     QProcess service;
-    // Into a file: nothing reads a pipe while the burst runs, and a full pipe would block every
-    // worker on its next log line.
+    // Into a file: a full pipe, unread during the burst, would block every worker's next log line.
     const QString log = dir.filePath(u"service.log"_s);
     service.setStandardOutputFile(log);
     service.start(QStringLiteral(SWEEPORA_SERVICE_PATH),

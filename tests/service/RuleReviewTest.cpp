@@ -1,5 +1,4 @@
-// The rule review (an allow-list of cache folders) that decides whether an upload reaches other
-// people's machines, tried through the service as an uploader would.
+// The rule review (an allow-list of cache folders) that lets an upload reach other machines.
 #include "ServiceHarness.h"
 
 #include "rules/RuleReview.h"

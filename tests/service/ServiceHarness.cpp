@@ -112,8 +112,7 @@ RawReply ServiceHarness::exchange(const QByteArray& request, const QString& sour
         return reply;
     socket.write(request);
     socket.waitForBytesWritten(5000);
-    // Read until the reply is complete by its Content-Length: after a refusal the server may
-    // keep the connection open for a while.
+    // Until complete by its Content-Length: after a refusal the connection may stay open a while.
     QByteArray data;
     const auto complete = [&data] {
         const qsizetype end = data.indexOf("\r\n\r\n");

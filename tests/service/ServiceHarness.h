@@ -77,8 +77,7 @@ protected:
     // The last code that the development log shows for `account`, or "" when there is none.
     QString codeFromLog(const QString& account) const;
 
-    // Sends `request` as it is (from `source`, a loopback address, when given) and reads the reply.
-    // `port`: another instance's, rather than this one's.
+    // Sends `request` as it is, from `source` (loopback) and to `port` (another instance) if given.
     RawReply exchange(const QByteArray& request, const QString& source = {}, int port = 0) const;
     RawReply send(const QByteArray& method, const QByteArray& target, const QByteArray& body = {},
                   const QByteArray& contentType = "application/json", const QByteArray& extraHeaders = {},

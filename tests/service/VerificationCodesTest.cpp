@@ -1,5 +1,4 @@
-// Sign-in codes below the HTTP layer: account rules, delivery failures, SMTP delivery and what
-// the log may say, and codes surviving a restart.
+// Sign-in codes below HTTP: accounts, failed and SMTP delivery, what the log may say, restarts.
 #include "ServiceHarness.h"
 
 #include "Account.h"

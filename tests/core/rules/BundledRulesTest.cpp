@@ -56,8 +56,7 @@ QString versionPattern(const QString& path)
     return QRegularExpression::escape(path).replace(u"\\*"_s, u"[0-9][^/]*"_s);
 }
 
-// Whether two folders, either of which may hold "*" pieces, can name the same folder or one
-// inside the other.
+// Whether two folders, either may hold "*" pieces, can name the same folder or one inside the other.
 bool mayMeet(const QString& a, const QString& b)
 {
     const QStringList x = a.split(u'/');

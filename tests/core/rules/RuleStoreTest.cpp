@@ -103,8 +103,7 @@ TEST(CleanupRuleJson, ErrorsNameTheKeyAndTypeOrWhereTheTextBreaksAndNoticeIsAnEx
     // Broken text reports where it breaks.
     const QString multiLine = CleanupRule::fromJson("{\n  \"App\": true,\n  \"Name\" \"x\"\n}").error;
     EXPECT_TRUE(multiLine.startsWith(u"第 3 行第 "_s)) << multiLine.toStdString();
-    // Columns count characters, not bytes: the parser stops after the stray "x", at byte 19
-    // but character 16.
+    // Columns count characters: the parser stops after the stray "x", at byte 19 but character 16.
     const QString chinese = CleanupRule::fromJson("{\"Name\": \"微信\" x}").error;
     EXPECT_TRUE(chinese.startsWith(u"第 1 行第 16 列（第 19 字节）："_s)) << chinese.toStdString();
     EXPECT_EQ(CleanupRule::fromJson("  \n").error, u"JSON 文本为空"_s);

@@ -17,8 +17,7 @@ namespace Sweepora::Test {
 
 using namespace Qt::StringLiterals;
 
-// Every test talks to its own scripted server on 127.0.0.1, and the guard proves that no
-// request of the process went anywhere else.
+// Every test talks to its own scripted server on 127.0.0.1; the guard proves nothing went elsewhere.
 class ServiceTest : public ::testing::Test
 {
 protected:

@@ -128,9 +128,8 @@ TEST_F(HTTPUtilTest, GetAndPostSendOnlyTheirHeadersAndPathsLandUnderABaseURLThat
     ASSERT_TRUE(awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/app/version/latest"_s)).ok());
     ASSERT_EQ(server.requests().size(), 1);
     const TestHttpServer::Request& get = server.requests().first();
-    EXPECT_EQ(get.method, "GET");
+    EXPECT_TRUE(get.method == "GET" && get.body.isEmpty());
     EXPECT_EQ(get.header("Accept"), "application/json");
-    EXPECT_TRUE(get.body.isEmpty());
     // Beside Accept, only what Qt's HTTP stack always sends.
     EXPECT_EQ(sortedHeaderNames(get),
               (QList<QByteArray>{"Accept", "Accept-Encoding", "Accept-Language", "Connection", "Host", "User-Agent"}));
@@ -162,11 +161,6 @@ TEST_F(HTTPUtilTest, GetAndPostSendOnlyTheirHeadersAndPathsLandUnderABaseURLThat
     qputenv("SWEEPORA_SERVICE_URL", base.toEncoded() + "/api/");
     EXPECT_EQ(HTTPUtil::endpointURL(u"market/tasks"_s).path(), u"/api/market/tasks"_s);
 
-    server.setReply("GET", u"/tasks/rules"_s, TestHttpServer::json(200, kVerificationReply));
-    qputenv("SWEEPORA_SERVICE_URL", base.toEncoded());
-    ASSERT_TRUE(awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"tasks/rules"_s)).ok());
-    EXPECT_EQ(server.requests().last().target, "/tasks/rules");
-
     // Only a web address from the environment replaces the built-in ones.
     for (const char* bad : {"ftp://127.0.0.1:21", "not a url", "http://", "http://127.0.0.1:9/?x=1", "file:///tmp"}) {
         qputenv("SWEEPORA_SERVICE_URL", bad);
@@ -196,8 +190,7 @@ TEST_F(HTTPUtilTest, ACallWhoseContextIsGoneNeverCompletesAndTheGuardRefusesEver
     EXPECT_FALSE(later.ok());
     EXPECT_EQ(orphanCalls, 0);
 
-    // The guard refuses every host but loopback.
-    // 192.0.2.1 is reserved for documentation: even without the guard nobody would answer.
+    // The guard refuses every host but loopback (192.0.2.1, for documentation, would not answer anyway).
     useTimeouts(2'000, 2'000);
     const auto result = awaitGet<HitokotoResponse>(QUrl(u"http://192.0.2.1/"_s));
     EXPECT_FALSE(result.ok());
