@@ -33,11 +33,9 @@ protected:
     static void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
 
     Core::RuleStore store() const { return m_rules.store(); }
-    Core::CleanupRule addRule(const QString& packName, const QString& name, const QStringList& paths = {}) const
+    void addRule(const QString& packName, const QString& name, const QStringList& paths = {}) const
     {
-        const Core::CleanupRule rule{true, name, paths, 0, packName, name + u" 的缓存"_s};
-        EXPECT_TRUE(store().saveRule(rule));
-        return rule;
+        m_rules.add(packName, name, name + u" 的缓存"_s, paths);
     }
 
     // The open message box that is a child of `parent`, when there is one.

@@ -65,9 +65,10 @@ public:
     QString folder() const { return m_root.filePath(u"Rules"_s); }
     qsizetype fileCount() const { return QDir(folder()).entryList(QDir::Files | QDir::Hidden).size(); }
 
-    Core::CleanupRule add(const QString& packName, const QString& name, const QString& description = {}) const
+    Core::CleanupRule add(const QString& packName, const QString& name, const QString& description = {},
+                          const QStringList& paths = {u"USERFOLDER/x"_s}) const
     {
-        const Core::CleanupRule rule{true, name, {u"USERFOLDER/x"_s}, 0, packName, description};
+        const Core::CleanupRule rule{true, name, paths, 0, packName, description};
         EXPECT_TRUE(store().saveRule(rule));
         return rule;
     }
