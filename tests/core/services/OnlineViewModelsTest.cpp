@@ -231,10 +231,10 @@ TEST_F(RuleEditorTest, JSONThatIsNotARuleKeepsUploadDisabledAndTwoQuickPressesSe
 {
     window.startUpload();
     auto editor = openEditor();
+    const auto parse = [&](const QString& text) { editor->setJsonInput(text), editor->parseJSON(); };
     const QString noNotice = uR"({"App":true,"Name":"n","Paths":[],"PackName":"p","Description":"d"})"_s;
     for (const QString& text : {noNotice, u"{not json"_s}) {
-        editor->setJsonInput(text);
-        editor->parseJSON();
+        parse(text);
         EXPECT_EQ(editor->resultMessage(), CleanupRule::fromJson(text.toUtf8()).error);
         EXPECT_FALSE(editor->canUpload());
     }
@@ -242,17 +242,14 @@ TEST_F(RuleEditorTest, JSONThatIsNotARuleKeepsUploadDisabledAndTwoQuickPressesSe
     EXPECT_TRUE(server.requests().isEmpty());
 
     // A failed parse after a good one disables the upload again and keeps the shown rule.
-    editor->setJsonInput(kGoodJSON);
-    editor->parseJSON();
+    parse(kGoodJSON);
     EXPECT_TRUE(editor->canUpload());
-    editor->setJsonInput(noNotice);
-    editor->parseJSON();
+    parse(noNotice);
     EXPECT_FALSE(editor->canUpload());
     EXPECT_EQ(editor->rule().packName, u"com.x"_s);
 
     // Two quick presses send one request, and the review decides the message.
-    editor->setJsonInput(kGoodJSON);
-    editor->parseJSON();
+    parse(kGoodJSON);
     editor->setJsonInput(u"edited after parsing"_s); // still sends the parsed rule
 
     server.setReply("POST", u"/market/tasks"_s, review(0, "重复"));
