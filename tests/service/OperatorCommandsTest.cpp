@@ -1,14 +1,9 @@
 // The operator's command line, in process, on a temporary database.
 #include "OperatorCommands.h"
 #include "CommandLine.h"
-#include "Database.h"
 #include "ServiceHarness.h"
-#include "ServiceStore.h"
-
-#include <gtest/gtest.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 
 using namespace Sweepora;
 using namespace Sweepora::Core;

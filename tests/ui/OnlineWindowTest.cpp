@@ -23,10 +23,8 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTest>
 #include <QToolButton>
 
 using namespace Sweepora::Ui;

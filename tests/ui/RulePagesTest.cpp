@@ -23,15 +23,13 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTest>
 #include <QToolButton>
 
 using namespace Sweepora;
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
-using namespace Qt::StringLiterals;
-
 using namespace Sweepora::Ui;
+using namespace Qt::StringLiterals;
 
 namespace {
 
