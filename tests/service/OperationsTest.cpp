@@ -10,13 +10,10 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpSocket>
 
-#include <arpa/inet.h>
 #include <csignal>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 using namespace Sweepora;
 using namespace Sweepora::Service;
@@ -107,20 +104,12 @@ TEST_F(OperationsTest, HealthFollowsTheDatabaseAndTheStopAndMetricsCountWhatHapp
     EXPECT_EQ(stopping.message(), u"not ready"_s);
 }
 
-int connectTo(int port)
+// A connection to the service; none when it is refused.
+std::unique_ptr<QTcpSocket> connectTo(int port)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    // A service that stops answering fails the test instead of hanging it.
-    const timeval patience{30, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(quint16(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
-        return fd;
-    ::close(fd);
-    return -1;
+    auto socket = std::make_unique<QTcpSocket>();
+    socket->connectToHost(QHostAddress::LocalHost, quint16(port));
+    return socket->waitForConnected(5000) ? std::move(socket) : nullptr;
 }
 
 QByteArray uploadRequest(const QByteArray& body)
@@ -130,14 +119,14 @@ QByteArray uploadRequest(const QByteArray& body)
            QByteArray::number(body.size()) + "\r\n\r\n" + body;
 }
 
-// The reply's status; 0: the connection ended before any reply, -1: a reply was cut off. Closes it.
-int replyStatus(int fd)
+// The reply's status; 0: the connection ended before any reply, -1: a reply was cut off. A service
+// that stops answering fails the test instead of hanging it.
+int replyStatus(QTcpSocket& socket)
 {
-    QByteArray reply;
-    char buffer[4096];
-    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
-        reply.append(buffer, n);
-    ::close(fd);
+    QByteArray reply = socket.readAll();
+    while (socket.waitForReadyRead(30000))
+        reply += socket.readAll();
+    reply += socket.readAll();
     if (reply.isEmpty())
         return 0;
     const qsizetype split = reply.indexOf("\r\n\r\n");
@@ -150,12 +139,11 @@ int replyStatus(int fd)
 // One request on a connection of its own; 0 when the connection was refused.
 int postOnce(int port, const QByteArray& body)
 {
-    const int fd = connectTo(port);
-    if (fd < 0)
+    const std::unique_ptr<QTcpSocket> socket = connectTo(port);
+    if (!socket)
         return 0;
-    const QByteArray request = uploadRequest(body);
-    ::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL);
-    return replyStatus(fd);
+    socket->write(uploadRequest(body));
+    return replyStatus(*socket);
 }
 
 TEST(ServiceProgramTest, ServesAloneKeepsItsDatabasePrivateAndOnSigtermDuringABurstAnswersEveryAcceptedRequest)
@@ -227,16 +215,18 @@ TEST(ServiceProgramTest, ServesAloneKeepsItsDatabasePrivateAndOnSigtermDuringABu
         });
     ASSERT_TRUE(Sweepora::Test::waitUntil([&] { return answered > 50; }, 20000));
     // A request whose body is still on its way when the stop comes is finished, not cut off.
-    const int slow = connectTo(port);
+    const std::unique_ptr<QTcpSocket> slow = connectTo(port);
+    ASSERT_TRUE(slow);
     const QByteArray request = uploadRequest(body);
-    ::send(slow, request.constData(), size_t(request.size() - 10), MSG_NOSIGNAL);
+    slow->write(request.chopped(10));
+    slow->waitForBytesWritten(1000);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     ::kill(pid_t(service.processId()), SIGTERM);
     for (std::thread& client : clients)
         client.join();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    ::send(slow, request.constData() + request.size() - 10, 10, MSG_NOSIGNAL);
-    EXPECT_EQ(replyStatus(slow), 200);
+    slow->write(request.right(10));
+    EXPECT_EQ(replyStatus(*slow), 200);
     ++answered;
     ASSERT_TRUE(service.waitForFinished(15000));
     EXPECT_EQ(service.exitStatus(), QProcess::NormalExit);
