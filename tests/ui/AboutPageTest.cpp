@@ -31,10 +31,7 @@ protected:
     void SetUp() override
     {
         Themed::SetUp();
-        Ui::setUrlOpener([this](const QUrl& url) {
-            opened.append(url);
-            return opens;
-        });
+        Ui::setUrlOpener([this](const QUrl& url) { return opened.append(url), true; });
         trash = Core::PlatformLayout::current().trashFolder;
     }
     void TearDown() override
@@ -46,7 +43,6 @@ protected:
     static QString trailing(const Ui::AboutListRow* row) { return row->findChild<QLabel*>(u"trailingText"_s)->text(); }
 
     QList<QUrl> opened;
-    bool opens = true; // false: a desktop without a file manager
     QString trash;
 };
 
