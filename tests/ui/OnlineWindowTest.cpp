@@ -206,8 +206,8 @@ TEST_F(OnlineWindowTest, ForcedVersionOffersOnlyUpdateAndCannotBeDismissed)
 
 TEST_F(OnlineWindowTest, PoemArrivesTrimmedAsOneElidedLineAndSignInByTextMessageShowsTheAccount)
 {
-    const QString line = QStringLiteral(
-        "人生若只如初见，何事秋风悲画扇。等闲变却故人心，却道故人心易变。骊山语罢清宵半，泪雨霖铃终不怨。");
+    const QString line =
+        u"人生若只如初见，何事秋风悲画扇。等闲变却故人心，却道故人心易变。骊山语罢清宵半，泪雨霖铃终不怨。"_s;
     serveJSON("GET", u"/"_s, "{\"hitokoto\":\"  " + line.toUtf8() + " \\n\"}");
     makeWindow();
     ASSERT_TRUE(waitUntil([&] { return !window().poemText().isEmpty(); }));

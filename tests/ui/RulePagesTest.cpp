@@ -247,15 +247,13 @@ TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingR
     EXPECT_FALSE(u.primaryButton()->isEnabled());
 
     // A rule without "Notice" is no rule: the alert names the problem and upload stays off.
-    u.jsonEditor()->setPlainText(
-        QStringLiteral(R"({"App":true,"Name":"n","Paths":[],"PackName":"p","Description":"d"})"));
+    u.jsonEditor()->setPlainText(uR"({"App":true,"Name":"n","Paths":[],"PackName":"p","Description":"d"})"_s);
     click(u.parseButton());
     EXPECT_FALSE(takeAlert().second.isEmpty());
     EXPECT_FALSE(u.primaryButton()->isEnabled());
 
     u.jsonEditor()->setPlainText(
-        QString::fromUtf8(R"({"App":true,"Name":"工坊规则","Paths":["USERFOLDER/x"],"Notice":0,)"
-                          R"("PackName":"com.w","Description":"d"})"));
+        uR"({"App":true,"Name":"工坊规则","Paths":["USERFOLDER/x"],"Notice":0,"PackName":"com.w","Description":"d"})"_s);
     click(u.parseButton());
     EXPECT_EQ(u.pathsEditor()->toPlainText(), u"USERFOLDER/x"_s);
     EXPECT_TRUE(u.nameField()->isReadOnly());

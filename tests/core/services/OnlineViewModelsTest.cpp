@@ -384,10 +384,9 @@ TEST_F(RulesPageViewModelTest, ImportFillsMissingAppAndNoticeAndLeavesOtherRules
     EXPECT_EQ(rules.find(u"com.two日志"_s)->notice, 7);
     EXPECT_EQ(rules.find(localOnly.ruleKey()), localOnly);
     // Rules that fail the rule review are not saved; the log says why, the subtitle how many.
-    EXPECT_EQ(log.lines().filter(u"[RuleSync] 规则未通过安全审核，未导入：com.a../逃逸："_s).size(), 1);
-    EXPECT_EQ(
-        log.lines().filter(u"[RuleSync] 规则未通过安全审核，未导入：com.b钱包：路径 “USERFOLDER/.bitcoin”"_s).size(),
-        1);
+    const QString refused = u"[RuleSync] 规则未通过安全审核，未导入："_s;
+    EXPECT_EQ(log.lines().filter(refused + u"com.a../逃逸："_s).size(), 1);
+    EXPECT_EQ(log.lines().filter(refused + u"com.b钱包：路径 “USERFOLDER/.bitcoin”"_s).size(), 1);
     EXPECT_FALSE(rules.find(u"com.b钱包"_s));
     EXPECT_EQ(log.lines().last(), u"[RuleSync] 同步完成，本地 3 条，云端 4 条"_s);
     EXPECT_EQ(model.cloudSubtitle(), u"本地 3 条 · 云端 4 条 · 2 条未通过安全审核"_s);
