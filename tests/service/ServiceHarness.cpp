@@ -130,9 +130,8 @@ RawReply ServiceHarness::exchange(const QByteArray& request, const QString& sour
     const qsizetype split = data.indexOf("\r\n\r\n");
     reply.head = data.left(split);
     reply.body = split < 0 ? QByteArray() : data.mid(split + 4);
-    const QList<QByteArray> statusLine = reply.head.left(reply.head.indexOf("\r\n")).split(' ');
-    if (statusLine.size() >= 2)
-        reply.status = statusLine.at(1).toInt();
+    if (reply.head.startsWith("HTTP/1.1 "))
+        reply.status = reply.head.mid(9, 3).toInt();
     return reply;
 }
 
