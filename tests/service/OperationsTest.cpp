@@ -1,18 +1,19 @@
 // What operators and their tools see: /healthz, /metrics in Prometheus's text format, JSON log
-// lines, and a stop on SIGTERM that finishes the requests it accepted.
+// lines, and the real program, which serves the application's client, keeps its database private,
+// refuses to share its port and on SIGTERM finishes the requests it accepted.
 #include "ServiceHarness.h"
 
+#include "services/ServiceEndpoints.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpSocket>
 
-#include <arpa/inet.h>
 #include <csignal>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 using namespace Sweepora;
 using namespace Sweepora::Service;
@@ -103,20 +104,12 @@ TEST_F(OperationsTest, HealthFollowsTheDatabaseAndTheStopAndMetricsCountWhatHapp
     EXPECT_EQ(stopping.message(), u"not ready"_s);
 }
 
-int connectTo(int port)
+// A connection to the service; none when it is refused.
+std::unique_ptr<QTcpSocket> connectTo(int port)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    // A service that stops answering fails the test instead of hanging it.
-    const timeval patience{30, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(quint16(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
-        return fd;
-    ::close(fd);
-    return -1;
+    auto socket = std::make_unique<QTcpSocket>();
+    socket->connectToHost(QHostAddress::LocalHost, quint16(port));
+    return socket->waitForConnected(5000) ? std::move(socket) : nullptr;
 }
 
 QByteArray uploadRequest(const QByteArray& body)
@@ -126,15 +119,14 @@ QByteArray uploadRequest(const QByteArray& body)
            QByteArray::number(body.size()) + "\r\n\r\n" + body;
 }
 
-// The reply's status, 0 when the connection ended before any reply, -1 when a reply began but
-// was cut off. Closes the connection.
-int replyStatus(int fd)
+// The reply's status; 0: the connection ended before any reply, -1: a reply was cut off. A service
+// that stops answering fails the test instead of hanging it.
+int replyStatus(QTcpSocket& socket)
 {
-    QByteArray reply;
-    char buffer[4096];
-    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
-        reply.append(buffer, n);
-    ::close(fd);
+    QByteArray reply = socket.readAll();
+    while (socket.waitForReadyRead(30000))
+        reply += socket.readAll();
+    reply += socket.readAll();
     if (reply.isEmpty())
         return 0;
     const qsizetype split = reply.indexOf("\r\n\r\n");
@@ -147,24 +139,23 @@ int replyStatus(int fd)
 // One request on a connection of its own; 0 when the connection was refused.
 int postOnce(int port, const QByteArray& body)
 {
-    const int fd = connectTo(port);
-    if (fd < 0)
+    const std::unique_ptr<QTcpSocket> socket = connectTo(port);
+    if (!socket)
         return 0;
-    const QByteArray request = uploadRequest(body);
-    ::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL);
-    return replyStatus(fd);
+    socket->write(uploadRequest(body));
+    return replyStatus(*socket);
 }
 
-TEST(ServiceStopTest, SigtermDuringABurstAnswersEveryAcceptedRequestAndExitsCleanly)
+TEST(ServiceProgramTest, ServesAloneKeepsItsDatabasePrivateAndOnSigtermDuringABurstAnswersEveryAcceptedRequest)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     if (testsUsePostgres() && !testPostgresUrl())
         GTEST_SKIP() << "no PostgreSQL server (SWEEPORA_TEST_PG_URL)";
-    const QString database = freshDatabase(dir, testsUsePostgres());
+    // In a folder the program makes, as private as the database.
+    const QString database = testsUsePostgres() ? freshDatabase(dir, true) : dir.filePath(u"data/service.sqlite3"_s);
     QProcess service;
-    // Into a file: nothing reads a pipe while the burst runs, and a full pipe would block every
-    // worker on its next log line.
+    // Into a file: a full pipe, unread during the burst, would block every worker's next log line.
     const QString log = dir.filePath(u"service.log"_s);
     service.setStandardOutputFile(log);
     service.start(QStringLiteral(SWEEPORA_SERVICE_PATH),
@@ -186,6 +177,24 @@ TEST(ServiceStopTest, SigtermDuringABurstAnswersEveryAcceptedRequestAndExitsClea
     // Every log line is one JSON object.
     EXPECT_TRUE(QJsonDocument::fromJson(output.section(u'\n', 0, 0).toUtf8()).isObject()) << output.toStdString();
 
+    qputenv("SWEEPORA_SERVICE_URL", "http://127.0.0.1:" + QByteArray::number(port));
+    const auto rules = await<Core::CloudTaskEnvelope>([](auto... a) { Core::ServiceEndpoints::fetchCloudRules(a...); });
+    ASSERT_TRUE(rules.ok()) << rules.error().localizedDescription().toStdString();
+    EXPECT_TRUE(rules.value().data.isEmpty());
+    Core::HTTPUtil::sharedSession().clearConnectionCache(); // else the stop waits for the idle connection
+    QCoreApplication::processEvents();
+    for (const QString& path : {database, dir.filePath(u"data"_s)})
+        EXPECT_TRUE(testsUsePostgres() ||
+                    (QFileInfo(path).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther)) == 0);
+
+    // A second instance on the same port would take part of the requests to its own database.
+    QProcess second;
+    second.start(QStringLiteral(SWEEPORA_SERVICE_PATH),
+                 {u"--db"_s, dir.filePath(u"other.sqlite3"_s), u"--listen"_s, u"127.0.0.1:%1"_s.arg(port)});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitCode(), 2);
+    EXPECT_TRUE(QString::fromUtf8(second.readAllStandardError()).contains(u"端口已被占用"_s));
+
     const QByteArray body = R"({"rule_json":{"App":true,"Name":"停","Paths":["USERFOLDER/.cache/stop"],)"
                             R"("Notice":0,"PackName":"com.example","Description":""}})";
     std::atomic<int> answered{0}, cut{0}, started{0};
@@ -206,21 +215,25 @@ TEST(ServiceStopTest, SigtermDuringABurstAnswersEveryAcceptedRequestAndExitsClea
         });
     ASSERT_TRUE(Sweepora::Test::waitUntil([&] { return answered > 50; }, 20000));
     // A request whose body is still on its way when the stop comes is finished, not cut off.
-    const int slow = connectTo(port);
+    const std::unique_ptr<QTcpSocket> slow = connectTo(port);
+    ASSERT_TRUE(slow);
     const QByteArray request = uploadRequest(body);
-    ::send(slow, request.constData(), size_t(request.size() - 10), MSG_NOSIGNAL);
+    slow->write(request.chopped(10));
+    slow->waitForBytesWritten(1000);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     ::kill(pid_t(service.processId()), SIGTERM);
     for (std::thread& client : clients)
         client.join();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    ::send(slow, request.constData() + request.size() - 10, 10, MSG_NOSIGNAL);
-    EXPECT_EQ(replyStatus(slow), 200);
+    slow->write(request.right(10));
+    EXPECT_EQ(replyStatus(*slow), 200);
     ++answered;
     ASSERT_TRUE(service.waitForFinished(15000));
     EXPECT_EQ(service.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(service.exitCode(), 0);
     EXPECT_EQ(cut, 0) << answered << " answered";
+    QFile logFile(log);
+    EXPECT_TRUE(logFile.open(QIODevice::ReadOnly) && QString::fromUtf8(logFile.readAll()).contains(u"已停止"_s));
 
     // Nothing was stored without its reply, and nothing answered is missing.
     Database reopened;

@@ -13,7 +13,6 @@ QJsonObject RawReply::json() const
 {
     return QJsonDocument::fromJson(body).object();
 }
-
 QString RawReply::message() const
 {
     return json().value(QStringLiteral("message")).toString();
@@ -24,7 +23,6 @@ std::optional<QString> testPostgresUrl()
     const QString url = qEnvironmentVariable("SWEEPORA_TEST_PG_URL");
     return url.isEmpty() ? std::nullopt : std::optional(url);
 }
-
 bool testsUsePostgres()
 {
     return qEnvironmentVariable("SWEEPORA_TEST_STORE") == QLatin1String("postgresql");
@@ -114,8 +112,7 @@ RawReply ServiceHarness::exchange(const QByteArray& request, const QString& sour
         return reply;
     socket.write(request);
     socket.waitForBytesWritten(5000);
-    // Read until the reply is complete by its Content-Length: after a refusal the server may
-    // keep the connection open for a while.
+    // Until complete by its Content-Length: after a refusal the connection may stay open a while.
     QByteArray data;
     const auto complete = [&data] {
         const qsizetype end = data.indexOf("\r\n\r\n");
@@ -133,9 +130,8 @@ RawReply ServiceHarness::exchange(const QByteArray& request, const QString& sour
     const qsizetype split = data.indexOf("\r\n\r\n");
     reply.head = data.left(split);
     reply.body = split < 0 ? QByteArray() : data.mid(split + 4);
-    const QList<QByteArray> statusLine = reply.head.left(reply.head.indexOf("\r\n")).split(' ');
-    if (statusLine.size() >= 2)
-        reply.status = statusLine.at(1).toInt();
+    if (reply.head.startsWith("HTTP/1.1 "))
+        reply.status = reply.head.mid(9, 3).toInt();
     return reply;
 }
 

@@ -50,11 +50,9 @@ struct RawReply
     QJsonObject json() const;
 };
 
-// The PostgreSQL server that tests may use (SWEEPORA_TEST_PG_URL, a libpq URI); nothing when there
-// is none.
+// The PostgreSQL server that tests may use (SWEEPORA_TEST_PG_URL, a libpq URI), and whether the
+// store and HTTP tests run on it (SWEEPORA_TEST_STORE=postgresql) rather than on SQLite.
 std::optional<QString> testPostgresUrl();
-// Whether the store-level and HTTP-level tests run on PostgreSQL (SWEEPORA_TEST_STORE=postgresql)
-// rather than on SQLite.
 bool testsUsePostgres();
 // A fresh database for one test: a file in `dir`, or on PostgreSQL a schema of its own.
 QString freshDatabase(const QTemporaryDir& dir, bool postgres);
@@ -68,9 +66,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The delivery the service uses; the development log by default.
+    // The delivery (the development log), limits and connection handling the service uses.
     virtual std::unique_ptr<Service::CodeSender> makeSender();
-    // The limits and connection handling the service uses; the program's own by default.
     virtual Service::ServiceLimits limits() const { return {}; }
     virtual Service::HttpServer::Settings httpSettings() const { return {}; }
     // Tests of several instances need a database that several processes share.
@@ -80,8 +77,7 @@ protected:
     // The last code that the development log shows for `account`, or "" when there is none.
     QString codeFromLog(const QString& account) const;
 
-    // Sends `request` as it is (from `source`, a loopback address, when given) and reads the reply.
-    // `port`: another instance's, rather than this one's.
+    // Sends `request` as it is, from `source` (loopback) and to `port` (another instance) if given.
     RawReply exchange(const QByteArray& request, const QString& source = {}, int port = 0) const;
     RawReply send(const QByteArray& method, const QByteArray& target, const QByteArray& body = {},
                   const QByteArray& contentType = "application/json", const QByteArray& extraHeaders = {},

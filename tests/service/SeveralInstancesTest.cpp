@@ -15,12 +15,7 @@ class SeveralInstancesTest : public ServiceHarness
 {
 protected:
     bool needsPostgres() const override { return true; }
-    ServiceLimits limits() const override
-    {
-        ServiceLimits l;
-        l.uploadsPerDay = 3;
-        return l;
-    }
+    ServiceLimits limits() const override { return ServiceLimits{.uploadsPerDay = 3}; }
 
     void SetUp() override
     {
@@ -52,9 +47,8 @@ protected:
     QStringList listedNames(int port)
     {
         QStringList names;
-        const RawReply list = send("GET", "/market/tasks", {}, {}, {}, {}, port);
-        for (const QJsonValue& entry : list.json().value(u"data"_s).toArray())
-            names.append(entry.toObject().value(u"rule_json"_s).toObject().value(u"Name"_s).toString());
+        for (const QJsonValue& entry : send("GET", "/market/tasks", {}, {}, {}, {}, port).json()[u"data"_s].toArray())
+            names.append(entry[u"rule_json"_s][u"Name"_s].toString());
         return names;
     }
 

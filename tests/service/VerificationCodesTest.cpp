@@ -1,5 +1,4 @@
-// Sign-in codes below the HTTP layer: account rules, delivery failures, SMTP delivery and what
-// the log may say, and codes surviving a restart.
+// Sign-in codes below HTTP: accounts, failed and SMTP delivery, what the log may say, restarts.
 #include "ServiceHarness.h"
 
 #include "Account.h"
@@ -58,26 +57,18 @@ private:
         for (qsizetype end; (end = m_buffer.indexOf("\r\n")) >= 0;) {
             const QByteArray line = m_buffer.left(end);
             m_buffer.remove(0, end + 2);
-            if (m_inData) {
-                if (line == ".") {
-                    m_inData = false;
-                    finished = true;
-                    socket->write("250 queued\r\n");
-                } else {
-                    data += line + "\r\n";
-                }
-                continue;
-            }
             const QByteArray verb = line.left(4).toUpper();
-            if (verb == "EHLO" || verb == "HELO")
-                socket->write("250 fake\r\n");
+            if (m_inData && line != ".")
+                data += line + "\r\n";
+            else if (m_inData)
+                m_inData = false, finished = true, socket->write("250 queued\r\n");
             else if (verb == "RCPT")
                 recipients.append(QString::fromUtf8(line)), socket->write("250 ok\r\n");
             else if (verb == "DATA")
                 m_inData = true, socket->write("354 go on\r\n");
             else if (verb == "QUIT")
                 socket->write("221 bye\r\n"), socket->disconnectFromHost();
-            else
+            else // EHLO, HELO, MAIL
                 socket->write("250 ok\r\n");
         }
     }
@@ -92,8 +83,6 @@ class FailingDeliveryTest : public ServiceHarness
 protected:
     std::unique_ptr<CodeSender> makeSender() override { return std::make_unique<FailingSender>(); }
 };
-
-} // namespace
 
 TEST(AccountTest, AccountsAndSmtpSettingsFollowTheirPatternsAndStayOutOfMailHeaders)
 {
@@ -112,13 +101,11 @@ TEST(AccountTest, AccountsAndSmtpSettingsFollowTheirPatternsAndStayOutOfMailHead
         EXPECT_FALSE(Account::parse(Channel::email, bad)) << bad.toStdString();
 
     // SMTP settings must name an SMTP server and a sender that stays out of the headers.
-    SmtpSettings settings{u"smtps://mail.example.com:465"_s, u"noreply@example.com"_s, {}, {}, 20};
-    EXPECT_EQ(settings.problem(), QString());
-    settings.url = u"http://mail.example.com"_s;
-    EXPECT_NE(settings.problem(), QString());
-    settings.url = u"smtp://mail.example.com"_s;
-    settings.from = u"noreply@example.com\r\nBcc: all@example.com"_s;
-    EXPECT_NE(settings.problem(), QString());
+    const QString from = u"noreply@example.com"_s;
+    EXPECT_EQ((SmtpSettings{u"smtps://mail.example.com:465"_s, from, {}, {}, 20}.problem()), QString());
+    EXPECT_NE((SmtpSettings{u"http://mail.example.com"_s, from, {}, {}, 20}.problem()), QString());
+    EXPECT_NE((SmtpSettings{u"smtp://mail.example.com"_s, from + u"\r\nBcc: all@example.com"_s, {}, {}, 20}.problem()),
+              QString());
 }
 
 TEST_F(FailingDeliveryTest, ACodeThatWasNotDeliveredDiesButStillCountsTowardsTheResendLimit)
@@ -155,8 +142,6 @@ TEST_F(ServiceHarness, CodesSurviveARestartOfTheService)
     EXPECT_EQ(again.check(*account, code, u"192.0.2.1"_s), VerificationCodes::CheckResult::accepted);
 }
 
-namespace {
-
 class SmtpDeliveryTest : public ServiceHarness
 {
 protected:
@@ -167,8 +152,6 @@ protected:
     }
     FakeSmtpServer mail;
 };
-
-} // namespace
 
 TEST_F(SmtpDeliveryTest, TheCodeArrivesByMailAndNeitherCodeNorAccountIsLoggedButPhonesAreRefused)
 {
@@ -204,3 +187,5 @@ TEST_F(SmtpDeliveryTest, TheCodeArrivesByMailAndNeitherCodeNorAccountIsLoggedBut
     EXPECT_EQ(phone.message(), u"暂不支持短信验证码，请使用邮箱登录"_s);
     EXPECT_EQ(counts().codes, before);
 }
+
+} // namespace

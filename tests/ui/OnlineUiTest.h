@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTest>
 #include <QWidget>
 
 namespace Sweepora::Test {
@@ -25,18 +26,16 @@ protected:
     }
     qsizetype requestCount(const QString& path) const
     {
-        qsizetype count = 0;
-        for (const TestHttpServer::Request& request : server.requests())
-            count += request.path == path ? 1 : 0;
-        return count;
+        const QList<TestHttpServer::Request> requests = server.requests();
+        return std::count_if(requests.begin(), requests.end(),
+                             [&](const auto& request) { return request.path == path; });
     }
+    static void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
 
     Core::RuleStore store() const { return m_rules.store(); }
-    Core::CleanupRule addRule(const QString& packName, const QString& name, const QStringList& paths = {}) const
+    void addRule(const QString& packName, const QString& name, const QStringList& paths = {}) const
     {
-        const Core::CleanupRule rule{true, name, paths, 0, packName, name + QStringLiteral(" 的缓存")};
-        EXPECT_TRUE(store().saveRule(rule));
-        return rule;
+        m_rules.add(packName, name, name + u" 的缓存"_s, paths);
     }
 
     // The open message box that is a child of `parent`, when there is one.

@@ -23,10 +23,8 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTest>
 #include <QToolButton>
 
 using namespace Sweepora::Ui;
@@ -54,10 +52,9 @@ protected:
     void SetUp() override
     {
         OnlineUiTest::SetUp();
-        serveJSON("GET", QStringLiteral("/tasks/rules"), R"({"code":0,"message":"","data":[]})");
-        serveJSON("GET", QStringLiteral("/market/tasks"),
-                  R"({"code":0,"message":"","data":[{"id":9,"allow":0,"created_at":"c","updated_at":"u","rule_json":)" +
-                      ruleJSON("工坊缓存", "com.example.workshop") + "}]}");
+        serveJSON("GET", u"/tasks/rules"_s, listReply({}));
+        serveJSON("GET", u"/market/tasks"_s,
+                  listReply({workshopEntry(9, 0, ruleJSON("工坊缓存", "com.example.workshop"))}));
     }
     // The window, built after the test scripted its replies; its start-up runs at once. The
     // home folder is not granted: the launch's alert is answered "稍后" unless asked to stay.
@@ -68,10 +65,10 @@ protected:
         window().show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
         // Both start-up requests have come back (or failed) before a test looks.
-        ASSERT_TRUE(waitUntil([&] { return requestCount(QStringLiteral("/app/version/latest")) == 1; }));
+        ASSERT_TRUE(waitUntil([&] { return requestCount(u"/app/version/latest"_s) == 1; }));
         QTest::qWait(50);
         if (answerAuthorization && content->authorizationPrompt())
-            content->authorizationPrompt()->findChild<QPushButton*>(QStringLiteral("laterButton"))->click();
+            content->authorizationPrompt()->findChild<QPushButton*>(u"laterButton"_s)->click();
     }
     MainWindow& window() const { return content->window(); }
     bool waitForUpdateSheet() const
@@ -80,16 +77,12 @@ protected:
     }
     OnlineFeatures& online() const { return content->online(); }
     RuleEditorPanel* panel() const { return qobject_cast<RuleEditorPanel*>(window().editorPanel()); }
-    QToolButton* accountButton() const
-    {
-        return window().sidebar()->findChild<QToolButton*>(QStringLiteral("accountButton"));
-    }
+    QToolButton* accountButton() const { return window().sidebar()->findChild<QToolButton*>(u"accountButton"_s); }
     bool rulesPageLists(const QString& ruleKey) const
     {
-        for (RuleCard* card : online().rulesPage()->ruleCards())
-            if (card->rule().ruleKey() == ruleKey)
-                return true;
-        return false;
+        const QList<RuleCard*> cards = online().rulesPage()->ruleCards();
+        return std::any_of(cards.begin(), cards.end(),
+                           [&](RuleCard* card) { return card->rule().ruleKey() == ruleKey; });
     }
 
     std::unique_ptr<ContentView> content;
@@ -103,53 +96,49 @@ TEST_F(OnlineWindowTest, WorkshopEntryIsTakenInReadOnlyAndNewRulesAreSavedOrUplo
     window().setSelectedSection(sectionId(SectionKey::RuleWorkshop));
     RuleWorkshopPage* workshop = online().workshopPage();
     ASSERT_TRUE(waitUntil([&] { return workshop->rows().size() == 1; }));
-    QTest::mouseClick(workshop->rows().first()->findChild<QPushButton*>(QStringLiteral("marketRuleOpen")),
-                      Qt::LeftButton);
+    click(workshop->rows().first()->findChild<QPushButton*>(u"marketRuleOpen"_s));
 
     ASSERT_NE(panel(), nullptr);
     EXPECT_EQ(panel()->model().mode(), RuleEditorMode::viewing);
-    Screenshots::save(&window(), QStringLiteral("window-workshop-viewing"));
+    Screenshots::save(&window(), u"window-workshop-viewing"_s);
 
-    QTest::mouseClick(panel()->primaryButton(), Qt::LeftButton);
+    click(panel()->primaryButton());
     EXPECT_EQ(window().editorPanel(), nullptr);
     window().setSelectedSection(sectionId(SectionKey::RuleManagement));
-    EXPECT_TRUE(rulesPageLists(QStringLiteral("com.example.workshop工坊缓存")));
-    Screenshots::save(&window(), QStringLiteral("window-rules-after-take-in"));
+    EXPECT_TRUE(rulesPageLists(u"com.example.workshop工坊缓存"_s));
+    Screenshots::save(&window(), u"window-rules-after-take-in"_s);
 
     // A new rule is saved; an upload closes the panel once its rule is up and reloads the workshop.
-    QTest::mouseClick(online().rulesPage()->findChild<QPushButton*>(QStringLiteral("addRuleButton")), Qt::LeftButton);
+    click(online().rulesPage()->findChild<QPushButton*>(u"addRuleButton"_s));
     ASSERT_NE(panel(), nullptr);
     panel()->packNameField()->setFocus();
-    QTest::keyClicks(panel()->packNameField(), QStringLiteral("com.example.new"));
-    Screenshots::save(&window(), QStringLiteral("window-rules-editing"));
-    QTest::mouseClick(panel()->primaryButton(), Qt::LeftButton);
+    QTest::keyClicks(panel()->packNameField(), u"com.example.new"_s);
+    Screenshots::save(&window(), u"window-rules-editing"_s);
+    click(panel()->primaryButton());
     EXPECT_EQ(window().editorPanel(), nullptr);
-    EXPECT_TRUE(rulesPageLists(QStringLiteral("com.example.new新规则")));
+    EXPECT_TRUE(rulesPageLists(u"com.example.new新规则"_s));
 
     window().setSelectedSection(sectionId(SectionKey::RuleWorkshop));
     ASSERT_TRUE(waitUntil([&] { return !online().workshopPage()->model().isLoading(); }));
-    const qsizetype loads = requestCount(QStringLiteral("/market/tasks"));
-    QTest::mouseClick(online().workshopPage()->findChild<QPushButton*>(QStringLiteral("uploadRuleButton")),
-                      Qt::LeftButton);
+    const qsizetype loads = requestCount(u"/market/tasks"_s);
+    click(online().workshopPage()->findChild<QPushButton*>(u"uploadRuleButton"_s));
     ASSERT_NE(panel(), nullptr);
     EXPECT_EQ(panel()->model().mode(), RuleEditorMode::uploading);
     panel()->jsonEditor()->setPlainText(QString::fromUtf8(ruleJSON("上传", "com.up", R"(,"App":true,"Notice":0)")));
-    QTest::mouseClick(panel()->parseButton(), Qt::LeftButton);
-    serveJSON("POST", QStringLiteral("/market/tasks"),
-              R"({"code":0,"message":"","data":{"id":1,"allow":1,"reason":""}})");
-    QTest::mouseClick(panel()->primaryButton(), Qt::LeftButton);
+    click(panel()->parseButton());
+    serveJSON("POST", u"/market/tasks"_s, R"({"code":0,"message":"","data":{"id":1,"allow":1,"reason":""}})");
+    click(panel()->primaryButton());
     ASSERT_TRUE(waitUntil([&] { return online().ruleEditor().workshopVersion() == 1; }));
-    ASSERT_TRUE(waitUntil([&] { return requestCount(QStringLiteral("/market/tasks")) == loads + 2; }));
+    ASSERT_TRUE(waitUntil([&] { return requestCount(u"/market/tasks"_s) == loads + 2; }));
     EXPECT_EQ(panel(), nullptr) << "the panel closes once its rule is up";
-    auto* verdict = window().findChild<QMessageBox*>(QStringLiteral("uploadVerdict"));
+    auto* verdict = window().findChild<QMessageBox*>(u"uploadVerdict"_s);
     ASSERT_NE(verdict, nullptr);
-    EXPECT_EQ(verdict->text(), QStringLiteral("上传成功，规则已通过审核。"));
-    Screenshots::save(&window(), QStringLiteral("window-workshop-uploaded"));
+    EXPECT_EQ(verdict->text(), u"上传成功，规则已通过审核。"_s);
+    Screenshots::save(&window(), u"window-workshop-uploaded"_s);
     verdict->close();
 
     // The panel does not follow the user to another section.
-    QTest::mouseClick(online().workshopPage()->findChild<QPushButton*>(QStringLiteral("uploadRuleButton")),
-                      Qt::LeftButton);
+    click(online().workshopPage()->findChild<QPushButton*>(u"uploadRuleButton"_s));
     ASSERT_NE(panel(), nullptr);
     window().setSelectedSection(sectionId(SectionKey::QuickCleanup));
     EXPECT_EQ(panel(), nullptr);
@@ -157,7 +146,7 @@ TEST_F(OnlineWindowTest, WorkshopEntryIsTakenInReadOnlyAndNewRulesAreSavedOrUplo
 
 TEST_F(OnlineWindowTest, AtFirstLaunchTheOfferWaitsForTheAuthorizationAlertAndCanBePostponedOrSkipped)
 {
-    serveJSON("GET", QStringLiteral("/app/version/latest"), versionReply(999999, 0));
+    serveJSON("GET", u"/app/version/latest"_s, versionReply(999999, 0));
     makeWindow(false);
     QMessageBox* prompt = content->authorizationPrompt();
     ASSERT_NE(prompt, nullptr);
@@ -165,14 +154,14 @@ TEST_F(OnlineWindowTest, AtFirstLaunchTheOfferWaitsForTheAuthorizationAlertAndCa
     // The offer has come in, and waits.
     ASSERT_TRUE(waitUntil([&] { return online().updateChecker().hasAvailableVersion(); }));
     EXPECT_EQ(online().updateSheet(), nullptr);
-    Screenshots::save(&window(), QStringLiteral("first-launch-authorization"));
-    prompt->findChild<QPushButton*>(QStringLiteral("laterButton"))->click();
+    Screenshots::save(&window(), u"first-launch-authorization"_s);
+    prompt->findChild<QPushButton*>(u"laterButton"_s)->click();
     ASSERT_TRUE(waitForUpdateSheet());
     AppUpdateSheet* sheet = online().updateSheet();
     EXPECT_TRUE(sheet->isVisible());
-    Screenshots::save(sheet, QStringLiteral("update-sheet"));
+    Screenshots::save(sheet, u"update-sheet"_s);
 
-    QTest::mouseClick(sheet->laterButton(), Qt::LeftButton);
+    click(sheet->laterButton());
     EXPECT_FALSE(online().updateChecker().hasAvailableVersion());
     EXPECT_EQ(online().updateSheet(), nullptr);
 
@@ -184,7 +173,7 @@ TEST_F(OnlineWindowTest, AtFirstLaunchTheOfferWaitsForTheAuthorizationAlertAndCa
 
     online().updateChecker().fetchLatest();
     ASSERT_TRUE(waitForUpdateSheet());
-    QTest::mouseClick(online().updateSheet()->skipButton(), Qt::LeftButton);
+    click(online().updateSheet()->skipButton());
     EXPECT_EQ(online().updateSheet(), nullptr);
     EXPECT_TRUE(Settings::store().contains(Settings::kSkippedBuild));
 }
@@ -192,15 +181,15 @@ TEST_F(OnlineWindowTest, AtFirstLaunchTheOfferWaitsForTheAuthorizationAlertAndCa
 TEST_F(OnlineWindowTest, ForcedVersionOffersOnlyUpdateAndCannotBeDismissed)
 {
     UrlCatcher catcher;
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
-    serveJSON("GET", QStringLiteral("/app/version/latest"), versionReply(999999, 1));
+    QDesktopServices::setUrlHandler(u"https"_s, &catcher, "open");
+    serveJSON("GET", u"/app/version/latest"_s, versionReply(999999, 1));
     makeWindow();
     ASSERT_TRUE(waitForUpdateSheet());
     AppUpdateSheet* sheet = online().updateSheet();
     EXPECT_EQ(sheet->skipButton(), nullptr);
     EXPECT_EQ(sheet->laterButton(), nullptr);
-    EXPECT_NE(sheet->findChild<QLabel*>(QStringLiteral("updateForcedNote")), nullptr);
-    Screenshots::save(sheet, QStringLiteral("update-sheet-forced"));
+    EXPECT_NE(sheet->findChild<QLabel*>(u"updateForcedNote"_s), nullptr);
+    Screenshots::save(sheet, u"update-sheet-forced"_s);
 
     QTest::keyClick(sheet, Qt::Key_Escape);
     sheet->close();
@@ -208,92 +197,90 @@ TEST_F(OnlineWindowTest, ForcedVersionOffersOnlyUpdateAndCannotBeDismissed)
     EXPECT_TRUE(sheet->isVisible());
     EXPECT_TRUE(online().updateChecker().hasAvailableVersion());
 
-    QTest::mouseClick(sheet->updateButton(), Qt::LeftButton);
-    EXPECT_EQ(catcher.urls, QList<QUrl>{QUrl(QStringLiteral("https://example.com/sweepora.dmg"))});
+    click(sheet->updateButton());
+    EXPECT_EQ(catcher.urls, QList<QUrl>{QUrl(u"https://example.com/sweepora.dmg"_s)});
     EXPECT_EQ(online().updateSheet(), sheet);
     EXPECT_TRUE(sheet->isVisible());
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    QDesktopServices::unsetUrlHandler(u"https"_s);
 }
 
 TEST_F(OnlineWindowTest, PoemArrivesTrimmedAsOneElidedLineAndSignInByTextMessageShowsTheAccount)
 {
-    const QString line = QStringLiteral(
-        "人生若只如初见，何事秋风悲画扇。等闲变却故人心，却道故人心易变。骊山语罢清宵半，泪雨霖铃终不怨。");
-    serveJSON("GET", QStringLiteral("/"), "{\"hitokoto\":\"  " + line.toUtf8() + " \\n\"}");
+    const QString line =
+        u"人生若只如初见，何事秋风悲画扇。等闲变却故人心，却道故人心易变。骊山语罢清宵半，泪雨霖铃终不怨。"_s;
+    serveJSON("GET", u"/"_s, "{\"hitokoto\":\"  " + line.toUtf8() + " \\n\"}");
     makeWindow();
     ASSERT_TRUE(waitUntil([&] { return !window().poemText().isEmpty(); }));
     EXPECT_EQ(window().poemText(), line);
-    auto* label = window().findChild<QLabel*>(QStringLiteral("poemLabel"));
+    auto* label = window().findChild<QLabel*>(u"poemLabel"_s);
     ASSERT_TRUE(waitUntil([&] { return label->isVisible(); }));
     EXPECT_EQ(label->toolTip(), line);
     EXPECT_TRUE(label->text().endsWith(QChar(0x2026)));
     EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), 280);
-    Screenshots::save(&window(), QStringLiteral("window-poem"));
+    Screenshots::save(&window(), u"window-poem"_s);
 
     window().setPoemText(QString());
     ASSERT_TRUE(waitUntil([&] { return !label->isVisible(); }));
 
     // Closing the sign-in sheet signs nobody in, and it opens again.
     ASSERT_TRUE(accountButton()->isVisible());
-    QTest::mouseClick(accountButton(), Qt::LeftButton);
+    click(accountButton());
     LoginSheet* sheet = online().loginSheet();
     ASSERT_NE(sheet, nullptr);
-    QTest::mouseClick(sheet->findChild<QToolButton*>(QStringLiteral("loginClose")), Qt::LeftButton);
+    click(sheet->findChild<QToolButton*>(u"loginClose"_s));
     ASSERT_TRUE(waitUntil([&] { return online().loginSheet() == nullptr; }));
     EXPECT_FALSE(online().accountSession().showingLogin());
-    EXPECT_EQ(accountButton()->text(), QStringLiteral("登录Sweepora"));
+    EXPECT_EQ(accountButton()->text(), u"登录Sweepora"_s);
 
-    QTest::mouseClick(accountButton(), Qt::LeftButton);
+    click(accountButton());
     sheet = online().loginSheet();
     ASSERT_NE(sheet, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
     EXPECT_EQ(sheet->currentStep(), sheet->methodStep());
-    Screenshots::save(sheet, QStringLiteral("login-methods"));
+    Screenshots::save(sheet, u"login-methods"_s);
 
-    QTest::mouseClick(sheet->phoneButton(), Qt::LeftButton);
+    click(sheet->phoneButton());
     EXPECT_EQ(sheet->currentStep(), sheet->accountStep());
-    QTest::keyClicks(sheet->accountField(), QStringLiteral(" 1380013800"));
+    QTest::keyClicks(sheet->accountField(), u" 1380013800"_s);
     EXPECT_FALSE(sheet->sendButton()->isEnabled()); // ten digits
-    QTest::keyClicks(sheet->accountField(), QStringLiteral("0 "));
-    Screenshots::save(sheet, QStringLiteral("login-account"));
+    QTest::keyClicks(sheet->accountField(), u"0 "_s);
+    Screenshots::save(sheet, u"login-account"_s);
 
     // A refusal shows the service's own words and stays on the step; Return sends.
-    serveJSON("POST", QStringLiteral("/sms/send"), R"({"code":0,"message":"发送过于频繁"})");
+    serveJSON("POST", u"/sms/send"_s, R"({"code":0,"message":"发送过于频繁"})");
     QTest::keyClick(sheet->accountField(), Qt::Key_Return);
     ASSERT_TRUE(waitUntil([&] { return sheet->errorLabel()->isVisible(); }));
-    EXPECT_EQ(sheet->errorLabel()->text(), QStringLiteral("发送过于频繁"));
-    serveJSON("POST", QStringLiteral("/sms/send"), R"({"code":200,"message":"ok"})");
-    QTest::mouseClick(sheet->sendButton(), Qt::LeftButton);
+    EXPECT_EQ(sheet->errorLabel()->text(), u"发送过于频繁"_s);
+    serveJSON("POST", u"/sms/send"_s, R"({"code":200,"message":"ok"})");
+    click(sheet->sendButton());
     ASSERT_TRUE(waitUntil([&] { return sheet->currentStep() == sheet->codeStep(); }));
     EXPECT_FALSE(sheet->errorLabel()->isVisible());
 
     // Six digits pasted into the first box fill all four and leave focus on the last.
     const QList<CenteredCodeField*> boxes = sheet->codeFields();
-    QGuiApplication::clipboard()->setText(QStringLiteral("123456"));
+    QGuiApplication::clipboard()->setText(u"123456"_s);
     boxes[0]->setFocus();
     QTest::keySequence(boxes[0], QKeySequence::Paste);
-    QStringList shown;
-    for (CenteredCodeField* box : boxes)
-        shown.append(box->text());
-    EXPECT_EQ(shown, (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}));
+    EXPECT_EQ((QStringList{boxes[0]->text(), boxes[1]->text(), boxes[2]->text(), boxes[3]->text()}),
+              (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
     EXPECT_TRUE(boxes[3]->hasFocus());
     EXPECT_TRUE(sheet->confirmButton()->isEnabled());
-    Screenshots::save(sheet, QStringLiteral("login-code"));
+    Screenshots::save(sheet, u"login-code"_s);
 
-    serveJSON("GET", QStringLiteral("/sms/check"), R"({"code":1,"message":"ok"})");
-    QTest::mouseClick(sheet->confirmButton(), Qt::LeftButton);
+    serveJSON("GET", u"/sms/check"_s, R"({"code":1,"message":"ok"})");
+    click(sheet->confirmButton());
     ASSERT_TRUE(waitUntil([&] { return online().loginSheet() == nullptr; }));
-    EXPECT_EQ(server.requests().last().query.queryItemValue(QStringLiteral("code")), QStringLiteral("1234"));
-    EXPECT_EQ(online().accountSession().effectiveUserID(), QStringLiteral("13800138000"));
-    EXPECT_EQ(accountButton()->text(), QStringLiteral("13800138000"));
-    QToolButton* logout = window().sidebar()->findChild<QToolButton*>(QStringLiteral("logoutButton"));
-    Screenshots::save(&window(), QStringLiteral("window-signed-in"));
+    EXPECT_EQ(server.requests().last().query.queryItemValue(u"code"_s), u"1234"_s);
+    EXPECT_EQ(online().accountSession().effectiveUserID(), u"13800138000"_s);
+    EXPECT_EQ(accountButton()->text(), u"13800138000"_s);
+    QToolButton* logout = window().sidebar()->findChild<QToolButton*>(u"logoutButton"_s);
+    Screenshots::save(&window(), u"window-signed-in"_s);
 
     // Signed in, the account item opens nothing; signing out brings the sign-in item back.
-    QTest::mouseClick(accountButton(), Qt::LeftButton);
+    click(accountButton());
     EXPECT_EQ(online().loginSheet(), nullptr);
-    QTest::mouseClick(logout, Qt::LeftButton);
-    EXPECT_EQ(accountButton()->text(), QStringLiteral("登录Sweepora"));
+    click(logout);
+    EXPECT_EQ(accountButton()->text(), u"登录Sweepora"_s);
 }
 
 #include "OnlineWindowTest.moc"

@@ -23,15 +23,13 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTest>
 #include <QToolButton>
 
 using namespace Sweepora;
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
-using namespace Qt::StringLiterals;
-
 using namespace Sweepora::Ui;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -44,27 +42,13 @@ protected:
         page = std::make_unique<RulesPage>(store());
         page->resize(760, 620);
     }
-    void serveCloud(const QByteArrayList& rules)
-    {
-        QByteArrayList entries;
-        for (qsizetype i = 0; i < rules.size(); ++i)
-            entries.append("{\"id\":" + QByteArray::number(i + 1) + ",\"rule_json\":" + rules[i] + "}");
-        serveJSON("GET", u"/tasks/rules"_s, R"({"code":0,"message":"","data":[)" + entries.join(',') + "]}");
-    }
+    void serveCloud(const QByteArrayList& rules) { serveJSON("GET", u"/tasks/rules"_s, cloudRules(rules)); }
     // Shows the page (which checks the cloud) and waits until the check ended.
     void showAndWait()
     {
         page->show();
         ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
         QApplication::processEvents();
-    }
-    // In the store's order.
-    QStringList storedNames() const
-    {
-        QStringList names;
-        for (const CleanupRule& rule : store().loadRules())
-            names.append(rule.name);
-        return names;
     }
     QStringList cardNames() const
     {
@@ -79,8 +63,6 @@ protected:
     std::unique_ptr<RulesPage> page;
 };
 
-} // namespace
-
 TEST_F(RulesPageTest, ListsLocalRulesReloadsOnANewVersionOnlyAndAddsAndRemovesProtectedPlaces)
 {
     addRule(u"com.beta"_s, u"Beta"_s, {u"USERFOLDER/a"_s, u"b"_s});
@@ -89,7 +71,8 @@ TEST_F(RulesPageTest, ListsLocalRulesReloadsOnANewVersionOnlyAndAddsAndRemovesPr
     page->setRefreshID(0);
     showAndWait();
     ASSERT_EQ(cardNames().size(), 2);
-    ASSERT_EQ(cardNames(), storedNames());
+    EXPECT_EQ(page->ruleCards()[0]->rule(), store().loadRules()[0]); // in the store's order
+    EXPECT_EQ(page->ruleCards()[1]->rule(), store().loadRules()[1]);
 
     RuleCard* beta = page->ruleCards().at(cardNames().indexOf(u"Beta"_s));
     EXPECT_EQ(beta->findChild<QLabel*>(u"ruleCardPathCount"_s)->text(), u"2 个路径"_s);
@@ -105,11 +88,10 @@ TEST_F(RulesPageTest, ListsLocalRulesReloadsOnANewVersionOnlyAndAddsAndRemovesPr
 
     QSignalSpy edited(page.get(), &RulesPage::editRequested);
     QSignalSpy adds(page.get(), &RulesPage::addRequested);
-    QTest::mouseClick(page->ruleCards().at(cardNames().indexOf(u"Beta"_s))->findChild<QPushButton*>(u"ruleCardEdit"_s),
-                      Qt::LeftButton);
+    click(page->ruleCards().at(cardNames().indexOf(u"Beta"_s))->findChild<QPushButton*>(u"ruleCardEdit"_s));
     ASSERT_EQ(edited.count(), 1);
     EXPECT_EQ(edited[0][0].value<CleanupRule>().packName, u"com.beta"_s);
-    QTest::mouseClick(page->findChild<QPushButton*>(u"addRuleButton"_s), Qt::LeftButton);
+    click(page->findChild<QPushButton*>(u"addRuleButton"_s));
     EXPECT_EQ(adds.count(), 1);
 
     // Protected places are added with the picker and removed one by one.
@@ -121,8 +103,8 @@ TEST_F(RulesPageTest, ListsLocalRulesReloadsOnANewVersionOnlyAndAddsAndRemovesPr
     picker->answerWith(u"/srv/projects"_s);
     picker->cancelNext();
     auto* add = card->findChild<QPushButton*>(u"addProtectedButton"_s);
-    QTest::mouseClick(add, Qt::LeftButton);
-    QTest::mouseClick(add, Qt::LeftButton); // cancelled: nothing changes
+    click(add);
+    click(add); // cancelled: nothing changes
     EXPECT_EQ(card->model().paths(), QStringList{u"/srv/projects"_s});
     EXPECT_EQ(Sweepora::Core::ProtectedPlaces::userPaths(), QStringList{u"/srv/projects"_s});
     QApplication::processEvents();
@@ -130,7 +112,7 @@ TEST_F(RulesPageTest, ListsLocalRulesReloadsOnANewVersionOnlyAndAddsAndRemovesPr
 
     auto* remove = card->findChild<QToolButton*>(u"removeProtectedButton"_s);
     ASSERT_NE(remove, nullptr);
-    QTest::mouseClick(remove, Qt::LeftButton);
+    click(remove);
     EXPECT_TRUE(card->model().paths().isEmpty());
 }
 
@@ -150,13 +132,13 @@ TEST_F(RulesPageTest, FailedCheckOffersRecheckThenSyncWhileFewerLocalRulesThenTh
     Screenshots::save(page.get(), u"rules-page-cloud-failed"_s);
 
     serveCloud({ruleJSON("A", "com.a"), ruleJSON("B", "com.b", R"(,"App":false)"), ruleJSON("C", "com.c")});
-    QTest::mouseClick(page->findChild<QToolButton*>(u"cloudRuleRecheck"_s), Qt::LeftButton);
+    click(page->findChild<QToolButton*>(u"cloudRuleRecheck"_s));
     ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
     EXPECT_EQ(subtitle(), u"本地 1 条 · 云端 3 条"_s);
     EXPECT_EQ(control(), u"cloudRuleSync"_s);
     Screenshots::save(page.get(), u"rules-page-cloud-sync"_s);
 
-    QTest::mouseClick(page->findChild<QPushButton*>(u"cloudRuleSync"_s), Qt::LeftButton);
+    click(page->findChild<QPushButton*>(u"cloudRuleSync"_s));
     ASSERT_TRUE(waitUntil([&] { return !page->model().isSyncing(); }));
     QApplication::processEvents();
     EXPECT_EQ(control(), u"cloudRuleUpToDate"_s);
@@ -169,8 +151,6 @@ TEST_F(RulesPageTest, FailedCheckOffersRecheckThenSyncWhileFewerLocalRulesThenTh
     ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
     EXPECT_EQ(requestCount(u"/tasks/rules"_s), 3);
 }
-
-namespace {
 
 const CleanupRule kRule{true,         u"微信"_s, {u"USERFOLDER/a"_s, u"USERFOLDER/b"_s}, 0, u"com.tencent.xinWeChat"_s,
                         u"聊天缓存"_s};
@@ -204,8 +184,6 @@ protected:
     std::unique_ptr<RuleEditorPanel> panel;
 };
 
-} // namespace
-
 TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingReportsTheReview)
 {
     RuleEditorPanel& p = open(RuleEditorMode::editing);
@@ -216,7 +194,7 @@ TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingR
 
     // Export puts the rule on the clipboard and says so.
     QGuiApplication::clipboard()->setText(u"old"_s);
-    QTest::mouseClick(p.exportButton(), Qt::LeftButton);
+    click(p.exportButton());
     const QJsonObject copied = QJsonDocument::fromJson(QGuiApplication::clipboard()->text().toUtf8()).object();
     EXPECT_EQ(copied.value(u"PackName"_s).toString(), kRule.packName);
     EXPECT_EQ(copied.value(u"Paths"_s).toArray().size(), 2);
@@ -235,7 +213,7 @@ TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingR
     Screenshots::save(panel.get(), u"rule-editor-editing"_s);
 
     QSignalSpy saved(&p.model(), &RuleEditorViewModel::saved);
-    QTest::mouseClick(p.primaryButton(), Qt::LeftButton);
+    click(p.primaryButton());
     EXPECT_EQ(saved.count(), 1);
     EXPECT_EQ(store().loadRules().value(0).paths, (QStringList{u" a"_s, u"b"_s}));
 
@@ -259,7 +237,7 @@ TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingR
 
     QSignalSpy closes(&v.model(), &RuleEditorViewModel::closeRequested);
     QTest::keyClick(v.nameField(), Qt::Key_Escape);
-    QTest::mouseClick(v.cancelButton(), Qt::LeftButton);
+    click(v.cancelButton());
     EXPECT_EQ(closes.count(), 2);
 
     // Uploading needs a parsed rule and reports the review.
@@ -269,16 +247,14 @@ TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingR
     EXPECT_FALSE(u.primaryButton()->isEnabled());
 
     // A rule without "Notice" is no rule: the alert names the problem and upload stays off.
-    u.jsonEditor()->setPlainText(
-        QStringLiteral(R"({"App":true,"Name":"n","Paths":[],"PackName":"p","Description":"d"})"));
-    QTest::mouseClick(u.parseButton(), Qt::LeftButton);
+    u.jsonEditor()->setPlainText(uR"({"App":true,"Name":"n","Paths":[],"PackName":"p","Description":"d"})"_s);
+    click(u.parseButton());
     EXPECT_FALSE(takeAlert().second.isEmpty());
     EXPECT_FALSE(u.primaryButton()->isEnabled());
 
     u.jsonEditor()->setPlainText(
-        QString::fromUtf8(R"({"App":true,"Name":"工坊规则","Paths":["USERFOLDER/x"],"Notice":0,)"
-                          R"("PackName":"com.w","Description":"d"})"));
-    QTest::mouseClick(u.parseButton(), Qt::LeftButton);
+        uR"({"App":true,"Name":"工坊规则","Paths":["USERFOLDER/x"],"Notice":0,"PackName":"com.w","Description":"d"})"_s);
+    click(u.parseButton());
     EXPECT_EQ(u.pathsEditor()->toPlainText(), u"USERFOLDER/x"_s);
     EXPECT_TRUE(u.nameField()->isReadOnly());
     ASSERT_TRUE(u.primaryButton()->isEnabled());
@@ -287,8 +263,8 @@ TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingR
     QSignalSpy uploads(&u.model(), &RuleEditorViewModel::uploaded);
     serveJSON("POST", u"/market/tasks"_s, R"({"code":0,"message":"","data":{"id":7,"allow":0,"reason":"路径过宽"}})");
     // A second press while the request runs sends nothing more.
-    QTest::mouseClick(u.primaryButton(), Qt::LeftButton);
-    QTest::mouseClick(u.primaryButton(), Qt::LeftButton);
+    click(u.primaryButton());
+    click(u.primaryButton());
     EXPECT_FALSE(u.primaryButton()->isEnabled());
     EXPECT_TRUE(u.primaryButton()->text().isEmpty()); // the spinner shows instead
     Screenshots::save(panel.get(), u"rule-editor-uploading-busy"_s);
@@ -297,8 +273,6 @@ TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingR
     EXPECT_TRUE(u.primaryButton()->isEnabled());
     EXPECT_FALSE(u.primaryButton()->text().isEmpty());
 }
-
-namespace {
 
 class RuleWorkshopPageTest : public OnlineUiTest
 {
@@ -309,10 +283,7 @@ protected:
         page = std::make_unique<RuleWorkshopPage>();
         page->resize(760, 560);
     }
-    void serve(const QByteArrayList& entries)
-    {
-        serveJSON("GET", u"/market/tasks"_s, R"({"code":0,"message":"","data":[)" + entries.join(',') + "]}");
-    }
+    void serve(const QByteArrayList& entries) { serveJSON("GET", u"/market/tasks"_s, listReply(entries)); }
     void waitLoaded()
     {
         ASSERT_TRUE(waitUntil([&] { return !page->model().isLoading(); }));
@@ -321,8 +292,6 @@ protected:
 
     std::unique_ptr<RuleWorkshopPage> page;
 };
-
-} // namespace
 
 TEST_F(RuleWorkshopPageTest, FailureOffersReloadThenTheEmptyViewThenRowsThatMarkUnreviewedEntries)
 {
@@ -337,14 +306,14 @@ TEST_F(RuleWorkshopPageTest, FailureOffersReloadThenTheEmptyViewThenRowsThatMark
     Screenshots::save(page.get(), u"workshop-unavailable"_s);
 
     serve({});
-    QTest::mouseClick(page->reloadButton(), Qt::LeftButton);
+    click(page->reloadButton());
     waitLoaded();
     EXPECT_EQ(page->placeholder()->symbolName(), u"shippingbox"_s);
     EXPECT_FALSE(page->reloadButton()->isVisible());
     Screenshots::save(page.get(), u"workshop-empty"_s);
 
     QSignalSpy uploads(page.get(), &RuleWorkshopPage::uploadRequested);
-    QTest::mouseClick(page->findChild<QPushButton*>(u"uploadRuleButton"_s), Qt::LeftButton);
+    click(page->findChild<QPushButton*>(u"uploadRuleButton"_s));
     EXPECT_EQ(uploads.count(), 1);
 
     // Entries: rows mark the unreviewed ones and open their entry.
@@ -362,7 +331,9 @@ TEST_F(RuleWorkshopPageTest, FailureOffersReloadThenTheEmptyViewThenRowsThatMark
     Screenshots::save(page.get(), u"workshop-list"_s);
 
     QSignalSpy opened(page.get(), &RuleWorkshopPage::openRequested);
-    QTest::mouseClick(rows[1]->findChild<QPushButton*>(u"marketRuleOpen"_s), Qt::LeftButton);
+    click(rows[1]->findChild<QPushButton*>(u"marketRuleOpen"_s));
     ASSERT_EQ(opened.count(), 1);
     EXPECT_EQ(opened[0][0].value<MarketRule>().id, 1);
 }
+
+} // namespace

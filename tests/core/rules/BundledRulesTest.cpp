@@ -56,8 +56,7 @@ QString versionPattern(const QString& path)
     return QRegularExpression::escape(path).replace(u"\\*"_s, u"[0-9][^/]*"_s);
 }
 
-// Whether two folders, either of which may hold "*" pieces, can name the same folder or one
-// inside the other.
+// Whether two folders, either may hold "*" pieces, can name the same folder or one inside the other.
 bool mayMeet(const QString& a, const QString& b)
 {
     const QStringList x = a.split(u'/');
@@ -90,6 +89,14 @@ QStringList strings(const QJsonValue& value)
     return list;
 }
 
+// BundledRuleFixtures.json: per rule, the cache it must find and the user data beside it that it must not.
+QJsonObject fixtures()
+{
+    QFile file(QStringLiteral(SWEEPORA_SOURCE_DIR "/tests/core/rules/BundledRuleFixtures.json"));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
+
 } // namespace
 
 TEST(BundledRules, EveryFileDecodesIsNamedByItsIdentityAndEveryPathStaysInsideTheHomeAwayFromUserData)
@@ -109,23 +116,34 @@ TEST(BundledRules, EveryFileDecodesIsNamedByItsIdentityAndEveryPathStaysInsideTh
     }
     EXPECT_EQ(RuleStore().loadRules().size(), rules.size()); // what a store with no user rules loads
 
-    // Every path is a rule form that stays inside the home folder.
+    // Every path is a rule form that stays inside the home folder, and never a profile, settings or
+    // documents: places whose loss costs the user more than a re-download the program does by itself.
+    const QStringList forbidden =
+        u"Documents|Desktop|Downloads|Mail|Keychains|Preferences|.ssh|.gnupg|.m2|Cookies|"
+        "History|Login Data|User|LocalHistory|Backups|virtualenvs|src|index|berry|tdata"_s.split(u'|');
+    const QStringList sharedRoots =
+        u"USERFOLDER/Library|USERFOLDER/.cache|USERFOLDER/.config|USERFOLDER/Library/Caches|"
+        "USERFOLDER/Library/Application Support|USERFOLDER/.local/share|USERFOLDER/.var/app"_s.split(u'|');
     QList<QPair<QString, QString>> resolved; // the resolved folder, and where it came from
-    for (const BundledRule& bundled : bundledRules()) {
+    for (const BundledRule& bundled : rules) {
         for (const QString& path : bundled.rule.paths) {
-            const QString where = bundled.fileName + u": "_s + path;
-            EXPECT_TRUE(path.startsWith(QLatin1String("USERFOLDER/")) || path.startsWith(QLatin1String("PUBLIC_DATA/")))
-                << where.toStdString();
-            EXPECT_FALSE(path.split(QLatin1Char('/')).contains(u".."_s) || path.contains(QLatin1String("//")) ||
-                         path.endsWith(QLatin1Char('/')))
-                << where.toStdString();
+            const std::string where = (bundled.fileName + u": "_s + path).toStdString();
+            const QStringList pieces = path.split(u'/');
+            EXPECT_TRUE(path.startsWith(u"USERFOLDER/"_s) || path.startsWith(u"PUBLIC_DATA/"_s)) << where;
+            EXPECT_FALSE(pieces.contains(u".."_s) || path.contains(u"//"_s) || path.endsWith(u'/')) << where;
+            for (const QString& word : forbidden)
+                EXPECT_FALSE(pieces.contains(word)) << where;
+            EXPECT_FALSE(sharedRoots.contains(path)) << where;
+            // "*" stands for a version folder, which keeps local history and settings beside its
+            // caches: a path may only go through one, into a cache folder named after it.
+            EXPECT_FALSE(pieces.last().contains(u'*')) << where;
             for (const bool exists : {false, true}) {
                 const std::optional<QString> folder =
                     resolveRulePath(path, home, {}, [exists](const QString&) { return exists; });
-                ASSERT_TRUE(folder.has_value()) << where.toStdString();
-                EXPECT_TRUE(folder->startsWith(home + QLatin1Char('/'))) << where.toStdString();
+                ASSERT_TRUE(folder.has_value()) << where;
+                EXPECT_TRUE(folder->startsWith(home + u'/')) << where;
                 if (!exists)
-                    resolved.append({*folder, where});
+                    resolved.append({*folder, QString::fromStdString(where)});
             }
         }
     }
@@ -133,37 +151,13 @@ TEST(BundledRules, EveryFileDecodesIsNamedByItsIdentityAndEveryPathStaysInsideTh
     for (const auto& [a, whereA] : resolved)
         for (const auto& [b, whereB] : resolved)
             EXPECT_FALSE(&a != &b && mayMeet(a, b)) << whereA.toStdString() << " covers " << whereB.toStdString();
-
-    // Never a profile, settings or documents.
-    // Places whose loss costs the user more than a re-download the program does by itself.
-    const QStringList forbidden = QStringLiteral("Documents|Desktop|Downloads|Mail|Keychains|Preferences|.ssh|.gnupg|"
-                                                 ".m2|Cookies|History|Login Data|User|LocalHistory|Backups|"
-                                                 "virtualenvs|src|index|berry|tdata")
-                                      .split(u'|');
-    const QStringList sharedRoots = QStringLiteral("USERFOLDER/Library|USERFOLDER/.cache|USERFOLDER/.config|"
-                                                   "USERFOLDER/Library/Caches|USERFOLDER/Library/Application Support|"
-                                                   "USERFOLDER/.local/share|USERFOLDER/.var/app")
-                                        .split(u'|');
-    for (const BundledRule& bundled : bundledRules())
-        for (const QString& path : bundled.rule.paths) {
-            const QStringList pieces = path.split(QLatin1Char('/'));
-            for (const QString& word : forbidden)
-                EXPECT_FALSE(pieces.contains(word)) << bundled.fileName.toStdString() << ": " << path.toStdString();
-            EXPECT_FALSE(sharedRoots.contains(path)) << bundled.fileName.toStdString();
-            // "*" stands for a version folder, which keeps local history and settings beside its
-            // caches: a path may only go through one, into a cache folder named after it.
-            EXPECT_FALSE(pieces.last().contains(u'*')) << bundled.fileName.toStdString() << ": " << path.toStdString();
-        }
 }
 
-// Every rule over one home made from the applications' real layouts (BundledRuleFixtures.json:
-// per rule, the cache it must find and the user data beside it that it must not). Each rule
-// finds exactly its own cache, each of its paths finds some of it, and no file is found twice.
+// Every rule over one home made from the applications' real layouts: each rule finds exactly its
+// own cache, each of its paths finds some of it, and no file is found twice.
 TEST(BundledRules, FindExactlyTheCacheOfTheirFixtureAndNoneOfTheDataBesideIt)
 {
-    QFile file(QStringLiteral(SWEEPORA_SOURCE_DIR "/tests/core/rules/BundledRuleFixtures.json"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QJsonObject fixtures = QJsonDocument::fromJson(file.readAll()).object();
+    const QJsonObject fixtures = ::fixtures();
     QTemporaryDir dir;
     TreeBuilder tree(dir.path() + u"/home"_s);
     QSet<QString> kept;
@@ -202,9 +196,10 @@ TEST(BundledRules, FindExactlyTheCacheOfTheirFixtureAndNoneOfTheDataBesideIt)
     Sandbox::reset();
 }
 
-// A home where every folder a rule names is a link to a folder elsewhere that holds a file:
-// the scan follows none of them, even where the target lies in an open scope.
-TEST(BundledRules, FindNothingWhereTheirFoldersAreLinksToElsewhere)
+// Homes where every folder a rule names, or the top folder above it, is a link to a folder
+// elsewhere that holds the cache: the scan follows none of them, even where the target lies in an
+// open scope.
+TEST(BundledRules, FindNothingWhereTheirFoldersOrTheFoldersAboveThemAreLinksToElsewhere)
 {
     QTemporaryDir dir;
     TreeBuilder tree(dir.path() + u"/home"_s);
@@ -221,36 +216,23 @@ TEST(BundledRules, FindNothingWhereTheirFoldersAreLinksToElsewhere)
                 tree.symlink(folder.mid(tree.root().size() + 1), target.section(u'/', 0, -2));
         }
     }
-    Sandbox::openScope(tree.root());
-    Sandbox::openScope(elsewhere.root());
-    for (const CleanupResult& result : RuleScanEngine::scanRules(rules, tree.root()))
-        ADD_FAILURE() << result.id.toStdString() << " followed a link to " << result.files.value(0).toStdString();
-    Sandbox::reset();
-}
 
-TEST(BundledRules, FindNothingWhereTheFoldersAboveThemAreLinksToElsewhere)
-{
-    QFile file(QStringLiteral(SWEEPORA_SOURCE_DIR "/tests/core/rules/BundledRuleFixtures.json"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QTemporaryDir dir;
-    TreeBuilder tree(dir.path() + u"/home"_s);
-    TreeBuilder elsewhere(dir.path() + u"/elsewhere"_s);
-    tree.folder(u"."_s);
-    for (const QJsonValue& fixture : QJsonDocument::fromJson(file.readAll()).object())
+    TreeBuilder above(dir.path() + u"/above"_s);
+    TreeBuilder real(dir.path() + u"/real"_s);
+    above.folder(u"."_s);
+    for (const QJsonValue& fixture : fixtures())
         for (const QString& relative : strings(fixture[u"cache"_s])) {
-            elsewhere.file(relative, 7);
+            real.file(relative, 7);
             const QString top = relative.section(u'/', 0, 0);
-            if (!QFileInfo::exists(tree.path(top)) && !QFileInfo(tree.path(top)).isSymLink())
-                tree.symlink(top, elsewhere.path(top));
+            if (!QFileInfo::exists(above.path(top)) && !QFileInfo(above.path(top)).isSymLink())
+                above.symlink(top, real.path(top));
         }
-    Sandbox::openScope(tree.root());
-    Sandbox::openScope(elsewhere.root());
-    QList<CleanupRule> rules;
-    for (const BundledRule& bundled : bundledRules())
-        rules << bundled.rule;
-    for (const CleanupResult& result : RuleScanEngine::scanRules(rules, tree.root()))
-        ADD_FAILURE() << result.id.toStdString() << " followed a link to " << result.files.value(0).toStdString();
+    for (const QString& root : {tree.root(), elsewhere.root(), above.root(), real.root()})
+        Sandbox::openScope(root);
+    for (const QString& home : {tree.root(), above.root()})
+        for (const CleanupResult& result : RuleScanEngine::scanRules(rules, home))
+            ADD_FAILURE() << result.id.toStdString() << " followed a link to " << result.files.value(0).toStdString();
     // The control: the same caches, reached as a home of real folders, are every one found.
-    EXPECT_EQ(RuleScanEngine::scanRules(rules, elsewhere.root()).size(), rules.size());
+    EXPECT_EQ(RuleScanEngine::scanRules(rules, real.root()).size(), rules.size());
     Sandbox::reset();
 }

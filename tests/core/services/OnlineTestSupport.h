@@ -17,8 +17,7 @@ namespace Sweepora::Test {
 
 using namespace Qt::StringLiterals;
 
-// Every test talks to its own scripted server on 127.0.0.1, and the guard proves that no
-// request of the process went anywhere else.
+// Every test talks to its own scripted server on 127.0.0.1; the guard proves nothing went elsewhere.
 class ServiceTest : public ::testing::Test
 {
 protected:
@@ -66,9 +65,10 @@ public:
     QString folder() const { return m_root.filePath(u"Rules"_s); }
     qsizetype fileCount() const { return QDir(folder()).entryList(QDir::Files | QDir::Hidden).size(); }
 
-    Core::CleanupRule add(const QString& packName, const QString& name, const QString& description = {}) const
+    Core::CleanupRule add(const QString& packName, const QString& name, const QString& description = {},
+                          const QStringList& paths = {u"USERFOLDER/x"_s}) const
     {
-        const Core::CleanupRule rule{true, name, {u"USERFOLDER/x"_s}, 0, packName, description};
+        const Core::CleanupRule rule{true, name, paths, 0, packName, description};
         EXPECT_TRUE(store().saveRule(rule));
         return rule;
     }
@@ -90,6 +90,21 @@ inline QByteArray workshopEntry(qint64 id, qint64 allow,
 {
     return "{\"id\":" + QByteArray::number(id) + ",\"allow\":" + QByteArray::number(allow) +
            R"(,"created_at":"2026-01-01T00:00:00Z","updated_at":"2026-01-01T00:00:00Z","rule_json":)" + rule + "}";
+}
+
+// A list reply of the service: its envelope around `items`.
+inline QByteArray listReply(const QByteArrayList& items)
+{
+    return R"({"code":0,"message":"","data":[)" + items.join(',') + "]}";
+}
+
+// Published rules as the service lists them.
+inline QByteArray cloudRules(const QByteArrayList& rules)
+{
+    QByteArrayList entries;
+    for (qsizetype i = 0; i < rules.size(); ++i)
+        entries.append("{\"id\":" + QByteArray::number(i + 1) + ",\"rule_json\":" + rules[i] + "}");
+    return listReply(entries);
 }
 
 // The latest version the service offers.

@@ -48,8 +48,6 @@ bool validPhone(const QString& text)
     return LoginViewModel::isValid(LoginViewModel::normalize(text, Method::phone), Method::phone);
 }
 
-} // namespace
-
 TEST_F(LoginTest, AccountsAreNormalisedOnlyValidOnesAreSentAndCodeBoxesTakeNumbersOnly)
 {
     EXPECT_TRUE(validPhone(u" 13912345678 "_s));
@@ -150,8 +148,6 @@ TEST_F(LoginTest, SendAcceptsOnlyCode200AndCheckOnlyCode1ThenBackStepsAndTheWind
     EXPECT_EQ(session.effectiveUserID(), u"a@b.cn"_s);
 }
 
-namespace {
-
 const QString kGoodJSON =
     uR"({"App":false,"Name":"缓存","Paths":["a","b"],"Notice":3,"PackName":"com.x","Description":"d"})"_s;
 
@@ -163,14 +159,16 @@ protected:
         return std::unique_ptr<RuleEditorViewModel>(window.createEditor(nullptr, rules.store()));
     }
 
-    void answerUpload(qint64 allow, const QByteArray& reason)
+    static TestHttpServer::Reply review(qint64 allow, const QByteArray& reason)
     {
-        server.setReply("POST", u"/market/tasks"_s,
-                        TestHttpServer::json(200, R"({"code":7,"message":"","data":{"id":9,"allow":)" +
-                                                      QByteArray::number(allow) + R"(,"reason":")" + reason + "\"}}"));
+        return TestHttpServer::json(200, R"({"code":7,"message":"","data":{"id":9,"allow":)" +
+                                             QByteArray::number(allow) + R"(,"reason":")" + reason + "\"}}");
     }
-    static void waitForUpload(RuleEditorViewModel& editor)
+    // Uploads with `reply` as the service's answer and waits for it.
+    void upload(RuleEditorViewModel& editor, const TestHttpServer::Reply& reply)
     {
+        server.setReply("POST", u"/market/tasks"_s, reply);
+        editor.upload();
         ASSERT_TRUE(waitUntil([&] { return !editor.isUploading(); }));
         QCoreApplication::processEvents();
     }
@@ -178,8 +176,6 @@ protected:
     TemporaryRuleStore rules;
     RuleEditorCoordinator window;
 };
-
-} // namespace
 
 TEST_F(RuleEditorTest, SavingReplacesAnIdentityAnUnwritableOneStaysOpenViewingIsReadOnlyAndTakingInReloadsThePage)
 {
@@ -206,9 +202,7 @@ TEST_F(RuleEditorTest, SavingReplacesAnIdentityAnUnwritableOneStaysOpenViewingIs
 
     // Viewing is read-only; taking in saves and closes (the window's test sees the rules page reload).
     MarketRule entry; // no App, no Notice
-    entry.ruleJSON.name = u"工坊"_s;
-    entry.ruleJSON.packName = u"com.shop"_s;
-    entry.ruleJSON.paths = {u"USERFOLDER/.cache/shop"_s};
+    entry.ruleJSON = {{}, u"工坊"_s, {u"USERFOLDER/.cache/shop"_s}, {}, u"com.shop"_s, {}};
     window.open(entry);
     editor = openEditor();
     editor->setName(u"改名"_s);
@@ -237,10 +231,10 @@ TEST_F(RuleEditorTest, JSONThatIsNotARuleKeepsUploadDisabledAndTwoQuickPressesSe
 {
     window.startUpload();
     auto editor = openEditor();
+    const auto parse = [&](const QString& text) { editor->setJsonInput(text), editor->parseJSON(); };
     const QString noNotice = uR"({"App":true,"Name":"n","Paths":[],"PackName":"p","Description":"d"})"_s;
     for (const QString& text : {noNotice, u"{not json"_s}) {
-        editor->setJsonInput(text);
-        editor->parseJSON();
+        parse(text);
         EXPECT_EQ(editor->resultMessage(), CleanupRule::fromJson(text.toUtf8()).error);
         EXPECT_FALSE(editor->canUpload());
     }
@@ -248,23 +242,21 @@ TEST_F(RuleEditorTest, JSONThatIsNotARuleKeepsUploadDisabledAndTwoQuickPressesSe
     EXPECT_TRUE(server.requests().isEmpty());
 
     // A failed parse after a good one disables the upload again and keeps the shown rule.
-    editor->setJsonInput(kGoodJSON);
-    editor->parseJSON();
+    parse(kGoodJSON);
     EXPECT_TRUE(editor->canUpload());
-    editor->setJsonInput(noNotice);
-    editor->parseJSON();
+    parse(noNotice);
     EXPECT_FALSE(editor->canUpload());
     EXPECT_EQ(editor->rule().packName, u"com.x"_s);
 
     // Two quick presses send one request, and the review decides the message.
-    editor->setJsonInput(kGoodJSON);
-    editor->parseJSON();
+    parse(kGoodJSON);
     editor->setJsonInput(u"edited after parsing"_s); // still sends the parsed rule
 
-    answerUpload(0, "重复");
+    server.setReply("POST", u"/market/tasks"_s, review(0, "重复"));
     editor->primaryAction();
     editor->primaryAction();
-    waitForUpload(*editor);
+    ASSERT_TRUE(waitUntil([&] { return !editor->isUploading(); }));
+    QCoreApplication::processEvents();
     ASSERT_EQ(server.requests().size(), 1);
     const QJsonObject sent = QJsonDocument::fromJson(server.requests()[0].body).object()[u"rule_json"_s].toObject();
     EXPECT_EQ(CleanupRule::fromJsonObject(sent).value, CleanupRule::fromJson(kGoodJSON.toUtf8()).value);
@@ -272,27 +264,21 @@ TEST_F(RuleEditorTest, JSONThatIsNotARuleKeepsUploadDisabledAndTwoQuickPressesSe
     EXPECT_EQ(window.workshopVersion(), 1);
     EXPECT_FALSE(window.isOpen()) << "the panel closes once its rule is up";
 
-    answerUpload(1, "ignored");
-    editor->upload();
-    waitForUpload(*editor);
+    upload(*editor, review(1, "ignored"));
     EXPECT_EQ(editor->resultMessage(), u"上传成功，规则已通过审核。"_s);
 
-    server.setReply("POST", u"/market/tasks"_s, TestHttpServer::json(500, R"({"message":"服务繁忙"})"));
-    editor->upload();
-    waitForUpload(*editor);
+    upload(*editor, TestHttpServer::json(500, R"({"message":"服务繁忙"})"));
     EXPECT_EQ(editor->resultMessage(), u"上传失败：服务繁忙"_s);
     EXPECT_EQ(window.workshopVersion(), 2);
     EXPECT_TRUE(editor->canUpload());
     EXPECT_EQ(rules.fileCount(), 0); // an upload is not saved locally
 
     // The panel closes before the service answers: the workshop still reloads.
-    answerUpload(1, "");
+    server.setReply("POST", u"/market/tasks"_s, review(1, ""));
     editor->upload();
     editor.reset();
     ASSERT_TRUE(waitUntil([&] { return window.workshopVersion() == 3; }));
 }
-
-namespace {
 
 using State = RuleWorkshopViewModel::ContentState;
 
@@ -301,8 +287,7 @@ class RuleWorkshopTest : public ServiceTest
 protected:
     void serve(const QByteArrayList& entries, int status = 200)
     {
-        server.setReply("GET", u"/market/tasks"_s,
-                        TestHttpServer::json(status, R"({"code":0,"message":"","data":[)" + entries.join(',') + "]}"));
+        server.setReply("GET", u"/market/tasks"_s, TestHttpServer::json(status, listReply(entries)));
     }
     void load()
     {
@@ -312,8 +297,6 @@ protected:
 
     RuleWorkshopViewModel model;
 };
-
-} // namespace
 
 TEST_F(RuleWorkshopTest, EntriesNotApprovedCarryTheBadgeAndAFailedReloadKeepsTheOldListSilently)
 {
@@ -353,8 +336,6 @@ TEST_F(RuleWorkshopTest, EntriesNotApprovedCarryTheBadgeAndAFailedReloadKeepsThe
     EXPECT_EQ(model.contentState(), State::list);
 }
 
-namespace {
-
 using Control = RulesPageViewModel::CloudControl;
 
 QByteArray ruleJSON(const QString& packName, const QString& name, const QString& description = u"云端"_s)
@@ -369,11 +350,7 @@ class RulesPageViewModelTest : public ServiceTest
 protected:
     void publish(const QByteArrayList& rules)
     {
-        QByteArrayList entries;
-        for (const QByteArray& rule : rules)
-            entries << R"({"id":1,"rule_json":)" + rule + "}";
-        server.setReply("GET", u"/tasks/rules"_s,
-                        TestHttpServer::json(200, R"({"code":3,"message":"","data":[)" + entries.join(',') + "]}"));
+        server.setReply("GET", u"/tasks/rules"_s, TestHttpServer::json(200, cloudRules(rules)));
     }
     void check()
     {
@@ -391,8 +368,6 @@ protected:
     LogCapture log;
 };
 
-} // namespace
-
 TEST_F(RulesPageViewModelTest, ImportFillsMissingAppAndNoticeAndLeavesOtherRulesAlone)
 {
     const CleanupRule localOnly = rules.add(u"com.local"_s, u"本地"_s);
@@ -409,10 +384,9 @@ TEST_F(RulesPageViewModelTest, ImportFillsMissingAppAndNoticeAndLeavesOtherRules
     EXPECT_EQ(rules.find(u"com.two日志"_s)->notice, 7);
     EXPECT_EQ(rules.find(localOnly.ruleKey()), localOnly);
     // Rules that fail the rule review are not saved; the log says why, the subtitle how many.
-    EXPECT_EQ(log.lines().filter(u"[RuleSync] 规则未通过安全审核，未导入：com.a../逃逸："_s).size(), 1);
-    EXPECT_EQ(
-        log.lines().filter(u"[RuleSync] 规则未通过安全审核，未导入：com.b钱包：路径 “USERFOLDER/.bitcoin”"_s).size(),
-        1);
+    const QString refused = u"[RuleSync] 规则未通过安全审核，未导入："_s;
+    EXPECT_EQ(log.lines().filter(refused + u"com.a../逃逸："_s).size(), 1);
+    EXPECT_EQ(log.lines().filter(refused + u"com.b钱包：路径 “USERFOLDER/.bitcoin”"_s).size(), 1);
     EXPECT_FALSE(rules.find(u"com.b钱包"_s));
     EXPECT_EQ(log.lines().last(), u"[RuleSync] 同步完成，本地 3 条，云端 4 条"_s);
     EXPECT_EQ(model.cloudSubtitle(), u"本地 3 条 · 云端 4 条 · 2 条未通过安全审核"_s);
@@ -480,8 +454,6 @@ TEST_F(RulesPageViewModelTest, FailedCheckOffersRecheckAndForgetsTheOldListAndTh
     EXPECT_EQ(model.cloudSubtitle(), u"本地 4 条 · 云端 0 条"_s);
 }
 
-namespace {
-
 class ToolbarPoemTest : public ServiceTest
 {
 protected:
@@ -497,8 +469,6 @@ protected:
     QSignalSpy finished{&poem, &ToolbarPoem::fetchFinished};
     LogCapture log;
 };
-
-} // namespace
 
 TEST_F(ToolbarPoemTest, TheLineIsTrimmedAndFetchedOnceABlankOneShowsNothingAndAMissingOneIsLogged)
 {
@@ -521,11 +491,8 @@ TEST_F(ToolbarPoemTest, TheLineIsTrimmedAndFetchedOnceABlankOneShowsNothingAndAM
     }
     // Only the reply without the line is logged.
     ASSERT_EQ(log.lines().size(), 1);
-    EXPECT_TRUE(log.lines()[0].startsWith(u"[Hitokoto] 诗词加载失败："_s));
-    EXPECT_TRUE(log.lines()[0].contains(u"hitokoto"_s));
+    EXPECT_TRUE(log.lines()[0].startsWith(u"[Hitokoto] 诗词加载失败："_s) && log.lines()[0].contains(u"hitokoto"_s));
 }
-
-namespace {
 
 // A timer the test fires by hand.
 struct FakeTimer final : PeriodicTimer
@@ -565,8 +532,6 @@ protected:
     QSignalSpy finished{&checker, &UpdateChecker::checkFinished};
     LogCapture log;
 };
-
-} // namespace
 
 TEST_F(UpdateCheckerTest, WithoutALastCheckItChecksAtOnceAndOnlyAHigherBuildIsOffered)
 {
@@ -664,3 +629,5 @@ TEST(WallClockTimer, ADayCountsOnTheWallClockSoSleepDoesNotPostponeTheCheck)
     ASSERT_TRUE(waitUntil([&] { return ticks == 2; }, 2000));
     Clock::setFixed(std::nullopt);
 }
+
+} // namespace
