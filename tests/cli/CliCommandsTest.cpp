@@ -66,8 +66,6 @@ protected:
     QString a, b, c;
 };
 
-} // namespace
-
 TEST_F(LargeCli, PrintsOneJsonObjectOrATableWithItemsInPageOrderAndMovesWithYes)
 {
     const CliRun run = large();
@@ -163,8 +161,6 @@ TEST_F(LargeCli, AHomeThatCannotBeScannedExitsTwoAndSweeporaHomeStandsInForTheOp
     EXPECT_EQ(run.items()[0].toObject()[u"path"].toString(), b);
 }
 
-namespace {
-
 class QuickCli : public CliTest
 {
 protected:
@@ -184,8 +180,6 @@ protected:
             {u"--now"_s, QDateTime::currentDateTimeUtc().addMonths(2).toString(Qt::ISODate), u"--json"_s, command});
     }
 };
-
-} // namespace
 
 TEST_F(QuickCli, OneObjectOrLinePerScanInCardOrderWithTheSeparateCommandsCountsAndNothingMoves)
 {
@@ -215,8 +209,6 @@ TEST_F(QuickCli, OneObjectOrLinePerScanInCardOrderWithTheSeparateCommandsCountsA
     EXPECT_TRUE(QDir(home.path(u"empty/one"_s)).exists());
 }
 
-namespace {
-
 class RulesCli : public CliTest
 {
 protected:
@@ -235,8 +227,6 @@ protected:
     }
     QString mine, pip;
 };
-
-} // namespace
 
 TEST_F(RulesCli, ListsUserAndBundledRulesLargestFirstAndMovesEveryFileOfThem)
 {
@@ -293,8 +283,6 @@ TEST_F(ScannerCli, EmptyListsPathsDeepestFirstAndSearchListsHitsLargestFirst)
     EXPECT_EQ(hits.items()[1].toObject()[u"path"].toString(), small);
 }
 
-namespace {
-
 class StorageCli : public CliTest
 {
 protected:
@@ -306,8 +294,6 @@ protected:
     }
     QString docs, file;
 };
-
-} // namespace
 
 TEST_F(StorageCli, TrashPrintsItsCountSizeAndAvailabilityAndStorageRanksAndMovesTheChildrenOfAFolder)
 {
@@ -355,8 +341,6 @@ TEST_F(StorageCli, TrashPrintsItsCountSizeAndAvailabilityAndStorageRanksAndMoves
     EXPECT_FALSE(QFileInfo::exists(docs));
 }
 
-namespace {
-
 QDateTime birthTime(const QString& path)
 {
     return QDateTime::fromMSecsSinceEpoch(TreeBuilder::birthMSecs(path).value_or(0), Qt::UTC);
@@ -379,8 +363,6 @@ protected:
     }
     QString m_log, m_zip;
 };
-
-} // namespace
 
 TEST_F(MiscCli, ListsPathSizeAndCreationTimeAndNowMovesTheOneMonthCutoff)
 {
@@ -417,8 +399,6 @@ TEST_F(MiscCli, ListsPathSizeAndCreationTimeAndNowMovesTheOneMonthCutoff)
     EXPECT_TRUE(QFileInfo::exists(m_log));
 }
 
-namespace {
-
 class AppsCli : public CliTest
 {
 protected:
@@ -443,8 +423,6 @@ protected:
     }
     QString shared, cache;
 };
-
-} // namespace
 
 TEST_F(AppsCli, AppCachesAndAppsListEveryBundleWithItsRelatedItemsAndMovingUninstallsEverything)
 {
@@ -482,8 +460,6 @@ TEST_F(AppsCli, AppCachesAndAppsListEveryBundleWithItsRelatedItemsAndMovingUnins
     EXPECT_TRUE(moved.at("message").toString().contains(u"已移到废纸篓"_s));
 }
 
-namespace {
-
 // A Linux system beside the home, reached through the environment as on a real one.
 class LinuxAppsCli : public CliTest
 {
@@ -510,8 +486,6 @@ protected:
     }
     QString cache;
 };
-
-} // namespace
 
 TEST_F(LinuxAppsCli, AppsCachesAndLeftoversCarryTheKindOfEachApplication)
 {
@@ -541,3 +515,5 @@ TEST_F(LinuxAppsCli, AppsCachesAndLeftoversCarryTheKindOfEachApplication)
     EXPECT_FALSE(QDir(home.path(u".var/app/org.foo.BarExtra"_s)).exists());
     EXPECT_TRUE(QDir(home.path(u".var/app/org.foo.Bar"_s)).exists());
 }
+
+} // namespace

@@ -88,8 +88,6 @@ QColor inkColor(const QImage& image)
 
 using Components = UiTest;
 
-} // namespace
-
 TEST_F(Components, EverySymbolDrawsSomethingInThePalettesColourAndQtsOwnTextsSpeakChinese)
 {
     const QStringList used =
@@ -314,8 +312,6 @@ TEST_F(Components, FileItemListReportsCheckboxAndRevealClicksByPath)
     Screenshots::save(&host, u"file-item-list"_s);
 }
 
-namespace {
-
 // The long press on a clock the test moves by hand.
 class ManualLongPress : public ImmediateLongPress
 {
@@ -375,8 +371,6 @@ protected:
     QSignalSpy clicks{&button, &QPushButton::clicked};
     bool downWhenActed = false;
 };
-
-} // namespace
 
 TEST_F(LongPressTest, ShortPressClicksAndALongOneActsOnceWhileHeldAndSwallowsTheClickEvenIfItHidesTheButton)
 {
@@ -448,8 +442,6 @@ TEST_F(Components, FloatingButtonKeepsToTheBottomTrailingCorner)
     Screenshots::save(&page, u"floating-button-delete"_s);
 }
 
-namespace {
-
 class FolderPickerTest : public UiTest
 {
 protected:
@@ -477,8 +469,6 @@ protected:
     std::optional<Core::FolderUrl> answer;
 };
 
-} // namespace
-
 TEST_F(FolderPickerTest, CancelledDialogAnswersNothingAndAChosenFolderComesBackOnceWithAccessRights)
 {
     QTemporaryDir dir;
@@ -505,3 +495,5 @@ TEST_F(FolderPickerTest, CancelledDialogAnswersNothingAndAChosenFolderComesBackO
     EXPECT_EQ(answer->path(), dir.path());
     EXPECT_TRUE(answer->carriesAccessRights());
 }
+
+} // namespace

@@ -90,6 +90,11 @@ protected:
                                                          "ELF\0\0\0\0AI",
                                                          10));
     }
+    void files(std::initializer_list<QString> relative, qint64 size = 10)
+    {
+        for (const QString& r : relative)
+            m_tree->file(r, size);
+    }
     static void write(const QString& path, const QByteArray& data)
     {
         QDir().mkpath(QFileInfo(path).path());
@@ -174,17 +179,11 @@ TEST_F(LinuxApps, CachesAreMatchedByExactNamesOnlyAndLeftoversAreOnlyTheDataOfAp
 {
     installEverything();
     const QString bar = m_tree->file(u".var/app/org.foo.Bar/cache/a"_s, 10);
-    m_tree->file(u".var/app/org.foo.BarExtra/cache/b"_s, 10);
-    m_tree->file(u".var/app/org.foo.Bar/data/keep"_s, 10);
-    m_tree->file(u".cache/bar/x"_s, 10);
-    m_tree->file(u".cache/barista/x"_s, 10);
-    m_tree->file(u".cache/EDITOR/x"_s, 10);  // the last reverse-DNS component, without case
-    m_tree->file(u".cache/editwin/x"_s, 10); // StartupWMClass
-    m_tree->file(u".cache/org.example.Editor.old/x"_s, 10);
-    m_tree->file(u".cache/flatpak/x"_s, 10); // shared, never an application's
-    m_tree->file(u"snap/hello/common/.cache/c"_s, 10);
-    m_tree->file(u"snap/hello/7/.cache/d"_s, 10);
-    m_tree->file(u"snap/hello/7/data"_s, 10);
+    // EDITOR is the last reverse-DNS component, without case; editwin the StartupWMClass; flatpak
+    // is shared, never an application's.
+    files({u".var/app/org.foo.BarExtra/cache/b"_s, u".var/app/org.foo.Bar/data/keep"_s, u".cache/bar/x"_s,
+           u".cache/barista/x"_s, u".cache/EDITOR/x"_s, u".cache/editwin/x"_s, u".cache/org.example.Editor.old/x"_s,
+           u".cache/flatpak/x"_s, u"snap/hello/common/.cache/c"_s, u"snap/hello/7/.cache/d"_s, u"snap/hello/7/data"_s});
     m_tree->symlink(u"snap/hello/current"_s, u"7"_s);
     m_tree->symlink(u".cache/my-tool"_s, home() + u"/.var"_s);
 
@@ -212,10 +211,8 @@ TEST_F(LinuxApps, CachesAreMatchedByExactNamesOnlyAndLeftoversAreOnlyTheDataOfAp
     EXPECT_TRUE(QFile::exists(bar));
 
     // Leftovers are only the data of applications that are gone.
-    m_tree->file(u".var/app/org.foo.Bar/data/a"_s, 10);
-    m_tree->file(u".var/app/org.foo.BarExtra/data/a"_s, 10);
+    files({u".var/app/org.foo.Bar/data/a"_s, u".var/app/org.foo.BarExtra/data/a"_s, u"snap/hello/common/a"_s});
     m_tree->file(u".var/app/org.foo.Ba/data/a"_s, 3000); // a look-alike of an installed one
-    m_tree->file(u"snap/hello/common/a"_s, 10);
     m_tree->file(u"snap/gone/common/a"_s, 2000);
     entry(userEntries() + u"/broken.desktop"_s, u"Name=Broken\nExec=/nonexistent/broken %U"_s);
     entry(h + u"/.config/autostart/old.desktop"_s, u"Exec=/nonexistent/old"_s);
@@ -242,18 +239,16 @@ TEST_F(LinuxApps, CachesAreMatchedByExactNamesOnlyAndLeftoversAreOnlyTheDataOfAp
 TEST_F(LinuxApps, RelatedItemsAreExactEachKindSaysHowItGoesAndUninstallingDoesWhatItSaidAndCanBeUndone)
 {
     installEverything();
-    m_tree->file(u".var/app/org.foo.Bar/config/c"_s, 100);
-    m_tree->file(u".var/app/org.foo.BarExtra/config/c"_s, 100);
-    m_tree->file(u"snap/hello/common/x"_s, 100);
-    m_tree->file(u".config/Foo/settings"_s, 100);
-    m_tree->file(u".config/foobar/settings"_s, 100);
-    m_tree->file(u".local/share/appimagekit-foo/db"_s, 100);
-    m_tree->file(u".cache/foo/c"_s, 100);
-    m_tree->file(u".config/autostart/appimagekit-foo.desktop"_s, 100);
-    m_tree->file(u".local/share/icons/hicolor/48x48/apps/foo-icon.png"_s, 100);
-    m_tree->file(u".local/share/icons/hicolor/48x48/apps/foo-icon-old.png"_s, 100);
-    m_tree->file(u".config/editor/prefs"_s, 100);
+    files({u".var/app/org.foo.Bar/config/c"_s, u".var/app/org.foo.BarExtra/config/c"_s, u"snap/hello/common/x"_s,
+           u".config/Foo/settings"_s, u".config/foobar/settings"_s, u".local/share/appimagekit-foo/db"_s,
+           u".cache/foo/c"_s, u".config/autostart/appimagekit-foo.desktop"_s,
+           u".local/share/icons/hicolor/48x48/apps/foo-icon.png"_s,
+           u".local/share/icons/hicolor/48x48/apps/foo-icon-old.png"_s, u".config/editor/prefs"_s},
+          100);
     const QString h = home();
+    const auto uninstall = [](const UninstallApplication& app, const QString& flatpak) {
+        return ApplicationUninstallEngine::uninstall(app, ApplicationUninstallEngine::workList(app), {}, flatpak);
+    };
 
     const UninstallApplication image = listed(u"appimagekit-foo"_s);
     EXPECT_EQ(image.removal, UninstallRemoval::Trash);
@@ -290,10 +285,8 @@ TEST_F(LinuxApps, RelatedItemsAreExactEachKindSaysHowItGoesAndUninstallingDoesWh
     EXPECT_TRUE(said.contains(u"1 个关联项目将移到废纸篓"_s)) << said.toStdString();
     EXPECT_EQ(ApplicationUninstallEngine::workList(editor).size(), 1) << "the program itself is not moved";
 
-    // Uninstalling each kind does what the confirmation said, and can be undone.
-    const QString imageFile = image.path;
-
-    // A flatpak stand-in that records its arguments: no real package is ever touched.
+    // Uninstalling each kind does what the confirmation said, and can be undone. A flatpak stand-in
+    // records its arguments: no real package is ever touched.
     const QString record = h + u"/../flatpak-args"_s;
     const QString standIn = makeFolder(u"bin"_s) + u"/flatpak"_s;
     write(standIn, ("#!/bin/sh\necho \"$@\" > '" + QFile::encodeName(record) + "'\n"));
@@ -301,8 +294,7 @@ TEST_F(LinuxApps, RelatedItemsAreExactEachKindSaysHowItGoesAndUninstallingDoesWh
 
     EXPECT_TRUE(ApplicationUninstallEngine::confirmationText(bar, standIn)
                     .contains(u"flatpak uninstall --noninteractive --user org.foo.Bar"_s));
-    const ApplicationUninstallEngine::Outcome flat =
-        ApplicationUninstallEngine::uninstall(bar, ApplicationUninstallEngine::workList(bar), {}, standIn);
+    const ApplicationUninstallEngine::Outcome flat = uninstall(bar, standIn);
     EXPECT_TRUE(flat.bundleMoved);
     QFile recorded(record);
     ASSERT_TRUE(recorded.open(QIODevice::ReadOnly));
@@ -312,34 +304,29 @@ TEST_F(LinuxApps, RelatedItemsAreExactEachKindSaysHowItGoesAndUninstallingDoesWh
 
     // Without the command the data still goes, and the application stays.
     const UninstallApplication extra = listed(u"org.foo.BarExtra"_s);
-    const ApplicationUninstallEngine::Outcome none =
-        ApplicationUninstallEngine::uninstall(extra, ApplicationUninstallEngine::workList(extra), {}, {});
+    const ApplicationUninstallEngine::Outcome none = uninstall(extra, {});
     EXPECT_FALSE(none.bundleMoved);
     EXPECT_TRUE(none.message.contains(u"未找到 flatpak 命令"_s));
 
-    const ApplicationUninstallEngine::Outcome snapOutcome =
-        ApplicationUninstallEngine::uninstall(hello, ApplicationUninstallEngine::workList(hello), {}, standIn);
+    const ApplicationUninstallEngine::Outcome snapOutcome = uninstall(hello, standIn);
     EXPECT_FALSE(snapOutcome.bundleMoved);
     EXPECT_TRUE(snapOutcome.message.contains(u"snap remove hello"_s));
     EXPECT_FALSE(QDir(h + u"/snap/hello"_s).exists());
     EXPECT_TRUE(QDir(hello.path).exists());
 
-    const UninstallApplication foo = listed(u"appimagekit-foo"_s);
-    const ApplicationUninstallEngine::Outcome imageOutcome =
-        ApplicationUninstallEngine::uninstall(foo, ApplicationUninstallEngine::workList(foo), {}, standIn);
+    const ApplicationUninstallEngine::Outcome imageOutcome = uninstall(listed(u"appimagekit-foo"_s), standIn);
     EXPECT_TRUE(imageOutcome.bundleMoved);
-    EXPECT_FALSE(QFile::exists(imageFile));
+    EXPECT_FALSE(QFile::exists(image.path));
     EXPECT_FALSE(QFile::exists(userEntries() + u"/appimagekit-foo.desktop"_s));
 
     const UninstallApplication tool = listed(u"my-tool"_s);
     ASSERT_EQ(tool.removal, UninstallRemoval::Trash);
-    EXPECT_TRUE(
-        ApplicationUninstallEngine::uninstall(tool, ApplicationUninstallEngine::workList(tool), {}, {}).bundleMoved);
+    EXPECT_TRUE(uninstall(tool, {}).bundleMoved);
     EXPECT_FALSE(QFile::exists(userEntries() + u"/my-tool.desktop"_s));
 
     for (const qint64 batch : {imageOutcome.batchId, snapOutcome.batchId, flat.batchId})
         EXPECT_TRUE(CleanupHistory::restore(batch).failed.isEmpty());
-    EXPECT_TRUE(QFile::exists(imageFile));
+    EXPECT_TRUE(QFile::exists(image.path));
     EXPECT_TRUE(QFile::exists(h + u"/snap/hello/common/x"_s));
     EXPECT_TRUE(QFile::exists(h + u"/.var/app/org.foo.Bar/config/c"_s));
 }

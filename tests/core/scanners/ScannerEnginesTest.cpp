@@ -68,6 +68,16 @@ protected:
     // Far enough ahead that everything made by the test is older than the cutoff.
     static std::optional<QDateTime> everythingIsOld() { return QDateTime::currentDateTime().addMonths(2); }
     bool birthTimesRecorded() { return TreeBuilder::birthMSecs(m_tree.file(u".probe"_s)).has_value(); }
+    void files(std::initializer_list<QString> relative, qint64 size = 10)
+    {
+        for (const QString& r : relative)
+            m_tree.file(r, size);
+    }
+    void folders(std::initializer_list<QString> relative)
+    {
+        for (const QString& r : relative)
+            m_tree.folder(r);
+    }
 };
 
 } // namespace
@@ -159,20 +169,14 @@ TEST_F(Engines, EachMiscCategoryListsItsVisibleFilesOutsidePackagesAndInstallers
 {
     if (!birthTimesRecorded())
         GTEST_SKIP() << "this file system records no birth times";
-    // Junk beside files whose names only contain "log" or "cache", or that hold the user's work.
-    m_tree.file(u"catalog.json"_s, 3000);
     m_tree.file(u"error_log.txt"_s, 3000);
     m_tree.file(u"a/debug.LOG"_s, 9000);
-    m_tree.file(u"a/b/npm-cache.tmp"_s, 100);
-    m_tree.file(u"a/b/CHANGELOG.md"_s, 100);
-    m_tree.file(u"a/b/cache.sqlite"_s, 100);
-    m_tree.file(u"a/LoginDialog.cpp"_s, 100);
-    m_tree.file(u"logs.zip"_s, 100);
-    m_tree.file(u"cache.dmg"_s, 100);
-    m_tree.file(u"logs/readme.txt"_s, 10); // the folder matches by name only
-    m_tree.file(u".hidden.log"_s, 10);
-    m_tree.file(u".config/app.log"_s, 10);
-    m_tree.file(u"Tool.app/Contents/run.log"_s, 10);
+    // Junk beside files whose names only contain "log" or "cache", or that hold the user's work; a
+    // folder that matches by name only; hidden, packaged and linked names.
+    files({u"a/b/npm-cache.tmp"_s, u"catalog.json"_s, u"a/b/CHANGELOG.md"_s, u"a/b/cache.sqlite"_s,
+           u"a/LoginDialog.cpp"_s, u"logs.zip"_s, u"cache.dmg"_s, u"logs/readme.txt"_s, u".hidden.log"_s,
+           u".config/app.log"_s, u"Tool.app/Contents/run.log"_s},
+          100);
     m_tree.symlink(u"link.log"_s, m_tree.path(u"catalog.json"_s));
 
     // The age rule never applies to this category, whatever the cutoff.
@@ -187,9 +191,7 @@ TEST_F(Engines, EachMiscCategoryListsItsVisibleFilesOutsidePackagesAndInstallers
 
     // Archives and installers, package folders included, on the same tree.
     m_tree.file(u"x.tar.gz"_s, 5000);
-    m_tree.file(u"d/x.TGZ"_s, 100);
-    m_tree.file(u"Tool.app/bundled.zip"_s, 100);
-    m_tree.file(u".old/hidden.zip"_s, 100);
+    files({u"d/x.TGZ"_s, u"Tool.app/bundled.zip"_s, u".old/hidden.zip"_s}, 100);
     m_tree.folder(u"folder.zip"_s);
     m_tree.folder(u"Disk.dmg/inner"_s);
     const QString a = m_tree.file(u"Foo.pkg/Contents/a"_s, 20000);
@@ -197,10 +199,8 @@ TEST_F(Engines, EachMiscCategoryListsItsVisibleFilesOutsidePackagesAndInstallers
     m_tree.file(u"Foo.pkg/.hidden"_s, 50000);
     m_tree.file(u"Foo.pkg/Contents/Plugin.bundle/c"_s, 50000);
     m_tree.symlink(u"Foo.pkg/Contents/l"_s, m_tree.path(u"x.tar.gz"_s));
-    for (const QString& package :
-         {u"a.deb"_s, u"b.rpm"_s, u"C.AppImage"_s, u"d.flatpak"_s, u"e.flatpakref"_s, u"f.snap"_s})
-        m_tree.file(u"pk/"_s + package, 10);
-    m_tree.file(u"pk/g.debx"_s, 10);
+    files({u"pk/a.deb"_s, u"pk/b.rpm"_s, u"pk/C.AppImage"_s, u"pk/d.flatpak"_s, u"pk/e.flatpakref"_s, u"pk/f.snap"_s,
+           u"pk/g.debx"_s});
 
     EXPECT_EQ(names(MiscFileEngine::findFiles(home(), kArchives, everythingIsOld()).items),
               (QStringList{u"x.tar.gz"_s, u"logs.zip"_s, u"x.TGZ"_s}));
@@ -281,6 +281,7 @@ TEST_F(Engines, ACleanMovesOnlyWhatIsStillAsScanned)
         SCOPED_TRACE(section.toStdString());
         const QString same = m_tree.file(u"keep-same.log"_s, 100);
         const QString grown = m_tree.file(u"keep-grown.log"_s, 100);
+
         const QString replaced = m_tree.file(u"keep-replaced.log"_s, 100);
         const QString linked = m_tree.file(u"keep-linked.log"_s, 100);
         const QString gone = m_tree.file(u"keep-gone.log"_s, 100);
@@ -335,17 +336,14 @@ TEST_F(Engines, LargeFilesAreVisibleRegularFilesOutsidePackagesJudgedByAllocated
     // Its logical length passes the 1 GB threshold; what it occupies does not.
     EXPECT_TRUE(LargeFileEngine::findLargeFiles(home(), 1.0).items.isEmpty());
 
+    // notes.app is a file that only looks like a package.
     const qint64 big = 64 * 1024;
-    m_tree.file(u"Movies/keep.mov"_s, big);
-    m_tree.file(u".hidden.mov"_s, big);
-    m_tree.file(u".cache/inside-hidden.bin"_s, big);
-    m_tree.file(u"Apps/Tool.app/Contents/payload.bin"_s, big);
-    m_tree.file(u"Apps/notes.app"_s, big); // a file that only looks like a package
+    files({u"Movies/keep.mov"_s, u".hidden.mov"_s, u".cache/inside-hidden.bin"_s,
+           u"Apps/Tool.app/Contents/payload.bin"_s, u"Apps/notes.app"_s},
+          big);
     m_tree.symlink(u"link.mov"_s, m_tree.path(u"Movies/keep.mov"_s));
     m_tree.file(u"small.txt"_s, 10);
-    m_tree.file(u"x/B.mov"_s, 2 * big);
-    m_tree.file(u"y/z/A2.mov"_s, 2 * big);
-    m_tree.file(u"a.mov"_s, 2 * big);
+    files({u"x/B.mov"_s, u"y/z/A2.mov"_s, u"a.mov"_s}, 2 * big);
     m_tree.file(u"c.mov"_s, 3 * big);
     const auto report = LargeFileEngine::findLargeFilesOfAtLeast(home(), big);
     EXPECT_EQ(names(report.items),
@@ -388,9 +386,7 @@ TEST_F(Engines, SearchHitsAreFilesNamedWithTheTrimmedQueryIgnoringCaseLargestFir
     EXPECT_EQ(searched(u"rep*"_s), QStringList{u"rep*.txt"_s});
 
     // The query is trimmed, and the extension is part of the name.
-    m_tree.file(u"a.pdf"_s, 10);
-    m_tree.file(u"pdfless.txt"_s, 10);
-    m_tree.file(u"年度报告.docx"_s, 10);
+    files({u"a.pdf"_s, u"pdfless.txt"_s, u"年度报告.docx"_s});
     const FileSearchEngine::Report report = FileSearchEngine::search(home(), u" \t.pdf\n "_s);
     EXPECT_EQ(report.query, u".pdf"_s);
     ASSERT_EQ(report.items.size(), 2); // a.pdf and annual-report.pdf
@@ -404,17 +400,14 @@ TEST_F(Engines, SearchHitsAreFilesNamedWithTheTrimmedQueryIgnoringCaseLargestFir
     const QString hit = m_tree.file(u"plain/unique.txt"_s, 10);
     m_tree.folder(u"unique-folder"_s);
     m_tree.symlink(u"unique-link.txt"_s, hit);
-    m_tree.file(u".unique-hidden.txt"_s, 10);
-    m_tree.file(u".hidden/unique.txt"_s, 10);
-    m_tree.file(u"Unique.app/Contents/unique.txt"_s, 10);
-    m_tree.file(u"Notes.rtfd/unique.txt"_s, 10);
+    files({u".unique-hidden.txt"_s, u".hidden/unique.txt"_s, u"Unique.app/Contents/unique.txt"_s,
+           u"Notes.rtfd/unique.txt"_s});
     EXPECT_EQ(searched(u"unique"_s), QStringList{u"plain/unique.txt"_s});
 
     // Sizes are what the files take on disk; larger first, then the name ignoring case.
     const QString sparse = m_tree.sparseFile(u"log-sparse"_s, 50'000'000, 16384);
     const QString big = m_tree.file(u"log-big"_s, 200'000);
-    m_tree.file(u"B.log"_s, 5000);
-    m_tree.file(u"a.log"_s, 5000);
+    files({u"B.log"_s, u"a.log"_s}, 5000);
     const QList<FileSearchResult> items = FileSearchEngine::search(home(), u"log"_s).items;
     EXPECT_EQ(names(items), (QStringList{u"log-big"_s, u"log-sparse"_s, u"a.log"_s, u"B.log"_s}));
     ASSERT_EQ(items.size(), 4);
@@ -433,19 +426,13 @@ TEST_F(Engines, EmptyFoldersAreVisibleFoldersWithNoEntryAtAllOutsidePackagesDeep
     m_tree.folder(u"holder/.hiddenEmpty"_s); // a hidden folder counts as well, but is never listed
     m_tree.file(u"full/file.txt"_s, 10);
     m_tree.file(u"zero/zero-length"_s);
-    m_tree.folder(u".cache/empty"_s);
-    m_tree.folder(u"Tool.app/Contents/Resources/empty"_s);
-    m_tree.folder(u"Empty.bundle"_s);
+    folders({u".cache/empty"_s, u"Tool.app/Contents/Resources/empty"_s, u"Empty.bundle"_s});
     const QString target = m_tree.folder(u"real/empty"_s);
     m_tree.symlink(u"link-to-empty"_s, target);
     m_tree.symlink(u"dangling"_s, home() + u"/nowhere"_s);
     // Deeper first (components, not characters), then the path ignoring case.
-    m_tree.folder(u"d1/d2/d3/d4/d5"_s);
-    m_tree.folder(u"d1/d2/d3/Zeta"_s);
-    m_tree.folder(u"d1/d2/d3/beta"_s);
-    m_tree.folder(u"d1/d2/d3/Alpha"_s);
-    m_tree.folder(u"top"_s);
-    m_tree.folder(u"x/a-name-longer-than-any-of-the-deeper-paths-above"_s);
+    folders({u"d1/d2/d3/d4/d5"_s, u"d1/d2/d3/Zeta"_s, u"d1/d2/d3/beta"_s, u"d1/d2/d3/Alpha"_s, u"top"_s,
+             u"x/a-name-longer-than-any-of-the-deeper-paths-above"_s});
     EXPECT_EQ(emptyFolders(),
               (QStringList{u"d1/d2/d3/d4/d5"_s, u"d1/d2/d3/Alpha"_s, u"d1/d2/d3/beta"_s, u"d1/d2/d3/Zeta"_s, u"a/b/c"_s,
                            u"real/empty"_s, u"x/a-name-longer-than-any-of-the-deeper-paths-above"_s, u"top"_s}));
@@ -477,8 +464,7 @@ TEST_F(Engines, EmptyFoldersOutsideTheScopeAreNotFoundNamesKeepTheirBytesAndAMov
 
 TEST_F(Engines, AnEmptyFolderThatGainedAnEntryOrWasReplacedStaysAndIsReportedWhileTheRestMove)
 {
-    for (const char* name : {"moves", "gains", "becomes-link", "becomes-other"})
-        m_tree.folder(QString::fromLatin1(name));
+    folders({u"moves"_s, u"gains"_s, u"becomes-link"_s, u"becomes-other"_s});
     const QString target = m_tree.folder(u"elsewhere/target"_s);
     m_tree.file(u"elsewhere/keep"_s);
     QList<EmptyFolderItem> items = EmptyFolderEngine::findEmptyFolders(home()).items;
@@ -590,12 +576,8 @@ protected:
         m_tree.file(u"Downloads/photos.ZIP"_s, 4000);
         m_tree.file(u"Downloads/disk.iso"_s, 5000);
         m_tree.file(u"Downloads/Setup.pkg/Contents/payload"_s, 6000);
-        m_tree.folder(u"empty/one"_s);
-        m_tree.folder(u"nested/deeper/two"_s);
-        m_tree.file(u".hidden/app.log"_s, 100);
-        m_tree.folder(u".hidden/empty"_s);
-        m_tree.file(u"Tool.app/Contents/run.log"_s, 100);
-        m_tree.folder(u"Tool.app/Contents/empty"_s);
+        files({u".hidden/app.log"_s, u"Tool.app/Contents/run.log"_s}, 100);
+        folders({u"empty/one"_s, u"nested/deeper/two"_s, u".hidden/empty"_s, u"Tool.app/Contents/empty"_s});
         m_tree.symlink(u"linked.log"_s, u"Library/Logs/app.log"_s);
     }
     template <class Items> static QStringList withSizes(const Items& items)

@@ -62,8 +62,6 @@ QString refusal(const char* section, const QString& path, const QString& error)
     return QString::fromLatin1(section) + u" 移到废纸篓失败："_s + path + u"，"_s + error;
 }
 
-} // namespace
-
 TEST_F(ScannerViewModels, LargeFilesThresholdSelectionAndACleanThatKeepsWhatFailedOrChangedTicked)
 {
     LargeFileViewModel model;
@@ -267,8 +265,6 @@ TEST_F(ScannerViewModels, ScanSelectAndCleanWithAFolderThatGainedAFileAndOverlap
     EXPECT_EQ(finder.message(), u"找到 1 个名称包含“beta”的文件"_s);
 }
 
-namespace {
-
 class QuickCleanup : public HomeFixture
 {
 protected:
@@ -301,8 +297,6 @@ protected:
     QuickCleanupViewModel quick{{&task, &application, &misc, &archive, &installer, &emptyFolder}};
 };
 
-} // namespace
-
 TEST_F(QuickCleanup, RefusedHomeAccessLeavesTheCardsAndASecondPressWhileThePanelIsOpenAsksNoMore)
 {
     ASSERT_EQ(quick.cards().size(), QuickCleanupViewModel::scanCount());
@@ -330,7 +324,8 @@ TEST_F(QuickCleanup, RefusedHomeAccessLeavesTheCardsAndASecondPressWhileThePanel
     EXPECT_TRUE(waitUntilIdle());
 }
 
-TEST_F(QuickCleanup, SixScansStartTogetherAndEachCardFollowsItsModelThroughAClean)
+TEST_F(QuickCleanup, SixScansStartTogetherEachCardFollowsItsModelThroughACleanAndABusyModelBlocksTheButton)
+
 {
     grantHome();
     auto trash = std::make_shared<RecordingTrash>();
@@ -364,15 +359,9 @@ TEST_F(QuickCleanup, SixScansStartTogetherAndEachCardFollowsItsModelThroughAClea
     ASSERT_TRUE(waitForState(emptyFolder, ScanState::Scanned));
     EXPECT_EQ(quick.cards()[5].count, 1);
     EXPECT_EQ(quick.cards()[5].statusText(), u"已完成"_s);
-}
 
-TEST_F(QuickCleanup, TheLabelCountsFinishedScansAndABusyModelBlocksTheButton)
-{
-    grantHome();
-    for (MiscFileCleanupViewModel* m : {&misc, &archive, &installer})
-        m->startScan();
-    ASSERT_TRUE(waitUntilIdle());
-    // Three finished, three started on their own pages and not yet handed back.
+    // The label counts finished scans and a busy model blocks the button: three finished, three
+    // started on their own pages and not yet handed back.
     task.startScan();
     application.startScan();
     emptyFolder.startScan();
@@ -392,8 +381,6 @@ TEST_F(QuickCleanup, TheLabelCountsFinishedScansAndABusyModelBlocksTheButton)
     EXPECT_EQ(quick.cards()[0].statusText(), u"扫描中 0%"_s);
     ASSERT_TRUE(waitUntilIdle());
 }
-
-namespace {
 
 class StorageAnalysisModelTest : public HomeFixture
 {
@@ -577,10 +564,6 @@ TEST_F(StorageAnalysisModelTest,
     EXPECT_EQ(moving.directoryStack(), (QStringList{home(), m_tree->path(u"small"_s)}));
 }
 
-} // namespace
-
-namespace {
-
 TrashReadError posix(int code)
 {
     return {TrashReadError::kPosixDomain, code, QString(), nullptr};
@@ -611,28 +594,7 @@ protected:
     QString m_trash;
 };
 
-TEST_F(TrashSummaryTest, AHiddenFileAndAFolderOfManyFilesAreAnItemEach)
-{
-    grantHome();
-    TreeBuilder tree(m_trash);
-    qint64 size = TreeBuilder::allocatedBytes(tree.file(u".DS_Store"_s, 6000));
-    for (int i = 0; i < 60; ++i)
-        size += TreeBuilder::allocatedBytes(tree.file(u"project/src/%1/.f%2"_s.arg(i % 7).arg(i), 1500 + i));
-    size += TreeBuilder::allocatedBytes(tree.file(u"project/App.app/Contents/bin"_s, 9000));
-    tree.symlink(u"project/link"_s, TreeBuilder(home()).file(u"big"_s, 500000));
-    TrashSummaryViewModel model;
-    model.refreshTrashSummary();
-    EXPECT_TRUE(model.isLoading());
-    ASSERT_TRUE(waitForCount(model));
-    EXPECT_EQ(model.itemCount(), 2);
-    EXPECT_EQ(model.totalSize(), size);
-    EXPECT_TRUE(model.isAvailable());
-    EXPECT_EQ(model.statusText(), u"2 项 · "_s + formattedByteCount(size));
-    EXPECT_EQ(trashLines(), QStringList{u"[TrashSummary] Finder 废纸篓读取成功：%1，2 项，%2 字节"_s.arg(
-                                m_trash, QString::number(size))});
-}
-
-TEST_F(TrashSummaryTest, WithoutAGrantNothingIsCountedAndAMissingTrashIsAnEmptyOne)
+TEST_F(TrashSummaryTest, WithoutAGrantNothingIsCountedAMissingTrashIsEmptyAndEachTopLevelEntryIsAnItem)
 {
     TrashSummaryViewModel model;
     model.refreshTrashSummary();
@@ -651,12 +613,22 @@ TEST_F(TrashSummaryTest, WithoutAGrantNothingIsCountedAndAMissingTrashIsAnEmptyO
     EXPECT_EQ(model.statusText(), u"0 项 · 0 KB"_s);
     EXPECT_FALSE(model.showFullDiskAccessPrompt());
     EXPECT_TRUE(trashLines().isEmpty());
-    // Once the Trash exists, the same model reads it and logs that it did.
-    TreeBuilder(m_trash).file(u"x"_s, 100);
+    // Once the Trash exists, the same model reads it: a hidden file and a folder of many files are an item each.
+    TreeBuilder tree(m_trash);
+    qint64 size = TreeBuilder::allocatedBytes(tree.file(u".DS_Store"_s, 6000));
+    for (int i = 0; i < 60; ++i)
+        size += TreeBuilder::allocatedBytes(tree.file(u"project/src/%1/.f%2"_s.arg(i % 7).arg(i), 1500 + i));
+    size += TreeBuilder::allocatedBytes(tree.file(u"project/App.app/Contents/bin"_s, 9000));
+    tree.symlink(u"project/link"_s, TreeBuilder(home()).file(u"big"_s, 500000));
     model.refreshTrashSummary();
+    EXPECT_TRUE(model.isLoading());
     ASSERT_TRUE(waitForCount(model));
-    EXPECT_EQ(model.itemCount(), 1);
-    EXPECT_EQ(trashLines().size(), 1);
+    EXPECT_EQ(model.itemCount(), 2);
+    EXPECT_EQ(model.totalSize(), size);
+    EXPECT_TRUE(model.isAvailable());
+    EXPECT_EQ(model.statusText(), u"2 项 · "_s + formattedByteCount(size));
+    EXPECT_EQ(trashLines(), QStringList{u"[TrashSummary] Finder 废纸篓读取成功：%1，2 项，%2 字节"_s.arg(
+                                m_trash, QString::number(size))});
 }
 
 TEST_F(TrashSummaryTest, CountsAgainOnNotificationsAndOnActivationWhileUnavailableAlertsOnceAndKnowsPermissionErrors)
