@@ -10,9 +10,6 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 using namespace Sweepora::Test;
 using namespace Qt::StringLiterals;
 
@@ -113,8 +110,26 @@ TEST_F(LargeCli, PrintsOneJsonObjectOrATableWithItemsInPageOrderAndMovesWithYes)
     EXPECT_TRUE(QFileInfo::exists(data.path(u"Trash/files/B.bin"_s)));
 }
 
-TEST_F(LargeCli, UsageErrorsOfEveryCommandExitOneAndSayHow)
+TEST_F(LargeCli, AHomeThatCannotBeScannedExitsTwoSweeporaHomeStandsInAndUsageErrorsOfEveryCommandExitOne)
 {
+    const QString file = home.file(u"plain.txt"_s);
+    const QString dangling = home.symlink(u"alias"_s, home.path(u"gone"_s));
+    for (const QString& where : {home.path(u"missing"_s), file, dangling}) {
+        const CliRun run = large("", where);
+        EXPECT_EQ(run.exitCode, 2) << where.toStdString();
+        EXPECT_TRUE(run.err.contains(where)) << run.err.toStdString();
+        // With --json the failure is also one object on standard output.
+        EXPECT_EQ(run.json(),
+                  (QJsonObject{{u"command"_s, u"large"_s}, {u"error"_s, true}, {u"message"_s, run.at("message")}}));
+        EXPECT_TRUE(run.at("message").toString().contains(where));
+    }
+    QProcessEnvironment sweeporaHome = env;
+    sweeporaHome.insert(u"SWEEPORA_HOME"_s, home.path(u"sub"_s));
+    const CliRun run = runCli(words("--json large --min 0.00005"), sweeporaHome);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(run.items().size(), 1);
+    EXPECT_EQ(run.items()[0].toObject()[u"path"].toString(), b);
+
     // The first is no command at all; 1e-12 GB is below one byte; a query of white space is none.
     const QStringList bad = u"|frobnicate|--bogus large|--home|--home= large|--now yesterday large|"
                             u"large --what|large --yes|large --min|large --min 0|large --min -1|"
@@ -138,27 +153,6 @@ TEST_F(LargeCli, UsageErrorsOfEveryCommandExitOneAndSayHow)
     for (const char* good : {"--min=0.00005", "--min 5e-5", "--min 10"})
         EXPECT_EQ(large(good).exitCode, 0) << good;
     EXPECT_EQ(large("--min=0.00005").items().size(), 3);
-}
-
-TEST_F(LargeCli, AHomeThatCannotBeScannedExitsTwoAndSweeporaHomeStandsInForTheOption)
-{
-    const QString file = home.file(u"plain.txt"_s);
-    const QString dangling = home.symlink(u"alias"_s, home.path(u"gone"_s));
-    for (const QString& where : {home.path(u"missing"_s), file, dangling}) {
-        const CliRun run = large("", where);
-        EXPECT_EQ(run.exitCode, 2) << where.toStdString();
-        EXPECT_TRUE(run.err.contains(where)) << run.err.toStdString();
-        // With --json the failure is also one object on standard output.
-        EXPECT_EQ(run.json(),
-                  (QJsonObject{{u"command"_s, u"large"_s}, {u"error"_s, true}, {u"message"_s, run.at("message")}}));
-        EXPECT_TRUE(run.at("message").toString().contains(where));
-    }
-    QProcessEnvironment sweeporaHome = env;
-    sweeporaHome.insert(u"SWEEPORA_HOME"_s, home.path(u"sub"_s));
-    const CliRun run = runCli(words("--json large --min 0.00005"), sweeporaHome);
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    ASSERT_EQ(run.items().size(), 1);
-    EXPECT_EQ(run.items()[0].toObject()[u"path"].toString(), b);
 }
 
 class QuickCli : public CliTest

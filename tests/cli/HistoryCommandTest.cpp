@@ -27,10 +27,6 @@ protected:
         CliTest::SetUp();
         env = QProcessEnvironment::systemEnvironment();
     }
-    QStringList args(const char* tail) const
-    {
-        return QStringList{u"--home"_s, home.root(), u"--json"_s} + words(tail);
-    }
 };
 
 } // namespace
@@ -69,7 +65,9 @@ TEST_F(HistoryCli, AMoveIsABatchThatHistoryListsAndRestoreBringsBackEvenAfterAKi
     for (int i = 0; i < kFiles; ++i)
         home.file(u"junk/k%1.kill"_s.arg(i), 10);
     QProcess clean;
-    clean.start(QStringLiteral(SWEEPORA_CLI_PATH), args("search .kill --move-to-trash --yes"));
+    clean.start(QStringLiteral(SWEEPORA_CLI_PATH),
+                QStringList{u"--home"_s, home.root()} + words("--json search .kill --move-to-trash --yes"));
+
     ASSERT_TRUE(clean.waitForStarted());
     // Killed once some files have moved and others wait.
     QElapsedTimer timer;

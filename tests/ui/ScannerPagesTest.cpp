@@ -219,28 +219,6 @@ TEST_F(ScannerPages, MiscFilePageScansSelectsAndCleans)
     dialog->reject();
 }
 
-TEST_F(ScannerPages, TheWindowKeepsOneMiscModelPerCategory)
-{
-    ContentView view;
-    const struct
-    {
-        const char* section;
-        MiscFileCleanupViewModel* model;
-        MiscFileCategory category;
-    } pages[] = {
-        {"闲杂文件", &view.miscFileModel(), MiscFileCategory::Miscellaneous},
-        {"压缩包清理", &view.archiveModel(), MiscFileCategory::Archives},
-        {"安装包清理", &view.installerModel(), MiscFileCategory::Installers},
-    };
-    for (const auto& p : pages) {
-        auto* page = qobject_cast<MiscFileCleanupPage*>(view.window().page(QString::fromUtf8(p.section)));
-        ASSERT_NE(page, nullptr) << p.section;
-        EXPECT_EQ(&page->model(), p.model);
-        EXPECT_EQ(p.model->category(), p.category);
-    }
-    EXPECT_NE(qobject_cast<LargeFilePage*>(view.window().page(QStringLiteral("大文件清理"))), nullptr);
-}
-
 // Both scanning pages show what the walk has checked, and a cancel stops it at its next folder;
 // what was found by then stays a list like any other.
 TEST_F(ScannerPages, AScanShowsWhatItWalkedAndACancelStopsItAndKeepsWhatItFound)
@@ -278,13 +256,30 @@ TEST_F(ScannerPages, AScanShowsWhatItWalkedAndACancelStopsItAndKeepsWhatItFound)
 
 // The list sorts and filters what it shows; 全选 and Space act on the rows shown while the count is
 // of everything ticked (a clean moves that), and the choice outlives a clean and a rescan.
-TEST_F(ScannerPages, TheLargeFileListSortsFiltersAndTicksWhatItShows)
+TEST_F(ScannerPages, TheWindowKeepsOneMiscModelPerCategoryAndTheLargeFileListSortsFiltersAndTicksWhatItShows)
 {
     grantHome();
     allocatedFile(QStringLiteral("zed.iso"), 540LL << 20);
     const QString alpha = allocatedFile(QStringLiteral("Alpha.mov"), 520LL << 20);
     const QString beta = allocatedFile(QStringLiteral("beta.mov"), 530LL << 20);
     ContentView content;
+    // The window keeps one misc model per category.
+    const struct
+    {
+        const char* section;
+        MiscFileCleanupViewModel* model;
+        MiscFileCategory category;
+    } pages[] = {
+        {"闲杂文件", &content.miscFileModel(), MiscFileCategory::Miscellaneous},
+        {"压缩包清理", &content.archiveModel(), MiscFileCategory::Archives},
+        {"安装包清理", &content.installerModel(), MiscFileCategory::Installers},
+    };
+    for (const auto& p : pages) {
+        auto* page = qobject_cast<MiscFileCleanupPage*>(content.window().page(QString::fromUtf8(p.section)));
+        ASSERT_NE(page, nullptr) << p.section;
+        EXPECT_EQ(&page->model(), p.model);
+        EXPECT_EQ(p.model->category(), p.category);
+    }
     content.window().resize(MainWindow::kMinimumSize);
     content.window().setSelectedSection(QStringLiteral("大文件清理"));
     content.window().show();

@@ -109,7 +109,7 @@ TEST_F(Applications, NamePrecedenceHoldsForXmlAndBinaryInfoAndBrokenInfoFallsBac
     EXPECT_EQ(repeated->text(u"CFBundleDisplayName"_s), u"APPL"_s);
 }
 
-TEST_F(Applications, ShallowListingTakesDirectChildrenOnlyAndDeepListingSkipsPackages)
+TEST_F(Applications, ShallowListingTakesDirectChildrenDeepListingSkipsPackagesAndDiscoveryKeepsTheHomeCopyOnce)
 {
     BundleBuilder::make(sharedApps() + u"/Top.APP"_s, BundleBuilder::xml(u"a.top"_s));
     BundleBuilder::make(sharedApps() + u"/Utilities/Tool.app"_s, BundleBuilder::xml(u"a.tool"_s));
@@ -123,10 +123,8 @@ TEST_F(Applications, ShallowListingTakesDirectChildrenOnlyAndDeepListingSkipsPac
     EXPECT_EQ(ApplicationBundle::bundlesBelow(sharedApps()),
               (QStringList{sharedApps() + u"/Top.APP"_s, sharedApps() + u"/Utilities/Tool.app"_s}));
     EXPECT_TRUE(ApplicationBundle::bundlesBelow(sharedApps() + u"/missing"_s).isEmpty());
-}
 
-TEST_F(Applications, DiscoveryKeepsTheHomeCopyOncePerIdentifierAndOnlyTopLevelBundles)
-{
+    // Discovery keeps the home copy once per identifier, and only top-level bundles.
     BundlePlist shared = BundleBuilder::binary(u"com.same"_s);
     shared.displayName = u"Shared Copy"_s;
     BundlePlist own = BundleBuilder::xml(u"com.same"_s);

@@ -104,7 +104,7 @@ protected:
     }
 };
 
-TEST_F(LinuxApps, EveryKindIsFoundOnceByIDWithItsLocalizedName)
+TEST_F(LinuxApps, EveryKindIsFoundOnceByIDCachesAreMatchedByExactNamesAndLeftoversAreTheDataOfApplicationsThatAreGone)
 {
     installEverything();
     const QList<LinuxApplication> apps = discover();
@@ -124,6 +124,64 @@ TEST_F(LinuxApps, EveryKindIsFoundOnceByIDWithItsLocalizedName)
     EXPECT_EQ(find(apps, u"appimagekit-foo"_s)->icon, u"foo-icon"_s);
     EXPECT_EQ(find(apps, u"org.example.Editor"_s)->program, u"/opt/editor/bin/editor"_s);
     EXPECT_EQ(find(apps, u"bar"_s)->program, u"bar"_s);
+
+    // Caches are matched by exact names only.
+    const QString barCache = m_tree->file(u".var/app/org.foo.Bar/cache/a"_s, 10);
+    // EDITOR is the last reverse-DNS component, without case; editwin the StartupWMClass; flatpak
+    // is shared, never an application's.
+    files({u".var/app/org.foo.BarExtra/cache/b"_s, u".var/app/org.foo.Bar/data/keep"_s, u".cache/bar/x"_s,
+           u".cache/barista/x"_s, u".cache/EDITOR/x"_s, u".cache/editwin/x"_s, u".cache/org.example.Editor.old/x"_s,
+           u".cache/flatpak/x"_s, u"snap/hello/common/.cache/c"_s, u"snap/hello/7/.cache/d"_s, u"snap/hello/7/data"_s});
+    m_tree->symlink(u"snap/hello/current"_s, u"7"_s);
+    m_tree->symlink(u".cache/my-tool"_s, home() + u"/.var"_s);
+
+    QMap<QString, QStringList> found;
+    for (const ApplicationCacheTarget& t :
+         ApplicationCacheEngine::discoverTargetsFor(PlatformLayout::current(), home()))
+        found[t.id + u":"_s + kindName(t.kind)] = t.directories;
+    const QString h = home();
+    EXPECT_EQ(found, (QMap<QString, QStringList>{
+                         {u"bar:desktop"_s, {h + u"/.cache/bar"_s}},
+                         {u"hello:snap"_s, {h + u"/snap/hello/common/.cache"_s, h + u"/snap/hello/7/.cache"_s}},
+                         {u"org.example.Editor:desktop"_s, {h + u"/.cache/EDITOR"_s, h + u"/.cache/editwin"_s}},
+                         {u"org.foo.Bar:flatpak"_s, {h + u"/.var/app/org.foo.Bar/cache"_s}},
+                         {u"org.foo.BarExtra:flatpak"_s, {h + u"/.var/app/org.foo.BarExtra/cache"_s}}}));
+
+    // Cleaning moves the files and the journal can put them back.
+    QList<ApplicationCleanupResult> results = ApplicationCacheEngine::scanTargets(
+        ApplicationCacheEngine::discoverTargetsFor(PlatformLayout::current(), home()), {});
+    const ApplicationCacheEngine::CleanOutcome outcome = ApplicationCacheEngine::clean(results);
+    EXPECT_TRUE(outcome.failed.isEmpty());
+    EXPECT_FALSE(QFile::exists(barCache));
+    EXPECT_TRUE(QFile::exists(h + u"/.cache/barista/x"_s));
+    EXPECT_TRUE(QFile::exists(h + u"/snap/hello/7/data"_s));
+    EXPECT_TRUE(CleanupHistory::restore(outcome.batchId).failed.isEmpty());
+    EXPECT_TRUE(QFile::exists(barCache));
+
+    // Leftovers are only the data of applications that are gone.
+    files({u".var/app/org.foo.Bar/data/a"_s, u".var/app/org.foo.BarExtra/data/a"_s, u"snap/hello/common/a"_s});
+    m_tree->file(u".var/app/org.foo.Ba/data/a"_s, 3000); // a look-alike of an installed one
+    m_tree->file(u"snap/gone/common/a"_s, 2000);
+    entry(userEntries() + u"/broken.desktop"_s, u"Name=Broken\nExec=/nonexistent/broken %U"_s);
+    entry(h + u"/.config/autostart/old.desktop"_s, u"Exec=/nonexistent/old"_s);
+    entry(h + u"/.config/autostart/override.desktop"_s, u"Hidden=true"_s);
+    entry(h + u"/.config/autostart/fine.desktop"_s, u"Exec="_s + program(u"fine"_s));
+
+    QList<LeftoverItem> items = LeftoverEngine::findLeftovers(places(), h);
+    QStringList gone;
+    for (const LeftoverItem& i : items)
+        gone.append(i.bundleID + u":"_s + kindName(i.kind));
+    EXPECT_EQ(gone, (QStringList{u"org.foo.Ba:flatpak"_s, u"gone:snap"_s, u"broken:user"_s, u"old:user"_s}));
+    EXPECT_EQ(items[0].path, h + u"/.var/app/org.foo.Ba"_s);
+    EXPECT_EQ(items[0].size, 3000);
+    EXPECT_EQ(LeftoverEngine::resultMessage(items.size()), u"发现 4 项残留文件"_s);
+
+    const LeftoverEngine::CleanOutcome cleaned = LeftoverEngine::clean(items);
+    EXPECT_EQ(cleaned.moved.size(), 4);
+    EXPECT_TRUE(LeftoverEngine::findLeftovers(places(), h).isEmpty());
+    EXPECT_TRUE(QDir(h + u"/.var/app/org.foo.Bar"_s).exists());
+    EXPECT_TRUE(CleanupHistory::restore(cleaned.batchId).failed.isEmpty());
+    EXPECT_EQ(LeftoverEngine::findLeftovers(places(), h).size(), 4);
 }
 
 TEST_F(LinuxApps, ReadersSurviveHostileInputAndNeverLeaveWhatMayBeRead)
@@ -173,67 +231,6 @@ TEST_F(LinuxApps, ReadersSurviveHostileInputAndNeverLeaveWhatMayBeRead)
     ASSERT_TRUE(QFile::remove(userEntries() + u"/sub"_s));
     ASSERT_TRUE(QFile::link(userEntries() + u"/kept"_s, userEntries() + u"/sub"_s));
     EXPECT_TRUE(KeyFile::read(userEntries() + u"/sub/tool.desktop"_s));
-}
-
-TEST_F(LinuxApps, CachesAreMatchedByExactNamesOnlyAndLeftoversAreOnlyTheDataOfApplicationsThatAreGone)
-{
-    installEverything();
-    const QString bar = m_tree->file(u".var/app/org.foo.Bar/cache/a"_s, 10);
-    // EDITOR is the last reverse-DNS component, without case; editwin the StartupWMClass; flatpak
-    // is shared, never an application's.
-    files({u".var/app/org.foo.BarExtra/cache/b"_s, u".var/app/org.foo.Bar/data/keep"_s, u".cache/bar/x"_s,
-           u".cache/barista/x"_s, u".cache/EDITOR/x"_s, u".cache/editwin/x"_s, u".cache/org.example.Editor.old/x"_s,
-           u".cache/flatpak/x"_s, u"snap/hello/common/.cache/c"_s, u"snap/hello/7/.cache/d"_s, u"snap/hello/7/data"_s});
-    m_tree->symlink(u"snap/hello/current"_s, u"7"_s);
-    m_tree->symlink(u".cache/my-tool"_s, home() + u"/.var"_s);
-
-    QMap<QString, QStringList> found;
-    for (const ApplicationCacheTarget& t :
-         ApplicationCacheEngine::discoverTargetsFor(PlatformLayout::current(), home()))
-        found[t.id + u":"_s + kindName(t.kind)] = t.directories;
-    const QString h = home();
-    EXPECT_EQ(found, (QMap<QString, QStringList>{
-                         {u"bar:desktop"_s, {h + u"/.cache/bar"_s}},
-                         {u"hello:snap"_s, {h + u"/snap/hello/common/.cache"_s, h + u"/snap/hello/7/.cache"_s}},
-                         {u"org.example.Editor:desktop"_s, {h + u"/.cache/EDITOR"_s, h + u"/.cache/editwin"_s}},
-                         {u"org.foo.Bar:flatpak"_s, {h + u"/.var/app/org.foo.Bar/cache"_s}},
-                         {u"org.foo.BarExtra:flatpak"_s, {h + u"/.var/app/org.foo.BarExtra/cache"_s}}}));
-
-    // Cleaning moves the files and the journal can put them back.
-    QList<ApplicationCleanupResult> results = ApplicationCacheEngine::scanTargets(
-        ApplicationCacheEngine::discoverTargetsFor(PlatformLayout::current(), home()), {});
-    const ApplicationCacheEngine::CleanOutcome outcome = ApplicationCacheEngine::clean(results);
-    EXPECT_TRUE(outcome.failed.isEmpty());
-    EXPECT_FALSE(QFile::exists(bar));
-    EXPECT_TRUE(QFile::exists(h + u"/.cache/barista/x"_s));
-    EXPECT_TRUE(QFile::exists(h + u"/snap/hello/7/data"_s));
-    EXPECT_TRUE(CleanupHistory::restore(outcome.batchId).failed.isEmpty());
-    EXPECT_TRUE(QFile::exists(bar));
-
-    // Leftovers are only the data of applications that are gone.
-    files({u".var/app/org.foo.Bar/data/a"_s, u".var/app/org.foo.BarExtra/data/a"_s, u"snap/hello/common/a"_s});
-    m_tree->file(u".var/app/org.foo.Ba/data/a"_s, 3000); // a look-alike of an installed one
-    m_tree->file(u"snap/gone/common/a"_s, 2000);
-    entry(userEntries() + u"/broken.desktop"_s, u"Name=Broken\nExec=/nonexistent/broken %U"_s);
-    entry(h + u"/.config/autostart/old.desktop"_s, u"Exec=/nonexistent/old"_s);
-    entry(h + u"/.config/autostart/override.desktop"_s, u"Hidden=true"_s);
-    entry(h + u"/.config/autostart/fine.desktop"_s, u"Exec="_s + program(u"fine"_s));
-
-    QList<LeftoverItem> items = LeftoverEngine::findLeftovers(places(), h);
-    QStringList gone;
-    for (const LeftoverItem& i : items)
-        gone.append(i.bundleID + u":"_s + kindName(i.kind));
-    EXPECT_EQ(gone, (QStringList{u"org.foo.Ba:flatpak"_s, u"gone:snap"_s, u"broken:user"_s, u"old:user"_s}));
-    EXPECT_EQ(items[0].path, h + u"/.var/app/org.foo.Ba"_s);
-    EXPECT_EQ(items[0].size, 3000);
-    EXPECT_EQ(LeftoverEngine::resultMessage(items.size()), u"发现 4 项残留文件"_s);
-
-    const LeftoverEngine::CleanOutcome cleaned = LeftoverEngine::clean(items);
-    EXPECT_EQ(cleaned.moved.size(), 4);
-    EXPECT_TRUE(LeftoverEngine::findLeftovers(places(), h).isEmpty());
-    EXPECT_TRUE(QDir(h + u"/.var/app/org.foo.Bar"_s).exists());
-    EXPECT_TRUE(CleanupHistory::restore(cleaned.batchId).failed.isEmpty());
-    EXPECT_EQ(LeftoverEngine::findLeftovers(places(), h).size(), 4);
 }
 
 TEST_F(LinuxApps, RelatedItemsAreExactEachKindSaysHowItGoesAndUninstallingDoesWhatItSaidAndCanBeUndone)
