@@ -133,7 +133,7 @@ TEST_F(Components, EverySymbolDrawsSomethingInThePalettesColourAndQtsOwnTextsSpe
     EXPECT_EQ(QLocale().toString(QDate(2026, 12, 7), QLocale::LongFormat), QStringLiteral("2026年12月7日星期一"));
 }
 
-TEST_F(Components, EmptyStateSymbolFollowsTheScanStateAndAppIconsFallBack)
+TEST_F(Components, EmptyStateSymbolFollowsTheScanStateAppIconsFallBackAndTheProgressCardPercentIsTruncated)
 {
     EmptyState empty;
     empty.setMessage(u"准备扫描"_s);
@@ -159,10 +159,7 @@ TEST_F(Components, EmptyStateSymbolFollowsTheScanStateAndAppIconsFallBack)
     unknown.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     EXPECT_GT(inkedPixels(image), 100);
     EXPECT_EQ(qAlpha(image.pixel(1, image.height() / 2)), 0);
-}
 
-TEST_F(Components, ProgressCardPercentIsTruncatedAndNeverFullBeforeTheEnd)
-{
     // Decimal fractions that binary floating point stores a hair low (0.29, 0.57) still truncate right.
     const std::pair<double, const char*> cases[] = {{0.0, "0%"},   {0.999, "99%"},       {2.0 / 3.0, "66%"},
                                                     {1.0, "100%"}, {0.29, "29%"},        {0.57, "57%"},
