@@ -203,27 +203,19 @@ TEST_F(QuickCli, OneObjectOrLinePerScanInCardOrderWithTheSeparateCommandsCountsA
     EXPECT_TRUE(QDir(home.path(u"empty/one"_s)).exists());
 }
 
-class RulesCli : public CliTest
-{
-protected:
-    void SetUp() override
-    {
-        CliTest::SetUp();
-        // A user rule of our own, and a cache that one of the bundled rules names.
-        const Sweepora::Core::CleanupRule rule{true, u"测试缓存"_s,    {u"USERFOLDER/AppCache"_s},
-                                               0,    u"org.example"_s, u"d"_s};
-        QFile file(data.folder(u"Sweepora/Rules"_s) + u"/x.json"_s);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(rule.toJson());
-        file.close();
-        mine = home.file(u"AppCache/a/blob"_s, 5000);
-        pip = home.file(u".cache/pip/http/1/entry"_s, 3000);
-    }
-    QString mine, pip;
-};
+using RulesCli = CliTest;
 
 TEST_F(RulesCli, ListsUserAndBundledRulesLargestFirstAndMovesEveryFileOfThem)
 {
+    // A user rule of our own, and a cache that one of the bundled rules names.
+    const Sweepora::Core::CleanupRule rule{true, u"测试缓存"_s,    {u"USERFOLDER/AppCache"_s},
+                                           0,    u"org.example"_s, u"d"_s};
+    QFile file(data.folder(u"Sweepora/Rules"_s) + u"/x.json"_s);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(rule.toJson());
+    file.close();
+    const QString mine = home.file(u"AppCache/a/blob"_s, 5000);
+    const QString pip = home.file(u".cache/pip/http/1/entry"_s, 3000);
     const CliRun run = ok("--json rules");
     EXPECT_EQ(run.at("command").toString(), u"rules"_s);
     EXPECT_EQ(run.at("message").toString(), u"发现 2 项可清理内容"_s);
@@ -277,20 +269,12 @@ TEST_F(ScannerCli, EmptyListsPathsDeepestFirstAndSearchListsHitsLargestFirst)
     EXPECT_EQ(hits.items()[1].toObject()[u"path"].toString(), small);
 }
 
-class StorageCli : public CliTest
-{
-protected:
-    void SetUp() override
-    {
-        CliTest::SetUp();
-        docs = home.file(u"docs/a"_s, 100000);
-        file = home.file(u"file.bin"_s, 20000);
-    }
-    QString docs, file;
-};
+using StorageCli = CliTest;
 
 TEST_F(StorageCli, TrashPrintsItsCountSizeAndAvailabilityAndStorageRanksAndMovesTheChildrenOfAFolder)
 {
+    const QString docs = home.file(u"docs/a"_s, 100000);
+    const QString file = home.file(u"file.bin"_s, 20000);
     // The Trash is made inside an existing data folder, never in its place.
     QJsonObject o = ok("--json trash").json();
     EXPECT_EQ(o.keys(), words("available command itemCount message totalSize"));
@@ -454,35 +438,27 @@ TEST_F(AppsCli, AppCachesAndAppsListEveryBundleWithItsRelatedItemsAndMovingUnins
     EXPECT_TRUE(moved.at("message").toString().contains(u"已移到废纸篓"_s));
 }
 
-// A Linux system beside the home, reached through the environment as on a real one.
-class LinuxAppsCli : public CliTest
-{
-protected:
-    void SetUp() override
-    {
-        CliTest::SetUp();
-        const QString sys = m_dir.path() + u"/system"_s;
-        env.insert(u"XDG_DATA_DIRS"_s, sys + u"/share"_s);
-        env.insert(u"FLATPAK_USER_DIR"_s, home.path(u".local/share/flatpak"_s));
-        env.insert(u"FLATPAK_SYSTEM_DIR"_s, sys + u"/flatpak"_s);
-        env.insert(u"SWEEPORA_SNAP_DIR"_s, sys + u"/snap"_s);
-        TreeBuilder system(sys);
-        system.file(u"flatpak/app/org.foo.Bar/current/active/metadata"_s);
-        QFile metadata(system.path(u"flatpak/app/org.foo.Bar/current/active/metadata"_s));
-        ASSERT_TRUE(metadata.open(QIODevice::WriteOnly));
-        metadata.write("[Application]\nname=org.foo.Bar\n");
-        metadata.close();
-        system.file(u"flatpak/app/org.foo.Bar/current/active/files/bin/bar"_s, 5000);
-        system.folder(u"snap"_s);
-        system.folder(u"share/applications"_s);
-        cache = home.file(u".var/app/org.foo.Bar/cache/c"_s, 70);
-        home.file(u".var/app/org.foo.BarExtra/data/d"_s, 90);
-    }
-    QString cache;
-};
+using LinuxAppsCli = CliTest;
 
 TEST_F(LinuxAppsCli, AppsCachesAndLeftoversCarryTheKindOfEachApplication)
 {
+    // A Linux system beside the home, reached through the environment as on a real one.
+    const QString sys = m_dir.path() + u"/system"_s;
+    env.insert(u"XDG_DATA_DIRS"_s, sys + u"/share"_s);
+    env.insert(u"FLATPAK_USER_DIR"_s, home.path(u".local/share/flatpak"_s));
+    env.insert(u"FLATPAK_SYSTEM_DIR"_s, sys + u"/flatpak"_s);
+    env.insert(u"SWEEPORA_SNAP_DIR"_s, sys + u"/snap"_s);
+    TreeBuilder system(sys);
+    system.file(u"flatpak/app/org.foo.Bar/current/active/metadata"_s);
+    QFile metadata(system.path(u"flatpak/app/org.foo.Bar/current/active/metadata"_s));
+    ASSERT_TRUE(metadata.open(QIODevice::WriteOnly));
+    metadata.write("[Application]\nname=org.foo.Bar\n");
+    metadata.close();
+    system.file(u"flatpak/app/org.foo.Bar/current/active/files/bin/bar"_s, 5000);
+    system.folder(u"snap"_s);
+    system.folder(u"share/applications"_s);
+    const QString cache = home.file(u".var/app/org.foo.Bar/cache/c"_s, 70);
+    home.file(u".var/app/org.foo.BarExtra/data/d"_s, 90);
     const CliRun apps = ok("--json apps");
     ASSERT_EQ(apps.items().size(), 1);
     const QJsonObject bar = apps.items()[0].toObject();
