@@ -16,23 +16,12 @@ using namespace Sweepora::Core;
 using namespace Sweepora::Test;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// The runs share this process's data folder, whose journal the test reads.
-class HistoryCli : public CliTest
-{
-protected:
-    void SetUp() override
-    {
-        CliTest::SetUp();
-        env = QProcessEnvironment::systemEnvironment();
-    }
-};
-
-} // namespace
+using HistoryCli = CliTest;
 
 TEST_F(HistoryCli, AMoveIsABatchThatHistoryListsAndRestoreBringsBackEvenAfterAKilledClean)
 {
+    // The runs share this process's data folder, whose journal the test reads.
+    env = QProcessEnvironment::systemEnvironment();
     const QString big = home.file(u"sub/big.bin"_s, 100000);
     const qint64 size = allocated(big);
     ASSERT_EQ(cli("--json large --min 0.00005 --move-to-trash --yes").exitCode, 0);

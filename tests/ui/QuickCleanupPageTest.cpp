@@ -15,37 +15,22 @@ using namespace Sweepora;
 using namespace Sweepora::Test;
 using Ui::QuickCleanupPage;
 
-namespace {
-
-class QuickCleanupPageTest : public WindowFixture
-{
-protected:
-    void SetUp() override
-    {
-        WindowFixture::SetUp();
-        tree->file(QStringLiteral("Library/Logs/app.log"), 3000);
-        tree->file(QStringLiteral("Downloads/old.zip"), 4000);
-        tree->folder(QStringLiteral("Documents/empty"));
-        tree->folder(QStringLiteral("Pictures/also-empty"));
-        // Granted at the first launch, so the window shows no alert.
-        m_picker->answerWith(home());
-        bool granted = false;
-        Core::AccessManager::requestHomeAuthorization([&](bool ok) { granted = ok; });
-        ASSERT_TRUE(granted);
-    }
-    QuickCleanupPage* page() const
-    {
-        return qobject_cast<QuickCleanupPage*>(content->window().page(QStringLiteral("快速清理")));
-    }
-};
-
-} // namespace
+using QuickCleanupPageTest = WindowFixture;
 
 TEST_F(QuickCleanupPageTest, StartScanFollowTheCardsOpenASectionAndACancelStopsEveryScan)
 {
+    tree->file(QStringLiteral("Library/Logs/app.log"), 3000);
+    tree->file(QStringLiteral("Downloads/old.zip"), 4000);
+    tree->folder(QStringLiteral("Documents/empty"));
+    tree->folder(QStringLiteral("Pictures/also-empty"));
+    // Granted at the first launch, so the window shows no alert.
+    m_picker->answerWith(home());
+    bool granted = false;
+    Core::AccessManager::requestHomeAuthorization([&](bool ok) { granted = ok; });
+    ASSERT_TRUE(granted);
     launch();
     EXPECT_EQ(content->window().selectedSection(), QStringLiteral("快速清理"));
-    QuickCleanupPage* quick = page();
+    auto* quick = qobject_cast<QuickCleanupPage*>(content->window().page(QStringLiteral("快速清理")));
     ASSERT_NE(quick, nullptr);
     EXPECT_EQ(content->window().currentPage(), quick);
     QPushButton* start = quick->startButton();
