@@ -155,28 +155,20 @@ TEST_F(LargeCli, AHomeThatCannotBeScannedExitsTwoSweeporaHomeStandsInAndUsageErr
     EXPECT_EQ(large("--min=0.00005").items().size(), 3);
 }
 
-class QuickCli : public CliTest
-{
-protected:
-    void SetUp() override
-    {
-        CliTest::SetUp();
-        home.file(u"Library/Logs/app.log"_s, 3000);
-        home.file(u"Downloads/old.zip"_s, 4000);
-        home.file(u"Downloads/disk.iso"_s, 5000);
-        home.folder(u"empty/one"_s);
-        home.folder(u"two"_s);
-    }
-    // Two months on: the archive and the disk image count as old.
-    CliRun later(const QString& command) const
-    {
-        return cli(
-            {u"--now"_s, QDateTime::currentDateTimeUtc().addMonths(2).toString(Qt::ISODate), u"--json"_s, command});
-    }
-};
+using QuickCli = CliTest;
 
 TEST_F(QuickCli, OneObjectOrLinePerScanInCardOrderWithTheSeparateCommandsCountsAndNothingMoves)
 {
+    home.file(u"Library/Logs/app.log"_s, 3000);
+    home.file(u"Downloads/old.zip"_s, 4000);
+    home.file(u"Downloads/disk.iso"_s, 5000);
+    home.folder(u"empty/one"_s);
+    home.folder(u"two"_s);
+    // Two months on: the archive and the disk image count as old.
+    const auto later = [&](const QString& command) {
+        return cli(
+            {u"--now"_s, QDateTime::currentDateTimeUtc().addMonths(2).toString(Qt::ISODate), u"--json"_s, command});
+    };
     const CliRun quick = later(u"quick"_s);
     ASSERT_EQ(quick.exitCode, 0) << quick.err.toStdString();
     EXPECT_FALSE(quick.json().contains(QLatin1String("items")));
@@ -324,36 +316,27 @@ QDateTime birthTime(const QString& path)
     return QDateTime::fromMSecsSinceEpoch(TreeBuilder::birthMSecs(path).value_or(0), Qt::UTC);
 }
 
-class MiscCli : public CliTest
-{
-protected:
-    void SetUp() override
-    {
-        CliTest::SetUp();
-        m_log = home.file(u"var/debug.log"_s, 3000);
-        m_zip = home.file(u"Downloads/photos.zip"_s, 9000);
-        SWEEPORA_SKIP_WITHOUT_BIRTH_TIMES(m_zip);
-    }
-    // --json [--now WHEN] COMMAND…
-    CliRun at(const QDateTime& now, const char* command) const
-    {
-        return cli(QStringList{u"--json"_s, u"--now"_s, now.toString(Qt::ISODateWithMs)} + words(command));
-    }
-    QString m_log, m_zip;
-};
+using MiscCli = CliTest;
 
 TEST_F(MiscCli, ListsPathSizeAndCreationTimeAndNowMovesTheOneMonthCutoff)
 {
+    const QString log = home.file(u"var/debug.log"_s, 3000);
+    const QString zip = home.file(u"Downloads/photos.zip"_s, 9000);
+    SWEEPORA_SKIP_WITHOUT_BIRTH_TIMES(zip);
+    // --json --now WHEN COMMAND…
+    const auto at = [&](const QDateTime& now, const char* command) {
+        return cli(QStringList{u"--json"_s, u"--now"_s, now.toString(Qt::ISODateWithMs)} + words(command));
+    };
     CliRun run = ok("--json misc");
     EXPECT_EQ(run.at("command").toString(), u"misc"_s);
     EXPECT_EQ(run.at("message").toString(), u"发现 1 个闲杂文件"_s);
     ASSERT_EQ(run.items().size(), 1);
     const QJsonObject item = run.items()[0].toObject();
-    EXPECT_EQ(item[u"path"].toString(), m_log);
+    EXPECT_EQ(item[u"path"].toString(), log);
     EXPECT_GE(item[u"size"].toInteger(), 3000);
     const QDateTime created = QDateTime::fromString(item[u"created"].toString(), Qt::ISODateWithMs);
     ASSERT_TRUE(created.isValid()) << item[u"created"].toString().toStdString();
-    EXPECT_EQ(created, birthTime(m_log));
+    EXPECT_EQ(created, birthTime(log));
 
     const CliRun extra = cli("--json installers --min 3");
     EXPECT_EQ(extra.exitCode, 1);
@@ -364,46 +347,37 @@ TEST_F(MiscCli, ListsPathSizeAndCreationTimeAndNowMovesTheOneMonthCutoff)
     run = ok("--json archives");
     EXPECT_TRUE(run.items().isEmpty());
     EXPECT_EQ(run.at("message").toString(), u"没有发现一个月以前的压缩包"_s);
-    run = at(birthTime(m_zip).addMonths(1).addSecs(1), "archives");
+    run = at(birthTime(zip).addMonths(1).addSecs(1), "archives");
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     ASSERT_EQ(run.items().size(), 1);
-    EXPECT_EQ(run.items()[0].toObject()[u"path"].toString(), m_zip);
+    EXPECT_EQ(run.items()[0].toObject()[u"path"].toString(), zip);
 
     const QDateTime farAhead(QDate(2100, 1, 1), QTime(0, 0), Qt::UTC);
     run = at(farAhead, "archives --move-to-trash --yes");
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    expectMoved(run, QJsonArray{m_zip}, u"已将 1 个文件移到废纸篓"_s);
-    EXPECT_FALSE(QFileInfo::exists(m_zip));
-    EXPECT_TRUE(QFileInfo::exists(m_log));
+    expectMoved(run, QJsonArray{zip}, u"已将 1 个文件移到废纸篓"_s);
+    EXPECT_FALSE(QFileInfo::exists(zip));
+    EXPECT_TRUE(QFileInfo::exists(log));
 }
 
-class AppsCli : public CliTest
-{
-protected:
-    void SetUp() override
-    {
-        CliTest::SetUp();
-        shared = m_dir.path() + u"/Applications"_s;
-        home.folder(u"Applications"_s);
-        BundlePlist editor = BundleBuilder::binary(u"com.editor"_s, 1000);
-        editor.displayName = u"Editor"_s;
-        BundleBuilder::make(shared + u"/Editor.app"_s, editor);
-        BundlePlist homeEditor = BundleBuilder::xml(u"com.editor"_s, 50);
-        homeEditor.bundleName = u"My Editor"_s;
-        BundleBuilder::make(home.path(u"Applications/Editor.app"_s), homeEditor);
-        BundleBuilder::make(shared + u"/Tools/NoID.app"_s, BundlePlist{});
-        cache = home.file(u"Library/Caches/com.editor/c"_s, 70);
-    }
-    CliRun withRoots(const char* command) const
-    {
-        return cli(QStringList{u"--json"_s} + words(command) +
-                   QStringList{u"--app-root"_s, shared, u"--app-root"_s, home.path(u"Applications"_s)});
-    }
-    QString shared, cache;
-};
+using AppsCli = CliTest;
 
 TEST_F(AppsCli, AppCachesAndAppsListEveryBundleWithItsRelatedItemsAndMovingUninstallsEverything)
 {
+    const QString shared = m_dir.path() + u"/Applications"_s;
+    home.folder(u"Applications"_s);
+    BundlePlist editor = BundleBuilder::binary(u"com.editor"_s, 1000);
+    editor.displayName = u"Editor"_s;
+    BundleBuilder::make(shared + u"/Editor.app"_s, editor);
+    BundlePlist homeEditor = BundleBuilder::xml(u"com.editor"_s, 50);
+    homeEditor.bundleName = u"My Editor"_s;
+    BundleBuilder::make(home.path(u"Applications/Editor.app"_s), homeEditor);
+    BundleBuilder::make(shared + u"/Tools/NoID.app"_s, BundlePlist{});
+    const QString cache = home.file(u"Library/Caches/com.editor/c"_s, 70);
+    const auto withRoots = [&](const char* command) {
+        return cli(QStringList{u"--json"_s} + words(command) +
+                   QStringList{u"--app-root"_s, shared, u"--app-root"_s, home.path(u"Applications"_s)});
+    };
     const CliRun run = withRoots("app-caches");
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.at("message").toString(), u"发现 1 个应用的缓存垃圾"_s);
