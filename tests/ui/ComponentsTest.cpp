@@ -340,37 +340,27 @@ private:
     bool m_armed = false;
 };
 
-class LongPressTest : public UiTest
-{
-protected:
-    void SetUp() override
-    {
-        UiTest::SetUp();
-        button.setText(u"开始扫描"_s);
-        button.resize(120, 40);
-        press = new ManualLongPress(&button, [this] {
-            ++actions;
-            downWhenActed = button.isDown();
-        });
-        button.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
-    }
-    void hold(int ms)
-    {
-        QTest::mousePress(&button, Qt::LeftButton);
-        press->advance(ms);
-    }
-    void release() { QTest::mouseRelease(&button, Qt::LeftButton); }
-
-    QPushButton button;
-    ManualLongPress* press = nullptr;
-    int actions = 0;
-    QSignalSpy clicks{&button, &QPushButton::clicked};
-    bool downWhenActed = false;
-};
+using LongPressTest = UiTest;
 
 TEST_F(LongPressTest, ShortPressClicksAndALongOneActsOnceWhileHeldAndSwallowsTheClickEvenIfItHidesTheButton)
 {
+    QPushButton button(u"开始扫描"_s);
+    button.resize(120, 40);
+    int actions = 0;
+    bool downWhenActed = false;
+    auto* press = new ManualLongPress(&button, [&] {
+        ++actions;
+        downWhenActed = button.isDown();
+    });
+    QSignalSpy clicks(&button, &QPushButton::clicked);
+    button.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
+    const auto hold = [&](int ms) {
+        QTest::mousePress(&button, Qt::LeftButton);
+        press->advance(ms);
+    };
+    const auto release = [&] { QTest::mouseRelease(&button, Qt::LeftButton); };
+
     hold(500);
     release();
     EXPECT_EQ(actions, 0);
@@ -439,18 +429,22 @@ TEST_F(Components, FloatingButtonKeepsToTheBottomTrailingCorner)
     Screenshots::save(&page, u"floating-button-delete"_s);
 }
 
-class FolderPickerTest : public UiTest
+using FolderPickerTest = UiTest;
+
+TEST_F(FolderPickerTest, CancelledDialogAnswersNothingAndAChosenFolderComesBackOnceWithAccessRights)
 {
-protected:
+    int completions = 0;
+    std::optional<Core::FolderUrl> answer;
+    QWidget window;
+    Ui::FileDialogFolderPicker picker{&window};
+    Core::FolderPickerRequest request;
+    request.title = u"选择个人文件夹"_s;
+    request.message = u"请选择你的个人文件夹，以便扫描缓存"_s;
+    request.prompt = u"授权"_s;
     // Asks for a folder and returns the dialog that came up.
-    QFileDialog* ask(const QString& start)
-    {
-        Core::FolderPickerRequest request;
-        request.title = u"选择个人文件夹"_s;
-        request.message = u"请选择你的个人文件夹，以便扫描缓存"_s;
-        request.prompt = u"授权"_s;
+    const auto ask = [&](const QString& start) -> QFileDialog* {
         request.directory = start;
-        picker.pickFolder(request, [this](std::optional<Core::FolderUrl> folder) {
+        picker.pickFolder(request, [&](std::optional<Core::FolderUrl> folder) {
             ++completions;
             answer = folder;
         });
@@ -458,16 +452,7 @@ protected:
             if (auto* dialog = qobject_cast<QFileDialog*>(w); dialog != nullptr && dialog->isVisible())
                 return dialog;
         return nullptr;
-    }
-
-    QWidget window;
-    Ui::FileDialogFolderPicker picker{&window};
-    int completions = 0;
-    std::optional<Core::FolderUrl> answer;
-};
-
-TEST_F(FolderPickerTest, CancelledDialogAnswersNothingAndAChosenFolderComesBackOnceWithAccessRights)
-{
+    };
     QTemporaryDir dir;
     QFileDialog* dialog = ask(dir.path());
     ASSERT_NE(dialog, nullptr);
