@@ -45,7 +45,7 @@ protected:
     }
 };
 
-TEST_F(Applications, NamePrecedenceHoldsForXmlAndBinaryInfoAndBrokenInfoFallsBackToTheFileName)
+TEST_F(Applications, NamePrecedenceHoldsBrokenInfoFallsBackAndIdentifiersThatWouldLeaveTheirFolderAreNeverTargets)
 {
     for (const bool binary : {false, true}) {
         const QString suffix = binary ? u"B"_s : u"X"_s;
@@ -107,6 +107,22 @@ TEST_F(Applications, NamePrecedenceHoldsForXmlAndBinaryInfoAndBrokenInfoFallsBac
     ASSERT_TRUE(repeated);
     EXPECT_FALSE(repeated->text(u"CFBundleIdentifier"_s));
     EXPECT_EQ(repeated->text(u"CFBundleDisplayName"_s), u"APPL"_s);
+
+    // ".." would make the Library itself (with the user's documents' neighbours) a cache folder.
+    BundleBuilder::make(homeApps() + u"/Dots.app"_s, BundleBuilder::xml(u".."_s));
+    BundleBuilder::make(homeApps() + u"/Empty.app"_s, BundleBuilder::xml(QString()));
+    BundleBuilder::make(homeApps() + u"/Slash.app"_s, BundleBuilder::xml(u"../../Documents"_s));
+    m_tree->file(u"Library/Caches/other.app/data"_s, 10);
+    m_tree->file(u"Documents/Logs/keep.txt"_s, 10);
+    m_tree->file(u"Library/Logs/keep.log"_s, 10);
+    EXPECT_TRUE(discover().isEmpty());
+
+    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(u"com.x"_s, u"X"_s, u"/h"_s).size(), 16);
+    // A "/" in the name keeps only the identifier's candidates; ".." and "" would name the
+    // Library or a whole base folder and are never candidates.
+    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(u"com.x"_s, u"A/B"_s, u"/h"_s).size(), 9);
+    EXPECT_TRUE(ApplicationUninstallEngine::relatedCandidates(u".."_s, u""_s, u"/h"_s).isEmpty());
+    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(std::nullopt, u"Name"_s, u"/h"_s).size(), 7);
 }
 
 TEST_F(Applications, ShallowListingTakesDirectChildrenDeepListingSkipsPackagesAndDiscoveryKeepsTheHomeCopyOnce)
@@ -147,25 +163,6 @@ TEST_F(Applications, ShallowListingTakesDirectChildrenDeepListingSkipsPackagesAn
     EXPECT_EQ(targets[1].name, u"Home Copy"_s);
     EXPECT_EQ(targets[1].directories, (QStringList{library() + u"/Caches/com.same"_s,
                                                    library() + u"/Containers/com.same/Data/Library/Logs"_s}));
-}
-
-TEST_F(Applications, IdentifiersOrTermsThatWouldLeaveTheirFolderAreNeverTargetsNorCandidates)
-{
-    // ".." would make the Library itself (with the user's documents' neighbours) a cache folder.
-    BundleBuilder::make(homeApps() + u"/Dots.app"_s, BundleBuilder::xml(u".."_s));
-    BundleBuilder::make(homeApps() + u"/Empty.app"_s, BundleBuilder::xml(QString()));
-    BundleBuilder::make(homeApps() + u"/Slash.app"_s, BundleBuilder::xml(u"../../Documents"_s));
-    m_tree->file(u"Library/Caches/other.app/data"_s, 10);
-    m_tree->file(u"Documents/Logs/keep.txt"_s, 10);
-    m_tree->file(u"Library/Logs/keep.log"_s, 10);
-    EXPECT_TRUE(discover().isEmpty());
-
-    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(u"com.x"_s, u"X"_s, u"/h"_s).size(), 16);
-    // A "/" in the name keeps only the identifier's candidates; ".." and "" would name the
-    // Library or a whole base folder and are never candidates.
-    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(u"com.x"_s, u"A/B"_s, u"/h"_s).size(), 9);
-    EXPECT_TRUE(ApplicationUninstallEngine::relatedCandidates(u".."_s, u""_s, u"/h"_s).isEmpty());
-    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(std::nullopt, u"Name"_s, u"/h"_s).size(), 7);
 }
 
 TEST_F(Applications, ScanCountsVisibleFilesAndPackageContentsOnceEmptyFilesGiveNoResultAndTiesSortByName)

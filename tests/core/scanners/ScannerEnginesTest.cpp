@@ -82,7 +82,7 @@ protected:
 
 } // namespace
 
-TEST(NameMatching, MiscNamesHoldLogOrCacheAsAWholeWordOthersGoByTheirLastExtensionAndSearchBytesAgreeWithText)
+TEST(NamesDatesAndSizes, NamesMatchByWholeWordOrLastExtensionCutoffsAreCalendarMonthsAndThresholdsHalfGigabytes)
 {
     // "log", "logs", "cache" or "caches" must be a whole word: split at every character that is
     // not a letter or digit, from lower to upper case, and between letters and digits.
@@ -129,10 +129,8 @@ TEST(NameMatching, MiscNamesHoldLogOrCacheAsAWholeWordOthersGoByTheirLastExtensi
     }
     EXPECT_TRUE(FileSearchEngine::NameMatcher(u"caf"_s).matches(std::string_view("CAF\xe9.txt")));
     EXPECT_FALSE(FileSearchEngine::NameMatcher(QString()).matches(std::string_view("anything")));
-}
 
-TEST(DatesAndSizes, CutoffIsOneCalendarMonthBackAgesUseWholeCalendarUnitsAndThresholdsAreHalfGigabytes)
-{
+    // The cutoff is one calendar month back; ages use whole calendar units.
     EXPECT_EQ(MiscFileEngine::cutoffFor(local(2027, 3, 31)), local(2027, 2, 28));
     EXPECT_EQ(MiscFileEngine::cutoffFor(local(2028, 3, 31)), local(2028, 2, 29));
     EXPECT_EQ(MiscFileEngine::cutoffFor(local(2027, 1, 15, 8, 30, 5)), local(2026, 12, 15, 8, 30, 5));
