@@ -78,7 +78,7 @@ TEST_F(LargeCli, PrintsOneJsonObjectOrATableWithItemsInPageOrderAndMovesWithYes)
         const QJsonObject item = items[i].toObject();
         EXPECT_EQ(item.keys(), words("path size"));
         EXPECT_EQ(item[u"path"].toString(), expected[i]);
-        EXPECT_EQ(item[u"size"].toInteger(), allocated(expected[i]));
+        EXPECT_EQ(item[u"size"].toInteger(), TreeBuilder::allocatedBytes(expected[i]));
     }
 
     const CliRun table = ok("large --min 0.00005");
@@ -257,7 +257,8 @@ TEST_F(ScannerCli, EmptyListsPathsDeepestFirstAndSearchListsHitsLargestFirst)
     const CliRun hits = ok({u"--json"_s, u"search"_s, u" Report "_s});
     EXPECT_EQ(hits.at("message").toString(), u"找到 2 个名称包含“Report”的文件"_s);
     ASSERT_EQ(hits.items().size(), 2);
-    EXPECT_EQ(hits.items()[0].toObject(), (QJsonObject{{u"path"_s, big}, {u"size"_s, allocated(big)}}));
+    EXPECT_EQ(hits.items()[0].toObject(),
+              (QJsonObject{{u"path"_s, big}, {u"size"_s, TreeBuilder::allocatedBytes(big)}}));
     EXPECT_EQ(hits.items()[1].toObject()[u"path"].toString(), small);
 }
 
@@ -274,7 +275,8 @@ TEST_F(StorageCli, TrashPrintsItsCountSizeAndAvailabilityAndStorageRanksAndMoves
     EXPECT_EQ(o[u"message"].toString(), u"暂时无法读取"_s);
 
     TreeBuilder trash(data.path(u"Trash/files"_s));
-    const qint64 size = allocated(trash.file(u".hidden"_s, 7000)) + allocated(trash.file(u"folder/a"_s, 9000));
+    const qint64 size = TreeBuilder::allocatedBytes(trash.file(u".hidden"_s, 7000)) +
+                        TreeBuilder::allocatedBytes(trash.file(u"folder/a"_s, 9000));
     o = cli("--json trash").json();
     EXPECT_TRUE(o[u"available"].toBool());
     EXPECT_EQ(o[u"itemCount"].toInt(), 2);

@@ -23,7 +23,7 @@ TEST_F(HistoryCli, AMoveIsABatchThatHistoryListsAndRestoreBringsBackEvenAfterAKi
     // The runs share this process's data folder, whose journal the test reads.
     env = QProcessEnvironment::systemEnvironment();
     const QString big = home.file(u"sub/big.bin"_s, 100000);
-    const qint64 size = allocated(big);
+    const qint64 size = TreeBuilder::allocatedBytes(big);
     ASSERT_EQ(cli("--json large --min 0.00005 --move-to-trash --yes").exitCode, 0);
     ASSERT_FALSE(QFileInfo::exists(big));
 
