@@ -149,7 +149,7 @@ TEST_F(MainWindowTest, SidebarListsTheSectionsInOrderClickingARowShowsItsHeaderA
     EXPECT_TRUE(guard.isNull());
 }
 
-TEST_F(MainWindowTest, ScrollingDownOverTheDetailAreaCollapsesTheHeaderAndUpExpandsIt)
+TEST_F(MainWindowTest, ScrollingCollapsesTheHeaderAndTheSearchFieldSubmitsTrimmedQueriesToFileSearch)
 {
     auto* page = new WheelCountingPage;
     window->setPage(QStringLiteral("快速清理"), page);
@@ -186,11 +186,8 @@ TEST_F(MainWindowTest, ScrollingDownOverTheDetailAreaCollapsesTheHeaderAndUpExpa
     ASSERT_TRUE(window->isHeaderCollapsed());
     window->setSelectedSection(QStringLiteral("大文件清理"));
     EXPECT_FALSE(window->isHeaderCollapsed());
-}
 
-TEST_F(MainWindowTest, SearchFieldSubmitsTrimmedQueriesAndSwitchesToFileSearchWhichKeepsTheSidebarsFocus)
-{
-    showWindow();
+    // The title bar search field submits trimmed queries and switches to 文件搜索.
     TitlebarFileSearch* search = window->searchField();
     auto* field = search->findChild<QLineEdit*>(QStringLiteral("titlebarSearchField"));
     auto* button = search->findChild<QToolButton*>(QStringLiteral("titlebarSearchButton"));
