@@ -419,56 +419,6 @@ protected:
     }
 };
 
-TEST_F(StorageAnalysisModelTest, StartsAtHomeEntersOnlyListedFoldersAndCachesListingsUntilRefreshed)
-{
-    grantHome();
-    StorageAnalysisModel model;
-    EXPECT_EQ(model.currentDirectory(), home());
-    EXPECT_EQ(model.directoryStack(), QStringList{home()});
-    EXPECT_TRUE(model.entries().isEmpty());
-    QSignalSpy scanning(&model, &StorageAnalysisModel::isScanningChanged);
-    model.goUp(); // no further than home
-    EXPECT_EQ(model.directoryStack(), QStringList{home()});
-    EXPECT_EQ(scanning.count(), 0);
-
-    model.refresh();
-    EXPECT_TRUE(model.isScanning());
-    ASSERT_TRUE(waitForListing(model));
-    EXPECT_EQ(scanning.count(), 2); // a refresh does start and end a computation
-    EXPECT_EQ(names(model.entries()), (QStringList{u"big"_s, u"small"_s, u"note.txt"_s}));
-    // Only folders of the current listing can be entered.
-    const StorageEntry small = entryNamed(model, u"small"_s);
-    model.enterDirectory(entryNamed(model, u"note.txt"_s));
-    EXPECT_EQ(model.currentDirectory(), home());
-    model.enterDirectory(entryNamed(model, u"big"_s));
-    ASSERT_TRUE(waitForListing(model));
-    EXPECT_EQ(model.directoryStack(), (QStringList{home(), m_tree->path(u"big"_s)}));
-    EXPECT_EQ(names(model.entries()), (QStringList{u"a"_s, u"inner"_s}));
-    model.enterDirectory(small); // a row of the home listing, tapped late, is not a child of "big"
-    EXPECT_EQ(model.currentDirectory(), m_tree->path(u"big"_s));
-
-    // New files do not show in cached listings: going back and in again is instant.
-    m_tree->file(u"fresh"_s, 200000);
-    m_tree->file(u"big/fresh"_s, 200000);
-    model.goUp();
-    EXPECT_FALSE(model.isScanning());
-    EXPECT_EQ(model.currentDirectory(), home());
-    EXPECT_EQ(names(model.entries()).size(), 3);
-    model.enterDirectory(entryNamed(model, u"big"_s));
-    EXPECT_FALSE(model.isScanning());
-    EXPECT_EQ(names(model.entries()).size(), 2);
-
-    // Refreshing recomputes this folder only.
-    model.refresh();
-    EXPECT_TRUE(model.isScanning());
-    ASSERT_TRUE(waitForListing(model));
-    EXPECT_EQ(names(model.entries()).first(), u"fresh"_s);
-    EXPECT_TRUE(model.hasCachedListing(home()));
-    model.goUp();
-    EXPECT_FALSE(model.isScanning());
-    EXPECT_EQ(names(model.entries()).size(), 3);
-}
-
 TEST_F(StorageAnalysisModelTest, DeletionWithAFailureKeepsTheFailedItemSelectedAndDropsEveryCache)
 {
     grantHome();
@@ -506,7 +456,7 @@ TEST_F(StorageAnalysisModelTest, DeletionWithAFailureKeepsTheFailedItemSelectedA
 }
 
 TEST_F(StorageAnalysisModelTest,
-       ChoosingAFolderStartsAFreshPathThereAndMovingOnDuringAComputationShowsTheFolderTheUserIsIn)
+       AChosenFolderStartsAFreshPathMovingOnShowsTheFolderTheUserIsInAndListingsAreCachedUntilRefreshed)
 {
     const QString other = makeFolder(u"elsewhere/photos"_s);
     TreeBuilder(other).file(u"p.jpg"_s, 7000);
@@ -562,6 +512,53 @@ TEST_F(StorageAnalysisModelTest,
     EXPECT_EQ(names(moving.entries()), QStringList{u"c"_s});
     EXPECT_EQ(moving.message(), u"共 1 项"_s);
     EXPECT_EQ(moving.directoryStack(), (QStringList{home(), m_tree->path(u"small"_s)}));
+
+    // A model starts at home, enters only listed folders and caches listings until refreshed.
+    StorageAnalysisModel cached;
+    EXPECT_EQ(cached.currentDirectory(), home());
+    EXPECT_EQ(cached.directoryStack(), QStringList{home()});
+    EXPECT_TRUE(cached.entries().isEmpty());
+    QSignalSpy scanning(&cached, &StorageAnalysisModel::isScanningChanged);
+    cached.goUp(); // no further than home
+    EXPECT_EQ(cached.directoryStack(), QStringList{home()});
+    EXPECT_EQ(scanning.count(), 0);
+
+    cached.refresh();
+    EXPECT_TRUE(cached.isScanning());
+    ASSERT_TRUE(waitForListing(cached));
+    EXPECT_EQ(scanning.count(), 2); // a refresh does start and end a computation
+    EXPECT_EQ(names(cached.entries()), (QStringList{u"big"_s, u"small"_s, u"note.txt"_s}));
+    // Only folders of the current listing can be entered.
+    const StorageEntry small = entryNamed(cached, u"small"_s);
+    cached.enterDirectory(entryNamed(cached, u"note.txt"_s));
+    EXPECT_EQ(cached.currentDirectory(), home());
+    cached.enterDirectory(entryNamed(cached, u"big"_s));
+    ASSERT_TRUE(waitForListing(cached));
+    EXPECT_EQ(cached.directoryStack(), (QStringList{home(), m_tree->path(u"big"_s)}));
+    EXPECT_EQ(names(cached.entries()), (QStringList{u"a"_s, u"inner"_s}));
+    cached.enterDirectory(small); // a row of the home listing, tapped late, is not a child of "big"
+    EXPECT_EQ(cached.currentDirectory(), m_tree->path(u"big"_s));
+
+    // New files do not show in cached listings: going back and in again is instant.
+    m_tree->file(u"fresh"_s, 200000);
+    m_tree->file(u"big/fresh"_s, 200000);
+    cached.goUp();
+    EXPECT_FALSE(cached.isScanning());
+    EXPECT_EQ(cached.currentDirectory(), home());
+    EXPECT_EQ(names(cached.entries()).size(), 3);
+    cached.enterDirectory(entryNamed(cached, u"big"_s));
+    EXPECT_FALSE(cached.isScanning());
+    EXPECT_EQ(names(cached.entries()).size(), 2);
+
+    // Refreshing recomputes this folder only.
+    cached.refresh();
+    EXPECT_TRUE(cached.isScanning());
+    ASSERT_TRUE(waitForListing(cached));
+    EXPECT_EQ(names(cached.entries()).first(), u"fresh"_s);
+    EXPECT_TRUE(cached.hasCachedListing(home()));
+    cached.goUp();
+    EXPECT_FALSE(cached.isScanning());
+    EXPECT_EQ(names(cached.entries()).size(), 3);
 }
 
 TrashReadError posix(int code)
