@@ -181,7 +181,7 @@ TEST_F(Components, EmptyStateSymbolFollowsTheScanStateAppIconsFallBackAndTheProg
     Screenshots::save(&card, u"scan-progress-card"_s);
 }
 
-TEST_F(Components, CleanupRowShowsSizesAndAsksForToggleOrInspection)
+TEST_F(Components, CleanupRowAsksForToggleOrInspectionAndTheFilePanelListsTheSizesTheScanSaw)
 {
     CleanupRow row(result(u"Google Chrome"_s, 0, {}));
     EXPECT_EQ(labelText(row, "cleanupRowName"), u"Google Chrome"_s);
@@ -210,10 +210,8 @@ TEST_F(Components, CleanupRowShowsSizesAndAsksForToggleOrInspection)
     EXPECT_EQ(inspect.at(0).at(0).toString(), r.id);
     EXPECT_EQ(toggled.count(), 1);
     Screenshots::save(&row, u"cleanup-row"_s);
-}
 
-TEST_F(Components, ScanFilePanelListsEachFileWithItsFolderAndTheSizeTheScanSaw)
-{
+    // The file panel lists each file with its folder and the size the scan saw.
     QTemporaryDir home;
     Sweepora::Test::TreeBuilder tree(home.path());
     const QString big = tree.file(u"Library/Caches/com.example/data 1.bin"_s, 2500);
@@ -226,11 +224,12 @@ TEST_F(Components, ScanFilePanelListsEachFileWithItsFolderAndTheSizeTheScanSaw)
     Sweepora::Core::Sandbox::openScope(home.path());
 
     const QString oddPath = Sweepora::Core::pathFromBytes(latin1);
-    CleanupResult r = result(u"Example"_s, 2510, {big, oddPath, tree.path(u"Library/Caches/com.example/gone.tmp"_s)});
-    for (const QString& file : r.files)
-        r.identities.append(ItemIdentity::lookUp(file));
+    CleanupResult scanned =
+        result(u"Example"_s, 2510, {big, oddPath, tree.path(u"Library/Caches/com.example/gone.tmp"_s)});
+    for (const QString& file : scanned.files)
+        scanned.identities.append(ItemIdentity::lookUp(file));
     ScanFilePanel panel;
-    panel.setResult(r);
+    panel.setResult(scanned);
     EXPECT_EQ(labelText(panel, "scanFilePanelRule"), u"Example"_s);
 
     const ScanFileModel* model = panel.model();
@@ -258,7 +257,7 @@ TEST_F(Components, ScanFilePanelListsEachFileWithItsFolderAndTheSizeTheScanSaw)
     Screenshots::save(&panel, u"scan-file-panel"_s);
 }
 
-TEST_F(Components, FileItemListReportsCheckboxAndRevealClicksByPath)
+TEST_F(Components, FileItemListReportsCheckboxAndRevealClicksByPathAndTheFloatingButtonKeepsToItsCorner)
 {
     QStandardItemModel model;
     const auto checker = Sweepora::Test::checkModel(&model);
@@ -307,6 +306,30 @@ TEST_F(Components, FileItemListReportsCheckboxAndRevealClicksByPath)
     layout->addWidget(&detailed);
     EXPECT_GT(detailed.sizeHintForRow(2), list.sizeHintForRow(2));
     Screenshots::save(&host, u"file-item-list"_s);
+
+    QWidget page;
+    page.resize(700, 500);
+    auto* fab = new FloatingActionButton(&page);
+    fab->setContent(u"开始扫描"_s, u"magnifyingglass"_s, u"扫描规则缓存"_s);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    auto corner = [&] {
+        return QPoint(page.width() - fab->geometry().right() - 1, page.height() - fab->geometry().bottom() - 1);
+    };
+    EXPECT_EQ(corner(), QPoint(FloatingActionButton::kMargin, FloatingActionButton::kMargin));
+    EXPECT_EQ(fab->toolTip(), u"扫描规则缓存"_s);
+    Screenshots::save(&page, u"floating-button"_s);
+
+    page.resize(900, 640);
+    ASSERT_TRUE(
+        waitUntil([&] { return corner() == QPoint(FloatingActionButton::kMargin, FloatingActionButton::kMargin); }));
+
+    // A longer label grows the button to the left.
+    const int narrow = fab->width();
+    fab->setContent(u"删除 1.23 GB"_s, u"trash"_s, u"长按可全选或取消全选"_s);
+    EXPECT_GT(fab->width(), narrow);
+    EXPECT_EQ(corner(), QPoint(FloatingActionButton::kMargin, FloatingActionButton::kMargin));
+    Screenshots::save(&page, u"floating-button-delete"_s);
 }
 
 // The long press on a clock the test moves by hand.
@@ -400,33 +423,6 @@ TEST_F(LongPressTest, ShortPressClicksAndALongOneActsOnceWhileHeldAndSwallowsThe
     hold(300);
     release();
     EXPECT_EQ(clicks.count(), 3);
-}
-
-TEST_F(Components, FloatingButtonKeepsToTheBottomTrailingCorner)
-{
-    QWidget page;
-    page.resize(700, 500);
-    auto* fab = new FloatingActionButton(&page);
-    fab->setContent(u"开始扫描"_s, u"magnifyingglass"_s, u"扫描规则缓存"_s);
-    page.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
-    auto corner = [&] {
-        return QPoint(page.width() - fab->geometry().right() - 1, page.height() - fab->geometry().bottom() - 1);
-    };
-    EXPECT_EQ(corner(), QPoint(FloatingActionButton::kMargin, FloatingActionButton::kMargin));
-    EXPECT_EQ(fab->toolTip(), u"扫描规则缓存"_s);
-    Screenshots::save(&page, u"floating-button"_s);
-
-    page.resize(900, 640);
-    ASSERT_TRUE(
-        waitUntil([&] { return corner() == QPoint(FloatingActionButton::kMargin, FloatingActionButton::kMargin); }));
-
-    // A longer label grows the button to the left.
-    const int narrow = fab->width();
-    fab->setContent(u"删除 1.23 GB"_s, u"trash"_s, u"长按可全选或取消全选"_s);
-    EXPECT_GT(fab->width(), narrow);
-    EXPECT_EQ(corner(), QPoint(FloatingActionButton::kMargin, FloatingActionButton::kMargin));
-    Screenshots::save(&page, u"floating-button-delete"_s);
 }
 
 using FolderPickerTest = UiTest;
