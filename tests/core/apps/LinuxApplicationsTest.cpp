@@ -184,7 +184,7 @@ TEST_F(LinuxApps, EveryKindIsFoundOnceByIDCachesAreMatchedByExactNamesAndLeftove
     EXPECT_EQ(LeftoverEngine::findLeftovers(places(), h).size(), 4);
 }
 
-TEST_F(LinuxApps, ReadersSurviveHostileInputAndNeverLeaveWhatMayBeRead)
+TEST_F(LinuxApps, ReadersSurviveHostileInputRelatedItemsAreExactAndUninstallingEachKindDoesWhatItSaidAndCanBeUndone)
 {
     // Garbage, truncations and mutations of a real entry: never a crash, never a hang.
     const QByteArray valid = "[Desktop Entry]\nType=Application\nName[zh_CN]=名\nExec=\"a b\\\" c\" %U\n"
@@ -231,10 +231,8 @@ TEST_F(LinuxApps, ReadersSurviveHostileInputAndNeverLeaveWhatMayBeRead)
     ASSERT_TRUE(QFile::remove(userEntries() + u"/sub"_s));
     ASSERT_TRUE(QFile::link(userEntries() + u"/kept"_s, userEntries() + u"/sub"_s));
     EXPECT_TRUE(KeyFile::read(userEntries() + u"/sub/tool.desktop"_s));
-}
 
-TEST_F(LinuxApps, RelatedItemsAreExactEachKindSaysHowItGoesAndUninstallingDoesWhatItSaidAndCanBeUndone)
-{
+    // Related items are exact, each kind says how it goes, and uninstalling does what it said.
     installEverything();
     files({u".var/app/org.foo.Bar/config/c"_s, u".var/app/org.foo.BarExtra/config/c"_s, u"snap/hello/common/x"_s,
            u".config/Foo/settings"_s, u".config/foobar/settings"_s, u".local/share/appimagekit-foo/db"_s,
