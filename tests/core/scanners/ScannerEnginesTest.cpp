@@ -587,7 +587,7 @@ protected:
     }
 };
 
-TEST_F(SharedWalk, EachScanGetsExactlyWhatItFindsWalkingAlone)
+TEST_F(SharedWalk, EachScanGetsWhatItFindsAloneAgeRulesStayPerScanAndAnUnstartedOrCancelledWalkStillAnswers)
 {
     const std::optional<QDateTime> noAgeRule;
     SharedHomeWalk walk(home());
@@ -609,40 +609,37 @@ TEST_F(SharedWalk, EachScanGetsExactlyWhatItFindsWalkingAlone)
     }
     EXPECT_EQ(relative(empty.result().items), (QStringList{u"nested/deeper/two"_s, u"empty/one"_s}));
     EXPECT_EQ(empty.result().message, u"发现 2 个空文件夹"_s);
-}
 
-TEST_F(SharedWalk, AgeRulesStayPerScanAnUnstartedOrCancelledWalkStillAnswersAndNothingOutsideTheScopesIsFound)
-{
     // A cutoff in the distant past keeps no archive, while the miscellaneous scan on the same
-    // walk, which has no age rule, still lists its files.
+    // agedWalk, which has no age rule, still lists its files.
     const std::optional<QDateTime> longAgo = QDateTime::fromMSecsSinceEpoch(0);
-    SharedHomeWalk walk(home());
-    QFuture<MiscFileEngine::Report> archives = walk.addFileScan(kArchives, longAgo);
-    QFuture<MiscFileEngine::Report> misc = walk.addFileScan(kMisc, longAgo);
-    walk.run();
-    ASSERT_TRUE(archives.isFinished() && misc.isFinished());
-    EXPECT_TRUE(archives.result().items.isEmpty());
-    EXPECT_EQ(misc.result().items.size(), MiscFileEngine::findFiles(home(), kMisc, longAgo).items.size());
-    EXPECT_FALSE(misc.result().items.isEmpty());
+    SharedHomeWalk agedWalk(home());
+    QFuture<MiscFileEngine::Report> agedArchives = agedWalk.addFileScan(kArchives, longAgo);
+    QFuture<MiscFileEngine::Report> agedMisc = agedWalk.addFileScan(kMisc, longAgo);
+    agedWalk.run();
+    ASSERT_TRUE(agedArchives.isFinished() && agedMisc.isFinished());
+    EXPECT_TRUE(agedArchives.result().items.isEmpty());
+    EXPECT_EQ(agedMisc.result().items.size(), MiscFileEngine::findFiles(home(), kMisc, longAgo).items.size());
+    EXPECT_FALSE(agedMisc.result().items.isEmpty());
 
-    QFuture<EmptyFolderEngine::Report> empty;
+    QFuture<EmptyFolderEngine::Report> unstartedEmpty;
     {
         SharedHomeWalk unstarted(home());
-        empty = unstarted.addEmptyFolderScan();
+        unstartedEmpty = unstarted.addEmptyFolderScan();
     }
-    empty.waitForFinished();
-    ASSERT_EQ(empty.resultCount(), 1);
-    EXPECT_EQ(empty.result().items.size(), 2);
+    unstartedEmpty.waitForFinished();
+    ASSERT_EQ(unstartedEmpty.resultCount(), 1);
+    EXPECT_EQ(unstartedEmpty.result().items.size(), 2);
 
     Sandbox::reset();
     SharedHomeWalk outside(home());
-    misc = outside.addFileScan(kMisc, std::nullopt);
+    agedMisc = outside.addFileScan(kMisc, std::nullopt);
     QFuture<EmptyFolderEngine::Report> none = outside.addEmptyFolderScan();
     outside.run();
-    EXPECT_TRUE(misc.result().items.isEmpty());
+    EXPECT_TRUE(agedMisc.result().items.isEmpty());
     EXPECT_TRUE(none.result().items.isEmpty());
 
-    // A cancel stops every scan on the walk, and each still answers.
+    // A cancel stops every scan on the agedWalk, and each still answers.
     Sandbox::openScope(home());
     SharedHomeWalk cancelled(home());
     QFuture<MiscFileEngine::Report> stopped = cancelled.addFileScan(kMisc, std::nullopt);

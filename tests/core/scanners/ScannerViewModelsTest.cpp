@@ -591,7 +591,8 @@ protected:
     QString m_trash;
 };
 
-TEST_F(TrashSummaryTest, WithoutAGrantNothingIsCountedAMissingTrashIsEmptyAndEachTopLevelEntryIsAnItem)
+TEST_F(TrashSummaryTest,
+       WithoutAGrantNothingIsCountedEachTopLevelEntryIsAnItemAndCountsRepeatOnNotificationsAndActivation)
 {
     TrashSummaryViewModel model;
     model.refreshTrashSummary();
@@ -626,14 +627,11 @@ TEST_F(TrashSummaryTest, WithoutAGrantNothingIsCountedAMissingTrashIsEmptyAndEac
     EXPECT_EQ(model.statusText(), u"2 项 · "_s + formattedByteCount(size));
     EXPECT_EQ(trashLines(), QStringList{u"[TrashSummary] Finder 废纸篓读取成功：%1，2 项，%2 字节"_s.arg(
                                 m_trash, QString::number(size))});
-}
 
-TEST_F(TrashSummaryTest, CountsAgainOnNotificationsAndOnActivationWhileUnavailableAlertsOnceAndKnowsPermissionErrors)
-{
-    grantHome();
+    // It counts again on notifications and on activation while unavailable, and alerts once on a permission error.
     std::atomic<int> counted{0};
     std::atomic<int> failure{0}; // the errno of the read, 0 while it succeeds
-    TrashSummaryViewModel model(
+    TrashSummaryViewModel counting(
         [&](const QString&) {
             ++counted;
             TrashSummaryEngine::Count count;
@@ -646,41 +644,41 @@ TEST_F(TrashSummaryTest, CountsAgainOnNotificationsAndOnActivationWhileUnavailab
             return count;
         },
         nullptr);
-    model.refreshTrashSummary();
-    model.refreshTrashSummary(); // dropped: one count at a time
-    ASSERT_TRUE(waitForCount(model));
+    counting.refreshTrashSummary();
+    counting.refreshTrashSummary(); // dropped: one count at a time
+    ASSERT_TRUE(waitForCount(counting));
     EXPECT_EQ(counted, 1);
-    model.applicationDidBecomeActive();
-    EXPECT_FALSE(model.isLoading());
+    counting.applicationDidBecomeActive();
+    EXPECT_FALSE(counting.isLoading());
 
     Notifications::instance().postTrashContentsDidChange();
-    ASSERT_TRUE(waitUntil([&] { return model.itemCount() == 2 && !model.isLoading(); }));
+    ASSERT_TRUE(waitUntil([&] { return counting.itemCount() == 2 && !counting.isLoading(); }));
     failure = EIO;
     Notifications::instance().postAuthorizationDidChange();
-    ASSERT_TRUE(waitUntil([&] { return counted == 3 && !model.isLoading(); }));
-    EXPECT_FALSE(model.isAvailable());
-    EXPECT_FALSE(model.showFullDiskAccessPrompt()) << "not a permission error";
+    ASSERT_TRUE(waitUntil([&] { return counted == 3 && !counting.isLoading(); }));
+    EXPECT_FALSE(counting.isAvailable());
+    EXPECT_FALSE(counting.showFullDiskAccessPrompt()) << "not a permission error";
     failure = 0;
-    model.applicationDidBecomeActive();
-    EXPECT_TRUE(model.isLoading());
-    ASSERT_TRUE(waitForCount(model));
-    EXPECT_TRUE(model.isAvailable());
-    EXPECT_EQ(model.itemCount(), 4);
+    counting.applicationDidBecomeActive();
+    EXPECT_TRUE(counting.isLoading());
+    ASSERT_TRUE(waitForCount(counting));
+    EXPECT_TRUE(counting.isAvailable());
+    EXPECT_EQ(counting.itemCount(), 4);
 
-    // A permission error raises the access alert, once per model.
+    // A permission error raises the access alert, once per counting.
     failure = EPERM;
-    model.refreshTrashSummary();
-    ASSERT_TRUE(waitForCount(model));
-    EXPECT_FALSE(model.isAvailable());
-    EXPECT_TRUE(model.showFullDiskAccessPrompt());
-    model.dismissFullDiskAccessPrompt();
-    EXPECT_FALSE(model.showFullDiskAccessPrompt());
-    model.refreshTrashSummary();
-    ASSERT_TRUE(waitForCount(model));
+    counting.refreshTrashSummary();
+    ASSERT_TRUE(waitForCount(counting));
+    EXPECT_FALSE(counting.isAvailable());
+    EXPECT_TRUE(counting.showFullDiskAccessPrompt());
+    counting.dismissFullDiskAccessPrompt();
+    EXPECT_FALSE(counting.showFullDiskAccessPrompt());
+    counting.refreshTrashSummary();
+    ASSERT_TRUE(waitForCount(counting));
     EXPECT_EQ(counted, 6);
-    EXPECT_FALSE(model.showFullDiskAccessPrompt());
-    EXPECT_TRUE(model.hasPromptedForFullDiskAccess());
-    EXPECT_EQ(model.statusText(), u"暂时无法读取"_s);
+    EXPECT_FALSE(counting.showFullDiskAccessPrompt());
+    EXPECT_TRUE(counting.hasPromptedForFullDiskAccess());
+    EXPECT_EQ(counting.statusText(), u"暂时无法读取"_s);
 
     // Permission errors are found through their causes.
     using TrashSummaryEngine::isPermissionError;
