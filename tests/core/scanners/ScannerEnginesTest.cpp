@@ -349,31 +349,6 @@ TEST_F(Engines, LargeFilesAreVisibleRegularFilesOutsidePackagesJudgedByAllocated
     EXPECT_EQ(report.message, u"发现 6 个大文件"_s);
 }
 
-TEST_F(Engines, ALargeFileCleanGoesOnPastWhatTheTrashRefused)
-{
-    QStringList paths;
-    for (const char* name : {"a.mov", "b.mov", "c.mov"})
-        paths.append(m_tree.file(QString::fromLatin1(name), 10));
-    const QList<LargeFileItem> items = LargeFileEngine::findLargeFilesOfAtLeast(home(), 1).items;
-    ASSERT_EQ(items.size(), 3);
-    auto trash = std::make_shared<FailingTrash>(std::make_shared<RecordingTrash>());
-    trash->failPath(paths[1], u"磁盘已满"_s);
-    Trash::setCurrent(trash);
-
-    const TrashBatchResult partial = LargeFileEngine::moveToTrash(items);
-    EXPECT_EQ(trash->attempted(), paths); // one by one, in list order, going on after the failure
-    EXPECT_EQ(partial.moved, (QStringList{paths[0], paths[2]}));
-    ASSERT_EQ(partial.failed.size(), 1);
-    EXPECT_EQ(partial.failed[0].path, paths[1]);
-    EXPECT_EQ(partial.failed[0].error, u"磁盘已满"_s);
-    EXPECT_EQ(partial.message, u"已移动 2 个文件，部分文件处理失败"_s);
-    EXPECT_EQ(loggedLines(), QStringList{u"[LargeFile] 移到废纸篓失败："_s + paths[1] + u"，磁盘已满"_s});
-
-    const TrashBatchResult full = LargeFileEngine::moveToTrash({items[0]});
-    EXPECT_EQ(full.message, u"已将 1 个文件移到废纸篓"_s);
-    EXPECT_TRUE(full.failed.isEmpty());
-}
-
 TEST_F(Engines, SearchHitsAreFilesNamedWithTheTrimmedQueryIgnoringCaseLargestFirst)
 {
     m_tree.file(u"docs/annual-report.pdf"_s, 3000);
@@ -440,7 +415,7 @@ TEST_F(Engines, EmptyFoldersAreVisibleFoldersWithNoEntryAtAllOutsidePackagesDeep
         EXPECT_FALSE(item.selected);
 }
 
-TEST_F(Engines, EmptyFoldersOutsideTheScopeAreNotFoundNamesKeepTheirBytesAndAMovedChildLeavesItsParent)
+TEST_F(Engines, EmptyFoldersOutsideTheScopeAreNotFoundAMovedChildLeavesItsParentAndALargeFileCleanGoesOnPastARefusal)
 {
     m_tree.folder(u"a/b"_s);
     const std::string raw = TreeBuilder::bytes(home()) + "/a/b/caf\xe9";
@@ -458,6 +433,29 @@ TEST_F(Engines, EmptyFoldersOutsideTheScopeAreNotFoundNamesKeepTheirBytesAndAMov
     EXPECT_EQ(result.message, u"已将 1 个空文件夹移到废纸篓"_s);
     EXPECT_FALSE(QFileInfo::exists(selection[0].path));
     EXPECT_EQ(emptyFolders(), QStringList{u"a/b"_s}) << "a new scan finds the parent";
+
+    // A large-file clean goes on past what the Trash refused.
+    QStringList paths;
+    for (const char* name : {"a.mov", "b.mov", "c.mov"})
+        paths.append(m_tree.file(QString::fromLatin1(name), 10));
+    const QList<LargeFileItem> items = LargeFileEngine::findLargeFilesOfAtLeast(home(), 1).items;
+    ASSERT_EQ(items.size(), 3);
+    auto trash = std::make_shared<FailingTrash>(std::make_shared<RecordingTrash>());
+    trash->failPath(paths[1], u"磁盘已满"_s);
+    Trash::setCurrent(trash);
+
+    const TrashBatchResult partial = LargeFileEngine::moveToTrash(items);
+    EXPECT_EQ(trash->attempted(), paths); // one by one, in list order, going on after the failure
+    EXPECT_EQ(partial.moved, (QStringList{paths[0], paths[2]}));
+    ASSERT_EQ(partial.failed.size(), 1);
+    EXPECT_EQ(partial.failed[0].path, paths[1]);
+    EXPECT_EQ(partial.failed[0].error, u"磁盘已满"_s);
+    EXPECT_EQ(partial.message, u"已移动 2 个文件，部分文件处理失败"_s);
+    EXPECT_EQ(loggedLines(), QStringList{u"[LargeFile] 移到废纸篓失败："_s + paths[1] + u"，磁盘已满"_s});
+
+    const TrashBatchResult full = LargeFileEngine::moveToTrash({items[0]});
+    EXPECT_EQ(full.message, u"已将 1 个文件移到废纸篓"_s);
+    EXPECT_TRUE(full.failed.isEmpty());
 }
 
 TEST_F(Engines, AnEmptyFolderThatGainedAnEntryOrWasReplacedStaysAndIsReportedWhileTheRestMove)
