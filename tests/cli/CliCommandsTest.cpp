@@ -10,9 +10,6 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 using namespace Sweepora::Test;
 using namespace Qt::StringLiterals;
 
@@ -66,8 +63,6 @@ protected:
     QString a, b, c;
 };
 
-} // namespace
-
 TEST_F(LargeCli, PrintsOneJsonObjectOrATableWithItemsInPageOrderAndMovesWithYes)
 {
     const CliRun run = large();
@@ -83,7 +78,7 @@ TEST_F(LargeCli, PrintsOneJsonObjectOrATableWithItemsInPageOrderAndMovesWithYes)
         const QJsonObject item = items[i].toObject();
         EXPECT_EQ(item.keys(), words("path size"));
         EXPECT_EQ(item[u"path"].toString(), expected[i]);
-        EXPECT_EQ(item[u"size"].toInteger(), allocated(expected[i]));
+        EXPECT_EQ(item[u"size"].toInteger(), TreeBuilder::allocatedBytes(expected[i]));
     }
 
     const CliRun table = ok("large --min 0.00005");
@@ -115,8 +110,26 @@ TEST_F(LargeCli, PrintsOneJsonObjectOrATableWithItemsInPageOrderAndMovesWithYes)
     EXPECT_TRUE(QFileInfo::exists(data.path(u"Trash/files/B.bin"_s)));
 }
 
-TEST_F(LargeCli, UsageErrorsOfEveryCommandExitOneAndSayHow)
+TEST_F(LargeCli, AHomeThatCannotBeScannedExitsTwoSweeporaHomeStandsInAndUsageErrorsOfEveryCommandExitOne)
 {
+    const QString file = home.file(u"plain.txt"_s);
+    const QString dangling = home.symlink(u"alias"_s, home.path(u"gone"_s));
+    for (const QString& where : {home.path(u"missing"_s), file, dangling}) {
+        const CliRun run = large("", where);
+        EXPECT_EQ(run.exitCode, 2) << where.toStdString();
+        EXPECT_TRUE(run.err.contains(where)) << run.err.toStdString();
+        // With --json the failure is also one object on standard output.
+        EXPECT_EQ(run.json(),
+                  (QJsonObject{{u"command"_s, u"large"_s}, {u"error"_s, true}, {u"message"_s, run.at("message")}}));
+        EXPECT_TRUE(run.at("message").toString().contains(where));
+    }
+    QProcessEnvironment sweeporaHome = env;
+    sweeporaHome.insert(u"SWEEPORA_HOME"_s, home.path(u"sub"_s));
+    const CliRun run = runCli(words("--json large --min 0.00005"), sweeporaHome);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(run.items().size(), 1);
+    EXPECT_EQ(run.items()[0].toObject()[u"path"].toString(), b);
+
     // The first is no command at all; 1e-12 GB is below one byte; a query of white space is none.
     const QStringList bad = u"|frobnicate|--bogus large|--home|--home= large|--now yesterday large|"
                             u"large --what|large --yes|large --min|large --min 0|large --min -1|"
@@ -142,53 +155,20 @@ TEST_F(LargeCli, UsageErrorsOfEveryCommandExitOneAndSayHow)
     EXPECT_EQ(large("--min=0.00005").items().size(), 3);
 }
 
-TEST_F(LargeCli, AHomeThatCannotBeScannedExitsTwoAndSweeporaHomeStandsInForTheOption)
-{
-    const QString file = home.file(u"plain.txt"_s);
-    const QString dangling = home.symlink(u"alias"_s, home.path(u"gone"_s));
-    for (const QString& where : {home.path(u"missing"_s), file, dangling}) {
-        const CliRun run = large("", where);
-        EXPECT_EQ(run.exitCode, 2) << where.toStdString();
-        EXPECT_TRUE(run.err.contains(where)) << run.err.toStdString();
-        // With --json the failure is also one object on standard output.
-        EXPECT_EQ(run.json(),
-                  (QJsonObject{{u"command"_s, u"large"_s}, {u"error"_s, true}, {u"message"_s, run.at("message")}}));
-        EXPECT_TRUE(run.at("message").toString().contains(where));
-    }
-    QProcessEnvironment sweeporaHome = env;
-    sweeporaHome.insert(u"SWEEPORA_HOME"_s, home.path(u"sub"_s));
-    const CliRun run = runCli(words("--json large --min 0.00005"), sweeporaHome);
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    ASSERT_EQ(run.items().size(), 1);
-    EXPECT_EQ(run.items()[0].toObject()[u"path"].toString(), b);
-}
-
-namespace {
-
-class QuickCli : public CliTest
-{
-protected:
-    void SetUp() override
-    {
-        CliTest::SetUp();
-        home.file(u"Library/Logs/app.log"_s, 3000);
-        home.file(u"Downloads/old.zip"_s, 4000);
-        home.file(u"Downloads/disk.iso"_s, 5000);
-        home.folder(u"empty/one"_s);
-        home.folder(u"two"_s);
-    }
-    // Two months on: the archive and the disk image count as old.
-    CliRun later(const QString& command) const
-    {
-        return cli(
-            {u"--now"_s, QDateTime::currentDateTimeUtc().addMonths(2).toString(Qt::ISODate), u"--json"_s, command});
-    }
-};
-
-} // namespace
+using QuickCli = CliTest;
 
 TEST_F(QuickCli, OneObjectOrLinePerScanInCardOrderWithTheSeparateCommandsCountsAndNothingMoves)
 {
+    home.file(u"Library/Logs/app.log"_s, 3000);
+    home.file(u"Downloads/old.zip"_s, 4000);
+    home.file(u"Downloads/disk.iso"_s, 5000);
+    home.folder(u"empty/one"_s);
+    home.folder(u"two"_s);
+    // Two months on: the archive and the disk image count as old.
+    const auto later = [&](const QString& command) {
+        return cli(
+            {u"--now"_s, QDateTime::currentDateTimeUtc().addMonths(2).toString(Qt::ISODate), u"--json"_s, command});
+    };
     const CliRun quick = later(u"quick"_s);
     ASSERT_EQ(quick.exitCode, 0) << quick.err.toStdString();
     EXPECT_FALSE(quick.json().contains(QLatin1String("items")));
@@ -215,31 +195,19 @@ TEST_F(QuickCli, OneObjectOrLinePerScanInCardOrderWithTheSeparateCommandsCountsA
     EXPECT_TRUE(QDir(home.path(u"empty/one"_s)).exists());
 }
 
-namespace {
-
-class RulesCli : public CliTest
-{
-protected:
-    void SetUp() override
-    {
-        CliTest::SetUp();
-        // A user rule of our own, and a cache that one of the bundled rules names.
-        const Sweepora::Core::CleanupRule rule{true, u"测试缓存"_s,    {u"USERFOLDER/AppCache"_s},
-                                               0,    u"org.example"_s, u"d"_s};
-        QFile file(data.folder(u"Sweepora/Rules"_s) + u"/x.json"_s);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(rule.toJson());
-        file.close();
-        mine = home.file(u"AppCache/a/blob"_s, 5000);
-        pip = home.file(u".cache/pip/http/1/entry"_s, 3000);
-    }
-    QString mine, pip;
-};
-
-} // namespace
+using RulesCli = CliTest;
 
 TEST_F(RulesCli, ListsUserAndBundledRulesLargestFirstAndMovesEveryFileOfThem)
 {
+    // A user rule of our own, and a cache that one of the bundled rules names.
+    const Sweepora::Core::CleanupRule rule{true, u"测试缓存"_s,    {u"USERFOLDER/AppCache"_s},
+                                           0,    u"org.example"_s, u"d"_s};
+    QFile file(data.folder(u"Sweepora/Rules"_s) + u"/x.json"_s);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(rule.toJson());
+    file.close();
+    const QString mine = home.file(u"AppCache/a/blob"_s, 5000);
+    const QString pip = home.file(u".cache/pip/http/1/entry"_s, 3000);
     const CliRun run = ok("--json rules");
     EXPECT_EQ(run.at("command").toString(), u"rules"_s);
     EXPECT_EQ(run.at("message").toString(), u"发现 2 项可清理内容"_s);
@@ -289,28 +257,17 @@ TEST_F(ScannerCli, EmptyListsPathsDeepestFirstAndSearchListsHitsLargestFirst)
     const CliRun hits = ok({u"--json"_s, u"search"_s, u" Report "_s});
     EXPECT_EQ(hits.at("message").toString(), u"找到 2 个名称包含“Report”的文件"_s);
     ASSERT_EQ(hits.items().size(), 2);
-    EXPECT_EQ(hits.items()[0].toObject(), (QJsonObject{{u"path"_s, big}, {u"size"_s, allocated(big)}}));
+    EXPECT_EQ(hits.items()[0].toObject(),
+              (QJsonObject{{u"path"_s, big}, {u"size"_s, TreeBuilder::allocatedBytes(big)}}));
     EXPECT_EQ(hits.items()[1].toObject()[u"path"].toString(), small);
 }
 
-namespace {
-
-class StorageCli : public CliTest
-{
-protected:
-    void SetUp() override
-    {
-        CliTest::SetUp();
-        docs = home.file(u"docs/a"_s, 100000);
-        file = home.file(u"file.bin"_s, 20000);
-    }
-    QString docs, file;
-};
-
-} // namespace
+using StorageCli = CliTest;
 
 TEST_F(StorageCli, TrashPrintsItsCountSizeAndAvailabilityAndStorageRanksAndMovesTheChildrenOfAFolder)
 {
+    const QString docs = home.file(u"docs/a"_s, 100000);
+    const QString file = home.file(u"file.bin"_s, 20000);
     // The Trash is made inside an existing data folder, never in its place.
     QJsonObject o = ok("--json trash").json();
     EXPECT_EQ(o.keys(), words("available command itemCount message totalSize"));
@@ -318,7 +275,8 @@ TEST_F(StorageCli, TrashPrintsItsCountSizeAndAvailabilityAndStorageRanksAndMoves
     EXPECT_EQ(o[u"message"].toString(), u"暂时无法读取"_s);
 
     TreeBuilder trash(data.path(u"Trash/files"_s));
-    const qint64 size = allocated(trash.file(u".hidden"_s, 7000)) + allocated(trash.file(u"folder/a"_s, 9000));
+    const qint64 size = TreeBuilder::allocatedBytes(trash.file(u".hidden"_s, 7000)) +
+                        TreeBuilder::allocatedBytes(trash.file(u"folder/a"_s, 9000));
     o = cli("--json trash").json();
     EXPECT_TRUE(o[u"available"].toBool());
     EXPECT_EQ(o[u"itemCount"].toInt(), 2);
@@ -355,45 +313,32 @@ TEST_F(StorageCli, TrashPrintsItsCountSizeAndAvailabilityAndStorageRanksAndMoves
     EXPECT_FALSE(QFileInfo::exists(docs));
 }
 
-namespace {
-
 QDateTime birthTime(const QString& path)
 {
     return QDateTime::fromMSecsSinceEpoch(TreeBuilder::birthMSecs(path).value_or(0), Qt::UTC);
 }
 
-class MiscCli : public CliTest
-{
-protected:
-    void SetUp() override
-    {
-        CliTest::SetUp();
-        m_log = home.file(u"var/debug.log"_s, 3000);
-        m_zip = home.file(u"Downloads/photos.zip"_s, 9000);
-        SWEEPORA_SKIP_WITHOUT_BIRTH_TIMES(m_zip);
-    }
-    // --json [--now WHEN] COMMAND…
-    CliRun at(const QDateTime& now, const char* command) const
-    {
-        return cli(QStringList{u"--json"_s, u"--now"_s, now.toString(Qt::ISODateWithMs)} + words(command));
-    }
-    QString m_log, m_zip;
-};
-
-} // namespace
+using MiscCli = CliTest;
 
 TEST_F(MiscCli, ListsPathSizeAndCreationTimeAndNowMovesTheOneMonthCutoff)
 {
+    const QString log = home.file(u"var/debug.log"_s, 3000);
+    const QString zip = home.file(u"Downloads/photos.zip"_s, 9000);
+    SWEEPORA_SKIP_WITHOUT_BIRTH_TIMES(zip);
+    // --json --now WHEN COMMAND…
+    const auto at = [&](const QDateTime& now, const char* command) {
+        return cli(QStringList{u"--json"_s, u"--now"_s, now.toString(Qt::ISODateWithMs)} + words(command));
+    };
     CliRun run = ok("--json misc");
     EXPECT_EQ(run.at("command").toString(), u"misc"_s);
     EXPECT_EQ(run.at("message").toString(), u"发现 1 个闲杂文件"_s);
     ASSERT_EQ(run.items().size(), 1);
     const QJsonObject item = run.items()[0].toObject();
-    EXPECT_EQ(item[u"path"].toString(), m_log);
+    EXPECT_EQ(item[u"path"].toString(), log);
     EXPECT_GE(item[u"size"].toInteger(), 3000);
     const QDateTime created = QDateTime::fromString(item[u"created"].toString(), Qt::ISODateWithMs);
     ASSERT_TRUE(created.isValid()) << item[u"created"].toString().toStdString();
-    EXPECT_EQ(created, birthTime(m_log));
+    EXPECT_EQ(created, birthTime(log));
 
     const CliRun extra = cli("--json installers --min 3");
     EXPECT_EQ(extra.exitCode, 1);
@@ -404,50 +349,37 @@ TEST_F(MiscCli, ListsPathSizeAndCreationTimeAndNowMovesTheOneMonthCutoff)
     run = ok("--json archives");
     EXPECT_TRUE(run.items().isEmpty());
     EXPECT_EQ(run.at("message").toString(), u"没有发现一个月以前的压缩包"_s);
-    run = at(birthTime(m_zip).addMonths(1).addSecs(1), "archives");
+    run = at(birthTime(zip).addMonths(1).addSecs(1), "archives");
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     ASSERT_EQ(run.items().size(), 1);
-    EXPECT_EQ(run.items()[0].toObject()[u"path"].toString(), m_zip);
+    EXPECT_EQ(run.items()[0].toObject()[u"path"].toString(), zip);
 
     const QDateTime farAhead(QDate(2100, 1, 1), QTime(0, 0), Qt::UTC);
     run = at(farAhead, "archives --move-to-trash --yes");
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    expectMoved(run, QJsonArray{m_zip}, u"已将 1 个文件移到废纸篓"_s);
-    EXPECT_FALSE(QFileInfo::exists(m_zip));
-    EXPECT_TRUE(QFileInfo::exists(m_log));
+    expectMoved(run, QJsonArray{zip}, u"已将 1 个文件移到废纸篓"_s);
+    EXPECT_FALSE(QFileInfo::exists(zip));
+    EXPECT_TRUE(QFileInfo::exists(log));
 }
 
-namespace {
-
-class AppsCli : public CliTest
-{
-protected:
-    void SetUp() override
-    {
-        CliTest::SetUp();
-        shared = m_dir.path() + u"/Applications"_s;
-        home.folder(u"Applications"_s);
-        BundlePlist editor = BundleBuilder::binary(u"com.editor"_s, 1000);
-        editor.displayName = u"Editor"_s;
-        BundleBuilder::make(shared + u"/Editor.app"_s, editor);
-        BundlePlist homeEditor = BundleBuilder::xml(u"com.editor"_s, 50);
-        homeEditor.bundleName = u"My Editor"_s;
-        BundleBuilder::make(home.path(u"Applications/Editor.app"_s), homeEditor);
-        BundleBuilder::make(shared + u"/Tools/NoID.app"_s, BundlePlist{});
-        cache = home.file(u"Library/Caches/com.editor/c"_s, 70);
-    }
-    CliRun withRoots(const char* command) const
-    {
-        return cli(QStringList{u"--json"_s} + words(command) +
-                   QStringList{u"--app-root"_s, shared, u"--app-root"_s, home.path(u"Applications"_s)});
-    }
-    QString shared, cache;
-};
-
-} // namespace
+using AppsCli = CliTest;
 
 TEST_F(AppsCli, AppCachesAndAppsListEveryBundleWithItsRelatedItemsAndMovingUninstallsEverything)
 {
+    const QString shared = m_dir.path() + u"/Applications"_s;
+    home.folder(u"Applications"_s);
+    BundlePlist editor = BundleBuilder::binary(u"com.editor"_s, 1000);
+    editor.displayName = u"Editor"_s;
+    BundleBuilder::make(shared + u"/Editor.app"_s, editor);
+    BundlePlist homeEditor = BundleBuilder::xml(u"com.editor"_s, 50);
+    homeEditor.bundleName = u"My Editor"_s;
+    BundleBuilder::make(home.path(u"Applications/Editor.app"_s), homeEditor);
+    BundleBuilder::make(shared + u"/Tools/NoID.app"_s, BundlePlist{});
+    const QString cache = home.file(u"Library/Caches/com.editor/c"_s, 70);
+    const auto withRoots = [&](const char* command) {
+        return cli(QStringList{u"--json"_s} + words(command) +
+                   QStringList{u"--app-root"_s, shared, u"--app-root"_s, home.path(u"Applications"_s)});
+    };
     const CliRun run = withRoots("app-caches");
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.at("message").toString(), u"发现 1 个应用的缓存垃圾"_s);
@@ -482,39 +414,27 @@ TEST_F(AppsCli, AppCachesAndAppsListEveryBundleWithItsRelatedItemsAndMovingUnins
     EXPECT_TRUE(moved.at("message").toString().contains(u"已移到废纸篓"_s));
 }
 
-namespace {
-
-// A Linux system beside the home, reached through the environment as on a real one.
-class LinuxAppsCli : public CliTest
-{
-protected:
-    void SetUp() override
-    {
-        CliTest::SetUp();
-        const QString sys = m_dir.path() + u"/system"_s;
-        env.insert(u"XDG_DATA_DIRS"_s, sys + u"/share"_s);
-        env.insert(u"FLATPAK_USER_DIR"_s, home.path(u".local/share/flatpak"_s));
-        env.insert(u"FLATPAK_SYSTEM_DIR"_s, sys + u"/flatpak"_s);
-        env.insert(u"SWEEPORA_SNAP_DIR"_s, sys + u"/snap"_s);
-        TreeBuilder system(sys);
-        system.file(u"flatpak/app/org.foo.Bar/current/active/metadata"_s);
-        QFile metadata(system.path(u"flatpak/app/org.foo.Bar/current/active/metadata"_s));
-        ASSERT_TRUE(metadata.open(QIODevice::WriteOnly));
-        metadata.write("[Application]\nname=org.foo.Bar\n");
-        metadata.close();
-        system.file(u"flatpak/app/org.foo.Bar/current/active/files/bin/bar"_s, 5000);
-        system.folder(u"snap"_s);
-        system.folder(u"share/applications"_s);
-        cache = home.file(u".var/app/org.foo.Bar/cache/c"_s, 70);
-        home.file(u".var/app/org.foo.BarExtra/data/d"_s, 90);
-    }
-    QString cache;
-};
-
-} // namespace
+using LinuxAppsCli = CliTest;
 
 TEST_F(LinuxAppsCli, AppsCachesAndLeftoversCarryTheKindOfEachApplication)
 {
+    // A Linux system beside the home, reached through the environment as on a real one.
+    const QString sys = m_dir.path() + u"/system"_s;
+    env.insert(u"XDG_DATA_DIRS"_s, sys + u"/share"_s);
+    env.insert(u"FLATPAK_USER_DIR"_s, home.path(u".local/share/flatpak"_s));
+    env.insert(u"FLATPAK_SYSTEM_DIR"_s, sys + u"/flatpak"_s);
+    env.insert(u"SWEEPORA_SNAP_DIR"_s, sys + u"/snap"_s);
+    TreeBuilder system(sys);
+    system.file(u"flatpak/app/org.foo.Bar/current/active/metadata"_s);
+    QFile metadata(system.path(u"flatpak/app/org.foo.Bar/current/active/metadata"_s));
+    ASSERT_TRUE(metadata.open(QIODevice::WriteOnly));
+    metadata.write("[Application]\nname=org.foo.Bar\n");
+    metadata.close();
+    system.file(u"flatpak/app/org.foo.Bar/current/active/files/bin/bar"_s, 5000);
+    system.folder(u"snap"_s);
+    system.folder(u"share/applications"_s);
+    const QString cache = home.file(u".var/app/org.foo.Bar/cache/c"_s, 70);
+    home.file(u".var/app/org.foo.BarExtra/data/d"_s, 90);
     const CliRun apps = ok("--json apps");
     ASSERT_EQ(apps.items().size(), 1);
     const QJsonObject bar = apps.items()[0].toObject();
@@ -541,3 +461,5 @@ TEST_F(LinuxAppsCli, AppsCachesAndLeftoversCarryTheKindOfEachApplication)
     EXPECT_FALSE(QDir(home.path(u".var/app/org.foo.BarExtra"_s)).exists());
     EXPECT_TRUE(QDir(home.path(u".var/app/org.foo.Bar"_s)).exists());
 }
+
+} // namespace

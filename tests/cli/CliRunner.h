@@ -33,12 +33,6 @@ struct CliRun
     QJsonArray items() const { return at("items").toArray(); }
 };
 
-// What a path takes on disk: the size the scanners report.
-inline qint64 allocated(const QString& path)
-{
-    return TreeBuilder::allocatedBytes(path);
-}
-
 // Standard input is a pipe, closed at once: the CLI has no terminal to ask on.
 inline CliRun runCli(const QStringList& arguments,
                      const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())

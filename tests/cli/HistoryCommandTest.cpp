@@ -16,29 +16,14 @@ using namespace Sweepora::Core;
 using namespace Sweepora::Test;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// The runs share this process's data folder, whose journal the test reads.
-class HistoryCli : public CliTest
-{
-protected:
-    void SetUp() override
-    {
-        CliTest::SetUp();
-        env = QProcessEnvironment::systemEnvironment();
-    }
-    QStringList args(const char* tail) const
-    {
-        return QStringList{u"--home"_s, home.root(), u"--json"_s} + words(tail);
-    }
-};
-
-} // namespace
+using HistoryCli = CliTest;
 
 TEST_F(HistoryCli, AMoveIsABatchThatHistoryListsAndRestoreBringsBackEvenAfterAKilledClean)
 {
+    // The runs share this process's data folder, whose journal the test reads.
+    env = QProcessEnvironment::systemEnvironment();
     const QString big = home.file(u"sub/big.bin"_s, 100000);
-    const qint64 size = allocated(big);
+    const qint64 size = TreeBuilder::allocatedBytes(big);
     ASSERT_EQ(cli("--json large --min 0.00005 --move-to-trash --yes").exitCode, 0);
     ASSERT_FALSE(QFileInfo::exists(big));
 
@@ -69,7 +54,9 @@ TEST_F(HistoryCli, AMoveIsABatchThatHistoryListsAndRestoreBringsBackEvenAfterAKi
     for (int i = 0; i < kFiles; ++i)
         home.file(u"junk/k%1.kill"_s.arg(i), 10);
     QProcess clean;
-    clean.start(QStringLiteral(SWEEPORA_CLI_PATH), args("search .kill --move-to-trash --yes"));
+    clean.start(QStringLiteral(SWEEPORA_CLI_PATH),
+                QStringList{u"--home"_s, home.root()} + words("--json search .kill --move-to-trash --yes"));
+
     ASSERT_TRUE(clean.waitForStarted());
     // Killed once some files have moved and others wait.
     QElapsedTimer timer;

@@ -58,7 +58,7 @@ TEST_F(CliSafety, ALinkInsideTheHomeNeverLeadsOutOfItButAHomeReachedThroughOneIs
     EXPECT_FALSE(QFileInfo::exists(big));
 }
 
-TEST_F(CliSafety, TheMoveAfterTheQuestionChecksAgainWhatTheScanSaw)
+TEST_F(CliSafety, TheMoveAfterTheQuestionChecksAgainWhatTheScanSawReportsAreValidJsonAndALostReportIsAFailure)
 {
     // In process, as the command line runs: scan, then the folder becomes a link, then the move.
     home.file(u"dir/target.log"_s, 70000);
@@ -94,32 +94,7 @@ TEST_F(CliSafety, TheMoveAfterTheQuestionChecksAgainWhatTheScanSaw)
         ASSERT_TRUE(QDir().rename(home.path(u"dir.scanned"_s), home.path(u"dir"_s)));
     }
     Sweepora::Core::Sandbox::reset();
-}
 
-TEST_F(CliSafety, ProtectAddsListsAndRemovesTheUsersOwnPlaces)
-{
-    const QString kept = home.file(u"keep/big.iso"_s, 70000);
-    home.file(u"Documents"_s, 0); // a built-in place, even as a file
-    CliRun r = ok("--json protect");
-    const QJsonArray builtIn = r.items();
-    ASSERT_FALSE(builtIn.isEmpty());
-    EXPECT_EQ(builtIn[0].toObject().keys(), words("builtIn path"));
-    EXPECT_EQ(builtIn[0][u"path"_s].toString(), home.root());
-    EXPECT_TRUE(builtIn[0][u"builtIn"_s].toBool());
-
-    r = ok({u"--json"_s, u"protect"_s, u"add"_s, home.path(u"keep"_s)});
-    EXPECT_EQ(r.items().last().toObject(), (QJsonObject{{u"path"_s, home.path(u"keep"_s)}, {u"builtIn"_s, false}}));
-    EXPECT_EQ(cli("--json large --min 0.00001").items().size(), 0) << "a protected folder's files are not offered";
-    EXPECT_EQ(cli("protect remove /nowhere").exitCode, 1);
-    EXPECT_EQ(cli("protect frobnicate x").exitCode, 1);
-
-    r = ok({u"protect"_s, u"remove"_s, home.path(u"keep"_s)});
-    EXPECT_EQ(cli("--json large --min 0.00001").items().size(), 1);
-    EXPECT_TRUE(QFileInfo::exists(kept));
-}
-
-TEST_F(CliSafety, ReportsAreValidJsonAndALostReportIsAFailure)
-{
     // A name that is not UTF-8 keeps its exact bytes beside a readable path.
     const QByteArray name = "bad\xff"
                             "name.log";
@@ -142,6 +117,28 @@ TEST_F(CliSafety, ReportsAreValidJsonAndALostReportIsAFailure)
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 2);
     EXPECT_TRUE(p.readAllStandardError().contains("cannot write the report"));
+}
+
+TEST_F(CliSafety, ProtectAddsListsAndRemovesTheUsersOwnPlaces)
+{
+    const QString kept = home.file(u"keep/big.iso"_s, 70000);
+    home.file(u"Documents"_s, 0); // a built-in place, even as a file
+    CliRun r = ok("--json protect");
+    const QJsonArray builtIn = r.items();
+    ASSERT_FALSE(builtIn.isEmpty());
+    EXPECT_EQ(builtIn[0].toObject().keys(), words("builtIn path"));
+    EXPECT_EQ(builtIn[0][u"path"_s].toString(), home.root());
+    EXPECT_TRUE(builtIn[0][u"builtIn"_s].toBool());
+
+    r = ok({u"--json"_s, u"protect"_s, u"add"_s, home.path(u"keep"_s)});
+    EXPECT_EQ(r.items().last().toObject(), (QJsonObject{{u"path"_s, home.path(u"keep"_s)}, {u"builtIn"_s, false}}));
+    EXPECT_EQ(cli("--json large --min 0.00001").items().size(), 0) << "a protected folder's files are not offered";
+    EXPECT_EQ(cli("protect remove /nowhere").exitCode, 1);
+    EXPECT_EQ(cli("protect frobnicate x").exitCode, 1);
+
+    r = ok({u"protect"_s, u"remove"_s, home.path(u"keep"_s)});
+    EXPECT_EQ(cli("--json large --min 0.00001").items().size(), 1);
+    EXPECT_TRUE(QFileInfo::exists(kept));
 }
 
 TEST_F(CliSafety, OnATerminalOnlyAWholeYesOrNoAnswers)

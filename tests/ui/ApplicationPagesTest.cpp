@@ -23,18 +23,11 @@ using namespace Sweepora::Ui;
 
 namespace {
 
-class ApplicationPagesTest : public Themed<ApplicationFixture>
-{
-protected:
-    void SetUp() override
-    {
-        Themed::SetUp();
-        grantHome();
-    }
-};
+using ApplicationPagesTest = Themed<ApplicationFixture>;
 
 TEST_F(ApplicationPagesTest, UninstallThroughTheConfirmationWithADeclinedFolder)
 {
+    grantHome();
     BundlePlist plist = BundleBuilder::binary(QStringLiteral("com.example.viewer"), 2000);
     plist.displayName = QStringLiteral("看图");
     const QString bundle = BundleBuilder::make(sharedApps() + QStringLiteral("/Viewer.app"), plist);
@@ -90,6 +83,7 @@ TEST_F(ApplicationPagesTest, UninstallThroughTheConfirmationWithADeclinedFolder)
 
 TEST_F(ApplicationPagesTest, CachePageScansTicksAndCleans)
 {
+    grantHome();
     BundlePlist plist = BundleBuilder::xml(QStringLiteral("com.example.browser"));
     plist.displayName = QStringLiteral("Browser");
     BundleBuilder::make(homeApps() + QStringLiteral("/Browser.app"), plist);

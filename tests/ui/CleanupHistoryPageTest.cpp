@@ -65,7 +65,8 @@ protected:
     bool opens = true; // false: a desktop without a file manager
 };
 
-TEST_F(CleanupHistoryPageTest, TheLineAfterACleanUndoesItAndOpensTheTrashAndEmptyingItAsksFirst)
+TEST_F(CleanupHistoryPageTest,
+       TheLineAfterACleanUndoesItOpensTheTrashEmptyingItAsksFirstAndACancelledCleanUndoesWhatMoved)
 {
     const QString movie = m_tree->file(QStringLiteral("Movies/trip.mov"), 40000);
     Ui::LargeFilePage page;
@@ -137,10 +138,8 @@ TEST_F(CleanupHistoryPageTest, TheLineAfterACleanUndoesItAndOpensTheTrashAndEmpt
     EXPECT_EQ(trashCount(), 0);
     EXPECT_TRUE(card.emptying().message().startsWith(QStringLiteral("已清空废纸篓，释放 ")));
     EXPECT_TRUE(QDir(trashFiles() + QStringLiteral("/../info")).isEmpty());
-}
 
-TEST_F(CleanupHistoryPageTest, ACleanCancelledMidwayKeepsWhatItHadNotMovedAndUndoesTheRest)
-{
+    // A clean cancelled midway keeps what it had not moved and undoes the rest.
     for (int i = 0; i < 3; ++i)
         m_tree->file(QStringLiteral("f%1.log").arg(i), 100);
     const auto items = Core::FileSearchEngine::search(m_tree->root(), QStringLiteral(".log")).items;

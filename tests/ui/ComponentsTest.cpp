@@ -88,8 +88,6 @@ QColor inkColor(const QImage& image)
 
 using Components = UiTest;
 
-} // namespace
-
 TEST_F(Components, EverySymbolDrawsSomethingInThePalettesColourAndQtsOwnTextsSpeakChinese)
 {
     const QStringList used =
@@ -135,7 +133,7 @@ TEST_F(Components, EverySymbolDrawsSomethingInThePalettesColourAndQtsOwnTextsSpe
     EXPECT_EQ(QLocale().toString(QDate(2026, 12, 7), QLocale::LongFormat), QStringLiteral("2026年12月7日星期一"));
 }
 
-TEST_F(Components, EmptyStateSymbolFollowsTheScanStateAndAppIconsFallBack)
+TEST_F(Components, EmptyStateSymbolFollowsTheScanStateAppIconsFallBackAndTheProgressCardPercentIsTruncated)
 {
     EmptyState empty;
     empty.setMessage(u"准备扫描"_s);
@@ -161,10 +159,7 @@ TEST_F(Components, EmptyStateSymbolFollowsTheScanStateAndAppIconsFallBack)
     unknown.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     EXPECT_GT(inkedPixels(image), 100);
     EXPECT_EQ(qAlpha(image.pixel(1, image.height() / 2)), 0);
-}
 
-TEST_F(Components, ProgressCardPercentIsTruncatedAndNeverFullBeforeTheEnd)
-{
     // Decimal fractions that binary floating point stores a hair low (0.29, 0.57) still truncate right.
     const std::pair<double, const char*> cases[] = {{0.0, "0%"},   {0.999, "99%"},       {2.0 / 3.0, "66%"},
                                                     {1.0, "100%"}, {0.29, "29%"},        {0.57, "57%"},
@@ -186,7 +181,7 @@ TEST_F(Components, ProgressCardPercentIsTruncatedAndNeverFullBeforeTheEnd)
     Screenshots::save(&card, u"scan-progress-card"_s);
 }
 
-TEST_F(Components, CleanupRowShowsSizesAndAsksForToggleOrInspection)
+TEST_F(Components, CleanupRowAsksForToggleOrInspectionAndTheFilePanelListsTheSizesTheScanSaw)
 {
     CleanupRow row(result(u"Google Chrome"_s, 0, {}));
     EXPECT_EQ(labelText(row, "cleanupRowName"), u"Google Chrome"_s);
@@ -215,10 +210,8 @@ TEST_F(Components, CleanupRowShowsSizesAndAsksForToggleOrInspection)
     EXPECT_EQ(inspect.at(0).at(0).toString(), r.id);
     EXPECT_EQ(toggled.count(), 1);
     Screenshots::save(&row, u"cleanup-row"_s);
-}
 
-TEST_F(Components, ScanFilePanelListsEachFileWithItsFolderAndTheSizeTheScanSaw)
-{
+    // The file panel lists each file with its folder and the size the scan saw.
     QTemporaryDir home;
     Sweepora::Test::TreeBuilder tree(home.path());
     const QString big = tree.file(u"Library/Caches/com.example/data 1.bin"_s, 2500);
@@ -231,11 +224,12 @@ TEST_F(Components, ScanFilePanelListsEachFileWithItsFolderAndTheSizeTheScanSaw)
     Sweepora::Core::Sandbox::openScope(home.path());
 
     const QString oddPath = Sweepora::Core::pathFromBytes(latin1);
-    CleanupResult r = result(u"Example"_s, 2510, {big, oddPath, tree.path(u"Library/Caches/com.example/gone.tmp"_s)});
-    for (const QString& file : r.files)
-        r.identities.append(ItemIdentity::lookUp(file));
+    CleanupResult scanned =
+        result(u"Example"_s, 2510, {big, oddPath, tree.path(u"Library/Caches/com.example/gone.tmp"_s)});
+    for (const QString& file : scanned.files)
+        scanned.identities.append(ItemIdentity::lookUp(file));
     ScanFilePanel panel;
-    panel.setResult(r);
+    panel.setResult(scanned);
     EXPECT_EQ(labelText(panel, "scanFilePanelRule"), u"Example"_s);
 
     const ScanFileModel* model = panel.model();
@@ -263,7 +257,7 @@ TEST_F(Components, ScanFilePanelListsEachFileWithItsFolderAndTheSizeTheScanSaw)
     Screenshots::save(&panel, u"scan-file-panel"_s);
 }
 
-TEST_F(Components, FileItemListReportsCheckboxAndRevealClicksByPath)
+TEST_F(Components, FileItemListReportsCheckboxAndRevealClicksByPathAndTheFloatingButtonKeepsToItsCorner)
 {
     QStandardItemModel model;
     const auto checker = Sweepora::Test::checkModel(&model);
@@ -312,9 +306,31 @@ TEST_F(Components, FileItemListReportsCheckboxAndRevealClicksByPath)
     layout->addWidget(&detailed);
     EXPECT_GT(detailed.sizeHintForRow(2), list.sizeHintForRow(2));
     Screenshots::save(&host, u"file-item-list"_s);
-}
 
-namespace {
+    QWidget page;
+    page.resize(700, 500);
+    auto* fab = new FloatingActionButton(&page);
+    fab->setContent(u"开始扫描"_s, u"magnifyingglass"_s, u"扫描规则缓存"_s);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    auto corner = [&] {
+        return QPoint(page.width() - fab->geometry().right() - 1, page.height() - fab->geometry().bottom() - 1);
+    };
+    EXPECT_EQ(corner(), QPoint(FloatingActionButton::kMargin, FloatingActionButton::kMargin));
+    EXPECT_EQ(fab->toolTip(), u"扫描规则缓存"_s);
+    Screenshots::save(&page, u"floating-button"_s);
+
+    page.resize(900, 640);
+    ASSERT_TRUE(
+        waitUntil([&] { return corner() == QPoint(FloatingActionButton::kMargin, FloatingActionButton::kMargin); }));
+
+    // A longer label grows the button to the left.
+    const int narrow = fab->width();
+    fab->setContent(u"删除 1.23 GB"_s, u"trash"_s, u"长按可全选或取消全选"_s);
+    EXPECT_GT(fab->width(), narrow);
+    EXPECT_EQ(corner(), QPoint(FloatingActionButton::kMargin, FloatingActionButton::kMargin));
+    Screenshots::save(&page, u"floating-button-delete"_s);
+}
 
 // The long press on a clock the test moves by hand.
 class ManualLongPress : public ImmediateLongPress
@@ -347,39 +363,27 @@ private:
     bool m_armed = false;
 };
 
-class LongPressTest : public UiTest
-{
-protected:
-    void SetUp() override
-    {
-        UiTest::SetUp();
-        button.setText(u"开始扫描"_s);
-        button.resize(120, 40);
-        press = new ManualLongPress(&button, [this] {
-            ++actions;
-            downWhenActed = button.isDown();
-        });
-        button.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
-    }
-    void hold(int ms)
-    {
-        QTest::mousePress(&button, Qt::LeftButton);
-        press->advance(ms);
-    }
-    void release() { QTest::mouseRelease(&button, Qt::LeftButton); }
-
-    QPushButton button;
-    ManualLongPress* press = nullptr;
-    int actions = 0;
-    QSignalSpy clicks{&button, &QPushButton::clicked};
-    bool downWhenActed = false;
-};
-
-} // namespace
+using LongPressTest = UiTest;
 
 TEST_F(LongPressTest, ShortPressClicksAndALongOneActsOnceWhileHeldAndSwallowsTheClickEvenIfItHidesTheButton)
 {
+    QPushButton button(u"开始扫描"_s);
+    button.resize(120, 40);
+    int actions = 0;
+    bool downWhenActed = false;
+    auto* press = new ManualLongPress(&button, [&] {
+        ++actions;
+        downWhenActed = button.isDown();
+    });
+    QSignalSpy clicks(&button, &QPushButton::clicked);
+    button.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
+    const auto hold = [&](int ms) {
+        QTest::mousePress(&button, Qt::LeftButton);
+        press->advance(ms);
+    };
+    const auto release = [&] { QTest::mouseRelease(&button, Qt::LeftButton); };
+
     hold(500);
     release();
     EXPECT_EQ(actions, 0);
@@ -421,47 +425,22 @@ TEST_F(LongPressTest, ShortPressClicksAndALongOneActsOnceWhileHeldAndSwallowsThe
     EXPECT_EQ(clicks.count(), 3);
 }
 
-TEST_F(Components, FloatingButtonKeepsToTheBottomTrailingCorner)
+using FolderPickerTest = UiTest;
+
+TEST_F(FolderPickerTest, CancelledDialogAnswersNothingAndAChosenFolderComesBackOnceWithAccessRights)
 {
-    QWidget page;
-    page.resize(700, 500);
-    auto* fab = new FloatingActionButton(&page);
-    fab->setContent(u"开始扫描"_s, u"magnifyingglass"_s, u"扫描规则缓存"_s);
-    page.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
-    auto corner = [&] {
-        return QPoint(page.width() - fab->geometry().right() - 1, page.height() - fab->geometry().bottom() - 1);
-    };
-    EXPECT_EQ(corner(), QPoint(FloatingActionButton::kMargin, FloatingActionButton::kMargin));
-    EXPECT_EQ(fab->toolTip(), u"扫描规则缓存"_s);
-    Screenshots::save(&page, u"floating-button"_s);
-
-    page.resize(900, 640);
-    ASSERT_TRUE(
-        waitUntil([&] { return corner() == QPoint(FloatingActionButton::kMargin, FloatingActionButton::kMargin); }));
-
-    // A longer label grows the button to the left.
-    const int narrow = fab->width();
-    fab->setContent(u"删除 1.23 GB"_s, u"trash"_s, u"长按可全选或取消全选"_s);
-    EXPECT_GT(fab->width(), narrow);
-    EXPECT_EQ(corner(), QPoint(FloatingActionButton::kMargin, FloatingActionButton::kMargin));
-    Screenshots::save(&page, u"floating-button-delete"_s);
-}
-
-namespace {
-
-class FolderPickerTest : public UiTest
-{
-protected:
+    int completions = 0;
+    std::optional<Core::FolderUrl> answer;
+    QWidget window;
+    Ui::FileDialogFolderPicker picker{&window};
+    Core::FolderPickerRequest request;
+    request.title = u"选择个人文件夹"_s;
+    request.message = u"请选择你的个人文件夹，以便扫描缓存"_s;
+    request.prompt = u"授权"_s;
     // Asks for a folder and returns the dialog that came up.
-    QFileDialog* ask(const QString& start)
-    {
-        Core::FolderPickerRequest request;
-        request.title = u"选择个人文件夹"_s;
-        request.message = u"请选择你的个人文件夹，以便扫描缓存"_s;
-        request.prompt = u"授权"_s;
+    const auto ask = [&](const QString& start) -> QFileDialog* {
         request.directory = start;
-        picker.pickFolder(request, [this](std::optional<Core::FolderUrl> folder) {
+        picker.pickFolder(request, [&](std::optional<Core::FolderUrl> folder) {
             ++completions;
             answer = folder;
         });
@@ -469,18 +448,7 @@ protected:
             if (auto* dialog = qobject_cast<QFileDialog*>(w); dialog != nullptr && dialog->isVisible())
                 return dialog;
         return nullptr;
-    }
-
-    QWidget window;
-    Ui::FileDialogFolderPicker picker{&window};
-    int completions = 0;
-    std::optional<Core::FolderUrl> answer;
-};
-
-} // namespace
-
-TEST_F(FolderPickerTest, CancelledDialogAnswersNothingAndAChosenFolderComesBackOnceWithAccessRights)
-{
+    };
     QTemporaryDir dir;
     QFileDialog* dialog = ask(dir.path());
     ASSERT_NE(dialog, nullptr);
@@ -505,3 +473,5 @@ TEST_F(FolderPickerTest, CancelledDialogAnswersNothingAndAChosenFolderComesBackO
     EXPECT_EQ(answer->path(), dir.path());
     EXPECT_TRUE(answer->carriesAccessRights());
 }
+
+} // namespace

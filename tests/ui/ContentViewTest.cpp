@@ -75,12 +75,10 @@ TEST_F(ContentViewTest, ALaunchWithoutAGrantAsksOnceLaterLeavesTheWindowUsableAn
     QCoreApplication::processEvents();
     EXPECT_EQ(content->authorizationPrompt(), nullptr);
     EXPECT_EQ(content->window().findChild<QMessageBox*>(Ui::ContentView::kAuthorizationPromptName), nullptr);
-}
 
-TEST_F(ContentViewTest, EverySectionTheUserCanReachHasItsOwnPage)
-{
-    launch();
+    // Every section the user can reach has its own page.
     for (const Core::Section& s : Core::sections()) {
+
         const QWidget* page = content->window().page(s.id);
         EXPECT_EQ(page != nullptr && !page->property("placeholder").toBool(),
                   s.inSidebar || s.key == Core::SectionKey::FileSearch)

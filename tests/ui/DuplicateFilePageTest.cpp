@@ -14,36 +14,22 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 using namespace Sweepora::Core;
 using namespace Sweepora::Ui;
 using namespace Sweepora::Test;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-class DuplicatePage : public Themed<>
-{
-protected:
-    QString write(const QString& relative, qint64 size, char fill, qint64 mtime = 0)
-    {
-        return m_tree->filledFile(relative, size, fill, mtime);
-    }
-};
-
-} // namespace
+using DuplicatePage = Themed<>;
 
 TEST_F(DuplicatePage, ScansWithProgressFiltersKeepsAChosenCopyAndCleansTheTickedOnes)
 {
     grantHome();
-    const QString photo = write(u"Pictures/beach.jpg"_s, 2'000'000, 'p', 1'600'000'000);
-    const QString photoCopy = write(u"Downloads/beach (1).jpg"_s, 2'000'000, 'p');
-    const QString photoCopy2 = write(u"Desktop/old/beach.jpg"_s, 2'000'000, 'p');
-    const QString video = write(u"Movies/clip.mp4"_s, 1'500'000, 'v', 1'600'000'000);
-    const QString videoCopy = write(u"Backup/clip.mp4"_s, 1'500'000, 'v');
-    write(u"Documents/unique.pdf"_s, 1'500'000, 'u');
+    const QString photo = m_tree->filledFile(u"Pictures/beach.jpg"_s, 2'000'000, 'p', 1'600'000'000);
+    const QString photoCopy = m_tree->filledFile(u"Downloads/beach (1).jpg"_s, 2'000'000, 'p');
+    const QString photoCopy2 = m_tree->filledFile(u"Desktop/old/beach.jpg"_s, 2'000'000, 'p');
+    const QString video = m_tree->filledFile(u"Movies/clip.mp4"_s, 1'500'000, 'v', 1'600'000'000);
+    m_tree->filledFile(u"Backup/clip.mp4"_s, 1'500'000, 'v');
+    m_tree->filledFile(u"Documents/unique.pdf"_s, 1'500'000, 'u');
     auto trash = std::make_shared<RecordingTrash>();
     Trash::setCurrent(trash);
 
@@ -94,7 +80,6 @@ TEST_F(DuplicatePage, ScansWithProgressFiltersKeepsAChosenCopyAndCleansTheTicked
     QTest::mouseClick(page.actionButton(), Qt::LeftButton);
     ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::Scanned; }, 20000));
     EXPECT_EQ(QSet<QString>(trash->requests().cbegin(), trash->requests().cend()), (QSet<QString>{photo}));
-    Q_UNUSED(videoCopy);
     Screenshots::save(&page, u"duplicates-cleaned"_s);
 
     // Progress counts files and bytes.

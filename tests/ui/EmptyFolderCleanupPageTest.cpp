@@ -12,16 +12,7 @@ using namespace Sweepora::Core;
 using namespace Sweepora::Test;
 using namespace Sweepora::Ui;
 
-namespace {
-
 using EmptyFolderPage = Themed<>;
-
-void longPress(FloatingActionButton* button)
-{
-    Sweepora::Test::longPress(button, [button] { return button->longPress()->didTrigger(); });
-}
-
-} // namespace
 
 TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
 {
@@ -49,10 +40,11 @@ TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
     ASSERT_EQ(page.list()->model()->rowCount(), 3);
     EXPECT_EQ(button->text(), QStringLiteral("删除 0 项"));
 
-    longPress(button); // all, and the release starts no clean
+    const auto held = [&] { return button->longPress()->didTrigger(); };
+    longPress(button, held); // all, and the release starts no clean
     EXPECT_EQ(model.selectedCount(), 3);
     EXPECT_EQ(model.state(), ScanState::Scanned);
-    longPress(button); // all were ticked: none
+    longPress(button, held); // all were ticked: none
     EXPECT_EQ(model.selectedCount(), 0);
 
     // Tick "Downloads/unpacked" and "Music/empty" (rows 1 and 2, deepest first then by path).

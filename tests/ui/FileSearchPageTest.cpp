@@ -24,13 +24,9 @@ using namespace Sweepora::Core;
 using namespace Sweepora::Test;
 using namespace Sweepora::Ui;
 
-namespace {
-
 using FileSearchPageTest = Themed<>;
 
-} // namespace
-
-TEST_F(FileSearchPageTest, TheTitleBarFieldDrivesASearchThenSelectAndCleanThroughThePage)
+TEST_F(FileSearchPageTest, TheTitleBarDrivesASearchThePageCleansSortsFiltersAndTicksWhatIsShownAndASearchCanBeCancelled)
 {
     grantHome();
     const QString big = m_tree->file(QStringLiteral("Documents/annual-report.pdf"), 60'000);
@@ -85,23 +81,14 @@ TEST_F(FileSearchPageTest, TheTitleBarFieldDrivesASearchThenSelectAndCleanThroug
     EXPECT_EQ(page->placeholder()->title(), model.message());
     EXPECT_FALSE(button->isVisible());
     Screenshots::save(&window, QStringLiteral("file-search-cleaned"));
-}
 
-// The hits sort and filter by name; 全选 ticks the hits shown, and a filter that hides every
-// row after the clean keeps the list and its field on screen.
-TEST_F(FileSearchPageTest, HitsSortFilterAndTickWhatIsShown)
-{
-    grantHome();
+    // The hits sort and filter by name; 全选 ticks the hits shown, and a filter that hides every
+    // row after the clean keeps the list and its field on screen.
     m_tree->file(QStringLiteral("Documents/annual-report.pdf"), 60'000);
     m_tree->file(QStringLiteral("Xreport.md"), 30'000);
     m_tree->file(QStringLiteral("REPORTS.txt"), 2'000);
-    ContentView content;
-    MainWindow& window = content.window();
     window.resize(MainWindow::kMinimumSize);
     window.setSelectedSection(sectionId(SectionKey::FileSearch));
-    window.show();
-    auto* page = qobject_cast<FileSearchPage*>(window.page(sectionId(SectionKey::FileSearch)));
-    FileSearchViewModel& model = content.fileSearchModel();
     model.search(QStringLiteral("report"));
     ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 10000));
     const auto names = [&] { return shownNames(page->list()->model(), FileItemRole::Path); };
@@ -125,22 +112,16 @@ TEST_F(FileSearchPageTest, HitsSortFilterAndTickWhatIsShown)
     EXPECT_EQ(names(), QString());
     EXPECT_TRUE(page->list()->isVisible());
     EXPECT_EQ(page->arrangeControls()->filterField()->text(), QStringLiteral("X"));
-}
 
-TEST_F(FileSearchPageTest, ASearchShowsWhatItWalkedAndACancelKeepsTheHitsFound)
-{
-    grantHome();
+    // A search shows what it walked and can be cancelled.
     for (int i = 0; i < 200; ++i)
         m_tree->file(QStringLiteral("deep/%1/report.txt").arg(i), 10);
-    FileSearchViewModel model;
-    FileSearchPage page(model);
-    showAt(page, 800, 560);
     model.search(QStringLiteral("report"));
     ASSERT_EQ(model.state(), ScanState::Scanning);
-    EXPECT_TRUE(page.placeholder()->subtitle().startsWith(QStringLiteral("已检查 ")));
-    ASSERT_TRUE(page.placeholder()->cancelButton()->isVisible());
-    QTest::mouseClick(page.placeholder()->cancelButton(), Qt::LeftButton);
+    EXPECT_TRUE(page->placeholder()->subtitle().startsWith(QStringLiteral("已检查 ")));
+    ASSERT_TRUE(page->placeholder()->cancelButton()->isVisible());
+    QTest::mouseClick(page->placeholder()->cancelButton(), Qt::LeftButton);
     ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 5000));
     EXPECT_TRUE(model.message().startsWith(QStringLiteral("搜索已取消"))) << model.message().toStdString();
-    EXPECT_FALSE(page.placeholder()->cancelButton()->isVisible());
+    EXPECT_FALSE(page->placeholder()->cancelButton()->isVisible());
 }

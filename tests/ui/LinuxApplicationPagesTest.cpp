@@ -22,24 +22,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class LinuxApplicationPagesTest : public Themed<LinuxApplicationFixture>
-{
-protected:
-    void SetUp() override
-    {
-        Themed::SetUp();
-        grantHome();
-        flatpak(flatpakUser(), u"org.foo.Bar"_s, u"酒吧"_s, 20000);
-        const QString image = appImage(home() + u"/AppImages/Foo.AppImage"_s);
-        entry(userEntries() + u"/appimagekit-foo.desktop"_s, u"Name=Foo\nExec="_s + image);
-        m_tree->file(u".var/app/org.foo.Bar/cache/c"_s, 3000);
-        m_tree->file(u".var/app/org.gone.App/data/d"_s, 5000);
-        m_tree->file(u".config/appimagekit-foo/settings"_s, 100);
-    }
-};
+using LinuxApplicationPagesTest = Themed<LinuxApplicationFixture>;
 
 TEST_F(LinuxApplicationPagesTest, CachesGoByTheFlatpaksNameUninstallSaysWhatHappensAndLeftoversAreATickedList)
 {
+    grantHome();
+    flatpak(flatpakUser(), u"org.foo.Bar"_s, u"酒吧"_s, 20000);
+    const QString image = appImage(home() + u"/AppImages/Foo.AppImage"_s);
+    entry(userEntries() + u"/appimagekit-foo.desktop"_s, u"Name=Foo\nExec="_s + image);
+    m_tree->file(u".var/app/org.foo.Bar/cache/c"_s, 3000);
+    m_tree->file(u".var/app/org.gone.App/data/d"_s, 5000);
+    m_tree->file(u".config/appimagekit-foo/settings"_s, 100);
     {
         ApplicationCleanupViewModel model;
         ApplicationCleanupPage caches(model);

@@ -67,7 +67,7 @@ protected:
 
 } // namespace
 
-TEST_F(MainWindowTest, SidebarListsTheSectionsInOrderAndClickingARowShowsThatSectionsHeader)
+TEST_F(MainWindowTest, SidebarListsTheSectionsInOrderClickingARowShowsItsHeaderAndPagesAreRegisteredPerSection)
 {
     Sidebar* sidebar = window->sidebar();
     EXPECT_EQ(sidebar->sectionIds().size(), Sweepora::Core::sidebarSections().size());
@@ -107,9 +107,49 @@ TEST_F(MainWindowTest, SidebarListsTheSectionsInOrderAndClickingARowShowsThatSec
     EXPECT_EQ(MainWindow::initialSize(QSize(1280, 760)), QSize(1100, 684)); // 90 % of a short screen
     EXPECT_EQ(MainWindow::initialSize(QSize(800, 500)), MainWindow::kMinimumSize);
     EXPECT_EQ(MainWindow::initialSize(QSize()), QSize(1100, 720));
+
+    // Pages are registered per section, with empty pages otherwise and the editor panel beside.
+    EXPECT_EQ(window->currentPage()->objectName(), QStringLiteral("emptyPage"));
+
+    auto* rules = new QLabel(QStringLiteral("rules"));
+    window->setPage(QStringLiteral("常规清理"), rules);
+    EXPECT_EQ(window->currentPage()->objectName(), QStringLiteral("emptyPage"));
+    window->setSelectedSection(QStringLiteral("常规清理"));
+    EXPECT_EQ(window->currentPage(), rules);
+
+    // Registering the page of the shown section shows it at once and lets the old one go.
+    QPointer<QWidget> old = rules;
+    auto* replacement = new QLabel(QStringLiteral("rules 2"));
+    window->setPage(QStringLiteral("常规清理"), replacement);
+    EXPECT_EQ(window->currentPage(), replacement);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(old.isNull());
+
+    // Switching away and back keeps the same page object.
+    window->setSelectedSection(QStringLiteral("关于"));
+    window->setSelectedSection(QStringLiteral("常规清理"));
+    EXPECT_EQ(window->currentPage(), replacement);
+
+    // An editor panel sits beside the page until removed.
+    QWidget* page = replacement;
+    auto* panel = new QLabel(QStringLiteral("editor"));
+    panel->setFixedWidth(320);
+    window->setEditorPanel(panel);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    ASSERT_TRUE(waitUntil([&] { return panel->isVisible(); }));
+    const QRect pageRect(page->mapTo(window.get(), QPoint()), page->size());
+    const QRect panelRect(panel->mapTo(window.get(), QPoint()), panel->size());
+    EXPECT_GE(panelRect.left(), pageRect.right());
+    EXPECT_EQ(panelRect.top(), pageRect.top());
+    Screenshots::save(window.get(), QStringLiteral("main-window-editor-panel"));
+
+    QPointer<QWidget> guard = panel;
+    window->setEditorPanel(nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(guard.isNull());
 }
 
-TEST_F(MainWindowTest, ScrollingDownOverTheDetailAreaCollapsesTheHeaderAndUpExpandsIt)
+TEST_F(MainWindowTest, ScrollingCollapsesTheHeaderAndTheSearchFieldSubmitsTrimmedQueriesToFileSearch)
 {
     auto* page = new WheelCountingPage;
     window->setPage(QStringLiteral("快速清理"), page);
@@ -146,54 +186,8 @@ TEST_F(MainWindowTest, ScrollingDownOverTheDetailAreaCollapsesTheHeaderAndUpExpa
     ASSERT_TRUE(window->isHeaderCollapsed());
     window->setSelectedSection(QStringLiteral("大文件清理"));
     EXPECT_FALSE(window->isHeaderCollapsed());
-}
 
-TEST_F(MainWindowTest, PagesRegisteredPerSectionAndEmptyPagesOtherwiseWithTheEditorPanelBeside)
-{
-    EXPECT_EQ(window->currentPage()->objectName(), QStringLiteral("emptyPage"));
-
-    auto* rules = new QLabel(QStringLiteral("rules"));
-    window->setPage(QStringLiteral("常规清理"), rules);
-    EXPECT_EQ(window->currentPage()->objectName(), QStringLiteral("emptyPage"));
-    window->setSelectedSection(QStringLiteral("常规清理"));
-    EXPECT_EQ(window->currentPage(), rules);
-
-    // Registering the page of the shown section shows it at once and lets the old one go.
-    QPointer<QWidget> old = rules;
-    auto* replacement = new QLabel(QStringLiteral("rules 2"));
-    window->setPage(QStringLiteral("常规清理"), replacement);
-    EXPECT_EQ(window->currentPage(), replacement);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(old.isNull());
-
-    // Switching away and back keeps the same page object.
-    window->setSelectedSection(QStringLiteral("关于"));
-    window->setSelectedSection(QStringLiteral("常规清理"));
-    EXPECT_EQ(window->currentPage(), replacement);
-
-    // An editor panel sits beside the page until removed.
-    showWindow();
-    QWidget* page = replacement;
-    auto* panel = new QLabel(QStringLiteral("editor"));
-    panel->setFixedWidth(320);
-    window->setEditorPanel(panel);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    ASSERT_TRUE(waitUntil([&] { return panel->isVisible(); }));
-    const QRect pageRect(page->mapTo(window.get(), QPoint()), page->size());
-    const QRect panelRect(panel->mapTo(window.get(), QPoint()), panel->size());
-    EXPECT_GE(panelRect.left(), pageRect.right());
-    EXPECT_EQ(panelRect.top(), pageRect.top());
-    Screenshots::save(window.get(), QStringLiteral("main-window-editor-panel"));
-
-    QPointer<QWidget> guard = panel;
-    window->setEditorPanel(nullptr);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(guard.isNull());
-}
-
-TEST_F(MainWindowTest, SearchFieldSubmitsTrimmedQueriesAndSwitchesToFileSearchWhichKeepsTheSidebarsFocus)
-{
-    showWindow();
+    // The title bar search field submits trimmed queries and switches to 文件搜索.
     TitlebarFileSearch* search = window->searchField();
     auto* field = search->findChild<QLineEdit*>(QStringLiteral("titlebarSearchField"));
     auto* button = search->findChild<QToolButton*>(QStringLiteral("titlebarSearchButton"));

@@ -15,37 +15,22 @@ using namespace Sweepora;
 using namespace Sweepora::Test;
 using Ui::QuickCleanupPage;
 
-namespace {
+using QuickCleanupPageTest = WindowFixture;
 
-class QuickCleanupPageTest : public WindowFixture
+TEST_F(QuickCleanupPageTest, StartScanFollowTheCardsOpenASectionAndACancelStopsEveryScan)
 {
-protected:
-    void SetUp() override
-    {
-        WindowFixture::SetUp();
-        tree->file(QStringLiteral("Library/Logs/app.log"), 3000);
-        tree->file(QStringLiteral("Downloads/old.zip"), 4000);
-        tree->folder(QStringLiteral("Documents/empty"));
-        tree->folder(QStringLiteral("Pictures/also-empty"));
-        // Granted at the first launch, so the window shows no alert.
-        m_picker->answerWith(home());
-        bool granted = false;
-        Core::AccessManager::requestHomeAuthorization([&](bool ok) { granted = ok; });
-        ASSERT_TRUE(granted);
-    }
-    QuickCleanupPage* page() const
-    {
-        return qobject_cast<QuickCleanupPage*>(content->window().page(QStringLiteral("快速清理")));
-    }
-};
-
-} // namespace
-
-TEST_F(QuickCleanupPageTest, StartScanFollowTheCardsAndOpenASection)
-{
+    tree->file(QStringLiteral("Library/Logs/app.log"), 3000);
+    tree->file(QStringLiteral("Downloads/old.zip"), 4000);
+    tree->folder(QStringLiteral("Documents/empty"));
+    tree->folder(QStringLiteral("Pictures/also-empty"));
+    // Granted at the first launch, so the window shows no alert.
+    m_picker->answerWith(home());
+    bool granted = false;
+    Core::AccessManager::requestHomeAuthorization([&](bool ok) { granted = ok; });
+    ASSERT_TRUE(granted);
     launch();
     EXPECT_EQ(content->window().selectedSection(), QStringLiteral("快速清理"));
-    QuickCleanupPage* quick = page();
+    auto* quick = qobject_cast<QuickCleanupPage*>(content->window().page(QStringLiteral("快速清理")));
     ASSERT_NE(quick, nullptr);
     EXPECT_EQ(content->window().currentPage(), quick);
     QPushButton* start = quick->startButton();
@@ -82,15 +67,10 @@ TEST_F(QuickCleanupPageTest, StartScanFollowTheCardsAndOpenASection)
     // Leaving and coming back keeps the figures: the models have left their ready state.
     content->window().setSelectedSection(QStringLiteral("快速清理"));
     EXPECT_TRUE(quick->card(0)->figuresShown());
-}
 
-TEST_F(QuickCleanupPageTest, ACancelStopsEveryScanAndEachSaysSo)
-{
+    // A cancel stops every scan and each says so.
     for (int i = 0; i < 200; ++i)
         tree->file(QStringLiteral("deep/%1/run.log").arg(i), 10);
-    launch();
-    QuickCleanupPage* quick = page();
-    ASSERT_NE(quick, nullptr);
     EXPECT_FALSE(quick->cancelButton()->isVisible());
     quick->startButton()->click();
     ASSERT_TRUE(quick->cancelButton()->isVisible());

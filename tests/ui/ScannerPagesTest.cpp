@@ -62,28 +62,6 @@ protected:
 
 } // namespace
 
-TEST_F(ScannerPages, APageThatNeedsTheHomeGrantOffersItAndTheWrongFolderIsNamed)
-{
-    LargeFilePage page;
-    showAt(page, 800, 560);
-    QTest::mouseClick(page.actionButton(), Qt::LeftButton);
-    PlaceholderView* placeholder = page.placeholder();
-    ASSERT_EQ(placeholder->title(), QStringLiteral("请先授权个人文件夹"));
-    ASSERT_TRUE(placeholder->grantButton()->isVisible());
-    Screenshots::save(&page, QStringLiteral("large-file-needs-grant"));
-
-    // The wrong folder first: the picker comes back naming the folder it needs.
-    m_picker->answerWith(makeFolder(QStringLiteral("elsewhere")));
-    m_picker->answerWith(home());
-    QTest::mouseClick(placeholder->grantButton(), Qt::LeftButton);
-    ASSERT_EQ(m_picker->requests().size(), 2);
-    EXPECT_TRUE(m_picker->requests()[1].message.contains(home()));
-    EXPECT_EQ(placeholder->title(), QStringLiteral("已获得个人文件夹授权，可以开始扫描"));
-    EXPECT_FALSE(placeholder->grantButton()->isVisible());
-    QTest::mouseClick(page.actionButton(), Qt::LeftButton);
-    EXPECT_EQ(page.model().state(), ScanState::Scanning);
-}
-
 TEST_F(ScannerPages, LargeFilePageScansSelectsAndCleans)
 {
     grantHome();
@@ -219,33 +197,30 @@ TEST_F(ScannerPages, MiscFilePageScansSelectsAndCleans)
     dialog->reject();
 }
 
-TEST_F(ScannerPages, TheWindowKeepsOneMiscModelPerCategory)
-{
-    ContentView view;
-    const struct
-    {
-        const char* section;
-        MiscFileCleanupViewModel* model;
-        MiscFileCategory category;
-    } pages[] = {
-        {"闲杂文件", &view.miscFileModel(), MiscFileCategory::Miscellaneous},
-        {"压缩包清理", &view.archiveModel(), MiscFileCategory::Archives},
-        {"安装包清理", &view.installerModel(), MiscFileCategory::Installers},
-    };
-    for (const auto& p : pages) {
-        auto* page = qobject_cast<MiscFileCleanupPage*>(view.window().page(QString::fromUtf8(p.section)));
-        ASSERT_NE(page, nullptr) << p.section;
-        EXPECT_EQ(&page->model(), p.model);
-        EXPECT_EQ(p.model->category(), p.category);
-    }
-    EXPECT_NE(qobject_cast<LargeFilePage*>(view.window().page(QStringLiteral("大文件清理"))), nullptr);
-}
-
 // Both scanning pages show what the walk has checked, and a cancel stops it at its next folder;
 // what was found by then stays a list like any other.
-TEST_F(ScannerPages, AScanShowsWhatItWalkedAndACancelStopsItAndKeepsWhatItFound)
+TEST_F(ScannerPages, APageOffersTheHomeGrantAScanShowsWhatItWalkedAndACancelStopsItAndKeepsWhatItFound)
 {
-    grantHome();
+    // A page that needs the home grant offers it, and the wrong folder is named.
+    LargeFilePage page;
+    showAt(page, 800, 560);
+    QTest::mouseClick(page.actionButton(), Qt::LeftButton);
+    PlaceholderView* placeholder = page.placeholder();
+    ASSERT_EQ(placeholder->title(), QStringLiteral("请先授权个人文件夹"));
+    ASSERT_TRUE(placeholder->grantButton()->isVisible());
+    Screenshots::save(&page, QStringLiteral("large-file-needs-grant"));
+
+    // The wrong folder first: the picker comes back naming the folder it needs.
+    m_picker->answerWith(makeFolder(QStringLiteral("elsewhere")));
+    m_picker->answerWith(home());
+    QTest::mouseClick(placeholder->grantButton(), Qt::LeftButton);
+    ASSERT_EQ(m_picker->requests().size(), 2);
+    EXPECT_TRUE(m_picker->requests()[1].message.contains(home()));
+    EXPECT_EQ(placeholder->title(), QStringLiteral("已获得个人文件夹授权，可以开始扫描"));
+    EXPECT_FALSE(placeholder->grantButton()->isVisible());
+    QTest::mouseClick(page.actionButton(), Qt::LeftButton);
+    EXPECT_EQ(page.model().state(), ScanState::Scanning);
+    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::Scanned; }, 20000));
     for (int i = 0; i < 200; ++i)
         m_tree->file(QStringLiteral("deep/%1/run.log").arg(i), 10);
     const QString big = allocatedFile(QStringLiteral("big.iso"), 600LL << 20);
@@ -278,13 +253,30 @@ TEST_F(ScannerPages, AScanShowsWhatItWalkedAndACancelStopsItAndKeepsWhatItFound)
 
 // The list sorts and filters what it shows; 全选 and Space act on the rows shown while the count is
 // of everything ticked (a clean moves that), and the choice outlives a clean and a rescan.
-TEST_F(ScannerPages, TheLargeFileListSortsFiltersAndTicksWhatItShows)
+TEST_F(ScannerPages, TheWindowKeepsOneMiscModelPerCategoryAndTheLargeFileListSortsFiltersAndTicksWhatItShows)
 {
     grantHome();
     allocatedFile(QStringLiteral("zed.iso"), 540LL << 20);
     const QString alpha = allocatedFile(QStringLiteral("Alpha.mov"), 520LL << 20);
     const QString beta = allocatedFile(QStringLiteral("beta.mov"), 530LL << 20);
     ContentView content;
+    // The window keeps one misc model per category.
+    const struct
+    {
+        const char* section;
+        MiscFileCleanupViewModel* model;
+        MiscFileCategory category;
+    } pages[] = {
+        {"闲杂文件", &content.miscFileModel(), MiscFileCategory::Miscellaneous},
+        {"压缩包清理", &content.archiveModel(), MiscFileCategory::Archives},
+        {"安装包清理", &content.installerModel(), MiscFileCategory::Installers},
+    };
+    for (const auto& p : pages) {
+        auto* page = qobject_cast<MiscFileCleanupPage*>(content.window().page(QString::fromUtf8(p.section)));
+        ASSERT_NE(page, nullptr) << p.section;
+        EXPECT_EQ(&page->model(), p.model);
+        EXPECT_EQ(p.model->category(), p.category);
+    }
     content.window().resize(MainWindow::kMinimumSize);
     content.window().setSelectedSection(QStringLiteral("大文件清理"));
     content.window().show();

@@ -153,9 +153,7 @@ TEST_F(StorageAnalysisPageTest, ListsEntersGoesUpAndDeletes)
     EXPECT_TRUE(trash->requests().isEmpty());
     QTest::mouseClick(deleteButton, Qt::LeftButton);
     ASSERT_NE(page().confirmation(), nullptr);
-    for (QAbstractButton* b : page().confirmation()->buttons())
-        if (b->text() == QStringLiteral("移到废纸篓"))
-            b->click();
+    buttonWithText(page().confirmation(), QStringLiteral("移到废纸篓"))->click();
     ASSERT_TRUE(waitUntil([&] { return !page().model().isDeleting(); }, 10000));
     EXPECT_EQ(trash->requests(), QStringList{home() + QStringLiteral("/Movies")});
     EXPECT_EQ(status(), page().model().message());
@@ -164,7 +162,8 @@ TEST_F(StorageAnalysisPageTest, ListsEntersGoesUpAndDeletes)
     Core::Trash::setCurrent(nullptr);
 }
 
-TEST_F(StorageAnalysisPageTest, ShowsTotalsFreeSpaceHiddenItemsOnRequestAndTicksAll)
+TEST_F(StorageAnalysisPageTest,
+       ShowsTotalsFreeSpaceHiddenItemsOnRequestTicksAllAndATreemapThatEntersFoldersAsTheListDoes)
 {
     m_tree->file(QStringLiteral(".cache/thumbnails/big"), 900000);
     showAt(page(), 900, 560);
@@ -200,17 +199,11 @@ TEST_F(StorageAnalysisPageTest, ShowsTotalsFreeSpaceHiddenItemsOnRequestAndTicks
     EXPECT_TRUE(page().model().selectedEntryIDs().isEmpty());
     page().hiddenSwitch()->click();
     ASSERT_TRUE(waitUntil([&] { return page().list()->model()->rowCount() == 3; }, 10000));
-}
-
-} // namespace
-
-// The treemap draws the tree of the same walk: a click on a folder's area enters the folder its
-// row would, without walking again, and a file's area picks out its row. Both themes.
-TEST_F(StorageAnalysisPageTest, TreemapEntersFoldersAsTheListDoesFromTheSameWalk)
-{
-    showAt(page(), 900, 700);
-    QTest::mouseClick(child<QPushButton>("refreshButton"), Qt::LeftButton);
     ASSERT_TRUE(waitForListing());
+
+    // The treemap draws the tree of the same walk: a click on a folder's area enters the folder its
+    // row would, without walking again, and a file's area picks out its row. Both themes.
+    page().resize(900, 700);
     Ui::Treemap* map = page().treemap();
     ASSERT_TRUE(map->isVisible() && page().treemapSwitch()->isChecked());
     map->render(map->size());
@@ -298,3 +291,5 @@ TEST_F(StorageAnalysisPageTest, SortsFiltersAndTicksWhatIsShown)
     ASSERT_TRUE(waitForListing());
     EXPECT_EQ(shownNames(rows), QStringLiteral("trip.mov"));
 }
+
+} // namespace

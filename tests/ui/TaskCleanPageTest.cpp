@@ -157,7 +157,7 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
     ASSERT_TRUE(waitUntil([&] { return state() == ScanState::Scanned; }));
 }
 
-TEST_F(TaskCleanPageTest, AScanWithoutResultsShowsTheCheckmarkAndNothingFound)
+TEST_F(TaskCleanPageTest, AScanWithoutResultsShowsTheCheckmarkAndNothingFoundAndACancelUnderTheCardStopsTheNext)
 {
     addRule(QStringLiteral("com.example.none"), QStringLiteral("None"), QStringLiteral("USERFOLDER/missing"));
     tree->file(QStringLiteral("empty/zero"), 0);
@@ -175,8 +175,14 @@ TEST_F(TaskCleanPageTest, AScanWithoutResultsShowsTheCheckmarkAndNothingFound)
     EXPECT_TRUE(page->actionButton()->isEnabled());
     Screenshots::save(&content->window(), QStringLiteral("task-clean-nothing-found"));
     QTest::mouseClick(page->actionButton(), Qt::LeftButton);
-    EXPECT_EQ(state(), ScanState::Scanning);
-    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::Scanned; }));
+    ASSERT_EQ(state(), ScanState::Scanning);
+    auto* cancel = page->findChild<QPushButton*>(QStringLiteral("cancelScan"));
+    ASSERT_NE(cancel, nullptr);
+    ASSERT_TRUE(cancel->isVisible());
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::Scanned; }, 5000));
+    EXPECT_TRUE(content->taskCleanModel().message().startsWith(QStringLiteral("扫描已取消")));
+    EXPECT_FALSE(cancel->isVisible());
 }
 
 TEST_F(TaskCleanPageTest, RowsOfALongListAreBuiltAsTheListScrollsAndAllFollowTheModel)
@@ -208,18 +214,4 @@ TEST_F(TaskCleanPageTest, RowsOfALongListAreBuiltAsTheListScrollsAndAllFollowThe
     QTest::mouseClick(page->rows().last()->findChild<QCheckBox*>(), Qt::LeftButton);
     EXPECT_FALSE(content->taskCleanModel().results().last().selected);
     EXPECT_EQ(checkedRows(page), kRules - 1);
-}
-
-TEST_F(TaskCleanPageTest, ACancelUnderTheProgressCardStopsTheScan)
-{
-    Ui::TaskCleanPage* page = openPage();
-    content->taskCleanModel().startScan();
-    ASSERT_EQ(state(), ScanState::Scanning);
-    auto* cancel = page->findChild<QPushButton*>(QStringLiteral("cancelScan"));
-    ASSERT_NE(cancel, nullptr);
-    ASSERT_TRUE(cancel->isVisible());
-    QTest::mouseClick(cancel, Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::Scanned; }, 5000));
-    EXPECT_TRUE(content->taskCleanModel().message().startsWith(QStringLiteral("扫描已取消")));
-    EXPECT_FALSE(cancel->isVisible());
 }

@@ -11,29 +11,31 @@
 using namespace Sweepora;
 using namespace Sweepora::Test;
 
-namespace {
-
 // Every section of a window whose lists are filled, in both themes, at the smallest window and
 // at a large one: pictures for people to look at, and a check that no page needs to scroll
 // sideways at the smallest size.
-class WindowWalkTest : public WindowFixture
-{
-protected:
-    void fillHome()
-    {
-        addRule(QStringLiteral("com.example.viewer"), QStringLiteral("Viewer"),
-                QStringLiteral("USERFOLDER/.cache/viewer"), QStringLiteral("预览缓存"));
-        tree->file(QStringLiteral(".cache/viewer/thumbs.db"), 40000);
-        tree->file(QStringLiteral("Downloads/setup.deb"), 90000);
-        tree->file(QStringLiteral("Downloads/photos.zip"), 120000);
-        tree->file(QStringLiteral("Documents/季度报告.pdf"), 30000);
-        tree->file(QStringLiteral("debug.log"), 9000);
-        tree->folder(QStringLiteral("Projects/old/empty"));
-        tree->folder(QStringLiteral("Music/未命名"));
-    }
+using WindowWalkTest = WindowFixture;
 
-    void scanEverything()
-    {
+TEST_F(WindowWalkTest, EverySectionInBothThemesAtTheSmallestAndALargeWindow)
+{
+    if (Screenshots::folder().isEmpty())
+        GTEST_SKIP() << "SWEEPORA_SCREENSHOTS names no folder";
+    storeHomeGrant(home());
+    addRule(QStringLiteral("com.example.viewer"), QStringLiteral("Viewer"), QStringLiteral("USERFOLDER/.cache/viewer"),
+            QStringLiteral("预览缓存"));
+    tree->file(QStringLiteral(".cache/viewer/thumbs.db"), 40000);
+    tree->file(QStringLiteral("Downloads/setup.deb"), 90000);
+    tree->file(QStringLiteral("Downloads/photos.zip"), 120000);
+    tree->file(QStringLiteral("Documents/季度报告.pdf"), 30000);
+    tree->file(QStringLiteral("debug.log"), 9000);
+    tree->folder(QStringLiteral("Projects/old/empty"));
+    tree->folder(QStringLiteral("Music/未命名"));
+    QList<Core::Section> sections = Core::sidebarSections();
+    sections.append(Core::section(Core::SectionKey::FileSearch));
+    for (const bool dark : {false, true}) {
+        content.reset();
+        Ui::Theme::apply(*qApp, dark);
+        launch();
         content->taskCleanModel().startScan();
         content->miscFileModel().startScan();
         content->archiveModel().startScan();
@@ -50,24 +52,6 @@ protected:
                        content->fileSearchModel().state() == Core::ScanState::Scanned;
             },
             20000));
-    }
-};
-
-} // namespace
-
-TEST_F(WindowWalkTest, EverySectionInBothThemesAtTheSmallestAndALargeWindow)
-{
-    if (Screenshots::folder().isEmpty())
-        GTEST_SKIP() << "SWEEPORA_SCREENSHOTS names no folder";
-    storeHomeGrant(home());
-    fillHome();
-    QList<Core::Section> sections = Core::sidebarSections();
-    sections.append(Core::section(Core::SectionKey::FileSearch));
-    for (const bool dark : {false, true}) {
-        content.reset();
-        Ui::Theme::apply(*qApp, dark);
-        launch();
-        scanEverything();
         Ui::MainWindow& window = content->window();
         for (const QSize size : {QSize(900, 600), QSize(1440, 900)}) {
             window.resize(size);
@@ -80,11 +64,9 @@ TEST_F(WindowWalkTest, EverySectionInBothThemesAtTheSmallestAndALargeWindow)
                                                .arg(size.height())
                                                .arg(i, 2, 10, QLatin1Char('0'))
                                                .arg(sections[i].id));
-                for (const QScrollBar* bar : window.currentPage()->findChildren<QScrollBar*>()) {
-                    if (bar->orientation() == Qt::Horizontal) {
-                        EXPECT_FALSE(bar->isVisible()) << sections[i].id.toStdString() << " at " << size.width();
-                    }
-                }
+                for (const QScrollBar* bar : window.currentPage()->findChildren<QScrollBar*>())
+                    EXPECT_FALSE(bar->orientation() == Qt::Horizontal && bar->isVisible())
+                        << sections[i].id.toStdString() << " at " << size.width();
             }
         }
     }

@@ -45,7 +45,7 @@ protected:
     }
 };
 
-TEST_F(Applications, NamePrecedenceHoldsForXmlAndBinaryInfoAndBrokenInfoFallsBackToTheFileName)
+TEST_F(Applications, NamePrecedenceHoldsBrokenInfoFallsBackAndIdentifiersThatWouldLeaveTheirFolderAreNeverTargets)
 {
     for (const bool binary : {false, true}) {
         const QString suffix = binary ? u"B"_s : u"X"_s;
@@ -107,9 +107,25 @@ TEST_F(Applications, NamePrecedenceHoldsForXmlAndBinaryInfoAndBrokenInfoFallsBac
     ASSERT_TRUE(repeated);
     EXPECT_FALSE(repeated->text(u"CFBundleIdentifier"_s));
     EXPECT_EQ(repeated->text(u"CFBundleDisplayName"_s), u"APPL"_s);
+
+    // ".." would make the Library itself (with the user's documents' neighbours) a cache folder.
+    BundleBuilder::make(homeApps() + u"/Dots.app"_s, BundleBuilder::xml(u".."_s));
+    BundleBuilder::make(homeApps() + u"/Empty.app"_s, BundleBuilder::xml(QString()));
+    BundleBuilder::make(homeApps() + u"/Slash.app"_s, BundleBuilder::xml(u"../../Documents"_s));
+    m_tree->file(u"Library/Caches/other.app/data"_s, 10);
+    m_tree->file(u"Documents/Logs/keep.txt"_s, 10);
+    m_tree->file(u"Library/Logs/keep.log"_s, 10);
+    EXPECT_TRUE(discover().isEmpty());
+
+    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(u"com.x"_s, u"X"_s, u"/h"_s).size(), 16);
+    // A "/" in the name keeps only the identifier's candidates; ".." and "" would name the
+    // Library or a whole base folder and are never candidates.
+    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(u"com.x"_s, u"A/B"_s, u"/h"_s).size(), 9);
+    EXPECT_TRUE(ApplicationUninstallEngine::relatedCandidates(u".."_s, u""_s, u"/h"_s).isEmpty());
+    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(std::nullopt, u"Name"_s, u"/h"_s).size(), 7);
 }
 
-TEST_F(Applications, ShallowListingTakesDirectChildrenOnlyAndDeepListingSkipsPackages)
+TEST_F(Applications, ShallowListingTakesDirectChildrenDeepListingSkipsPackagesAndDiscoveryKeepsTheHomeCopyOnce)
 {
     BundleBuilder::make(sharedApps() + u"/Top.APP"_s, BundleBuilder::xml(u"a.top"_s));
     BundleBuilder::make(sharedApps() + u"/Utilities/Tool.app"_s, BundleBuilder::xml(u"a.tool"_s));
@@ -123,10 +139,8 @@ TEST_F(Applications, ShallowListingTakesDirectChildrenOnlyAndDeepListingSkipsPac
     EXPECT_EQ(ApplicationBundle::bundlesBelow(sharedApps()),
               (QStringList{sharedApps() + u"/Top.APP"_s, sharedApps() + u"/Utilities/Tool.app"_s}));
     EXPECT_TRUE(ApplicationBundle::bundlesBelow(sharedApps() + u"/missing"_s).isEmpty());
-}
 
-TEST_F(Applications, DiscoveryKeepsTheHomeCopyOncePerIdentifierAndOnlyTopLevelBundles)
-{
+    // Discovery keeps the home copy once per identifier, and only top-level bundles.
     BundlePlist shared = BundleBuilder::binary(u"com.same"_s);
     shared.displayName = u"Shared Copy"_s;
     BundlePlist own = BundleBuilder::xml(u"com.same"_s);
@@ -151,26 +165,7 @@ TEST_F(Applications, DiscoveryKeepsTheHomeCopyOncePerIdentifierAndOnlyTopLevelBu
                                                    library() + u"/Containers/com.same/Data/Library/Logs"_s}));
 }
 
-TEST_F(Applications, IdentifiersOrTermsThatWouldLeaveTheirFolderAreNeverTargetsNorCandidates)
-{
-    // ".." would make the Library itself (with the user's documents' neighbours) a cache folder.
-    BundleBuilder::make(homeApps() + u"/Dots.app"_s, BundleBuilder::xml(u".."_s));
-    BundleBuilder::make(homeApps() + u"/Empty.app"_s, BundleBuilder::xml(QString()));
-    BundleBuilder::make(homeApps() + u"/Slash.app"_s, BundleBuilder::xml(u"../../Documents"_s));
-    m_tree->file(u"Library/Caches/other.app/data"_s, 10);
-    m_tree->file(u"Documents/Logs/keep.txt"_s, 10);
-    m_tree->file(u"Library/Logs/keep.log"_s, 10);
-    EXPECT_TRUE(discover().isEmpty());
-
-    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(u"com.x"_s, u"X"_s, u"/h"_s).size(), 16);
-    // A "/" in the name keeps only the identifier's candidates; ".." and "" would name the
-    // Library or a whole base folder and are never candidates.
-    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(u"com.x"_s, u"A/B"_s, u"/h"_s).size(), 9);
-    EXPECT_TRUE(ApplicationUninstallEngine::relatedCandidates(u".."_s, u""_s, u"/h"_s).isEmpty());
-    EXPECT_EQ(ApplicationUninstallEngine::relatedCandidates(std::nullopt, u"Name"_s, u"/h"_s).size(), 7);
-}
-
-TEST_F(Applications, ScanCountsVisibleFilesAndPackageContentsOnceEmptyFilesGiveNoResultAndTiesSortByName)
+TEST_F(Applications, ScanCountsVisibleFilesOnceTiesSortByNameAndACleanCompletesOnlyResultsWhoseEveryFileMoved)
 {
     BundleBuilder::make(homeApps() + u"/A.app"_s, BundleBuilder::xml(u"com.a"_s));
     m_tree->file(u"Library/Caches/com.a/one"_s, 100);
@@ -211,10 +206,8 @@ TEST_F(Applications, ScanCountsVisibleFilesAndPackageContentsOnceEmptyFilesGiveN
     EXPECT_EQ(names, (QStringList{u"Zoo"_s, u"alpha"_s, u"Beta"_s}));
     EXPECT_EQ(ApplicationCacheEngine::resultMessage(3), u"发现 3 个应用的缓存垃圾"_s);
     EXPECT_EQ(ApplicationCacheEngine::resultMessage(0), u"没有发现可清理的应用垃圾"_s);
-}
 
-TEST_F(Applications, CleanCompletesOnlyResultsWhoseEveryFileMoved)
-{
+    // A clean completes only results whose every file moved.
     const QString good = m_tree->file(u"Library/Caches/g/f"_s, 5);
     const QString bad = m_tree->file(u"Library/Caches/b/f"_s, 5);
     const QString badSibling = m_tree->file(u"Library/Caches/b/g"_s, 5);
@@ -242,7 +235,7 @@ TEST_F(Applications, CleanCompletesOnlyResultsWhoseEveryFileMoved)
     EXPECT_EQ(empty.message, u"应用缓存已移到废纸篓"_s);
 }
 
-TEST_F(Applications, ListingFindsNestedBundlesOnceWithExactlyNamedRelatedItems)
+TEST_F(Applications, ListingFindsNestedBundlesOnceWithExactRelatedItemsAndMovesCountDeclinedFoldersAsFailed)
 {
     BundlePlist tool = BundleBuilder::binary(u"com.tool"_s, 100);
     tool.displayName = u"Tool"_s;
@@ -267,40 +260,8 @@ TEST_F(Applications, ListingFindsNestedBundlesOnceWithExactlyNamedRelatedItems)
                            library() + u"/Saved Application State/com.tool.savedState"_s}));
     EXPECT_EQ(app.related[3].size, 2); // hidden files count in an item's size
     EXPECT_EQ(app.totalSize(), app.appSize + 77);
-}
 
-TEST_F(Applications, TheSameIdentifierInTwoRootsIsListedTwiceAndEqualSizesKeepDiscoveryOrder)
-{
-    BundleBuilder::make(sharedApps() + u"/Dup.app"_s, BundleBuilder::xml(u"com.dup"_s));
-    BundleBuilder::make(homeApps() + u"/Dup.app"_s, BundleBuilder::binary(u"com.dup"_s));
-    m_tree->file(u"Library/Logs/com.dup/l"_s, 9);
-    const QList<UninstallApplication> apps = list();
-    ASSERT_EQ(apps.size(), 2);
-    EXPECT_NE(apps[0].path, apps[1].path);
-    EXPECT_EQ(apps[0].related, apps[1].related);
-    // Listing a root twice does not list its bundles twice.
-    EXPECT_EQ(ApplicationUninstallEngine::listApplications({homeApps(), homeApps() + u"/."_s}, home()).size(), 1);
-
-    // Equal sizes keep the order of discovery.
-    ASSERT_TRUE(QDir(sharedApps() + u"/Dup.app"_s).removeRecursively() &&
-                QDir(homeApps() + u"/Dup.app"_s).removeRecursively());
-    BundleBuilder::make(sharedApps() + u"/b.app"_s, BundleBuilder::xml(u"com.b"_s));
-    BundleBuilder::make(sharedApps() + u"/A.app"_s, BundleBuilder::xml(u"com.a"_s));
-    BundleBuilder::make(homeApps() + u"/C.app"_s, BundleBuilder::xml(u"com.c"_s));
-    BundleBuilder::make(homeApps() + u"/Big.app"_s, BundleBuilder::xml(u"com.big"_s, 1000));
-    m_tree->file(u"Library/Caches/com.a/x"_s, 4);
-    m_tree->file(u"Library/Logs/com.a/x"_s, 4);
-    QStringList names;
-    for (const UninstallApplication& a : list())
-        names.append(a.name);
-    // Roots in order, then paths within a root; sizes are equal except Big's.
-    EXPECT_EQ(names, (QStringList{u"Big"_s, u"A"_s, u"b"_s, u"C"_s}));
-    const UninstallApplication a = list()[1];
-    EXPECT_EQ(paths(a.related), (QStringList{library() + u"/Caches/com.a"_s, library() + u"/Logs/com.a"_s}));
-}
-
-TEST_F(Applications, MovesCountDeclinedFoldersAsFailedWithoutTryingThemAndSayWhatMoved)
-{
+    // Moves count declined folders as failed without trying them, and say what moved.
     const QString bundle = BundleBuilder::make(sharedApps() + u"/X.app"_s, BundleBuilder::xml(u"com.x"_s));
     const QString cache = m_tree->folder(u"Library/Caches/com.x"_s);
     const QString prefs = m_tree->file(u"Library/Preferences/com.x.plist"_s, 3);
@@ -337,6 +298,36 @@ TEST_F(Applications, MovesCountDeclinedFoldersAsFailedWithoutTryingThemAndSayWha
     EXPECT_EQ(ApplicationUninstallEngine::moveToTrash(foundItems({z}), {}).message, u"已移到废纸篓"_s);
     EXPECT_EQ(ApplicationUninstallEngine::scanMessage(0), u"没有找到应用"_s);
     EXPECT_EQ(ApplicationUninstallEngine::scanMessage(2), u"找到 2 个应用"_s);
+}
+
+TEST_F(Applications, TheSameIdentifierInTwoRootsIsListedTwiceAndEqualSizesKeepDiscoveryOrder)
+{
+    BundleBuilder::make(sharedApps() + u"/Dup.app"_s, BundleBuilder::xml(u"com.dup"_s));
+    BundleBuilder::make(homeApps() + u"/Dup.app"_s, BundleBuilder::binary(u"com.dup"_s));
+    m_tree->file(u"Library/Logs/com.dup/l"_s, 9);
+    const QList<UninstallApplication> apps = list();
+    ASSERT_EQ(apps.size(), 2);
+    EXPECT_NE(apps[0].path, apps[1].path);
+    EXPECT_EQ(apps[0].related, apps[1].related);
+    // Listing a root twice does not list its bundles twice.
+    EXPECT_EQ(ApplicationUninstallEngine::listApplications({homeApps(), homeApps() + u"/."_s}, home()).size(), 1);
+
+    // Equal sizes keep the order of discovery.
+    ASSERT_TRUE(QDir(sharedApps() + u"/Dup.app"_s).removeRecursively() &&
+                QDir(homeApps() + u"/Dup.app"_s).removeRecursively());
+    BundleBuilder::make(sharedApps() + u"/b.app"_s, BundleBuilder::xml(u"com.b"_s));
+    BundleBuilder::make(sharedApps() + u"/A.app"_s, BundleBuilder::xml(u"com.a"_s));
+    BundleBuilder::make(homeApps() + u"/C.app"_s, BundleBuilder::xml(u"com.c"_s));
+    BundleBuilder::make(homeApps() + u"/Big.app"_s, BundleBuilder::xml(u"com.big"_s, 1000));
+    m_tree->file(u"Library/Caches/com.a/x"_s, 4);
+    m_tree->file(u"Library/Logs/com.a/x"_s, 4);
+    QStringList names;
+    for (const UninstallApplication& a : list())
+        names.append(a.name);
+    // Roots in order, then paths within a root; sizes are equal except Big's.
+    EXPECT_EQ(names, (QStringList{u"Big"_s, u"A"_s, u"b"_s, u"C"_s}));
+    const UninstallApplication a = list()[1];
+    EXPECT_EQ(paths(a.related), (QStringList{library() + u"/Caches/com.a"_s, library() + u"/Logs/com.a"_s}));
 }
 
 } // namespace

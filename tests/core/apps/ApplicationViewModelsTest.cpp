@@ -16,16 +16,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class ApplicationCleanupViewModelTest : public ApplicationFixture
-{
-protected:
-    void makeApp(const QString& id, const QString& name)
-    {
-        BundlePlist plist = BundleBuilder::xml(id);
-        plist.displayName = name;
-        BundleBuilder::make(homeApps() + QLatin1Char('/') + name + u".app"_s, plist);
-    }
-};
+using ApplicationCleanupViewModelTest = ApplicationFixture;
 
 TEST_F(ApplicationCleanupViewModelTest,
        WithoutAGrantOnlyTheMessageChangesAndCleanRemovesFullyMovedResultsKeepingOneWithAFailure)
@@ -44,9 +35,11 @@ TEST_F(ApplicationCleanupViewModelTest,
     EXPECT_TRUE(model.results().isEmpty());
 
     // A clean removes fully moved results and keeps one with a failure.
-    makeApp(u"com.keep"_s, u"Keep"_s);
-    makeApp(u"com.go"_s, u"Go"_s);
-    makeApp(u"com.idle"_s, u"Idle"_s);
+    for (const QString& name : {u"Keep"_s, u"Go"_s, u"Idle"_s}) {
+        BundlePlist plist = BundleBuilder::xml(u"com."_s + name.toLower());
+        plist.displayName = name;
+        BundleBuilder::make(homeApps() + QLatin1Char('/') + name + u".app"_s, plist);
+    }
     const QString stuck = m_tree->file(u"Library/Caches/com.keep/stuck"_s, 50);
     m_tree->file(u"Library/Caches/com.keep/movable"_s, 50);
     m_tree->file(u"Library/Logs/com.go/log"_s, 20);

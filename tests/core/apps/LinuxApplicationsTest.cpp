@@ -90,6 +90,11 @@ protected:
                                                          "ELF\0\0\0\0AI",
                                                          10));
     }
+    void files(std::initializer_list<QString> relative, qint64 size = 10)
+    {
+        for (const QString& r : relative)
+            m_tree->file(r, size);
+    }
     static void write(const QString& path, const QByteArray& data)
     {
         QDir().mkpath(QFileInfo(path).path());
@@ -99,7 +104,7 @@ protected:
     }
 };
 
-TEST_F(LinuxApps, EveryKindIsFoundOnceByIDWithItsLocalizedName)
+TEST_F(LinuxApps, EveryKindIsFoundOnceByIDCachesAreMatchedByExactNamesAndLeftoversAreTheDataOfApplicationsThatAreGone)
 {
     installEverything();
     const QList<LinuxApplication> apps = discover();
@@ -119,9 +124,67 @@ TEST_F(LinuxApps, EveryKindIsFoundOnceByIDWithItsLocalizedName)
     EXPECT_EQ(find(apps, u"appimagekit-foo"_s)->icon, u"foo-icon"_s);
     EXPECT_EQ(find(apps, u"org.example.Editor"_s)->program, u"/opt/editor/bin/editor"_s);
     EXPECT_EQ(find(apps, u"bar"_s)->program, u"bar"_s);
+
+    // Caches are matched by exact names only.
+    const QString barCache = m_tree->file(u".var/app/org.foo.Bar/cache/a"_s, 10);
+    // EDITOR is the last reverse-DNS component, without case; editwin the StartupWMClass; flatpak
+    // is shared, never an application's.
+    files({u".var/app/org.foo.BarExtra/cache/b"_s, u".var/app/org.foo.Bar/data/keep"_s, u".cache/bar/x"_s,
+           u".cache/barista/x"_s, u".cache/EDITOR/x"_s, u".cache/editwin/x"_s, u".cache/org.example.Editor.old/x"_s,
+           u".cache/flatpak/x"_s, u"snap/hello/common/.cache/c"_s, u"snap/hello/7/.cache/d"_s, u"snap/hello/7/data"_s});
+    m_tree->symlink(u"snap/hello/current"_s, u"7"_s);
+    m_tree->symlink(u".cache/my-tool"_s, home() + u"/.var"_s);
+
+    QMap<QString, QStringList> found;
+    for (const ApplicationCacheTarget& t :
+         ApplicationCacheEngine::discoverTargetsFor(PlatformLayout::current(), home()))
+        found[t.id + u":"_s + kindName(t.kind)] = t.directories;
+    const QString h = home();
+    EXPECT_EQ(found, (QMap<QString, QStringList>{
+                         {u"bar:desktop"_s, {h + u"/.cache/bar"_s}},
+                         {u"hello:snap"_s, {h + u"/snap/hello/common/.cache"_s, h + u"/snap/hello/7/.cache"_s}},
+                         {u"org.example.Editor:desktop"_s, {h + u"/.cache/EDITOR"_s, h + u"/.cache/editwin"_s}},
+                         {u"org.foo.Bar:flatpak"_s, {h + u"/.var/app/org.foo.Bar/cache"_s}},
+                         {u"org.foo.BarExtra:flatpak"_s, {h + u"/.var/app/org.foo.BarExtra/cache"_s}}}));
+
+    // Cleaning moves the files and the journal can put them back.
+    QList<ApplicationCleanupResult> results = ApplicationCacheEngine::scanTargets(
+        ApplicationCacheEngine::discoverTargetsFor(PlatformLayout::current(), home()), {});
+    const ApplicationCacheEngine::CleanOutcome outcome = ApplicationCacheEngine::clean(results);
+    EXPECT_TRUE(outcome.failed.isEmpty());
+    EXPECT_FALSE(QFile::exists(barCache));
+    EXPECT_TRUE(QFile::exists(h + u"/.cache/barista/x"_s));
+    EXPECT_TRUE(QFile::exists(h + u"/snap/hello/7/data"_s));
+    EXPECT_TRUE(CleanupHistory::restore(outcome.batchId).failed.isEmpty());
+    EXPECT_TRUE(QFile::exists(barCache));
+
+    // Leftovers are only the data of applications that are gone.
+    files({u".var/app/org.foo.Bar/data/a"_s, u".var/app/org.foo.BarExtra/data/a"_s, u"snap/hello/common/a"_s});
+    m_tree->file(u".var/app/org.foo.Ba/data/a"_s, 3000); // a look-alike of an installed one
+    m_tree->file(u"snap/gone/common/a"_s, 2000);
+    entry(userEntries() + u"/broken.desktop"_s, u"Name=Broken\nExec=/nonexistent/broken %U"_s);
+    entry(h + u"/.config/autostart/old.desktop"_s, u"Exec=/nonexistent/old"_s);
+    entry(h + u"/.config/autostart/override.desktop"_s, u"Hidden=true"_s);
+    entry(h + u"/.config/autostart/fine.desktop"_s, u"Exec="_s + program(u"fine"_s));
+
+    QList<LeftoverItem> items = LeftoverEngine::findLeftovers(places(), h);
+    QStringList gone;
+    for (const LeftoverItem& i : items)
+        gone.append(i.bundleID + u":"_s + kindName(i.kind));
+    EXPECT_EQ(gone, (QStringList{u"org.foo.Ba:flatpak"_s, u"gone:snap"_s, u"broken:user"_s, u"old:user"_s}));
+    EXPECT_EQ(items[0].path, h + u"/.var/app/org.foo.Ba"_s);
+    EXPECT_EQ(items[0].size, 3000);
+    EXPECT_EQ(LeftoverEngine::resultMessage(items.size()), u"发现 4 项残留文件"_s);
+
+    const LeftoverEngine::CleanOutcome cleaned = LeftoverEngine::clean(items);
+    EXPECT_EQ(cleaned.moved.size(), 4);
+    EXPECT_TRUE(LeftoverEngine::findLeftovers(places(), h).isEmpty());
+    EXPECT_TRUE(QDir(h + u"/.var/app/org.foo.Bar"_s).exists());
+    EXPECT_TRUE(CleanupHistory::restore(cleaned.batchId).failed.isEmpty());
+    EXPECT_EQ(LeftoverEngine::findLeftovers(places(), h).size(), 4);
 }
 
-TEST_F(LinuxApps, ReadersSurviveHostileInputAndNeverLeaveWhatMayBeRead)
+TEST_F(LinuxApps, ReadersSurviveHostileInputRelatedItemsAreExactAndUninstallingEachKindDoesWhatItSaidAndCanBeUndone)
 {
     // Garbage, truncations and mutations of a real entry: never a crash, never a hang.
     const QByteArray valid = "[Desktop Entry]\nType=Application\nName[zh_CN]=名\nExec=\"a b\\\" c\" %U\n"
@@ -168,92 +231,19 @@ TEST_F(LinuxApps, ReadersSurviveHostileInputAndNeverLeaveWhatMayBeRead)
     ASSERT_TRUE(QFile::remove(userEntries() + u"/sub"_s));
     ASSERT_TRUE(QFile::link(userEntries() + u"/kept"_s, userEntries() + u"/sub"_s));
     EXPECT_TRUE(KeyFile::read(userEntries() + u"/sub/tool.desktop"_s));
-}
 
-TEST_F(LinuxApps, CachesAreMatchedByExactNamesOnlyAndLeftoversAreOnlyTheDataOfApplicationsThatAreGone)
-{
+    // Related items are exact, each kind says how it goes, and uninstalling does what it said.
     installEverything();
-    const QString bar = m_tree->file(u".var/app/org.foo.Bar/cache/a"_s, 10);
-    m_tree->file(u".var/app/org.foo.BarExtra/cache/b"_s, 10);
-    m_tree->file(u".var/app/org.foo.Bar/data/keep"_s, 10);
-    m_tree->file(u".cache/bar/x"_s, 10);
-    m_tree->file(u".cache/barista/x"_s, 10);
-    m_tree->file(u".cache/EDITOR/x"_s, 10);  // the last reverse-DNS component, without case
-    m_tree->file(u".cache/editwin/x"_s, 10); // StartupWMClass
-    m_tree->file(u".cache/org.example.Editor.old/x"_s, 10);
-    m_tree->file(u".cache/flatpak/x"_s, 10); // shared, never an application's
-    m_tree->file(u"snap/hello/common/.cache/c"_s, 10);
-    m_tree->file(u"snap/hello/7/.cache/d"_s, 10);
-    m_tree->file(u"snap/hello/7/data"_s, 10);
-    m_tree->symlink(u"snap/hello/current"_s, u"7"_s);
-    m_tree->symlink(u".cache/my-tool"_s, home() + u"/.var"_s);
-
-    QMap<QString, QStringList> found;
-    for (const ApplicationCacheTarget& t :
-         ApplicationCacheEngine::discoverTargetsFor(PlatformLayout::current(), home()))
-        found[t.id + u":"_s + kindName(t.kind)] = t.directories;
+    files({u".var/app/org.foo.Bar/config/c"_s, u".var/app/org.foo.BarExtra/config/c"_s, u"snap/hello/common/x"_s,
+           u".config/Foo/settings"_s, u".config/foobar/settings"_s, u".local/share/appimagekit-foo/db"_s,
+           u".cache/foo/c"_s, u".config/autostart/appimagekit-foo.desktop"_s,
+           u".local/share/icons/hicolor/48x48/apps/foo-icon.png"_s,
+           u".local/share/icons/hicolor/48x48/apps/foo-icon-old.png"_s, u".config/editor/prefs"_s},
+          100);
     const QString h = home();
-    EXPECT_EQ(found, (QMap<QString, QStringList>{
-                         {u"bar:desktop"_s, {h + u"/.cache/bar"_s}},
-                         {u"hello:snap"_s, {h + u"/snap/hello/common/.cache"_s, h + u"/snap/hello/7/.cache"_s}},
-                         {u"org.example.Editor:desktop"_s, {h + u"/.cache/EDITOR"_s, h + u"/.cache/editwin"_s}},
-                         {u"org.foo.Bar:flatpak"_s, {h + u"/.var/app/org.foo.Bar/cache"_s}},
-                         {u"org.foo.BarExtra:flatpak"_s, {h + u"/.var/app/org.foo.BarExtra/cache"_s}}}));
-
-    // Cleaning moves the files and the journal can put them back.
-    QList<ApplicationCleanupResult> results = ApplicationCacheEngine::scanTargets(
-        ApplicationCacheEngine::discoverTargetsFor(PlatformLayout::current(), home()), {});
-    const ApplicationCacheEngine::CleanOutcome outcome = ApplicationCacheEngine::clean(results);
-    EXPECT_TRUE(outcome.failed.isEmpty());
-    EXPECT_FALSE(QFile::exists(bar));
-    EXPECT_TRUE(QFile::exists(h + u"/.cache/barista/x"_s));
-    EXPECT_TRUE(QFile::exists(h + u"/snap/hello/7/data"_s));
-    EXPECT_TRUE(CleanupHistory::restore(outcome.batchId).failed.isEmpty());
-    EXPECT_TRUE(QFile::exists(bar));
-
-    // Leftovers are only the data of applications that are gone.
-    m_tree->file(u".var/app/org.foo.Bar/data/a"_s, 10);
-    m_tree->file(u".var/app/org.foo.BarExtra/data/a"_s, 10);
-    m_tree->file(u".var/app/org.foo.Ba/data/a"_s, 3000); // a look-alike of an installed one
-    m_tree->file(u"snap/hello/common/a"_s, 10);
-    m_tree->file(u"snap/gone/common/a"_s, 2000);
-    entry(userEntries() + u"/broken.desktop"_s, u"Name=Broken\nExec=/nonexistent/broken %U"_s);
-    entry(h + u"/.config/autostart/old.desktop"_s, u"Exec=/nonexistent/old"_s);
-    entry(h + u"/.config/autostart/override.desktop"_s, u"Hidden=true"_s);
-    entry(h + u"/.config/autostart/fine.desktop"_s, u"Exec="_s + program(u"fine"_s));
-
-    QList<LeftoverItem> items = LeftoverEngine::findLeftovers(places(), h);
-    QStringList gone;
-    for (const LeftoverItem& i : items)
-        gone.append(i.bundleID + u":"_s + kindName(i.kind));
-    EXPECT_EQ(gone, (QStringList{u"org.foo.Ba:flatpak"_s, u"gone:snap"_s, u"broken:user"_s, u"old:user"_s}));
-    EXPECT_EQ(items[0].path, h + u"/.var/app/org.foo.Ba"_s);
-    EXPECT_EQ(items[0].size, 3000);
-    EXPECT_EQ(LeftoverEngine::resultMessage(items.size()), u"发现 4 项残留文件"_s);
-
-    const LeftoverEngine::CleanOutcome cleaned = LeftoverEngine::clean(items);
-    EXPECT_EQ(cleaned.moved.size(), 4);
-    EXPECT_TRUE(LeftoverEngine::findLeftovers(places(), h).isEmpty());
-    EXPECT_TRUE(QDir(h + u"/.var/app/org.foo.Bar"_s).exists());
-    EXPECT_TRUE(CleanupHistory::restore(cleaned.batchId).failed.isEmpty());
-    EXPECT_EQ(LeftoverEngine::findLeftovers(places(), h).size(), 4);
-}
-
-TEST_F(LinuxApps, RelatedItemsAreExactEachKindSaysHowItGoesAndUninstallingDoesWhatItSaidAndCanBeUndone)
-{
-    installEverything();
-    m_tree->file(u".var/app/org.foo.Bar/config/c"_s, 100);
-    m_tree->file(u".var/app/org.foo.BarExtra/config/c"_s, 100);
-    m_tree->file(u"snap/hello/common/x"_s, 100);
-    m_tree->file(u".config/Foo/settings"_s, 100);
-    m_tree->file(u".config/foobar/settings"_s, 100);
-    m_tree->file(u".local/share/appimagekit-foo/db"_s, 100);
-    m_tree->file(u".cache/foo/c"_s, 100);
-    m_tree->file(u".config/autostart/appimagekit-foo.desktop"_s, 100);
-    m_tree->file(u".local/share/icons/hicolor/48x48/apps/foo-icon.png"_s, 100);
-    m_tree->file(u".local/share/icons/hicolor/48x48/apps/foo-icon-old.png"_s, 100);
-    m_tree->file(u".config/editor/prefs"_s, 100);
-    const QString h = home();
+    const auto uninstall = [](const UninstallApplication& app, const QString& flatpak) {
+        return ApplicationUninstallEngine::uninstall(app, ApplicationUninstallEngine::workList(app), {}, flatpak);
+    };
 
     const UninstallApplication image = listed(u"appimagekit-foo"_s);
     EXPECT_EQ(image.removal, UninstallRemoval::Trash);
@@ -290,10 +280,8 @@ TEST_F(LinuxApps, RelatedItemsAreExactEachKindSaysHowItGoesAndUninstallingDoesWh
     EXPECT_TRUE(said.contains(u"1 个关联项目将移到废纸篓"_s)) << said.toStdString();
     EXPECT_EQ(ApplicationUninstallEngine::workList(editor).size(), 1) << "the program itself is not moved";
 
-    // Uninstalling each kind does what the confirmation said, and can be undone.
-    const QString imageFile = image.path;
-
-    // A flatpak stand-in that records its arguments: no real package is ever touched.
+    // Uninstalling each kind does what the confirmation said, and can be undone. A flatpak stand-in
+    // records its arguments: no real package is ever touched.
     const QString record = h + u"/../flatpak-args"_s;
     const QString standIn = makeFolder(u"bin"_s) + u"/flatpak"_s;
     write(standIn, ("#!/bin/sh\necho \"$@\" > '" + QFile::encodeName(record) + "'\n"));
@@ -301,8 +289,7 @@ TEST_F(LinuxApps, RelatedItemsAreExactEachKindSaysHowItGoesAndUninstallingDoesWh
 
     EXPECT_TRUE(ApplicationUninstallEngine::confirmationText(bar, standIn)
                     .contains(u"flatpak uninstall --noninteractive --user org.foo.Bar"_s));
-    const ApplicationUninstallEngine::Outcome flat =
-        ApplicationUninstallEngine::uninstall(bar, ApplicationUninstallEngine::workList(bar), {}, standIn);
+    const ApplicationUninstallEngine::Outcome flat = uninstall(bar, standIn);
     EXPECT_TRUE(flat.bundleMoved);
     QFile recorded(record);
     ASSERT_TRUE(recorded.open(QIODevice::ReadOnly));
@@ -312,34 +299,29 @@ TEST_F(LinuxApps, RelatedItemsAreExactEachKindSaysHowItGoesAndUninstallingDoesWh
 
     // Without the command the data still goes, and the application stays.
     const UninstallApplication extra = listed(u"org.foo.BarExtra"_s);
-    const ApplicationUninstallEngine::Outcome none =
-        ApplicationUninstallEngine::uninstall(extra, ApplicationUninstallEngine::workList(extra), {}, {});
+    const ApplicationUninstallEngine::Outcome none = uninstall(extra, {});
     EXPECT_FALSE(none.bundleMoved);
     EXPECT_TRUE(none.message.contains(u"未找到 flatpak 命令"_s));
 
-    const ApplicationUninstallEngine::Outcome snapOutcome =
-        ApplicationUninstallEngine::uninstall(hello, ApplicationUninstallEngine::workList(hello), {}, standIn);
+    const ApplicationUninstallEngine::Outcome snapOutcome = uninstall(hello, standIn);
     EXPECT_FALSE(snapOutcome.bundleMoved);
     EXPECT_TRUE(snapOutcome.message.contains(u"snap remove hello"_s));
     EXPECT_FALSE(QDir(h + u"/snap/hello"_s).exists());
     EXPECT_TRUE(QDir(hello.path).exists());
 
-    const UninstallApplication foo = listed(u"appimagekit-foo"_s);
-    const ApplicationUninstallEngine::Outcome imageOutcome =
-        ApplicationUninstallEngine::uninstall(foo, ApplicationUninstallEngine::workList(foo), {}, standIn);
+    const ApplicationUninstallEngine::Outcome imageOutcome = uninstall(listed(u"appimagekit-foo"_s), standIn);
     EXPECT_TRUE(imageOutcome.bundleMoved);
-    EXPECT_FALSE(QFile::exists(imageFile));
+    EXPECT_FALSE(QFile::exists(image.path));
     EXPECT_FALSE(QFile::exists(userEntries() + u"/appimagekit-foo.desktop"_s));
 
     const UninstallApplication tool = listed(u"my-tool"_s);
     ASSERT_EQ(tool.removal, UninstallRemoval::Trash);
-    EXPECT_TRUE(
-        ApplicationUninstallEngine::uninstall(tool, ApplicationUninstallEngine::workList(tool), {}, {}).bundleMoved);
+    EXPECT_TRUE(uninstall(tool, {}).bundleMoved);
     EXPECT_FALSE(QFile::exists(userEntries() + u"/my-tool.desktop"_s));
 
     for (const qint64 batch : {imageOutcome.batchId, snapOutcome.batchId, flat.batchId})
         EXPECT_TRUE(CleanupHistory::restore(batch).failed.isEmpty());
-    EXPECT_TRUE(QFile::exists(imageFile));
+    EXPECT_TRUE(QFile::exists(image.path));
     EXPECT_TRUE(QFile::exists(h + u"/snap/hello/common/x"_s));
     EXPECT_TRUE(QFile::exists(h + u"/.var/app/org.foo.Bar/config/c"_s));
 }

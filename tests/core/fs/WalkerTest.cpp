@@ -88,8 +88,10 @@ struct WalkResult
     std::map<std::string, WalkFolder> listed; // relative path ("" = root) -> listing
 };
 
-WalkResult walkTree(const QString& root, WalkOptions options, Recorder prototype = {})
+WalkResult walkTree(const QString& root, WalkOptions options = {}, bool readSizes = false)
 {
+    Recorder prototype;
+    prototype.readSizes = readSizes;
     prototype.rootPrefix = TreeBuilder::bytes(root);
     WalkResult result;
     for (Recorder& r : Walker::walkEach(root, options, prototype)) {
@@ -277,13 +279,13 @@ TEST_F(TempTree, FoldersVanishingDuringAWidestWalkLeaveTheRestWholeAndARootOutsi
     tree.symlink(QStringLiteral("alias"), tree.path(QStringLiteral("inside")));
 
     Sandbox::reset();
-    EXPECT_TRUE(walkTree(tree.path(QStringLiteral("inside")), WalkOptions()).listed.empty());
+    EXPECT_TRUE(walkTree(tree.path(QStringLiteral("inside"))).listed.empty());
     Sandbox::openScope(tree.path(QStringLiteral("inside-not")));
-    EXPECT_TRUE(walkTree(tree.path(QStringLiteral("inside")), WalkOptions()).listed.empty());
+    EXPECT_TRUE(walkTree(tree.path(QStringLiteral("inside"))).listed.empty());
 
     Sandbox::openScope(tree.root());
-    EXPECT_TRUE(walkTree(tree.path(QStringLiteral("alias")), WalkOptions()).listed.empty());
-    EXPECT_EQ(walkTree(tree.path(QStringLiteral("inside")), WalkOptions()).entries.size(), 1u);
+    EXPECT_TRUE(walkTree(tree.path(QStringLiteral("alias"))).listed.empty());
+    EXPECT_EQ(walkTree(tree.path(QStringLiteral("inside"))).entries.size(), 1u);
 }
 
 TEST_F(TempTree, HiddenEntriesAndPackageContentsAreSkippedOnlyWhenAskedAndPackagesGoByExtension)
@@ -314,7 +316,7 @@ TEST_F(TempTree, HiddenEntriesAndPackageContentsAreSkippedOnlyWhenAskedAndPackag
     EXPECT_FALSE(skipping.entries.at("Apps/plain.app.d").package);
     EXPECT_FALSE(skipping.listed.count("Apps/Loud.APP"));
 
-    const WalkResult all = walkTree(tree.root(), WalkOptions());
+    const WalkResult all = walkTree(tree.root());
     for (const char* path : {".hidden.txt", ".cache", ".cache/deep", ".cache/deep/x.bin", "docs/.DS_Store",
                              "Apps/Foo.app/Contents/Frameworks/Bar.framework/bin"})
         EXPECT_TRUE(all.entries.count(path)) << path;
@@ -350,10 +352,7 @@ TEST_F(TempTree, LinksAreYieldedAsLinksAndNeverFollowedAndNamesAreBytesWhateverT
     for (const std::string& n : names)
         tree.fileBytes(n);
 
-    Recorder sizes;
-    sizes.readSizes = true;
-    WalkOptions options;
-    const WalkResult walk = walkTree(tree.root(), options, sizes);
+    const WalkResult walk = walkTree(tree.root(), {}, true);
 
     std::set<std::string> expected(names.begin(), names.end());
     expected.insert({"dir \n\xc3", "real", "real/inside.txt", "real/up", "to-file", "to-folder", "to-outside",
@@ -402,9 +401,7 @@ TEST_F(TempTree, SkippedFoldersAreNotEnteredAFanOutEntersWhatAnyScannerWantsAndS
     const struct timeval old[2] = {{1000000000, 0}, {1000000000, 0}};
     ASSERT_EQ(::utimes(TreeBuilder::bytes(data).c_str(), old), 0);
 
-    Recorder sizes;
-    sizes.readSizes = true;
-    const WalkResult walk = walkTree(tree.root(), WalkOptions(), sizes);
+    const WalkResult walk = walkTree(tree.root(), {}, true);
 
     struct stat st;
     ASSERT_EQ(::lstat(TreeBuilder::bytes(data).c_str(), &st), 0);
@@ -457,9 +454,7 @@ TEST(Walker, PassesOverFoldersItCannotRead)
 
     Sandbox::reset();
     Sandbox::openScope(root);
-    Recorder sizes;
-    sizes.readSizes = true;
-    const WalkResult walk = walkTree(root, WalkOptions(), sizes);
+    const WalkResult walk = walkTree(root, {}, true);
     EXPECT_EQ(keys(walk.entries),
               (std::set<std::string>{"before", "before/a.txt", "locked", "listable", "listable/not-statable.txt",
                                      "listable/sub", "after", "after/b.txt"}));

@@ -68,11 +68,21 @@ protected:
     // Far enough ahead that everything made by the test is older than the cutoff.
     static std::optional<QDateTime> everythingIsOld() { return QDateTime::currentDateTime().addMonths(2); }
     bool birthTimesRecorded() { return TreeBuilder::birthMSecs(m_tree.file(u".probe"_s)).has_value(); }
+    void files(std::initializer_list<QString> relative, qint64 size = 10)
+    {
+        for (const QString& r : relative)
+            m_tree.file(r, size);
+    }
+    void folders(std::initializer_list<QString> relative)
+    {
+        for (const QString& r : relative)
+            m_tree.folder(r);
+    }
 };
 
 } // namespace
 
-TEST(NameMatching, MiscNamesHoldLogOrCacheAsAWholeWordOthersGoByTheirLastExtensionAndSearchBytesAgreeWithText)
+TEST(NamesDatesAndSizes, NamesMatchByWholeWordOrLastExtensionCutoffsAreCalendarMonthsAndThresholdsHalfGigabytes)
 {
     // "log", "logs", "cache" or "caches" must be a whole word: split at every character that is
     // not a letter or digit, from lower to upper case, and between letters and digits.
@@ -119,10 +129,8 @@ TEST(NameMatching, MiscNamesHoldLogOrCacheAsAWholeWordOthersGoByTheirLastExtensi
     }
     EXPECT_TRUE(FileSearchEngine::NameMatcher(u"caf"_s).matches(std::string_view("CAF\xe9.txt")));
     EXPECT_FALSE(FileSearchEngine::NameMatcher(QString()).matches(std::string_view("anything")));
-}
 
-TEST(DatesAndSizes, CutoffIsOneCalendarMonthBackAgesUseWholeCalendarUnitsAndThresholdsAreHalfGigabytes)
-{
+    // The cutoff is one calendar month back; ages use whole calendar units.
     EXPECT_EQ(MiscFileEngine::cutoffFor(local(2027, 3, 31)), local(2027, 2, 28));
     EXPECT_EQ(MiscFileEngine::cutoffFor(local(2028, 3, 31)), local(2028, 2, 29));
     EXPECT_EQ(MiscFileEngine::cutoffFor(local(2027, 1, 15, 8, 30, 5)), local(2026, 12, 15, 8, 30, 5));
@@ -159,20 +167,14 @@ TEST_F(Engines, EachMiscCategoryListsItsVisibleFilesOutsidePackagesAndInstallers
 {
     if (!birthTimesRecorded())
         GTEST_SKIP() << "this file system records no birth times";
-    // Junk beside files whose names only contain "log" or "cache", or that hold the user's work.
-    m_tree.file(u"catalog.json"_s, 3000);
     m_tree.file(u"error_log.txt"_s, 3000);
     m_tree.file(u"a/debug.LOG"_s, 9000);
-    m_tree.file(u"a/b/npm-cache.tmp"_s, 100);
-    m_tree.file(u"a/b/CHANGELOG.md"_s, 100);
-    m_tree.file(u"a/b/cache.sqlite"_s, 100);
-    m_tree.file(u"a/LoginDialog.cpp"_s, 100);
-    m_tree.file(u"logs.zip"_s, 100);
-    m_tree.file(u"cache.dmg"_s, 100);
-    m_tree.file(u"logs/readme.txt"_s, 10); // the folder matches by name only
-    m_tree.file(u".hidden.log"_s, 10);
-    m_tree.file(u".config/app.log"_s, 10);
-    m_tree.file(u"Tool.app/Contents/run.log"_s, 10);
+    // Junk beside files whose names only contain "log" or "cache", or that hold the user's work; a
+    // folder that matches by name only; hidden, packaged and linked names.
+    files({u"a/b/npm-cache.tmp"_s, u"catalog.json"_s, u"a/b/CHANGELOG.md"_s, u"a/b/cache.sqlite"_s,
+           u"a/LoginDialog.cpp"_s, u"logs.zip"_s, u"cache.dmg"_s, u"logs/readme.txt"_s, u".hidden.log"_s,
+           u".config/app.log"_s, u"Tool.app/Contents/run.log"_s},
+          100);
     m_tree.symlink(u"link.log"_s, m_tree.path(u"catalog.json"_s));
 
     // The age rule never applies to this category, whatever the cutoff.
@@ -187,9 +189,7 @@ TEST_F(Engines, EachMiscCategoryListsItsVisibleFilesOutsidePackagesAndInstallers
 
     // Archives and installers, package folders included, on the same tree.
     m_tree.file(u"x.tar.gz"_s, 5000);
-    m_tree.file(u"d/x.TGZ"_s, 100);
-    m_tree.file(u"Tool.app/bundled.zip"_s, 100);
-    m_tree.file(u".old/hidden.zip"_s, 100);
+    files({u"d/x.TGZ"_s, u"Tool.app/bundled.zip"_s, u".old/hidden.zip"_s}, 100);
     m_tree.folder(u"folder.zip"_s);
     m_tree.folder(u"Disk.dmg/inner"_s);
     const QString a = m_tree.file(u"Foo.pkg/Contents/a"_s, 20000);
@@ -197,10 +197,8 @@ TEST_F(Engines, EachMiscCategoryListsItsVisibleFilesOutsidePackagesAndInstallers
     m_tree.file(u"Foo.pkg/.hidden"_s, 50000);
     m_tree.file(u"Foo.pkg/Contents/Plugin.bundle/c"_s, 50000);
     m_tree.symlink(u"Foo.pkg/Contents/l"_s, m_tree.path(u"x.tar.gz"_s));
-    for (const QString& package :
-         {u"a.deb"_s, u"b.rpm"_s, u"C.AppImage"_s, u"d.flatpak"_s, u"e.flatpakref"_s, u"f.snap"_s})
-        m_tree.file(u"pk/"_s + package, 10);
-    m_tree.file(u"pk/g.debx"_s, 10);
+    files({u"pk/a.deb"_s, u"pk/b.rpm"_s, u"pk/C.AppImage"_s, u"pk/d.flatpak"_s, u"pk/e.flatpakref"_s, u"pk/f.snap"_s,
+           u"pk/g.debx"_s});
 
     EXPECT_EQ(names(MiscFileEngine::findFiles(home(), kArchives, everythingIsOld()).items),
               (QStringList{u"x.tar.gz"_s, u"logs.zip"_s, u"x.TGZ"_s}));
@@ -281,6 +279,7 @@ TEST_F(Engines, ACleanMovesOnlyWhatIsStillAsScanned)
         SCOPED_TRACE(section.toStdString());
         const QString same = m_tree.file(u"keep-same.log"_s, 100);
         const QString grown = m_tree.file(u"keep-grown.log"_s, 100);
+
         const QString replaced = m_tree.file(u"keep-replaced.log"_s, 100);
         const QString linked = m_tree.file(u"keep-linked.log"_s, 100);
         const QString gone = m_tree.file(u"keep-gone.log"_s, 100);
@@ -335,17 +334,14 @@ TEST_F(Engines, LargeFilesAreVisibleRegularFilesOutsidePackagesJudgedByAllocated
     // Its logical length passes the 1 GB threshold; what it occupies does not.
     EXPECT_TRUE(LargeFileEngine::findLargeFiles(home(), 1.0).items.isEmpty());
 
+    // notes.app is a file that only looks like a package.
     const qint64 big = 64 * 1024;
-    m_tree.file(u"Movies/keep.mov"_s, big);
-    m_tree.file(u".hidden.mov"_s, big);
-    m_tree.file(u".cache/inside-hidden.bin"_s, big);
-    m_tree.file(u"Apps/Tool.app/Contents/payload.bin"_s, big);
-    m_tree.file(u"Apps/notes.app"_s, big); // a file that only looks like a package
+    files({u"Movies/keep.mov"_s, u".hidden.mov"_s, u".cache/inside-hidden.bin"_s,
+           u"Apps/Tool.app/Contents/payload.bin"_s, u"Apps/notes.app"_s},
+          big);
     m_tree.symlink(u"link.mov"_s, m_tree.path(u"Movies/keep.mov"_s));
     m_tree.file(u"small.txt"_s, 10);
-    m_tree.file(u"x/B.mov"_s, 2 * big);
-    m_tree.file(u"y/z/A2.mov"_s, 2 * big);
-    m_tree.file(u"a.mov"_s, 2 * big);
+    files({u"x/B.mov"_s, u"y/z/A2.mov"_s, u"a.mov"_s}, 2 * big);
     m_tree.file(u"c.mov"_s, 3 * big);
     const auto report = LargeFileEngine::findLargeFilesOfAtLeast(home(), big);
     EXPECT_EQ(names(report.items),
@@ -353,8 +349,92 @@ TEST_F(Engines, LargeFilesAreVisibleRegularFilesOutsidePackagesJudgedByAllocated
     EXPECT_EQ(report.message, u"发现 6 个大文件"_s);
 }
 
-TEST_F(Engines, ALargeFileCleanGoesOnPastWhatTheTrashRefused)
+TEST_F(Engines, SearchHitsAreFilesNamedWithTheTrimmedQueryIgnoringCaseLargestFirst)
 {
+    m_tree.file(u"docs/annual-report.pdf"_s, 3000);
+    m_tree.file(u"REPORTS.txt"_s, 2000);
+    m_tree.file(u"r-e-p-o-r-t.txt"_s, 1000); // scattered letters are no match
+    m_tree.file(u"rep*.txt"_s, 10);          // no wildcards either
+    EXPECT_EQ(searched(u"Report"_s), (QStringList{u"docs/annual-report.pdf"_s, u"REPORTS.txt"_s}));
+    EXPECT_EQ(searched(u"rep*"_s), QStringList{u"rep*.txt"_s});
+
+    // The query is trimmed, and the extension is part of the name.
+    files({u"a.pdf"_s, u"pdfless.txt"_s, u"年度报告.docx"_s});
+    const FileSearchEngine::Report report = FileSearchEngine::search(home(), u" \t.pdf\n "_s);
+    EXPECT_EQ(report.query, u".pdf"_s);
+    ASSERT_EQ(report.items.size(), 2); // a.pdf and annual-report.pdf
+    EXPECT_EQ(report.message, u"找到 2 个名称包含“.pdf”的文件"_s);
+    EXPECT_EQ(searched(u"报告"_s), QStringList{u"年度报告.docx"_s});
+    EXPECT_EQ(FileSearchEngine::search(home(), u"nothing-like-it"_s).message,
+              u"没有找到名称包含“nothing-like-it”的文件"_s);
+    EXPECT_TRUE(FileSearchEngine::search(home(), u"  \n"_s).items.isEmpty());
+
+    // Folders, links, hidden entries and package contents are never hits.
+    const QString hit = m_tree.file(u"plain/unique.txt"_s, 10);
+    m_tree.folder(u"unique-folder"_s);
+    m_tree.symlink(u"unique-link.txt"_s, hit);
+    files({u".unique-hidden.txt"_s, u".hidden/unique.txt"_s, u"Unique.app/Contents/unique.txt"_s,
+           u"Notes.rtfd/unique.txt"_s});
+    EXPECT_EQ(searched(u"unique"_s), QStringList{u"plain/unique.txt"_s});
+
+    // Sizes are what the files take on disk; larger first, then the name ignoring case.
+    const QString sparse = m_tree.sparseFile(u"log-sparse"_s, 50'000'000, 16384);
+    const QString big = m_tree.file(u"log-big"_s, 200'000);
+    files({u"B.log"_s, u"a.log"_s}, 5000);
+    const QList<FileSearchResult> items = FileSearchEngine::search(home(), u"log"_s).items;
+    EXPECT_EQ(names(items), (QStringList{u"log-big"_s, u"log-sparse"_s, u"a.log"_s, u"B.log"_s}));
+    ASSERT_EQ(items.size(), 4);
+    EXPECT_EQ(items[0].size, TreeBuilder::allocatedBytes(big));
+    EXPECT_EQ(items[1].size, TreeBuilder::allocatedBytes(sparse)); // not its 50 MB
+    for (const FileSearchResult& r : items)
+        EXPECT_FALSE(r.selected);
+}
+
+TEST_F(Engines, EmptyFoldersAreVisibleFoldersWithNoEntryAtAllOutsidePackagesDeeperFirst)
+{
+    EXPECT_TRUE(emptyFolders().isEmpty()); // the home itself is never an item
+    EXPECT_EQ(EmptyFolderEngine::findEmptyFolders(home()).message, u"没有发现空文件夹"_s);
+    m_tree.folder(u"a/b/c"_s);               // only c is empty; b holds c
+    m_tree.file(u"dsstore/.DS_Store"_s);     // a hidden file still counts
+    m_tree.folder(u"holder/.hiddenEmpty"_s); // a hidden folder counts as well, but is never listed
+    m_tree.file(u"full/file.txt"_s, 10);
+    m_tree.file(u"zero/zero-length"_s);
+    folders({u".cache/empty"_s, u"Tool.app/Contents/Resources/empty"_s, u"Empty.bundle"_s});
+    const QString target = m_tree.folder(u"real/empty"_s);
+    m_tree.symlink(u"link-to-empty"_s, target);
+    m_tree.symlink(u"dangling"_s, home() + u"/nowhere"_s);
+    // Deeper first (components, not characters), then the path ignoring case.
+    folders({u"d1/d2/d3/d4/d5"_s, u"d1/d2/d3/Zeta"_s, u"d1/d2/d3/beta"_s, u"d1/d2/d3/Alpha"_s, u"top"_s,
+             u"x/a-name-longer-than-any-of-the-deeper-paths-above"_s});
+    EXPECT_EQ(emptyFolders(),
+              (QStringList{u"d1/d2/d3/d4/d5"_s, u"d1/d2/d3/Alpha"_s, u"d1/d2/d3/beta"_s, u"d1/d2/d3/Zeta"_s, u"a/b/c"_s,
+                           u"real/empty"_s, u"x/a-name-longer-than-any-of-the-deeper-paths-above"_s, u"top"_s}));
+    const EmptyFolderEngine::Report report = EmptyFolderEngine::findEmptyFolders(home());
+    EXPECT_EQ(report.message, u"发现 8 个空文件夹"_s);
+    for (const EmptyFolderItem& item : report.items)
+        EXPECT_FALSE(item.selected);
+}
+
+TEST_F(Engines, EmptyFoldersOutsideTheScopeAreNotFoundAMovedChildLeavesItsParentAndALargeFileCleanGoesOnPastARefusal)
+{
+    m_tree.folder(u"a/b"_s);
+    const std::string raw = TreeBuilder::bytes(home()) + "/a/b/caf\xe9";
+    ASSERT_EQ(::mkdir(raw.c_str(), 0700), 0);
+    Sandbox::reset();
+    EXPECT_TRUE(emptyFolders().isEmpty());
+    Sandbox::openScope(home());
+    QList<EmptyFolderItem> selection = EmptyFolderEngine::findEmptyFolders(home()).items;
+    ASSERT_EQ(selection.size(), 1);
+    EXPECT_EQ(bytesFromPath(selection[0].path).toStdString(), raw);
+
+    selection[0].selected = true;
+    const TrashBatchResult result = EmptyFolderEngine::moveToTrash(selection);
+    EXPECT_EQ(result.moved, QStringList{selection[0].path});
+    EXPECT_EQ(result.message, u"已将 1 个空文件夹移到废纸篓"_s);
+    EXPECT_FALSE(QFileInfo::exists(selection[0].path));
+    EXPECT_EQ(emptyFolders(), QStringList{u"a/b"_s}) << "a new scan finds the parent";
+
+    // A large-file clean goes on past what the Trash refused.
     QStringList paths;
     for (const char* name : {"a.mov", "b.mov", "c.mov"})
         paths.append(m_tree.file(QString::fromLatin1(name), 10));
@@ -378,107 +458,9 @@ TEST_F(Engines, ALargeFileCleanGoesOnPastWhatTheTrashRefused)
     EXPECT_TRUE(full.failed.isEmpty());
 }
 
-TEST_F(Engines, SearchHitsAreFilesNamedWithTheTrimmedQueryIgnoringCaseLargestFirst)
-{
-    m_tree.file(u"docs/annual-report.pdf"_s, 3000);
-    m_tree.file(u"REPORTS.txt"_s, 2000);
-    m_tree.file(u"r-e-p-o-r-t.txt"_s, 1000); // scattered letters are no match
-    m_tree.file(u"rep*.txt"_s, 10);          // no wildcards either
-    EXPECT_EQ(searched(u"Report"_s), (QStringList{u"docs/annual-report.pdf"_s, u"REPORTS.txt"_s}));
-    EXPECT_EQ(searched(u"rep*"_s), QStringList{u"rep*.txt"_s});
-
-    // The query is trimmed, and the extension is part of the name.
-    m_tree.file(u"a.pdf"_s, 10);
-    m_tree.file(u"pdfless.txt"_s, 10);
-    m_tree.file(u"年度报告.docx"_s, 10);
-    const FileSearchEngine::Report report = FileSearchEngine::search(home(), u" \t.pdf\n "_s);
-    EXPECT_EQ(report.query, u".pdf"_s);
-    ASSERT_EQ(report.items.size(), 2); // a.pdf and annual-report.pdf
-    EXPECT_EQ(report.message, u"找到 2 个名称包含“.pdf”的文件"_s);
-    EXPECT_EQ(searched(u"报告"_s), QStringList{u"年度报告.docx"_s});
-    EXPECT_EQ(FileSearchEngine::search(home(), u"nothing-like-it"_s).message,
-              u"没有找到名称包含“nothing-like-it”的文件"_s);
-    EXPECT_TRUE(FileSearchEngine::search(home(), u"  \n"_s).items.isEmpty());
-
-    // Folders, links, hidden entries and package contents are never hits.
-    const QString hit = m_tree.file(u"plain/unique.txt"_s, 10);
-    m_tree.folder(u"unique-folder"_s);
-    m_tree.symlink(u"unique-link.txt"_s, hit);
-    m_tree.file(u".unique-hidden.txt"_s, 10);
-    m_tree.file(u".hidden/unique.txt"_s, 10);
-    m_tree.file(u"Unique.app/Contents/unique.txt"_s, 10);
-    m_tree.file(u"Notes.rtfd/unique.txt"_s, 10);
-    EXPECT_EQ(searched(u"unique"_s), QStringList{u"plain/unique.txt"_s});
-
-    // Sizes are what the files take on disk; larger first, then the name ignoring case.
-    const QString sparse = m_tree.sparseFile(u"log-sparse"_s, 50'000'000, 16384);
-    const QString big = m_tree.file(u"log-big"_s, 200'000);
-    m_tree.file(u"B.log"_s, 5000);
-    m_tree.file(u"a.log"_s, 5000);
-    const QList<FileSearchResult> items = FileSearchEngine::search(home(), u"log"_s).items;
-    EXPECT_EQ(names(items), (QStringList{u"log-big"_s, u"log-sparse"_s, u"a.log"_s, u"B.log"_s}));
-    ASSERT_EQ(items.size(), 4);
-    EXPECT_EQ(items[0].size, TreeBuilder::allocatedBytes(big));
-    EXPECT_EQ(items[1].size, TreeBuilder::allocatedBytes(sparse)); // not its 50 MB
-    for (const FileSearchResult& r : items)
-        EXPECT_FALSE(r.selected);
-}
-
-TEST_F(Engines, EmptyFoldersAreVisibleFoldersWithNoEntryAtAllOutsidePackagesDeeperFirst)
-{
-    EXPECT_TRUE(emptyFolders().isEmpty()); // the home itself is never an item
-    EXPECT_EQ(EmptyFolderEngine::findEmptyFolders(home()).message, u"没有发现空文件夹"_s);
-    m_tree.folder(u"a/b/c"_s);               // only c is empty; b holds c
-    m_tree.file(u"dsstore/.DS_Store"_s);     // a hidden file still counts
-    m_tree.folder(u"holder/.hiddenEmpty"_s); // a hidden folder counts as well, but is never listed
-    m_tree.file(u"full/file.txt"_s, 10);
-    m_tree.file(u"zero/zero-length"_s);
-    m_tree.folder(u".cache/empty"_s);
-    m_tree.folder(u"Tool.app/Contents/Resources/empty"_s);
-    m_tree.folder(u"Empty.bundle"_s);
-    const QString target = m_tree.folder(u"real/empty"_s);
-    m_tree.symlink(u"link-to-empty"_s, target);
-    m_tree.symlink(u"dangling"_s, home() + u"/nowhere"_s);
-    // Deeper first (components, not characters), then the path ignoring case.
-    m_tree.folder(u"d1/d2/d3/d4/d5"_s);
-    m_tree.folder(u"d1/d2/d3/Zeta"_s);
-    m_tree.folder(u"d1/d2/d3/beta"_s);
-    m_tree.folder(u"d1/d2/d3/Alpha"_s);
-    m_tree.folder(u"top"_s);
-    m_tree.folder(u"x/a-name-longer-than-any-of-the-deeper-paths-above"_s);
-    EXPECT_EQ(emptyFolders(),
-              (QStringList{u"d1/d2/d3/d4/d5"_s, u"d1/d2/d3/Alpha"_s, u"d1/d2/d3/beta"_s, u"d1/d2/d3/Zeta"_s, u"a/b/c"_s,
-                           u"real/empty"_s, u"x/a-name-longer-than-any-of-the-deeper-paths-above"_s, u"top"_s}));
-    const EmptyFolderEngine::Report report = EmptyFolderEngine::findEmptyFolders(home());
-    EXPECT_EQ(report.message, u"发现 8 个空文件夹"_s);
-    for (const EmptyFolderItem& item : report.items)
-        EXPECT_FALSE(item.selected);
-}
-
-TEST_F(Engines, EmptyFoldersOutsideTheScopeAreNotFoundNamesKeepTheirBytesAndAMovedChildLeavesItsParent)
-{
-    m_tree.folder(u"a/b"_s);
-    const std::string raw = TreeBuilder::bytes(home()) + "/a/b/caf\xe9";
-    ASSERT_EQ(::mkdir(raw.c_str(), 0700), 0);
-    Sandbox::reset();
-    EXPECT_TRUE(emptyFolders().isEmpty());
-    Sandbox::openScope(home());
-    QList<EmptyFolderItem> selection = EmptyFolderEngine::findEmptyFolders(home()).items;
-    ASSERT_EQ(selection.size(), 1);
-    EXPECT_EQ(bytesFromPath(selection[0].path).toStdString(), raw);
-
-    selection[0].selected = true;
-    const TrashBatchResult result = EmptyFolderEngine::moveToTrash(selection);
-    EXPECT_EQ(result.moved, QStringList{selection[0].path});
-    EXPECT_EQ(result.message, u"已将 1 个空文件夹移到废纸篓"_s);
-    EXPECT_FALSE(QFileInfo::exists(selection[0].path));
-    EXPECT_EQ(emptyFolders(), QStringList{u"a/b"_s}) << "a new scan finds the parent";
-}
-
 TEST_F(Engines, AnEmptyFolderThatGainedAnEntryOrWasReplacedStaysAndIsReportedWhileTheRestMove)
 {
-    for (const char* name : {"moves", "gains", "becomes-link", "becomes-other"})
-        m_tree.folder(QString::fromLatin1(name));
+    folders({u"moves"_s, u"gains"_s, u"becomes-link"_s, u"becomes-other"_s});
     const QString target = m_tree.folder(u"elsewhere/target"_s);
     m_tree.file(u"elsewhere/keep"_s);
     QList<EmptyFolderItem> items = EmptyFolderEngine::findEmptyFolders(home()).items;
@@ -590,12 +572,8 @@ protected:
         m_tree.file(u"Downloads/photos.ZIP"_s, 4000);
         m_tree.file(u"Downloads/disk.iso"_s, 5000);
         m_tree.file(u"Downloads/Setup.pkg/Contents/payload"_s, 6000);
-        m_tree.folder(u"empty/one"_s);
-        m_tree.folder(u"nested/deeper/two"_s);
-        m_tree.file(u".hidden/app.log"_s, 100);
-        m_tree.folder(u".hidden/empty"_s);
-        m_tree.file(u"Tool.app/Contents/run.log"_s, 100);
-        m_tree.folder(u"Tool.app/Contents/empty"_s);
+        files({u".hidden/app.log"_s, u"Tool.app/Contents/run.log"_s}, 100);
+        folders({u"empty/one"_s, u"nested/deeper/two"_s, u".hidden/empty"_s, u"Tool.app/Contents/empty"_s});
         m_tree.symlink(u"linked.log"_s, u"Library/Logs/app.log"_s);
     }
     template <class Items> static QStringList withSizes(const Items& items)
@@ -607,7 +585,7 @@ protected:
     }
 };
 
-TEST_F(SharedWalk, EachScanGetsExactlyWhatItFindsWalkingAlone)
+TEST_F(SharedWalk, EachScanGetsWhatItFindsAloneAgeRulesStayPerScanAndAnUnstartedOrCancelledWalkStillAnswers)
 {
     const std::optional<QDateTime> noAgeRule;
     SharedHomeWalk walk(home());
@@ -629,40 +607,37 @@ TEST_F(SharedWalk, EachScanGetsExactlyWhatItFindsWalkingAlone)
     }
     EXPECT_EQ(relative(empty.result().items), (QStringList{u"nested/deeper/two"_s, u"empty/one"_s}));
     EXPECT_EQ(empty.result().message, u"发现 2 个空文件夹"_s);
-}
 
-TEST_F(SharedWalk, AgeRulesStayPerScanAnUnstartedOrCancelledWalkStillAnswersAndNothingOutsideTheScopesIsFound)
-{
     // A cutoff in the distant past keeps no archive, while the miscellaneous scan on the same
-    // walk, which has no age rule, still lists its files.
+    // agedWalk, which has no age rule, still lists its files.
     const std::optional<QDateTime> longAgo = QDateTime::fromMSecsSinceEpoch(0);
-    SharedHomeWalk walk(home());
-    QFuture<MiscFileEngine::Report> archives = walk.addFileScan(kArchives, longAgo);
-    QFuture<MiscFileEngine::Report> misc = walk.addFileScan(kMisc, longAgo);
-    walk.run();
-    ASSERT_TRUE(archives.isFinished() && misc.isFinished());
-    EXPECT_TRUE(archives.result().items.isEmpty());
-    EXPECT_EQ(misc.result().items.size(), MiscFileEngine::findFiles(home(), kMisc, longAgo).items.size());
-    EXPECT_FALSE(misc.result().items.isEmpty());
+    SharedHomeWalk agedWalk(home());
+    QFuture<MiscFileEngine::Report> agedArchives = agedWalk.addFileScan(kArchives, longAgo);
+    QFuture<MiscFileEngine::Report> agedMisc = agedWalk.addFileScan(kMisc, longAgo);
+    agedWalk.run();
+    ASSERT_TRUE(agedArchives.isFinished() && agedMisc.isFinished());
+    EXPECT_TRUE(agedArchives.result().items.isEmpty());
+    EXPECT_EQ(agedMisc.result().items.size(), MiscFileEngine::findFiles(home(), kMisc, longAgo).items.size());
+    EXPECT_FALSE(agedMisc.result().items.isEmpty());
 
-    QFuture<EmptyFolderEngine::Report> empty;
+    QFuture<EmptyFolderEngine::Report> unstartedEmpty;
     {
         SharedHomeWalk unstarted(home());
-        empty = unstarted.addEmptyFolderScan();
+        unstartedEmpty = unstarted.addEmptyFolderScan();
     }
-    empty.waitForFinished();
-    ASSERT_EQ(empty.resultCount(), 1);
-    EXPECT_EQ(empty.result().items.size(), 2);
+    unstartedEmpty.waitForFinished();
+    ASSERT_EQ(unstartedEmpty.resultCount(), 1);
+    EXPECT_EQ(unstartedEmpty.result().items.size(), 2);
 
     Sandbox::reset();
     SharedHomeWalk outside(home());
-    misc = outside.addFileScan(kMisc, std::nullopt);
+    agedMisc = outside.addFileScan(kMisc, std::nullopt);
     QFuture<EmptyFolderEngine::Report> none = outside.addEmptyFolderScan();
     outside.run();
-    EXPECT_TRUE(misc.result().items.isEmpty());
+    EXPECT_TRUE(agedMisc.result().items.isEmpty());
     EXPECT_TRUE(none.result().items.isEmpty());
 
-    // A cancel stops every scan on the walk, and each still answers.
+    // A cancel stops every scan on the agedWalk, and each still answers.
     Sandbox::openScope(home());
     SharedHomeWalk cancelled(home());
     QFuture<MiscFileEngine::Report> stopped = cancelled.addFileScan(kMisc, std::nullopt);

@@ -62,8 +62,6 @@ QString refusal(const char* section, const QString& path, const QString& error)
     return QString::fromLatin1(section) + u" 移到废纸篓失败："_s + path + u"，"_s + error;
 }
 
-} // namespace
-
 TEST_F(ScannerViewModels, LargeFilesThresholdSelectionAndACleanThatKeepsWhatFailedOrChangedTicked)
 {
     LargeFileViewModel model;
@@ -267,8 +265,6 @@ TEST_F(ScannerViewModels, ScanSelectAndCleanWithAFolderThatGainedAFileAndOverlap
     EXPECT_EQ(finder.message(), u"找到 1 个名称包含“beta”的文件"_s);
 }
 
-namespace {
-
 class QuickCleanup : public HomeFixture
 {
 protected:
@@ -301,8 +297,6 @@ protected:
     QuickCleanupViewModel quick{{&task, &application, &misc, &archive, &installer, &emptyFolder}};
 };
 
-} // namespace
-
 TEST_F(QuickCleanup, RefusedHomeAccessLeavesTheCardsAndASecondPressWhileThePanelIsOpenAsksNoMore)
 {
     ASSERT_EQ(quick.cards().size(), QuickCleanupViewModel::scanCount());
@@ -330,7 +324,8 @@ TEST_F(QuickCleanup, RefusedHomeAccessLeavesTheCardsAndASecondPressWhileThePanel
     EXPECT_TRUE(waitUntilIdle());
 }
 
-TEST_F(QuickCleanup, SixScansStartTogetherAndEachCardFollowsItsModelThroughAClean)
+TEST_F(QuickCleanup, SixScansStartTogetherEachCardFollowsItsModelThroughACleanAndABusyModelBlocksTheButton)
+
 {
     grantHome();
     auto trash = std::make_shared<RecordingTrash>();
@@ -364,15 +359,9 @@ TEST_F(QuickCleanup, SixScansStartTogetherAndEachCardFollowsItsModelThroughAClea
     ASSERT_TRUE(waitForState(emptyFolder, ScanState::Scanned));
     EXPECT_EQ(quick.cards()[5].count, 1);
     EXPECT_EQ(quick.cards()[5].statusText(), u"已完成"_s);
-}
 
-TEST_F(QuickCleanup, TheLabelCountsFinishedScansAndABusyModelBlocksTheButton)
-{
-    grantHome();
-    for (MiscFileCleanupViewModel* m : {&misc, &archive, &installer})
-        m->startScan();
-    ASSERT_TRUE(waitUntilIdle());
-    // Three finished, three started on their own pages and not yet handed back.
+    // The label counts finished scans and a busy model blocks the button: three finished, three
+    // started on their own pages and not yet handed back.
     task.startScan();
     application.startScan();
     emptyFolder.startScan();
@@ -392,8 +381,6 @@ TEST_F(QuickCleanup, TheLabelCountsFinishedScansAndABusyModelBlocksTheButton)
     EXPECT_EQ(quick.cards()[0].statusText(), u"扫描中 0%"_s);
     ASSERT_TRUE(waitUntilIdle());
 }
-
-namespace {
 
 class StorageAnalysisModelTest : public HomeFixture
 {
@@ -432,56 +419,6 @@ protected:
     }
 };
 
-TEST_F(StorageAnalysisModelTest, StartsAtHomeEntersOnlyListedFoldersAndCachesListingsUntilRefreshed)
-{
-    grantHome();
-    StorageAnalysisModel model;
-    EXPECT_EQ(model.currentDirectory(), home());
-    EXPECT_EQ(model.directoryStack(), QStringList{home()});
-    EXPECT_TRUE(model.entries().isEmpty());
-    QSignalSpy scanning(&model, &StorageAnalysisModel::isScanningChanged);
-    model.goUp(); // no further than home
-    EXPECT_EQ(model.directoryStack(), QStringList{home()});
-    EXPECT_EQ(scanning.count(), 0);
-
-    model.refresh();
-    EXPECT_TRUE(model.isScanning());
-    ASSERT_TRUE(waitForListing(model));
-    EXPECT_EQ(scanning.count(), 2); // a refresh does start and end a computation
-    EXPECT_EQ(names(model.entries()), (QStringList{u"big"_s, u"small"_s, u"note.txt"_s}));
-    // Only folders of the current listing can be entered.
-    const StorageEntry small = entryNamed(model, u"small"_s);
-    model.enterDirectory(entryNamed(model, u"note.txt"_s));
-    EXPECT_EQ(model.currentDirectory(), home());
-    model.enterDirectory(entryNamed(model, u"big"_s));
-    ASSERT_TRUE(waitForListing(model));
-    EXPECT_EQ(model.directoryStack(), (QStringList{home(), m_tree->path(u"big"_s)}));
-    EXPECT_EQ(names(model.entries()), (QStringList{u"a"_s, u"inner"_s}));
-    model.enterDirectory(small); // a row of the home listing, tapped late, is not a child of "big"
-    EXPECT_EQ(model.currentDirectory(), m_tree->path(u"big"_s));
-
-    // New files do not show in cached listings: going back and in again is instant.
-    m_tree->file(u"fresh"_s, 200000);
-    m_tree->file(u"big/fresh"_s, 200000);
-    model.goUp();
-    EXPECT_FALSE(model.isScanning());
-    EXPECT_EQ(model.currentDirectory(), home());
-    EXPECT_EQ(names(model.entries()).size(), 3);
-    model.enterDirectory(entryNamed(model, u"big"_s));
-    EXPECT_FALSE(model.isScanning());
-    EXPECT_EQ(names(model.entries()).size(), 2);
-
-    // Refreshing recomputes this folder only.
-    model.refresh();
-    EXPECT_TRUE(model.isScanning());
-    ASSERT_TRUE(waitForListing(model));
-    EXPECT_EQ(names(model.entries()).first(), u"fresh"_s);
-    EXPECT_TRUE(model.hasCachedListing(home()));
-    model.goUp();
-    EXPECT_FALSE(model.isScanning());
-    EXPECT_EQ(names(model.entries()).size(), 3);
-}
-
 TEST_F(StorageAnalysisModelTest, DeletionWithAFailureKeepsTheFailedItemSelectedAndDropsEveryCache)
 {
     grantHome();
@@ -519,7 +456,7 @@ TEST_F(StorageAnalysisModelTest, DeletionWithAFailureKeepsTheFailedItemSelectedA
 }
 
 TEST_F(StorageAnalysisModelTest,
-       ChoosingAFolderStartsAFreshPathThereAndMovingOnDuringAComputationShowsTheFolderTheUserIsIn)
+       AChosenFolderStartsAFreshPathMovingOnShowsTheFolderTheUserIsInAndListingsAreCachedUntilRefreshed)
 {
     const QString other = makeFolder(u"elsewhere/photos"_s);
     TreeBuilder(other).file(u"p.jpg"_s, 7000);
@@ -575,11 +512,54 @@ TEST_F(StorageAnalysisModelTest,
     EXPECT_EQ(names(moving.entries()), QStringList{u"c"_s});
     EXPECT_EQ(moving.message(), u"共 1 项"_s);
     EXPECT_EQ(moving.directoryStack(), (QStringList{home(), m_tree->path(u"small"_s)}));
+
+    // A model starts at home, enters only listed folders and caches listings until refreshed.
+    StorageAnalysisModel cached;
+    EXPECT_EQ(cached.currentDirectory(), home());
+    EXPECT_EQ(cached.directoryStack(), QStringList{home()});
+    EXPECT_TRUE(cached.entries().isEmpty());
+    QSignalSpy scanning(&cached, &StorageAnalysisModel::isScanningChanged);
+    cached.goUp(); // no further than home
+    EXPECT_EQ(cached.directoryStack(), QStringList{home()});
+    EXPECT_EQ(scanning.count(), 0);
+
+    cached.refresh();
+    EXPECT_TRUE(cached.isScanning());
+    ASSERT_TRUE(waitForListing(cached));
+    EXPECT_EQ(scanning.count(), 2); // a refresh does start and end a computation
+    EXPECT_EQ(names(cached.entries()), (QStringList{u"big"_s, u"small"_s, u"note.txt"_s}));
+    // Only folders of the current listing can be entered.
+    const StorageEntry small = entryNamed(cached, u"small"_s);
+    cached.enterDirectory(entryNamed(cached, u"note.txt"_s));
+    EXPECT_EQ(cached.currentDirectory(), home());
+    cached.enterDirectory(entryNamed(cached, u"big"_s));
+    ASSERT_TRUE(waitForListing(cached));
+    EXPECT_EQ(cached.directoryStack(), (QStringList{home(), m_tree->path(u"big"_s)}));
+    EXPECT_EQ(names(cached.entries()), (QStringList{u"a"_s, u"inner"_s}));
+    cached.enterDirectory(small); // a row of the home listing, tapped late, is not a child of "big"
+    EXPECT_EQ(cached.currentDirectory(), m_tree->path(u"big"_s));
+
+    // New files do not show in cached listings: going back and in again is instant.
+    m_tree->file(u"fresh"_s, 200000);
+    m_tree->file(u"big/fresh"_s, 200000);
+    cached.goUp();
+    EXPECT_FALSE(cached.isScanning());
+    EXPECT_EQ(cached.currentDirectory(), home());
+    EXPECT_EQ(names(cached.entries()).size(), 3);
+    cached.enterDirectory(entryNamed(cached, u"big"_s));
+    EXPECT_FALSE(cached.isScanning());
+    EXPECT_EQ(names(cached.entries()).size(), 2);
+
+    // Refreshing recomputes this folder only.
+    cached.refresh();
+    EXPECT_TRUE(cached.isScanning());
+    ASSERT_TRUE(waitForListing(cached));
+    EXPECT_EQ(names(cached.entries()).first(), u"fresh"_s);
+    EXPECT_TRUE(cached.hasCachedListing(home()));
+    cached.goUp();
+    EXPECT_FALSE(cached.isScanning());
+    EXPECT_EQ(names(cached.entries()).size(), 3);
 }
-
-} // namespace
-
-namespace {
 
 TrashReadError posix(int code)
 {
@@ -611,28 +591,8 @@ protected:
     QString m_trash;
 };
 
-TEST_F(TrashSummaryTest, AHiddenFileAndAFolderOfManyFilesAreAnItemEach)
-{
-    grantHome();
-    TreeBuilder tree(m_trash);
-    qint64 size = TreeBuilder::allocatedBytes(tree.file(u".DS_Store"_s, 6000));
-    for (int i = 0; i < 60; ++i)
-        size += TreeBuilder::allocatedBytes(tree.file(u"project/src/%1/.f%2"_s.arg(i % 7).arg(i), 1500 + i));
-    size += TreeBuilder::allocatedBytes(tree.file(u"project/App.app/Contents/bin"_s, 9000));
-    tree.symlink(u"project/link"_s, TreeBuilder(home()).file(u"big"_s, 500000));
-    TrashSummaryViewModel model;
-    model.refreshTrashSummary();
-    EXPECT_TRUE(model.isLoading());
-    ASSERT_TRUE(waitForCount(model));
-    EXPECT_EQ(model.itemCount(), 2);
-    EXPECT_EQ(model.totalSize(), size);
-    EXPECT_TRUE(model.isAvailable());
-    EXPECT_EQ(model.statusText(), u"2 项 · "_s + formattedByteCount(size));
-    EXPECT_EQ(trashLines(), QStringList{u"[TrashSummary] Finder 废纸篓读取成功：%1，2 项，%2 字节"_s.arg(
-                                m_trash, QString::number(size))});
-}
-
-TEST_F(TrashSummaryTest, WithoutAGrantNothingIsCountedAndAMissingTrashIsAnEmptyOne)
+TEST_F(TrashSummaryTest,
+       WithoutAGrantNothingIsCountedEachTopLevelEntryIsAnItemAndCountsRepeatOnNotificationsAndActivation)
 {
     TrashSummaryViewModel model;
     model.refreshTrashSummary();
@@ -651,20 +611,27 @@ TEST_F(TrashSummaryTest, WithoutAGrantNothingIsCountedAndAMissingTrashIsAnEmptyO
     EXPECT_EQ(model.statusText(), u"0 项 · 0 KB"_s);
     EXPECT_FALSE(model.showFullDiskAccessPrompt());
     EXPECT_TRUE(trashLines().isEmpty());
-    // Once the Trash exists, the same model reads it and logs that it did.
-    TreeBuilder(m_trash).file(u"x"_s, 100);
+    // Once the Trash exists, the same model reads it: a hidden file and a folder of many files are an item each.
+    TreeBuilder tree(m_trash);
+    qint64 size = TreeBuilder::allocatedBytes(tree.file(u".DS_Store"_s, 6000));
+    for (int i = 0; i < 60; ++i)
+        size += TreeBuilder::allocatedBytes(tree.file(u"project/src/%1/.f%2"_s.arg(i % 7).arg(i), 1500 + i));
+    size += TreeBuilder::allocatedBytes(tree.file(u"project/App.app/Contents/bin"_s, 9000));
+    tree.symlink(u"project/link"_s, TreeBuilder(home()).file(u"big"_s, 500000));
     model.refreshTrashSummary();
+    EXPECT_TRUE(model.isLoading());
     ASSERT_TRUE(waitForCount(model));
-    EXPECT_EQ(model.itemCount(), 1);
-    EXPECT_EQ(trashLines().size(), 1);
-}
+    EXPECT_EQ(model.itemCount(), 2);
+    EXPECT_EQ(model.totalSize(), size);
+    EXPECT_TRUE(model.isAvailable());
+    EXPECT_EQ(model.statusText(), u"2 项 · "_s + formattedByteCount(size));
+    EXPECT_EQ(trashLines(), QStringList{u"[TrashSummary] Finder 废纸篓读取成功：%1，2 项，%2 字节"_s.arg(
+                                m_trash, QString::number(size))});
 
-TEST_F(TrashSummaryTest, CountsAgainOnNotificationsAndOnActivationWhileUnavailableAlertsOnceAndKnowsPermissionErrors)
-{
-    grantHome();
+    // It counts again on notifications and on activation while unavailable, and alerts once on a permission error.
     std::atomic<int> counted{0};
     std::atomic<int> failure{0}; // the errno of the read, 0 while it succeeds
-    TrashSummaryViewModel model(
+    TrashSummaryViewModel counting(
         [&](const QString&) {
             ++counted;
             TrashSummaryEngine::Count count;
@@ -677,41 +644,41 @@ TEST_F(TrashSummaryTest, CountsAgainOnNotificationsAndOnActivationWhileUnavailab
             return count;
         },
         nullptr);
-    model.refreshTrashSummary();
-    model.refreshTrashSummary(); // dropped: one count at a time
-    ASSERT_TRUE(waitForCount(model));
+    counting.refreshTrashSummary();
+    counting.refreshTrashSummary(); // dropped: one count at a time
+    ASSERT_TRUE(waitForCount(counting));
     EXPECT_EQ(counted, 1);
-    model.applicationDidBecomeActive();
-    EXPECT_FALSE(model.isLoading());
+    counting.applicationDidBecomeActive();
+    EXPECT_FALSE(counting.isLoading());
 
     Notifications::instance().postTrashContentsDidChange();
-    ASSERT_TRUE(waitUntil([&] { return model.itemCount() == 2 && !model.isLoading(); }));
+    ASSERT_TRUE(waitUntil([&] { return counting.itemCount() == 2 && !counting.isLoading(); }));
     failure = EIO;
     Notifications::instance().postAuthorizationDidChange();
-    ASSERT_TRUE(waitUntil([&] { return counted == 3 && !model.isLoading(); }));
-    EXPECT_FALSE(model.isAvailable());
-    EXPECT_FALSE(model.showFullDiskAccessPrompt()) << "not a permission error";
+    ASSERT_TRUE(waitUntil([&] { return counted == 3 && !counting.isLoading(); }));
+    EXPECT_FALSE(counting.isAvailable());
+    EXPECT_FALSE(counting.showFullDiskAccessPrompt()) << "not a permission error";
     failure = 0;
-    model.applicationDidBecomeActive();
-    EXPECT_TRUE(model.isLoading());
-    ASSERT_TRUE(waitForCount(model));
-    EXPECT_TRUE(model.isAvailable());
-    EXPECT_EQ(model.itemCount(), 4);
+    counting.applicationDidBecomeActive();
+    EXPECT_TRUE(counting.isLoading());
+    ASSERT_TRUE(waitForCount(counting));
+    EXPECT_TRUE(counting.isAvailable());
+    EXPECT_EQ(counting.itemCount(), 4);
 
-    // A permission error raises the access alert, once per model.
+    // A permission error raises the access alert, once per counting.
     failure = EPERM;
-    model.refreshTrashSummary();
-    ASSERT_TRUE(waitForCount(model));
-    EXPECT_FALSE(model.isAvailable());
-    EXPECT_TRUE(model.showFullDiskAccessPrompt());
-    model.dismissFullDiskAccessPrompt();
-    EXPECT_FALSE(model.showFullDiskAccessPrompt());
-    model.refreshTrashSummary();
-    ASSERT_TRUE(waitForCount(model));
+    counting.refreshTrashSummary();
+    ASSERT_TRUE(waitForCount(counting));
+    EXPECT_FALSE(counting.isAvailable());
+    EXPECT_TRUE(counting.showFullDiskAccessPrompt());
+    counting.dismissFullDiskAccessPrompt();
+    EXPECT_FALSE(counting.showFullDiskAccessPrompt());
+    counting.refreshTrashSummary();
+    ASSERT_TRUE(waitForCount(counting));
     EXPECT_EQ(counted, 6);
-    EXPECT_FALSE(model.showFullDiskAccessPrompt());
-    EXPECT_TRUE(model.hasPromptedForFullDiskAccess());
-    EXPECT_EQ(model.statusText(), u"暂时无法读取"_s);
+    EXPECT_FALSE(counting.showFullDiskAccessPrompt());
+    EXPECT_TRUE(counting.hasPromptedForFullDiskAccess());
+    EXPECT_EQ(counting.statusText(), u"暂时无法读取"_s);
 
     // Permission errors are found through their causes.
     using TrashSummaryEngine::isPermissionError;

@@ -27,7 +27,7 @@ protected:
 
     // Every folder's tiles: inside their folder's inner rectangle, apart from each other, and
     // with their areas adding up to it (when anything was drawn in it).
-    static void checkLayout(const StorageTree& tree, const std::vector<TreemapTile>& tiles, const QRectF& bounds)
+    static void checkLayout(const std::vector<TreemapTile>& tiles, const QRectF& bounds)
     {
         std::map<std::pair<StorageTree::Index, int>, std::vector<QRectF>> byFolder;
         for (const TreemapTile& tile : tiles) {
@@ -48,7 +48,6 @@ protected:
             }
             EXPECT_NEAR(area, united.width() * united.height(), 1e-3 * area) << "folder " << key.first;
         }
-        Q_UNUSED(tree);
     }
 
     QTemporaryDir m_dir;
@@ -118,11 +117,11 @@ TEST_F(StorageTreeTest, TreemapTilesFillEachFolderWithoutOverlapIncludingDegener
     const QRectF bounds(0, 0, 800, 500);
     // Items under 30×30 are too small to draw here: the 4 KiB files beside 4 MiB.
     const std::vector<TreemapTile> tiles = layoutTreemap(built, built.root(), bounds, {3, 30.0, 2.0, 0.0});
-    checkLayout(built, tiles, bounds);
+    checkLayout(tiles, bounds);
 
     const auto tilesIn = [&](const char* folder) {
         const std::vector<TreemapTile> in = layoutTreemap(built, *built.find(0, folder), bounds, {3, 30.0, 2.0, 0.0});
-        checkLayout(built, in, bounds);
+        checkLayout(in, bounds);
         return in;
     };
     ASSERT_EQ(tilesIn("single").size(), 1u);
