@@ -4,7 +4,7 @@
 #include "BenchJournal.h"
 #include "platform/PlatformLayout.h"
 #include "trash/CleanupHistoryViewModel.h"
-#include "ui/pages/CleanupHistoryPage.h"
+#include "ui/pages/trash/CleanupHistoryPage.h"
 #include "ui/style/Theme.h"
 
 #include <QApplication>

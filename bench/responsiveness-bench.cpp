@@ -17,10 +17,10 @@
 #include "scanners/QuickCleanupViewModel.h"
 #include "scanners/StorageAnalysisModel.h"
 #include "trash/CleanupHistoryViewModel.h"
-#include "ui/pages/CleanupHistoryPage.h"
-#include "ui/pages/FileSearchPage.h"
-#include "ui/pages/QuickCleanupPage.h"
-#include "ui/pages/StorageAnalysisPage.h"
+#include "ui/pages/quick/QuickCleanupPage.h"
+#include "ui/pages/search/FileSearchPage.h"
+#include "ui/pages/storage/StorageAnalysisPage.h"
+#include "ui/pages/trash/CleanupHistoryPage.h"
 #include "ui/style/Theme.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "ui/pages/AboutPage.h"
+#include "ui/pages/about/AboutPage.h"
 #include "PageTest.h"
 #include "platform/PlatformLayout.h"
 #include "scanners/AboutInfo.h"
@@ -6,9 +6,9 @@
 #include "support/ChildProcess.h"
 #include "support/Screenshots.h"
 #include "support/TreeBuilder.h"
-#include "ui/pages/AboutListRow.h"
-#include "ui/pages/TrashSummaryView.h"
-#include "ui/pages/UrlOpener.h"
+#include "ui/components/UrlOpener.h"
+#include "ui/pages/about/AboutListRow.h"
+#include "ui/pages/trash/TrashSummaryView.h"
 
 #include <QDate>
 #include <QFileInfo>

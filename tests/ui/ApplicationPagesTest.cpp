@@ -7,8 +7,8 @@
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
 #include "ui/components/ScanFilePanel.h"
-#include "ui/pages/ApplicationCleanupPage.h"
-#include "ui/pages/ApplicationUninstallPage.h"
+#include "ui/pages/apps/ApplicationCleanupPage.h"
+#include "ui/pages/apps/ApplicationUninstallPage.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 // Undo after a clean, 清理记录 and its restores, and emptying the Trash, through the real widgets
 // and the real Trash of the test home.
-#include "ui/pages/CleanupHistoryPage.h"
+#include "ui/pages/trash/CleanupHistoryPage.h"
 #include "PageTest.h"
 #include "platform/PlatformLayout.h"
 #include "scanners/FileSearchEngine.h"
@@ -10,9 +10,9 @@
 #include "trash/CleanupHistoryViewModel.h"
 #include "trash/EmptyTrashViewModel.h"
 #include "ui/components/CleanRunBar.h"
-#include "ui/pages/LargeFilePage.h"
-#include "ui/pages/TrashSummaryView.h"
-#include "ui/pages/UrlOpener.h"
+#include "ui/components/UrlOpener.h"
+#include "ui/pages/large/LargeFilePage.h"
+#include "ui/pages/trash/TrashSummaryView.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>

@@ -6,7 +6,7 @@
 #include "support/Screenshots.h"
 #include "ui/components/EmptyState.h"
 #include "ui/components/FloatingActionButton.h"
-#include "ui/pages/TaskCleanPage.h"
+#include "ui/pages/rules/TaskCleanPage.h"
 
 #include <QMessageBox>
 #include <QPushButton>

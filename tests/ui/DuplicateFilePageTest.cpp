@@ -1,4 +1,4 @@
-#include "ui/pages/DuplicateFilePage.h"
+#include "ui/pages/dupes/DuplicateFilePage.h"
 #include "PageTest.h"
 #include "scanners/DuplicateFileViewModel.h"
 #include "support/Screenshots.h"

@@ -1,4 +1,4 @@
-#include "ui/pages/EmptyFolderCleanupPage.h"
+#include "ui/pages/empty/EmptyFolderCleanupPage.h"
 #include "PageTest.h"
 #include "scanners/EmptyFolderCleanupViewModel.h"
 #include "support/Screenshots.h"

@@ -1,4 +1,4 @@
-#include "ui/pages/FileSearchPage.h"
+#include "ui/pages/search/FileSearchPage.h"
 #include "ListArrangeSteps.h"
 #include "PageTest.h"
 #include "scanners/FileSearchViewModel.h"

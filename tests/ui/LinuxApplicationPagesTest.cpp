@@ -5,8 +5,8 @@
 #include "apps/LeftoverViewModel.h"
 #include "support/LinuxApplicationFixture.h"
 #include "support/Screenshots.h"
-#include "ui/pages/ApplicationCleanupPage.h"
-#include "ui/pages/ApplicationUninstallPage.h"
+#include "ui/pages/apps/ApplicationCleanupPage.h"
+#include "ui/pages/apps/ApplicationUninstallPage.h"
 
 #include <QAbstractButton>
 #include <QDir>

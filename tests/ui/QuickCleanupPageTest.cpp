@@ -1,4 +1,4 @@
-#include "ui/pages/QuickCleanupPage.h"
+#include "ui/pages/quick/QuickCleanupPage.h"
 #include "WindowFixture.h"
 #include "access/AccessManager.h"
 #include "apps/ApplicationCleanupViewModel.h"

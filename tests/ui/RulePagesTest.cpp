@@ -8,13 +8,13 @@
 #include "trash/ProtectedPlaces.h"
 #include "trash/ProtectedPlacesViewModel.h"
 #include "ui/components/PlaceholderView.h"
-#include "ui/pages/CloudRuleCard.h"
-#include "ui/pages/MarketRuleRow.h"
-#include "ui/pages/ProtectedPlacesCard.h"
-#include "ui/pages/RuleCard.h"
-#include "ui/pages/RuleEditorPanel.h"
-#include "ui/pages/RuleWorkshopPage.h"
-#include "ui/pages/RulesPage.h"
+#include "ui/pages/rules/CloudRuleCard.h"
+#include "ui/pages/rules/ProtectedPlacesCard.h"
+#include "ui/pages/rules/RuleCard.h"
+#include "ui/pages/rules/RuleEditorPanel.h"
+#include "ui/pages/rules/RulesPage.h"
+#include "ui/pages/workshop/MarketRuleRow.h"
+#include "ui/pages/workshop/RuleWorkshopPage.h"
 
 #include <QClipboard>
 #include <QJsonDocument>

@@ -1,4 +1,4 @@
-#include "ui/pages/StorageAnalysisPage.h"
+#include "ui/pages/storage/StorageAnalysisPage.h"
 #include "ListArrangeSteps.h"
 #include "PageTest.h"
 #include "scanners/StorageAnalysisModel.h"
@@ -8,8 +8,8 @@
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/SelectAllBar.h"
 #include "ui/components/Treemap.h"
-#include "ui/pages/StorageEntryListModel.h"
-#include "ui/pages/StorageRowDelegate.h"
+#include "ui/pages/storage/StorageEntryListModel.h"
+#include "ui/pages/storage/StorageRowDelegate.h"
 #include "ui/window/MainWindow.h"
 #include "util/ByteCount.h"
 

@@ -1,4 +1,4 @@
-#include "ui/pages/TaskCleanPage.h"
+#include "ui/pages/rules/TaskCleanPage.h"
 #include "PageTest.h"
 #include "WindowFixture.h"
 #include "rules/CleanupViewModel.h"

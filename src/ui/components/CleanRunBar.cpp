@@ -2,8 +2,8 @@
 
 #include "platform/PlatformLayout.h"
 #include "trash/CleanRun.h"
-#include "ui/pages/Buttons.h"
-#include "ui/pages/UrlOpener.h"
+#include "ui/components/Buttons.h"
+#include "ui/components/UrlOpener.h"
 #include "ui/style/Theme.h"
 
 #include <QDialog>

@@ -1,7 +1,7 @@
 #include "ui/components/FileItemList.h"
 
 #include "ui/components/RevealInFileManager.h"
-#include "ui/pages/UrlOpener.h"
+#include "ui/components/UrlOpener.h"
 
 #include <QKeyEvent>
 

@@ -2,7 +2,7 @@
 
 #include "access/AccessManager.h"
 #include "ui/components/BusyIndicator.h"
-#include "ui/pages/Buttons.h"
+#include "ui/components/Buttons.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
 

@@ -2,7 +2,7 @@
 
 #include "util/NameOrder.h"
 
-#include "ui/pages/UrlOpener.h"
+#include "ui/components/UrlOpener.h"
 
 #include <QUrl>
 

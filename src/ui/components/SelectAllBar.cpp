@@ -1,6 +1,6 @@
 #include "ui/components/SelectAllBar.h"
 
-#include "ui/pages/Buttons.h"
+#include "ui/components/Buttons.h"
 #include "ui/style/Theme.h"
 #include "util/ByteCount.h"
 
