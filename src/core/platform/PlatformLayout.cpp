@@ -1,10 +1,8 @@
 #include "platform/PlatformLayout.h"
 
-#include <QDir>
-#include <QMutex>
-#include <QMutexLocker>
+#include "platform/Context.h"
 
-#include <list>
+#include <QDir>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -32,11 +30,6 @@ QString environmentDataHome()
     return standardizedPath(QDir::homePath() + QStringLiteral("/.local/share"));
 #endif
 }
-
-QMutex g_mutex;
-// Every layout ever set stays alive, so references handed out earlier stay valid.
-std::list<PlatformLayout> g_layouts;
-PlatformLayout* g_current = nullptr;
 
 } // namespace
 
@@ -124,16 +117,12 @@ PlatformLayout PlatformLayout::system()
 
 const PlatformLayout& PlatformLayout::current()
 {
-    QMutexLocker lock(&g_mutex);
-    if (g_current == nullptr)
-        g_current = &g_layouts.emplace_back(system());
-    return *g_current;
+    return Context::current().layout();
 }
 
 void PlatformLayout::setCurrent(const PlatformLayout& layout)
 {
-    QMutexLocker lock(&g_mutex);
-    g_current = &g_layouts.emplace_back(layout);
+    Context::current().setLayout(layout);
 }
 
 } // namespace Sweepora::Core
