@@ -31,6 +31,7 @@ int main(int argc, char** argv)
     QFile::setPermissions(world.filePath(QStringLiteral("runtime")),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("HOME", root);
+    qputenv("SWEEPORA_SETTINGS_FILE", root + "/config/settings.ini");
     qunsetenv("SWEEPORA_HOME");
     // No test reaches a real service: unless a test points them at its own server, both
     // services answer from a closed loopback port, so a request fails at once.
@@ -43,7 +44,6 @@ int main(int argc, char** argv)
     TestApplication app(argc, argv);
     Sweepora::Core::Context context;
     const Sweepora::Core::Context::Scope installed(context);
-    context.useSettingsFile(world.filePath(QStringLiteral("config/settings.ini")));
     const int status = RUN_ALL_TESTS();
     // Let jobs and network replies that a test left behind finish and be deleted, so the leak
     // checker of the sanitizer build reports only real leaks.

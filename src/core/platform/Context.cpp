@@ -87,6 +87,8 @@ Context::~Context()
     d->pool.waitForDone();
     if (g_installed.load() == this)
         g_installed.store(nullptr);
+    // Replies still in flight belong to the session and go with it.
+    delete d->httpSession.data();
 }
 
 Context& Context::current()
@@ -102,11 +104,12 @@ bool Context::isInstalled()
     return g_installed.load(std::memory_order_acquire) != nullptr;
 }
 
-Context::Scope::Scope(Context& context) : m_previous(g_installed.exchange(&context))
+Context::Scope::Scope(Context& context) : m_context(context), m_previous(g_installed.exchange(&context))
 {}
 
 Context::Scope::~Scope()
 {
+    m_context.jobPool().waitForDone();
     g_installed.store(m_previous);
 }
 

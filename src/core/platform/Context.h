@@ -55,7 +55,8 @@ public:
     static Context& current();
     static bool isInstalled();
 
-    // Installs a context for as long as it lives, then puts back the one it replaced.
+    // Installs a context for as long as it lives, then waits for the context's jobs (they ask
+    // the installed context) and puts back the one it replaced.
     class Scope
     {
     public:
@@ -65,6 +66,7 @@ public:
         Scope& operator=(const Scope&) = delete;
 
     private:
+        Context& m_context;
         Context* m_previous = nullptr;
     };
 
