@@ -9,11 +9,13 @@
 #include "trash/Trash.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QNetworkAccessManager>
 #include <QPointer>
 #include <QSettings>
+#include <QThread>
 #include <QThreadPool>
 #include <QWriteLocker>
 
@@ -47,6 +49,9 @@ struct Context::State
     QMutex journalMutex;
     std::shared_ptr<CleanupJournal> journal;
     QString journalFile;
+
+    QMutex batchMutex;
+    QHash<Qt::HANDLE, TrashGateway::Batch*> openBatches; // by thread
 
     QMutex settingsMutex;
     std::unique_ptr<QSettings> settings;
@@ -152,6 +157,21 @@ std::shared_ptr<CleanupJournal> Context::journal()
         d->journal->settlePending({bytesFromPath(places.dataHome + QStringLiteral("/Trash/files"))});
     }
     return d->journal;
+}
+
+TrashGateway::Batch* Context::openBatch()
+{
+    QMutexLocker lock(&d->batchMutex);
+    return d->openBatches.value(QThread::currentThreadId());
+}
+
+void Context::setOpenBatch(TrashGateway::Batch* batch)
+{
+    QMutexLocker lock(&d->batchMutex);
+    if (batch != nullptr)
+        d->openBatches.insert(QThread::currentThreadId(), batch);
+    else
+        d->openBatches.remove(QThread::currentThreadId());
 }
 
 QSettings& Context::settings()

@@ -21,6 +21,9 @@ class FolderPicker;
 class Notifications;
 struct SandboxScopes;
 class Trash;
+namespace TrashGateway {
+class Batch;
+}
 
 // The limits of the network client (see HTTPUtil): the GET idle limit, the POST idle limit and
 // the limit for a whole exchange. `sessionDefault` is the manager's own idle limit.
@@ -80,6 +83,9 @@ public:
     // The journal of the layout's application-support folder, opened and settled on first
     // use; a new layout opens its own.
     std::shared_ptr<CleanupJournal> journal();
+    // The clean open on the calling thread (see TrashGateway::Batch), or null; null closes it.
+    TrashGateway::Batch* openBatch();
+    void setOpenBatch(TrashGateway::Batch* batch);
 
     // The settings store: SWEEPORA_SETTINGS_FILE, else the user's defaults.
     QSettings& settings();
