@@ -1,6 +1,7 @@
 #include "platform/Context.h"
 
 #include "access/FolderAccess.h"
+#include "fs/WalkShare.h"
 #include "platform/FolderPicker.h"
 #include "platform/Notifications.h"
 #include "platform/PathBytes.h"
@@ -73,6 +74,7 @@ struct Context::State
     QPointer<QNetworkAccessManager> httpSession;
 
     SandboxScopes sandbox;
+    WalkShare walks;
     FolderAccess access;
     QThreadPool pool;
 };
@@ -261,6 +263,11 @@ void Context::useStandardError(bool on)
 QThreadPool& Context::jobPool()
 {
     return d->pool;
+}
+
+WalkShare& Context::walks()
+{
+    return d->walks;
 }
 
 HttpTimeouts Context::httpTimeouts()

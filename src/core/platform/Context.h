@@ -20,6 +20,7 @@ class FolderAccess;
 class FolderPicker;
 class Notifications;
 struct SandboxScopes;
+struct WalkShare;
 class Trash;
 namespace TrashGateway {
 class Batch;
@@ -105,6 +106,7 @@ public:
     void useStandardError(bool on);
 
     QThreadPool& jobPool();
+    WalkShare& walks();
 
     HttpTimeouts httpTimeouts();
     void setHttpTimeouts(const HttpTimeouts& timeouts);
