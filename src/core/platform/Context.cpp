@@ -128,6 +128,17 @@ const PlatformLayout& Context::layout()
     return *d->layout;
 }
 
+// The layout's own file stays free of the context: readers built alone (the fuzz targets) use it.
+const PlatformLayout& PlatformLayout::current()
+{
+    return Context::current().layout();
+}
+
+void PlatformLayout::setCurrent(const PlatformLayout& layout)
+{
+    Context::current().setLayout(layout);
+}
+
 void Context::setLayout(const PlatformLayout& layout)
 {
     QMutexLocker lock(&d->layoutMutex);

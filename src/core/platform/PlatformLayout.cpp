@@ -1,7 +1,5 @@
 #include "platform/PlatformLayout.h"
 
-#include "platform/Context.h"
-
 #include <QDir>
 
 #include <pwd.h>
@@ -113,16 +111,6 @@ PlatformLayout PlatformLayout::system()
 {
     const QString overridden = qEnvironmentVariable("SWEEPORA_HOME");
     return forHome(overridden.isEmpty() ? passwordHome() : overridden);
-}
-
-const PlatformLayout& PlatformLayout::current()
-{
-    return Context::current().layout();
-}
-
-void PlatformLayout::setCurrent(const PlatformLayout& layout)
-{
-    Context::current().setLayout(layout);
 }
 
 } // namespace Sweepora::Core
