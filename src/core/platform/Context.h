@@ -42,8 +42,8 @@ struct HttpTimeouts
 // and installs it for its lifetime with a Scope; nothing else in the process holds state.
 //
 // Thread-safe: scanners call in from the job pool while the GUI thread grants and restores.
-// No lock is held while a picker runs, a notification is posted or a log sink is called back
-// into the context.
+// No lock is held while a picker runs or a notification is posted; a log sink runs under the
+// log's own lock, so it must not log.
 class Context
 {
 public:
