@@ -18,7 +18,6 @@
 #include <QSettings>
 #include <QThread>
 #include <QThreadPool>
-#include <QWriteLocker>
 
 #include <atomic>
 #include <cstdio>
@@ -104,11 +103,6 @@ Context& Context::current()
     if (installed == nullptr)
         qFatal("Sweepora: no context installed");
     return *installed;
-}
-
-bool Context::isInstalled()
-{
-    return g_installed.load(std::memory_order_acquire) != nullptr;
 }
 
 Context::Scope::Scope(Context& context) : m_context(context), m_previous(g_installed.exchange(&context))
@@ -315,13 +309,6 @@ FolderAccess& Context::access()
 SandboxScopes& Context::sandbox()
 {
     return d->sandbox;
-}
-
-void Context::resetAccess()
-{
-    d->access.reset();
-    QWriteLocker lock(&d->sandbox.lock);
-    d->sandbox.scopes.clear();
 }
 
 } // namespace Sweepora::Core

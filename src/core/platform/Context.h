@@ -57,7 +57,6 @@ public:
 
     // The installed context; a program that asks before installing one stops with a message.
     static Context& current();
-    static bool isInstalled();
 
     // Installs a context for as long as it lives, then waits for the context's jobs (they ask
     // the installed context) and puts back the one it replaced.
@@ -116,8 +115,6 @@ public:
 
     FolderAccess& access();
     SandboxScopes& sandbox();
-    // Forgets the granted folders and closes every scope, as a new process would start.
-    void resetAccess();
 
 private:
     struct State;
