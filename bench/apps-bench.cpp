@@ -5,6 +5,7 @@
 // (default 11) off the main thread, as the view models do, and prints each run's wall time and
 // the median of the warm runs. Goal: under 150 ms warm.
 #include "apps/LinuxApplication.h"
+#include "platform/Context.h"
 #include "platform/Jobs.h"
 #include "platform/Sandbox.h"
 
@@ -66,6 +67,8 @@ void build(const QString& sys, int entries, int flatpaks)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    Context context;
+    const Context::Scope installed(context);
     const QStringList args = app.arguments();
     if (args.size() < 2) {
         std::fprintf(stderr, "usage: sweepora-apps-bench DIR [entries] [flatpaks] [runs]\n");

@@ -4,6 +4,7 @@
 // 2. a rule clean of a cache folder that moves its subfolders whole;
 // 3. listing the cleanup history with many batches.
 #include "BenchJournal.h"
+#include "platform/Context.h"
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
 #include "rules/RuleScanEngine.h"
@@ -75,6 +76,8 @@ double moveSmallFiles(const QString& root, int count, bool journal)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    Context context;
+    const Context::Scope installed(context);
     if (argc < 2) {
         std::fprintf(stderr, "usage: sweepora-clean-bench DIR [small-files] [cache-files] [batches]\n");
         return 1;

@@ -1,6 +1,7 @@
 // Times the duplicate engine alone on a tree, without the command line around it, and reports
 // its peak memory at each stage's end:
 //   sweepora-dupes-bench TREE [minimum-bytes] [runs]
+#include "platform/Context.h"
 #include "platform/Sandbox.h"
 #include "scanners/DuplicateFileEngine.h"
 
@@ -17,6 +18,8 @@ using namespace Sweepora::Core;
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    Context context;
+    const Context::Scope installed(context);
     if (argc < 2) {
         std::fprintf(stderr, "usage: sweepora-dupes-bench TREE [minimum-bytes] [runs]\n");
         return 1;

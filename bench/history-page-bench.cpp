@@ -2,6 +2,7 @@
 //   QT_QPA_PLATFORM=offscreen sweepora-history-page-bench DIR [batches]
 // First the journal's own view on screen, then the list checked against the disk.
 #include "BenchJournal.h"
+#include "platform/Context.h"
 #include "platform/PlatformLayout.h"
 #include "trash/CleanupHistoryViewModel.h"
 #include "ui/pages/trash/CleanupHistoryPage.h"
@@ -19,6 +20,8 @@ using namespace Sweepora;
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    Core::Context context;
+    const Core::Context::Scope installed(context);
     if (argc < 2) {
         std::fprintf(stderr, "usage: sweepora-history-page-bench DIR [batches]\n");
         return 1;

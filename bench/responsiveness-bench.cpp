@@ -6,6 +6,7 @@
 #include "BenchJournal.h"
 #include "access/AccessManager.h"
 #include "apps/ApplicationCleanupViewModel.h"
+#include "platform/Context.h"
 #include "platform/FolderPicker.h"
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
@@ -124,6 +125,8 @@ void useHome(const QString& home, const QString& scratch)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    Core::Context context;
+    const Core::Context::Scope installed(context);
     if (argc < 3) {
         std::fputs("usage: sweepora-responsiveness-bench TREE SCRATCH [query]\n", stderr);
         return 1;

@@ -4,6 +4,7 @@
 // four home-folder scans of the quick cleanup on one shared walk; home4-apart runs the same
 // four scans at once, each with its own walk.
 #include "fs/Walker.h"
+#include "platform/Context.h"
 #include "platform/Jobs.h"
 #include "platform/Sandbox.h"
 #include "scanners/SharedHomeWalk.h"
@@ -77,6 +78,8 @@ QString homeScans(const QString& root, bool shared)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    Context context;
+    const Context::Scope installed(context);
     if (argc < 2) {
         std::fputs("usage: sweepora-walk-bench TREE [threads] [names|stat|storage] [runs]\n", stderr);
         return 1;

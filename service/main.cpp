@@ -1,4 +1,5 @@
 #include "ServiceProgram.h"
+#include "platform/Context.h"
 
 #include <QCoreApplication>
 
@@ -6,6 +7,8 @@ int main(int argc, char** argv)
 {
     // Only for argument decoding and the standard paths; the server runs no Qt event loop.
     QCoreApplication app(argc, argv);
+    Sweepora::Core::Context context;
+    const Sweepora::Core::Context::Scope installed(context);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     return Sweepora::Service::runServiceProgram(arguments);

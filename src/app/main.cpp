@@ -1,4 +1,5 @@
 #include "platform/Clock.h"
+#include "platform/Context.h"
 #include "platform/FolderPicker.h"
 #include "platform/ProgramText.h"
 #include "services/HTTPUtil.h"
@@ -42,6 +43,9 @@ int main(int argc, char** argv)
         return 0;
     Sweepora::Core::Clock::pinLocalTimeZone();
     QApplication app(argc, argv);
+    // Everything the window and its jobs share; it goes before the application object does.
+    Sweepora::Core::Context context;
+    const Sweepora::Core::Context::Scope installed(context);
     QApplication::setOrganizationName(QStringLiteral("Sweepora"));
     QApplication::setApplicationName(QStringLiteral("Sweepora"));
     // The desktop entry's name, so that the window groups with its launcher and shows its icon.

@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 #include "platform/Clock.h"
+#include "platform/Context.h"
 
 #include <QCoreApplication>
 
@@ -7,6 +8,8 @@ int main(int argc, char** argv)
 {
     Sweepora::Core::Clock::pinLocalTimeZone();
     QCoreApplication app(argc, argv);
+    Sweepora::Core::Context context;
+    const Sweepora::Core::Context::Scope installed(context);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     return Sweepora::Cli::runCommandLine(arguments);

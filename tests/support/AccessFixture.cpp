@@ -1,11 +1,8 @@
 #include "support/AccessFixture.h"
 
-#include "access/AccessManager.h"
 #include "platform/Bookmark.h"
 #include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
 #include "platform/Settings.h"
-#include "trash/Trash.h"
 
 #include <QDir>
 
@@ -17,17 +14,9 @@ void AccessFixture::SetUp()
 {
     ASSERT_TRUE(m_root.isValid());
     m_home = makeFolder(QStringLiteral("home/u"));
-    PlatformLayout::setCurrent(layoutFor(m_home));
-    Settings::store().clear(); // the process has a settings file of its own
-    AccessManager::resetForTesting();
-    Sandbox::reset();
+    m_context.setLayout(layoutFor(m_home));
+    m_context.useSettingsFile(m_root.filePath(QStringLiteral("settings.ini")));
     m_picker = ScriptedFolderPicker::install();
-}
-
-void AccessFixture::TearDown()
-{
-    FolderPicker::setCurrent(nullptr);
-    Trash::setCurrent(nullptr);
 }
 
 QString AccessFixture::makeFolder(const QString& relative) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Context.h"
 #include "platform/PlatformLayout.h"
 #include "support/LogCapture.h"
 #include "support/ScriptedFolderPicker.h"
@@ -11,14 +12,13 @@
 
 namespace Sweepora::Test {
 
-// A private home below a temporary root, a scripted picker, captured log lines, empty
-// settings and access tables, as in a freshly started process. The real Trash is put back afterwards.
+// A context of its own, as in a freshly started process: a private home below a temporary root,
+// a scripted picker, captured log lines, empty settings and access tables, the real Trash.
 class AccessFixture : public ::testing::Test
 {
 protected:
     void SetUp() override;
-    void TearDown() override;
-    // The layout to run under; set once, since replaced layouts are kept alive on purpose.
+    // The layout to run under.
     virtual Core::PlatformLayout layoutFor(const QString& home) const { return Core::PlatformLayout::forHome(home); }
 
     QString home() const { return m_home; }
@@ -32,6 +32,8 @@ protected:
 private:
     QTemporaryDir m_root;
     QString m_home;
+    Core::Context m_context;
+    Core::Context::Scope m_installed{m_context};
     LogCapture m_log;
 };
 

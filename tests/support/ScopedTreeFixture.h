@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Context.h"
 #include "support/LogCapture.h"
 #include "support/TreeBuilder.h"
 
@@ -9,19 +10,20 @@
 
 namespace Sweepora::Test {
 
-// For the engines, which do no access checks of their own: a temporary folder that is the one
-// open scope, a tree builder at it and the captured log. The Trash goes back to the real one.
+// For the engines, which do no access checks of their own: a context of its own in which a
+// temporary folder is the one open scope, a tree builder at it and the captured log.
 class ScopedTreeFixture : public ::testing::Test
 {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
     QString home() const { return m_dir.path(); }
     QStringList loggedLines() const { return m_log.lines(); }
 
     QTemporaryDir m_dir;
     TreeBuilder m_tree{m_dir.path()};
+    Core::Context m_context;
+    Core::Context::Scope m_installed{m_context};
     LogCapture m_log;
 };
 

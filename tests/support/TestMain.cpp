@@ -1,13 +1,12 @@
 // Every test process starts in a private world: its own data, config and runtime folders and
 // its own settings file, so no test can touch the real user's Trash, rules or grants.
-#include "platform/Jobs.h"
-#include "platform/Settings.h"
-#include "services/HTTPUtil.h"
+#include "platform/Context.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QThreadPool>
 
 #ifdef SWEEPORA_GUI_TESTS
 #include <QApplication>
@@ -32,6 +31,7 @@ int main(int argc, char** argv)
     QFile::setPermissions(world.filePath(QStringLiteral("runtime")),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("HOME", root);
+    qputenv("SWEEPORA_SETTINGS_FILE", root + "/config/settings.ini");
     qunsetenv("SWEEPORA_HOME");
     // No test reaches a real service: unless a test points them at its own server, both
     // services answer from a closed loopback port, so a request fails at once.
@@ -42,13 +42,14 @@ int main(int argc, char** argv)
 
     ::testing::InitGoogleTest(&argc, argv);
     TestApplication app(argc, argv);
-    Sweepora::Core::Settings::useFile(world.filePath(QStringLiteral("config/settings.ini")));
+    Sweepora::Core::Context context;
+    const Sweepora::Core::Context::Scope installed(context);
     const int status = RUN_ALL_TESTS();
     // Let jobs and network replies that a test left behind finish and be deleted, so the leak
     // checker of the sanitizer build reports only real leaks.
-    Sweepora::Core::jobPool().waitForDone();
+    context.jobPool().waitForDone();
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    Sweepora::Core::HTTPUtil::closeSession();
+    context.closeHttpSession();
     return status;
 }

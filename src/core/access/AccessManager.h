@@ -1,5 +1,6 @@
 #pragma once
 
+#include "access/FolderAccess.h"
 #include "platform/FolderUrl.h"
 
 #include <QString>
@@ -8,21 +9,13 @@
 
 namespace Sweepora::Core {
 
-// What the launch check found: whether the home grant works, and the folder it names.
-struct LaunchReport
-{
-    bool valid = false;
-    QString folderPath; // the open home grant, else the stored one; empty when there is none
-};
-
 // The folder access manager: obtains the user's grant of the real home folder, keeps it and
 // further folder grants across launches as bookmarks in the settings, reopens them, and
 // answers for any location whether and how it can be reached. Every scanner asks here before
 // it touches the file system.
 //
-// Process-wide state behind one mutex: the scanners call in from background threads while the
-// GUI thread grants and restores. The mutex is never held while the picker runs or a
-// notification is posted.
+// The calls answer for the installed context (Context::current().access(), a FolderAccess),
+// which holds the tables; this class holds no state.
 class AccessManager
 {
 public:
@@ -78,6 +71,9 @@ public:
 
     // Forgets the in-memory tables and closes their scopes, as a new process would start.
     static void resetForTesting();
+
+private:
+    static FolderAccess& access();
 };
 
 } // namespace Sweepora::Core

@@ -4,6 +4,8 @@
 
 #include "fs/PackageNames.h"
 #include "fs/UniqueFd.h"
+#include "fs/WalkShare.h"
+#include "platform/Context.h"
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
 #include "util/NameOrder.h"
@@ -52,7 +54,7 @@ constexpr size_t kOpenLevelLimit = 24;
 constexpr size_t kAddedOpenLevelLimit = 8;
 // Threads of a cold walk: enough reads in flight for a virtual disk or an SSD.
 constexpr int kColdThreads = 16;
-// Threads added to cold walks, in the whole process at once: two walks' worth, for the quick
+// Threads added to cold walks, in all of a context's walks at once: two walks' worth, for the quick
 // cleanup's walks side by side.
 constexpr int kMaxAddedThreads = 2 * (kColdThreads - 2);
 // A walk that starts this soon after another one found the cache cold starts wide: a run of
@@ -65,9 +67,6 @@ constexpr long long kSlowListingNanos = 250'000;
 constexpr int kColdMinimum = 8;
 constexpr int kColdShare = 8;
 
-std::atomic<int> g_addedThreads{0};
-std::atomic<int> g_walksWidened{0};
-std::atomic<long long> g_lastColdNanos{-kColdMemoryNanos};
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 bool isDotOrDotDot(const char* name)
@@ -181,6 +180,7 @@ struct WalkState
     bool handOff = false;
 
     // Cold detection, for a walk that may add threads.
+    WalkShare* share = nullptr; // the context's, shared with the other walks
     bool timeListings = false;
     std::atomic<int> listings{0};
     std::atomic<int> slowListings{0};
@@ -364,7 +364,7 @@ private:
         const int slow = m_state.slowListings.fetch_add(m_slowListings, std::memory_order_relaxed) + m_slowListings;
         m_listings = m_slowListings = 0;
         if (slow >= kColdMinimum && slow * kColdShare >= listings) {
-            g_lastColdNanos.store(monotonicNanos(), std::memory_order_relaxed);
+            m_state.share->lastColdNanos.store(monotonicNanos(), std::memory_order_relaxed);
             m_state.widen();
         }
     }
@@ -508,7 +508,7 @@ public:
             lock.unlock();
             t.join();
         }
-        g_addedThreads.fetch_sub(m_added);
+        m_state.share->addedThreads.fetch_sub(m_added);
     }
     WalkCrew(const WalkCrew&) = delete;
     WalkCrew& operator=(const WalkCrew&) = delete;
@@ -536,15 +536,16 @@ public:
                 std::lock_guard lock(m_mutex); // the first threads may still be starting
                 wanted = static_cast<int>(m_visitors.size() - m_started);
             }
-            int added = g_addedThreads.load();
+            std::atomic<int>& budget = m_state.share->addedThreads;
+            int added = budget.load();
             int granted = 0;
             do
                 granted = std::min(wanted, kMaxAddedThreads - added);
-            while (granted > 0 && !g_addedThreads.compare_exchange_weak(added, added + granted));
+            while (granted > 0 && !budget.compare_exchange_weak(added, added + granted));
             if (granted <= 0)
                 return;
             m_added = granted;
-            g_walksWidened.fetch_add(1);
+            m_state.share->walksWidened.fetch_add(1);
             start(static_cast<size_t>(granted), kAddedOpenLevelLimit);
         });
     }
@@ -570,7 +571,7 @@ int Walker::threadCount(const WalkOptions& options)
 
 int Walker::walksWidened()
 {
-    return g_walksWidened.load();
+    return Context::current().walks().walksWidened.load();
 }
 
 namespace {
@@ -626,6 +627,7 @@ void Walker::walk(const QString& root, const WalkOptions& options, std::span<Wal
     rootTask.package = hasPackageExtension(lastPathComponent(standardized));
 
     WalkState state;
+    state.share = &Context::current().walks();
     state.options = options;
     state.trashFolders = std::move(trashFolders);
     state.rootLength = rootTask.path.size();
@@ -641,7 +643,7 @@ void Walker::walk(const QString& root, const WalkOptions& options, std::span<Wal
     state.timeListings = growth == WalkOptions::Growth::Adaptive && available > initial;
     state.widen = [&crew] { crew.widen(); };
     crew.start(initial - 1, kOpenLevelLimit);
-    if (state.timeListings && monotonicNanos() - g_lastColdNanos.load() < kColdMemoryNanos)
+    if (state.timeListings && monotonicNanos() - state.share->lastColdNanos.load() < kColdMemoryNanos)
         crew.widen();
     WalkThread(state, *visitors[0]).run();
 }

@@ -1,27 +1,20 @@
 #include "platform/Clock.h"
 
-#include <QMutex>
-#include <QMutexLocker>
+#include "platform/Context.h"
 
 #include <cstdlib>
 #include <unistd.h>
 
 namespace Sweepora::Core {
-namespace {
-QMutex g_mutex;
-std::optional<QDateTime> g_fixed;
-} // namespace
 
 QDateTime Clock::now()
 {
-    QMutexLocker lock(&g_mutex);
-    return g_fixed ? *g_fixed : QDateTime::currentDateTime();
+    return Context::current().now();
 }
 
 void Clock::setFixed(std::optional<QDateTime> moment)
 {
-    QMutexLocker lock(&g_mutex);
-    g_fixed = std::move(moment);
+    Context::current().setFixedNow(std::move(moment));
 }
 
 void Clock::pinLocalTimeZone()

@@ -6,7 +6,7 @@
 namespace Sweepora::Core {
 
 // The current moment, replaceable so that age rules can be tested and the command line's
-// --now can count from a fixed moment.
+// --now can count from a fixed moment. The fixed moment belongs to the installed context.
 class Clock
 {
 public:

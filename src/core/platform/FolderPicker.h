@@ -28,7 +28,7 @@ public:
     virtual ~FolderPicker() = default;
     virtual void pickFolder(const FolderPickerRequest& request, Completion completion) = 0;
 
-    // The process-wide picker (none until the GUI or a test installs one; without one every
+    // The installed context's picker (none until the GUI or a test installs one; without one every
     // request completes with nothing).
     static FolderPicker* current();
     static void setCurrent(std::shared_ptr<FolderPicker> picker);

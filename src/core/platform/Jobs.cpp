@@ -1,16 +1,12 @@
 #include "platform/Jobs.h"
 
+#include "platform/Context.h"
+
 namespace Sweepora::Core {
 
 QThreadPool& jobPool()
 {
-    static QThreadPool* pool = [] {
-        auto* p = new QThreadPool; // lives as long as the process, like the global pool
-        p->setMaxThreadCount(16);
-        p->setExpiryTimeout(30'000);
-        return p;
-    }();
-    return *pool;
+    return Context::current().jobPool();
 }
 
 } // namespace Sweepora::Core

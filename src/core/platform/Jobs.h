@@ -6,9 +6,7 @@
 
 namespace Sweepora::Core {
 
-// The pool that runs every scan and clean. Quick cleanup starts six scans at once and the
-// machine may have two cores, so the pool is sized for jobs, not for cores: no scan ever
-// waits for another to finish.
+// The pool that runs every scan and clean: the installed context's (see Context::jobPool()).
 QThreadPool& jobPool();
 
 // Runs `job` on the job pool. The job works on its own copies of its inputs (never a view

@@ -6,7 +6,7 @@
 namespace Sweepora::Core {
 
 // One line per message on standard output, flushed at once: another program may be
-// reading the log while Sweepora runs. Thread-safe.
+// reading the log while Sweepora runs. Thread-safe; the sink belongs to the installed context.
 class Log
 {
 public:

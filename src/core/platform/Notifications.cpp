@@ -1,11 +1,12 @@
 #include "platform/Notifications.h"
 
+#include "platform/Context.h"
+
 namespace Sweepora::Core {
 
 Notifications& Notifications::instance()
 {
-    static Notifications* center = new Notifications; // lives as long as the process
-    return *center;
+    return Context::current().notifications();
 }
 
 void Notifications::post(const QString& name)

@@ -5,7 +5,7 @@
 
 namespace Sweepora::Core {
 
-// The process-wide notification centre: one signal per named notification. Signals may be
+// The notification centre of a context: one signal per named notification. Signals may be
 // emitted from any thread; receivers in the GUI thread get them queued.
 class Notifications : public QObject
 {
@@ -15,6 +15,8 @@ public:
         QStringLiteral("sweepora.access-manager.authorization-did-change");
     static inline const QString kTrashContentsDidChange = QStringLiteral("sweepora.trash-contents-did-change");
 
+    Notifications() = default;
+    // The installed context's centre.
     static Notifications& instance();
 
     // Posts the notification of that name; unknown names are ignored.
@@ -26,9 +28,6 @@ signals:
     void authorizationDidChange();
     void trashContentsDidChange();
     void posted(const QString& name);
-
-private:
-    Notifications() = default;
 };
 
 } // namespace Sweepora::Core

@@ -2,10 +2,6 @@
 #include "platform/PathBytes.h"
 
 #include <QDir>
-#include <QMutex>
-#include <QMutexLocker>
-
-#include <list>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -33,11 +29,6 @@ QString environmentDataHome()
     return standardizedPath(QDir::homePath() + QStringLiteral("/.local/share"));
 #endif
 }
-
-QMutex g_mutex;
-// Every layout ever set stays alive, so references handed out earlier stay valid.
-std::list<PlatformLayout> g_layouts;
-PlatformLayout* g_current = nullptr;
 
 } // namespace
 
@@ -121,20 +112,6 @@ PlatformLayout PlatformLayout::system()
 {
     const QString overridden = qEnvironmentVariable("SWEEPORA_HOME");
     return forHome(overridden.isEmpty() ? passwordHome() : overridden);
-}
-
-const PlatformLayout& PlatformLayout::current()
-{
-    QMutexLocker lock(&g_mutex);
-    if (g_current == nullptr)
-        g_current = &g_layouts.emplace_back(system());
-    return *g_current;
-}
-
-void PlatformLayout::setCurrent(const PlatformLayout& layout)
-{
-    QMutexLocker lock(&g_mutex);
-    g_current = &g_layouts.emplace_back(layout);
 }
 
 } // namespace Sweepora::Core

@@ -65,7 +65,7 @@ struct PlatformLayout
     // A layout rooted at `home` with the other places as on this machine.
     static PlatformLayout forHome(const QString& home);
 
-    // The process-wide layout (system() until replaced).
+    // The installed context's layout (system() until replaced).
     static const PlatformLayout& current();
     static void setCurrent(const PlatformLayout& layout);
 };

@@ -1,12 +1,11 @@
 #include "platform/Sandbox.h"
 
 #include "fs/ResolveBeneath.h"
+#include "platform/Context.h"
 #include "platform/PathBytes.h"
 #include "platform/PlatformLayout.h"
 
-#include <QList>
 #include <QReadLocker>
-#include <QReadWriteLock>
 #include <QWriteLocker>
 
 #include <cerrno>
@@ -18,19 +17,12 @@
 namespace Sweepora::Core {
 namespace {
 
-// A folder opened once on its real path. Paths are matched against both the path it was
-// granted under and the real one, so a home reached through a link works either way.
-struct Scope
-{
-    QString path;
-    QString realPath;
-    std::shared_ptr<UniqueFd> root; // invalid when the folder could not be opened
-    bool writable = false;
-    int count = 0;
-};
+using Scope = SandboxScopes::Scope;
 
-QReadWriteLock g_lock;
-QList<Scope> g_scopes; // open scopes, then read-only roots
+SandboxScopes& scopes()
+{
+    return Context::current().sandbox();
+}
 
 QString realPathOf(const QString& path)
 {
@@ -74,12 +66,12 @@ bool matchPrefix(const QString& prefix, const QString& path, QString* relative)
     return true;
 }
 
-bool findScope(const QString& path, Sandbox::Access access, Match* match)
+bool findScope(const QList<Scope>& scopes, const QString& path, Sandbox::Access access, Match* match)
 {
     const Scope* best = nullptr;
     qsizetype bestLength = -1;
     QString relative;
-    for (const Scope& s : g_scopes) {
+    for (const Scope& s : scopes) {
         if (access == Sandbox::Access::Modify && !s.writable)
             continue;
         for (const QString* prefix : {&s.path, &s.realPath}) {
@@ -100,8 +92,9 @@ bool findScope(const QString& path, Sandbox::Access access, Match* match)
 bool covered(const QString& path, Sandbox::Access access)
 {
     Match m;
-    QReadLocker lock(&g_lock);
-    return findScope(standardizedPath(path), access, &m);
+    SandboxScopes& all = scopes();
+    QReadLocker lock(&all.lock);
+    return findScope(all.scopes, standardizedPath(path), access, &m);
 }
 
 } // namespace
@@ -119,9 +112,10 @@ bool Sandbox::isWithin(const QString& container, const QString& item)
 void Sandbox::openScope(const QString& folder)
 {
     const QString key = standardizedPath(folder);
+    SandboxScopes& all = scopes();
     {
-        QWriteLocker lock(&g_lock);
-        for (Scope& s : g_scopes) {
+        QWriteLocker lock(&all.lock);
+        for (Scope& s : all.scopes) {
             if (s.writable && s.path == key) {
                 ++s.count;
                 return;
@@ -129,18 +123,19 @@ void Sandbox::openScope(const QString& folder)
         }
     }
     Scope scope = makeScope(key, true); // realpath and open outside the lock
-    QWriteLocker lock(&g_lock);
-    g_scopes.prepend(std::move(scope));
+    QWriteLocker lock(&all.lock);
+    all.scopes.prepend(std::move(scope));
 }
 
 void Sandbox::closeScope(const QString& folder)
 {
     const QString key = standardizedPath(folder);
-    QWriteLocker lock(&g_lock);
-    for (qsizetype i = 0; i < g_scopes.size(); ++i) {
-        if (g_scopes[i].writable && g_scopes[i].path == key) {
-            if (--g_scopes[i].count <= 0)
-                g_scopes.removeAt(i);
+    SandboxScopes& all = scopes();
+    QWriteLocker lock(&all.lock);
+    for (qsizetype i = 0; i < all.scopes.size(); ++i) {
+        if (all.scopes[i].writable && all.scopes[i].path == key) {
+            if (--all.scopes[i].count <= 0)
+                all.scopes.removeAt(i);
             return;
         }
     }
@@ -151,9 +146,10 @@ void Sandbox::setReadOnlyRoots(const QStringList& roots)
     QList<Scope> made;
     for (const QString& r : roots)
         made.append(makeScope(r, false));
-    QWriteLocker lock(&g_lock);
-    g_scopes.removeIf([](const Scope& s) { return !s.writable; });
-    g_scopes.append(made);
+    SandboxScopes& all = scopes();
+    QWriteLocker lock(&all.lock);
+    all.scopes.removeIf([](const Scope& s) { return !s.writable; });
+    all.scopes.append(made);
 }
 
 bool Sandbox::canRead(const QString& path)
@@ -170,8 +166,9 @@ UniqueFd Sandbox::openFolder(const QString& path, Access access, int flags)
 {
     Match m;
     {
-        QReadLocker lock(&g_lock);
-        if (path.isEmpty() || !findScope(standardizedPath(path), access, &m)) {
+        SandboxScopes& all = scopes();
+        QReadLocker lock(&all.lock);
+        if (path.isEmpty() || !findScope(all.scopes, standardizedPath(path), access, &m)) {
             errno = EPERM;
             return {};
         }
@@ -190,8 +187,9 @@ Sandbox::Parent Sandbox::openParent(const QString& path, Access access)
     const QString standardized = standardizedPath(path);
     Match m;
     {
-        QReadLocker lock(&g_lock);
-        if (standardized.isEmpty() || !findScope(standardized, access, &m)) {
+        SandboxScopes& all = scopes();
+        QReadLocker lock(&all.lock);
+        if (standardized.isEmpty() || !findScope(all.scopes, standardized, access, &m)) {
             result.error = EPERM;
             return result;
         }
@@ -221,8 +219,9 @@ Sandbox::Parent Sandbox::openParent(const QString& path, Access access)
 
 void Sandbox::reset()
 {
-    QWriteLocker lock(&g_lock);
-    g_scopes.clear();
+    SandboxScopes& all = scopes();
+    QWriteLocker lock(&all.lock);
+    all.scopes.clear();
 }
 
 } // namespace Sweepora::Core

@@ -3,10 +3,32 @@
 #include "fs/UniqueFd.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QReadWriteLock>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 namespace Sweepora::Core {
+
+// The open scopes and read-only roots of one context (see Context::sandbox()).
+struct SandboxScopes
+{
+    // A folder opened once on its real path. Paths are matched against both the path it was
+    // granted under and the real one, so a home reached through a link works either way.
+    struct Scope
+    {
+        QString path;
+        QString realPath;
+        std::shared_ptr<UniqueFd> root; // invalid when the folder could not be opened
+        bool writable = false;
+        int count = 0;
+    };
+
+    QReadWriteLock lock;
+    QList<Scope> scopes; // open scopes, then read-only roots
+};
 
 // The sandbox rule: Sweepora reads and lists only inside an open scope (a folder the user
 // granted) or inside the read-only application roots, and moves to the Trash only inside an

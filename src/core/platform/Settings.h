@@ -8,7 +8,8 @@
 namespace Sweepora::Core {
 
 // The user defaults: one QSettings store (organization and application "Sweepora").
-// QSettings fixes its path once per process, so tests name an explicit file first.
+// QSettings fixes its path once per process, so tests name an explicit file first. The store
+// belongs to the installed context.
 class Settings
 {
 public:

@@ -5,7 +5,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QPointer>
 #include <QThread>
 #include <QTimer>
 
@@ -19,8 +18,6 @@ namespace {
 constexpr auto kServiceBaseURL = "http://127.0.0.1:8787"_L1;
 constexpr auto kPoemRootURL = "https://v1.hitokoto.cn/"_L1;
 constexpr char kTimedOutProperty[] = "sweepora_timedOut";
-
-HTTPUtil::Timeouts g_timeouts;
 
 bool isWebURL(const QUrl& url)
 {
@@ -74,13 +71,12 @@ bool ServerErrorEnvelope::read(JsonReader& reader, const QJsonValue& value, Serv
 
 HTTPUtil::Timeouts HTTPUtil::timeouts()
 {
-    return g_timeouts;
+    return Context::current().httpTimeouts();
 }
 
 void HTTPUtil::setTimeouts(const Timeouts& timeouts)
 {
-    g_timeouts = timeouts;
-    sharedSession().setTransferTimeout(int(timeouts.sessionDefault.count()));
+    Context::current().setHttpTimeouts(timeouts);
 }
 
 QUrl HTTPUtil::serviceBaseURL()
@@ -110,24 +106,15 @@ QUrl HTTPUtil::poemURL()
     return url;
 }
 
-namespace {
-QPointer<QNetworkAccessManager> g_session;
-} // namespace
-
 QNetworkAccessManager& HTTPUtil::sharedSession()
 {
     // Requests start on the GUI thread only (see send), so creation needs no lock.
-    Q_ASSERT(QCoreApplication::instance());
-    if (!g_session) {
-        g_session = new QNetworkAccessManager(QCoreApplication::instance());
-        g_session->setTransferTimeout(int(g_timeouts.sessionDefault.count()));
-    }
-    return *g_session;
+    return Context::current().httpSession();
 }
 
 void HTTPUtil::closeSession()
 {
-    delete g_session.data();
+    Context::current().closeHttpSession();
 }
 
 QByteArray HTTPUtil::encode(const QJsonObject& body)
@@ -162,8 +149,9 @@ void HTTPUtil::send(Method method, const QUrl& url, const QByteArray& body, QObj
         return;
     }
 
+    const Timeouts limits = timeouts();
     QNetworkRequest request(url);
-    request.setTransferTimeout(int((method == Method::get ? g_timeouts.get : g_timeouts.post).count()));
+    request.setTransferTimeout(int((method == Method::get ? limits.get : limits.post).count()));
     request.setRawHeader("Accept", "application/json");
     if (method == Method::post)
         request.setRawHeader("Content-Type", "application/json");
@@ -177,7 +165,7 @@ void HTTPUtil::send(Method method, const QUrl& url, const QByteArray& body, QObj
         reply->setProperty(kTimedOutProperty, true);
         reply->abort();
     });
-    deadline->start(g_timeouts.resource);
+    deadline->start(limits.resource);
 
     QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
     QObject::connect(reply, &QNetworkReply::finished, context, [reply, done = std::move(done)] {

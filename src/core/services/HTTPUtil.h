@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Context.h"
 #include "services/ServiceError.h"
 #include "util/JsonReader.h"
 
@@ -37,14 +38,8 @@ public:
     // The GET idle limit, the POST idle limit and the limit for a whole exchange. Qt aborts a
     // request after `get`/`post` without a byte moving (setTransferTimeout); a timer ends any
     // exchange after `resource`. `sessionDefault` is the manager's own idle limit, which every
-    // request here overrides. Tests shorten them.
-    struct Timeouts
-    {
-        std::chrono::milliseconds sessionDefault{15'000};
-        std::chrono::milliseconds get{60'000};
-        std::chrono::milliseconds post{70'000};
-        std::chrono::milliseconds resource{90'000};
-    };
+    // request here overrides. Tests shorten them. They belong to the installed context.
+    using Timeouts = HttpTimeouts;
     static Timeouts timeouts();
     static void setTimeouts(const Timeouts& timeouts);
 
@@ -72,7 +67,7 @@ public:
         return value;
     }
 
-    // The process-wide manager, created on first use as a child of the application object.
+    // The installed context's manager, created on first use as a child of the application object.
     static QNetworkAccessManager& sharedSession();
     // Deletes the manager, joining its network thread. Call before the application object goes:
     // a thread still running while it is destroyed dispatches events into a dead application.

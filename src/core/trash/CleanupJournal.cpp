@@ -2,6 +2,7 @@
 
 #include "fs/PrivateFolders.h"
 #include "fs/UniqueFd.h"
+#include "platform/Context.h"
 #include "platform/Log.h"
 #include "platform/PathBytes.h"
 #include "platform/PlatformLayout.h"
@@ -373,18 +374,7 @@ QString CleanupJournal::fileFor(const QString& applicationSupport)
 
 std::shared_ptr<CleanupJournal> CleanupJournal::current()
 {
-    static QMutex mutex;
-    static std::shared_ptr<CleanupJournal> journal;
-    const PlatformLayout& layout = PlatformLayout::current();
-    const QString file = fileFor(layout.applicationSupport);
-    QMutexLocker lock(&mutex);
-    static QString openedFile;
-    if (!journal || openedFile != file) {
-        journal = std::make_shared<CleanupJournal>(file);
-        openedFile = file;
-        journal->settlePending({bytesFromPath(layout.dataHome + QStringLiteral("/Trash/files"))});
-    }
-    return journal;
+    return Context::current().journal();
 }
 
 } // namespace Sweepora::Core

@@ -92,8 +92,8 @@ public:
     // Every item still in a Trash, for the refresh against the disk and for emptying.
     QList<Entry> entriesInTrash() const;
 
-    // The journal of this process's layout (its application-support folder), opened and
-    // settled on first use; a new layout opens its own.
+    // The journal of the installed context's layout (its application-support folder), opened
+    // and settled on first use; a new layout opens its own.
     static std::shared_ptr<CleanupJournal> current();
     static QString fileFor(const QString& applicationSupport);
 

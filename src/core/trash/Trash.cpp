@@ -1,7 +1,6 @@
 #include "trash/Trash.h"
 
-#include <QMutex>
-#include <QMutexLocker>
+#include "platform/Context.h"
 
 #ifdef Q_OS_MACOS
 #include <QFile>
@@ -28,9 +27,6 @@ public:
 };
 #endif
 
-QMutex g_mutex;
-std::shared_ptr<Trash> g_current;
-
 } // namespace
 
 std::shared_ptr<Trash> Trash::platform()
@@ -44,16 +40,12 @@ std::shared_ptr<Trash> Trash::platform()
 
 Trash& Trash::current()
 {
-    QMutexLocker lock(&g_mutex);
-    if (!g_current)
-        g_current = platform();
-    return *g_current;
+    return Context::current().trash();
 }
 
 void Trash::setCurrent(std::shared_ptr<Trash> trash)
 {
-    QMutexLocker lock(&g_mutex);
-    g_current = std::move(trash);
+    Context::current().setTrash(std::move(trash));
 }
 
 } // namespace Sweepora::Core

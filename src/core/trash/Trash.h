@@ -7,8 +7,8 @@
 namespace Sweepora::Core {
 
 // The platform's Trash, below the gateway (TrashGateway.h): the gateway resolves and checks
-// each item, then hands it here already opened. Nothing else calls this layer. The
-// process-wide instance is the platform's Trash; tests replace it to inject failures.
+// each item, then hands it here already opened. Nothing else calls this layer. The installed
+// context's instance is the platform's Trash; tests replace it to inject failures.
 class Trash
 {
 public:
@@ -40,7 +40,7 @@ public:
     virtual void settle() {}
 
     static Trash& current();
-    // Replaces the process-wide instance; null restores the platform's Trash.
+    // Replaces the installed context's instance; null restores the platform's Trash.
     static void setCurrent(std::shared_ptr<Trash> trash);
     // A new instance of the platform's own Trash, whatever `current()` is (for wrappers in tests).
     static std::shared_ptr<Trash> platform();

@@ -1,5 +1,6 @@
 #include "trash/TrashGateway.h"
 
+#include "platform/Context.h"
 #include "platform/Log.h"
 #include "platform/PathBytes.h"
 #include "platform/Sandbox.h"
@@ -145,11 +146,7 @@ struct Batch::State
     std::function<void(const TrashFailure&)> failed;
 };
 
-namespace {
-thread_local Batch* t_current = nullptr;
-} // namespace
-
-Batch::Batch(QString section) : m_outer(t_current)
+Batch::Batch(QString section) : m_context(&Context::current()), m_outer(m_context->openBatch())
 {
     if (m_outer) {
         m_state = m_outer->m_state; // joins the clean already under way
@@ -157,12 +154,12 @@ Batch::Batch(QString section) : m_outer(t_current)
         m_state = std::make_shared<State>();
         m_state->section = std::move(section);
     }
-    t_current = this;
+    m_context->setOpenBatch(this);
 }
 
 Batch::~Batch()
 {
-    t_current = m_outer;
+    m_context->setOpenBatch(m_outer);
     if (!m_outer && m_state->id > 0)
         m_state->journal->dropIfEmpty(m_state->id);
 }
@@ -194,7 +191,7 @@ void Batch::setFailed(std::function<void(const TrashFailure&)> failed)
 
 Batch* Batch::current()
 {
-    return t_current;
+    return Context::current().openBatch();
 }
 
 namespace {

@@ -11,6 +11,8 @@
 
 namespace Sweepora::Core {
 
+class Context;
+
 // One item a clean wants to move, with what its scan saw of it.
 struct TrashItem
 {
@@ -64,13 +66,14 @@ public:
     // Told of every item that stays, with why, as it happens (the clean's report lists them).
     void setFailed(std::function<void(const TrashFailure& failure)> failed);
 
-    // The batch open on this thread, or null.
+    // The batch open on this thread in the installed context, or null.
     static Batch* current();
 
 private:
     friend TrashBatchResult moveToTrash(const QList<TrashItem>&, const TrashRequest&);
     struct State;
     std::shared_ptr<State> m_state;
+    Context* m_context = nullptr; // where it is open
     Batch* m_outer = nullptr;
 };
 
