@@ -17,7 +17,7 @@ inline void fillJournal(int batches)
         QList<CleanupJournal::Completion> done;
         for (const qint64 row : journal->addPending(id, items))
             done.append(
-                {row, CleanupJournal::State::InTrash, QByteArray("/nowhere/trash/") + QByteArray::number(row), {}});
+                {row, CleanupJournal::State::inTrash, QByteArray("/nowhere/trash/") + QByteArray::number(row), {}});
         journal->complete(done);
     }
 }

@@ -143,9 +143,9 @@ int main(int argc, char** argv)
     {
         Core::CleanupViewModel rules;
         Core::ApplicationCleanupViewModel apps;
-        Core::MiscFileCleanupViewModel misc(Core::MiscFileCategory::Miscellaneous);
-        Core::MiscFileCleanupViewModel archives(Core::MiscFileCategory::Archives);
-        Core::MiscFileCleanupViewModel installers(Core::MiscFileCategory::Installers);
+        Core::MiscFileCleanupViewModel misc(Core::MiscFileCategory::miscellaneous);
+        Core::MiscFileCleanupViewModel archives(Core::MiscFileCategory::archives);
+        Core::MiscFileCleanupViewModel installers(Core::MiscFileCategory::installers);
         Core::EmptyFolderCleanupViewModel empty;
         Ui::QuickCleanupPage page({&rules, &apps, &misc, &archives, &installers, &empty}, [](const QString&) {});
         page.resize(1100, 720);
@@ -181,7 +181,7 @@ int main(int argc, char** argv)
         const double before = heapInUse();
         meter.start();
         model.search(query);
-        spinUntil([&] { return model.state() == Core::ScanState::Scanned; });
+        spinUntil([&] { return model.state() == Core::ScanState::scanned; });
         meter.report(qPrintable(QStringLiteral("search \"%1\": %2 hits").arg(query).arg(model.results().size())));
         // The hits as the view model and the page's rows hold them (the goal: 100,000 under 30 MB).
         const double held = heapInUse() - before;
@@ -207,11 +207,11 @@ int main(int argc, char** argv)
         page.resize(1100, 720);
         page.show();
         model.search(QStringLiteral("bench-clean"));
-        spinUntil([&] { return model.state() == Core::ScanState::Scanned; });
+        spinUntil([&] { return model.state() == Core::ScanState::scanned; });
         model.toggleAllSelection();
         meter.start();
         model.clean();
-        spinUntil([&] { return model.state() != Core::ScanState::Cleaning; });
+        spinUntil([&] { return model.state() != Core::ScanState::cleaning; });
         meter.report(qPrintable(QStringLiteral("cleaning %1 files").arg(10000)));
     }
     {

@@ -30,7 +30,7 @@ public:
             bytes += e.allocatedOrLogicalSize();
             ++stats;
         }
-        return WalkAction::Continue;
+        return WalkAction::proceed;
     }
     void folderListed(const WalkFolder&) override { ++folders; }
 
@@ -54,8 +54,8 @@ QString homeScans(const QString& root, bool shared)
     const std::optional<QDateTime> cutoff = MiscFileEngine::cutoffFor(QDateTime::currentDateTime().addMonths(2));
     QList<QFuture<MiscFileEngine::Report>> files;
     QFuture<EmptyFolderEngine::Report> empty;
-    const MiscFileCategory categories[] = {MiscFileCategory::Miscellaneous, MiscFileCategory::Archives,
-                                           MiscFileCategory::Installers};
+    const MiscFileCategory categories[] = {MiscFileCategory::miscellaneous, MiscFileCategory::archives,
+                                           MiscFileCategory::installers};
     if (shared) {
         SharedHomeWalk walk(root);
         for (MiscFileCategory c : categories)

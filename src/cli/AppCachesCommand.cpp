@@ -69,7 +69,7 @@ QString parseApplicationRoots(const QString& command, const QStringList& argumen
         const QString& a = arguments[i];
         QString value;
         const OptionValue root = takeOption(arguments, i, QLatin1String("--app-root"), value);
-        if (root == OptionValue::Absent)
+        if (root == OptionValue::absent)
             return QStringLiteral("%1 does not take \"%2\"").arg(command, a);
         if (value.isEmpty())
             return QStringLiteral("--app-root needs a folder");

@@ -64,7 +64,7 @@ public:
         // Asking to move the listed applications is the user's consent for the folders that
         // hold them, as choosing those folders in the window's picker would be.
         for (const UninstallApplication& app : std::as_const(m_applications))
-            if (app.removal == UninstallRemoval::Trash)
+            if (app.removal == UninstallRemoval::trash)
                 Sandbox::openScope(parentPath(app.path));
         const QString flatpak = QStandardPaths::findExecutable(QStringLiteral("flatpak"));
 
@@ -72,7 +72,7 @@ public:
         QStringList messages;
         for (const UninstallApplication& app : std::as_const(m_applications)) {
             const QString question =
-                app.kind == ApplicationKind::Bundle
+                app.kind == ApplicationKind::bundle
                     ? QStringLiteral("卸载 %1（%2）并将 %3 个关联项目移到废纸篓？")
                           .arg(app.name, app.path)
                           .arg(app.related.size())
@@ -82,7 +82,7 @@ public:
                 continue;
             // Two copies of one application share their related items: the first copy takes them.
             QList<TrashItem> work = ApplicationUninstallEngine::workList(app);
-            const auto related = work.begin() + (app.removal == UninstallRemoval::Trash ? 1 : 0);
+            const auto related = work.begin() + (app.removal == UninstallRemoval::trash ? 1 : 0);
             work.erase(std::remove_if(related, work.end(),
                                       [&total](const TrashItem& item) { return total.moved.contains(item.path); }),
                        work.end());

@@ -74,15 +74,15 @@ OptionValue takeOption(const QStringList& arguments, qsizetype& i, QLatin1String
     const QString& a = arguments[i];
     if (a == name) {
         if (i + 1 >= arguments.size())
-            return OptionValue::Missing;
+            return OptionValue::missing;
         value = arguments[++i];
-        return OptionValue::Given;
+        return OptionValue::given;
     }
     if (a.size() > name.size() && a.startsWith(name) && a[name.size()] == QLatin1Char('=')) {
         value = a.mid(name.size() + 1);
-        return OptionValue::Given;
+        return OptionValue::given;
     }
-    return OptionValue::Absent;
+    return OptionValue::absent;
 }
 
 } // namespace Sweepora::Cli

@@ -27,7 +27,7 @@ QString parseArguments(const QStringList& arguments, const QStringList& commandN
 
 // A command's own option with a value, as "--name VALUE" or "--name=VALUE" at arguments[i];
 // `i` moves past a separate value. Missing when the option ends the line without one.
-enum class OptionValue { Absent, Given, Missing };
+enum class OptionValue { absent, given, missing };
 OptionValue takeOption(const QStringList& arguments, qsizetype& i, QLatin1String name, QString& value);
 
 } // namespace Sweepora::Cli

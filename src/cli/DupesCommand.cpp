@@ -29,9 +29,9 @@ public:
             const QString& a = arguments[i];
             QString value;
             const OptionValue min = takeOption(arguments, i, QLatin1String("--min"), value);
-            if (min == OptionValue::Missing)
+            if (min == OptionValue::missing)
                 return QStringLiteral("--min needs a size, such as 1M or 500K");
-            if (min == OptionValue::Absent) {
+            if (min == OptionValue::absent) {
                 if (a.startsWith(QLatin1String("--")))
                     return QStringLiteral("dupes does not take \"%1\"").arg(a);
                 if (a.isEmpty())

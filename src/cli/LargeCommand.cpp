@@ -22,9 +22,9 @@ public:
             const QString& a = arguments[i];
             QString value;
             const OptionValue min = takeOption(arguments, i, QLatin1String("--min"), value);
-            if (min == OptionValue::Missing)
+            if (min == OptionValue::missing)
                 return QStringLiteral("--min needs a number of gigabytes");
-            if (min == OptionValue::Absent)
+            if (min == OptionValue::absent)
                 return QStringLiteral("large does not take \"%1\"").arg(a);
             const std::optional<double> gb = parseGigabytes(value);
             if (!gb)

@@ -74,17 +74,17 @@ Command commandFor(MiscFileCategory category)
 
 Command miscCommand()
 {
-    return commandFor(MiscFileCategory::Miscellaneous);
+    return commandFor(MiscFileCategory::miscellaneous);
 }
 
 Command archivesCommand()
 {
-    return commandFor(MiscFileCategory::Archives);
+    return commandFor(MiscFileCategory::archives);
 }
 
 Command installersCommand()
 {
-    return commandFor(MiscFileCategory::Installers);
+    return commandFor(MiscFileCategory::installers);
 }
 
 } // namespace Sweepora::Cli

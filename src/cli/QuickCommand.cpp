@@ -47,9 +47,9 @@ public:
         });
         const std::optional<QDateTime> cutoff = MiscFileEngine::cutoffFor(context.now.value_or(Clock::now()));
         SharedHomeWalk walk(home);
-        QFuture<MiscFileEngine::Report> misc = walk.addFileScan(MiscFileCategory::Miscellaneous, cutoff);
-        QFuture<MiscFileEngine::Report> archives = walk.addFileScan(MiscFileCategory::Archives, cutoff);
-        QFuture<MiscFileEngine::Report> installers = walk.addFileScan(MiscFileCategory::Installers, cutoff);
+        QFuture<MiscFileEngine::Report> misc = walk.addFileScan(MiscFileCategory::miscellaneous, cutoff);
+        QFuture<MiscFileEngine::Report> archives = walk.addFileScan(MiscFileCategory::archives, cutoff);
+        QFuture<MiscFileEngine::Report> installers = walk.addFileScan(MiscFileCategory::installers, cutoff);
         QFuture<EmptyFolderEngine::Report> empty = walk.addEmptyFolderScan();
         walk.run();
 
@@ -72,22 +72,22 @@ public:
         // One row per card of the window's quick cleanup, in its order.
         for (const Section& s : quickCleanupSections()) {
             switch (s.key) {
-            case SectionKey::RuleCleanup:
+            case SectionKey::ruleCleanup:
                 add(s.id, rules.result().size(), sizeOf(rules.result()));
                 break;
-            case SectionKey::ApplicationCleanup:
+            case SectionKey::applicationCleanup:
                 add(s.id, caches.result().size(), sizeOf(caches.result()));
                 break;
-            case SectionKey::MiscFiles:
+            case SectionKey::miscFiles:
                 add(s.id, misc.result().items.size(), sizeOf(misc.result().items));
                 break;
-            case SectionKey::Archives:
+            case SectionKey::archives:
                 add(s.id, archives.result().items.size(), sizeOf(archives.result().items));
                 break;
-            case SectionKey::Installers:
+            case SectionKey::installers:
                 add(s.id, installers.result().items.size(), sizeOf(installers.result().items));
                 break;
-            case SectionKey::EmptyFolders: // empty folders have no size
+            case SectionKey::emptyFolders: // empty folders have no size
                 add(s.id, empty.result().items.size(), std::nullopt);
                 break;
             default:

@@ -77,7 +77,7 @@ TEST_F(HistoryCli, AMoveIsABatchThatHistoryListsAndRestoreBringsBackEvenAfterAKi
     ASSERT_EQ(batches.size(), 1);
     int inTrash = 0;
     for (const CleanupJournal::Entry& e : journal.entries(batches[0].id)) {
-        ASSERT_EQ(e.state, CleanupJournal::State::InTrash);
+        ASSERT_EQ(e.state, CleanupJournal::State::inTrash);
         EXPECT_FALSE(QFileInfo::exists(pathFromBytes(e.path)));
         EXPECT_TRUE(QFileInfo::exists(pathFromBytes(e.trash)));
         ++inTrash;

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(size));
     const bool validUtf8 = text.toUtf8() == QByteArray(bytes.data(), static_cast<qsizetype>(size));
     for (const MiscFileCategory category :
-         {MiscFileCategory::Miscellaneous, MiscFileCategory::Archives, MiscFileCategory::Installers}) {
+         {MiscFileCategory::miscellaneous, MiscFileCategory::archives, MiscFileCategory::installers}) {
         const bool byBytes = MiscFileEngine::matchesName(category, bytes);
         const bool byText = MiscFileEngine::matchesName(category, text);
         FUZZ_CHECK(!validUtf8 || byBytes == byText);

@@ -47,7 +47,7 @@ PlatformLayout LinuxApplicationFixture::layoutFor(const QString& home) const
     qputenv("FLATPAK_SYSTEM_DIR", QFile::encodeName(sys + QStringLiteral("/flatpak")));
     qputenv("SWEEPORA_SNAP_DIR", QFile::encodeName(sys + QStringLiteral("/snap")));
     PlatformLayout layout = PlatformLayout::forHome(home);
-    layout.applicationProfile = ApplicationProfile::Linux;
+    layout.applicationProfile = ApplicationProfile::linuxDesktop;
     return layout;
 }
 

@@ -28,7 +28,7 @@ QList<Core::ItemIdentity> identitiesOf(const QStringList& paths)
 
 Core::Trash::Result trashPath(Core::Trash& trash, const QString& path)
 {
-    const Core::Sandbox::Parent parent = Core::Sandbox::openParent(path, Core::Sandbox::Access::Modify);
+    const Core::Sandbox::Parent parent = Core::Sandbox::openParent(path, Core::Sandbox::Access::modify);
     if (!parent.parent.valid())
         return {false, qt_error_string(parent.error), {}, parent.error};
     return trash.trashItem({parent.parent.get(), parent.name, path, parent.realPath});

@@ -95,7 +95,7 @@ TEST_F(ApplicationPagesTest, CachePageScansTicksAndCleans)
     Screenshots::save(&page, QStringLiteral("app-cache-1-ready"));
 
     page.actionButton()->click();
-    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned; }));
     ASSERT_EQ(page.rows().size(), 1);
     EXPECT_EQ(page.actionButton()->text(), QStringLiteral("删除 0 KB"));
     EXPECT_FALSE(page.actionButton()->isEnabled());
@@ -110,7 +110,7 @@ TEST_F(ApplicationPagesTest, CachePageScansTicksAndCleans)
     Screenshots::save(&page, QStringLiteral("app-cache-2-scanned"));
 
     page.actionButton()->click();
-    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned && model.results().isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned && model.results().isEmpty(); }));
     EXPECT_TRUE(page.rows().isEmpty());
     EXPECT_FALSE(page.filePanel()->isVisible());
     EXPECT_EQ(page.placeholder()->title(), model.message());

@@ -77,12 +77,12 @@ TEST_F(CleanupHistoryPageTest,
     EXPECT_TRUE(bar->isHidden()) << "nothing to report before a clean";
 
     model.startScan(0.00001);
-    ASSERT_TRUE(waitForState(model, Core::ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, Core::ScanState::scanned));
     model.toggleAllSelection();
     model.clean();
     EXPECT_TRUE(bar->isVisible());
     EXPECT_TRUE(bar->cancelButton()->isVisible());
-    ASSERT_TRUE(waitForState(model, Core::ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, Core::ScanState::scanned));
     EXPECT_FALSE(QFile::exists(movie));
     EXPECT_EQ(bar->textLabel()->text(), model.message());
     EXPECT_TRUE(bar->undoButton()->isVisible());
@@ -134,7 +134,7 @@ TEST_F(CleanupHistoryPageTest,
     box = ask();
     ASSERT_NE(box, nullptr);
     buttonWithText(box, QStringLiteral("清空废纸篓"))->click();
-    ASSERT_TRUE(waitUntil([&] { return card.emptying().step() == Core::EmptyTrashViewModel::Step::Idle; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return card.emptying().step() == Core::EmptyTrashViewModel::Step::idle; }, 10000));
     EXPECT_EQ(trashCount(), 0);
     EXPECT_TRUE(card.emptying().message().startsWith(QStringLiteral("已清空废纸篓，释放 ")));
     EXPECT_TRUE(QDir(trashFiles() + QStringLiteral("/../info")).isEmpty());

@@ -142,12 +142,12 @@ TEST_F(Components, EmptyStateSymbolFollowsTheScanStateAppIconsFallBackAndTheProg
     empty.resize(640, 420);
     Screenshots::save(&empty, u"empty-state-ready"_s);
 
-    for (ScanState state : {ScanState::Authorizing, ScanState::Scanning, ScanState::Scanned, ScanState::Cleaning}) {
+    for (ScanState state : {ScanState::authorizing, ScanState::scanning, ScanState::scanned, ScanState::cleaning}) {
         empty.setState(state);
         EXPECT_EQ(empty.symbolName(), u"checkmark.circle"_s);
     }
     Screenshots::save(&empty, u"empty-state-scanned"_s);
-    empty.setState(ScanState::Ready);
+    empty.setState(ScanState::ready);
     EXPECT_EQ(empty.symbolName(), u"sparkles"_s);
 
     // The app icon falls back to the folder symbol, drawn inset, leaving the frame's edge clear.

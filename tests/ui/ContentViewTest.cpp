@@ -54,7 +54,7 @@ TEST_F(ContentViewTest, ALaunchWithoutAGrantAsksOnceLaterLeavesTheWindowUsableAn
     auto* page = qobject_cast<Ui::TaskCleanPage*>(content->window().currentPage());
     ASSERT_NE(page, nullptr);
     QTest::mouseClick(page->actionButton(), Qt::LeftButton);
-    EXPECT_EQ(content->taskCleanModel().state(), Core::ScanState::Ready);
+    EXPECT_EQ(content->taskCleanModel().state(), Core::ScanState::ready);
 
     // The next launch asks again; authorizing from the alert stores the grant, and the launch after is valid.
     content.reset();
@@ -81,7 +81,7 @@ TEST_F(ContentViewTest, ALaunchWithoutAGrantAsksOnceLaterLeavesTheWindowUsableAn
 
         const QWidget* page = content->window().page(s.id);
         EXPECT_EQ(page != nullptr && !page->property("placeholder").toBool(),
-                  s.inSidebar || s.key == Core::SectionKey::FileSearch)
+                  s.inSidebar || s.key == Core::SectionKey::fileSearch)
             << s.id.toStdString();
     }
 }

@@ -40,7 +40,7 @@ TEST_F(DuplicatePage, ScansWithProgressFiltersKeepsAChosenCopyAndCleansTheTicked
     Screenshots::save(&page, u"duplicates-ready"_s);
 
     QTest::mouseClick(page.actionButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::Scanned; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::scanned; }, 20000));
     QTreeWidget* tree = page.tree();
     ASSERT_EQ(tree->topLevelItemCount(), 2);
     QTreeWidgetItem* photos = tree->topLevelItem(0);
@@ -78,7 +78,7 @@ TEST_F(DuplicatePage, ScansWithProgressFiltersKeepsAChosenCopyAndCleansTheTicked
     Screenshots::save(&page, u"duplicates-reference"_s);
 
     QTest::mouseClick(page.actionButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::Scanned; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::scanned; }, 20000));
     EXPECT_EQ(QSet<QString>(trash->requests().cbegin(), trash->requests().cend()), (QSet<QString>{photo}));
     Screenshots::save(&page, u"duplicates-cleaned"_s);
 

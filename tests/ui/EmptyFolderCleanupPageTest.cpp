@@ -30,11 +30,11 @@ TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
     Screenshots::save(&page, QStringLiteral("empty-folders-ready"));
 
     QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_EQ(model.state(), ScanState::Scanning);
+    EXPECT_EQ(model.state(), ScanState::scanning);
     EXPECT_FALSE(button->isVisible());
     EXPECT_TRUE(page.placeholder()->isBusy());
     Screenshots::save(&page, QStringLiteral("empty-folders-scanning"));
-    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned; }, 10000));
 
     ASSERT_TRUE(page.list()->isVisible());
     ASSERT_EQ(page.list()->model()->rowCount(), 3);
@@ -43,7 +43,7 @@ TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
     const auto held = [&] { return button->longPress()->didTrigger(); };
     longPress(button, held); // all, and the release starts no clean
     EXPECT_EQ(model.selectedCount(), 3);
-    EXPECT_EQ(model.state(), ScanState::Scanned);
+    EXPECT_EQ(model.state(), ScanState::scanned);
     longPress(button, held); // all were ticked: none
     EXPECT_EQ(model.selectedCount(), 0);
 
@@ -54,7 +54,7 @@ TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
     Screenshots::save(&page, QStringLiteral("empty-folders-scanned"));
 
     QTest::mouseClick(button, Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned; }, 10000));
     EXPECT_FALSE(QFileInfo::exists(plain));
     EXPECT_EQ(page.list()->model()->rowCount(), 1);
     Screenshots::save(&page, QStringLiteral("empty-folders-cleaned"));
@@ -62,7 +62,7 @@ TEST_F(EmptyFolderPage, ScanSelectAndCleanThroughTheWidgets)
     // With everything gone the placeholder shows the last message and invites a new scan.
     clickCheckbox(page.list(), 0);
     QTest::mouseClick(button, Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned && model.folders().isEmpty(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned && model.folders().isEmpty(); }, 10000));
     EXPECT_TRUE(page.placeholder()->isVisible());
     EXPECT_EQ(page.placeholder()->symbolName(), QStringLiteral("checkmark.circle"));
     EXPECT_EQ(page.placeholder()->title(), model.message());

@@ -37,7 +37,7 @@ TEST_F(FileSearchPageTest, TheTitleBarDrivesASearchThePageCleansSortsFiltersAndT
     showAt(window, 1000, 680);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
-    auto* page = qobject_cast<FileSearchPage*>(window.page(sectionId(SectionKey::FileSearch)));
+    auto* page = qobject_cast<FileSearchPage*>(window.page(sectionId(SectionKey::fileSearch)));
     ASSERT_NE(page, nullptr);
     FileSearchViewModel& model = content.fileSearchModel();
     EXPECT_FALSE(page->actionButton()->isVisibleTo(page)); // no scan button: searches start up there
@@ -55,7 +55,7 @@ TEST_F(FileSearchPageTest, TheTitleBarDrivesASearchThePageCleansSortsFiltersAndT
     EXPECT_EQ(model.currentQuery(), QStringLiteral("Report"));
     EXPECT_TRUE(page->placeholder()->isBusy());
     Screenshots::save(&window, QStringLiteral("file-search-searching"));
-    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned; }, 10000));
 
     FloatingActionButton* button = page->actionButton();
     ASSERT_TRUE(page->list()->isVisible());
@@ -68,14 +68,14 @@ TEST_F(FileSearchPageTest, TheTitleBarDrivesASearchThePageCleansSortsFiltersAndT
     EXPECT_EQ(button->text(), QStringLiteral("删除 ") + formattedByteCount(model.results()[0].size));
 
     longPress(button, [&] { return button->longPress()->didTrigger(); });
-    EXPECT_EQ(model.state(), ScanState::Scanned); // the release cleaned nothing
+    EXPECT_EQ(model.state(), ScanState::scanned); // the release cleaned nothing
     EXPECT_EQ(model.selectedSize(), model.results()[0].size + model.results()[1].size);
     Screenshots::save(&window, QStringLiteral("file-search-searched"));
 
     QTest::mouseClick(button, Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned; }, 10000));
     EXPECT_FALSE(QFileInfo::exists(big));
-    EXPECT_EQ(window.selectedSection(), sectionId(SectionKey::FileSearch)); // hiding the button moved no focus
+    EXPECT_EQ(window.selectedSection(), sectionId(SectionKey::fileSearch)); // hiding the button moved no focus
     EXPECT_TRUE(page->placeholder()->isVisible());
     EXPECT_EQ(page->placeholder()->symbolName(), QStringLiteral("doc.text.magnifyingglass"));
     EXPECT_EQ(page->placeholder()->title(), model.message());
@@ -88,9 +88,9 @@ TEST_F(FileSearchPageTest, TheTitleBarDrivesASearchThePageCleansSortsFiltersAndT
     m_tree->file(QStringLiteral("Xreport.md"), 30'000);
     m_tree->file(QStringLiteral("REPORTS.txt"), 2'000);
     window.resize(MainWindow::kMinimumSize);
-    window.setSelectedSection(sectionId(SectionKey::FileSearch));
+    window.setSelectedSection(sectionId(SectionKey::fileSearch));
     model.search(QStringLiteral("report"));
-    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned; }, 10000));
     const auto names = [&] { return shownNames(page->list()->model(), FileItemRole::Path); };
     EXPECT_EQ(names(), QStringLiteral("annual-report.pdf,Xreport.md,REPORTS.txt"));
     chooseSort(page->arrangeControls(), "按名称");
@@ -108,7 +108,7 @@ TEST_F(FileSearchPageTest, TheTitleBarDrivesASearchThePageCleansSortsFiltersAndT
     Screenshots::save(&window, QStringLiteral("file-search-filtered"));
 
     QTest::mouseClick(page->actionButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned; }, 10000));
     EXPECT_EQ(names(), QString());
     EXPECT_TRUE(page->list()->isVisible());
     EXPECT_EQ(page->arrangeControls()->filterField()->text(), QStringLiteral("X"));
@@ -117,11 +117,11 @@ TEST_F(FileSearchPageTest, TheTitleBarDrivesASearchThePageCleansSortsFiltersAndT
     for (int i = 0; i < 200; ++i)
         m_tree->file(QStringLiteral("deep/%1/report.txt").arg(i), 10);
     model.search(QStringLiteral("report"));
-    ASSERT_EQ(model.state(), ScanState::Scanning);
+    ASSERT_EQ(model.state(), ScanState::scanning);
     EXPECT_TRUE(page->placeholder()->subtitle().startsWith(QStringLiteral("已检查 ")));
     ASSERT_TRUE(page->placeholder()->cancelButton()->isVisible());
     QTest::mouseClick(page->placeholder()->cancelButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned; }, 5000));
     EXPECT_TRUE(model.message().startsWith(QStringLiteral("搜索已取消"))) << model.message().toStdString();
     EXPECT_FALSE(page->placeholder()->cancelButton()->isVisible());
 }

@@ -38,10 +38,10 @@ TEST_F(LinuxApplicationPagesTest, CachesGoByTheFlatpaksNameUninstallSaysWhatHapp
         ApplicationCleanupPage caches(model);
         showAt(caches, 1000, 600);
         model.startScan();
-        ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+        ASSERT_TRUE(waitForState(model, ScanState::scanned));
         ASSERT_EQ(model.results().size(), 1);
         EXPECT_EQ(model.results()[0].target.name, u"酒吧"_s);
-        EXPECT_EQ(model.results()[0].target.kind, ApplicationKind::Flatpak);
+        EXPECT_EQ(model.results()[0].target.kind, ApplicationKind::flatpak);
         Screenshots::save(&caches, u"linux-app-caches"_s);
     }
     ApplicationUninstallPage page;
@@ -71,7 +71,7 @@ TEST_F(LinuxApplicationPagesTest, CachesGoByTheFlatpaksNameUninstallSaysWhatHapp
     Screenshots::save(&page, u"linux-uninstall-3-flatpak"_s);
 
     page.leftoversSwitch()->click();
-    ASSERT_TRUE(waitForState(page.leftovers(), ScanState::Scanned));
+    ASSERT_TRUE(waitForState(page.leftovers(), ScanState::scanned));
     EXPECT_FALSE(page.sidePanel()->isVisible());
     const auto checker = checkModel(page.leftoverList()->model());
     ASSERT_EQ(page.leftoverList()->model()->rowCount(), 1);

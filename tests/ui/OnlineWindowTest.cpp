@@ -93,7 +93,7 @@ protected:
 TEST_F(OnlineWindowTest, WorkshopEntryIsTakenInReadOnlyAndNewRulesAreSavedOrUploadedThroughThePanel)
 {
     makeWindow();
-    window().setSelectedSection(sectionId(SectionKey::RuleWorkshop));
+    window().setSelectedSection(sectionId(SectionKey::ruleWorkshop));
     RuleWorkshopPage* workshop = online().workshopPage();
     ASSERT_TRUE(waitUntil([&] { return workshop->rows().size() == 1; }));
     click(workshop->rows().first()->findChild<QPushButton*>(u"marketRuleOpen"_s));
@@ -104,7 +104,7 @@ TEST_F(OnlineWindowTest, WorkshopEntryIsTakenInReadOnlyAndNewRulesAreSavedOrUplo
 
     click(panel()->primaryButton());
     EXPECT_EQ(window().editorPanel(), nullptr);
-    window().setSelectedSection(sectionId(SectionKey::RuleManagement));
+    window().setSelectedSection(sectionId(SectionKey::ruleManagement));
     EXPECT_TRUE(rulesPageLists(u"com.example.workshop工坊缓存"_s));
     Screenshots::save(&window(), u"window-rules-after-take-in"_s);
 
@@ -118,7 +118,7 @@ TEST_F(OnlineWindowTest, WorkshopEntryIsTakenInReadOnlyAndNewRulesAreSavedOrUplo
     EXPECT_EQ(window().editorPanel(), nullptr);
     EXPECT_TRUE(rulesPageLists(u"com.example.new新规则"_s));
 
-    window().setSelectedSection(sectionId(SectionKey::RuleWorkshop));
+    window().setSelectedSection(sectionId(SectionKey::ruleWorkshop));
     ASSERT_TRUE(waitUntil([&] { return !online().workshopPage()->model().isLoading(); }));
     const qsizetype loads = requestCount(u"/market/tasks"_s);
     click(online().workshopPage()->findChild<QPushButton*>(u"uploadRuleButton"_s));
@@ -140,7 +140,7 @@ TEST_F(OnlineWindowTest, WorkshopEntryIsTakenInReadOnlyAndNewRulesAreSavedOrUplo
     // The panel does not follow the user to another section.
     click(online().workshopPage()->findChild<QPushButton*>(u"uploadRuleButton"_s));
     ASSERT_NE(panel(), nullptr);
-    window().setSelectedSection(sectionId(SectionKey::QuickCleanup));
+    window().setSelectedSection(sectionId(SectionKey::quickCleanup));
     EXPECT_EQ(panel(), nullptr);
 }
 

@@ -91,7 +91,7 @@ TEST_F(ScannerPages, LargeFilePageScansSelectsAndCleans)
     EXPECT_FALSE(page.sizeCard()->isVisible());
     EXPECT_TRUE(page.placeholder()->isBusy());
     EXPECT_EQ(page.placeholder()->title(), LargeFileEngine::scanMessage(0.5));
-    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::Scanned; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::scanned; }, 20000));
     ASSERT_EQ(page.rows()->rowCount(), 2);
     EXPECT_TRUE(page.list()->isVisible());
     EXPECT_EQ(page.rows()->rows()[0].path, big);
@@ -125,7 +125,7 @@ TEST_F(ScannerPages, LargeFilePageScansSelectsAndCleans)
     Screenshots::save(&page, QStringLiteral("large-file-selected"));
 
     QTest::mouseClick(button, Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::Scanned; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::scanned; }, 20000));
     EXPECT_EQ(m_trash->requests(), (QStringList{big, mid}));
     EXPECT_EQ(page.rows()->rowCount(), 0);
     EXPECT_EQ(page.placeholder()->title(), page.model().message());
@@ -142,7 +142,7 @@ TEST_F(ScannerPages, MiscFilePageScansSelectsAndCleans)
     if (!TreeBuilder::birthTimeRecorded(log))
         GTEST_SKIP() << "this file system records no birth times";
 
-    MiscFileCleanupViewModel model(MiscFileCategory::Miscellaneous);
+    MiscFileCleanupViewModel model(MiscFileCategory::miscellaneous);
     MiscFileCleanupPage page(model);
     const auto checker = checkModel(page.rows());
     showAt(page, 800, 560);
@@ -152,7 +152,7 @@ TEST_F(ScannerPages, MiscFilePageScansSelectsAndCleans)
 
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_TRUE(page.placeholder()->isBusy());
-    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned; }, 20000));
     ASSERT_EQ(page.rows()->rowCount(), 2);
     const ScannedItemRow first = page.rows()->rows()[0];
     EXPECT_EQ(first.path, log);
@@ -167,7 +167,7 @@ TEST_F(ScannerPages, MiscFilePageScansSelectsAndCleans)
     EXPECT_TRUE(model.files()[1].selected);
     Screenshots::save(&page, QStringLiteral("misc-files-selected"));
     QTest::mouseClick(button, Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned; }, 20000));
     EXPECT_EQ(m_trash->requests(), QStringList{cache});
     ASSERT_EQ(page.rows()->rowCount(), 1);
     Screenshots::save(&page, QStringLiteral("misc-files-cleaned"));
@@ -181,7 +181,7 @@ TEST_F(ScannerPages, MiscFilePageScansSelectsAndCleans)
     failing->failPath(log, QStringLiteral("设备忙"));
     Trash::setCurrent(failing);
     QTest::mouseClick(button, Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::Scanned; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned; }, 20000));
     auto* report = page.findChild<CleanRunBar*>();
     ASSERT_NE(report, nullptr);
     ASSERT_TRUE(report->failuresButton()->isVisible());
@@ -219,15 +219,15 @@ TEST_F(ScannerPages, APageOffersTheHomeGrantAScanShowsWhatItWalkedAndACancelStop
     EXPECT_EQ(placeholder->title(), QStringLiteral("已获得个人文件夹授权，可以开始扫描"));
     EXPECT_FALSE(placeholder->grantButton()->isVisible());
     QTest::mouseClick(page.actionButton(), Qt::LeftButton);
-    EXPECT_EQ(page.model().state(), ScanState::Scanning);
-    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::Scanned; }, 20000));
+    EXPECT_EQ(page.model().state(), ScanState::scanning);
+    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::scanned; }, 20000));
     for (int i = 0; i < 200; ++i)
         m_tree->file(QStringLiteral("deep/%1/run.log").arg(i), 10);
     const QString big = allocatedFile(QStringLiteral("big.iso"), 600LL << 20);
     const auto cancel = [&](auto& page, const QString& shot) {
         showAt(page, 800, 560);
         QTest::mouseClick(page.actionButton(), Qt::LeftButton);
-        ASSERT_EQ(page.model().state(), ScanState::Scanning);
+        ASSERT_EQ(page.model().state(), ScanState::scanning);
         EXPECT_TRUE(page.placeholder()->subtitle().startsWith(QStringLiteral("已检查 ")))
             << page.placeholder()->subtitle().toStdString();
         ASSERT_TRUE(page.placeholder()->cancelButton()->isVisible());
@@ -235,7 +235,7 @@ TEST_F(ScannerPages, APageOffersTheHomeGrantAScanShowsWhatItWalkedAndACancelStop
         QElapsedTimer stopping;
         stopping.start();
         QTest::mouseClick(page.placeholder()->cancelButton(), Qt::LeftButton);
-        ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::Scanned; }, 5000));
+        ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::scanned; }, 5000));
         EXPECT_LT(stopping.elapsed(), 1000) << "the walk stops at its next folder";
         EXPECT_TRUE(page.model().message().startsWith(QStringLiteral("扫描已取消")))
             << page.model().message().toStdString();
@@ -246,7 +246,7 @@ TEST_F(ScannerPages, APageOffersTheHomeGrantAScanShowsWhatItWalkedAndACancelStop
     cancel(large, QStringLiteral("large-file-scanning"));
     for (const LargeFileItem& item : large.model().files())
         EXPECT_EQ(item.path, big);
-    MiscFileCleanupViewModel model(MiscFileCategory::Miscellaneous);
+    MiscFileCleanupViewModel model(MiscFileCategory::miscellaneous);
     MiscFileCleanupPage misc(model);
     cancel(misc, QStringLiteral("misc-files-scanning"));
 }
@@ -267,9 +267,9 @@ TEST_F(ScannerPages, TheWindowKeepsOneMiscModelPerCategoryAndTheLargeFileListSor
         MiscFileCleanupViewModel* model;
         MiscFileCategory category;
     } pages[] = {
-        {"闲杂文件", &content.miscFileModel(), MiscFileCategory::Miscellaneous},
-        {"压缩包清理", &content.archiveModel(), MiscFileCategory::Archives},
-        {"安装包清理", &content.installerModel(), MiscFileCategory::Installers},
+        {"闲杂文件", &content.miscFileModel(), MiscFileCategory::miscellaneous},
+        {"压缩包清理", &content.archiveModel(), MiscFileCategory::archives},
+        {"安装包清理", &content.installerModel(), MiscFileCategory::installers},
     };
     for (const auto& p : pages) {
         auto* page = qobject_cast<MiscFileCleanupPage*>(content.window().page(QString::fromUtf8(p.section)));
@@ -283,7 +283,7 @@ TEST_F(ScannerPages, TheWindowKeepsOneMiscModelPerCategoryAndTheLargeFileListSor
     auto* page = content.window().findChild<LargeFilePage*>();
     page->slider()->setValue(page->slider()->minimum());
     QTest::mouseClick(page->actionButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return page->model().state() == ScanState::Scanned; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return page->model().state() == ScanState::scanned; }, 20000));
     const auto names = [&] { return shownNames(page->rows(), FileItemRole::Path); };
     EXPECT_EQ(names(), QStringLiteral("zed.iso,beta.mov,Alpha.mov"));
     ListArrangeControls* controls = page->arrangeControls();
@@ -310,11 +310,11 @@ TEST_F(ScannerPages, TheWindowKeepsOneMiscModelPerCategoryAndTheLargeFileListSor
     QTest::keyClick(page->list(), Qt::Key_Space);
 
     QTest::mouseClick(page->actionButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return page->model().state() == ScanState::Scanned; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return page->model().state() == ScanState::scanned; }, 20000));
     EXPECT_EQ(m_trash->requests(), (QStringList{beta, alpha}));
     EXPECT_EQ(names(), QStringLiteral("zed.iso"));
     QTest::mouseClick(bar->rescanButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return page->model().state() == ScanState::Scanned; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return page->model().state() == ScanState::scanned; }, 20000));
     EXPECT_EQ(controls->filterField()->text(), QStringLiteral("zed"));
     EXPECT_EQ(names(), QStringLiteral("zed.iso"));
 }

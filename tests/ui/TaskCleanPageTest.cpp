@@ -87,13 +87,13 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
 
     QTest::mouseClick(button, Qt::LeftButton);
     // The scan runs in the background; until its result is handed back the card shows.
-    ASSERT_EQ(state(), ScanState::Scanning);
+    ASSERT_EQ(state(), ScanState::scanning);
     EXPECT_TRUE(page->progressCard()->isVisibleTo(page));
     EXPECT_FALSE(button->isVisibleTo(page));
     EXPECT_EQ(page->emptyState()->symbolName(), QStringLiteral("checkmark.circle"));
     stillShot(QStringLiteral("task-clean-scanning"));
 
-    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::Scanned; }));
+    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::scanned; }));
     EXPECT_FALSE(page->progressCard()->isVisibleTo(page));
     EXPECT_EQ(rowNames(page), (QStringList{QStringLiteral("Big"), QStringLiteral("Mid"), QStringLiteral("Small")}));
     EXPECT_EQ(button->text(), QStringLiteral("删除 0 KB"));
@@ -119,7 +119,7 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
     // A held press ticks every row; its release must not start a clean.
     longPress(button, [&] { return checkedRows(page) == 3; });
     QCoreApplication::processEvents();
-    EXPECT_EQ(state(), ScanState::Scanned);
+    EXPECT_EQ(state(), ScanState::scanned);
     EXPECT_EQ(button->text(), QStringLiteral("删除 3 KB"));
     Screenshots::save(&content->window(), QStringLiteral("task-clean-all-ticked"));
     longPress(button, [&] { return checkedRows(page) == 0; });
@@ -133,9 +133,9 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
     QTest::mouseClick(page->rows()[0], Qt::LeftButton, {}, QPoint(200, 20));
     ASSERT_TRUE(page->filePanel()->isVisible());
     QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_EQ(state(), ScanState::Cleaning);
+    EXPECT_EQ(state(), ScanState::cleaning);
     EXPECT_FALSE(button->isVisibleTo(page));
-    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::Scanned; }));
+    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::scanned; }));
 
     EXPECT_EQ(page->statusLine()->text(), content->taskCleanModel().message());
     EXPECT_TRUE(page->statusLine()->isVisible());
@@ -154,7 +154,7 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
     EXPECT_EQ(page->rows().size(), 2);
     EXPECT_TRUE(page->resultList()->isVisibleTo(page));
     stillShot(QStringLiteral("task-clean-rescanning"));
-    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::Scanned; }));
+    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::scanned; }));
 }
 
 TEST_F(TaskCleanPageTest, AScanWithoutResultsShowsTheCheckmarkAndNothingFoundAndACancelUnderTheCardStopsTheNext)
@@ -164,7 +164,7 @@ TEST_F(TaskCleanPageTest, AScanWithoutResultsShowsTheCheckmarkAndNothingFoundAnd
     addRule(QStringLiteral("com.example.zero"), QStringLiteral("Zero"), QStringLiteral("USERFOLDER/empty"));
     Ui::TaskCleanPage* page = openPage();
     QTest::mouseClick(page->actionButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::Scanned; }));
+    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::scanned; }));
 
     EXPECT_TRUE(page->rows().isEmpty());
     EXPECT_TRUE(page->emptyState()->isVisible());
@@ -175,12 +175,12 @@ TEST_F(TaskCleanPageTest, AScanWithoutResultsShowsTheCheckmarkAndNothingFoundAnd
     EXPECT_TRUE(page->actionButton()->isEnabled());
     Screenshots::save(&content->window(), QStringLiteral("task-clean-nothing-found"));
     QTest::mouseClick(page->actionButton(), Qt::LeftButton);
-    ASSERT_EQ(state(), ScanState::Scanning);
+    ASSERT_EQ(state(), ScanState::scanning);
     auto* cancel = page->findChild<QPushButton*>(QStringLiteral("cancelScan"));
     ASSERT_NE(cancel, nullptr);
     ASSERT_TRUE(cancel->isVisible());
     QTest::mouseClick(cancel, Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::Scanned; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::scanned; }, 5000));
     EXPECT_TRUE(content->taskCleanModel().message().startsWith(QStringLiteral("扫描已取消")));
     EXPECT_FALSE(cancel->isVisible());
 }
@@ -195,7 +195,7 @@ TEST_F(TaskCleanPageTest, RowsOfALongListAreBuiltAsTheListScrollsAndAllFollowThe
     }
     Ui::TaskCleanPage* page = openPage();
     QTest::mouseClick(page->actionButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::Scanned; }));
+    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::scanned; }));
     QCoreApplication::processEvents();
     EXPECT_LT(page->rows().size(), kRules);
 

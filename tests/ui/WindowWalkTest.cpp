@@ -31,7 +31,7 @@ TEST_F(WindowWalkTest, EverySectionInBothThemesAtTheSmallestAndALargeWindow)
     tree->folder(QStringLiteral("Projects/old/empty"));
     tree->folder(QStringLiteral("Music/未命名"));
     QList<Core::Section> sections = Core::sidebarSections();
-    sections.append(Core::section(Core::SectionKey::FileSearch));
+    sections.append(Core::section(Core::SectionKey::fileSearch));
     for (const bool dark : {false, true}) {
         content.reset();
         Ui::Theme::apply(*qApp, dark);
@@ -44,12 +44,12 @@ TEST_F(WindowWalkTest, EverySectionInBothThemesAtTheSmallestAndALargeWindow)
         content->fileSearchModel().search(QStringLiteral("报告"));
         ASSERT_TRUE(waitUntil(
             [&] {
-                return content->taskCleanModel().state() == Core::ScanState::Scanned &&
-                       content->miscFileModel().state() == Core::ScanState::Scanned &&
-                       content->archiveModel().state() == Core::ScanState::Scanned &&
-                       content->installerModel().state() == Core::ScanState::Scanned &&
-                       content->emptyFolderCleanupModel().state() == Core::ScanState::Scanned &&
-                       content->fileSearchModel().state() == Core::ScanState::Scanned;
+                return content->taskCleanModel().state() == Core::ScanState::scanned &&
+                       content->miscFileModel().state() == Core::ScanState::scanned &&
+                       content->archiveModel().state() == Core::ScanState::scanned &&
+                       content->installerModel().state() == Core::ScanState::scanned &&
+                       content->emptyFolderCleanupModel().state() == Core::ScanState::scanned &&
+                       content->fileSearchModel().state() == Core::ScanState::scanned;
             },
             20000));
         Ui::MainWindow& window = content->window();

@@ -29,13 +29,13 @@ public:
     WalkAction visit(const WalkEntry& entry) override
     {
         if (!entry.isDirectory())
-            return WalkAction::Continue;
+            return WalkAction::proceed;
         const QString path = entry.filePath();
         if (ApplicationBundle::isApplicationName(lastPathComponent(path))) {
             m_found.append(path);
-            return WalkAction::SkipChildren;
+            return WalkAction::skipChildren;
         }
-        return m_deep && !entry.isPackage() ? WalkAction::Continue : WalkAction::SkipChildren;
+        return m_deep && !entry.isPackage() ? WalkAction::proceed : WalkAction::skipChildren;
     }
 
     bool m_deep;

@@ -17,7 +17,7 @@ namespace {
 // Reached from its scope without following a link, as the walk and the clean will reach it.
 bool folderExists(const QString& path)
 {
-    return ItemIdentity::lookUp(path).kind == EntryKind::Directory;
+    return ItemIdentity::lookUp(path).kind == EntryKind::directory;
 }
 
 // The folders directly inside `folder`, reached without links, by lower-cased name.
@@ -44,9 +44,9 @@ QList<ApplicationCacheTarget> linuxTargets(const QList<LinuxApplication>& applic
     QList<ApplicationCacheTarget> targets;
     for (const LinuxApplication& app : applications) {
         QStringList candidates;
-        if (app.kind == ApplicationKind::Flatpak) {
+        if (app.kind == ApplicationKind::flatpak) {
             candidates.append(home + QStringLiteral("/.var/app/") + app.id + QStringLiteral("/cache"));
-        } else if (app.kind == ApplicationKind::Snap) {
+        } else if (app.kind == ApplicationKind::snap) {
             const QString snap = home + QStringLiteral("/snap/") + app.id;
             candidates.append(snap + QStringLiteral("/common/.cache"));
             for (const QString& revision : LinuxApplications::childFolders(snap))
@@ -74,7 +74,7 @@ QList<ApplicationCacheTarget> linuxTargets(const QList<LinuxApplication>& applic
 
 QList<ApplicationCacheTarget> discoverTargetsFor(const PlatformLayout& layout, const QString& home)
 {
-    if (layout.applicationProfile == ApplicationProfile::Linux)
+    if (layout.applicationProfile == ApplicationProfile::linuxDesktop)
         return linuxTargets(LinuxApplications::discover(layout.linuxApplications), home);
     return discoverTargets(layout.cacheApplicationRoots(), home);
 }
@@ -134,7 +134,7 @@ QList<ApplicationCacheTarget> discoverTargets(const QStringList& roots, const QS
                 existing.append(folder);
         if (existing.isEmpty())
             continue;
-        targets.append({id, bundle.name, id, existing, ApplicationKind::Bundle, QString()});
+        targets.append({id, bundle.name, id, existing, ApplicationKind::bundle, QString()});
     }
     return targets;
 }

@@ -22,7 +22,7 @@ struct ApplicationCacheTarget
     QString name;
     QString bundleID;
     QStringList directories; // in the order of the candidate table
-    ApplicationKind kind = ApplicationKind::Bundle;
+    ApplicationKind kind = ApplicationKind::bundle;
     QString icon = {}; // the entry's Icon (theme name or file); empty: the identifier names the icon
 
     friend bool operator==(const ApplicationCacheTarget&, const ApplicationCacheTarget&) = default;

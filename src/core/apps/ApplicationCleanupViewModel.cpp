@@ -12,13 +12,13 @@
 namespace Sweepora::Core {
 
 ApplicationCleanupViewModel::ApplicationCleanupViewModel(QObject* parent)
-    : FileListViewModel(QStringLiteral("准备扫描应用缓存"), parent, AfterScan::KeepUndo)
+    : FileListViewModel(QStringLiteral("准备扫描应用缓存"), parent, AfterScan::keepUndo)
 {
     connect(this, &FileListViewModel::filesChanged, this, &ApplicationCleanupViewModel::resultsChanged);
     connect(
         m_relay.get(), &ProgressRelay::progressed, this,
         [this](int index, int total, const QString& name) {
-            if (state() != ScanState::Scanning)
+            if (state() != ScanState::scanning)
                 return;
             setProgress(static_cast<double>(index) / std::max(total, 1));
             setScanningApp(name);
@@ -58,13 +58,13 @@ void ApplicationCleanupViewModel::startScan()
 {
     if (!mayStartScan())
         return;
-    setState(ScanState::Authorizing);
+    setState(ScanState::authorizing);
     setMessage(QStringLiteral("等待个人文件夹授权…"));
     AccessManager::requestHomeAuthorization([self = QPointer<ApplicationCleanupViewModel>(this)](bool granted) {
         if (self.isNull())
             return;
         if (!granted) {
-            self->setState(ScanState::Ready);
+            self->setState(ScanState::ready);
             self->setMessage(QStringLiteral("未完成个人文件夹授权，扫描已取消"));
             return;
         }
@@ -74,7 +74,7 @@ void ApplicationCleanupViewModel::startScan()
 
 void ApplicationCleanupViewModel::runScan()
 {
-    setState(ScanState::Scanning);
+    setState(ScanState::scanning);
     setMessage(QStringLiteral("正在扫描所有应用缓存…"));
     const QString home = AccessManager::homeDirectoryURL().path();
     const PlatformLayout layout = PlatformLayout::current();

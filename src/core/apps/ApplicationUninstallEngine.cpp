@@ -35,7 +35,7 @@ public:
     {
         if (entry.isRegularFile())
             m_size += entry.logicalSize().value_or(0);
-        return WalkAction::Continue;
+        return WalkAction::proceed;
     }
     qint64 m_size = 0;
 };
@@ -56,17 +56,17 @@ public:
     WalkAction visit(const WalkEntry& entry) override
     {
         if (!entry.isRegularFile())
-            return WalkAction::Continue;
+            return WalkAction::proceed;
         const QString path = entry.filePath();
         const QString name = lastPathComponent(path);
         const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
         if (dot <= 0)
-            return WalkAction::Continue;
+            return WalkAction::proceed;
         const QString extension = name.mid(dot + 1).toLower();
         if (extension == QLatin1String("png") || extension == QLatin1String("svg") ||
             extension == QLatin1String("svgz") || extension == QLatin1String("xpm"))
             m_found.insert(name.left(dot), path);
-        return WalkAction::Continue;
+        return WalkAction::proceed;
     }
     QMultiHash<QString, QString> m_found;
 };
@@ -84,9 +84,9 @@ QStringList linuxRelatedCandidates(const LinuxApplication& app, const LinuxAppli
                                    const QString& home, const UserFolders& folders)
 {
     QStringList candidates;
-    if (app.kind == ApplicationKind::Flatpak)
+    if (app.kind == ApplicationKind::flatpak)
         candidates.append(home + QStringLiteral("/.var/app/") + app.id);
-    else if (app.kind == ApplicationKind::Snap)
+    else if (app.kind == ApplicationKind::snap)
         candidates.append(home + QStringLiteral("/snap/") + app.id);
     else {
         for (const QString& name : app.folderNames()) {
@@ -146,18 +146,18 @@ UninstallApplication describe(const LinuxApplication& app, const LinuxApplicatio
     u.icon = app.icon.isEmpty() ? app.id : app.icon;
     u.systemWide = app.systemWide;
     switch (app.kind) {
-    case ApplicationKind::Flatpak:
-        u.removal = UninstallRemoval::Flatpak;
+    case ApplicationKind::flatpak:
+        u.removal = UninstallRemoval::flatpak;
         break;
-    case ApplicationKind::Snap:
-        u.removal = UninstallRemoval::Manual;
+    case ApplicationKind::snap:
+        u.removal = UninstallRemoval::manual;
         u.removalCommand = QStringLiteral("snap remove ") + app.id;
         break;
-    case ApplicationKind::Desktop:
-        u.removal = UninstallRemoval::Manual;
+    case ApplicationKind::desktop:
+        u.removal = UninstallRemoval::manual;
         break;
     default:
-        u.removal = UninstallRemoval::Trash;
+        u.removal = UninstallRemoval::trash;
         break;
     }
     measure(u, linuxRelatedCandidates(app, places, home, folders), protectedPlaces);
@@ -211,9 +211,9 @@ QStringList relatedCandidates(const std::optional<QString>& bundleID, const QStr
 
 qint64 itemSize(const QString& path, const ItemIdentity& found)
 {
-    if (found.kind == EntryKind::Regular)
+    if (found.kind == EntryKind::regular)
         return found.logicalSize;
-    if (found.kind != EntryKind::Directory)
+    if (found.kind != EntryKind::directory)
         return 0;
     WalkOptions options;
     options.skipHidden = false;
@@ -270,13 +270,13 @@ listLinuxApplications(const QList<LinuxApplication>& applications, const LinuxAp
     QStringList packaged;
     for (const LinuxApplication& app : applications) {
         listed.append(describe(app, places, home, folders, protectedPlaces));
-        if (app.kind == ApplicationKind::Desktop)
+        if (app.kind == ApplicationKind::desktop)
             packaged.append(app.path);
     }
     if (owningPackages && !packaged.isEmpty()) {
         const QHash<QString, QString> commands = owningPackages(packaged);
         for (UninstallApplication& app : listed)
-            if (app.kind == ApplicationKind::Desktop)
+            if (app.kind == ApplicationKind::desktop)
                 app.removalCommand = commands.value(app.path);
     }
     std::stable_sort(listed.begin(), listed.end(), [](const UninstallApplication& a, const UninstallApplication& b) {
@@ -287,7 +287,7 @@ listLinuxApplications(const QList<LinuxApplication>& applications, const LinuxAp
 
 QList<UninstallApplication> listApplicationsFor(const PlatformLayout& layout, const QString& home)
 {
-    if (layout.applicationProfile == ApplicationProfile::Linux)
+    if (layout.applicationProfile == ApplicationProfile::linuxDesktop)
         return listLinuxApplications(LinuxApplications::discover(layout.linuxApplications), layout.linuxApplications,
                                      home, packageRemovalCommands);
     return listApplications(layout.applicationRoots, home);
@@ -333,17 +333,17 @@ QString confirmationText(const UninstallApplication& application, const QString&
 {
     QStringList lines;
     switch (application.removal) {
-    case UninstallRemoval::Trash:
+    case UninstallRemoval::trash:
         lines.append(QStringLiteral("应用本体（%1）将移到废纸篓。").arg(application.path));
         break;
-    case UninstallRemoval::Flatpak:
+    case UninstallRemoval::flatpak:
         if (flatpakProgram.isEmpty())
             lines.append(QStringLiteral("未找到 flatpak 命令：应用本体不会被卸载，请安装 flatpak 后再试。"));
         else
             lines.append(QStringLiteral("应用本体将由 Flatpak 卸载（flatpak %1），之后可重新安装。")
                              .arg(flatpakArguments(application).join(QLatin1Char(' '))));
         break;
-    case UninstallRemoval::Manual:
+    case UninstallRemoval::manual:
         if (application.removalCommand.isEmpty())
             lines.append(
                 QStringLiteral("应用本体由系统安装，卸载需要管理员权限，Sweepora 不会移除它；请用软件包管理器卸载。"));
@@ -369,7 +369,7 @@ QString scanMessage(qsizetype count)
 QList<TrashItem> workList(const UninstallApplication& application)
 {
     QList<TrashItem> list;
-    if (application.removal == UninstallRemoval::Trash)
+    if (application.removal == UninstallRemoval::trash)
         list.append({application.path, application.identity});
     for (const UninstallItem& item : application.related)
         list.append({item.path, item.identity});
@@ -429,11 +429,11 @@ Outcome moveToTrash(const QList<TrashItem>& workList, const QSet<QString>& decli
 Outcome uninstall(const UninstallApplication& application, const QList<TrashItem>& workList,
                   const QSet<QString>& declinedFolders, const QString& flatpakProgram)
 {
-    if (application.removal == UninstallRemoval::Trash)
+    if (application.removal == UninstallRemoval::trash)
         return moveToTrash(workList, declinedFolders);
     QString removed;
     bool gone = false;
-    if (application.removal == UninstallRemoval::Flatpak) {
+    if (application.removal == UninstallRemoval::flatpak) {
         if (flatpakProgram.isEmpty()) {
             removed = QStringLiteral("未找到 flatpak 命令，应用未卸载");
         } else {

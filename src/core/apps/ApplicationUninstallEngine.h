@@ -26,9 +26,9 @@ struct UninstallItem
 
 // What happens to the application itself when it is uninstalled.
 enum class UninstallRemoval {
-    Trash,   // moved to the Trash with its related items (bundles, AppImages, the user's own entries)
-    Flatpak, // removed by `flatpak uninstall` when the command exists; its data goes to the Trash
-    Manual,  // left in place: removing it needs administrator rights (packaged programs, snaps)
+    trash,   // moved to the trash with its related items (bundles, AppImages, the user's own entries)
+    flatpak, // removed by `flatpak uninstall` when the command exists; its data goes to the trash
+    manual,  // left in place: removing it needs administrator rights (packaged programs, snaps)
 };
 
 struct UninstallApplication
@@ -39,9 +39,9 @@ struct UninstallApplication
     qint64 appSize = 0;
     ItemIdentity identity;
     QList<UninstallItem> related; // largest first; equal sizes in candidate order
-    ApplicationKind kind = ApplicationKind::Bundle;
+    ApplicationKind kind = ApplicationKind::bundle;
     QString icon; // for the row's icon: the entry's Icon, else the identifier
-    UninstallRemoval removal = UninstallRemoval::Trash;
+    UninstallRemoval removal = UninstallRemoval::trash;
     bool systemWide = false; // a Flatpak of the system installation
     // Manual: the command that removes the program ("sudo apt remove PKG", "snap remove NAME");
     // empty when no package is known to own it.

@@ -30,7 +30,7 @@ ApplicationUninstallModel::ApplicationUninstallModel(QObject* parent) : QObject(
         if (outcome.moved > 0 || outcome.bundleMoved)
             Notifications::instance().postTrashContentsDidChange();
         const QString bundle = std::exchange(m_pendingBundle, QString());
-        const bool movesItself = m_pendingApplication.removal == UninstallRemoval::Trash;
+        const bool movesItself = m_pendingApplication.removal == UninstallRemoval::trash;
         scan(outcome.message);
         // Only an application that was to go to the Trash is left for the user to remove by hand.
         if (movesItself && !outcome.bundleMoved && bundle != m_manualRemovalPath) {

@@ -86,7 +86,7 @@ namespace {
 // O_NONBLOCK: a FIFO planted where a file should be must not stall discovery.
 UniqueFd openInScope(const QString& path)
 {
-    const Sandbox::Parent parent = Sandbox::openParent(path, Sandbox::Access::Read);
+    const Sandbox::Parent parent = Sandbox::openParent(path, Sandbox::Access::read);
     if (!parent.parent.valid()) {
         errno = parent.error;
         return {};

@@ -30,13 +30,13 @@ QList<LeftoverItem> findLeftovers(const LinuxApplicationPlaces& places, const QS
     const QString varApp = home + QStringLiteral("/.var/app");
     for (const QString& id : LinuxApplications::childFolders(varApp))
         if (LinuxApplications::isValidApplicationID(id) && !flatpaks.contains(id))
-            found.append({varApp + QLatin1Char('/') + id, {id, ApplicationKind::Flatpak}});
+            found.append({varApp + QLatin1Char('/') + id, {id, ApplicationKind::flatpak}});
 
     const QSet<QString> snaps = folderSet(places.snapRoot);
     const QString snapHome = home + QStringLiteral("/snap");
     for (const QString& name : LinuxApplications::childFolders(snapHome))
         if (LinuxApplications::isValidApplicationID(name) && !snaps.contains(name))
-            found.append({snapHome + QLatin1Char('/') + name, {name, ApplicationKind::Snap}});
+            found.append({snapHome + QLatin1Char('/') + name, {name, ApplicationKind::snap}});
 
     // Entries whose program is gone: an entry that runs nothing (a Hidden override) is no leftover.
     for (const QString& folder : {places.userEntryFolder(), home + QStringLiteral("/.config/autostart")}) {
@@ -50,7 +50,7 @@ QList<LeftoverItem> findLeftovers(const LinuxApplicationPlaces& places, const QS
             const QString program = entry->tryExec.isEmpty() ? entry->program() : entry->tryExec;
             if (program.isEmpty() || LinuxApplications::programExists(program))
                 continue;
-            found.append({path, {desktopFileID(name), ApplicationKind::User}});
+            found.append({path, {desktopFileID(name), ApplicationKind::user}});
         }
     }
 

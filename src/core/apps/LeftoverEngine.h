@@ -15,7 +15,7 @@ struct LeftoverItem
 {
     QString path;
     QString bundleID; // the Flatpak app ID, the snap name, or the entry's desktop-file ID
-    ApplicationKind kind = ApplicationKind::Flatpak;
+    ApplicationKind kind = ApplicationKind::flatpak;
     qint64 size = 0;
     ItemIdentity identity; // as found, reached without links
     bool selected = false;

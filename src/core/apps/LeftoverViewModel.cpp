@@ -15,7 +15,7 @@ LeftoverViewModel::LeftoverViewModel(QObject* parent) : QObject(parent)
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
         m_items = m_scanWatcher.future().result();
         emit itemsChanged();
-        setState(ScanState::Scanned);
+        setState(ScanState::scanned);
         setMessage(LeftoverEngine::resultMessage(m_items.size()));
         emit scanFinished();
     });
@@ -24,7 +24,7 @@ LeftoverViewModel::LeftoverViewModel(QObject* parent) : QObject(parent)
         m_run.finish(outcome.message);
         m_items = ViewModelSupport::without(m_items, &LeftoverItem::path, outcome.completedPaths);
         emit itemsChanged();
-        setState(ScanState::Scanned);
+        setState(ScanState::scanned);
         setMessage(outcome.message);
         if (!outcome.moved.isEmpty())
             Notifications::instance().postTrashContentsDidChange();
@@ -41,18 +41,18 @@ qint64 LeftoverViewModel::selectedSize() const
 
 void LeftoverViewModel::startScan()
 {
-    if (m_state == ScanState::Authorizing || m_state == ScanState::Scanning || m_state == ScanState::Cleaning)
+    if (m_state == ScanState::authorizing || m_state == ScanState::scanning || m_state == ScanState::cleaning)
         return;
-    setState(ScanState::Authorizing);
+    setState(ScanState::authorizing);
     AccessManager::requestHomeAuthorization([self = QPointer<LeftoverViewModel>(this)](bool granted) {
         if (self.isNull())
             return;
         if (!granted) {
-            self->setState(ScanState::Ready);
+            self->setState(ScanState::ready);
             self->setMessage(QStringLiteral("需要授权个人文件夹才能查找残留文件"));
             return;
         }
-        self->setState(ScanState::Scanning);
+        self->setState(ScanState::scanning);
         self->setMessage(QStringLiteral("正在查找残留文件…"));
         const QString home = AccessManager::homeDirectoryURL().path();
         const LinuxApplicationPlaces places = PlatformLayout::current().linuxApplications;
@@ -62,12 +62,12 @@ void LeftoverViewModel::startScan()
 
 void LeftoverViewModel::clean()
 {
-    if (m_state != ScanState::Scanned)
+    if (m_state != ScanState::scanned)
         return;
     const QList<LeftoverItem> selection = ViewModelSupport::selected(m_items);
     if (selection.isEmpty())
         return;
-    setState(ScanState::Cleaning);
+    setState(ScanState::cleaning);
     setMessage(QStringLiteral("正在将残留文件移到废纸篓…"));
     m_cleanWatcher.setFuture(
         runJob(m_run.wrap(QStringLiteral("leftovers"), [selection] { return LeftoverEngine::clean(selection); })));

@@ -44,7 +44,7 @@ private:
     void setMessage(const QString& message);
 
     QList<LeftoverItem> m_items;
-    ScanState m_state = ScanState::Ready;
+    ScanState m_state = ScanState::ready;
     QString m_message = QStringLiteral("查找已卸载应用留下的文件");
 
     QFutureWatcher<QList<LeftoverItem>> m_scanWatcher;

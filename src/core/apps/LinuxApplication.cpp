@@ -33,7 +33,7 @@ public:
     {
         const QString path = entry.filePath();
         m_found.append({path.mid(m_root.size() + 1), path, entry.kind()});
-        return m_deep && entry.isDirectory() ? WalkAction::Continue : WalkAction::SkipChildren;
+        return m_deep && entry.isDirectory() ? WalkAction::proceed : WalkAction::skipChildren;
     }
 
     QString m_root;
@@ -57,7 +57,7 @@ QList<Listed> list(const QString& folder, bool deep = false)
 // its target, where the sandbox must let us read too.
 std::optional<DesktopEntry> readEntry(const Listed& listed)
 {
-    if (listed.kind != EntryKind::Regular && listed.kind != EntryKind::Symlink)
+    if (listed.kind != EntryKind::regular && listed.kind != EntryKind::symlink)
         return std::nullopt;
     return DesktopEntry::read(listed.path);
 }
@@ -103,17 +103,17 @@ bool isSharedFolderName(const QString& name)
 QString kindName(ApplicationKind kind)
 {
     switch (kind) {
-    case ApplicationKind::Bundle:
+    case ApplicationKind::bundle:
         return QStringLiteral("bundle");
-    case ApplicationKind::Desktop:
+    case ApplicationKind::desktop:
         return QStringLiteral("desktop");
-    case ApplicationKind::User:
+    case ApplicationKind::user:
         return QStringLiteral("user");
-    case ApplicationKind::Flatpak:
+    case ApplicationKind::flatpak:
         return QStringLiteral("flatpak");
-    case ApplicationKind::Snap:
+    case ApplicationKind::snap:
         return QStringLiteral("snap");
-    case ApplicationKind::AppImage:
+    case ApplicationKind::appImage:
         return QStringLiteral("appimage");
     }
     return QStringLiteral("bundle");
@@ -154,7 +154,7 @@ QStringList childFolders(const QString& folder)
 {
     QStringList names;
     for (const Listed& child : list(folder))
-        if (child.kind == EntryKind::Directory)
+        if (child.kind == EntryKind::directory)
             names.append(child.relative);
     return names;
 }
@@ -163,7 +163,7 @@ QStringList childItems(const QString& folder)
 {
     QStringList names;
     for (const Listed& child : list(folder))
-        if (child.kind == EntryKind::Directory || child.kind == EntryKind::Regular)
+        if (child.kind == EntryKind::directory || child.kind == EntryKind::regular)
             names.append(child.relative);
     return names;
 }
@@ -232,7 +232,7 @@ QList<LinuxApplication> discover(const LinuxApplicationPlaces& places)
             continue;
         for (const Listed& app : list(installation + QStringLiteral("/app"))) {
             const QString& id = app.relative;
-            if (app.kind != EntryKind::Directory || !isValidApplicationID(id) || byID.count(id) != 0)
+            if (app.kind != EntryKind::directory || !isValidApplicationID(id) || byID.count(id) != 0)
                 continue;
             const QString active = app.path + QStringLiteral("/current/active");
             const std::optional<KeyFile> metadata = KeyFile::read(active + QStringLiteral("/metadata"));
@@ -240,7 +240,7 @@ QList<LinuxApplication> discover(const LinuxApplicationPlaces& places)
                 continue;
             LinuxApplication found;
             found.id = id;
-            found.kind = ApplicationKind::Flatpak;
+            found.kind = ApplicationKind::flatpak;
             found.path = app.path;
             found.systemWide = systemWide;
             const QString entryPath =
@@ -260,7 +260,7 @@ QList<LinuxApplication> discover(const LinuxApplicationPlaces& places)
     // Snaps: only applications, not the bases and the snapd snap beside them.
     for (const Listed& snap : list(places.snapRoot)) {
         const QString& name = snap.relative;
-        if (snap.kind != EntryKind::Directory || !isValidApplicationID(name) || byID.count(name) != 0)
+        if (snap.kind != EntryKind::directory || !isValidApplicationID(name) || byID.count(name) != 0)
             continue;
         const QString meta = snap.path + QStringLiteral("/current/meta");
         const std::optional<QByteArray> yaml = readMetadataFile(meta + QStringLiteral("/snap.yaml"), 256 * 1024);
@@ -271,7 +271,7 @@ QList<LinuxApplication> discover(const LinuxApplicationPlaces& places)
             continue;
         LinuxApplication found;
         found.id = name;
-        found.kind = ApplicationKind::Snap;
+        found.kind = ApplicationKind::snap;
         found.path = snap.path;
         found.name = info.title;
         for (const Listed& gui : list(meta + QStringLiteral("/gui"))) {
@@ -315,14 +315,14 @@ QList<LinuxApplication> discover(const LinuxApplicationPlaces& places)
             LinuxApplication found;
             found.id = id;
             found.name = entry->name.isEmpty() ? id : entry->name;
-            found.kind = isUser ? ApplicationKind::User : ApplicationKind::Desktop;
+            found.kind = isUser ? ApplicationKind::user : ApplicationKind::desktop;
             found.path = listed.path;
             found.desktopEntry = listed.path;
             found.icon = entry->icon;
             found.program = entry->program();
             found.startupWMClass = entry->startupWMClass;
             if (QFileInfo(found.program).isAbsolute() && isAppImage(found.program)) {
-                found.kind = ApplicationKind::AppImage;
+                found.kind = ApplicationKind::appImage;
                 found.path = standardizedPath(found.program);
                 images.insert(found.path);
             }
@@ -333,7 +333,7 @@ QList<LinuxApplication> discover(const LinuxApplicationPlaces& places)
     // AppImages lying in the usual folders without an entry of their own.
     for (const QString& folder : places.appImageFolders) {
         for (const Listed& file : list(folder)) {
-            if (file.kind != EntryKind::Regular || images.contains(file.path) || !isAppImage(file.path))
+            if (file.kind != EntryKind::regular || images.contains(file.path) || !isAppImage(file.path))
                 continue;
             const QString id = fileNameWithout(file.path, QLatin1String(".AppImage"));
             if (id.isEmpty() || byID.count(id) != 0)
@@ -342,7 +342,7 @@ QList<LinuxApplication> discover(const LinuxApplicationPlaces& places)
             LinuxApplication found;
             found.id = id;
             found.name = id;
-            found.kind = ApplicationKind::AppImage;
+            found.kind = ApplicationKind::appImage;
             found.path = file.path;
             found.program = file.path;
             byID.emplace(id, std::move(found));

@@ -10,7 +10,7 @@
 namespace Sweepora::Core {
 
 // Where an application comes from; its name is the `kind` of the command line.
-enum class ApplicationKind { Bundle, Desktop, User, Flatpak, Snap, AppImage };
+enum class ApplicationKind { bundle, desktop, user, flatpak, snap, appImage };
 QString kindName(ApplicationKind kind);
 
 // An application installed on Linux, found once by its ID.
@@ -20,7 +20,7 @@ struct LinuxApplication
     // AppImage without an entry: its file name without the extension).
     QString id;
     QString name;
-    ApplicationKind kind = ApplicationKind::Desktop;
+    ApplicationKind kind = ApplicationKind::desktop;
     // The application itself: its desktop entry (desktop, user), its app/<id> folder
     // (flatpak), its /snap/<name> folder (snap), or the image file (appimage).
     QString path;

@@ -93,7 +93,7 @@ int openBeneath(int rootFd, std::string_view relative, int flags, ResolveMethod 
         return -1;
     }
 #if defined(__linux__) && defined(SYS_openat2)
-    if (method == ResolveMethod::Automatic) {
+    if (method == ResolveMethod::automatic) {
         const std::string path = relative.empty() ? std::string(".") : std::string(relative);
         struct open_how how = {};
         how.flags = static_cast<__u64>(flags | O_NOFOLLOW | O_CLOEXEC);

@@ -9,7 +9,7 @@
 
 namespace Sweepora::Core {
 
-enum class EntryKind : quint8 { Regular, Directory, Symlink, Other };
+enum class EntryKind : quint8 { regular, directory, symlink, other };
 
 // One entry yielded by the Walker. It lives only for the duration of the visitor's call:
 // copy what you keep. Kind, package flag and name come free from the folder listing; the
@@ -30,10 +30,10 @@ public:
     std::string_view folderPath() const { return m_folderPath; }
 
     EntryKind kind() const { return m_kind; }
-    bool isRegularFile() const { return m_kind == EntryKind::Regular; }
-    bool isDirectory() const { return m_kind == EntryKind::Directory; }
+    bool isRegularFile() const { return m_kind == EntryKind::regular; }
+    bool isDirectory() const { return m_kind == EntryKind::directory; }
     // A symbolic link is yielded as itself and never followed.
-    bool isSymlink() const { return m_kind == EntryKind::Symlink; }
+    bool isSymlink() const { return m_kind == EntryKind::symlink; }
     // A directory with a package extension (see PackageNames.h).
     bool isPackage() const { return m_package; }
     // 1 for the children of the root.
@@ -88,7 +88,7 @@ private:
     size_t m_rootLength;
     int m_depth;
     std::optional<Identity>* m_folderIdentity; // shared by the folder's entries: one fstat per folder
-    EntryKind m_kind = EntryKind::Other;
+    EntryKind m_kind = EntryKind::other;
     bool m_package = false;
     mutable bool m_statted = false;
     mutable Metadata m_metadata;

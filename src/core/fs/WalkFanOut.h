@@ -20,8 +20,8 @@ public:
     {
         bool enter = false;
         for (WalkVisitor* v : m_visitors)
-            enter = (v->visit(entry) == WalkAction::Continue) || enter;
-        return enter ? WalkAction::Continue : WalkAction::SkipChildren;
+            enter = (v->visit(entry) == WalkAction::proceed) || enter;
+        return enter ? WalkAction::proceed : WalkAction::skipChildren;
     }
 
     void folderListed(const WalkFolder& folder) override

@@ -48,7 +48,7 @@ public:
     WalkAction visit(const WalkEntry& entry) override
     {
         if (m_progress && m_progress->isCancelled())
-            return WalkAction::SkipChildren;
+            return WalkAction::skipChildren;
         return inner.visit(entry);
     }
     void folderListed(const WalkFolder& folder) override

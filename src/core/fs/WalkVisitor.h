@@ -4,7 +4,7 @@
 
 namespace Sweepora::Core {
 
-enum class WalkAction { Continue, SkipChildren };
+enum class WalkAction { proceed, skipChildren };
 
 // What a scanner gives the Walker. Threading contract: the walker uses one visitor per walking
 // thread and calls each visitor from its own thread only, so a visitor needs no lock as long

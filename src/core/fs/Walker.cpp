@@ -313,13 +313,13 @@ private:
                                                                m_state.rootLength, level.depth + 1, &level.identity);
                                                switch (type) {
                                                case DT_REG:
-                                                   entry.m_kind = EntryKind::Regular;
+                                                   entry.m_kind = EntryKind::regular;
                                                    break;
                                                case DT_DIR:
-                                                   entry.m_kind = EntryKind::Directory;
+                                                   entry.m_kind = EntryKind::directory;
                                                    break;
                                                case DT_LNK:
-                                                   entry.m_kind = EntryKind::Symlink;
+                                                   entry.m_kind = EntryKind::symlink;
                                                    break;
                                                case DT_UNKNOWN: {
                                                    // Some file systems do not fill d_type: one stat, which the visitor
@@ -327,21 +327,21 @@ private:
                                                    const WalkEntry::Metadata& m = entry.metadata();
                                                    if (!m.ok)
                                                        return; // gone since the listing
-                                                   entry.m_kind = S_ISREG(m.mode)   ? EntryKind::Regular
-                                                                  : S_ISDIR(m.mode) ? EntryKind::Directory
-                                                                  : S_ISLNK(m.mode) ? EntryKind::Symlink
-                                                                                    : EntryKind::Other;
+                                                   entry.m_kind = S_ISREG(m.mode)   ? EntryKind::regular
+                                                                  : S_ISDIR(m.mode) ? EntryKind::directory
+                                                                  : S_ISLNK(m.mode) ? EntryKind::symlink
+                                                                                    : EntryKind::other;
                                                    break;
                                                }
                                                default:
-                                                   entry.m_kind = EntryKind::Other;
+                                                   entry.m_kind = EntryKind::other;
                                                }
-                                               const bool isFolder = entry.m_kind == EntryKind::Directory;
+                                               const bool isFolder = entry.m_kind == EntryKind::directory;
                                                if (isFolder && isTrash(level.fd, name, length))
                                                    return;
                                                entry.m_package = isFolder && hasPackageExtension(entry.m_name);
                                                const WalkAction action = m_visitor.visit(entry);
-                                               if (isFolder && action == WalkAction::Continue &&
+                                               if (isFolder && action == WalkAction::proceed &&
                                                    !(entry.m_package && options.skipPackageDescendants))
                                                    addSubfolder(level, entry.m_name, entry.m_package);
                                            });
@@ -482,9 +482,9 @@ WalkOptions::Growth growthOf(const WalkOptions& options)
     static const std::optional<WalkOptions::Growth> forced = []() -> std::optional<WalkOptions::Growth> {
         const QByteArray value = qgetenv("SWEEPORA_WALK_GROWTH");
         if (value == "fixed")
-            return WalkOptions::Growth::Fixed;
+            return WalkOptions::Growth::fixed;
         if (value == "widest")
-            return WalkOptions::Growth::Widest;
+            return WalkOptions::Growth::widest;
         return std::nullopt;
     }();
     return forced.value_or(options.growth);
@@ -566,7 +566,7 @@ int Walker::threadCount(const WalkOptions& options)
 {
     const int threads = std::clamp(options.threads, 1, kMaxThreads);
     // A walk of one thread is a small one, kept that way.
-    return threads > 1 && growthOf(options) != WalkOptions::Growth::Fixed ? std::max(threads, kColdThreads) : threads;
+    return threads > 1 && growthOf(options) != WalkOptions::Growth::fixed ? std::max(threads, kColdThreads) : threads;
 }
 
 int Walker::walksWidened()
@@ -611,7 +611,7 @@ void Walker::walk(const QString& root, const WalkOptions& options, std::span<Wal
         if (Sandbox::isWithin(trash, standardized))
             return;
     // The root is reached from its scope without following a link on the way.
-    UniqueFd rootFd = Sandbox::openFolder(standardized, Sandbox::Access::Read, kFolderFlags);
+    UniqueFd rootFd = Sandbox::openFolder(standardized, Sandbox::Access::read, kFolderFlags);
     if (!rootFd.valid())
         return;
     struct stat rootSt;
@@ -636,11 +636,11 @@ void Walker::walk(const QString& root, const WalkOptions& options, std::span<Wal
     state.taskCount = 1;
 
     const WalkOptions::Growth growth = growthOf(options);
-    const size_t initial = growth == WalkOptions::Growth::Widest
+    const size_t initial = growth == WalkOptions::Growth::widest
                                ? available
                                : std::min(static_cast<size_t>(std::clamp(options.threads, 1, kMaxThreads)), available);
     WalkCrew crew(state, visitors.first(available));
-    state.timeListings = growth == WalkOptions::Growth::Adaptive && available > initial;
+    state.timeListings = growth == WalkOptions::Growth::adaptive && available > initial;
     state.widen = [&crew] { crew.widen(); };
     crew.start(initial - 1, kOpenLevelLimit);
     if (state.timeListings && monotonicNanos() - state.share->lastColdNanos.load() < kColdMemoryNanos)

@@ -22,8 +22,8 @@ struct WalkOptions
     // only two in flight. Adaptive times the walk's own listings and, when they mostly wait,
     // adds threads up to threadCount(); a cached walk keeps `threads`. Fixed never adds;
     // Widest starts with all of them. SWEEPORA_WALK_GROWTH=fixed|widest overrides (benchmarks).
-    enum class Growth { Adaptive, Fixed, Widest };
-    Growth growth = Growth::Adaptive;
+    enum class Growth { adaptive, fixed, widest };
+    Growth growth = Growth::adaptive;
 };
 
 // The one directory walker behind every scanner. It lists folders with raw getdents64 into a

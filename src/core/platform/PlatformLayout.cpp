@@ -98,7 +98,7 @@ PlatformLayout PlatformLayout::forHome(const QString& homePath)
     l.applicationSupport = l.dataHome + QStringLiteral("/Application Support/Sweepora");
 #else
     l.probeFolder = l.home;
-    l.applicationProfile = ApplicationProfile::Linux;
+    l.applicationProfile = ApplicationProfile::linuxDesktop;
     l.linuxApplications = LinuxApplicationPlaces::fromEnvironment(l.home);
     l.applicationRoots = l.linuxApplications.readOnlyRoots();
     l.trashFolder = l.dataHome + QStringLiteral("/Trash/files");

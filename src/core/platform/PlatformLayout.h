@@ -7,7 +7,7 @@ namespace Sweepora::Core {
 
 // How installed applications are found: bundles below the application roots (macOS, and any
 // layout given explicit roots), or the Linux sources of LinuxApplicationPlaces.
-enum class ApplicationProfile { Bundles, Linux };
+enum class ApplicationProfile { bundles, linuxDesktop };
 
 // Where a Linux system keeps its applications.
 struct LinuxApplicationPlaces
@@ -34,7 +34,7 @@ struct PlatformLayout
     QString home;        // the real home folder, standardized
     QString probeFolder; // readable when the home grant works ("Library" on macOS, the home on Linux)
     QStringList applicationRoots;
-    ApplicationProfile applicationProfile = ApplicationProfile::Bundles;
+    ApplicationProfile applicationProfile = ApplicationProfile::bundles;
     LinuxApplicationPlaces linuxApplications; // read when the profile is Linux
     QString dataHome;           // $XDG_DATA_HOME (Linux) or ~/Library (macOS); the home Trash lives below it
     QString trashFolder;        // where trashed files land (~/.Trash, or $XDG_DATA_HOME/Trash/files)
@@ -57,7 +57,7 @@ struct PlatformLayout
     void useBundleRoots(const QStringList& roots)
     {
         applicationRoots = roots;
-        applicationProfile = ApplicationProfile::Bundles;
+        applicationProfile = ApplicationProfile::bundles;
     }
 
     // The layout of this machine: home from SWEEPORA_HOME, else getpwuid(getuid()), else $HOME.

@@ -72,7 +72,7 @@ bool findScope(const QList<Scope>& scopes, const QString& path, Sandbox::Access 
     qsizetype bestLength = -1;
     QString relative;
     for (const Scope& s : scopes) {
-        if (access == Sandbox::Access::Modify && !s.writable)
+        if (access == Sandbox::Access::modify && !s.writable)
             continue;
         for (const QString* prefix : {&s.path, &s.realPath}) {
             QString rest;
@@ -154,12 +154,12 @@ void Sandbox::setReadOnlyRoots(const QStringList& roots)
 
 bool Sandbox::canRead(const QString& path)
 {
-    return covered(path, Access::Read);
+    return covered(path, Access::read);
 }
 
 bool Sandbox::canModify(const QString& path)
 {
-    return covered(path, Access::Modify);
+    return covered(path, Access::modify);
 }
 
 UniqueFd Sandbox::openFolder(const QString& path, Access access, int flags)

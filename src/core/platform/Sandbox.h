@@ -39,7 +39,7 @@ struct SandboxScopes
 class Sandbox
 {
 public:
-    enum class Access { Read, Modify };
+    enum class Access { read, modify };
 
     // Scopes are counted: each open is matched by one close.
     static void openScope(const QString& folder);

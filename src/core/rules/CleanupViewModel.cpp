@@ -14,14 +14,14 @@ CleanupViewModel::CleanupViewModel(QObject* parent) : CleanupViewModel(RuleStore
 {}
 
 CleanupViewModel::CleanupViewModel(RuleStore store, QObject* parent)
-    : FileListViewModel(QStringLiteral("准备扫描"), parent, AfterScan::KeepUndo), m_store(std::move(store)),
+    : FileListViewModel(QStringLiteral("准备扫描"), parent, AfterScan::keepUndo), m_store(std::move(store)),
       m_legacyGrants(std::make_shared<LegacyGrants>())
 {
     connect(this, &FileListViewModel::filesChanged, this, &CleanupViewModel::resultsChanged);
     connect(
         m_relay.get(), &ProgressRelay::progressed, this,
         [this](int index, int total, const QString& name) {
-            if (state() != ScanState::Scanning)
+            if (state() != ScanState::scanning)
                 return;
             setScanProgress(total > 0 ? static_cast<double>(index) / total : 0.0);
             setScanningRuleName(name);
@@ -88,7 +88,7 @@ void CleanupViewModel::startScan()
     if (!mayStartScan())
         return;
     const QList<CleanupRule> rules = m_store.loadRules();
-    setState(ScanState::Authorizing);
+    setState(ScanState::authorizing);
     setMessage(QStringLiteral("等待个人文件夹授权…"));
     // The check passes again, so this normally completes at once; if the grant went away in
     // between, the user is asked for it.
@@ -96,7 +96,7 @@ void CleanupViewModel::startScan()
         if (self.isNull())
             return;
         if (!granted) {
-            self->setState(ScanState::Ready);
+            self->setState(ScanState::ready);
             self->setMessage(QStringLiteral("未完成个人文件夹授权，扫描已取消"));
             return;
         }
@@ -106,7 +106,7 @@ void CleanupViewModel::startScan()
 
 void CleanupViewModel::runScan(const QList<CleanupRule>& rules)
 {
-    setState(ScanState::Scanning);
+    setState(ScanState::scanning);
     setMessage(QStringLiteral("正在分析本机缓存…"));
     // The job's report for the first rule never arrives: a future's progress only rises, and
     // it starts at 0. Publish it here, or a second scan shows the last one's 100% meanwhile.

@@ -33,7 +33,7 @@ public:
             if (m_pattern.match(name).hasMatch())
                 m_names.append(name);
         }
-        return WalkAction::SkipChildren;
+        return WalkAction::skipChildren;
     }
     QRegularExpression m_pattern;
     QStringList m_names;

@@ -60,16 +60,16 @@ public:
     WalkAction visit(const WalkEntry& entry) override
     {
         if (m_cancelled && m_cancelled->load(std::memory_order_relaxed))
-            return WalkAction::SkipChildren;
+            return WalkAction::skipChildren;
         if (!entry.isRegularFile())
-            return WalkAction::Continue;
+            return WalkAction::proceed;
         const qint64 size = entry.logicalSize().value_or(0);
         if (size > 0 && size >= m_minimum) {
             ItemIdentity identity = ItemIdentity::of(entry);
             if (identity.known)
                 files.push_back({entry.path(), size, identity, m_root});
         }
-        return WalkAction::Continue;
+        return WalkAction::proceed;
     }
 
     std::vector<Candidate> files;
@@ -140,7 +140,7 @@ UniqueFd openBelow(int rootFd, std::string_view relative, const ItemIdentity& id
 // The same for a file known by its path (at clean time): reached from its scope.
 UniqueFd openSame(const QString& path, const ItemIdentity& identity, qint64 size, struct stat& st)
 {
-    const Sandbox::Parent parent = Sandbox::openParent(path, Sandbox::Access::Read);
+    const Sandbox::Parent parent = Sandbox::openParent(path, Sandbox::Access::read);
     if (!parent.parent.valid())
         return {};
     const int folder = parent.parent.get();
@@ -329,7 +329,7 @@ std::vector<Candidate> walkRoots(const Options& options, std::vector<Root>& open
     for (const QString& root : std::as_const(roots)) {
         if (!last.isEmpty() && Sandbox::isWithin(last, root))
             continue; // already walked as part of its ancestor
-        UniqueFd fd = Sandbox::openFolder(root, Sandbox::Access::Read);
+        UniqueFd fd = Sandbox::openFolder(root, Sandbox::Access::read);
         if (!fd.valid())
             continue; // outside every scope, or gone: nothing to find there
         last = root;

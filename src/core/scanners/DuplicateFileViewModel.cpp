@@ -28,16 +28,16 @@ bool inAny(const QStringList& folders, const QString& path)
 DuplicateFileViewModel::Kind DuplicateFileViewModel::kindOf(const QString& path)
 {
     switch (fileKindOf(lastPathComponent(path))) {
-    case FileKind::Image:
-        return Kind::Images;
-    case FileKind::Video:
-        return Kind::Videos;
-    case FileKind::Document:
-        return Kind::Documents;
-    case FileKind::Archive:
-        return Kind::Archives;
+    case FileKind::image:
+        return Kind::images;
+    case FileKind::video:
+        return Kind::videos;
+    case FileKind::document:
+        return Kind::documents;
+    case FileKind::archive:
+        return Kind::archives;
     default:
-        return Kind::Other;
+        return Kind::other;
     }
 }
 
@@ -51,7 +51,7 @@ DuplicateFileViewModel::DuplicateFileViewModel(QObject* parent)
         pollProgress();
         DuplicateFileEngine::Report report = m_scanWatcher.future().result();
         if (report.cancelled) {
-            setState(ScanState::Ready);
+            setState(ScanState::ready);
             setMessage(QStringLiteral("已取消扫描"));
             return;
         }
@@ -157,7 +157,7 @@ void DuplicateFileViewModel::pickFolder(const QString& title, const std::functio
 
 void DuplicateFileViewModel::retick()
 {
-    if (state() != ScanState::Scanned)
+    if (state() != ScanState::scanned)
         return;
     for (DuplicateGroup& g : m_groups) {
         for (DuplicateCopy& c : g.copies)
@@ -171,7 +171,7 @@ void DuplicateFileViewModel::applyFilter()
 {
     m_shown.clear();
     for (const DuplicateGroup& g : std::as_const(m_groups))
-        if (m_kind == Kind::All || kindOf(g.kept().path) == m_kind)
+        if (m_kind == Kind::all || kindOf(g.kept().path) == m_kind)
             m_shown.append(g);
     emit filesChanged();
 }
@@ -193,7 +193,7 @@ void DuplicateFileViewModel::startScan()
 {
     if (!mayStartScan())
         return;
-    setState(ScanState::Scanning);
+    setState(ScanState::scanning);
     m_groups.clear();
     applyFilter();
     setMessage(QStringLiteral("正在查找重复文件…"));
@@ -211,7 +211,7 @@ void DuplicateFileViewModel::startScan()
 
 void DuplicateFileViewModel::cancelScan()
 {
-    if (state() == ScanState::Scanning && m_counters) {
+    if (state() == ScanState::scanning && m_counters) {
         m_counters->cancelled = true;
         setMessage(QStringLiteral("正在取消…"));
     }
@@ -277,7 +277,7 @@ void DuplicateFileViewModel::removeCleaned(const QSet<QString>& done)
     m_groups = std::move(left);
     m_shown.clear();
     for (const DuplicateGroup& g : std::as_const(m_groups))
-        if (m_kind == Kind::All || kindOf(g.kept().path) == m_kind)
+        if (m_kind == Kind::all || kindOf(g.kept().path) == m_kind)
             m_shown.append(g);
 }
 

@@ -25,7 +25,7 @@ class DuplicateFileViewModel : public FileListViewModel
 
 public:
     // What the kind filter offers; a group's kind is its kept copy's.
-    enum class Kind { All, Images, Videos, Documents, Archives, Other };
+    enum class Kind { all, images, videos, documents, archives, other };
     static Kind kindOf(const QString& path);
 
     explicit DuplicateFileViewModel(QObject* parent = nullptr);
@@ -89,7 +89,7 @@ private:
 
     QList<DuplicateGroup> m_groups; // everything the last scan found, as the user left it
     QList<DuplicateGroup> m_shown;
-    Kind m_kind = Kind::All;
+    Kind m_kind = Kind::all;
     qint64 m_minimumSize = DuplicateFileEngine::kDefaultMinimumSize;
     QString m_scanFolder;
     QStringList m_referenceFolders;

@@ -10,7 +10,7 @@
 namespace Sweepora::Core {
 
 EmptyFolderCleanupViewModel::EmptyFolderCleanupViewModel(QObject* parent)
-    : FileListViewModel(QStringLiteral("扫描个人文件夹中的空目录"), parent, AfterScan::KeepUndo)
+    : FileListViewModel(QStringLiteral("扫描个人文件夹中的空目录"), parent, AfterScan::keepUndo)
 {
     connect(this, &FileListViewModel::filesChanged, this, &EmptyFolderCleanupViewModel::foldersChanged);
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
@@ -32,7 +32,7 @@ void EmptyFolderCleanupViewModel::startScan(SharedHomeWalk* sharedWalk)
 {
     if (!mayStartScan())
         return;
-    setState(ScanState::Scanning);
+    setState(ScanState::scanning);
     if (!m_folders.isEmpty()) {
         m_folders.clear();
         emit filesChanged();

@@ -56,7 +56,7 @@ class FolderCollector final : public WalkVisitor
 public:
     // The walker already skips hidden folders and does not enter packages or links, so the
     // folders it lists are exactly the candidates; the listing's own count decides emptiness.
-    WalkAction visit(const WalkEntry&) override { return WalkAction::Continue; }
+    WalkAction visit(const WalkEntry&) override { return WalkAction::proceed; }
 
     void folderListed(const WalkFolder& folder) override
     {

@@ -14,7 +14,7 @@ FileListViewModel::FileListViewModel(QString initialMessage, QObject* parent, Af
         const CleanHandBack result = m_cleanWatcher.future().result();
         removeCleaned(result.done);
         emit filesChanged();
-        setState(ScanState::Scanned);
+        setState(ScanState::scanned);
         setMessage(result.message);
         m_run.finish(result.message);
         if (result.movedAny)
@@ -28,7 +28,7 @@ FileListViewModel::~FileListViewModel() = default;
 
 bool FileListViewModel::mayStartScan()
 {
-    return (m_state == ScanState::Ready || m_state == ScanState::Scanned) && hasHomeGrant();
+    return (m_state == ScanState::ready || m_state == ScanState::scanned) && hasHomeGrant();
 }
 
 bool FileListViewModel::hasHomeGrant()
@@ -41,23 +41,23 @@ bool FileListViewModel::hasHomeGrant()
 
 void FileListViewModel::finishScan(const QString& message)
 {
-    if (m_afterScan == AfterScan::ForgetUndo)
+    if (m_afterScan == AfterScan::forgetUndo)
         m_run.clear();
     emit filesChanged();
-    setState(ScanState::Scanned);
+    setState(ScanState::scanned);
     setMessage(message);
     emit scanFinished();
 }
 
 bool FileListViewModel::mayClean(bool hasSelection) const
 {
-    return m_state == ScanState::Scanned && hasSelection;
+    return m_state == ScanState::scanned && hasSelection;
 }
 
 void FileListViewModel::startCleanJob(const QString& section, std::function<CleanHandBack()> job, qsizetype total,
                                       const QString& message)
 {
-    setState(ScanState::Cleaning);
+    setState(ScanState::cleaning);
     setMessage(message);
     m_cleanWatcher.setFuture(runJob(m_run.wrap(section, std::move(job), total)));
 }
@@ -88,7 +88,7 @@ void FileListViewModel::setMessage(const QString& message)
 
 void FileListViewModel::cancelScan()
 {
-    if (m_state == ScanState::Scanning)
+    if (m_state == ScanState::scanning)
         m_watch.cancel();
 }
 

@@ -55,9 +55,9 @@ signals:
 
 protected:
     // Whether a finished scan forgets the last clean's undo, as a list the undo referred to is gone.
-    enum class AfterScan { ForgetUndo, KeepUndo };
+    enum class AfterScan { forgetUndo, keepUndo };
 
-    FileListViewModel(QString initialMessage, QObject* parent, AfterScan afterScan = AfterScan::ForgetUndo);
+    FileListViewModel(QString initialMessage, QObject* parent, AfterScan afterScan = AfterScan::forgetUndo);
 
     // What a clean hands back: its message, whether anything reached the Trash, and the keys of
     // the items it completed (which leave the list).
@@ -100,7 +100,7 @@ private:
     void startCleanJob(const QString& section, std::function<CleanHandBack()> job, qsizetype total,
                        const QString& message);
 
-    ScanState m_state = ScanState::Ready;
+    ScanState m_state = ScanState::ready;
     QString m_message;
     CleanRun m_run;
     ScanWatch m_watch;

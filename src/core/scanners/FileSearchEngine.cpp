@@ -27,16 +27,16 @@ public:
         // The kind comes from the listing; the name test costs no system call, so only hits
         // are stat'ed, through their folder: the scan keeps what the clean checks again.
         if (!entry.isRegularFile() || !m_matcher->matches(entry.name()))
-            return WalkAction::Continue;
+            return WalkAction::proceed;
         FileSearchResult result;
         result.path = entry.filePath();
         result.identity = ItemIdentity::of(entry);
-        if (result.identity.known && result.identity.kind != EntryKind::Regular)
-            return WalkAction::Continue; // replaced since it was listed
+        if (result.identity.known && result.identity.kind != EntryKind::regular)
+            return WalkAction::proceed; // replaced since it was listed
         result.size = entry.allocatedOrLogicalSize();
         result.creationDate = birthDateOf(entry);
         items.append(std::move(result));
-        return WalkAction::Continue;
+        return WalkAction::proceed;
     }
 
     QList<FileSearchResult> items;

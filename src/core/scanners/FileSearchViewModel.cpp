@@ -9,7 +9,7 @@
 namespace Sweepora::Core {
 
 FileSearchViewModel::FileSearchViewModel(QObject* parent)
-    : FileListViewModel(QStringLiteral("在右上角输入文件名开始搜索"), parent, AfterScan::KeepUndo)
+    : FileListViewModel(QStringLiteral("在右上角输入文件名开始搜索"), parent, AfterScan::keepUndo)
 {
     connect(this, &FileListViewModel::filesChanged, this, &FileSearchViewModel::resultsChanged);
     connect(&m_searchWatcher, &QFutureWatcherBase::finished, this, [this] {
@@ -41,7 +41,7 @@ void FileSearchViewModel::search(const QString& query)
         return;
     // A new list during a clean would let a second clean start beside the first. The state, not
     // the clean's future, decides: the list stays the clean's until its result was handed back.
-    if (state() == ScanState::Cleaning) {
+    if (state() == ScanState::cleaning) {
         m_pendingQuery = trimmed;
         return;
     }
@@ -52,7 +52,7 @@ void FileSearchViewModel::search(const QString& query)
         m_results.clear();
         emit filesChanged();
     }
-    setState(ScanState::Scanning);
+    setState(ScanState::scanning);
     setMessage(FileSearchEngine::searchingMessage(trimmed));
     const QString home = AccessManager::homeDirectoryURL().path();
     // A search still running for an older query is stopped by the new start.

@@ -29,7 +29,7 @@ public:
             if (size >= m_threshold)
                 items.append({entry.filePath(), size, false, ItemIdentity::of(entry), birthDateOf(entry)});
         }
-        return WalkAction::Continue;
+        return WalkAction::proceed;
     }
 
     QList<LargeFileItem> items;

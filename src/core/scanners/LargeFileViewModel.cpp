@@ -31,7 +31,7 @@ void LargeFileViewModel::startScan(double minimumGigabytes)
 {
     if (!mayStartScan())
         return;
-    setState(ScanState::Scanning);
+    setState(ScanState::scanning);
     m_files.clear();
     emit filesChanged();
     setMessage(LargeFileEngine::scanMessage(minimumGigabytes));
@@ -44,7 +44,7 @@ void LargeFileViewModel::startScan(double minimumGigabytes)
 
 void LargeFileViewModel::applyThreshold(double minimumGigabytes)
 {
-    if (state() != ScanState::Scanned)
+    if (state() != ScanState::scanned)
         return;
     const qint64 threshold = LargeFileEngine::thresholdBytes(minimumGigabytes);
     if (threshold < m_scannedThreshold) {

@@ -37,7 +37,7 @@ void MiscFileCleanupViewModel::startScan(SharedHomeWalk* sharedWalk)
         return;
     // Fixed here, on the GUI thread, so the whole scan counts from one moment.
     const std::optional<QDateTime> cutoff = MiscFileEngine::cutoffFor(Clock::now());
-    setState(ScanState::Scanning);
+    setState(ScanState::scanning);
     m_files.clear();
     emit filesChanged();
     setMessage(MiscFileEngine::scanningMessage(m_category));

@@ -39,25 +39,25 @@ bool isAscii(std::string_view text)
 }
 
 // How a character takes part in splitting a name into words.
-enum class CharKind { Separator, Lower, Upper, UncasedLetter, Digit };
+enum class CharKind { separator, lower, upper, uncasedLetter, digit };
 
 template <typename Char> CharKind kindOf(Char c)
 {
     const auto code = static_cast<char32_t>(c);
     if (code < 0x80) {
         if (code >= 'a' && code <= 'z')
-            return CharKind::Lower;
+            return CharKind::lower;
         if (code >= 'A' && code <= 'Z')
-            return CharKind::Upper;
-        return code >= '0' && code <= '9' ? CharKind::Digit : CharKind::Separator;
+            return CharKind::upper;
+        return code >= '0' && code <= '9' ? CharKind::digit : CharKind::separator;
     }
     if (QChar::isLower(code))
-        return CharKind::Lower;
+        return CharKind::lower;
     if (QChar::isUpper(code) || QChar::isTitleCase(code))
-        return CharKind::Upper;
+        return CharKind::upper;
     if (QChar::isLetter(code))
-        return CharKind::UncasedLetter;
-    return QChar::isNumber(code) ? CharKind::Digit : CharKind::Separator;
+        return CharKind::uncasedLetter;
+    return QChar::isNumber(code) ? CharKind::digit : CharKind::separator;
 }
 
 // "log", "logs", "cache" or "caches", in any case.
@@ -82,14 +82,14 @@ template <typename Char> bool isJunkWord(const Char* word, size_t length)
 template <typename Char> bool hasJunkWord(const Char* text, size_t size)
 {
     size_t start = 0;
-    CharKind previous = CharKind::Separator;
+    CharKind previous = CharKind::separator;
     for (size_t i = 0; i <= size; ++i) {
-        const CharKind kind = i < size ? kindOf(text[i]) : CharKind::Separator;
-        const bool boundary = kind == CharKind::Separator || previous == CharKind::Separator ||
-                              (previous == CharKind::Lower && kind == CharKind::Upper) ||
-                              ((previous == CharKind::Digit) != (kind == CharKind::Digit));
+        const CharKind kind = i < size ? kindOf(text[i]) : CharKind::separator;
+        const bool boundary = kind == CharKind::separator || previous == CharKind::separator ||
+                              (previous == CharKind::lower && kind == CharKind::upper) ||
+                              ((previous == CharKind::digit) != (kind == CharKind::digit));
         if (boundary) {
-            if (previous != CharKind::Separator && isJunkWord(text + start, i - start))
+            if (previous != CharKind::separator && isJunkWord(text + start, i - start))
                 return true;
             start = i;
         }
@@ -150,7 +150,7 @@ bool isMiscName(std::string_view name)
 bool hasExtensionOf(MiscFileCategory category, std::string_view lower)
 {
     const std::string_view extension = lastExtension(lower);
-    return category == MiscFileCategory::Archives ? isIn(kArchiveExtensions, extension)
+    return category == MiscFileCategory::archives ? isIn(kArchiveExtensions, extension)
                                                   : isIn(kInstallerExtensions, extension);
 }
 
@@ -161,7 +161,7 @@ public:
     {
         if (entry.isRegularFile())
             total += entry.allocatedOrLogicalSize();
-        return WalkAction::Continue;
+        return WalkAction::proceed;
     }
     qint64 total = 0;
 };
@@ -185,18 +185,18 @@ public:
     WalkAction visit(const WalkEntry& entry) override
     {
         if (!matchesName(m_category, entry.name()))
-            return WalkAction::Continue;
+            return WalkAction::proceed;
         // Only regular files, and installer packages in folder form (a pkg folder is a
         // package, so the walk does not enter it). Links are never listed.
         const bool packageFolder =
-            entry.isDirectory() && m_category == MiscFileCategory::Installers && lowerExtension(entry.name()) == "pkg";
+            entry.isDirectory() && m_category == MiscFileCategory::installers && lowerExtension(entry.name()) == "pkg";
         if (!entry.isRegularFile() && !packageFolder)
-            return WalkAction::Continue;
+            return WalkAction::proceed;
         const std::optional<qint64> born = entry.birthTimeMSecs();
         if (!born)
-            return WalkAction::Continue;
-        if (m_category != MiscFileCategory::Miscellaneous && m_cutoffMSecs && !(*born < *m_cutoffMSecs))
-            return WalkAction::Continue;
+            return WalkAction::proceed;
+        if (m_category != MiscFileCategory::miscellaneous && m_cutoffMSecs && !(*born < *m_cutoffMSecs))
+            return WalkAction::proceed;
         MiscFileItem item;
         item.path = entry.filePath();
         item.creationDate = QDateTime::fromMSecsSinceEpoch(*born);
@@ -206,7 +206,7 @@ public:
         if (!packageFolder)
             item.size = entry.allocatedOrLogicalSize();
         items.append(std::move(item));
-        return WalkAction::Continue;
+        return WalkAction::proceed;
     }
 
     static std::string lowerExtension(std::string_view name)
@@ -237,11 +237,11 @@ WalkOptions walkOptions()
 QString noun(MiscFileCategory category)
 {
     switch (category) {
-    case MiscFileCategory::Miscellaneous:
+    case MiscFileCategory::miscellaneous:
         return QStringLiteral("闲杂文件");
-    case MiscFileCategory::Archives:
+    case MiscFileCategory::archives:
         return QStringLiteral("压缩包");
-    case MiscFileCategory::Installers:
+    case MiscFileCategory::installers:
         return QStringLiteral("安装包");
     }
     return {};
@@ -249,7 +249,7 @@ QString noun(MiscFileCategory category)
 
 QString initialMessage(MiscFileCategory category)
 {
-    if (category == MiscFileCategory::Miscellaneous)
+    if (category == MiscFileCategory::miscellaneous)
         return QStringLiteral("扫描闲杂文件");
     return QStringLiteral("扫描一个月以前的") + noun(category);
 }
@@ -263,7 +263,7 @@ QString resultMessage(MiscFileCategory category, qsizetype count)
 {
     if (count > 0)
         return QStringLiteral("发现 %1 个").arg(count) + noun(category);
-    if (category == MiscFileCategory::Miscellaneous)
+    if (category == MiscFileCategory::miscellaneous)
         return QStringLiteral("没有发现闲杂文件");
     return QStringLiteral("没有发现一个月以前的") + noun(category);
 }
@@ -276,11 +276,11 @@ QString readyTitle(MiscFileCategory category)
 QString readySubtitle(MiscFileCategory category)
 {
     switch (category) {
-    case MiscFileCategory::Miscellaneous:
+    case MiscFileCategory::miscellaneous:
         return QStringLiteral("查找名称中含有 log 或 cache 一词的日志与缓存文件，不含文档、代码与媒体文件");
-    case MiscFileCategory::Archives:
+    case MiscFileCategory::archives:
         return QStringLiteral("查找一个月以前创建的压缩包");
-    case MiscFileCategory::Installers:
+    case MiscFileCategory::installers:
         return QStringLiteral("查找一个月以前创建的安装包与磁盘镜像");
     }
     return {};
@@ -289,11 +289,11 @@ QString readySubtitle(MiscFileCategory category)
 QString commandName(MiscFileCategory category)
 {
     switch (category) {
-    case MiscFileCategory::Miscellaneous:
+    case MiscFileCategory::miscellaneous:
         return QStringLiteral("misc");
-    case MiscFileCategory::Archives:
+    case MiscFileCategory::archives:
         return QStringLiteral("archives");
-    case MiscFileCategory::Installers:
+    case MiscFileCategory::installers:
         return QStringLiteral("installers");
     }
     return {};
@@ -307,7 +307,7 @@ QString pathExtension(const QString& name)
 
 bool matchesName(MiscFileCategory category, std::string_view name)
 {
-    if (category == MiscFileCategory::Miscellaneous)
+    if (category == MiscFileCategory::miscellaneous)
         return isMiscName(name); // case splits words: never folded first
     // Every entry of the walk comes through here, once per scan: fold on the stack. ASCII
     // names (nearly all) are folded without building a QString; any other goes through Unicode.
@@ -323,7 +323,7 @@ bool matchesName(MiscFileCategory category, std::string_view name)
 
 bool matchesName(MiscFileCategory category, const QString& name)
 {
-    if (category == MiscFileCategory::Miscellaneous)
+    if (category == MiscFileCategory::miscellaneous)
         return isMiscName(name.toStdString());
     return hasExtensionOf(category, name.toLower().toStdString());
 }

@@ -20,7 +20,7 @@ class WalkVisitor;
 struct WalkOptions;
 
 // The three cleaners that share one scanner, in the order the sidebar lists them.
-enum class MiscFileCategory { Miscellaneous, Archives, Installers };
+enum class MiscFileCategory { miscellaneous, archives, installers };
 
 struct MiscFileItem
 {

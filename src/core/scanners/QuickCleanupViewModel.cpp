@@ -19,16 +19,16 @@ using Status = QuickCleanupCard::Status;
 template <class State> Status statusOf(State state)
 {
     switch (state) {
-    case State::Ready:
-        return Status::NotScanned;
-    case State::Scanning:
-        return Status::Scanning;
-    case State::Scanned:
-        return Status::Done;
-    case State::Cleaning:
-        return Status::Cleaning;
+    case State::ready:
+        return Status::notScanned;
+    case State::scanning:
+        return Status::scanning;
+    case State::scanned:
+        return Status::done;
+    case State::cleaning:
+        return Status::cleaning;
     default: // Authorizing, in the two models that have it
-        return Status::Preparing;
+        return Status::preparing;
     }
 }
 
@@ -44,15 +44,15 @@ template <class Model> void fillFiles(QuickCleanupCard& card, const Model* model
 QString QuickCleanupCard::statusText() const
 {
     switch (status) {
-    case Status::NotScanned:
+    case Status::notScanned:
         return QStringLiteral("未扫描");
-    case Status::Preparing:
+    case Status::preparing:
         return QStringLiteral("准备中");
-    case Status::Scanning:
+    case Status::scanning:
         return percent < 0 ? QStringLiteral("扫描中") : QStringLiteral("扫描中 %1%").arg(percent);
-    case Status::Done:
+    case Status::done:
         return QStringLiteral("已完成");
-    case Status::Cleaning:
+    case Status::cleaning:
         return QStringLiteral("清理中");
     }
     return {};
@@ -102,28 +102,28 @@ QuickCleanupCard QuickCleanupViewModel::card(const Section& section) const
 {
     QuickCleanupCard card{section.id, section.symbol, section.quickTint};
     switch (section.key) {
-    case SectionKey::RuleCleanup:
+    case SectionKey::ruleCleanup:
         card.status = statusOf(m_models.taskModel->state());
         card.count = m_models.taskModel->results().size();
         card.size = m_models.taskModel->totalSize();
         card.percent = static_cast<int>(m_models.taskModel->scanProgress() * 100);
         break;
-    case SectionKey::ApplicationCleanup:
+    case SectionKey::applicationCleanup:
         card.status = statusOf(m_models.applicationModel->state());
         card.count = m_models.applicationModel->results().size();
         card.size = m_models.applicationModel->totalSize();
         card.percent = static_cast<int>(m_models.applicationModel->progress() * 100);
         break;
-    case SectionKey::MiscFiles:
+    case SectionKey::miscFiles:
         fillFiles(card, m_models.miscModel);
         break;
-    case SectionKey::Archives:
+    case SectionKey::archives:
         fillFiles(card, m_models.archiveModel);
         break;
-    case SectionKey::Installers:
+    case SectionKey::installers:
         fillFiles(card, m_models.installerModel);
         break;
-    case SectionKey::EmptyFolders:
+    case SectionKey::emptyFolders:
         card.status = statusOf(m_models.emptyFolderModel->state());
         card.count = m_models.emptyFolderModel->folders().size();
         card.showsSize = false;
@@ -146,7 +146,7 @@ int QuickCleanupViewModel::completedScanCount() const
 {
     int done = 0;
     for (const QuickCleanupCard& card : cards())
-        done += card.status == Status::Done ? 1 : 0;
+        done += card.status == Status::done ? 1 : 0;
     return done;
 }
 
@@ -155,7 +155,7 @@ bool QuickCleanupViewModel::hasActivity() const
     if (m_hasStarted)
         return true;
     for (const QuickCleanupCard& card : cards())
-        if (card.status != Status::NotScanned)
+        if (card.status != Status::notScanned)
             return true;
     return false;
 }

@@ -15,12 +15,12 @@ struct Section;
 // One card of the quick cleanup: a summary of one scanner's published state.
 struct QuickCleanupCard
 {
-    enum class Status { NotScanned, Preparing, Scanning, Done, Cleaning };
+    enum class Status { notScanned, preparing, scanning, done, cleaning };
 
     QString title;  // also the section it opens
     QString symbol; // a symbol name of the icon table
     QString tint;   // "blue", "purple", "orange", "indigo", "mint", "teal"
-    Status status = Status::NotScanned;
+    Status status = Status::notScanned;
     qsizetype count = 0;
     qint64 size = 0;
     bool showsSize = true; // the empty folder card has no size: it shows its folder count instead
@@ -29,7 +29,7 @@ struct QuickCleanupCard
     QString statusText() const; // "未扫描", "准备中", "扫描中" (or "扫描中 45%"), "已完成", "清理中"
     QString countText() const;  // "12 项结果"
     QString figureText() const; // the size, or for the empty folder card "3 个文件夹"
-    bool isBusy() const { return status == Status::Preparing || status == Status::Scanning; }
+    bool isBusy() const { return status == Status::preparing || status == Status::scanning; }
 };
 
 // The quick cleanup: starts six scanners with one call and summarises each on a card. It holds

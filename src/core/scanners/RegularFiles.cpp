@@ -45,7 +45,7 @@ public:
         // Hidden entries are never listed, so a folder holding one cannot move whole.
         if (!name.empty() && name.front() == '.') {
             child.incomplete = true;
-            return WalkAction::SkipChildren;
+            return WalkAction::skipChildren;
         }
         if (entry.isRegularFile()) {
             m_files.push_back({entry.path(), entry.logicalSize().value_or(0), ItemIdentity::of(entry)});
@@ -56,7 +56,7 @@ public:
         } else {
             child.incomplete = true;
         }
-        return WalkAction::Continue;
+        return WalkAction::proceed;
     }
 
     void folderListed(const WalkFolder& folder) override

@@ -30,7 +30,7 @@ public:
             return visitChild(entry);
         if (entry.isRegularFile())
             sumFor(entry.topLevelName()) += entry.allocatedOrLogicalSize();
-        return WalkAction::Continue;
+        return WalkAction::proceed;
     }
 
     std::vector<Child> children;
@@ -41,12 +41,12 @@ private:
     {
         // Hidden children are not listed, so nothing below them is worth reading.
         if (entry.isSymlink() || (!m_includeHidden && entry.name().starts_with('.')))
-            return WalkAction::SkipChildren;
+            return WalkAction::skipChildren;
         StorageEntry e{entry.filePath(), entry.isDirectory(), 0, false, ItemIdentity::of(entry)};
         if (!e.isDirectory)
             e.size = entry.allocatedOrLogicalSize();
         children.push_back({std::string(entry.name()), std::move(e)});
-        return WalkAction::Continue;
+        return WalkAction::proceed;
     }
 
     // Entries of one folder come together, so the last child's slot is nearly always the

@@ -37,7 +37,7 @@ FileKind kindOfName(std::string_view name)
 {
     const size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || dot == 0 || name.size() - dot - 1 > 15)
-        return FileKind::Other;
+        return FileKind::other;
     char lower[16];
     const std::string_view extension = name.substr(dot + 1);
     for (size_t i = 0; i < extension.size(); ++i)
@@ -65,9 +65,9 @@ public:
     {
         // Links are neither followed nor counted; hidden children of the root only when asked.
         if (entry.isSymlink() || (entry.depth() == 1 && !m_includeHidden && entry.name().starts_with('.')))
-            return WalkAction::SkipChildren;
+            return WalkAction::skipChildren;
         if (m_folder != entry.folderPath() && !startBlock(entry))
-            return WalkAction::SkipChildren;
+            return WalkAction::skipChildren;
         Node node;
         node.kind = entry.kind();
         node.flags = (entry.name().starts_with('.') ? StorageTree::kHidden : 0) |
@@ -86,7 +86,7 @@ public:
         if (entry.depth() == 1 && !rootIdentity)
             rootIdentity = entry.folderIdentity();
         append(node, entry.name());
-        return WalkAction::Continue;
+        return WalkAction::proceed;
     }
 
     std::vector<Chunk> chunks;
@@ -175,7 +175,7 @@ StorageTree StorageTree::build(const QString& root, bool includeHidden, const st
     tree.m_includesHidden = includeHidden;
     tree.m_chunks.push_back(makeChunk(1));
     Node rootNode;
-    rootNode.kind = EntryKind::Directory;
+    rootNode.kind = EntryKind::directory;
     std::unordered_map<std::pair<quint64, quint64>, Block, IdentityHash> blocks;
     for (TreeCollector& part : parts) {
         const quint32 first = quint32(tree.m_chunks.size());

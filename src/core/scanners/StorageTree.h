@@ -39,15 +39,15 @@ public:
         quint64 inode = 0;
         quint32 nameOffset = 0;
         quint16 nameLength = 0;
-        EntryKind kind = EntryKind::Other;
+        EntryKind kind = EntryKind::other;
         quint8 flags = 0;
-        FileKind fileKind = FileKind::Other;
+        FileKind fileKind = FileKind::other;
         bool known = false;     // stat'ed: only known items can be moved
         quint16 childChunk = 0; // children: [firstChild, firstChild + childCount) of that chunk
         quint32 firstChild = 0;
         quint32 childCount = 0;
 
-        bool isFolder() const { return kind == EntryKind::Directory; }
+        bool isFolder() const { return kind == EntryKind::directory; }
         bool isHidden() const { return flags & kHidden; }
     };
 

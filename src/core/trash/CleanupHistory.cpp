@@ -84,16 +84,16 @@ int ensureFolder(const QString& path, int depth = 0)
 {
     if (depth > 256)
         return ELOOP;
-    UniqueFd existing = Sandbox::openFolder(path, Sandbox::Access::Modify, kPathOnly | O_DIRECTORY | O_CLOEXEC);
+    UniqueFd existing = Sandbox::openFolder(path, Sandbox::Access::modify, kPathOnly | O_DIRECTORY | O_CLOEXEC);
     if (existing.valid())
         return 0;
     if (errno != ENOENT)
         return errno;
-    Sandbox::Parent parent = Sandbox::openParent(path, Sandbox::Access::Modify);
+    Sandbox::Parent parent = Sandbox::openParent(path, Sandbox::Access::modify);
     if (!parent.parent.valid() && parent.error == ENOENT) {
         if (const int error = ensureFolder(parentPath(path), depth + 1))
             return error;
-        parent = Sandbox::openParent(path, Sandbox::Access::Modify);
+        parent = Sandbox::openParent(path, Sandbox::Access::modify);
     }
     if (!parent.parent.valid())
         return parent.error;
@@ -186,7 +186,7 @@ bool refresh()
             continue;
         // Put back by another program (its place holds it again), or removed from the Trash.
         const bool back = lstatIs(e.path, e.device, e.inode);
-        changed.append({e.id, back ? State::Restored : State::Gone, {}, {}});
+        changed.append({e.id, back ? State::restored : State::gone, {}, {}});
     }
     journal->complete(changed);
     return !changed.isEmpty();
@@ -225,8 +225,8 @@ RestoreResult restore(qint64 batch, const QList<qint64>& items)
         if (!only.isEmpty() && !only.contains(e.id))
             continue;
         const QString path = pathFromBytes(e.path);
-        if (e.state != State::InTrash) {
-            if (e.state != State::Restored)
+        if (e.state != State::inTrash) {
+            if (e.state != State::restored)
                 fail(path, kNotInTrash);
             continue;
         }
@@ -236,7 +236,7 @@ RestoreResult restore(qint64 batch, const QList<qint64>& items)
         struct stat st;
         if (!files.valid() || ::fstatat(files.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             const bool back = lstatIs(e.path, e.device, e.inode);
-            changed.append({e.id, back ? State::Restored : State::Gone, {}, {}});
+            changed.append({e.id, back ? State::restored : State::gone, {}, {}});
             if (!back)
                 fail(path, kNotInTrash);
             continue;
@@ -246,13 +246,13 @@ RestoreResult restore(qint64 batch, const QList<qint64>& items)
             fail(path, kTrashEntryReplaced);
             continue;
         }
-        Sandbox::Parent parent = Sandbox::openParent(path, Sandbox::Access::Modify);
+        Sandbox::Parent parent = Sandbox::openParent(path, Sandbox::Access::modify);
         if (!parent.parent.valid() && parent.error == ENOENT) {
             if (const int error = ensureFolder(parentPath(path))) {
                 fail(path, describe(error), error);
                 continue;
             }
-            parent = Sandbox::openParent(path, Sandbox::Access::Modify);
+            parent = Sandbox::openParent(path, Sandbox::Access::modify);
         }
         if (!parent.parent.valid()) {
             fail(path, describe(parent.error), parent.error);
@@ -267,7 +267,7 @@ RestoreResult restore(qint64 batch, const QList<qint64>& items)
         }
         const QByteArray info = folderOf(filesPath) + "/info/" + name + ".trashinfo";
         ::unlink(info.constData());
-        changed.append({e.id, State::Restored, {}, {}});
+        changed.append({e.id, State::restored, {}, {}});
         result.restored.append(path);
     }
     journal->complete(changed);
@@ -345,7 +345,7 @@ EmptyResult empty(const EmptyPlan& plan, const std::function<void(qint64, qint64
     QList<CleanupJournal::Completion> changed;
     for (const CleanupJournal::Entry& e : journal->entriesInTrash())
         if (emptied.contains(e.trash))
-            changed.append({e.id, State::Emptied, {}, {}});
+            changed.append({e.id, State::emptied, {}, {}});
     journal->complete(changed);
     result.message = QStringLiteral("已清空废纸篓，释放 %1").arg(formattedByteCount(result.freed));
     if (!result.failed.isEmpty())

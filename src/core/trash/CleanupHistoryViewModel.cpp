@@ -36,7 +36,7 @@ CleanupHistoryViewModel::CleanupHistoryViewModel(QObject* parent) : QObject(pare
         m_entries = std::move(items.entries);
         QSet<qint64> stillTickable;
         for (const CleanupJournal::Entry& e : std::as_const(m_entries))
-            if (e.state == State::InTrash && m_ticked.contains(e.id))
+            if (e.state == State::inTrash && m_ticked.contains(e.id))
                 stillTickable.insert(e.id);
         m_ticked = std::move(stillTickable);
         emit entriesChanged();
@@ -72,17 +72,17 @@ QString CleanupHistoryViewModel::batchSummary(const CleanupJournal::Batch& batch
 QString CleanupHistoryViewModel::entryStateText(State state)
 {
     switch (state) {
-    case State::InTrash:
+    case State::inTrash:
         return QStringLiteral("在废纸篓中");
-    case State::Restored:
+    case State::restored:
         return QStringLiteral("已恢复");
-    case State::Emptied:
+    case State::emptied:
         return QStringLiteral("已清空");
-    case State::Gone:
+    case State::gone:
         return QStringLiteral("已不在废纸篓中");
-    case State::Stayed:
+    case State::stayed:
         return QStringLiteral("未移动");
-    case State::Pending:
+    case State::pending:
         break;
     }
     return QStringLiteral("正在处理");
@@ -128,7 +128,7 @@ void CleanupHistoryViewModel::readEntries()
 void CleanupHistoryViewModel::toggleEntry(qint64 entry)
 {
     for (const CleanupJournal::Entry& e : std::as_const(m_entries)) {
-        if (e.id != entry || e.state != State::InTrash)
+        if (e.id != entry || e.state != State::inTrash)
             continue;
         if (!m_ticked.remove(entry))
             m_ticked.insert(entry);

@@ -349,16 +349,16 @@ void CleanupJournal::settlePending(const QList<QByteArray>& trashFolders)
     }
     QList<Completion> settled;
     for (const Entry& e : pending) {
-        Completion c{e.id, State::Gone, {}, QStringLiteral("清理中断，项目已不在原处")};
+        Completion c{e.id, State::gone, {}, QStringLiteral("清理中断，项目已不在原处")};
         if (isFile(e.path, e.device, e.inode)) {
-            c = {e.id, State::Stayed, {}, QStringLiteral("清理中断，项目仍在原处")};
+            c = {e.id, State::stayed, {}, QStringLiteral("清理中断，项目仍在原处")};
         } else {
             const QByteArray name = baseName(e.path);
             for (const QByteArray& folder : std::as_const(folders)) {
-                for (int attempt = 0; attempt < kNumberedNames && c.state == State::Gone; ++attempt) {
+                for (int attempt = 0; attempt < kNumberedNames && c.state == State::gone; ++attempt) {
                     const QByteArray candidate = folder + '/' + FreedesktopTrash::candidateName(name, attempt, 255);
                     if (isFile(candidate, e.device, e.inode))
-                        c = {e.id, State::InTrash, candidate, {}};
+                        c = {e.id, State::inTrash, candidate, {}};
                 }
             }
         }

@@ -21,12 +21,12 @@ class CleanupJournal
 {
 public:
     enum class State {
-        Pending = 0,  // written before the move, not completed yet
-        InTrash = 1,  // moved, and its Trash entry is where we put it
-        Stayed = 2,   // refused or failed: never left its place
-        Restored = 3, // put back where it was
-        Emptied = 4,  // removed for good when Sweepora emptied the Trash
-        Gone = 5,     // no longer in the Trash (emptied or restored by another program)
+        pending = 0,  // written before the move, not completed yet
+        inTrash = 1,  // moved, and its Trash entry is where we put it
+        stayed = 2,   // refused or failed: never left its place
+        restored = 3, // put back where it was
+        emptied = 4,  // removed for good when Sweepora emptied the Trash
+        gone = 5,     // no longer in the Trash (emptied or restored by another program)
     };
 
     struct Entry
@@ -38,7 +38,7 @@ public:
         qint64 size = 0;
         quint64 device = 0;
         quint64 inode = 0;
-        State state = State::Pending;
+        State state = State::pending;
         QString error;
     };
 
@@ -79,7 +79,7 @@ public:
     struct Completion
     {
         qint64 id = 0;
-        State state = State::Pending;
+        State state = State::pending;
         QByteArray trash;
         QString error;
     };

@@ -19,11 +19,11 @@ EmptyTrashViewModel::EmptyTrashViewModel(QObject* parent) : QObject(parent)
         m_plan = m_planWatcher.future().result();
         if (m_plan.count == 0) {
             setMessage(QStringLiteral("废纸篓已是空的"));
-            setStep(Step::Idle);
+            setStep(Step::idle);
             emit finished();
             return;
         }
-        setStep(Step::AwaitingConfirmation);
+        setStep(Step::awaitingConfirmation);
     });
     connect(&m_emptyWatcher, &QFutureWatcherBase::finished, this, [this] {
         m_poll.stop();
@@ -31,7 +31,7 @@ EmptyTrashViewModel::EmptyTrashViewModel(QObject* parent) : QObject(parent)
         const CleanupHistory::EmptyResult result = m_emptyWatcher.future().result();
         m_plan = {};
         setMessage(result.message);
-        setStep(Step::Idle);
+        setStep(Step::idle);
         Notifications::instance().postTrashContentsDidChange();
         emit finished();
     });
@@ -48,20 +48,20 @@ QString EmptyTrashViewModel::confirmationText() const
 
 void EmptyTrashViewModel::start()
 {
-    if (m_step != Step::Idle)
+    if (m_step != Step::idle)
         return;
     setMessage(QStringLiteral("正在统计废纸篓…"));
-    setStep(Step::Counting);
+    setStep(Step::counting);
     m_planWatcher.setFuture(runJob([] { return CleanupHistory::planEmptying(); }));
 }
 
 void EmptyTrashViewModel::confirm()
 {
-    if (m_step != Step::AwaitingConfirmation)
+    if (m_step != Step::awaitingConfirmation)
         return;
     m_progress = std::make_shared<Progress>();
     setMessage(QStringLiteral("正在清空废纸篓…"));
-    setStep(Step::Emptying);
+    setStep(Step::emptying);
     m_poll.start();
     m_emptyWatcher.setFuture(runJob([plan = m_plan, progress = m_progress] {
         return CleanupHistory::empty(plan, [progress](qint64 done, qint64 total) {
@@ -73,10 +73,10 @@ void EmptyTrashViewModel::confirm()
 
 void EmptyTrashViewModel::decline()
 {
-    if (m_step != Step::AwaitingConfirmation)
+    if (m_step != Step::awaitingConfirmation)
         return;
     m_plan = {};
-    setStep(Step::Idle);
+    setStep(Step::idle);
     setMessage({});
     emit finished();
 }

@@ -19,7 +19,7 @@ class EmptyTrashViewModel : public QObject
     Q_OBJECT
 
 public:
-    enum class Step { Idle, Counting, AwaitingConfirmation, Emptying };
+    enum class Step { idle, counting, awaitingConfirmation, emptying };
 
     explicit EmptyTrashViewModel(QObject* parent = nullptr);
     ~EmptyTrashViewModel() override;
@@ -50,7 +50,7 @@ private:
     void setStep(Step step);
     void setMessage(const QString& message);
 
-    Step m_step = Step::Idle;
+    Step m_step = Step::idle;
     CleanupHistory::EmptyPlan m_plan;
     QString m_message;
     std::shared_ptr<Progress> m_progress;

@@ -27,11 +27,11 @@ constexpr int kSequentialAttempts = 64;
 using Fd = UniqueFd;
 
 // Which side of the move failed decides what the user is told.
-enum class Side { Item, Trash };
+enum class Side { item, trash };
 
 QString describe(int code, Side side)
 {
-    if (side == Side::Item) {
+    if (side == Side::item) {
         switch (code) {
         case ENOENT:
         case ENOTDIR:
@@ -281,7 +281,7 @@ std::optional<Trash::Result> findVolumeTrash(const QByteArray& parent, const QBy
                                              const struct stat& parentSt, dev_t device, Destination* destination)
 {
     if (parentSt.st_dev != device) // the item is itself a mount point
-        return failure(EBUSY, Side::Item);
+        return failure(EBUSY, Side::item);
     // The gateway resolved the parent without links: its path is already the real one.
     const QByteArray& canonicalParent = parent;
     const QByteArray topdir = topDirectory(canonicalParent, device);
@@ -315,15 +315,15 @@ std::optional<Trash::Result> findHomeTrash(const QByteArray& dataHome, const QBy
                                            const struct stat& item, Destination* destination, bool* elsewhere)
 {
     if (dataHome.isEmpty() || !dataHome.startsWith('/'))
-        return failure(ENOENT, Side::Trash);
+        return failure(ENOENT, Side::trash);
     // Made private to the user where it is missing, as the XDG base directories ask.
     Fd data(openOrMakePrivateFolders(dataHome));
     if (!data.valid())
-        return failure(errno, Side::Trash);
+        return failure(errno, Side::trash);
     // The home trash serves the device that it lives on; the folder may not exist yet.
     struct stat st;
     if (::fstatat(data.get(), "Trash", &st, AT_SYMLINK_NOFOLLOW) != 0 && ::fstat(data.get(), &st) != 0)
-        return failure(errno, Side::Trash);
+        return failure(errno, Side::trash);
     if (st.st_dev != item.st_dev) {
         *elsewhere = true;
         return std::nullopt;
@@ -331,7 +331,7 @@ std::optional<Trash::Result> findHomeTrash(const QByteArray& dataHome, const QBy
     int error = 0;
     destination->root = openOrCreateDirectory(data.get(), "Trash", &error);
     if (!destination->root.valid())
-        return failure(error, Side::Trash);
+        return failure(error, Side::trash);
     destination->rootPath = dataHome + "/Trash";
     destination->location = itemPath;
     return std::nullopt;
@@ -373,14 +373,14 @@ Trash::Result FreedesktopTrash::trashItem(const Item& request)
     const QByteArray& name = request.name;
     if (request.parentFd < 0 || name.isEmpty() || name == "." || name == ".." || name.contains('/') ||
         !request.realPath.startsWith('/'))
-        return failure(ENOENT, Side::Item);
+        return failure(ENOENT, Side::item);
     const QByteArray& itemPath = request.realPath;
     const QByteArray parent = parentOf(itemPath);
     const int parentFd = request.parentFd;
     struct stat item;
     struct stat parentSt;
     if (::fstatat(parentFd, name.constData(), &item, AT_SYMLINK_NOFOLLOW) != 0 || ::fstat(parentFd, &parentSt) != 0)
-        return failure(errno, Side::Item);
+        return failure(errno, Side::item);
 
     const QString dataHomePath = m_dataHome.isEmpty() ? PlatformLayout::current().dataHome : m_dataHome;
     Destination destination;
@@ -395,17 +395,17 @@ Trash::Result FreedesktopTrash::trashItem(const Item& request)
     int error = 0;
     destination.info = openOrCreateDirectory(destination.root.get(), "info", &error);
     if (!destination.info.valid())
-        return failure(error, Side::Trash);
+        return failure(error, Side::trash);
     destination.files = openOrCreateDirectory(destination.root.get(), "files", &error);
     if (!destination.files.valid())
-        return failure(error, Side::Trash);
+        return failure(error, Side::trash);
 
     struct stat rootSt;
     struct stat filesSt;
     struct stat infoSt;
     if (::fstat(destination.root.get(), &rootSt) != 0 || ::fstat(destination.files.get(), &filesSt) != 0 ||
         ::fstat(destination.info.get(), &infoSt) != 0)
-        return failure(errno, Side::Trash);
+        return failure(errno, Side::trash);
     if (filesSt.st_dev != item.st_dev)
         return noUsableTrash(0);
     // Moving the trash's own folders, or what lies directly in them, would break its index.
@@ -423,13 +423,13 @@ Trash::Result FreedesktopTrash::trashItem(const Item& request)
     TemporaryInfo temporary(destination.info.get());
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
         if (!temporary.exists() && !temporary.write(info))
-            return failure(temporary.error(), Side::Trash);
+            return failure(temporary.error(), Side::trash);
         const QByteArray candidate = candidateName(name, attempt, maxStem);
         const QByteArray infoName = candidate + kInfoSuffix;
         if (!temporary.publishAs(infoName)) {
             if (temporary.error() == EEXIST)
                 continue;
-            return failure(temporary.error(), Side::Trash);
+            return failure(temporary.error(), Side::trash);
         }
         if (renameNoReplace(parentFd, name.constData(), destination.files.get(), candidate.constData()) == 0) {
             noteUnsettled(destination.info.get());
@@ -439,7 +439,7 @@ Trash::Result FreedesktopTrash::trashItem(const Item& request)
         ::unlinkat(destination.info.get(), infoName.constData(), 0);
         if (moveError == EEXIST) // a stray entry in files/ without an info file
             continue;
-        return failure(moveError, Side::Item);
+        return failure(moveError, Side::item);
     }
     return failure(EEXIST, QStringLiteral("废纸篓中同名项目过多"));
 }

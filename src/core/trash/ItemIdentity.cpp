@@ -10,10 +10,10 @@ namespace {
 
 EntryKind kindOf(mode_t mode)
 {
-    return S_ISREG(mode)   ? EntryKind::Regular
-           : S_ISDIR(mode) ? EntryKind::Directory
-           : S_ISLNK(mode) ? EntryKind::Symlink
-                           : EntryKind::Other;
+    return S_ISREG(mode)   ? EntryKind::regular
+           : S_ISDIR(mode) ? EntryKind::directory
+           : S_ISLNK(mode) ? EntryKind::symlink
+                           : EntryKind::other;
 }
 
 } // namespace
@@ -38,7 +38,7 @@ ItemIdentity ItemIdentity::of(const WalkEntry& entry)
 ItemIdentity ItemIdentity::lookUp(const QString& path)
 {
     ItemIdentity id;
-    const Sandbox::Parent parent = Sandbox::openParent(path, Sandbox::Access::Read);
+    const Sandbox::Parent parent = Sandbox::openParent(path, Sandbox::Access::read);
     struct stat folder;
     struct stat st;
     if (!parent.parent.valid() || ::fstat(parent.parent.get(), &folder) != 0 ||

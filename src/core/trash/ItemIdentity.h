@@ -17,10 +17,10 @@ struct ItemIdentity
     quint64 parentDevice = 0;
     quint64 parentInode = 0;
     qint64 logicalSize = 0;
-    EntryKind kind = EntryKind::Other;
+    EntryKind kind = EntryKind::other;
     bool known = false; // false: the scan could not read it, and no clean will move it
 
-    bool isDirectory() const { return kind == EntryKind::Directory; }
+    bool isDirectory() const { return kind == EntryKind::directory; }
 
     friend bool operator==(const ItemIdentity&, const ItemIdentity&) = default;
 

@@ -21,13 +21,13 @@ namespace {
 bool isKind(mode_t mode, EntryKind kind)
 {
     switch (kind) {
-    case EntryKind::Regular:
+    case EntryKind::regular:
         return S_ISREG(mode);
-    case EntryKind::Directory:
+    case EntryKind::directory:
         return S_ISDIR(mode);
-    case EntryKind::Symlink:
+    case EntryKind::symlink:
         return S_ISLNK(mode);
-    case EntryKind::Other:
+    case EntryKind::other:
         return !S_ISREG(mode) && !S_ISDIR(mode) && !S_ISLNK(mode);
     }
     return false;
@@ -85,12 +85,12 @@ Resolved resolve(const TrashItem& item, const TrashRequest& request, const Prote
     }
     if (!scanned.known) {
         // An item found by its path is unknown when that path is too long to look up: say so.
-        const Sandbox::Parent parent = Sandbox::openParent(item.path, Sandbox::Access::Read);
+        const Sandbox::Parent parent = Sandbox::openParent(item.path, Sandbox::Access::read);
         r.refusal = parent.error == ENAMETOOLONG ? kPathTooLong : kUnknown;
         r.error = parent.error == ENAMETOOLONG ? ENAMETOOLONG : 0;
         return r;
     }
-    r.parent = Sandbox::openParent(item.path, Sandbox::Access::Modify);
+    r.parent = Sandbox::openParent(item.path, Sandbox::Access::modify);
     if (!r.parent.parent.valid()) {
         r.refusal = openFailure(r.parent.error);
         r.error = systemError(r.parent.error);
@@ -204,7 +204,7 @@ qint64 journalSize(const TrashItem& item)
 {
     if (item.size >= 0)
         return item.size;
-    return item.identity.kind == EntryKind::Regular ? item.identity.logicalSize : 0;
+    return item.identity.kind == EntryKind::regular ? item.identity.logicalSize : 0;
 }
 
 } // namespace
@@ -253,23 +253,23 @@ TrashBatchResult moveToTrash(const QList<TrashItem>& items, const TrashRequest& 
             if (result.cancelled || (batch.cancelled && batch.cancelled())) {
                 result.cancelled = true;
                 fail(item.path, kCancelled);
-                completed.append({row, CleanupJournal::State::Stayed, {}, kCancelled});
+                completed.append({row, CleanupJournal::State::stayed, {}, kCancelled});
                 continue;
             }
             const Resolved r = resolve(item, request, protectedPlaces);
             if (!r.refusal.isEmpty()) {
                 fail(item.path, r.refusal, r.error);
-                completed.append({row, CleanupJournal::State::Stayed, {}, r.refusal});
+                completed.append({row, CleanupJournal::State::stayed, {}, r.refusal});
             } else {
                 // Moved relative to the folder just checked: a link put on the path meanwhile changes nothing.
                 const Trash::Result moved =
                     trash.trashItem({r.parent.parent.get(), r.parent.name, item.path, r.parent.realPath});
                 if (moved.ok) {
                     result.moved.append(item.path);
-                    completed.append({row, CleanupJournal::State::InTrash, bytesFromPath(moved.trashedPath), {}});
+                    completed.append({row, CleanupJournal::State::inTrash, bytesFromPath(moved.trashedPath), {}});
                 } else {
                     fail(item.path, moved.error, moved.errorCode);
-                    completed.append({row, CleanupJournal::State::Stayed, {}, moved.error});
+                    completed.append({row, CleanupJournal::State::stayed, {}, moved.error});
                 }
             }
             ++batch.done;

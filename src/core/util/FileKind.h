@@ -8,7 +8,7 @@ namespace Sweepora::Core {
 
 // What a file holds, told by its extension: for the icon of its row, and for the lists that must
 // never offer a person's documents, code or media as junk.
-enum class FileKind { Archive, Installer, Image, Video, Audio, Document, Code, Database, Log, Other };
+enum class FileKind { archive, installer, image, video, audio, document, code, database, log, other };
 
 // The kind of a file name's last extension, compared without case ("photo.JPG" → Image).
 FileKind fileKindOf(const QString& fileName);

@@ -14,14 +14,14 @@ namespace Sweepora::Core {
 
 // How the user ordered a result list: as the scan handed it over, by name (A to Z), by size
 // (largest first) or by date (newest first, items without one last).
-enum class ListSortKey { Original, Name, Size, Date };
+enum class ListSortKey { original, name, size, date };
 
 // The order and the name filter that the user chose for a ticked list. The list itself keeps its
 // scan order; this only says which of its items are shown, and where, so that ticks, cleans and
 // rescans go on working on the whole list while a filter hides part of it.
 struct ListArrangement
 {
-    ListSortKey key = ListSortKey::Original;
+    ListSortKey key = ListSortKey::original;
     QString nameFilter; // shown: names containing it, ignoring case (blank: all)
 
     bool isFiltered() const { return !nameFilter.trimmed().isEmpty(); }
@@ -52,11 +52,11 @@ template <class Item> QList<qsizetype> ListArrangement::shown(const QList<Item>&
     rows.reserve(items.size());
     for (qsizetype i = 0; i < items.size(); ++i) {
         // Names are taken once per item, not once per comparison.
-        QString name = filtered || key == ListSortKey::Name ? lastPathComponent(items[i].path) : QString();
+        QString name = filtered || key == ListSortKey::name ? lastPathComponent(items[i].path) : QString();
         if (filtered && !showsName(name))
             continue;
         rows.append(i);
-        if (key == ListSortKey::Name)
+        if (key == ListSortKey::name)
             names.push_back(std::move(name));
     }
     const auto at = [&](qsizetype place) -> const Item& { return items[rows[place]]; };
@@ -64,18 +64,18 @@ template <class Item> QList<qsizetype> ListArrangement::shown(const QList<Item>&
     for (size_t p = 0; p < places.size(); ++p)
         places[p] = static_cast<qsizetype>(p);
     switch (key) {
-    case ListSortKey::Original:
+    case ListSortKey::original:
         return rows;
-    case ListSortKey::Name:
+    case ListSortKey::name:
         std::stable_sort(places.begin(), places.end(), [&](qsizetype a, qsizetype b) {
             return localizedCaseInsensitiveCompare(names[static_cast<size_t>(a)], names[static_cast<size_t>(b)]) < 0;
         });
         break;
-    case ListSortKey::Size:
+    case ListSortKey::size:
         std::stable_sort(places.begin(), places.end(),
                          [&](qsizetype a, qsizetype b) { return at(a).size > at(b).size; });
         break;
-    case ListSortKey::Date:
+    case ListSortKey::date:
         std::stable_sort(places.begin(), places.end(), [&](qsizetype a, qsizetype b) {
             return ListArrangementDetail::dateOf(at(a)) > ListArrangementDetail::dateOf(at(b));
         });

@@ -51,7 +51,7 @@ void AppIcon::setBundleID(const QString& bundleID)
     m_bundleID = bundleID;
     const QIcon found = applicationIcon(bundleID);
     m_fallback = found.isNull();
-    m_icon = m_fallback ? Symbols::icon(QStringLiteral("folder.fill"), Theme::tint(Tint::Accent)) : found;
+    m_icon = m_fallback ? Symbols::icon(QStringLiteral("folder.fill"), Theme::tint(Tint::accent)) : found;
     update();
 }
 

@@ -37,7 +37,7 @@ void BusyIndicator::paintEvent(QPaintEvent*)
     track.setAlphaF(0.25f);
     p.setPen(QPen(track, pen, Qt::SolidLine, Qt::RoundCap));
     p.drawEllipse(r);
-    p.setPen(QPen(Theme::tint(Tint::Accent), pen, Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(Theme::tint(Tint::accent), pen, Qt::SolidLine, Qt::RoundCap));
     // Angles in sixteenths of a degree, counter-clockwise from three o'clock.
     p.drawArc(r, qRound(-m_angle * 16), 100 * 16);
 }

@@ -19,7 +19,7 @@ QString hex(const QColor& color)
 QPushButton* Buttons::prominent(const QString& title, QWidget* parent, const QString& symbol)
 {
     auto* button = new QPushButton(title, parent);
-    const QColor accent = Theme::tint(Tint::Accent);
+    const QColor accent = Theme::tint(Tint::accent);
     // The window's accent buttons are the large floating ones; these sit in rows and cards.
     button->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none; border-radius: 6px;"
                                          " padding: 5px 12px; }"

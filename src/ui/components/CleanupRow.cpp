@@ -43,9 +43,9 @@ CleanupRow::CleanupRow(const Core::CleanupResult& result, QWidget* parent) : QFr
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     m_name = plainLabel(this, "cleanupRowName");
-    m_name->setFont(Theme::font(TextStyle::Headline));
+    m_name->setFont(Theme::font(TextStyle::headline));
     m_description = plainLabel(this, "cleanupRowDescription");
-    m_description->setFont(Theme::font(TextStyle::Subheadline));
+    m_description->setFont(Theme::font(TextStyle::subheadline));
     m_description->setWordWrap(true);
     Theme::makeSecondary(m_description);
     texts->addWidget(m_name);
@@ -54,10 +54,10 @@ CleanupRow::CleanupRow(const Core::CleanupResult& result, QWidget* parent) : QFr
     auto* numbers = new QVBoxLayout;
     numbers->setSpacing(2);
     m_size = plainLabel(this, "cleanupRowSize");
-    m_size->setFont(Theme::font(TextStyle::Headline));
+    m_size->setFont(Theme::font(TextStyle::headline));
     m_size->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_count = plainLabel(this, "cleanupRowCount");
-    m_count->setFont(Theme::font(TextStyle::Caption));
+    m_count->setFont(Theme::font(TextStyle::caption));
     m_count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Theme::makeSecondary(m_count);
     numbers->addWidget(m_size);

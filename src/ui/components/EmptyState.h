@@ -21,7 +21,7 @@ public:
     QString hint() const { return subtitle(); }
 
 private:
-    Core::ScanState m_state = Core::ScanState::Ready;
+    Core::ScanState m_state = Core::ScanState::ready;
 };
 
 } // namespace Sweepora::Ui

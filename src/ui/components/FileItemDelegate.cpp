@@ -81,7 +81,7 @@ void FileItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         QPainterPath path;
         path.addRoundedRect(QRectF(row).adjusted(0.5, 0.5, -0.5, -0.5), 12, 12);
         painter->fillPath(path, Theme::cardBackground());
-        painter->setPen(QPen(hovered ? Theme::tint(Tint::Accent) : Theme::separator(), 1));
+        painter->setPen(QPen(hovered ? Theme::tint(Tint::accent) : Theme::separator(), 1));
         painter->drawPath(path);
     } else {
         if (hovered)
@@ -102,7 +102,7 @@ void FileItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     const int s = m_options.symbolSize;
     const QRect symbolRect(x, content.top() + (content.height() - s) / 2, s, s);
     painter->drawPixmap(symbolRect, Symbols::pixmap(symbol.isEmpty() ? m_options.defaultSymbol : symbol, s,
-                                                    Theme::tint(Tint::Accent), painter->device()->devicePixelRatioF()));
+                                                    Theme::tint(Tint::accent), painter->device()->devicePixelRatioF()));
     x += s + kGap;
 
     int right = content.right();
@@ -127,15 +127,15 @@ void FileItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     const QVariant size = index.data(FileItemRole::Size);
     if (size.isValid()) {
         const QRect sizeRect(right - kSizeColumn + 1, row.top(), kSizeColumn, row.height());
-        painter->setFont(Theme::font(TextStyle::Headline));
+        painter->setFont(Theme::font(TextStyle::headline));
         painter->setPen(palette.color(QPalette::WindowText));
         painter->drawText(sizeRect, Qt::AlignVCenter | Qt::AlignRight, Core::formattedByteCount(size.toLongLong()));
         right = sizeRect.left() - kGap;
     }
 
     const QString detail = m_options.detailLine ? index.data(FileItemRole::Detail).toString() : QString();
-    const QFont nameFont = Theme::font(TextStyle::Body);
-    const QFont smallFont = Theme::font(TextStyle::Caption);
+    const QFont nameFont = Theme::font(TextStyle::body);
+    const QFont smallFont = Theme::font(TextStyle::caption);
     const QFontMetrics nameMetrics(nameFont);
     const QFontMetrics smallMetrics(smallFont);
     const int lineGap = 3;

@@ -23,11 +23,11 @@ ListArrangeControls::ListArrangeControls(bool byDate, QWidget* parent) : QWidget
     m_sort = new QComboBox(this);
     m_sort->setObjectName(QStringLiteral("sortMenu"));
     m_sort->setToolTip(QStringLiteral("排序方式"));
-    m_sort->addItem(QStringLiteral("默认顺序"), static_cast<int>(ListSortKey::Original));
-    m_sort->addItem(QStringLiteral("按名称"), static_cast<int>(ListSortKey::Name));
-    m_sort->addItem(QStringLiteral("按大小"), static_cast<int>(ListSortKey::Size));
+    m_sort->addItem(QStringLiteral("默认顺序"), static_cast<int>(ListSortKey::original));
+    m_sort->addItem(QStringLiteral("按名称"), static_cast<int>(ListSortKey::name));
+    m_sort->addItem(QStringLiteral("按大小"), static_cast<int>(ListSortKey::size));
     if (byDate)
-        m_sort->addItem(QStringLiteral("按日期"), static_cast<int>(ListSortKey::Date));
+        m_sort->addItem(QStringLiteral("按日期"), static_cast<int>(ListSortKey::date));
     m_sort->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     layout->addWidget(m_filter);
     layout->addWidget(m_sort);

@@ -106,7 +106,7 @@ void PlaceholderView::changeEvent(QEvent* event)
 
 void PlaceholderView::updateSymbol()
 {
-    QColor color = Theme::tint(Tint::Blue);
+    QColor color = Theme::tint(Tint::blue);
     color.setAlphaF(0.75f);
     m_symbolLabel->setPixmap(Symbols::pixmap(m_symbol, kSymbolSize, color, devicePixelRatioF()));
 }

@@ -35,7 +35,7 @@ ScanFilePanel::ScanFilePanel(QWidget* parent) : QFrame(parent)
     m_ruleName = new QLabel(this);
     m_ruleName->setObjectName(QStringLiteral("scanFilePanelRule"));
     m_ruleName->setTextFormat(Qt::PlainText);
-    m_ruleName->setFont(Theme::font(TextStyle::Caption));
+    m_ruleName->setFont(Theme::font(TextStyle::caption));
     Theme::makeSecondary(m_ruleName);
     titles->addWidget(title);
     titles->addWidget(m_ruleName);

@@ -34,10 +34,10 @@ ScanProgressCard::ScanProgressCard(QWidget* parent) : QFrame(parent)
     header->setSpacing(6);
     auto* symbol = new QLabel(this);
     symbol->setPixmap(
-        Symbols::pixmap(QStringLiteral("magnifyingglass"), 15, Theme::tint(Tint::Accent), devicePixelRatioF()));
+        Symbols::pixmap(QStringLiteral("magnifyingglass"), 15, Theme::tint(Tint::accent), devicePixelRatioF()));
     auto* label = new QLabel(QStringLiteral("正在扫描"), this);
     label->setObjectName(QStringLiteral("scanProgressTitle"));
-    label->setFont(Theme::font(TextStyle::Headline));
+    label->setFont(Theme::font(TextStyle::headline));
     m_percent = new QLabel(this);
     m_percent->setObjectName(QStringLiteral("scanProgressPercent"));
     m_percent->setFont(Theme::font(12, QFont::DemiBold));
@@ -56,12 +56,12 @@ ScanProgressCard::ScanProgressCard(QWidget* parent) : QFrame(parent)
     m_ruleName = new QLabel(this);
     m_ruleName->setObjectName(QStringLiteral("scanProgressRule"));
     m_ruleName->setTextFormat(Qt::PlainText);
-    m_ruleName->setFont(Theme::font(TextStyle::Caption));
+    m_ruleName->setFont(Theme::font(TextStyle::caption));
     layout->addWidget(m_ruleName);
 
     auto* note = new QLabel(QStringLiteral("正在分析规则指定的文件和目录，请稍候…"), this);
     note->setObjectName(QStringLiteral("scanProgressNote"));
-    note->setFont(Theme::font(TextStyle::Caption));
+    note->setFont(Theme::font(TextStyle::caption));
     Theme::makeSecondary(note);
     layout->addWidget(note);
 

@@ -18,21 +18,21 @@ namespace {
 Tint tintOf(Core::FileKind kind)
 {
     switch (kind) {
-    case Core::FileKind::Image:
-        return Tint::Green;
-    case Core::FileKind::Video:
-        return Tint::Purple;
-    case Core::FileKind::Audio:
-        return Tint::Orange;
-    case Core::FileKind::Archive:
-    case Core::FileKind::Installer:
-        return Tint::Indigo;
-    case Core::FileKind::Document:
-        return Tint::Blue;
-    case Core::FileKind::Code:
-        return Tint::Teal;
+    case Core::FileKind::image:
+        return Tint::green;
+    case Core::FileKind::video:
+        return Tint::purple;
+    case Core::FileKind::audio:
+        return Tint::orange;
+    case Core::FileKind::archive:
+    case Core::FileKind::installer:
+        return Tint::indigo;
+    case Core::FileKind::document:
+        return Tint::blue;
+    case Core::FileKind::code:
+        return Tint::teal;
     default:
-        return Tint::Gray;
+        return Tint::gray;
     }
 }
 
@@ -82,7 +82,7 @@ QColor Treemap::colourOf(const TreemapTile& tile) const
     const bool dark = Theme::isDark();
     QColor colour;
     if (tile.aggregate)
-        colour = Theme::tint(Tint::Gray);
+        colour = Theme::tint(Tint::gray);
     else if (m_tree->node(tile.node).isFolder())
         colour = dark ? QColor(58, 64, 74) : QColor(214, 222, 234);
     else
@@ -109,7 +109,7 @@ QImage Treemap::render(const QSize& size)
             painter.fillRect(tile.rect, colourOf(tile));
     }
     // The names of the listed rows that have room for them.
-    painter.setFont(Theme::font(TextStyle::Caption));
+    painter.setFont(Theme::font(TextStyle::caption));
     painter.setPen(palette().color(QPalette::WindowText));
     const QFontMetrics metrics(painter.font());
     for (const TreemapTile& tile : m_tiles) {
@@ -132,7 +132,7 @@ void Treemap::paintEvent(QPaintEvent*)
     }
     QPainter painter(this);
     painter.drawImage(QPointF(0, 0), m_image);
-    QPen pen(Theme::tint(Tint::Accent), 2);
+    QPen pen(Theme::tint(Tint::accent), 2);
     painter.setBrush(Qt::NoBrush);
     for (const TreemapTile& tile : m_tiles) {
         if (tile.depth != 0)

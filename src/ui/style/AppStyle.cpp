@@ -19,7 +19,7 @@ void AppStyle::drawCheckBox(QPainter* painter, const QRectF& rect, bool checked,
     const QRectF box = rect.adjusted(0.5, 0.5, -0.5, -0.5);
     QPainterPath path;
     path.addRoundedRect(box, 4, 4);
-    QColor accent = Theme::tint(Tint::Accent);
+    QColor accent = Theme::tint(Tint::accent);
     if (!enabled)
         accent.setAlphaF(0.4f);
     if (checked) {

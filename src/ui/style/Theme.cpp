@@ -36,7 +36,7 @@ QPalette makePalette()
     const QColor text = pick({QColor(0x1D, 0x1D, 0x1F), QColor(0xF2, 0xF2, 0xF7)});
     const QColor secondary = Theme::secondaryText();
     const QColor button = pick({QColor(0xFF, 0xFF, 0xFF), QColor(0x3A, 0x3A, 0x3C)});
-    const QColor accent = Theme::tint(Tint::Accent);
+    const QColor accent = Theme::tint(Tint::accent);
     const QColor disabledText = pick({QColor(0xB0, 0xB0, 0xB5), QColor(0x63, 0x63, 0x66)});
 
     QPalette p;
@@ -87,7 +87,7 @@ void Theme::apply(QApplication& app, bool dark)
     if (qobject_cast<AppStyle*>(QApplication::style()) == nullptr)
         QApplication::setStyle(new AppStyle);
     QApplication::setPalette(makePalette());
-    QApplication::setFont(font(TextStyle::Body));
+    QApplication::setFont(font(TextStyle::body));
     app.setStyleSheet(styleSheet());
 }
 
@@ -99,24 +99,24 @@ bool Theme::isDark()
 QColor Theme::tint(Tint t)
 {
     switch (t) {
-    case Tint::Accent:
-    case Tint::Blue:
+    case Tint::accent:
+    case Tint::blue:
         return pick({QColor(0x00, 0x7A, 0xFF), QColor(0x0A, 0x84, 0xFF)});
-    case Tint::Purple:
+    case Tint::purple:
         return pick({QColor(0xAF, 0x52, 0xDE), QColor(0xBF, 0x5A, 0xF2)});
-    case Tint::Orange:
+    case Tint::orange:
         return pick({QColor(0xFF, 0x95, 0x00), QColor(0xFF, 0x9F, 0x0A)});
-    case Tint::Indigo:
+    case Tint::indigo:
         return pick({QColor(0x58, 0x56, 0xD6), QColor(0x5E, 0x5C, 0xE6)});
-    case Tint::Mint:
+    case Tint::mint:
         return pick({QColor(0x00, 0xC7, 0xBE), QColor(0x63, 0xE6, 0xE2)});
-    case Tint::Teal:
+    case Tint::teal:
         return pick({QColor(0x30, 0xB0, 0xC7), QColor(0x40, 0xC8, 0xE0)});
-    case Tint::Green:
+    case Tint::green:
         return pick({QColor(0x34, 0xC7, 0x59), QColor(0x30, 0xD1, 0x58)});
-    case Tint::Red:
+    case Tint::red:
         return pick({QColor(0xFF, 0x3B, 0x30), QColor(0xFF, 0x45, 0x3A)});
-    case Tint::Gray:
+    case Tint::gray:
         return pick({QColor(0x8E, 0x8E, 0x93), QColor(0x98, 0x98, 0x9D)});
     }
     return QColor(0x8E, 0x8E, 0x93);
@@ -166,25 +166,25 @@ QFont Theme::font(TextStyle style)
     // Desktop text sizes; the smallest ones are a pixel larger than usual so that Chinese
     // glyphs stay legible.
     switch (style) {
-    case TextStyle::LargeTitle:
+    case TextStyle::largeTitle:
         return font(26);
-    case TextStyle::Title:
+    case TextStyle::title:
         return font(22);
-    case TextStyle::Title2:
+    case TextStyle::title2:
         return font(17);
-    case TextStyle::Title3:
+    case TextStyle::title3:
         return font(15);
-    case TextStyle::Headline:
+    case TextStyle::headline:
         return font(13, QFont::DemiBold);
-    case TextStyle::Body:
+    case TextStyle::body:
         return font(13);
-    case TextStyle::Callout:
+    case TextStyle::callout:
         return font(12);
-    case TextStyle::Subheadline:
+    case TextStyle::subheadline:
         return font(12);
-    case TextStyle::Footnote:
-    case TextStyle::Caption:
-    case TextStyle::Caption2:
+    case TextStyle::footnote:
+    case TextStyle::caption:
+    case TextStyle::caption2:
         return font(11);
     }
     return font(13);
@@ -203,9 +203,9 @@ void Theme::makeSecondary(QWidget* label)
 
 QString Theme::styleSheet()
 {
-    const QString accent = hex(tint(Tint::Accent));
-    const QString accentHover = hex(tint(Tint::Accent).lighter(112));
-    const QString accentPressed = hex(tint(Tint::Accent).darker(115));
+    const QString accent = hex(tint(Tint::accent));
+    const QString accentHover = hex(tint(Tint::accent).lighter(112));
+    const QString accentPressed = hex(tint(Tint::accent).darker(115));
     const QString card = hex(cardBackground());
     const QString border = hex(separator());
     const QString secondary = hex(secondaryText());

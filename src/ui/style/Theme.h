@@ -11,21 +11,21 @@ namespace Sweepora::Ui {
 
 // Text styles of the interface, in device-independent pixels.
 enum class TextStyle {
-    LargeTitle,
-    Title,
-    Title2,
-    Title3,
-    Headline,
-    Body,
-    Callout,
-    Subheadline,
-    Footnote,
-    Caption,
-    Caption2
+    largeTitle,
+    title,
+    title2,
+    title3,
+    headline,
+    body,
+    callout,
+    subheadline,
+    footnote,
+    caption,
+    caption2
 };
 
 // Named colours for symbols and tiles; each has a light and a dark shade.
-enum class Tint { Accent, Blue, Purple, Orange, Indigo, Mint, Teal, Green, Red, Gray };
+enum class Tint { accent, blue, purple, orange, indigo, mint, teal, green, red, gray };
 
 // The look of the application: Fusion with a light or a dark palette of our own, a small style
 // sheet, and the text styles. Light or dark follows the system palette at start-up.

@@ -46,9 +46,9 @@ ContentView::ContentView(Setup setup, QObject* parent)
       m_applicationCleanupModel(new Core::ApplicationCleanupViewModel(this)),
       m_emptyFolderCleanupModel(new Core::EmptyFolderCleanupViewModel(this)),
       m_fileSearchModel(new Core::FileSearchViewModel(this)),
-      m_miscFileModel(new Core::MiscFileCleanupViewModel(Core::MiscFileCategory::Miscellaneous, this)),
-      m_archiveModel(new Core::MiscFileCleanupViewModel(Core::MiscFileCategory::Archives, this)),
-      m_installerModel(new Core::MiscFileCleanupViewModel(Core::MiscFileCategory::Installers, this))
+      m_miscFileModel(new Core::MiscFileCleanupViewModel(Core::MiscFileCategory::miscellaneous, this)),
+      m_archiveModel(new Core::MiscFileCleanupViewModel(Core::MiscFileCategory::archives, this)),
+      m_installerModel(new Core::MiscFileCleanupViewModel(Core::MiscFileCategory::installers, this))
 {
     // Installed applications may be read wherever they are, as the sandbox allows.
     Core::Sandbox::setReadOnlyRoots(Core::PlatformLayout::current().cacheApplicationRoots());
@@ -77,46 +77,46 @@ QWidget* ContentView::createPage(Core::SectionKey key)
 {
     using K = Core::SectionKey;
     switch (key) {
-    case K::QuickCleanup:
+    case K::quickCleanup:
         // It summarises the six scanners that the window keeps, and each card opens its
         // scanner's own section.
         return new QuickCleanupPage(
             {m_taskCleanModel, m_applicationCleanupModel, m_miscFileModel, m_archiveModel, m_installerModel,
              m_emptyFolderCleanupModel},
             [window = m_window.get()](const QString& section) { window->setSelectedSection(section); });
-    case K::RuleCleanup:
+    case K::ruleCleanup:
         return new TaskCleanPage(*m_taskCleanModel);
-    case K::ApplicationCleanup:
+    case K::applicationCleanup:
         return new ApplicationCleanupPage(*m_applicationCleanupModel);
-    case K::MiscFiles:
+    case K::miscFiles:
         return new MiscFileCleanupPage(*m_miscFileModel);
-    case K::Archives:
+    case K::archives:
         return new MiscFileCleanupPage(*m_archiveModel);
-    case K::Installers:
+    case K::installers:
         return new MiscFileCleanupPage(*m_installerModel);
-    case K::EmptyFolders:
+    case K::emptyFolders:
         return new EmptyFolderCleanupPage(*m_emptyFolderCleanupModel);
-    case K::FileSearch:
+    case K::fileSearch:
         return new FileSearchPage(*m_fileSearchModel);
     // These pages own their models.
-    case K::LargeFiles:
+    case K::largeFiles:
         return new LargeFilePage;
-    case K::DuplicateFiles:
+    case K::duplicateFiles:
         return new DuplicateFilePage;
-    case K::ApplicationUninstall:
+    case K::applicationUninstall:
         return new ApplicationUninstallPage;
-    case K::StorageAnalysis:
+    case K::storageAnalysis:
         return new StorageAnalysisPage;
-    case K::CleanupHistory:
+    case K::cleanupHistory:
         return new CleanupHistoryPage;
-    case K::About:
+    case K::about:
         return new AboutPage;
     // Wired to the rule editor by the online side.
-    case K::RuleManagement:
+    case K::ruleManagement:
         return m_online->rulesPage();
-    case K::RuleWorkshop:
+    case K::ruleWorkshop:
         return m_online->workshopPage();
-    case K::Leftovers: // cleaned from the uninstaller's sheet
+    case K::leftovers: // cleaned from the uninstaller's sheet
         return nullptr;
     }
     return nullptr;

@@ -76,7 +76,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     m_poem = new QLabel(toolbar);
     m_poem->setObjectName(QStringLiteral("poemLabel"));
     m_poem->setTextFormat(Qt::PlainText);
-    m_poem->setFont(Theme::font(TextStyle::Callout));
+    m_poem->setFont(Theme::font(TextStyle::callout));
     m_poem->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_poem->setMaximumWidth(kPoemMaxWidth);
     Theme::makeSecondary(m_poem);
@@ -92,9 +92,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     connect(m_sidebar, &Sidebar::sectionSelected, this, &MainWindow::setSelectedSection);
     connect(m_search, &TitlebarFileSearch::submitted, this, [this](const QString& query) {
         m_searchedQuery = query;
-        if (m_selectedSection == Core::sectionId(Core::SectionKey::FileSearch))
+        if (m_selectedSection == Core::sectionId(Core::SectionKey::fileSearch))
             m_header->setSubtitle(searchSubtitle(query));
-        setSelectedSection(Core::sectionId(Core::SectionKey::FileSearch));
+        setSelectedSection(Core::sectionId(Core::SectionKey::fileSearch));
         emit fileSearchSubmitted(query);
     });
     auto* find = new QShortcut(QKeySequence::Find, this);
@@ -109,7 +109,7 @@ void MainWindow::setSelectedSection(const QString& id)
         return;
     m_selectedSection = id;
     m_header->setSection(id);
-    if (id == Core::sectionId(Core::SectionKey::FileSearch) && !m_searchedQuery.isEmpty())
+    if (id == Core::sectionId(Core::SectionKey::fileSearch) && !m_searchedQuery.isEmpty())
         m_header->setSubtitle(searchSubtitle(m_searchedQuery));
     // A new section starts at its top, with its header open.
     m_header->setCollapsed(false);

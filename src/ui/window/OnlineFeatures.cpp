@@ -40,7 +40,7 @@ OnlineFeatures::OnlineFeatures(MainWindow& window, QObject* parent)
             &RuleWorkshopPage::setRefreshID);
     connect(m_ruleEditor, &RuleEditorCoordinator::editorChanged, this, &OnlineFeatures::showEditorPanel);
     connect(m_ruleEditor, &RuleEditorCoordinator::uploadFinished, this, [this](const QString& verdict) {
-        auto* box = new QMessageBox(QMessageBox::Information, Core::sectionId(Core::SectionKey::RuleWorkshop), verdict,
+        auto* box = new QMessageBox(QMessageBox::Information, Core::sectionId(Core::SectionKey::ruleWorkshop), verdict,
                                     QMessageBox::Ok, &m_window);
         box->setObjectName(QStringLiteral("uploadVerdict"));
         box->setAttribute(Qt::WA_DeleteOnClose);
@@ -48,8 +48,8 @@ OnlineFeatures::OnlineFeatures(MainWindow& window, QObject* parent)
     });
     // The panel belongs to the rule pages: it does not follow the user to other sections.
     connect(&m_window, &MainWindow::selectedSectionChanged, this, [this](const QString& section) {
-        if (section != Core::sectionId(Core::SectionKey::RuleManagement) &&
-            section != Core::sectionId(Core::SectionKey::RuleWorkshop))
+        if (section != Core::sectionId(Core::SectionKey::ruleManagement) &&
+            section != Core::sectionId(Core::SectionKey::ruleWorkshop))
             m_ruleEditor->close();
     });
 

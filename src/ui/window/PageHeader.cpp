@@ -21,7 +21,7 @@ PageHeader::PageHeader(QWidget* parent) : QWidget(parent)
     m_subtitle = new QLabel(this);
     m_subtitle->setObjectName(QStringLiteral("headerSubtitle"));
     m_subtitle->setTextFormat(Qt::PlainText);
-    m_subtitle->setFont(Theme::font(TextStyle::Body));
+    m_subtitle->setFont(Theme::font(TextStyle::body));
     m_subtitle->setWordWrap(true);
     Theme::makeSecondary(m_subtitle);
     layout->addWidget(m_title);

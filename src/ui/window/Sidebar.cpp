@@ -50,15 +50,15 @@ public:
         if (selected || hovered) {
             QPainterPath path;
             path.addRoundedRect(pill, 7, 7);
-            painter->fillPath(path, selected ? Theme::tint(Tint::Accent) : Theme::hoverFill());
+            painter->fillPath(path, selected ? Theme::tint(Tint::accent) : Theme::hoverFill());
         }
         const QColor textColor = selected ? QColor(Qt::white) : option.palette.color(QPalette::WindowText);
-        const QColor iconColor = selected ? QColor(Qt::white) : Theme::tint(Tint::Accent);
+        const QColor iconColor = selected ? QColor(Qt::white) : Theme::tint(Tint::accent);
         const QRect iconRect(qRound(pill.left()) + 10, r.top() + (r.height() - kIconSize) / 2, kIconSize, kIconSize);
         painter->drawPixmap(iconRect, Symbols::pixmap(index.data(kSymbolRole).toString(), kIconSize, iconColor,
                                                       painter->device()->devicePixelRatioF()));
         painter->setPen(textColor);
-        painter->setFont(Theme::font(TextStyle::Body));
+        painter->setFont(Theme::font(TextStyle::body));
         const QRect textRect(iconRect.right() + 10, r.top(), qRound(pill.right()) - iconRect.right() - 18, r.height());
         painter->drawText(
             textRect, Qt::AlignVCenter | Qt::AlignLeft,
@@ -84,7 +84,7 @@ Sidebar::Sidebar(QWidget* parent) : QWidget(parent)
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setUniformItemSizes(false);
-    m_list->setFont(Theme::font(TextStyle::Body));
+    m_list->setFont(Theme::font(TextStyle::body));
     for (const Core::Section& s : Core::sidebarSections()) {
         auto* item = new QListWidgetItem(s.id, m_list);
         item->setData(kIdRole, s.id);
@@ -107,7 +107,7 @@ Sidebar::Sidebar(QWidget* parent) : QWidget(parent)
     m_accountButton->setObjectName(QStringLiteral("accountButton"));
     m_accountButton->setProperty("borderless", true);
     m_accountButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    m_accountButton->setIcon(Symbols::icon(QStringLiteral("person.crop.circle.fill"), Theme::tint(Tint::Accent)));
+    m_accountButton->setIcon(Symbols::icon(QStringLiteral("person.crop.circle.fill"), Theme::tint(Tint::accent)));
     m_accountButton->setIconSize(QSize(30, 30));
     m_accountButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_logoutButton = new QToolButton(m_account);

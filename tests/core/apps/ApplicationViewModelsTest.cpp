@@ -23,14 +23,14 @@ TEST_F(ApplicationCleanupViewModelTest,
 {
     ApplicationCleanupViewModel model;
     model.startScan();
-    EXPECT_EQ(model.state(), ScanState::Ready);
+    EXPECT_EQ(model.state(), ScanState::ready);
     EXPECT_TRUE(m_picker->requests().isEmpty());
 
     // With the grant but no applications, the scan ends complete and empty.
     grantHome();
     model.startScan();
-    EXPECT_EQ(model.state(), ScanState::Scanning);
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+    EXPECT_EQ(model.state(), ScanState::scanning);
+    ASSERT_TRUE(waitForState(model, ScanState::scanned));
     EXPECT_EQ(model.progress(), 1.0);
     EXPECT_TRUE(model.results().isEmpty());
 
@@ -54,21 +54,21 @@ TEST_F(ApplicationCleanupViewModelTest,
                      [&] { shown.append(model.scanningApp()); });
     model.startScan();
     model.startScan(); // ignored while a scan runs
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::scanned));
     EXPECT_EQ(shown, (QStringList{u"Go"_s, u"Idle"_s, u"Keep"_s, u"扫描完成"_s}));
     ASSERT_EQ(model.results().size(), 3);
     EXPECT_EQ(model.totalSize(), 125);
     EXPECT_EQ(model.selectedSize(), 0);
 
     model.clean(); // nothing selected: nothing happens
-    EXPECT_EQ(model.state(), ScanState::Scanned);
+    EXPECT_EQ(model.state(), ScanState::scanned);
     model.toggleSelection(u"com.keep"_s);
     model.toggleSelection(u"com.go"_s);
     model.toggleSelection(u"no.such.id"_s);
     EXPECT_EQ(model.selectedSize(), 120);
     model.clean();
-    EXPECT_EQ(model.state(), ScanState::Cleaning);
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+    EXPECT_EQ(model.state(), ScanState::cleaning);
+    ASSERT_TRUE(waitForState(model, ScanState::scanned));
 
     ASSERT_EQ(model.results().size(), 2);
     EXPECT_EQ(model.results()[0].id, u"com.keep"_s);
@@ -86,7 +86,7 @@ TEST_F(ApplicationCleanupViewModelTest,
     // A new scan replaces the list and forgets the ticks.
     model.toggleAllSelection();
     model.startScan();
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::scanned));
     ASSERT_EQ(model.results().size(), 2);
     EXPECT_EQ(model.selectedSize(), 0);
 }

@@ -246,7 +246,7 @@ TEST_F(LinuxApps, ReadersSurviveHostileInputRelatedItemsAreExactAndUninstallingE
     };
 
     const UninstallApplication image = listed(u"appimagekit-foo"_s);
-    EXPECT_EQ(image.removal, UninstallRemoval::Trash);
+    EXPECT_EQ(image.removal, UninstallRemoval::trash);
     EXPECT_EQ(image.path, h + u"/AppImages/Foo.AppImage"_s);
     QStringList expected{h + u"/.cache/foo"_s,
                          h + u"/.config/Foo"_s,
@@ -258,7 +258,7 @@ TEST_F(LinuxApps, ReadersSurviveHostileInputRelatedItemsAreExactAndUninstallingE
     EXPECT_EQ(paths(image.related), expected);
 
     const UninstallApplication bar = listed(u"org.foo.Bar"_s);
-    EXPECT_EQ(bar.removal, UninstallRemoval::Flatpak);
+    EXPECT_EQ(bar.removal, UninstallRemoval::flatpak);
     EXPECT_EQ(paths(bar.related), QStringList{h + u"/.var/app/org.foo.Bar"_s});
     EXPECT_GE(bar.appSize, 1000) << "the deploy folder's files";
     EXPECT_EQ(ApplicationUninstallEngine::flatpakArguments(bar),
@@ -267,13 +267,13 @@ TEST_F(LinuxApps, ReadersSurviveHostileInputRelatedItemsAreExactAndUninstallingE
     EXPECT_TRUE(ApplicationUninstallEngine::confirmationText(bar, {}).contains(u"未找到 flatpak 命令"_s));
 
     const UninstallApplication hello = listed(u"hello"_s);
-    EXPECT_EQ(hello.removal, UninstallRemoval::Manual);
+    EXPECT_EQ(hello.removal, UninstallRemoval::manual);
     EXPECT_EQ(hello.removalCommand, u"snap remove hello"_s);
     EXPECT_EQ(paths(hello.related), QStringList{h + u"/snap/hello"_s});
 
     const QString editorEntry = systemEntries() + u"/org.example.Editor.desktop"_s;
     const UninstallApplication editor = listed(u"org.example.Editor"_s, {{editorEntry, u"sudo apt remove editor"_s}});
-    EXPECT_EQ(editor.removal, UninstallRemoval::Manual);
+    EXPECT_EQ(editor.removal, UninstallRemoval::manual);
     EXPECT_EQ(paths(editor.related), QStringList{h + u"/.config/editor"_s});
     const QString said = ApplicationUninstallEngine::confirmationText(editor, {});
     EXPECT_TRUE(said.contains(u"sudo apt remove editor"_s)) << said.toStdString();
@@ -315,7 +315,7 @@ TEST_F(LinuxApps, ReadersSurviveHostileInputRelatedItemsAreExactAndUninstallingE
     EXPECT_FALSE(QFile::exists(userEntries() + u"/appimagekit-foo.desktop"_s));
 
     const UninstallApplication tool = listed(u"my-tool"_s);
-    ASSERT_EQ(tool.removal, UninstallRemoval::Trash);
+    ASSERT_EQ(tool.removal, UninstallRemoval::trash);
     EXPECT_TRUE(uninstall(tool, {}).bundleMoved);
     EXPECT_FALSE(QFile::exists(userEntries() + u"/my-tool.desktop"_s));
 

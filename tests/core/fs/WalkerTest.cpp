@@ -30,7 +30,7 @@ namespace {
 
 struct Seen
 {
-    EntryKind kind = EntryKind::Other;
+    EntryKind kind = EntryKind::other;
     bool package = false;
     int depth = 0;
     std::string topLevel;
@@ -65,7 +65,7 @@ public:
         // The text path carries every byte back, whatever the name holds.
         EXPECT_EQ(bytesFromPath(e.filePath()).toStdString(), e.path());
         entries.emplace_back(rel, s);
-        return skip.count(rel) ? WalkAction::SkipChildren : WalkAction::Continue;
+        return skip.count(rel) ? WalkAction::skipChildren : WalkAction::proceed;
     }
 
     void folderListed(const WalkFolder& f) override
@@ -175,15 +175,15 @@ TEST_P(WalkerThreads, YieldsEveryEntryOnceWithItsKindDepthAndTopLevelChild)
     const WalkResult walk = walkTree(tree.root(), options());
 
     EXPECT_EQ(keys(walk.entries), expected);
-    EXPECT_EQ(walk.entries.at("d3").kind, EntryKind::Directory);
+    EXPECT_EQ(walk.entries.at("d3").kind, EntryKind::directory);
     EXPECT_EQ(walk.entries.at("d3").depth, 1);
-    EXPECT_EQ(walk.entries.at("d3/s2/f.txt").kind, EntryKind::Regular);
+    EXPECT_EQ(walk.entries.at("d3/s2/f.txt").kind, EntryKind::regular);
     EXPECT_EQ(walk.entries.at("d3/s2/f.txt").depth, 3);
     EXPECT_EQ(walk.entries.at("d3/s2/f.txt").topLevel, "d3");
     EXPECT_EQ(walk.entries.at("d3/s2").topLevel, "d3");
     EXPECT_EQ(walk.entries.at("top.txt").topLevel, "top.txt");
-    EXPECT_EQ(walk.entries.at("link").kind, EntryKind::Symlink);
-    EXPECT_EQ(walk.entries.at("d0/pipe").kind, EntryKind::Other);
+    EXPECT_EQ(walk.entries.at("link").kind, EntryKind::symlink);
+    EXPECT_EQ(walk.entries.at("d0/pipe").kind, EntryKind::other);
     // Every folder was listed, the root included, at its depth.
     EXPECT_EQ(walk.listed.size(), 1u + 40u + 160u);
     EXPECT_EQ(walk.listed.at("").depth, 0);
@@ -229,14 +229,14 @@ TEST_P(WalkerThreads, WalksBelowPathMaxWithinABoundedNumberOfDescriptors)
     EXPECT_TRUE(seen.count("chain/side/side/side"));
     EXPECT_EQ(seen.size(), static_cast<size_t>(1 + kLevels + 1 + 3));
     // Each thread with its bounded branch, plus what waits on the shared stack.
-    EXPECT_LT(most - before, options().growth == WalkOptions::Growth::Widest ? 200 : 100);
+    EXPECT_LT(most - before, options().growth == WalkOptions::Growth::widest ? 200 : 100);
     EXPECT_EQ(openDescriptors(), before) << "descriptors leaked";
 }
 
 INSTANTIATE_TEST_SUITE_P(OneTwoAndWidest, WalkerThreads,
-                         ::testing::Values(std::pair(1, WalkOptions::Growth::Adaptive),
-                                           std::pair(2, WalkOptions::Growth::Fixed),
-                                           std::pair(2, WalkOptions::Growth::Widest)));
+                         ::testing::Values(std::pair(1, WalkOptions::Growth::adaptive),
+                                           std::pair(2, WalkOptions::Growth::fixed),
+                                           std::pair(2, WalkOptions::Growth::widest)));
 
 // Folders removed while the widest walk runs: what remains is yielded once, nothing else is.
 TEST_F(TempTree, FoldersVanishingDuringAWidestWalkLeaveTheRestWholeAndARootOutsideTheScopesYieldsNothing)
@@ -260,7 +260,7 @@ TEST_F(TempTree, FoldersVanishingDuringAWidestWalkLeaveTheRestWholeAndARootOutsi
     remover.root = tree.root();
     remover.rootPrefix = TreeBuilder::bytes(tree.root());
     WalkOptions options;
-    options.growth = WalkOptions::Growth::Widest;
+    options.growth = WalkOptions::Growth::widest;
     std::set<std::string> seen;
     for (const Remover& part : Walker::walkEach(tree.root(), options, remover))
         for (const auto& [path, s] : part.entries)
@@ -359,7 +359,7 @@ TEST_F(TempTree, LinksAreYieldedAsLinksAndNeverFollowedAndNamesAreBytesWhateverT
                      "dangling", "loop-a", "loop-b"});
     EXPECT_EQ(keys(walk.entries), expected);
     for (const char* link : {"real/up", "to-file", "to-folder", "to-outside", "dangling", "loop-a", "loop-b"}) {
-        EXPECT_EQ(walk.entries.at(link).kind, EntryKind::Symlink) << link;
+        EXPECT_EQ(walk.entries.at(link).kind, EntryKind::symlink) << link;
         EXPECT_FALSE(walk.entries.at(link).package) << link;
     }
     // The link's own size (the length of its target), never the target's.

@@ -347,13 +347,13 @@ TEST_F(CleanupViewModelTest, ScanNeedsTheGrantPublishesSortedUnselectedResultsAn
 {
     CleanupViewModel model(m_store);
     model.startScan(); // without a home grant only the message changes
-    EXPECT_EQ(model.state(), ScanState::Ready);
+    EXPECT_EQ(model.state(), ScanState::ready);
 
     grantHome();
     model.startScan();
-    EXPECT_EQ(model.state(), ScanState::Scanning);
+    EXPECT_EQ(model.state(), ScanState::scanning);
     model.startScan(); // ignored while scanning
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::scanned));
     ASSERT_EQ(model.results().size(), 2);
     EXPECT_EQ(model.scanProgress(), 1.0);
     EXPECT_EQ(model.totalSize(), 1010);
@@ -361,7 +361,7 @@ TEST_F(CleanupViewModelTest, ScanNeedsTheGrantPublishesSortedUnselectedResultsAn
 
     // Nothing ticked: clean does nothing at all.
     model.clean();
-    EXPECT_EQ(model.state(), ScanState::Scanned);
+    EXPECT_EQ(model.state(), ScanState::scanned);
     model.toggleSelection(u"bBig"_s);
     EXPECT_EQ(model.selectedSize(), 1000);
     model.toggleSelection(u"aSmall"_s);
@@ -372,8 +372,8 @@ TEST_F(CleanupViewModelTest, ScanNeedsTheGrantPublishesSortedUnselectedResultsAn
     trash->failPath(m_bigFile);
     Trash::setCurrent(trash);
     model.clean();
-    EXPECT_EQ(model.state(), ScanState::Cleaning);
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+    EXPECT_EQ(model.state(), ScanState::cleaning);
+    ASSERT_TRUE(waitForState(model, ScanState::scanned));
     Trash::setCurrent(nullptr);
     EXPECT_EQ(trash->attempted().size(), 3);
     ASSERT_EQ(model.results().size(), 1);
@@ -393,7 +393,7 @@ TEST_F(CleanupViewModelTest, AModelDestroyedMidScanPublishesNothingAndEveryRules
     model->startScan();
     twin.startScan();
     // The job is out when the model goes (the sanitizer build catches a touch of the dead model).
-    ASSERT_EQ(model->state(), ScanState::Scanning);
+    ASSERT_EQ(model->state(), ScanState::scanning);
     delete model;
     jobPool().waitForDone();
     // The twin, started alongside, shows what the scan hands back; the dead model got none of it.
@@ -413,7 +413,7 @@ TEST_F(CleanupViewModelTest, AModelDestroyedMidScanPublishesNothingAndEveryRules
     QObject::connect(&named, &CleanupViewModel::scanningRuleNameChanged,
                      [&] { shown.append(named.scanningRuleName()); });
     named.startScan();
-    ASSERT_TRUE(waitForState(named, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(named, ScanState::scanned));
     shown.removeAll(u"Small"_s);
     shown.removeAll(u"Big"_s);
     names.append(u"扫描完成"_s);
@@ -435,12 +435,12 @@ TEST_F(CleanupViewModelTest, APerPathGrantOutsideTheHomeIsReadAndCleanedThroughI
 
     CleanupViewModel model(store);
     model.startScan();
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::scanned));
     ASSERT_EQ(model.results().size(), 1);
     EXPECT_EQ(model.totalSize(), 300);
     model.toggleAllSelection();
     model.clean();
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::scanned));
     EXPECT_EQ(trash->requests(), QStringList{elsewhere + u"/blob"_s});
 }
 

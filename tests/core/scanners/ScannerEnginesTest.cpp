@@ -34,9 +34,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr MiscFileCategory kMisc = MiscFileCategory::Miscellaneous;
-constexpr MiscFileCategory kArchives = MiscFileCategory::Archives;
-constexpr MiscFileCategory kInstallers = MiscFileCategory::Installers;
+constexpr MiscFileCategory kMisc = MiscFileCategory::miscellaneous;
+constexpr MiscFileCategory kArchives = MiscFileCategory::archives;
+constexpr MiscFileCategory kInstallers = MiscFileCategory::installers;
 
 // The last path component of every item, in the order listed.
 template <class Items> QStringList names(const Items& items)

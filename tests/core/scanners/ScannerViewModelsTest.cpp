@@ -66,7 +66,7 @@ TEST_F(ScannerViewModels, LargeFilesThresholdSelectionAndACleanThatKeepsWhatFail
 {
     LargeFileViewModel model;
     model.startScan(1.0); // without a home grant only the message changes
-    EXPECT_EQ(model.state(), ScanState::Ready);
+    EXPECT_EQ(model.state(), ScanState::ready);
     EXPECT_EQ(model.message(), u"请先授权个人文件夹"_s);
 
     grantHome();
@@ -78,27 +78,27 @@ TEST_F(ScannerViewModels, LargeFilesThresholdSelectionAndACleanThatKeepsWhatFail
     Trash::setCurrent(trash);
 
     model.startScan(kTinyGigabytes);
-    EXPECT_EQ(model.state(), ScanState::Scanning);
+    EXPECT_EQ(model.state(), ScanState::scanning);
     model.startScan(kTinyGigabytes); // ignored while scanning
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
+    ASSERT_TRUE(waitForState(model, ScanState::scanned, 20000));
     EXPECT_EQ(paths(model.files()), (QStringList{big, mid}));
     EXPECT_EQ(model.selectedSize(), 0);
     model.clean(); // nothing ticked: no change
-    EXPECT_EQ(model.state(), ScanState::Scanned);
+    EXPECT_EQ(model.state(), ScanState::scanned);
     model.toggleSelection(u"/not/listed"_s);
     EXPECT_EQ(model.selectedSize(), 0);
     model.toggleSelection(big);
 
     model.applyThreshold(0.00003); // about 32 KB: filtered at once, the tick kept
-    EXPECT_EQ(model.state(), ScanState::Scanned);
+    EXPECT_EQ(model.state(), ScanState::scanned);
     EXPECT_EQ(paths(model.files()), QStringList{big});
     EXPECT_EQ(model.selectedSize(), model.files()[0].size);
     EXPECT_EQ(model.message(), u"发现 1 个大文件"_s);
     model.applyThreshold(kTinyGigabytes); // back to what was scanned: no scan needed
     EXPECT_EQ(paths(model.files()), (QStringList{big, mid}));
     model.applyThreshold(0.000001); // lower than the scan went: it scans again
-    EXPECT_EQ(model.state(), ScanState::Scanning);
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
+    EXPECT_EQ(model.state(), ScanState::scanning);
+    ASSERT_TRUE(waitForState(model, ScanState::scanned, 20000));
     ASSERT_EQ(paths(model.files()), (QStringList{big, mid, small}));
     model.toggleAllSelection(); // not all ticked: ticks all
     EXPECT_EQ(model.selectedSize(), model.files()[0].size + model.files()[1].size + model.files()[2].size);
@@ -109,7 +109,7 @@ TEST_F(ScannerViewModels, LargeFilesThresholdSelectionAndACleanThatKeepsWhatFail
     f.write("short");
     f.close();
     model.clean();
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
+    ASSERT_TRUE(waitForState(model, ScanState::scanned, 20000));
     EXPECT_EQ(trash->attempted(), (QStringList{big, small})); // the changed file is never offered
     EXPECT_EQ(paths(model.files()), (QStringList{mid, small}));
     EXPECT_TRUE(model.files()[0].selected && model.files()[1].selected);
@@ -126,12 +126,12 @@ TEST_F(ScannerViewModels, ACleanThatMovesNothingDoesNotNotifyAndArchiveAgeCounts
     trash->failEverything();
     Trash::setCurrent(trash);
 
-    MiscFileCleanupViewModel model(MiscFileCategory::Miscellaneous);
+    MiscFileCleanupViewModel model(MiscFileCategory::miscellaneous);
     model.startScan();
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
+    ASSERT_TRUE(waitForState(model, ScanState::scanned, 20000));
     model.toggleAllSelection();
     model.clean();
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
+    ASSERT_TRUE(waitForState(model, ScanState::scanned, 20000));
     EXPECT_EQ(model.files().size(), 1);
     EXPECT_EQ(model.message(), u"已移动 0 个文件，部分文件处理失败"_s);
     EXPECT_TRUE(
@@ -143,20 +143,20 @@ TEST_F(ScannerViewModels, ACleanThatMovesNothingDoesNotNotifyAndArchiveAgeCounts
     ASSERT_TRUE(model.files()[0].selected);
     Trash::setCurrent(std::make_shared<RecordingTrash>());
     model.clean();
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned, 20000));
+    ASSERT_TRUE(waitForState(model, ScanState::scanned, 20000));
     EXPECT_TRUE(model.files().isEmpty());
     EXPECT_TRUE(trashNoticesReach(1));
 
     // Archive age counts from the clock when the scan starts.
-    MiscFileCleanupViewModel archives(MiscFileCategory::Archives);
+    MiscFileCleanupViewModel archives(MiscFileCategory::archives);
     const QString zip = m_tree->file(u"old.zip"_s, 5000);
     archives.startScan(); // the archive is brand new
-    ASSERT_TRUE(waitForState(archives, ScanState::Scanned, 20000));
+    ASSERT_TRUE(waitForState(archives, ScanState::scanned, 20000));
     EXPECT_TRUE(archives.files().isEmpty());
 
     Clock::setFixed(QDateTime::currentDateTime().addMonths(1).addDays(1));
     archives.startScan();
-    ASSERT_TRUE(waitForState(archives, ScanState::Scanned, 20000));
+    ASSERT_TRUE(waitForState(archives, ScanState::scanned, 20000));
     ASSERT_EQ(archives.files().size(), 1);
     EXPECT_EQ(archives.files()[0].path, zip);
     EXPECT_FALSE(archives.files()[0].selected);
@@ -172,18 +172,18 @@ TEST_F(ScannerViewModels, SearchNeedsAGrantAndAQueryPublishesHitsThenCleansTheTi
     m_tree->file(u"new-1"_s, 10);
     FileSearchViewModel model;
     model.search(u"report"_s); // no grant: only the message changes
-    EXPECT_EQ(model.state(), ScanState::Ready);
+    EXPECT_EQ(model.state(), ScanState::ready);
 
     grantHome();
     QSignalSpy messages(&model, &FileSearchViewModel::messageChanged);
     model.search(u" \n\t "_s); // a blank query changes nothing
-    EXPECT_EQ(model.state(), ScanState::Ready);
+    EXPECT_EQ(model.state(), ScanState::ready);
     EXPECT_EQ(messages.count(), 0);
 
     model.search(u"  Report "_s);
-    EXPECT_EQ(model.state(), ScanState::Scanning);
+    EXPECT_EQ(model.state(), ScanState::scanning);
     EXPECT_EQ(model.currentQuery(), u"Report"_s);
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::scanned));
     EXPECT_EQ(model.message(), u"找到 2 个名称包含“Report”的文件"_s);
     EXPECT_EQ(names(model.results()), (QStringList{u"annual-report.pdf"_s, u"REPORTS.txt"_s}));
     EXPECT_EQ(model.selectedSize(), 0);
@@ -191,8 +191,8 @@ TEST_F(ScannerViewModels, SearchNeedsAGrantAndAQueryPublishesHitsThenCleansTheTi
     model.toggleSelection(big);
     EXPECT_EQ(model.selectedSize(), model.results()[0].size);
     model.clean();
-    EXPECT_EQ(model.state(), ScanState::Cleaning);
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+    EXPECT_EQ(model.state(), ScanState::cleaning);
+    ASSERT_TRUE(waitForState(model, ScanState::scanned));
     EXPECT_EQ(names(model.results()), QStringList{u"REPORTS.txt"_s});
     EXPECT_TRUE(trashNoticesReach(1));
 
@@ -200,13 +200,13 @@ TEST_F(ScannerViewModels, SearchNeedsAGrantAndAQueryPublishesHitsThenCleansTheTi
     model.toggleAllSelection();
     model.clean();
     model.search(u"new"_s);
-    EXPECT_EQ(model.state(), ScanState::Cleaning) << "the search starts once the clean has handed back";
+    EXPECT_EQ(model.state(), ScanState::cleaning) << "the search starts once the clean has handed back";
     model.clean(); // refused: one clean at a time
-    EXPECT_EQ(model.state(), ScanState::Cleaning);
-    ASSERT_TRUE(waitForState(model, ScanState::Scanning));
+    EXPECT_EQ(model.state(), ScanState::cleaning);
+    ASSERT_TRUE(waitForState(model, ScanState::scanning));
     jobPool().waitForDone();
     QCoreApplication::processEvents();
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::scanned));
     QCoreApplication::processEvents();
     EXPECT_EQ(names(model.results()), QStringList{u"new-1"_s});
     EXPECT_EQ(model.message(), u"找到 1 个名称包含“new”的文件"_s);
@@ -221,9 +221,9 @@ TEST_F(ScannerViewModels, ScanSelectAndCleanWithAFolderThatGainedAFileAndOverlap
     EmptyFolderCleanupViewModel model;
     grantHome();
     model.startScan();
-    EXPECT_EQ(model.state(), ScanState::Scanning);
+    EXPECT_EQ(model.state(), ScanState::scanning);
     model.startScan(); // ignored while scanning
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::scanned));
     ASSERT_EQ(model.folders().size(), 3);
     model.toggleAllSelection();
     model.toggleSelection(deep);
@@ -231,7 +231,7 @@ TEST_F(ScannerViewModels, ScanSelectAndCleanWithAFolderThatGainedAFileAndOverlap
 
     m_tree->file(u"gains/new.txt"_s, 5);
     model.clean();
-    ASSERT_TRUE(waitForState(model, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(model, ScanState::scanned));
     EXPECT_TRUE(QFileInfo::exists(deep)); // not ticked
     // The folder that gained a file stays, still ticked, and the user hears why.
     ASSERT_EQ(model.folders().size(), 2);
@@ -258,7 +258,7 @@ TEST_F(ScannerViewModels, ScanSelectAndCleanWithAFolderThatGainedAFileAndOverlap
     finder.search(u"beta"_s);
     EXPECT_EQ(finder.currentQuery(), u"beta"_s);
     jobPool().waitForDone();
-    ASSERT_TRUE(waitForState(finder, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(finder, ScanState::scanned));
     QCoreApplication::processEvents(); // let any late hand-back arrive
     EXPECT_EQ(finished.count(), 1);
     EXPECT_EQ(published, QList<QStringList>{QStringList{u"beta.txt"_s}});
@@ -290,9 +290,9 @@ protected:
 
     CleanupViewModel task;
     ApplicationCleanupViewModel application;
-    MiscFileCleanupViewModel misc{MiscFileCategory::Miscellaneous};
-    MiscFileCleanupViewModel archive{MiscFileCategory::Archives};
-    MiscFileCleanupViewModel installer{MiscFileCategory::Installers};
+    MiscFileCleanupViewModel misc{MiscFileCategory::miscellaneous};
+    MiscFileCleanupViewModel archive{MiscFileCategory::archives};
+    MiscFileCleanupViewModel installer{MiscFileCategory::installers};
     EmptyFolderCleanupViewModel emptyFolder;
     QuickCleanupViewModel quick{{&task, &application, &misc, &archive, &installer, &emptyFolder}};
 };
@@ -304,7 +304,7 @@ TEST_F(QuickCleanup, RefusedHomeAccessLeavesTheCardsAndASecondPressWhileThePanel
     m_picker->cancelNext();
     quick.startQuickScan();
     EXPECT_EQ(m_picker->requests().size(), 1);
-    EXPECT_EQ(statuses(), QList<Status>(6, Status::NotScanned));
+    EXPECT_EQ(statuses(), QList<Status>(6, Status::notScanned));
     EXPECT_FALSE(quick.hasStarted());
     EXPECT_FALSE(quick.hasActivity());
 
@@ -320,7 +320,7 @@ TEST_F(QuickCleanup, RefusedHomeAccessLeavesTheCardsAndASecondPressWhileThePanel
     quick.startQuickScan();
     ASSERT_EQ(picker->pending.size(), 1);
     picker->pending.first()(ScriptedFolderPicker::withRights(home()));
-    EXPECT_EQ(statuses(), QList<Status>(6, Status::Scanning));
+    EXPECT_EQ(statuses(), QList<Status>(6, Status::scanning));
     EXPECT_TRUE(waitUntilIdle());
 }
 
@@ -333,12 +333,12 @@ TEST_F(QuickCleanup, SixScansStartTogetherEachCardFollowsItsModelThroughACleanAn
     QSignalSpy changed(&quick, &QuickCleanupViewModel::changed);
     quick.startQuickScan();
     // All six started before any handed back: none waits for another.
-    EXPECT_EQ(statuses(), QList<Status>(6, Status::Scanning));
+    EXPECT_EQ(statuses(), QList<Status>(6, Status::scanning));
     EXPECT_TRUE(quick.hasStarted());
     EXPECT_TRUE(quick.hasActivity());
     EXPECT_EQ(quick.startButtonText(), u"正在扫描 0/6"_s);
     ASSERT_TRUE(waitUntilIdle());
-    EXPECT_EQ(statuses(), QList<Status>(6, Status::Done));
+    EXPECT_EQ(statuses(), QList<Status>(6, Status::done));
     EXPECT_EQ(quick.completedScanCount(), 6);
     EXPECT_GT(changed.count(), 6);
 
@@ -356,7 +356,7 @@ TEST_F(QuickCleanup, SixScansStartTogetherEachCardFollowsItsModelThroughACleanAn
     emptyFolder.clean();
     EXPECT_EQ(quick.cards()[5].statusText(), u"清理中"_s);
     EXPECT_FALSE(quick.isAnyScanRunning()); // cleaning is not scanning
-    ASSERT_TRUE(waitForState(emptyFolder, ScanState::Scanned));
+    ASSERT_TRUE(waitForState(emptyFolder, ScanState::scanned));
     EXPECT_EQ(quick.cards()[5].count, 1);
     EXPECT_EQ(quick.cards()[5].statusText(), u"已完成"_s);
 
@@ -369,13 +369,13 @@ TEST_F(QuickCleanup, SixScansStartTogetherEachCardFollowsItsModelThroughACleanAn
     EXPECT_EQ(quick.startButtonText(), u"正在扫描 3/6"_s);
     const qsizetype asked = m_picker->requests().size();
     quick.startQuickScan(); // ignored: the finished three are not scanned again
-    EXPECT_EQ(misc.state(), ScanState::Scanned);
+    EXPECT_EQ(misc.state(), ScanState::scanned);
     EXPECT_EQ(m_picker->requests().size(), asked);
     ASSERT_TRUE(waitUntilIdle());
 
     // Once idle, a quick scan scans an already scanned model again.
     quick.startQuickScan();
-    EXPECT_EQ(misc.state(), ScanState::Scanning);
+    EXPECT_EQ(misc.state(), ScanState::scanning);
     EXPECT_EQ(quick.cards()[2].statusText(), u"扫描中"_s);
     // A scanner that knows how far it is says so on its card.
     EXPECT_EQ(quick.cards()[0].statusText(), u"扫描中 0%"_s);

@@ -78,7 +78,7 @@ TEST_F(StorageTreeTest, SizesAddUpLargerFirstNothingIsFollowedOrListedTwiceAndEn
                                       TreeBuilder::allocatedBytes(tree.path(u"a/deep/x.txt"_s)) +
                                       TreeBuilder::allocatedBytes(tree.path(u"a/.hidden/y"_s)));
     EXPECT_EQ(plain.node(plain.root()).size, plain.node(a).size + plain.node(*plain.find(0, "b.zip")).size);
-    EXPECT_EQ(plain.node(*plain.find(a, "big.mp4")).fileKind, FileKind::Video);
+    EXPECT_EQ(plain.node(*plain.find(a, "big.mp4")).fileKind, FileKind::video);
     EXPECT_TRUE(plain.node(*plain.find(a, ".hidden")).isHidden());
     EXPECT_FALSE(plain.folderAt(tree.path(u"link"_s)));
     EXPECT_FALSE(plain.folderAt(m_dir.path() + u"/../x"_s));

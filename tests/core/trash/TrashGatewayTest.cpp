@@ -73,8 +73,8 @@ QList<Section> sections()
          }},
         {"misc", u"dir"_s, logFile,
          [](const QString& home) {
-             const auto items = MiscFileEngine::findFiles(home, MiscFileCategory::Miscellaneous, std::nullopt).items;
-             return [items] { return MiscFileEngine::moveToTrash(items, MiscFileCategory::Miscellaneous); };
+             const auto items = MiscFileEngine::findFiles(home, MiscFileCategory::miscellaneous, std::nullopt).items;
+             return [items] { return MiscFileEngine::moveToTrash(items, MiscFileCategory::miscellaneous); };
          }},
         {"search", u"dir"_s, logFile,
          [](const QString& home) {
@@ -157,7 +157,7 @@ std::string manifest(const QString& root)
     return text.toStdString();
 }
 
-enum class Swap { LinkOutside, LinkInside, Replace };
+enum class Swap { linkOutside, linkInside, replace };
 
 class Gateway : public ScopedTreeFixture
 {
@@ -170,14 +170,14 @@ protected:
     {
         const QString place = m_tree.path(relative);
         ASSERT_TRUE(QDir().rename(place, place + u".scanned"_s));
-        if (how == Swap::Replace) {
+        if (how == Swap::replace) {
             TreeBuilder other(m_tree.path(u"other"_s));
             build(other);
             ASSERT_TRUE(QDir().rename(other.path(relative), place));
             return;
         }
         TreeBuilder documents(m_tree.path(u"Documents"_s));
-        TreeBuilder& target = how == Swap::LinkOutside ? m_outside : documents;
+        TreeBuilder& target = how == Swap::linkOutside ? m_outside : documents;
         build(target);
         m_tree.symlink(relative, target.path(relative));
     }
@@ -190,7 +190,7 @@ TEST_F(Gateway, AFolderSwappedAfterTheScanKeepsEveryItemInPlaceInEverySection)
     if (!TreeBuilder::birthTimeRecorded(m_dir.path()))
         GTEST_SKIP() << "this file system records no birth times (the misc section needs them)";
     for (const Section& section : sections()) {
-        for (const Swap how : {Swap::LinkOutside, Swap::LinkInside, Swap::Replace}) {
+        for (const Swap how : {Swap::linkOutside, Swap::linkInside, Swap::replace}) {
             SCOPED_TRACE(std::string(section.name) + " swap " + std::to_string(int(how)));
             ASSERT_TRUE(TreeBuilder::removeTree(TreeBuilder::bytes(m_tree.root())) && QDir().mkpath(m_tree.root()));
             ASSERT_TRUE(TreeBuilder::removeTree(TreeBuilder::bytes(m_outside.root())) &&
@@ -207,7 +207,7 @@ TEST_F(Gateway, AFolderSwappedAfterTheScanKeepsEveryItemInPlaceInEverySection)
             const TrashBatchResult result = clean();
             EXPECT_TRUE(result.moved.isEmpty()) << result.moved.join(u' ').toStdString();
             ASSERT_FALSE(result.failed.isEmpty()) << "a refusal is reported, not silent";
-            const QString expected = how == Swap::Replace ? TrashGateway::kFolderReplaced : TrashGateway::kLinkOnTheWay;
+            const QString expected = how == Swap::replace ? TrashGateway::kFolderReplaced : TrashGateway::kLinkOnTheWay;
             EXPECT_EQ(result.failed[0].error, expected);
             EXPECT_EQ(manifest(m_outside.root()), outsideBefore);
             EXPECT_EQ(manifest(m_tree.root()), insideBefore);
@@ -419,7 +419,7 @@ TEST(ResolveBeneath, NeverFollowsALinkNorLeavesTheFolderByEitherMethod)
     tree.symlink(u"top"_s, tree.path(u"a"_s));
     const int root = ::open(bytesFromPath(dir.path()).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     ASSERT_GE(root, 0);
-    for (const ResolveMethod method : {ResolveMethod::Automatic, ResolveMethod::ComponentWalk}) {
+    for (const ResolveMethod method : {ResolveMethod::automatic, ResolveMethod::componentWalk}) {
         const auto open = [&](const char* relative, int flags) {
             errno = 0;
             const int fd = openBeneath(root, relative, flags, method);
@@ -596,7 +596,7 @@ TEST_F(CleanupHistoryTest, ARestoreNeverOverwritesNorFollowsALinkAndEmptyingRemo
     EXPECT_EQ(emptied.removed, plan.count);
     EXPECT_TRUE(emptied.failed.isEmpty());
     EXPECT_EQ(batch(counted).inTrash, 0);
-    EXPECT_EQ(CleanupHistory::entries(counted).value(0).state, CleanupJournal::State::Emptied);
+    EXPECT_EQ(CleanupHistory::entries(counted).value(0).state, CleanupJournal::State::emptied);
     EXPECT_EQ(batch(late).inTrash, 1) << "what arrived after the count stays";
     EXPECT_EQ(QDir(trashFiles()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
     EXPECT_EQ(QDir(trashFiles() + u"/../info"_s).entryList(QDir::Files).size(), stray + 1);

@@ -38,11 +38,11 @@ TEST(ByteCount, FileStyleUnitsAndRoundingNameOrderAndFileKinds)
 
     // The icon follows what the file holds.
     const std::pair<const char*, FileKind> kinds[] = {
-        {"notes.md", FileKind::Document},     {"cache.sqlite", FileKind::Database}, {"Report.PDF", FileKind::Document},
-        {"backup.tar.gz", FileKind::Archive}, {"setup.dmg", FileKind::Installer},   {"IMG_0001.HEIC", FileKind::Image},
-        {"clip.mov", FileKind::Video},        {"song.flac", FileKind::Audio},       {"main.cpp", FileKind::Code},
-        {"app.log", FileKind::Log},           {"Makefile", FileKind::Other},        {".bashrc", FileKind::Other},
-        {"trailing.", FileKind::Other},
+        {"notes.md", FileKind::document},     {"cache.sqlite", FileKind::database}, {"Report.PDF", FileKind::document},
+        {"backup.tar.gz", FileKind::archive}, {"setup.dmg", FileKind::installer},   {"IMG_0001.HEIC", FileKind::image},
+        {"clip.mov", FileKind::video},        {"song.flac", FileKind::audio},       {"main.cpp", FileKind::code},
+        {"app.log", FileKind::log},           {"Makefile", FileKind::other},        {".bashrc", FileKind::other},
+        {"trailing.", FileKind::other},
     };
     for (const auto& [name, kind] : kinds)
         EXPECT_EQ(fileKindOf(QString::fromUtf8(name)), kind) << name;

@@ -38,14 +38,14 @@ TEST(ListArrangement, OrdersAndFiltersByName)
         const char* filter;
         const char* names;
     } cases[] = {
-        {ListSortKey::Original, "", "b.mov,a.txt,C.iso,d报告.pdf"},
-        {ListSortKey::Name, "", "a.txt,b.mov,C.iso,d报告.pdf"},
-        {ListSortKey::Size, "", "a.txt,C.iso,b.mov,d报告.pdf"},
-        {ListSortKey::Date, "", "C.iso,d报告.pdf,b.mov,a.txt"},
-        {ListSortKey::Original, " I ", "C.iso"},
-        {ListSortKey::Name, "report", ""}, // the folder's name is not the file's
-        {ListSortKey::Size, "报告", "d报告.pdf"},
-        {ListSortKey::Date, ".", "C.iso,d报告.pdf,b.mov,a.txt"},
+        {ListSortKey::original, "", "b.mov,a.txt,C.iso,d报告.pdf"},
+        {ListSortKey::name, "", "a.txt,b.mov,C.iso,d报告.pdf"},
+        {ListSortKey::size, "", "a.txt,C.iso,b.mov,d报告.pdf"},
+        {ListSortKey::date, "", "C.iso,d报告.pdf,b.mov,a.txt"},
+        {ListSortKey::original, " I ", "C.iso"},
+        {ListSortKey::name, "report", ""}, // the folder's name is not the file's
+        {ListSortKey::size, "报告", "d报告.pdf"},
+        {ListSortKey::date, ".", "C.iso,d报告.pdf,b.mov,a.txt"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(namesShown(items, c.key, c.filter), QString::fromUtf8(c.names))

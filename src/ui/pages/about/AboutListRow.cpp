@@ -27,10 +27,10 @@ AboutListRow::AboutListRow(const Content& content, bool actionable, QWidget* par
     texts->setSpacing(2);
     auto* title = new QLabel(content.title, this);
     title->setObjectName(QStringLiteral("title"));
-    title->setFont(Theme::font(TextStyle::Headline));
+    title->setFont(Theme::font(TextStyle::headline));
     auto* subtitle = new QLabel(content.subtitle, this);
     subtitle->setObjectName(QStringLiteral("subtitle"));
-    subtitle->setFont(Theme::font(TextStyle::Caption));
+    subtitle->setFont(Theme::font(TextStyle::caption));
     Theme::makeSecondary(subtitle);
     texts->addWidget(title);
     texts->addWidget(subtitle);
@@ -38,7 +38,7 @@ AboutListRow::AboutListRow(const Content& content, bool actionable, QWidget* par
 
     auto* trailing = new QLabel(content.trailingText, this);
     trailing->setObjectName(QStringLiteral("trailingText"));
-    trailing->setFont(Theme::font(TextStyle::Callout));
+    trailing->setFont(Theme::font(TextStyle::callout));
     Theme::makeSecondary(trailing);
     layout->addWidget(trailing);
 

@@ -18,7 +18,7 @@ public:
     struct Content
     {
         QString icon;
-        Tint color = Tint::Gray;
+        Tint color = Tint::gray;
         QString title;
         QString subtitle;
         QString trailingText;

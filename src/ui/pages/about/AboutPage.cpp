@@ -22,7 +22,7 @@ QPixmap applicationImage(qreal ratio)
     const QIcon icon = QApplication::windowIcon();
     if (!icon.isNull())
         return icon.pixmap(QSize(88, 88), ratio);
-    return Symbols::pixmap(QStringLiteral("sparkles"), 72, Theme::tint(Tint::Accent), ratio);
+    return Symbols::pixmap(QStringLiteral("sparkles"), 72, Theme::tint(Tint::accent), ratio);
 }
 
 QFrame* separator(QWidget* parent)
@@ -57,11 +57,11 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent)
     auto* name = new QLabel(QStringLiteral("Sweepora"), content);
     name->setObjectName(QStringLiteral("appName"));
     name->setAlignment(Qt::AlignCenter);
-    QFont bold = Theme::font(TextStyle::Title);
+    QFont bold = Theme::font(TextStyle::title);
     bold.setBold(true);
     name->setFont(bold);
     auto* tagline = new QLabel(QStringLiteral("简洁快速完成清理"), content);
-    tagline->setFont(Theme::font(TextStyle::Subheadline));
+    tagline->setFont(Theme::font(TextStyle::subheadline));
     tagline->setAlignment(Qt::AlignCenter);
     Theme::makeSecondary(tagline);
     layout->addWidget(icon);
@@ -77,7 +77,7 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent)
     layout->addWidget(trashCard);
 
     auto* section = new QLabel(QStringLiteral("支持与信息"), content);
-    section->setFont(Theme::font(TextStyle::Headline));
+    section->setFont(Theme::font(TextStyle::headline));
     layout->addSpacing(6);
     layout->addWidget(section);
 
@@ -87,16 +87,16 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent)
     rows->setContentsMargins(4, 4, 4, 4);
     rows->setSpacing(0);
     const QList<std::pair<AboutListRow::Content, QUrl>> table = {
-        {{QStringLiteral("safari"), Tint::Blue, QStringLiteral("关于"), QStringLiteral("访问Sweepora官方网站"),
+        {{QStringLiteral("safari"), Tint::blue, QStringLiteral("关于"), QStringLiteral("访问Sweepora官方网站"),
           Core::AboutInfo::kWebsiteDomain, true},
          Core::AboutInfo::websiteUrl()},
-        {{QStringLiteral("envelope"), Tint::Orange, QStringLiteral("反馈"),
+        {{QStringLiteral("envelope"), Tint::orange, QStringLiteral("反馈"),
           QStringLiteral("通过邮件告诉我们你的建议或遇到的问题"), Core::AboutInfo::kFeedbackAddress, true},
          Core::AboutInfo::feedbackMailUrl()},
-        {{QStringLiteral("number"), Tint::Purple, QStringLiteral("版本信息"), QStringLiteral("当前安装的Sweepora版本"),
+        {{QStringLiteral("number"), Tint::purple, QStringLiteral("版本信息"), QStringLiteral("当前安装的Sweepora版本"),
           Core::AboutInfo::installedVersionText(), false},
          QUrl()},
-        {{QStringLiteral("doc.text"), Tint::Gray, QStringLiteral("版权信息"),
+        {{QStringLiteral("doc.text"), Tint::gray, QStringLiteral("版权信息"),
           QStringLiteral("Sweepora ") + Core::PlatformWords::computer() + QStringLiteral("文件清理工具"),
           Core::AboutInfo::legalNoticeThisYear(), false},
          QUrl()},

@@ -33,7 +33,7 @@ AppUpdateSheet::AppUpdateSheet(const Core::AppVersionInfo& version, QWidget* par
     header->setSpacing(14);
     auto* icon = new QLabel(this);
     icon->setPixmap(
-        Symbols::pixmap(QStringLiteral("arrow.down.app.fill"), 38, Theme::tint(Tint::Blue), devicePixelRatioF()));
+        Symbols::pixmap(QStringLiteral("arrow.down.app.fill"), 38, Theme::tint(Tint::blue), devicePixelRatioF()));
     header->addWidget(icon, 0, Qt::AlignTop);
     auto* titles = new QVBoxLayout;
     titles->setSpacing(3);
@@ -56,7 +56,7 @@ AppUpdateSheet::AppUpdateSheet(const Core::AppVersionInfo& version, QWidget* par
     layout->addWidget(released);
 
     auto* notesTitle = new QLabel(QStringLiteral("更新内容"), this);
-    notesTitle->setFont(Theme::font(TextStyle::Headline));
+    notesTitle->setFont(Theme::font(TextStyle::headline));
     layout->addWidget(notesTitle);
     auto* notes = new QPlainTextEdit(version.releaseNotes, this);
     notes->setObjectName(QStringLiteral("updateNotes"));

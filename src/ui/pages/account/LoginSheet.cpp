@@ -30,20 +30,20 @@ QPushButton* methodRow(const QString& symbol, const QString& title, QWidget* par
                                       " background: %2; }"
                                       "QPushButton:hover { border: 1px solid %3; }")
                            .arg(Theme::separator().name(QColor::HexArgb), Theme::cardBackground().name(QColor::HexArgb),
-                                Theme::tint(Tint::Accent).name(QColor::HexRgb)));
+                                Theme::tint(Tint::accent).name(QColor::HexRgb)));
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(12, 10, 14, 10);
     layout->setSpacing(12);
     auto* icon = new QLabel(row);
     icon->setFixedSize(40, 40);
     icon->setAlignment(Qt::AlignCenter);
-    icon->setPixmap(Symbols::pixmap(symbol, 21, Theme::tint(Tint::Accent), row->devicePixelRatioF()));
-    QColor fill = Theme::tint(Tint::Accent);
+    icon->setPixmap(Symbols::pixmap(symbol, 21, Theme::tint(Tint::accent), row->devicePixelRatioF()));
+    QColor fill = Theme::tint(Tint::accent);
     fill.setAlpha(30);
     icon->setStyleSheet(
         QStringLiteral("QLabel { background: %1; border-radius: 9px; border: none; }").arg(fill.name(QColor::HexArgb)));
     auto* label = new QLabel(title, row);
-    label->setFont(Theme::font(TextStyle::Headline));
+    label->setFont(Theme::font(TextStyle::headline));
     label->setStyleSheet(QStringLiteral("QLabel { border: none; background: transparent; }"));
     auto* chevron = new QLabel(row);
     chevron->setStyleSheet(QStringLiteral("QLabel { border: none; background: transparent; }"));
@@ -90,14 +90,14 @@ LoginSheet::LoginSheet(QWidget* parent) : QDialog(parent), m_model(new Core::Log
     layout->addLayout(closeRow);
 
     auto* symbol = new QLabel(this);
-    symbol->setPixmap(Symbols::pixmap(QStringLiteral("sparkles.rectangle.stack"), 40, Theme::tint(Tint::Accent),
+    symbol->setPixmap(Symbols::pixmap(QStringLiteral("sparkles.rectangle.stack"), 40, Theme::tint(Tint::accent),
                                       devicePixelRatioF()));
     layout->addWidget(symbol, 0, Qt::AlignHCenter);
     auto* title = new QLabel(QStringLiteral("登录Sweepora"), this);
     title->setFont(Theme::font(27, QFont::DemiBold));
     layout->addWidget(title, 0, Qt::AlignHCenter);
     auto* subtitle = new QLabel(QStringLiteral("选择你适合的方式登录Sweepora"), this);
-    subtitle->setFont(Theme::font(TextStyle::Subheadline));
+    subtitle->setFont(Theme::font(TextStyle::subheadline));
     Theme::makeSecondary(subtitle);
     layout->addWidget(subtitle, 0, Qt::AlignHCenter);
     layout->addSpacing(6);
@@ -114,8 +114,8 @@ LoginSheet::LoginSheet(QWidget* parent) : QDialog(parent), m_model(new Core::Log
     m_error->setObjectName(QStringLiteral("loginError"));
     m_error->setTextFormat(Qt::PlainText);
     m_error->setWordWrap(true);
-    m_error->setFont(Theme::font(TextStyle::Footnote));
-    m_error->setStyleSheet(QStringLiteral("QLabel { color: %1; }").arg(Theme::tint(Tint::Red).name(QColor::HexRgb)));
+    m_error->setFont(Theme::font(TextStyle::footnote));
+    m_error->setStyleSheet(QStringLiteral("QLabel { color: %1; }").arg(Theme::tint(Tint::red).name(QColor::HexRgb)));
     layout->addWidget(m_error);
 
     connect(close, &QToolButton::clicked, this, &QDialog::reject);
@@ -178,12 +178,12 @@ QWidget* LoginSheet::buildCodeStep()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(10);
     auto* heading = new QLabel(QStringLiteral("输入验证码"), step);
-    heading->setFont(Theme::font(TextStyle::Headline));
+    heading->setFont(Theme::font(TextStyle::headline));
     layout->addWidget(heading);
     m_codeSentTo = new QLabel(step);
     m_codeSentTo->setObjectName(QStringLiteral("codeSentTo"));
     m_codeSentTo->setTextFormat(Qt::PlainText);
-    m_codeSentTo->setFont(Theme::font(TextStyle::Subheadline));
+    m_codeSentTo->setFont(Theme::font(TextStyle::subheadline));
     Theme::makeSecondary(m_codeSentTo);
     layout->addWidget(m_codeSentTo);
 

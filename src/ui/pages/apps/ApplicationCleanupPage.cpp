@@ -48,7 +48,7 @@ ApplicationCleanupPage::ApplicationCleanupPage(Core::ApplicationCleanupViewModel
     m_progress->setTextVisible(false);
     m_progress->setMaximumHeight(6);
     m_progress->setStyleSheet(
-        QStringLiteral("QProgressBar::chunk { background: %1; }").arg(Theme::tint(Tint::Blue).name()));
+        QStringLiteral("QProgressBar::chunk { background: %1; }").arg(Theme::tint(Tint::blue).name()));
     auto* progressBox = new QVBoxLayout;
     progressBox->setContentsMargins(40, 0, 40, 16);
     progressBox->addWidget(m_progress);
@@ -171,9 +171,9 @@ void ApplicationCleanupPage::rebuildRows()
 void ApplicationCleanupPage::updateState()
 {
     const ScanState state = m_model.state();
-    const bool scanned = state == ScanState::Scanned;
-    m_progress->setVisible(state == ScanState::Scanning);
-    m_cancel->setVisible(state == ScanState::Scanning);
+    const bool scanned = state == ScanState::scanned;
+    m_progress->setVisible(state == ScanState::scanning);
+    m_cancel->setVisible(state == ScanState::scanning);
     m_stack->setCurrentWidget(m_model.results().isEmpty() ? static_cast<QWidget*>(m_placeholder) : m_listPane);
     m_placeholder->setSymbol(scanned ? QStringLiteral("checkmark.circle") : QStringLiteral("app.badge.checkmark"));
     m_placeholder->setTitle(scanned ? m_model.message() : QStringLiteral("扫描所有应用的缓存垃圾"));
@@ -184,7 +184,7 @@ void ApplicationCleanupPage::updateState()
     m_selectBar->setRescanVisible(scanned);
     // An empty result offers the scan again rather than a clean of nothing.
     const bool cleanable = scanned && !results.isEmpty();
-    m_button->setVisible(state == ScanState::Ready || scanned);
+    m_button->setVisible(state == ScanState::ready || scanned);
     m_button->setEnabled(!cleanable || ticked > 0);
     if (cleanable)
         m_button->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model.selectedSize()),
@@ -196,7 +196,7 @@ void ApplicationCleanupPage::updateState()
 
 void ApplicationCleanupPage::onTap()
 {
-    if (m_model.state() == ScanState::Scanned && !m_model.results().isEmpty())
+    if (m_model.state() == ScanState::scanned && !m_model.results().isEmpty())
         m_model.clean();
     else
         m_model.startScan();
@@ -204,7 +204,7 @@ void ApplicationCleanupPage::onTap()
 
 void ApplicationCleanupPage::onLongPress()
 {
-    if (m_model.state() == ScanState::Scanned && !m_model.results().isEmpty())
+    if (m_model.state() == ScanState::scanned && !m_model.results().isEmpty())
         m_model.toggleAllSelection();
 }
 

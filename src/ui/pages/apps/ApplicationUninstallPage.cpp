@@ -32,7 +32,7 @@ namespace {
 QLabel* secondaryLabel(const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
-    label->setFont(Theme::font(TextStyle::Subheadline));
+    label->setFont(Theme::font(TextStyle::subheadline));
     Theme::makeSecondary(label);
     return label;
 }
@@ -51,17 +51,17 @@ QToolButton* symbolButton(const QString& symbol, const QString& toolTip, QWidget
 QString kindText(Core::ApplicationKind kind)
 {
     switch (kind) {
-    case Core::ApplicationKind::Bundle:
+    case Core::ApplicationKind::bundle:
         return {};
-    case Core::ApplicationKind::Desktop:
+    case Core::ApplicationKind::desktop:
         return QStringLiteral("系统软件包");
-    case Core::ApplicationKind::User:
+    case Core::ApplicationKind::user:
         return QStringLiteral("用户程序");
-    case Core::ApplicationKind::Flatpak:
+    case Core::ApplicationKind::flatpak:
         return QStringLiteral("Flatpak");
-    case Core::ApplicationKind::Snap:
+    case Core::ApplicationKind::snap:
         return QStringLiteral("Snap");
-    case Core::ApplicationKind::AppImage:
+    case Core::ApplicationKind::appImage:
         return QStringLiteral("AppImage");
     }
     return {};
@@ -81,7 +81,7 @@ QFrame* applicationRow(const Core::UninstallApplication& app, QWidget* parent, c
 
     auto* texts = new QVBoxLayout;
     auto* name = new QLabel(app.name, card);
-    name->setFont(Theme::font(TextStyle::Headline));
+    name->setFont(Theme::font(TextStyle::headline));
     texts->addWidget(name);
     const QString kind = kindText(app.kind);
     auto* path = secondaryLabel(kind.isEmpty() ? app.path : kind + QStringLiteral(" · ") + app.path, card);
@@ -92,7 +92,7 @@ QFrame* applicationRow(const Core::UninstallApplication& app, QWidget* parent, c
     auto* sizes = new QVBoxLayout;
     auto* total = new QLabel(Core::formattedByteCount(app.totalSize()), card);
     total->setObjectName(QStringLiteral("uninstallRowSize"));
-    total->setFont(Theme::font(TextStyle::Headline));
+    total->setFont(Theme::font(TextStyle::headline));
     total->setAlignment(Qt::AlignRight);
     sizes->addWidget(total);
     auto* count = secondaryLabel(QStringLiteral("应用 + %1 个关联项目").arg(app.related.size()), card);
@@ -146,7 +146,7 @@ ApplicationUninstallPage::ApplicationUninstallPage(QWidget* parent)
     }
     m_appsSwitch->setChecked(true);
     switches->addStretch(1);
-    const bool onLinux = Core::PlatformLayout::current().applicationProfile == Core::ApplicationProfile::Linux;
+    const bool onLinux = Core::PlatformLayout::current().applicationProfile == Core::ApplicationProfile::linuxDesktop;
     m_appsSwitch->setVisible(onLinux);
     m_leftoversSwitch->setVisible(onLinux);
     column->addLayout(switches);
@@ -195,7 +195,7 @@ ApplicationUninstallPage::ApplicationUninstallPage(QWidget* parent)
     auto* panelLayout = new QVBoxLayout(m_panel);
     auto* panelHeader = new QHBoxLayout;
     m_panelTitle = new QLabel(m_panel);
-    QFont titleFont = Theme::font(TextStyle::Title3);
+    QFont titleFont = Theme::font(TextStyle::title3);
     titleFont.setBold(true);
     m_panelTitle->setFont(titleFont);
     panelHeader->addWidget(m_panelTitle, 1);
@@ -289,7 +289,7 @@ void ApplicationUninstallPage::rebuildLeftovers()
         row->setData(item.selected ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
         m_leftoverModel->appendRow(row);
     }
-    const bool idle = m_leftovers->state() == Core::ScanState::Scanned;
+    const bool idle = m_leftovers->state() == Core::ScanState::scanned;
     m_leftoverClean->setEnabled(idle && m_leftovers->selectedSize() > 0);
     m_leftoverSelectAll->setEnabled(idle && !m_leftovers->items().isEmpty());
 }
@@ -300,7 +300,7 @@ void ApplicationUninstallPage::showLeftovers(bool show)
     if (show)
         showDetail(QString()); // the side panel belongs to the applications list
     (show ? m_leftoversSwitch : m_appsSwitch)->setChecked(true);
-    if (show && m_leftovers->state() == Core::ScanState::Ready)
+    if (show && m_leftovers->state() == Core::ScanState::ready)
         m_leftovers->startScan();
 }
 
@@ -349,27 +349,27 @@ void ApplicationUninstallPage::fillPanel()
     if (!m_detail)
         return;
     m_panelTitle->setText(m_detail->name);
-    const bool bundle = m_detail->kind == Core::ApplicationKind::Bundle;
+    const bool bundle = m_detail->kind == Core::ApplicationKind::bundle;
     m_panelNote->setVisible(!bundle);
     if (!bundle)
         m_panelNote->setText(Core::ApplicationUninstallEngine::confirmationText(
                                  *m_detail, Core::ApplicationUninstallModel::flatpakProgram())
                                  .section(QLatin1Char('\n'), 0, 0));
     switch (m_detail->removal) {
-    case Core::UninstallRemoval::Trash:
+    case Core::UninstallRemoval::trash:
         m_uninstall->setText(QStringLiteral("卸载并移到废纸篓"));
         break;
-    case Core::UninstallRemoval::Flatpak:
+    case Core::UninstallRemoval::flatpak:
         // Without the command only the data can go: the button says no more than that.
         m_uninstall->setText(Core::ApplicationUninstallModel::flatpakProgram().isEmpty()
                                  ? QStringLiteral("移走关联文件")
                                  : QStringLiteral("用 Flatpak 卸载并移走数据"));
         break;
-    case Core::UninstallRemoval::Manual:
+    case Core::UninstallRemoval::manual:
         m_uninstall->setText(QStringLiteral("移走关联文件"));
         break;
     }
-    m_uninstall->setEnabled(m_detail->removal != Core::UninstallRemoval::Manual || !m_detail->related.isEmpty());
+    m_uninstall->setEnabled(m_detail->removal != Core::UninstallRemoval::manual || !m_detail->related.isEmpty());
     m_detailModel->appendRow(detailItem(m_detail->path, m_detail->appSize));
     for (const Core::UninstallItem& item : m_detail->related)
         m_detailModel->appendRow(detailItem(item.path, item.size));
@@ -380,7 +380,7 @@ void ApplicationUninstallPage::requestUninstall()
     if (!m_detail || m_confirmation != nullptr)
         return;
     m_pending = m_detail;
-    const QString text = m_detail->kind == Core::ApplicationKind::Bundle
+    const QString text = m_detail->kind == Core::ApplicationKind::bundle
                              ? QStringLiteral("应用本体和列出的关联文件将移到废纸篓。")
                              : Core::ApplicationUninstallEngine::confirmationText(
                                    *m_detail, Core::ApplicationUninstallModel::flatpakProgram());

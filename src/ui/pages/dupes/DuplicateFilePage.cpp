@@ -81,12 +81,12 @@ DuplicateFilePage::DuplicateFilePage(QWidget* parent) : QWidget(parent), m_model
     barLayout->addWidget(m_minimum);
     barLayout->addWidget(new QLabel(QStringLiteral("类型"), bar));
     m_kind = new QComboBox(bar);
-    m_kind->addItem(QStringLiteral("全部"), static_cast<int>(DuplicateFileViewModel::Kind::All));
-    m_kind->addItem(QStringLiteral("图片"), static_cast<int>(DuplicateFileViewModel::Kind::Images));
-    m_kind->addItem(QStringLiteral("视频"), static_cast<int>(DuplicateFileViewModel::Kind::Videos));
-    m_kind->addItem(QStringLiteral("文档"), static_cast<int>(DuplicateFileViewModel::Kind::Documents));
-    m_kind->addItem(QStringLiteral("压缩包"), static_cast<int>(DuplicateFileViewModel::Kind::Archives));
-    m_kind->addItem(QStringLiteral("其他"), static_cast<int>(DuplicateFileViewModel::Kind::Other));
+    m_kind->addItem(QStringLiteral("全部"), static_cast<int>(DuplicateFileViewModel::Kind::all));
+    m_kind->addItem(QStringLiteral("图片"), static_cast<int>(DuplicateFileViewModel::Kind::images));
+    m_kind->addItem(QStringLiteral("视频"), static_cast<int>(DuplicateFileViewModel::Kind::videos));
+    m_kind->addItem(QStringLiteral("文档"), static_cast<int>(DuplicateFileViewModel::Kind::documents));
+    m_kind->addItem(QStringLiteral("压缩包"), static_cast<int>(DuplicateFileViewModel::Kind::archives));
+    m_kind->addItem(QStringLiteral("其他"), static_cast<int>(DuplicateFileViewModel::Kind::other));
     connect(m_kind, &QComboBox::activated, this, [this](int index) {
         m_model->setKind(static_cast<DuplicateFileViewModel::Kind>(m_kind->itemData(index).toInt()));
     });
@@ -168,7 +168,7 @@ DuplicateFilePage::DuplicateFilePage(QWidget* parent) : QWidget(parent), m_model
     m_button = new FloatingActionButton(this);
     connect(m_button, &QPushButton::clicked, this, &DuplicateFilePage::onTap);
     m_button->setLongPressAction([this] {
-        if (m_model->state() == ScanState::Scanned && !m_model->groups().isEmpty())
+        if (m_model->state() == ScanState::scanned && !m_model->groups().isEmpty())
             m_model->toggleAllSelection();
     });
 
@@ -262,16 +262,16 @@ void DuplicateFilePage::refreshProgress()
 void DuplicateFilePage::refresh()
 {
     const ScanState state = m_model->state();
-    const bool scanning = state == ScanState::Scanning;
-    const bool busy = scanning || state == ScanState::Cleaning;
+    const bool scanning = state == ScanState::scanning;
+    const bool busy = scanning || state == ScanState::cleaning;
     const bool hasGroups = !m_model->groups().isEmpty();
 
     m_stack->setCurrentWidget(hasGroups ? m_listArea : static_cast<QWidget*>(m_placeholder));
     m_placeholder->setBusy(busy);
-    m_placeholder->setSymbol(state == ScanState::Scanned ? QStringLiteral("checkmark.circle")
+    m_placeholder->setSymbol(state == ScanState::scanned ? QStringLiteral("checkmark.circle")
                                                          : QStringLiteral("doc.on.doc"));
-    const bool needsGrant = state == ScanState::Ready && m_model->message() == Core::AccessManager::kNeedsHome;
-    const bool ready = state == ScanState::Ready && !needsGrant && m_model->message() != QStringLiteral("已取消扫描");
+    const bool needsGrant = state == ScanState::ready && m_model->message() == Core::AccessManager::kNeedsHome;
+    const bool ready = state == ScanState::ready && !needsGrant && m_model->message() != QStringLiteral("已取消扫描");
     m_placeholder->setTitle(ready ? QStringLiteral("查找重复文件") : m_model->message());
     m_placeholder->setSubtitle(needsGrant ? QStringLiteral("授权后即可扫描个人文件夹")
                                : ready    ? QStringLiteral("按内容比较文件，每组始终保留一个副本")
@@ -284,7 +284,7 @@ void DuplicateFilePage::refresh()
          {static_cast<QWidget*>(m_folder), static_cast<QWidget*>(m_minimum), static_cast<QWidget*>(m_reference)})
         w->setEnabled(!busy);
 
-    if (state == ScanState::Scanned && hasGroups)
+    if (state == ScanState::scanned && hasGroups)
         m_button->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model->selectedSize()),
                              QStringLiteral("trash"), QStringLiteral("长按可全选或取消全选"));
     else
@@ -301,7 +301,7 @@ void DuplicateFilePage::showMenu(const QPoint& pos)
         return;
     QMenu menu(this);
     QAction* keep = menu.addAction(QStringLiteral("保留此副本"));
-    keep->setEnabled(!item->data(Name, kKeptRole).toBool() && m_model->state() == ScanState::Scanned);
+    keep->setEnabled(!item->data(Name, kKeptRole).toBool() && m_model->state() == ScanState::scanned);
     QAction* reveal = menu.addAction(QStringLiteral("在文件管理器中显示"));
     QAction* chosen = menu.exec(m_tree->viewport()->mapToGlobal(pos));
     if (chosen == keep)
@@ -312,7 +312,7 @@ void DuplicateFilePage::showMenu(const QPoint& pos)
 
 void DuplicateFilePage::onTap()
 {
-    if (m_model->state() == ScanState::Scanned && !m_model->groups().isEmpty())
+    if (m_model->state() == ScanState::scanned && !m_model->groups().isEmpty())
         m_model->clean();
     else
         m_model->startScan();

@@ -33,7 +33,7 @@ EmptyFolderCleanupPage::EmptyFolderCleanupPage(Core::EmptyFolderCleanupViewModel
 
 bool EmptyFolderCleanupPage::hasCleanableList() const
 {
-    return m_model.state() == ScanState::Scanned && !m_model.folders().isEmpty();
+    return m_model.state() == ScanState::scanned && !m_model.folders().isEmpty();
 }
 
 void EmptyFolderCleanupPage::refresh()
@@ -45,22 +45,22 @@ void EmptyFolderCleanupPage::refresh()
         rows.append({f.path, std::nullopt, f.selected});
     showRows(std::move(rows));
 
-    const bool busy = state == ScanState::Scanning || state == ScanState::Cleaning;
+    const bool busy = state == ScanState::scanning || state == ScanState::cleaning;
     placeholder()->setBusy(busy);
-    placeholder()->setSymbol(state == ScanState::Scanned ? QStringLiteral("checkmark.circle")
+    placeholder()->setSymbol(state == ScanState::scanned ? QStringLiteral("checkmark.circle")
                                                          : QStringLiteral("folder.badge.minus"));
-    if (state == ScanState::Ready) {
+    if (state == ScanState::ready) {
         placeholder()->setTitle(QStringLiteral("扫描空文件夹"));
         placeholder()->setSubtitle(QStringLiteral("查找个人目录中不包含任何文件的文件夹"));
     } else {
         placeholder()->setTitle(m_model.message());
-        placeholder()->setSubtitle(state == ScanState::Scanning ? m_model.scanWatch().text()
+        placeholder()->setSubtitle(state == ScanState::scanning ? m_model.scanWatch().text()
                                                                 : QStringLiteral("可重新扫描以检查刚刚变空的上级目录"));
     }
-    placeholder()->cancelButton()->setVisible(state == ScanState::Scanning);
+    placeholder()->cancelButton()->setVisible(state == ScanState::scanning);
 
     selectAllBar()->setSelection(m_model.selectedCount(), m_model.folders().size());
-    selectAllBar()->setRescanVisible(state == ScanState::Scanned);
+    selectAllBar()->setRescanVisible(state == ScanState::scanned);
     if (hasCleanableList())
         actionButton()->setContent(QStringLiteral("删除 %1 项").arg(m_model.selectedCount()), QStringLiteral("trash"),
                                    QStringLiteral("长按可全选或取消全选"));

@@ -132,22 +132,22 @@ void LargeFilePage::refreshRows()
 void LargeFilePage::refresh()
 {
     const ScanState state = m_model->state();
-    const bool busy = state == ScanState::Scanning || state == ScanState::Cleaning;
+    const bool busy = state == ScanState::scanning || state == ScanState::cleaning;
     const bool hasFiles = !m_model->files().isEmpty();
 
     m_stack->setCurrentWidget(hasFiles ? m_listArea : static_cast<QWidget*>(m_placeholder));
     m_placeholder->setBusy(busy);
-    m_placeholder->setSymbol(state == ScanState::Scanned ? QStringLiteral("checkmark.circle")
+    m_placeholder->setSymbol(state == ScanState::scanned ? QStringLiteral("checkmark.circle")
                                                          : QStringLiteral("doc.text.magnifyingglass"));
     // A scan refused for want of the home grant says so, with the way to give it.
-    const bool needsGrant = state == ScanState::Ready && m_model->message() == Core::AccessManager::kNeedsHome;
-    const bool ready = state == ScanState::Ready && !needsGrant;
+    const bool needsGrant = state == ScanState::ready && m_model->message() == Core::AccessManager::kNeedsHome;
+    const bool ready = state == ScanState::ready && !needsGrant;
     m_placeholder->setTitle(ready ? QStringLiteral("扫描大文件") : m_model->message());
     m_placeholder->setSubtitle(ready ? QStringLiteral("按照所选大小查找个人文件夹中的大文件")
                                      : QStringLiteral("你可以调整大小后重新扫描"));
     if (needsGrant)
         m_placeholder->setSubtitle(QStringLiteral("授权后即可扫描个人文件夹"));
-    const bool scanning = state == ScanState::Scanning;
+    const bool scanning = state == ScanState::scanning;
     if (scanning)
         m_placeholder->setSubtitle(m_model->scanWatch().text());
     m_placeholder->cancelButton()->setVisible(scanning);
@@ -157,8 +157,8 @@ void LargeFilePage::refresh()
     m_selectBar->setSelection(ticked, files.size(), m_model->selectedSize());
     const QList<qsizetype> shown = m_model->shownRows();
     m_selectBar->setShownSelection(Core::ViewModelSupport::selectedCount(files, shown), shown.size());
-    m_selectBar->setRescanVisible(state == ScanState::Scanned);
-    const bool cleanable = state == ScanState::Scanned && hasFiles;
+    m_selectBar->setRescanVisible(state == ScanState::scanned);
+    const bool cleanable = state == ScanState::scanned && hasFiles;
     if (cleanable)
         m_button->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model->selectedSize()),
                              QStringLiteral("trash"), QStringLiteral("长按可全选或取消全选"));
@@ -187,7 +187,7 @@ void LargeFilePage::resizeEvent(QResizeEvent* event)
 
 void LargeFilePage::onTap()
 {
-    if (m_model->state() == ScanState::Scanned && !m_model->files().isEmpty())
+    if (m_model->state() == ScanState::scanned && !m_model->files().isEmpty())
         m_model->clean();
     else
         m_model->startScan(m_minimumSizeGB);
@@ -195,7 +195,7 @@ void LargeFilePage::onTap()
 
 void LargeFilePage::onLongPress()
 {
-    if (m_model->state() == ScanState::Scanned && !m_model->files().isEmpty())
+    if (m_model->state() == ScanState::scanned && !m_model->files().isEmpty())
         m_model->toggleAllSelection();
 }
 

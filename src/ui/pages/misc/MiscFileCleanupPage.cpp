@@ -93,31 +93,31 @@ void MiscFileCleanupPage::refresh()
 {
     const ScanState state = m_model.state();
     const Core::MiscFileCategory category = m_model.category();
-    const bool busy = state == ScanState::Scanning || state == ScanState::Cleaning;
+    const bool busy = state == ScanState::scanning || state == ScanState::cleaning;
     const bool hasFiles = !m_model.files().isEmpty();
     // A scan refused for want of the home grant says so, with the way to give it.
-    const bool needsGrant = state == ScanState::Ready && m_model.message() == Core::AccessManager::kNeedsHome;
-    const bool ready = state == ScanState::Ready && !needsGrant;
+    const bool needsGrant = state == ScanState::ready && m_model.message() == Core::AccessManager::kNeedsHome;
+    const bool ready = state == ScanState::ready && !needsGrant;
 
     m_stack->setCurrentWidget(hasFiles ? m_listArea : static_cast<QWidget*>(m_placeholder));
     m_placeholder->setBusy(busy);
-    m_placeholder->setSymbol(state == ScanState::Scanned ? QStringLiteral("checkmark.circle")
+    m_placeholder->setSymbol(state == ScanState::scanned ? QStringLiteral("checkmark.circle")
                                                          : QStringLiteral("archivebox"));
     m_placeholder->setTitle(ready ? Engine::readyTitle(category) : m_model.message());
     m_placeholder->setSubtitle(ready ? Engine::readySubtitle(category) : QStringLiteral("支持重新扫描个人文件夹"));
     if (needsGrant)
         m_placeholder->setSubtitle(QStringLiteral("授权后即可扫描个人文件夹"));
-    if (state == ScanState::Scanning)
+    if (state == ScanState::scanning)
         m_placeholder->setSubtitle(m_model.scanWatch().text());
-    m_placeholder->cancelButton()->setVisible(state == ScanState::Scanning);
+    m_placeholder->cancelButton()->setVisible(state == ScanState::scanning);
 
     const QList<Core::MiscFileItem>& files = m_model.files();
     const auto ticked = std::count_if(files.cbegin(), files.cend(), [](const auto& f) { return f.selected; });
     m_selectBar->setSelection(ticked, files.size(), m_model.selectedSize());
     const QList<qsizetype> shown = m_model.shownRows();
     m_selectBar->setShownSelection(Core::ViewModelSupport::selectedCount(files, shown), shown.size());
-    m_selectBar->setRescanVisible(state == ScanState::Scanned);
-    const bool cleanable = state == ScanState::Scanned && hasFiles;
+    m_selectBar->setRescanVisible(state == ScanState::scanned);
+    const bool cleanable = state == ScanState::scanned && hasFiles;
     if (cleanable)
         m_button->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model.selectedSize()),
                              QStringLiteral("trash"), QStringLiteral("长按可全选或取消全选"));
@@ -130,7 +130,7 @@ void MiscFileCleanupPage::refresh()
 
 void MiscFileCleanupPage::onTap()
 {
-    if (m_model.state() == ScanState::Scanned && !m_model.files().isEmpty())
+    if (m_model.state() == ScanState::scanned && !m_model.files().isEmpty())
         m_model.clean();
     else
         m_model.startScan();
@@ -138,7 +138,7 @@ void MiscFileCleanupPage::onTap()
 
 void MiscFileCleanupPage::onLongPress()
 {
-    if (m_model.state() == ScanState::Scanned && !m_model.files().isEmpty())
+    if (m_model.state() == ScanState::scanned && !m_model.files().isEmpty())
         m_model.toggleAllSelection();
 }
 

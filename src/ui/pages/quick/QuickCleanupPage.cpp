@@ -19,10 +19,10 @@ constexpr int kSpacing = 14;
 Tint tintNamed(const QString& name)
 {
     static const QHash<QString, Tint> tints = {
-        {QStringLiteral("blue"), Tint::Blue},     {QStringLiteral("purple"), Tint::Purple},
-        {QStringLiteral("orange"), Tint::Orange}, {QStringLiteral("indigo"), Tint::Indigo},
-        {QStringLiteral("mint"), Tint::Mint},     {QStringLiteral("teal"), Tint::Teal}};
-    return tints.value(name, Tint::Accent);
+        {QStringLiteral("blue"), Tint::blue},     {QStringLiteral("purple"), Tint::purple},
+        {QStringLiteral("orange"), Tint::orange}, {QStringLiteral("indigo"), Tint::indigo},
+        {QStringLiteral("mint"), Tint::mint},     {QStringLiteral("teal"), Tint::teal}};
+    return tints.value(name, Tint::accent);
 }
 
 QLabel* passThroughLabel(QWidget* parent)
@@ -45,7 +45,7 @@ QuickCleanupGlassCard::QuickCleanupGlassCard(QWidget* parent) : QPushButton(pare
         QStringLiteral("QPushButton#quickCleanupCard { background: %1; border: 1px solid %2;"
                        " border-radius: 12px; text-align: left; }"
                        "QPushButton#quickCleanupCard:hover { border-color: %3; }")
-            .arg(Theme::cardBackground().name(), Theme::separator().name(), Theme::tint(Tint::Accent).name()));
+            .arg(Theme::cardBackground().name(), Theme::separator().name(), Theme::tint(Tint::accent).name()));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 14, 16, 14);
@@ -58,10 +58,10 @@ QuickCleanupGlassCard::QuickCleanupGlassCard(QWidget* parent) : QPushButton(pare
     m_tile->setAlignment(Qt::AlignCenter);
     top->addWidget(m_tile);
     m_title = passThroughLabel(this);
-    m_title->setFont(Theme::font(TextStyle::Headline));
+    m_title->setFont(Theme::font(TextStyle::headline));
     top->addWidget(m_title, 1);
     m_status = passThroughLabel(this);
-    m_status->setFont(Theme::font(TextStyle::Caption));
+    m_status->setFont(Theme::font(TextStyle::caption));
     Theme::makeSecondary(m_status);
     top->addWidget(m_status);
     layout->addLayout(top);
@@ -72,10 +72,10 @@ QuickCleanupGlassCard::QuickCleanupGlassCard(QWidget* parent) : QPushButton(pare
     bottom->setContentsMargins(0, 0, 0, 0);
     bottom->setSpacing(8);
     m_figure = passThroughLabel(m_figures);
-    m_figure->setFont(Theme::font(TextStyle::Title3));
+    m_figure->setFont(Theme::font(TextStyle::title3));
     bottom->addWidget(m_figure);
     m_count = passThroughLabel(m_figures);
-    m_count->setFont(Theme::font(TextStyle::Subheadline));
+    m_count->setFont(Theme::font(TextStyle::subheadline));
     Theme::makeSecondary(m_count);
     bottom->addWidget(m_count);
     bottom->addStretch(1);
@@ -121,7 +121,7 @@ void QuickCleanupGlassCard::show(const Core::QuickCleanupCard& card, bool hasAct
     m_figure->setText(card.figureText());
     m_count->setText(card.countText());
     m_spinner->setVisible(card.isBusy());
-    m_arrow->setVisible(card.status == Core::QuickCleanupCard::Status::Done);
+    m_arrow->setVisible(card.status == Core::QuickCleanupCard::Status::done);
 }
 
 QString QuickCleanupGlassCard::statusText() const

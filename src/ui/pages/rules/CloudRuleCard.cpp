@@ -27,17 +27,17 @@ CloudRuleCard::CloudRuleCard(Core::RulesPageViewModel& model, QWidget* parent) :
 
     auto* icon = new QLabel(this);
     icon->setPixmap(
-        Symbols::pixmap(QStringLiteral("icloud.and.arrow.down"), 26, Theme::tint(Tint::Accent), devicePixelRatioF()));
+        Symbols::pixmap(QStringLiteral("icloud.and.arrow.down"), 26, Theme::tint(Tint::accent), devicePixelRatioF()));
     layout->addWidget(icon);
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     auto* title = new QLabel(QStringLiteral("云端规则"), this);
-    title->setFont(Theme::font(TextStyle::Headline));
+    title->setFont(Theme::font(TextStyle::headline));
     m_subtitle = new QLabel(this);
     m_subtitle->setObjectName(QStringLiteral("cloudRuleSubtitle"));
     m_subtitle->setTextFormat(Qt::PlainText);
-    m_subtitle->setFont(Theme::font(TextStyle::Subheadline));
+    m_subtitle->setFont(Theme::font(TextStyle::subheadline));
     Theme::makeSecondary(m_subtitle);
     texts->addWidget(title);
     texts->addWidget(m_subtitle);
@@ -51,7 +51,7 @@ CloudRuleCard::CloudRuleCard(Core::RulesPageViewModel& model, QWidget* parent) :
     m_upToDate = new QLabel(m_control);
     m_upToDate->setObjectName(QStringLiteral("cloudRuleUpToDate"));
     m_upToDate->setPixmap(
-        Symbols::pixmap(QStringLiteral("checkmark.circle.fill"), 20, Theme::tint(Tint::Green), devicePixelRatioF()));
+        Symbols::pixmap(QStringLiteral("checkmark.circle.fill"), 20, Theme::tint(Tint::green), devicePixelRatioF()));
     m_upToDate->setToolTip(QStringLiteral("本地规则已是最新"));
     m_recheck = Buttons::symbol(QStringLiteral("arrow.clockwise"), QStringLiteral("重新检查"), m_control);
     m_recheck->setObjectName(QStringLiteral("cloudRuleRecheck"));

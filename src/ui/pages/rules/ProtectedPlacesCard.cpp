@@ -22,7 +22,7 @@ ProtectedPlacesCard::ProtectedPlacesCard(QWidget* parent)
 
     auto* header = new QHBoxLayout;
     auto* title = new QLabel(QStringLiteral("保护名单"), this);
-    title->setFont(Theme::font(TextStyle::Headline));
+    title->setFont(Theme::font(TextStyle::headline));
     auto* add = Buttons::prominent(QStringLiteral("添加文件夹"), this, QStringLiteral("plus"));
     add->setObjectName(QStringLiteral("addProtectedButton"));
     header->addWidget(title);
@@ -34,7 +34,7 @@ ProtectedPlacesCard::ProtectedPlacesCard(QWidget* parent)
                                            "个人文件夹本身、密钥与凭据、废纸篓和 Sweepora 自己的数据始终受保护。"),
                             this);
     note->setWordWrap(true);
-    note->setFont(Theme::font(TextStyle::Caption));
+    note->setFont(Theme::font(TextStyle::caption));
     layout->addWidget(note);
 
     m_rows = new QVBoxLayout;

@@ -40,15 +40,15 @@ RuleCard::RuleCard(const Core::CleanupRule& rule, QWidget* parent) : QFrame(pare
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(3);
-    texts->addWidget(label(rule.name, TextStyle::Headline, false, this, "ruleCardName"));
+    texts->addWidget(label(rule.name, TextStyle::headline, false, this, "ruleCardName"));
     if (!rule.description.isEmpty())
-        texts->addWidget(label(rule.description, TextStyle::Subheadline, true, this, "ruleCardDescription"));
+        texts->addWidget(label(rule.description, TextStyle::subheadline, true, this, "ruleCardDescription"));
     texts->addWidget(
-        label(QStringLiteral("PackName · ") + rule.packName, TextStyle::Caption, false, this, "ruleCardPackName"));
-    texts->addWidget(label(QString::number(rule.paths.size()) + QStringLiteral(" 个路径"), TextStyle::Subheadline,
+        label(QStringLiteral("PackName · ") + rule.packName, TextStyle::caption, false, this, "ruleCardPackName"));
+    texts->addWidget(label(QString::number(rule.paths.size()) + QStringLiteral(" 个路径"), TextStyle::subheadline,
                            false, this, "ruleCardPathCount"));
     if (!rule.paths.isEmpty())
-        texts->addWidget(label(rule.paths.join(QLatin1Char('\n')), TextStyle::Caption, true, this, "ruleCardPaths"));
+        texts->addWidget(label(rule.paths.join(QLatin1Char('\n')), TextStyle::caption, true, this, "ruleCardPaths"));
     layout->addLayout(texts, 1);
 
     auto* edit = Buttons::bordered(QStringLiteral("编辑"), this);

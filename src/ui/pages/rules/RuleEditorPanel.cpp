@@ -24,7 +24,7 @@ namespace {
 QLabel* fieldLabel(const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
-    label->setFont(Theme::font(TextStyle::Subheadline));
+    label->setFont(Theme::font(TextStyle::subheadline));
     Theme::makeSecondary(label);
     return label;
 }
@@ -105,7 +105,7 @@ RuleEditorPanel::RuleEditorPanel(Core::RuleEditorViewModel* model, QWidget* pare
         layout->addSpacing(6);
         auto* jsonRow = new QHBoxLayout;
         auto* jsonLabel = new QLabel(QStringLiteral("规则 JSON"), this);
-        jsonLabel->setFont(Theme::font(TextStyle::Headline));
+        jsonLabel->setFont(Theme::font(TextStyle::headline));
         m_parse = Buttons::bordered(QStringLiteral("解析 JSON"), this);
         m_parse->setObjectName(QStringLiteral("parseJSONButton"));
         jsonRow->addWidget(jsonLabel);
@@ -118,7 +118,7 @@ RuleEditorPanel::RuleEditorPanel(Core::RuleEditorViewModel* model, QWidget* pare
         m_json->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
         layout->addWidget(m_json);
         auto* caption = new QLabel(Core::RuleEditorViewModel::kJSONCaption, this);
-        caption->setFont(Theme::font(TextStyle::Caption));
+        caption->setFont(Theme::font(TextStyle::caption));
         caption->setWordWrap(true);
         Theme::makeSecondary(caption);
         layout->addWidget(caption);

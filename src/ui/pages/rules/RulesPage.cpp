@@ -41,7 +41,7 @@ RulesPage::RulesPage(Core::RuleStore store, QWidget* parent)
 
     auto* header = new QHBoxLayout;
     auto* title = new QLabel(QStringLiteral("我的规则"), content);
-    title->setFont(Theme::font(TextStyle::Headline));
+    title->setFont(Theme::font(TextStyle::headline));
     auto* add = Buttons::prominent(QStringLiteral("新加规则"), content, QStringLiteral("plus"));
     add->setObjectName(QStringLiteral("addRuleButton"));
     header->addWidget(title);

@@ -131,7 +131,7 @@ void TaskCleanPage::resizeEvent(QResizeEvent* event)
 void TaskCleanPage::updateState()
 {
     const Core::ScanState state = m_model->state();
-    m_cardHolder->setVisible(state == Core::ScanState::Scanning);
+    m_cardHolder->setVisible(state == Core::ScanState::scanning);
     m_emptyState->setState(state);
     updateButton();
 }
@@ -181,14 +181,14 @@ void TaskCleanPage::updateResults()
 void TaskCleanPage::updateButton()
 {
     const Core::ScanState state = m_model->state();
-    const bool busy = state == Core::ScanState::Authorizing || state == Core::ScanState::Scanning ||
-                      state == Core::ScanState::Cleaning;
+    const bool busy = state == Core::ScanState::authorizing || state == Core::ScanState::scanning ||
+                      state == Core::ScanState::cleaning;
     const QList<Core::CleanupResult>& results = m_model->results();
     const auto ticked = std::count_if(results.cbegin(), results.cend(), [](const auto& r) { return r.selected; });
     m_selectBar->setSelection(ticked, results.size(), m_model->selectedSize());
-    m_selectBar->setRescanVisible(state == Core::ScanState::Scanned);
+    m_selectBar->setRescanVisible(state == Core::ScanState::scanned);
     // An empty result offers the scan again rather than a clean of nothing.
-    const bool cleanable = state == Core::ScanState::Scanned && !results.isEmpty();
+    const bool cleanable = state == Core::ScanState::scanned && !results.isEmpty();
     if (cleanable)
         m_button->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model->selectedSize()),
                              QStringLiteral("trash"), QStringLiteral("长按可全选或取消全选"));
@@ -226,7 +226,7 @@ CleanupRow* TaskCleanPage::appendRow(const Core::CleanupResult& result)
 
 void TaskCleanPage::tapButton()
 {
-    if (m_model->state() == Core::ScanState::Scanned && !m_model->results().isEmpty())
+    if (m_model->state() == Core::ScanState::scanned && !m_model->results().isEmpty())
         m_model->clean();
     else
         m_model->startScan();
@@ -234,7 +234,7 @@ void TaskCleanPage::tapButton()
 
 void TaskCleanPage::longPressButton()
 {
-    if (m_model->state() == Core::ScanState::Scanned && !m_model->results().isEmpty())
+    if (m_model->state() == Core::ScanState::scanned && !m_model->results().isEmpty())
         m_model->toggleAllSelection();
 }
 

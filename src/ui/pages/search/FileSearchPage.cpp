@@ -61,7 +61,7 @@ FileSearchPage::FileSearchPage(Core::FileSearchViewModel& model, QWidget* parent
 
 bool FileSearchPage::hasCleanableList() const
 {
-    return m_model.state() == ScanState::Scanned && !m_model.results().isEmpty();
+    return m_model.state() == ScanState::scanned && !m_model.results().isEmpty();
 }
 
 void FileSearchPage::refreshRows()
@@ -96,14 +96,14 @@ void FileSearchPage::refresh()
     selectAllBar()->setSelection(ticked, results.size(), m_model.selectedSize());
     selectAllBar()->setShownSelection(m_shownTicked, m_shown.size());
 
-    placeholder()->setBusy(state == ScanState::Scanning || state == ScanState::Cleaning);
-    placeholder()->setSymbol(state == ScanState::Ready ? QStringLiteral("magnifyingglass")
+    placeholder()->setBusy(state == ScanState::scanning || state == ScanState::cleaning);
+    placeholder()->setSymbol(state == ScanState::ready ? QStringLiteral("magnifyingglass")
                                                        : QStringLiteral("doc.text.magnifyingglass"));
     placeholder()->setTitle(m_model.message());
-    placeholder()->setSubtitle(state == ScanState::Ready ? QStringLiteral("支持按文件名模糊匹配，不区分大小写")
-                               : state == ScanState::Scanning ? m_model.scanWatch().text()
+    placeholder()->setSubtitle(state == ScanState::ready ? QStringLiteral("支持按文件名模糊匹配，不区分大小写")
+                               : state == ScanState::scanning ? m_model.scanWatch().text()
                                                               : QString());
-    placeholder()->cancelButton()->setVisible(state == ScanState::Scanning);
+    placeholder()->cancelButton()->setVisible(state == ScanState::scanning);
 
     actionButton()->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model.selectedSize()),
                                QStringLiteral("trash"), QStringLiteral("长按可全选或取消全选"));

@@ -80,7 +80,7 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     topBar->setSpacing(8);
     auto* drive = new QLabel(this);
     drive->setPixmap(
-        Symbols::pixmap(QStringLiteral("externaldrive"), 22, Theme::tint(Tint::Accent), devicePixelRatioF()));
+        Symbols::pixmap(QStringLiteral("externaldrive"), 22, Theme::tint(Tint::accent), devicePixelRatioF()));
     topBar->addWidget(drive);
     m_upButton = borderlessButton(QStringLiteral("arrow.up"), QStringLiteral("返回上级目录"), "upButton", this);
     m_chooseButton =
@@ -90,7 +90,7 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     auto* pathColumn = new QVBoxLayout;
     pathColumn->setSpacing(1);
     auto* caption = new QLabel(QStringLiteral("当前目录"), this);
-    caption->setFont(Theme::font(TextStyle::Caption));
+    caption->setFont(Theme::font(TextStyle::caption));
     Theme::makeSecondary(caption);
     m_pathLabel = new QLabel(this);
     m_pathLabel->setObjectName(QStringLiteral("pathLabel"));
@@ -112,7 +112,7 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     m_spaceBar->setFixedHeight(8);
     m_spaceLabel = new QLabel(this);
     m_spaceLabel->setObjectName(QStringLiteral("spaceLabel"));
-    m_spaceLabel->setFont(Theme::font(TextStyle::Caption));
+    m_spaceLabel->setFont(Theme::font(TextStyle::caption));
     Theme::makeSecondary(m_spaceLabel);
     spaceRow->addWidget(m_spaceBar, 1);
     spaceRow->addWidget(m_spaceLabel);
@@ -122,11 +122,11 @@ StorageAnalysisPage::StorageAnalysisPage(QWidget* parent)
     statusBar->setSpacing(12);
     m_statusLabel = new QLabel(this);
     m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
-    m_statusLabel->setFont(Theme::font(TextStyle::Caption));
+    m_statusLabel->setFont(Theme::font(TextStyle::caption));
     Theme::makeSecondary(m_statusLabel);
     m_totalLabel = new QLabel(this);
     m_totalLabel->setObjectName(QStringLiteral("totalLabel"));
-    m_totalLabel->setFont(Theme::font(TextStyle::Caption));
+    m_totalLabel->setFont(Theme::font(TextStyle::caption));
     m_hiddenSwitch = new QCheckBox(QStringLiteral("显示隐藏项"), this);
     m_hiddenSwitch->setObjectName(QStringLiteral("hiddenSwitch"));
     m_hiddenSwitch->setToolTip(QStringLiteral("列出名称以“.”开头的文件夹和文件，例如 .cache"));

@@ -57,7 +57,7 @@ void StorageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         painter->fillPath(rounded, Theme::hoverFill());
     const double share = qBound(0.0, index.data(StorageEntryListModel::ShareRole).toDouble(), 1.0);
     if (share > 0) {
-        QColor fill = Theme::tint(Tint::Accent);
+        QColor fill = Theme::tint(Tint::accent);
         fill.setAlphaF(0.16f);
         painter->save();
         painter->setClipPath(rounded);
@@ -78,7 +78,7 @@ void StorageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const QRect symbolFrame(check.rect.right() + 10, bar.center().y() - kSymbolFrame / 2 + 1, kSymbolFrame,
                             kSymbolFrame);
     const QPixmap symbol = Symbols::pixmap(isDirectory ? QStringLiteral("folder.fill") : QStringLiteral("doc.fill"),
-                                           kSymbolSize, Theme::tint(isDirectory ? Tint::Blue : Tint::Gray),
+                                           kSymbolSize, Theme::tint(isDirectory ? Tint::blue : Tint::gray),
                                            painter->device() != nullptr ? painter->device()->devicePixelRatioF() : 1.0);
     painter->drawPixmap(QRect(symbolFrame.center().x() - kSymbolSize / 2 + 1,
                               symbolFrame.center().y() - kSymbolSize / 2 + 1, kSymbolSize, kSymbolSize),
@@ -89,17 +89,17 @@ void StorageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
                          bar.height() - 14);
     const QPalette& palette = option.palette;
     painter->setPen(palette.color(QPalette::Text));
-    painter->setFont(Theme::font(TextStyle::Body));
+    painter->setFont(Theme::font(TextStyle::body));
     const QString name = index.data(Qt::DisplayRole).toString();
     const QFontMetrics nameMetrics(painter->font());
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop,
                       nameMetrics.elidedText(name, Qt::ElideMiddle, textRect.width()));
-    painter->setFont(Theme::font(TextStyle::Caption));
+    painter->setFont(Theme::font(TextStyle::caption));
     painter->setPen(Theme::secondaryText());
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignBottom,
                       isDirectory ? QStringLiteral("文件夹") : QStringLiteral("文件"));
 
-    QFont sizeFont = Theme::font(TextStyle::Callout);
+    QFont sizeFont = Theme::font(TextStyle::callout);
     sizeFont.setStyleHint(QFont::Monospace, QFont::PreferDefault);
     painter->setFont(sizeFont);
     painter->setPen(palette.color(QPalette::Text));

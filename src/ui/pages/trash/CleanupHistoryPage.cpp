@@ -195,7 +195,7 @@ void CleanupHistoryPage::rebuildEntries()
         auto* item = new QTreeWidgetItem({Core::pathFromBytes(e.path), Core::formattedByteCount(e.size),
                                           CleanupHistoryViewModel::entryStateText(e.state)});
         item->setData(0, kIdRole, e.id);
-        if (e.state == CleanupJournal::State::InTrash)
+        if (e.state == CleanupJournal::State::inTrash)
             item->setCheckState(0, m_model->tickedEntries().contains(e.id) ? Qt::Checked : Qt::Unchecked);
         else
             item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);

@@ -35,17 +35,17 @@ TrashSummaryView::TrashSummaryView(QWidget* parent) : QWidget(parent), m_model(n
     layout->setContentsMargins(14, 8, 14, 8);
     layout->setSpacing(10);
     auto* icon = new QLabel(m_button);
-    icon->setPixmap(Symbols::pixmap(QStringLiteral("trash"), 22, Theme::tint(Tint::Accent), devicePixelRatioF()));
+    icon->setPixmap(Symbols::pixmap(QStringLiteral("trash"), 22, Theme::tint(Tint::accent), devicePixelRatioF()));
     icon->setAttribute(Qt::WA_TransparentForMouseEvents);
     layout->addWidget(icon);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     auto* title = new QLabel(QStringLiteral("废纸篓"), m_button);
-    title->setFont(Theme::font(TextStyle::Headline));
+    title->setFont(Theme::font(TextStyle::headline));
     title->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_status = new QLabel(m_button);
     m_status->setObjectName(QStringLiteral("trashStatus"));
-    m_status->setFont(Theme::font(TextStyle::Caption));
+    m_status->setFont(Theme::font(TextStyle::caption));
     m_status->setAttribute(Qt::WA_TransparentForMouseEvents);
     Theme::makeSecondary(m_status);
     texts->addWidget(title);
@@ -58,7 +58,7 @@ TrashSummaryView::TrashSummaryView(QWidget* parent) : QWidget(parent), m_model(n
     emptyRow->setContentsMargins(14, 0, 14, 6);
     m_emptyMessage = new QLabel(this);
     m_emptyMessage->setObjectName(QStringLiteral("emptyTrashMessage"));
-    m_emptyMessage->setFont(Theme::font(TextStyle::Caption));
+    m_emptyMessage->setFont(Theme::font(TextStyle::caption));
     Theme::makeSecondary(m_emptyMessage);
     emptyRow->addWidget(m_emptyMessage, 1);
     m_emptyButton = Buttons::bordered(QStringLiteral("清空废纸篓…"), this);
@@ -68,7 +68,7 @@ TrashSummaryView::TrashSummaryView(QWidget* parent) : QWidget(parent), m_model(n
     connect(m_emptyButton, &QPushButton::clicked, m_emptying, &Core::EmptyTrashViewModel::start);
     connect(m_emptying, &Core::EmptyTrashViewModel::stepChanged, this, [this] {
         updateEmptying();
-        if (m_emptying->step() == Core::EmptyTrashViewModel::Step::AwaitingConfirmation)
+        if (m_emptying->step() == Core::EmptyTrashViewModel::Step::awaitingConfirmation)
             askToEmpty();
     });
     connect(m_emptying, &Core::EmptyTrashViewModel::messageChanged, this, &TrashSummaryView::updateEmptying);
@@ -154,7 +154,7 @@ void TrashSummaryView::updateEmptying()
     using Step = Core::EmptyTrashViewModel::Step;
     const Step step = m_emptying->step();
     m_emptyMessage->setText(m_emptying->message());
-    m_emptyButton->setEnabled(step == Step::Idle);
+    m_emptyButton->setEnabled(step == Step::idle);
 }
 
 void TrashSummaryView::askToEmpty()

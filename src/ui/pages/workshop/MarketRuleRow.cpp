@@ -39,11 +39,11 @@ MarketRuleRow::MarketRuleRow(const Core::MarketRule& entry, QWidget* parent) : Q
     texts->setSpacing(3);
     auto* nameRow = new QHBoxLayout;
     nameRow->setSpacing(6);
-    nameRow->addWidget(plainLabel(rule.name, TextStyle::Headline, this, "marketRuleName"));
+    nameRow->addWidget(plainLabel(rule.name, TextStyle::headline, this, "marketRuleName"));
     if (showsUnreviewedBadge()) {
         auto* badge =
-            plainLabel(Core::RuleWorkshopViewModel::kUnreviewedBadge, TextStyle::Caption2, this, "unreviewedBadge");
-        const QColor orange = Theme::tint(Tint::Orange);
+            plainLabel(Core::RuleWorkshopViewModel::kUnreviewedBadge, TextStyle::caption2, this, "unreviewedBadge");
+        const QColor orange = Theme::tint(Tint::orange);
         QColor fill = orange;
         fill.setAlpha(38);
         badge->setStyleSheet(
@@ -53,12 +53,12 @@ MarketRuleRow::MarketRuleRow(const Core::MarketRule& entry, QWidget* parent) : Q
     }
     nameRow->addStretch(1);
     texts->addLayout(nameRow);
-    auto* description = plainLabel(rule.description, TextStyle::Subheadline, this, "marketRuleDescription");
+    auto* description = plainLabel(rule.description, TextStyle::subheadline, this, "marketRuleDescription");
     description->setWordWrap(true);
     Theme::makeSecondary(description);
     texts->addWidget(description);
     texts->addWidget(
-        plainLabel(Core::RuleWorkshopViewModel::pathCountText(entry), TextStyle::Caption, this, "marketRulePathCount"));
+        plainLabel(Core::RuleWorkshopViewModel::pathCountText(entry), TextStyle::caption, this, "marketRulePathCount"));
     layout->addLayout(texts, 1);
 
     auto* open = Buttons::bordered(QStringLiteral("查看"), this);

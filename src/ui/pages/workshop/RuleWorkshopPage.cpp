@@ -27,7 +27,7 @@ RuleWorkshopPage::RuleWorkshopPage(QWidget* parent) : QWidget(parent), m_model(n
 
     auto* header = new QHBoxLayout;
     auto* title = new QLabel(QStringLiteral("云端规则"), this);
-    title->setFont(Theme::font(TextStyle::Headline));
+    title->setFont(Theme::font(TextStyle::headline));
     auto* upload = Buttons::prominent(QStringLiteral("上传规则"), this, QStringLiteral("icloud.and.arrow.up"));
     upload->setObjectName(QStringLiteral("uploadRuleButton"));
     header->addWidget(title);
