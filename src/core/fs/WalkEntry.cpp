@@ -4,7 +4,6 @@
 
 #include <QFile>
 
-#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,8 +13,15 @@ namespace Sweepora::Core {
 namespace {
 
 #ifdef STATX_BTIME
-// Kernels or sandboxes without statx answer ENOSYS once; fstatat serves from then on.
-std::atomic<bool> g_statxMissing{false};
+// Kernels or sandboxes without statx answer ENOSYS; asked once, then fstatat serves.
+bool statxAvailable()
+{
+    static const bool available = [] {
+        struct statx sx;
+        return ::statx(AT_FDCWD, "/", AT_SYMLINK_NOFOLLOW, STATX_TYPE, &sx) == 0 || errno != ENOSYS;
+    }();
+    return available;
+}
 #endif
 
 } // namespace
@@ -24,7 +30,7 @@ void WalkEntry::readMetadata(int folderFd, const char* name, Metadata& m)
 {
     m = Metadata();
 #ifdef STATX_BTIME
-    if (!g_statxMissing.load(std::memory_order_relaxed)) {
+    if (statxAvailable()) {
         struct statx sx;
         const unsigned mask = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_BLOCKS | STATX_BTIME;
         if (::statx(folderFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_SYNC_AS_STAT, mask, &sx) == 0) {
@@ -39,11 +45,8 @@ void WalkEntry::readMetadata(int folderFd, const char* name, Metadata& m)
                 m.hasBirthTime = true;
                 m.birthMSecs = static_cast<qint64>(sx.stx_btime.tv_sec) * 1000 + sx.stx_btime.tv_nsec / 1'000'000;
             }
-            return;
         }
-        if (errno != ENOSYS)
-            return;
-        g_statxMissing.store(true, std::memory_order_relaxed);
+        return;
     }
 #endif
     struct stat st;

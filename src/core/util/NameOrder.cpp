@@ -19,7 +19,7 @@ QLocale collationLocale()
 int localizedCaseInsensitiveCompare(const QString& a, const QString& b)
 {
     // QCollator is reentrant, not thread-safe: one per thread.
-    thread_local QCollator collator = [] {
+    thread_local const QCollator collator = [] {
         QCollator c(collationLocale());
         c.setCaseSensitivity(Qt::CaseInsensitive);
         c.setNumericMode(false);

@@ -1,7 +1,6 @@
 #include "ui/style/SymbolIconEngine.h"
 
 #include <QApplication>
-#include <QHash>
 #include <QPainter>
 #include <QPixmapCache>
 #include <QSvgRenderer>
@@ -9,14 +8,15 @@
 namespace Sweepora::Ui {
 namespace {
 
-// Parsed once per file; icons are drawn only on the GUI thread.
+// Parsed once per file and kept by the application object, named by the file; icons are drawn
+// only on the GUI thread.
 QSvgRenderer* rendererFor(const QString& path)
 {
-    static QHash<QString, QSvgRenderer*> renderers;
-    auto it = renderers.find(path);
-    if (it == renderers.end())
-        it = renderers.insert(path, new QSvgRenderer(path, qApp));
-    return it.value();
+    if (auto* known = qApp->findChild<QSvgRenderer*>(path, Qt::FindDirectChildrenOnly))
+        return known;
+    auto* renderer = new QSvgRenderer(path, qApp);
+    renderer->setObjectName(path);
+    return renderer;
 }
 
 } // namespace

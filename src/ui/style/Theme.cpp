@@ -9,7 +9,9 @@
 namespace Sweepora::Ui {
 namespace {
 
-bool g_dark = false;
+// Light or dark is a property of the application object, set where the palette is: the look
+// belongs to the application, not to the process.
+constexpr char kDarkProperty[] = "sweeporaDark";
 
 struct Shades
 {
@@ -19,7 +21,7 @@ struct Shades
 
 QColor pick(const Shades& s)
 {
-    return g_dark ? s.dark : s.light;
+    return Theme::isDark() ? s.dark : s.light;
 }
 
 QString hex(const QColor& c)
@@ -83,7 +85,7 @@ void Theme::apply(QApplication& app)
 
 void Theme::apply(QApplication& app, bool dark)
 {
-    g_dark = dark;
+    app.setProperty(kDarkProperty, dark);
     if (qobject_cast<AppStyle*>(QApplication::style()) == nullptr)
         QApplication::setStyle(new AppStyle);
     QApplication::setPalette(makePalette());
@@ -93,7 +95,7 @@ void Theme::apply(QApplication& app, bool dark)
 
 bool Theme::isDark()
 {
-    return g_dark;
+    return qApp != nullptr && qApp->property(kDarkProperty).toBool();
 }
 
 QColor Theme::tint(Tint t)
@@ -211,9 +213,10 @@ QString Theme::styleSheet()
     const QString secondary = hex(secondaryText());
     const QString hover = hex(hoverFill());
     const QString sidebar = hex(sidebarBackground());
-    const QString track = hex(g_dark ? QColor(0x3A, 0x3A, 0x3C) : QColor(0xE5, 0xE5, 0xEA));
-    const QString handle = hex(g_dark ? QColor(255, 255, 255, 70) : QColor(0, 0, 0, 60));
-    const QString disabledAccent = hex(g_dark ? QColor(0x48, 0x48, 0x4A) : QColor(0xC7, 0xC7, 0xCC));
+    const bool dark = isDark();
+    const QString track = hex(dark ? QColor(0x3A, 0x3A, 0x3C) : QColor(0xE5, 0xE5, 0xEA));
+    const QString handle = hex(dark ? QColor(255, 255, 255, 70) : QColor(0, 0, 0, 60));
+    const QString disabledAccent = hex(dark ? QColor(0x48, 0x48, 0x4A) : QColor(0xC7, 0xC7, 0xCC));
 
     QString css = QStringLiteral(R"(
 QWidget#sidebar { background: %SIDEBAR%; }
