@@ -9,7 +9,7 @@
 #include "ui/components/CleanRunBar.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
-#include "ui/components/ScannedItemModel.h"
+#include "ui/components/PathItemModel.h"
 #include "ui/components/SelectAllBar.h"
 #include "ui/pages/large/LargeFilePage.h"
 #include "ui/pages/misc/MiscFileCleanupPage.h"
@@ -154,7 +154,7 @@ TEST_F(ScannerPages, MiscFilePageScansSelectsAndCleans)
     EXPECT_TRUE(page.placeholder()->isBusy());
     ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned; }, 20000));
     ASSERT_EQ(page.rows()->rowCount(), 2);
-    const ScannedItemRow first = page.rows()->rows()[0];
+    const PathItemModel::Row first = page.rows()->rows()[0];
     EXPECT_EQ(first.path, log);
     EXPECT_EQ(first.symbol, QStringLiteral("doc.text"));
     EXPECT_TRUE(first.detail.startsWith(QStringLiteral("创建于 "))) << first.detail.toStdString();

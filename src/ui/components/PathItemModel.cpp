@@ -1,6 +1,7 @@
 #include "ui/components/PathItemModel.h"
 
 #include "ui/components/FileItemDelegate.h"
+#include "util/NameOrder.h"
 
 #include <algorithm>
 
@@ -54,12 +55,16 @@ QVariant PathItemModel::data(const QModelIndex& index, int role) const
         return {};
     const Row& row = m_rows[index.row()];
     switch (role) {
+    case Qt::DisplayRole:
+        return Core::lastPathComponent(row.path);
     case FileItemRole::Path:
         return row.path;
     case FileItemRole::Size:
         return row.size ? QVariant(*row.size) : QVariant();
     case FileItemRole::Symbol:
-        return m_symbol;
+        return row.symbol.isEmpty() ? m_symbol : row.symbol;
+    case FileItemRole::Detail:
+        return row.detail.isEmpty() ? QVariant() : QVariant(row.detail);
     case Qt::CheckStateRole:
         return row.checked ? Qt::Checked : Qt::Unchecked;
     case Qt::ToolTipRole:

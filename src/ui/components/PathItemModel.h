@@ -8,8 +8,8 @@
 
 namespace Sweepora::Ui {
 
-// The rows of a scanner page for FileItemDelegate: a path, an optional size and a checkbox.
-// Setting rows with the same paths in the same order only repaints them (a tick keeps the
+// The rows of a scanner page for FileItemDelegate: a path, an optional size, a checkbox, and
+// optionally a symbol and a secondary line of their own. Setting rows with the same paths in the same order only repaints them (a tick keeps the
 // scroll position); anything else resets the model.
 class PathItemModel : public QAbstractListModel
 {
@@ -20,11 +20,13 @@ public:
         QString path;
         std::optional<qint64> size; // none shows no size
         bool checked = false;
+        QString symbol = {}; // empty: the model's symbol
+        QString detail = {}; // an extra secondary line, or empty
 
         friend bool operator==(const Row&, const Row&) = default;
     };
 
-    explicit PathItemModel(const QString& symbol, QObject* parent = nullptr);
+    explicit PathItemModel(const QString& symbol = {}, QObject* parent = nullptr);
 
     void setRows(QList<Row> rows);
     // Sets the ticks of the rows in order (one per row), repainting only the rows between the

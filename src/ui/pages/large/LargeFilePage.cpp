@@ -7,7 +7,7 @@
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/ListArrangeControls.h"
 #include "ui/components/PlaceholderView.h"
-#include "ui/components/ScannedItemModel.h"
+#include "ui/components/PathItemModel.h"
 #include "ui/components/SelectAllBar.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
@@ -54,7 +54,7 @@ LargeFilePage::LargeFilePage(QWidget* parent) : QWidget(parent), m_model(new Cor
     connect(m_arrange, &ListArrangeControls::nameFilterEdited, m_model, &Core::LargeFileViewModel::setNameFilter);
     listLayout->addWidget(m_selectBar);
     listLayout->addWidget(m_list);
-    m_rows = new ScannedItemModel(m_list);
+    m_rows = new PathItemModel({}, m_list);
     m_list->setModel(m_rows);
     m_stack->addWidget(m_listArea);
     connect(m_list, &FileItemList::toggleRequested, m_model, &Core::LargeFileViewModel::toggleSelection);
@@ -115,7 +115,7 @@ LargeFilePage::~LargeFilePage() = default;
 void LargeFilePage::refreshRows()
 {
     const QList<qsizetype> shown = m_model->shownRows();
-    QList<ScannedItemRow> rows;
+    QList<PathItemModel::Row> rows;
     rows.reserve(shown.size());
     for (const qsizetype i : shown) {
         const Core::LargeFileItem& item = m_model->files()[i];

@@ -17,7 +17,7 @@ class FileItemList;
 class FloatingActionButton;
 class ListArrangeControls;
 class PlaceholderView;
-class ScannedItemModel;
+class PathItemModel;
 class SelectAllBar;
 
 // 大文件清理: the files of at least the chosen size, largest first (or as sorted and filtered
@@ -36,7 +36,7 @@ public:
 
     PlaceholderView* placeholder() const { return m_placeholder; }
     FileItemList* list() const { return m_list; }
-    ScannedItemModel* rows() const { return m_rows; }
+    PathItemModel* rows() const { return m_rows; }
     SelectAllBar* selectAllBar() const { return m_selectBar; }
     ListArrangeControls* arrangeControls() const { return m_arrange; }
     FloatingActionButton* actionButton() const { return m_button; }
@@ -61,7 +61,7 @@ private:
     PlaceholderView* m_placeholder = nullptr;
     QWidget* m_listArea = nullptr;
     FileItemList* m_list = nullptr;
-    ScannedItemModel* m_rows = nullptr;
+    PathItemModel* m_rows = nullptr;
     SelectAllBar* m_selectBar = nullptr;
     ListArrangeControls* m_arrange = nullptr;
     FloatingActionButton* m_button = nullptr;

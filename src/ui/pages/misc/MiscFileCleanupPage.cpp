@@ -8,7 +8,7 @@
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/ListArrangeControls.h"
 #include "ui/components/PlaceholderView.h"
-#include "ui/components/ScannedItemModel.h"
+#include "ui/components/PathItemModel.h"
 #include "ui/components/SelectAllBar.h"
 #include "util/ByteCount.h"
 #include "util/ViewModelSupport.h"
@@ -43,7 +43,7 @@ MiscFileCleanupPage::MiscFileCleanupPage(Core::MiscFileCleanupViewModel& model, 
             &Core::MiscFileCleanupViewModel::setNameFilter);
     listLayout->addWidget(m_selectBar);
     listLayout->addWidget(m_list);
-    m_rows = new ScannedItemModel(m_list);
+    m_rows = new PathItemModel({}, m_list);
     m_list->setModel(m_rows);
     m_stack->addWidget(m_listArea);
     connect(m_list, &FileItemList::toggleRequested, &m_model, &Core::MiscFileCleanupViewModel::toggleSelection);
@@ -77,7 +77,7 @@ void MiscFileCleanupPage::refreshRows()
 {
     const QDateTime now = Core::Clock::now();
     const QList<qsizetype> shown = m_model.shownRows();
-    QList<ScannedItemRow> rows;
+    QList<PathItemModel::Row> rows;
     rows.reserve(shown.size());
     for (const qsizetype i : shown) {
         const Core::MiscFileItem& item = m_model.files()[i];

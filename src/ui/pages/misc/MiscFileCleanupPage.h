@@ -14,7 +14,7 @@ class FileItemList;
 class FloatingActionButton;
 class ListArrangeControls;
 class PlaceholderView;
-class ScannedItemModel;
+class PathItemModel;
 class SelectAllBar;
 
 // The page of 闲杂文件, 压缩包清理 or 安装包清理: the files the category's model found, each with
@@ -29,7 +29,7 @@ public:
     Core::MiscFileCleanupViewModel& model() const { return m_model; }
     PlaceholderView* placeholder() const { return m_placeholder; }
     FileItemList* list() const { return m_list; }
-    ScannedItemModel* rows() const { return m_rows; }
+    PathItemModel* rows() const { return m_rows; }
     SelectAllBar* selectAllBar() const { return m_selectBar; }
     ListArrangeControls* arrangeControls() const { return m_arrange; }
     FloatingActionButton* actionButton() const { return m_button; }
@@ -45,7 +45,7 @@ private:
     PlaceholderView* m_placeholder = nullptr;
     QWidget* m_listArea = nullptr;
     FileItemList* m_list = nullptr;
-    ScannedItemModel* m_rows = nullptr;
+    PathItemModel* m_rows = nullptr;
     SelectAllBar* m_selectBar = nullptr;
     ListArrangeControls* m_arrange = nullptr;
     FloatingActionButton* m_button = nullptr;

@@ -1,11 +1,11 @@
 #include "ui/pages/storage/StorageRowDelegate.h"
 
 #include "ui/pages/storage/StorageEntryListModel.h"
+#include "ui/style/AppStyle.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
 #include "util/ByteCount.h"
 
-#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -65,17 +65,12 @@ void StorageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         painter->restore();
     }
 
-    QStyleOptionButton check;
-    check.rect = checkboxRect(option.rect);
+    const QRect check = checkboxRect(option.rect);
     // A protected place is shown, but its box cannot be ticked.
-    const bool tickable = !index.data(StorageEntryListModel::IsProtectedRole).toBool();
-    check.state = (tickable ? QStyle::State_Enabled : QStyle::State_None) |
-                  (index.data(Qt::CheckStateRole).toInt() == Qt::Checked ? QStyle::State_On : QStyle::State_Off);
-    const QWidget* widget = option.widget;
-    QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
-    style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &check, painter, widget);
+    AppStyle::drawCheckBox(painter, check, index.data(Qt::CheckStateRole).toInt() == Qt::Checked,
+                           !index.data(StorageEntryListModel::IsProtectedRole).toBool(), false);
 
-    const QRect symbolFrame(check.rect.right() + 10, bar.center().y() - kSymbolFrame / 2 + 1, kSymbolFrame,
+    const QRect symbolFrame(check.right() + 10, bar.center().y() - kSymbolFrame / 2 + 1, kSymbolFrame,
                             kSymbolFrame);
     const QPixmap symbol = Symbols::pixmap(isDirectory ? QStringLiteral("folder.fill") : QStringLiteral("doc.fill"),
                                            kSymbolSize, Theme::tint(isDirectory ? Tint::blue : Tint::gray),
