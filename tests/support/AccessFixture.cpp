@@ -14,9 +14,18 @@ void AccessFixture::SetUp()
 {
     ASSERT_TRUE(m_root.isValid());
     m_home = makeFolder(QStringLiteral("home/u"));
-    m_context.setLayout(layoutFor(m_home));
+    m_context.setLayout(withOwnData(layoutFor(m_home), makeFolder(QStringLiteral("data"))));
     m_context.useSettingsFile(m_root.filePath(QStringLiteral("settings.ini")));
     m_picker = ScriptedFolderPicker::install();
+}
+
+PlatformLayout withOwnData(PlatformLayout layout, const QString& data)
+{
+    for (QString* path : {&layout.trashFolder, &layout.applicationSupport})
+        if (path->startsWith(layout.dataHome + QLatin1Char('/')))
+            path->replace(0, layout.dataHome.size(), data);
+    layout.dataHome = data;
+    return layout;
 }
 
 QString AccessFixture::makeFolder(const QString& relative) const

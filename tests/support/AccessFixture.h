@@ -12,6 +12,10 @@
 
 namespace Sweepora::Test {
 
+// The layout with its data folder (and so its Trash and journal) moved to `data`: each test has
+// its own, as a new user account has, and nothing an earlier test left there counts.
+Core::PlatformLayout withOwnData(Core::PlatformLayout layout, const QString& data);
+
 // A context of its own, as in a freshly started process: a private home below a temporary root,
 // a scripted picker, captured log lines, empty settings and access tables, the real Trash.
 class AccessFixture : public ::testing::Test

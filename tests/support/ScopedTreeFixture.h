@@ -11,7 +11,8 @@
 namespace Sweepora::Test {
 
 // For the engines, which do no access checks of their own: a context of its own in which a
-// temporary folder is the one open scope, a tree builder at it and the captured log.
+// temporary folder is the one open scope, a tree builder at it, its own Trash and journal, and
+// the captured log.
 class ScopedTreeFixture : public ::testing::Test
 {
 protected:
@@ -21,6 +22,7 @@ protected:
     QStringList loggedLines() const { return m_log.lines(); }
 
     QTemporaryDir m_dir;
+    QTemporaryDir m_data;
     TreeBuilder m_tree{m_dir.path()};
     Core::Context m_context;
     Core::Context::Scope m_installed{m_context};
