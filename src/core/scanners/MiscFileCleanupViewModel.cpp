@@ -4,12 +4,13 @@
 #include "platform/Clock.h"
 #include "platform/Jobs.h"
 #include "quick/QuickScan.h"
+#include "scanners/MiscFileTexts.h"
 #include "util/ViewModelSupport.h"
 
 namespace Sweepora::Core {
 
 MiscFileCleanupViewModel::MiscFileCleanupViewModel(MiscFileCategory category, QObject* parent)
-    : FileListViewModel(MiscFileEngine::initialMessage(category), parent), m_category(category)
+    : FileListViewModel(miscFileTexts(category).initialMessage, parent), m_category(category)
 {
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
         MiscFileEngine::Report report = m_scanWatcher.future().result();
@@ -38,7 +39,7 @@ bool MiscFileCleanupViewModel::beginScan()
     setState(ScanState::scanning);
     m_files.clear();
     emit filesChanged();
-    setMessage(MiscFileEngine::scanningMessage(m_category));
+    setMessage(miscFileTexts(m_category).scanningMessage());
     return true;
 }
 
