@@ -1,10 +1,10 @@
 
 #include "cli/Commands.h"
 #include "platform/Clock.h"
+#include "quick/QuickCleanupViewModel.h"
 #include "quick/QuickScan.h"
 #include "rules/RuleStore.h"
 #include "sections/SectionTable.h"
-#include "util/ByteCount.h"
 
 #include <QJsonObject>
 
@@ -47,13 +47,15 @@ public:
         // One row per card of the window's quick cleanup, in its order.
         for (const Section& s : quickCleanupSections()) {
             const QuickScan::Figures figures = report.figures(s.key);
+            // Worded as the window's card; the empty folders have no size column here.
+            const QuickCleanupCard card{
+                s.id, s.symbol, s.quickTint, QuickCleanupCard::Status::done, figures.count, figures.size.value_or(0)};
             scans.append(QJsonObject{{QStringLiteral("section"), s.id},
                                      {QStringLiteral("state"), QStringLiteral("scanned")},
                                      {QStringLiteral("count"), figures.count},
-                                     {QStringLiteral("size"), figures.size.value_or(0)}});
-            listing.rows.append({s.id, QStringLiteral("已完成"),
-                                 QString::number(figures.count) + QStringLiteral(" 项结果"),
-                                 figures.size ? formattedByteCount(*figures.size) : QString()});
+                                     {QStringLiteral("size"), card.size}});
+            listing.rows.append(
+                {s.id, card.statusText(), card.countText(), figures.size ? card.figureText() : QString()});
         }
         listing.extra.insert(QStringLiteral("scans"), scans);
         listing.message = QStringLiteral("已完成 %1/%1 项扫描").arg(scans.size());
