@@ -1,12 +1,11 @@
 
 #include "apps/ApplicationUninstallEngine.h"
+#include "apps/ApplicationUninstallModel.h"
 #include "cli/Commands.h"
 #include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
 #include "util/ByteCount.h"
 #include "util/NameOrder.h"
-
-#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -66,7 +65,7 @@ public:
         for (const UninstallApplication& app : std::as_const(m_applications))
             if (app.removal == UninstallRemoval::trash)
                 Sandbox::openScope(parentPath(app.path));
-        const QString flatpak = QStandardPaths::findExecutable(QStringLiteral("flatpak"));
+        const QString flatpak = ApplicationUninstallModel::flatpakProgram();
 
         TrashBatchResult total;
         QStringList messages;
@@ -77,7 +76,7 @@ public:
                           .arg(app.name, app.path)
                           .arg(app.related.size())
                     : QStringLiteral("卸载 %1？\n%2")
-                          .arg(app.name, ApplicationUninstallEngine::confirmationText(app, flatpak));
+                          .arg(app.name, ApplicationUninstallModel::confirmationText(app, flatpak));
             if (confirm && !confirm(question))
                 continue;
             // Two copies of one application share their related items: the first copy takes them.

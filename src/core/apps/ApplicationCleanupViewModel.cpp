@@ -3,6 +3,7 @@
 #include "access/AccessManager.h"
 #include "platform/Jobs.h"
 #include "platform/PlatformLayout.h"
+#include "quick/QuickScan.h"
 #include "util/ViewModelSupport.h"
 
 #include <QPointer>
@@ -72,21 +73,40 @@ void ApplicationCleanupViewModel::startScan()
     });
 }
 
-void ApplicationCleanupViewModel::runScan()
+std::shared_ptr<WalkProgress> ApplicationCleanupViewModel::beginScan()
 {
     setState(ScanState::scanning);
     setMessage(QStringLiteral("正在扫描所有应用缓存…"));
+    return scanWatch().start();
+}
+
+void ApplicationCleanupViewModel::runScan()
+{
+    const std::shared_ptr<WalkProgress> walk = beginScan();
     const QString home = AccessManager::homeDirectoryURL().path();
     const PlatformLayout layout = PlatformLayout::current();
     const ApplicationCacheEngine::Access access = accessThroughManager();
     // Discovery reads every application's metadata and checks its folders: a job's work too.
-    m_scanWatcher.setFuture(runJob([layout, home, access, progress = m_relay, walk = scanWatch().start()] {
+    m_scanWatcher.setFuture(runJob([layout, home, access, progress = m_relay, walk] {
         const QList<ApplicationCacheTarget> targets = ApplicationCacheEngine::discoverTargetsFor(layout, home);
         const int total = static_cast<int>(targets.size());
         return ApplicationCacheEngine::scanTargets(
             targets, access,
             [&progress, total](int index, const QString& name) { progress->report(index, total, name); }, walk);
     }));
+}
+
+void ApplicationCleanupViewModel::joinQuickScan(QuickScan::Options& options)
+{
+    if (!mayStartScan())
+        return;
+    options.applicationWalk = beginScan();
+    options.applicationLayout = PlatformLayout::current();
+    options.applicationAccess = accessThroughManager();
+    options.applicationSteps = [relay = m_relay](int index, int total, const QString& name) {
+        relay->report(index, total, name);
+    };
+    options.applicationsDone = QuickScan::handBackTo(m_scanWatcher);
 }
 
 void ApplicationCleanupViewModel::clean()

@@ -10,6 +10,10 @@
 
 namespace Sweepora::Core {
 
+namespace QuickScan {
+struct Options;
+}
+
 // The application cache cleaner behind the 应用清理 page and the quick cleanup: finds, for every
 // installed application, the files of its cache, log, web-storage and temporary folders, and
 // moves the files of the ticked applications to the Trash. Published state changes on the GUI
@@ -35,6 +39,9 @@ public:
     // Ignored while busy; needs the home grant. cancelScan() lists the applications scanned to
     // the end, not the one cut short.
     void startScan();
+    // Joins the quick cleanup's scan instead of scanning alone: its progress and its hand-back go
+    // into `options`. Nothing while busy.
+    void joinQuickScan(QuickScan::Options& options);
     void clean();
     void toggleSelection(const QString& resultID);
     void toggleAllSelection();
@@ -53,6 +60,8 @@ protected:
 
 private:
     void runScan();
+    // Publishes that a scan runs; its walks count into what this returns.
+    std::shared_ptr<WalkProgress> beginScan();
     void setScanningApp(const QString& name);
     void setProgress(double progress);
 

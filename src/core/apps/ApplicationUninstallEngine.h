@@ -88,10 +88,6 @@ QHash<QString, QString> packageRemovalCommands(const QStringList& entries);
 // The `flatpak uninstall` arguments for a Flatpak application.
 QStringList flatpakArguments(const UninstallApplication& application);
 
-// What the confirmation says will happen to each part; `flatpakProgram` is the flatpak
-// command found on PATH, empty when there is none.
-QString confirmationText(const UninstallApplication& application, const QString& flatpakProgram);
-
 // "找到 {n} 个应用", or "没有找到应用".
 QString scanMessage(qsizetype count);
 

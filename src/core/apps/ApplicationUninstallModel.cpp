@@ -48,6 +48,37 @@ QString ApplicationUninstallModel::flatpakProgram()
     return QStandardPaths::findExecutable(QStringLiteral("flatpak"));
 }
 
+QString ApplicationUninstallModel::confirmationText(const UninstallApplication& application,
+                                                    const QString& flatpakProgram)
+{
+    QStringList lines;
+    switch (application.removal) {
+    case UninstallRemoval::trash:
+        lines.append(QStringLiteral("应用本体（%1）将移到废纸篓。").arg(application.path));
+        break;
+    case UninstallRemoval::flatpak:
+        if (flatpakProgram.isEmpty())
+            lines.append(QStringLiteral("未找到 flatpak 命令：应用本体不会被卸载，请安装 flatpak 后再试。"));
+        else
+            lines.append(QStringLiteral("应用本体将由 Flatpak 卸载（flatpak %1），之后可重新安装。")
+                             .arg(ApplicationUninstallEngine::flatpakArguments(application).join(QLatin1Char(' '))));
+        break;
+    case UninstallRemoval::manual:
+        if (application.removalCommand.isEmpty())
+            lines.append(
+                QStringLiteral("应用本体由系统安装，卸载需要管理员权限，Sweepora 不会移除它；请用软件包管理器卸载。"));
+        else
+            lines.append(QStringLiteral("应用本体由系统安装，卸载需要管理员权限，Sweepora 不会移除它；可在终端运行：%1")
+                             .arg(application.removalCommand));
+        break;
+    }
+    if (application.related.isEmpty())
+        lines.append(QStringLiteral("没有关联文件需要处理。"));
+    else
+        lines.append(QStringLiteral("%1 个关联项目将移到废纸篓，可在清理记录中恢复。").arg(application.related.size()));
+    return lines.join(QLatin1Char('\n'));
+}
+
 void ApplicationUninstallModel::clearManualRemoval()
 {
     if (m_manualRemovalPath.isEmpty())

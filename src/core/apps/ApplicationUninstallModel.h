@@ -46,6 +46,9 @@ public:
 
     // The flatpak command on PATH, empty when there is none.
     static QString flatpakProgram();
+    // What the confirmation says will happen to each part, one line each; `flatpakProgram` is
+    // the flatpak command found on PATH, empty when there is none.
+    static QString confirmationText(const UninstallApplication& application, const QString& flatpakProgram);
 
 signals:
     void applicationsChanged();

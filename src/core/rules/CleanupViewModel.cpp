@@ -3,6 +3,7 @@
 #include "access/AccessManager.h"
 #include "platform/Jobs.h"
 #include "platform/Sandbox.h"
+#include "quick/QuickScan.h"
 #include "util/ViewModelSupport.h"
 
 #include <QMutex>
@@ -104,7 +105,7 @@ void CleanupViewModel::startScan()
     });
 }
 
-void CleanupViewModel::runScan(const QList<CleanupRule>& rules)
+std::shared_ptr<WalkProgress> CleanupViewModel::beginScan(const QList<CleanupRule>& rules)
 {
     setState(ScanState::scanning);
     setMessage(QStringLiteral("正在分析本机缓存…"));
@@ -113,14 +114,33 @@ void CleanupViewModel::runScan(const QList<CleanupRule>& rules)
     setScanProgress(0);
     if (!rules.isEmpty())
         setScanningRuleName(rules.first().name);
+    return scanWatch().start();
+}
+
+void CleanupViewModel::runScan(const QList<CleanupRule>& rules)
+{
+    const std::shared_ptr<WalkProgress> walk = beginScan(rules);
     const QString home = AccessManager::homeDirectoryURL().path();
     const RuleScanEngine::Access access = accessThroughManager();
-    m_scanWatcher.setFuture(runJob([rules, home, access, progress = m_relay, walk = scanWatch().start()] {
+    m_scanWatcher.setFuture(runJob([rules, home, access, progress = m_relay, walk] {
         const int total = static_cast<int>(rules.size());
         return RuleScanEngine::scanRules(
             rules, home, access,
             [&progress, total](int index, const QString& name) { progress->report(index, total, name); }, walk);
     }));
+}
+
+void CleanupViewModel::joinQuickScan(QuickScan::Options& options)
+{
+    if (!mayStartScan())
+        return;
+    options.rules = m_store.loadRules();
+    options.ruleWalk = beginScan(*options.rules);
+    options.ruleAccess = accessThroughManager();
+    options.ruleSteps = [relay = m_relay](int index, int total, const QString& name) {
+        relay->report(index, total, name);
+    };
+    options.rulesDone = QuickScan::handBackTo(m_scanWatcher);
 }
 
 void CleanupViewModel::clean()

@@ -14,6 +14,10 @@
 
 namespace Sweepora::Core {
 
+namespace QuickScan {
+struct Options;
+}
+
 // The rule scanner behind the 常规清理 page and the quick cleanup: runs every cleanup rule over
 // the home folder, publishes one result per rule that found something, and moves the files of
 // the ticked results to the Trash. Published state changes on the GUI thread only; the scan
@@ -42,6 +46,9 @@ public:
     // Ignored while busy; needs the home grant. cancelScan() lists the rules scanned to the end,
     // not the one cut short.
     void startScan();
+    // Joins the quick cleanup's scan instead of scanning alone: its rules, its progress and its
+    // hand-back go into `options`. Nothing while busy.
+    void joinQuickScan(QuickScan::Options& options);
     void clean();
     void toggleSelection(const QString& resultID);
     void toggleAllSelection();
@@ -63,6 +70,8 @@ private:
     void setScanningRuleName(const QString& name);
     void setScanProgress(double progress);
     void runScan(const QList<CleanupRule>& rules);
+    // Publishes that a scan of `rules` runs; its walk counts into what this returns.
+    std::shared_ptr<WalkProgress> beginScan(const QList<CleanupRule>& rules);
 
     RuleStore m_store;
     QList<CleanupResult> m_results;

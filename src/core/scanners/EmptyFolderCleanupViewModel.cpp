@@ -2,7 +2,7 @@
 
 #include "access/AccessManager.h"
 #include "platform/Jobs.h"
-#include "scanners/SharedHomeWalk.h"
+#include "quick/QuickScan.h"
 #include "util/ViewModelSupport.h"
 
 #include <algorithm>
@@ -28,21 +28,31 @@ qsizetype EmptyFolderCleanupViewModel::selectedCount() const
     return std::count_if(m_folders.cbegin(), m_folders.cend(), [](const EmptyFolderItem& f) { return f.selected; });
 }
 
-void EmptyFolderCleanupViewModel::startScan(SharedHomeWalk* sharedWalk)
+bool EmptyFolderCleanupViewModel::beginScan()
 {
     if (!mayStartScan())
-        return;
+        return false;
     setState(ScanState::scanning);
     if (!m_folders.isEmpty()) {
         m_folders.clear();
         emit filesChanged();
     }
     setMessage(QStringLiteral("正在扫描空文件夹…"));
-    if (sharedWalk != nullptr) {
-        scanWatch().follow(sharedWalk->progress());
-        m_scanWatcher.setFuture(sharedWalk->addEmptyFolderScan());
+    return true;
+}
+
+void EmptyFolderCleanupViewModel::joinQuickScan(QuickScan::Options& options)
+{
+    if (!beginScan())
         return;
-    }
+    scanWatch().follow(options.homeWalk);
+    options.emptyFolders = QuickScan::handBackTo(m_scanWatcher);
+}
+
+void EmptyFolderCleanupViewModel::startScan()
+{
+    if (!beginScan())
+        return;
     const QString home = AccessManager::homeDirectoryURL().path();
     m_scanWatcher.setFuture(
         runJob([home, progress = scanWatch().start()] { return EmptyFolderEngine::findEmptyFolders(home, progress); }));

@@ -9,7 +9,9 @@
 
 namespace Sweepora::Core {
 
-class SharedHomeWalk;
+namespace QuickScan {
+struct Options;
+}
 
 // The empty folder cleaner behind 空文件夹清理 and the quick cleanup: lists the folders of the
 // home folder that hold nothing, deepest first, and moves the ticked ones to the Trash after
@@ -27,9 +29,11 @@ public:
     const QList<EmptyFolderItem>& folders() const { return m_folders; }
     qsizetype selectedCount() const;
 
-    // Ignored while scanning or cleaning; needs the home grant. With `sharedWalk`, the scan
-    // joins that walk of the home folder (the caller starts it) instead of walking on its own.
-    void startScan(SharedHomeWalk* sharedWalk = nullptr);
+    // Ignored while scanning or cleaning; needs the home grant.
+    void startScan();
+    // Joins the quick cleanup's scan, on its shared walk of the home folder, instead of walking
+    // alone. Nothing while busy.
+    void joinQuickScan(QuickScan::Options& options);
     void clean();
     void toggleSelection(const QString& path);
     void toggleAllSelection();
@@ -42,6 +46,8 @@ protected:
     void removeCleaned(const QSet<QString>& done) override;
 
 private:
+    bool beginScan();
+
     QList<EmptyFolderItem> m_folders;
 
     // Owned here: when the model goes, a scan still running publishes nothing.

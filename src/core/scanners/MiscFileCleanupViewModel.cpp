@@ -3,13 +3,14 @@
 #include "access/AccessManager.h"
 #include "platform/Clock.h"
 #include "platform/Jobs.h"
-#include "scanners/SharedHomeWalk.h"
+#include "quick/QuickScan.h"
+#include "scanners/MiscFileTexts.h"
 #include "util/ViewModelSupport.h"
 
 namespace Sweepora::Core {
 
 MiscFileCleanupViewModel::MiscFileCleanupViewModel(MiscFileCategory category, QObject* parent)
-    : FileListViewModel(MiscFileEngine::initialMessage(category), parent), m_category(category)
+    : FileListViewModel(miscFileTexts(category).initialMessage, parent), m_category(category)
 {
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
         MiscFileEngine::Report report = m_scanWatcher.future().result();
@@ -31,21 +32,31 @@ qint64 MiscFileCleanupViewModel::totalSize() const
     return ViewModelSupport::totalSize(m_files);
 }
 
-void MiscFileCleanupViewModel::startScan(SharedHomeWalk* sharedWalk)
+bool MiscFileCleanupViewModel::beginScan()
 {
     if (!mayStartScan())
-        return;
-    // Fixed here, on the GUI thread, so the whole scan counts from one moment.
-    const std::optional<QDateTime> cutoff = MiscFileEngine::cutoffFor(Clock::now());
+        return false;
     setState(ScanState::scanning);
     m_files.clear();
     emit filesChanged();
-    setMessage(MiscFileEngine::scanningMessage(m_category));
-    if (sharedWalk != nullptr) {
-        scanWatch().follow(sharedWalk->progress());
-        m_scanWatcher.setFuture(sharedWalk->addFileScan(m_category, cutoff));
+    setMessage(miscFileTexts(m_category).scanningMessage());
+    return true;
+}
+
+void MiscFileCleanupViewModel::joinQuickScan(QuickScan::Options& options)
+{
+    if (!beginScan())
         return;
-    }
+    scanWatch().follow(options.homeWalk);
+    options.fileScans.append({m_category, QuickScan::handBackTo(m_scanWatcher)});
+}
+
+void MiscFileCleanupViewModel::startScan()
+{
+    if (!beginScan())
+        return;
+    // Fixed here, on the GUI thread, so the whole scan counts from one moment.
+    const std::optional<QDateTime> cutoff = MiscFileEngine::cutoffFor(Clock::now());
     const QString home = AccessManager::homeDirectoryURL().path();
     m_scanWatcher.setFuture(runJob([home, category = m_category, cutoff, progress = scanWatch().start()] {
         return MiscFileEngine::findFiles(home, category, cutoff, progress);

@@ -9,7 +9,9 @@
 
 namespace Sweepora::Core {
 
-class SharedHomeWalk;
+namespace QuickScan {
+struct Options;
+}
 
 // One of the three cleaners of files found by name: 闲杂文件, old 压缩包 or old 安装包, told
 // apart by the category fixed at construction. The window keeps one model per category for
@@ -30,9 +32,11 @@ public:
     qint64 totalSize() const;
 
     // Ignored while scanning or cleaning; needs the home grant. The age rule counts from
-    // Clock::now() at the moment the scan starts. With `sharedWalk`, the scan joins that walk of
-    // the home folder (the caller starts it) instead of walking on its own.
-    void startScan(SharedHomeWalk* sharedWalk = nullptr);
+    // Clock::now() at the moment the scan starts.
+    void startScan();
+    // Joins the quick cleanup's scan, on its shared walk of the home folder, instead of walking
+    // alone; the age rule counts from its cutoff. Nothing while busy.
+    void joinQuickScan(QuickScan::Options& options);
     void toggleSelection(const QString& path);
     // Selects all rows shown, or deselects them when all of them are selected.
     void toggleAllSelection();
@@ -42,6 +46,8 @@ protected:
     void removeCleaned(const QSet<QString>& done) override;
 
 private:
+    bool beginScan();
+
     const MiscFileCategory m_category;
     QList<MiscFileItem> m_files;
 

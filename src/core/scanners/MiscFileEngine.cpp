@@ -1,4 +1,5 @@
 #include "scanners/MiscFileEngine.h"
+#include "scanners/MiscFileTexts.h"
 #include "util/FileKind.h"
 
 #include "fs/Walker.h"
@@ -234,58 +235,6 @@ WalkOptions walkOptions()
     return options;
 }
 
-QString noun(MiscFileCategory category)
-{
-    switch (category) {
-    case MiscFileCategory::miscellaneous:
-        return QStringLiteral("闲杂文件");
-    case MiscFileCategory::archives:
-        return QStringLiteral("压缩包");
-    case MiscFileCategory::installers:
-        return QStringLiteral("安装包");
-    }
-    return {};
-}
-
-QString initialMessage(MiscFileCategory category)
-{
-    if (category == MiscFileCategory::miscellaneous)
-        return QStringLiteral("扫描闲杂文件");
-    return QStringLiteral("扫描一个月以前的") + noun(category);
-}
-
-QString scanningMessage(MiscFileCategory category)
-{
-    return QStringLiteral("正在扫描") + noun(category) + QStringLiteral("…");
-}
-
-QString resultMessage(MiscFileCategory category, qsizetype count)
-{
-    if (count > 0)
-        return QStringLiteral("发现 %1 个").arg(count) + noun(category);
-    if (category == MiscFileCategory::miscellaneous)
-        return QStringLiteral("没有发现闲杂文件");
-    return QStringLiteral("没有发现一个月以前的") + noun(category);
-}
-
-QString readyTitle(MiscFileCategory category)
-{
-    return QStringLiteral("扫描") + noun(category);
-}
-
-QString readySubtitle(MiscFileCategory category)
-{
-    switch (category) {
-    case MiscFileCategory::miscellaneous:
-        return QStringLiteral("查找名称中含有 log 或 cache 一词的日志与缓存文件，不含文档、代码与媒体文件");
-    case MiscFileCategory::archives:
-        return QStringLiteral("查找一个月以前创建的压缩包");
-    case MiscFileCategory::installers:
-        return QStringLiteral("查找一个月以前创建的安装包与磁盘镜像");
-    }
-    return {};
-}
-
 QString commandName(MiscFileCategory category)
 {
     switch (category) {
@@ -369,11 +318,6 @@ QString creationText(const QDateTime& created)
     return QStringLiteral("创建于 %1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
 }
 
-QString symbolFor(const QString& path)
-{
-    return symbolForKind(fileKindOf(path.section(QLatin1Char('/'), -1)));
-}
-
 qint64 packageFolderSize(const QString& folder)
 {
     WalkOptions options = walkOptions();
@@ -413,7 +357,7 @@ Report FileScan::report()
         if (item.isDirectory)
             item.size = packageFolderSize(item.path);
     sortBySizeThenName(report.items);
-    report.message = resultMessage(m_category, report.items.size());
+    report.message = miscFileTexts(m_category).resultMessage(report.items.size());
     return report;
 }
 

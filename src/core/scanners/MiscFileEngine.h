@@ -36,13 +36,6 @@ struct MiscFileItem
 // functions: no event loop, no access checks.
 namespace MiscFileEngine {
 
-QString noun(MiscFileCategory category);            // "闲杂文件", "压缩包", "安装包"
-QString initialMessage(MiscFileCategory category);  // "扫描闲杂文件", "扫描一个月以前的压缩包"
-QString scanningMessage(MiscFileCategory category); // "正在扫描压缩包…"
-QString resultMessage(MiscFileCategory category, qsizetype count);
-// The placeholder's texts before the first scan: "扫描压缩包" and what the scan looks for.
-QString readyTitle(MiscFileCategory category);
-QString readySubtitle(MiscFileCategory category);
 // The command-line name: "misc", "archives", "installers".
 QString commandName(MiscFileCategory category);
 
@@ -62,8 +55,6 @@ std::optional<QDateTime> cutoffFor(const QDateTime& now);
 QString ageText(const QDateTime& created, const QDateTime& now);
 // "创建于 2024年3月5日"
 QString creationText(const QDateTime& created);
-// The row symbol by the lower-cased extension.
-QString symbolFor(const QString& path);
 
 // The sum of the allocated (else logical) sizes of the regular, non-hidden files in a folder,
 // not entering packages inside it.
@@ -72,7 +63,7 @@ qint64 packageFolderSize(const QString& folder);
 struct Report
 {
     QList<MiscFileItem> items; // sorted: larger first, equal sizes by name
-    QString message;
+    QString message;           // miscFileTexts(category).resultMessage(items.size())
 };
 
 // How the scan walks: hidden entries skipped, packages not entered.

@@ -61,8 +61,9 @@ void walkAndFinish(const QString& home, int threads, const std::vector<std::uniq
 
 } // namespace
 
-SharedHomeWalk::SharedHomeWalk(QString home)
-    : m_home(std::move(home)), m_threads(Walker::threadCount(MiscFileEngine::walkOptions()))
+SharedHomeWalk::SharedHomeWalk(QString home, std::shared_ptr<WalkProgress> progress)
+    : m_home(std::move(home)), m_threads(Walker::threadCount(MiscFileEngine::walkOptions())),
+      m_progress(std::move(progress))
 {}
 
 SharedHomeWalk::~SharedHomeWalk()

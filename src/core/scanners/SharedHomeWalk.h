@@ -24,7 +24,8 @@ namespace Sweepora::Core {
 class SharedHomeWalk
 {
 public:
-    explicit SharedHomeWalk(QString home);
+    // `progress`: the walk's counters and cancel, where the caller keeps them.
+    explicit SharedHomeWalk(QString home, std::shared_ptr<WalkProgress> progress = std::make_shared<WalkProgress>());
     // Starts the walk when start() was not called, so no future is left without a result.
     ~SharedHomeWalk();
     SharedHomeWalk(const SharedHomeWalk&) = delete;
@@ -51,7 +52,7 @@ private:
     int m_threads;
     std::vector<std::unique_ptr<Scan>> m_scans;
     bool m_started = false;
-    std::shared_ptr<WalkProgress> m_progress = std::make_shared<WalkProgress>();
+    std::shared_ptr<WalkProgress> m_progress;
 };
 
 } // namespace Sweepora::Core

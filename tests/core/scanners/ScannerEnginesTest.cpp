@@ -602,7 +602,7 @@ TEST_F(SharedWalk, EachScanGetsWhatItFindsAloneAgeRulesStayPerScanAndAnUnstarted
         const MiscFileEngine::Report alone = MiscFileEngine::findFiles(home(), category, noAgeRule);
         const MiscFileEngine::Report shared = future.result();
         EXPECT_FALSE(alone.items.isEmpty()) << "the tree has something for every scan";
-        EXPECT_EQ(withSizes(shared.items), withSizes(alone.items)) << MiscFileEngine::noun(category).toStdString();
+        EXPECT_EQ(withSizes(shared.items), withSizes(alone.items)) << static_cast<int>(category);
         EXPECT_EQ(shared.message, alone.message);
     }
     EXPECT_EQ(relative(empty.result().items), (QStringList{u"nested/deeper/two"_s, u"empty/one"_s}));

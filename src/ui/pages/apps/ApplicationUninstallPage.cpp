@@ -352,7 +352,7 @@ void ApplicationUninstallPage::fillPanel()
     const bool bundle = m_detail->kind == Core::ApplicationKind::bundle;
     m_panelNote->setVisible(!bundle);
     if (!bundle)
-        m_panelNote->setText(Core::ApplicationUninstallEngine::confirmationText(
+        m_panelNote->setText(Core::ApplicationUninstallModel::confirmationText(
                                  *m_detail, Core::ApplicationUninstallModel::flatpakProgram())
                                  .section(QLatin1Char('\n'), 0, 0));
     switch (m_detail->removal) {
@@ -382,7 +382,7 @@ void ApplicationUninstallPage::requestUninstall()
     m_pending = m_detail;
     const QString text = m_detail->kind == Core::ApplicationKind::bundle
                              ? QStringLiteral("应用本体和列出的关联文件将移到废纸篓。")
-                             : Core::ApplicationUninstallEngine::confirmationText(
+                             : Core::ApplicationUninstallModel::confirmationText(
                                    *m_detail, Core::ApplicationUninstallModel::flatpakProgram());
     m_confirmation =
         new QMessageBox(QMessageBox::Warning, QStringLiteral("卸载应用？"), text, QMessageBox::NoButton, this);

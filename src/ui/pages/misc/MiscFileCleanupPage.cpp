@@ -3,6 +3,7 @@
 
 #include "platform/Clock.h"
 #include "scanners/MiscFileCleanupViewModel.h"
+#include "scanners/MiscFileTexts.h"
 #include "ui/components/CleanRunBar.h"
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
@@ -11,6 +12,8 @@
 #include "ui/components/PathItemModel.h"
 #include "ui/components/SelectAllBar.h"
 #include "util/ByteCount.h"
+#include "util/FileKind.h"
+#include "util/NameOrder.h"
 #include "util/ViewModelSupport.h"
 
 #include <QStackedLayout>
@@ -81,7 +84,8 @@ void MiscFileCleanupPage::refreshRows()
     rows.reserve(shown.size());
     for (const qsizetype i : shown) {
         const Core::MiscFileItem& item = m_model.files()[i];
-        rows.append({item.path, item.size, item.selected, Engine::symbolFor(item.path),
+        rows.append({item.path, item.size, item.selected,
+                     Core::symbolForKind(Core::fileKindOf(Core::lastPathComponent(item.path))),
                      Engine::creationText(item.creationDate) + QStringLiteral(" · ") +
                          Engine::ageText(item.creationDate, now)});
     }
@@ -103,8 +107,9 @@ void MiscFileCleanupPage::refresh()
     m_placeholder->setBusy(busy);
     m_placeholder->setSymbol(state == ScanState::scanned ? QStringLiteral("checkmark.circle")
                                                          : QStringLiteral("archivebox"));
-    m_placeholder->setTitle(ready ? Engine::readyTitle(category) : m_model.message());
-    m_placeholder->setSubtitle(ready ? Engine::readySubtitle(category) : QStringLiteral("支持重新扫描个人文件夹"));
+    const Core::MiscFileTexts& texts = Core::miscFileTexts(category);
+    m_placeholder->setTitle(ready ? texts.readyTitle() : m_model.message());
+    m_placeholder->setSubtitle(ready ? texts.readySubtitle : QStringLiteral("支持重新扫描个人文件夹"));
     if (needsGrant)
         m_placeholder->setSubtitle(QStringLiteral("授权后即可扫描个人文件夹"));
     if (state == ScanState::scanning)
@@ -122,8 +127,7 @@ void MiscFileCleanupPage::refresh()
         m_button->setContent(QStringLiteral("删除 ") + Core::formattedByteCount(m_model.selectedSize()),
                              QStringLiteral("trash"), QStringLiteral("长按可全选或取消全选"));
     else
-        m_button->setContent(QStringLiteral("开始扫描"), QStringLiteral("magnifyingglass"),
-                             QStringLiteral("扫描") + Engine::noun(category));
+        m_button->setContent(QStringLiteral("开始扫描"), QStringLiteral("magnifyingglass"), texts.readyTitle());
     m_button->setEnabled(!cleanable || ticked > 0);
     m_button->setVisible(!busy);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scanners/QuickCleanupViewModel.h"
+#include "quick/QuickCleanupViewModel.h"
 
 #include <QPushButton>
 #include <QWidget>

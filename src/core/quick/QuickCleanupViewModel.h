@@ -1,5 +1,8 @@
 #pragma once
 
+#include "quick/QuickScan.h"
+
+#include <QFuture>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -32,10 +35,9 @@ struct QuickCleanupCard
     bool isBusy() const { return status == Status::preparing || status == Status::scanning; }
 };
 
-// The quick cleanup: starts six scanners with one call and summarises each on a card. It holds
-// no results: the six view models are the window's long-lived ones, shown on their own
-// sections too, so a clean there changes the card here. The four scans of the whole home
-// folder (miscellaneous files, archives, installers, empty folders) share one walk.
+// The quick cleanup: runs the six scans as one quick scan and summarises each on a card. It holds
+// no results: each scan's result goes to its view model, one of the window's long-lived ones
+// shown on their own sections too, so a clean there changes the card here.
 class QuickCleanupViewModel : public QObject
 {
     Q_OBJECT
@@ -85,6 +87,7 @@ private:
     Models m_models;
     bool m_hasStarted = false;
     bool m_awaitingAuthorization = false;
+    QFuture<QuickScan::Report> m_scan; // the last quick scan started here
 };
 
 } // namespace Sweepora::Core

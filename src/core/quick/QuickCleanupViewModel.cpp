@@ -1,11 +1,13 @@
-#include "scanners/QuickCleanupViewModel.h"
+#include "quick/QuickCleanupViewModel.h"
 
 #include "access/AccessManager.h"
 #include "apps/ApplicationCleanupViewModel.h"
+#include "platform/Clock.h"
+#include "platform/Jobs.h"
+#include "quick/QuickScan.h"
 #include "rules/CleanupViewModel.h"
 #include "scanners/EmptyFolderCleanupViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
-#include "scanners/SharedHomeWalk.h"
 #include "sections/SectionTable.h"
 #include "util/ByteCount.h"
 
@@ -197,16 +199,18 @@ void QuickCleanupViewModel::startScans()
 {
     m_hasStarted = true;
     emit changed();
-    m_models.taskModel->startScan();
-    m_models.applicationModel->startScan();
-    // The four scans of the whole home folder join one walk; each model that refuses (busy)
-    // simply adds nothing to it.
-    SharedHomeWalk walk(AccessManager::homeDirectoryURL().path());
-    m_models.miscModel->startScan(&walk);
-    m_models.archiveModel->startScan(&walk);
-    m_models.installerModel->startScan(&walk);
-    m_models.emptyFolderModel->startScan(&walk);
-    walk.start();
+    // Fixed here, on the GUI thread, so the whole scan counts from one moment.
+    QuickScan::Options options{.home = AccessManager::homeDirectoryURL().path(),
+                               .cutoff = MiscFileEngine::cutoffFor(Clock::now())};
+    // Each model shows its part as its own scan and gets its result back as soon as that part is
+    // done; a model that refuses (busy) simply adds nothing.
+    m_models.taskModel->joinQuickScan(options);
+    m_models.applicationModel->joinQuickScan(options);
+    m_models.miscModel->joinQuickScan(options);
+    m_models.archiveModel->joinQuickScan(options);
+    m_models.installerModel->joinQuickScan(options);
+    m_models.emptyFolderModel->joinQuickScan(options);
+    m_scan = runJob([options] { return QuickScan::run(options); });
 }
 
 } // namespace Sweepora::Core
