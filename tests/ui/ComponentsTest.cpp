@@ -2,47 +2,34 @@
 #include "PageTest.h"
 #include "platform/PathBytes.h"
 #include "platform/Sandbox.h"
-#include "support/ModelChecks.h"
-#include "support/Screenshots.h"
-#include "support/TreeBuilder.h"
 #include "ui/components/AppIcon.h"
 #include "ui/components/CleanupRow.h"
 #include "ui/components/EmptyState.h"
 #include "ui/components/FileDialogFolderPicker.h"
-#include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/ImmediateLongPress.h"
 #include "ui/components/ScanFileModel.h"
 #include "ui/components/ScanFilePanel.h"
 #include "ui/components/ScanProgressCard.h"
 #include "ui/style/Symbols.h"
-#include "ui/style/Theme.h"
 #include "ui/style/Translations.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLocale>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 using namespace Sweepora;
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
 using namespace Qt::StringLiterals;
-
 using namespace Sweepora::Ui;
 
 namespace {
@@ -55,14 +42,8 @@ QString labelText(QWidget& parent, const char* name)
 
 CleanupResult result(const QString& name, qint64 size, const QStringList& files)
 {
-    CleanupResult r;
-    r.rule.name = name;
-    r.rule.packName = u"com.example.none"_s;
-    r.rule.description = u"浏览器缓存与临时文件"_s;
-    r.id = r.rule.ruleKey();
-    r.size = size;
-    r.files = files;
-    return r;
+    const CleanupRule rule{true, name, {}, 0, u"com.example.none"_s, u"浏览器缓存与临时文件"_s};
+    return {rule.ruleKey(), rule, {}, files, {}, {}, size};
 }
 
 // How much of an image is drawn (not transparent).
@@ -129,8 +110,8 @@ TEST_F(Components, EverySymbolDrawsSomethingInThePalettesColourAndQtsOwnTextsSpe
     ASSERT_TRUE(Sweepora::Ui::installChinese(*qApp)) << "Qt's Chinese translation is installed by scripts/setup";
     QMessageBox box;
     box.setStandardButtons(QMessageBox::Cancel | QMessageBox::Ok);
-    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
-    EXPECT_EQ(QLocale().toString(QDate(2026, 12, 7), QLocale::LongFormat), QStringLiteral("2026年12月7日星期一"));
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), u"取消"_s);
+    EXPECT_EQ(QLocale().toString(QDate(2026, 12, 7), QLocale::LongFormat), u"2026年12月7日星期一"_s);
 }
 
 TEST_F(Components, EmptyStateSymbolFollowsTheScanStateAppIconsFallBackAndTheProgressCardPercentIsTruncated)
@@ -216,14 +197,9 @@ TEST_F(Components, CleanupRowAsksForToggleOrInspectionAndTheFilePanelListsTheSiz
     Sweepora::Test::TreeBuilder tree(home.path());
     const QString big = tree.file(u"Library/Caches/com.example/data 1.bin"_s, 2500);
     // A name that is not UTF-8 shows its size like any other.
-    const QByteArray latin1 = QFile::encodeName(tree.path(u"Library/Caches/com.example"_s)) + "/caf\xe9.tmp";
-    const int fd = ::open(latin1.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::write(fd, "0123456789", 10), 10);
-    ::close(fd);
-    Sweepora::Core::Sandbox::openScope(home.path());
-
-    const QString oddPath = Sweepora::Core::pathFromBytes(latin1);
+    const QString oddPath =
+        pathFromBytes(QByteArray::fromStdString(tree.fileBytes("Library/Caches/com.example/caf\xe9.tmp", 10)));
+    Sandbox::openScope(home.path());
     CleanupResult scanned =
         result(u"Example"_s, 2510, {big, oddPath, tree.path(u"Library/Caches/com.example/gone.tmp"_s)});
     for (const QString& file : scanned.files)
@@ -433,10 +409,7 @@ TEST_F(FolderPickerTest, CancelledDialogAnswersNothingAndAChosenFolderComesBackO
     std::optional<Core::FolderUrl> answer;
     QWidget window;
     Ui::FileDialogFolderPicker picker{&window};
-    Core::FolderPickerRequest request;
-    request.title = u"选择个人文件夹"_s;
-    request.message = u"请选择你的个人文件夹，以便扫描缓存"_s;
-    request.prompt = u"授权"_s;
+    Core::FolderPickerRequest request{u"选择个人文件夹"_s, u"请选择你的个人文件夹，以便扫描缓存"_s, u"授权"_s, {}};
     // Asks for a folder and returns the dialog that came up.
     const auto ask = [&](const QString& start) -> QFileDialog* {
         request.directory = start;

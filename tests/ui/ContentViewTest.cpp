@@ -3,7 +3,6 @@
 #include "platform/Settings.h"
 #include "rules/CleanupViewModel.h"
 #include "sections/SectionTable.h"
-#include "support/Screenshots.h"
 #include "ui/components/EmptyState.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/pages/rules/TaskCleanPage.h"
@@ -13,10 +12,11 @@
 
 using namespace Sweepora;
 using namespace Sweepora::Test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kInvalidLaunch = QStringLiteral("[AccessManager] App 启动，授权文件夹：无，授权状态：无效");
+const QString kInvalidLaunch = u"[AccessManager] App 启动，授权文件夹：无，授权状态：无效"_s;
 
 QPushButton* promptButton(QMessageBox* box, const char* name)
 {
@@ -35,8 +35,8 @@ TEST_F(ContentViewTest, ALaunchWithoutAGrantAsksOnceLaterLeavesTheWindowUsableAn
     QMessageBox* box = content->authorizationPrompt();
     EXPECT_TRUE(box->isVisible());
     EXPECT_EQ(box->objectName(), Ui::ContentView::kAuthorizationPromptName);
-    Screenshots::save(&content->window(), QStringLiteral("window-authorization-prompt"));
-    Screenshots::save(box, QStringLiteral("authorization-prompt"));
+    Screenshots::save(&content->window(), u"window-authorization-prompt"_s);
+    Screenshots::save(box, u"authorization-prompt"_s);
 
     promptButton(box, "laterButton")->click();
     ASSERT_TRUE(waitUntil([&] { return content->authorizationPrompt() == nullptr; }));
@@ -50,7 +50,7 @@ TEST_F(ContentViewTest, ALaunchWithoutAGrantAsksOnceLaterLeavesTheWindowUsableAn
     EXPECT_EQ(content->authorizationPrompt(), nullptr);
 
     // The window stays usable; the rule scanner reports the missing grant itself.
-    content->window().setSelectedSection(QStringLiteral("常规清理"));
+    content->window().setSelectedSection(u"常规清理"_s);
     auto* page = qobject_cast<Ui::TaskCleanPage*>(content->window().currentPage());
     ASSERT_NE(page, nullptr);
     QTest::mouseClick(page->actionButton(), Qt::LeftButton);
@@ -78,7 +78,6 @@ TEST_F(ContentViewTest, ALaunchWithoutAGrantAsksOnceLaterLeavesTheWindowUsableAn
 
     // Every section the user can reach has its own page.
     for (const Core::Section& s : Core::sections()) {
-
         const QWidget* page = content->window().page(s.id);
         EXPECT_EQ(page != nullptr && !page->property("placeholder").toBool(),
                   s.inSidebar || s.key == Core::SectionKey::fileSearch)

@@ -1,7 +1,6 @@
 #include "ui/pages/dupes/DuplicateFilePage.h"
 #include "PageTest.h"
 #include "scanners/DuplicateFileViewModel.h"
-#include "support/Screenshots.h"
 #include "support/TrashFakes.h"
 #include "trash/Trash.h"
 #include "ui/components/FloatingActionButton.h"
@@ -11,7 +10,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QTest>
 #include <QTreeWidget>
 
 using namespace Sweepora::Core;
@@ -39,8 +37,7 @@ TEST_F(DuplicatePage, ScansWithProgressFiltersKeepsAChosenCopyAndCleansTheTicked
     EXPECT_EQ(page.placeholder()->title(), u"查找重复文件"_s);
     Screenshots::save(&page, u"duplicates-ready"_s);
 
-    QTest::mouseClick(page.actionButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::scanned; }, 20000));
+    ASSERT_TRUE(clickAndWait(page.actionButton(), page.model()));
     QTreeWidget* tree = page.tree();
     ASSERT_EQ(tree->topLevelItemCount(), 2);
     QTreeWidgetItem* photos = tree->topLevelItem(0);
@@ -54,7 +51,6 @@ TEST_F(DuplicatePage, ScansWithProgressFiltersKeepsAChosenCopyAndCleansTheTicked
     EXPECT_EQ(page.actionButton()->text(), u"删除 5.5 MB"_s);
     Screenshots::save(&page, u"duplicates-scanned"_s);
 
-    // Videos only, then everything again.
     page.kindFilter()->setCurrentIndex(page.kindFilter()->findText(u"视频"_s));
     emit page.kindFilter()->activated(page.kindFilter()->currentIndex());
     ASSERT_EQ(tree->topLevelItemCount(), 1);
@@ -77,12 +73,10 @@ TEST_F(DuplicatePage, ScansWithProgressFiltersKeepsAChosenCopyAndCleansTheTicked
     EXPECT_EQ(tree->topLevelItem(0)->child(0)->toolTip(1), photoCopy);
     Screenshots::save(&page, u"duplicates-reference"_s);
 
-    QTest::mouseClick(page.actionButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::scanned; }, 20000));
+    ASSERT_TRUE(clickAndWait(page.actionButton(), page.model()));
     EXPECT_EQ(QSet<QString>(trash->requests().cbegin(), trash->requests().cend()), (QSet<QString>{photo}));
     Screenshots::save(&page, u"duplicates-cleaned"_s);
 
-    // Progress counts files and bytes.
     EXPECT_EQ(DuplicateFilePage::progressText(0, 0, 0, 0), u"正在查找大小相同的文件…"_s);
     EXPECT_EQ(DuplicateFilePage::progressText(3, 10, 1'500'000, 20'000'000), u"已校验 3 / 10 个文件，1.5 MB / 20 MB"_s);
 }

@@ -3,7 +3,6 @@
 #include "PageTest.h"
 #include "scanners/FileSearchViewModel.h"
 #include "sections/SectionTable.h"
-#include "support/Screenshots.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/ImmediateLongPress.h"
 #include "ui/components/PlaceholderView.h"
@@ -16,12 +15,11 @@
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QSignalSpy>
-#include <QTest>
 #include <QToolButton>
 
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
+using namespace Qt::StringLiterals;
 using namespace Sweepora::Ui;
 
 using FileSearchPageTest = Themed<>;
@@ -29,9 +27,9 @@ using FileSearchPageTest = Themed<>;
 TEST_F(FileSearchPageTest, TheTitleBarDrivesASearchThePageCleansSortsFiltersAndTicksWhatIsShownAndASearchCanBeCancelled)
 {
     grantHome();
-    const QString big = m_tree->file(QStringLiteral("Documents/annual-report.pdf"), 60'000);
-    m_tree->file(QStringLiteral("REPORTS.txt"), 2'000);
-    m_tree->file(QStringLiteral("r-e-p-o-r-t.txt"), 2'000);
+    const QString big = m_tree->file(u"Documents/annual-report.pdf"_s, 60'000);
+    m_tree->file(u"REPORTS.txt"_s, 2'000);
+    m_tree->file(u"r-e-p-o-r-t.txt"_s, 2'000);
     ContentView content;
     MainWindow& window = content.window();
     showAt(window, 1000, 680);
@@ -44,59 +42,58 @@ TEST_F(FileSearchPageTest, TheTitleBarDrivesASearchThePageCleansSortsFiltersAndT
     const auto checker = checkModel(page->list()->model());
 
     TitlebarFileSearch* search = window.searchField();
-    auto* field = search->findChild<QLineEdit*>(QStringLiteral("titlebarSearchField"));
-    auto* toggle = search->findChild<QToolButton*>(QStringLiteral("titlebarSearchButton"));
+    auto* field = search->findChild<QLineEdit*>(u"titlebarSearchField"_s);
+    auto* toggle = search->findChild<QToolButton*>(u"titlebarSearchButton"_s);
     QTest::mouseClick(toggle, Qt::LeftButton);
     ASSERT_TRUE(waitUntil([&] { return field->hasFocus(); }));
-    QTest::keyClicks(field, QStringLiteral(" Report "));
-    Screenshots::save(&window, QStringLiteral("file-search-typing"));
+    QTest::keyClicks(field, u" Report "_s);
+    Screenshots::save(&window, u"file-search-typing"_s);
     QTest::keyClick(field, Qt::Key_Return);
     EXPECT_EQ(window.currentPage(), page);
-    EXPECT_EQ(model.currentQuery(), QStringLiteral("Report"));
+    EXPECT_EQ(model.currentQuery(), u"Report"_s);
     EXPECT_TRUE(page->placeholder()->isBusy());
-    Screenshots::save(&window, QStringLiteral("file-search-searching"));
+    Screenshots::save(&window, u"file-search-searching"_s);
     ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned; }, 10000));
 
     FloatingActionButton* button = page->actionButton();
     ASSERT_TRUE(page->list()->isVisible());
     ASSERT_EQ(page->list()->model()->rowCount(), 2);
     EXPECT_TRUE(button->isVisible());
-    EXPECT_EQ(button->text(), QStringLiteral("删除 0 KB"));
+    EXPECT_EQ(button->text(), u"删除 0 KB"_s);
 
     clickCheckbox(page->list(), 0);
     ASSERT_TRUE(model.results()[0].selected);
-    EXPECT_EQ(button->text(), QStringLiteral("删除 ") + formattedByteCount(model.results()[0].size));
+    EXPECT_EQ(button->text(), u"删除 "_s + formattedByteCount(model.results()[0].size));
 
     longPress(button, [&] { return button->longPress()->didTrigger(); });
     EXPECT_EQ(model.state(), ScanState::scanned); // the release cleaned nothing
     EXPECT_EQ(model.selectedSize(), model.results()[0].size + model.results()[1].size);
-    Screenshots::save(&window, QStringLiteral("file-search-searched"));
+    Screenshots::save(&window, u"file-search-searched"_s);
 
-    QTest::mouseClick(button, Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned; }, 10000));
+    ASSERT_TRUE(clickAndWait(button, model));
     EXPECT_FALSE(QFileInfo::exists(big));
     EXPECT_EQ(window.selectedSection(), sectionId(SectionKey::fileSearch)); // hiding the button moved no focus
     EXPECT_TRUE(page->placeholder()->isVisible());
-    EXPECT_EQ(page->placeholder()->symbolName(), QStringLiteral("doc.text.magnifyingglass"));
+    EXPECT_EQ(page->placeholder()->symbolName(), u"doc.text.magnifyingglass"_s);
     EXPECT_EQ(page->placeholder()->title(), model.message());
     EXPECT_FALSE(button->isVisible());
-    Screenshots::save(&window, QStringLiteral("file-search-cleaned"));
+    Screenshots::save(&window, u"file-search-cleaned"_s);
 
     // The hits sort and filter by name; 全选 ticks the hits shown, and a filter that hides every
     // row after the clean keeps the list and its field on screen.
-    m_tree->file(QStringLiteral("Documents/annual-report.pdf"), 60'000);
-    m_tree->file(QStringLiteral("Xreport.md"), 30'000);
-    m_tree->file(QStringLiteral("REPORTS.txt"), 2'000);
+    m_tree->file(u"Documents/annual-report.pdf"_s, 60'000);
+    m_tree->file(u"Xreport.md"_s, 30'000);
+    m_tree->file(u"REPORTS.txt"_s, 2'000);
     window.resize(MainWindow::kMinimumSize);
     window.setSelectedSection(sectionId(SectionKey::fileSearch));
-    model.search(QStringLiteral("report"));
+    model.search(u"report"_s);
     ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned; }, 10000));
     const auto names = [&] { return shownNames(page->list()->model(), FileItemRole::Path); };
-    EXPECT_EQ(names(), QStringLiteral("annual-report.pdf,Xreport.md,REPORTS.txt"));
+    EXPECT_EQ(names(), u"annual-report.pdf,Xreport.md,REPORTS.txt"_s);
     chooseSort(page->arrangeControls(), "按名称");
-    EXPECT_EQ(names(), QStringLiteral("annual-report.pdf,REPORTS.txt,Xreport.md"));
+    EXPECT_EQ(names(), u"annual-report.pdf,REPORTS.txt,Xreport.md"_s);
     typeFilter(page->arrangeControls(), "X");
-    EXPECT_EQ(names(), QStringLiteral("REPORTS.txt,Xreport.md"));
+    EXPECT_EQ(names(), u"REPORTS.txt,Xreport.md"_s);
     QSignalSpy resets(page->list()->model(), &QAbstractItemModel::modelReset);
     QTest::mouseClick(page->selectAllBar()->box(), Qt::LeftButton);
     EXPECT_EQ(model.selectedSize(), model.results()[1].size + model.results()[2].size);
@@ -105,23 +102,21 @@ TEST_F(FileSearchPageTest, TheTitleBarDrivesASearchThePageCleansSortsFiltersAndT
     EXPECT_EQ(resets.count(), 0);
     for (int row = 0; row < 2; ++row)
         EXPECT_EQ(page->list()->model()->index(row, 0).data(Qt::CheckStateRole), Qt::Checked);
-    Screenshots::save(&window, QStringLiteral("file-search-filtered"));
+    Screenshots::save(&window, u"file-search-filtered"_s);
 
-    QTest::mouseClick(page->actionButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned; }, 10000));
+    ASSERT_TRUE(clickAndWait(page->actionButton(), model));
     EXPECT_EQ(names(), QString());
     EXPECT_TRUE(page->list()->isVisible());
-    EXPECT_EQ(page->arrangeControls()->filterField()->text(), QStringLiteral("X"));
+    EXPECT_EQ(page->arrangeControls()->filterField()->text(), u"X"_s);
 
     // A search shows what it walked and can be cancelled.
     for (int i = 0; i < 200; ++i)
-        m_tree->file(QStringLiteral("deep/%1/report.txt").arg(i), 10);
-    model.search(QStringLiteral("report"));
+        m_tree->file(u"deep/%1/report.txt"_s.arg(i), 10);
+    model.search(u"report"_s);
     ASSERT_EQ(model.state(), ScanState::scanning);
-    EXPECT_TRUE(page->placeholder()->subtitle().startsWith(QStringLiteral("已检查 ")));
+    EXPECT_TRUE(page->placeholder()->subtitle().startsWith(u"已检查 "_s));
     ASSERT_TRUE(page->placeholder()->cancelButton()->isVisible());
-    QTest::mouseClick(page->placeholder()->cancelButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return model.state() == ScanState::scanned; }, 5000));
-    EXPECT_TRUE(model.message().startsWith(QStringLiteral("搜索已取消"))) << model.message().toStdString();
+    ASSERT_TRUE(clickAndWait(page->placeholder()->cancelButton(), model, 5000));
+    EXPECT_TRUE(model.message().startsWith(u"搜索已取消"_s)) << model.message().toStdString();
     EXPECT_FALSE(page->placeholder()->cancelButton()->isVisible());
 }

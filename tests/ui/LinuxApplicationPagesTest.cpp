@@ -4,15 +4,12 @@
 #include "apps/ApplicationUninstallModel.h"
 #include "apps/LeftoverViewModel.h"
 #include "support/LinuxApplicationFixture.h"
-#include "support/Screenshots.h"
 #include "ui/pages/apps/ApplicationCleanupPage.h"
 #include "ui/pages/apps/ApplicationUninstallPage.h"
 
-#include <QAbstractButton>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 
 using namespace Sweepora::Core;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/services/OnlineTestSupport.h"
+#include "support/Screenshots.h"
 #include "ui/style/Theme.h"
 
 #include <QApplication>

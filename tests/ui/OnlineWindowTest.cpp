@@ -6,7 +6,6 @@
 #include "services/RuleEditorViewModel.h"
 #include "services/RuleWorkshopViewModel.h"
 #include "services/UpdateChecker.h"
-#include "support/Screenshots.h"
 #include "ui/pages/about/AppUpdateSheet.h"
 #include "ui/pages/account/CenteredCodeField.h"
 #include "ui/pages/account/LoginSheet.h"

@@ -2,8 +2,10 @@
 
 #include "support/HomeFixture.h"
 #include "support/ModelChecks.h"
+#include "support/Screenshots.h"
 #include "ui/components/FileItemList.h"
 #include "ui/style/Theme.h"
+#include "util/ScanState.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -48,6 +50,13 @@ inline void clickCheckbox(Ui::FileItemList* list, int row)
 {
     const QRect rect = list->visualRect(list->model()->index(row, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->fileDelegate()->checkboxRect(rect).center());
+}
+
+// Clicks `button` and waits until the job it started has run and `model` is back to its results.
+template <class Model> bool clickAndWait(QAbstractButton* button, const Model& model, int ms = 20000)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+    return waitUntil([&] { return model.state() == Core::ScanState::scanned; }, ms);
 }
 
 // Holds the button until `done` (past the long-press duration), then lets go.

@@ -5,7 +5,6 @@
 #include "rules/CleanupViewModel.h"
 #include "scanners/EmptyFolderCleanupViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
-#include "support/Screenshots.h"
 #include "support/TrashFakes.h"
 #include "trash/Trash.h"
 
@@ -13,38 +12,39 @@
 
 using namespace Sweepora;
 using namespace Sweepora::Test;
+using namespace Qt::StringLiterals;
 using Ui::QuickCleanupPage;
 
 using QuickCleanupPageTest = WindowFixture;
 
 TEST_F(QuickCleanupPageTest, StartScanFollowTheCardsOpenASectionAndACancelStopsEveryScan)
 {
-    tree->file(QStringLiteral("Library/Logs/app.log"), 3000);
-    tree->file(QStringLiteral("Downloads/old.zip"), 4000);
-    tree->folder(QStringLiteral("Documents/empty"));
-    tree->folder(QStringLiteral("Pictures/also-empty"));
+    tree->file(u"Library/Logs/app.log"_s, 3000);
+    tree->file(u"Downloads/old.zip"_s, 4000);
+    tree->folder(u"Documents/empty"_s);
+    tree->folder(u"Pictures/also-empty"_s);
     // Granted at the first launch, so the window shows no alert.
     m_picker->answerWith(home());
     bool granted = false;
     Core::AccessManager::requestHomeAuthorization([&](bool ok) { granted = ok; });
     ASSERT_TRUE(granted);
     launch();
-    EXPECT_EQ(content->window().selectedSection(), QStringLiteral("快速清理"));
-    auto* quick = qobject_cast<QuickCleanupPage*>(content->window().page(QStringLiteral("快速清理")));
+    EXPECT_EQ(content->window().selectedSection(), u"快速清理"_s);
+    auto* quick = qobject_cast<QuickCleanupPage*>(content->window().page(u"快速清理"_s));
     ASSERT_NE(quick, nullptr);
     EXPECT_EQ(content->window().currentPage(), quick);
     QPushButton* start = quick->startButton();
     EXPECT_TRUE(start->isEnabled());
     for (int i = 0; i < 6; ++i)
         EXPECT_FALSE(quick->card(i)->figuresShown()); // no figures before any activity
-    Screenshots::save(&content->window(), QStringLiteral("quick-cleanup-ready"));
+    Screenshots::save(&content->window(), u"quick-cleanup-ready"_s);
 
     start->click();
     // All six started at once; the button counts the finished ones and refuses a second press.
     EXPECT_FALSE(start->isEnabled());
     EXPECT_EQ(start->text(), quick->model().startButtonText());
     EXPECT_TRUE(quick->card(2)->spinnerShown());
-    Screenshots::save(&content->window(), QStringLiteral("quick-cleanup-scanning"));
+    Screenshots::save(&content->window(), u"quick-cleanup-scanning"_s);
 
     ASSERT_TRUE(waitUntil([&] { return start->isEnabled(); }, 20000));
     ASSERT_TRUE(waitUntil([&] { return quick->card(5)->figuresShown(); }));
@@ -52,25 +52,25 @@ TEST_F(QuickCleanupPageTest, StartScanFollowTheCardsOpenASectionAndACancelStopsE
         EXPECT_TRUE(quick->card(i)->arrowShown());
         EXPECT_FALSE(quick->card(i)->spinnerShown());
     }
-    Screenshots::save(&content->window(), QStringLiteral("quick-cleanup-done"));
+    Screenshots::save(&content->window(), u"quick-cleanup-done"_s);
 
     // A card opens its section; a clean there shows on the card without touching this page.
     auto trash = std::make_shared<RecordingTrash>();
     Core::Trash::setCurrent(trash);
     quick->card(5)->click();
-    EXPECT_EQ(content->window().selectedSection(), QStringLiteral("空文件夹清理"));
+    EXPECT_EQ(content->window().selectedSection(), u"空文件夹清理"_s);
     Core::EmptyFolderCleanupViewModel& empty = content->emptyFolderCleanupModel();
     empty.toggleSelection(empty.folders().first().path);
     empty.clean();
-    ASSERT_TRUE(waitUntil([&] { return quick->card(5)->figureText() == QStringLiteral("1 个文件夹"); }));
+    ASSERT_TRUE(waitUntil([&] { return quick->card(5)->figureText() == u"1 个文件夹"_s; }));
 
     // Leaving and coming back keeps the figures: the models have left their ready state.
-    content->window().setSelectedSection(QStringLiteral("快速清理"));
+    content->window().setSelectedSection(u"快速清理"_s);
     EXPECT_TRUE(quick->card(0)->figuresShown());
 
     // A cancel stops every scan and each says so.
     for (int i = 0; i < 200; ++i)
-        tree->file(QStringLiteral("deep/%1/run.log").arg(i), 10);
+        tree->file(u"deep/%1/run.log"_s.arg(i), 10);
     EXPECT_FALSE(quick->cancelButton()->isVisible());
     quick->startButton()->click();
     ASSERT_TRUE(quick->cancelButton()->isVisible());
@@ -80,5 +80,5 @@ TEST_F(QuickCleanupPageTest, StartScanFollowTheCardsOpenASectionAndACancelStopsE
     for (const QString& message :
          QStringList{content->taskCleanModel().message(), content->applicationCleanupModel().message(),
                      content->miscFileModel().message(), content->emptyFolderCleanupModel().message()})
-        EXPECT_TRUE(message.startsWith(QStringLiteral("扫描已取消"))) << message.toStdString();
+        EXPECT_TRUE(message.startsWith(u"扫描已取消"_s)) << message.toStdString();
 }

@@ -3,7 +3,6 @@
 #include "services/RuleEditorViewModel.h"
 #include "services/RuleWorkshopViewModel.h"
 #include "services/RulesPageViewModel.h"
-#include "support/Screenshots.h"
 #include "support/ScriptedFolderPicker.h"
 #include "trash/ProtectedPlaces.h"
 #include "trash/ProtectedPlacesViewModel.h"

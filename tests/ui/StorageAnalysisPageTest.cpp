@@ -2,7 +2,6 @@
 #include "ListArrangeSteps.h"
 #include "PageTest.h"
 #include "scanners/StorageAnalysisModel.h"
-#include "support/Screenshots.h"
 #include "support/TrashFakes.h"
 #include "trash/Trash.h"
 #include "ui/components/FloatingActionButton.h"
@@ -16,15 +15,13 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListView>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
 #include <QToolButton>
 
 using namespace Sweepora;
 using namespace Sweepora::Test;
+using namespace Qt::StringLiterals;
 using Core::StorageAnalysisModel;
 
 namespace {
@@ -35,19 +32,13 @@ protected:
     void SetUp() override
     {
         Themed::SetUp();
-        m_tree->file(QStringLiteral("Movies/trip.mov"), 400000);
-        m_tree->file(QStringLiteral("Movies/.thumbs/t1"), 20000);
-        m_tree->file(QStringLiteral("Documents/report.pdf"), 120000);
-        m_tree->file(QStringLiteral("notes.txt"), 9000);
+        m_tree->file(u"Movies/trip.mov"_s, 400000);
+        m_tree->file(u"Movies/.thumbs/t1"_s, 20000);
+        m_tree->file(u"Documents/report.pdf"_s, 120000);
+        m_tree->file(u"notes.txt"_s, 9000);
         grantHome();
         // After the layout: the page starts at the home folder it names.
         m_page = std::make_unique<Ui::StorageAnalysisPage>();
-    }
-
-    void TearDown() override
-    {
-        m_page.reset();
-        HomeFixture::TearDown();
     }
 
     Ui::StorageAnalysisPage& page() const { return *m_page; }
@@ -63,7 +54,7 @@ protected:
 
     bool waitForListing() const
     {
-        return waitUntil([&] { return !page().model().isScanning(); }, 10000);
+        return waitUntil([&] { return !page().model().isScanning(); });
     }
 
     int rowOf(const QString& name) const
@@ -94,78 +85,75 @@ TEST_F(StorageAnalysisPageTest, ListsEntersGoesUpAndDeletes)
     showAt(page(), 760, 560);
     EXPECT_EQ(child<QLabel>("pathLabel")->text(), home());
     EXPECT_EQ(page().list()->model()->rowCount(), 0);
-    Screenshots::save(&page(), QStringLiteral("storage-1-start"));
+    Screenshots::save(&page(), u"storage-1-start"_s);
 
     QTest::mouseClick(child<QPushButton>("refreshButton"), Qt::LeftButton);
     EXPECT_FALSE(child<QPushButton>("refreshButton")->isEnabled());
-    Screenshots::save(&page(), QStringLiteral("storage-2-computing"));
+    Screenshots::save(&page(), u"storage-2-computing"_s);
     ASSERT_TRUE(waitForListing());
     const QAbstractItemModel* rows = page().list()->model();
-    ASSERT_EQ(rows->rowCount(), 3);
-    EXPECT_EQ(rows->index(0, 0).data().toString(), QStringLiteral("Movies"));
+    ASSERT_EQ(shownNames(rows), u"Movies,Documents,notes.txt"_s);
     // The share bar of each row is its part of the listing's total.
     double shares = 0;
     for (int r = 0; r < 3; ++r)
         shares += rows->index(r, 0).data(Ui::StorageEntryListModel::ShareRole).toDouble();
     EXPECT_NEAR(shares, 1.0, 1e-9);
-    EXPECT_EQ(rows->index(rowOf(QStringLiteral("notes.txt")), 0).data(Qt::ToolTipRole).toString(),
-              home() + QStringLiteral("/notes.txt"));
-    Screenshots::save(&page(), QStringLiteral("storage-3-listed"));
+    EXPECT_EQ(rows->index(rowOf(u"notes.txt"_s), 0).data(Qt::ToolTipRole).toString(), home() + u"/notes.txt"_s);
+    Screenshots::save(&page(), u"storage-3-listed"_s);
 
     // A file row does not open; its checkbox ticks it.
-    clickRow(QStringLiteral("notes.txt"), false);
+    clickRow(u"notes.txt"_s, false);
     EXPECT_EQ(page().model().currentDirectory(), home());
-    clickRow(QStringLiteral("notes.txt"), true);
+    clickRow(u"notes.txt"_s, true);
     const qint64 notesSize = page().model().selectedSize();
     ASSERT_GT(notesSize, 0);
     auto* deleteButton = child<Ui::FloatingActionButton>("deleteButton");
-    EXPECT_EQ(deleteButton->text(), QStringLiteral("删除 ") + Core::formattedByteCount(notesSize));
-    Screenshots::save(&page(), QStringLiteral("storage-4-selected"));
+    EXPECT_EQ(deleteButton->text(), u"删除 "_s + Core::formattedByteCount(notesSize));
+    Screenshots::save(&page(), u"storage-4-selected"_s);
 
-    clickRow(QStringLiteral("Movies"), false);
-    EXPECT_EQ(child<QLabel>("pathLabel")->text(), home() + QStringLiteral("/Movies"));
-    EXPECT_EQ(deleteButton->text(), QStringLiteral("删除 0 KB"));
+    clickRow(u"Movies"_s, false);
+    EXPECT_EQ(child<QLabel>("pathLabel")->text(), home() + u"/Movies"_s);
+    EXPECT_EQ(deleteButton->text(), u"删除 0 KB"_s);
     ASSERT_TRUE(waitForListing());
-    Screenshots::save(&page(), QStringLiteral("storage-5-entered"));
+    Screenshots::save(&page(), u"storage-5-entered"_s);
 
     QTest::mouseClick(child<QToolButton>("upButton"), Qt::LeftButton);
     EXPECT_EQ(child<QLabel>("pathLabel")->text(), home());
     EXPECT_EQ(page().list()->model()->rowCount(), 3);
 
     // A user folder is a protected place: shown in the ranking, but its box does not tick.
-    const QModelIndex documents = page().list()->model()->index(rowOf(QStringLiteral("Documents")), 0);
+    const QModelIndex documents = page().list()->model()->index(rowOf(u"Documents"_s), 0);
     EXPECT_TRUE(documents.data(Ui::StorageEntryListModel::IsProtectedRole).toBool());
-    clickRow(QStringLiteral("Documents"), true);
+    clickRow(u"Documents"_s, true);
     EXPECT_EQ(page().model().selectedSize(), 0);
-    clickRow(QStringLiteral("Movies"), true);
+    clickRow(u"Movies"_s, true);
     // A folder goes only after the user has read what it holds; "取消" is the default.
     QTest::mouseClick(deleteButton, Qt::LeftButton);
     QMessageBox* ask = page().confirmation();
     ASSERT_NE(ask, nullptr);
-    EXPECT_EQ(
-        ask->text(),
-        QStringLiteral("将 1 项（%1）移到废纸篓：Movies").arg(Core::formattedByteCount(page().model().selectedSize())));
+    EXPECT_EQ(ask->text(),
+              u"将 1 项（%1）移到废纸篓：Movies"_s.arg(Core::formattedByteCount(page().model().selectedSize())));
     ASSERT_NE(ask->defaultButton(), nullptr);
-    EXPECT_EQ(ask->defaultButton()->text(), QStringLiteral("取消"));
-    Screenshots::save(ask, QStringLiteral("storage-6-confirm"));
+    EXPECT_EQ(ask->defaultButton()->text(), u"取消"_s);
+    Screenshots::save(ask, u"storage-6-confirm"_s);
     QTest::keyClick(ask, Qt::Key_Escape);
     ASSERT_TRUE(waitUntil([&] { return page().confirmation() == nullptr; }, 5000));
     EXPECT_TRUE(trash->requests().isEmpty());
     QTest::mouseClick(deleteButton, Qt::LeftButton);
     ASSERT_NE(page().confirmation(), nullptr);
-    buttonWithText(page().confirmation(), QStringLiteral("移到废纸篓"))->click();
+    buttonWithText(page().confirmation(), u"移到废纸篓"_s)->click();
     ASSERT_TRUE(waitUntil([&] { return !page().model().isDeleting(); }, 10000));
-    EXPECT_EQ(trash->requests(), QStringList{home() + QStringLiteral("/Movies")});
+    EXPECT_EQ(trash->requests(), QStringList{home() + u"/Movies"_s});
     EXPECT_EQ(status(), page().model().message());
     EXPECT_EQ(page().list()->model()->rowCount(), 2);
-    Screenshots::save(&page(), QStringLiteral("storage-7-deleted"));
+    Screenshots::save(&page(), u"storage-7-deleted"_s);
     Core::Trash::setCurrent(nullptr);
 }
 
 TEST_F(StorageAnalysisPageTest,
        ShowsTotalsFreeSpaceHiddenItemsOnRequestTicksAllAndATreemapThatEntersFoldersAsTheListDoes)
 {
-    m_tree->file(QStringLiteral(".cache/thumbnails/big"), 900000);
+    m_tree->file(u".cache/thumbnails/big"_s, 900000);
     showAt(page(), 900, 560);
     QTest::mouseClick(child<QPushButton>("refreshButton"), Qt::LeftButton);
     ASSERT_TRUE(waitForListing());
@@ -173,11 +161,11 @@ TEST_F(StorageAnalysisPageTest,
     qint64 total = 0;
     for (const Core::StorageEntry& e : page().model().entries())
         total += e.size;
-    EXPECT_EQ(page().totalLabel()->text(), QStringLiteral("合计 ") + Core::formattedByteCount(total));
+    EXPECT_EQ(page().totalLabel()->text(), u"合计 "_s + Core::formattedByteCount(total));
     // The file system of the folder: a bar of used over all, and the free space in words.
     EXPECT_TRUE(page().spaceBar()->isVisible());
     EXPECT_GT(page().spaceBar()->value(), 0);
-    EXPECT_TRUE(page().spaceLabel()->text().contains(QStringLiteral("可用")));
+    EXPECT_TRUE(page().spaceLabel()->text().contains(u"可用"_s));
     EXPECT_EQ(page().list()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 
     // Hidden folders are left out until asked for; then they are listed and counted.
@@ -185,9 +173,9 @@ TEST_F(StorageAnalysisPageTest,
     page().hiddenSwitch()->click();
     ASSERT_TRUE(waitUntil([&] { return page().list()->model()->rowCount() == 4; }, 10000));
     ASSERT_TRUE(waitForListing());
-    EXPECT_EQ(page().list()->model()->index(0, 0).data().toString(), QStringLiteral(".cache"));
-    EXPECT_EQ(status(), QStringLiteral("共 4 项"));
-    Screenshots::save(&page(), QStringLiteral("storage-hidden-shown"));
+    EXPECT_EQ(page().list()->model()->index(0, 0).data().toString(), u".cache"_s);
+    EXPECT_EQ(status(), u"共 4 项"_s);
+    Screenshots::save(&page(), u"storage-hidden-shown"_s);
 
     // 全选 clears what it ticked (that it passes over protected rows is checked with the filter).
     Ui::SelectAllBar* bar = page().selectAllBar();
@@ -216,8 +204,8 @@ TEST_F(StorageAnalysisPageTest,
     };
     const Core::TreemapTile* movies = topTile("Movies");
     ASSERT_NE(movies, nullptr);
-    EXPECT_EQ(map->describe(*movies), home() + QStringLiteral("/Movies · ") + Core::formattedByteCount(movies->size));
-    Screenshots::save(&page(), QStringLiteral("storage-treemap-light"));
+    EXPECT_EQ(map->describe(*movies), home() + u"/Movies · "_s + Core::formattedByteCount(movies->size));
+    Screenshots::save(&page(), u"storage-treemap-light"_s);
 
     const Core::TreemapTile* notes = topTile("notes.txt");
     ASSERT_NE(notes, nullptr);
@@ -226,14 +214,14 @@ TEST_F(StorageAnalysisPageTest,
 
     QSignalSpy walks(&page().model(), &StorageAnalysisModel::listingFinished);
     QTest::mouseClick(map, Qt::LeftButton, {}, topTile("Movies")->rect.center().toPoint());
-    EXPECT_EQ(page().model().currentDirectory(), home() + QStringLiteral("/Movies"));
+    EXPECT_EQ(page().model().currentDirectory(), home() + u"/Movies"_s);
     EXPECT_FALSE(page().model().isScanning());
     EXPECT_EQ(walks.count(), 0);
     ASSERT_EQ(page().list()->model()->rowCount(), 1); // trip.mov; its hidden thumbnails are not listed
     Ui::Theme::apply(*qApp, true);
     map->render(map->size());
     EXPECT_FALSE(map->tiles().empty());
-    Screenshots::save(&page(), QStringLiteral("storage-treemap-dark"));
+    Screenshots::save(&page(), u"storage-treemap-dark"_s);
     Ui::Theme::apply(*qApp, false);
 
     page().treemapSwitch()->click();
@@ -243,11 +231,11 @@ TEST_F(StorageAnalysisPageTest,
 TEST_F(StorageAnalysisPageTest, AComputationShowsWhatItCountedAndACancelListsNoPartialSizes)
 {
     for (int i = 0; i < 200; ++i)
-        m_tree->file(QStringLiteral("deep/%1/part").arg(i), 10);
+        m_tree->file(u"deep/%1/part"_s.arg(i), 10);
     showAt(page(), 900, 600);
     child<QPushButton>("refreshButton")->click();
     ASSERT_TRUE(page().model().isScanning());
-    EXPECT_TRUE(status().startsWith(QStringLiteral("已检查 "))) << status().toStdString();
+    EXPECT_TRUE(status().startsWith(u"已检查 "_s)) << status().toStdString();
     QPushButton* cancel = child<QPushButton>("cancelListing");
     ASSERT_TRUE(cancel->isVisible());
     cancel->click();
@@ -269,27 +257,27 @@ TEST_F(StorageAnalysisPageTest, SortsFiltersAndTicksWhatIsShown)
     ASSERT_TRUE(waitForListing());
     const QAbstractItemModel* rows = page().list()->model();
     Ui::ListArrangeControls* controls = page().arrangeControls();
-    EXPECT_EQ(controls->sortMenu()->findText(QStringLiteral("按日期")), -1) << "the tree keeps no dates";
+    EXPECT_EQ(controls->sortMenu()->findText(u"按日期"_s), -1) << "the tree keeps no dates";
     chooseSort(controls, "按名称");
-    EXPECT_EQ(shownNames(rows), QStringLiteral("Documents,Movies,notes.txt"));
+    EXPECT_EQ(shownNames(rows), u"Documents,Movies,notes.txt"_s);
     typeFilter(controls, "N");
-    EXPECT_EQ(shownNames(rows), QStringLiteral("Documents,notes.txt"));
+    EXPECT_EQ(shownNames(rows), u"Documents,notes.txt"_s);
     Ui::SelectAllBar* bar = page().selectAllBar();
     QTest::mouseClick(bar->box(), Qt::LeftButton);
-    EXPECT_EQ(page().model().selectedEntryIDs(), QSet<QString>{home() + QStringLiteral("/notes.txt")});
+    EXPECT_EQ(page().model().selectedEntryIDs(), QSet<QString>{home() + u"/notes.txt"_s});
     EXPECT_EQ(bar->box()->checkState(), Qt::Checked);
     EXPECT_DOUBLE_EQ(rows->index(1, 0).data(Ui::StorageEntryListModel::ShareRole).toDouble(),
                      double(page().model().selectedSize()) / double(page().model().totalSize()));
     EXPECT_LE(bar->minimumSizeHint().width(), bar->width()) << "the controls fit beside the summary";
-    Screenshots::save(&page(), QStringLiteral("storage-filtered"));
+    Screenshots::save(&page(), u"storage-filtered"_s);
     typeFilter(controls, "");
     EXPECT_EQ(bar->box()->checkState(), Qt::PartiallyChecked);
 
     typeFilter(controls, "mov");
-    clickRow(QStringLiteral("Movies"), false);
+    clickRow(u"Movies"_s, false);
     EXPECT_EQ(controls->filterField()->text(), QString());
     ASSERT_TRUE(waitForListing());
-    EXPECT_EQ(shownNames(rows), QStringLiteral("trip.mov"));
+    EXPECT_EQ(shownNames(rows), u"trip.mov"_s);
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 #include "PageTest.h"
 #include "WindowFixture.h"
 #include "rules/CleanupViewModel.h"
-#include "support/Screenshots.h"
 #include "ui/components/CleanupRow.h"
 #include "ui/components/EmptyState.h"
 #include "ui/components/FloatingActionButton.h"
@@ -20,6 +19,7 @@
 
 using namespace Sweepora;
 using namespace Sweepora::Test;
+using namespace Qt::StringLiterals;
 using Core::ScanState;
 
 namespace {
@@ -27,16 +27,11 @@ namespace {
 class TaskCleanPageTest : public WindowFixture
 {
 protected:
-    void SetUp() override
-    {
-        WindowFixture::SetUp();
-        storeHomeGrant(home());
-    }
-
     Ui::TaskCleanPage* openPage()
     {
+        storeHomeGrant(home());
         launch();
-        content->window().setSelectedSection(QStringLiteral("常规清理"));
+        content->window().setSelectedSection(u"常规清理"_s);
         return qobject_cast<Ui::TaskCleanPage*>(content->window().currentPage());
     }
     ScanState state() const { return content->taskCleanModel().state(); }
@@ -61,7 +56,7 @@ protected:
         if (Screenshots::folder().isEmpty())
             return;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        content->window().grab().save(Screenshots::folder() + QLatin1Char('/') + name + QStringLiteral(".png"));
+        content->window().grab().save(Screenshots::folder() + QLatin1Char('/') + name + u".png"_s);
     }
 };
 
@@ -69,49 +64,47 @@ protected:
 
 TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
 {
-    addRule(QStringLiteral("com.example.small"), QStringLiteral("Small"), QStringLiteral("USERFOLDER/small"),
-            QStringLiteral("小缓存"));
-    addRule(QStringLiteral("com.example.big"), QStringLiteral("Big"), QStringLiteral("USERFOLDER/big"),
-            QStringLiteral("大缓存"));
-    addRule(QStringLiteral("com.example.mid"), QStringLiteral("Mid"), QStringLiteral("USERFOLDER/mid"));
-    tree->file(QStringLiteral("small/a.cache"), 300);
-    tree->file(QStringLiteral("big/a.cache"), 1500);
-    tree->file(QStringLiteral("big/sub/b.cache"), 500);
-    tree->file(QStringLiteral("mid/c.log"), 1000);
+    addRule(u"com.example.small"_s, u"Small"_s, u"USERFOLDER/small"_s, u"小缓存"_s);
+    addRule(u"com.example.big"_s, u"Big"_s, u"USERFOLDER/big"_s, u"大缓存"_s);
+    addRule(u"com.example.mid"_s, u"Mid"_s, u"USERFOLDER/mid"_s);
+    tree->file(u"small/a.cache"_s, 300);
+    tree->file(u"big/a.cache"_s, 1500);
+    tree->file(u"big/sub/b.cache"_s, 500);
+    tree->file(u"mid/c.log"_s, 1000);
 
     Ui::TaskCleanPage* page = openPage();
     ASSERT_NE(page, nullptr);
     Ui::FloatingActionButton* button = page->actionButton();
     const auto checker = checkModel(page->filePanel()->model());
-    Screenshots::save(&content->window(), QStringLiteral("task-clean-ready"));
+    Screenshots::save(&content->window(), u"task-clean-ready"_s);
 
     QTest::mouseClick(button, Qt::LeftButton);
     // The scan runs in the background; until its result is handed back the card shows.
     ASSERT_EQ(state(), ScanState::scanning);
     EXPECT_TRUE(page->progressCard()->isVisibleTo(page));
     EXPECT_FALSE(button->isVisibleTo(page));
-    EXPECT_EQ(page->emptyState()->symbolName(), QStringLiteral("checkmark.circle"));
-    stillShot(QStringLiteral("task-clean-scanning"));
+    EXPECT_EQ(page->emptyState()->symbolName(), u"checkmark.circle"_s);
+    stillShot(u"task-clean-scanning"_s);
 
     ASSERT_TRUE(waitUntil([&] { return state() == ScanState::scanned; }));
     EXPECT_FALSE(page->progressCard()->isVisibleTo(page));
-    EXPECT_EQ(rowNames(page), (QStringList{QStringLiteral("Big"), QStringLiteral("Mid"), QStringLiteral("Small")}));
-    EXPECT_EQ(button->text(), QStringLiteral("删除 0 KB"));
+    EXPECT_EQ(rowNames(page), (QStringList{u"Big"_s, u"Mid"_s, u"Small"_s}));
+    EXPECT_EQ(button->text(), u"删除 0 KB"_s);
     // Nothing ticked: no clean to start, but the scan can be run again.
     EXPECT_FALSE(button->isEnabled());
     EXPECT_TRUE(page->selectAllBar()->rescanButton()->isVisible());
-    Screenshots::save(&content->window(), QStringLiteral("task-clean-results"));
+    Screenshots::save(&content->window(), u"task-clean-results"_s);
 
     // Inspecting a row lists its files beside the list, not over it.
     QTest::mouseClick(page->rows()[0], Qt::LeftButton, {}, QPoint(200, 20));
     ASSERT_TRUE(page->detailResult().has_value());
-    EXPECT_EQ(page->detailResult()->rule.name, QStringLiteral("Big"));
+    EXPECT_EQ(page->detailResult()->rule.name, u"Big"_s);
     EXPECT_TRUE(page->filePanel()->isVisible());
     EXPECT_EQ(page->filePanel()->model()->rowCount(), 2);
     EXPECT_GE(page->filePanel()->mapTo(page, QPoint(0, 0)).x(),
               page->resultList()->mapTo(page, QPoint(page->resultList()->width(), 0)).x());
-    Screenshots::save(&content->window(), QStringLiteral("task-clean-file-panel"));
-    page->filePanel()->findChild<QToolButton*>(QStringLiteral("scanFilePanelClose"))->click();
+    Screenshots::save(&content->window(), u"task-clean-file-panel"_s);
+    page->filePanel()->findChild<QToolButton*>(u"scanFilePanelClose"_s)->click();
     EXPECT_FALSE(page->filePanel()->isVisible());
     EXPECT_FALSE(page->detailResult().has_value());
     EXPECT_EQ(checkedRows(page), 0);
@@ -120,14 +113,14 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
     longPress(button, [&] { return checkedRows(page) == 3; });
     QCoreApplication::processEvents();
     EXPECT_EQ(state(), ScanState::scanned);
-    EXPECT_EQ(button->text(), QStringLiteral("删除 3 KB"));
-    Screenshots::save(&content->window(), QStringLiteral("task-clean-all-ticked"));
+    EXPECT_EQ(button->text(), u"删除 3 KB"_s);
+    Screenshots::save(&content->window(), u"task-clean-all-ticked"_s);
     longPress(button, [&] { return checkedRows(page) == 0; });
-    EXPECT_EQ(button->text(), QStringLiteral("删除 0 KB"));
+    EXPECT_EQ(button->text(), u"删除 0 KB"_s);
 
     QTest::mouseClick(page->rows()[0]->findChild<QCheckBox*>(), Qt::LeftButton);
     EXPECT_EQ(checkedRows(page), 1);
-    EXPECT_EQ(button->text(), QStringLiteral("删除 2 KB"));
+    EXPECT_EQ(button->text(), u"删除 2 KB"_s);
     EXPECT_TRUE(button->isEnabled());
     // The panel of a result the clean moves goes with it.
     QTest::mouseClick(page->rows()[0], Qt::LeftButton, {}, QPoint(200, 20));
@@ -139,49 +132,46 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
 
     EXPECT_EQ(page->statusLine()->text(), content->taskCleanModel().message());
     EXPECT_TRUE(page->statusLine()->isVisible());
-    EXPECT_EQ(rowNames(page), (QStringList{QStringLiteral("Mid"), QStringLiteral("Small")}));
+    EXPECT_EQ(rowNames(page), (QStringList{u"Mid"_s, u"Small"_s}));
     EXPECT_FALSE(page->filePanel()->isVisible());
-    EXPECT_EQ(button->text(), QStringLiteral("删除 0 KB"));
-    Screenshots::save(&content->window(), QStringLiteral("task-clean-after-clean"));
+    EXPECT_EQ(button->text(), u"删除 0 KB"_s);
+    Screenshots::save(&content->window(), u"task-clean-after-clean"_s);
 
     // A later scan (the quick cleanup can start one) keeps the rows under the card.
     content->taskCleanModel().startScan();
     EXPECT_TRUE(page->progressCard()->isVisibleTo(page));
     // It starts again from the first rule, not from the last scan's end.
-    EXPECT_EQ(page->progressCard()->percentText(), QStringLiteral("0%"));
-    EXPECT_EQ(page->progressCard()->findChild<QLabel*>(QStringLiteral("scanProgressRule"))->text(),
-              QStringLiteral("Big"));
+    EXPECT_EQ(page->progressCard()->percentText(), u"0%"_s);
+    EXPECT_EQ(page->progressCard()->findChild<QLabel*>(u"scanProgressRule"_s)->text(), u"Big"_s);
     EXPECT_EQ(page->rows().size(), 2);
     EXPECT_TRUE(page->resultList()->isVisibleTo(page));
-    stillShot(QStringLiteral("task-clean-rescanning"));
+    stillShot(u"task-clean-rescanning"_s);
     ASSERT_TRUE(waitUntil([&] { return state() == ScanState::scanned; }));
 }
 
 TEST_F(TaskCleanPageTest, AScanWithoutResultsShowsTheCheckmarkAndNothingFoundAndACancelUnderTheCardStopsTheNext)
 {
-    addRule(QStringLiteral("com.example.none"), QStringLiteral("None"), QStringLiteral("USERFOLDER/missing"));
-    tree->file(QStringLiteral("empty/zero"), 0);
-    addRule(QStringLiteral("com.example.zero"), QStringLiteral("Zero"), QStringLiteral("USERFOLDER/empty"));
+    addRule(u"com.example.none"_s, u"None"_s, u"USERFOLDER/missing"_s);
+    tree->file(u"empty/zero"_s, 0);
+    addRule(u"com.example.zero"_s, u"Zero"_s, u"USERFOLDER/empty"_s);
     Ui::TaskCleanPage* page = openPage();
-    QTest::mouseClick(page->actionButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::scanned; }));
+    ASSERT_TRUE(clickAndWait(page->actionButton(), content->taskCleanModel()));
 
     EXPECT_TRUE(page->rows().isEmpty());
     EXPECT_TRUE(page->emptyState()->isVisible());
     EXPECT_FALSE(page->resultList()->isVisible());
-    EXPECT_EQ(page->emptyState()->symbolName(), QStringLiteral("checkmark.circle"));
+    EXPECT_EQ(page->emptyState()->symbolName(), u"checkmark.circle"_s);
     // Nothing to clean: the button offers the scan again instead of an inert "删除 0 KB".
-    EXPECT_EQ(page->actionButton()->text(), QStringLiteral("开始扫描"));
+    EXPECT_EQ(page->actionButton()->text(), u"开始扫描"_s);
     EXPECT_TRUE(page->actionButton()->isEnabled());
-    Screenshots::save(&content->window(), QStringLiteral("task-clean-nothing-found"));
+    Screenshots::save(&content->window(), u"task-clean-nothing-found"_s);
     QTest::mouseClick(page->actionButton(), Qt::LeftButton);
     ASSERT_EQ(state(), ScanState::scanning);
-    auto* cancel = page->findChild<QPushButton*>(QStringLiteral("cancelScan"));
+    auto* cancel = page->findChild<QPushButton*>(u"cancelScan"_s);
     ASSERT_NE(cancel, nullptr);
     ASSERT_TRUE(cancel->isVisible());
-    QTest::mouseClick(cancel, Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::scanned; }, 5000));
-    EXPECT_TRUE(content->taskCleanModel().message().startsWith(QStringLiteral("扫描已取消")));
+    ASSERT_TRUE(clickAndWait(cancel, content->taskCleanModel(), 5000));
+    EXPECT_TRUE(content->taskCleanModel().message().startsWith(u"扫描已取消"_s));
     EXPECT_FALSE(cancel->isVisible());
 }
 
@@ -189,13 +179,12 @@ TEST_F(TaskCleanPageTest, RowsOfALongListAreBuiltAsTheListScrollsAndAllFollowThe
 {
     constexpr int kRules = 150;
     for (int i = 0; i < kRules; ++i) {
-        const QString name = QStringLiteral("r%1").arg(i, 3, 10, QLatin1Char('0'));
-        addRule(QStringLiteral("com.example.") + name, name, QStringLiteral("USERFOLDER/") + name);
-        tree->file(name + QStringLiteral("/f"), 1000 + i); // larger sizes first: r149 … r000
+        const QString name = u"r%1"_s.arg(i, 3, 10, QLatin1Char('0'));
+        addRule(u"com.example."_s + name, name, u"USERFOLDER/"_s + name);
+        tree->file(name + u"/f"_s, 1000 + i); // larger sizes first: r149 … r000
     }
     Ui::TaskCleanPage* page = openPage();
-    QTest::mouseClick(page->actionButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return state() == ScanState::scanned; }));
+    ASSERT_TRUE(clickAndWait(page->actionButton(), content->taskCleanModel()));
     QCoreApplication::processEvents();
     EXPECT_LT(page->rows().size(), kRules);
 

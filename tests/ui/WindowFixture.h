@@ -3,6 +3,7 @@
 #include "rules/RuleStore.h"
 #include "support/AccessFixture.h"
 #include "support/ModelChecks.h"
+#include "support/Screenshots.h"
 #include "support/TreeBuilder.h"
 #include "support/Wait.h"
 #include "ui/style/Theme.h"

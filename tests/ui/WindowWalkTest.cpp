@@ -4,12 +4,12 @@
 #include "scanners/FileSearchViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
 #include "sections/SectionTable.h"
-#include "support/Screenshots.h"
 
 #include <QScrollBar>
 
 using namespace Sweepora;
 using namespace Sweepora::Test;
+using namespace Qt::StringLiterals;
 
 // Every section of a window whose lists are filled, in both themes, at the smallest window and
 // at a large one: pictures for people to look at, and a check that no page needs to scroll
@@ -21,15 +21,14 @@ TEST_F(WindowWalkTest, EverySectionInBothThemesAtTheSmallestAndALargeWindow)
     if (Screenshots::folder().isEmpty())
         GTEST_SKIP() << "SWEEPORA_SCREENSHOTS names no folder";
     storeHomeGrant(home());
-    addRule(QStringLiteral("com.example.viewer"), QStringLiteral("Viewer"), QStringLiteral("USERFOLDER/.cache/viewer"),
-            QStringLiteral("预览缓存"));
-    tree->file(QStringLiteral(".cache/viewer/thumbs.db"), 40000);
-    tree->file(QStringLiteral("Downloads/setup.deb"), 90000);
-    tree->file(QStringLiteral("Downloads/photos.zip"), 120000);
-    tree->file(QStringLiteral("Documents/季度报告.pdf"), 30000);
-    tree->file(QStringLiteral("debug.log"), 9000);
-    tree->folder(QStringLiteral("Projects/old/empty"));
-    tree->folder(QStringLiteral("Music/未命名"));
+    addRule(u"com.example.viewer"_s, u"Viewer"_s, u"USERFOLDER/.cache/viewer"_s, u"预览缓存"_s);
+    tree->file(u".cache/viewer/thumbs.db"_s, 40000);
+    tree->file(u"Downloads/setup.deb"_s, 90000);
+    tree->file(u"Downloads/photos.zip"_s, 120000);
+    tree->file(u"Documents/季度报告.pdf"_s, 30000);
+    tree->file(u"debug.log"_s, 9000);
+    tree->folder(u"Projects/old/empty"_s);
+    tree->folder(u"Music/未命名"_s);
     QList<Core::Section> sections = Core::sidebarSections();
     sections.append(Core::section(Core::SectionKey::fileSearch));
     for (const bool dark : {false, true}) {
@@ -41,7 +40,7 @@ TEST_F(WindowWalkTest, EverySectionInBothThemesAtTheSmallestAndALargeWindow)
         content->archiveModel().startScan();
         content->installerModel().startScan();
         content->emptyFolderCleanupModel().startScan();
-        content->fileSearchModel().search(QStringLiteral("报告"));
+        content->fileSearchModel().search(u"报告"_s);
         ASSERT_TRUE(waitUntil(
             [&] {
                 return content->taskCleanModel().state() == Core::ScanState::scanned &&
@@ -58,8 +57,7 @@ TEST_F(WindowWalkTest, EverySectionInBothThemesAtTheSmallestAndALargeWindow)
             for (qsizetype i = 0; i < sections.size(); ++i) {
                 window.setSelectedSection(sections[i].id);
                 QTest::qWait(20);
-                Screenshots::save(&window, QStringLiteral("walk-%1-%2x%3-%4-%5")
-                                               .arg(dark ? QStringLiteral("dark") : QStringLiteral("light"))
+                Screenshots::save(&window, u"walk-%1-%2x%3-%4-%5"_s.arg(dark ? u"dark"_s : u"light"_s)
                                                .arg(size.width())
                                                .arg(size.height())
                                                .arg(i, 2, 10, QLatin1Char('0'))
