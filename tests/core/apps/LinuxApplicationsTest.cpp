@@ -2,6 +2,7 @@
 // uninstall of each kind, and the data that applications left behind.
 #include "apps/ApplicationCacheEngine.h"
 #include "apps/ApplicationUninstallEngine.h"
+#include "apps/ApplicationUninstallModel.h"
 #include "apps/DesktopEntry.h"
 #include "apps/LeftoverEngine.h"
 #include "apps/LinuxApplication.h"
@@ -264,7 +265,7 @@ TEST_F(LinuxApps, ReadersSurviveHostileInputRelatedItemsAreExactAndUninstallingE
     EXPECT_EQ(ApplicationUninstallEngine::flatpakArguments(bar),
               (QStringList{u"uninstall"_s, u"--noninteractive"_s, u"--user"_s, u"org.foo.Bar"_s}));
     EXPECT_EQ(ApplicationUninstallEngine::flatpakArguments(listed(u"org.foo.BarExtra"_s))[2], u"--system"_s);
-    EXPECT_TRUE(ApplicationUninstallEngine::confirmationText(bar, {}).contains(u"未找到 flatpak 命令"_s));
+    EXPECT_TRUE(ApplicationUninstallModel::confirmationText(bar, {}).contains(u"未找到 flatpak 命令"_s));
 
     const UninstallApplication hello = listed(u"hello"_s);
     EXPECT_EQ(hello.removal, UninstallRemoval::manual);
@@ -275,7 +276,7 @@ TEST_F(LinuxApps, ReadersSurviveHostileInputRelatedItemsAreExactAndUninstallingE
     const UninstallApplication editor = listed(u"org.example.Editor"_s, {{editorEntry, u"sudo apt remove editor"_s}});
     EXPECT_EQ(editor.removal, UninstallRemoval::manual);
     EXPECT_EQ(paths(editor.related), QStringList{h + u"/.config/editor"_s});
-    const QString said = ApplicationUninstallEngine::confirmationText(editor, {});
+    const QString said = ApplicationUninstallModel::confirmationText(editor, {});
     EXPECT_TRUE(said.contains(u"sudo apt remove editor"_s)) << said.toStdString();
     EXPECT_TRUE(said.contains(u"1 个关联项目将移到废纸篓"_s)) << said.toStdString();
     EXPECT_EQ(ApplicationUninstallEngine::workList(editor).size(), 1) << "the program itself is not moved";
@@ -287,7 +288,7 @@ TEST_F(LinuxApps, ReadersSurviveHostileInputRelatedItemsAreExactAndUninstallingE
     write(standIn, ("#!/bin/sh\necho \"$@\" > '" + QFile::encodeName(record) + "'\n"));
     QFile(standIn).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    EXPECT_TRUE(ApplicationUninstallEngine::confirmationText(bar, standIn)
+    EXPECT_TRUE(ApplicationUninstallModel::confirmationText(bar, standIn)
                     .contains(u"flatpak uninstall --noninteractive --user org.foo.Bar"_s));
     const ApplicationUninstallEngine::Outcome flat = uninstall(bar, standIn);
     EXPECT_TRUE(flat.bundleMoved);
