@@ -93,6 +93,10 @@ TEST_F(Components, EverySymbolDrawsSomethingInThePalettesColourAndQtsOwnTextsSpe
     EXPECT_GT(inkedPixels(Symbols::pixmap(u"folder.fill"_s, 24, Qt::black).toImage()),
               inkedPixels(Symbols::pixmap(u"folder"_s, 24, Qt::black).toImage()));
     EXPECT_TRUE(Symbols::icon(u"no.such.symbol"_s).isNull());
+    // The archive icon is for archives only.
+    EXPECT_EQ(Symbols::forKind(Core::fileKindOf(u"README.md"_s)), u"doc.text"_s);
+    EXPECT_EQ(Symbols::forKind(Core::fileKindOf(u"old.zip"_s)), u"doc.zipper"_s);
+    EXPECT_EQ(Symbols::forKind(Core::fileKindOf(u"cache.sqlite"_s)), u"doc"_s);
 
     // Palette symbols follow light and dark; a given colour is kept.
     const QIcon icon = Symbols::icon(u"trash"_s);

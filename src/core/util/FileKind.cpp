@@ -83,29 +83,4 @@ bool isPersonalWork(FileKind kind)
     return false;
 }
 
-QString symbolForKind(FileKind kind)
-{
-    switch (kind) {
-    case FileKind::archive:
-        return QStringLiteral("doc.zipper");
-    case FileKind::installer:
-        return QStringLiteral("shippingbox");
-    case FileKind::image:
-        return QStringLiteral("photo");
-    case FileKind::video:
-        return QStringLiteral("film");
-    case FileKind::audio:
-        return QStringLiteral("music.note");
-    case FileKind::document:
-    case FileKind::log:
-        return QStringLiteral("doc.text");
-    case FileKind::code:
-        return QStringLiteral("chevron.left.forwardslash.chevron.right");
-    case FileKind::database:
-    case FileKind::other:
-        break;
-    }
-    return QStringLiteral("doc");
-}
-
 } // namespace Sweepora::Core

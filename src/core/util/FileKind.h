@@ -6,7 +6,7 @@
 
 namespace Sweepora::Core {
 
-// What a file holds, told by its extension: for the icon of its row, and for the lists that must
+// What a file holds, told by its extension: for the icon of its row (Symbols::forKind), and for the lists that must
 // never offer a person's documents, code or media as junk.
 enum class FileKind { archive, installer, image, video, audio, document, code, database, log, other };
 
@@ -18,8 +18,5 @@ FileKind fileKindOfExtension(std::string_view lowerExtension);
 // Documents, e-books, spreadsheets, code, images, audio, video and databases: what a person made
 // or keeps, whatever the file's name says ("cache.sqlite", "CHANGELOG.md", "log.py").
 bool isPersonalWork(FileKind kind);
-
-// The symbol of the interface's icon set for that kind.
-QString symbolForKind(FileKind kind);
 
 } // namespace Sweepora::Core

@@ -120,4 +120,29 @@ QPixmap Symbols::pixmap(const QString& name, int size, const QColor& color, qrea
     return pm;
 }
 
+QString Symbols::forKind(Core::FileKind kind)
+{
+    switch (kind) {
+    case Core::FileKind::archive:
+        return QStringLiteral("doc.zipper");
+    case Core::FileKind::installer:
+        return QStringLiteral("shippingbox");
+    case Core::FileKind::image:
+        return QStringLiteral("photo");
+    case Core::FileKind::video:
+        return QStringLiteral("film");
+    case Core::FileKind::audio:
+        return QStringLiteral("music.note");
+    case Core::FileKind::document:
+    case Core::FileKind::log:
+        return QStringLiteral("doc.text");
+    case Core::FileKind::code:
+        return QStringLiteral("chevron.left.forwardslash.chevron.right");
+    case Core::FileKind::database:
+    case Core::FileKind::other:
+        break;
+    }
+    return QStringLiteral("doc");
+}
+
 } // namespace Sweepora::Ui

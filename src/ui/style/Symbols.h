@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "util/FileKind.h"
+
 namespace Sweepora::Ui {
 
 // The interface names its icons by symbol names ("trash", "folder.fill", "doc.text.magnifyingglass");
@@ -26,6 +28,9 @@ public:
     static QIcon icon(const QString& name, QPalette::ColorRole role = QPalette::WindowText);
     // An icon drawn in a fixed colour (alpha respected).
     static QIcon icon(const QString& name, const QColor& color);
+
+    // The symbol of a row that shows a file of that kind.
+    static QString forKind(Core::FileKind kind);
 
     // The symbol rendered at `size` device-independent pixels in `color`.
     static QPixmap pixmap(const QString& name, int size, const QColor& color, qreal devicePixelRatio = 1.0);

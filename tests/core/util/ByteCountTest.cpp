@@ -46,8 +46,4 @@ TEST(ByteCount, FileStyleUnitsAndRoundingNameOrderAndFileKinds)
     };
     for (const auto& [name, kind] : kinds)
         EXPECT_EQ(fileKindOf(QString::fromUtf8(name)), kind) << name;
-    // The archive icon is for archives only.
-    EXPECT_EQ(symbolForKind(fileKindOf(QStringLiteral("README.md"))), QStringLiteral("doc.text"));
-    EXPECT_EQ(symbolForKind(fileKindOf(QStringLiteral("old.zip"))), QStringLiteral("doc.zipper"));
-    EXPECT_EQ(symbolForKind(fileKindOf(QStringLiteral("cache.sqlite"))), QStringLiteral("doc"));
 }

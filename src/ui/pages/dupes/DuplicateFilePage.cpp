@@ -219,7 +219,7 @@ void DuplicateFilePage::refreshTree()
         const QString keptName = Core::lastPathComponent(group.kept().path);
         auto* item = new QTreeWidgetItem;
         item->setText(Name, QStringLiteral("%1（%2 个副本）").arg(keptName).arg(group.copies.size()));
-        item->setIcon(Name, Symbols::icon(Core::symbolForKind(Core::fileKindOf(keptName))));
+        item->setIcon(Name, Symbols::icon(Symbols::forKind(Core::fileKindOf(keptName))));
         item->setText(Size, QStringLiteral("可释放 ") + Core::formattedByteCount(group.wasted()));
         item->setData(Name, kGroupRole, group.kept().path);
         for (const Core::DuplicateCopy& copy : group.copies) {

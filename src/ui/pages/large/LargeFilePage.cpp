@@ -122,7 +122,7 @@ void LargeFilePage::refreshRows()
         rows.append({item.path,
                      item.size,
                      item.selected,
-                     Core::symbolForKind(Core::fileKindOf(Core::lastPathComponent(item.path))),
+                     Symbols::forKind(Core::fileKindOf(Core::lastPathComponent(item.path))),
                      {}});
     }
     m_rows->setRows(std::move(rows));

@@ -8,9 +8,10 @@
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/ListArrangeControls.h"
-#include "ui/components/PlaceholderView.h"
 #include "ui/components/PathItemModel.h"
+#include "ui/components/PlaceholderView.h"
 #include "ui/components/SelectAllBar.h"
+#include "ui/style/Symbols.h"
 #include "util/ByteCount.h"
 #include "util/FileKind.h"
 #include "util/NameOrder.h"
@@ -85,7 +86,7 @@ void MiscFileCleanupPage::refreshRows()
     for (const qsizetype i : shown) {
         const Core::MiscFileItem& item = m_model.files()[i];
         rows.append({item.path, item.size, item.selected,
-                     Core::symbolForKind(Core::fileKindOf(Core::lastPathComponent(item.path))),
+                     Symbols::forKind(Core::fileKindOf(Core::lastPathComponent(item.path))),
                      Engine::creationText(item.creationDate) + QStringLiteral(" · ") +
                          Engine::ageText(item.creationDate, now)});
     }
