@@ -313,9 +313,8 @@ TEST_F(RuleWorkshopTest, EntriesNotApprovedCarryTheBadgeAndAFailedReloadKeepsThe
     load();
     ASSERT_EQ(model.rules().size(), 3);
     EXPECT_EQ(model.rules()[0].id, 3); // the service's order
-    EXPECT_TRUE(RuleWorkshopViewModel::showsUnreviewedBadge(model.rules()[0]));
-    EXPECT_FALSE(RuleWorkshopViewModel::showsUnreviewedBadge(model.rules()[1]));
-    EXPECT_TRUE(RuleWorkshopViewModel::showsUnreviewedBadge(model.rules()[2]));
+    for (const int i : {0, 1, 2})
+        EXPECT_EQ(RuleWorkshopViewModel::showsUnreviewedBadge(model.rules()[i]), i != 1) << i;
     const CleanupRule viewed = RuleWorkshopViewModel::ruleForViewing(model.rules()[2]);
     EXPECT_TRUE(viewed.app);
     EXPECT_EQ(viewed.notice, 0);
