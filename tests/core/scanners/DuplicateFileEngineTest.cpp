@@ -213,9 +213,7 @@ TEST_F(DuplicateEngine, KeptCopyIsInAReferenceFolderElseOldestElseShortestPathAn
 TEST_F(DuplicateEngine, ACopyIsMovedOnlyWhileTheKeptCopyStillMatchesIt)
 {
     const QByteArray first = content(60'000, 1);
-    QStringList three;
-    for (const char* name : {"g1/a", "g1/b", "g1/c"})
-        three.append(write(QString::fromLatin1(name), first));
+    const QStringList three{write(u"g1/a"_s, first), write(u"g1/b"_s, first), write(u"g1/c"_s, first)};
     setModified(three[0], 1000);
     const QByteArray second = content(70'000, 2);
     const QString kept2 = write(u"g2/a"_s, second);

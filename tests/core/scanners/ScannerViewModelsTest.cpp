@@ -24,13 +24,11 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
 
 #include <atomic>
 #include <cerrno>
-#include <fcntl.h>
 
 using namespace Sweepora::Core;
 using namespace Sweepora::Test;
@@ -104,10 +102,7 @@ TEST_F(ScannerViewModels, LargeFilesThresholdSelectionAndACleanThatKeepsWhatFail
     EXPECT_EQ(model.selectedSize(), model.files()[0].size + model.files()[1].size + model.files()[2].size);
 
     // One file changed after the scan and one the Trash refuses: both stay, still ticked.
-    QFile f(mid);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write("short");
-    f.close();
+    m_tree->file(u"a/mid.mov"_s, 5);
     model.clean();
     ASSERT_TRUE(waitForState(model, ScanState::scanned, 20000));
     EXPECT_EQ(trash->attempted(), (QStringList{big, small})); // the changed file is never offered
@@ -134,8 +129,7 @@ TEST_F(ScannerViewModels, ACleanThatMovesNothingDoesNotNotifyAndArchiveAgeCounts
     ASSERT_TRUE(waitForState(model, ScanState::scanned, 20000));
     EXPECT_EQ(model.files().size(), 1);
     EXPECT_EQ(model.message(), u"已移动 0 个文件，部分文件处理失败"_s);
-    EXPECT_TRUE(
-        loggedLines().contains(u"[MiscFileCleanup] 移到废纸篓失败："_s + only + u"，"_s + FailingTrash::kDefaultError));
+    EXPECT_TRUE(loggedLines().contains(refusal("[MiscFileCleanup]", only, FailingTrash::kDefaultError)));
     QCoreApplication::processEvents();
     EXPECT_EQ(m_trashNotices->count(), 0);
 
@@ -407,16 +401,6 @@ protected:
         ADD_FAILURE() << "no entry " << name.toStdString();
         return {};
     }
-
-    // Lists the home folder, then enters `name` and lists it.
-    void listHomeThenEnter(StorageAnalysisModel& model, const QString& name)
-    {
-        model.refresh();
-        ASSERT_TRUE(waitForListing(model));
-        model.enterDirectory(entryNamed(model, name));
-        ASSERT_TRUE(waitForListing(model));
-        ASSERT_EQ(model.currentDirectory(), m_tree->path(name));
-    }
 };
 
 TEST_F(StorageAnalysisModelTest, DeletionWithAFailureKeepsTheFailedItemSelectedAndDropsEveryCache)
@@ -425,7 +409,10 @@ TEST_F(StorageAnalysisModelTest, DeletionWithAFailureKeepsTheFailedItemSelectedA
     auto trash = std::make_shared<FailingTrash>();
     Trash::setCurrent(trash);
     StorageAnalysisModel model;
-    listHomeThenEnter(model, u"big"_s);
+    model.refresh();
+    ASSERT_TRUE(waitForListing(model));
+    model.enterDirectory(entryNamed(model, u"big"_s));
+    ASSERT_TRUE(waitForListing(model));
     const StorageEntry a = entryNamed(model, u"a"_s);
     const StorageEntry inner = entryNamed(model, u"inner"_s);
     trash->failPath(inner.path);
@@ -484,35 +471,7 @@ TEST_F(StorageAnalysisModelTest,
     ASSERT_TRUE(waitForListing(model));
     EXPECT_EQ(names(model.entries()), QStringList{u"p.jpg"_s});
 
-    // Moving on during a computation shows the folder the user is in.
     grantHome();
-    StorageAnalysisModel moving;
-    listHomeThenEnter(moving, u"big"_s);
-    moving.goUp();
-    ASSERT_FALSE(moving.isScanning());
-
-    // Home is recomputed; meanwhile the user enters the cached "big": it shows at once.
-    moving.refresh();
-    ASSERT_TRUE(moving.isScanning());
-    moving.enterDirectory(entryNamed(moving, u"big"_s));
-    EXPECT_EQ(names(moving.entries()), (QStringList{u"a"_s, u"inner"_s}));
-    ASSERT_TRUE(waitForListing(moving));
-    EXPECT_EQ(moving.currentDirectory(), m_tree->path(u"big"_s));
-    EXPECT_EQ(names(moving.entries()), (QStringList{u"a"_s, u"inner"_s}));
-    EXPECT_TRUE(moving.hasCachedListing(home()));
-
-    // Home is recomputed again; meanwhile the user enters "small", never listed: nothing of
-    // home stays under its name, and its own listing follows.
-    moving.goUp();
-    moving.refresh();
-    moving.enterDirectory(entryNamed(moving, u"small"_s));
-    EXPECT_TRUE(moving.entries().isEmpty());
-    ASSERT_TRUE(waitUntil([&] { return moving.hasCachedListing(m_tree->path(u"small"_s)); }));
-    ASSERT_TRUE(waitForListing(moving));
-    EXPECT_EQ(names(moving.entries()), QStringList{u"c"_s});
-    EXPECT_EQ(moving.message(), u"共 1 项"_s);
-    EXPECT_EQ(moving.directoryStack(), (QStringList{home(), m_tree->path(u"small"_s)}));
-
     // A model starts at home, enters only listed folders and caches listings until refreshed.
     StorageAnalysisModel cached;
     EXPECT_EQ(cached.currentDirectory(), home());
@@ -559,6 +518,29 @@ TEST_F(StorageAnalysisModelTest,
     cached.goUp();
     EXPECT_FALSE(cached.isScanning());
     EXPECT_EQ(names(cached.entries()).size(), 3);
+
+    // Moving on during a computation shows the folder the user is in.
+    // Home is recomputed; meanwhile the user enters the cached "big": it shows at once.
+    cached.refresh();
+    ASSERT_TRUE(cached.isScanning());
+    cached.enterDirectory(entryNamed(cached, u"big"_s));
+    EXPECT_EQ(names(cached.entries()), (QStringList{u"fresh"_s, u"a"_s, u"inner"_s}));
+    ASSERT_TRUE(waitForListing(cached));
+    EXPECT_EQ(cached.currentDirectory(), m_tree->path(u"big"_s));
+    EXPECT_EQ(names(cached.entries()), (QStringList{u"fresh"_s, u"a"_s, u"inner"_s}));
+    EXPECT_TRUE(cached.hasCachedListing(home()));
+
+    // Home is recomputed again; meanwhile the user enters "small", never listed: nothing of
+    // home stays under its name, and its own listing follows.
+    cached.goUp();
+    cached.refresh();
+    cached.enterDirectory(entryNamed(cached, u"small"_s));
+    EXPECT_TRUE(cached.entries().isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return cached.hasCachedListing(m_tree->path(u"small"_s)); }));
+    ASSERT_TRUE(waitForListing(cached));
+    EXPECT_EQ(names(cached.entries()), QStringList{u"c"_s});
+    EXPECT_EQ(cached.message(), u"共 1 项"_s);
+    EXPECT_EQ(cached.directoryStack(), (QStringList{home(), m_tree->path(u"small"_s)}));
 }
 
 TrashReadError posix(int code)
@@ -574,12 +556,7 @@ TrashReadError wrapping(const TrashReadError& inner, int code = TrashReadError::
 class TrashSummaryTest : public HomeFixture
 {
 protected:
-    void SetUp() override
-    {
-        HomeFixture::SetUp();
-        m_trash = PlatformLayout::current().trashFolder;
-    }
-
+    static QString trashFolder() { return PlatformLayout::current().trashFolder; }
     static bool waitForCount(TrashSummaryViewModel& model)
     {
         return waitUntil([&] { return !model.isLoading(); });
@@ -587,8 +564,6 @@ protected:
 
     // The lines of the Trash count (the grant writes lines of its own).
     QStringList trashLines() const { return loggedLines().filter(u"[TrashSummary]"_s); }
-
-    QString m_trash;
 };
 
 TEST_F(TrashSummaryTest,
@@ -601,7 +576,7 @@ TEST_F(TrashSummaryTest,
     EXPECT_EQ(model.itemCount(), 0);
     EXPECT_EQ(model.statusText(), u"暂时无法读取"_s);
     EXPECT_TRUE(loggedLines().isEmpty());
-    EXPECT_EQ(model.trashPath(), m_trash);
+    EXPECT_EQ(model.trashPath(), trashFolder());
 
     grantHome();
     model.refreshTrashSummary();
@@ -612,7 +587,7 @@ TEST_F(TrashSummaryTest,
     EXPECT_FALSE(model.showFullDiskAccessPrompt());
     EXPECT_TRUE(trashLines().isEmpty());
     // Once the Trash exists, the same model reads it: a hidden file and a folder of many files are an item each.
-    TreeBuilder tree(m_trash);
+    TreeBuilder tree(trashFolder());
     qint64 size = TreeBuilder::allocatedBytes(tree.file(u".DS_Store"_s, 6000));
     for (int i = 0; i < 60; ++i)
         size += TreeBuilder::allocatedBytes(tree.file(u"project/src/%1/.f%2"_s.arg(i % 7).arg(i), 1500 + i));
@@ -626,7 +601,7 @@ TEST_F(TrashSummaryTest,
     EXPECT_TRUE(model.isAvailable());
     EXPECT_EQ(model.statusText(), u"2 项 · "_s + formattedByteCount(size));
     EXPECT_EQ(trashLines(), QStringList{u"[TrashSummary] Finder 废纸篓读取成功：%1，2 项，%2 字节"_s.arg(
-                                m_trash, QString::number(size))});
+                                trashFolder(), QString::number(size))});
 
     // It counts again on notifications and on activation while unavailable, and alerts once on a permission error.
     std::atomic<int> counted{0};

@@ -26,22 +26,35 @@ QList<QByteArray> sortedHeaderNames(const TestHttpServer::Request& request)
     return names;
 }
 
+template <typename T> ServiceResult<T> decode(const char* json)
+{
+    return HTTPUtil::decode<T>(QByteArray(json));
+}
+
+// The problem and where it is, or "ok" when the reply decoded.
+template <typename T> std::string failure(const ServiceResult<T>& result)
+{
+    if (result.ok())
+        return "ok";
+    const DecodingError* error = result.error().decodingError();
+    if (!error)
+        return "not a decoding error";
+    const char* problem[] = {"notJSON", "missingKey", "wrongType"};
+    return std::string(problem[int(error->problem)]) + " " + error->path.toStdString();
+}
+template <typename T> std::string failure(const char* json)
+{
+    return failure(decode<T>(json));
+}
+
 TEST_F(HTTPUtilTest,
        UndecodableRepliesFailAsDecodingErrorsOnlyStatusesFrom200To299SucceedAndOnlyAFailedPostShowsItsMessage)
 {
     // A 204 fails on its empty body, not on its status.
     server.setReply("GET", u"/tasks/rules"_s, TestHttpServer::json(204, {}));
     server.setReply("POST", u"/a"_s, TestHttpServer::json(200, R"({"code": "200", "message": "ok"})"));
-    const auto empty = awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/tasks/rules"_s));
-    ASSERT_FALSE(empty.ok());
-    ASSERT_NE(empty.error().decodingError(), nullptr);
-    EXPECT_EQ(empty.error().decodingError()->problem, DecodingError::Problem::notJSON);
-    EXPECT_FALSE(empty.error().localizedDescription().isEmpty());
-
-    const auto malformed = awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"a"_s), {});
-    ASSERT_FALSE(malformed.ok());
-    ASSERT_NE(malformed.error().decodingError(), nullptr);
-    EXPECT_EQ(malformed.error().decodingError()->path, u"code"_s);
+    EXPECT_EQ(failure(awaitGet<VerificationResponse>(HTTPUtil::endpointURL(u"/tasks/rules"_s))), "notJSON ");
+    EXPECT_EQ(failure(awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"a"_s), {})), "wrongType code");
 
     // Qt flags 4xx and 5xx itself but lets a 3xx without a Location through as if it were fine, and
     // maps each failure status to an error of its own: none may hide the reply of a POST.
@@ -141,7 +154,6 @@ TEST_F(HTTPUtilTest, GetAndPostSendOnlyTheirHeadersAndPathsLandUnderABaseURLThat
     const TestHttpServer::Request& request = server.requests().last();
     EXPECT_EQ(request.method, "POST");
     EXPECT_EQ(request.body, R"({"phone_number":"13800138000"})");
-    ASSERT_GE(request.headerNames().indexOf("Accept"), 0);
     EXPECT_GT(request.headerNames().indexOf("Content-Type"), request.headerNames().indexOf("Accept"));
     EXPECT_EQ(request.header("Content-Type"), "application/json");
     EXPECT_EQ(sortedHeaderNames(request),
@@ -150,8 +162,6 @@ TEST_F(HTTPUtilTest, GetAndPostSendOnlyTheirHeadersAndPathsLandUnderABaseURLThat
 
     const QUrl base = server.baseURL();
     EXPECT_EQ(HTTPUtil::serviceBaseURL(), base);
-    EXPECT_EQ(HTTPUtil::endpointURL(u"/tasks/rules"_s), QUrl(base.toString() + u"/tasks/rules"_s));
-    EXPECT_EQ(HTTPUtil::endpointURL(u"sms/send"_s), QUrl(base.toString() + u"/sms/send"_s));
     // Only one slash is taken off; the rest of the path is kept as given.
     EXPECT_EQ(HTTPUtil::endpointURL(u"//x"_s).path(), u"//x"_s);
 
@@ -224,24 +234,6 @@ TEST(ServiceEndpoints, TheCheckQueryEncodesEveryReservedCharacter)
               (QList<QPair<QString, QString>>{{u"email_address"_s, u"x&code=1#@例.cn"_s}, {u"code"_s, u"1 2"_s}}));
     EXPECT_FALSE(url.hasFragment());
     EXPECT_EQ(url.path(), u"/email/check"_s);
-}
-
-template <typename T> ServiceResult<T> decode(const char* json)
-{
-    return HTTPUtil::decode<T>(QByteArray(json));
-}
-
-// The problem and where it is, or "ok" when the text decoded.
-template <typename T> std::string failure(const char* json)
-{
-    const ServiceResult<T> result = decode<T>(json);
-    if (result.ok())
-        return "ok";
-    const DecodingError* error = result.error().decodingError();
-    if (!error)
-        return "not a decoding error";
-    const char* problem[] = {"notJSON", "missingKey", "wrongType"};
-    return std::string(problem[int(error->problem)]) + " " + error->path.toStdString();
 }
 
 QByteArray compact(const QJsonObject& object)
@@ -356,9 +348,7 @@ TEST(WireRecordTest, VersionRecordReadsEveryFieldOnlyMinimumVersionIsOptionalAnd
         QJsonObject without = data;
         without.remove(key);
         const QByteArray json = R"({"code":0,"message":"","data":)" + compact(without) + "}";
-        const auto missing = HTTPUtil::decode<AppVersionEnvelope>(json);
-        ASSERT_FALSE(missing.ok()) << key.toStdString();
-        EXPECT_EQ(missing.error().decodingError()->path, u"data."_s + key);
+        EXPECT_EQ(failure(HTTPUtil::decode<AppVersionEnvelope>(json)), "missingKey data." + key.toStdString());
     }
     const auto optional =
         HTTPUtil::decode<AppVersionEnvelope>(R"({"code":0,"message":"","data":)" + compact(data) + "}");

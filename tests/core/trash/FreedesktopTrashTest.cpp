@@ -132,7 +132,7 @@ QByteArray runTrashCli(const QString& tool, const QString& dataHome, const QStri
 using FreedesktopTrashTest = TrashTestTree;
 using TrashContentsTest = TrashTestTree;
 
-TEST_F(FreedesktopTrashTest, MovesTheFileAndRecordsWhereItCameFromAndWhenEncodedAndBounded)
+TEST_F(FreedesktopTrashTest, MovesTheFileAndRecordsWhereItCameFromAndWhenEncodedAndBoundedAndMakesAMissingDataHome)
 {
     const QByteArray original = homeBytes() + "/a.txt";
     ASSERT_TRUE(writeFile(original, "content"));
@@ -163,6 +163,20 @@ TEST_F(FreedesktopTrashTest, MovesTheFileAndRecordsWhereItCameFromAndWhenEncoded
     const QByteArray chinese = u"中"_s.toUtf8().repeated(80);                              // 240 bytes
     EXPECT_EQ(FreedesktopTrash::candidateName(chinese, 1, 240), chinese.left(237) + ".2"); // never half a character
     EXPECT_LE(FreedesktopTrash::candidateName(chinese, FreedesktopTrash::kMaxAttempts - 1, 20).size(), 20);
+
+    // A missing data home is made, private, and nothing lands in the current folder.
+    ASSERT_TRUE(writeFile(original, "a"));
+    const QString workingDirectory = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(m_home)); // a careless fallback would trash into here
+    const Trash::Result made =
+        trashPath(FreedesktopTrash(m_root.path() + u"/gone/data"_s), QString::fromUtf8(original));
+    QDir::setCurrent(workingDirectory);
+    ASSERT_TRUE(made.ok) << made.error.toStdString();
+    EXPECT_TRUE(entries(homeBytes()).isEmpty());
+    const QByteArray dataHome = QFile::encodeName(m_root.path()) + "/gone/data";
+    EXPECT_EQ(entries(dataHome + "/Trash/files"), QList<QByteArray>{"a.txt"});
+    for (const QByteArray& folder : {dataHome, QFile::encodeName(m_root.path()) + "/gone"})
+        EXPECT_EQ(mode(folder), 0700u) << folder.constData();
 }
 
 TEST_F(FreedesktopTrashTest, OddAndNonUtf8NamesKeepTheirBytesAndRoundTripThroughTrashCli)
@@ -310,24 +324,6 @@ TEST_F(FreedesktopTrashTest, RefusalsTouchNothingFoldersMoveWholeAndLinksMoveThe
     EXPECT_EQ(entries(trashBytes() + "/files"), files);
 }
 
-TEST_F(FreedesktopTrashTest, AMissingDataHomeIsCreatedPrivateAndNothingLandsInTheCurrentFolder)
-{
-    const QByteArray original = homeBytes() + "/a.txt";
-    ASSERT_TRUE(writeFile(original, "a"));
-    const QString workingDirectory = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(m_home)); // a careless fallback would trash into here
-    const Trash::Result result =
-        trashPath(FreedesktopTrash(m_root.path() + u"/gone/data"_s), QString::fromUtf8(original));
-    QDir::setCurrent(workingDirectory);
-
-    ASSERT_TRUE(result.ok) << result.error.toStdString();
-    EXPECT_TRUE(entries(homeBytes()).isEmpty());
-    const QByteArray dataHome = QFile::encodeName(m_root.path()) + "/gone/data";
-    EXPECT_EQ(entries(dataHome + "/Trash/files"), QList<QByteArray>{"a.txt"});
-    for (const QByteArray& made : {dataHome, QFile::encodeName(m_root.path()) + "/gone"})
-        EXPECT_EQ(mode(made), 0700u) << made.constData();
-}
-
 TEST_F(TrashContentsTest, CountsTopLevelEntriesAndTheFilesInsideThemAndListsWhatThePlatformTrashReceived)
 {
     const QByteArray files = homeBytes() + "/files";
@@ -452,10 +448,7 @@ TEST_F(TrashContentsTest, OnAnotherVolumeOnlyASafeVolumeTrashIsUsedAndAFullDiskM
     EXPECT_EQ(originalLocation(volume + "/.Trash/" + uid + "/info/a b.trashinfo"), "sub/a b");
     EXPECT_EQ(mode(volume + "/.Trash/" + uid), 0700u);
     if (hasTool("trash-list") || onCi()) { // another reader of the standard finds it under its full path
-        QProcess list;
-        list.start(u"trash-list"_s, {});
-        ASSERT_TRUE(list.waitForFinished(-1));
-        EXPECT_TRUE(list.readAllStandardOutput().contains(" " + volume + "/sub/a b\n"));
+        EXPECT_TRUE(runTrashCli(u"trash-list"_s, m_dataHome, m_home).contains(" " + volume + "/sub/a b\n"));
     }
 
     // No usable trash: a sticky .Trash reached through a link and a .Trash-$uid that is a link

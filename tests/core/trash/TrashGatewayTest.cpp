@@ -192,9 +192,8 @@ TEST_F(Gateway, AFolderSwappedAfterTheScanKeepsEveryItemInPlaceInEverySection)
     for (const Section& section : sections()) {
         for (const Swap how : {Swap::linkOutside, Swap::linkInside, Swap::replace}) {
             SCOPED_TRACE(std::string(section.name) + " swap " + std::to_string(int(how)));
-            ASSERT_TRUE(TreeBuilder::removeTree(TreeBuilder::bytes(m_tree.root())) && QDir().mkpath(m_tree.root()));
-            ASSERT_TRUE(TreeBuilder::removeTree(TreeBuilder::bytes(m_outside.root())) &&
-                        QDir().mkpath(m_outside.root()));
+            for (const QString& root : {m_tree.root(), m_outside.root()})
+                ASSERT_TRUE(TreeBuilder::removeTree(TreeBuilder::bytes(root)) && QDir().mkpath(root));
             // A scope holds its folder's descriptor: the new folder needs a new one.
             Sandbox::reset();
             Sandbox::openScope(m_tree.root());
@@ -322,11 +321,8 @@ TEST_F(Gateway, AHomeReachedThroughALinkScansAndCleansAndRecordsTheRealPath)
     const QList<LargeFileItem> items = LargeFileEngine::findLargeFilesOfAtLeast(viaLink, 1).items;
     ASSERT_EQ(items.size(), 1);
     EXPECT_EQ(items[0].path, viaLink + u"/a/big.iso"_s);
-    auto recorder = std::make_shared<RecordingTrash>(Trash::platform());
-    Trash::setCurrent(recorder);
     EXPECT_EQ(LargeFileEngine::moveToTrash(items).moved.size(), 1);
-    const QString info = PlatformLayout::current().dataHome + u"/Trash/info/big.iso.trashinfo"_s;
-    QFile file(info);
+    QFile file(PlatformLayout::current().dataHome + u"/Trash/info/big.iso.trashinfo"_s);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().contains(QFileInfo(m_tree.root()).canonicalFilePath().toUtf8() + "/a/big.iso"));
 }
@@ -340,11 +336,7 @@ TEST_F(Gateway, ProtectedPlacesAreNeverOfferedNorMoved)
     EXPECT_TRUE(ProtectedPlaces::addUserPath(home + u"/keep"_s));
     EXPECT_FALSE(ProtectedPlaces::addUserPath(home + u"/keep/"_s));
     const ProtectedPlaces places = ProtectedPlaces::current();
-    const struct
-    {
-        const char* path;
-        bool isProtected;
-    } table[] = {
+    const std::pair<const char*, bool> table[] = {
         {"", true},
         {"/Documents", true},
         {"/Documents/report.pdf", false}, // user folders protect only themselves
@@ -360,8 +352,8 @@ TEST_F(Gateway, ProtectedPlacesAreNeverOfferedNorMoved)
         {"/keep/inside/file", true},
         {"/keeper", false},
     };
-    for (const auto& row : table)
-        EXPECT_EQ(places.isProtected(home + QString::fromUtf8(row.path)), row.isProtected) << row.path;
+    for (const auto& [path, isProtected] : table)
+        EXPECT_EQ(places.isProtected(home + QString::fromUtf8(path)), isProtected) << path;
 
     // Offered by no section, and refused by the gateway if asked all the same.
     const QString key = m_tree.file(u".ssh/id_rsa.log"_s, 3000);
@@ -379,28 +371,15 @@ TEST_F(Gateway, ProtectedPlacesAreNeverOfferedNorMoved)
 
 TEST_F(Gateway, AnItemDeeperThanPathMaxFailsWithItsRealReason)
 {
-    // Made one folder at a time: a path this long cannot be used whole.
-    const QByteArray name(200, 'd');
-    int folder = ::open(TreeBuilder::bytes(m_tree.root()).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    for (int depth = 0; depth < 25 && folder >= 0; ++depth) {
-        ASSERT_EQ(::mkdirat(folder, name.constData(), 0700), 0);
-        const int next = ::openat(folder, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        ::close(folder);
-        folder = next;
-    }
-    ASSERT_GE(folder, 0);
-    const int file = ::openat(folder, "deep.iso", O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    ASSERT_GE(file, 0);
-    ASSERT_EQ(::write(file, name.constData(), size_t(name.size())), name.size());
-    ::close(file);
-    ASSERT_EQ(::mkdirat(folder, "empty", 0700), 0);
-    ::close(folder);
+    // Made through descriptors: a path this long cannot be used whole.
+    m_tree.deepChain(u"deep/file"_s, std::string(200, 'd'), 25, "deep.iso");
+    m_tree.deepChain(u"deep/empty"_s, std::string(200, 'd'), 25);
 
     // Seen by the scan (large files) or looked up by its path afterwards (empty folders).
-    const QList<LargeFileItem> large = LargeFileEngine::findLargeFilesOfAtLeast(m_tree.root(), 1).items;
+    const QList<LargeFileItem> large = LargeFileEngine::findLargeFilesOfAtLeast(m_tree.root(), 0).items;
     const QList<EmptyFolderItem> empty = EmptyFolderEngine::findEmptyFolders(m_tree.root()).items;
     const TrashBatchResult results[] = {LargeFileEngine::moveToTrash(large), EmptyFolderEngine::moveToTrash(empty)};
-    EXPECT_TRUE(TreeBuilder::removeTree(TreeBuilder::bytes(m_tree.path(QString::fromLatin1(name)))));
+    EXPECT_TRUE(TreeBuilder::removeTree(TreeBuilder::bytes(m_tree.path(u"deep"_s))));
     ASSERT_EQ(large.size(), 1);
     EXPECT_GT(bytesFromPath(large[0].path).size(), PATH_MAX);
     for (const TrashBatchResult& result : results) {
@@ -486,10 +465,7 @@ TEST_F(CleanupHistoryTest, EverySectionsCleanComesBackByteForByteAndLeavesTheTra
     batches << LargeFileEngine::moveToTrash(LargeFileEngine::findLargeFilesOfAtLeast(home(), 2000000).items).batchId;
     batches << FileSearchEngine::moveToTrash(FileSearchEngine::search(home(), u"find-me"_s).items).batchId;
     batches << EmptyFolderEngine::moveToTrash(EmptyFolderEngine::findEmptyFolders(home()).items).batchId;
-    QList<StorageEntry> build;
-    for (const StorageEntry& e : StorageEngine::listDirectory(home() + u"/Projects"_s))
-        build.append(e);
-    batches << StorageEngine::moveToTrash(build).batchId;
+    batches << StorageEngine::moveToTrash(StorageEngine::listDirectory(home() + u"/Projects"_s)).batchId;
     CleanupRule rule{true, u"r"_s, {u"USERFOLDER/cache"_s}, 0, u"p"_s, {}};
     batches << RuleScanEngine::clean({*RuleScanEngine::scanRule(rule, home())}).batchId;
     const auto apps = ApplicationUninstallEngine::listApplications({home() + u"/Applications"_s}, home());
@@ -546,11 +522,8 @@ TEST_F(CleanupHistoryTest, ARestoreNeverOverwritesNorFollowsALinkAndEmptyingRemo
     QTemporaryDir outside;
     ASSERT_TRUE(QDir(home() + u"/d"_s).removeRecursively());
     m_tree.symlink(u"d"_s, outside.path());
-    for (const CleanupJournal::Entry& e : entries) {
-        if (pathFromBytes(e.path) == gone) {
-            ASSERT_TRUE(QFile::remove(pathFromBytes(e.trash))); // emptied by another program
-        }
-    }
+    for (const CleanupJournal::Entry& e : entries) // the one gone is emptied by another program
+        ASSERT_TRUE(pathFromBytes(e.path) != gone || QFile::remove(pathFromBytes(e.trash)));
 
     const CleanupHistory::RestoreResult r = CleanupHistory::restore(batchId);
     EXPECT_EQ(r.restored, QStringList{deep});
@@ -581,10 +554,8 @@ TEST_F(CleanupHistoryTest, ARestoreNeverOverwritesNorFollowsALinkAndEmptyingRemo
     // A folder that cannot be written, as some programs leave them.
     m_tree.file(u"sub/tree/two.bin"_s, 3000);
     m_tree.chmod(u"sub/tree"_s, 0500);
-    QList<StorageEntry> sub;
-    for (const StorageEntry& e : StorageEngine::listDirectory(home()))
-        if (e.path.endsWith(u"/sub"_s))
-            sub.append(e);
+    QList<StorageEntry> sub = StorageEngine::listDirectory(home());
+    sub.removeIf([](const StorageEntry& e) { return !e.path.endsWith(u"/sub"_s); });
     ASSERT_EQ(StorageEngine::moveToTrash(sub).moved.size(), 1);
     const CleanupHistory::EmptyPlan plan = CleanupHistory::planEmptying();
     ASSERT_GE(plan.count, 2);
