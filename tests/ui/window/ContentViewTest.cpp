@@ -1,4 +1,4 @@
-#include "WindowFixture.h"
+#include "ui/WindowFixture.h"
 #include "access/AccessManager.h"
 #include "platform/Settings.h"
 #include "rules/CleanupViewModel.h"

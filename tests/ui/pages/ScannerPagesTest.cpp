@@ -1,5 +1,5 @@
-#include "ListArrangeSteps.h"
-#include "PageTest.h"
+#include "ui/ListArrangeSteps.h"
+#include "ui/PageTest.h"
 #include "scanners/LargeFileViewModel.h"
 #include "scanners/MiscFileCleanupViewModel.h"
 #include "support/TrashFakes.h"

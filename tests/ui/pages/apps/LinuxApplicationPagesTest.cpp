@@ -1,5 +1,5 @@
 // 应用清理 and 卸载应用 on the Linux profile, with a Flatpak, an AppImage and leftovers.
-#include "PageTest.h"
+#include "ui/PageTest.h"
 #include "apps/ApplicationCleanupViewModel.h"
 #include "apps/ApplicationUninstallModel.h"
 #include "apps/LeftoverViewModel.h"

@@ -1,5 +1,5 @@
 // The rule pages: local rules and the cloud card, the rule editor panel, the rule workshop.
-#include "OnlineUiTest.h"
+#include "ui/OnlineUiTest.h"
 #include "services/RuleEditorViewModel.h"
 #include "services/RuleWorkshopViewModel.h"
 #include "services/RulesPageViewModel.h"

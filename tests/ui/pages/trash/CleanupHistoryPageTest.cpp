@@ -1,7 +1,7 @@
 // Undo after a clean, 清理记录 and its restores, and emptying the Trash, through the real widgets
 // and the real Trash of the test home.
 #include "ui/pages/trash/CleanupHistoryPage.h"
-#include "PageTest.h"
+#include "ui/PageTest.h"
 #include "platform/PlatformLayout.h"
 #include "scanners/FileSearchEngine.h"
 #include "scanners/LargeFileViewModel.h"

@@ -1,6 +1,6 @@
 #include "ui/pages/search/FileSearchPage.h"
-#include "ListArrangeSteps.h"
-#include "PageTest.h"
+#include "ui/ListArrangeSteps.h"
+#include "ui/PageTest.h"
 #include "scanners/FileSearchViewModel.h"
 #include "sections/SectionTable.h"
 #include "ui/components/FloatingActionButton.h"

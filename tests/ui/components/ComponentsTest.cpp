@@ -1,5 +1,5 @@
 // The interface's building blocks: symbols, rows, cards, lists, the long press, the folder picker.
-#include "PageTest.h"
+#include "ui/PageTest.h"
 #include "platform/PathBytes.h"
 #include "platform/Sandbox.h"
 #include "ui/components/AppIcon.h"

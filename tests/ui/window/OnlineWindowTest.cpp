@@ -1,4 +1,4 @@
-#include "OnlineUiTest.h"
+#include "ui/OnlineUiTest.h"
 #include "platform/Settings.h"
 #include "sections/SectionTable.h"
 #include "services/AccountSession.h"

@@ -1,5 +1,5 @@
 #include "ui/pages/quick/QuickCleanupPage.h"
-#include "WindowFixture.h"
+#include "ui/WindowFixture.h"
 #include "access/AccessManager.h"
 #include "apps/ApplicationCleanupViewModel.h"
 #include "rules/CleanupViewModel.h"

@@ -1,4 +1,4 @@
-#include "PageTest.h"
+#include "ui/PageTest.h"
 #include "apps/ApplicationCleanupViewModel.h"
 #include "apps/ApplicationUninstallModel.h"
 #include "support/ApplicationFixture.h"

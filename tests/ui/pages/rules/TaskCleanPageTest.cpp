@@ -1,6 +1,6 @@
 #include "ui/pages/rules/TaskCleanPage.h"
-#include "PageTest.h"
-#include "WindowFixture.h"
+#include "ui/PageTest.h"
+#include "ui/WindowFixture.h"
 #include "rules/CleanupViewModel.h"
 #include "ui/components/CleanupRow.h"
 #include "ui/components/EmptyState.h"

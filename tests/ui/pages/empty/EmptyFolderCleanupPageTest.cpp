@@ -1,5 +1,5 @@
 #include "ui/pages/empty/EmptyFolderCleanupPage.h"
-#include "PageTest.h"
+#include "ui/PageTest.h"
 #include "scanners/EmptyFolderCleanupViewModel.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/ImmediateLongPress.h"

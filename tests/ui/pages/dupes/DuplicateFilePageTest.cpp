@@ -1,5 +1,5 @@
 #include "ui/pages/dupes/DuplicateFilePage.h"
-#include "PageTest.h"
+#include "ui/PageTest.h"
 #include "scanners/DuplicateFileViewModel.h"
 #include "support/TrashFakes.h"
 #include "trash/Trash.h"

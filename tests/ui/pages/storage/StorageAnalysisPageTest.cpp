@@ -1,6 +1,6 @@
 #include "ui/pages/storage/StorageAnalysisPage.h"
-#include "ListArrangeSteps.h"
-#include "PageTest.h"
+#include "ui/ListArrangeSteps.h"
+#include "ui/PageTest.h"
 #include "scanners/StorageAnalysisModel.h"
 #include "support/TrashFakes.h"
 #include "trash/Trash.h"

@@ -1,5 +1,5 @@
 #include "ui/window/MainWindow.h"
-#include "PageTest.h"
+#include "ui/PageTest.h"
 #include "sections/SectionTable.h"
 #include "ui/style/Symbols.h"
 #include "ui/window/PageHeader.h"

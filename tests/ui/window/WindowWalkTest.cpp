@@ -1,4 +1,4 @@
-#include "WindowFixture.h"
+#include "ui/WindowFixture.h"
 #include "rules/CleanupViewModel.h"
 #include "scanners/EmptyFolderCleanupViewModel.h"
 #include "scanners/FileSearchViewModel.h"

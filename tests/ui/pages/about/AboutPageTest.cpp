@@ -1,5 +1,5 @@
 #include "ui/pages/about/AboutPage.h"
-#include "PageTest.h"
+#include "ui/PageTest.h"
 #include "platform/PlatformLayout.h"
 #include "scanners/AboutInfo.h"
 #include "scanners/TrashSummaryViewModel.h"
