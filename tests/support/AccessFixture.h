@@ -1,12 +1,15 @@
 #pragma once
 
+#include "platform/Bookmark.h"
 #include "platform/Context.h"
 #include "platform/PlatformLayout.h"
+#include "platform/Settings.h"
 #include "support/LogCapture.h"
 #include "support/ScriptedFolderPicker.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -17,14 +20,38 @@ namespace Sweepora::Test {
 class AccessFixture : public ::testing::Test
 {
 protected:
-    void SetUp() override;
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_root.isValid());
+        m_home = makeFolder(QStringLiteral("home/u"));
+        m_context.setLayout(layoutFor(m_home));
+        m_context.useSettingsFile(m_root.filePath(QStringLiteral("settings.ini")));
+        m_picker = ScriptedFolderPicker::install();
+    }
     // The layout to run under.
     virtual Core::PlatformLayout layoutFor(const QString& home) const { return Core::PlatformLayout::forHome(home); }
 
     QString home() const { return m_home; }
-    QString makeFolder(const QString& relative) const; // below the temporary root
-    static void replaceFolder(const QString& path);    // a new folder (new identity) at the path
-    static void storeHomeGrant(const QString& path);
+    // A folder below the temporary root.
+    QString makeFolder(const QString& relative) const
+    {
+        const QString path = Core::standardizedPath(m_root.path() + QLatin1Char('/') + relative);
+        EXPECT_TRUE(QDir().mkpath(path)) << path.toStdString();
+        return path;
+    }
+    // A new folder (a new identity) at the path. The new folder exists before the old one goes,
+    // so it cannot reuse the old inode.
+    static void replaceFolder(const QString& path)
+    {
+        ASSERT_TRUE(QDir().mkdir(path + QStringLiteral(".new")));
+        ASSERT_TRUE(QDir().rename(path, path + QStringLiteral(".old")));
+        ASSERT_TRUE(QDir().rename(path + QStringLiteral(".new"), path));
+    }
+    static void storeHomeGrant(const QString& path)
+    {
+        Core::Settings::store().setValue(Core::Settings::kHomeBookmark,
+                                         Core::Bookmark::create(ScriptedFolderPicker::withRights(path)).value());
+    }
     QStringList loggedLines() const { return m_log.lines(); }
 
     std::shared_ptr<ScriptedFolderPicker> m_picker;

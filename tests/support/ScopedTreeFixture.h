@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Context.h"
+#include "platform/Sandbox.h"
 #include "support/LogCapture.h"
 #include "support/TreeBuilder.h"
 
@@ -15,7 +16,11 @@ namespace Sweepora::Test {
 class ScopedTreeFixture : public ::testing::Test
 {
 protected:
-    void SetUp() override;
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        Core::Sandbox::openScope(m_dir.path());
+    }
 
     QString home() const { return m_dir.path(); }
     QStringList loggedLines() const { return m_log.lines(); }
