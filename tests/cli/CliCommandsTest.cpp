@@ -202,10 +202,7 @@ TEST_F(RulesCli, ListsUserAndBundledRulesLargestFirstAndMovesEveryFileOfThem)
     // A user rule of our own, and a cache that one of the bundled rules names.
     const Sweepora::Core::CleanupRule rule{true, u"测试缓存"_s,    {u"USERFOLDER/AppCache"_s},
                                            0,    u"org.example"_s, u"d"_s};
-    QFile file(data.folder(u"Sweepora/Rules"_s) + u"/x.json"_s);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(rule.toJson());
-    file.close();
+    TreeBuilder::write(data.path(u"Sweepora/Rules/x.json"_s), rule.toJson());
     const QString mine = home.file(u"AppCache/a/blob"_s, 5000);
     const QString pip = home.file(u".cache/pip/http/1/entry"_s, 3000);
     const CliRun run = ok("--json rules");
@@ -368,12 +365,8 @@ TEST_F(AppsCli, AppCachesAndAppsListEveryBundleWithItsRelatedItemsAndMovingUnins
 {
     const QString shared = m_dir.path() + u"/Applications"_s;
     home.folder(u"Applications"_s);
-    BundlePlist editor = BundleBuilder::binary(u"com.editor"_s, 1000);
-    editor.displayName = u"Editor"_s;
-    BundleBuilder::make(shared + u"/Editor.app"_s, editor);
-    BundlePlist homeEditor = BundleBuilder::xml(u"com.editor"_s, 50);
-    homeEditor.bundleName = u"My Editor"_s;
-    BundleBuilder::make(home.path(u"Applications/Editor.app"_s), homeEditor);
+    BundleBuilder::make(shared + u"/Editor.app"_s, {u"com.editor"_s, u"Editor"_s, {}, true, 1000});
+    BundleBuilder::make(home.path(u"Applications/Editor.app"_s), {u"com.editor"_s, {}, u"My Editor"_s, false, 50});
     BundleBuilder::make(shared + u"/Tools/NoID.app"_s, BundlePlist{});
     const QString cache = home.file(u"Library/Caches/com.editor/c"_s, 70);
     const auto withRoots = [&](const char* command) {
@@ -425,11 +418,8 @@ TEST_F(LinuxAppsCli, AppsCachesAndLeftoversCarryTheKindOfEachApplication)
     env.insert(u"FLATPAK_SYSTEM_DIR"_s, sys + u"/flatpak"_s);
     env.insert(u"SWEEPORA_SNAP_DIR"_s, sys + u"/snap"_s);
     TreeBuilder system(sys);
-    system.file(u"flatpak/app/org.foo.Bar/current/active/metadata"_s);
-    QFile metadata(system.path(u"flatpak/app/org.foo.Bar/current/active/metadata"_s));
-    ASSERT_TRUE(metadata.open(QIODevice::WriteOnly));
-    metadata.write("[Application]\nname=org.foo.Bar\n");
-    metadata.close();
+    TreeBuilder::write(system.path(u"flatpak/app/org.foo.Bar/current/active/metadata"_s),
+                       "[Application]\nname=org.foo.Bar\n");
     system.file(u"flatpak/app/org.foo.Bar/current/active/files/bin/bar"_s, 5000);
     system.folder(u"snap"_s);
     system.folder(u"share/applications"_s);

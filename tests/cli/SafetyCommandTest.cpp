@@ -64,23 +64,18 @@ TEST_F(CliSafety, TheMoveAfterTheQuestionChecksAgainWhatTheScanSawReportsAreVali
     home.file(u"dir/target.log"_s, 70000);
     const QString thesis = outside.file(u"dir/target.log"_s, 70000);
     Sweepora::Core::Sandbox::openScope(home.root());
-    const struct
-    {
-        const char* command;
-        const char* arguments;
-    } table[] = {{"large", "--min 0.00001"}, {"search", "target"}, {"storage", ""}, {"rules", ""}};
-    for (const auto& row : table) {
-        SCOPED_TRACE(row.command);
+    for (const auto& [command, arguments] : {std::pair{u"large"_s, words("--min 0.00001")},
+                                             {u"search"_s, {u"target"_s}},
+                                             {u"storage"_s, {home.path(u"dir"_s)}},
+                                             {u"rules"_s, {}}}) {
+        SCOPED_TRACE(command.toStdString());
         const auto it = std::find_if(commandTable().cbegin(), commandTable().cend(),
-                                     [&](const Command& c) { return c.name == QLatin1String(row.command); });
+                                     [&](const Command& c) { return c.name == command; });
         ASSERT_NE(it, commandTable().cend());
         std::unique_ptr<CommandRunner> runner = it->make();
-        QStringList arguments = words(row.arguments);
-        if (QLatin1String(row.command) == QLatin1String("storage"))
-            arguments = {home.path(u"dir"_s)};
         ASSERT_TRUE(runner->parse(arguments).isEmpty());
         const Listing listing = runner->scan({home.root(), std::nullopt, {}});
-        if (QLatin1String(row.command) == QLatin1String("rules"))
+        if (command == u"rules"_s)
             continue; // no rule names this folder; the rule clean is covered by the engines' tests
         ASSERT_FALSE(listing.trashPaths.isEmpty());
         ASSERT_TRUE(QDir().rename(home.path(u"dir"_s), home.path(u"dir.scanned"_s)));

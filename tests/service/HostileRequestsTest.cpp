@@ -202,14 +202,6 @@ TEST_F(SlowClientTest, OneAddressGetsOnlySoManyConnections)
 class BadInputTest : public ServiceHarness
 {
 protected:
-    // Nothing at all was written by the requests so far.
-    void expectNothingStored()
-    {
-        const Service::ServiceStore::Counts c = counts();
-        EXPECT_EQ(c.approved + c.held + c.rejected, 0);
-        EXPECT_EQ(c.codes, 0);
-    }
-
     void expectStillServing()
     {
         const RawReply reply = send("GET", "/tasks/rules", {}, {});
@@ -264,7 +256,10 @@ TEST_F(BadInputTest, MalformedOversizedOrEncodedBodiesWrongTypesAndIncompleteChe
     EXPECT_EQ(send("POST", "/market/tasks", chunked, "application/json", "Transfer-Encoding: chunked\r\n").status, 411);
     EXPECT_EQ(send("POST", "/market/tasks", small, "application/json", "Content-Encoding: gzip\r\n").status, 415);
     EXPECT_EQ(send("POST", "/market/tasks", small, "text/plain").status, 415);
-    expectNothingStored();
+    // Nothing at all was written by the requests above.
+    const ServiceStore::Counts stored = counts();
+    EXPECT_EQ(stored.approved + stored.held + stored.rejected, 0);
+    EXPECT_EQ(stored.codes, 0);
     expectStillServing();
 }
 

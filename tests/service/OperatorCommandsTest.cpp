@@ -2,8 +2,7 @@
 #include "OperatorCommands.h"
 #include "CommandLine.h"
 #include "ServiceHarness.h"
-
-#include <QFile>
+#include "support/TreeBuilder.h"
 
 using namespace Sweepora;
 using namespace Sweepora::Core;
@@ -28,12 +27,9 @@ protected:
     {
         out.clear();
         err.clear();
-        QString error;
-        const std::optional<CommandLine> line = CommandLine::parse(arguments, &error);
-        if (!line) {
-            err = error;
+        const std::optional<CommandLine> line = CommandLine::parse(arguments, &err);
+        if (!line)
             return 1;
-        }
         QTextStream outStream(&out);
         QTextStream errStream(&err);
         return OperatorCommands(
@@ -43,10 +39,7 @@ protected:
 
     QString writeFile(const QString& name, const QByteArray& text)
     {
-        QFile file(dir.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-        return file.fileName();
+        return Sweepora::Test::TreeBuilder::write(dir.filePath(name), text);
     }
 
     QTemporaryDir dir;

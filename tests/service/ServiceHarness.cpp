@@ -3,29 +3,15 @@
 #include "services/HTTPUtil.h"
 
 #include <QCoreApplication>
-#include <QJsonDocument>
 #include <QRegularExpression>
 #include <QTcpSocket>
 
 namespace Sweepora::ServiceTest {
 
-QJsonObject RawReply::json() const
-{
-    return QJsonDocument::fromJson(body).object();
-}
-QString RawReply::message() const
-{
-    return json().value(QStringLiteral("message")).toString();
-}
-
 std::optional<QString> testPostgresUrl()
 {
     const QString url = qEnvironmentVariable("SWEEPORA_TEST_PG_URL");
     return url.isEmpty() ? std::nullopt : std::optional(url);
-}
-bool testsUsePostgres()
-{
-    return qEnvironmentVariable("SWEEPORA_TEST_STORE") == QLatin1String("postgresql");
 }
 
 QString freshDatabase(const QTemporaryDir& dir, bool postgres)

@@ -6,16 +6,13 @@
 #include "ServiceApi.h"
 #include "ServiceStore.h"
 #include "VerificationCodes.h"
-#include "services/ServiceError.h"
 #include "support/LogCapture.h"
 #include "support/ServiceAwait.h"
-#include "support/TestHttpServer.h"
-#include "support/Wait.h"
 
 #include <gtest/gtest.h>
 
+#include <QJsonDocument>
 #include <QJsonObject>
-#include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -46,14 +43,17 @@ struct RawReply
     QByteArray head; // status line and headers
     QByteArray body;
 
-    QString message() const; // the body's "message"
-    QJsonObject json() const;
+    QJsonObject json() const { return QJsonDocument::fromJson(body).object(); }
+    QString message() const { return json().value(QStringLiteral("message")).toString(); }
 };
 
 // The PostgreSQL server that tests may use (SWEEPORA_TEST_PG_URL, a libpq URI), and whether the
 // store and HTTP tests run on it (SWEEPORA_TEST_STORE=postgresql) rather than on SQLite.
 std::optional<QString> testPostgresUrl();
-bool testsUsePostgres();
+inline bool testsUsePostgres()
+{
+    return qEnvironmentVariable("SWEEPORA_TEST_STORE") == QLatin1String("postgresql");
+}
 // A fresh database for one test: a file in `dir`, or on PostgreSQL a schema of its own.
 QString freshDatabase(const QTemporaryDir& dir, bool postgres);
 

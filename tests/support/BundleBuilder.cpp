@@ -1,9 +1,6 @@
 #include "support/BundleBuilder.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
+#include "support/TreeBuilder.h"
 
 #include <plist/plist.h>
 
@@ -12,8 +9,6 @@ namespace Sweepora::Test {
 QString BundleBuilder::make(const QString& bundlePath, const BundlePlist& plist)
 {
     const QString contents = bundlePath + QStringLiteral("/Contents");
-    EXPECT_TRUE(QDir().mkpath(contents + QStringLiteral("/MacOS")));
-
     plist_t dict = plist_new_dict();
     const auto put = [dict](const char* key, const std::optional<QString>& value) {
         if (value)
@@ -29,35 +24,14 @@ QString BundleBuilder::make(const QString& bundlePath, const BundlePlist& plist)
         plist_to_bin(dict, &data, &length);
     else
         plist_to_xml(dict, &data, &length);
-    QFile info(contents + QStringLiteral("/Info.plist"));
-    EXPECT_TRUE(info.open(QIODevice::WriteOnly));
-    info.write(data, length);
-    info.close();
+    TreeBuilder::write(contents + QStringLiteral("/Info.plist"), QByteArray(data, qsizetype(length)));
     if (plist.binary)
         plist_to_bin_free(data);
     else
         plist_to_xml_free(data);
     plist_free(dict);
-
-    QFile executable(contents + QStringLiteral("/MacOS/main"));
-    EXPECT_TRUE(executable.open(QIODevice::WriteOnly));
-    executable.write(QByteArray(plist.executableBytes, 'x'));
+    TreeBuilder::write(contents + QStringLiteral("/MacOS/main"), QByteArray(plist.executableBytes, 'x'));
     return bundlePath;
-}
-
-BundlePlist BundleBuilder::xml(const QString& bundleID, qint64 executableBytes)
-{
-    BundlePlist plist;
-    plist.bundleID = bundleID;
-    plist.executableBytes = executableBytes;
-    return plist;
-}
-
-BundlePlist BundleBuilder::binary(const QString& bundleID, qint64 executableBytes)
-{
-    BundlePlist plist = xml(bundleID, executableBytes);
-    plist.binary = true;
-    return plist;
 }
 
 } // namespace Sweepora::Test

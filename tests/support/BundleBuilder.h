@@ -22,8 +22,14 @@ class BundleBuilder
 public:
     // Makes `folder` (absolute) and the bundle in it; returns the bundle's path.
     static QString make(const QString& bundlePath, const BundlePlist& plist);
-    static BundlePlist xml(const QString& bundleID, qint64 executableBytes = 0);
-    static BundlePlist binary(const QString& bundleID, qint64 executableBytes = 0);
+    static BundlePlist xml(const QString& bundleID, qint64 executableBytes = 0)
+    {
+        return {bundleID, std::nullopt, std::nullopt, false, executableBytes};
+    }
+    static BundlePlist binary(const QString& bundleID, qint64 executableBytes = 0)
+    {
+        return {bundleID, std::nullopt, std::nullopt, true, executableBytes};
+    }
 };
 
 } // namespace Sweepora::Test

@@ -15,7 +15,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,16 +54,12 @@ QString executableForOtherUsers()
     const QString folder =
         QDir::tempPath() + QStringLiteral("/sweepora-child-") + QString::number(QCoreApplication::applicationPid());
     QDir().mkpath(folder);
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                      QFileDevice::ReadOther | QFileDevice::ExeOther | QFileDevice::ReadGroup |
-                                      QFileDevice::ExeGroup);
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
     const QString target = folder + QLatin1Char('/') + QFileInfo(self).fileName();
     QFile::remove(target);
     if (!QFile::copy(self, target))
         return self;
-    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                      QFileDevice::ReadOther | QFileDevice::ExeOther | QFileDevice::ReadGroup |
-                                      QFileDevice::ExeGroup);
+    ::chmod(QFile::encodeName(target).constData(), 0755);
     copy = target;
     return copy;
 }
@@ -144,27 +139,6 @@ void ChildProcess::reportSkip(const QString& reason)
 {
     std::printf("%s%s\n", kSkipped, reason.toUtf8().constData());
     std::fflush(stdout);
-}
-
-TmpfsMount::TmpfsMount(const QString& directory, const QByteArray& options)
-    : m_directory(QFile::encodeName(directory)), m_options(options)
-{
-    if (::mount("tmpfs", m_directory.constData(), "tmpfs", 0, m_options.constData()) == 0)
-        m_mounted = true;
-    else
-        m_error = QStringLiteral("mount tmpfs: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
-}
-
-TmpfsMount::~TmpfsMount()
-{
-    // Unmounted before the test's temporary folders are removed; the namespace ends with the process.
-    if (m_mounted)
-        ::umount2(m_directory.constData(), MNT_DETACH);
-}
-
-bool TmpfsMount::remountReadOnly()
-{
-    return ::mount("tmpfs", m_directory.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, m_options.constData()) == 0;
 }
 
 } // namespace Sweepora::Test

@@ -1,8 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QProcessEnvironment>
 #include <QString>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
 
 namespace Sweepora::Test {
 
@@ -33,15 +38,29 @@ public:
 class TmpfsMount
 {
 public:
-    TmpfsMount(const QString& directory, const QByteArray& options);
-    ~TmpfsMount();
+    TmpfsMount(const QString& directory, const QByteArray& options)
+        : m_directory(QFile::encodeName(directory)), m_options(options)
+    {
+        m_mounted = ::mount("tmpfs", m_directory.constData(), "tmpfs", 0, m_options.constData()) == 0;
+        if (!m_mounted)
+            m_error = QStringLiteral("mount tmpfs: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    // Unmounted before the test's temporary folders are removed; the namespace ends with the process.
+    ~TmpfsMount()
+    {
+        if (m_mounted)
+            ::umount2(m_directory.constData(), MNT_DETACH);
+    }
     TmpfsMount(const TmpfsMount&) = delete;
     TmpfsMount& operator=(const TmpfsMount&) = delete;
 
     bool isMounted() const { return m_mounted; }
     QString error() const { return m_error; }
     // Makes the mount read-only.
-    bool remountReadOnly();
+    bool remountReadOnly()
+    {
+        return ::mount("tmpfs", m_directory.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, m_options.constData()) == 0;
+    }
 
 private:
     QByteArray m_directory;

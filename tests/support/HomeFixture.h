@@ -1,5 +1,7 @@
 #pragma once
 
+#include "access/AccessManager.h"
+#include "platform/Notifications.h"
 #include "support/AccessFixture.h"
 #include "support/TreeBuilder.h"
 #include "support/Wait.h"
@@ -14,10 +16,22 @@ namespace Sweepora::Test {
 class HomeFixture : public AccessFixture
 {
 protected:
-    void SetUp() override;
+    void SetUp() override
+    {
+        AccessFixture::SetUp();
+        m_tree = std::make_unique<TreeBuilder>(home());
+        m_trashNotices = std::make_unique<QSignalSpy>(&Core::Notifications::instance(),
+                                                      &Core::Notifications::trashContentsDidChange);
+    }
 
     // Grants the home folder through the scripted picker, as the user would.
-    void grantHome();
+    void grantHome()
+    {
+        m_picker->answerWith(home());
+        bool granted = false;
+        Core::AccessManager::requestHomeAuthorization([&](bool ok) { granted = ok; });
+        ASSERT_TRUE(granted);
+    }
 
     // True once the model reaches `state` (a view model's job has run and handed back).
     template <class Model, class State> static bool waitForState(const Model& model, State state, int ms = 10000)

@@ -2,9 +2,6 @@
 
 #include "support/HomeFixture.h"
 
-#include <QByteArray>
-#include <QString>
-
 namespace Sweepora::Test {
 
 // A private home on the Linux profile, with a system tree beside it (outside the home, read

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "platform/Context.h"
+#include "platform/Sandbox.h"
+#include "support/AccessFixture.h"
 #include "support/LogCapture.h"
 #include "support/TreeBuilder.h"
 
@@ -16,7 +18,12 @@ namespace Sweepora::Test {
 class ScopedTreeFixture : public ::testing::Test
 {
 protected:
-    void SetUp() override;
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid() && m_data.isValid());
+        m_context.setLayout(withOwnData(Core::PlatformLayout::system(), m_data.path()));
+        Core::Sandbox::openScope(m_dir.path());
+    }
 
     QString home() const { return m_dir.path(); }
     QStringList loggedLines() const { return m_log.lines(); }

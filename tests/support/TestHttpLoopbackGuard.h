@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QMutex>
+#include <QNetworkProxyFactory>
 #include <QStringList>
+#include <QTcpServer>
+
 #include <memory>
 
 namespace Sweepora::Test {
@@ -11,17 +15,53 @@ namespace Sweepora::Test {
 class TestHttpLoopbackGuard
 {
 public:
-    TestHttpLoopbackGuard();
-    ~TestHttpLoopbackGuard();
+    TestHttpLoopbackGuard() { QNetworkProxyFactory::setApplicationProxyFactory(new LoopbackOnlyFactory(m_record)); }
+    ~TestHttpLoopbackGuard() { QNetworkProxyFactory::setApplicationProxyFactory(nullptr); }
     TestHttpLoopbackGuard(const TestHttpLoopbackGuard&) = delete;
     TestHttpLoopbackGuard& operator=(const TestHttpLoopbackGuard&) = delete;
 
-    QStringList hostsRefused() const;
-
-    struct Record;
+    QStringList hostsRefused() const
+    {
+        const QMutexLocker lock(&m_record->mutex);
+        return m_record->refused;
+    }
 
 private:
-    std::shared_ptr<Record> m_record;
+    struct Record
+    {
+        QMutex mutex;
+        QStringList refused;
+        quint16 deadPort = closedLoopbackPort();
+    };
+
+    // A port that was free a moment ago and is closed now: connecting to it is refused.
+    static quint16 closedLoopbackPort()
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        return probe.serverPort();
+    }
+
+    class LoopbackOnlyFactory : public QNetworkProxyFactory
+    {
+    public:
+        explicit LoopbackOnlyFactory(std::shared_ptr<Record> record) : m_record(std::move(record)) {}
+
+        QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override
+        {
+            const QString host = query.peerHostName();
+            const QMutexLocker lock(&m_record->mutex);
+            if (host == QLatin1String("127.0.0.1"))
+                return {QNetworkProxy(QNetworkProxy::NoProxy)};
+            m_record->refused.append(host);
+            return {QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), m_record->deadPort)};
+        }
+
+    private:
+        std::shared_ptr<Record> m_record;
+    };
+
+    std::shared_ptr<Record> m_record = std::make_shared<Record>();
 };
 
 } // namespace Sweepora::Test

@@ -1,6 +1,5 @@
 #include "support/TestHttpServer.h"
 
-#include <QCoreApplication>
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -62,21 +61,15 @@ bool TestHttpServer::isListening() const
 
 QUrl TestHttpServer::baseURL() const
 {
-    QUrl url;
-    url.setScheme(QStringLiteral("http"));
-    url.setHost(QStringLiteral("127.0.0.1"));
-    url.setPort(m_server->serverPort());
-    return url;
+    return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(m_server->serverPort()));
 }
 
 void TestHttpServer::useForServices()
 {
     const QByteArray address = baseURL().toEncoded();
     for (const char* name : {"SWEEPORA_SERVICE_URL", "SWEEPORA_POEM_URL"}) {
-        if (qEnvironmentVariableIsSet(name))
-            m_savedEnvironment.append({name, qgetenv(name)});
-        else
-            m_savedEnvironment.append({name, std::nullopt});
+        m_savedEnvironment.append(
+            {name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
         qputenv(name, address);
     }
 }
@@ -93,9 +86,7 @@ TestHttpServer::Reply TestHttpServer::json(int status, const QByteArray& body)
 
 TestHttpServer::Reply TestHttpServer::silent()
 {
-    Reply reply;
-    reply.neverAnswer = true;
-    return reply;
+    return Reply{200, {}, {}, true};
 }
 
 void TestHttpServer::onConnection()

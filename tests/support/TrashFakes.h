@@ -1,11 +1,15 @@
 #pragma once
 
+#include "platform/PlatformLayout.h"
+#include "platform/Sandbox.h"
 #include "trash/Trash.h"
 #include "trash/TrashGateway.h"
+#include "util/NameOrder.h"
 
 #include <QHash>
 #include <QList>
 #include <QMutex>
+#include <QMutexLocker>
 #include <QStringList>
 
 #include <cerrno>
@@ -15,12 +19,30 @@
 namespace Sweepora::Test {
 
 // Items as a scan would have found them just now (reached from the open scopes, no links).
-QList<Core::TrashItem> foundItems(const QStringList& paths);
-QList<Core::ItemIdentity> identitiesOf(const QStringList& paths);
+inline QList<Core::TrashItem> foundItems(const QStringList& paths)
+{
+    QList<Core::TrashItem> items;
+    for (const QString& path : paths)
+        items.append({path, Core::ItemIdentity::lookUp(path)});
+    return items;
+}
+inline QList<Core::ItemIdentity> identitiesOf(const QStringList& paths)
+{
+    QList<Core::ItemIdentity> identities;
+    for (const QString& path : paths)
+        identities.append(Core::ItemIdentity::lookUp(path));
+    return identities;
+}
 
 // Hands `path` to `trash` the way the gateway does, without its checks: for tests of the
 // platform Trash itself. An item outside the open scopes fails with EPERM.
-Core::Trash::Result trashPath(Core::Trash& trash, const QString& path);
+inline Core::Trash::Result trashPath(Core::Trash& trash, const QString& path)
+{
+    const Core::Sandbox::Parent parent = Core::Sandbox::openParent(path, Core::Sandbox::Access::modify);
+    if (!parent.parent.valid())
+        return {false, qt_error_string(parent.error), {}, parent.error};
+    return trash.trashItem({parent.parent.get(), parent.name, path, parent.realPath});
+}
 inline Core::Trash::Result trashPath(Core::Trash&& trash, const QString& path)
 {
     return trashPath(trash, path);
@@ -34,14 +56,40 @@ class FailingTrash : public Core::Trash
 public:
     static inline const QString kDefaultError = QStringLiteral("没有权限移动此项目");
 
-    explicit FailingTrash(std::shared_ptr<Core::Trash> inner = Core::Trash::platform());
+    explicit FailingTrash(std::shared_ptr<Core::Trash> inner = Core::Trash::platform()) : m_inner(std::move(inner)) {}
 
-    void failPath(const QString& path, const QString& error = kDefaultError, int errorCode = EACCES);
-    void failEverything(const QString& error = kDefaultError, int errorCode = EACCES);
+    void failPath(const QString& path, const QString& error = kDefaultError, int errorCode = EACCES)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_failures.insert(Core::standardizedPath(path), Result{false, error, {}, errorCode});
+    }
+    void failEverything(const QString& error = kDefaultError, int errorCode = EACCES)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_failEverything = Result{false, error, {}, errorCode};
+    }
 
-    Result trashItem(const Item& item) override;
+    Result trashItem(const Item& item) override
+    {
+        std::optional<Result> planned;
+        {
+            QMutexLocker lock(&m_mutex);
+            m_attempted.append(item.path);
+            const auto it = m_failures.constFind(Core::standardizedPath(item.path));
+            if (it != m_failures.constEnd())
+                planned = it.value();
+            else if (m_failEverything)
+                planned = m_failEverything;
+        }
+        return planned ? *planned : m_inner->trashItem(item);
+    }
 
-    QStringList attempted() const; // every path asked for, in order
+    // Every path asked for, in order.
+    QStringList attempted() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_attempted;
+    }
 
 private:
     mutable QMutex m_mutex;
@@ -56,11 +104,22 @@ private:
 class RecordingTrash : public Core::Trash
 {
 public:
-    explicit RecordingTrash(std::shared_ptr<Core::Trash> inner = nullptr);
+    explicit RecordingTrash(std::shared_ptr<Core::Trash> inner = nullptr) : m_inner(std::move(inner)) {}
 
-    Result trashItem(const Item& item) override;
+    Result trashItem(const Item& item) override
+    {
+        const QString fake = Core::PlatformLayout::current().trashFolder + u'/' + Core::lastPathComponent(item.path);
+        const Result result = m_inner ? m_inner->trashItem(item) : Result{true, {}, fake, 0};
+        QMutexLocker lock(&m_mutex);
+        m_requests.append(item.path);
+        return result;
+    }
 
-    QStringList requests() const;
+    QStringList requests() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_requests;
+    }
 
 private:
     mutable QMutex m_mutex;

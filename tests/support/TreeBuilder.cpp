@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -125,6 +126,18 @@ QString TreeBuilder::sparseFile(const QString& relative, qint64 logicalSize, qin
     if (::truncate(bytes(p).c_str(), logicalSize) != 0)
         ADD_FAILURE() << "cannot extend " << p.toStdString();
     return p;
+}
+
+QString TreeBuilder::write(const QString& path, const QByteArray& data, bool executable)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(data) != data.size())
+        ADD_FAILURE() << "cannot write " << path.toStdString();
+    f.close();
+    if (executable)
+        f.setPermissions(f.permissions() | QFile::ExeOwner);
+    return path;
 }
 
 QString TreeBuilder::symlink(const QString& relative, const QString& target)

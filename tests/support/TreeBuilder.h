@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QtGlobal>
 
 #include <optional>
 #include <string>
@@ -28,6 +27,8 @@ public:
     // A file of `logicalSize` bytes with only `dataBytes` of data at the start: a hole follows.
     QString sparseFile(const QString& relative, qint64 logicalSize, qint64 dataBytes = 0);
     QString symlink(const QString& relative, const QString& target);
+    // A file at the absolute `path` holding `data`, its folders made as needed.
+    static QString write(const QString& path, const QByteArray& data, bool executable = false);
     void chmod(const QString& relative, int mode);
 
     // Names that QString cannot carry (invalid UTF-8): raw bytes relative to the root.

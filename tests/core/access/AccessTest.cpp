@@ -63,8 +63,6 @@ protected:
     static bool homeGrantStored() { return Settings::store().contains(Settings::kHomeBookmark); }
 };
 
-} // namespace
-
 TEST_F(HomeAuthorization, FirstGrantStoresTheBookmarkOpensTheHomeAndNotifies)
 {
     QSignalSpy posted(&Notifications::instance(), &Notifications::authorizationDidChange);
@@ -167,8 +165,6 @@ TEST_F(LibraryProbe, AnUnreadableProbeFolderOrHomeMeansNoAccess)
 
 using FolderGrants = Sweepora::Test::AccessFixture;
 
-namespace {
-
 FolderUrl chosen(const QString& path)
 {
     return ScriptedFolderPicker::withRights(path);
@@ -183,8 +179,6 @@ bool storedGrantIsStale(const QString& folder)
 {
     return Bookmark::resolve(storedGrants().value(folder).toByteArray()).stale;
 }
-
-} // namespace
 
 TEST_F(FolderGrants, TheInnermostCoveringGrantOpensAndSiblingsStayOutside)
 {
@@ -325,3 +319,5 @@ TEST_F(FolderGrants, PerPathAndFolderGrantsSurviveTheSettingsFileAndScannersAskF
     EXPECT_TRUE(AccessManager::isCoveredByActiveScope(FolderUrl(home())));
     EXPECT_EQ(storedGrants().size(), folders.size() + 2); // and the two above
 }
+
+} // namespace

@@ -49,39 +49,28 @@ TEST_F(Applications, NamePrecedenceHoldsBrokenInfoFallsBackAndIdentifiersThatWou
 {
     for (const bool binary : {false, true}) {
         const QString suffix = binary ? u"B"_s : u"X"_s;
-        BundlePlist both;
-        both.binary = binary;
-        both.bundleID = u"com.example.both"_s;
-        both.displayName = u"显示名"_s;
-        both.bundleName = u"BundleName"_s;
-        BundlePlist onlyName = both;
-        onlyName.displayName.reset();
-        BundlePlist none;
-        none.binary = binary;
-
-        const ApplicationBundle a =
-            ApplicationBundle::read(BundleBuilder::make(homeApps() + u"/Both"_s + suffix + u".app"_s, both));
-        EXPECT_EQ(a.name, u"显示名"_s);
-        EXPECT_EQ(a.bundleID, u"com.example.both"_s);
-        const ApplicationBundle b =
-            ApplicationBundle::read(BundleBuilder::make(homeApps() + u"/Only"_s + suffix + u".app"_s, onlyName));
-        EXPECT_EQ(b.name, u"BundleName"_s);
-        const ApplicationBundle c =
-            ApplicationBundle::read(BundleBuilder::make(homeApps() + u"/My App "_s + suffix + u".app"_s, none));
-        EXPECT_EQ(c.name, u"My App "_s + suffix);
-        EXPECT_FALSE(c.bundleID.has_value());
+        const QString id = u"com.example.both"_s;
+        // The bundle's file name, its information, and the name and identifier read from it.
+        const std::tuple<QString, BundlePlist, QString, std::optional<QString>> cases[] = {
+            {u"Both"_s, {id, u"显示名"_s, u"BundleName"_s, binary}, u"显示名"_s, id},
+            {u"Only"_s, {id, std::nullopt, u"BundleName"_s, binary}, u"BundleName"_s, id},
+            {u"My App "_s, {.binary = binary}, u"My App "_s + suffix, std::nullopt}};
+        for (const auto& [name, plist, shown, identifier] : cases) {
+            const ApplicationBundle read =
+                ApplicationBundle::read(BundleBuilder::make(homeApps() + u'/' + name + suffix + u".app"_s, plist));
+            EXPECT_EQ(read.name, shown);
+            EXPECT_EQ(read.bundleID, identifier) << name.toStdString();
+        }
     }
 
     // Unreadable or malformed information falls back to the file name.
     m_tree->folder(u"Applications/Bare.app"_s);
-    const ApplicationBundle bare = ApplicationBundle::read(homeApps() + u"/Bare.app"_s);
-    EXPECT_EQ(bare.name, u"Bare"_s);
-    EXPECT_FALSE(bare.bundleID);
-
-    const QString garbage = m_tree->file(u"Applications/Junk.app/Contents/Info.plist"_s, 64);
-    const ApplicationBundle junk = ApplicationBundle::read(homeApps() + u"/Junk.app"_s);
-    EXPECT_EQ(junk.name, u"Junk"_s);
-    EXPECT_FALSE(junk.bundleID);
+    m_tree->file(u"Applications/Junk.app/Contents/Info.plist"_s, 64);
+    for (const QString& name : {u"Bare"_s, u"Junk"_s}) {
+        const ApplicationBundle bundle = ApplicationBundle::read(homeApps() + u'/' + name + u".app"_s);
+        EXPECT_EQ(bundle.name, name);
+        EXPECT_FALSE(bundle.bundleID);
+    }
 
     // A display name that is not text is no name.
     const QByteArray xml = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
@@ -141,12 +130,8 @@ TEST_F(Applications, ShallowListingTakesDirectChildrenDeepListingSkipsPackagesAn
     EXPECT_TRUE(ApplicationBundle::bundlesBelow(sharedApps() + u"/missing"_s).isEmpty());
 
     // Discovery keeps the home copy once per identifier, and only top-level bundles.
-    BundlePlist shared = BundleBuilder::binary(u"com.same"_s);
-    shared.displayName = u"Shared Copy"_s;
-    BundlePlist own = BundleBuilder::xml(u"com.same"_s);
-    own.bundleName = u"Home Copy"_s;
-    BundleBuilder::make(sharedApps() + u"/Same.app"_s, shared);
-    BundleBuilder::make(homeApps() + u"/Same.app"_s, own);
+    BundleBuilder::make(sharedApps() + u"/Same.app"_s, {u"com.same"_s, u"Shared Copy"_s, {}, true});
+    BundleBuilder::make(homeApps() + u"/Same.app"_s, {u"com.same"_s, {}, u"Home Copy"_s});
     BundleBuilder::make(sharedApps() + u"/Utilities/Deep.app"_s, BundleBuilder::xml(u"com.deep"_s));
     BundleBuilder::make(sharedApps() + u"/NoID.app"_s, BundlePlist{});
     BundleBuilder::make(sharedApps() + u"/Zed.app"_s, BundleBuilder::xml(u"Z.upper"_s));
@@ -185,15 +170,9 @@ TEST_F(Applications, ScanCountsVisibleFilesOnceTiesSortByNameAndACleanCompletesO
     EXPECT_FALSE(results[0].selected);
 
     // Empty files give no result; ties sort by name ignoring case.
-    BundlePlist beta = BundleBuilder::xml(u"com.1beta"_s);
-    beta.displayName = u"Beta"_s;
-    BundlePlist alpha = BundleBuilder::xml(u"com.2alpha"_s);
-    alpha.displayName = u"alpha"_s;
-    BundlePlist big = BundleBuilder::xml(u"com.3big"_s);
-    big.displayName = u"Zoo"_s;
-    BundleBuilder::make(homeApps() + u"/B.app"_s, beta);
-    BundleBuilder::make(homeApps() + u"/A.app"_s, alpha);
-    BundleBuilder::make(homeApps() + u"/C.app"_s, big);
+    BundleBuilder::make(homeApps() + u"/B.app"_s, {u"com.1beta"_s, u"Beta"_s});
+    BundleBuilder::make(homeApps() + u"/A.app"_s, {u"com.2alpha"_s, u"alpha"_s});
+    BundleBuilder::make(homeApps() + u"/C.app"_s, {u"com.3big"_s, u"Zoo"_s});
     BundleBuilder::make(homeApps() + u"/E.app"_s, BundleBuilder::xml(u"com.empty"_s));
     m_tree->file(u"Library/Caches/com.1beta/f"_s, 10);
     m_tree->file(u"Library/Logs/com.2alpha/f"_s, 10);
@@ -237,9 +216,7 @@ TEST_F(Applications, ScanCountsVisibleFilesOnceTiesSortByNameAndACleanCompletesO
 
 TEST_F(Applications, ListingFindsNestedBundlesOnceWithExactRelatedItemsAndMovesCountDeclinedFoldersAsFailed)
 {
-    BundlePlist tool = BundleBuilder::binary(u"com.tool"_s, 100);
-    tool.displayName = u"Tool"_s;
-    BundleBuilder::make(sharedApps() + u"/Utilities/Tool.app"_s, tool);
+    BundleBuilder::make(sharedApps() + u"/Utilities/Tool.app"_s, {u"com.tool"_s, u"Tool"_s, {}, true, 100});
     BundleBuilder::make(sharedApps() + u"/Utilities/Tool.app/Contents/Inner.app"_s, BundleBuilder::xml(u"com.inner"_s));
     m_tree->file(u"Library/Caches/com.tool/c"_s, 40);
     m_tree->file(u"Library/Application Support/Tool/data"_s, 30);

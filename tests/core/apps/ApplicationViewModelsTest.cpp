@@ -35,11 +35,8 @@ TEST_F(ApplicationCleanupViewModelTest,
     EXPECT_TRUE(model.results().isEmpty());
 
     // A clean removes fully moved results and keeps one with a failure.
-    for (const QString& name : {u"Keep"_s, u"Go"_s, u"Idle"_s}) {
-        BundlePlist plist = BundleBuilder::xml(u"com."_s + name.toLower());
-        plist.displayName = name;
-        BundleBuilder::make(homeApps() + QLatin1Char('/') + name + u".app"_s, plist);
-    }
+    for (const QString& name : {u"Keep"_s, u"Go"_s, u"Idle"_s})
+        BundleBuilder::make(homeApps() + u'/' + name + u".app"_s, {u"com."_s + name.toLower(), name});
     const QString stuck = m_tree->file(u"Library/Caches/com.keep/stuck"_s, 50);
     m_tree->file(u"Library/Caches/com.keep/movable"_s, 50);
     m_tree->file(u"Library/Logs/com.go/log"_s, 20);
@@ -126,9 +123,8 @@ protected:
 TEST_F(ApplicationUninstallModelTest, ADeclinedParentFolderFailsTheBundleButStillMovesRelatedItems)
 {
     grantHome();
-    BundlePlist plist = BundleBuilder::binary(u"com.shared"_s, 10);
-    plist.displayName = u"Shared"_s;
-    const QString bundle = BundleBuilder::make(sharedApps() + u"/Shared.app"_s, plist);
+    const QString bundle =
+        BundleBuilder::make(sharedApps() + u"/Shared.app"_s, {u"com.shared"_s, u"Shared"_s, {}, true, 10});
     const QString cache = m_tree->file(u"Library/Caches/com.shared/c"_s, 30);
     const QString prefs = m_tree->file(u"Library/Preferences/com.shared.plist"_s, 3);
     ASSERT_TRUE(scanAndWait());

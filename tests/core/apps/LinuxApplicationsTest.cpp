@@ -80,28 +80,19 @@ protected:
         entry(systemEntries() + u"/hidden.desktop"_s, u"Name=Hidden\nNoDisplay=true"_s);
         entry(systemEntries() + u"/shadowed.desktop"_s, u"Name=Shadowed"_s);
         entry(userEntries() + u"/shadowed.desktop"_s, u"Name=Shadowed\nHidden=true"_s);
-        write(systemEntries() + u"/notes.desktop"_s, "[Desktop Entry]\nType=Link\nName=Notes\n");
+        TreeBuilder::write(systemEntries() + u"/notes.desktop"_s, "[Desktop Entry]\nType=Link\nName=Notes\n");
         entry(userEntries() + u"/my-tool.desktop"_s, u"Name=My Tool\nExec="_s + program(u"mytool"_s));
         const QString image = appImage(home() + u"/AppImages/Foo.AppImage"_s);
         entry(userEntries() + u"/appimagekit-foo.desktop"_s,
               u"Name=Foo\nIcon=foo-icon\nStartupWMClass=foo\nExec="_s + image);
         appImage(home() + u"/Applications/Tool-x86_64.AppImage"_s);
         appImage(home() + u"/Downloads/fake.AppImage"_s, false);
-        write(home() + u"/Downloads/short"_s, QByteArray("\x7f"
-                                                         "ELF\0\0\0\0AI",
-                                                         10));
+        TreeBuilder::write(home() + u"/Downloads/short"_s, QByteArray("\177ELF\0\0\0\0AI", 10));
     }
     void files(std::initializer_list<QString> relative, qint64 size = 10)
     {
         for (const QString& r : relative)
             m_tree->file(r, size);
-    }
-    static void write(const QString& path, const QByteArray& data)
-    {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(data);
     }
 };
 
@@ -216,8 +207,8 @@ TEST_F(LinuxApps, ReadersSurviveHostileInputRelatedItemsAreExactAndUninstallingE
     const QString outside = makeFolder(u"elsewhere"_s) + u"/secret.desktop"_s;
     entry(outside, u"Name=Secret"_s);
     ASSERT_TRUE(QFile::link(outside, systemEntries() + u"/secret.desktop"_s));
-    write(systemEntries() + u"/huge.desktop"_s,
-          "[Desktop Entry]\nType=Application\nName=Huge\n" + QByteArray(4 * 1024 * 1024, '#'));
+    TreeBuilder::write(systemEntries() + u"/huge.desktop"_s,
+                       "[Desktop Entry]\nType=Application\nName=Huge\n" + QByteArray(4 * 1024 * 1024, '#'));
     QStringList ids;
     for (const LinuxApplication& a : discover())
         ids.append(a.id);
@@ -285,8 +276,7 @@ TEST_F(LinuxApps, ReadersSurviveHostileInputRelatedItemsAreExactAndUninstallingE
     // records its arguments: no real package is ever touched.
     const QString record = h + u"/../flatpak-args"_s;
     const QString standIn = makeFolder(u"bin"_s) + u"/flatpak"_s;
-    write(standIn, ("#!/bin/sh\necho \"$@\" > '" + QFile::encodeName(record) + "'\n"));
-    QFile(standIn).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    TreeBuilder::write(standIn, "#!/bin/sh\necho \"$@\" > '" + QFile::encodeName(record) + "'\n", true);
 
     EXPECT_TRUE(ApplicationUninstallModel::confirmationText(bar, standIn)
                     .contains(u"flatpak uninstall --noninteractive --user org.foo.Bar"_s));

@@ -18,10 +18,8 @@
 #include <set>
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/time.h>
-#include <unistd.h>
 
 using namespace Sweepora::Core;
 using Sweepora::Test::TreeBuilder;
@@ -103,7 +101,8 @@ WalkResult walkTree(const QString& root, WalkOptions options = {}, bool readSize
     return result;
 }
 
-std::set<std::string> keys(const std::map<std::string, Seen>& m)
+// The paths of a walk's map, or of one thread's records.
+template <typename Records> std::set<std::string> keys(const Records& m)
 {
     std::set<std::string> k;
     for (const auto& [path, seen] : m)
@@ -211,18 +210,11 @@ TEST_P(WalkerThreads, WalksBelowPathMaxWithinABoundedNumberOfDescriptors)
     };
     Watcher w;
     w.rootPrefix = TreeBuilder::bytes(tree.root());
-    std::vector<Watcher> parts(static_cast<size_t>(Walker::threadCount(options())), w);
-    std::vector<WalkVisitor*> visitors;
-    for (Watcher& p : parts)
-        visitors.push_back(&p);
-    Walker::walk(tree.root(), options(), visitors);
-
     std::set<std::string> seen;
     int most = 0;
-    for (const Watcher& p : parts) {
+    for (const Watcher& p : Walker::walkEach(tree.root(), options(), w)) {
         most = std::max(most, p.most);
-        for (const auto& [path, s] : p.entries)
-            seen.insert(path);
+        seen.merge(keys(p.entries));
     }
     const std::string bottom = deepest.substr(TreeBuilder::bytes(tree.root()).size() + 1) + "/bottom.txt";
     EXPECT_TRUE(seen.count(bottom)) << "the file below PATH_MAX was not reached";
@@ -384,10 +376,7 @@ TEST_F(TempTree, SkippedFoldersAreNotEnteredAFanOutEntersWhatAnyScannerWantsAndS
     const std::vector<WalkVisitor*> visitors = {&fanOut};
     Walker::walk(tree.root(), options, visitors);
 
-    std::set<std::string> seenByFirst;
-    for (const auto& [path, s] : first.entries)
-        seenByFirst.insert(path);
-    EXPECT_EQ(seenByFirst, (std::set<std::string>{"a", "a/one.txt", "b", "c", "c/three.txt"}));
+    EXPECT_EQ(keys(first.entries), (std::set<std::string>{"a", "a/one.txt", "b", "c", "c/three.txt"}));
     EXPECT_EQ(first.entries.size(), second.entries.size());
     EXPECT_EQ(first.folders.size(), 3u); // root, a and c; b was entered by no one
 

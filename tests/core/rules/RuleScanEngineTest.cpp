@@ -3,8 +3,6 @@
 #include "access/AccessManager.h"
 #include "platform/Bookmark.h"
 #include "platform/Jobs.h"
-#include "platform/Notifications.h"
-#include "platform/PlatformLayout.h"
 #include "platform/Sandbox.h"
 #include "platform/Settings.h"
 #include "rules/CleanupViewModel.h"
@@ -152,12 +150,11 @@ TEST_F(RuleScanEngineTest, ResultsSortLargestFirstThenByNameIgnoringCaseAndRepor
     const QList<CleanupRule> rules = {rule(u"beta"_s, {u"USERFOLDER/a"_s}), rule(u"Alpha"_s, {u"USERFOLDER/b"_s}),
                                       rule(u"none"_s, {u"USERFOLDER/zz"_s}), rule(u"gamma"_s, {u"USERFOLDER/c"_s})};
     QStringList progress;
-    const QList<CleanupResult> results = RuleScanEngine::scanRules(
-        rules, m_home, {}, [&](int i, const QString& name) { progress << QString::number(i) + name; });
-    ASSERT_EQ(results.size(), 3);
-    EXPECT_EQ(results[0].rule.name, u"gamma"_s);
-    EXPECT_EQ(results[1].rule.name, u"Alpha"_s);
-    EXPECT_EQ(results[2].rule.name, u"beta"_s);
+    QStringList names;
+    for (const CleanupResult& r : RuleScanEngine::scanRules(
+             rules, m_home, {}, [&](int i, const QString&name) { progress << QString::number(i) + name; }))
+        names << r.rule.name;
+    EXPECT_EQ(names, (QStringList{u"gamma"_s, u"Alpha"_s, u"beta"_s}));
     EXPECT_EQ(progress, (QStringList{u"0beta"_s, u"1Alpha"_s, u"2none"_s, u"3gamma"_s}));
     EXPECT_EQ(RuleScanEngine::resultMessage(3), u"发现 3 项可清理内容"_s);
     EXPECT_EQ(RuleScanEngine::resultMessage(0), u"没有发现可清理的内容"_s);
@@ -221,10 +218,6 @@ TEST_F(RuleScanEngineTest, CleanKeepsAResultWithAFailedFileAndAFolderMovesWholeO
     EXPECT_FALSE(QFileInfo::exists(whole));
 }
 
-} // namespace
-
-namespace {
-
 // An existence test over a fixed set of paths that records what it was asked, in order.
 struct FakeFileSystem
 {
@@ -239,8 +232,6 @@ struct FakeFileSystem
         });
     }
 };
-
-} // namespace
 
 TEST(RulePath, AbsoluteHomeRelativeAndUnknownFormsThenLegacyGrants)
 {
@@ -320,8 +311,6 @@ TEST(RulePath, PublicDataTakesTheFirstExistingCandidateAndLooksInsideTheContaine
     ASSERT_TRUE(QFile::link(root.filePath(u"missing"_s), realCaches + u"/logs"_s));
     EXPECT_EQ(resolveRulePath(u"PUBLIC_DATA/com.x/logs"_s, root.path()), support);
 }
-
-namespace {
 
 class CleanupViewModelTest : public HomeFixture
 {

@@ -2,6 +2,7 @@
 #include "rules/RuleStore.h"
 #include "rules/CleanupRule.h"
 #include "rules/RemoteRuleJSON.h"
+#include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -165,10 +166,7 @@ protected:
 
     void write(const QString& relative, const QByteArray& data)
     {
-        QDir().mkpath(QFileInfo(path(relative)).absolutePath());
-        QFile file(path(relative));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(data);
+        Sweepora::Test::TreeBuilder::write(path(relative), data);
     }
 
     // Every entry below the temporary root, hidden ones included.
