@@ -1,6 +1,6 @@
 #pragma once
 
-#include "trash/CleanupJournal.h"
+#include "core/trash/CleanupJournal.h"
 
 #include <QDateTime>
 

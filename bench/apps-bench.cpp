@@ -4,10 +4,10 @@
 // deployments (default 100, links as flatpak makes them), then discovers them `runs` times
 // (default 11) off the main thread, as the view models do, and prints each run's wall time and
 // the median of the warm runs. Goal: under 150 ms warm.
-#include "apps/LinuxApplication.h"
-#include "platform/Context.h"
-#include "platform/Jobs.h"
-#include "platform/Sandbox.h"
+#include "core/apps/LinuxApplication.h"
+#include "core/platform/Context.h"
+#include "core/platform/Jobs.h"
+#include "core/platform/Sandbox.h"
 
 #include <QCoreApplication>
 #include <QDir>

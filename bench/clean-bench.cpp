@@ -4,13 +4,13 @@
 // 2. a rule clean of a cache folder that moves its subfolders whole;
 // 3. listing the cleanup history with many batches.
 #include "BenchJournal.h"
-#include "platform/Context.h"
-#include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
-#include "rules/RuleScanEngine.h"
-#include "trash/CleanupHistory.h"
-#include "trash/CleanupJournal.h"
-#include "trash/TrashGateway.h"
+#include "core/platform/Context.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/Sandbox.h"
+#include "core/rules/RuleScanEngine.h"
+#include "core/trash/CleanupHistory.h"
+#include "core/trash/CleanupJournal.h"
+#include "core/trash/TrashGateway.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
 // Times the duplicate engine alone on a tree, without the command line around it, and reports
 // its peak memory at each stage's end:
 //   sweepora-dupes-bench TREE [minimum-bytes] [runs]
-#include "platform/Context.h"
-#include "platform/Sandbox.h"
-#include "scanners/DuplicateFileEngine.h"
+#include "core/platform/Context.h"
+#include "core/platform/Sandbox.h"
+#include "core/scanners/DuplicateFileEngine.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

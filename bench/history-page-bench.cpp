@@ -2,9 +2,9 @@
 //   QT_QPA_PLATFORM=offscreen sweepora-history-page-bench DIR [batches]
 // First the journal's own view on screen, then the list checked against the disk.
 #include "BenchJournal.h"
-#include "platform/Context.h"
-#include "platform/PlatformLayout.h"
-#include "trash/CleanupHistoryViewModel.h"
+#include "core/platform/Context.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/trash/CleanupHistoryViewModel.h"
 #include "ui/pages/trash/CleanupHistoryPage.h"
 #include "ui/style/Theme.h"
 

@@ -2,9 +2,9 @@
 //   QT_QPA_PLATFORM=offscreen sweepora-treemap-bench DIR [hidden]
 // Prints the walk's time, the entries, the tree's bytes per entry and the process's peak memory,
 // then how long laying out and painting the treemap takes at 1440×900 (goal: under 16 ms).
-#include "platform/Context.h"
-#include "platform/Sandbox.h"
-#include "scanners/StorageTree.h"
+#include "core/platform/Context.h"
+#include "core/platform/Sandbox.h"
+#include "core/scanners/StorageTree.h"
 #include "ui/components/Treemap.h"
 
 #include <QApplication>

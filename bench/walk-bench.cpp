@@ -3,11 +3,11 @@
 // Prints wall and CPU seconds per run and how many entries and stats it saw. home4 runs the
 // four home-folder scans of the quick cleanup on one shared walk; home4-apart runs the same
 // four scans at once, each with its own walk.
-#include "fs/Walker.h"
-#include "platform/Context.h"
-#include "platform/Jobs.h"
-#include "platform/Sandbox.h"
-#include "scanners/SharedHomeWalk.h"
+#include "core/fs/Walker.h"
+#include "core/platform/Context.h"
+#include "core/platform/Jobs.h"
+#include "core/platform/Sandbox.h"
+#include "core/scanners/SharedHomeWalk.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

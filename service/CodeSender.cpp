@@ -1,6 +1,6 @@
 #include "CodeSender.h"
 
-#include "platform/Log.h"
+#include "core/platform/Log.h"
 
 namespace Sweepora::Service {
 

@@ -1,7 +1,7 @@
 #include "CommandLine.h"
 
-#include "platform/PlatformLayout.h"
-#include "platform/ProgramText.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/ProgramText.h"
 
 namespace Sweepora::Service {
 namespace {

@@ -1,7 +1,7 @@
 #include "HttpServer.h"
 
 #include "ServiceApi.h"
-#include "platform/Log.h"
+#include "core/platform/Log.h"
 
 #include <httplib.h>
 

@@ -2,7 +2,7 @@
 
 #include "CommandLine.h"
 #include "ServiceStore.h"
-#include "rules/RuleReview.h"
+#include "core/rules/RuleReview.h"
 
 #include <QFile>
 #include <QUrl>

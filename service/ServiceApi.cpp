@@ -2,8 +2,8 @@
 
 #include "ServiceStore.h"
 #include "VerificationCodes.h"
-#include "platform/Log.h"
-#include "rules/RuleReview.h"
+#include "core/platform/Log.h"
+#include "core/rules/RuleReview.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

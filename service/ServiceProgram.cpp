@@ -9,8 +9,8 @@
 #include "ServiceStore.h"
 #include "SmtpCodeSender.h"
 #include "VerificationCodes.h"
-#include "platform/Log.h"
-#include "platform/ProgramText.h"
+#include "core/platform/Log.h"
+#include "core/platform/ProgramText.h"
 
 #include <QDateTime>
 #include <QJsonDocument>

@@ -2,7 +2,7 @@
 
 #include "Database.h"
 #include "UsageCounters.h"
-#include "platform/Log.h"
+#include "core/platform/Log.h"
 
 #include <QJsonDocument>
 #include <QRegularExpression>

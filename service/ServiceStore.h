@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ServiceLimits.h"
-#include "rules/CleanupRule.h"
-#include "rules/RemoteRuleJSON.h"
+#include "core/rules/CleanupRule.h"
+#include "core/rules/RemoteRuleJSON.h"
 
 #include <QList>
 #include <QString>

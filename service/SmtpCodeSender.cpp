@@ -1,6 +1,6 @@
 #include "SmtpCodeSender.h"
 
-#include "platform/Log.h"
+#include "core/platform/Log.h"
 
 #include <QLocale>
 #include <QUrl>

@@ -4,7 +4,7 @@
 #include "Database.h"
 #include "SecureRandom.h"
 #include "UsageCounters.h"
-#include "platform/Log.h"
+#include "core/platform/Log.h"
 
 namespace Sweepora::Service {
 namespace {

@@ -1,5 +1,5 @@
 #include "ServiceProgram.h"
-#include "platform/Context.h"
+#include "core/platform/Context.h"
 
 #include <QCoreApplication>
 

@@ -1,10 +1,10 @@
 #include "cli/Commands.h"
 
-#include "apps/ApplicationCacheEngine.h"
 #include "cli/Arguments.h"
-#include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
-#include "util/ByteCount.h"
+#include "core/apps/ApplicationCacheEngine.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/Sandbox.h"
+#include "core/util/ByteCount.h"
 
 namespace Sweepora::Cli {
 namespace {

@@ -1,11 +1,11 @@
 
-#include "apps/ApplicationUninstallEngine.h"
-#include "apps/ApplicationUninstallModel.h"
 #include "cli/Commands.h"
-#include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
-#include "util/ByteCount.h"
-#include "util/NameOrder.h"
+#include "core/apps/ApplicationUninstallEngine.h"
+#include "core/apps/ApplicationUninstallModel.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/Sandbox.h"
+#include "core/util/ByteCount.h"
+#include "core/util/NameOrder.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "trash/TrashBatch.h"
+#include "core/trash/TrashBatch.h"
 
 #include <QDateTime>
 #include <QJsonArray>

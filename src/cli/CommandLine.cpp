@@ -3,12 +3,12 @@
 #include "cli/Arguments.h"
 #include "cli/Command.h"
 #include "cli/TextTable.h"
-#include "platform/Log.h"
-#include "platform/PathBytes.h"
-#include "platform/PlatformLayout.h"
-#include "platform/ProgramText.h"
-#include "platform/Sandbox.h"
-#include "trash/TrashGateway.h"
+#include "core/platform/Log.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/ProgramText.h"
+#include "core/platform/Sandbox.h"
+#include "core/trash/TrashGateway.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -2,11 +2,11 @@
 
 #include "cli/Arguments.h"
 #include "cli/FolderArgument.h"
-#include "platform/PathBytes.h"
-#include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
-#include "scanners/DuplicateFileEngine.h"
-#include "util/ByteCount.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/Sandbox.h"
+#include "core/scanners/DuplicateFileEngine.h"
+#include "core/util/ByteCount.h"
 
 #include <QDir>
 

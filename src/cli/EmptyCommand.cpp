@@ -1,6 +1,6 @@
 #include "cli/Commands.h"
 
-#include "scanners/EmptyFolderEngine.h"
+#include "core/scanners/EmptyFolderEngine.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
 #include "cli/FolderArgument.h"
 
-#include "platform/PathBytes.h"
+#include "core/platform/PathBytes.h"
 
 #include <cerrno>
 #include <cstring>

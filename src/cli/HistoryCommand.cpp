@@ -1,7 +1,7 @@
 #include "cli/Commands.h"
 
-#include "trash/CleanupHistory.h"
-#include "util/ByteCount.h"
+#include "core/trash/CleanupHistory.h"
+#include "core/util/ByteCount.h"
 
 namespace Sweepora::Cli {
 namespace {

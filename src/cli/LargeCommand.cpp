@@ -1,8 +1,8 @@
 #include "cli/Commands.h"
 
 #include "cli/Arguments.h"
-#include "scanners/LargeFileEngine.h"
-#include "util/ByteCount.h"
+#include "core/scanners/LargeFileEngine.h"
+#include "core/util/ByteCount.h"
 
 #include <QLocale>
 

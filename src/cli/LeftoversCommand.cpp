@@ -1,8 +1,8 @@
 #include "cli/Commands.h"
 
-#include "apps/LeftoverEngine.h"
-#include "platform/PlatformLayout.h"
-#include "util/ByteCount.h"
+#include "core/apps/LeftoverEngine.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/util/ByteCount.h"
 
 namespace Sweepora::Cli {
 namespace {

@@ -1,8 +1,8 @@
 #include "cli/Commands.h"
 
-#include "platform/Clock.h"
-#include "scanners/MiscFileEngine.h"
-#include "util/ByteCount.h"
+#include "core/platform/Clock.h"
+#include "core/scanners/MiscFileEngine.h"
+#include "core/util/ByteCount.h"
 
 #include <QHash>
 

@@ -1,7 +1,7 @@
 #include "cli/Commands.h"
 
-#include "platform/PlatformLayout.h"
-#include "trash/ProtectedPlaces.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/trash/ProtectedPlaces.h"
 
 #include <QDir>
 

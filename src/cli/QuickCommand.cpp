@@ -1,10 +1,10 @@
 
 #include "cli/Commands.h"
-#include "platform/Clock.h"
-#include "quick/QuickCleanupViewModel.h"
-#include "quick/QuickScan.h"
-#include "rules/RuleStore.h"
-#include "sections/SectionTable.h"
+#include "core/platform/Clock.h"
+#include "core/quick/QuickCleanupViewModel.h"
+#include "core/quick/QuickScan.h"
+#include "core/rules/RuleStore.h"
+#include "core/sections/SectionTable.h"
 
 #include <QJsonObject>
 

@@ -1,8 +1,8 @@
 #include "cli/Commands.h"
 
-#include "rules/RuleScanEngine.h"
-#include "rules/RuleStore.h"
-#include "util/ByteCount.h"
+#include "core/rules/RuleScanEngine.h"
+#include "core/rules/RuleStore.h"
+#include "core/util/ByteCount.h"
 
 namespace Sweepora::Cli {
 namespace {

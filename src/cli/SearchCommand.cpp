@@ -1,7 +1,7 @@
 #include "cli/Commands.h"
 
-#include "scanners/FileSearchEngine.h"
-#include "util/ByteCount.h"
+#include "core/scanners/FileSearchEngine.h"
+#include "core/util/ByteCount.h"
 
 #include <QHash>
 

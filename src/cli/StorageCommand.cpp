@@ -1,11 +1,11 @@
 #include "cli/Commands.h"
 
 #include "cli/FolderArgument.h"
-#include "platform/PathBytes.h"
-#include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
-#include "scanners/StorageEngine.h"
-#include "util/ByteCount.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/Sandbox.h"
+#include "core/scanners/StorageEngine.h"
+#include "core/util/ByteCount.h"
 
 #include <QDir>
 

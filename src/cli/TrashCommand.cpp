@@ -1,8 +1,8 @@
 #include "cli/Commands.h"
 
-#include "platform/PlatformLayout.h"
-#include "scanners/TrashSummaryEngine.h"
-#include "util/ByteCount.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/scanners/TrashSummaryEngine.h"
+#include "core/util/ByteCount.h"
 
 namespace Sweepora::Cli {
 namespace {

@@ -1,6 +1,6 @@
 #include "cli/CommandLine.h"
-#include "platform/Clock.h"
-#include "platform/Context.h"
+#include "core/platform/Clock.h"
+#include "core/platform/Context.h"
 
 #include <QCoreApplication>
 

@@ -2,8 +2,8 @@
 // names and their order, messages, the table), what it moves, and its exit codes.
 #include "cli/CliRunner.h"
 #include "cli/Command.h"
-#include "rules/CleanupRule.h"
-#include "scanners/AboutInfo.h"
+#include "core/rules/CleanupRule.h"
+#include "core/scanners/AboutInfo.h"
 #include "support/BundleBuilder.h"
 
 #include <QDateTime>

@@ -1,9 +1,9 @@
 // The command line's cleans are batches of the journal the GUI reads: history lists them and
 // restore puts them back; a clean killed halfway leaves a journal that agrees with the disk.
 #include "cli/CliRunner.h"
-#include "platform/PathBytes.h"
-#include "platform/PlatformLayout.h"
-#include "trash/CleanupJournal.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/trash/CleanupJournal.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // home, the move after the question re-checks what the scan saw, protected places stay.
 #include "cli/CliRunner.h"
 #include "cli/Command.h"
-#include "platform/Sandbox.h"
+#include "core/platform/Sandbox.h"
 #include "support/Tools.h"
 
 #include <QDir>

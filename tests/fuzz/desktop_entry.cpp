@@ -1,7 +1,7 @@
 // Desktop entries and Flatpak metadata come from any package or any download: whatever the bytes,
 // the key-file reader answers, and what it reads back is what a clean file with those values says.
 #include "FuzzCheck.h"
-#include "apps/DesktopEntry.h"
+#include "core/apps/DesktopEntry.h"
 
 using namespace Sweepora::Core;
 

@@ -1,7 +1,7 @@
 // Info.plist files come with applications that anyone wrote, in XML or binary. Whatever the
 // reader takes from one it takes alike from the same dictionary in the other format.
 #include "FuzzCheck.h"
-#include "apps/InfoDictionary.h"
+#include "core/apps/InfoDictionary.h"
 
 #include <plist/plist.h>
 

@@ -1,7 +1,7 @@
 // Every name of the home walk goes through the miscellaneous-name test, as file-system bytes and
 // as text: both answer alike for a name that is valid UTF-8, in every category.
 #include "FuzzCheck.h"
-#include "scanners/MiscFileEngine.h"
+#include "core/scanners/MiscFileEngine.h"
 
 #include <string_view>
 

@@ -1,8 +1,8 @@
 // Rule files come from users and from the workshop. A rule that decodes writes a text that
 // decodes to the same rule, and the remote record accepts every local rule unchanged.
 #include "FuzzCheck.h"
-#include "rules/CleanupRule.h"
-#include "rules/RemoteRuleJSON.h"
+#include "core/rules/CleanupRule.h"
+#include "core/rules/RemoteRuleJSON.h"
 
 using namespace Sweepora::Core;
 

@@ -7,7 +7,7 @@
 #include "ServiceApi.h"
 #include "ServiceStore.h"
 #include "VerificationCodes.h"
-#include "platform/Log.h"
+#include "core/platform/Log.h"
 
 #include <QJsonDocument>
 #include <QTemporaryDir>

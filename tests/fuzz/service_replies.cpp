@@ -1,12 +1,12 @@
 // The service's replies are read strictly: every body either decodes or names its problem,
 // whichever record the client expected.
 #include "FuzzCheck.h"
-#include "services/AppVersion.h"
-#include "services/CloudTasks.h"
-#include "services/HTTPUtil.h"
-#include "services/Hitokoto.h"
-#include "services/MarketTasks.h"
-#include "services/Verification.h"
+#include "core/services/AppVersion.h"
+#include "core/services/CloudTasks.h"
+#include "core/services/HTTPUtil.h"
+#include "core/services/Hitokoto.h"
+#include "core/services/MarketTasks.h"
+#include "core/services/Verification.h"
 
 using namespace Sweepora::Core;
 

@@ -2,8 +2,8 @@
 // original path, whatever its bytes, decodes to exactly those bytes, and nothing in the path can
 // add a line or a key to the file.
 #include "FuzzCheck.h"
-#include "platform/PlatformLayout.h"
-#include "trash/FreedesktopTrash.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/trash/FreedesktopTrash.h"
 
 #include <QDate>
 #include <QTime>

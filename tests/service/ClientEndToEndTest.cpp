@@ -1,7 +1,7 @@
 // The application's own client against the real service: every exchange it makes, end to end.
 #include "ServiceHarness.h"
 
-#include "services/ServiceEndpoints.h"
+#include "core/services/ServiceEndpoints.h"
 
 using namespace Sweepora;
 using namespace Sweepora::Core;

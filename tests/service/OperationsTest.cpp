@@ -3,7 +3,7 @@
 // refuses to share its port and on SIGTERM finishes the requests it accepted.
 #include "ServiceHarness.h"
 
-#include "services/ServiceEndpoints.h"
+#include "core/services/ServiceEndpoints.h"
 
 #include <QFile>
 #include <QFileInfo>

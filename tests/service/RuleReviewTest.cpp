@@ -1,7 +1,7 @@
 // The rule review (an allow-list of cache folders) that lets an upload reach other machines.
 #include "ServiceHarness.h"
 
-#include "rules/RuleReview.h"
+#include "core/rules/RuleReview.h"
 
 #include <QDir>
 #include <QJsonDocument>

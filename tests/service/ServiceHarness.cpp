@@ -1,6 +1,6 @@
 #include "ServiceHarness.h"
 
-#include "services/HTTPUtil.h"
+#include "core/services/HTTPUtil.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/Bookmark.h"
-#include "platform/Context.h"
-#include "platform/PlatformLayout.h"
-#include "platform/Settings.h"
+#include "core/platform/Bookmark.h"
+#include "core/platform/Context.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/Settings.h"
 #include "support/LogCapture.h"
 #include "support/ScriptedFolderPicker.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Sandbox.h"
+#include "core/platform/Sandbox.h"
 #include "support/BundleBuilder.h"
 #include "support/HomeFixture.h"
 

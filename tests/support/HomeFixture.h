@@ -1,7 +1,7 @@
 #pragma once
 
-#include "access/AccessManager.h"
-#include "platform/Notifications.h"
+#include "core/access/AccessManager.h"
+#include "core/platform/Notifications.h"
 #include "support/AccessFixture.h"
 #include "support/TreeBuilder.h"
 #include "support/Wait.h"

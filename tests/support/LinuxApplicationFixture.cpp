@@ -1,6 +1,6 @@
 #include "support/LinuxApplicationFixture.h"
 
-#include "platform/Sandbox.h"
+#include "core/platform/Sandbox.h"
 
 #include <QDir>
 #include <QFile>

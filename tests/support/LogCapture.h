@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Log.h"
+#include "core/platform/Log.h"
 
 #include <QMutex>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Context.h"
-#include "platform/Sandbox.h"
+#include "core/platform/Context.h"
+#include "core/platform/Sandbox.h"
 #include "support/AccessFixture.h"
 #include "support/LogCapture.h"
 #include "support/TreeBuilder.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/ServiceError.h"
+#include "core/services/ServiceError.h"
 #include "support/Wait.h"
 
 #include <gtest/gtest.h>

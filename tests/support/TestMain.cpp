@@ -1,6 +1,6 @@
 // Every test process starts in a private world: its own data, config and runtime folders and
 // its own settings file, so no test can touch the real user's Trash, rules or grants.
-#include "platform/Context.h"
+#include "core/platform/Context.h"
 
 #include <gtest/gtest.h>
 

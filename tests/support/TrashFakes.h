@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
-#include "trash/Trash.h"
-#include "trash/TrashGateway.h"
-#include "util/NameOrder.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/Sandbox.h"
+#include "core/trash/Trash.h"
+#include "core/trash/TrashGateway.h"
+#include "core/util/NameOrder.h"
 
 #include <QHash>
 #include <QList>

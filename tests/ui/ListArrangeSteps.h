@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/util/NameOrder.h"
 #include "ui/components/ListArrangeControls.h"
-#include "util/NameOrder.h"
 
 #include <QAbstractItemModel>
 #include <QComboBox>

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/util/ScanState.h"
 #include "support/HomeFixture.h"
 #include "support/ModelChecks.h"
 #include "support/Screenshots.h"
 #include "ui/components/FileItemList.h"
 #include "ui/style/Theme.h"
-#include "util/ScanState.h"
 
 #include <QAbstractButton>
 #include <QApplication>

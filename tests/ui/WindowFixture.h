@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rules/RuleStore.h"
+#include "core/rules/RuleStore.h"
 #include "support/AccessFixture.h"
 #include "support/ModelChecks.h"
 #include "support/Screenshots.h"

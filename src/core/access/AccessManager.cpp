@@ -1,8 +1,8 @@
-#include "access/AccessManager.h"
+#include "core/access/AccessManager.h"
 
-#include "platform/Context.h"
-#include "platform/Sandbox.h"
-#include "platform/Settings.h"
+#include "core/platform/Context.h"
+#include "core/platform/Sandbox.h"
+#include "core/platform/Settings.h"
 
 namespace Sweepora::Core {
 

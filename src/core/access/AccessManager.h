@@ -1,7 +1,7 @@
 #pragma once
 
-#include "access/FolderAccess.h"
-#include "platform/FolderUrl.h"
+#include "core/access/FolderAccess.h"
+#include "core/platform/FolderUrl.h"
 
 #include <QString>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "access/BookmarkStore.h"
+#include "core/access/BookmarkStore.h"
 
-#include "platform/Settings.h"
+#include "core/platform/Settings.h"
 
 #include <QSettings>
 #include <QVariant>

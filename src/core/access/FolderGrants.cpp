@@ -1,12 +1,12 @@
 // The folder grants kept as bookmarks in the settings: storing, reopening and refreshing them.
-#include "access/AccessManager.h"
-#include "access/BookmarkStore.h"
-#include "access/FolderAccess.h"
+#include "core/access/AccessManager.h"
+#include "core/access/BookmarkStore.h"
+#include "core/access/FolderAccess.h"
 
-#include "platform/Bookmark.h"
-#include "platform/Context.h"
-#include "platform/Sandbox.h"
-#include "platform/Settings.h"
+#include "core/platform/Bookmark.h"
+#include "core/platform/Context.h"
+#include "core/platform/Sandbox.h"
+#include "core/platform/Settings.h"
 
 #include <QMutexLocker>
 #include <QSettings>

@@ -1,12 +1,12 @@
 // The home grant and the scopes open on the granted folders: whether a location is reachable.
-#include "access/BookmarkStore.h"
-#include "access/FolderAccess.h"
+#include "core/access/BookmarkStore.h"
+#include "core/access/FolderAccess.h"
 
-#include "platform/Bookmark.h"
-#include "platform/Context.h"
-#include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
-#include "platform/Settings.h"
+#include "core/platform/Bookmark.h"
+#include "core/platform/Context.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/Sandbox.h"
+#include "core/platform/Settings.h"
 
 #include <QFile>
 #include <QMutexLocker>

@@ -1,11 +1,11 @@
 // Asking the user for the home folder, and the start-up check of the grants.
-#include "access/FolderAccess.h"
+#include "core/access/FolderAccess.h"
 
-#include "platform/Bookmark.h"
-#include "platform/Context.h"
-#include "platform/FolderPicker.h"
-#include "platform/Notifications.h"
-#include "platform/Settings.h"
+#include "core/platform/Bookmark.h"
+#include "core/platform/Context.h"
+#include "core/platform/FolderPicker.h"
+#include "core/platform/Notifications.h"
+#include "core/platform/Settings.h"
 
 #include <QMutexLocker>
 #include <QSettings>

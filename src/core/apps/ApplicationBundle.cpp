@@ -1,9 +1,9 @@
-#include "apps/ApplicationBundle.h"
+#include "core/apps/ApplicationBundle.h"
 
-#include "apps/InfoDictionary.h"
-#include "fs/Walker.h"
-#include "platform/PlatformLayout.h"
-#include "util/NameOrder.h"
+#include "core/apps/InfoDictionary.h"
+#include "core/fs/Walker.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/util/NameOrder.h"
 
 #include <QList>
 

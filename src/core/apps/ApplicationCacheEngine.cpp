@@ -1,10 +1,10 @@
-#include "apps/ApplicationCacheEngine.h"
+#include "core/apps/ApplicationCacheEngine.h"
 
-#include "apps/ApplicationBundle.h"
-#include "scanners/RegularFiles.h"
-#include "trash/ProtectedPlaces.h"
-#include "trash/TrashGateway.h"
-#include "util/NameOrder.h"
+#include "core/apps/ApplicationBundle.h"
+#include "core/scanners/RegularFiles.h"
+#include "core/trash/ProtectedPlaces.h"
+#include "core/trash/TrashGateway.h"
+#include "core/util/NameOrder.h"
 
 #include <QMultiHash>
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "fs/WalkProgress.h"
+#include "core/fs/WalkProgress.h"
 
-#include "apps/LinuxApplication.h"
-#include "rules/CleanupResult.h"
-#include "trash/TrashBatch.h"
+#include "core/apps/LinuxApplication.h"
+#include "core/rules/CleanupResult.h"
+#include "core/trash/TrashBatch.h"
 
 #include <QList>
 #include <QSet>

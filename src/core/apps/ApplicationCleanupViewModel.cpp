@@ -1,10 +1,10 @@
-#include "apps/ApplicationCleanupViewModel.h"
+#include "core/apps/ApplicationCleanupViewModel.h"
 
-#include "access/AccessManager.h"
-#include "platform/Jobs.h"
-#include "platform/PlatformLayout.h"
-#include "quick/QuickScan.h"
-#include "util/ViewModelSupport.h"
+#include "core/access/AccessManager.h"
+#include "core/platform/Jobs.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/quick/QuickScan.h"
+#include "core/util/ViewModelSupport.h"
 
 #include <QPointer>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "apps/ApplicationCacheEngine.h"
-#include "platform/ProgressRelay.h"
-#include "scanners/FileListViewModel.h"
+#include "core/apps/ApplicationCacheEngine.h"
+#include "core/platform/ProgressRelay.h"
+#include "core/scanners/FileListViewModel.h"
 
 #include <QFutureWatcher>
 #include <QList>

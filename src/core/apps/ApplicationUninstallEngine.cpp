@@ -1,13 +1,13 @@
-#include "apps/ApplicationUninstallEngine.h"
+#include "core/apps/ApplicationUninstallEngine.h"
 
-#include "apps/ApplicationBundle.h"
-#include "apps/ApplicationCacheEngine.h"
-#include "fs/Walker.h"
-#include "platform/Log.h"
-#include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
-#include "trash/ProtectedPlaces.h"
-#include "util/NameOrder.h"
+#include "core/apps/ApplicationBundle.h"
+#include "core/apps/ApplicationCacheEngine.h"
+#include "core/fs/Walker.h"
+#include "core/platform/Log.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/Sandbox.h"
+#include "core/trash/ProtectedPlaces.h"
+#include "core/util/NameOrder.h"
 
 #include <QMultiHash>
 #include <QProcess>

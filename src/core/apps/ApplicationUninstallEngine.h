@@ -1,7 +1,7 @@
 #pragma once
 
-#include "apps/LinuxApplication.h"
-#include "trash/TrashGateway.h"
+#include "core/apps/LinuxApplication.h"
+#include "core/trash/TrashGateway.h"
 
 #include <QList>
 #include <QSet>

@@ -1,12 +1,12 @@
-#include "apps/ApplicationUninstallModel.h"
+#include "core/apps/ApplicationUninstallModel.h"
 
-#include "access/AccessManager.h"
-#include "platform/FolderPicker.h"
-#include "platform/Jobs.h"
-#include "platform/Notifications.h"
-#include "platform/PlatformLayout.h"
-#include "util/NameOrder.h"
-#include "util/ViewModelSupport.h"
+#include "core/access/AccessManager.h"
+#include "core/platform/FolderPicker.h"
+#include "core/platform/Jobs.h"
+#include "core/platform/Notifications.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/util/NameOrder.h"
+#include "core/util/ViewModelSupport.h"
 
 #include <QPointer>
 #include <QStandardPaths>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "apps/ApplicationUninstallEngine.h"
-#include "trash/CleanRun.h"
+#include "core/apps/ApplicationUninstallEngine.h"
+#include "core/trash/CleanRun.h"
 
 #include <QFutureWatcher>
 #include <QList>

@@ -1,7 +1,7 @@
-#include "apps/DesktopEntry.h"
+#include "core/apps/DesktopEntry.h"
 
-#include "fs/UniqueFd.h"
-#include "platform/Sandbox.h"
+#include "core/fs/UniqueFd.h"
+#include "core/platform/Sandbox.h"
 
 #include <QFileInfo>
 #include <QList>

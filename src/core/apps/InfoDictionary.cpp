@@ -1,6 +1,6 @@
-#include "apps/InfoDictionary.h"
+#include "core/apps/InfoDictionary.h"
 
-#include "platform/Sandbox.h"
+#include "core/platform/Sandbox.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
-#include "apps/LeftoverEngine.h"
+#include "core/apps/LeftoverEngine.h"
 
-#include "apps/ApplicationUninstallEngine.h"
-#include "apps/DesktopEntry.h"
-#include "platform/PlatformLayout.h"
-#include "trash/ProtectedPlaces.h"
+#include "core/apps/ApplicationUninstallEngine.h"
+#include "core/apps/DesktopEntry.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/trash/ProtectedPlaces.h"
 
 #include <QSet>
 

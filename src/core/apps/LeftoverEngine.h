@@ -1,8 +1,8 @@
 #pragma once
 
-#include "apps/LinuxApplication.h"
-#include "rules/CleanupResult.h"
-#include "trash/TrashGateway.h"
+#include "core/apps/LinuxApplication.h"
+#include "core/rules/CleanupResult.h"
+#include "core/trash/TrashGateway.h"
 
 #include <QList>
 #include <QSet>

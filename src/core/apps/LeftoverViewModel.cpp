@@ -1,10 +1,10 @@
-#include "apps/LeftoverViewModel.h"
+#include "core/apps/LeftoverViewModel.h"
 
-#include "access/AccessManager.h"
-#include "platform/Jobs.h"
-#include "platform/Notifications.h"
-#include "platform/PlatformLayout.h"
-#include "util/ViewModelSupport.h"
+#include "core/access/AccessManager.h"
+#include "core/platform/Jobs.h"
+#include "core/platform/Notifications.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/util/ViewModelSupport.h"
 
 #include <QPointer>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "apps/LeftoverEngine.h"
-#include "trash/CleanRun.h"
+#include "core/apps/LeftoverEngine.h"
+#include "core/trash/CleanRun.h"
 
 #include <QFutureWatcher>
 #include <QList>

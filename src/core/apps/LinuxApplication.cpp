@@ -1,9 +1,9 @@
-#include "apps/LinuxApplication.h"
+#include "core/apps/LinuxApplication.h"
 
-#include "apps/ApplicationCacheEngine.h"
-#include "apps/DesktopEntry.h"
-#include "fs/Walker.h"
-#include "platform/Sandbox.h"
+#include "core/apps/ApplicationCacheEngine.h"
+#include "core/apps/DesktopEntry.h"
+#include "core/fs/Walker.h"
+#include "core/platform/Sandbox.h"
 
 #include <QFileInfo>
 #include <QHash>

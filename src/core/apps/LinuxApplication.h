@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PlatformLayout.h"
+#include "core/platform/PlatformLayout.h"
 
 #include <QByteArray>
 #include <QList>

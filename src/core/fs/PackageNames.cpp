@@ -1,5 +1,5 @@
-#include "fs/PackageNames.h"
-#include "platform/PathBytes.h"
+#include "core/fs/PackageNames.h"
+#include "core/platform/PathBytes.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
-#include "fs/PrivateFolders.h"
+#include "core/fs/PrivateFolders.h"
 
-#include "fs/ResolveBeneath.h"
-#include "fs/UniqueFd.h"
+#include "core/fs/ResolveBeneath.h"
+#include "core/fs/UniqueFd.h"
 
 #include <QList>
 

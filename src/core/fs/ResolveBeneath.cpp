@@ -1,6 +1,6 @@
-#include "fs/ResolveBeneath.h"
+#include "core/fs/ResolveBeneath.h"
 
-#include "fs/UniqueFd.h"
+#include "core/fs/UniqueFd.h"
 
 #include <cerrno>
 #include <string>

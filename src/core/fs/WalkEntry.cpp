@@ -1,6 +1,6 @@
-#include "fs/WalkEntry.h"
+#include "core/fs/WalkEntry.h"
 
-#include "platform/PathBytes.h"
+#include "core/platform/PathBytes.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
-#include "fs/WalkProgress.h"
+#include "core/fs/WalkProgress.h"
 
-#include "fs/WalkFanOut.h"
-#include "platform/PathBytes.h"
+#include "core/fs/WalkFanOut.h"
+#include "core/platform/PathBytes.h"
 
 namespace Sweepora::Core {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fs/WalkVisitor.h"
-#include "fs/Walker.h"
+#include "core/fs/WalkVisitor.h"
+#include "core/fs/Walker.h"
 
 #include <QMutex>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fs/WalkEntry.h"
+#include "core/fs/WalkEntry.h"
 
 namespace Sweepora::Core {
 

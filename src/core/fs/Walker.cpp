@@ -1,14 +1,14 @@
-#include "fs/Walker.h"
+#include "core/fs/Walker.h"
 
-#include "platform/PathBytes.h"
+#include "core/platform/PathBytes.h"
 
-#include "fs/PackageNames.h"
-#include "fs/UniqueFd.h"
-#include "fs/WalkShare.h"
-#include "platform/Context.h"
-#include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
-#include "util/NameOrder.h"
+#include "core/fs/PackageNames.h"
+#include "core/fs/UniqueFd.h"
+#include "core/fs/WalkShare.h"
+#include "core/platform/Context.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/Sandbox.h"
+#include "core/util/NameOrder.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fs/WalkVisitor.h"
+#include "core/fs/WalkVisitor.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
-#include "platform/Bookmark.h"
+#include "core/platform/Bookmark.h"
 
-#include "platform/PathBytes.h"
-#include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/Sandbox.h"
 
 #include <QDataStream>
 #include <QIODevice>

@@ -1,6 +1,6 @@
-#include "platform/Clock.h"
+#include "core/platform/Clock.h"
 
-#include "platform/Context.h"
+#include "core/platform/Context.h"
 
 #include <cstdlib>
 #include <unistd.h>

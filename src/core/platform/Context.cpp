@@ -1,13 +1,13 @@
-#include "platform/Context.h"
+#include "core/platform/Context.h"
 
-#include "access/FolderAccess.h"
-#include "fs/WalkShare.h"
-#include "platform/FolderPicker.h"
-#include "platform/Notifications.h"
-#include "platform/PathBytes.h"
-#include "platform/Sandbox.h"
-#include "trash/CleanupJournal.h"
-#include "trash/Trash.h"
+#include "core/access/FolderAccess.h"
+#include "core/fs/WalkShare.h"
+#include "core/platform/FolderPicker.h"
+#include "core/platform/Notifications.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/Sandbox.h"
+#include "core/trash/CleanupJournal.h"
+#include "core/trash/Trash.h"
 
 #include <QCoreApplication>
 #include <QHash>

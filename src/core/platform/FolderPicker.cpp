@@ -1,6 +1,6 @@
-#include "platform/FolderPicker.h"
+#include "core/platform/FolderPicker.h"
 
-#include "platform/Context.h"
+#include "core/platform/Context.h"
 
 namespace Sweepora::Core {
 

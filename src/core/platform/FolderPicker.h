@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FolderUrl.h"
+#include "core/platform/FolderUrl.h"
 
 #include <QString>
 #include <functional>

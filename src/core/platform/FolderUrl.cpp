@@ -1,7 +1,7 @@
-#include "platform/FolderUrl.h"
+#include "core/platform/FolderUrl.h"
 
-#include "platform/PathBytes.h"
-#include "platform/PlatformLayout.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/PlatformLayout.h"
 
 #include <sys/stat.h>
 

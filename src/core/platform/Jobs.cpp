@@ -1,6 +1,6 @@
-#include "platform/Jobs.h"
+#include "core/platform/Jobs.h"
 
-#include "platform/Context.h"
+#include "core/platform/Context.h"
 
 namespace Sweepora::Core {
 

@@ -1,6 +1,6 @@
-#include "platform/Log.h"
+#include "core/platform/Log.h"
 
-#include "platform/Context.h"
+#include "core/platform/Context.h"
 
 namespace Sweepora::Core {
 

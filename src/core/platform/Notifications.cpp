@@ -1,6 +1,6 @@
-#include "platform/Notifications.h"
+#include "core/platform/Notifications.h"
 
-#include "platform/Context.h"
+#include "core/platform/Context.h"
 
 namespace Sweepora::Core {
 

@@ -1,4 +1,4 @@
-#include "platform/PathBytes.h"
+#include "core/platform/PathBytes.h"
 
 namespace Sweepora::Core {
 namespace {

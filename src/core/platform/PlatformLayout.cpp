@@ -1,5 +1,5 @@
-#include "platform/PlatformLayout.h"
-#include "platform/PathBytes.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/PathBytes.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
-#include "platform/ProgramText.h"
+#include "core/platform/ProgramText.h"
 
-#include "scanners/AboutInfo.h"
+#include "core/scanners/AboutInfo.h"
 
 #include <QFile>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "platform/ProgressRelay.h"
+#include "core/platform/ProgressRelay.h"
 
 namespace Sweepora::Core {
 

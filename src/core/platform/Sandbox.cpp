@@ -1,9 +1,9 @@
-#include "platform/Sandbox.h"
+#include "core/platform/Sandbox.h"
 
-#include "fs/ResolveBeneath.h"
-#include "platform/Context.h"
-#include "platform/PathBytes.h"
-#include "platform/PlatformLayout.h"
+#include "core/fs/ResolveBeneath.h"
+#include "core/platform/Context.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/PlatformLayout.h"
 
 #include <QReadLocker>
 #include <QWriteLocker>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fs/UniqueFd.h"
+#include "core/fs/UniqueFd.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "platform/Settings.h"
+#include "core/platform/Settings.h"
 
-#include "platform/Context.h"
+#include "core/platform/Context.h"
 
 namespace Sweepora::Core {
 

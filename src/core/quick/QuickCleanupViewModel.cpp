@@ -1,15 +1,15 @@
-#include "quick/QuickCleanupViewModel.h"
+#include "core/quick/QuickCleanupViewModel.h"
 
-#include "access/AccessManager.h"
-#include "apps/ApplicationCleanupViewModel.h"
-#include "platform/Clock.h"
-#include "platform/Jobs.h"
-#include "quick/QuickScan.h"
-#include "rules/CleanupViewModel.h"
-#include "scanners/EmptyFolderCleanupViewModel.h"
-#include "scanners/MiscFileCleanupViewModel.h"
-#include "sections/SectionTable.h"
-#include "util/ByteCount.h"
+#include "core/access/AccessManager.h"
+#include "core/apps/ApplicationCleanupViewModel.h"
+#include "core/platform/Clock.h"
+#include "core/platform/Jobs.h"
+#include "core/quick/QuickScan.h"
+#include "core/rules/CleanupViewModel.h"
+#include "core/scanners/EmptyFolderCleanupViewModel.h"
+#include "core/scanners/MiscFileCleanupViewModel.h"
+#include "core/sections/SectionTable.h"
+#include "core/util/ByteCount.h"
 
 #include <QPointer>
 

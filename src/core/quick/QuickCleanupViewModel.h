@@ -1,6 +1,6 @@
 #pragma once
 
-#include "quick/QuickScan.h"
+#include "core/quick/QuickScan.h"
 
 #include <QFuture>
 #include <QList>

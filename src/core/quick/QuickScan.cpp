@@ -1,7 +1,7 @@
-#include "quick/QuickScan.h"
+#include "core/quick/QuickScan.h"
 
-#include "platform/Jobs.h"
-#include "scanners/SharedHomeWalk.h"
+#include "core/platform/Jobs.h"
+#include "core/scanners/SharedHomeWalk.h"
 
 namespace Sweepora::Core::QuickScan {
 namespace {

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "apps/ApplicationCacheEngine.h"
-#include "fs/WalkProgress.h"
-#include "platform/PlatformLayout.h"
-#include "rules/RuleScanEngine.h"
-#include "scanners/EmptyFolderEngine.h"
-#include "scanners/MiscFileEngine.h"
-#include "sections/SectionTable.h"
+#include "core/apps/ApplicationCacheEngine.h"
+#include "core/fs/WalkProgress.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/rules/RuleScanEngine.h"
+#include "core/scanners/EmptyFolderEngine.h"
+#include "core/scanners/MiscFileEngine.h"
+#include "core/sections/SectionTable.h"
 
 #include <QDateTime>
 #include <QFutureWatcher>

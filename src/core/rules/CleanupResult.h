@@ -1,9 +1,9 @@
 #pragma once
 
-#include "rules/CleanupRule.h"
-#include "scanners/RegularFiles.h"
-#include "trash/ItemIdentity.h"
-#include "util/ScanState.h"
+#include "core/rules/CleanupRule.h"
+#include "core/scanners/RegularFiles.h"
+#include "core/trash/ItemIdentity.h"
+#include "core/util/ScanState.h"
 
 #include <QList>
 #include <QString>

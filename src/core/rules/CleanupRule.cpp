@@ -1,4 +1,4 @@
-#include "rules/CleanupRule.h"
+#include "core/rules/CleanupRule.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rules/Decoded.h"
+#include "core/rules/Decoded.h"
 
 #include <QByteArray>
 #include <QJsonObject>

@@ -1,10 +1,10 @@
-#include "rules/CleanupViewModel.h"
+#include "core/rules/CleanupViewModel.h"
 
-#include "access/AccessManager.h"
-#include "platform/Jobs.h"
-#include "platform/Sandbox.h"
-#include "quick/QuickScan.h"
-#include "util/ViewModelSupport.h"
+#include "core/access/AccessManager.h"
+#include "core/platform/Jobs.h"
+#include "core/platform/Sandbox.h"
+#include "core/quick/QuickScan.h"
+#include "core/util/ViewModelSupport.h"
 
 #include <QMutex>
 #include <QPointer>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/ProgressRelay.h"
-#include "rules/CleanupResult.h"
-#include "rules/RuleScanEngine.h"
-#include "rules/RuleStore.h"
-#include "scanners/FileListViewModel.h"
+#include "core/platform/ProgressRelay.h"
+#include "core/rules/CleanupResult.h"
+#include "core/rules/RuleScanEngine.h"
+#include "core/rules/RuleStore.h"
+#include "core/scanners/FileListViewModel.h"
 
 #include <QFutureWatcher>
 #include <QList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "util/JsonReader.h"
+#include "core/util/JsonReader.h"
 
 #include <QByteArray>
 #include <QJsonObject>

@@ -1,4 +1,4 @@
-#include "rules/RemoteRuleJSON.h"
+#include "core/rules/RemoteRuleJSON.h"
 
 #include <QJsonArray>
 

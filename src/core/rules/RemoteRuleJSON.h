@@ -1,7 +1,7 @@
 #pragma once
 
-#include "rules/CleanupRule.h"
-#include "rules/Decoded.h"
+#include "core/rules/CleanupRule.h"
+#include "core/rules/Decoded.h"
 
 #include <QByteArray>
 #include <QJsonObject>

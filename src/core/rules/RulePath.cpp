@@ -1,6 +1,6 @@
-#include "rules/RulePath.h"
+#include "core/rules/RulePath.h"
 
-#include "platform/PlatformLayout.h"
+#include "core/platform/PlatformLayout.h"
 
 #include <QFileInfo>
 #include <QStringList>

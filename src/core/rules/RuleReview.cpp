@@ -1,4 +1,4 @@
-#include "rules/RuleReview.h"
+#include "core/rules/RuleReview.h"
 
 #include <QRegularExpression>
 

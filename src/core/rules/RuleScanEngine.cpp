@@ -1,12 +1,12 @@
-#include "rules/RuleScanEngine.h"
+#include "core/rules/RuleScanEngine.h"
 
-#include "fs/Walker.h"
-#include "platform/PathBytes.h"
-#include "rules/RulePath.h"
-#include "scanners/RegularFiles.h"
-#include "trash/ProtectedPlaces.h"
-#include "trash/TrashGateway.h"
-#include "util/NameOrder.h"
+#include "core/fs/Walker.h"
+#include "core/platform/PathBytes.h"
+#include "core/rules/RulePath.h"
+#include "core/scanners/RegularFiles.h"
+#include "core/trash/ProtectedPlaces.h"
+#include "core/trash/TrashGateway.h"
+#include "core/util/NameOrder.h"
 
 #include <QRegularExpression>
 

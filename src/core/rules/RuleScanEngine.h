@@ -1,8 +1,8 @@
 #pragma once
 
-#include "fs/WalkProgress.h"
-#include "rules/CleanupResult.h"
-#include "rules/CleanupRule.h"
+#include "core/fs/WalkProgress.h"
+#include "core/rules/CleanupResult.h"
+#include "core/rules/CleanupRule.h"
 
 #include <QList>
 #include <QSet>

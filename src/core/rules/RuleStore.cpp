@@ -1,9 +1,9 @@
-#include "rules/RuleStore.h"
+#include "core/rules/RuleStore.h"
 
-#include "fs/PrivateFolders.h"
-#include "fs/UniqueFd.h"
-#include "platform/PathBytes.h"
-#include "platform/PlatformLayout.h"
+#include "core/fs/PrivateFolders.h"
+#include "core/fs/UniqueFd.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/PlatformLayout.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rules/CleanupRule.h"
+#include "core/rules/CleanupRule.h"
 
 #include <QList>
 #include <QString>

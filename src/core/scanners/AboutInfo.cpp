@@ -1,4 +1,4 @@
-#include "scanners/AboutInfo.h"
+#include "core/scanners/AboutInfo.h"
 
 #include <QDate>
 #include <QUrlQuery>

@@ -1,15 +1,15 @@
-#include "scanners/DuplicateFileEngine.h"
+#include "core/scanners/DuplicateFileEngine.h"
 
-#include "fs/ResolveBeneath.h"
-#include "fs/UniqueFd.h"
-#include "fs/Walker.h"
-#include "platform/Jobs.h"
-#include "platform/PathBytes.h"
-#include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
-#include "trash/ProtectedPlaces.h"
-#include "trash/TrashGateway.h"
-#include "util/ByteCount.h"
+#include "core/fs/ResolveBeneath.h"
+#include "core/fs/UniqueFd.h"
+#include "core/fs/Walker.h"
+#include "core/platform/Jobs.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/Sandbox.h"
+#include "core/trash/ProtectedPlaces.h"
+#include "core/trash/TrashGateway.h"
+#include "core/util/ByteCount.h"
 
 #include <QLocale>
 

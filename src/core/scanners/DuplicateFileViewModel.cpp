@@ -1,13 +1,13 @@
-#include "scanners/DuplicateFileViewModel.h"
+#include "core/scanners/DuplicateFileViewModel.h"
 
-#include "access/AccessManager.h"
-#include "platform/FolderPicker.h"
-#include "platform/Jobs.h"
-#include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
-#include "util/FileKind.h"
-#include "util/NameOrder.h"
-#include "util/ViewModelSupport.h"
+#include "core/access/AccessManager.h"
+#include "core/platform/FolderPicker.h"
+#include "core/platform/Jobs.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/Sandbox.h"
+#include "core/util/FileKind.h"
+#include "core/util/NameOrder.h"
+#include "core/util/ViewModelSupport.h"
 
 #include <QPointer>
 #include <QSet>

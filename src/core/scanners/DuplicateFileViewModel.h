@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scanners/DuplicateFileEngine.h"
-#include "scanners/FileListViewModel.h"
+#include "core/scanners/DuplicateFileEngine.h"
+#include "core/scanners/FileListViewModel.h"
 
 #include <QFutureWatcher>
 #include <QList>

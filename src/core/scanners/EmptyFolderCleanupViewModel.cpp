@@ -1,9 +1,9 @@
-#include "scanners/EmptyFolderCleanupViewModel.h"
+#include "core/scanners/EmptyFolderCleanupViewModel.h"
 
-#include "access/AccessManager.h"
-#include "platform/Jobs.h"
-#include "quick/QuickScan.h"
-#include "util/ViewModelSupport.h"
+#include "core/access/AccessManager.h"
+#include "core/platform/Jobs.h"
+#include "core/quick/QuickScan.h"
+#include "core/util/ViewModelSupport.h"
 
 #include <algorithm>
 

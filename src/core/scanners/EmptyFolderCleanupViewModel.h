@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scanners/EmptyFolderEngine.h"
-#include "scanners/FileListViewModel.h"
+#include "core/scanners/EmptyFolderEngine.h"
+#include "core/scanners/FileListViewModel.h"
 
 #include <QFutureWatcher>
 #include <QList>

@@ -1,10 +1,10 @@
-#include "scanners/EmptyFolderEngine.h"
+#include "core/scanners/EmptyFolderEngine.h"
 
-#include "fs/Walker.h"
-#include "platform/PathBytes.h"
-#include "trash/ProtectedPlaces.h"
-#include "trash/TrashGateway.h"
-#include "util/NameOrder.h"
+#include "core/fs/Walker.h"
+#include "core/platform/PathBytes.h"
+#include "core/trash/ProtectedPlaces.h"
+#include "core/trash/TrashGateway.h"
+#include "core/util/NameOrder.h"
 
 #include <algorithm>
 #include <cerrno>

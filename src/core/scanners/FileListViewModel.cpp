@@ -1,9 +1,9 @@
-#include "scanners/FileListViewModel.h"
+#include "core/scanners/FileListViewModel.h"
 
-#include "access/AccessManager.h"
-#include "platform/Jobs.h"
-#include "platform/Notifications.h"
-#include "util/ViewModelSupport.h"
+#include "core/access/AccessManager.h"
+#include "core/platform/Jobs.h"
+#include "core/platform/Notifications.h"
+#include "core/util/ViewModelSupport.h"
 
 namespace Sweepora::Core {
 

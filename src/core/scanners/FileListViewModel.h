@@ -1,9 +1,9 @@
 #pragma once
 
-#include "scanners/ScanWatch.h"
-#include "trash/CleanRun.h"
-#include "util/ListArrangement.h"
-#include "util/ScanState.h"
+#include "core/scanners/ScanWatch.h"
+#include "core/trash/CleanRun.h"
+#include "core/util/ListArrangement.h"
+#include "core/util/ScanState.h"
 
 #include <QFuture>
 #include <QFutureWatcher>

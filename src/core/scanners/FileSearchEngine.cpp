@@ -1,10 +1,10 @@
-#include "scanners/FileSearchEngine.h"
+#include "core/scanners/FileSearchEngine.h"
 
-#include "fs/Walker.h"
-#include "platform/PathBytes.h"
-#include "scanners/ResultOrder.h"
-#include "trash/ProtectedPlaces.h"
-#include "trash/TrashGateway.h"
+#include "core/fs/Walker.h"
+#include "core/platform/PathBytes.h"
+#include "core/scanners/ResultOrder.h"
+#include "core/trash/ProtectedPlaces.h"
+#include "core/trash/TrashGateway.h"
 
 #include <array>
 

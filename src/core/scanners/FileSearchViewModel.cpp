@@ -1,8 +1,8 @@
-#include "scanners/FileSearchViewModel.h"
+#include "core/scanners/FileSearchViewModel.h"
 
-#include "access/AccessManager.h"
-#include "platform/Jobs.h"
-#include "util/ViewModelSupport.h"
+#include "core/access/AccessManager.h"
+#include "core/platform/Jobs.h"
+#include "core/util/ViewModelSupport.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scanners/FileListViewModel.h"
-#include "scanners/FileSearchEngine.h"
+#include "core/scanners/FileListViewModel.h"
+#include "core/scanners/FileSearchEngine.h"
 
 #include <QFutureWatcher>
 #include <QList>

@@ -1,9 +1,9 @@
-#include "scanners/LargeFileEngine.h"
+#include "core/scanners/LargeFileEngine.h"
 
-#include "fs/Walker.h"
-#include "scanners/ResultOrder.h"
-#include "trash/ProtectedPlaces.h"
-#include "trash/TrashGateway.h"
+#include "core/fs/Walker.h"
+#include "core/scanners/ResultOrder.h"
+#include "core/trash/ProtectedPlaces.h"
+#include "core/trash/TrashGateway.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "fs/WalkProgress.h"
-#include "trash/ItemIdentity.h"
-#include "trash/TrashBatch.h"
+#include "core/fs/WalkProgress.h"
+#include "core/trash/ItemIdentity.h"
+#include "core/trash/TrashBatch.h"
 
 #include <QDateTime>
 #include <QList>

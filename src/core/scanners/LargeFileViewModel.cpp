@@ -1,8 +1,8 @@
-#include "scanners/LargeFileViewModel.h"
+#include "core/scanners/LargeFileViewModel.h"
 
-#include "access/AccessManager.h"
-#include "platform/Jobs.h"
-#include "util/ViewModelSupport.h"
+#include "core/access/AccessManager.h"
+#include "core/platform/Jobs.h"
+#include "core/util/ViewModelSupport.h"
 
 #include <QSet>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scanners/FileListViewModel.h"
-#include "scanners/LargeFileEngine.h"
+#include "core/scanners/FileListViewModel.h"
+#include "core/scanners/LargeFileEngine.h"
 
 #include <QFutureWatcher>
 #include <QHash>

@@ -1,11 +1,11 @@
-#include "scanners/MiscFileCleanupViewModel.h"
+#include "core/scanners/MiscFileCleanupViewModel.h"
 
-#include "access/AccessManager.h"
-#include "platform/Clock.h"
-#include "platform/Jobs.h"
-#include "quick/QuickScan.h"
-#include "scanners/MiscFileTexts.h"
-#include "util/ViewModelSupport.h"
+#include "core/access/AccessManager.h"
+#include "core/platform/Clock.h"
+#include "core/platform/Jobs.h"
+#include "core/quick/QuickScan.h"
+#include "core/scanners/MiscFileTexts.h"
+#include "core/util/ViewModelSupport.h"
 
 namespace Sweepora::Core {
 

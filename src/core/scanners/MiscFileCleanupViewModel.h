@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scanners/FileListViewModel.h"
-#include "scanners/MiscFileEngine.h"
+#include "core/scanners/FileListViewModel.h"
+#include "core/scanners/MiscFileEngine.h"
 
 #include <QFutureWatcher>
 #include <QList>

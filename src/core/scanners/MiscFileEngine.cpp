@@ -1,11 +1,11 @@
-#include "scanners/MiscFileEngine.h"
-#include "scanners/MiscFileTexts.h"
-#include "util/FileKind.h"
+#include "core/scanners/MiscFileEngine.h"
+#include "core/scanners/MiscFileTexts.h"
+#include "core/util/FileKind.h"
 
-#include "fs/Walker.h"
-#include "scanners/ResultOrder.h"
-#include "trash/ProtectedPlaces.h"
-#include "trash/TrashGateway.h"
+#include "core/fs/Walker.h"
+#include "core/scanners/ResultOrder.h"
+#include "core/trash/ProtectedPlaces.h"
+#include "core/trash/TrashGateway.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "scanners/MiscFileTexts.h"
+#include "core/scanners/MiscFileTexts.h"
 
 namespace Sweepora::Core {
 

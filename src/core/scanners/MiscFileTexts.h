@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scanners/MiscFileEngine.h"
+#include "core/scanners/MiscFileEngine.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
-#include "scanners/RegularFiles.h"
+#include "core/scanners/RegularFiles.h"
 
-#include "fs/Walker.h"
-#include "platform/PathBytes.h"
-#include "trash/ProtectedPlaces.h"
+#include "core/fs/Walker.h"
+#include "core/platform/PathBytes.h"
+#include "core/trash/ProtectedPlaces.h"
 
 #include <QHash>
 

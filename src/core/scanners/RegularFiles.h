@@ -1,9 +1,9 @@
 #pragma once
 
-#include "fs/WalkProgress.h"
+#include "core/fs/WalkProgress.h"
 
-#include "trash/ItemIdentity.h"
-#include "trash/TrashGateway.h"
+#include "core/trash/ItemIdentity.h"
+#include "core/trash/TrashGateway.h"
 
 #include <QList>
 #include <QString>

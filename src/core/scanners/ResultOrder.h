@@ -1,6 +1,6 @@
 #pragma once
 
-#include "util/NameOrder.h"
+#include "core/util/NameOrder.h"
 
 #include <QList>
 #include <QString>

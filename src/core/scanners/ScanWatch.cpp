@@ -1,4 +1,4 @@
-#include "scanners/ScanWatch.h"
+#include "core/scanners/ScanWatch.h"
 
 #include <QLocale>
 

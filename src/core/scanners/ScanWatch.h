@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fs/WalkProgress.h"
+#include "core/fs/WalkProgress.h"
 
 #include <QObject>
 #include <QString>

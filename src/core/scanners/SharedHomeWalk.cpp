@@ -1,8 +1,8 @@
-#include "scanners/SharedHomeWalk.h"
+#include "core/scanners/SharedHomeWalk.h"
 
-#include "fs/WalkFanOut.h"
-#include "fs/Walker.h"
-#include "platform/Jobs.h"
+#include "core/fs/WalkFanOut.h"
+#include "core/fs/Walker.h"
+#include "core/platform/Jobs.h"
 
 #include <QPromise>
 

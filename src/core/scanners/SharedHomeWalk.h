@@ -1,8 +1,8 @@
 #pragma once
 
-#include "fs/WalkProgress.h"
-#include "scanners/EmptyFolderEngine.h"
-#include "scanners/MiscFileEngine.h"
+#include "core/fs/WalkProgress.h"
+#include "core/scanners/EmptyFolderEngine.h"
+#include "core/scanners/MiscFileEngine.h"
 
 #include <QDateTime>
 #include <QFuture>

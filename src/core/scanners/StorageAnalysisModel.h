@@ -1,10 +1,10 @@
 #pragma once
 
-#include "scanners/ScanWatch.h"
-#include "scanners/StorageEngine.h"
-#include "scanners/StorageTree.h"
-#include "trash/CleanRun.h"
-#include "util/ListArrangement.h"
+#include "core/scanners/ScanWatch.h"
+#include "core/scanners/StorageEngine.h"
+#include "core/scanners/StorageTree.h"
+#include "core/trash/CleanRun.h"
+#include "core/util/ListArrangement.h"
 
 #include <QFutureWatcher>
 #include <QHash>

@@ -1,9 +1,9 @@
-#include "scanners/StorageEngine.h"
+#include "core/scanners/StorageEngine.h"
 
-#include "fs/Walker.h"
-#include "scanners/ResultOrder.h"
-#include "trash/ProtectedPlaces.h"
-#include "trash/TrashGateway.h"
+#include "core/fs/Walker.h"
+#include "core/scanners/ResultOrder.h"
+#include "core/trash/ProtectedPlaces.h"
+#include "core/trash/TrashGateway.h"
 
 #include <string>
 #include <unordered_map>

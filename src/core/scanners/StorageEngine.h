@@ -1,7 +1,7 @@
 #pragma once
 
-#include "trash/ItemIdentity.h"
-#include "trash/TrashBatch.h"
+#include "core/trash/ItemIdentity.h"
+#include "core/trash/TrashBatch.h"
 
 #include <QList>
 #include <QMetaType>

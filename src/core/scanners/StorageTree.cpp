@@ -1,9 +1,9 @@
-#include "scanners/StorageTree.h"
+#include "core/scanners/StorageTree.h"
 
-#include "fs/Walker.h"
-#include "platform/PathBytes.h"
-#include "platform/PlatformLayout.h"
-#include "trash/ItemIdentity.h"
+#include "core/fs/Walker.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/trash/ItemIdentity.h"
 
 #include <algorithm>
 #include <cctype>

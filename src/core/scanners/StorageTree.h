@@ -1,8 +1,8 @@
 #pragma once
 
-#include "fs/WalkEntry.h"
-#include "fs/WalkProgress.h"
-#include "util/FileKind.h"
+#include "core/fs/WalkEntry.h"
+#include "core/fs/WalkProgress.h"
+#include "core/util/FileKind.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "scanners/TrashSummaryEngine.h"
+#include "core/scanners/TrashSummaryEngine.h"
 
-#include "platform/Log.h"
-#include "trash/TrashContents.h"
+#include "core/platform/Log.h"
+#include "core/trash/TrashContents.h"
 
 #include <cerrno>
 

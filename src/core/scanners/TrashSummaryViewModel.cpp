@@ -1,12 +1,12 @@
-#include "scanners/TrashSummaryViewModel.h"
+#include "core/scanners/TrashSummaryViewModel.h"
 
-#include "access/AccessManager.h"
-#include "platform/Jobs.h"
-#include "platform/Log.h"
-#include "platform/Notifications.h"
-#include "platform/PlatformLayout.h"
-#include "util/ByteCount.h"
-#include "util/ViewModelSupport.h"
+#include "core/access/AccessManager.h"
+#include "core/platform/Jobs.h"
+#include "core/platform/Log.h"
+#include "core/platform/Notifications.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/util/ByteCount.h"
+#include "core/util/ViewModelSupport.h"
 
 namespace Sweepora::Core {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scanners/TrashSummaryEngine.h"
+#include "core/scanners/TrashSummaryEngine.h"
 
 #include <QFutureWatcher>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "scanners/TreemapLayout.h"
+#include "core/scanners/TreemapLayout.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scanners/StorageTree.h"
+#include "core/scanners/StorageTree.h"
 
 #include <QRectF>
 

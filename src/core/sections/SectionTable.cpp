@@ -1,6 +1,6 @@
-#include "sections/SectionTable.h"
+#include "core/sections/SectionTable.h"
 
-#include "platform/PlatformWords.h"
+#include "core/platform/PlatformWords.h"
 
 #include <QHash>
 

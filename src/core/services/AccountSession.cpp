@@ -1,7 +1,7 @@
-#include "services/AccountSession.h"
+#include "core/services/AccountSession.h"
 
-#include "platform/Settings.h"
-#include "util/ViewModelSupport.h"
+#include "core/platform/Settings.h"
+#include "core/util/ViewModelSupport.h"
 
 namespace Sweepora::Core {
 

@@ -1,6 +1,6 @@
-#include "services/AppVersion.h"
+#include "core/services/AppVersion.h"
 
-#include "util/JsonReader.h"
+#include "core/util/JsonReader.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,6 +1,6 @@
-#include "services/CloudTasks.h"
+#include "core/services/CloudTasks.h"
 
-#include "util/JsonReader.h"
+#include "core/util/JsonReader.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/WireRule.h"
+#include "core/services/WireRule.h"
 
 #include <QList>
 

@@ -1,4 +1,4 @@
-#include "services/HTTPUtil.h"
+#include "core/services/HTTPUtil.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>

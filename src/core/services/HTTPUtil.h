@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/Context.h"
-#include "services/ServiceError.h"
-#include "util/JsonReader.h"
+#include "core/platform/Context.h"
+#include "core/services/ServiceError.h"
+#include "core/util/JsonReader.h"
 
 #include <QByteArray>
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
-#include "services/Hitokoto.h"
+#include "core/services/Hitokoto.h"
 
-#include "util/JsonReader.h"
+#include "core/util/JsonReader.h"
 
 using namespace Qt::StringLiterals;
 

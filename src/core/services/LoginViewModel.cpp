@@ -1,7 +1,7 @@
-#include "services/LoginViewModel.h"
+#include "core/services/LoginViewModel.h"
 
-#include "services/ServiceEndpoints.h"
-#include "util/ViewModelSupport.h"
+#include "core/services/ServiceEndpoints.h"
+#include "core/util/ViewModelSupport.h"
 
 #include <QRegularExpression>
 

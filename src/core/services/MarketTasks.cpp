@@ -1,6 +1,6 @@
-#include "services/MarketTasks.h"
+#include "core/services/MarketTasks.h"
 
-#include "util/JsonReader.h"
+#include "core/util/JsonReader.h"
 
 using namespace Qt::StringLiterals;
 

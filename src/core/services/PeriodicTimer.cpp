@@ -1,6 +1,6 @@
-#include "services/PeriodicTimer.h"
+#include "core/services/PeriodicTimer.h"
 
-#include "platform/Clock.h"
+#include "core/platform/Clock.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
-#include "services/RuleEditorCoordinator.h"
+#include "core/services/RuleEditorCoordinator.h"
 
-#include "services/RuleEditorViewModel.h"
+#include "core/services/RuleEditorViewModel.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "rules/CleanupRule.h"
-#include "rules/RuleEditorMode.h"
-#include "rules/RuleStore.h"
-#include "services/MarketTasks.h"
+#include "core/rules/CleanupRule.h"
+#include "core/rules/RuleEditorMode.h"
+#include "core/rules/RuleStore.h"
+#include "core/services/MarketTasks.h"
 
 #include <QObject>
 #include <optional>

@@ -1,8 +1,8 @@
-#include "services/RuleEditorViewModel.h"
+#include "core/services/RuleEditorViewModel.h"
 
-#include "rules/RuleReview.h"
-#include "services/ServiceEndpoints.h"
-#include "util/ViewModelSupport.h"
+#include "core/rules/RuleReview.h"
+#include "core/services/ServiceEndpoints.h"
+#include "core/util/ViewModelSupport.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "rules/CleanupRule.h"
-#include "rules/RuleEditorMode.h"
-#include "rules/RuleStore.h"
-#include "services/MarketTasks.h"
-#include "services/ServiceError.h"
+#include "core/rules/CleanupRule.h"
+#include "core/rules/RuleEditorMode.h"
+#include "core/rules/RuleStore.h"
+#include "core/services/MarketTasks.h"
+#include "core/services/ServiceError.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,6 +1,6 @@
-#include "services/RuleWorkshopViewModel.h"
+#include "core/services/RuleWorkshopViewModel.h"
 
-#include "services/ServiceEndpoints.h"
+#include "core/services/ServiceEndpoints.h"
 
 using namespace Qt::StringLiterals;
 

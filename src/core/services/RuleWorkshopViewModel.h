@@ -1,7 +1,7 @@
 #pragma once
 
-#include "rules/CleanupRule.h"
-#include "services/MarketTasks.h"
+#include "core/rules/CleanupRule.h"
+#include "core/services/MarketTasks.h"
 
 #include <QList>
 #include <QObject>

@@ -1,10 +1,10 @@
-#include "services/RulesPageViewModel.h"
+#include "core/services/RulesPageViewModel.h"
 
-#include "platform/Jobs.h"
-#include "platform/Log.h"
-#include "rules/RuleReview.h"
-#include "services/ServiceEndpoints.h"
-#include "util/ViewModelSupport.h"
+#include "core/platform/Jobs.h"
+#include "core/platform/Log.h"
+#include "core/rules/RuleReview.h"
+#include "core/services/ServiceEndpoints.h"
+#include "core/util/ViewModelSupport.h"
 
 using namespace Qt::StringLiterals;
 

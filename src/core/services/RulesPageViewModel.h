@@ -1,8 +1,8 @@
 #pragma once
 
-#include "rules/CleanupRule.h"
-#include "rules/RuleStore.h"
-#include "services/CloudTasks.h"
+#include "core/rules/CleanupRule.h"
+#include "core/rules/RuleStore.h"
+#include "core/services/CloudTasks.h"
 
 #include <QFutureWatcher>
 #include <QList>

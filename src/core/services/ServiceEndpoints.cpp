@@ -1,4 +1,4 @@
-#include "services/ServiceEndpoints.h"
+#include "core/services/ServiceEndpoints.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "services/AppVersion.h"
-#include "services/CloudTasks.h"
-#include "services/HTTPUtil.h"
-#include "services/Hitokoto.h"
-#include "services/MarketTasks.h"
-#include "services/Verification.h"
+#include "core/services/AppVersion.h"
+#include "core/services/CloudTasks.h"
+#include "core/services/HTTPUtil.h"
+#include "core/services/Hitokoto.h"
+#include "core/services/MarketTasks.h"
+#include "core/services/Verification.h"
 
 namespace Sweepora::Core {
 

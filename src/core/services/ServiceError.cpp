@@ -1,4 +1,4 @@
-#include "services/ServiceError.h"
+#include "core/services/ServiceError.h"
 
 namespace Sweepora::Core {
 

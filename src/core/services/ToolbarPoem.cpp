@@ -1,7 +1,7 @@
-#include "services/ToolbarPoem.h"
+#include "core/services/ToolbarPoem.h"
 
-#include "platform/Log.h"
-#include "services/ServiceEndpoints.h"
+#include "core/platform/Log.h"
+#include "core/services/ServiceEndpoints.h"
 
 using namespace Qt::StringLiterals;
 

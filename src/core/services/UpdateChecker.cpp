@@ -1,10 +1,10 @@
-#include "services/UpdateChecker.h"
+#include "core/services/UpdateChecker.h"
 
-#include "platform/Clock.h"
-#include "platform/Log.h"
-#include "platform/Settings.h"
-#include "services/ServiceEndpoints.h"
-#include "util/ViewModelSupport.h"
+#include "core/platform/Clock.h"
+#include "core/platform/Log.h"
+#include "core/platform/Settings.h"
+#include "core/services/ServiceEndpoints.h"
+#include "core/util/ViewModelSupport.h"
 
 #include <QDateTime>
 #include <QRegularExpression>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "services/AppVersion.h"
-#include "services/PeriodicTimer.h"
+#include "core/services/AppVersion.h"
+#include "core/services/PeriodicTimer.h"
 
 #include <QLocale>
 #include <QObject>

@@ -1,6 +1,6 @@
-#include "services/Verification.h"
+#include "core/services/Verification.h"
 
-#include "util/JsonReader.h"
+#include "core/util/JsonReader.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,7 +1,7 @@
-#include "trash/CleanRun.h"
+#include "core/trash/CleanRun.h"
 
-#include "platform/Jobs.h"
-#include "platform/Notifications.h"
+#include "core/platform/Jobs.h"
+#include "core/platform/Notifications.h"
 
 namespace Sweepora::Core {
 

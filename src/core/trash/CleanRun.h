@@ -1,7 +1,7 @@
 #pragma once
 
-#include "trash/CleanupHistory.h"
-#include "trash/TrashGateway.h"
+#include "core/trash/CleanupHistory.h"
+#include "core/trash/TrashGateway.h"
 
 #include <QFutureWatcher>
 #include <QMutex>

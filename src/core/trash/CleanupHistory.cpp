@@ -1,13 +1,13 @@
-#include "trash/CleanupHistory.h"
+#include "core/trash/CleanupHistory.h"
 
-#include "fs/ResolveBeneath.h"
-#include "fs/UniqueFd.h"
-#include "platform/Log.h"
-#include "platform/PathBytes.h"
-#include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
-#include "sections/SectionTable.h"
-#include "util/ByteCount.h"
+#include "core/fs/ResolveBeneath.h"
+#include "core/fs/UniqueFd.h"
+#include "core/platform/Log.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/Sandbox.h"
+#include "core/sections/SectionTable.h"
+#include "core/util/ByteCount.h"
 
 #include <QSet>
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "trash/CleanupJournal.h"
-#include "trash/TrashBatch.h"
+#include "core/trash/CleanupJournal.h"
+#include "core/trash/TrashBatch.h"
 
 #include <QList>
 #include <QString>

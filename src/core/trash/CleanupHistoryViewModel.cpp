@@ -1,9 +1,9 @@
-#include "trash/CleanupHistoryViewModel.h"
+#include "core/trash/CleanupHistoryViewModel.h"
 
-#include "platform/Jobs.h"
-#include "platform/Notifications.h"
-#include "util/ByteCount.h"
-#include "util/ViewModelSupport.h"
+#include "core/platform/Jobs.h"
+#include "core/platform/Notifications.h"
+#include "core/util/ByteCount.h"
+#include "core/util/ViewModelSupport.h"
 
 namespace Sweepora::Core {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "trash/CleanupHistory.h"
+#include "core/trash/CleanupHistory.h"
 
 #include <QFutureWatcher>
 #include <QList>

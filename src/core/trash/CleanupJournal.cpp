@@ -1,12 +1,12 @@
-#include "trash/CleanupJournal.h"
+#include "core/trash/CleanupJournal.h"
 
-#include "fs/PrivateFolders.h"
-#include "fs/UniqueFd.h"
-#include "platform/Context.h"
-#include "platform/Log.h"
-#include "platform/PathBytes.h"
-#include "platform/PlatformLayout.h"
-#include "trash/FreedesktopTrash.h"
+#include "core/fs/PrivateFolders.h"
+#include "core/fs/UniqueFd.h"
+#include "core/platform/Context.h"
+#include "core/platform/Log.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/trash/FreedesktopTrash.h"
 
 #include <QFileInfo>
 #include <QHash>

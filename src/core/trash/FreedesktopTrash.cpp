@@ -1,10 +1,10 @@
-#include "trash/FreedesktopTrash.h"
+#include "core/trash/FreedesktopTrash.h"
 
-#include "fs/PrivateFolders.h"
-#include "fs/ResolveBeneath.h"
-#include "fs/UniqueFd.h"
-#include "platform/PathBytes.h"
-#include "platform/PlatformLayout.h"
+#include "core/fs/PrivateFolders.h"
+#include "core/fs/ResolveBeneath.h"
+#include "core/fs/UniqueFd.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/PlatformLayout.h"
 
 #include <QRandomGenerator>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fs/UniqueFd.h"
-#include "trash/Trash.h"
+#include "core/fs/UniqueFd.h"
+#include "core/trash/Trash.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -1,6 +1,6 @@
-#include "trash/ItemIdentity.h"
+#include "core/trash/ItemIdentity.h"
 
-#include "platform/Sandbox.h"
+#include "core/platform/Sandbox.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

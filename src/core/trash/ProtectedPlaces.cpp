@@ -1,7 +1,7 @@
-#include "trash/ProtectedPlaces.h"
+#include "core/trash/ProtectedPlaces.h"
 
-#include "platform/Sandbox.h"
-#include "platform/Settings.h"
+#include "core/platform/Sandbox.h"
+#include "core/platform/Settings.h"
 
 #include <QFile>
 #include <QRegularExpression>

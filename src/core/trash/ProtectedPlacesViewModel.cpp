@@ -1,8 +1,8 @@
-#include "trash/ProtectedPlacesViewModel.h"
+#include "core/trash/ProtectedPlacesViewModel.h"
 
-#include "platform/FolderPicker.h"
-#include "platform/PlatformLayout.h"
-#include "trash/ProtectedPlaces.h"
+#include "core/platform/FolderPicker.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/trash/ProtectedPlaces.h"
 
 #include <QPointer>
 

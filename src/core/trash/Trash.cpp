@@ -1,12 +1,12 @@
-#include "trash/Trash.h"
+#include "core/trash/Trash.h"
 
-#include "platform/Context.h"
+#include "core/platform/Context.h"
 
 #ifdef Q_OS_MACOS
 #include <QFile>
 #include <cerrno>
 #else
-#include "trash/FreedesktopTrash.h"
+#include "core/trash/FreedesktopTrash.h"
 #endif
 
 namespace Sweepora::Core {

@@ -1,7 +1,7 @@
-#include "trash/TrashContents.h"
+#include "core/trash/TrashContents.h"
 
-#include "platform/PathBytes.h"
-#include "platform/PlatformLayout.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/PlatformLayout.h"
 
 #include <algorithm>
 #include <cerrno>

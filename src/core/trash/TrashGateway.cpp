@@ -1,12 +1,12 @@
-#include "trash/TrashGateway.h"
+#include "core/trash/TrashGateway.h"
 
-#include "platform/Context.h"
-#include "platform/Log.h"
-#include "platform/PathBytes.h"
-#include "platform/Sandbox.h"
-#include "trash/CleanupJournal.h"
-#include "trash/ProtectedPlaces.h"
-#include "trash/Trash.h"
+#include "core/platform/Context.h"
+#include "core/platform/Log.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/Sandbox.h"
+#include "core/trash/CleanupJournal.h"
+#include "core/trash/ProtectedPlaces.h"
+#include "core/trash/Trash.h"
 
 #include <QDateTime>
 

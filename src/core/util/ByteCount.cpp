@@ -1,4 +1,4 @@
-#include "util/ByteCount.h"
+#include "core/util/ByteCount.h"
 
 #include <array>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "util/FileKind.h"
+#include "core/util/FileKind.h"
 
 #include <initializer_list>
 #include <unordered_map>

@@ -1,4 +1,4 @@
-#include "util/JsonReader.h"
+#include "core/util/JsonReader.h"
 
 #include <QJsonDocument>
 #include <QJsonParseError>

@@ -1,4 +1,4 @@
-#include "util/NameOrder.h"
+#include "core/util/NameOrder.h"
 
 #include <QCollator>
 #include <QLocale>

@@ -3,8 +3,8 @@
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
 
-#include "platform/PlatformLayout.h"
-#include "util/NameOrder.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/util/NameOrder.h"
 
 #include <QFileInfo>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #include "ui/components/CleanRunBar.h"
 
-#include "platform/PlatformLayout.h"
-#include "trash/CleanRun.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/trash/CleanRun.h"
 #include "ui/components/Buttons.h"
 #include "ui/components/UrlOpener.h"
 #include "ui/style/Theme.h"

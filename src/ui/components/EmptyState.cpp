@@ -1,6 +1,6 @@
 #include "ui/components/EmptyState.h"
 
-#include "platform/PlatformWords.h"
+#include "core/platform/PlatformWords.h"
 namespace Sweepora::Ui {
 
 EmptyState::EmptyState(QWidget* parent) : PlaceholderView(parent)

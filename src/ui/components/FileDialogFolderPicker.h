@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FolderPicker.h"
+#include "core/platform/FolderPicker.h"
 
 #include <QPointer>
 #include <QWidget>

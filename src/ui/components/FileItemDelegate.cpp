@@ -1,11 +1,11 @@
 #include "ui/components/FileItemDelegate.h"
 
-#include "platform/PlatformWords.h"
+#include "core/platform/PlatformWords.h"
+#include "core/util/ByteCount.h"
+#include "core/util/NameOrder.h"
 #include "ui/style/AppStyle.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
-#include "util/ByteCount.h"
-#include "util/NameOrder.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

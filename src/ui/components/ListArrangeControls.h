@@ -1,6 +1,6 @@
 #pragma once
 
-#include "util/ListArrangement.h"
+#include "core/util/ListArrangement.h"
 
 #include <QWidget>
 

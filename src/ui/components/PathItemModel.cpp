@@ -1,7 +1,7 @@
 #include "ui/components/PathItemModel.h"
 
+#include "core/util/NameOrder.h"
 #include "ui/components/FileItemDelegate.h"
-#include "util/NameOrder.h"
 
 #include <algorithm>
 

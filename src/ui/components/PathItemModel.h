@@ -9,8 +9,8 @@
 namespace Sweepora::Ui {
 
 // The rows of a scanner page for FileItemDelegate: a path, an optional size, a checkbox, and
-// optionally a symbol and a secondary line of their own. Setting rows with the same paths in the same order only repaints them (a tick keeps the
-// scroll position); anything else resets the model.
+// optionally a symbol and a secondary line of their own. Setting rows with the same paths in the same order only
+// repaints them (a tick keeps the scroll position); anything else resets the model.
 class PathItemModel : public QAbstractListModel
 {
     Q_OBJECT

@@ -1,6 +1,6 @@
 #include "ui/components/PlaceholderView.h"
 
-#include "access/AccessManager.h"
+#include "core/access/AccessManager.h"
 #include "ui/components/BusyIndicator.h"
 #include "ui/components/Buttons.h"
 #include "ui/style/Symbols.h"

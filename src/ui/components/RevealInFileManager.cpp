@@ -1,6 +1,6 @@
 #include "ui/components/RevealInFileManager.h"
 
-#include "util/NameOrder.h"
+#include "core/util/NameOrder.h"
 
 #include "ui/components/UrlOpener.h"
 

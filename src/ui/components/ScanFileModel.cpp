@@ -1,7 +1,7 @@
 #include "ui/components/ScanFileModel.h"
 
+#include "core/util/NameOrder.h"
 #include "ui/components/FileItemDelegate.h"
-#include "util/NameOrder.h"
 
 namespace Sweepora::Ui {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "trash/ItemIdentity.h"
+#include "core/trash/ItemIdentity.h"
 
 #include <QAbstractListModel>
 #include <QList>

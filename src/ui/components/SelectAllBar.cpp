@@ -1,8 +1,8 @@
 #include "ui/components/SelectAllBar.h"
 
+#include "core/util/ByteCount.h"
 #include "ui/components/Buttons.h"
 #include "ui/style/Theme.h"
-#include "util/ByteCount.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

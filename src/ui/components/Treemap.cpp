@@ -1,8 +1,8 @@
 #include "ui/components/Treemap.h"
 
-#include "platform/PathBytes.h"
+#include "core/platform/PathBytes.h"
+#include "core/util/ByteCount.h"
 #include "ui/style/Theme.h"
-#include "util/ByteCount.h"
 
 #include <QMouseEvent>
 #include <QPainter>

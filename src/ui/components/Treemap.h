@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scanners/StorageTree.h"
-#include "scanners/TreemapLayout.h"
+#include "core/scanners/StorageTree.h"
+#include "core/scanners/TreemapLayout.h"
 
 #include <QHash>
 #include <QImage>

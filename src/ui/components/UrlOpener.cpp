@@ -1,6 +1,6 @@
 #include "ui/components/UrlOpener.h"
 
-#include "platform/PlatformWords.h"
+#include "core/platform/PlatformWords.h"
 
 #include <QDesktopServices>
 #include <QMessageBox>

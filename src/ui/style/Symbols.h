@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "util/FileKind.h"
+#include "core/util/FileKind.h"
 
 namespace Sweepora::Ui {
 

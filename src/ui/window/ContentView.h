@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rules/RuleStore.h"
+#include "core/rules/RuleStore.h"
 
 #include <QMessageBox>
 #include <QObject>

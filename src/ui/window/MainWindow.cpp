@@ -1,6 +1,6 @@
 #include "ui/window/MainWindow.h"
 
-#include "sections/SectionTable.h"
+#include "core/sections/SectionTable.h"
 #include "ui/style/Theme.h"
 #include "ui/window/DetailScrollObserver.h"
 #include "ui/window/PageHeader.h"

@@ -1,6 +1,6 @@
 #include "ui/window/PageHeader.h"
 
-#include "sections/SectionTable.h"
+#include "core/sections/SectionTable.h"
 #include "ui/style/Theme.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "ui/window/Sidebar.h"
 
-#include "sections/SectionTable.h"
+#include "core/sections/SectionTable.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
 

@@ -1,10 +1,10 @@
 // Access to folders: bookmarks, the home grant and the per-folder grants that scans open.
-#include "access/AccessManager.h"
-#include "platform/Bookmark.h"
-#include "platform/Notifications.h"
-#include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
-#include "platform/Settings.h"
+#include "core/access/AccessManager.h"
+#include "core/platform/Bookmark.h"
+#include "core/platform/Notifications.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/Sandbox.h"
+#include "core/platform/Settings.h"
 #include "support/AccessFixture.h"
 #include "support/ChildProcess.h"
 

@@ -1,11 +1,11 @@
 // Application bundles, their caches and what an uninstall moves, over fixture roots.
-#include "apps/ApplicationBundle.h"
-#include "apps/ApplicationCacheEngine.h"
-#include "apps/ApplicationUninstallEngine.h"
-#include "apps/InfoDictionary.h"
+#include "core/apps/ApplicationBundle.h"
+#include "core/apps/ApplicationCacheEngine.h"
+#include "core/apps/ApplicationUninstallEngine.h"
+#include "core/apps/InfoDictionary.h"
+#include "core/trash/Trash.h"
 #include "support/ApplicationFixture.h"
 #include "support/TrashFakes.h"
-#include "trash/Trash.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The application pages' view models: the cache clean and the uninstall, with their grants.
-#include "apps/ApplicationCleanupViewModel.h"
-#include "apps/ApplicationUninstallModel.h"
+#include "core/apps/ApplicationCleanupViewModel.h"
+#include "core/apps/ApplicationUninstallModel.h"
+#include "core/trash/Trash.h"
 #include "support/ApplicationFixture.h"
 #include "support/TrashFakes.h"
-#include "trash/Trash.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // Applications of a Linux home: discovery of every kind, their caches and related items, the
 // uninstall of each kind, and the data that applications left behind.
-#include "apps/ApplicationCacheEngine.h"
-#include "apps/ApplicationUninstallEngine.h"
-#include "apps/ApplicationUninstallModel.h"
-#include "apps/DesktopEntry.h"
-#include "apps/LeftoverEngine.h"
-#include "apps/LinuxApplication.h"
+#include "core/apps/ApplicationCacheEngine.h"
+#include "core/apps/ApplicationUninstallEngine.h"
+#include "core/apps/ApplicationUninstallModel.h"
+#include "core/apps/DesktopEntry.h"
+#include "core/apps/LeftoverEngine.h"
+#include "core/apps/LinuxApplication.h"
+#include "core/trash/CleanupHistory.h"
 #include "support/LinuxApplicationFixture.h"
-#include "trash/CleanupHistory.h"
 
 #include <gtest/gtest.h>
 

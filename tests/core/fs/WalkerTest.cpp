@@ -1,8 +1,8 @@
-#include "fs/Walker.h"
-#include "fs/PackageNames.h"
-#include "fs/WalkFanOut.h"
-#include "platform/PathBytes.h"
-#include "platform/Sandbox.h"
+#include "core/fs/Walker.h"
+#include "core/fs/PackageNames.h"
+#include "core/fs/WalkFanOut.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/Sandbox.h"
 #include "support/ChildProcess.h"
 #include "support/TreeBuilder.h"
 

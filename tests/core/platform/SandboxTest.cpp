@@ -1,5 +1,5 @@
-#include "platform/Sandbox.h"
-#include "platform/PlatformLayout.h"
+#include "core/platform/Sandbox.h"
+#include "core/platform/PlatformLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Checks over the rule set compiled into the application: a bad bundled rule would move
 // the wrong files to the Trash on every machine that runs it.
-#include "platform/Sandbox.h"
-#include "rules/RulePath.h"
-#include "rules/RuleScanEngine.h"
-#include "rules/RuleStore.h"
+#include "core/platform/Sandbox.h"
+#include "core/rules/RulePath.h"
+#include "core/rules/RuleScanEngine.h"
+#include "core/rules/RuleStore.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>

@@ -1,18 +1,18 @@
 // The rule scan over real trees, the paths rules name, and the task-clean view model on top.
-#include "rules/RuleScanEngine.h"
-#include "access/AccessManager.h"
-#include "platform/Bookmark.h"
-#include "platform/Jobs.h"
-#include "platform/Sandbox.h"
-#include "platform/Settings.h"
-#include "rules/CleanupViewModel.h"
-#include "rules/RulePath.h"
+#include "core/rules/RuleScanEngine.h"
+#include "core/access/AccessManager.h"
+#include "core/platform/Bookmark.h"
+#include "core/platform/Jobs.h"
+#include "core/platform/Sandbox.h"
+#include "core/platform/Settings.h"
+#include "core/rules/CleanupViewModel.h"
+#include "core/rules/RulePath.h"
+#include "core/trash/ProtectedPlaces.h"
+#include "core/trash/Trash.h"
 #include "support/HomeFixture.h"
 #include "support/ScopedTreeFixture.h"
 #include "support/TrashFakes.h"
 #include "support/TreeBuilder.h"
-#include "trash/ProtectedPlaces.h"
-#include "trash/Trash.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Rules as JSON text and as files in the rule folders: decoding, encoding, loading and saving.
-#include "rules/RuleStore.h"
-#include "rules/CleanupRule.h"
-#include "rules/RemoteRuleJSON.h"
+#include "core/rules/RuleStore.h"
+#include "core/rules/CleanupRule.h"
+#include "core/rules/RemoteRuleJSON.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>

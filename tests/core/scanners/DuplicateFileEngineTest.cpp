@@ -1,8 +1,8 @@
-#include "scanners/DuplicateFileEngine.h"
-#include "platform/PathBytes.h"
+#include "core/scanners/DuplicateFileEngine.h"
+#include "core/platform/PathBytes.h"
+#include "core/trash/Trash.h"
 #include "support/ScopedTreeFixture.h"
 #include "support/TrashFakes.h"
-#include "trash/Trash.h"
 
 #include <gtest/gtest.h>
 

@@ -1,17 +1,17 @@
 // The scan engines on real trees: what each lists, in which order, and what its clean moves
 // when the tree changed after the scan.
-#include "platform/PathBytes.h"
-#include "platform/Sandbox.h"
-#include "scanners/EmptyFolderEngine.h"
-#include "scanners/FileSearchEngine.h"
-#include "scanners/LargeFileEngine.h"
-#include "scanners/MiscFileEngine.h"
-#include "scanners/SharedHomeWalk.h"
-#include "scanners/StorageEngine.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/Sandbox.h"
+#include "core/scanners/EmptyFolderEngine.h"
+#include "core/scanners/FileSearchEngine.h"
+#include "core/scanners/LargeFileEngine.h"
+#include "core/scanners/MiscFileEngine.h"
+#include "core/scanners/SharedHomeWalk.h"
+#include "core/scanners/StorageEngine.h"
+#include "core/trash/Trash.h"
+#include "core/util/NameOrder.h"
 #include "support/ScopedTreeFixture.h"
 #include "support/TrashFakes.h"
-#include "trash/Trash.h"
-#include "util/NameOrder.h"
 
 #include <gtest/gtest.h>
 

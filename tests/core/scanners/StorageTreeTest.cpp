@@ -1,9 +1,9 @@
 // The storage tree from one walk, and the treemap laid out on it.
-#include "scanners/StorageTree.h"
-#include "platform/Sandbox.h"
-#include "scanners/TreemapLayout.h"
+#include "core/scanners/StorageTree.h"
+#include "core/platform/Sandbox.h"
+#include "core/scanners/TreemapLayout.h"
+#include "core/trash/ItemIdentity.h"
 #include "support/TreeBuilder.h"
-#include "trash/ItemIdentity.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "rules/RuleStore.h"
-#include "services/HTTPUtil.h"
+#include "core/rules/RuleStore.h"
+#include "core/services/HTTPUtil.h"
 #include "support/LogCapture.h"
 #include "support/ServiceAwait.h"
 #include "support/TestHttpLoopbackGuard.h"

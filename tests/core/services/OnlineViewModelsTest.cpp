@@ -1,15 +1,15 @@
 // The view models of the online features, each against its own scripted server.
 #include "OnlineTestSupport.h"
-#include "platform/Clock.h"
-#include "platform/Settings.h"
-#include "services/AccountSession.h"
-#include "services/LoginViewModel.h"
-#include "services/RuleEditorCoordinator.h"
-#include "services/RuleEditorViewModel.h"
-#include "services/RuleWorkshopViewModel.h"
-#include "services/RulesPageViewModel.h"
-#include "services/ToolbarPoem.h"
-#include "services/UpdateChecker.h"
+#include "core/platform/Clock.h"
+#include "core/platform/Settings.h"
+#include "core/services/AccountSession.h"
+#include "core/services/LoginViewModel.h"
+#include "core/services/RuleEditorCoordinator.h"
+#include "core/services/RuleEditorViewModel.h"
+#include "core/services/RuleWorkshopViewModel.h"
+#include "core/services/RulesPageViewModel.h"
+#include "core/services/ToolbarPoem.h"
+#include "core/services/UpdateChecker.h"
 
 #include <QTest>
 #include <QTimeZone>

@@ -1,11 +1,11 @@
 // The service client: status and decoding rules, what goes out, time limits, and the records on the wire.
 #include "OnlineTestSupport.h"
-#include "services/AppVersion.h"
-#include "services/CloudTasks.h"
-#include "services/Hitokoto.h"
-#include "services/MarketTasks.h"
-#include "services/ServiceEndpoints.h"
-#include "services/Verification.h"
+#include "core/services/AppVersion.h"
+#include "core/services/CloudTasks.h"
+#include "core/services/Hitokoto.h"
+#include "core/services/MarketTasks.h"
+#include "core/services/ServiceEndpoints.h"
+#include "core/services/Verification.h"
 
 #include <QJsonDocument>
 

@@ -1,13 +1,13 @@
 // The platform Trash as the freedesktop.org standard lays it out: what it writes, what it refuses,
 // other volumes, permissions, and names that are not UTF-8. Helpers take raw bytes.
-#include "trash/FreedesktopTrash.h"
-#include "platform/PathBytes.h"
-#include "platform/PlatformLayout.h"
-#include "platform/Sandbox.h"
+#include "core/trash/FreedesktopTrash.h"
+#include "core/platform/PathBytes.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/Sandbox.h"
+#include "core/trash/TrashContents.h"
 #include "support/ChildProcess.h"
 #include "support/Tools.h"
 #include "support/TrashFakes.h"
-#include "trash/TrashContents.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "util/ByteCount.h"
-#include "util/FileKind.h"
-#include "util/NameOrder.h"
+#include "core/util/ByteCount.h"
+#include "core/util/FileKind.h"
+#include "core/util/NameOrder.h"
 
 #include <gtest/gtest.h>
 

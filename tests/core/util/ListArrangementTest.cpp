@@ -1,4 +1,4 @@
-#include "util/ListArrangement.h"
+#include "core/util/ListArrangement.h"
 
 #include <gtest/gtest.h>
 

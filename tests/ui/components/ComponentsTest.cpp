@@ -1,7 +1,7 @@
 // The interface's building blocks: symbols, rows, cards, lists, the long press, the folder picker.
+#include "core/platform/PathBytes.h"
+#include "core/platform/Sandbox.h"
 #include "ui/PageTest.h"
-#include "platform/PathBytes.h"
-#include "platform/Sandbox.h"
 #include "ui/components/AppIcon.h"
 #include "ui/components/CleanupRow.h"
 #include "ui/components/EmptyState.h"

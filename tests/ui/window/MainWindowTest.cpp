@@ -1,6 +1,6 @@
 #include "ui/window/MainWindow.h"
+#include "core/sections/SectionTable.h"
 #include "ui/PageTest.h"
-#include "sections/SectionTable.h"
 #include "ui/style/Symbols.h"
 #include "ui/window/PageHeader.h"
 #include "ui/window/Sidebar.h"

@@ -1,9 +1,9 @@
+#include "core/rules/CleanupViewModel.h"
+#include "core/scanners/EmptyFolderCleanupViewModel.h"
+#include "core/scanners/FileSearchViewModel.h"
+#include "core/scanners/MiscFileCleanupViewModel.h"
+#include "core/sections/SectionTable.h"
 #include "ui/WindowFixture.h"
-#include "rules/CleanupViewModel.h"
-#include "scanners/EmptyFolderCleanupViewModel.h"
-#include "scanners/FileSearchViewModel.h"
-#include "scanners/MiscFileCleanupViewModel.h"
-#include "sections/SectionTable.h"
 
 #include <QScrollBar>
 

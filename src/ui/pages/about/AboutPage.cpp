@@ -1,7 +1,7 @@
 #include "ui/pages/about/AboutPage.h"
 
-#include "platform/PlatformWords.h"
-#include "scanners/AboutInfo.h"
+#include "core/platform/PlatformWords.h"
+#include "core/scanners/AboutInfo.h"
 #include "ui/components/UrlOpener.h"
 #include "ui/pages/about/AboutListRow.h"
 #include "ui/pages/trash/TrashSummaryView.h"

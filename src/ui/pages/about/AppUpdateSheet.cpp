@@ -1,6 +1,6 @@
 #include "ui/pages/about/AppUpdateSheet.h"
 
-#include "services/UpdateChecker.h"
+#include "core/services/UpdateChecker.h"
 #include "ui/components/Buttons.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"

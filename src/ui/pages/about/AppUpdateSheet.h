@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/AppVersion.h"
+#include "core/services/AppVersion.h"
 
 #include <QDialog>
 

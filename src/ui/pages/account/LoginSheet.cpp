@@ -1,6 +1,6 @@
 #include "ui/pages/account/LoginSheet.h"
 
-#include "services/LoginViewModel.h"
+#include "core/services/LoginViewModel.h"
 #include "ui/components/BusyIndicator.h"
 #include "ui/components/Buttons.h"
 #include "ui/pages/account/CenteredCodeField.h"

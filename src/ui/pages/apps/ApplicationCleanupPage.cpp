@@ -1,6 +1,7 @@
 #include "ui/pages/apps/ApplicationCleanupPage.h"
 
-#include "apps/ApplicationCleanupViewModel.h"
+#include "core/apps/ApplicationCleanupViewModel.h"
+#include "core/util/ByteCount.h"
 #include "ui/components/CleanRunBar.h"
 #include "ui/components/CleanupRow.h"
 #include "ui/components/FloatingActionButton.h"
@@ -8,7 +9,6 @@
 #include "ui/components/ScanFilePanel.h"
 #include "ui/components/SelectAllBar.h"
 #include "ui/style/Theme.h"
-#include "util/ByteCount.h"
 
 #include <QHBoxLayout>
 #include <QProgressBar>

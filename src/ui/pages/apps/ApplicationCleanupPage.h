@@ -1,7 +1,7 @@
 #pragma once
 
-#include "apps/ApplicationCacheEngine.h"
-#include "rules/CleanupResult.h"
+#include "core/apps/ApplicationCacheEngine.h"
+#include "core/rules/CleanupResult.h"
 
 #include <QWidget>
 

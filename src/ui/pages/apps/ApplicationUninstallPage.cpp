@@ -1,9 +1,11 @@
 #include "ui/pages/apps/ApplicationUninstallPage.h"
 
-#include "apps/ApplicationUninstallModel.h"
-#include "apps/LeftoverViewModel.h"
-#include "platform/PlatformLayout.h"
-#include "platform/PlatformWords.h"
+#include "core/apps/ApplicationUninstallModel.h"
+#include "core/apps/LeftoverViewModel.h"
+#include "core/platform/PlatformLayout.h"
+#include "core/platform/PlatformWords.h"
+#include "core/util/ByteCount.h"
+#include "core/util/NameOrder.h"
 #include "ui/components/AppIcon.h"
 #include "ui/components/CleanRunBar.h"
 #include "ui/components/FileItemDelegate.h"
@@ -12,8 +14,6 @@
 #include "ui/components/UrlOpener.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
-#include "util/ByteCount.h"
-#include "util/NameOrder.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

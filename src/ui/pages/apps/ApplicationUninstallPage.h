@@ -1,6 +1,6 @@
 #pragma once
 
-#include "apps/ApplicationUninstallEngine.h"
+#include "core/apps/ApplicationUninstallEngine.h"
 
 #include <QWidget>
 

@@ -1,16 +1,16 @@
 #include "ui/pages/dupes/DuplicateFilePage.h"
 
-#include "access/AccessManager.h"
-#include "scanners/DuplicateFileViewModel.h"
+#include "core/access/AccessManager.h"
+#include "core/scanners/DuplicateFileViewModel.h"
+#include "core/util/ByteCount.h"
+#include "core/util/FileKind.h"
+#include "core/util/NameOrder.h"
 #include "ui/components/CleanRunBar.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
 #include "ui/components/RevealInFileManager.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
-#include "util/ByteCount.h"
-#include "util/FileKind.h"
-#include "util/NameOrder.h"
 
 #include <QComboBox>
 #include <QDateTime>

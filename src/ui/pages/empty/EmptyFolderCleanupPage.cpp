@@ -1,6 +1,6 @@
 #include "ui/pages/empty/EmptyFolderCleanupPage.h"
 
-#include "scanners/EmptyFolderCleanupViewModel.h"
+#include "core/scanners/EmptyFolderCleanupViewModel.h"
 #include "ui/components/CleanRunBar.h"
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"

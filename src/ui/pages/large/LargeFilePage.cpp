@@ -1,20 +1,20 @@
 #include "ui/pages/large/LargeFilePage.h"
-#include "access/AccessManager.h"
+#include "core/access/AccessManager.h"
 
-#include "scanners/LargeFileViewModel.h"
+#include "core/scanners/LargeFileViewModel.h"
+#include "core/util/ByteCount.h"
+#include "core/util/FileKind.h"
+#include "core/util/NameOrder.h"
+#include "core/util/ViewModelSupport.h"
 #include "ui/components/CleanRunBar.h"
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/ListArrangeControls.h"
-#include "ui/components/PlaceholderView.h"
 #include "ui/components/PathItemModel.h"
+#include "ui/components/PlaceholderView.h"
 #include "ui/components/SelectAllBar.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
-#include "util/ByteCount.h"
-#include "util/FileKind.h"
-#include "util/NameOrder.h"
-#include "util/ViewModelSupport.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

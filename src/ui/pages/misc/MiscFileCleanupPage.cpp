@@ -1,9 +1,13 @@
 #include "ui/pages/misc/MiscFileCleanupPage.h"
-#include "access/AccessManager.h"
+#include "core/access/AccessManager.h"
 
-#include "platform/Clock.h"
-#include "scanners/MiscFileCleanupViewModel.h"
-#include "scanners/MiscFileTexts.h"
+#include "core/platform/Clock.h"
+#include "core/scanners/MiscFileCleanupViewModel.h"
+#include "core/scanners/MiscFileTexts.h"
+#include "core/util/ByteCount.h"
+#include "core/util/FileKind.h"
+#include "core/util/NameOrder.h"
+#include "core/util/ViewModelSupport.h"
 #include "ui/components/CleanRunBar.h"
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
@@ -12,10 +16,6 @@
 #include "ui/components/PlaceholderView.h"
 #include "ui/components/SelectAllBar.h"
 #include "ui/style/Symbols.h"
-#include "util/ByteCount.h"
-#include "util/FileKind.h"
-#include "util/NameOrder.h"
-#include "util/ViewModelSupport.h"
 
 #include <QStackedLayout>
 #include <QVBoxLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "quick/QuickCleanupViewModel.h"
+#include "core/quick/QuickCleanupViewModel.h"
 
 #include <QPushButton>
 #include <QWidget>

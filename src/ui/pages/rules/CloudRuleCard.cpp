@@ -1,6 +1,6 @@
 #include "ui/pages/rules/CloudRuleCard.h"
 
-#include "services/RulesPageViewModel.h"
+#include "core/services/RulesPageViewModel.h"
 #include "ui/components/BusyIndicator.h"
 #include "ui/components/Buttons.h"
 #include "ui/style/Symbols.h"

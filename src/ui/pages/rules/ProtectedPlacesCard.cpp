@@ -1,6 +1,6 @@
 #include "ui/pages/rules/ProtectedPlacesCard.h"
 
-#include "trash/ProtectedPlacesViewModel.h"
+#include "core/trash/ProtectedPlacesViewModel.h"
 #include "ui/components/Buttons.h"
 #include "ui/style/Theme.h"
 

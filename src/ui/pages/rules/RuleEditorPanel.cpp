@@ -1,6 +1,6 @@
 #include "ui/pages/rules/RuleEditorPanel.h"
 
-#include "services/RuleEditorViewModel.h"
+#include "core/services/RuleEditorViewModel.h"
 #include "ui/components/BusyIndicator.h"
 #include "ui/components/Buttons.h"
 #include "ui/style/Theme.h"

@@ -1,6 +1,6 @@
 #include "ui/pages/rules/RulesPage.h"
 
-#include "services/RulesPageViewModel.h"
+#include "core/services/RulesPageViewModel.h"
 #include "ui/components/Buttons.h"
 #include "ui/pages/rules/CloudRuleCard.h"
 #include "ui/pages/rules/ProtectedPlacesCard.h"

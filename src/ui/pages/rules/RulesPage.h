@@ -1,7 +1,7 @@
 #pragma once
 
-#include "rules/CleanupRule.h"
-#include "rules/RuleStore.h"
+#include "core/rules/CleanupRule.h"
+#include "core/rules/RuleStore.h"
 
 #include <QList>
 #include <QWidget>

@@ -1,6 +1,7 @@
 #include "ui/pages/rules/TaskCleanPage.h"
 
-#include "rules/CleanupViewModel.h"
+#include "core/rules/CleanupViewModel.h"
+#include "core/util/ByteCount.h"
 #include "ui/components/CleanRunBar.h"
 #include "ui/components/CleanupRow.h"
 #include "ui/components/EmptyState.h"
@@ -9,7 +10,6 @@
 #include "ui/components/ScanProgressCard.h"
 #include "ui/components/SelectAllBar.h"
 #include "ui/style/Theme.h"
-#include "util/ByteCount.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rules/CleanupResult.h"
+#include "core/rules/CleanupResult.h"
 
 #include <QList>
 #include <QWidget>

@@ -1,14 +1,14 @@
 #include "ui/pages/search/FileSearchPage.h"
 
-#include "scanners/FileSearchViewModel.h"
+#include "core/scanners/FileSearchViewModel.h"
+#include "core/util/ByteCount.h"
+#include "core/util/ViewModelSupport.h"
 #include "ui/components/CleanRunBar.h"
 #include "ui/components/FileItemList.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/ListArrangeControls.h"
 #include "ui/components/PlaceholderView.h"
 #include "ui/components/SelectAllBar.h"
-#include "util/ByteCount.h"
-#include "util/ViewModelSupport.h"
 
 #include <QPushButton>
 

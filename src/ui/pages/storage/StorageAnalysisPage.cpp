@@ -1,7 +1,8 @@
 #include "ui/pages/storage/StorageAnalysisPage.h"
 
-#include "platform/PathBytes.h"
-#include "scanners/StorageAnalysisModel.h"
+#include "core/platform/PathBytes.h"
+#include "core/scanners/StorageAnalysisModel.h"
+#include "core/util/ByteCount.h"
 #include "ui/components/BusyIndicator.h"
 #include "ui/components/CleanRunBar.h"
 #include "ui/components/Confirmation.h"
@@ -14,7 +15,6 @@
 #include "ui/pages/storage/StorageRowDelegate.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
-#include "util/ByteCount.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "ui/pages/storage/StorageEntryListModel.h"
 
-#include "util/NameOrder.h"
+#include "core/util/NameOrder.h"
 
 namespace Sweepora::Ui {
 

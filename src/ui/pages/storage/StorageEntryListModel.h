@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scanners/StorageEngine.h"
+#include "core/scanners/StorageEngine.h"
 
 #include <QAbstractListModel>
 #include <QSet>

@@ -1,10 +1,10 @@
 #include "ui/pages/storage/StorageRowDelegate.h"
 
+#include "core/util/ByteCount.h"
 #include "ui/pages/storage/StorageEntryListModel.h"
 #include "ui/style/AppStyle.h"
 #include "ui/style/Symbols.h"
 #include "ui/style/Theme.h"
-#include "util/ByteCount.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -70,8 +70,7 @@ void StorageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     AppStyle::drawCheckBox(painter, check, index.data(Qt::CheckStateRole).toInt() == Qt::Checked,
                            !index.data(StorageEntryListModel::IsProtectedRole).toBool(), false);
 
-    const QRect symbolFrame(check.right() + 10, bar.center().y() - kSymbolFrame / 2 + 1, kSymbolFrame,
-                            kSymbolFrame);
+    const QRect symbolFrame(check.right() + 10, bar.center().y() - kSymbolFrame / 2 + 1, kSymbolFrame, kSymbolFrame);
     const QPixmap symbol = Symbols::pixmap(isDirectory ? QStringLiteral("folder.fill") : QStringLiteral("doc.fill"),
                                            kSymbolSize, Theme::tint(isDirectory ? Tint::blue : Tint::gray),
                                            painter->device() != nullptr ? painter->device()->devicePixelRatioF() : 1.0);

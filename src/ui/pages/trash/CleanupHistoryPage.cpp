@@ -1,11 +1,11 @@
 #include "ui/pages/trash/CleanupHistoryPage.h"
 
-#include "platform/PathBytes.h"
-#include "trash/CleanupHistoryViewModel.h"
+#include "core/platform/PathBytes.h"
+#include "core/trash/CleanupHistoryViewModel.h"
+#include "core/util/ByteCount.h"
 #include "ui/components/Buttons.h"
 #include "ui/components/PlaceholderView.h"
 #include "ui/style/Theme.h"
-#include "util/ByteCount.h"
 
 #include <QAbstractTableModel>
 #include <QHBoxLayout>

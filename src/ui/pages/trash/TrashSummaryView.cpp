@@ -1,8 +1,8 @@
 #include "ui/pages/trash/TrashSummaryView.h"
 
-#include "platform/PlatformWords.h"
-#include "scanners/TrashSummaryViewModel.h"
-#include "trash/EmptyTrashViewModel.h"
+#include "core/platform/PlatformWords.h"
+#include "core/scanners/TrashSummaryViewModel.h"
+#include "core/trash/EmptyTrashViewModel.h"
 #include "ui/components/Buttons.h"
 #include "ui/components/Confirmation.h"
 #include "ui/components/UrlOpener.h"

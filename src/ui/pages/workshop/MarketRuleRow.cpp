@@ -1,6 +1,6 @@
 #include "ui/pages/workshop/MarketRuleRow.h"
 
-#include "services/RuleWorkshopViewModel.h"
+#include "core/services/RuleWorkshopViewModel.h"
 #include "ui/components/AppIcon.h"
 #include "ui/components/Buttons.h"
 #include "ui/style/Theme.h"

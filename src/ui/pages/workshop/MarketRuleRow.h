@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/MarketTasks.h"
+#include "core/services/MarketTasks.h"
 
 #include <QFrame>
 

@@ -1,6 +1,6 @@
 #include "ui/pages/workshop/RuleWorkshopPage.h"
 
-#include "services/RuleWorkshopViewModel.h"
+#include "core/services/RuleWorkshopViewModel.h"
 #include "ui/components/Buttons.h"
 #include "ui/components/PlaceholderView.h"
 #include "ui/pages/workshop/MarketRuleRow.h"

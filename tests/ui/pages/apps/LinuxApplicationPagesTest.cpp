@@ -1,9 +1,9 @@
 // 应用清理 and 卸载应用 on the Linux profile, with a Flatpak, an AppImage and leftovers.
-#include "ui/PageTest.h"
-#include "apps/ApplicationCleanupViewModel.h"
-#include "apps/ApplicationUninstallModel.h"
-#include "apps/LeftoverViewModel.h"
+#include "core/apps/ApplicationCleanupViewModel.h"
+#include "core/apps/ApplicationUninstallModel.h"
+#include "core/apps/LeftoverViewModel.h"
 #include "support/LinuxApplicationFixture.h"
+#include "ui/PageTest.h"
 #include "ui/pages/apps/ApplicationCleanupPage.h"
 #include "ui/pages/apps/ApplicationUninstallPage.h"
 

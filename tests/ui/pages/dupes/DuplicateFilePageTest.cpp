@@ -1,8 +1,8 @@
 #include "ui/pages/dupes/DuplicateFilePage.h"
-#include "ui/PageTest.h"
-#include "scanners/DuplicateFileViewModel.h"
+#include "core/scanners/DuplicateFileViewModel.h"
+#include "core/trash/Trash.h"
 #include "support/TrashFakes.h"
-#include "trash/Trash.h"
+#include "ui/PageTest.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/PlaceholderView.h"
 

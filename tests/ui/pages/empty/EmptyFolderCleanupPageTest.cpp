@@ -1,6 +1,6 @@
 #include "ui/pages/empty/EmptyFolderCleanupPage.h"
+#include "core/scanners/EmptyFolderCleanupViewModel.h"
 #include "ui/PageTest.h"
-#include "scanners/EmptyFolderCleanupViewModel.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/ImmediateLongPress.h"
 #include "ui/components/PlaceholderView.h"

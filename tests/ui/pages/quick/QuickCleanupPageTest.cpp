@@ -1,12 +1,12 @@
 #include "ui/pages/quick/QuickCleanupPage.h"
-#include "ui/WindowFixture.h"
-#include "access/AccessManager.h"
-#include "apps/ApplicationCleanupViewModel.h"
-#include "rules/CleanupViewModel.h"
-#include "scanners/EmptyFolderCleanupViewModel.h"
-#include "scanners/MiscFileCleanupViewModel.h"
+#include "core/access/AccessManager.h"
+#include "core/apps/ApplicationCleanupViewModel.h"
+#include "core/rules/CleanupViewModel.h"
+#include "core/scanners/EmptyFolderCleanupViewModel.h"
+#include "core/scanners/MiscFileCleanupViewModel.h"
+#include "core/trash/Trash.h"
 #include "support/TrashFakes.h"
-#include "trash/Trash.h"
+#include "ui/WindowFixture.h"
 
 #include <QPushButton>
 

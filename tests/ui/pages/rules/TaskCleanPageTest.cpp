@@ -1,7 +1,7 @@
 #include "ui/pages/rules/TaskCleanPage.h"
+#include "core/rules/CleanupViewModel.h"
 #include "ui/PageTest.h"
 #include "ui/WindowFixture.h"
-#include "rules/CleanupViewModel.h"
 #include "ui/components/CleanupRow.h"
 #include "ui/components/EmptyState.h"
 #include "ui/components/FloatingActionButton.h"

@@ -1,8 +1,9 @@
 #include "ui/pages/search/FileSearchPage.h"
+#include "core/scanners/FileSearchViewModel.h"
+#include "core/sections/SectionTable.h"
+#include "core/util/ByteCount.h"
 #include "ui/ListArrangeSteps.h"
 #include "ui/PageTest.h"
-#include "scanners/FileSearchViewModel.h"
-#include "sections/SectionTable.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/ImmediateLongPress.h"
 #include "ui/components/PlaceholderView.h"
@@ -10,7 +11,6 @@
 #include "ui/window/ContentView.h"
 #include "ui/window/MainWindow.h"
 #include "ui/window/TitlebarFileSearch.h"
-#include "util/ByteCount.h"
 
 #include <QCheckBox>
 #include <QFileInfo>

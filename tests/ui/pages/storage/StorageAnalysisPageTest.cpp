@@ -1,16 +1,16 @@
 #include "ui/pages/storage/StorageAnalysisPage.h"
+#include "core/scanners/StorageAnalysisModel.h"
+#include "core/trash/Trash.h"
+#include "core/util/ByteCount.h"
+#include "support/TrashFakes.h"
 #include "ui/ListArrangeSteps.h"
 #include "ui/PageTest.h"
-#include "scanners/StorageAnalysisModel.h"
-#include "support/TrashFakes.h"
-#include "trash/Trash.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/components/SelectAllBar.h"
 #include "ui/components/Treemap.h"
 #include "ui/pages/storage/StorageEntryListModel.h"
 #include "ui/pages/storage/StorageRowDelegate.h"
 #include "ui/window/MainWindow.h"
-#include "util/ByteCount.h"
 
 #include <QCheckBox>
 #include <QLabel>
