@@ -10,9 +10,9 @@ namespace Sweepora::Test {
 // binary format (through libplist, as real bundles come), plus an executable of a given size.
 struct BundlePlist
 {
-    std::optional<QString> bundleID;
-    std::optional<QString> displayName; // CFBundleDisplayName
-    std::optional<QString> bundleName;  // CFBundleName
+    std::optional<QString> bundleID = {};
+    std::optional<QString> displayName = {}; // CFBundleDisplayName
+    std::optional<QString> bundleName = {};  // CFBundleName
     bool binary = false;
     qint64 executableBytes = 0;
 };
