@@ -41,6 +41,14 @@ template <class Model> void fillFiles(QuickCleanupCard& card, const Model* model
     card.size = model->totalSize();
 }
 
+template <class Model> void fillResults(QuickCleanupCard& card, const Model* model, double progress)
+{
+    card.status = statusOf(model->state());
+    card.count = model->results().size();
+    card.size = model->totalSize();
+    card.percent = static_cast<int>(progress * 100);
+}
+
 } // namespace
 
 QString QuickCleanupCard::statusText() const
@@ -105,16 +113,10 @@ QuickCleanupCard QuickCleanupViewModel::card(const Section& section) const
     QuickCleanupCard card{section.id, section.symbol, section.quickTint};
     switch (section.key) {
     case SectionKey::ruleCleanup:
-        card.status = statusOf(m_models.taskModel->state());
-        card.count = m_models.taskModel->results().size();
-        card.size = m_models.taskModel->totalSize();
-        card.percent = static_cast<int>(m_models.taskModel->scanProgress() * 100);
+        fillResults(card, m_models.taskModel, m_models.taskModel->scanProgress());
         break;
     case SectionKey::applicationCleanup:
-        card.status = statusOf(m_models.applicationModel->state());
-        card.count = m_models.applicationModel->results().size();
-        card.size = m_models.applicationModel->totalSize();
-        card.percent = static_cast<int>(m_models.applicationModel->progress() * 100);
+        fillResults(card, m_models.applicationModel, m_models.applicationModel->progress());
         break;
     case SectionKey::miscFiles:
         fillFiles(card, m_models.miscModel);

@@ -14,13 +14,21 @@ template <class Results> Figures figuresOf(const Results& results)
     return {results.size(), sum};
 }
 
-// The result of `future`, handed back first where someone waits for it.
-template <class Result> Result handedBack(const QFuture<Result>& future, const HandBack<Result>& done)
+// `result`, handed back first where someone waits for it.
+template <class Result> Result handedBack(Result result, const HandBack<Result>& done)
 {
-    Result result = future.result();
     if (done)
         done(result);
     return result;
+}
+
+// A scan's step reports against its `total`; quiet when nobody listens.
+auto stepsOf(const Steps& steps, int total)
+{
+    return [&steps, total](int index, const QString& name) {
+        if (steps)
+            steps(index, total, name);
+    };
 }
 
 } // namespace
@@ -52,16 +60,9 @@ Report run(const Options& options)
     if (options.rules)
         rules = runJob([&options] {
             const int total = static_cast<int>(options.rules->size());
-            QList<CleanupResult> found = RuleScanEngine::scanRules(
-                *options.rules, options.home, options.ruleAccess,
-                [&options, total](int index, const QString& name) {
-                    if (options.ruleSteps)
-                        options.ruleSteps(index, total, name);
-                },
-                options.ruleWalk);
-            if (options.rulesDone)
-                options.rulesDone(found);
-            return found;
+            return handedBack(RuleScanEngine::scanRules(*options.rules, options.home, options.ruleAccess,
+                                                        stepsOf(options.ruleSteps, total), options.ruleWalk),
+                              options.rulesDone);
         });
     QFuture<QList<ApplicationCleanupResult>> applications;
     if (options.applicationLayout)
@@ -70,16 +71,10 @@ Report run(const Options& options)
             const QList<ApplicationCacheTarget> targets =
                 ApplicationCacheEngine::discoverTargetsFor(*options.applicationLayout, options.home);
             const int total = static_cast<int>(targets.size());
-            QList<ApplicationCleanupResult> found = ApplicationCacheEngine::scanTargets(
-                targets, options.applicationAccess,
-                [&options, total](int index, const QString& name) {
-                    if (options.applicationSteps)
-                        options.applicationSteps(index, total, name);
-                },
-                options.applicationWalk);
-            if (options.applicationsDone)
-                options.applicationsDone(found);
-            return found;
+            return handedBack(ApplicationCacheEngine::scanTargets(targets, options.applicationAccess,
+                                                                  stepsOf(options.applicationSteps, total),
+                                                                  options.applicationWalk),
+                              options.applicationsDone);
         });
 
     SharedHomeWalk walk(options.home, options.homeWalk);
@@ -93,9 +88,9 @@ Report run(const Options& options)
 
     Report report;
     for (qsizetype i = 0; i < files.size(); ++i)
-        report.files.insert(options.fileScans[i].first, handedBack(files[i], options.fileScans[i].second));
+        report.files.insert(options.fileScans[i].first, handedBack(files[i].result(), options.fileScans[i].second));
     if (options.emptyFolders)
-        report.emptyFolders = handedBack(emptyFolders, *options.emptyFolders);
+        report.emptyFolders = handedBack(emptyFolders.result(), *options.emptyFolders);
     if (options.rules)
         report.rules = rules.result();
     if (options.applicationLayout)
