@@ -1,6 +1,7 @@
 #include "ui/style/SymbolIconEngine.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QPainter>
 #include <QPixmapCache>
 #include <QSvgRenderer>
@@ -8,15 +9,34 @@
 namespace Sweepora::Ui {
 namespace {
 
-// Parsed once per file and kept by the application object, named by the file; icons are drawn
-// only on the GUI thread.
+// Each file is parsed once. The table is a child of the application object, so it lasts as long
+// as anything that draws icons; icons are drawn only on the GUI thread.
+class RendererTable : public QObject
+{
+public:
+    static constexpr auto kName = "sweeporaSymbolRenderers";
+
+    explicit RendererTable(QObject* parent) : QObject(parent) { setObjectName(QLatin1StringView(kName)); }
+
+    QSvgRenderer* rendererFor(const QString& path)
+    {
+        QSvgRenderer*& renderer = m_renderers[path];
+        if (renderer == nullptr)
+            renderer = new QSvgRenderer(path, this);
+        return renderer;
+    }
+
+private:
+    QHash<QString, QSvgRenderer*> m_renderers;
+};
+
 QSvgRenderer* rendererFor(const QString& path)
 {
-    if (auto* known = qApp->findChild<QSvgRenderer*>(path, Qt::FindDirectChildrenOnly))
-        return known;
-    auto* renderer = new QSvgRenderer(path, qApp);
-    renderer->setObjectName(path);
-    return renderer;
+    auto* table = static_cast<RendererTable*>(
+        qApp->findChild<QObject*>(QLatin1StringView(RendererTable::kName), Qt::FindDirectChildrenOnly));
+    if (table == nullptr)
+        table = new RendererTable(qApp);
+    return table->rendererFor(path);
 }
 
 } // namespace
