@@ -2,33 +2,21 @@
 
 #include "core/access/AccessManager.h"
 #include "core/platform/Jobs.h"
-#include "core/platform/Notifications.h"
 #include "core/platform/PlatformLayout.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/ViewModelSupport.h"
 
 #include <QPointer>
 
 namespace Sweepora::Core {
 
-LeftoverViewModel::LeftoverViewModel(QObject* parent) : QObject(parent)
+LeftoverViewModel::LeftoverViewModel(QObject* parent)
+    : FileListViewModel(QStringLiteral("查找已卸载应用留下的文件"), parent, AfterScan::keepUndo)
 {
+    connect(this, &FileListViewModel::filesChanged, this, &LeftoverViewModel::itemsChanged);
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, [this] {
         m_items = m_scanWatcher.future().result();
-        emit itemsChanged();
-        setState(ScanState::scanned);
-        setMessage(LeftoverEngine::resultMessage(m_items.size()));
-        emit scanFinished();
-    });
-    connect(&m_cleanWatcher, &QFutureWatcherBase::finished, this, [this] {
-        const LeftoverEngine::CleanOutcome outcome = m_cleanWatcher.future().result();
-        m_run.finish(outcome.message);
-        m_items = ViewModelSupport::without(m_items, &LeftoverItem::path, outcome.completedPaths);
-        emit itemsChanged();
-        setState(ScanState::scanned);
-        setMessage(outcome.message);
-        if (!outcome.moved.isEmpty())
-            Notifications::instance().postTrashContentsDidChange();
-        emit cleanFinished();
+        finishScan(SectionTexts::leftoversFound(m_items.size()));
     });
 }
 
@@ -41,7 +29,7 @@ qint64 LeftoverViewModel::selectedSize() const
 
 void LeftoverViewModel::startScan()
 {
-    if (m_state == ScanState::authorizing || m_state == ScanState::scanning || m_state == ScanState::cleaning)
+    if (state() != ScanState::ready && state() != ScanState::scanned)
         return;
     setState(ScanState::authorizing);
     AccessManager::requestHomeAuthorization([self = QPointer<LeftoverViewModel>(this)](bool granted) {
@@ -62,39 +50,29 @@ void LeftoverViewModel::startScan()
 
 void LeftoverViewModel::clean()
 {
-    if (m_state != ScanState::scanned)
-        return;
     const QList<LeftoverItem> selection = ViewModelSupport::selected(m_items);
-    if (selection.isEmpty())
+    if (!mayClean(!selection.isEmpty()))
         return;
-    setState(ScanState::cleaning);
-    setMessage(QStringLiteral("正在将残留文件移到废纸篓…"));
-    m_cleanWatcher.setFuture(
-        runJob(m_run.wrap(QStringLiteral("leftovers"), [selection] { return LeftoverEngine::clean(selection); })));
+    startClean(
+        QStringLiteral("leftovers"), [selection] { return LeftoverEngine::clean(selection); }, 0,
+        QStringLiteral("正在将残留文件移到废纸篓…"));
 }
 
 void LeftoverViewModel::toggleSelection(const QString& path)
 {
     if (ViewModelSupport::toggle(m_items, &LeftoverItem::path, path))
-        emit itemsChanged();
+        emit filesChanged();
 }
 
 void LeftoverViewModel::toggleAllSelection()
 {
     if (ViewModelSupport::toggleAll(m_items))
-        emit itemsChanged();
+        emit filesChanged();
 }
 
-void LeftoverViewModel::setState(ScanState state)
+void LeftoverViewModel::removeCleaned(const QSet<QString>& done)
 {
-    if (ViewModelSupport::assign(m_state, state))
-        emit stateChanged();
-}
-
-void LeftoverViewModel::setMessage(const QString& message)
-{
-    if (ViewModelSupport::assign(m_message, message))
-        emit messageChanged();
+    m_items = ViewModelSupport::without(m_items, &LeftoverItem::path, done);
 }
 
 } // namespace Sweepora::Core
