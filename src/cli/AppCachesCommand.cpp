@@ -4,6 +4,7 @@
 #include "core/apps/ApplicationCacheEngine.h"
 #include "core/platform/PlatformLayout.h"
 #include "core/platform/Sandbox.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/ByteCount.h"
 
 namespace Sweepora::Cli {
@@ -27,7 +28,7 @@ public:
         // The command line's scope is the whole home: nothing further to open per folder.
         m_results = ApplicationCacheEngine::scanTargets(targets, {});
         Listing listing;
-        listing.message = ApplicationCacheEngine::resultMessage(m_results.size());
+        listing.message = SectionTexts::applicationCachesFound(m_results.size());
         listing.columns = {{QStringLiteral("大小"), true},
                            {QStringLiteral("文件"), true},
                            {QStringLiteral("应用"), false},

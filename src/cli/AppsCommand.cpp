@@ -4,6 +4,7 @@
 #include "core/apps/ApplicationUninstallModel.h"
 #include "core/platform/PlatformLayout.h"
 #include "core/platform/Sandbox.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/ByteCount.h"
 #include "core/util/NameOrder.h"
 
@@ -27,7 +28,7 @@ public:
         useApplicationRoots(m_roots);
         m_applications = ApplicationUninstallEngine::listApplicationsFor(PlatformLayout::current(), context.home);
         Listing listing;
-        listing.message = ApplicationUninstallEngine::scanMessage(m_applications.size());
+        listing.message = SectionTexts::applicationsFound(m_applications.size());
         listing.columns = {{QStringLiteral("总大小"), true},
                            {QStringLiteral("关联项目"), true},
                            {QStringLiteral("应用"), false},

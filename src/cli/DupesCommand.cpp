@@ -6,6 +6,7 @@
 #include "core/platform/PlatformLayout.h"
 #include "core/platform/Sandbox.h"
 #include "core/scanners/DuplicateFileEngine.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/ByteCount.h"
 
 #include <QDir>
@@ -69,7 +70,7 @@ public:
 
         DuplicateFileEngine::Report report = DuplicateFileEngine::findDuplicates(options);
         m_groups = report.groups;
-        listing.message = report.message;
+        listing.message = SectionTexts::duplicatesFound(report.groups.size(), report.totalWasted);
         listing.columns = {
             {QStringLiteral("大小"), true}, {QStringLiteral("副本"), true}, {QStringLiteral("路径"), false}};
         for (const DuplicateGroup& group : std::as_const(report.groups)) {

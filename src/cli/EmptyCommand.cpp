@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include "core/scanners/EmptyFolderEngine.h"
+#include "core/sections/SectionTexts.h"
 
 #include <QHash>
 
@@ -23,7 +24,7 @@ public:
     {
         const EmptyFolderEngine::Report report = EmptyFolderEngine::findEmptyFolders(context.home);
         Listing listing;
-        listing.message = report.message;
+        listing.message = SectionTexts::emptyFoldersFound(report.items.size());
         listing.columns = {{QStringLiteral("路径"), false}};
         for (const EmptyFolderItem& item : report.items) {
             listing.items.append(QJsonObject{{QStringLiteral("path"), item.path}});

@@ -2,6 +2,7 @@
 
 #include "cli/Arguments.h"
 #include "core/scanners/LargeFileEngine.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/ByteCount.h"
 
 #include <QLocale>
@@ -40,7 +41,7 @@ public:
         const LargeFileEngine::Report report = LargeFileEngine::findLargeFiles(context.home, m_gigabytes);
         m_items = report.items;
         Listing listing;
-        listing.message = report.message;
+        listing.message = SectionTexts::largeFilesFound(report.items.size());
         listing.columns = {{QStringLiteral("大小"), true}, {QStringLiteral("路径"), false}};
         for (const LargeFileItem& item : report.items) {
             listing.items.append(QJsonObject{{QStringLiteral("path"), item.path}, {QStringLiteral("size"), item.size}});

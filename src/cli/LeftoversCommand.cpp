@@ -2,6 +2,7 @@
 
 #include "core/apps/LeftoverEngine.h"
 #include "core/platform/PlatformLayout.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/ByteCount.h"
 
 namespace Sweepora::Cli {
@@ -24,7 +25,7 @@ public:
         // The places of this environment, for the home the command line names.
         m_items = LeftoverEngine::findLeftovers(LinuxApplicationPlaces::fromEnvironment(context.home), context.home);
         Listing listing;
-        listing.message = LeftoverEngine::resultMessage(m_items.size());
+        listing.message = SectionTexts::leftoversFound(m_items.size());
         listing.columns = {{QStringLiteral("大小"), true},
                            {QStringLiteral("来源"), false},
                            {QStringLiteral("标识符"), false},

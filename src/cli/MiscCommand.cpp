@@ -2,6 +2,7 @@
 
 #include "core/platform/Clock.h"
 #include "core/scanners/MiscFileEngine.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/ByteCount.h"
 
 #include <QHash>
@@ -29,7 +30,7 @@ public:
         const QDateTime now = context.now.value_or(Clock::now());
         const MiscFileEngine::Report report = MiscFileEngine::findFilesAsOf(context.home, m_category, now);
         Listing listing;
-        listing.message = report.message;
+        listing.message = miscFileTexts(m_category).resultMessage(report.items.size());
         listing.columns = {
             {QStringLiteral("大小"), true}, {QStringLiteral("创建于"), false}, {QStringLiteral("路径"), false}};
         for (const MiscFileItem& item : report.items) {

@@ -2,6 +2,7 @@
 
 #include "core/rules/RuleScanEngine.h"
 #include "core/rules/RuleStore.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/ByteCount.h"
 
 namespace Sweepora::Cli {
@@ -24,7 +25,7 @@ public:
         // The command line's scope is the home folder it was given: no grants to open.
         m_results = RuleScanEngine::scanRules(RuleStore().loadRules(), context.home);
         Listing listing;
-        listing.message = RuleScanEngine::resultMessage(m_results.size());
+        listing.message = SectionTexts::rulesFound(m_results.size());
         listing.columns = {
             {QStringLiteral("大小"), true}, {QStringLiteral("文件"), true}, {QStringLiteral("规则"), false}};
         for (const CleanupResult& r : m_results) {

@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include "core/scanners/FileSearchEngine.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/ByteCount.h"
 
 #include <QHash>
@@ -27,7 +28,7 @@ public:
     {
         const FileSearchEngine::Report report = FileSearchEngine::search(context.home, m_query);
         Listing listing;
-        listing.message = report.message;
+        listing.message = SectionTexts::searchFound(report.items.size(), report.query);
         listing.columns = {{QStringLiteral("大小"), true}, {QStringLiteral("路径"), false}};
         for (const FileSearchResult& item : report.items) {
             listing.items.append(QJsonObject{{QStringLiteral("path"), item.path}, {QStringLiteral("size"), item.size}});

@@ -5,6 +5,7 @@
 #include "core/platform/PlatformLayout.h"
 #include "core/platform/Sandbox.h"
 #include "core/scanners/StorageEngine.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/ByteCount.h"
 
 #include <QDir>
@@ -52,7 +53,7 @@ public:
             Sandbox::openScope(directory);
 
         const QList<StorageEntry> entries = StorageEngine::listDirectory(directory);
-        listing.message = StorageEngine::listingMessage(entries.size());
+        listing.message = SectionTexts::storageListing(entries.size());
         listing.columns = {
             {QStringLiteral("大小"), true}, {QStringLiteral("类型"), false}, {QStringLiteral("路径"), false}};
         m_entries.clear();

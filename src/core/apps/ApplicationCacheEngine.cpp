@@ -179,13 +179,6 @@ QList<ApplicationCleanupResult> scanTargets(const QList<ApplicationCacheTarget>&
     return results;
 }
 
-QString resultMessage(qsizetype count)
-{
-    if (count < 1)
-        return QStringLiteral("没有发现可清理的应用垃圾");
-    return QStringLiteral("发现 %1 个应用的缓存垃圾").arg(count);
-}
-
 CleanOutcome clean(const QList<ApplicationCleanupResult>& selected)
 {
     const TrashRequest request{

@@ -83,9 +83,6 @@ QList<ApplicationCleanupResult> scanTargets(const QList<ApplicationCacheTarget>&
                                             const std::function<void(int, const QString&)>& progress = {},
                                             const std::shared_ptr<WalkProgress>& walk = {});
 
-// "发现 {n} 个应用的缓存垃圾", or "没有发现可清理的应用垃圾" for none.
-QString resultMessage(qsizetype count);
-
 struct CleanOutcome
 {
     QSet<QString> completedIDs; // results whose every file moved (and results without files)

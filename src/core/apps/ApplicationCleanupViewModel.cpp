@@ -4,6 +4,7 @@
 #include "core/platform/Jobs.h"
 #include "core/platform/PlatformLayout.h"
 #include "core/quick/QuickScan.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/ViewModelSupport.h"
 
 #include <QPointer>
@@ -31,7 +32,7 @@ ApplicationCleanupViewModel::ApplicationCleanupViewModel(QObject* parent)
         setProgress(1.0);
         setScanningApp(QStringLiteral("扫描完成"));
         finishScan((cancelled ? QStringLiteral("扫描已取消，") : QString()) +
-                   ApplicationCacheEngine::resultMessage(m_results.size()));
+                   SectionTexts::applicationCachesFound(m_results.size()));
     });
 }
 

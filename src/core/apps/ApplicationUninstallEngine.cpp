@@ -329,13 +329,6 @@ QStringList flatpakArguments(const UninstallApplication& application)
             application.bundleID.value_or(QString())};
 }
 
-QString scanMessage(qsizetype count)
-{
-    if (count < 1)
-        return QStringLiteral("没有找到应用");
-    return QStringLiteral("找到 %1 个应用").arg(count);
-}
-
 QList<TrashItem> workList(const UninstallApplication& application)
 {
     QList<TrashItem> list;

@@ -88,9 +88,6 @@ QHash<QString, QString> packageRemovalCommands(const QStringList& entries);
 // The `flatpak uninstall` arguments for a Flatpak application.
 QStringList flatpakArguments(const UninstallApplication& application);
 
-// "找到 {n} 个应用", or "没有找到应用".
-QString scanMessage(qsizetype count);
-
 struct Outcome
 {
     bool bundleMoved = false;

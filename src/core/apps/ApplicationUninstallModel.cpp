@@ -5,6 +5,7 @@
 #include "core/platform/Jobs.h"
 #include "core/platform/Notifications.h"
 #include "core/platform/PlatformLayout.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/NameOrder.h"
 #include "core/util/ViewModelSupport.h"
 
@@ -20,7 +21,7 @@ ApplicationUninstallModel::ApplicationUninstallModel(QObject* parent) : QObject(
         emit applicationsChanged();
         setScanning(false);
         const std::optional<QString> completion = std::exchange(m_completionMessage, std::nullopt);
-        setMessage(completion ? *completion : ApplicationUninstallEngine::scanMessage(m_applications.size()));
+        setMessage(completion ? *completion : SectionTexts::applicationsFound(m_applications.size()));
         emit scanFinished();
     });
     connect(&m_uninstallWatcher, &QFutureWatcherBase::finished, this, [this] {

@@ -71,13 +71,6 @@ QList<LeftoverItem> findLeftovers(const LinuxApplicationPlaces& places, const QS
     return items;
 }
 
-QString resultMessage(qsizetype count)
-{
-    if (count < 1)
-        return QStringLiteral("没有发现残留文件");
-    return QStringLiteral("发现 %1 项残留文件").arg(count);
-}
-
 CleanOutcome clean(const QList<LeftoverItem>& selected)
 {
     const TrashRequest request{
@@ -90,7 +83,6 @@ CleanOutcome clean(const QList<LeftoverItem>& selected)
     CleanOutcome outcome;
     outcome.moved = result.moved;
     outcome.failed = result.failed;
-    outcome.completedPaths = QSet<QString>(result.moved.begin(), result.moved.end());
     outcome.batchId = journalBatch.id();
     outcome.message = result.failed.isEmpty() ? QStringLiteral("残留文件已移到废纸篓")
                                               : QStringLiteral("部分残留文件未能移到废纸篓，请重试");

@@ -31,12 +31,8 @@ namespace LeftoverEngine {
 // names only. Largest first, then by path; protected places never listed.
 QList<LeftoverItem> findLeftovers(const LinuxApplicationPlaces& places, const QString& home);
 
-// "发现 {n} 项残留文件", or "没有发现残留文件".
-QString resultMessage(qsizetype count);
-
 struct CleanOutcome
 {
-    QSet<QString> completedPaths;
     QStringList moved;
     QList<TrashFailure> failed;
     QString message;

@@ -4,6 +4,7 @@
 #include "core/platform/Jobs.h"
 #include "core/platform/Sandbox.h"
 #include "core/quick/QuickScan.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/ViewModelSupport.h"
 
 #include <QMutex>
@@ -34,7 +35,7 @@ CleanupViewModel::CleanupViewModel(RuleStore store, QObject* parent)
         setScanProgress(1.0);
         setScanningRuleName(QStringLiteral("扫描完成"));
         finishScan((cancelled ? QStringLiteral("扫描已取消，") : QString()) +
-                   RuleScanEngine::resultMessage(m_results.size()));
+                   SectionTexts::rulesFound(m_results.size()));
     });
 }
 

@@ -272,13 +272,6 @@ void sortResults(QList<CleanupResult>& results)
     });
 }
 
-QString resultMessage(qsizetype count)
-{
-    if (count == 0)
-        return QStringLiteral("没有发现可清理的内容");
-    return QStringLiteral("发现 %1 项可清理内容").arg(count);
-}
-
 CleanOutcome clean(const QList<CleanupResult>& selection, const Access& access)
 {
     const TrashRequest request{

@@ -49,9 +49,6 @@ QList<CleanupResult> scanRules(const QList<CleanupRule>& rules, const QString& h
 
 void sortResults(QList<CleanupResult>& results);
 
-// "发现 {n} 项可清理内容", or "没有发现可清理的内容".
-QString resultMessage(qsizetype count);
-
 struct CleanOutcome
 {
     QSet<QString> completedIDs;            // results whose every file moved

@@ -409,13 +409,6 @@ std::optional<qint64> parseSize(const QString& text)
     return static_cast<qint64>(value * static_cast<double>(unit));
 }
 
-QString resultMessage(qsizetype groups, qint64 wasted)
-{
-    if (groups == 0)
-        return QStringLiteral("没有发现重复文件");
-    return QStringLiteral("发现 %1 组重复文件，可释放 %2").arg(groups).arg(formattedByteCount(wasted));
-}
-
 void chooseKeptCopy(DuplicateGroup& group)
 {
     std::sort(group.copies.begin(), group.copies.end(), [](const DuplicateCopy& a, const DuplicateCopy& b) {
@@ -580,7 +573,6 @@ Report findDuplicates(const Options& options, Progress* progress)
             return a.size > b.size;
         return a.kept().path < b.kept().path;
     });
-    report.message = resultMessage(report.groups.size(), report.totalWasted);
     return report;
 }
 

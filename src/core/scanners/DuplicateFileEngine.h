@@ -66,15 +66,11 @@ struct Report
 {
     QList<DuplicateGroup> groups; // most space wasted first
     qint64 totalWasted = 0;
-    QString message;
     bool cancelled = false;
 };
 
 // "1M", "500K", "2G", "1500": decimal units, as sizes are shown. Empty for anything else.
 std::optional<qint64> parseSize(const QString& text);
-
-// "发现 {n} 组重复文件，可释放 {size}", or "没有发现重复文件".
-QString resultMessage(qsizetype groups, qint64 wasted);
 
 // Walks the roots with the home scans' rules (hidden entries and package contents skipped,
 // links never followed, protected places left out), then narrows files of at least the

@@ -5,6 +5,7 @@
 #include "core/platform/Jobs.h"
 #include "core/platform/PlatformLayout.h"
 #include "core/platform/Sandbox.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/FileKind.h"
 #include "core/util/NameOrder.h"
 #include "core/util/ViewModelSupport.h"
@@ -55,9 +56,10 @@ DuplicateFileViewModel::DuplicateFileViewModel(QObject* parent)
             setMessage(QStringLiteral("已取消扫描"));
             return;
         }
+        const QString found = SectionTexts::duplicatesFound(report.groups.size(), report.totalWasted);
         m_groups = std::move(report.groups);
         applyFilter();
-        finishScan(report.message);
+        finishScan(found);
     });
 }
 

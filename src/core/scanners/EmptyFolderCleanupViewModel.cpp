@@ -3,6 +3,7 @@
 #include "core/access/AccessManager.h"
 #include "core/platform/Jobs.h"
 #include "core/quick/QuickScan.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/ViewModelSupport.h"
 
 #include <algorithm>
@@ -17,7 +18,8 @@ EmptyFolderCleanupViewModel::EmptyFolderCleanupViewModel(QObject* parent)
         EmptyFolderEngine::Report report = m_scanWatcher.future().result();
         const bool cancelled = scanWatch().finish();
         m_folders = std::move(report.items);
-        finishScan(cancelled ? QStringLiteral("扫描已取消，") + report.message : report.message);
+        const QString found = SectionTexts::emptyFoldersFound(m_folders.size());
+        finishScan(cancelled ? QStringLiteral("扫描已取消，") + found : found);
     });
 }
 

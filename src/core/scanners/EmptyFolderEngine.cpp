@@ -69,13 +69,6 @@ public:
     QList<EmptyFolderItem> items;
 };
 
-QString resultMessage(qsizetype count)
-{
-    if (count == 0)
-        return QStringLiteral("没有发现空文件夹");
-    return QStringLiteral("发现 %1 个空文件夹").arg(count);
-}
-
 void sortDeepestFirst(QList<EmptyFolderItem>& items)
 {
     std::vector<int> depths;
@@ -124,7 +117,6 @@ Report FolderScan::report()
         report.items.append(std::move(part->items));
     ProtectedPlaces::current().removeProtected(report.items);
     sortDeepestFirst(report.items);
-    report.message = resultMessage(report.items.size());
     return report;
 }
 

@@ -31,13 +31,9 @@ struct EmptyFolderItem
 // them to the Trash after checking each again. Plain functions: no event loop, no access checks.
 namespace EmptyFolderEngine {
 
-// "发现 {n} 个空文件夹", or "没有发现空文件夹".
-QString resultMessage(qsizetype count);
-
 struct Report
 {
     QList<EmptyFolderItem> items; // deepest first, equal depth by path ignoring case
-    QString message;
 };
 
 class FolderCollector;

@@ -52,18 +52,6 @@ QString trimmedQuery(const QString& query)
     return query.trimmed();
 }
 
-QString searchingMessage(const QString& query)
-{
-    return QStringLiteral("正在搜索“") + query + QStringLiteral("”…");
-}
-
-QString resultMessage(qsizetype count, const QString& query)
-{
-    if (count == 0)
-        return QStringLiteral("没有找到名称包含“") + query + QStringLiteral("”的文件");
-    return QStringLiteral("找到 %1 个名称包含“").arg(count) + query + QStringLiteral("”的文件");
-}
-
 NameMatcher::NameMatcher(const QString& query) : m_query(query)
 {
     m_queryIsAscii = true;
@@ -109,10 +97,8 @@ Report search(const QString& home, const QString& query, const std::shared_ptr<W
 {
     Report report;
     report.query = trimmedQuery(query);
-    if (report.query.isEmpty()) {
-        report.message = resultMessage(0, report.query);
+    if (report.query.isEmpty())
         return report;
-    }
     const NameMatcher matcher(report.query);
     WalkOptions options;
     options.skipHidden = true;
@@ -122,7 +108,6 @@ Report search(const QString& home, const QString& query, const std::shared_ptr<W
         report.items.append(std::move(part.inner.items));
     ProtectedPlaces::current().removeProtected(report.items);
     sortBySizeThenName(report.items);
-    report.message = resultMessage(report.items.size(), report.query);
     return report;
 }
 

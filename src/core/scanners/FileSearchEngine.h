@@ -33,10 +33,6 @@ namespace FileSearchEngine {
 
 // The query trimmed of white space and line breaks.
 QString trimmedQuery(const QString& query);
-// "正在搜索“{query}”…"
-QString searchingMessage(const QString& query);
-// "找到 {n} 个名称包含“{query}”的文件", or "没有找到名称包含“{query}”的文件".
-QString resultMessage(qsizetype count, const QString& query);
 
 // Case-insensitive containment of the query in a file name (extension included): a
 // contiguous run of characters, no wildcards. Names made only of ASCII are compared as bytes;
@@ -58,7 +54,6 @@ struct Report
 {
     QString query;                 // trimmed
     QList<FileSearchResult> items; // larger first, equal sizes by name
-    QString message;
 };
 
 // Walks `home` skipping hidden entries and package contents; keeps regular files (never

@@ -2,6 +2,7 @@
 
 #include "core/access/AccessManager.h"
 #include "core/platform/Jobs.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/ViewModelSupport.h"
 
 #include <utility>
@@ -23,7 +24,8 @@ FileSearchViewModel::FileSearchViewModel(QObject* parent)
         m_publishedGeneration = outcome.generation;
         const bool cancelled = scanWatch().finish();
         m_results = std::move(outcome.report.items);
-        finishScan(cancelled ? QStringLiteral("搜索已取消，") + outcome.report.message : outcome.report.message);
+        const QString found = SectionTexts::searchFound(m_results.size(), outcome.report.query);
+        finishScan(cancelled ? QStringLiteral("搜索已取消，") + found : found);
     });
 }
 
@@ -53,7 +55,7 @@ void FileSearchViewModel::search(const QString& query)
         emit filesChanged();
     }
     setState(ScanState::scanning);
-    setMessage(FileSearchEngine::searchingMessage(trimmed));
+    setMessage(SectionTexts::searching(trimmed));
     const QString home = AccessManager::homeDirectoryURL().path();
     // A search still running for an older query is stopped by the new start.
     m_searchWatcher.setFuture(runJob([home, trimmed, generation, progress = scanWatch().start()] {

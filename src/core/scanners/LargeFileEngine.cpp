@@ -45,27 +45,6 @@ qint64 thresholdBytes(double gigabytes)
     return static_cast<qint64>(gigabytes * 1073741824.0);
 }
 
-QString sizeThresholdLabel(double gigabytes)
-{
-    if (gigabytes < 1.0)
-        return QString::number(static_cast<qint64>(gigabytes * 1000.0)) + QStringLiteral(" MB");
-    if (gigabytes == std::floor(gigabytes))
-        return QString::number(static_cast<qint64>(gigabytes)) + QStringLiteral(" GB");
-    return QString::asprintf("%.1f GB", gigabytes);
-}
-
-QString scanMessage(double gigabytes)
-{
-    return QStringLiteral("正在查找大于 ") + sizeThresholdLabel(gigabytes) + QStringLiteral(" 的文件…");
-}
-
-QString resultMessage(qsizetype count)
-{
-    if (count == 0)
-        return QStringLiteral("没有发现符合条件的大文件");
-    return QStringLiteral("发现 %1 个大文件").arg(count);
-}
-
 Report findLargeFilesOfAtLeast(const QString& home, qint64 thresholdBytes, std::shared_ptr<WalkProgress> progress)
 {
     WalkOptions options;
@@ -77,7 +56,6 @@ Report findLargeFilesOfAtLeast(const QString& home, qint64 thresholdBytes, std::
         report.items.append(std::move(part.inner.items));
     ProtectedPlaces::current().removeProtected(report.items);
     sortBySizeThenName(report.items);
-    report.message = resultMessage(report.items.size());
     return report;
 }
 

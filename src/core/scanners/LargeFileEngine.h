@@ -31,17 +31,10 @@ constexpr double kDefaultGigabytes = 1.0;
 
 // gigabytes × 2^30, truncated.
 qint64 thresholdBytes(double gigabytes);
-// "500 MB", "1 GB", "1.5 GB": 1000 MB to the GB, as the slider reads.
-QString sizeThresholdLabel(double gigabytes);
-// "正在查找大于 1 GB 的文件…"
-QString scanMessage(double gigabytes);
-// "发现 {n} 个大文件", or "没有发现符合条件的大文件" for none.
-QString resultMessage(qsizetype count);
 
 struct Report
 {
     QList<LargeFileItem> items; // sorted: larger first, equal sizes by name
-    QString message;
 };
 
 // Walks `home` skipping hidden entries and package contents; keeps regular files (never

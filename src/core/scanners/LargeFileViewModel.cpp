@@ -2,6 +2,7 @@
 
 #include "core/access/AccessManager.h"
 #include "core/platform/Jobs.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/ViewModelSupport.h"
 
 #include <QSet>
@@ -16,7 +17,8 @@ LargeFileViewModel::LargeFileViewModel(QObject* parent)
         const bool cancelled = scanWatch().finish();
         m_files = std::move(report.items);
         m_scanned = m_files;
-        finishScan(cancelled ? QStringLiteral("扫描已取消，") + report.message : report.message);
+        const QString found = SectionTexts::largeFilesFound(m_files.size());
+        finishScan(cancelled ? QStringLiteral("扫描已取消，") + found : found);
     });
 }
 
@@ -34,7 +36,7 @@ void LargeFileViewModel::startScan(double minimumGigabytes)
     setState(ScanState::scanning);
     m_files.clear();
     emit filesChanged();
-    setMessage(LargeFileEngine::scanMessage(minimumGigabytes));
+    setMessage(SectionTexts::largeFilesSearching(minimumGigabytes));
     m_scannedThreshold = LargeFileEngine::thresholdBytes(minimumGigabytes);
     const QString home = AccessManager::homeDirectoryURL().path();
     m_scanWatcher.setFuture(runJob([home, minimumGigabytes, progress = scanWatch().start()] {
@@ -64,7 +66,7 @@ void LargeFileViewModel::applyThreshold(double minimumGigabytes)
     }
     m_files = std::move(shown);
     emit filesChanged();
-    setMessage(LargeFileEngine::resultMessage(m_files.size()));
+    setMessage(SectionTexts::largeFilesFound(m_files.size()));
 }
 
 void LargeFileViewModel::toggleSelection(const QString& path)

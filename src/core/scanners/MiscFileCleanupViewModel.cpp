@@ -4,7 +4,7 @@
 #include "core/platform/Clock.h"
 #include "core/platform/Jobs.h"
 #include "core/quick/QuickScan.h"
-#include "core/scanners/MiscFileTexts.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/ViewModelSupport.h"
 
 namespace Sweepora::Core {
@@ -16,7 +16,8 @@ MiscFileCleanupViewModel::MiscFileCleanupViewModel(MiscFileCategory category, QO
         MiscFileEngine::Report report = m_scanWatcher.future().result();
         const bool cancelled = scanWatch().finish();
         m_files = std::move(report.items);
-        finishScan(cancelled ? QStringLiteral("扫描已取消，") + report.message : report.message);
+        const QString found = miscFileTexts(m_category).resultMessage(m_files.size());
+        finishScan(cancelled ? QStringLiteral("扫描已取消，") + found : found);
     });
 }
 

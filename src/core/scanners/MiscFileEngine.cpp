@@ -1,5 +1,4 @@
 #include "core/scanners/MiscFileEngine.h"
-#include "core/scanners/MiscFileTexts.h"
 #include "core/util/FileKind.h"
 
 #include "core/fs/Walker.h"
@@ -285,39 +284,6 @@ std::optional<QDateTime> cutoffFor(const QDateTime& now)
     return cutoff;
 }
 
-QString ageText(const QDateTime& created, const QDateTime& now)
-{
-    const QDateTime from = created.toLocalTime();
-    const QDateTime to = now.toLocalTime();
-    int years = 0;
-    int months = 0;
-    qint64 days = 0;
-    if (from.isValid() && to.isValid() && from < to) {
-        years = to.date().year() - from.date().year();
-        if (from.addYears(years) > to)
-            --years;
-        const QDateTime afterYears = from.addYears(years);
-        months = (to.date().year() - afterYears.date().year()) * 12 + to.date().month() - afterYears.date().month();
-        if (afterYears.addMonths(months) > to)
-            --months;
-        const QDateTime afterMonths = afterYears.addMonths(months);
-        days = afterMonths.date().daysTo(to.date());
-        if (afterMonths.addDays(days) > to)
-            --days;
-    }
-    if (years >= 1)
-        return QString::number(years) + QStringLiteral("年前");
-    if (months >= 1)
-        return QString::number(months) + QStringLiteral("个月前");
-    return QString::number(std::max<qint64>(days, 1)) + QStringLiteral("天前");
-}
-
-QString creationText(const QDateTime& created)
-{
-    const QDate date = created.toLocalTime().date();
-    return QStringLiteral("创建于 %1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
-}
-
 qint64 packageFolderSize(const QString& folder)
 {
     WalkOptions options = walkOptions();
@@ -357,7 +323,6 @@ Report FileScan::report()
         if (item.isDirectory)
             item.size = packageFolderSize(item.path);
     sortBySizeThenName(report.items);
-    report.message = miscFileTexts(m_category).resultMessage(report.items.size());
     return report;
 }
 

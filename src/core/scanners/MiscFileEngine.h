@@ -50,12 +50,6 @@ bool matchesName(MiscFileCategory category, const QString& name);
 // gives the last day of February). Empty when the calendar cannot produce it.
 std::optional<QDateTime> cutoffFor(const QDateTime& now);
 
-// "1年前", "2个月前", "1天前": the largest whole calendar unit from `created` to `now`, days
-// raised to at least 1.
-QString ageText(const QDateTime& created, const QDateTime& now);
-// "创建于 2024年3月5日"
-QString creationText(const QDateTime& created);
-
 // The sum of the allocated (else logical) sizes of the regular, non-hidden files in a folder,
 // not entering packages inside it.
 qint64 packageFolderSize(const QString& folder);
@@ -63,7 +57,6 @@ qint64 packageFolderSize(const QString& folder);
 struct Report
 {
     QList<MiscFileItem> items; // sorted: larger first, equal sizes by name
-    QString message;           // miscFileTexts(category).resultMessage(items.size())
 };
 
 // How the scan walks: hidden entries skipped, packages not entered.

@@ -8,6 +8,7 @@
 #include "core/platform/PlatformLayout.h"
 #include "core/platform/Sandbox.h"
 #include "core/scanners/ResultOrder.h"
+#include "core/sections/SectionTexts.h"
 #include "core/trash/ProtectedPlaces.h"
 #include "core/util/ByteCount.h"
 #include "core/util/NameOrder.h"
@@ -265,7 +266,7 @@ void StorageAnalysisModel::onListingFinished()
 void StorageAnalysisModel::showListing(const QString& directory, const QList<StorageEntry>& entries)
 {
     setEntries(entries, directory);
-    setMessage(StorageEngine::listingMessage(entries.size()));
+    setMessage(SectionTexts::storageListing(entries.size()));
 }
 
 void StorageAnalysisModel::setSelected(const QString& path, bool selected)

@@ -94,13 +94,6 @@ QList<StorageEntry> listDirectory(const QString& directory, bool includeHidden)
     return entries;
 }
 
-QString listingMessage(qsizetype count)
-{
-    if (count == 0)
-        return QStringLiteral("此目录为空");
-    return QStringLiteral("共 %1 项").arg(count);
-}
-
 TrashBatchResult moveToTrash(const QList<StorageEntry>& entries)
 {
     QList<TrashItem> items;

@@ -32,9 +32,6 @@ namespace StorageEngine {
 // Every child is sized in one walk of `directory`. An unlistable folder gives an empty list.
 QList<StorageEntry> listDirectory(const QString& directory, bool includeHidden = false);
 
-// "共 {n} 项", or "此目录为空" for none.
-QString listingMessage(qsizetype count);
-
 // Moves each entry (a file or a whole folder) to the Trash through the gateway
 // ("[StorageAnalysis]" in the log) and reports "已将 {n} 项移到废纸篓" or
 // "已移到废纸篓 {n} 项，{failed} 项失败".

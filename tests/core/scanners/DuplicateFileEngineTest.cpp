@@ -157,7 +157,6 @@ TEST_F(DuplicateEngine, GroupsAreExactlyTheFilesWithEqualContent)
         EXPECT_EQ(g.hash.size(), 16);
     }
     EXPECT_EQ(report.totalWasted, total);
-    EXPECT_EQ(report.message, DuplicateFileEngine::resultMessage(5, total));
 
     // A scan cancelled before it reads anything finds nothing.
     DuplicateFileEngine::Progress cancelled;

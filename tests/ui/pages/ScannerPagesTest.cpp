@@ -85,7 +85,7 @@ TEST_F(ScannerPages, LargeFilePageScansSelectsAndCleans)
     EXPECT_FALSE(button->isVisible());
     EXPECT_FALSE(page.sizeCard()->isVisible());
     EXPECT_TRUE(page.placeholder()->isBusy());
-    EXPECT_EQ(page.placeholder()->title(), LargeFileEngine::scanMessage(0.5));
+    EXPECT_EQ(page.placeholder()->title(), u"正在查找大于 500 MB 的文件…"_s);
     ASSERT_TRUE(waitUntil([&] { return page.model().state() == ScanState::scanned; }, 20000));
     ASSERT_EQ(page.rows()->rowCount(), 2);
     EXPECT_TRUE(page.list()->isVisible());

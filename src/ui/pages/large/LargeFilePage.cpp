@@ -2,6 +2,7 @@
 #include "core/access/AccessManager.h"
 
 #include "core/scanners/LargeFileViewModel.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/ByteCount.h"
 #include "core/util/FileKind.h"
 #include "core/util/NameOrder.h"
@@ -79,10 +80,10 @@ LargeFilePage::LargeFilePage(QWidget* parent) : QWidget(parent), m_model(new Cor
     m_slider->setFixedWidth(180);
     m_slider->setValue(static_cast<int>(m_minimumSizeGB / kStep));
     cardLayout->addWidget(m_slider);
-    m_sizeLabel->setText(Core::LargeFileEngine::sizeThresholdLabel(m_minimumSizeGB));
+    m_sizeLabel->setText(Core::SectionTexts::sizeThreshold(m_minimumSizeGB));
     connect(m_slider, &QSlider::valueChanged, this, [this](int value) {
         m_minimumSizeGB = value * kStep;
-        m_sizeLabel->setText(Core::LargeFileEngine::sizeThresholdLabel(m_minimumSizeGB));
+        m_sizeLabel->setText(Core::SectionTexts::sizeThreshold(m_minimumSizeGB));
         placeCard();
         // A threshold moved after a scan applies at once.
         m_model->applyThreshold(m_minimumSizeGB);

@@ -3,7 +3,7 @@
 
 #include "core/platform/Clock.h"
 #include "core/scanners/MiscFileCleanupViewModel.h"
-#include "core/scanners/MiscFileTexts.h"
+#include "core/sections/SectionTexts.h"
 #include "core/util/ByteCount.h"
 #include "core/util/FileKind.h"
 #include "core/util/NameOrder.h"
@@ -25,7 +25,6 @@
 namespace Sweepora::Ui {
 
 using Core::ScanState;
-namespace Engine = Core::MiscFileEngine;
 
 MiscFileCleanupPage::MiscFileCleanupPage(Core::MiscFileCleanupViewModel& model, QWidget* parent)
     : QWidget(parent), m_model(model)
@@ -87,8 +86,8 @@ void MiscFileCleanupPage::refreshRows()
         const Core::MiscFileItem& item = m_model.files()[i];
         rows.append({item.path, item.size, item.selected,
                      Symbols::forKind(Core::fileKindOf(Core::lastPathComponent(item.path))),
-                     Engine::creationText(item.creationDate) + QStringLiteral(" · ") +
-                         Engine::ageText(item.creationDate, now)});
+                     Core::SectionTexts::creation(item.creationDate) + QStringLiteral(" · ") +
+                         Core::SectionTexts::age(item.creationDate, now)});
     }
     m_rows->setRows(std::move(rows));
     m_arrange->reflect(m_model.arrangement());
