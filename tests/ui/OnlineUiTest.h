@@ -1,10 +1,8 @@
 #pragma once
 
 #include "core/services/OnlineTestSupport.h"
-#include "support/Screenshots.h"
-#include "ui/style/Theme.h"
+#include "ui/PageTest.h"
 
-#include <QApplication>
 #include <QMessageBox>
 #include <QTest>
 #include <QWidget>
@@ -12,15 +10,9 @@
 namespace Sweepora::Test {
 
 // GUI cases of the online pages, drawn with the application's own look.
-class OnlineUiTest : public ServiceTest
+class OnlineUiTest : public Themed<ServiceTest>
 {
 protected:
-    void SetUp() override
-    {
-        ServiceTest::SetUp();
-        Ui::Theme::apply(*qApp);
-    }
-
     void serveJSON(const QByteArray& method, const QString& path, const QByteArray& body, int status = 200)
     {
         server.setReply(method, path, TestHttpServer::json(status, body));

@@ -1,18 +1,11 @@
 #pragma once
 
 #include "core/rules/RuleStore.h"
-#include "support/AccessFixture.h"
-#include "support/ModelChecks.h"
-#include "support/Screenshots.h"
-#include "support/TreeBuilder.h"
-#include "support/Wait.h"
-#include "ui/style/Theme.h"
+#include "ui/PageTest.h"
 #include "ui/window/ContentView.h"
 #include "ui/window/MainWindow.h"
 
-#include <QApplication>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <memory>
 
@@ -20,20 +13,18 @@ namespace Sweepora::Test {
 
 // A window over a private home and a rule store in temporary folders, with the scripted
 // picker and the captured log of AccessFixture.
-class WindowFixture : public AccessFixture
+class WindowFixture : public Themed<HomeFixture>
 {
 protected:
     void SetUp() override
     {
-        AccessFixture::SetUp();
-        Ui::Theme::apply(*qApp);
-        tree = std::make_unique<TreeBuilder>(home());
+        Themed::SetUp();
         store = Core::RuleStore({m_rules.path() + QStringLiteral("/none")}, m_rules.path() + QStringLiteral("/Rules"));
     }
     void TearDown() override
     {
         content.reset();
-        AccessFixture::TearDown();
+        Themed::TearDown();
     }
 
     void addRule(const QString& pack, const QString& name, const QString& path, const QString& description = {})
@@ -50,9 +41,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&content->window()));
     }
 
-    bool logged(const QString& line) const { return loggedLines().contains(line); }
-
-    std::unique_ptr<TreeBuilder> tree;
     Core::RuleStore store{QStringList{}, QString()};
     std::unique_ptr<Ui::ContentView> content;
 

@@ -3,7 +3,6 @@
 #include "core/rules/CleanupViewModel.h"
 #include "core/sections/SectionTable.h"
 #include "ui/WindowFixture.h"
-#include "ui/components/EmptyState.h"
 #include "ui/components/FloatingActionButton.h"
 #include "ui/pages/rules/TaskCleanPage.h"
 
@@ -30,7 +29,7 @@ using ContentViewTest = WindowFixture;
 TEST_F(ContentViewTest, ALaunchWithoutAGrantAsksOnceLaterLeavesTheWindowUsableAndAuthorizingStoresTheGrant)
 {
     launch();
-    EXPECT_TRUE(logged(kInvalidLaunch));
+    EXPECT_EQ(loggedLines().count(kInvalidLaunch), 1);
     ASSERT_TRUE(waitUntil([&] { return content->authorizationPrompt() != nullptr; }));
     QMessageBox* box = content->authorizationPrompt();
     EXPECT_TRUE(box->isVisible());

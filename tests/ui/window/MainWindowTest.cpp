@@ -122,13 +122,12 @@ TEST_F(MainWindowTest, SidebarListsTheSectionsInOrderClickingARowShowsItsHeaderA
     EXPECT_EQ(window->currentPage(), replacement);
 
     // An editor panel sits beside the page until removed.
-    QWidget* page = replacement;
     auto* panel = new QLabel(u"editor"_s);
     panel->setFixedWidth(320);
     window->setEditorPanel(panel);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     ASSERT_TRUE(waitUntil([&] { return panel->isVisible(); }));
-    const QRect pageRect(page->mapTo(window.get(), QPoint()), page->size());
+    const QRect pageRect(replacement->mapTo(window.get(), QPoint()), replacement->size());
     const QRect panelRect(panel->mapTo(window.get(), QPoint()), panel->size());
     EXPECT_GE(panelRect.left(), pageRect.right());
     EXPECT_EQ(panelRect.top(), pageRect.top());
@@ -184,8 +183,6 @@ TEST_F(MainWindowTest, ScrollingCollapsesTheHeaderAndTheSearchFieldSubmitsTrimme
     auto* field = search->findChild<QLineEdit*>(u"titlebarSearchField"_s);
     auto* button = search->findChild<QToolButton*>(u"titlebarSearchButton"_s);
     QSignalSpy submitted(window.get(), &MainWindow::fileSearchSubmitted);
-
-    window->setSelectedSection(u"大文件清理"_s);
     EXPECT_FALSE(search->isExpanded());
     button->click();
     EXPECT_TRUE(search->isExpanded());

@@ -143,7 +143,7 @@ TEST_F(OnlineWindowTest, WorkshopEntryIsTakenInReadOnlyAndNewRulesAreSavedOrUplo
     EXPECT_EQ(panel(), nullptr);
 }
 
-TEST_F(OnlineWindowTest, AtFirstLaunchTheOfferWaitsForTheAuthorizationAlertAndCanBePostponedOrSkipped)
+TEST_F(OnlineWindowTest, AtFirstLaunchTheOfferWaitsForTheAuthorizationAlertCanBePostponedOrSkippedAndForcedStays)
 {
     serveJSON("GET", u"/app/version/latest"_s, versionReply(999999, 0));
     makeWindow(false);
@@ -175,16 +175,14 @@ TEST_F(OnlineWindowTest, AtFirstLaunchTheOfferWaitsForTheAuthorizationAlertAndCa
     click(online().updateSheet()->skipButton());
     EXPECT_EQ(online().updateSheet(), nullptr);
     EXPECT_TRUE(Settings::store().contains(Settings::kSkippedBuild));
-}
 
-TEST_F(OnlineWindowTest, ForcedVersionOffersOnlyUpdateAndCannotBeDismissed)
-{
+    // The skipped build comes back forced: only 更新 is offered, and the sheet cannot be dismissed.
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(u"https"_s, &catcher, "open");
     serveJSON("GET", u"/app/version/latest"_s, versionReply(999999, 1));
-    makeWindow();
+    online().updateChecker().fetchLatest();
     ASSERT_TRUE(waitForUpdateSheet());
-    AppUpdateSheet* sheet = online().updateSheet();
+    sheet = online().updateSheet();
     EXPECT_EQ(sheet->skipButton(), nullptr);
     EXPECT_EQ(sheet->laterButton(), nullptr);
     EXPECT_NE(sheet->findChild<QLabel*>(u"updateForcedNote"_s), nullptr);

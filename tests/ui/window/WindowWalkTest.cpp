@@ -22,13 +22,13 @@ TEST_F(WindowWalkTest, EverySectionInBothThemesAtTheSmallestAndALargeWindow)
         GTEST_SKIP() << "SWEEPORA_SCREENSHOTS names no folder";
     storeHomeGrant(home());
     addRule(u"com.example.viewer"_s, u"Viewer"_s, u"USERFOLDER/.cache/viewer"_s, u"预览缓存"_s);
-    tree->file(u".cache/viewer/thumbs.db"_s, 40000);
-    tree->file(u"Downloads/setup.deb"_s, 90000);
-    tree->file(u"Downloads/photos.zip"_s, 120000);
-    tree->file(u"Documents/季度报告.pdf"_s, 30000);
-    tree->file(u"debug.log"_s, 9000);
-    tree->folder(u"Projects/old/empty"_s);
-    tree->folder(u"Music/未命名"_s);
+    m_tree->file(u".cache/viewer/thumbs.db"_s, 40000);
+    m_tree->file(u"Downloads/setup.deb"_s, 90000);
+    m_tree->file(u"Downloads/photos.zip"_s, 120000);
+    m_tree->file(u"Documents/季度报告.pdf"_s, 30000);
+    m_tree->file(u"debug.log"_s, 9000);
+    m_tree->folder(u"Projects/old/empty"_s);
+    m_tree->folder(u"Music/未命名"_s);
     QList<Core::Section> sections = Core::sidebarSections();
     sections.append(Core::section(Core::SectionKey::fileSearch));
     for (const bool dark : {false, true}) {
@@ -41,16 +41,12 @@ TEST_F(WindowWalkTest, EverySectionInBothThemesAtTheSmallestAndALargeWindow)
         content->installerModel().startScan();
         content->emptyFolderCleanupModel().startScan();
         content->fileSearchModel().search(u"报告"_s);
-        ASSERT_TRUE(waitUntil(
-            [&] {
-                return content->taskCleanModel().state() == Core::ScanState::scanned &&
-                       content->miscFileModel().state() == Core::ScanState::scanned &&
-                       content->archiveModel().state() == Core::ScanState::scanned &&
-                       content->installerModel().state() == Core::ScanState::scanned &&
-                       content->emptyFolderCleanupModel().state() == Core::ScanState::scanned &&
-                       content->fileSearchModel().state() == Core::ScanState::scanned;
-            },
-            20000));
+        ASSERT_TRUE(waitForState(content->taskCleanModel(), Core::ScanState::scanned, 20000));
+        ASSERT_TRUE(waitForState(content->miscFileModel(), Core::ScanState::scanned, 20000));
+        ASSERT_TRUE(waitForState(content->archiveModel(), Core::ScanState::scanned, 20000));
+        ASSERT_TRUE(waitForState(content->installerModel(), Core::ScanState::scanned, 20000));
+        ASSERT_TRUE(waitForState(content->emptyFolderCleanupModel(), Core::ScanState::scanned, 20000));
+        ASSERT_TRUE(waitForState(content->fileSearchModel(), Core::ScanState::scanned, 20000));
         Ui::MainWindow& window = content->window();
         for (const QSize size : {QSize(900, 600), QSize(1440, 900)}) {
             window.resize(size);

@@ -30,11 +30,6 @@ protected:
         Ui::setUrlOpener([this](const QUrl& url) { return opened.append(url), true; });
         trash = Core::PlatformLayout::current().trashFolder;
     }
-    void TearDown() override
-    {
-        Ui::setUrlOpener(nullptr);
-        HomeFixture::TearDown();
-    }
 
     static QString trailing(const Ui::AboutListRow* row) { return row->findChild<QLabel*>(u"trailingText"_s)->text(); }
 

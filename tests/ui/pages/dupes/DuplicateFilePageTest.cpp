@@ -7,7 +7,6 @@
 #include "ui/components/PlaceholderView.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>

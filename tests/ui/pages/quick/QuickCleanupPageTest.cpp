@@ -1,5 +1,4 @@
 #include "ui/pages/quick/QuickCleanupPage.h"
-#include "core/access/AccessManager.h"
 #include "core/apps/ApplicationCleanupViewModel.h"
 #include "core/rules/CleanupViewModel.h"
 #include "core/scanners/EmptyFolderCleanupViewModel.h"
@@ -19,15 +18,11 @@ using QuickCleanupPageTest = WindowFixture;
 
 TEST_F(QuickCleanupPageTest, StartScanFollowTheCardsOpenASectionAndACancelStopsEveryScan)
 {
-    tree->file(u"Library/Logs/app.log"_s, 3000);
-    tree->file(u"Downloads/old.zip"_s, 4000);
-    tree->folder(u"Documents/empty"_s);
-    tree->folder(u"Pictures/also-empty"_s);
-    // Granted at the first launch, so the window shows no alert.
-    m_picker->answerWith(home());
-    bool granted = false;
-    Core::AccessManager::requestHomeAuthorization([&](bool ok) { granted = ok; });
-    ASSERT_TRUE(granted);
+    m_tree->file(u"Library/Logs/app.log"_s, 3000);
+    m_tree->file(u"Downloads/old.zip"_s, 4000);
+    m_tree->folder(u"Documents/empty"_s);
+    m_tree->folder(u"Pictures/also-empty"_s);
+    grantHome(); // at the first launch, so the window shows no alert
     launch();
     EXPECT_EQ(content->window().selectedSection(), u"快速清理"_s);
     auto* quick = qobject_cast<QuickCleanupPage*>(content->window().page(u"快速清理"_s));
@@ -70,7 +65,7 @@ TEST_F(QuickCleanupPageTest, StartScanFollowTheCardsOpenASectionAndACancelStopsE
 
     // A cancel stops every scan and each says so.
     for (int i = 0; i < 200; ++i)
-        tree->file(u"deep/%1/run.log"_s.arg(i), 10);
+        m_tree->file(u"deep/%1/run.log"_s.arg(i), 10);
     EXPECT_FALSE(quick->cancelButton()->isVisible());
     quick->startButton()->click();
     ASSERT_TRUE(quick->cancelButton()->isVisible());

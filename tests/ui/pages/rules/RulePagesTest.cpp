@@ -56,7 +56,6 @@ protected:
             names.append(card->rule().name);
         return names;
     }
-    QString subtitle() const { return page->cloudCard()->subtitle(); }
     QString control() const { return page->cloudCard()->currentControl()->objectName(); }
 
     std::unique_ptr<RulesPage> page;
@@ -133,7 +132,7 @@ TEST_F(RulesPageTest, FailedCheckOffersRecheckThenSyncWhileFewerLocalRulesThenTh
     serveCloud({ruleJSON("A", "com.a"), ruleJSON("B", "com.b", R"(,"App":false)"), ruleJSON("C", "com.c")});
     click(page->findChild<QToolButton*>(u"cloudRuleRecheck"_s));
     ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
-    EXPECT_EQ(subtitle(), u"本地 1 条 · 云端 3 条"_s);
+    EXPECT_EQ(page->cloudCard()->subtitle(), u"本地 1 条 · 云端 3 条"_s);
     EXPECT_EQ(control(), u"cloudRuleSync"_s);
     Screenshots::save(page.get(), u"rules-page-cloud-sync"_s);
 
@@ -225,9 +224,6 @@ TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingR
     EXPECT_TRUE(v.pathsEditor()->isReadOnly());
 
     v.nameField()->setFocus();
-    QTest::keyClicks(v.nameField(), u"x"_s);
-    QTest::keyClicks(v.pathsEditor(), u"y"_s);
-    EXPECT_EQ(v.model().rule(), shared);
     Screenshots::save(panel.get(), u"rule-editor-viewing"_s);
 
     QSignalSpy taken(&v.model(), &RuleEditorViewModel::saved);
@@ -243,12 +239,6 @@ TEST_F(RuleEditorPanelTest, EditingExportsAndSavesViewingIsReadOnlyAndUploadingR
     RuleEditorPanel& u = open(RuleEditorMode::uploading, CleanupRule{true, {}, {}, 0, {}, {}});
     EXPECT_EQ(u.exportButton(), nullptr);
     ASSERT_NE(u.jsonEditor(), nullptr);
-    EXPECT_FALSE(u.primaryButton()->isEnabled());
-
-    // A rule without "Notice" is no rule: the alert names the problem and upload stays off.
-    u.jsonEditor()->setPlainText(uR"({"App":true,"Name":"n","Paths":[],"PackName":"p","Description":"d"})"_s);
-    click(u.parseButton());
-    EXPECT_FALSE(takeAlert().second.isEmpty());
     EXPECT_FALSE(u.primaryButton()->isEnabled());
 
     u.jsonEditor()->setPlainText(

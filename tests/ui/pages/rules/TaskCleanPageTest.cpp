@@ -1,6 +1,5 @@
 #include "ui/pages/rules/TaskCleanPage.h"
 #include "core/rules/CleanupViewModel.h"
-#include "ui/PageTest.h"
 #include "ui/WindowFixture.h"
 #include "ui/components/CleanupRow.h"
 #include "ui/components/EmptyState.h"
@@ -67,10 +66,10 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
     addRule(u"com.example.small"_s, u"Small"_s, u"USERFOLDER/small"_s, u"小缓存"_s);
     addRule(u"com.example.big"_s, u"Big"_s, u"USERFOLDER/big"_s, u"大缓存"_s);
     addRule(u"com.example.mid"_s, u"Mid"_s, u"USERFOLDER/mid"_s);
-    tree->file(u"small/a.cache"_s, 300);
-    tree->file(u"big/a.cache"_s, 1500);
-    tree->file(u"big/sub/b.cache"_s, 500);
-    tree->file(u"mid/c.log"_s, 1000);
+    m_tree->file(u"small/a.cache"_s, 300);
+    m_tree->file(u"big/a.cache"_s, 1500);
+    m_tree->file(u"big/sub/b.cache"_s, 500);
+    m_tree->file(u"mid/c.log"_s, 1000);
 
     Ui::TaskCleanPage* page = openPage();
     ASSERT_NE(page, nullptr);
@@ -152,7 +151,7 @@ TEST_F(TaskCleanPageTest, ScanInspectTickAllAndCleanTheTickedThroughTheTrash)
 TEST_F(TaskCleanPageTest, AScanWithoutResultsShowsTheCheckmarkAndNothingFoundAndACancelUnderTheCardStopsTheNext)
 {
     addRule(u"com.example.none"_s, u"None"_s, u"USERFOLDER/missing"_s);
-    tree->file(u"empty/zero"_s, 0);
+    m_tree->file(u"empty/zero"_s, 0);
     addRule(u"com.example.zero"_s, u"Zero"_s, u"USERFOLDER/empty"_s);
     Ui::TaskCleanPage* page = openPage();
     ASSERT_TRUE(clickAndWait(page->actionButton(), content->taskCleanModel()));
@@ -181,7 +180,7 @@ TEST_F(TaskCleanPageTest, RowsOfALongListAreBuiltAsTheListScrollsAndAllFollowThe
     for (int i = 0; i < kRules; ++i) {
         const QString name = u"r%1"_s.arg(i, 3, 10, QLatin1Char('0'));
         addRule(u"com.example."_s + name, name, u"USERFOLDER/"_s + name);
-        tree->file(name + u"/f"_s, 1000 + i); // larger sizes first: r149 … r000
+        m_tree->file(name + u"/f"_s, 1000 + i); // larger sizes first: r149 … r000
     }
     Ui::TaskCleanPage* page = openPage();
     ASSERT_TRUE(clickAndWait(page->actionButton(), content->taskCleanModel()));

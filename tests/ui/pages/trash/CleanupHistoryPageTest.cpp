@@ -38,11 +38,6 @@ protected:
             return opens;
         });
     }
-    void TearDown() override
-    {
-        Ui::setUrlOpener(nullptr);
-        HomeFixture::TearDown();
-    }
 
     QString trashFiles() const { return Core::PlatformLayout::current().trashFolder; }
     int trashCount() const { return QDir(trashFiles()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(); }
