@@ -340,10 +340,9 @@ TEST(WireRecordTest, VersionRecordReadsEveryFieldOnlyMinimumVersionIsOptionalAnd
         QJsonObject without = data;
         without.remove(key);
         const QByteArray json = R"({"code":0,"message":"","data":)" + compact(without) + "}";
-        EXPECT_EQ(failure(HTTPUtil::decode<AppVersionEnvelope>(json)), "missingKey data." + key.toStdString());
+        EXPECT_EQ(failure(decode<AppVersionEnvelope>(json)), "missingKey data." + key.toStdString());
     }
-    const auto optional =
-        HTTPUtil::decode<AppVersionEnvelope>(R"({"code":0,"message":"","data":)" + compact(data) + "}");
+    const auto optional = decode<AppVersionEnvelope>(R"({"code":0,"message":"","data":)" + compact(data) + "}");
     ASSERT_TRUE(optional.ok());
     EXPECT_FALSE(optional.value().data->minimumVersion.has_value());
 
