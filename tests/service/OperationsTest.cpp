@@ -112,13 +112,6 @@ std::unique_ptr<QTcpSocket> connectTo(int port)
     return socket->waitForConnected(5000) ? std::move(socket) : nullptr;
 }
 
-QByteArray uploadRequest(const QByteArray& body)
-{
-    return "POST /market/tasks HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Type: application/json\r\n"
-           "Content-Length: " +
-           QByteArray::number(body.size()) + "\r\n\r\n" + body;
-}
-
 // The reply's status; 0: the connection ended before any reply, -1: a reply was cut off. A service
 // that stops answering fails the test instead of hanging it.
 int replyStatus(QTcpSocket& socket)
@@ -134,16 +127,6 @@ int replyStatus(QTcpSocket& socket)
                             .match(QString::fromLatin1(reply.left(split)));
     const bool whole = split > 0 && length.hasMatch() && reply.size() - split - 4 == length.captured(1).toInt();
     return whole ? reply.mid(9, 3).toInt() : -1;
-}
-
-// One request on a connection of its own; 0 when the connection was refused.
-int postOnce(int port, const QByteArray& body)
-{
-    const std::unique_ptr<QTcpSocket> socket = connectTo(port);
-    if (!socket)
-        return 0;
-    socket->write(uploadRequest(body));
-    return replyStatus(*socket);
 }
 
 TEST(ServiceProgramTest, ServesAloneKeepsItsDatabasePrivateAndOnSigtermDuringABurstAnswersEveryAcceptedRequest)
@@ -197,13 +180,20 @@ TEST(ServiceProgramTest, ServesAloneKeepsItsDatabasePrivateAndOnSigtermDuringABu
 
     const QByteArray body = R"({"rule_json":{"App":true,"Name":"停","Paths":["USERFOLDER/.cache/stop"],)"
                             R"("Notice":0,"PackName":"com.example","Description":""}})";
+    const QByteArray request = "POST /market/tasks HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
+                               "Content-Type: application/json\r\nContent-Length: " +
+                               QByteArray::number(body.size()) + "\r\n\r\n" + body;
     std::atomic<int> answered{0}, cut{0}, started{0};
     std::vector<std::thread> clients;
     for (int i = 0; i < 6; ++i)
         clients.emplace_back([&] {
             // Until the listener is gone; bounded in any case.
             for (int n = 0; n < 5000; ++n) {
-                const int status = postOnce(port, body);
+                // Each on a connection of its own; 0 when the connection was refused.
+                const std::unique_ptr<QTcpSocket> socket = connectTo(port);
+                if (socket)
+                    socket->write(request);
+                const int status = socket ? replyStatus(*socket) : 0;
                 if (status == 0 && started > 0)
                     break;
                 if (status == 200)
@@ -217,7 +207,6 @@ TEST(ServiceProgramTest, ServesAloneKeepsItsDatabasePrivateAndOnSigtermDuringABu
     // A request whose body is still on its way when the stop comes is finished, not cut off.
     const std::unique_ptr<QTcpSocket> slow = connectTo(port);
     ASSERT_TRUE(slow);
-    const QByteArray request = uploadRequest(body);
     slow->write(request.chopped(10));
     slow->waitForBytesWritten(1000);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));

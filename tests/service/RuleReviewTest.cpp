@@ -4,7 +4,6 @@
 #include "core/rules/RuleReview.h"
 
 #include <QDir>
-#include <QJsonDocument>
 
 using namespace Sweepora;
 using namespace Sweepora::Core;
@@ -25,9 +24,7 @@ protected:
     // The upload's "allow" and "reason".
     std::pair<int, QString> upload(const QString& path)
     {
-        const QJsonObject rule = ruleWith({path}).toJsonObject();
-        const RawReply reply =
-            send("POST", "/market/tasks", QJsonDocument(QJsonObject{{u"rule_json"_s, rule}}).toJson());
+        const RawReply reply = send("POST", "/market/tasks", uploadBody(ruleWith({path}).toJsonObject()));
         const QJsonObject data = reply.json().value(u"data"_s).toObject();
         EXPECT_EQ(reply.status, 200) << reply.body.constData();
         return {data.value(u"allow"_s).toInt(-1), data.value(u"reason"_s).toString()};

@@ -2,8 +2,6 @@
 // caches, as behind a load balancer: whatever one of them is told, the other acts on.
 #include "ServiceHarness.h"
 
-#include <QJsonDocument>
-
 using namespace Sweepora;
 using namespace Sweepora::Service;
 using namespace Sweepora::ServiceTest;
@@ -40,9 +38,7 @@ protected:
     RawReply upload(const QString& name, int port)
     {
         const Core::CleanupRule rule{true, name, {u"USERFOLDER/.cache/instances"_s}, 0, u"com.example"_s, {}};
-        return send("POST", "/market/tasks",
-                    QJsonDocument(QJsonObject{{u"rule_json"_s, rule.toJsonObject()}}).toJson(QJsonDocument::Compact),
-                    "application/json", {}, {}, port);
+        return send("POST", "/market/tasks", uploadBody(rule.toJsonObject()), "application/json", {}, {}, port);
     }
     QStringList listedNames(int port)
     {

@@ -26,9 +26,9 @@ QList<QByteArray> sortedHeaderNames(const TestHttpServer::Request& request)
     return names;
 }
 
-template <typename T> ServiceResult<T> decode(const char* json)
+template <typename T> ServiceResult<T> decode(const QByteArray& json)
 {
-    return HTTPUtil::decode<T>(QByteArray(json));
+    return HTTPUtil::decode<T>(json);
 }
 
 // The problem and where it is, or "ok" when the reply decoded.
@@ -42,7 +42,7 @@ template <typename T> std::string failure(const ServiceResult<T>& result)
     const char* problem[] = {"notJSON", "missingKey", "wrongType"};
     return std::string(problem[int(error->problem)]) + " " + error->path.toStdString();
 }
-template <typename T> std::string failure(const char* json)
+template <typename T> std::string failure(const QByteArray& json)
 {
     return failure(decode<T>(json));
 }
@@ -152,7 +152,6 @@ TEST_F(HTTPUtilTest, GetAndPostSendOnlyTheirHeadersAndPathsLandUnderABaseURLThat
     ASSERT_TRUE(awaitPost<VerificationResponse>(HTTPUtil::endpointURL(u"sms/send"_s), body).ok());
     ASSERT_EQ(server.requests().size(), 2);
     const TestHttpServer::Request& request = server.requests().last();
-    EXPECT_EQ(request.method, "POST");
     EXPECT_EQ(request.body, R"({"phone_number":"13800138000"})");
     EXPECT_GT(request.headerNames().indexOf("Content-Type"), request.headerNames().indexOf("Accept"));
     EXPECT_EQ(request.header("Content-Type"), "application/json");
@@ -243,10 +242,7 @@ QByteArray compact(const QJsonObject& object)
 
 TEST(WireRuleTest, RequiredRuleKeysMustBePresentWithTheirTypesAndUploadsCarryTheLocalFormSorted)
 {
-    const auto envelope = [](const char* rule) {
-        return "{\"code\": 0, \"message\": \"\", \"data\": [{\"id\": 1, \"rule_json\": " + std::string(rule) + "}]}";
-    };
-    const auto check = [&](const char* rule) { return failure<CloudTaskEnvelope>(envelope(rule).c_str()); };
+    const auto check = [](const QByteArrayList& rules) { return failure<CloudTaskEnvelope>(cloudRules(rules)); };
 
     const QByteArray rest = R"("PackName": "p", "Description": "")";
     for (const auto& [keys, where] : {std::pair{R"("Name": null, "Paths": [])", "Name"},
@@ -255,18 +251,16 @@ TEST(WireRuleTest, RequiredRuleKeysMustBePresentWithTheirTypesAndUploadsCarryThe
                                       {R"("App": 1, "Name": "n", "Paths": [])", "App"},
                                       {R"("Notice": "0", "Name": "n", "Paths": [])", "Notice"},
                                       {R"("Notice": 0.5, "Name": "n", "Paths": [])", "Notice"}})
-        EXPECT_EQ(check(("{" + QByteArray(keys) + ", " + rest + "}").constData()),
+        EXPECT_EQ(check({"{" + QByteArray(keys) + ", " + rest + "}"}),
                   "wrongType data[0].rule_json." + std::string(where));
-    EXPECT_EQ(check(R"(["Name"])"), "wrongType data[0].rule_json");
+    EXPECT_EQ(check({R"(["Name"])"}), "wrongType data[0].rule_json");
 
     // One incomplete rule fails the whole list.
-    EXPECT_EQ(failure<CloudTaskEnvelope>(R"({"code": 0, "message": "", "data": [
-        {"id": 1, "rule_json": {"Name": "a", "Paths": [], "PackName": "p", "Description": ""}},
-        {"id": 2, "rule_json": {"Name": "b", "Paths": [], "Description": ""}}]})"),
+    EXPECT_EQ(check({R"({"Name": "a", "Paths": [], "PackName": "p", "Description": ""})",
+                     R"({"Name": "b", "Paths": [], "Description": ""})"}),
               "missingKey data[1].rule_json.PackName");
-    EXPECT_EQ(failure<MarketTaskEnvelope>(R"({"code": 0, "message": "", "data": [
-        {"id": 1, "allow": 1, "created_at": "", "updated_at": "",
-         "rule_json": {"Paths": [], "PackName": "p", "Description": ""}}]})"),
+    EXPECT_EQ(failure<MarketTaskEnvelope>(
+                  listReply({workshopEntry(1, 1, R"({"Paths": [], "PackName": "p", "Description": ""})")})),
               "missingKey data[0].rule_json.Name");
 
     // The notice is not representable as a double.
@@ -278,9 +272,7 @@ TEST(WireRuleTest, RequiredRuleKeysMustBePresentWithTheirTypesAndUploadsCarryThe
                          R"("Notice":9007199254740993,"PackName":"com.tencent.mm","Paths":["USERFOLDER/a","/b"]}})"));
 
     // What goes up comes back as the same rule through the service's form.
-    const QByteArray cloud =
-        R"({"code":0,"message":"","data":[{"id":1,"rule_json":)" + compact(rule.toJsonObject()) + "}]}";
-    const auto result = HTTPUtil::decode<CloudTaskEnvelope>(cloud);
+    const auto result = decode<CloudTaskEnvelope>(cloudRules({compact(rule.toJsonObject())}));
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.value().data.value(0).ruleJSON.toCleanupRule(), rule);
 }
@@ -348,10 +340,9 @@ TEST(WireRecordTest, VersionRecordReadsEveryFieldOnlyMinimumVersionIsOptionalAnd
         QJsonObject without = data;
         without.remove(key);
         const QByteArray json = R"({"code":0,"message":"","data":)" + compact(without) + "}";
-        EXPECT_EQ(failure(HTTPUtil::decode<AppVersionEnvelope>(json)), "missingKey data." + key.toStdString());
+        EXPECT_EQ(failure(decode<AppVersionEnvelope>(json)), "missingKey data." + key.toStdString());
     }
-    const auto optional =
-        HTTPUtil::decode<AppVersionEnvelope>(R"({"code":0,"message":"","data":)" + compact(data) + "}");
+    const auto optional = decode<AppVersionEnvelope>(R"({"code":0,"message":"","data":)" + compact(data) + "}");
     ASSERT_TRUE(optional.ok());
     EXPECT_FALSE(optional.value().data->minimumVersion.has_value());
 
