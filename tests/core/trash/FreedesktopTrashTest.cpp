@@ -213,9 +213,8 @@ TEST_F(FreedesktopTrashTest, NeverOverwritesAnythingAndNamesNearTheLimitFitWithT
     ASSERT_TRUE(writeFile(first, "first") && writeFile(second, "second"));
     ASSERT_TRUE(trashPath(trash(), QString::fromUtf8(first)).ok && trashPath(trash(), QString::fromUtf8(second)).ok);
     // The same path once more, and names taken by an entry without info or info without entry.
-    ASSERT_TRUE(writeFile(first, "again"));
-    ASSERT_TRUE(writeFile(trashBytes() + "/files/report.txt.3", "stray"));
-    ASSERT_TRUE(writeFile(trashBytes() + "/info/report.txt.4.trashinfo", "orphan"));
+    ASSERT_TRUE(writeFile(first, "again") && writeFile(trashBytes() + "/files/report.txt.3", "stray") &&
+                writeFile(trashBytes() + "/info/report.txt.4.trashinfo", "orphan"));
     const Trash::Result third = trashPath(trash(), QString::fromUtf8(first));
     ASSERT_TRUE(third.ok);
 
@@ -297,8 +296,7 @@ TEST_F(FreedesktopTrashTest, RefusalsTouchNothingFoldersMoveWholeAndLinksMoveThe
     EXPECT_EQ(missing.errorCode, ENOENT);
     EXPECT_TRUE(missing.error.startsWith(u"项目不存在（"_s)) << missing.error.toStdString();
 
-    ASSERT_TRUE(writeFile(homeBytes() + "/Cache/deep/.f", "f"));
-    ASSERT_TRUE(writeFile(homeBytes() + "/target/keep", "keep"));
+    ASSERT_TRUE(writeFile(homeBytes() + "/Cache/deep/.f", "f") && writeFile(homeBytes() + "/target/keep", "keep"));
     ASSERT_EQ(::symlink("target", (homeBytes() + "/link").constData()), 0);
     ASSERT_EQ(::symlink("nowhere", (homeBytes() + "/dangling").constData()), 0);
     for (const char* name : {"/Cache", "/link", "/dangling"}) {
@@ -383,8 +381,8 @@ TEST_F(TrashContentsTest, RefusedWritesMoveNothingAndRefusedListingsArePermissio
     // A folder inside that cannot be read counts as nothing; a Trash that cannot be listed is
     // a permission error.
     const QByteArray files = homeBytes() + "/files";
-    ASSERT_TRUE(writeFile(files + "/closed/f", QByteArray(9000, 'c')));
-    ASSERT_TRUE(writeFile(files + "/open", QByteArray(9000, 'o')));
+    ASSERT_TRUE(writeFile(files + "/closed/f", QByteArray(9000, 'c')) &&
+                writeFile(files + "/open", QByteArray(9000, 'o')));
     ASSERT_EQ(::chmod((files + "/closed").constData(), 0), 0);
     const TrashContents partly = TrashContents::list(QString::fromUtf8(files));
     EXPECT_EQ(partly.itemCount(), 2);
@@ -422,8 +420,7 @@ TEST_F(TrashContentsTest, OnAnotherVolumeOnlyASafeVolumeTrashIsUsedAndAFullDiskM
         GTEST_SKIP() << "cannot mount a tmpfs here";
     ASSERT_TRUE(QDir().mkpath(pathFromBytes(volume + "/.Trash")));
     ASSERT_EQ(::chmod((volume + "/.Trash").constData(), 0777), 0);
-    ASSERT_TRUE(writeFile(volume + "/sub/folder/inner/f", "f"));
-    ASSERT_TRUE(writeFile(volume + "/sub/a b", "shared"));
+    ASSERT_TRUE(writeFile(volume + "/sub/folder/inner/f", "f") && writeFile(volume + "/sub/a b", "shared"));
     ASSERT_TRUE(trashPath(trash(), pathFromBytes(volume + "/sub/folder")).ok);
     const QByteArray own = volume + "/.Trash-" + uid;
     EXPECT_EQ(readFile(own + "/files/folder/inner/f"), "f");
