@@ -83,17 +83,16 @@ TEST_F(Applications, NamePrecedenceHoldsBrokenInfoFallsBackAndIdentifiersThatWou
     // A root that is not a dictionary is not an Info dictionary.
     EXPECT_FALSE(InfoDictionary::fromData("<plist version=\"1.0\"><array/></plist>"));
 
-    const auto corpus = [](const QString& name) {
-        QFile file(QStringLiteral(SWEEPORA_SOURCE_DIR "/tests/fuzz/corpus/info_plist/") + name);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
-        return InfoDictionary::fromData(file.readAll());
-    };
     // A binary key holding a NUL byte made libplist abort the process when the key was read out.
-    const std::optional<InfoDictionary> odd = corpus(u"key-with-nul"_s);
+    QFile nulKey(QStringLiteral(SWEEPORA_SOURCE_DIR "/tests/fuzz/corpus/info_plist/key-with-nul"));
+    ASSERT_TRUE(nulKey.open(QIODevice::ReadOnly));
+    const std::optional<InfoDictionary> odd = InfoDictionary::fromData(nulKey.readAll());
     ASSERT_TRUE(odd);
     EXPECT_EQ(odd->text(u"CFBundleIdentifier"_s), u"App"_s);
     // A key given twice takes its last value in a binary list too (here a number: no identifier).
-    const std::optional<InfoDictionary> repeated = corpus(u"key-given-twice"_s);
+    QFile twice(QStringLiteral(SWEEPORA_SOURCE_DIR "/tests/fuzz/corpus/info_plist/key-given-twice"));
+    ASSERT_TRUE(twice.open(QIODevice::ReadOnly));
+    const std::optional<InfoDictionary> repeated = InfoDictionary::fromData(twice.readAll());
     ASSERT_TRUE(repeated);
     EXPECT_FALSE(repeated->text(u"CFBundleIdentifier"_s));
     EXPECT_EQ(repeated->text(u"CFBundleDisplayName"_s), u"APPL"_s);
