@@ -15,9 +15,7 @@ using namespace Sweepora::Core;
 using namespace Sweepora::Test;
 using namespace Qt::StringLiterals;
 
-using HistoryCli = CliTest;
-
-TEST_F(HistoryCli, AMoveIsABatchThatHistoryListsAndRestoreBringsBackEvenAfterAKilledClean)
+TEST_F(CliTest, HistoryListsAMoveAsABatchThatRestoreBringsBackEvenAfterAKilledClean)
 {
     // The runs share this process's data folder, whose journal the test reads.
     env = QProcessEnvironment::systemEnvironment();

@@ -165,19 +165,11 @@ TEST_F(LibraryProbe, AnUnreadableProbeFolderOrHomeMeansNoAccess)
 
 using FolderGrants = Sweepora::Test::AccessFixture;
 
-FolderUrl chosen(const QString& path)
-{
-    return ScriptedFolderPicker::withRights(path);
-}
+const auto chosen = &ScriptedFolderPicker::withRights;
 
 QVariantMap storedGrants()
 {
     return Settings::store().value(Settings::kFolderBookmarks).toMap();
-}
-
-bool storedGrantIsStale(const QString& folder)
-{
-    return Bookmark::resolve(storedGrants().value(folder).toByteArray()).stale;
 }
 
 TEST_F(FolderGrants, TheInnermostCoveringGrantOpensAndSiblingsStayOutside)
@@ -193,7 +185,7 @@ TEST_F(FolderGrants, TheInnermostCoveringGrantOpensAndSiblingsStayOutside)
     ASSERT_TRUE(AccessManager::persistFolderGrant(chosen(outer)));
     replaceFolder(inner);
     EXPECT_TRUE(AccessManager::restoreFolderGrant(FolderUrl(inner + u"/src/a.c"_s)));
-    EXPECT_FALSE(storedGrantIsStale(inner)); // refreshed as it was opened
+    EXPECT_FALSE(Bookmark::resolve(storedGrants().value(inner).toByteArray()).stale); // refreshed as it was opened
     EXPECT_TRUE(AccessManager::isCoveredByActiveScope(FolderUrl(inner + u"/src"_s)));
     EXPECT_FALSE(AccessManager::isCoveredByActiveScope(FolderUrl(sibling))); // the outer grant was not opened
     EXPECT_TRUE(AccessManager::canAccess(FolderUrl(sibling)));               // now it is
@@ -245,7 +237,7 @@ TEST_F(FolderGrants, AtTheNextLaunchGoneGrantsAreDroppedTheRestReopenedAndNothin
     EXPECT_FALSE(Sandbox::canRead(a));
     AccessManager::restorePersistedGrants();
     EXPECT_EQ(storedGrants().keys(), QStringList({a, b}));
-    EXPECT_FALSE(storedGrantIsStale(b));
+    EXPECT_FALSE(Bookmark::resolve(storedGrants().value(b).toByteArray()).stale);
     EXPECT_TRUE(Sandbox::canRead(a));
     EXPECT_TRUE(AccessManager::isCoveredByActiveScope(FolderUrl(b)));
     EXPECT_EQ(loggedLines().last(), kTag + u"已恢复持久化授权："_s + a + u"、"_s + b);

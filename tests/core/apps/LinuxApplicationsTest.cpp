@@ -34,13 +34,6 @@ protected:
     }
     LinuxApplicationPlaces places() const { return PlatformLayout::current().linuxApplications; }
     QList<LinuxApplication> discover() const { return LinuxApplications::discover(places()); }
-    static const LinuxApplication* find(const QList<LinuxApplication>& apps, const QString& id)
-    {
-        for (const LinuxApplication& a : apps)
-            if (a.id == id)
-                return &a;
-        return nullptr;
-    }
     UninstallApplication listed(const QString& id, const QHash<QString, QString>& packages = {}) const
     {
         const QList<UninstallApplication> all = ApplicationUninstallEngine::listLinuxApplications(
@@ -101,21 +94,22 @@ TEST_F(LinuxApps, EveryKindIsFoundOnceByIDCachesAreMatchedByExactNamesAndLeftove
     installEverything();
     const QList<LinuxApplication> apps = discover();
     QStringList ids;
-    for (const LinuxApplication& a : apps)
+    QMap<QString, LinuxApplication> byId;
+    for (const LinuxApplication& a : apps) {
         ids.append(a.id + u":"_s + kindName(a.kind) + u":"_s + a.name);
+        byId.insert(a.id, a);
+    }
     EXPECT_EQ(ids, (QStringList{u"Tool-x86_64:appimage:Tool-x86_64"_s, u"appimagekit-foo:appimage:Foo"_s,
                                 u"bar:desktop:Bar Tool"_s, u"hello:snap:Hello World"_s, u"kde-sub:desktop:Sub"_s,
                                 u"my-tool:user:My Tool"_s, u"org.example.Editor:desktop:编辑器"_s,
                                 u"org.foo.Bar:flatpak:酒吧"_s, u"org.foo.BarExtra:flatpak:Bar Extra"_s}));
-    const LinuxApplication* bar = find(apps, u"org.foo.Bar"_s);
-    ASSERT_NE(bar, nullptr);
-    EXPECT_FALSE(bar->systemWide) << "the user's installation is the one listed";
-    EXPECT_EQ(bar->path, flatpakUser() + u"/app/org.foo.Bar"_s);
-    EXPECT_TRUE(find(apps, u"org.foo.BarExtra"_s)->systemWide);
-    EXPECT_EQ(find(apps, u"appimagekit-foo"_s)->path, home() + u"/AppImages/Foo.AppImage"_s);
-    EXPECT_EQ(find(apps, u"appimagekit-foo"_s)->icon, u"foo-icon"_s);
-    EXPECT_EQ(find(apps, u"org.example.Editor"_s)->program, u"/opt/editor/bin/editor"_s);
-    EXPECT_EQ(find(apps, u"bar"_s)->program, u"bar"_s);
+    EXPECT_FALSE(byId[u"org.foo.Bar"_s].systemWide) << "the user's installation is the one listed";
+    EXPECT_EQ(byId[u"org.foo.Bar"_s].path, flatpakUser() + u"/app/org.foo.Bar"_s);
+    EXPECT_TRUE(byId[u"org.foo.BarExtra"_s].systemWide);
+    EXPECT_EQ(byId[u"appimagekit-foo"_s].path, home() + u"/AppImages/Foo.AppImage"_s);
+    EXPECT_EQ(byId[u"appimagekit-foo"_s].icon, u"foo-icon"_s);
+    EXPECT_EQ(byId[u"org.example.Editor"_s].program, u"/opt/editor/bin/editor"_s);
+    EXPECT_EQ(byId[u"bar"_s].program, u"bar"_s);
 
     // Caches are matched by exact names only.
     const QString barCache = m_tree->file(u".var/app/org.foo.Bar/cache/a"_s, 10);
@@ -239,13 +233,11 @@ TEST_F(LinuxApps, ReadersSurviveHostileInputRelatedItemsAreExactAndUninstallingE
     const UninstallApplication image = listed(u"appimagekit-foo"_s);
     EXPECT_EQ(image.removal, UninstallRemoval::trash);
     EXPECT_EQ(image.path, h + u"/AppImages/Foo.AppImage"_s);
-    QStringList expected{h + u"/.cache/foo"_s,
-                         h + u"/.config/Foo"_s,
-                         h + u"/.config/autostart/appimagekit-foo.desktop"_s,
-                         h + u"/.local/share/applications/appimagekit-foo.desktop"_s,
-                         h + u"/.local/share/appimagekit-foo"_s,
-                         h + u"/.local/share/icons/hicolor/48x48/apps/foo-icon.png"_s};
-    expected.sort();
+    QStringList expected; // sorted, as paths() gives them
+    for (const char* r :
+         {".cache/foo", ".config/Foo", ".config/autostart/appimagekit-foo.desktop", ".local/share/appimagekit-foo",
+          ".local/share/applications/appimagekit-foo.desktop", ".local/share/icons/hicolor/48x48/apps/foo-icon.png"})
+        expected << h + u'/' + QLatin1String(r);
     EXPECT_EQ(paths(image.related), expected);
 
     const UninstallApplication bar = listed(u"org.foo.Bar"_s);

@@ -81,14 +81,6 @@ bool mayMeet(const QString& a, const QString& b)
     return true;
 }
 
-QStringList strings(const QJsonValue& value)
-{
-    QStringList list;
-    for (const QJsonValue& v : value.toArray())
-        list << v.toString();
-    return list;
-}
-
 // BundledRuleFixtures.json: per rule, the cache it must find and the user data beside it that it must not.
 QJsonObject fixtures()
 {
@@ -162,9 +154,9 @@ TEST(BundledRules, FindExactlyTheCacheOfTheirFixtureAndNoneOfTheDataBesideIt)
     TreeBuilder tree(dir.path() + u"/home"_s);
     QSet<QString> kept;
     for (const QJsonValue& fixture : fixtures) {
-        for (const QString& relative : strings(fixture[u"cache"_s]))
+        for (const QString& relative : fixture[u"cache"_s].toVariant().toStringList())
             tree.file(relative, 3);
-        for (const QString& relative : strings(fixture[u"keep"_s]))
+        for (const QString& relative : fixture[u"keep"_s].toVariant().toStringList())
             kept.insert(tree.file(relative, 5));
     }
     Sandbox::openScope(tree.root());
@@ -175,7 +167,7 @@ TEST(BundledRules, FindExactlyTheCacheOfTheirFixtureAndNoneOfTheDataBesideIt)
     for (const BundledRule& bundled : rules) {
         const std::string key = bundled.rule.ruleKey().toStdString();
         QStringList expected;
-        for (const QString& relative : strings(fixtures[bundled.rule.ruleKey()][u"cache"_s]))
+        for (const QString& relative : fixtures[bundled.rule.ruleKey()][u"cache"_s].toVariant().toStringList())
             expected << tree.path(relative);
         expected.sort();
         const std::optional<CleanupResult> result = RuleScanEngine::scanRule(bundled.rule, tree.root());
@@ -221,7 +213,7 @@ TEST(BundledRules, FindNothingWhereTheirFoldersOrTheFoldersAboveThemAreLinksToEl
     TreeBuilder real(dir.path() + u"/real"_s);
     above.folder(u"."_s);
     for (const QJsonValue& fixture : fixtures())
-        for (const QString& relative : strings(fixture[u"cache"_s])) {
+        for (const QString& relative : fixture[u"cache"_s].toVariant().toStringList()) {
             real.file(relative, 7);
             const QString top = relative.section(u'/', 0, 0);
             if (!QFileInfo::exists(above.path(top)) && !QFileInfo(above.path(top)).isSymLink())
