@@ -42,17 +42,13 @@ constexpr double kTinyGigabytes = 0.00001;
 using ScannerViewModels = HomeFixture;
 using Status = QuickCleanupCard::Status;
 
-// The items' paths, or only their file names, in the order listed.
-template <class Items> QStringList paths(const Items& items, bool namesOnly = false)
-{
-    QStringList p;
-    for (const auto& i : items)
-        p.append(namesOnly ? QFileInfo(i.path).fileName() : i.path);
-    return p;
-}
+// The items' file names, in the order listed.
 template <class Items> QStringList names(const Items& items)
 {
-    return paths(items, true);
+    QStringList n;
+    for (const auto& i : items)
+        n.append(QFileInfo(i.path).fileName());
+    return n;
 }
 
 QString refusal(const char* section, const QString& path, const QString& error)
@@ -79,7 +75,7 @@ TEST_F(ScannerViewModels, LargeFilesThresholdSelectionAndACleanThatKeepsWhatFail
     EXPECT_EQ(model.state(), ScanState::scanning);
     model.startScan(kTinyGigabytes); // ignored while scanning
     ASSERT_TRUE(waitForState(model, ScanState::scanned, 20000));
-    EXPECT_EQ(paths(model.files()), (QStringList{big, mid}));
+    EXPECT_EQ(names(model.files()), (QStringList{u"big.mov"_s, u"mid.mov"_s}));
     EXPECT_EQ(model.selectedSize(), 0);
     model.clean(); // nothing ticked: no change
     EXPECT_EQ(model.state(), ScanState::scanned);
@@ -89,15 +85,15 @@ TEST_F(ScannerViewModels, LargeFilesThresholdSelectionAndACleanThatKeepsWhatFail
 
     model.applyThreshold(0.00003); // about 32 KB: filtered at once, the tick kept
     EXPECT_EQ(model.state(), ScanState::scanned);
-    EXPECT_EQ(paths(model.files()), QStringList{big});
+    EXPECT_EQ(names(model.files()), QStringList{u"big.mov"_s});
     EXPECT_EQ(model.selectedSize(), model.files()[0].size);
     EXPECT_EQ(model.message(), u"发现 1 个大文件"_s);
     model.applyThreshold(kTinyGigabytes); // back to what was scanned: no scan needed
-    EXPECT_EQ(paths(model.files()), (QStringList{big, mid}));
+    EXPECT_EQ(names(model.files()), (QStringList{u"big.mov"_s, u"mid.mov"_s}));
     model.applyThreshold(0.000001); // lower than the scan went: it scans again
     EXPECT_EQ(model.state(), ScanState::scanning);
     ASSERT_TRUE(waitForState(model, ScanState::scanned, 20000));
-    ASSERT_EQ(paths(model.files()), (QStringList{big, mid, small}));
+    ASSERT_EQ(names(model.files()), (QStringList{u"big.mov"_s, u"mid.mov"_s, u"small.mov"_s}));
     model.toggleAllSelection(); // not all ticked: ticks all
     EXPECT_EQ(model.selectedSize(), model.files()[0].size + model.files()[1].size + model.files()[2].size);
 
@@ -106,7 +102,7 @@ TEST_F(ScannerViewModels, LargeFilesThresholdSelectionAndACleanThatKeepsWhatFail
     model.clean();
     ASSERT_TRUE(waitForState(model, ScanState::scanned, 20000));
     EXPECT_EQ(trash->attempted(), (QStringList{big, small})); // the changed file is never offered
-    EXPECT_EQ(paths(model.files()), (QStringList{mid, small}));
+    EXPECT_EQ(names(model.files()), (QStringList{u"mid.mov"_s, u"small.mov"_s}));
     EXPECT_TRUE(model.files()[0].selected && model.files()[1].selected);
     EXPECT_TRUE(loggedLines().contains(refusal("[LargeFile]", mid, TrashGateway::kResized)));
     EXPECT_TRUE(trashNoticesReach(1));
@@ -143,7 +139,7 @@ TEST_F(ScannerViewModels, ACleanThatMovesNothingDoesNotNotifyAndArchiveAgeCounts
 
     // Archive age counts from the clock when the scan starts.
     MiscFileCleanupViewModel archives(MiscFileCategory::archives);
-    const QString zip = m_tree->file(u"old.zip"_s, 5000);
+    m_tree->file(u"old.zip"_s, 5000);
     archives.startScan(); // the archive is brand new
     ASSERT_TRUE(waitForState(archives, ScanState::scanned, 20000));
     EXPECT_TRUE(archives.files().isEmpty());
@@ -151,8 +147,7 @@ TEST_F(ScannerViewModels, ACleanThatMovesNothingDoesNotNotifyAndArchiveAgeCounts
     Clock::setFixed(QDateTime::currentDateTime().addMonths(1).addDays(1));
     archives.startScan();
     ASSERT_TRUE(waitForState(archives, ScanState::scanned, 20000));
-    ASSERT_EQ(archives.files().size(), 1);
-    EXPECT_EQ(archives.files()[0].path, zip);
+    ASSERT_EQ(names(archives.files()), QStringList{u"old.zip"_s});
     EXPECT_FALSE(archives.files()[0].selected);
     EXPECT_EQ(archives.totalSize(), archives.files()[0].size);
     EXPECT_EQ(archives.selectedSize(), 0);
@@ -226,10 +221,8 @@ TEST_F(ScannerViewModels, ScanSelectAndCleanWithAFolderThatGainedAFileAndOverlap
     m_tree->file(u"gains/new.txt"_s, 5);
     model.clean();
     ASSERT_TRUE(waitForState(model, ScanState::scanned));
-    EXPECT_TRUE(QFileInfo::exists(deep)); // not ticked
     // The folder that gained a file stays, still ticked, and the user hears why.
-    ASSERT_EQ(model.folders().size(), 2);
-    EXPECT_EQ(model.folders()[1].path, gains);
+    ASSERT_EQ(names(model.folders()), (QStringList{u"c"_s, u"gains"_s}));
     EXPECT_TRUE(model.folders()[1].selected);
     EXPECT_EQ(loggedLines().filter(u"[EmptyFolderCleanup]"_s),
               QStringList{refusal("[EmptyFolderCleanup]", gains, EmptyFolderEngine::kNoLongerEmpty)});
@@ -291,8 +284,11 @@ protected:
     QuickCleanupViewModel quick{{&task, &application, &misc, &archive, &installer, &emptyFolder}};
 };
 
-TEST_F(QuickCleanup, RefusedHomeAccessLeavesTheCardsAndASecondPressWhileThePanelIsOpenAsksNoMore)
+TEST_F(QuickCleanup,
+       RefusedAccessLeavesTheCardsSixScansStartTogetherEachCardFollowsItsModelAndABusyModelBlocksTheButton)
 {
+    Trash::setCurrent(std::make_shared<RecordingTrash>());
+    QSignalSpy changed(&quick, &QuickCleanupViewModel::changed);
     ASSERT_EQ(quick.cards().size(), QuickCleanupViewModel::scanCount());
     EXPECT_FALSE(quick.hasActivity());
     m_picker->cancelNext();
@@ -302,7 +298,7 @@ TEST_F(QuickCleanup, RefusedHomeAccessLeavesTheCardsAndASecondPressWhileThePanel
     EXPECT_FALSE(quick.hasStarted());
     EXPECT_FALSE(quick.hasActivity());
 
-    // A panel the user has not answered yet.
+    // A panel the user has not answered yet: a second press asks no more.
     struct HeldPicker : FolderPicker
     {
         void pickFolder(const FolderPickerRequest&, Completion completion) override { pending.append(completion); }
@@ -314,18 +310,6 @@ TEST_F(QuickCleanup, RefusedHomeAccessLeavesTheCardsAndASecondPressWhileThePanel
     quick.startQuickScan();
     ASSERT_EQ(picker->pending.size(), 1);
     picker->pending.first()(ScriptedFolderPicker::withRights(home()));
-    EXPECT_EQ(statuses(), QList<Status>(6, Status::scanning));
-    EXPECT_TRUE(waitUntilIdle());
-}
-
-TEST_F(QuickCleanup, SixScansStartTogetherEachCardFollowsItsModelThroughACleanAndABusyModelBlocksTheButton)
-
-{
-    grantHome();
-    auto trash = std::make_shared<RecordingTrash>();
-    Trash::setCurrent(trash);
-    QSignalSpy changed(&quick, &QuickCleanupViewModel::changed);
-    quick.startQuickScan();
     // All six started before any handed back: none waits for another.
     EXPECT_EQ(statuses(), QList<Status>(6, Status::scanning));
     EXPECT_TRUE(quick.hasStarted());
@@ -361,10 +345,9 @@ TEST_F(QuickCleanup, SixScansStartTogetherEachCardFollowsItsModelThroughACleanAn
     emptyFolder.startScan();
     EXPECT_EQ(quick.completedScanCount(), 3);
     EXPECT_EQ(quick.startButtonText(), u"正在扫描 3/6"_s);
-    const qsizetype asked = m_picker->requests().size();
     quick.startQuickScan(); // ignored: the finished three are not scanned again
     EXPECT_EQ(misc.state(), ScanState::scanned);
-    EXPECT_EQ(m_picker->requests().size(), asked);
+    EXPECT_EQ(picker->pending.size(), 1);
     ASSERT_TRUE(waitUntilIdle());
 
     // Once idle, a quick scan scans an already scanned model again.
