@@ -386,47 +386,8 @@ protected:
     }
 };
 
-TEST_F(StorageAnalysisModelTest, DeletionWithAFailureKeepsTheFailedItemSelectedAndDropsEveryCache)
-{
-    grantHome();
-    auto trash = std::make_shared<FailingTrash>();
-    Trash::setCurrent(trash);
-    StorageAnalysisModel model;
-    model.refresh();
-    ASSERT_TRUE(waitForListing(model));
-    model.enterDirectory(entryNamed(model, u"big"_s));
-    ASSERT_TRUE(waitForListing(model));
-    const StorageEntry a = entryNamed(model, u"a"_s);
-    const StorageEntry inner = entryNamed(model, u"inner"_s);
-    trash->failPath(inner.path);
-    model.setSelected(inner.path, true);
-    model.setSelected(a.path, true);
-    EXPECT_EQ(model.selectedEntries(), (QList<StorageEntry>{a, inner})) << "in listing order";
-    EXPECT_EQ(model.selectedSize(), a.size + inner.size);
-    model.deleteSelected();
-    EXPECT_TRUE(model.isDeleting());
-    model.deleteSelected(); // refused while one runs
-    ASSERT_TRUE(waitUntil([&] { return !model.isDeleting(); }));
-
-    EXPECT_EQ(trash->attempted(), (QStringList{a.path, inner.path}));
-    EXPECT_FALSE(QFileInfo::exists(a.path));
-    EXPECT_TRUE(QFileInfo::exists(inner.path));
-    EXPECT_EQ(model.entries(), QList<StorageEntry>{inner});
-    EXPECT_EQ(model.selectedEntryIDs(), QSet<QString>{inner.path});
-    EXPECT_EQ(model.message(), u"已移到废纸篓 1 项，1 项失败"_s);
-    EXPECT_TRUE(loggedLines().contains(refusal("[StorageAnalysis]", inner.path, FailingTrash::kDefaultError)));
-    EXPECT_TRUE(trashNoticesReach(1));
-
-    // The home listing was cached before; its sizes are stale now, so going up recomputes.
-    EXPECT_FALSE(model.hasCachedListing(home()));
-    model.goUp();
-    EXPECT_TRUE(model.isScanning());
-    ASSERT_TRUE(waitForListing(model));
-    EXPECT_EQ(entryNamed(model, u"big"_s).size, inner.size);
-}
-
 TEST_F(StorageAnalysisModelTest,
-       AChosenFolderStartsAFreshPathMovingOnShowsTheFolderTheUserIsInAndListingsAreCachedUntilRefreshed)
+       AChosenFolderStartsAFreshPathListingsAreCachedUntilADeletionOrRefreshAndMovingOnShowsTheFolderTheUserIsIn)
 {
     const QString other = makeFolder(u"elsewhere/photos"_s);
     TreeBuilder(other).file(u"p.jpg"_s, 7000);
@@ -481,6 +442,37 @@ TEST_F(StorageAnalysisModelTest,
     cached.enterDirectory(small); // a row of the home listing, tapped late, is not a child of "big"
     EXPECT_EQ(cached.currentDirectory(), m_tree->path(u"big"_s));
 
+    // A deletion with a failure keeps the failed item selected and drops every cache.
+    auto trash = std::make_shared<FailingTrash>();
+    Trash::setCurrent(trash);
+    const StorageEntry a = entryNamed(cached, u"a"_s);
+    const StorageEntry inner = entryNamed(cached, u"inner"_s);
+    trash->failPath(inner.path);
+    cached.setSelected(inner.path, true);
+    cached.setSelected(a.path, true);
+    EXPECT_EQ(cached.selectedEntries(), (QList<StorageEntry>{a, inner})) << "in listing order";
+    EXPECT_EQ(cached.selectedSize(), a.size + inner.size);
+    cached.deleteSelected();
+    EXPECT_TRUE(cached.isDeleting());
+    cached.deleteSelected(); // refused while one runs
+    ASSERT_TRUE(waitUntil([&] { return !cached.isDeleting(); }));
+    EXPECT_EQ(trash->attempted(), (QStringList{a.path, inner.path}));
+    EXPECT_FALSE(QFileInfo::exists(a.path));
+    EXPECT_TRUE(QFileInfo::exists(inner.path));
+    EXPECT_EQ(cached.entries(), QList<StorageEntry>{inner});
+    EXPECT_EQ(cached.selectedEntryIDs(), QSet<QString>{inner.path});
+    EXPECT_EQ(cached.message(), u"已移到废纸篓 1 项，1 项失败"_s);
+    EXPECT_TRUE(loggedLines().contains(refusal("[StorageAnalysis]", inner.path, FailingTrash::kDefaultError)));
+    EXPECT_TRUE(trashNoticesReach(1));
+    // The home listing was cached before; its sizes are stale now, so going up recomputes.
+    EXPECT_FALSE(cached.hasCachedListing(home()));
+    cached.goUp();
+    EXPECT_TRUE(cached.isScanning());
+    ASSERT_TRUE(waitForListing(cached));
+    EXPECT_EQ(entryNamed(cached, u"big"_s).size, inner.size);
+    cached.enterDirectory(entryNamed(cached, u"big"_s));
+    ASSERT_TRUE(waitForListing(cached));
+
     // New files do not show in cached listings: going back and in again is instant.
     m_tree->file(u"fresh"_s, 200000);
     m_tree->file(u"big/fresh"_s, 200000);
@@ -490,7 +482,7 @@ TEST_F(StorageAnalysisModelTest,
     EXPECT_EQ(names(cached.entries()).size(), 3);
     cached.enterDirectory(entryNamed(cached, u"big"_s));
     EXPECT_FALSE(cached.isScanning());
-    EXPECT_EQ(names(cached.entries()).size(), 2);
+    EXPECT_EQ(names(cached.entries()), QStringList{u"inner"_s});
 
     // Refreshing recomputes this folder only.
     cached.refresh();
@@ -507,10 +499,10 @@ TEST_F(StorageAnalysisModelTest,
     cached.refresh();
     ASSERT_TRUE(cached.isScanning());
     cached.enterDirectory(entryNamed(cached, u"big"_s));
-    EXPECT_EQ(names(cached.entries()), (QStringList{u"fresh"_s, u"a"_s, u"inner"_s}));
+    EXPECT_EQ(names(cached.entries()), (QStringList{u"fresh"_s, u"inner"_s}));
     ASSERT_TRUE(waitForListing(cached));
     EXPECT_EQ(cached.currentDirectory(), m_tree->path(u"big"_s));
-    EXPECT_EQ(names(cached.entries()), (QStringList{u"fresh"_s, u"a"_s, u"inner"_s}));
+    EXPECT_EQ(names(cached.entries()), (QStringList{u"fresh"_s, u"inner"_s}));
     EXPECT_TRUE(cached.hasCachedListing(home()));
 
     // Home is recomputed again; meanwhile the user enters "small", never listed: nothing of
