@@ -54,7 +54,6 @@ protected:
         EXPECT_TRUE(overwrite(path, data, 0));
         return path;
     }
-    QString write(const QString& relative, const QByteArray& data) { return write(relative.toUtf8(), data); }
     static bool overwrite(const QString& path, const QByteArray& data, qint64 offset)
     {
         const int fd = ::open(bytesFromPath(path).constData(), O_WRONLY | O_CLOEXEC);
@@ -94,45 +93,45 @@ TEST_F(DuplicateEngine, GroupsAreExactlyTheFilesWithEqualContent)
 {
     const qint64 big = 100'000;
     const QByteArray base = content(big, 1);
-    write(u"size/a"_s, content(big, 2));
-    write(u"size/b"_s, content(big, 12));
+    write("size/a", content(big, 2));
+    write("size/b", content(big, 12));
     QByteArray middle = base;
     middle[big / 2] = static_cast<char>(middle[big / 2] ^ 1);
-    write(u"edges/same"_s, base);
-    write(u"edges/middle"_s, middle); // equal edges, different content
+    write("edges/same", base);
+    write("edges/middle", middle); // equal edges, different content
     QByteArray last = content(big, 3);
-    write(u"last/a"_s, last);
+    write("last/a", last);
     last[big - 1] = static_cast<char>(last[big - 1] ^ 1);
-    write(u"last/b"_s, last);
-    const QString copy1 = write(u"dup/one"_s, content(big, 4));
-    write(u"dup/deeper/two"_s, content(big, 4));
-    write(u"dup/three"_s, content(big, 4));
+    write("last/b", last);
+    const QString copy1 = write("dup/one", content(big, 4));
+    write("dup/deeper/two", content(big, 4));
+    write("dup/three", content(big, 4));
     // Just under and at the minimum (30 000): only the second pair counts.
-    write(u"min/under1"_s, content(29'999, 5));
-    write(u"min/under2"_s, content(29'999, 5));
-    write(u"min/at1"_s, content(30'000, 6));
-    write(u"min/at2"_s, content(30'000, 6));
+    write("min/under1", content(29'999, 5));
+    write("min/under2", content(29'999, 5));
+    write("min/at1", content(30'000, 6));
+    write("min/at2", content(30'000, 6));
     // Hard links: one file, whatever the number of names; with a real copy, a group of two.
-    const QString linked = write(u"links/a"_s, content(big, 7));
+    const QString linked = write("links/a", content(big, 7));
     ASSERT_EQ(::link(bytesFromPath(linked).constData(), bytesFromPath(m_tree.path(u"links/b"_s)).constData()), 0);
-    const QString lonely = write(u"links/only"_s, content(big, 8));
+    const QString lonely = write("links/only", content(big, 8));
     ASSERT_EQ(::link(bytesFromPath(lonely).constData(), bytesFromPath(m_tree.path(u"links/only2"_s)).constData()), 0);
-    write(u"links/copy"_s, content(big, 7));
+    write("links/copy", content(big, 7));
     // Never candidates: a link, hidden entries, package contents.
     m_tree.symlink(u"link-to-one"_s, copy1);
-    write(u".hidden-copy"_s, content(big, 4));
-    write(u".cache/copy"_s, content(big, 4));
-    write(u"Tool.app/Contents/copy"_s, content(big, 4));
+    write(".hidden-copy", content(big, 4));
+    write(".cache/copy", content(big, 4));
+    write("Tool.app/Contents/copy", content(big, 4));
     // Names a QString path cannot spell, and a newline.
-    const QString invalid = write(QByteArray("odd/\xff\xfe name"), content(big, 9));
-    write(u"odd/new\nline"_s, content(big, 9));
+    const QString invalid = write("odd/\xff\xfe name", content(big, 9));
+    write("odd/new\nline", content(big, 9));
     // Sparse: equal holes in the middle, then equal or different data at the end.
     for (const char* name : {"sparse/a", "sparse/b", "sparse/c"}) {
         const QString path = m_tree.sparseFile(QString::fromLatin1(name), 8 << 20, 4096);
         ASSERT_TRUE(overwrite(path, qstrcmp(name, "sparse/c") == 0 ? "end" : "END", (8 << 20) - 3));
     }
-    write(u"empty1"_s, {});
-    write(u"empty2"_s, {});
+    write("empty1", {});
+    write("empty2", {});
 
     const DuplicateFileEngine::Report report = find(30'000);
     const Groups found = groupsOf(report);
@@ -169,9 +168,9 @@ TEST_F(DuplicateEngine, GroupsAreExactlyTheFilesWithEqualContent)
 TEST_F(DuplicateEngine, KeptCopyIsInAReferenceFolderElseOldestElseShortestPathAndSizesReadInDecimalUnits)
 {
     const QByteArray data = content(50'000, 1);
-    const QString longer = write(u"aa/copy"_s, data);
-    const QString shorter = write(u"b/copy"_s, data);
-    const QString newer = write(u"new/copy"_s, data);
+    const QString longer = write("aa/copy", data);
+    const QString shorter = write("b/copy", data);
+    const QString newer = write("new/copy", data);
     setModified(longer, 1000);
     setModified(shorter, 1000);
     setModified(newer, 2000);
@@ -190,7 +189,7 @@ TEST_F(DuplicateEngine, KeptCopyIsInAReferenceFolderElseOldestElseShortestPathAn
 
     // A reference folder outranks age, and its copies are never ticked.
     const QString reference = m_tree.path(u"new"_s);
-    const QString refCopy2 = write(u"new/again"_s, data);
+    const QString refCopy2 = write("new/again", data);
     group = find(1, {reference}).groups.value(0);
     ASSERT_EQ(group.copies.size(), 4);
     EXPECT_TRUE(group.kept().inReferenceFolder);
@@ -212,12 +211,12 @@ TEST_F(DuplicateEngine, KeptCopyIsInAReferenceFolderElseOldestElseShortestPathAn
 TEST_F(DuplicateEngine, ACopyIsMovedOnlyWhileTheKeptCopyStillMatchesIt)
 {
     const QByteArray first = content(60'000, 1);
-    const QStringList three{write(u"g1/a"_s, first), write(u"g1/b"_s, first), write(u"g1/c"_s, first)};
+    const QStringList three{write("g1/a", first), write("g1/b", first), write("g1/c", first)};
     setModified(three[0], 1000);
     const QByteArray second = content(70'000, 2);
-    const QString kept2 = write(u"g2/a"_s, second);
-    const QString changed = write(u"g2/b"_s, second);
-    const QString fine = write(u"g2/c"_s, second);
+    const QString kept2 = write("g2/a", second);
+    const QString changed = write("g2/b", second);
+    const QString fine = write("g2/c", second);
     setModified(kept2, 1000);
 
     QList<DuplicateGroup> groups = find(1).groups;

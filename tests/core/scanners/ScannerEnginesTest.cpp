@@ -66,7 +66,6 @@ protected:
     QStringList emptyFolders() const { return relative(EmptyFolderEngine::findEmptyFolders(home()).items); }
     // Far enough ahead that everything made by the test is older than the cutoff.
     static std::optional<QDateTime> everythingIsOld() { return QDateTime::currentDateTime().addMonths(2); }
-    bool birthTimesRecorded() { return TreeBuilder::birthMSecs(m_tree.file(u".probe"_s)).has_value(); }
     void files(std::initializer_list<QString> relative, qint64 size = 10)
     {
         for (const QString& r : relative)
@@ -89,14 +88,15 @@ TEST(NamesDatesAndSizes, NamesMatchByWholeWordOrLastExtensionCutoffsAreCalendarM
                            u"Ä-CACHE.json"_s,  u"app.log"_s,       u"error_log.txt"_s, u"app.log.1"_s,
                            u"npm-cache.tmp"_s, u"myLogFile.txt"_s, u"Logs2024.txt"_s,  u"CACHES"_s};
     const QStringList archives{u"logs.zip"_s, u"x.tar.gz"_s, u"x.TGZ"_s, u"backup.tar.bz2"_s, u"a.7z"_s, u"x.tbz2"_s};
-    const QStringList installers{u"cache.dmg"_s, u"Setup.PKG"_s, u"disk.iso"_s};
-    QStringList neither{u"catalog.json"_s, u"notes.txt"_s,    u"zip"_s,       u"caché.json"_s,   u"blog.md"_s,
-                        u"blog.txt"_s,     u"CHANGELOG.md"_s, u"CHANGELOG"_s, u"blog草稿.txt"_s, u"LoginDialog.txt"_s};
-    neither << u"Apology letter.docx"_s << u"产品Catalog_2026.txt"_s;
+    const QStringList installers{u"cache.dmg"_s,  u"Setup.PKG"_s, u"disk.iso"_s,     u"a.deb"_s, u"b.rpm"_s,
+                                 u"C.AppImage"_s, u"d.flatpak"_s, u"e.flatpakref"_s, u"f.snap"_s};
+    const QStringList neither{u"catalog.json"_s,    u"notes.txt"_s, u"zip"_s,          u"caché.json"_s,
+                              u"blog.md"_s,         u"blog.txt"_s,  u"CHANGELOG.md"_s, u"CHANGELOG"_s,
+                              u"LoginDialog.txt"_s, u"g.debx"_s,    u"blog草稿.txt"_s, u"产品Catalog_2026.txt"_s};
     // Documents, code, media and databases are never junk, whatever their name says.
-    neither << u"cache_manager.py"_s << u"cache.sqlite"_s << u"log.CPP"_s << u"Logs.pdf"_s << u"cache.PNG"_s
-            << u"log.mp4"_s;
-    for (const QString& name : misc + archives + installers + neither) {
+    const QStringList work{u"Apology.docx"_s, u"cache_manager.py"_s, u"cache.sqlite"_s, u"log.CPP"_s,
+                           u"Logs.pdf"_s,     u"cache.PNG"_s,        u"log.mp4"_s};
+    for (const QString& name : misc + archives + installers + neither + work) {
         const std::string bytes = name.toStdString();
         SCOPED_TRACE(bytes);
         const std::pair<MiscFileCategory, bool> expected[] = {{kMisc, misc.contains(name)},
@@ -111,8 +111,7 @@ TEST(NamesDatesAndSizes, NamesMatchByWholeWordOrLastExtensionCutoffsAreCalendarM
     // Invalid UTF-8 does not stop a match on the ASCII part.
     EXPECT_TRUE(MiscFileEngine::matchesName(kMisc, std::string_view("\xff\xfe-debug.log")));
 
-    // The search's byte comparison agrees with text containment.
-    // The fast path must give the same answers as the text comparison, including letters
+    // The search's byte comparison must give the same answers as text containment, including letters
     // beyond ASCII that fold to ASCII (Kelvin sign, long s) and names that are not UTF-8.
     const QStringList queries{u"k"_s, u"S"_s, u"Report"_s, u"é"_s, u"ss"_s, u"a.b"_s};
     const QStringList texts{u"KELVIN"_s,  u"\u212Aelvin"_s, u"\u017Fun"_s, u"Café"_s, u"CAFÉ"_s,
@@ -144,8 +143,7 @@ TEST(NamesDatesAndSizes, NamesMatchByWholeWordOrLastExtensionCutoffsAreCalendarM
 
 TEST_F(Engines, EachMiscCategoryListsItsVisibleFilesOutsidePackagesAndInstallersIncludePackageFolders)
 {
-    if (!birthTimesRecorded())
-        GTEST_SKIP() << "this file system records no birth times";
+    SWEEPORA_SKIP_WITHOUT_BIRTH_TIMES(m_tree.file(u".probe"_s));
     m_tree.file(u"error_log.txt"_s, 3000);
     m_tree.file(u"a/debug.LOG"_s, 9000);
     // Junk beside files whose names only contain "log" or "cache", or that hold the user's work; a
@@ -160,7 +158,6 @@ TEST_F(Engines, EachMiscCategoryListsItsVisibleFilesOutsidePackagesAndInstallers
     const MiscFileEngine::Report report = MiscFileEngine::findFiles(home(), kMisc, QDateTime::fromSecsSinceEpoch(0));
     EXPECT_EQ(names(report.items), (QStringList{u"debug.LOG"_s, u"error_log.txt"_s, u"npm-cache.tmp"_s}));
     for (const MiscFileItem& item : report.items) {
-        EXPECT_FALSE(item.selected);
         EXPECT_EQ(item.size, TreeBuilder::allocatedBytes(item.path));
         EXPECT_EQ(item.creationDate.toMSecsSinceEpoch(), TreeBuilder::birthMSecs(item.path));
     }
@@ -175,18 +172,11 @@ TEST_F(Engines, EachMiscCategoryListsItsVisibleFilesOutsidePackagesAndInstallers
     m_tree.file(u"Foo.pkg/.hidden"_s, 50000);
     m_tree.file(u"Foo.pkg/Contents/Plugin.bundle/c"_s, 50000);
     m_tree.symlink(u"Foo.pkg/Contents/l"_s, m_tree.path(u"x.tar.gz"_s));
-    files({u"pk/a.deb"_s, u"pk/b.rpm"_s, u"pk/C.AppImage"_s, u"pk/d.flatpak"_s, u"pk/e.flatpakref"_s, u"pk/f.snap"_s,
-           u"pk/g.debx"_s});
 
     EXPECT_EQ(names(MiscFileEngine::findFiles(home(), kArchives, everythingIsOld()).items),
               (QStringList{u"x.tar.gz"_s, u"logs.zip"_s, u"x.TGZ"_s}));
     const MiscFileEngine::Report installers = MiscFileEngine::findFiles(home(), kInstallers, everythingIsOld());
-    const QStringList installerNames = names(installers.items);
-    ASSERT_EQ(installerNames.size(), 8);
-    EXPECT_EQ(installerNames[0], u"Foo.pkg"_s);
-    EXPECT_EQ(QSet<QString>(installerNames.begin() + 1, installerNames.end()),
-              (QSet<QString>{u"cache.dmg"_s, u"a.deb"_s, u"b.rpm"_s, u"C.AppImage"_s, u"d.flatpak"_s, u"e.flatpakref"_s,
-                             u"f.snap"_s}));
+    ASSERT_EQ(names(installers.items), (QStringList{u"Foo.pkg"_s, u"cache.dmg"_s}));
     EXPECT_TRUE(installers.items[0].isDirectory);
     EXPECT_EQ(installers.items[0].size, TreeBuilder::allocatedBytes(a) + TreeBuilder::allocatedBytes(b));
 }
@@ -194,10 +184,8 @@ TEST_F(Engines, EachMiscCategoryListsItsVisibleFilesOutsidePackagesAndInstallers
 TEST_F(Engines, OnlyItemsBornStrictlyBeforeTheCutoffAreOldAndAPackageFolderIsKnownByItsOwnIdentity)
 {
     const QString zip = m_tree.file(u"a.zip"_s, 10);
-    const std::optional<qint64> born = TreeBuilder::birthMSecs(zip);
-    if (!born)
-        GTEST_SKIP() << "this file system records no birth times";
-    const QDateTime birth = QDateTime::fromMSecsSinceEpoch(*born);
+    SWEEPORA_SKIP_WITHOUT_BIRTH_TIMES(zip);
+    const QDateTime birth = QDateTime::fromMSecsSinceEpoch(*TreeBuilder::birthMSecs(zip));
     auto listed = [&](const std::optional<QDateTime>& cutoff) {
         return MiscFileEngine::findFiles(home(), kArchives, cutoff).items.size() == 1;
     };
@@ -233,20 +221,17 @@ TEST_F(Engines, OnlyItemsBornStrictlyBeforeTheCutoffAreOldAndAPackageFolderIsKno
 // lists files moves only the first two, and says why for the rest.
 TEST_F(Engines, ACleanMovesOnlyWhatIsStillAsScanned)
 {
-    if (!birthTimesRecorded())
-        GTEST_SKIP() << "this file system records no birth times (the misc scan needs them)";
+    SWEEPORA_SKIP_WITHOUT_BIRTH_TIMES(m_tree.file(u".probe"_s)); // the misc scan needs them
     using Clean = std::function<TrashBatchResult()>;
     const std::pair<QString, std::function<Clean()>> engines[] = {
         {u"[MiscFileCleanup]"_s,
          [&]() -> Clean {
              const auto items = MiscFileEngine::findFiles(home(), kMisc, std::nullopt).items;
-             EXPECT_EQ(items.size(), 5);
              return [items] { return MiscFileEngine::moveToTrash(items, kMisc); };
          }},
         {u"[FileSearch]"_s,
          [&]() -> Clean {
              const auto items = FileSearchEngine::search(home(), u"keep"_s).items;
-             EXPECT_EQ(items.size(), 5);
              return [items] { return FileSearchEngine::moveToTrash(items); };
          }},
     };
@@ -296,10 +281,8 @@ TEST_F(Engines, LargeFilesAreVisibleRegularFilesOutsidePackagesJudgedByAllocated
     ASSERT_GT(allocated, 0);
     ASSERT_LT(allocated, qint64(1) << 20);
     const auto atThreshold = LargeFileEngine::findLargeFilesOfAtLeast(home(), allocated);
-    ASSERT_EQ(atThreshold.items.size(), 1);
-    EXPECT_EQ(atThreshold.items[0].path, sparse);
+    ASSERT_EQ(names(atThreshold.items), QStringList{u"disk.img"_s});
     EXPECT_EQ(atThreshold.items[0].size, allocated);
-    EXPECT_FALSE(atThreshold.items[0].selected);
     EXPECT_TRUE(LargeFileEngine::findLargeFilesOfAtLeast(home(), allocated + 1).items.isEmpty());
     // Its logical length passes the 1 GB threshold; what it occupies does not.
     EXPECT_TRUE(LargeFileEngine::findLargeFiles(home(), 1.0).items.isEmpty());
@@ -352,8 +335,6 @@ TEST_F(Engines, SearchHitsAreFilesNamedWithTheTrimmedQueryIgnoringCaseLargestFir
     ASSERT_EQ(names(items), (QStringList{u"log-big"_s, u"log-sparse"_s, u"a.log"_s, u"B.log"_s}));
     EXPECT_EQ(items[0].size, TreeBuilder::allocatedBytes(big));
     EXPECT_EQ(items[1].size, TreeBuilder::allocatedBytes(sparse)); // not its 50 MB
-    for (const FileSearchResult& r : items)
-        EXPECT_FALSE(r.selected);
 }
 
 TEST_F(Engines, EmptyFoldersAreVisibleFoldersWithNoEntryAtAllOutsidePackagesDeeperFirst)
@@ -374,9 +355,6 @@ TEST_F(Engines, EmptyFoldersAreVisibleFoldersWithNoEntryAtAllOutsidePackagesDeep
     EXPECT_EQ(emptyFolders(),
               (QStringList{u"d1/d2/d3/d4/d5"_s, u"d1/d2/d3/Alpha"_s, u"d1/d2/d3/beta"_s, u"d1/d2/d3/Zeta"_s, u"a/b/c"_s,
                            u"real/empty"_s, u"x/a-name-longer-than-any-of-the-deeper-paths-above"_s, u"top"_s}));
-    const EmptyFolderEngine::Report report = EmptyFolderEngine::findEmptyFolders(home());
-    for (const EmptyFolderItem& item : report.items)
-        EXPECT_FALSE(item.selected);
 }
 
 TEST_F(Engines, EmptyFoldersOutsideTheScopeAreNotFoundAMovedChildLeavesItsParentAndALargeFileCleanGoesOnPastARefusal)
@@ -523,13 +501,10 @@ using SharedWalk = Engines;
 
 TEST_F(SharedWalk, EachScanGetsWhatItFindsAloneAgeRulesStayPerScanAndAnUnstartedOrCancelledWalkStillAnswers)
 {
-    // Something for every scan, and what each must pass over.
-    m_tree.file(u"Library/Logs/app.log"_s, 3000);
-    m_tree.file(u"work/Cache.DB"_s, 2000);
-    m_tree.file(u"work/build.log.zip"_s, 1500); // an archive, not a log
-    m_tree.file(u"Downloads/photos.ZIP"_s, 4000);
-    m_tree.file(u"Downloads/disk.iso"_s, 5000);
-    m_tree.file(u"Downloads/Setup.pkg/Contents/payload"_s, 6000);
+    // Something for every scan (build.log.zip is an archive, not a log), and what each must pass over.
+    files({u"Library/Logs/app.log"_s, u"work/Cache.DB"_s, u"work/build.log.zip"_s, u"Downloads/photos.ZIP"_s,
+           u"Downloads/disk.iso"_s, u"Downloads/Setup.pkg/Contents/payload"_s},
+          3000);
     files({u".hidden/app.log"_s, u"Tool.app/Contents/run.log"_s}, 100);
     folders({u"empty/one"_s, u"nested/deeper/two"_s, u".hidden/empty"_s, u"Tool.app/Contents/empty"_s});
     m_tree.symlink(u"linked.log"_s, u"Library/Logs/app.log"_s);
