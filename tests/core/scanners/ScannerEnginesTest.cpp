@@ -339,7 +339,7 @@ TEST_F(Engines, SearchHitsAreFilesNamedWithTheTrimmedQueryIgnoringCaseLargestFir
 
 TEST_F(Engines, EmptyFoldersAreVisibleFoldersWithNoEntryAtAllOutsidePackagesDeeperFirst)
 {
-    EXPECT_TRUE(emptyFolders().isEmpty()); // the home itself is never an item
+    EXPECT_TRUE(emptyFolders().isEmpty());   // the home itself is never an item
     m_tree.folder(u"a/b/c"_s);               // only c is empty; b holds c
     m_tree.file(u"dsstore/.DS_Store"_s);     // a hidden file still counts
     m_tree.folder(u"holder/.hiddenEmpty"_s); // a hidden folder counts as well, but is never listed
