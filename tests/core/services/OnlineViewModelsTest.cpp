@@ -496,7 +496,6 @@ protected:
         EXPECT_TRUE(waitUntil([&] { return finished.count() > before; }));
         return checker.availableVersion();
     }
-    static QVariant stored(const QString& key) { return Settings::store().value(key); }
 
     // Every test case runs in a process of its own, so the fixed clock never leaks.
     const QDateTime start = [] {
@@ -524,7 +523,7 @@ TEST_F(UpdateCheckerTest, WithoutALastCheckItChecksAtOnceAndOnlyAHigherBuildIsOf
     // No version, or no higher build, still counts as a check.
     EXPECT_FALSE(offerAfter(versionReply(12, 0)));
     EXPECT_FALSE(offerAfter(R"({"code":0,"message":"","data":null})"));
-    EXPECT_EQ(stored(Settings::kLastUpdateCheck).toDateTime(), start);
+    EXPECT_EQ(Settings::store().value(Settings::kLastUpdateCheck).toDateTime(), start);
     const std::optional<AppVersionInfo> offered = offerAfter(versionReply(13, 0));
     ASSERT_TRUE(offered);
     EXPECT_EQ(UpdateChecker::sheetSubtitle(*offered), u"版本 2.0 · Build 13"_s);
@@ -558,7 +557,7 @@ TEST_F(UpdateCheckerTest, CheckedTwentyThreeHoursAgoWaitsUntilADayAfterStartAndA
     // A skipped build returns only when forced, and then cannot be dismissed.
     ASSERT_TRUE(offerAfter(versionReply(13, 0)));
     checker.skip();
-    EXPECT_EQ(stored(Settings::kSkippedBuild).toLongLong(), 13);
+    EXPECT_EQ(Settings::store().value(Settings::kSkippedBuild).toLongLong(), 13);
     EXPECT_FALSE(offerAfter(versionReply(13, 0)));
 
     ASSERT_TRUE(offerAfter(versionReply(13, 1)));
