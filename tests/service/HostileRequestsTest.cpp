@@ -82,9 +82,8 @@ protected:
 
 TEST_F(FloodTest, AFloodOfUploadsCannotPushOutWhatAnOperatorApproved)
 {
-    const qint64 held = send("POST", "/market/tasks", uploadBody(rule(u"工坊"_s, u"USERFOLDER/Library/Logs/x"_s)))
-                            .json()["data"_L1]["id"_L1]
-                            .toInteger();
+    const RawReply logs = send("POST", "/market/tasks", uploadBody(rule(u"工坊"_s, u"USERFOLDER/Library/Logs/x"_s)));
+    const qint64 held = logs.json()["data"_L1]["id"_L1].toInteger();
     ASSERT_EQ(store->setReview(held, ReviewState::approved, {}, 2), ServiceStore::Change::done);
     for (int i = 0; i < 520; ++i)
         ASSERT_EQ(send("POST", "/market/tasks", uploadBody(rule(u"洪水 %1"_s.arg(i)))).status, 200);
