@@ -8,6 +8,7 @@ using namespace Sweepora;
 using namespace Sweepora::Core;
 using namespace Sweepora::Service;
 using namespace Qt::StringLiterals;
+using Sweepora::Test::TreeBuilder;
 
 namespace {
 
@@ -37,11 +38,6 @@ protected:
             .run(*line);
     }
 
-    QString writeFile(const QString& name, const QByteArray& text)
-    {
-        return Sweepora::Test::TreeBuilder::write(dir.filePath(name), text);
-    }
-
     QTemporaryDir dir;
     Database db;
     ServiceStore store{db};
@@ -58,9 +54,9 @@ const QByteArray kUnsafeRule =
 
 TEST_F(OperatorCommandsTest, PublishRuleRefusesWhatFailsReviewUnlessOverriddenAndPublishVersionValidatesEveryOption)
 {
-    const QString safe = writeFile(u"safe.json"_s, kSafeRule);
-    const QString unsafe = writeFile(u"unsafe.json"_s, kUnsafeRule);
-    const QString broken = writeFile(u"broken.json"_s, R"({"Name": "x"})");
+    const QString safe = TreeBuilder::write(dir.filePath(u"safe.json"_s), kSafeRule);
+    const QString unsafe = TreeBuilder::write(dir.filePath(u"unsafe.json"_s), kUnsafeRule);
+    const QString broken = TreeBuilder::write(dir.filePath(u"broken.json"_s), R"({"Name": "x"})");
 
     EXPECT_EQ(run({u"publish-rule"_s, safe, unsafe, broken}), 2);
     EXPECT_TRUE(err.contains(u"未通过自动审核"_s)) << err.toStdString();
@@ -115,7 +111,7 @@ TEST_F(OperatorCommandsTest, ReviewPromotesOrRejectsAnEntryAndCheckFindsBrokenRo
     EXPECT_TRUE(out.contains(u"#%1  已通过  com.example  文档"_s.arg(id))) << out.toStdString();
 
     // check reports rows that no longer decode, and a schema the migrations did not bring up to date.
-    EXPECT_EQ(run({u"publish-rule"_s, writeFile(u"r.json"_s, kSafeRule)}), 0);
+    EXPECT_EQ(run({u"publish-rule"_s, TreeBuilder::write(dir.filePath(u"r.json"_s), kSafeRule)}), 0);
     EXPECT_EQ(run({u"check"_s}), 0);
     EXPECT_TRUE(out.startsWith(u"数据库一致"_s)) << out.toStdString();
 

@@ -59,12 +59,11 @@ protected:
 // limit holds across both, and uploads and reviews are listed by each.
 TEST_F(SeveralInstancesTest, CodesUploadLimitsAndReviewsAreSharedByBoth)
 {
-    ASSERT_EQ(send("POST", "/sms/send", R"({"phone_number": "13912345678"})").status, 200);
+    const QByteArray phone = R"({"phone_number": "13912345678"})";
+    ASSERT_EQ(send("POST", "/sms/send", phone).status, 200);
     const QByteArray code = codeFromLog(u"13912345678"_s).toUtf8();
     ASSERT_FALSE(code.isEmpty());
-    EXPECT_EQ(send("POST", "/sms/send", R"({"phone_number": "13912345678"})", "application/json", {}, {}, other->port())
-                  .status,
-              429);
+    EXPECT_EQ(send("POST", "/sms/send", phone, "application/json", {}, {}, other->port()).status, 429);
 
     const QByteArray check = "/sms/check?phone_number=13912345678&code=" + code;
     EXPECT_EQ(send("GET", check, {}, {}, {}, {}, other->port()).json().value(u"code"_s).toInt(), 1);
