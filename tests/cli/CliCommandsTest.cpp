@@ -205,9 +205,7 @@ TEST_F(CliTest, RulesListsUserAndBundledRulesLargestFirstAndMovesEveryFileOfThem
                                                 {u"files"_s, QJsonArray{mine}}}));
     EXPECT_EQ(items[1].toObject()[u"files"].toArray(), QJsonArray{pip});
 
-    const CliRun moved = ok("--json rules --move-to-trash --yes");
-    EXPECT_EQ(moved.at("message").toString(), u"清理完成，文件已移到废纸篓"_s);
-    EXPECT_EQ(moved.at("moved").toArray().size(), 2);
+    expectMoved(ok("--json rules --move-to-trash --yes"), QJsonArray{mine, pip}, u"清理完成，文件已移到废纸篓"_s);
     EXPECT_FALSE(QFile::exists(mine));
     EXPECT_FALSE(QFile::exists(pip));
 }
