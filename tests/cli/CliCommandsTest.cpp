@@ -89,10 +89,7 @@ TEST_F(LargeCli, PrintsOneJsonObjectOrATableWithItemsInPageOrderAndMovesWithYes)
     EXPECT_EQ(lines[4], u"发现 3 个大文件"_s);
 
     // The default minimum is one gigabyte.
-    const CliRun byDefault = large("");
-    ASSERT_EQ(byDefault.exitCode, 0);
-    EXPECT_EQ(byDefault.at("message").toString(), u"没有发现符合条件的大文件"_s);
-    EXPECT_TRUE(byDefault.items().isEmpty());
+    EXPECT_EQ(large("").at("message").toString(), u"没有发现符合条件的大文件"_s);
 
     // Without a terminal to ask on, a move needs --yes.
     const CliRun refused = large("--min 0.00005 --move-to-trash");
