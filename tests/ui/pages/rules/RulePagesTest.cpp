@@ -42,13 +42,6 @@ protected:
         page->resize(760, 620);
     }
     void serveCloud(const QByteArrayList& rules) { serveJSON("GET", u"/tasks/rules"_s, cloudRules(rules)); }
-    // Shows the page (which checks the cloud) and waits until the check ended.
-    void showAndWait()
-    {
-        page->show();
-        ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
-        QApplication::processEvents();
-    }
     QStringList cardNames() const
     {
         QStringList names;
@@ -67,7 +60,9 @@ TEST_F(RulesPageTest, ListsLocalRulesReloadsOnANewVersionOnlyAndAddsAndRemovesPr
     addRule(u"com.alpha"_s, u"alpha"_s);
     serveCloud({});
     page->setRefreshID(0);
-    showAndWait();
+    page->show(); // which checks the cloud
+    ASSERT_TRUE(waitUntil([&] { return !page->model().isCheckingCloud(); }));
+    QApplication::processEvents();
     ASSERT_EQ(cardNames(), (QStringList{u"Beta"_s, u"alpha"_s})); // in the store's order
 
     RuleCard* beta = page->ruleCards()[0];
