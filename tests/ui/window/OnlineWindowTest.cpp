@@ -79,9 +79,8 @@ protected:
     QToolButton* accountButton() const { return window().sidebar()->findChild<QToolButton*>(u"accountButton"_s); }
     bool rulesPageLists(const QString& ruleKey) const
     {
-        const QList<RuleCard*> cards = online().rulesPage()->ruleCards();
-        return std::any_of(cards.begin(), cards.end(),
-                           [&](RuleCard* card) { return card->rule().ruleKey() == ruleKey; });
+        return std::ranges::any_of(online().rulesPage()->ruleCards(),
+                                   [&](RuleCard* card) { return card->rule().ruleKey() == ruleKey; });
     }
 
     std::unique_ptr<ContentView> content;
