@@ -31,15 +31,6 @@ protected:
         m_rules.add(packName, name, name + u" 的缓存"_s, paths);
     }
 
-    // The open message box that is a child of `parent`, when there is one.
-    static QMessageBox* openAlert(QWidget* parent)
-    {
-        for (QMessageBox* box : parent->findChildren<QMessageBox*>())
-            if (box->isVisible())
-                return box;
-        return nullptr;
-    }
-
 private:
     TemporaryRuleStore m_rules;
 };

@@ -23,7 +23,6 @@
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 using namespace Sweepora;
@@ -152,10 +151,9 @@ TEST_F(Components, EmptyStateSymbolFollowsTheScanStateAppIconsFallBackAndTheProg
 
 TEST_F(Components, CleanupRowAsksForToggleOrInspectionAndTheFilePanelListsTheSizesTheScanSaw)
 {
-    CleanupRow row(result(u"Google Chrome"_s, 0, {}));
-    EXPECT_EQ(labelText(row, "cleanupRowName"), u"Google Chrome"_s);
     CleanupResult r = result(u"Google Chrome"_s, 1'500'000, {u"/a"_s, u"/b"_s});
-    row.setResult(r);
+    CleanupRow row(r);
+    EXPECT_EQ(labelText(row, "cleanupRowName"), u"Google Chrome"_s);
     EXPECT_EQ(labelText(row, "cleanupRowSize"), u"1.5 MB"_s);
     EXPECT_EQ(labelText(row, "cleanupRowCount"), u"2 个文件"_s);
 
@@ -214,9 +212,6 @@ TEST_F(Components, CleanupRowAsksForToggleOrInspectionAndTheFilePanelListsTheSiz
     grown.close();
     EXPECT_EQ(at(0, FileItemRole::Size).toLongLong(), 2500);
 
-    QSignalSpy closed(&panel, &ScanFilePanel::closeRequested);
-    panel.findChild<QToolButton*>(u"scanFilePanelClose"_s)->click();
-    EXPECT_EQ(closed.count(), 1);
     panel.resize(ScanFilePanel::kWidth, 360);
     Screenshots::save(&panel, u"scan-file-panel"_s);
 }

@@ -17,11 +17,6 @@ namespace {
 
 const QString kInvalidLaunch = u"[AccessManager] App 启动，授权文件夹：无，授权状态：无效"_s;
 
-QPushButton* promptButton(QMessageBox* box, const char* name)
-{
-    return box->findChild<QPushButton*>(QString::fromLatin1(name));
-}
-
 using ContentViewTest = WindowFixture;
 
 } // namespace
@@ -37,7 +32,7 @@ TEST_F(ContentViewTest, ALaunchWithoutAGrantAsksOnceLaterLeavesTheWindowUsableAn
     Screenshots::save(&content->window(), u"window-authorization-prompt"_s);
     Screenshots::save(box, u"authorization-prompt"_s);
 
-    promptButton(box, "laterButton")->click();
+    box->findChild<QPushButton*>(u"laterButton"_s)->click();
     ASSERT_TRUE(waitUntil([&] { return content->authorizationPrompt() == nullptr; }));
     EXPECT_TRUE(m_picker->requests().isEmpty());
 
@@ -61,7 +56,7 @@ TEST_F(ContentViewTest, ALaunchWithoutAGrantAsksOnceLaterLeavesTheWindowUsableAn
     m_picker->answerWith(home());
     launch();
     ASSERT_TRUE(waitUntil([&] { return content->authorizationPrompt() != nullptr; }));
-    promptButton(content->authorizationPrompt(), "authorizeButton")->click();
+    content->authorizationPrompt()->findChild<QPushButton*>(u"authorizeButton"_s)->click();
 
     ASSERT_EQ(m_picker->requests().size(), 1);
     EXPECT_EQ(m_picker->requests()[0].directory, home());

@@ -79,9 +79,8 @@ protected:
     QToolButton* accountButton() const { return window().sidebar()->findChild<QToolButton*>(u"accountButton"_s); }
     bool rulesPageLists(const QString& ruleKey) const
     {
-        const QList<RuleCard*> cards = online().rulesPage()->ruleCards();
-        return std::any_of(cards.begin(), cards.end(),
-                           [&](RuleCard* card) { return card->rule().ruleKey() == ruleKey; });
+        return std::ranges::any_of(online().rulesPage()->ruleCards(),
+                                   [&](RuleCard* card) { return card->rule().ruleKey() == ruleKey; });
     }
 
     std::unique_ptr<ContentView> content;
@@ -207,8 +206,6 @@ TEST_F(OnlineWindowTest, PoemArrivesTrimmedAsOneElidedLineAndSignInByTextMessage
         u"人生若只如初见，何事秋风悲画扇。等闲变却故人心，却道故人心易变。骊山语罢清宵半，泪雨霖铃终不怨。"_s;
     serveJSON("GET", u"/"_s, "{\"hitokoto\":\"  " + line.toUtf8() + " \\n\"}");
     makeWindow();
-    ASSERT_TRUE(waitUntil([&] { return !window().poemText().isEmpty(); }));
-    EXPECT_EQ(window().poemText(), line);
     auto* label = window().findChild<QLabel*>(u"poemLabel"_s);
     ASSERT_TRUE(waitUntil([&] { return label->isVisible(); }));
     EXPECT_EQ(label->toolTip(), line);

@@ -41,12 +41,11 @@ TEST_F(WindowWalkTest, EverySectionInBothThemesAtTheSmallestAndALargeWindow)
         content->installerModel().startScan();
         content->emptyFolderCleanupModel().startScan();
         content->fileSearchModel().search(u"报告"_s);
-        ASSERT_TRUE(waitForState(content->taskCleanModel(), Core::ScanState::scanned, 20000));
-        ASSERT_TRUE(waitForState(content->miscFileModel(), Core::ScanState::scanned, 20000));
-        ASSERT_TRUE(waitForState(content->archiveModel(), Core::ScanState::scanned, 20000));
-        ASSERT_TRUE(waitForState(content->installerModel(), Core::ScanState::scanned, 20000));
-        ASSERT_TRUE(waitForState(content->emptyFolderCleanupModel(), Core::ScanState::scanned, 20000));
-        ASSERT_TRUE(waitForState(content->fileSearchModel(), Core::ScanState::scanned, 20000));
+        const auto scanned = [](const auto&... models) {
+            return (waitForState(models, Core::ScanState::scanned, 20000) && ...);
+        };
+        ASSERT_TRUE(scanned(content->taskCleanModel(), content->miscFileModel(), content->archiveModel(),
+                            content->installerModel(), content->emptyFolderCleanupModel(), content->fileSearchModel()));
         Ui::MainWindow& window = content->window();
         for (const QSize size : {QSize(900, 600), QSize(1440, 900)}) {
             window.resize(size);

@@ -63,8 +63,7 @@ TEST_F(DuplicatePage, ScansWithProgressFiltersKeepsAChosenCopyAndCleansTheTicked
     m_picker->answerWith(m_tree->path(u"Desktop"_s));
     QTest::mouseClick(page.referenceButton(), Qt::LeftButton);
     EXPECT_EQ(page.referenceLabel()->text(), u"Desktop"_s);
-    photos = tree->topLevelItem(0);
-    EXPECT_EQ(photos->child(0)->toolTip(1), photoCopy2);
+    EXPECT_EQ(tree->topLevelItem(0)->child(0)->toolTip(1), photoCopy2);
     tree->topLevelItem(1)->child(1)->setCheckState(0, Qt::Unchecked);
     EXPECT_TRUE(waitUntil([&] { return page.model().selectedCount() == 2; }));
     // The user keeps the download instead: the photo it replaces gets the tick.

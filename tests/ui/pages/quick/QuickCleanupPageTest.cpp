@@ -3,8 +3,6 @@
 #include "core/rules/CleanupViewModel.h"
 #include "core/scanners/EmptyFolderCleanupViewModel.h"
 #include "core/scanners/MiscFileCleanupViewModel.h"
-#include "core/trash/Trash.h"
-#include "support/TrashFakes.h"
 #include "ui/WindowFixture.h"
 
 #include <QPushButton>
@@ -49,15 +47,8 @@ TEST_F(QuickCleanupPageTest, StartScanFollowTheCardsOpenASectionAndACancelStopsE
     }
     Screenshots::save(&content->window(), u"quick-cleanup-done"_s);
 
-    // A card opens its section; a clean there shows on the card without touching this page.
-    auto trash = std::make_shared<RecordingTrash>();
-    Core::Trash::setCurrent(trash);
     quick->card(5)->click();
     EXPECT_EQ(content->window().selectedSection(), u"空文件夹清理"_s);
-    Core::EmptyFolderCleanupViewModel& empty = content->emptyFolderCleanupModel();
-    empty.toggleSelection(empty.folders().first().path);
-    empty.clean();
-    ASSERT_TRUE(waitUntil([&] { return quick->card(5)->figureText() == u"1 个文件夹"_s; }));
 
     // Leaving and coming back keeps the figures: the models have left their ready state.
     content->window().setSelectedSection(u"快速清理"_s);

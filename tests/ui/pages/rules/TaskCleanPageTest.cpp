@@ -43,10 +43,8 @@ protected:
     }
     static int checkedRows(const Ui::TaskCleanPage* page)
     {
-        int n = 0;
-        for (const Ui::CleanupRow* row : page->rows())
-            n += row->findChild<QCheckBox*>()->isChecked() ? 1 : 0;
-        return n;
+        return int(std::ranges::count_if(
+            page->rows(), [](const Ui::CleanupRow* row) { return row->findChild<QCheckBox*>()->isChecked(); }));
     }
     // A picture of a passing state: only layouts are brought up to date, no other event is
     // delivered (a finished scan would otherwise replace what is on screen).

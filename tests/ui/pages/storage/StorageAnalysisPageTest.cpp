@@ -57,19 +57,17 @@ protected:
         return waitUntil([&] { return !page().model().isScanning(); });
     }
 
-    int rowOf(const QString& name) const
+    QModelIndex rowOf(const QString& name) const
     {
         const QAbstractItemModel* rows = page().list()->model();
-        for (int r = 0; r < rows->rowCount(); ++r)
-            if (rows->index(r, 0).data().toString() == name)
-                return r;
-        ADD_FAILURE() << "no row " << name.toStdString();
-        return 0;
+        const QModelIndexList hits = rows->match(rows->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly);
+        EXPECT_EQ(hits.size(), 1) << "no row " << name.toStdString();
+        return hits.value(0);
     }
 
     void clickRow(const QString& name, bool onCheckbox) const
     {
-        const QRect rect = page().list()->visualRect(page().list()->model()->index(rowOf(name), 0));
+        const QRect rect = page().list()->visualRect(rowOf(name));
         const QPoint at = onCheckbox ? page().rowDelegate()->checkboxRect(rect).center() : rect.center();
         QTest::mouseClick(page().list()->viewport(), Qt::LeftButton, {}, at);
     }
@@ -93,7 +91,7 @@ TEST_F(StorageAnalysisPageTest, ListsEntersGoesUpAndDeletes)
     ASSERT_TRUE(waitForListing());
     const QAbstractItemModel* rows = page().list()->model();
     ASSERT_EQ(shownNames(rows), u"Movies,Documents,notes.txt"_s);
-    EXPECT_EQ(rows->index(rowOf(u"notes.txt"_s), 0).data(Qt::ToolTipRole).toString(), home() + u"/notes.txt"_s);
+    EXPECT_EQ(rowOf(u"notes.txt"_s).data(Qt::ToolTipRole).toString(), home() + u"/notes.txt"_s);
     Screenshots::save(&page(), u"storage-3-listed"_s);
 
     // A file row does not open; its checkbox ticks it.
@@ -117,8 +115,7 @@ TEST_F(StorageAnalysisPageTest, ListsEntersGoesUpAndDeletes)
     EXPECT_EQ(page().list()->model()->rowCount(), 3);
 
     // A user folder is a protected place: shown in the ranking, but its box does not tick.
-    const QModelIndex documents = page().list()->model()->index(rowOf(u"Documents"_s), 0);
-    EXPECT_TRUE(documents.data(Ui::StorageEntryListModel::IsProtectedRole).toBool());
+    EXPECT_TRUE(rowOf(u"Documents"_s).data(Ui::StorageEntryListModel::IsProtectedRole).toBool());
     clickRow(u"Documents"_s, true);
     EXPECT_EQ(page().model().selectedSize(), 0);
     clickRow(u"Movies"_s, true);
