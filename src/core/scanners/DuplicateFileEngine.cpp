@@ -9,7 +9,6 @@
 #include "core/platform/Sandbox.h"
 #include "core/trash/ProtectedPlaces.h"
 #include "core/trash/TrashGateway.h"
-#include "core/util/ByteCount.h"
 
 #include <QLocale>
 

@@ -5,8 +5,6 @@
 #include "core/trash/ProtectedPlaces.h"
 #include "core/trash/TrashGateway.h"
 
-#include <cmath>
-
 namespace Sweepora::Core::LargeFileEngine {
 namespace {
 

@@ -7,40 +7,39 @@
 
 namespace Sweepora::Core {
 namespace SectionTexts {
+namespace {
+
+// `found` with the count filled in, or `none` when nothing was found.
+QString counted(qsizetype count, const QString& found, const QString& none)
+{
+    return count > 0 ? found.arg(count) : none;
+}
+
+} // namespace
 
 QString rulesFound(qsizetype count)
 {
-    if (count == 0)
-        return QStringLiteral("没有发现可清理的内容");
-    return QStringLiteral("发现 %1 项可清理内容").arg(count);
+    return counted(count, QStringLiteral("发现 %1 项可清理内容"), QStringLiteral("没有发现可清理的内容"));
 }
 
 QString applicationCachesFound(qsizetype count)
 {
-    if (count < 1)
-        return QStringLiteral("没有发现可清理的应用垃圾");
-    return QStringLiteral("发现 %1 个应用的缓存垃圾").arg(count);
+    return counted(count, QStringLiteral("发现 %1 个应用的缓存垃圾"), QStringLiteral("没有发现可清理的应用垃圾"));
 }
 
 QString applicationsFound(qsizetype count)
 {
-    if (count < 1)
-        return QStringLiteral("没有找到应用");
-    return QStringLiteral("找到 %1 个应用").arg(count);
+    return counted(count, QStringLiteral("找到 %1 个应用"), QStringLiteral("没有找到应用"));
 }
 
 QString leftoversFound(qsizetype count)
 {
-    if (count < 1)
-        return QStringLiteral("没有发现残留文件");
-    return QStringLiteral("发现 %1 项残留文件").arg(count);
+    return counted(count, QStringLiteral("发现 %1 项残留文件"), QStringLiteral("没有发现残留文件"));
 }
 
 QString largeFilesFound(qsizetype count)
 {
-    if (count == 0)
-        return QStringLiteral("没有发现符合条件的大文件");
-    return QStringLiteral("发现 %1 个大文件").arg(count);
+    return counted(count, QStringLiteral("发现 %1 个大文件"), QStringLiteral("没有发现符合条件的大文件"));
 }
 
 QString sizeThreshold(double gigabytes)
@@ -59,9 +58,7 @@ QString largeFilesSearching(double gigabytes)
 
 QString emptyFoldersFound(qsizetype count)
 {
-    if (count == 0)
-        return QStringLiteral("没有发现空文件夹");
-    return QStringLiteral("发现 %1 个空文件夹").arg(count);
+    return counted(count, QStringLiteral("发现 %1 个空文件夹"), QStringLiteral("没有发现空文件夹"));
 }
 
 QString duplicatesFound(qsizetype groups, qint64 wasted)
@@ -85,9 +82,7 @@ QString searchFound(qsizetype count, const QString& query)
 
 QString storageListing(qsizetype count)
 {
-    if (count == 0)
-        return QStringLiteral("此目录为空");
-    return QStringLiteral("共 %1 项").arg(count);
+    return counted(count, QStringLiteral("共 %1 项"), QStringLiteral("此目录为空"));
 }
 
 QString age(const QDateTime& created, const QDateTime& now)
@@ -127,7 +122,7 @@ QString creation(const QDateTime& created)
 
 QString MiscFileTexts::resultMessage(qsizetype count) const
 {
-    return count > 0 ? QStringLiteral("发现 %1 个").arg(count) + noun : nothingFound;
+    return SectionTexts::counted(count, QStringLiteral("发现 %1 个") + noun, nothingFound);
 }
 
 const MiscFileTexts& miscFileTexts(MiscFileCategory category)
